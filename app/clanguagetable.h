@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The label table: the program's own user-interface texts by id, in seven
+// language columns (0 English, 1 French, 2 Spanish, 3 Italian, 4 an unused
+// placeholder column, 5 German, 6 Portuguese).
+class CLanguageTable
+{
+public:
+    static constexpr int kTextCount = 209;
+    static constexpr int kColumnCount = 7;
+
+    CLanguageTable();
+
+    QVector<QStringList> texts;
+    int language = 0;
+    int firstInitLanguage = 1;
+
+    // The text of id in the current language; "" for an id outside 0..208,
+    // English for a language outside 0..6.
+    QString text(int id) const;
+    QString text(int id, int column) const;
+};

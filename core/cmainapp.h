@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "core/loggerrecord.h"
+#include "files/appsettings.h"
+
+class CComm;
+class CFileManager;
+class CLanguageTable;
+class CMsd;
+class CSendEmail;
+class CTable;
+class CUserAdmin;
+class WindowState;
+
+// The application core: the records of connected loggers and opened files,
+// the selection, the settings and the helpers every part of the program
+// reaches through it. Owned by the main window.
+class CMainApp : public QObject
+{
+    Q_OBJECT
+public:
+    // window may be a bare WindowState (tests) or the MainWindow; parent is
+    // the owning QObject (the window), or null.
+    explicit CMainApp(WindowState *window, QObject *parent = nullptr);
+    ~CMainApp() override;
+
+    QList<LoggerRecord> records;
+    QList<int> selection;
+    int currentRecord = -1;
+    QString settingsDir;           // ends in "/"
+    QString jigPort;
+    int jigTestStep = 0;
+    quint32 enteredLoggerPassword = 0;
+    bool writeWithoutPasswordChosen = false;
+
+    AppSettings settings;
+    CFileManager *fileManager = nullptr;
+    CLanguageTable *languageTable = nullptr;
+    CTable *table = nullptr;
+    CUserAdmin *userAdmin = nullptr;
+    CMsd *msd = nullptr;
+    CComm *scanner = nullptr;      // port scanner, index -1
+    CComm *jigLink = nullptr;      // production jig, index 1000
+    WindowState *mainWindow = nullptr;
+    CSendEmail *emailSender = nullptr;
+
+    // what macAddress() found
+    QString interfaceName;
+    QString hardwareAddress;
+    QString ipAddress;
+
+    QString settingsFilePath() const;      // settingsDir + "xZdr.ini"
+    QString adminSettingsFilePath() const; // settingsDir + "xZdrAdmin.ini"
+    // Writes "xZdr.ini" from the current settings; false when it failed.
+    bool saveSettings();
+
+    // Index of the record whose link is comm, -1 when none (records shift
+    // when one is removed, so threads never keep an index).
+    int recordIndexOf(const CComm *comm) const;
+
+    quint32 currentLoggerTime() const;
+    static bool checkLoggerPassword(quint32 word, quint16 entered);
+    static double celsiusToFahrenheit(double celsius);
+    void macAddress();
+    QString findAcrobatPath() const;
+    bool findPdfReader() const;
+    void openFileUrl(const QString &path) const;
+    void recalcProgramTiming(int index, int mode);
+    QString nextDataFileName(const LoggerRecord &record) const;
+    QString nextPdfFileName(const LoggerRecord &record) const;
+    void startEmail(int row);
+
+    // logger link
+    void onLoggerFound(const QString &portName);
+    void onMassStorageFound(const QString &dataFilePath);
+    void pollLoggers();
+    void writeLoggerBlock0(int index);
+    void readEeprom();
+    bool writeEeprom();
+
+public slots:
+    void Timer();
+    void Timer1Sec();
+
+private:
+    void startLinks();
+    void stopLinks();
+    QString nextFreeName(const LoggerRecord &record, const QString &extension) const;
+
+    QTimer timer10ms;
+    QTimer timer1s;
+};

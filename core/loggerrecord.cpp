@@ -1,0 +1,87 @@
+#include "core/loggerrecord.h"
+
+LoggerRecord::LoggerRecord()
+    : imageRead(kImageSize, '\0'),
+      imageToWrite(kImageSize, '\0'),
+      eepromImage(kImageSize, '\0'),
+      eepromFileImage(kImageSize, '\0')
+{
+}
+
+LimitGroup limitGroupOf(ViewChannel channel)
+{
+    switch (channel) {
+    case ChannelHumidity: return GroupHumidity;
+    case ChannelExternal: return GroupExternal;
+    default: return GroupInternal;
+    }
+}
+
+bool LoggerRecord::isChannelOn(ViewChannel channel) const
+{
+    switch (channel) {
+    case ChannelInternal:
+        return (sensorFlags & (SensorBits::InternalNtc | SensorBits::DigitalTempHum))
+               && (configWord & ConfigBits::InternalOn);
+    case ChannelHumidity:
+        return (sensorFlags & SensorBits::DigitalTempHum) && (configWord & ConfigBits::HumidityOn);
+    case ChannelExternal:
+        return (sensorFlags & SensorBits::ExternalProbe) && (configWord & ConfigBits::ExternalOn);
+    }
+    return false;
+}
+
+int LoggerRecord::channelPosition(ViewChannel channel) const
+{
+    if (!isChannelOn(channel))
+        return -1;
+    int position = 0;
+    for (int c = ChannelInternal; c < channel; ++c)
+        if (isChannelOn(ViewChannel(c)))
+            ++position;
+    return position;
+}
+
+int LoggerRecord::sampleCount() const
+{
+    if (channelCount <= 0)
+        return 0;
+    return qMin(readingCount, readings.size()) / channelCount;
+}
+
+quint16 LoggerRecord::reading(ViewChannel channel, int sample) const
+{
+    const int position = channelPosition(channel);
+    if (position < 0 || channelCount <= 0)
+        return 0;
+    const int index = position + sample * channelCount;
+    return index >= 0 && index < readings.size() ? readings.at(index) : 0;
+}
+
+bool LoggerRecord::levelEnabled(ViewChannel channel, AlarmLevel level) const
+{
+    static const int shift[3] = { 0, 20, 16 };   // by ViewChannel
+    return configWord & (quint32(1) << (shift[channel] + level));
+}
+
+double LoggerRecord::threshold(ViewChannel channel, AlarmLevel level) const
+{
+    return alarmThresholds[limitGroupOf(channel)][level];
+}
+
+bool LoggerRecord::isPasswordProtected() const
+{
+    return (passwordWord & PasswordBits::PasswordMask) != 0;
+}
+
+void LoggerRecord::updateChannels()
+{
+    recordedChannels = 0;
+    for (int bit = 0; bit < 3; ++bit)
+        if (sensorFlags & (1u << bit))
+            ++recordedChannels;
+    channelCount = 0;
+    for (int c = ChannelInternal; c <= ChannelExternal; ++c)
+        if (isChannelOn(ViewChannel(c)))
+            ++channelCount;
+}

@@ -1,0 +1,160 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+
+class CComm;
+
+// Channel groups of the alarm limits, as the logger stores them.
+enum LimitGroup { GroupInternal = 0, GroupExternal = 1, GroupHumidity = 2 };
+// Channels as the views number them (and as readings are interleaved).
+enum ViewChannel { ChannelInternal = 0, ChannelHumidity = 1, ChannelExternal = 2 };
+// Alarm levels inside a group of four thresholds.
+enum AlarmLevel { LevelHH = 0, LevelH = 1, LevelL = 2, LevelLL = 3 };
+
+// Bits of LoggerRecord::configWord.
+namespace ConfigBits {
+constexpr quint32 IntHH = 0x1, IntH = 0x2, IntL = 0x4, IntLL = 0x8;
+constexpr quint32 Programmed = 0x10;
+constexpr quint32 StartAt = 0x20, StartDelay = 0x40, StopAt = 0x80, StopAfterReadings = 0x100;
+constexpr quint32 Continuous = 0x200, StopButton = 0x400, AutoRestart = 0x800;
+constexpr quint32 ShowTemperature = 0x4000, ShowAlarms = 0x8000;
+constexpr quint32 ExtHH = 0x10000, ExtH = 0x20000, ExtL = 0x40000, ExtLL = 0x80000;
+constexpr quint32 HumHH = 0x100000, HumH = 0x200000, HumL = 0x400000, HumLL = 0x800000;
+constexpr quint32 InternalOn = 0x1000000, ExternalOn = 0x2000000, HumidityOn = 0x4000000;
+}
+
+// Bits of LoggerRecord::alarmStatus.
+namespace AlarmStatusBits {
+constexpr quint32 HH = 0x02, H = 0x04, L = 0x08, LL = 0x10;
+}
+
+// Bits of LoggerRecord::passwordWord.
+namespace PasswordBits {
+constexpr quint32 PasswordMask = 0xFFFF;
+constexpr quint32 MarkerMask = 0x0FFF0000;
+constexpr quint32 Marker = 0x0A5A0000;
+constexpr quint32 WriteWithout = 0x40000000;
+constexpr quint32 ReadWithout = 0x80000000;
+}
+
+// Bits of LoggerRecord::sensorFlags.
+namespace SensorBits {
+constexpr quint8 InternalNtc = 0x1, ExternalProbe = 0x2, DigitalTempHum = 0x4;
+}
+
+constexpr int kImageSize = 768;
+constexpr int kMaxReadings = 65536;
+constexpr int kUnlimitedTrips = 9999;
+
+// One connected logger or one opened data file. Held by value in
+// CMainApp::records and copied whole, so every large member is implicitly
+// shared and a copy costs a few reference counts.
+struct LoggerRecord
+{
+    // identity
+    QString portName;          // empty for a record read from a file
+    QString fileName;
+    QString exportFileName;
+    QString serialNumber;
+    QString productCode;
+    QString description;
+    QString comment;
+    QString configuredBy;
+    QString downloadedBy;
+    quint16 versionWord = 0;
+    quint16 modelWord = 0;
+
+    // configuration
+    quint32 configWord = 0;
+    quint32 passwordWord = 0;
+    bool passwordAccepted = false;
+    quint8 sensorFlags = 1;
+    quint32 recordedChannels = 0;
+    qint32 channelCount = 0;
+
+    // readings: channels interleaved internal, humidity, external
+    QVector<quint16> readings;
+    qint32 readingCount = 0;
+    quint32 recordedCount = 0;
+    QDateTime startTime;
+    QDateTime stopTime;
+    QDateTime downloadTime;
+    quint32 interval = 0;
+
+    // limits, by LimitGroup
+    double alarmThresholds[3][4] = {};
+    quint16 consecutiveDelay[3] = {};
+    quint16 totalDelay[3] = {};
+    float lowestValue[3] = {};
+    float highestValue[3] = {};
+    float averageValue[3] = {};
+    float mktValue[3] = {};
+    qint32 rangeLow = 0;
+    qint32 rangeHigh = 0;
+    quint32 alarmStatus = 0;
+    int battery = 0;
+    int unitProgrammed = 0;
+    int timeZoneProgrammed = 0;
+
+    // schedule and trips
+    int tripNumber = 0;
+    int maxTrip = kUnlimitedTrips;
+    QDateTime startAt;
+    QDateTime stopAt;
+    quint32 startDelay = 0;
+    quint32 duration = 0;
+    qint32 stopReadingCount = 0;
+    quint32 memorySize = 0;
+    bool hasHeader = false;
+
+    // memory images
+    QByteArray imageRead;
+    QByteArray imageToWrite;
+    QByteArray eepromImage;
+    QByteArray eepromFileImage;
+
+    // state
+    bool fromFile = false;
+    bool massStorage = false;
+    bool ready = false;
+    bool dataLoaded = false;
+    bool autoDownloaded = false;
+    bool autoSaved = false;
+    bool autoPdfDone = false;
+    bool autoTxtDone = false;
+    bool autoCsvDone = false;
+    bool autoMailStarted = false;
+    int autoDelay = 0;
+    int eepromReadState = 0;
+    int productionTask = 0;
+    int eepromTask = 0;
+    quint32 loggerClockSeconds = 0;
+    QDateTime loggerClock;
+    bool disconnectRequested = false;
+    CComm *commandLink = nullptr;   // not owned: CMainApp owns the threads
+
+    // readings per alarm level, by ViewChannel: normal, HH, H, L, LL
+    int levelCounts[3][5] = {};
+
+    LoggerRecord();
+
+    bool isFile() const { return portName.isEmpty(); }
+    bool isChannelOn(ViewChannel channel) const;
+    // Position of a channel inside one interleaved sample, -1 when not recorded.
+    int channelPosition(ViewChannel channel) const;
+    int sampleCount() const;
+    quint16 reading(ViewChannel channel, int sample) const;
+    bool levelEnabled(ViewChannel channel, AlarmLevel level) const;
+    double threshold(ViewChannel channel, AlarmLevel level) const;
+    bool isPasswordProtected() const;
+
+    // Recomputes recordedChannels and channelCount from sensorFlags and configWord.
+    void updateChannels();
+};
+
+// The views number channels internal, humidity, external; the logger stores
+// its limit groups internal, external, humidity.
+LimitGroup limitGroupOf(ViewChannel channel);

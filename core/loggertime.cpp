@@ -1,0 +1,81 @@
+#include "core/loggertime.h"
+
+namespace LoggerTime {
+
+QDateTime epoch()
+{
+    return QDateTime(QDate(2000, 1, 1), QTime(0, 0, 0), Qt::UTC);
+}
+
+QDateTime toDateTime(quint32 seconds)
+{
+    // Computed in UTC so that no daylight-saving gap or repeat moves the
+    // wall time, then handed out as local wall time.
+    const QDateTime utc = epoch().addSecs(qint64(seconds));
+    return QDateTime(utc.date(), utc.time(), Qt::LocalTime);
+}
+
+quint32 fromDateTime(const QDateTime &dateTime)
+{
+    if (!dateTime.isValid())
+        return 0;
+    const QDateTime asUtc(dateTime.date(), dateTime.time(), Qt::UTC);
+    const qint64 seconds = epoch().secsTo(asUtc);
+    return seconds < 0 ? 0 : quint32(qMin<qint64>(seconds, 0xFFFFFFFFLL));
+}
+
+quint32 pack(const QDateTime &dateTime)
+{
+    const QDate d = dateTime.date();
+    const QTime t = dateTime.time();
+    const quint32 year = quint32(qBound(0, d.year() - 2000, 63));
+    return quint32(t.hour()) << 27 | quint32(t.minute()) << 21 | quint32(t.second()) << 15
+           | quint32(d.day()) << 10 | quint32(d.month()) << 6 | year;
+}
+
+QDateTime unpack(quint32 packed)
+{
+    const int hour = int(packed >> 27) & 0x1F;
+    const int minute = int(packed >> 21) & 0x3F;
+    const int second = int(packed >> 15) & 0x3F;
+    const int day = int(packed >> 10) & 0x1F;
+    const int month = int(packed >> 6) & 0x0F;
+    const int year = 2000 + int(packed & 0x3F);
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::LocalTime);
+}
+
+}
+
+namespace ReadingWord {
+
+int tenths(quint16 word)
+{
+    const int value = word & 0x7FF;
+    return (value & 0x400) ? value - 0x800 : value;
+}
+
+double value(quint16 word)
+{
+    return tenths(word) / 10.0;
+}
+
+bool mark(quint16 word)
+{
+    return word & 0x800;
+}
+
+quint16 make(int tenths, bool mark)
+{
+    return quint16((tenths & 0x7FF) | (mark ? 0x800 : 0));
+}
+
+}
+
+namespace Units {
+
+double celsiusToFahrenheit(double celsius)
+{
+    return 9.0 * celsius / 5.0 + 32.0;
+}
+
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDateTime>
+
+// Logger time is counted in seconds since 2000-01-01 00:00:00 of the
+// logger's own clock, which runs on local (or configured zone) wall time.
+// The conversions therefore treat that wall time as such: no zone shift.
+namespace LoggerTime {
+QDateTime epoch();
+QDateTime toDateTime(quint32 seconds);
+quint32 fromDateTime(const QDateTime &dateTime);
+
+// Packed date-time, from the top bit down: hour 5, minute 6, second 6,
+// day 5, month 4, year - 2000 6.
+quint32 pack(const QDateTime &dateTime);
+QDateTime unpack(quint32 packed);
+}
+
+// A reading word: bits 0-10 a signed value in tenths, bit 11 the mark.
+namespace ReadingWord {
+int tenths(quint16 word);
+double value(quint16 word);
+bool mark(quint16 word);
+quint16 make(int tenths, bool mark = false);
+}
+
+namespace Units {
+double celsiusToFahrenheit(double celsius);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <atomic>
+#include <QString>
+
+// The main window's request and state flags, and the few window services
+// the core calls back. MainWindow derives from it; the core and the tests
+// only need this part of the window, so the core links without widgets.
+//
+// One-shot flags are set by any producer and served and cleared by one
+// timer slot on the GUI thread. Flags that a communication thread may write
+// are atomic.
+class WindowState
+{
+public:
+    virtual ~WindowState() = default;
+
+    // guard flags
+    bool updatingProgramForm = false;
+    bool updatingForm = false;
+    bool fillingLoggerTable = false;
+    bool updatingUserAdminPage = false;
+
+    // one-shot requests
+    std::atomic_bool viewsDirty{false};
+    std::atomic_bool loggerTableDirty{false};
+    std::atomic_bool showRecordPending{false};
+    std::atomic_bool templateCheckPending{false};
+    std::atomic_bool calibrationTablesDue{false};
+    std::atomic_bool reportDialogPending{false};
+    std::atomic_bool programFailed{false};
+    std::atomic_bool loggerTimeWrong{false};
+
+    // state flags
+    bool formLocked = false;
+    std::atomic_bool transferInProgress{false};
+    std::atomic_bool clockCheckPending{false};
+    std::atomic_bool clockConfirmed{false};
+    std::atomic_int transferRecordIndex{-1};
+
+    // services of the window that the core calls; a bare WindowState (tests,
+    // a core without a window) does nothing
+    virtual void fillLoggerTable(bool /*rebuild*/) {}
+    virtual void updateActions() {}
+    virtual void refreshSelectedLogger(int /*row*/) {}
+    virtual void updateLoggerPage() {}
+    virtual void showLoggerStatus() {}
+    virtual void addAudit(const QString & /*text*/) {}
+    virtual int currentLoggerRow() const { return -1; }
+    virtual void selectTableRow(int /*row*/) {}
+};

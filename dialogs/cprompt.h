@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+class QDialog;
+class QWidget;
+
+// The one road to the user for message boxes, modal dialogs and file
+// choosers. Every box is titled "%1 %2" (product and version). Tests install
+// handlers so that nothing blocks in a modal loop offscreen.
+class CPrompt
+{
+public:
+    enum Kind { Warning, Information, Question, Critical };
+
+    using BoxHandler = std::function<QMessageBox::StandardButton(
+        Kind kind, const QString &text, QMessageBox::StandardButtons buttons)>;
+    using DialogHandler = std::function<int(QDialog *dialog)>;
+    // kind is "open", "openMany" or "save"; returns the chosen paths.
+    using FileHandler = std::function<QStringList(const QString &kind, const QString &caption,
+                                                  const QString &directory, const QString &filter)>;
+
+    static QMessageBox::StandardButton warning(QWidget *parent, const QString &text);
+    static QMessageBox::StandardButton information(QWidget *parent, const QString &text);
+    static QMessageBox::StandardButton critical(QWidget *parent, const QString &text);
+    static QMessageBox::StandardButton question(
+        QWidget *parent, const QString &text,
+        QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No);
+
+    // Runs a dialog modally (exec), or hands it to the test handler.
+    static int exec(QDialog *dialog);
+
+    static QStringList openFileNames(QWidget *parent, const QString &caption,
+                                     const QString &directory, const QString &filter);
+    static QString saveFileName(QWidget *parent, const QString &caption,
+                                const QString &directory, const QString &filter,
+                                QString *selectedFilter = nullptr);
+
+    static void setBoxHandler(BoxHandler handler);
+    static void setDialogHandler(DialogHandler handler);
+    static void setFileHandler(FileHandler handler);
+
+private:
+    static QMessageBox::StandardButton show(QWidget *parent, Kind kind, const QString &text,
+                                            QMessageBox::StandardButtons buttons);
+};

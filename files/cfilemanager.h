@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "core/loggerrecord.h"
+
+class CMainApp;
+
+// Every reader and writer of the program's own files: the settings files,
+// the binary data file, program templates, text exports and small helpers.
+class CFileManager
+{
+public:
+    explicit CFileManager(CMainApp *app);
+
+    // "xZdr.ini": the core's settings, the label table's language and the
+    // user administration's logout time. False when the file was not written.
+    bool writeSettings(const QString &path);
+    // Missing file: defaults stay, returns false.
+    bool readSettings(const QString &path);
+
+    // Second part of the first line whose first part is key; "" when the
+    // file or key is missing. Lines split once, at "=" or at ";" / ",".
+    static QString readCsvTable(const QString &path, const QString &key);
+
+    // Appends text, creating the file; line ends are written "\r\n".
+    static bool appendTextLine(const QString &path, const QString &text);
+    static bool writeBinaryFile(const QString &path, const char *data, int length);
+
+    // The data file (".qlf"). The check value is written and required while
+    // user administration is on. Writing goes through a temporary file, so a
+    // failed save leaves the previous file whole.
+    bool writeDataFile(const QString &path, int recordIndex);
+    static bool writeDataFile(const QString &path, const LoggerRecord &record,
+                              bool withCheckValue, QString *error = nullptr);
+    bool readDataFile(const QString &path, LoggerRecord &record, QString *error = nullptr);
+    static bool readDataFile(const QString &path, LoggerRecord &record, bool requireCheckValue,
+                             QString *error);
+
+    // Readings export: tab-separated for ".txt", comma-separated for ".csv".
+    // rowTimes and rowValues are the readings table's rows.
+    static bool exportText(const QString &path, const QStringList &rowTimes,
+                           const QList<QStringList> &rowValues, bool syncDateTime,
+                           int selectedCount, const QStringList &headers = QStringList());
+
+    // Program templates (".xtp").
+    static bool saveTemplate(const QString &path, const LoggerRecord &record);
+    static bool readTemplate(const QString &path, LoggerRecord &record);
+
+private:
+    CMainApp *app;
+};

@@ -1,0 +1,55 @@
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace {
+QTemporaryDir *rootDir()
+{
+    static QTemporaryDir *dir = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/mirelda-test-XXXXXX"));
+    return dir;
+}
+}
+
+namespace TestEnv {
+
+void isolate()
+{
+    const QString root = rootDir()->path();
+    QDir().mkpath(root + QStringLiteral("/home"));
+    QDir().mkpath(root + QStringLiteral("/settings"));
+    qputenv("HOME", (root + QStringLiteral("/home")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/home/.config")).toLocal8Bit());
+    qputenv("MIRELDA_SETTINGS_DIR", (root + QStringLiteral("/settings")).toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", "Europe/Paris");
+}
+
+QString home()
+{
+    return rootDir()->path() + QStringLiteral("/home");
+}
+
+QString settingsDir()
+{
+    return rootDir()->path() + QStringLiteral("/settings/");
+}
+
+QString sourceDir()
+{
+    return QStringLiteral(MIRELDA_TEST_DIR);
+}
+
+QString binaryDir()
+{
+    return QStringLiteral(MIRELDA_BINARY_DIR);
+}
+
+QString systemPython()
+{
+    return QStringLiteral("/usr/bin/python3");
+}
+
+}

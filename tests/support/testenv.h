@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <QtTest>
+
+// Each test process runs with its own HOME and settings directory, both
+// temporary, so that no test reads or writes the user's real files.
+namespace TestEnv {
+void isolate();
+QString home();
+QString settingsDir();
+QString sourceDir();   // tests/ in the source tree
+QString binaryDir();   // the build directory
+// Debian's Python, which has the packaged server modules.
+QString systemPython();
+}
+
+// main() of a QtTest executable that runs isolated and headless.
+#define MIRELDA_TEST_MAIN(TestObject)                          \
+    int main(int argc, char *argv[])                           \
+    {                                                          \
+        TestEnv::isolate();                                    \
+        QApplication app(argc, argv);                          \
+        app.setAttribute(Qt::AA_Use96Dpi, true);               \
+        TestObject tc;                                         \
+        QTEST_SET_MAIN_SOURCE_PATH                             \
+        return QTest::qExec(&tc, argc, argv);                  \
+    }

@@ -1,0 +1,8 @@
+#include "views/ctable.h"
+
+#include "core/cmainapp.h"
+
+CTable::CTable(CMainApp *app)
+    : QObject(app), app(app)
+{
+}
