@@ -145,6 +145,18 @@ private slots:
         QCOMPARE(app.languageTable->language, 4);
     }
 
+    void languageFromTheSettingsFile()
+    {
+        WindowState w;
+        CMainApp app(&w);
+        QCOMPARE(app.languageTable->text(0), QString("Program"));
+        const QString path = TestEnv::settingsDir() + "german.ini";
+        writeAll(path, "[SETTINGS]\r\nLANGUAGE=5\r\n");
+        QVERIFY(app.fileManager->readSettings(path));
+        QCOMPARE(app.languageTable->text(0), QString("Programm"));
+        QVERIFY(app.languageTable->text(183).startsWith("Warning!"));
+    }
+
     void failedWriteIsReported()
     {
         WindowState w;
