@@ -245,11 +245,19 @@ private slots:
         QCOMPARE(ua->logoutCountdown, 180);
     }
 
+    void timeOutOfZeroNeverLogsOut_data()
+    {
+        QTest::addColumn<int>("minutes");
+        QTest::newRow("zero") << 0;
+        QTest::newRow("negative") << -2;
+    }
     void timeOutOfZeroNeverLogsOut()
     {
-        ua->logoutMinutes = 0;
+        QFETCH(int, minutes);
+        ua->logoutMinutes = minutes;
         ua->setCurrentUser(0);
         ua->resetLogoutCountdown();
+        QCOMPARE(ua->logoutCountdown, 0);
         tick(3 * 3600);
         QVERIFY(!ua->logoutRequested);
         QVERIFY(!ua->autoLogout);

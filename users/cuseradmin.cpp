@@ -362,9 +362,11 @@ bool CUserAdmin::isPasswordValid(const QString &password)
     return characters.size() >= 6 && capital && digit;
 }
 
+// A negative time-out from a hand-edited settings file switches the logout
+// off like 0 does, instead of counting down forever.
 void CUserAdmin::resetLogoutCountdown()
 {
-    logoutCountdown = logoutMinutes * 60;
+    logoutCountdown = qMax(0, logoutMinutes) * 60;
 }
 
 // ---- audit trail -----------------------------------------------------------
@@ -385,12 +387,10 @@ bool CUserAdmin::addAuditEntry(const QString &text, const QDateTime &at)
     // One moment names both the file and the header, so an entry written on
     // the stroke of midnight cannot land in the other day's file.
     const QString path = auditFilePath(at.date());
-    QString entry = tr("%1 - User: %2\n")
-                        .arg(at.toString(QStringLiteral("dd/MM/yy hh:mm:ss")), currentUserFullName());
-    // Line ends become "\r\n" in the file; a text that already has them must
-    // not end up with doubled carriage returns.
-    entry += QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    entry += QLatin1String("\n\n");
+    const QString header = tr("%1 - User: %2\n")
+                               .arg(at.toString(QStringLiteral("dd/MM/yy hh:mm:ss")),
+                                    currentUserFullName());
+    const QString entry = header + text + QLatin1String("\n\n");
     if (!ensurePrivateFile(path))
         return false;
     return CFileManager::appendTextLine(path, entry);
