@@ -262,17 +262,6 @@ private slots:
         QVERIFY(!ua->logoutRequested);
         QVERIFY(!ua->autoLogout);
     }
-
-    void otherTimeOut()
-    {
-        ua->logoutMinutes = 1;
-        ua->setCurrentUser(0);
-        ua->resetLogoutCountdown();
-        tick(59);
-        QVERIFY(!ua->logoutRequested);
-        tick(1);
-        QVERIFY(ua->logoutRequested && ua->autoLogout);
-    }
 };
 
 MIRELDA_TEST_MAIN(TestUserAdminLogin)
