@@ -49,11 +49,11 @@ public:
         return text;
     }
     QDate date() { return julianDay(u32()); }
-    QDateTime dateTime(quint8 *spec)
+    QDateTime dateTime(quint8 *timeKind)
     {
         const QDate day = date();
         const quint32 msecs = u32();
-        *spec = u8();
+        *timeKind = u8();
         return QDateTime(day, QTime::fromMSecsSinceStartOfDay(int(msecs)));
     }
 
@@ -206,10 +206,10 @@ private slots:
             Q_UNUSED(isNull)
         }
         QCOMPARE(in.str(), QStringLiteral("1"));
-        quint8 spec = 0;
-        const QDateTime expiry = in.dateTime(&spec);
+        quint8 timeKind = 0;
+        const QDateTime expiry = in.dateTime(&timeKind);
         QVERIFY2(expiry >= before.addMSecs(-1) && expiry <= after, qPrintable(expiry.toString(Qt::ISODateWithMs)));
-        QVERIFY2(spec == 0xFF || spec == 0 || spec == 1, "expiry is local time");
+        QVERIFY2(timeKind == 0xFF || timeKind == 0 || timeKind == 1, "expiry is local time");
         QVERIFY(in.date().isNull());
         QCOMPARE(in.u16(), quint16(0xC001));
         QVERIFY(!in.failed());
