@@ -7,13 +7,16 @@ answers each command from a fixed table that the arguments can change:
   --reply VERB=TEXT    reply to a command (EHLO, STARTTLS, AUTH, LOGIN-USER,
                        LOGIN-PASS, MAIL, RCPT, DATA, END, QUIT); "none" stays
                        silent; "|" separates the lines of a multi-line reply
-Every line received (DATA lines included) is appended to --log as it arrives,
+With --certdir, a STARTTLS answered with 220 is followed by a TLS handshake
+(server.pem and server.key from that directory). Every line received (DATA lines included) is appended to --log as it arrives,
 the message lines prefixed with "D:". The script ends when the client closes
 the connection or --lifetime seconds have passed.
 """
 
 import argparse
+import os
 import socket
+import ssl
 import sys
 import time
 
@@ -34,8 +37,9 @@ DEFAULTS = {
 
 
 class Peer:
-    def __init__(self, conn, replies, log):
+    def __init__(self, conn, replies, log, tls_context=None):
         self.conn = conn
+        self.tls_context = tls_context
         self.replies = replies
         self.log = log
         self.buffer = b""
@@ -91,7 +95,12 @@ class Peer:
                 if reply.startswith("354"):
                     self.state = "data"
                 self.send("DATA")
-            elif verb in ("EHLO", "STARTTLS", "AUTH", "QUIT"):
+            elif verb == "STARTTLS":
+                self.send(verb)
+                if self.tls_context and self.replies["STARTTLS"].startswith("220"):
+                    self.conn = self.tls_context.wrap_socket(self.conn, server_side=True)
+                    self.buffer = b""
+            elif verb in ("EHLO", "AUTH", "QUIT"):
                 self.send(verb)
             elif verb in ("MAIL", "RCPT"):
                 self.send(verb)
@@ -105,6 +114,7 @@ def main():
     parser.add_argument("--reply", action="append", default=[])
     parser.add_argument("--log", required=True)
     parser.add_argument("--lifetime", type=float, default=30.0)
+    parser.add_argument("--certdir")
     args = parser.parse_args()
 
     replies = dict(DEFAULTS)
@@ -112,6 +122,12 @@ def main():
     for item in args.reply:
         key, _, text = item.partition("=")
         replies[key.upper()] = text
+
+    tls_context = None
+    if args.certdir:
+        tls_context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        tls_context.load_cert_chain(os.path.join(args.certdir, "server.pem"),
+                                    os.path.join(args.certdir, "server.key"))
 
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.bind(("127.0.0.1", 0))
@@ -126,8 +142,8 @@ def main():
             return 1
         conn.settimeout(max(0.1, deadline - time.monotonic()))
         try:
-            Peer(conn, replies, log).run()
-        except (socket.timeout, ConnectionError):
+            Peer(conn, replies, log, tls_context).run()
+        except (socket.timeout, ConnectionError, ssl.SSLError):
             pass
         finally:
             conn.close()
