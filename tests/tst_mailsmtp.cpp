@@ -73,8 +73,6 @@ private slots:
     void initTestCase();
     void sendsThroughRealServer_data();
     void sendsThroughRealServer();
-    void refusedPasswordFails_data();
-    void refusedPasswordFails();
     void untrustedCertificateIsRefused_data();
     void untrustedCertificateIsRefused();
     void foreignHostNameIsRefused();
@@ -239,30 +237,6 @@ void TestMailSmtp::sendsThroughRealServer()
     QVERIFY(raw.open(QIODevice::ReadOnly));
     const QByteArray base64Line = attachmentBytes().toBase64().left(76);
     QVERIFY(raw.readAll().contains("\r\n" + base64Line + "\r\n"));
-}
-
-void TestMailSmtp::refusedPasswordFails_data()
-{
-    QTest::addColumn<int>("authMethod");
-    QTest::newRow("plain") << int(SmtpClient::AuthPlain);
-    QTest::newRow("login") << int(SmtpClient::AuthLogin);
-}
-
-void TestMailSmtp::refusedPasswordFails()
-{
-    QFETCH(int, authMethod);
-    QTemporaryDir outDir;
-    MailTestServer server;
-    QVERIFY(startServer(server, QStringLiteral("ssl"), outDir.path()));
-
-    SmtpClient client(QStringLiteral("127.0.0.1"), server.port(), SmtpClient::SslConnection);
-    client.addCaCertificates(testAuthority);
-    client.setResponseTimeout(20000);
-    QSignalSpy errors(&client, &SmtpClient::smtpError);
-    QVERIFY(client.connectToHost());
-    QVERIFY(!client.login(kUser, QStringLiteral("wrong"), authMethod));
-    QCOMPARE(client.getResponseCode(), 535);
-    QCOMPARE(errorCodes(errors), (QList<int>{SmtpClient::ClientError, SmtpClient::AuthenticationFailedError}));
 }
 
 void TestMailSmtp::untrustedCertificateIsRefused_data()
