@@ -1,0 +1,28 @@
+#include "mail/mimefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+MimeFile::MimeFile(QFile *f)
+    : file(f)
+{
+    contentType = QStringLiteral("application/octet-stream");
+    if (file)
+        contentName = QFileInfo(file->fileName()).fileName();
+    contentEncoding = EncodingBase64;
+}
+
+MimeFile::~MimeFile()
+{
+    delete file;
+}
+
+void MimeFile::prepare()
+{
+    content.clear();
+    if (file && file->open(QIODevice::ReadOnly)) {
+        content = file->readAll();
+        file->close();
+    }
+    MimePart::prepare();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "mail/mimepart.h"
+
+class QFile;
+
+// A body read from a file when the part is rendered. The part owns the file.
+class MimeFile : public MimePart
+{
+public:
+    explicit MimeFile(QFile *file);
+    ~MimeFile() override;
+
+    void prepare() override;
+
+protected:
+    QFile *file;
+};

@@ -1,0 +1,109 @@
+#include "mail/mimepart.h"
+
+#include "mail/quotedprintable.h"
+
+namespace {
+const QLatin1String kCrLf("\r\n");
+
+// 7bit and 8bit bodies are line text: a zero byte cannot travel in them.
+QByteArray bytesBeforeFirstZero(const QByteArray &bytes)
+{
+    const int zero = bytes.indexOf('\0');
+    return zero < 0 ? bytes : bytes.left(zero);
+}
+}
+
+MimePart::MimePart()
+    : contentEncoding(Encoding7Bit), prepared(false), formatter(76)
+{
+}
+
+MimePart::~MimePart() = default;
+
+const QString &MimePart::getHeader() const { return header; }
+void MimePart::setHeader(const QString &value) { header = value; }
+
+void MimePart::addHeaderLine(const QString &line)
+{
+    header += line + kCrLf;
+}
+
+const QByteArray &MimePart::getContent() const { return content; }
+void MimePart::setContent(const QByteArray &value) { content = value; }
+
+const QString &MimePart::getContentId() const { return contentId; }
+void MimePart::setContentId(const QString &value) { contentId = value; }
+
+const QString &MimePart::getContentName() const { return contentName; }
+void MimePart::setContentName(const QString &value) { contentName = value; }
+
+const QString &MimePart::getContentType() const { return contentType; }
+void MimePart::setContentType(const QString &value) { contentType = value; }
+
+const QString &MimePart::getCharset() const { return contentCharset; }
+void MimePart::setCharset(const QString &value) { contentCharset = value; }
+
+MimePart::Encoding MimePart::getEncoding() const { return contentEncoding; }
+void MimePart::setEncoding(Encoding value) { contentEncoding = value; }
+
+MimeContentFormatter &MimePart::getContentFormatter() { return formatter; }
+
+QString MimePart::toString()
+{
+    if (!prepared)
+        prepare();
+    return mimeString;
+}
+
+QString MimePart::encodingName(Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding7Bit:
+        return QStringLiteral("7bit");
+    case Encoding8Bit:
+        return QStringLiteral("8bit");
+    case EncodingBase64:
+        return QStringLiteral("base64");
+    case EncodingQuotedPrintable:
+        return QStringLiteral("quoted-printable");
+    }
+    return QString();
+}
+
+void MimePart::prepare()
+{
+    mimeString.clear();
+    mimeString += contentTypeLine() + kCrLf;
+    mimeString += QLatin1String("Content-Transfer-Encoding: ") + encodingName(contentEncoding) + kCrLf;
+    if (!contentId.isEmpty())
+        mimeString += QLatin1String("Content-ID: <") + contentId + QLatin1String(">") + kCrLf;
+    mimeString += header + kCrLf;
+    mimeString += renderedBody() + kCrLf;
+    prepared = true;
+}
+
+QString MimePart::contentTypeLine() const
+{
+    QString line = QLatin1String("Content-Type: ") + contentType;
+    if (!contentName.isEmpty())
+        line += QLatin1String("; name=\"") + contentName + QLatin1String("\"");
+    if (!contentCharset.isEmpty())
+        line += QLatin1String("; charset=") + contentCharset;
+    if (!contentBoundary.isEmpty())
+        line += QLatin1String("; boundary=") + contentBoundary;
+    return line;
+}
+
+QString MimePart::renderedBody() const
+{
+    switch (contentEncoding) {
+    case EncodingBase64:
+        return formatter.format(QString::fromLatin1(content.toBase64()), false);
+    case EncodingQuotedPrintable:
+        return formatter.format(QuotedPrintable::encode(content), true);
+    case Encoding7Bit:
+    case Encoding8Bit:
+        break;
+    }
+    return QString::fromLatin1(bytesBeforeFirstZero(content));
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "mail/mimecontentformatter.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// One body part of a message. It renders itself once into MIME text: header
+// lines, a blank line, the body in its transfer encoding and a closing CR LF.
+// The rendered text holds one byte per character (codes 0 to 255).
+class MimePart : public QObject
+{
+public:
+    enum Encoding {
+        Encoding7Bit = 0,
+        Encoding8Bit = 1,
+        EncodingBase64 = 2,
+        EncodingQuotedPrintable = 3
+    };
+
+    MimePart();
+    ~MimePart() override;
+
+    const QString &getHeader() const;
+    void setHeader(const QString &header);
+    void addHeaderLine(const QString &line);
+
+    const QByteArray &getContent() const;
+    void setContent(const QByteArray &content);
+
+    const QString &getContentId() const;
+    void setContentId(const QString &contentId);
+
+    const QString &getContentName() const;
+    void setContentName(const QString &contentName);
+
+    const QString &getContentType() const;
+    void setContentType(const QString &contentType);
+
+    const QString &getCharset() const;
+    void setCharset(const QString &charset);
+
+    Encoding getEncoding() const;
+    void setEncoding(Encoding encoding);
+
+    MimeContentFormatter &getContentFormatter();
+
+    virtual QString toString();
+    virtual void prepare();
+
+    static QString encodingName(Encoding encoding);
+
+protected:
+    QString header;
+    QByteArray content;
+    QString contentId;
+    QString contentName;
+    QString contentType;
+    QString contentCharset;
+    QString contentBoundary;
+    Encoding contentEncoding;
+    QString mimeString;
+    bool prepared;
+    MimeContentFormatter formatter;
+
+private:
+    QString contentTypeLine() const;
+    QString renderedBody() const;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "mail/mimepart.h"
+
+// A text/plain body, sent in the charset it declares (utf-8 by default).
+class MimeText : public MimePart
+{
+public:
+    explicit MimeText(const QString &text = QString());
+    ~MimeText() override;
+
+    void setText(const QString &text);
+    const QString &getText() const;
+
+    void prepare() override;
+
+protected:
+    QString text;
+
+    QByteArray encodedText() const;
+};

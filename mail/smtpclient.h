@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QAbstractSocket>
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QSslCertificate>
+#include <QString>
+
+class MimeMessage;
+class QTcpSocket;
+
+// Sends one message to an SMTP server over plain TCP, SSL or STARTTLS.
+// Every call blocks until the server answers or a time-out runs out, and
+// reports by its boolean result; smtpError tells what went wrong.
+class SmtpClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum ConnectionType {
+        TcpConnection = 0,
+        SslConnection = 1,
+        TlsConnection = 2
+    };
+
+    enum AuthMethod {
+        AuthPlain = 0,
+        AuthLogin = 1
+    };
+
+    enum SmtpError {
+        ConnectionTimeoutError = 0,
+        ResponseTimeoutError = 1,
+        AuthenticationFailedError = 2,
+        ServerError = 3,
+        ClientError = 4
+    };
+    Q_ENUM(SmtpError)
+
+    class ResponseTimeoutException
+    {
+    };
+
+    explicit SmtpClient(const QString &host = QStringLiteral("localhost"), int port = 465,
+                        int connectionType = SslConnection);
+    ~SmtpClient() override;
+
+    const QString &getHost() const;
+    void setHost(const QString &host);
+
+    int getPort() const;
+    void setPort(int port);
+
+    int getConnectionType() const;
+    void setConnectionType(int type);
+
+    const QString &getName() const;
+    void setName(const QString &name);
+
+    const QString &getUser() const;
+    void setUser(const QString &user);
+
+    const QString &getPassword() const;
+    void setPassword(const QString &password);
+
+    int getAuthMethod() const;
+    void setAuthMethod(int method);
+
+    int getConnectionTimeout() const;
+    void setConnectionTimeout(int msec);
+
+    int getResponseTimeout() const;
+    void setResponseTimeout(int msec);
+
+    const QString &getResponseText() const;
+    int getResponseCode() const;
+
+    QTcpSocket *getSocket();
+
+    // Trusts these authorities besides the system's own, for servers whose
+    // certificate comes from a private authority. Peer checks stay on.
+    void addCaCertificates(const QList<QSslCertificate> &certificates);
+
+    bool connectToHost();
+    bool login();
+    bool login(const QString &user, const QString &password, int method = AuthPlain);
+    bool sendMail(MimeMessage &message);
+    void quit();
+
+signals:
+    void smtpError(SmtpClient::SmtpError e);
+
+protected slots:
+    void socketStateChanged(QAbstractSocket::SocketState state);
+    void socketError(QAbstractSocket::SocketError error);
+    void socketReadyRead();
+
+protected:
+    void sendMessage(const QString &text);
+    void waitForResponse();
+
+private:
+    bool greetAndIdentify();
+    bool expect(int code);
+    bool authenticate(const QString &user, const QString &password, int method);
+    bool transferMessage(MimeMessage &message);
+    bool waitForEncryption();
+    void sendMessageData(const QByteArray &body);
+    void waitUntilWritten();
+    void applyCaCertificates();
+    static QByteArray dataForTransfer(const QByteArray &text);
+    static bool messageHeadersAreSafe(const MimeMessage &message);
+
+    QTcpSocket *socket;
+    QString host;
+    int port;
+    int connectionType;
+    QString name;
+    QString user;
+    QString password;
+    int authMethod;
+    int connectionTimeout;
+    int responseTimeout;
+    QString responseText;
+    int responseCode;
+    QList<QSslCertificate> extraCaCertificates;
+};

@@ -1,0 +1,73 @@
+#include "support/mailtestserver.h"
+
+#include "support/testenv.h"
+
+#include <QDeadlineTimer>
+
+MailTestServer::~MailTestServer()
+{
+    stop();
+}
+
+QString MailTestServer::scriptPath(const QString &script)
+{
+    return TestEnv::sourceDir() + QStringLiteral("/support/") + script;
+}
+
+bool MailTestServer::makeCertificates(const QString &directory)
+{
+    QProcess maker;
+    maker.start(TestEnv::systemPython(),
+                {scriptPath(QStringLiteral("smtp_server.py")), QStringLiteral("--make-certs"), directory});
+    if (!maker.waitForFinished(60000)) {
+        maker.kill();
+        maker.waitForFinished(1000);
+        return false;
+    }
+    return maker.exitStatus() == QProcess::NormalExit && maker.exitCode() == 0;
+}
+
+bool MailTestServer::start(const QString &script, const QStringList &arguments)
+{
+    process.start(TestEnv::systemPython(), QStringList{scriptPath(script)} + arguments);
+    if (!process.waitForStarted(5000))
+        return false;
+    const QDeadlineTimer deadline(15000);
+    while (!process.canReadLine()) {
+        if (deadline.hasExpired() || !process.waitForReadyRead(int(deadline.remainingTime())))
+            return false;
+    }
+    const QByteArray line = process.readLine().trimmed();
+    if (!line.startsWith("PORT "))
+        return false;
+    listenPort = quint16(line.mid(5).toUInt());
+    return listenPort != 0;
+}
+
+quint16 MailTestServer::port() const
+{
+    return listenPort;
+}
+
+bool MailTestServer::waitForExit(int msec)
+{
+    if (process.state() == QProcess::NotRunning)
+        return true;
+    if (process.waitForFinished(msec))
+        return true;
+    stop();
+    return false;
+}
+
+void MailTestServer::stop()
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.kill();
+    process.waitForFinished(3000);
+}
+
+QString MailTestServer::errorOutput()
+{
+    return QString::fromUtf8(process.readAllStandardError());
+}

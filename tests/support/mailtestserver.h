@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// A mail server script from tests/support, run with Debian's Python on a free
+// loopback port. The process is killed when the object goes.
+class MailTestServer
+{
+public:
+    MailTestServer() = default;
+    ~MailTestServer();
+    MailTestServer(const MailTestServer &) = delete;
+    MailTestServer &operator=(const MailTestServer &) = delete;
+
+    // Starts the script and waits (bounded) for the port it listens on.
+    bool start(const QString &script, const QStringList &arguments);
+    quint16 port() const;
+    // Waits for the script to end by itself; kills it when it does not.
+    bool waitForExit(int msec);
+    void stop();
+    QString errorOutput();
+
+    static QString scriptPath(const QString &script);
+    // Writes ca.pem, server.pem and server.key for 127.0.0.1 into directory.
+    static bool makeCertificates(const QString &directory);
+
+private:
+    QProcess process;
+    quint16 listenPort = 0;
+};
