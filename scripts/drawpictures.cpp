@@ -230,11 +230,13 @@ void padlock(QPainter &p, bool open)
 {
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(110, 115, 125), 6, Qt::SolidLine, Qt::FlatCap));
+    // An open shackle is lifted, its left leg free of the body.
+    const qreal top = open ? 2 : 8;
     QPainterPath shackle;
-    qreal lift = open ? 10 : 0;
-    shackle.moveTo(20, 30 - lift);
-    shackle.arcTo(QRectF(20, 6 - lift, 24, 26), 180, -180);
-    shackle.lineTo(44, open ? 14 : 30);
+    shackle.moveTo(20, open ? 20 : 30);
+    shackle.lineTo(20, top + 12);
+    shackle.arcTo(QRectF(20, top, 24, 24), 180, -180);
+    shackle.lineTo(44, 30);
     p.drawPath(shackle);
     p.setPen(QPen(kOutline, 2.5));
     p.setBrush(vertical(QColor(255, 210, 80), QColor(200, 140, 20), 28, 60));
