@@ -3,7 +3,6 @@
 #include "ui_mainwindow.h"
 
 #include <QMainWindow>
-#include <QMetaProperty>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -440,6 +439,7 @@ class TestMainWindowForm : public QObject
 private slots:
     void initTestCase()
     {
+        // The pictures sit in a static library, which links them only when asked for by name.
         Q_INIT_RESOURCE(mirelda);
     }
 
