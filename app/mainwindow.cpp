@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -395,6 +396,7 @@ void MainWindow::fillLoggerTable(bool force)
                                       QStringLiteral("OK"), QStringLiteral("H"),
                                       QStringLiteral("HH") };
         table->setColumnCount(headers.size());
+        table->horizontalHeader()->setMinimumSectionSize(kColumnWidths[0]);
         table->verticalHeader()->hide();
         table->setHorizontalHeaderLabels(headers);
         for (int column = 0; column < headers.size(); ++column)
