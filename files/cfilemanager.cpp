@@ -1,22 +1,578 @@
 #include "files/cfilemanager.h"
 
+#include <variant>
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include "app/clanguagetable.h"
+#include "core/appinfo.h"
 #include "core/cmainapp.h"
+#include "core/imagecodec.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "users/cuseradmin.h"
+
+namespace {
+
+// ---- settings ------------------------------------------------------------
+
+template <typename T> using Member = T AppSettings::*;
+using AnyMember = std::variant<Member<QColor>, Member<int>, Member<bool>, Member<QString>,
+                               Member<double>, Member<float>>;
+
+struct SettingKey
+{
+    const char *key;
+    AnyMember member;
+};
+
+// The keys of "xZdr.ini" in the order of AppSettings. SMTP_PASSWORD is not
+// here: it is written last and only for an account other than the built-in one.
+const SettingKey kSettingKeys[] = {
+    { "GRAPH_BACKGROUND", &AppSettings::graphBackground },
+    { "GRAPH_THRESHOLD_HH", &AppSettings::graphThresholdHH },
+    { "GRAPH_THRESHOLD_H", &AppSettings::graphThresholdH },
+    { "GRAPH_THRESHOLD_NORMAL", &AppSettings::graphThresholdNormal },
+    { "GRAPH_THRESHOLD_MULTILINK", &AppSettings::graphThresholdMultiLink },
+    { "GRAPH_THRESHOLD_L", &AppSettings::graphThresholdL },
+    { "GRAPH_THRESHOLD_LL", &AppSettings::graphThresholdLL },
+    { "GRAPH_LINE_COLOR", &AppSettings::graphLineColor },
+    { "GRAPH_LINE_HUM_COLOR", &AppSettings::graphLineHumColor },
+    { "GRAPH_LINE_EXT_COLOR", &AppSettings::graphLineExtColor },
+    { "GRAPH_LINE_TICKNESS", &AppSettings::graphLineThickness },
+    { "GRAPH_SHOW_H_GRID", &AppSettings::graphShowHGrid },
+    { "GRAPH_SHOW_V_GRID", &AppSettings::graphShowVGrid },
+    { "GRAPH_SHOW_TIME", &AppSettings::graphShowTime },
+    { "GRAPH_SHOW_THRESHOLD_LINE", &AppSettings::graphShowThresholdLine },
+    { "GRAPH_SHOW_FULL_RANGE", &AppSettings::graphShowFullRange },
+    { "HISTOGRAM_BACKGROUND", &AppSettings::histogramBackground },
+    { "HISTOGRAM_BACK", &AppSettings::histogramBack },
+    { "HISTOGRAM_LINE_COLOR", &AppSettings::histogramLineColor },
+    { "HISTOGRAM_SHOW_H_GRID", &AppSettings::histogramShowHGrid },
+    { "HISTOGRAM_SHOW_V_GRID", &AppSettings::histogramShowVGrid },
+    { "HISTOGRAM_SHOW_FULL_RANGE", &AppSettings::histogramShowFullRange },
+    { "GENERAL_DEFAULT_PATH", &AppSettings::defaultPath },
+    { "GENERAL_SHOW_HELP", &AppSettings::showHelp },
+    { "GENERAL_AUTO_DOWNLOAD_LOGGER", &AppSettings::autoDownloadLogger },
+    { "GENERAL_AUTO_SAVE_LOGGER", &AppSettings::autoSaveLogger },
+    { "GENERAL_AUTO_GENERATE_TXT_LOGGER", &AppSettings::autoGenerateTxt },
+    { "GENERAL_AUTO_GENERATE_CSV_LOGGER", &AppSettings::autoGenerateCsv },
+    { "GENERAL_AUTO_GENERATE_PDF_LOGGER", &AppSettings::autoGeneratePdf },
+    { "GENERAL_AUTO_OPEN_PDF_LOGGER", &AppSettings::autoOpenPdf },
+    { "GENERAL_MODE_CELCIUS", &AppSettings::modeCelsius },
+    { "MULTILINK_SYNC_DATE_TIME", &AppSettings::multiLinkSyncDateTime },
+    { "MULTILINK_SYNC_ELAPSED_TIME", &AppSettings::multiLinkSyncElapsedTime },
+    { "MKT_ACTIVATION_ENERGY", &AppSettings::mktActivationEnergy },
+    { "TIME_ZONE", &AppSettings::timeZone },
+    { "TIME_ZONE_INDEX", &AppSettings::timeZoneIndex },
+    { "TIME_ZONE_DAYLIGHT", &AppSettings::timeZoneDaylight },
+    { "GENERAL_DATE_FORMAT", &AppSettings::dateFormat },
+    { "SMTP_SERVER_ADDRESS", &AppSettings::smtpServerAddress },
+    { "SMTP_USER_NAME", &AppSettings::smtpUserName },
+    { "SMTP_SENDER_NAME", &AppSettings::smtpSenderName },
+    { "SMTP_SENDER_EMAIL", &AppSettings::smtpSenderEmail },
+    { "SMTP_RECIPIENT_NAME", &AppSettings::smtpRecipientName },
+    { "SMTP_RECIPIENT_EMAIL", &AppSettings::smtpRecipientEmail },
+    { "SMTP_SUBJECT", &AppSettings::smtpSubject },
+    { "SMTP_SERVER_AUTO", &AppSettings::smtpServerAuto },
+    { "SMTP_SERVER_PORT", &AppSettings::smtpServerPort },
+    { "SMTP_ATACHED_FILES", &AppSettings::smtpAttachedFiles },
+    { "LOCK_DESCRIPTION", &AppSettings::lockDescription },
+};
+
+template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
+
+// Numbers in a text stream's default notation ("5.5", "-3", "83.144").
+template <typename T> QString streamNumber(T value)
+{
+    QString text;
+    QTextStream(&text) << value;
+    return text;
+}
+
+QString settingValue(const AppSettings &s, const AnyMember &member)
+{
+    return std::visit(Overloaded{
+        [&](Member<QColor> m) {
+            const QColor &c = s.*m;
+            return QStringLiteral("%1=%2=%3").arg(c.red()).arg(c.green()).arg(c.blue());
+        },
+        [&](Member<int> m) { return QString::number(s.*m); },
+        [&](Member<bool> m) { return QString::number(s.*m ? 1 : 0); },
+        [&](Member<QString> m) { return s.*m; },
+        [&](Member<double> m) { return streamNumber(s.*m); },
+        [&](Member<float> m) { return streamNumber(s.*m); },
+    }, member);
+}
+
+void applySettingValue(AppSettings &s, const AnyMember &member, const QString &value)
+{
+    std::visit(Overloaded{
+        [&](Member<QColor> m) {
+            const QStringList parts = value.split(QLatin1Char('='));
+            if (parts.size() == 3)
+                s.*m = QColor(parts[0].toInt(), parts[1].toInt(), parts[2].toInt());
+        },
+        [&](Member<int> m) { s.*m = value.trimmed().toInt(nullptr, 10); },
+        [&](Member<bool> m) { s.*m = value.trimmed().toInt() != 0; },
+        [&](Member<QString> m) { s.*m = value; },
+        [&](Member<double> m) { s.*m = value.trimmed().toDouble(); },
+        [&](Member<float> m) { s.*m = value.trimmed().toFloat(); },
+    }, member);
+}
+
+// One "KEY=value" line: split at the first "=" only, so values may hold "=".
+bool splitLine(QString line, QChar separator, QString &key, QString &value)
+{
+    line.remove(QLatin1Char('\r'));
+    const int at = line.indexOf(separator);
+    if (at < 0)
+        return false;
+    key = line.left(at);
+    value = line.mid(at + 1);
+    return true;
+}
+
+bool writeWholeFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+// ---- data file -----------------------------------------------------------
+
+constexpr int kMaxDataFileSize = 2 * 1024 * 1024;
+
+quint16 byteSum(const QByteArray &bytes)
+{
+    quint32 sum = 0;
+    for (char c : bytes)
+        sum += quint8(c);
+    return quint16(sum);
+}
+
+QString fileLabel(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+// A string of the data stream whose length prefix is plausible: a damaged
+// prefix must not make the reader allocate or read past the end.
+bool readStreamString(QDataStream &in, const QByteArray &bytes, QString &text)
+{
+    const qint64 at = in.device()->pos();
+    if (at + 4 > bytes.size())
+        return false;
+    const quint32 length = (quint32(quint8(bytes[int(at)])) << 24) | (quint32(quint8(bytes[int(at) + 1])) << 16)
+                           | (quint32(quint8(bytes[int(at) + 2])) << 8) | quint8(bytes[int(at) + 3]);
+    if (length != 0xFFFFFFFFu && (length % 2 != 0 || at + 4 + qint64(length) > bytes.size()))
+        return false;
+    in >> text;
+    return in.status() == QDataStream::Ok;
+}
+
+}
 
 CFileManager::CFileManager(CMainApp *app)
     : app(app)
 {
 }
 
-bool CFileManager::writeSettings(const QString &) { return false; }
-bool CFileManager::readSettings(const QString &) { return false; }
-QString CFileManager::readCsvTable(const QString &, const QString &) { return QString(); }
-bool CFileManager::appendTextLine(const QString &, const QString &) { return false; }
-bool CFileManager::writeBinaryFile(const QString &, const char *, int) { return false; }
-bool CFileManager::writeDataFile(const QString &, int) { return false; }
-bool CFileManager::writeDataFile(const QString &, const LoggerRecord &, bool, QString *) { return false; }
-bool CFileManager::readDataFile(const QString &, LoggerRecord &, QString *) { return false; }
-bool CFileManager::readDataFile(const QString &, LoggerRecord &, bool, QString *) { return false; }
-bool CFileManager::exportText(const QString &, const QStringList &, const QList<QStringList> &, bool, int,
-                              const QStringList &) { return false; }
-bool CFileManager::saveTemplate(const QString &, const LoggerRecord &) { return false; }
-bool CFileManager::readTemplate(const QString &, LoggerRecord &) { return false; }
+// ---- settings files ----------------------------------------------------
+
+bool CFileManager::writeSettings(const QString &path)
+{
+    const AppSettings &s = app->settings;
+    QString text = QStringLiteral("[SETTINGS]\r\n");
+    for (const SettingKey &entry : kSettingKeys)
+        text += QStringLiteral("%1=%2\r\n").arg(QLatin1String(entry.key), settingValue(s, entry.member));
+    text += QStringLiteral("LANGUAGE=%1\r\n").arg(app->languageTable->language);
+    text += QStringLiteral("FIRST_INIT_LANGUAGE=%1\r\n").arg(app->languageTable->firstInitLanguage);
+    text += QStringLiteral("USER_ADMIN_LOGOUT_TIME=%1\r\n").arg(app->userAdmin->logoutMinutes);
+    if (s.smtpUserName != DefaultMailAccount::address())
+        text += QStringLiteral("SMTP_PASSWORD=%1\r\n").arg(s.smtpPassword);
+    text += QStringLiteral("\r\n");
+    return writeWholeFile(path, text.toUtf8());
+}
+
+bool CFileManager::readSettings(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    AppSettings &s = app->settings;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        QString key, value;
+        if (!splitLine(line, QLatin1Char('='), key, value))
+            continue;
+        if (key == QLatin1String("SMTP_PASSWORD")) {
+            s.smtpPassword = value;
+        } else if (key == QLatin1String("LANGUAGE")) {
+            const int language = value.trimmed().toInt();
+            app->languageTable->language =
+                (language >= 0 && language < CLanguageTable::kColumnCount) ? language : 0;
+        } else if (key == QLatin1String("FIRST_INIT_LANGUAGE")) {
+            app->languageTable->firstInitLanguage = value.trimmed().toInt();
+        } else if (key == QLatin1String("USER_ADMIN_LOGOUT_TIME")) {
+            app->userAdmin->logoutMinutes = value.trimmed().toInt();
+        } else {
+            for (const SettingKey &entry : kSettingKeys) {
+                if (key == QLatin1String(entry.key)) {
+                    applySettingValue(s, entry.member, value);
+                    break;
+                }
+            }
+            if (key == QLatin1String("SMTP_USER_NAME") && value == DefaultMailAccount::address())
+                s.smtpPassword = DefaultMailAccount::password();
+        }
+    }
+    if (s.timeZone == -1.0f || s.timeZoneIndex == -1) {
+        s.timeZone = 0.0f;
+        s.timeZoneIndex = 0;
+    }
+    return true;
+}
+
+QString CFileManager::readCsvTable(const QString &path, const QString &key)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    QTextStream in(&file);
+    in.setCodec("UTF-8");
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        QChar separator = QLatin1Char('=');
+        if (csv)
+            separator = line.contains(QLatin1Char(';')) ? QLatin1Char(';') : QLatin1Char(',');
+        QString first, second;
+        if (splitLine(line, separator, first, second) && first.trimmed() == key)
+            return second.trimmed();
+    }
+    return QString();
+}
+
+// ---- small file helpers -------------------------------------------------
+
+bool CFileManager::appendTextLine(const QString &path, const QString &text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    QString crlf = text;
+    crlf.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    crlf.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    const QByteArray bytes = crlf.toUtf8();
+    const bool written = file.write(bytes) == bytes.size();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+bool CFileManager::writeBinaryFile(const QString &path, const char *data, int length)
+{
+    if (!data || length < 0)
+        return false;
+    return writeWholeFile(path, QByteArray(data, length));
+}
+
+// ---- data file ---------------------------------------------------------
+
+bool CFileManager::writeDataFile(const QString &path, int recordIndex)
+{
+    if (recordIndex < 0 || recordIndex >= app->records.size())
+        return false;
+    return writeDataFile(path, app->records.at(recordIndex), app->userAdmin->enabled);
+}
+
+bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record,
+                                 bool withCheckValue, QString *error)
+{
+    const bool longReadings = record.versionWord <= MemoryMap::LastInternalOnlyVersion;
+    const int count = qBound(0, qMin(record.readingCount, record.readings.size()), kMaxReadings);
+    if (longReadings && count > 0xFFFF) {
+        if (error)
+            *error = QObject::tr("Warning!\n\nThis logger's data file format holds at most 65,535 readings; "
+                                 "the file was not written.");
+        return false;
+    }
+
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_8);
+    out.setByteOrder(QDataStream::BigEndian);
+    out << quint16(record.versionWord) << AppInfo::version() << quint32(record.alarmStatus)
+        << quint16(MemoryMap::ImageSize);
+    QByteArray image = record.imageRead.left(MemoryMap::ImageSize);
+    image.append(QByteArray(MemoryMap::ImageSize - image.size(), '\0'));
+    out.writeRawData(image.constData(), image.size());
+    out << quint32(LoggerTime::fromDateTime(record.startTime));
+    if (longReadings) {
+        out << quint16(count);
+        for (int i = 0; i < count; ++i)
+            out << quint32(record.readings.at(i));
+    } else {
+        out << quint32(count);
+        for (int i = 0; i < count; ++i)
+            out << quint16(record.readings.at(i));
+    }
+    out << record.comment;
+    if (withCheckValue)
+        out << byteSum(bytes);
+
+    if (!writeWholeFile(path, bytes)) {
+        if (error)
+            *error = QObject::tr("Warning!\n\nThe file \"%1\" could not be written.").arg(path);
+        return false;
+    }
+    return true;
+}
+
+bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, QString *error)
+{
+    return readDataFile(path, record, app->userAdmin->enabled, error);
+}
+
+bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, bool requireCheckValue,
+                                QString *error)
+{
+    auto fail = [&](const QString &text) {
+        if (error)
+            *error = QStringLiteral("Warning!\n\n") + text.arg(fileLabel(path));
+        return false;
+    };
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QObject::tr("The file \"%1\" cannot be opened."));
+    if (file.size() > kMaxDataFileSize)
+        return fail(QObject::tr("The file \"%1\" is not a data file of this program."));
+    const QByteArray bytes = file.readAll();
+
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_4_8);
+    in.setByteOrder(QDataStream::BigEndian);
+
+    quint16 version = 0;
+    QString versionText;
+    quint32 alarmStatus = 0;
+    quint16 imageSize = 0;
+    in >> version;
+    if (in.status() != QDataStream::Ok || !readStreamString(in, bytes, versionText))
+        return fail(QObject::tr("The file \"%1\" is not a data file of this program."));
+    in >> alarmStatus >> imageSize;
+    if (in.status() != QDataStream::Ok || imageSize != MemoryMap::ImageSize)
+        return fail(QObject::tr("The file \"%1\" is not a data file of this program."));
+
+    QByteArray image(MemoryMap::ImageSize, '\0');
+    if (in.readRawData(image.data(), image.size()) != image.size())
+        return fail(QObject::tr("The file \"%1\" is damaged: it ends too early."));
+
+    const bool longReadings = version <= MemoryMap::LastInternalOnlyVersion;
+    quint32 start = 0;
+    quint32 count = 0;
+    in >> start;
+    if (longReadings) {
+        quint16 shortCount = 0;
+        in >> shortCount;
+        count = shortCount;
+    } else {
+        in >> count;
+    }
+    if (in.status() != QDataStream::Ok)
+        return fail(QObject::tr("The file \"%1\" is damaged: it ends too early."));
+    if (count > quint32(kMaxReadings))
+        return fail(QObject::tr("The file \"%1\" is damaged: it claims more than 65,536 readings."));
+    const qint64 readingBytes = qint64(count) * (longReadings ? 4 : 2);
+    if (in.device()->pos() + readingBytes > bytes.size())
+        return fail(QObject::tr("The file \"%1\" is damaged: it ends before all its readings."));
+
+    QVector<quint16> readings(static_cast<int>(count));
+    for (quint32 i = 0; i < count; ++i) {
+        if (longReadings) {
+            quint32 word = 0;
+            in >> word;
+            readings[int(i)] = quint16(word);
+        } else {
+            in >> readings[int(i)];
+        }
+    }
+    QString trailingText;
+    if (!readStreamString(in, bytes, trailingText))
+        return fail(QObject::tr("The file \"%1\" is damaged: it ends too early."));
+
+    const qint64 bodyEnd = in.device()->pos();
+    if (requireCheckValue) {
+        quint16 stored = 0;
+        in >> stored;
+        if (in.status() != QDataStream::Ok || bodyEnd + 2 != bytes.size()
+            || stored != byteSum(bytes.left(int(bodyEnd))))
+            return fail(QObject::tr("The file \"%1\" has no valid check value: it may have been "
+                                    "changed outside the program and is not opened."));
+    }
+
+    LoggerRecord loaded;
+    ImageCodec::decode(image, loaded);
+    loaded.versionWord = version;
+    loaded.alarmStatus = alarmStatus;
+    loaded.readings = readings;
+    loaded.readingCount = int(count);
+    loaded.recordedCount = count;
+    loaded.startTime = LoggerTime::toDateTime(start);
+    const int samples = loaded.sampleCount();
+    loaded.stopTime = samples > 0 ? loaded.startTime.addSecs(qint64(samples - 1) * loaded.interval)
+                                  : loaded.startTime;
+    if (!trailingText.isEmpty())
+        loaded.comment = trailingText;
+    loaded.fileName = QFileInfo(path).fileName();
+    loaded.fromFile = true;
+    loaded.dataLoaded = true;
+    loaded.ready = true;
+    record = loaded;
+    return true;
+}
+
+// ---- exports -------------------------------------------------------------
+
+namespace {
+QString csvField(const QString &field)
+{
+    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"'))
+        && !field.contains(QLatin1Char('\n')))
+        return field;
+    QString quoted = field;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+}
+
+bool CFileManager::exportText(const QString &path, const QStringList &rowTimes,
+                              const QList<QStringList> &rowValues, bool syncDateTime,
+                              int selectedCount, const QStringList &headers)
+{
+    Q_UNUSED(selectedCount)
+    const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    const QString separator = csv ? QStringLiteral(",") : QStringLiteral("\t");
+    auto joined = [&](const QStringList &fields) {
+        if (!csv)
+            return fields.join(separator);
+        QStringList quoted;
+        for (const QString &f : fields)
+            quoted << csvField(f);
+        return quoted.join(separator);
+    };
+
+    QString text;
+    text.reserve(rowTimes.size() * 40);
+    if (!headers.isEmpty()) {
+        QStringList head{ QStringLiteral("No."),
+                          syncDateTime || selectedCount <= 1 ? QStringLiteral("Date Time")
+                                                             : QStringLiteral("Elapsed Time") };
+        head << headers;
+        text += joined(head) + QStringLiteral("\r\n");
+    }
+    for (int row = 0; row < rowTimes.size(); ++row) {
+        QStringList fields{ QString::number(row + 1), rowTimes.at(row) };
+        fields << rowValues.value(row);
+        text += joined(fields) + QStringLiteral("\r\n");
+    }
+    return writeWholeFile(path, text.toUtf8());
+}
+
+// ---- program templates ------------------------------------------------
+
+namespace {
+const char *const kLimitKeys[4] = { "ALARM_HIGH_HIGH", "ALARM_HIGH", "ALARM_LOW", "ALARM_LOW_LOW" };
+// Key suffix of each limit group (internal, external, humidity).
+const char *const kGroupSuffix[3] = { "", "_EXT", "_HUM" };
+const QString kDateFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+}
+
+bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r)
+{
+    QString text = QStringLiteral("[TEMPLATE]\r\n");
+    auto line = [&](const QString &key, const QString &value) {
+        text += key + QLatin1Char('=') + value + QStringLiteral("\r\n");
+    };
+    line(QStringLiteral("PRODUCTION_CODE"), r.productCode);
+    line(QStringLiteral("DESCRIPTION"), r.description);
+    line(QStringLiteral("MODE"), QString::number(r.configWord, 16).toUpper());
+    for (int g = 0; g < 3; ++g) {
+        const QString suffix = QLatin1String(kGroupSuffix[g]);
+        for (int level = 0; level < 4; ++level)
+            line(QLatin1String(kLimitKeys[level]) + suffix, QString::number(r.alarmThresholds[g][level]));
+        line(QStringLiteral("CONSECUTIVE_ALARM_DELAY") + suffix, QString::number(r.consecutiveDelay[g]));
+        line(QStringLiteral("TOTAL_ALARM_DELAY") + suffix, QString::number(r.totalDelay[g]));
+    }
+    line(QStringLiteral("PRG_INTERVAL"), QString::number(r.interval));
+    line(QStringLiteral("PRG_START_DATE"), r.startAt.toString(kDateFormat));
+    line(QStringLiteral("PRG_STOP_DATE"), r.stopAt.toString(kDateFormat));
+    line(QStringLiteral("PRG_START_WAIT"), QString::number(r.startDelay));
+    line(QStringLiteral("PRG_STOP_READING"), QString::number(r.stopReadingCount));
+    line(QStringLiteral("PRG_DURATION"), QString::number(r.duration));
+    line(QStringLiteral("MAX_TRIP"), QString::number(r.maxTrip));
+    return writeWholeFile(path, text.toUtf8());
+}
+
+bool CFileManager::readTemplate(const QString &path, LoggerRecord &r)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (lines.isEmpty() || lines.first().trimmed() != QLatin1String("[TEMPLATE]"))
+        return false;
+    QHash<QString, QString> values;
+    for (const QString &line : lines) {
+        QString key, value;
+        if (splitLine(line, QLatin1Char('='), key, value))
+            values.insert(key.trimmed(), value);
+    }
+    LoggerRecord t = r;
+    t.productCode = values.value(QStringLiteral("PRODUCTION_CODE"), t.productCode);
+    t.description = values.value(QStringLiteral("DESCRIPTION"), t.description);
+    bool ok = false;
+    const quint32 mode = values.value(QStringLiteral("MODE")).toUInt(&ok, 16);
+    if (ok)
+        t.configWord = mode;
+    auto number = [&](const QString &key, double fallback) {
+        bool valid = false;
+        const double v = values.value(key).toDouble(&valid);
+        return valid ? v : fallback;
+    };
+    for (int g = 0; g < 3; ++g) {
+        const QString suffix = QLatin1String(kGroupSuffix[g]);
+        for (int level = 0; level < 4; ++level)
+            t.alarmThresholds[g][level] =
+                number(QLatin1String(kLimitKeys[level]) + suffix, t.alarmThresholds[g][level]);
+        t.consecutiveDelay[g] = quint16(number(QStringLiteral("CONSECUTIVE_ALARM_DELAY") + suffix,
+                                               t.consecutiveDelay[g]));
+        t.totalDelay[g] = quint16(number(QStringLiteral("TOTAL_ALARM_DELAY") + suffix, t.totalDelay[g]));
+    }
+    t.interval = quint32(number(QStringLiteral("PRG_INTERVAL"), t.interval));
+    const QDateTime start = QDateTime::fromString(values.value(QStringLiteral("PRG_START_DATE")), kDateFormat);
+    if (start.isValid())
+        t.startAt = start;
+    const QDateTime stop = QDateTime::fromString(values.value(QStringLiteral("PRG_STOP_DATE")), kDateFormat);
+    if (stop.isValid())
+        t.stopAt = stop;
+    t.startDelay = quint32(number(QStringLiteral("PRG_START_WAIT"), t.startDelay));
+    t.stopReadingCount = qint32(number(QStringLiteral("PRG_STOP_READING"), t.stopReadingCount));
+    t.duration = quint32(number(QStringLiteral("PRG_DURATION"), t.duration));
+    t.maxTrip = int(number(QStringLiteral("MAX_TRIP"), t.maxTrip));
+    r = t;
+    return true;
+}

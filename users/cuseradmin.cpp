@@ -1,13 +1,418 @@
 #include "users/cuseradmin.h"
 
+#include <QComboBox>
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "core/appinfo.h"
 #include "core/cmainapp.h"
+#include "core/windowstate.h"
+#include "dialogs/cprompt.h"
+#include "files/cfilemanager.h"
+
+namespace {
+
+// The store is read and written in the layout of stream version 12, big-endian:
+// later versions lay dates out differently.
+constexpr QDataStream::Version kStoreStreamVersion = QDataStream::Qt_4_8;
+
+const QString kUserDirName = QStringLiteral(".QuorvaneUA");
+const QString kStoreName = QStringLiteral(".ua.bin");
+const QString kAuditName = QStringLiteral(".QuorvaneAudit");
+const QString kBuiltInAdmin = QStringLiteral("admin");
+
+// Passwords are stored in plain text, so only the owner may enter the
+// directory or read its files.
+constexpr QFileDevice::Permissions kPrivateDir =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+void prepareStream(QDataStream &stream)
+{
+    stream.setVersion(kStoreStreamVersion);
+    stream.setByteOrder(QDataStream::BigEndian);
+}
+
+// Creates a missing file empty and private, so that an entry never lands in
+// a file others can read.
+bool ensurePrivateFile(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const bool ok = file.setPermissions(kPrivateFile);
+    file.close();
+    return ok;
+}
+
+// Sets a window guard flag for its lifetime and puts the previous value back.
+class GuardFlag
+{
+public:
+    explicit GuardFlag(bool *flag) : flag(flag), previous(flag ? *flag : false)
+    {
+        if (flag)
+            *flag = true;
+    }
+    ~GuardFlag()
+    {
+        if (flag)
+            *flag = previous;
+    }
+    GuardFlag(const GuardFlag &) = delete;
+    GuardFlag &operator=(const GuardFlag &) = delete;
+
+private:
+    bool *flag;
+    bool previous;
+};
+
+}
 
 CUserAdmin::CUserAdmin(CMainApp *app)
     : QObject(app), app(app)
 {
+    userAdminDir = QDir::homePath() + QLatin1Char('/') + kUserDirName;
+    storePath = userAdminDir + QLatin1Char('/') + kStoreName;
+    createUserDir();
+    openStore();
+    resetLogoutCountdown();
 }
 
-bool CUserAdmin::addAuditEntry(const QString &)
+CUserAdmin::~CUserAdmin() = default;
+
+// ---- store -----------------------------------------------------------------
+
+// The leading dot of the name is what hides the directory here; there is no
+// separate hidden attribute to set.
+void CUserAdmin::createUserDir()
 {
+    if (QFileInfo::exists(userAdminDir))
+        return;
+    if (QDir().mkdir(userAdminDir))
+        QFile::setPermissions(userAdminDir, kPrivateDir);
+}
+
+void CUserAdmin::openStore()
+{
+    if (!QFileInfo::exists(storePath)) {
+        users.clear();
+        if (!addUser(kBuiltInAdmin))
+            warnStore(tr("Warning!\n\nThe user file\n%1\ncould not be written.").arg(storePath));
+        return;
+    }
+    if (!loadUsers(storePath)) {
+        storeProtected = true;
+        warnStore(tr("Warning!\n\nThe user file\n%1\ncould not be read. It has been left as it "
+                     "is, and changes to the users will not be saved until it is repaired or "
+                     "removed.").arg(storePath));
+    }
+}
+
+void CUserAdmin::warnStore(const QString &text) const
+{
+    CPrompt::warning(nullptr, text);
+}
+
+bool CUserAdmin::loadUsers(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QDataStream in(&file);
+    prepareStream(in);
+
+    QString title, version, formatDate;
+    quint16 count = 0;
+    in >> title >> version >> formatDate >> count;
+    if (in.status() != QDataStream::Ok)
+        return false;
+
+    users.clear();
+    removedUsers.clear();
+    // The count includes entries that were skipped on writing, so a store may
+    // end before it is reached; it must not end inside a record.
+    for (int i = 0; i < count && !in.atEnd(); ++i) {
+        const UserRecord user = UserRecord::readFrom(in);
+        if (in.status() != QDataStream::Ok)
+            return false;
+        if (user.login.isEmpty())
+            continue;
+        if (user.has(UserRecord::UserRemoved))
+            removedUsers.append(user);
+        else
+            users.append(user);
+    }
     return true;
+}
+
+bool CUserAdmin::isStorePath(const QString &path) const
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath())
+           == QDir::cleanPath(QFileInfo(storePath).absoluteFilePath());
+}
+
+bool CUserAdmin::saveUsers(const QString &path)
+{
+    if (storeProtected && isStorePath(path))
+        return false;
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (!file.setPermissions(kPrivateFile)) {
+        file.cancelWriting();
+        return false;
+    }
+    QDataStream out(&file);
+    prepareStream(out);
+    out << AppInfo::productTitle() << AppInfo::version() << AppInfo::buildDate()
+        << quint16(users.size() + removedUsers.size());
+    for (const QList<UserRecord> *list : { &users, &removedUsers }) {
+        for (const UserRecord &user : *list)
+            if (user.isStorable())
+                user.writeTo(out);
+    }
+    if (out.status() != QDataStream::Ok) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool CUserAdmin::addUser(const QString &login)
+{
+    UserRecord user;
+    user.login = login;
+    if (login == kBuiltInAdmin)
+        user.employeeNumber = QStringLiteral("1");
+    user.expiry = QDateTime::currentDateTime().addYears(10);
+    user.rights = UserRecord::RightAdmin | UserRecord::UnlockAdmin | UserRecord::UserActive;
+    users.append(user);
+    return saveUsers(storePath);
+}
+
+const UserRecord *CUserAdmin::recordAt(int combinedIndex) const
+{
+    if (combinedIndex < 0)
+        return nullptr;
+    if (combinedIndex < users.size())
+        return &users.at(combinedIndex);
+    const int removedIndex = combinedIndex - users.size();
+    return removedIndex < removedUsers.size() ? &removedUsers.at(removedIndex) : nullptr;
+}
+
+int CUserAdmin::indexOfLogin(const QString &login) const
+{
+    const int total = users.size() + removedUsers.size();
+    for (int i = 0; i < total; ++i)
+        if (recordAt(i)->login == login)
+            return i;
+    return -1;
+}
+
+int CUserAdmin::indexOfEmployeeNumber(int number) const
+{
+    const int total = users.size() + removedUsers.size();
+    for (int i = 0; i < total; ++i)
+        if (recordAt(i)->employeeNumberValue() == number)
+            return i;
+    return -1;
+}
+
+bool CUserAdmin::isUserComplete(int index) const
+{
+    if (index < 0 || index >= users.size())
+        return false;
+    const UserRecord &user = users.at(index);
+    if (user.login == kBuiltInAdmin)
+        return true;
+    if (user.login == QLatin1String("New User"))
+        return false;
+    return !user.firstName.isEmpty() && !user.lastName.isEmpty()
+           && !user.employeeNumber.isEmpty() && !user.password.isEmpty();
+}
+
+void CUserAdmin::fillUserCombo(int index, QComboBox *combo)
+{
+    if (!combo)
+        return;
+    // The page's combo slot ignores the changes made while the guard is set.
+    GuardFlag guard(app && app->mainWindow ? &app->mainWindow->updatingForm : nullptr);
+    combo->clear();
+    if (index < 0 || index >= users.size())
+        return;
+    const QString number = users.at(index).employeeNumber;
+    combo->addItem(number);
+    if (!number.isEmpty() && number != QLatin1String("0"))
+        return;   // a chosen number is kept for good
+    combo->clear();
+    for (int n = 1; n <= 99; ++n)
+        if (indexOfEmployeeNumber(n) == -1)
+            combo->addItem(QString::number(n));
+    combo->setCurrentIndex(-1);
+}
+
+// ---- login and rights ------------------------------------------------------
+
+int CUserAdmin::checkLogin(const QString &login, const QString &password) const
+{
+    // An empty password opens the built-in administrator only, and only while
+    // its stored password is empty too.
+    if (password.isEmpty() && login != kBuiltInAdmin)
+        return -1;
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int i = 0; i < users.size(); ++i) {
+        const UserRecord &user = users.at(i);
+        if (user.login == login && user.password == password
+            && user.has(UserRecord::UserActive) && user.expiry.isValid() && now < user.expiry)
+            return i;
+    }
+    return -1;
+}
+
+void CUserAdmin::setCurrentUser(int index)
+{
+    currentUser = index;
+}
+
+const UserRecord *CUserAdmin::loggedInUser() const
+{
+    if (currentUser < 0 || currentUser >= users.size())
+        return nullptr;
+    return &users.at(currentUser);
+}
+
+QString CUserAdmin::currentUserLogin() const
+{
+    const UserRecord *user = loggedInUser();
+    return user ? user->login : QString();
+}
+
+QString CUserAdmin::currentUserShortName() const
+{
+    const UserRecord *user = loggedInUser();
+    return user ? user->shortName() : QString();
+}
+
+QString CUserAdmin::currentUserFullName() const
+{
+    const UserRecord *user = loggedInUser();
+    return user ? user->fullName() : QString();
+}
+
+int CUserAdmin::currentEmployeeNumber() const
+{
+    const UserRecord *user = loggedInUser();
+    return user ? user->employeeNumberValue() : 0;
+}
+
+bool CUserAdmin::hasRight(quint16 right) const
+{
+    if (!enabled)
+        return true;
+    const UserRecord *user = loggedInUser();
+    return user && user->has(right | UserRecord::RightAdmin);
+}
+
+bool CUserAdmin::isAdmin() const
+{
+    return hasRight(UserRecord::RightAdmin);
+}
+
+bool CUserAdmin::canView() const
+{
+    return hasRight(UserRecord::RightViewer);
+}
+
+bool CUserAdmin::canDownload() const
+{
+    return hasRight(UserRecord::RightDownload);
+}
+
+bool CUserAdmin::canConfigure() const
+{
+    return hasRight(UserRecord::RightConfigure);
+}
+
+bool CUserAdmin::isPasswordValid(const QString &password)
+{
+    const QVector<uint> characters = password.toUcs4();
+    bool capital = false;
+    bool digit = false;
+    for (const uint c : characters) {
+        switch (QChar::category(c)) {
+        case QChar::Letter_Uppercase:
+            capital = true;
+            break;
+        case QChar::Number_DecimalDigit:
+        case QChar::Number_Letter:
+        case QChar::Number_Other:
+            digit = true;
+            break;
+        default:
+            break;
+        }
+    }
+    return characters.size() >= 6 && capital && digit;
+}
+
+// A negative time-out from a hand-edited settings file switches the logout
+// off like 0 does, instead of counting down forever.
+void CUserAdmin::resetLogoutCountdown()
+{
+    logoutCountdown = qMax(0, logoutMinutes) * 60;
+}
+
+// ---- audit trail -----------------------------------------------------------
+
+QString CUserAdmin::auditFilePath(const QDate &date) const
+{
+    return QStringLiteral("%1/%2-%3.txt")
+        .arg(userAdminDir, kAuditName, date.toString(QStringLiteral("yyMMdd")));
+}
+
+bool CUserAdmin::addAuditEntry(const QString &text)
+{
+    return addAuditEntry(text, QDateTime::currentDateTime());
+}
+
+bool CUserAdmin::addAuditEntry(const QString &text, const QDateTime &at)
+{
+    // One moment names both the file and the header, so an entry written on
+    // the stroke of midnight cannot land in the other day's file.
+    const QString path = auditFilePath(at.date());
+    const QString header = tr("%1 - User: %2\n")
+                               .arg(at.toString(QStringLiteral("dd/MM/yy hh:mm:ss")),
+                                    currentUserFullName());
+    const QString entry = header + text + QLatin1String("\n\n");
+    if (!ensurePrivateFile(path))
+        return false;
+    return CFileManager::appendTextLine(path, entry);
+}
+
+QString CUserAdmin::readAuditFile(const QDate &date, bool *ok) const
+{
+    const QString path = auditFilePath(date);
+    if (ok)
+        *ok = true;
+    if (!QFileInfo::exists(path))
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (ok)
+            *ok = false;
+        return QString();
+    }
+    QByteArray bytes = file.readAll();
+    const int zero = bytes.indexOf('\0');
+    if (zero >= 0)
+        bytes.truncate(zero);
+    // The trail is written in UTF-8, so it is read back the same way.
+    return QString::fromUtf8(bytes);
 }

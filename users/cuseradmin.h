@@ -1,27 +1,89 @@
 #pragma once
 
+#include <QDate>
+#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QString>
 
-class CMainApp;
+#include "users/userrecord.h"
 
-// User administration: users, login, rights, inactivity logout, audit trail.
-// (Skeleton: the members the core and the settings file use.)
+class CMainApp;
+class QComboBox;
+
+// The user administration: the user store ".ua.bin" with its active and
+// removed users, login and rights, the inactivity logout and the audit trail.
+// One object, owned by the core; everything runs on the GUI thread.
 class CUserAdmin : public QObject
 {
     Q_OBJECT
 public:
     explicit CUserAdmin(CMainApp *app);
+    ~CUserAdmin() override;
 
-    bool enabled = false;
-    int logoutMinutes = 3;
-    int logoutCountdown = 0;
-    int currentUser = -1;
+    // Users who can log in and be edited; a user index indexes this list.
+    QList<UserRecord> users;
+    // Removed users stay in the store so their logins and numbers stay taken.
+    QList<UserRecord> removedUsers;
+    QString userAdminDir;         // home + "/.QuorvaneUA"
+    QString storePath;            // userAdminDir + "/.ua.bin"
+    bool enabled = false;         // user administration on for the whole run
     bool logoutRequested = false;
-    bool autoLogout = false;
+    bool autoLogout = false;      // the pending logout came from inactivity
+    int currentUser = -1;         // -1: nobody logged in
+    int logoutMinutes = 3;        // 0 switches the inactivity logout off
+    int logoutCountdown = 180;    // seconds left before the inactivity logout
 
+    // ---- store
+    // False when the file cannot be opened or was not read whole.
+    bool loadUsers(const QString &path);
+    // False when the file could not be written whole; the previous file is
+    // then left as it was.
+    bool saveUsers(const QString &path);
+    bool addUser(const QString &login);
+    // Combined index: users first, then removed users; -1 when none.
+    int indexOfLogin(const QString &login) const;
+    int indexOfEmployeeNumber(int number) const;
+    bool isUserComplete(int index) const;
+    // Offers the numbers user index may take: its own once chosen, else every
+    // free one from 1 to 99 with nothing selected.
+    void fillUserCombo(int index, QComboBox *combo);
+
+    // ---- login and rights
+    int checkLogin(const QString &login, const QString &password) const;
+    void setCurrentUser(int index);
+    // With nobody logged in these give "" and 0.
+    QString currentUserLogin() const;
+    QString currentUserShortName() const;
+    QString currentUserFullName() const;
+    int currentEmployeeNumber() const;
+    bool isAdmin() const;
+    bool canView() const;
+    bool canDownload() const;
+    bool canConfigure() const;
+    static bool isPasswordValid(const QString &password);
+    void resetLogoutCountdown();
+
+    // ---- audit trail
+    QString auditFilePath(const QDate &date) const;
+    // Appends an entry to the day's file; false when it could not be written.
     bool addAuditEntry(const QString &text);
+    bool addAuditEntry(const QString &text, const QDateTime &at);
+    // The day's trail; "" for a day without entries. ok is false only when an
+    // existing file could not be read.
+    QString readAuditFile(const QDate &date, bool *ok = nullptr) const;
 
 private:
+    const UserRecord *loggedInUser() const;
+    bool hasRight(quint16 right) const;
+    const UserRecord *recordAt(int combinedIndex) const;
+    void createUserDir();
+    void openStore();
+    bool isStorePath(const QString &path) const;
+    void warnStore(const QString &text) const;
+
     CMainApp *app;
+    // Set when the store exists but could not be read whole: it is then never
+    // overwritten during this run, so that nothing in it is lost.
+    bool storeProtected = false;
 };

@@ -1,6 +1,7 @@
 #include "support/testenv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
@@ -50,6 +51,18 @@ QString binaryDir()
 QString systemPython()
 {
     return QStringLiteral("/usr/bin/python3");
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 }
