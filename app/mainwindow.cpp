@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -152,7 +153,7 @@ void MainWindow::restartInactivityCountdown()
 {
     if (servingTimer)
         return;
-    app->userAdmin->logoutCountdown = app->userAdmin->logoutMinutes * 60;
+    app->userAdmin->resetLogoutCountdown();
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent *event)
@@ -183,11 +184,12 @@ int MainWindow::currentLoggerRow() const
 
 MainWindow::Rights MainWindow::currentRights() const
 {
-    // While user administration is off everybody may do everything; while it
-    // is on and nobody is logged in nobody may do anything.
+    const CUserAdmin *users = app->userAdmin;
     Rights rights;
-    const bool open = !app->userAdmin->enabled;
-    rights.admin = rights.configure = rights.download = rights.view = open;
+    rights.admin = users->isAdmin();
+    rights.configure = users->canConfigure();
+    rights.download = users->canDownload();
+    rights.view = users->canView();
     return rights;
 }
 
@@ -397,6 +399,7 @@ void MainWindow::fillLoggerTable(bool force)
                                       QStringLiteral("HH") };
         table->setColumnCount(headers.size());
         table->horizontalHeader()->setMinimumSectionSize(kColumnWidths[0]);
+        table->verticalHeader()->setMinimumSectionSize(kRowHeight);
         table->verticalHeader()->hide();
         table->setHorizontalHeaderLabels(headers);
         for (int column = 0; column < headers.size(); ++column)
@@ -527,8 +530,10 @@ bool MainWindow::loadDataFile(const QString &path)
     LoggerRecord record;
     QString error;
     if (!app->fileManager->readDataFile(absolute, record, &error)) {
-        CPrompt::warning(this, tr("Warning!\n\nThe file %1 cannot be opened.\n%2")
-                                   .arg(QDir::toNativeSeparators(absolute), error));
+        if (error.isEmpty())
+            error = tr("Warning!\n\nThe file %1 cannot be opened.")
+                        .arg(QDir::toNativeSeparators(absolute));
+        CPrompt::warning(this, error);
         return false;
     }
     record.portName.clear();
@@ -537,7 +542,7 @@ bool MainWindow::loadDataFile(const QString &path)
     record.ready = true;
     record.commandLink = nullptr;
     app->records.append(record);
-    addAudit(QStringLiteral("Load File: ") + absolute);
+    auditUserAction(QStringLiteral("Load File: ") + absolute);
 
     const int row = app->records.size() - 1;
     fillLoggerTable(false);
@@ -556,7 +561,7 @@ bool MainWindow::writeDataFileFor(int row, const QString &path)
     }
     app->records[row].fileName = path;
     loggerTableDirty = true;
-    addAudit(QStringLiteral("Save File: ") + path);
+    auditUserAction(QStringLiteral("Save File: ") + path);
     return true;
 }
 
@@ -687,6 +692,20 @@ void MainWindow::on_m_actionDisconnect_Logger_triggered()
 void MainWindow::addAudit(const QString &text)
 {
     app->userAdmin->addAuditEntry(text);
+    showAuditTrail(QDate::currentDate());
+}
+
+void MainWindow::auditUserAction(const QString &text)
+{
+    if (app->userAdmin->enabled && app->userAdmin->currentUser != -1)
+        addAudit(text);
+}
+
+void MainWindow::showAuditTrail(const QDate &date)
+{
+    QPlainTextEdit *view = ui->m_plainTextEditUserAdminAudit;
+    view->setPlainText(app->userAdmin->readAuditFile(date));
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
 }
 
 // ---- pages ---------------------------------------------------------------

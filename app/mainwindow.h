@@ -113,6 +113,8 @@ public:
     void fillReadingsTable(const QList<int> &rows);
     // Lock icon and read-only state of the settings fields, by formLocked.
     void setFormLocked();
+    // Today's or another day's audit trail in the user-administration page.
+    void showAuditTrail(const QDate &date);
 
 signals:
     void program();
@@ -296,6 +298,8 @@ private:
     // The inactivity countdown restarts on what the user does, never on a
     // timer tick; otherwise the automatic logout could never fire.
     void restartInactivityCountdown();
+    // audit line of a user action, written while somebody is logged in
+    void auditUserAction(const QString &text);
     bool validRow(int row) const;
     LoggerRecord *recordAt(int row);
     LoggerRecord *currentLoggerRecord();

@@ -262,7 +262,7 @@ private slots:
         QVERIFY(window.app->selection.isEmpty());
         QVERIFY(!ui->m_actionCloseSelectedFile->isEnabled());
         QVERIFY(!ui->m_actionSave->isEnabled());
-        QVERIFY(ui->m_actionProgram->toolTip().isEmpty());
+        QVERIFY(ui->m_pushButtonProgram->toolTip().isEmpty());
     }
 
     void onlyUserActionsRestartTheInactivityCountdown()
