@@ -69,9 +69,17 @@ QString limitText(double value, bool temperature, bool celsius)
 
 // ---- construction --------------------------------------------------------
 
+// The pictures are compiled into the static library, whose resource
+// initialiser the linker would otherwise drop.
+static void initPictures()
+{
+    Q_INIT_RESOURCE(mirelda);
+}
+
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent, Qt::WindowFlags())
 {
+    initPictures();
     ui = new Ui::MainWindow;
     ui->setupUi(this);
     setWindowTitle(AppInfo::windowTitle());

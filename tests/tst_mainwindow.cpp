@@ -39,7 +39,10 @@ QImage iconImage(const QIcon &icon)
 
 QImage picture(const char *path)
 {
-    return iconImage(QIcon(QString::fromLatin1(path)));
+    const QImage image = iconImage(QIcon(QString::fromLatin1(path)));
+    if (image.isNull())
+        qWarning("picture %s is missing", path);
+    return image;
 }
 
 // Which ball cells (columns 4..8: LL, L, OK, H, HH) of a row show a ball.
@@ -206,6 +209,8 @@ private slots:
         QCOMPARE(iconImage(table->item(1, 4)->icon()), picture(":/Pictures/Ball Blue.png"));
         QCOMPARE(iconImage(table->item(1, 8)->icon()), picture(":/Pictures/Ball Red.png"));
         QCOMPARE(iconImage(table->item(0, 6)->icon()), picture(":/Pictures/Ball Green.png"));
+        QVERIFY(!picture(":/Pictures/Ball Green.png").isNull());
+        QVERIFY(picture(":/Pictures/Ball Red.png") != picture(":/Pictures/Ball Blue.png"));
     }
 
     void tableRefreshesInPlaceOrRebuilds()
