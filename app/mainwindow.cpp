@@ -1018,7 +1018,40 @@ void MainWindow::Timer()
 
     if (row != -1 && app->records.at(row).autoDelay != 0)
         --app->records[row].autoDelay;
+
+    if (row != -1 && !app->records.at(row).fromFile && app->records.at(row).autoDelay == 0)
+        runAutomaticSteps(row);
     servingTimer = false;
+}
+
+// After an automatic download, each enabled step runs once for the record.
+void MainWindow::runAutomaticSteps(int row)
+{
+    const CUserAdmin *users = app->userAdmin;
+    const AppSettings &settings = app->settings;
+    LoggerRecord &record = app->records[row];
+
+    if (settings.autoDownloadLogger && record.ready && !record.autoDownloaded
+        && (users->canDownload() || users->canConfigure())
+        && !(users->enabled && users->currentUser == -1)) {
+        record.autoDownloaded = true;
+        on_m_actionDownload_triggered();
+    }
+    LoggerRecord &current = app->records[row];
+    if (!current.autoDownloaded || !current.dataLoaded)
+        return;
+
+    if (settings.autoSaveLogger && !current.autoSaved && users->canDownload()) {
+        const QString path = app->nextDataFileName(current);
+        if (!path.isEmpty() && app->fileManager->writeDataFile(path, row))
+            app->records[row].fileName = path;
+        app->records[row].autoSaved = true;
+    }
+    if (settings.smtpServerAuto != 0 && !app->records.at(row).autoMailStarted) {
+        app->records[row].autoMailStarted = true;
+        ui->m_actionSendByEmail->setEnabled(false);
+        app->startEmail(row);
+    }
 }
 
 void MainWindow::Timer100ms()

@@ -312,5 +312,6 @@ private:
     bool writeDataFileFor(int row, const QString &path);
     QString startPageAddress() const;
     void rebuildViews(int row);
+    void runAutomaticSteps(int row);
     void showHomeWhenEmpty();
 };

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QMetaMethod>
 #include <QTableWidget>
@@ -415,6 +416,144 @@ private slots:
         QCOMPARE(window.ui->m_tableWidgetLogger->rowCount(), 1);
         QCOMPARE(window.ui->m_tableWidgetLogger->currentRow(), 0);
         QCOMPARE(fileBytes(path), content);
+    }
+
+    void eepromImageIsStoredOnce()
+    {
+        MainWindow window;
+        const QString dir = TestEnv::home() + QStringLiteral("/eeprom");
+        QDir().mkpath(dir);
+        window.app->settings.defaultPath = dir;
+        LoggerRecord logger = loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("E1"), 0);
+        logger.eepromImage = QByteArray(kImageSize, '\x5A');
+        logger.eepromReadState = 1;
+        window.app->records.append(logger);
+        window.selectTableRow(0);
+
+        window.Timer();
+        const QString path = dir + QStringLiteral("/eeprom.bin");
+        QCOMPARE(fileBytes(path), QByteArray(kImageSize, '\x5A'));
+        QCOMPARE(window.app->records.at(0).eepromReadState, 2);
+        QFile::remove(path);
+        window.Timer();
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void automaticSaveRunsOnceAfterAnAutomaticDownload()
+    {
+        PromptRecorder prompts;
+        MainWindow window;
+        const QString dir = TestEnv::home() + QStringLiteral("/auto");
+        QDir().mkpath(dir);
+        AppSettings &settings = window.app->settings;
+        settings.defaultPath = dir;
+        settings.autoDownloadLogger = true;
+        settings.autoSaveLogger = true;
+        LoggerRecord logger = loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("S77"), 0);
+        logger.ready = true;
+        logger.tripNumber = 3;
+        window.app->records.append(logger);
+        window.selectTableRow(0);
+        window.viewsDirty = false;
+
+        // nobody logged in while user administration is on: no download
+        window.app->userAdmin->enabled = true;
+        window.Timer();
+        QVERIFY(!window.app->records.at(0).autoDownloaded);
+        window.app->userAdmin->enabled = false;
+
+        window.Timer();
+        QVERIFY(window.app->records.at(0).autoDownloaded);
+        QVERIFY(!window.app->records.at(0).autoSaved);   // no readings yet
+
+        // the readings arrive
+        LoggerRecord &record = window.app->records[0];
+        record.versionWord = 0x115;
+        record.readings = { 0x0064, 0x0065 };
+        record.readingCount = 2;
+        record.dataLoaded = true;
+        window.Timer();
+        const QString saved = dir + QStringLiteral("/S77_0003_000.qlf");
+        QVERIFY(QFile::exists(saved));
+        QVERIFY(window.app->records.at(0).autoSaved);
+        QCOMPARE(window.app->records.at(0).fileName, saved);
+        window.Timer();
+        QVERIFY(!QFile::exists(dir + QStringLiteral("/S77_0003_001.qlf")));
+
+        // a file never gets automatic steps
+        window.app->records.append(fileRecord(saved, QStringLiteral("S77"), 0));
+        window.selectTableRow(1);
+        window.Timer();
+        QVERIFY(!window.app->records.at(1).autoDownloaded);
+    }
+
+    void saveWritesTheSamePathAndAFailedSaveLosesNothing()
+    {
+        PromptRecorder prompts;
+        LoggerRecord source = loggerRecord(QString(), QStringLiteral("R1"), 0);
+        source.versionWord = 0x115;
+        source.readings = { 0x0010, 0x0020 };
+        source.readingCount = 2;
+        const QString path = TestEnv::home() + QStringLiteral("/R1.qlf");
+        QVERIFY(CFileManager::writeDataFile(path, source, false));
+
+        MainWindow window;
+        QVERIFY(window.loadDataFile(path));
+        window.app->records[0].comment = QStringLiteral("edited");
+        window.ui->m_actionSave->trigger();
+        QVERIFY(prompts.fileCaptions.isEmpty());   // no chooser: the same file
+        LoggerRecord reread;
+        QVERIFY(CFileManager::readDataFile(path, reread, false, nullptr));
+        QCOMPARE(reread.comment, QStringLiteral("edited"));
+
+        // Save As into a folder that does not exist: a clear message, and the
+        // record keeps the file it came from
+        const QByteArray before = fileBytes(path);
+        prompts.filesToChoose = QStringList{ TestEnv::home() + QStringLiteral("/missing/dir/x.qlf") };
+        window.ui->m_actionSaveAs->trigger();
+        QCOMPARE(prompts.boxes.size(), 1);
+        QCOMPARE(prompts.boxes.first().text, window.app->languageTable->text(188));
+        QCOMPARE(window.app->records.at(0).fileName, path);
+        QCOMPARE(fileBytes(path), before);
+
+        // another type than a data file is refused rather than written wrongly
+        prompts.filesToChoose = QStringList{ TestEnv::home() + QStringLiteral("/x.doc") };
+        window.ui->m_actionSaveAs->trigger();
+        QCOMPARE(prompts.boxes.size(), 2);
+        QVERIFY(!QFile::exists(TestEnv::home() + QStringLiteral("/x.doc")));
+    }
+
+    void templateSaveTakesThePageFields()
+    {
+        PromptRecorder prompts;
+        MainWindow window;
+        window.app->records.append(fileRecord(QStringLiteral("/tmp/t.qlf"), QStringLiteral("T1"), 0));
+        window.selectTableRow(0);
+        window.ui->m_lineEditLoggerProduct->setText(QStringLiteral("QV-5D"));
+        window.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Cold chain"));
+        const QString path = TestEnv::home() + QStringLiteral("/program");
+        prompts.filesToChoose = QStringList{ path };
+        window.ui->m_actionSaveProgramTemplate->trigger();
+        QCOMPARE(window.app->records.at(0).productCode, QStringLiteral("QV-5D"));
+        LoggerRecord read;
+        QVERIFY(CFileManager::readTemplate(path + QStringLiteral(".xtp"), read));
+        QCOMPARE(read.description, QStringLiteral("Cold chain"));
+        QVERIFY(prompts.boxes.isEmpty());
+    }
+
+    void closingOffersToSaveADownloadedLogger()
+    {
+        PromptRecorder prompts;
+        MainWindow window;
+        LoggerRecord logger = loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("D1"), 0);
+        logger.dataLoaded = true;
+        window.app->records.append(logger);
+        window.app->records.append(fileRecord(QStringLiteral("/tmp/f.qlf"), QStringLiteral("F1"), 0));
+        window.show();
+        window.close();
+        QCOMPARE(prompts.boxes.size(), 1);
+        QCOMPARE(prompts.boxes.first().kind, CPrompt::Question);
+        QCOMPARE(prompts.boxes.first().text, window.app->languageTable->text(183));
     }
 
     void goodFileOpensAsARowOnce()
