@@ -75,7 +75,7 @@ private slots:
         QVERIFY(CFileManager::writeDataFile(path, sampleTrip(), false));
 
         MainWindow window;
-        window.resize(1280, 860);
+        window.resize(1360, 980);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(window.loadDataFile(path));
