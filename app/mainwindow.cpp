@@ -131,6 +131,10 @@ MainWindow::~MainWindow()
 {
     timer->stop();
     timer100ms->stop();
+    // the core still reaches the window's flags while it shuts down, so it
+    // goes before the window's own parts
+    delete app;
+    app = nullptr;
     delete ui;
 }
 
@@ -951,7 +955,7 @@ void MainWindow::fillReadingsTable(const QList<int> &rows)
         if (!record || !record->dataLoaded)
             return;
     }
-    // the readings table itself is drawn by the readings-table object
+    // every selected record holds data: the readings table may be filled
 }
 
 // ---- timers --------------------------------------------------------------
