@@ -371,6 +371,32 @@ private slots:
         QVERIFY(!window.updatingForm);
     }
 
+    void optionalPagesFollowTheMode()
+    {
+        MainWindow window;
+        Ui::MainWindow *ui = window.ui;
+        QTabWidget *tabs = ui->m_tabWidget;
+        QCOMPARE(tabs->count(), 6);
+
+        window.app->userAdmin->enabled = true;
+        window.updateLoggerPage();
+        QCOMPARE(tabs->indexOf(ui->m_tabUserAdmin), 6);
+        QCOMPARE(tabs->tabText(6), QStringLiteral("User/Admin"));
+
+        // a production station (a jig port) also gets its two pages, in order
+        window.app->jigPort = QStringLiteral("ttyS0");
+        window.updateLoggerPage();
+        QCOMPARE(tabs->count(), 9);
+        QCOMPARE(tabs->indexOf(ui->m_tabAdmin), 7);
+        QCOMPARE(tabs->indexOf(ui->m_tabProduction), 8);
+
+        window.app->userAdmin->enabled = false;
+        window.updateLoggerPage();
+        QCOMPARE(tabs->indexOf(ui->m_tabUserAdmin), -1);
+        QCOMPARE(tabs->indexOf(ui->m_tabAdmin), 6);
+        QCOMPARE(tabs->indexOf(ui->m_tabProduction), 7);
+    }
+
     void lockTwiceReturnsToOpen()
     {
         MainWindow window;
