@@ -1,20 +1,19 @@
 #include <QApplication>
-#include <QMainWindow>
 
+#include "app/mainwindow.h"
 #include "core/appinfo.h"
-#include "core/cmainapp.h"
-#include "core/windowstate.h"
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(AppInfo::productTitle());
     QApplication::setApplicationVersion(AppInfo::version());
-    QMainWindow window;
-    WindowState state;
-    CMainApp core(&state, &window);
-    window.setWindowTitle(AppInfo::windowTitle());
-    window.resize(1024, 700);
+
+    MainWindow window;
     window.show();
+    // a data file named on the command line opens as the Load action would
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        window.loadDataFile(arguments.at(1));
     return application.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QMenu>
 
 #include "core/appinfo.h"
 
@@ -19,6 +20,11 @@ CPrompt::DialogHandler &dialogHandler()
 CPrompt::FileHandler &fileHandler()
 {
     static CPrompt::FileHandler handler;
+    return handler;
+}
+CPrompt::MenuHandler &menuHandler()
+{
+    static CPrompt::MenuHandler handler;
     return handler;
 }
 }
@@ -66,6 +72,13 @@ int CPrompt::exec(QDialog *dialog)
     return dialog->exec();
 }
 
+QAction *CPrompt::execMenu(QMenu *menu, const QPoint &position)
+{
+    if (menuHandler())
+        return menuHandler()(menu);
+    return menu->exec(position);
+}
+
 QStringList CPrompt::openFileNames(QWidget *parent, const QString &caption,
                                    const QString &directory, const QString &filter)
 {
@@ -97,4 +110,9 @@ void CPrompt::setDialogHandler(DialogHandler handler)
 void CPrompt::setFileHandler(FileHandler handler)
 {
     fileHandler() = std::move(handler);
+}
+
+void CPrompt::setMenuHandler(MenuHandler handler)
+{
+    menuHandler() = std::move(handler);
 }

@@ -5,7 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+class QAction;
 class QDialog;
+class QMenu;
+class QPoint;
 class QWidget;
 
 // The one road to the user for message boxes, modal dialogs and file
@@ -22,6 +25,8 @@ public:
     // kind is "open", "openMany" or "save"; returns the chosen paths.
     using FileHandler = std::function<QStringList(const QString &kind, const QString &caption,
                                                   const QString &directory, const QString &filter)>;
+    // Gets the menu about to pop up; returns the chosen action or null.
+    using MenuHandler = std::function<QAction *(QMenu *menu)>;
 
     static QMessageBox::StandardButton warning(QWidget *parent, const QString &text);
     static QMessageBox::StandardButton information(QWidget *parent, const QString &text);
@@ -32,6 +37,8 @@ public:
 
     // Runs a dialog modally (exec), or hands it to the test handler.
     static int exec(QDialog *dialog);
+    // Pops a context menu up modally, or hands it to the test handler.
+    static QAction *execMenu(QMenu *menu, const QPoint &position);
 
     static QStringList openFileNames(QWidget *parent, const QString &caption,
                                      const QString &directory, const QString &filter);
@@ -42,6 +49,7 @@ public:
     static void setBoxHandler(BoxHandler handler);
     static void setDialogHandler(DialogHandler handler);
     static void setFileHandler(FileHandler handler);
+    static void setMenuHandler(MenuHandler handler);
 
 private:
     static QMessageBox::StandardButton show(QWidget *parent, Kind kind, const QString &text,

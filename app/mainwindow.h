@@ -1,0 +1,317 @@
+#pragma once
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QModelIndex>
+#include <QString>
+
+#include "core/windowstate.h"
+
+class CHelp;
+class CHistogram;
+class CMainApp;
+class CPlot;
+class QHBoxLayout;
+class QTableWidgetItem;
+class QTimer;
+struct LoggerRecord;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The one top-level window: the logger and file table on the left, the
+// pages of the selected record on the right. It owns the core, serves the
+// core's and the threads' requests in its two timer slots, and decides in
+// updateActions which actions the record and the user's rights allow.
+class MainWindow : public QMainWindow, public WindowState
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    CMainApp *app = nullptr;
+    CPlot *plot = nullptr;
+    CHistogram *histogram = nullptr;
+    QHBoxLayout *graphLayout = nullptr;
+    QHBoxLayout *histogramLayout = nullptr;
+    QTimer *timer = nullptr;
+    QTimer *timer100ms = nullptr;
+    CHelp *help = nullptr;
+    // the flags live in WindowState
+    int lastSelectedRow = -1;
+    QString templateFileName;
+    int programRetryCount = 0;
+    Ui::MainWindow *ui = nullptr;
+
+    // Everything updateActions reads, gathered so that the decision itself
+    // is a pure function that can be checked case by case.
+    struct ActionInputs {
+        bool hasRow = false;
+        bool fromFile = false;
+        quint32 passwordWord = 0;
+        bool passwordAccepted = false;
+        bool passwordMatches = false;   // checkLoggerPassword with the entered password
+        bool ready = false;
+        bool dataLoaded = false;
+        bool autoDownloaded = false;
+        bool massStorage = false;
+        bool writeWithoutPassword = false;
+        int selectionCount = 0;
+        bool autoDownloadSetting = false;
+        bool formLocked = false;
+        bool startAt = false;
+        bool startWait = false;
+        bool sensorIntTemp = false;
+        bool sensorIntHum = false;
+        bool sensorExtTemp = false;
+        bool adminEnabled = false;
+        bool loggedIn = false;
+        bool isAdmin = false;
+        bool canConfigure = false;
+        bool canDownload = false;
+        bool canView = false;
+    };
+    struct ActionStates {
+        bool closeSelectedFile = false;
+        bool closeAllFiles = false;
+        bool program = false;
+        bool programButton = false;
+        bool download = false;
+        bool generatePdf = false;
+        bool printPrint = false;
+        bool printPreview = false;
+        bool loadTemplate = false;
+        bool saveTemplate = false;
+        bool lock = false;
+        bool save = false;
+        bool saveAs = false;
+        bool load = true;
+        bool options = true;
+        bool logoutVisible = false;
+        bool backupRestoreVisible = false;
+        QString programToolTip;
+    };
+    static ActionStates computeActionStates(const ActionInputs &in);
+    ActionInputs gatherActionInputs() const;
+
+    // window services the core and the dialogs call
+    void fillLoggerTable(bool force) override;
+    void updateActions() override;
+    void refreshSelectedLogger(int row) override;
+    void updateLoggerPage() override;
+    void showLoggerStatus() override;
+    void addAudit(const QString &text) override;
+    int currentLoggerRow() const override;
+    void selectTableRow(int row) override;
+
+    // Opens a data file as a new row (or makes its row current when it is
+    // open already). False, with a message to the user, when it cannot be read.
+    bool loadDataFile(const QString &path);
+    void showGraphProgress(bool visible, int value);
+    void fillReadingsTable(const QList<int> &rows);
+    // Lock icon and read-only state of the settings fields, by formLocked.
+    void setFormLocked();
+    // Today's or another day's audit trail in the user-administration page.
+    void showAuditTrail(const QDate &date);
+
+signals:
+    void program();
+    void setStartAndEndTime(bool checked);
+
+public slots:
+    void Timer();
+    void Timer100ms();
+
+    // frame and actions
+    void on_m_actionLoad_triggered();
+    void on_m_actionSave_triggered();
+    void on_m_actionSaveAs_triggered();
+    void on_m_actionOptions_triggered();
+    void on_m_actionAbout_triggered();
+    void on_m_actionExit_triggered();
+    void on_m_actionDownload_triggered();
+    void on_m_actionProgram_triggered();
+    void on_m_actionSaveProgramTemplate_triggered();
+    void on_m_actionLoadTemplateProgram_triggered();
+    void on_m_actionCloseSelectedFile_triggered();
+    void on_m_actionGeneratPdf_triggered();
+    void on_m_actionCheckForUpdate_triggered();
+    void on_m_actionCloseAllFiles_triggered();
+    void on_m_actionLock_triggered();
+    void on_m_actionPrintPreview_triggered();
+    void on_m_actionPrintPrint_triggered();
+    void on_m_actionLogout_triggered();
+    void on_m_actionBackup_triggered();
+    void on_m_actionRestore_triggered();
+    void on_m_actionSend_Report_triggered();
+    void on_m_actionSendByEmail_triggered();
+    void on_m_actionEEpromRead_triggered();
+    void on_m_actionEEpromWrite_triggered();
+    void on_m_actionDisconnect_Logger_triggered();
+    void on_m_tableWidgetLogger_itemSelectionChanged();
+    void on_m_tableWidgetLogger_itemPressed(QTableWidgetItem *item);
+    void on_m_tableWidgetLogger_doubleClicked(const QModelIndex &index);
+    void on_m_tabWidget_currentChanged(int index);
+
+    // settings panel
+    void on_m_lineEditLoggerPassword_textChanged(const QString &text);
+    void on_m_checkBoxLoggerAllowRead_clicked(bool checked);
+    void on_m_checkBoxLoggerAllowWrite_clicked(bool checked);
+    void on_m_lineEditLoggerSerial_editingFinished();
+    void on_m_lineEditLoggerProduct_editingFinished();
+    void on_m_lineEditLoggerNbTrip_textChanged(const QString &text);
+    void on_m_lineEditLoggerRange_textChanged(const QString &text);
+    void on_m_pushButtonLoggerReadTime_clicked();
+    void on_m_pushButtonLoggerSyncTime_clicked();
+
+    // program and admin panels
+    void on_m_radioButtonPrgStopReading_clicked(bool checked);
+    void on_m_lineEditPrgStopReading_textChanged(const QString &text);
+    void on_m_pushButtonPrgStopAfterMax_clicked();
+    void on_m_radioButtonPrgStopContinue_clicked(bool checked);
+    void on_m_radioButtonPrgAutoRestartEnable_clicked(bool checked);
+    void on_m_radioButtonPrgStopButonEnable_clicked(bool checked);
+    void on_m_comboBoxPrgDuration_currentIndexChanged(int index);
+    void on_m_dateTimeEditPrgInterval_dateTimeChanged(const QDateTime &value);
+    void on_m_radioButtonPrgStartAt_clicked(bool checked);
+    void on_m_dateTimeEditPrgStartAt_dateTimeChanged(const QDateTime &value);
+    void on_m_pushButtonPrgStartNow_clicked();
+    void on_m_checkBoxLoggerShowAlarm_clicked();
+    void on_m_checkBoxLoggerShowTemp_clicked();
+    void on_m_radioButtonPrgStopAt_clicked(bool checked);
+    void on_m_dateTimeEditPrgStopAt_dateTimeChanged(const QDateTime &value);
+    void on_m_pushButtonProgram_clicked();
+    void on_m_radioButtonPrgStartWait_clicked(bool checked);
+    void on_m_dateTimeEditPrgStartWait_editingFinished();
+    void on_m_lineEditLoggerMaxTrip_textChanged(const QString &text);
+    void on_m_pushButtonFactoryInit_clicked();
+
+    // alarm tabs
+    void on_m_tabWidgetAlarm_currentChanged(int index);
+    void on_m_checkBoxLoggerAlarmHighHigh_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmHigh_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmLow_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmLowLow_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmHighHighHum_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmHighHum_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmLowHum_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmLowLowHum_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmHighHighExt_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmHighExt_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmLowExt_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmLowLowExt_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmSensorEnableIntTemp_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmSensorEnableIntHum_clicked(bool checked);
+    void on_m_checkBoxLoggerAlarmSensorEnableExtTemp_clicked(bool checked);
+    void on_m_lineEditLoggerHighHigh_editingFinished();
+    void on_m_lineEditLoggerHigh_editingFinished();
+    void on_m_lineEditLoggerLow_editingFinished();
+    void on_m_lineEditLoggerLowLow_editingFinished();
+    void on_m_lineEditLoggerHighHighHum_editingFinished();
+    void on_m_lineEditLoggerHighHum_editingFinished();
+    void on_m_lineEditLoggerLowHum_editingFinished();
+    void on_m_lineEditLoggerLowLowHum_editingFinished();
+    void on_m_lineEditLoggerHighHighExt_editingFinished();
+    void on_m_lineEditLoggerHighExt_editingFinished();
+    void on_m_lineEditLoggerLowExt_editingFinished();
+    void on_m_lineEditLoggerLowLowExt_editingFinished();
+    void on_m_lineEditLoggerConsecutiveAlarmDelay_textChanged(const QString &text);
+    void on_m_lineEditLoggerConsecutiveAlarmDelayHum_textChanged(const QString &text);
+    void on_m_lineEditLoggerConsecutiveAlarmDelayExt_textChanged(const QString &text);
+    void on_m_lineEditLoggerTotalAlarmDelay_textChanged(const QString &text);
+    void on_m_lineEditLoggerTotalAlarmDelayHum_textChanged(const QString &text);
+    void on_m_lineEditLoggerTotalAlarmDelayExt_textChanged(const QString &text);
+    void on_m_lineEditLoggerTotalAlarmDelay_editingFinished();
+
+    // graph and user-administration pages
+    void on_m_lineEditComment_textChanged(const QString &text);
+    void on_m_lineEditComment_editingFinished();
+    void on_m_listWidgetUserAdminList_itemSelectionChanged();
+    void on_m_listWidgetUserAdminList_doubleClicked(const QModelIndex &index);
+    void on_m_pushButtonUserAdminNew_clicked();
+    void on_m_pushButtonUserAdminRemove_clicked();
+    void on_m_pushButtonUserAdminAddAuditMessage_clicked();
+    void on_m_lineEditUserAdminUserName_editingFinished();
+    void on_m_lineEditUserAdminFirstName_editingFinished();
+    void on_m_lineEditUserAdminLastName_editingFinished();
+    void on_m_lineEditUserAdminPassword2_editingFinished();
+    void on_m_lineEditUserAdminTimeOut_editingFinished();
+    void on_m_lineEditUserAdminPassword_editingFinished();
+    void on_m_lineEditUserAdminPassword_textChanged(const QString &text);
+    void on_m_dateTimeEditUserAdminPassExp_dateTimeChanged(const QDateTime &value);
+    void on_m_dateEditUserAdminDate_dateTimeChanged(const QDateTime &value);
+    void on_m_checkBoxUserAdminAccessAdmin_clicked(bool checked);
+    void on_m_checkBoxUserAdminAccessViewer_clicked(bool checked);
+    void on_m_checkBoxUserAdminAccessDownload_clicked(bool checked);
+    void on_m_checkBoxUserAdminAccessConfigure_clicked(bool checked);
+    void on_m_radioButtonUserAdminActiveYes_clicked();
+    void on_m_radioButtonUserAdminActiveNo_clicked();
+    void on_m_radioButtonUserAdminUnlockUser_clicked();
+    void on_m_radioButtonUserAdminUnlockAdmin_clicked();
+    void on_m_comboBoxUserAdminEmployeeNb_currentIndexChanged(const QString &text);
+    void on_m_spinBoxUserAdminPassDuration_valueChanged(int value);
+    void on_m_plainTextEditUserAdminMessage_textChanged();
+
+    // admin and production pages
+    void on_m_pushButtonStartInit_clicked();
+    void on_m_pushButtonFullInit_clicked();
+    void on_m_comboBoxAdminJigCom_currentIndexChanged(const QString &text);
+    void on_m_pushButtonAdminRefreshCommJig_clicked();
+    void on_m_pushButtonAdminTestJig_clicked();
+    void on_m_pushButtonAdminTestPushDB_clicked();
+    void on_m_lineEditAdminTesterName_textChanged(const QString &text);
+    void on_m_pushButtonAdminReadIntTable_clicked();
+    void on_m_pushButtonAdminWriteIntTable_clicked();
+    void on_m_pushButtonAdminLoadIntTable_clicked();
+    void on_m_pushButtonAdminReadExtTable_clicked();
+    void on_m_pushButtonAdminWriteExtTable_clicked();
+    void on_m_pushButtonAdminLoadExtTable_clicked();
+    void on_m_lineEditAdminIntCalFile_editingFinished();
+    void on_m_lineEditAdminExtCalFile_editingFinished();
+    void on_m_lineEditAdminTemplate_editingFinished();
+    void on_m_lineEditAdminDefaultPath_editingFinished();
+    void on_m_pushButtonAdminTemplate_clicked();
+    void on_m_pushButtonAdminDefaultPath_clicked();
+    void on_m_lineEditProdPath_editingFinished();
+    void on_m_lineEditProdUser_editingFinished();
+    void on_m_lineEditProdCustomer_editingFinished();
+    void on_m_lineEditProdOrder_editingFinished();
+    void on_m_pushButtonProdPath_clicked();
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct Rights {
+        bool admin = false;
+        bool configure = false;
+        bool download = false;
+        bool view = false;
+    };
+    Rights currentRights() const;
+    // set while a timer slot runs: what it does on its own is no user activity
+    bool servingTimer = false;
+
+    // The inactivity countdown restarts on what the user does, never on a
+    // timer tick; otherwise the automatic logout could never fire.
+    void restartInactivityCountdown();
+    // audit line of a user action, written while somebody is logged in
+    void auditUserAction(const QString &text);
+    bool validRow(int row) const;
+    LoggerRecord *recordAt(int row);
+    LoggerRecord *currentLoggerRecord();
+    void retitleFromLabelTable();
+    void showPagesForMode();
+    void fillAlarmFields(const LoggerRecord &record);
+    void fillSettingsFields(const LoggerRecord &record);
+    void removeRecord(int index);
+    bool saveRecordAs(int row);
+    bool writeDataFileFor(int row, const QString &path);
+    QString startPageAddress() const;
+    void rebuildViews(int row);
+    void runAutomaticSteps(int row);
+    void showHomeWhenEmpty();
+};
