@@ -9,6 +9,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(AppInfo::productTitle());
     QApplication::setApplicationVersion(AppInfo::version());
 
+    MainWindow::applyFormFont();
     MainWindow window;
     window.show();
     // a data file named on the command line opens as the Load action would

@@ -1426,3 +1426,10 @@ void MainWindow::on_m_lineEditProdUser_editingFinished() {}
 void MainWindow::on_m_lineEditProdCustomer_editingFinished() {}
 void MainWindow::on_m_lineEditProdOrder_editingFinished() {}
 void MainWindow::on_m_pushButtonProdPath_clicked() {}
+
+void MainWindow::applyFormFont()
+{
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    QApplication::setFont(font);
+}

@@ -94,6 +94,9 @@ public:
         QString programToolTip;
     };
     static ActionStates computeActionStates(const ActionInputs &in);
+    // The forms are laid out for compact 8-point text; call before the
+    // first window is built.
+    static void applyFormFont();
     ActionInputs gatherActionInputs() const;
 
     // window services the core and the dialogs call

@@ -74,6 +74,7 @@ private slots:
         const QString path = TestEnv::home() + QStringLiteral("/QV0012345_0007_000.qlf");
         QVERIFY(CFileManager::writeDataFile(path, sampleTrip(), false));
 
+        MainWindow::applyFormFont();
         MainWindow window;
         window.resize(1360, 980);
         window.show();
