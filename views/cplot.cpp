@@ -198,7 +198,7 @@ void CPlot::setYScale(QList<int> selection)
             m_showHum = false;
             m_showExtTemp = false;
         }
-        m_shownChannels = channelCount(*record);
+        m_shownChannels = channelCount(viewedRecord(*record));
         const bool temperatureShown = m_showIntTemp || m_showExtTemp;
         const double rangeHigh = temperatureShown ? displayTemperature(record->rangeHigh) : record->rangeHigh;
         const double rangeLow = temperatureShown ? displayTemperature(record->rangeLow) : record->rangeLow;
@@ -483,7 +483,7 @@ void CPlot::buildAlarmBands()
     const LoggerRecord *source = recordAt(m_recordIndex);
     if (!source)
         return;
-    const LoggerRecord record = *source;
+    const LoggerRecord record = viewedRecord(*source);
     double width = 2.0 * xSpan * double(record.channelCount);
     if (width < 1000.0)
         width = 1000.0;
