@@ -255,6 +255,23 @@ private slots:
         QCOMPARE(table()->rowValues.at(0), QStringList({ "1.0", "2.0" }));
     }
 
+    void rowTimesFollowTheClockChange()
+    {
+        // Paris moves from 02:00 to 03:00 on 29 March 2026; the rows must read
+        // as the date-time arithmetic of the graph's labels gives them.
+        const QDateTime start(QDate(2026, 3, 29), QTime(0, 50, 0), Qt::LocalTime);
+        QVector<int> series(40, 100);
+        app->records << makeRecord(QStringLiteral("D"), SensorBits::InternalNtc, ConfigBits::InternalOn,
+                                   series, 600, start);
+        QTableWidget widget;
+        table()->fillReadings(&widget, { 0 });
+        QCOMPARE(table()->rowTimes.size(), 40);
+        for (int i = 0; i < 40; ++i)
+            QCOMPARE(table()->rowTimes.at(i), start.addSecs(600 * i).toString("dd/MM/yyyy hh:mm:ss"));
+        QCOMPARE(table()->rowTimes.at(7), QStringLiteral("29/03/2026 03:00:00"));
+        QCOMPARE(cell(widget, 39, 1), QStringLiteral("06:30:00"));
+    }
+
     void zeroIntervalKeepsEveryReading()
     {
         app->settings.multiLinkSyncDateTime = true;

@@ -1,6 +1,8 @@
 #include "views/ctable.h"
 
 #include <cmath>
+#include <cstdio>
+#include <limits>
 #include <QHeaderView>
 #include <QTableWidget>
 
@@ -66,6 +68,60 @@ qint64 sampleOffset(const LoggerRecord &record, int sample)
 {
     return qint64(sample) * qint64(record.interval);
 }
+
+// Date and time texts of the rows of one table. Converting every row
+// through the time zone costs a system call or more per row; the zone
+// offset only changes on quarter-hour boundaries, so it is looked up once
+// per quarter hour and the text is built from plain arithmetic.
+class RowClock
+{
+public:
+    RowClock(const QDateTime &origin, bool monthFirst)
+        : originUtc(origin.toSecsSinceEpoch()), monthFirst(monthFirst)
+    {
+    }
+
+    // Text of the time secondsFromOrigin after the origin, as
+    // QDateTime::addSecs and toString would give it.
+    QString text(qint64 secondsFromOrigin)
+    {
+        const qint64 utc = originUtc + secondsFromOrigin;
+        const qint64 bucket = floorDiv(utc, 900);
+        if (bucket != offsetBucket) {
+            offsetBucket = bucket;
+            offset = QDateTime::fromSecsSinceEpoch(utc, Qt::LocalTime).offsetFromUtc();
+        }
+        const qint64 local = utc + offset;
+        const qint64 day = floorDiv(local, 86400);
+        const int second = int(local - day * 86400);
+        if (day != textDay) {
+            textDay = day;
+            const QDate date = QDate::fromJulianDay(day + kJulianDayOfEpoch);
+            const int leading = monthFirst ? date.month() : date.day();
+            const int trailing = monthFirst ? date.day() : date.month();
+            std::snprintf(dateText, sizeof dateText, "%02d/%02d/%04d ", leading, trailing, date.year());
+        }
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%s%02d:%02d:%02d", dateText, second / 3600,
+                      (second / 60) % 60, second % 60);
+        return QString::fromLatin1(buffer);
+    }
+
+private:
+    static constexpr qint64 kJulianDayOfEpoch = 2440588;   // 1970-01-01
+    static qint64 floorDiv(qint64 value, qint64 divisor)
+    {
+        const qint64 quotient = value / divisor;
+        return (value % divisor < 0) ? quotient - 1 : quotient;
+    }
+
+    qint64 originUtc;
+    bool monthFirst;
+    qint64 offsetBucket = std::numeric_limits<qint64>::min();
+    int offset = 0;
+    qint64 textDay = std::numeric_limits<qint64>::min();
+    char dateText[16] = {};
+};
 
 }
 
@@ -687,16 +743,14 @@ void CTable::fillReadings(QTableWidget *table, QList<int> selection)
     }
 
     // Row texts for the exports.
-    const bool dayFirst = app->settings.dateFormat == 0;
-    const QString dateFormat = dayFirst ? QStringLiteral("dd/MM/yyyy hh:mm:ss")
-                                        : QStringLiteral("MM/dd/yyyy hh:mm:ss");
+    RowClock clock(origin, app->settings.dateFormat != 0);
     rowTimes.reserve(rows.size());
     rowValues.reserve(rows.size());
     QStringList elapsedTexts;
     for (const Row &row : rows) {
         const QString elapsed = ElapsedTimeScaleDraw::formatElapsed(row.time);
         if (byDate && origin.isValid())
-            rowTimes << origin.addSecs(row.time).toString(dateFormat);
+            rowTimes << clock.text(row.time);
         else
             rowTimes << elapsed;
         elapsedTexts << elapsed;
