@@ -613,45 +613,60 @@ struct ReadingSet
         CTable::LevelRule rule;
     };
     QVector<Channel> channels;
+    QVector<CMktCalculator> mkt;   // by ViewChannel
     qint64 timeOf(int sample) const { return start + qint64(sample) * interval; }
+    bool pending() const { return next < samples; }
 };
 
-}
-
-void CTable::fillReadings(QTableWidget *table, QList<int> selection)
+struct ReadingCell
 {
-    rowTimes.clear();
-    rowValues.clear();
-    const bool several = selection.size() > 1;
-    const bool byDate = !several || app->settings.multiLinkSyncDateTime;
-    const bool toFahrenheit = fahrenheit();
-    const int energy = activationEnergy();
+    int column;   // among the value columns
+    QString text;
+    CTable::Level level;
+    bool mark;
+};
 
-    // Sets and their time lines. Placed by date, every set counts from the
-    // earliest start; laid side by side, each counts from its own start.
-    QVector<ReadingSet> sets;
+struct ReadingRow
+{
+    qint64 time;   // seconds on the merged time line
+    QVector<ReadingCell> cells;
+};
+
+// Earliest start of the selected sets: the origin of a time line by date.
+QDateTime earliestStart(const QList<LoggerRecord> &records, const QList<int> &selection)
+{
     QDateTime origin;
     for (int index : selection) {
-        if (index < 0 || index >= app->records.size())
+        if (index < 0 || index >= records.size())
             continue;
-        const LoggerRecord &record = app->records.at(index);
-        if (record.startTime.isValid() && (!origin.isValid() || record.startTime < origin))
-            origin = record.startTime;
+        const QDateTime start = records.at(index).startTime;
+        if (start.isValid() && (!origin.isValid() || start < origin))
+            origin = start;
     }
-    int valueColumns = 0;
+    return origin;
+}
+
+// The sets of the selection, with their counters cleared. Placed by date,
+// every set counts from origin; otherwise each from its own start.
+QVector<ReadingSet> readingSets(QList<LoggerRecord> &records, const QList<int> &selection,
+                                const QDateTime &origin, bool byDate, bool fahrenheit, int energy,
+                                int &valueColumns)
+{
+    QVector<ReadingSet> sets;
+    valueColumns = 0;
     for (int index : selection) {
-        if (index < 0 || index >= app->records.size())
+        if (index < 0 || index >= records.size())
             continue;
         ReadingSet set;
-        set.record = &app->records[index];
+        set.record = &records[index];
         LoggerRecord &record = *set.record;
         set.stride = record.channelCount;
         set.samples = record.sampleCount();
         set.interval = record.interval;
-        set.start = byDate && origin.isValid() && record.startTime.isValid()
-                        ? origin.secsTo(record.startTime)
-                        : 0;
+        if (byDate && origin.isValid() && record.startTime.isValid())
+            set.start = origin.secsTo(record.startTime);
         set.firstColumn = valueColumns;
+        set.mkt = QVector<CMktCalculator>(3, CMktCalculator(energy));
         for (ViewChannel channel : kChannelOrder) {
             const int position = record.channelPosition(channel);
             if (position < 0)
@@ -659,14 +674,157 @@ void CTable::fillReadings(QTableWidget *table, QList<int> selection)
             ++valueColumns;
             if (position >= set.stride)
                 continue;   // flags and stored channel count disagree
-            set.channels.append({ channel, position, toFahrenheit && isTemperature(channel),
-                                  LevelRule::of(record, channel) });
+            set.channels.append({ channel, position, fahrenheit && isTemperature(channel),
+                                  CTable::LevelRule::of(record, channel) });
         }
         for (auto &counts : record.levelCounts)
             for (int &count : counts)
                 count = 0;
         sets.append(set);
     }
+    return sets;
+}
+
+// Earliest time a set still has a sample at; false when all are placed.
+bool nextRowTime(const QVector<ReadingSet> &sets, qint64 &time)
+{
+    bool pending = false;
+    for (const ReadingSet &set : sets) {
+        if (!set.pending())
+            continue;
+        const qint64 t = set.timeOf(set.next);
+        if (!pending || t < time)
+            time = t;
+        pending = true;
+    }
+    return pending;
+}
+
+// Places the next sample of a set in a row: its cells, its level counts
+// and its temperatures for the mean kinetic temperature.
+void placeSample(ReadingSet &set, ReadingRow &row)
+{
+    const quint16 *words = set.record->readings.constData() + qint64(set.next) * set.stride;
+    for (int c = 0; c < set.channels.size(); ++c) {
+        const ReadingSet::Channel &channel = set.channels.at(c);
+        const quint16 word = words[channel.position];
+        const int tenths = ReadingWord::tenths(word);
+        const CTable::Level level = channel.rule.levelOf(tenths);
+        ++set.record->levelCounts[channel.channel][level];
+        if (isTemperature(channel.channel))
+            set.mkt[channel.channel].add(tenths / 10.0);
+        row.cells.append({ set.firstColumn + c, CTable::valueText(tenths, channel.fahrenheit), level,
+                           ReadingWord::mark(word) });
+    }
+    ++set.next;
+}
+
+// Merges the sets by time. A row takes the next sample of every set at the
+// earliest pending time, never two samples of one set, so sets with equal
+// or zero intervals keep every reading.
+QVector<ReadingRow> mergeByTime(QVector<ReadingSet> &sets)
+{
+    QVector<ReadingRow> rows;
+    int largest = 0;
+    for (const ReadingSet &set : sets)
+        largest = qMax(largest, set.samples);
+    rows.reserve(largest);
+    qint64 time = 0;
+    while (nextRowTime(sets, time)) {
+        ReadingRow row { time, {} };
+        for (ReadingSet &set : sets)
+            if (set.pending() && set.timeOf(set.next) == time)
+                placeSample(set, row);
+        rows.append(row);
+    }
+    return rows;
+}
+
+void storeMeanKineticTemperatures(QVector<ReadingSet> &sets)
+{
+    for (ReadingSet &set : sets) {
+        for (ViewChannel channel : { ChannelInternal, ChannelExternal }) {
+            CMktCalculator &calculator = set.mkt[channel];
+            set.record->mktValue[limitGroupOf(channel)] =
+                calculator.isEmpty() ? 0.0f : float(calculator.result());
+        }
+    }
+}
+
+QTableWidgetItem *readingItem(const ReadingCell &cell)
+{
+    auto *item = new QTableWidgetItem(cell.text);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Normal readings keep the table's own (alternating) look.
+    if (cell.level != CTable::LevelNormal)
+        item->setForeground(CTable::levelTextColor(cell.level));
+    const QColor back = CTable::levelBackColor(cell.level);
+    if (cell.mark)
+        item->setBackground(QColor(200, 200, 200));
+    else if (back != QColor(Qt::white))
+        item->setBackground(back);
+    return item;
+}
+
+// The rows as the text exports write them: the row's time (date and time,
+// or the elapsed time of sets laid side by side) and its value texts.
+void exportRows(const QVector<ReadingRow> &rows, const QDateTime &origin, bool byDate,
+                bool monthFirst, int valueColumns, QStringList &rowTimes,
+                QList<QStringList> &rowValues)
+{
+    rowTimes.clear();
+    rowValues.clear();
+    rowTimes.reserve(rows.size());
+    rowValues.reserve(rows.size());
+    RowClock clock(origin, monthFirst);
+    const bool dated = byDate && origin.isValid();
+    for (const ReadingRow &row : rows) {
+        rowTimes << (dated ? clock.text(row.time) : ElapsedTimeScaleDraw::formatElapsed(row.time));
+        QStringList values;
+        values.reserve(valueColumns);
+        for (int c = 0; c < valueColumns; ++c)
+            values << QString();
+        for (const ReadingCell &cell : row.cells)
+            values[cell.column] = cell.text;
+        rowValues << values;
+    }
+}
+
+// Items are built whole before they enter the table, each in one pass, and
+// rows keep a fixed height: nothing is measured per row.
+void fillReadingItems(QTableWidget *table, const QVector<ReadingRow> &rows,
+                      const QStringList &rowTimes, bool withElapsed)
+{
+    const int timeColumns = withElapsed ? 2 : 1;
+    QHeaderView *vertical = table->verticalHeader();
+    vertical->setSectionResizeMode(QHeaderView::Fixed);
+    vertical->setDefaultSectionSize(kReadingRowHeight);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    table->setRowCount(rows.size());
+    for (int column = 0; column < table->columnCount(); ++column)
+        table->setColumnWidth(column, column < timeColumns ? kTimeColumnWidth : kReadingColumnWidth);
+    for (int r = 0; r < rows.size(); ++r) {
+        table->setItem(r, 0, new QTableWidgetItem(rowTimes.at(r)));
+        if (withElapsed)
+            table->setItem(r, 1, new QTableWidgetItem(ElapsedTimeScaleDraw::formatElapsed(rows.at(r).time)));
+        for (const ReadingCell &cell : rows.at(r).cells)
+            table->setItem(r, timeColumns + cell.column, readingItem(cell));
+    }
+}
+
+}
+
+void CTable::fillReadings(QTableWidget *table, QList<int> selection)
+{
+    // Released first, so the new rows reuse their memory.
+    rowTimes.clear();
+    rowValues.clear();
+    const bool several = selection.size() > 1;
+    const bool byDate = !several || app->settings.multiLinkSyncDateTime;
+    const QDateTime origin = earliestStart(app->records, selection);
+    int valueColumns = 0;
+    QVector<ReadingSet> sets = readingSets(app->records, selection, origin, byDate, fahrenheit(),
+                                           activationEnergy(), valueColumns);
 
     table = target(table);
     if (table) {
@@ -681,114 +839,12 @@ void CTable::fillReadings(QTableWidget *table, QList<int> selection)
         setReadingsHeader(table, *sets.first().record);
     else if (table)
         table->setColumnCount(0);
-    const int timeColumns = several ? 1 : 2;
 
-    // Merge the sets by time. A row takes the next sample of every set at
-    // the earliest pending time, never two samples of one set, so sets with
-    // equal or zero intervals keep every reading.
-    struct Cell { int column; QString text; Level level; bool mark; };
-    struct Row { qint64 time; QVector<Cell> cells; };
-    QVector<Row> rows;
-    int total = 0;
-    for (const ReadingSet &set : sets)
-        total = qMax(total, set.samples);
-    rows.reserve(total);
-    QVector<CMktCalculator> mkt;
-    for (int s = 0; s < sets.size(); ++s)
-        for (int c = 0; c < 3; ++c)
-            mkt.append(CMktCalculator(energy));
-
-    for (;;) {
-        qint64 time = 0;
-        bool pending = false;
-        for (const ReadingSet &set : sets) {
-            if (set.next >= set.samples)
-                continue;
-            const qint64 t = set.timeOf(set.next);
-            if (!pending || t < time)
-                time = t;
-            pending = true;
-        }
-        if (!pending)
-            break;
-        Row row;
-        row.time = time;
-        for (int s = 0; s < sets.size(); ++s) {
-            ReadingSet &set = sets[s];
-            if (set.next >= set.samples || set.timeOf(set.next) != time)
-                continue;
-            const quint16 *words = set.record->readings.constData() + qint64(set.next) * set.stride;
-            for (int c = 0; c < set.channels.size(); ++c) {
-                const ReadingSet::Channel &channel = set.channels.at(c);
-                const quint16 word = words[channel.position];
-                const int tenths = ReadingWord::tenths(word);
-                const Level level = channel.rule.levelOf(tenths);
-                ++set.record->levelCounts[channel.channel][level];
-                if (isTemperature(channel.channel))
-                    mkt[s * 3 + channel.channel].add(tenths / 10.0);
-                row.cells.append({ set.firstColumn + c, valueText(tenths, channel.fahrenheit), level,
-                                   ReadingWord::mark(word) });
-            }
-            ++set.next;
-        }
-        rows.append(row);
+    const QVector<ReadingRow> rows = mergeByTime(sets);
+    storeMeanKineticTemperatures(sets);
+    exportRows(rows, origin, byDate, app->settings.dateFormat != 0, valueColumns, rowTimes, rowValues);
+    if (table) {
+        fillReadingItems(table, rows, rowTimes, !several);
+        table->setUpdatesEnabled(true);
     }
-
-    for (int s = 0; s < sets.size(); ++s) {
-        for (ViewChannel channel : { ChannelInternal, ChannelExternal }) {
-            CMktCalculator &calculator = mkt[s * 3 + channel];
-            sets[s].record->mktValue[limitGroupOf(channel)] =
-                calculator.isEmpty() ? 0.0f : float(calculator.result());
-        }
-    }
-
-    // Row texts for the exports.
-    RowClock clock(origin, app->settings.dateFormat != 0);
-    rowTimes.reserve(rows.size());
-    rowValues.reserve(rows.size());
-    QStringList elapsedTexts;
-    for (const Row &row : rows) {
-        const QString elapsed = ElapsedTimeScaleDraw::formatElapsed(row.time);
-        if (byDate && origin.isValid())
-            rowTimes << clock.text(row.time);
-        else
-            rowTimes << elapsed;
-        elapsedTexts << elapsed;
-        QStringList values;
-        values.reserve(valueColumns);
-        for (int c = 0; c < valueColumns; ++c)
-            values << QString();
-        for (const Cell &cell : row.cells)
-            values[cell.column] = cell.text;
-        rowValues << values;
-    }
-
-    if (!table)
-        return;
-    QHeaderView *vertical = table->verticalHeader();
-    vertical->setSectionResizeMode(QHeaderView::Fixed);
-    vertical->setDefaultSectionSize(kReadingRowHeight);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    table->setRowCount(rows.size());
-    for (int column = 0; column < table->columnCount(); ++column)
-        table->setColumnWidth(column, column < timeColumns ? kTimeColumnWidth : kReadingColumnWidth);
-
-    const QColor markBack(200, 200, 200);
-    for (int r = 0; r < rows.size(); ++r) {
-        table->setItem(r, 0, new QTableWidgetItem(rowTimes.at(r)));
-        if (!several)
-            table->setItem(r, 1, new QTableWidgetItem(elapsedTexts.at(r)));
-        for (const Cell &cell : rows.at(r).cells) {
-            auto *item = new QTableWidgetItem(cell.text);
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (cell.level != LevelNormal)
-                item->setForeground(levelTextColor(cell.level));
-            if (cell.mark)
-                item->setBackground(markBack);
-            else if (levelBackColor(cell.level) != QColor(Qt::white))
-                item->setBackground(levelBackColor(cell.level));
-            table->setItem(r, timeColumns + cell.column, item);
-        }
-    }
-    table->setUpdatesEnabled(true);
 }
