@@ -1,8 +1,850 @@
 #include "views/ctable.h"
 
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <QHeaderView>
+#include <QTableWidget>
+
+#include "app/clanguagetable.h"
+#include "core/appinfo.h"
 #include "core/cmainapp.h"
+#include "core/loggertime.h"
+#include "views/cmktcalculator.h"
+#include "views/elapsedtimescaledraw.h"
+
+namespace {
+
+using Item = CTable::SummaryItem;
+
+// The summary's row order: the general rows, then the rows of one channel
+// block, repeated for each channel of kSummaryBlocks.
+const Item kGeneralRows[CTable::kGeneralRowCount] = {
+    Item::Serial, Item::ProductCode, Item::Versions, Item::MemorySize, Item::Range,
+    Item::Battery, Item::TripAndZone, Item::Description, Item::UnitMode, Item::StartAt,
+    Item::StartDelay, Item::StopAt, Item::StopAfterRecords, Item::Interval, Item::Continuous,
+    Item::StopButton, Item::MemoryUsed, Item::RecordCount, Item::StartedTime,
+    Item::StoppedTime, Item::ConfiguredBy, Item::DownloadedBy,
+};
+const Item kBlockRows[CTable::kBlockRowCount] = {
+    Item::LimitHH, Item::LimitH, Item::LimitL, Item::LimitLL, Item::ConsecutiveDelay,
+    Item::TotalDelay, Item::TimeHH, Item::TimeH, Item::TimeL, Item::TimeLL, Item::ValueMax,
+    Item::ValueAvg, Item::ValueMin, Item::Mkt,
+};
+const ViewChannel kSummaryBlocks[3] = { ChannelInternal, ChannelHumidity, ChannelExternal };
+const ViewChannel kChannelOrder[3] = { ChannelInternal, ChannelHumidity, ChannelExternal };
+
+constexpr int kReadingRowHeight = 20;
+constexpr int kReadingColumnWidth = 90;
+constexpr int kTimeColumnWidth = 170;
+
+bool isTemperature(ViewChannel channel)
+{
+    return channel != ChannelHumidity;
+}
+
+bool isTwoProbeModel(const LoggerRecord &record)
+{
+    return record.productCode.toLower().trimmed().contains(QLatin1String("qv-7t"));
+}
+
+AlarmLevel alarmLevelOf(Item item)
+{
+    switch (item) {
+    case Item::LimitH: case Item::TimeH: return LevelH;
+    case Item::LimitL: case Item::TimeL: return LevelL;
+    case Item::LimitLL: case Item::TimeLL: return LevelLL;
+    default: return LevelHH;
+    }
+}
+
+CTable::Level countedLevelOf(AlarmLevel level)
+{
+    return CTable::Level(int(level) + 1);
+}
+
+// Seconds from the first sample of a set to sample i.
+qint64 sampleOffset(const LoggerRecord &record, int sample)
+{
+    return qint64(sample) * qint64(record.interval);
+}
+
+// Date and time texts of the rows of one table. Converting every row
+// through the time zone costs a system call or more per row; the zone
+// offset only changes on quarter-hour boundaries, so it is looked up once
+// per quarter hour and the text is built from plain arithmetic.
+class RowClock
+{
+public:
+    RowClock(const QDateTime &origin, bool monthFirst)
+        : originUtc(origin.toSecsSinceEpoch()), monthFirst(monthFirst)
+    {
+    }
+
+    // Text of the time secondsFromOrigin after the origin, as
+    // QDateTime::addSecs and toString would give it.
+    QString text(qint64 secondsFromOrigin)
+    {
+        const qint64 utc = originUtc + secondsFromOrigin;
+        const qint64 bucket = floorDiv(utc, 900);
+        if (bucket != offsetBucket) {
+            offsetBucket = bucket;
+            offset = QDateTime::fromSecsSinceEpoch(utc, Qt::LocalTime).offsetFromUtc();
+        }
+        const qint64 local = utc + offset;
+        const qint64 day = floorDiv(local, 86400);
+        const int second = int(local - day * 86400);
+        if (day != textDay) {
+            textDay = day;
+            const QDate date = QDate::fromJulianDay(day + kJulianDayOfEpoch);
+            const int leading = monthFirst ? date.month() : date.day();
+            const int trailing = monthFirst ? date.day() : date.month();
+            std::snprintf(dateText, sizeof dateText, "%02d/%02d/%04d ", leading, trailing, date.year());
+        }
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%s%02d:%02d:%02d", dateText, second / 3600,
+                      (second / 60) % 60, second % 60);
+        return QString::fromLatin1(buffer);
+    }
+
+private:
+    static constexpr qint64 kJulianDayOfEpoch = 2440588;   // 1970-01-01
+    static qint64 floorDiv(qint64 value, qint64 divisor)
+    {
+        const qint64 quotient = value / divisor;
+        return (value % divisor < 0) ? quotient - 1 : quotient;
+    }
+
+    qint64 originUtc;
+    bool monthFirst;
+    qint64 offsetBucket = std::numeric_limits<qint64>::min();
+    int offset = 0;
+    qint64 textDay = std::numeric_limits<qint64>::min();
+    char dateText[16] = {};
+};
+
+}
 
 CTable::CTable(CMainApp *app)
     : QObject(app), app(app)
 {
+}
+
+// ---------------------------------------------------------------------------
+// levels and statistics
+
+CTable::LevelRule CTable::LevelRule::of(const LoggerRecord &record, ViewChannel channel)
+{
+    LevelRule rule;
+    for (int level = LevelHH; level <= LevelLL; ++level) {
+        rule.enabled[level] = record.levelEnabled(channel, AlarmLevel(level));
+        rule.limit[level] = record.threshold(channel, AlarmLevel(level));
+    }
+    return rule;
+}
+
+CTable::Level CTable::LevelRule::levelOf(int tenths) const
+{
+    const double value = tenths / 10.0;
+    if (enabled[LevelHH] && value > limit[LevelHH])
+        return LevelHighHigh;
+    if (enabled[LevelH] && value > limit[LevelH])
+        return LevelHigh;
+    if (enabled[LevelLL] && value < limit[LevelLL])
+        return LevelLowLow;
+    if (enabled[LevelL] && value < limit[LevelL])
+        return LevelLow;
+    return LevelNormal;
+}
+
+CTable::ChannelStats CTable::channelStats(const LoggerRecord &record, ViewChannel channel,
+                                          int activationEnergy)
+{
+    ChannelStats stats;
+    const int position = record.channelPosition(channel);
+    const int stride = record.channelCount;
+    if (position < 0 || position >= stride)
+        return stats;
+    const int samples = record.sampleCount();
+    const LevelRule rule = LevelRule::of(record, channel);
+    CMktCalculator mkt(activationEnergy);
+    const quint16 *words = record.readings.constData();
+    qint64 sum = 0;
+    stats.minTenths = 1 << 20;
+    stats.maxTenths = -(1 << 20);
+    for (int i = 0; i < samples; ++i) {
+        const int tenths = ReadingWord::tenths(words[position + i * stride]);
+        ++stats.counts[rule.levelOf(tenths)];
+        stats.minTenths = qMin(stats.minTenths, tenths);
+        stats.maxTenths = qMax(stats.maxTenths, tenths);
+        sum += tenths;
+        mkt.add(tenths / 10.0);
+    }
+    stats.samples = samples;
+    if (samples > 0) {
+        stats.averageTenths = double(sum) / samples;
+        stats.mkt = mkt.result();
+    } else {
+        stats.minTenths = stats.maxTenths = 0;
+    }
+    return stats;
+}
+
+// ---------------------------------------------------------------------------
+// cell formatters
+
+QColor CTable::levelTextColor(Level level)
+{
+    switch (level) {
+    case LevelHighHigh: case LevelHigh: return QColor(255, 100, 100);
+    case LevelLow: case LevelLowLow: return QColor(100, 100, 255);
+    default: return QColor(Qt::black);
+    }
+}
+
+QColor CTable::levelBackColor(Level level)
+{
+    // The text colour tells high from low; the outer levels also tint the cell.
+    switch (level) {
+    case LevelHighHigh: return QColor(255, 215, 215);
+    case LevelLowLow: return QColor(215, 215, 255);
+    default: return QColor(Qt::white);
+    }
+}
+
+QString CTable::valueText(int tenths, bool fahrenheit)
+{
+    if (fahrenheit)
+        return QString::number(Units::celsiusToFahrenheit(tenths / 10.0), 'f', 1);
+    const int magnitude = std::abs(tenths);
+    QString text = QString::number(magnitude / 10) + QLatin1Char('.')
+                   + QLatin1Char(char('0' + magnitude % 10));
+    return tenths < 0 ? QLatin1Char('-') + text : text;
+}
+
+QString CTable::durationText(qint64 seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    return QStringLiteral("%1m%2s")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString CTable::formatMark(const QString &text)
+{
+    return text.rightJustified(5, QLatin1Char(' '));
+}
+
+QString CTable::formatValue(LoggerRecord *record, int index, ViewChannel channel, bool fahrenheit,
+                            QColor &back, QColor &text, bool &mark)
+{
+    back = levelBackColor(LevelNormal);
+    text = levelTextColor(LevelNormal);
+    mark = false;
+    if (!record || index < 0 || index >= record->readings.size())
+        return QString();
+    const quint16 word = record->readings.at(index);
+    const int tenths = ReadingWord::tenths(word);
+    const Level level = LevelRule::of(*record, channel).levelOf(tenths);
+    ++record->levelCounts[channel][level];
+    back = levelBackColor(level);
+    text = levelTextColor(level);
+    mark = ReadingWord::mark(word);
+    return valueText(tenths, fahrenheit);
+}
+
+QString CTable::formatValueInt(LoggerRecord *record, int index, bool celsius, QColor &back,
+                               QColor &text, bool &mark)
+{
+    return formatValue(record, index, ChannelInternal, !celsius, back, text, mark);
+}
+
+QString CTable::formatValueHum(LoggerRecord *record, int index, QColor &back, QColor &text,
+                               bool &mark)
+{
+    return formatValue(record, index, ChannelHumidity, false, back, text, mark);
+}
+
+QString CTable::formatValueExt(LoggerRecord *record, int index, bool celsius, QColor &back,
+                               QColor &text, bool &mark)
+{
+    return formatValue(record, index, ChannelExternal, !celsius, back, text, mark);
+}
+
+// ---------------------------------------------------------------------------
+// common helpers
+
+QString CTable::text(int id) const
+{
+    return app->languageTable ? app->languageTable->text(id) : QString();
+}
+
+void CTable::setTable(QTableWidget *table)
+{
+    m_table = table;
+}
+
+QTableWidget *CTable::target(QTableWidget *table) const
+{
+    return table ? table : m_table;
+}
+
+bool CTable::fahrenheit() const
+{
+    return app->settings.modeCelsius == 0;
+}
+
+int CTable::activationEnergy() const
+{
+    return int(app->settings.mktActivationEnergy);
+}
+
+QString CTable::dateTimeText(const QDateTime &time) const
+{
+    if (!time.isValid())
+        return QStringLiteral("-");
+    return time.toString(app->settings.dateFormat == 0 ? QStringLiteral("dd/MM/yyyy hh:mm:ss")
+                                                       : QStringLiteral("MM/dd/yyyy hh:mm:ss"));
+}
+
+QString CTable::temperatureText(double celsius, int decimals) const
+{
+    if (fahrenheit())
+        return QString::number(Units::celsiusToFahrenheit(celsius), 'f', decimals)
+               + QStringLiteral(" °F");
+    return QString::number(celsius, 'f', decimals) + QStringLiteral(" °C");
+}
+
+QString CTable::channelName(ViewChannel channel) const
+{
+    switch (channel) {
+    case ChannelHumidity: return QStringLiteral("Int. ") + text(193);
+    case ChannelExternal: return QStringLiteral("Ext. ") + text(192);
+    default: return QStringLiteral("Int. ") + text(192);
+    }
+}
+
+QString CTable::channelHeader(const LoggerRecord &record, ViewChannel channel) const
+{
+    const QString unit = fahrenheit() ? QStringLiteral("°F") : QStringLiteral("°C");
+    const bool twoProbes = isTwoProbeModel(record);
+    switch (channel) {
+    case ChannelHumidity: return QStringLiteral("H%");
+    case ChannelExternal: return (twoProbes ? QStringLiteral("RE") : QStringLiteral("eT")) + unit;
+    default: return (twoProbes ? QStringLiteral("LE") : QStringLiteral("T")) + unit;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// summary
+
+int CTable::summaryRow(SummaryItem item, ViewChannel channel)
+{
+    for (int row = 0; row < kGeneralRowCount; ++row)
+        if (kGeneralRows[row] == item)
+            return row;
+    for (int block = 0; block < 3; ++block) {
+        if (kSummaryBlocks[block] != channel)
+            continue;
+        for (int row = 0; row < kBlockRowCount; ++row)
+            if (kBlockRows[row] == item)
+                return kGeneralRowCount + block * kBlockRowCount + row;
+    }
+    return -1;
+}
+
+void CTable::initSummary(QTableWidget *table, QList<int> selection)
+{
+    table = target(table);
+    if (!table)
+        return;
+    table->clear();
+    table->setRowCount(0);
+    table->setSortingEnabled(false);
+    table->setColumnCount(1 + selection.size());
+    QStringList headers { QString() };
+    for (int index : selection)
+        headers << (index >= 0 && index < app->records.size() ? app->records.at(index).serialNumber
+                                                               : QString());
+    table->setHorizontalHeaderLabels(headers);
+    table->setColumnWidth(0, 300);
+    for (int column = 1; column < table->columnCount(); ++column)
+        table->setColumnWidth(column, 170);
+    QFont font = table->font();
+    font.setPointSize(9);
+    table->setFont(font);
+}
+
+QString CTable::summaryLabel(SummaryItem item, ViewChannel channel, bool shortLabel,
+                             bool reportMode) const
+{
+    const QString space = QStringLiteral(" ");
+    const QString outOfSpec = text(197);
+    QString label;
+    switch (item) {
+    case Item::Serial: return text(4);
+    case Item::ProductCode: return text(132);
+    case Item::Versions: return text(133);
+    case Item::MemorySize: return text(7);
+    case Item::Range: return QStringLiteral("Range");
+    case Item::Battery: return text(196);
+    case Item::TripAndZone: return text(8);
+    case Item::Description: return text(10);
+    case Item::UnitMode: return text(135);
+    case Item::StartAt: return text(142);
+    case Item::StartDelay: return text(143);
+    case Item::StopAt: return text(144);
+    case Item::StopAfterRecords: return text(145);
+    case Item::Interval: return text(146);
+    case Item::Continuous: return text(147);
+    case Item::StopButton: return text(148);
+    case Item::MemoryUsed: return text(149);
+    case Item::RecordCount: return text(127);
+    case Item::StartedTime: return text(153);
+    case Item::StoppedTime: return text(154);
+    case Item::ConfiguredBy: return QStringLiteral("Configured by:");
+    case Item::DownloadedBy: return QStringLiteral("Downloaded by:");
+    case Item::LimitHH: label = reportMode ? QStringLiteral("Alarm HH") : QStringLiteral("HH"); break;
+    case Item::LimitH: label = reportMode ? QStringLiteral("Alarm H") : QStringLiteral("H"); break;
+    case Item::LimitL: label = reportMode ? QStringLiteral("Alarm L") : QStringLiteral("L"); break;
+    case Item::LimitLL: label = reportMode ? QStringLiteral("Alarm LL") : QStringLiteral("LL"); break;
+    case Item::ConsecutiveDelay: label = text(140); break;
+    case Item::TotalDelay: label = text(141); break;
+    case Item::TimeHH: label = text(100) + space + text(100) + space + outOfSpec; break;
+    case Item::TimeH: label = text(100) + space + outOfSpec; break;
+    case Item::TimeL: label = text(103) + space + outOfSpec; break;
+    case Item::TimeLL: label = text(103) + space + text(103) + space + outOfSpec; break;
+    case Item::ValueMax: label = QStringLiteral("Value Max:"); break;
+    case Item::ValueAvg: label = QStringLiteral("Value Avg:"); break;
+    case Item::ValueMin: label = QStringLiteral("Value Min:"); break;
+    case Item::Mkt: label = QStringLiteral("MKT (%1 kJ/mol)").arg(activationEnergy()); break;
+    }
+    return shortLabel ? label : channelName(channel) + space + label;
+}
+
+QString CTable::generalValue(SummaryItem item, const LoggerRecord &record) const
+{
+    const QString none = QStringLiteral("-");
+    const quint32 config = record.configWord;
+    auto yesNo = [&](bool yes) { return yes ? text(207) : text(208); };
+    auto orNone = [&](const QString &value) { return value.trimmed().isEmpty() ? none : value; };
+    switch (item) {
+    case Item::Serial: return record.serialNumber;
+    case Item::ProductCode: return record.productCode;
+    case Item::Versions:
+        return QStringLiteral("0x%1 / %2")
+            .arg(QString::number(record.versionWord, 16).toUpper().rightJustified(3, QLatin1Char('0')),
+                 AppInfo::version());
+    case Item::MemorySize: return QStringLiteral("%1 kB").arg(record.memorySize / 1024);
+    case Item::Range:
+        return QStringLiteral("%1 / %2").arg(temperatureText(record.rangeLow, 0),
+                                             temperatureText(record.rangeHigh, 0));
+    case Item::Battery: return QStringLiteral("%1 %").arg(record.battery);
+    case Item::TripAndZone:
+        return QStringLiteral("%1 / %2").arg(record.tripNumber).arg(record.timeZoneProgrammed);
+    case Item::Description: return record.description;
+    case Item::UnitMode: return record.unitProgrammed != 0 ? QStringLiteral("°C") : QStringLiteral("°F");
+    case Item::StartAt: return (config & ConfigBits::StartAt) ? dateTimeText(record.startAt) : none;
+    case Item::StartDelay:
+        return (config & ConfigBits::StartDelay) ? ElapsedTimeScaleDraw::formatElapsed(record.startDelay)
+                                                 : none;
+    case Item::StopAt: return (config & ConfigBits::StopAt) ? dateTimeText(record.stopAt) : none;
+    case Item::StopAfterRecords:
+        return (config & ConfigBits::StopAfterReadings) ? QString::number(record.stopReadingCount) : none;
+    case Item::Interval: return ElapsedTimeScaleDraw::formatElapsed(record.interval);
+    case Item::Continuous: return yesNo(config & ConfigBits::Continuous);
+    case Item::StopButton: return yesNo(config & ConfigBits::StopButton);
+    case Item::MemoryUsed: {
+        const qint64 capacity = record.hasHeader ? (qint64(record.memorySize) - kImageSize) / 2
+                                                 : qint64(record.memorySize) / 2;
+        if (capacity <= 0)
+            return none;
+        return QStringLiteral("%1 %").arg(100.0 * record.readingCount / capacity, 0, 'f', 1);
+    }
+    case Item::RecordCount: return QString::number(record.sampleCount());
+    case Item::StartedTime: return dateTimeText(record.startTime);
+    case Item::StoppedTime: {
+        const int samples = record.sampleCount();
+        if (samples > 0 && record.startTime.isValid())
+            return dateTimeText(record.startTime.addSecs(sampleOffset(record, samples - 1)));
+        return dateTimeText(record.stopTime);
+    }
+    case Item::ConfiguredBy: return orNone(record.configuredBy);
+    case Item::DownloadedBy: return orNone(record.downloadedBy);
+    default: return none;
+    }
+}
+
+QString CTable::channelValue(SummaryItem item, const LoggerRecord &record, ViewChannel channel,
+                             const ChannelStats &stats) const
+{
+    const QString none = QStringLiteral("-");
+    if (!record.isChannelOn(channel))
+        return none;
+    const LimitGroup group = limitGroupOf(channel);
+    auto valueOf = [&](double value, int decimals) {
+        return isTemperature(channel) ? temperatureText(value, decimals)
+                                      : QString::number(value, 'f', decimals) + QStringLiteral(" %");
+    };
+    switch (item) {
+    case Item::LimitHH: case Item::LimitH: case Item::LimitL: case Item::LimitLL: {
+        const AlarmLevel level = alarmLevelOf(item);
+        return record.levelEnabled(channel, level) ? valueOf(record.threshold(channel, level), 1) : none;
+    }
+    case Item::ConsecutiveDelay: return QString::number(record.consecutiveDelay[group]);
+    case Item::TotalDelay: return QString::number(record.totalDelay[group]);
+    case Item::TimeHH: case Item::TimeH: case Item::TimeL: case Item::TimeLL: {
+        const AlarmLevel level = alarmLevelOf(item);
+        if (!record.levelEnabled(channel, level))
+            return none;
+        return durationText(qint64(stats.counts[countedLevelOf(level)]) * record.interval);
+    }
+    case Item::ValueMax: return stats.samples > 0 ? valueOf(stats.maxTenths / 10.0, 1) : none;
+    case Item::ValueAvg: return stats.samples > 0 ? valueOf(stats.averageTenths / 10.0, 1) : none;
+    case Item::ValueMin: return stats.samples > 0 ? valueOf(stats.minTenths / 10.0, 1) : none;
+    case Item::Mkt:
+        if (!isTemperature(channel) || stats.samples == 0 || !std::isfinite(stats.mkt))
+            return none;
+        return temperatureText(stats.mkt, 2);
+    default: return none;
+    }
+}
+
+void CTable::fillSummary(QTableWidget *table, QList<int> selection, bool reportMode)
+{
+    table = target(table);
+    if (!table)
+        return;
+    const int energy = activationEnergy();
+    table->setUpdatesEnabled(false);
+    table->setSortingEnabled(false);
+    table->setColumnCount(qMax(table->columnCount(), 1 + selection.size()));
+    table->setRowCount(0);
+    table->setRowCount(kSummaryRowCount);
+
+    for (int row = 0; row < kGeneralRowCount; ++row)
+        table->setItem(row, 0, new QTableWidgetItem(summaryLabel(kGeneralRows[row], ChannelInternal,
+                                                                 true, reportMode)));
+    for (int block = 0; block < 3; ++block) {
+        const ViewChannel channel = kSummaryBlocks[block];
+        const bool shortLabel = reportMode && block == 0;
+        for (int row = 0; row < kBlockRowCount; ++row)
+            table->setItem(kGeneralRowCount + block * kBlockRowCount + row, 0,
+                           new QTableWidgetItem(summaryLabel(kBlockRows[row], channel, shortLabel,
+                                                             reportMode)));
+    }
+
+    for (int column = 0; column < selection.size(); ++column) {
+        const int index = selection.at(column);
+        if (index < 0 || index >= app->records.size())
+            continue;
+        LoggerRecord &record = app->records[index];
+        for (int row = 0; row < kGeneralRowCount; ++row)
+            table->setItem(row, column + 1, new QTableWidgetItem(generalValue(kGeneralRows[row], record)));
+        for (int block = 0; block < 3; ++block) {
+            const ViewChannel channel = kSummaryBlocks[block];
+            const ChannelStats stats = channelStats(record, channel, energy);
+            // The counters and the mean kinetic temperature the readings
+            // table would leave, so the record agrees with what is shown.
+            for (int level = 0; level < LevelCount; ++level)
+                record.levelCounts[channel][level] = stats.counts[level];
+            if (isTemperature(channel))
+                record.mktValue[limitGroupOf(channel)] = stats.samples > 0 ? float(stats.mkt) : 0.0f;
+            for (int row = 0; row < kBlockRowCount; ++row)
+                table->setItem(kGeneralRowCount + block * kBlockRowCount + row, column + 1,
+                               new QTableWidgetItem(channelValue(kBlockRows[row], record, channel, stats)));
+        }
+    }
+    table->setUpdatesEnabled(true);
+}
+
+// ---------------------------------------------------------------------------
+// readings table
+
+void CTable::setReadingsHeader(QTableWidget *table, const LoggerRecord &record)
+{
+    valueHeaders.clear();
+    for (ViewChannel channel : kChannelOrder)
+        if (record.channelPosition(channel) >= 0)
+            valueHeaders << channelHeader(record, channel);
+    if (!table)
+        return;
+    table->setColumnCount(2 + valueHeaders.size());
+    table->setHorizontalHeaderLabels(QStringList { text(125), text(130) } + valueHeaders);
+}
+
+void CTable::setReadingsHeaderMulti(QTableWidget *table, QList<int> selection)
+{
+    valueHeaders.clear();
+    for (int index : selection) {
+        if (index < 0 || index >= app->records.size())
+            continue;
+        const LoggerRecord &record = app->records.at(index);
+        for (ViewChannel channel : kChannelOrder)
+            if (record.channelPosition(channel) >= 0)
+                valueHeaders << record.serialNumber + QLatin1Char(' ') + channelHeader(record, channel);
+    }
+    if (!table)
+        return;
+    const QString timeHeader = app->settings.multiLinkSyncDateTime ? text(125) : text(130);
+    table->setColumnCount(1 + valueHeaders.size());
+    table->setHorizontalHeaderLabels(QStringList { timeHeader } + valueHeaders);
+}
+
+namespace {
+
+// One data set of the readings table: where its channels stand in the
+// record and in the table, and how its samples line up in time.
+struct ReadingSet
+{
+    LoggerRecord *record = nullptr;
+    int samples = 0;
+    int stride = 0;
+    qint64 start = 0;      // seconds of sample 0 on the merged time line
+    qint64 interval = 0;
+    int firstColumn = 0;   // among the value columns
+    int next = 0;          // next sample to place
+    struct Channel
+    {
+        ViewChannel channel;
+        int position;
+        bool fahrenheit;
+        CTable::LevelRule rule;
+    };
+    QVector<Channel> channels;
+    QVector<CMktCalculator> mkt;   // by ViewChannel
+    qint64 timeOf(int sample) const { return start + qint64(sample) * interval; }
+    bool pending() const { return next < samples; }
+};
+
+struct ReadingCell
+{
+    int column;   // among the value columns
+    QString text;
+    CTable::Level level;
+    bool mark;
+};
+
+struct ReadingRow
+{
+    qint64 time;   // seconds on the merged time line
+    QVector<ReadingCell> cells;
+};
+
+// Earliest start of the selected sets: the origin of a time line by date.
+QDateTime earliestStart(const QList<LoggerRecord> &records, const QList<int> &selection)
+{
+    QDateTime origin;
+    for (int index : selection) {
+        if (index < 0 || index >= records.size())
+            continue;
+        const QDateTime start = records.at(index).startTime;
+        if (start.isValid() && (!origin.isValid() || start < origin))
+            origin = start;
+    }
+    return origin;
+}
+
+// The sets of the selection, with their counters cleared. Placed by date,
+// every set counts from origin; otherwise each from its own start.
+QVector<ReadingSet> readingSets(QList<LoggerRecord> &records, const QList<int> &selection,
+                                const QDateTime &origin, bool byDate, bool fahrenheit, int energy,
+                                int &valueColumns)
+{
+    QVector<ReadingSet> sets;
+    valueColumns = 0;
+    for (int index : selection) {
+        if (index < 0 || index >= records.size())
+            continue;
+        ReadingSet set;
+        set.record = &records[index];
+        LoggerRecord &record = *set.record;
+        set.stride = record.channelCount;
+        set.samples = record.sampleCount();
+        set.interval = record.interval;
+        if (byDate && origin.isValid() && record.startTime.isValid())
+            set.start = origin.secsTo(record.startTime);
+        set.firstColumn = valueColumns;
+        set.mkt = QVector<CMktCalculator>(3, CMktCalculator(energy));
+        for (ViewChannel channel : kChannelOrder) {
+            const int position = record.channelPosition(channel);
+            if (position < 0)
+                continue;
+            ++valueColumns;
+            if (position >= set.stride)
+                continue;   // flags and stored channel count disagree
+            set.channels.append({ channel, position, fahrenheit && isTemperature(channel),
+                                  CTable::LevelRule::of(record, channel) });
+        }
+        for (auto &counts : record.levelCounts)
+            for (int &count : counts)
+                count = 0;
+        sets.append(set);
+    }
+    return sets;
+}
+
+// Earliest time a set still has a sample at; false when all are placed.
+bool nextRowTime(const QVector<ReadingSet> &sets, qint64 &time)
+{
+    bool pending = false;
+    for (const ReadingSet &set : sets) {
+        if (!set.pending())
+            continue;
+        const qint64 t = set.timeOf(set.next);
+        if (!pending || t < time)
+            time = t;
+        pending = true;
+    }
+    return pending;
+}
+
+// Places the next sample of a set in a row: its cells, its level counts
+// and its temperatures for the mean kinetic temperature.
+void placeSample(ReadingSet &set, ReadingRow &row)
+{
+    const quint16 *words = set.record->readings.constData() + qint64(set.next) * set.stride;
+    for (int c = 0; c < set.channels.size(); ++c) {
+        const ReadingSet::Channel &channel = set.channels.at(c);
+        const quint16 word = words[channel.position];
+        const int tenths = ReadingWord::tenths(word);
+        const CTable::Level level = channel.rule.levelOf(tenths);
+        ++set.record->levelCounts[channel.channel][level];
+        if (isTemperature(channel.channel))
+            set.mkt[channel.channel].add(tenths / 10.0);
+        row.cells.append({ set.firstColumn + c, CTable::valueText(tenths, channel.fahrenheit), level,
+                           ReadingWord::mark(word) });
+    }
+    ++set.next;
+}
+
+// Merges the sets by time. A row takes the next sample of every set at the
+// earliest pending time, never two samples of one set, so sets with equal
+// or zero intervals keep every reading.
+QVector<ReadingRow> mergeByTime(QVector<ReadingSet> &sets)
+{
+    QVector<ReadingRow> rows;
+    int largest = 0;
+    for (const ReadingSet &set : sets)
+        largest = qMax(largest, set.samples);
+    rows.reserve(largest);
+    qint64 time = 0;
+    while (nextRowTime(sets, time)) {
+        ReadingRow row { time, {} };
+        for (ReadingSet &set : sets)
+            if (set.pending() && set.timeOf(set.next) == time)
+                placeSample(set, row);
+        rows.append(row);
+    }
+    return rows;
+}
+
+void storeMeanKineticTemperatures(QVector<ReadingSet> &sets)
+{
+    for (ReadingSet &set : sets) {
+        for (ViewChannel channel : { ChannelInternal, ChannelExternal }) {
+            CMktCalculator &calculator = set.mkt[channel];
+            set.record->mktValue[limitGroupOf(channel)] =
+                calculator.isEmpty() ? 0.0f : float(calculator.result());
+        }
+    }
+}
+
+QTableWidgetItem *readingItem(const ReadingCell &cell)
+{
+    auto *item = new QTableWidgetItem(cell.text);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Normal readings keep the table's own (alternating) look.
+    if (cell.level != CTable::LevelNormal)
+        item->setForeground(CTable::levelTextColor(cell.level));
+    const QColor back = CTable::levelBackColor(cell.level);
+    if (cell.mark)
+        item->setBackground(QColor(200, 200, 200));
+    else if (back != QColor(Qt::white))
+        item->setBackground(back);
+    return item;
+}
+
+// The rows as the text exports write them: the row's time (date and time,
+// or the elapsed time of sets laid side by side) and its value texts.
+void exportRows(const QVector<ReadingRow> &rows, const QDateTime &origin, bool byDate,
+                bool monthFirst, int valueColumns, QStringList &rowTimes,
+                QList<QStringList> &rowValues)
+{
+    rowTimes.clear();
+    rowValues.clear();
+    rowTimes.reserve(rows.size());
+    rowValues.reserve(rows.size());
+    RowClock clock(origin, monthFirst);
+    const bool dated = byDate && origin.isValid();
+    for (const ReadingRow &row : rows) {
+        rowTimes << (dated ? clock.text(row.time) : ElapsedTimeScaleDraw::formatElapsed(row.time));
+        QStringList values;
+        values.reserve(valueColumns);
+        for (int c = 0; c < valueColumns; ++c)
+            values << QString();
+        for (const ReadingCell &cell : row.cells)
+            values[cell.column] = cell.text;
+        rowValues << values;
+    }
+}
+
+// Items are built whole before they enter the table, each in one pass, and
+// rows keep a fixed height: nothing is measured per row.
+void fillReadingItems(QTableWidget *table, const QVector<ReadingRow> &rows,
+                      const QStringList &rowTimes, bool withElapsed)
+{
+    const int timeColumns = withElapsed ? 2 : 1;
+    QHeaderView *vertical = table->verticalHeader();
+    vertical->setSectionResizeMode(QHeaderView::Fixed);
+    vertical->setDefaultSectionSize(kReadingRowHeight);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    table->setRowCount(rows.size());
+    for (int column = 0; column < table->columnCount(); ++column)
+        table->setColumnWidth(column, column < timeColumns ? kTimeColumnWidth : kReadingColumnWidth);
+    for (int r = 0; r < rows.size(); ++r) {
+        table->setItem(r, 0, new QTableWidgetItem(rowTimes.at(r)));
+        if (withElapsed)
+            table->setItem(r, 1, new QTableWidgetItem(ElapsedTimeScaleDraw::formatElapsed(rows.at(r).time)));
+        for (const ReadingCell &cell : rows.at(r).cells)
+            table->setItem(r, timeColumns + cell.column, readingItem(cell));
+    }
+}
+
+}
+
+void CTable::fillReadings(QTableWidget *table, QList<int> selection)
+{
+    // Released first, so the new rows reuse their memory.
+    rowTimes.clear();
+    rowValues.clear();
+    const bool several = selection.size() > 1;
+    const bool byDate = !several || app->settings.multiLinkSyncDateTime;
+    const QDateTime origin = earliestStart(app->records, selection);
+    int valueColumns = 0;
+    QVector<ReadingSet> sets = readingSets(app->records, selection, origin, byDate, fahrenheit(),
+                                           activationEnergy(), valueColumns);
+
+    table = target(table);
+    if (table) {
+        table->setUpdatesEnabled(false);
+        table->setSortingEnabled(false);
+        table->clearContents();
+        table->setRowCount(0);
+    }
+    if (several)
+        setReadingsHeaderMulti(table, selection);
+    else if (!sets.isEmpty())
+        setReadingsHeader(table, *sets.first().record);
+    else if (table)
+        table->setColumnCount(0);
+
+    const QVector<ReadingRow> rows = mergeByTime(sets);
+    storeMeanKineticTemperatures(sets);
+    exportRows(rows, origin, byDate, app->settings.dateFormat != 0, valueColumns, rowTimes, rowValues);
+    if (table) {
+        fillReadingItems(table, rows, rowTimes, !several);
+        table->setUpdatesEnabled(true);
+    }
 }

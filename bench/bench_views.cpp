@@ -1,0 +1,125 @@
+// Time per operation of the readings table, the summary and the graph at
+// the largest sizes a user meets: 65,536 readings per set, several sets.
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include "core/cmainapp.h"
+#include "core/loggertime.h"
+#include "core/windowstate.h"
+#include "views/cplot.h"
+#include "views/ctable.h"
+
+namespace {
+
+// A set whose channels wander across every alarm level, with a few marks.
+LoggerRecord makeSet(const QString &serial, int channels, int readings, const QDateTime &start)
+{
+    LoggerRecord record;
+    record.serialNumber = serial;
+    record.productCode = QStringLiteral("QV-2T");
+    record.versionWord = 0x11A;
+    record.sensorFlags = channels == 1 ? SensorBits::InternalNtc
+                                       : SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
+    record.configWord = ConfigBits::InternalOn | ConfigBits::IntHH | ConfigBits::IntH | ConfigBits::IntL
+                        | ConfigBits::IntLL;
+    if (channels == 3)
+        record.configWord |= ConfigBits::HumidityOn | ConfigBits::ExternalOn | ConfigBits::HumH
+                             | ConfigBits::ExtL;
+    record.updateChannels();
+    for (int group = 0; group < 3; ++group) {
+        record.alarmThresholds[group][LevelHH] = 30;
+        record.alarmThresholds[group][LevelH] = 25;
+        record.alarmThresholds[group][LevelL] = 5;
+        record.alarmThresholds[group][LevelLL] = 0;
+    }
+    record.readings.resize(readings);
+    for (int i = 0; i < readings; ++i) {
+        const int tenths = int(150 + 200 * std::sin(i / 700.0) + (i * 7919 % 23) - 11);
+        record.readings[i] = ReadingWord::make(tenths, i % 5000 == 17);
+    }
+    record.readingCount = readings;
+    record.recordedCount = quint32(readings);
+    record.startTime = start;
+    record.interval = 60;
+    record.rangeLow = -40;
+    record.rangeHigh = 85;
+    record.dataLoaded = true;
+    return record;
+}
+
+void report(const char *name, int repeats, const std::function<void()> &operation)
+{
+    operation();   // warm-up: fonts, caches
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < repeats; ++i)
+        operation();
+    std::printf("%-58s %9.1f ms/op\n", name, double(timer.nsecsElapsed()) / 1e6 / repeats);
+    std::fflush(stdout);
+}
+
+void buildAndRenderPlot(CMainApp &app, QList<int> selection)
+{
+    app.selection = selection;
+    auto *plot = new CPlot;
+    plot->setData(&app, selection.first());
+    plot->setupPlot();
+    plot->resize(1600, 900);
+    QImage image(1600, 900, QImage::Format_ARGB32_Premultiplied);
+    plot->render(&image);
+    delete plot;
+}
+
+}
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir settingsDir;
+    qputenv("MIRELDA_SETTINGS_DIR", settingsDir.path().toUtf8());
+    QApplication application(argc, argv);
+
+    WindowState window;
+    CMainApp app(&window);
+    const QDateTime start(QDate(2026, 1, 5), QTime(8, 0, 0), Qt::LocalTime);
+    app.records << makeSet(QStringLiteral("T3A"), 3, 65535, start)
+                << makeSet(QStringLiteral("T3B"), 3, 65535, start.addSecs(20))
+                << makeSet(QStringLiteral("T3C"), 3, 65535, start.addSecs(40))
+                << makeSet(QStringLiteral("T1"), 1, 65536, start);
+    app.settings.multiLinkSyncDateTime = true;
+
+    QTableWidget table;
+    table.resize(1200, 800);
+    const int repeats = 5;
+    report("readings table, 1 set x 65,535 readings (3 channels)", repeats,
+           [&] { app.table->fillReadings(&table, { 0 }); });
+    report("readings table, 3 sets x 65,535 readings merged by time", repeats,
+           [&] { app.table->fillReadings(&table, { 0, 1, 2 }); });
+    report("readings table, 1 set x 65,536 readings (1 channel)", repeats,
+           [&] { app.table->fillReadings(&table, { 3 }); });
+
+    QTableWidget summary;
+    report("summary, 1 set x 65,535 readings", repeats, [&] {
+        app.table->initSummary(&summary, { 0 });
+        app.table->fillSummary(&summary, { 0 }, false);
+    });
+    report("summary, 3 sets x 65,535 readings", repeats, [&] {
+        app.table->initSummary(&summary, { 0, 1, 2 });
+        app.table->fillSummary(&summary, { 0, 1, 2 }, false);
+    });
+
+    report("graph build + first render, 1 x 65,536 samples, 1600x900", repeats,
+           [&] { buildAndRenderPlot(app, { 3 }); });
+    report("graph build + first render, 3 x 21,845 samples, 1600x900", repeats,
+           [&] { buildAndRenderPlot(app, { 0 }); });
+    report("graph build + first render, 3 sets x 3 x 21,845 samples", repeats,
+           [&] { buildAndRenderPlot(app, { 0, 1, 2 }); });
+    return 0;
+}

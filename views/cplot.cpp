@@ -1,0 +1,629 @@
+#include "views/cplot.h"
+
+#include <QPalette>
+#include <qwt_legend.h>
+#include <qwt_legend_label.h>
+#include <qwt_plot_curve.h>
+#include <qwt_plot_grid.h>
+#include <qwt_plot_marker.h>
+#include <qwt_symbol.h>
+
+#include "app/clanguagetable.h"
+#include "core/cmainapp.h"
+#include "core/loggertime.h"
+#include "views/elapsedtimescaledraw.h"
+#include "views/rectitem.h"
+#include "views/timescaledraw.h"
+
+namespace {
+
+constexpr quint16 kLastOneChannelVersion = 0x114;
+const ViewChannel kChannelOrder[3] = { ChannelInternal, ChannelHumidity, ChannelExternal };
+
+bool isTemperature(ViewChannel channel)
+{
+    return channel != ChannelHumidity;
+}
+
+bool isTwoProbeModel(const LoggerRecord &record)
+{
+    return record.productCode.toLower().trimmed().contains(QLatin1String("qv-7t"));
+}
+
+// End of a set: the time of its last sample.
+QDateTime lastSampleTime(const LoggerRecord &record)
+{
+    const int samples = record.sampleCount();
+    if (samples == 0)
+        return record.startTime;
+    return record.startTime.addSecs(qint64(samples - 1) * record.interval);
+}
+
+QPen solidPen(const QColor &colour, qreal width)
+{
+    return QPen(QBrush(colour, Qt::SolidPattern), width, Qt::SolidLine, Qt::SquareCap,
+                Qt::BevelJoin);
+}
+
+}
+
+CPlot::CPlot(QWidget *parent)
+    : QwtPlot(parent),
+      ySamples(kSampleCapacity, 0.0),
+      xSamples(kSampleCapacity, 0.0)
+{
+}
+
+CPlot::~CPlot()
+{
+    // Markers of hidden channels are detached, so the plot no longer owns them.
+    for (const auto &entry : markList)
+        if (!entry.first->plot())
+            delete entry.first;
+    markList.clear();
+    // Attached bands go with the plot's items.
+    bands.clear();
+}
+
+void CPlot::setData(CMainApp *app, int recordIndex)
+{
+    m_app = app;
+    m_recordIndex = recordIndex;
+}
+
+const LoggerRecord *CPlot::recordAt(int index) const
+{
+    if (!m_app || index < 0 || index >= m_app->records.size())
+        return nullptr;
+    return &m_app->records.at(index);
+}
+
+bool CPlot::celsius() const
+{
+    return m_app->settings.modeCelsius != 0;
+}
+
+double CPlot::displayTemperature(double value) const
+{
+    return celsius() ? value : Units::celsiusToFahrenheit(value);
+}
+
+bool &CPlot::showFlag(ViewChannel channel)
+{
+    switch (channel) {
+    case ChannelHumidity: return m_showHum;
+    case ChannelExternal: return m_showExtTemp;
+    default: return m_showIntTemp;
+    }
+}
+
+LoggerRecord CPlot::viewedRecord(const LoggerRecord &record)
+{
+    LoggerRecord viewed = record;
+    if (record.versionWord <= kLastOneChannelVersion) {
+        viewed.channelCount = 1;
+        viewed.sensorFlags = quint8((viewed.sensorFlags | SensorBits::InternalNtc)
+                                    & ~(SensorBits::ExternalProbe | SensorBits::DigitalTempHum));
+        viewed.configWord |= ConfigBits::InternalOn;
+    }
+    return viewed;
+}
+
+QString CPlot::curveTitle(const LoggerRecord &record, ViewChannel channel)
+{
+    QString label;
+    switch (channel) {
+    case ChannelHumidity:
+        label = QStringLiteral(" Int.Hum.(Digital)");
+        break;
+    case ChannelExternal:
+        label = isTwoProbeModel(record) ? QStringLiteral(" Right Ext.Temp.(NTC)")
+                                        : QStringLiteral(" Ext.Temp.(NTC)");
+        break;
+    case ChannelInternal:
+        if (!(record.sensorFlags & SensorBits::InternalNtc))
+            label = QStringLiteral(" Int.Temp.(Digital)");
+        else if (isTwoProbeModel(record))
+            label = QStringLiteral(" Left Ext Temp.(NTC)");
+        else if (record.productCode.startsWith(QLatin1String("QV-5D")))
+            label = QStringLiteral(" Int/Ext.Temp.(NTC)");
+        else
+            label = QStringLiteral(" Int.Temp.(NTC)");
+        break;
+    }
+    return record.serialNumber + label;
+}
+
+void CPlot::setupPlot()
+{
+    if (!m_app)
+        return;
+    const QList<int> selection = m_app->selection;
+    setYScale(selection);
+
+    setAutoFillBackground(true);
+    setPalette(QPalette(m_app->settings.graphBackground));
+
+    const LoggerRecord *record = recordAt(m_recordIndex);
+    if (selection.size() > 1)
+        setTitle(QStringLiteral("Multi-Link"));
+    else if (record)
+        setTitle(tr("%1 %2").arg(record->serialNumber, record->productCode));
+
+    setAxisTitle(xBottom, QStringLiteral("Time"));
+    setAxisScale(xBottom, 0, 100);
+
+    auto *grid = new QwtPlotGrid;
+    grid->setMajorPen(QPen(Qt::darkGray, 0, Qt::SolidLine));
+    grid->enableY(m_app->settings.graphShowHGrid);
+    grid->enableX(m_app->settings.graphShowVGrid);
+    grid->attach(this);
+
+    minInterval = 0xFFFFFFFFu;
+    buildCurves(selection);
+    buildAlarmBands();
+
+    m_legend = new QwtLegend;
+    m_legend->setDefaultItemMode(QwtLegendData::Checkable);
+    insertLegend(m_legend, QwtPlot::BottomLegend);
+    connect(m_legend, &QwtLegend::checked, this, &CPlot::legendChecked);
+
+    for (QwtPlotItem *curve : curves()) {
+        setLegendChecked(curve, true);
+        curve->setVisible(true);
+    }
+    // The zoomer and its tracker attach to the canvas once they exist.
+}
+
+int CPlot::channelCount(const LoggerRecord &record)
+{
+    if (!(record.configWord & ConfigBits::InternalOn))
+        m_showIntTemp = false;
+    if (!((record.sensorFlags & SensorBits::DigitalTempHum) && (record.configWord & ConfigBits::HumidityOn)))
+        m_showHum = false;
+    if (!((record.sensorFlags & SensorBits::ExternalProbe) && (record.configWord & ConfigBits::ExternalOn)))
+        m_showExtTemp = false;
+    return int(m_showIntTemp) + int(m_showHum) + int(m_showExtTemp);
+}
+
+void CPlot::setYScale(QList<int> selection)
+{
+    double bottom = 1000.0;
+    double top = -1000.0;
+    for (int index : selection) {
+        const LoggerRecord *record = recordAt(index);
+        if (!record)
+            continue;
+        if (record->versionWord <= kLastOneChannelVersion) {
+            m_showHum = false;
+            m_showExtTemp = false;
+        }
+        m_shownChannels = channelCount(viewedRecord(*record));
+        const bool temperatureShown = m_showIntTemp || m_showExtTemp;
+        const double rangeHigh = temperatureShown ? displayTemperature(record->rangeHigh) : record->rangeHigh;
+        const double rangeLow = temperatureShown ? displayTemperature(record->rangeLow) : record->rangeLow;
+
+        if (m_shownChannels == 1 && selection.size() == 1) {
+            const ViewChannel shown = m_showIntTemp ? ChannelInternal
+                                      : m_showHum   ? ChannelHumidity
+                                                    : ChannelExternal;
+            auto limit = [&](AlarmLevel level) {
+                const double value = record->threshold(shown, level);
+                return isTemperature(shown) ? displayTemperature(value) : value;
+            };
+            m_limitHH = limit(LevelHH);
+            m_limitH = limit(LevelH);
+            m_limitL = limit(LevelL);
+            m_limitLL = limit(LevelLL);
+            if (isTemperature(shown)) {
+                m_rangeTop = rangeHigh;
+                m_rangeBottom = rangeLow;
+            } else {
+                m_rangeTop = 100.0;
+                m_rangeBottom = 0.0;
+            }
+        } else {
+            // Out of view: no threshold line shows and the normal band
+            // covers the whole value range.
+            m_limitHH = m_limitH = 1000.0;
+            m_limitL = m_limitLL = -1000.0;
+            m_rangeTop = rangeHigh;
+            m_rangeBottom = rangeLow;
+        }
+        if (m_showHum && (record->sensorFlags & SensorBits::DigitalTempHum)
+            && (record->configWord & ConfigBits::HumidityOn)) {
+            m_rangeTop = qMax(m_rangeTop, 100.0);
+            m_rangeBottom = qMin(m_rangeBottom, 0.0);
+        }
+        bottom = qMin(bottom, m_rangeBottom);
+        top = qMax(top, m_rangeTop);
+    }
+    // With no record there is no range: an inverted axis would show nothing.
+    if (bottom <= top)
+        setAxisScale(yLeft, bottom, top);
+}
+
+void CPlot::fitValueAxis(QList<int> selection)
+{
+    if (!m_app || m_app->settings.graphShowFullRange || selection.isEmpty())
+        return;
+    double bottom = 1000.0;
+    double top = -1000.0;
+    for (int index : selection) {
+        const LoggerRecord *record = recordAt(index);
+        if (!record)
+            continue;
+        double b = 1000.0;
+        double t = -1000.0;
+        if (record->recordedChannels == 1) {
+            b = displayTemperature(record->lowestValue[GroupInternal]);
+            t = displayTemperature(record->highestValue[GroupInternal]);
+        } else if (record->recordedCount == 0) {
+            continue;
+        } else {
+            auto widen = [&](ViewChannel channel, bool passes) {
+                if (!passes)
+                    return;
+                const LimitGroup group = limitGroupOf(channel);
+                double low = record->lowestValue[group];
+                double high = record->highestValue[group];
+                if (isTemperature(channel)) {
+                    low = displayTemperature(low);
+                    high = displayTemperature(high);
+                }
+                b = qMin(b, low);
+                t = qMax(t, high);
+            };
+            const quint8 sensors = record->sensorFlags;
+            const quint32 config = record->configWord;
+            widen(ChannelInternal, (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum))
+                                       && (config & ConfigBits::InternalOn) && m_showIntTemp);
+            widen(ChannelHumidity, (sensors & SensorBits::DigitalTempHum)
+                                       && (config & ConfigBits::HumidityOn) && m_showHum);
+            widen(ChannelExternal, (sensors & SensorBits::ExternalProbe)
+                                       && (config & ConfigBits::ExternalOn) && m_showExtTemp);
+        }
+        bottom = qMin(bottom, b);
+        top = qMax(top, t);
+    }
+    // Nothing contributed: keep the axis rather than invert it.
+    if (bottom <= top)
+        setAxisScale(yLeft, bottom - 1.0, top + 1.0);
+}
+
+void CPlot::buildCurves(QList<int> selection)
+{
+    if (!m_app)
+        return;
+    const AppSettings &settings = m_app->settings;
+    const bool severalSets = selection.size() >= 2;
+
+    if (severalSets) {
+        bool first = true;
+        for (int index : selection) {
+            const LoggerRecord *record = recordAt(index);
+            if (!record)
+                continue;
+            if (first) {
+                earliestStart = latestEnd = record->startTime;
+                minInterval = record->interval;
+                first = false;
+            }
+            if (record->startTime < earliestStart)
+                earliestStart = record->startTime;
+            if (record->interval < minInterval)
+                minInterval = record->interval;
+            const QDateTime end = lastSampleTime(*record);
+            if (latestEnd < end)
+                latestEnd = end;
+        }
+    }
+
+    for (int index : selection) {
+        currentSetIndex = index;
+        const LoggerRecord *source = recordAt(index);
+        if (!source)
+            continue;
+        if (!source->fromFile && !source->dataLoaded)
+            continue;
+        if (source->versionWord > kLastOneChannelVersion && source->channelCount == 0)
+            continue;
+
+        const LoggerRecord record = viewedRecord(*source);
+        if (source->versionWord <= kLastOneChannelVersion) {
+            m_showIntTemp = true;
+            m_showHum = false;
+            m_showExtTemp = false;
+        }
+        const int samples = qMin(record.sampleCount(), kSampleCapacity);
+        currentSetStart = record.startTime;
+
+        const QString unit = settings.modeCelsius != 0 ? QStringLiteral("°C") : QStringLiteral("°F");
+        const QString temperature = m_app->languageTable->text(192);
+        if (record.sensorFlags & SensorBits::DigitalTempHum)
+            setAxisTitle(yLeft, tr("%1 (%2) / %3 (%)")
+                                    .arg(temperature, unit, m_app->languageTable->text(193)));
+        else
+            setAxisTitle(yLeft, tr("%1 (%2)").arg(temperature, unit));
+
+        if (record.startTime < earliestStart)
+            earliestStart = record.startTime;
+
+        double offset = 0.0;
+        double step = 1.0;
+        if (severalSets && settings.multiLinkSyncDateTime) {
+            if (minInterval == 0xFFFFFFFFu) {
+                earliestStart = record.startTime;
+                minInterval = record.interval;
+                latestEnd = lastSampleTime(record);
+                xSpan = samples;
+            } else {
+                offset = double(earliestStart.secsTo(record.startTime));
+                if (samples > 0 && latestEnd < lastSampleTime(record))
+                    latestEnd = lastSampleTime(record);
+                xSpan = double(earliestStart.secsTo(latestEnd));
+            }
+            step = record.interval;
+            if (settings.graphShowTime) {
+                if (record.recordedCount == 0) {
+                    earliestStart = QDateTime::currentDateTime();
+                } else {
+                    setAxisScaleDraw(xBottom, new TimeScaleDraw(earliestStart, 1, settings.dateFormat));
+                    setAxisTitle(xBottom, m_app->languageTable->text(194));
+                }
+            }
+        } else {
+            xSpan = samples;
+            if (settings.graphShowTime && record.recordedCount != 0) {
+                if (!severalSets) {
+                    setAxisScaleDraw(xBottom, new TimeScaleDraw(record.startTime, int(record.interval),
+                                                                settings.dateFormat));
+                    setAxisTitle(xBottom, m_app->languageTable->text(194));
+                } else if (settings.multiLinkSyncElapsedTime) {
+                    setAxisScaleDraw(xBottom, new ElapsedTimeScaleDraw(
+                                                  QDateTime(QDate(2000, 1, 1), QTime(0, 0), Qt::LocalTime),
+                                                  int(record.interval)));
+                    setAxisTitle(xBottom, m_app->languageTable->text(195));
+                }
+            }
+        }
+        setAxisLabelAlignment(xBottom, Qt::AlignHCenter | Qt::AlignBottom);
+
+        if (record.recordedCount != 0) {
+            const double extent = minInterval == 0xFFFFFFFFu ? double(samples) : xSpan;
+            setAxisScale(xBottom, 0.0, extent - 1.0);
+        }
+
+        markList.clear();
+        if (record.recordedCount != 0) {
+            for (ViewChannel channel : kChannelOrder)
+                if (record.isChannelOn(channel))
+                    addCurve(record, channel, samples, offset, step);
+        }
+
+        fitValueAxis(m_app->selection);
+        if (settings.graphShowThresholdLine)
+            addThresholdLines();
+    }
+    replot();
+}
+
+void CPlot::addCurve(const LoggerRecord &record, ViewChannel channel, int samples, double offset,
+                     double step)
+{
+    const int position = record.channelPosition(channel);
+    const int stride = record.channelCount;
+    if (position < 0 || position >= stride)
+        return;   // flags and stored channel count disagree: nothing safe to read
+    const AppSettings &settings = m_app->settings;
+    const QColor colour = channel == ChannelInternal   ? settings.graphLineColor
+                          : channel == ChannelHumidity ? settings.graphLineHumColor
+                                                       : settings.graphLineExtColor;
+    auto *curve = new QwtPlotCurve(curveTitle(record, channel));
+    curve->setRenderHint(QwtPlotItem::RenderAntialiased, samples <= kAntialiasedSampleLimit);
+    // Skip points that fall on the same pixel or outside the canvas.
+    curve->setPaintAttribute(QwtPlotCurve::ClipPolygons, true);
+    curve->setPaintAttribute(QwtPlotCurve::FilterPoints, true);
+    curve->setLegendAttribute(QwtPlotCurve::LegendShowLine, true);
+    curve->setPen(solidPen(colour, settings.graphLineThickness));
+    curve->attach(this);
+
+    const bool convert = isTemperature(channel) && settings.modeCelsius == 0;
+    const quint16 *words = record.readings.constData();
+    double *xs = xSamples.data();
+    double *ys = ySamples.data();
+    for (int i = 0; i < samples; ++i) {
+        const quint16 word = words[position + i * stride];
+        const double x = offset + double(i) * step;
+        double y = ReadingWord::value(word);
+        if (convert)
+            y = Units::celsiusToFahrenheit(y);
+        xs[i] = x;
+        ys[i] = y;
+        if (ReadingWord::mark(word)) {
+            auto *marker = new QwtPlotMarker;
+            marker->setXValue(x);
+            marker->setYValue(y);
+            marker->setSymbol(new QwtSymbol(QwtSymbol::Star2, QBrush(Qt::gray, Qt::SolidPattern),
+                                            solidPen(Qt::yellow, 2.0), QSize(12, 12)));
+            marker->attach(this);
+            markList.append(qMakePair(marker, int(channel)));
+        }
+    }
+    int count = samples;
+    if (samples == 1) {
+        xs[1] = xs[0];
+        ys[1] = ys[0];
+        count = 2;
+    }
+    curve->setSamples(xs, ys, count);
+}
+
+void CPlot::addThresholdLines()
+{
+    for (double limit : { m_limitHH, m_limitH, m_limitL, m_limitLL }) {
+        auto *line = new QwtPlotMarker;
+        line->setYValue(limit);
+        line->setLineStyle(QwtPlotMarker::HLine);
+        line->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
+        line->setLinePen(solidPen(Qt::black, 1.0));
+        line->attach(this);
+    }
+}
+
+void CPlot::clearAlarmBands()
+{
+    qDeleteAll(bands);   // a deleted item detaches itself
+    bands.clear();
+}
+
+void CPlot::buildAlarmBands()
+{
+    clearAlarmBands();
+    const LoggerRecord *source = recordAt(m_recordIndex);
+    if (!source)
+        return;
+    const LoggerRecord record = viewedRecord(*source);
+    double width = 2.0 * xSpan * double(record.channelCount);
+    if (width < 1000.0)
+        width = 1000.0;
+    m_shownChannels = channelCount(record);
+
+    const AppSettings &settings = m_app->settings;
+    const QColor normalColour = (m_shownChannels == 1 && m_app->selection.size() < 2)
+                                    ? settings.graphThresholdNormal
+                                    : settings.graphThresholdMultiLink;
+    struct ChannelBits { quint32 on, hh, h, l, ll; };
+    static const ChannelBits kChannels[3] = {
+        { ConfigBits::InternalOn, ConfigBits::IntHH, ConfigBits::IntH, ConfigBits::IntL, ConfigBits::IntLL },
+        { ConfigBits::HumidityOn, ConfigBits::HumHH, ConfigBits::HumH, ConfigBits::HumL, ConfigBits::HumLL },
+        { ConfigBits::ExternalOn, ConfigBits::ExtHH, ConfigBits::ExtH, ConfigBits::ExtL, ConfigBits::ExtLL },
+    };
+    auto addBand = [&](double lower, double height, const QColor &colour) {
+        auto *band = new RectItem;
+        band->setRenderHint(QwtPlotItem::RenderAntialiased, true);
+        band->setRect(QRectF(-100.0, lower, width, height));
+        band->setBrush(QBrush(colour, Qt::SolidPattern));
+        band->attach(this);
+        bands.append(band);
+    };
+    for (const ChannelBits &bits : kChannels) {
+        const quint32 config = record.configWord;
+        if (!(config & bits.on))
+            continue;
+        const bool hh = config & bits.hh;
+        const bool h = config & bits.h;
+        const bool l = config & bits.l;
+        const bool ll = config & bits.ll;
+        const bool anyLevel = hh || h || l || ll;
+        if (hh)
+            addBand(m_limitHH, m_rangeTop - m_limitHH, settings.graphThresholdHH);
+        if (h)
+            addBand(m_limitH, (hh ? m_limitHH : m_rangeTop) - m_limitH, settings.graphThresholdH);
+        if (anyLevel)
+            addBand(m_limitL, m_limitH - m_limitL, normalColour);
+        else
+            addBand(m_rangeBottom, m_rangeTop - m_rangeBottom, normalColour);
+        if (l) {
+            const double lower = ll ? m_limitLL : m_rangeBottom;
+            addBand(lower, m_limitL - lower, settings.graphThresholdL);
+        }
+        if (ll)
+            addBand(m_rangeBottom, m_limitLL - m_rangeBottom, settings.graphThresholdLL);
+    }
+}
+
+QList<QwtPlotItem *> CPlot::curves() const
+{
+    return itemList(QwtPlotItem::Rtti_PlotCurve);
+}
+
+bool CPlot::isLegendChecked(QwtPlotItem *item) const
+{
+    if (!m_legend)
+        return false;
+    auto *label = qobject_cast<QwtLegendLabel *>(m_legend->legendWidget(itemToInfo(item)));
+    return label && label->isChecked();
+}
+
+void CPlot::setLegendChecked(QwtPlotItem *item, bool on)
+{
+    if (!m_legend)
+        return;
+    if (auto *label = qobject_cast<QwtLegendLabel *>(m_legend->legendWidget(itemToInfo(item))))
+        label->setChecked(on);
+}
+
+void CPlot::legendChecked(const QVariant &itemInfo, bool on, int)
+{
+    ShowItem(infoToItem(itemInfo), on);
+}
+
+void CPlot::ShowItem(QwtPlotItem *item, bool on)
+{
+    const LoggerRecord *current = item ? recordAt(m_recordIndex) : nullptr;
+    if (!current)
+        return;
+    const LoggerRecord record = viewedRecord(*current);
+    const QList<QwtPlotItem *> curveList = curves();
+
+    if (!on) {
+        int checked = 0;
+        for (QwtPlotItem *curve : curveList)
+            if (isLegendChecked(curve))
+                ++checked;
+        if (checked == 0) {
+            // The last shown curve stays.
+            setLegendChecked(item, true);
+            return;
+        }
+    }
+
+    // Curves were built for the channels the record draws, in kind order.
+    QList<ViewChannel> drawn;
+    for (ViewChannel channel : kChannelOrder)
+        if (record.isChannelOn(channel))
+            drawn.append(channel);
+    int next = 0;
+    for (QwtPlotItem *curve : curveList) {
+        if (next >= drawn.size())
+            break;
+        if (!m_legend || !m_legend->legendWidget(itemToInfo(curve)))
+            continue;
+        showFlag(drawn.at(next++)) = isLegendChecked(curve);
+    }
+
+    setYScale(m_app->selection);
+    buildAlarmBands();
+
+    for (const auto &entry : markList) {
+        entry.first->detach();
+        if (showFlag(ViewChannel(entry.second)))
+            entry.first->attach(this);
+    }
+    fitValueAxis(m_app->selection);
+
+    item->setVisible(on);
+    if (item->plot())
+        item->plot()->replot();
+}
+
+void CPlot::setCanvasGradient()
+{
+    const double span = m_rangeTop - m_rangeBottom;
+    QLinearGradient gradient(0.0, 0.0, 0.0, 1.0);
+    gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
+    gradient.setColorAt(0.0, QColor(255, 0, 0));
+    if (span != 0.0) {
+        gradient.setColorAt(qBound(0.0, 1.0 - (m_limitHH - m_rangeBottom) / span, 1.0), Qt::white);
+        gradient.setColorAt(qBound(0.0, 1.0 - (m_limitL - m_rangeBottom) / span, 1.0), Qt::white);
+    }
+    gradient.setColorAt(1.0, QColor(0, 0, 255));
+
+    QPalette palette(Qt::black);
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        palette.setBrush(QPalette::ColorGroup(group), QPalette::WindowText, QBrush(Qt::black));
+        palette.setBrush(QPalette::ColorGroup(group), QPalette::Window, QBrush(gradient));
+    }
+    canvas()->setPalette(palette);
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QVector>
+#include <qwt_plot.h>
+
+#include "core/loggerrecord.h"
+
+class CMainApp;
+class QwtLegend;
+class QwtPlotItem;
+class QwtPlotMarker;
+class RectItem;
+
+// The graph page's plot: the readings of the selected data sets against
+// time, one curve per channel and set, with reading marks, threshold lines
+// and alarm bands. A graph is built once for one state of the data; only
+// the legend's check boxes change it afterwards. The window builds a new
+// one at each rebuild and deletes the old one.
+//
+// Channels are numbered as kinds: 0 internal temperature, 1 humidity,
+// 2 external temperature (ViewChannel).
+class CPlot : public QwtPlot
+{
+    Q_OBJECT
+public:
+    // Room for the samples of one curve.
+    static constexpr int kSampleCapacity = 131072;
+    // Above this many samples a curve is drawn without antialiasing: the
+    // antialiased raster path costs far more than it shows on dense data.
+    static constexpr int kAntialiasedSampleLimit = 4000;
+
+    explicit CPlot(QWidget *parent = nullptr);
+    ~CPlot() override;
+
+    void setData(CMainApp *app, int recordIndex);
+    // Builds the whole graph; setData first.
+    void setupPlot();
+
+    // Clears the show flag of each channel the record lacks; returns how
+    // many stay set.
+    int channelCount(const LoggerRecord &record);
+    // Full-range value axis, and the limits and range of the alarm bands.
+    void setYScale(QList<int> selection);
+    // Value axis fitted to the data, unless the full range is asked for.
+    void fitValueAxis(QList<int> selection);
+    void setCanvasGradient();
+
+    void buildCurves(QList<int> selection);
+    // Replaces the alarm bands of an earlier call.
+    void buildAlarmBands();
+
+    QList<RectItem *> alarmBands() const { return bands; }
+    QwtLegend *legendWidget() const { return m_legend; }
+    bool isLegendChecked(QwtPlotItem *item) const;
+
+    // The record as the graph draws it: a logger of firmware 0x114 or
+    // lower recorded only its internal temperature, whatever its flags say.
+    static LoggerRecord viewedRecord(const LoggerRecord &record);
+    static QString curveTitle(const LoggerRecord &record, ViewChannel channel);
+
+    CMainApp *m_app = nullptr;
+    QwtLegend *m_legend = nullptr;
+    QList<QPair<QwtPlotMarker *, int>> markList;
+    QVector<double> ySamples;
+    QVector<double> xSamples;
+    double m_limitHH = 0.0;
+    double m_limitH = 0.0;
+    double m_limitL = 0.0;
+    double m_limitLL = 0.0;
+    double m_rangeTop = 0.0;
+    double m_rangeBottom = 0.0;
+    int m_recordIndex = -1;
+    int m_shownChannels = 0;
+    int currentSetIndex = -1;
+    QDateTime currentSetStart;
+    QDateTime earliestStart;
+    QDateTime latestEnd;
+    quint32 minInterval = 0xFFFFFFFFu;
+    // x extent of the data: readings, or seconds when sets are placed by
+    // their dates. A double, since 65,535 intervals of 12 hours pass 2^31 s.
+    double xSpan = 0.0;
+    bool m_showIntTemp = true;
+    bool m_showHum = true;
+    bool m_showExtTemp = true;
+
+public slots:
+    // A legend check box was clicked.
+    void ShowItem(QwtPlotItem *item, bool on);
+
+private slots:
+    void legendChecked(const QVariant &itemInfo, bool on, int index);
+
+private:
+    const LoggerRecord *recordAt(int index) const;
+    bool celsius() const;
+    double displayTemperature(double celsius) const;
+    bool &showFlag(ViewChannel channel);
+    void setLegendChecked(QwtPlotItem *item, bool on);
+    QList<QwtPlotItem *> curves() const;
+    void addCurve(const LoggerRecord &record, ViewChannel channel, int samples, double offset,
+                  double step);
+    void addThresholdLines();
+    void clearAlarmBands();
+
+    QList<RectItem *> bands;
+};
