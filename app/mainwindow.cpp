@@ -21,6 +21,8 @@
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
+#include "views/cplot.h"
+#include "views/ctable.h"
 
 namespace {
 
@@ -585,19 +587,39 @@ bool MainWindow::saveRecordAs(int row)
     QString suggestion = app->settings.defaultPath;
     if (!record.serialNumber.trimmed().isEmpty())
         suggestion += QLatin1Char('/') + record.serialNumber.trimmed() + QStringLiteral(".qlf");
-    QString path = CPrompt::saveFileName(this, tr("Save As"), suggestion,
-                                         tr("Data file (*.qlf)"));
+    QString path = CPrompt::saveFileName(
+        this, tr("Save As"), suggestion,
+        tr("Data file (*.qlf);;Text file (*.txt);;CSV file (*.csv)"));
     if (path.isEmpty())
         return false;
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix.isEmpty())
         path += QStringLiteral(".qlf");
+    else if (suffix == QLatin1String("txt") || suffix == QLatin1String("csv"))
+        return exportReadings(row, path);
     else if (suffix != QLatin1String("qlf")) {
         CPrompt::warning(this, tr("Warning!\n\nFiles of type .%1 cannot be written here.")
                                    .arg(suffix));
         return false;
     }
     return writeDataFileFor(row, path);
+}
+
+bool MainWindow::exportReadings(int row, const QString &path)
+{
+    const QList<int> rows = app->selection.contains(row) ? app->selection : QList<int>{ row };
+    if (!app->records.at(row).dataLoaded) {
+        CPrompt::warning(this, tr("Warning!\n\nThis logger holds no readings to export yet."));
+        return false;
+    }
+    app->table->fillReadings(ui->m_tableWidgetTable, rows);
+    if (!writeTextExport(path, rows.size())) {
+        CPrompt::warning(this, tr("Warning!\n\nThe file %1 could not be written.")
+                                   .arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    auditUserAction(QStringLiteral("Save File: ") + path);
+    return true;
 }
 
 void MainWindow::on_m_actionLoad_triggered()
@@ -950,12 +972,38 @@ void MainWindow::showGraphProgress(bool visible, int value)
 
 void MainWindow::fillReadingsTable(const QList<int> &rows)
 {
+    if (rows.isEmpty())
+        return;
     for (int row : rows) {
         const LoggerRecord *record = recordAt(row);
         if (!record || !record->dataLoaded)
             return;
     }
-    // every selected record holds data: the readings table may be filled
+    app->table->fillReadings(ui->m_tableWidgetTable, rows);
+}
+
+// The previous graph is destroyed with the layout that held it, so a
+// rebuild never leaves the old widget behind.
+void MainWindow::replaceGraph(int row)
+{
+    auto *newPlot = new CPlot;
+    newPlot->setData(app, row);
+    newPlot->setupPlot();
+    if (graphLayout) {
+        delete graphLayout;
+        graphLayout = nullptr;
+    }
+    delete plot;
+    plot = newPlot;
+    graphLayout = new QHBoxLayout(ui->m_widgetGraph);
+    graphLayout->setContentsMargins(0, 0, 0, 0);
+    graphLayout->addWidget(plot, 0);
+}
+
+void MainWindow::fillSummaryTable()
+{
+    app->table->initSummary(ui->m_tableWidgetTableSummary, app->selection);
+    app->table->fillSummary(ui->m_tableWidgetTableSummary, app->selection, false);
 }
 
 // ---- timers --------------------------------------------------------------
@@ -977,7 +1025,12 @@ void MainWindow::rebuildViews(int row)
         else if (rights.configure)
             ui->m_tabWidget->setCurrentWidget(ui->m_tabLogger);
     }
+    const bool hasData = record.dataLoaded;
+    if (hasData)
+        replaceGraph(row);
     fillReadingsTable(app->selection);
+    if (hasData)
+        fillSummaryTable();
     app->records[row].autoDelay = 2;
 }
 
@@ -1051,11 +1104,41 @@ void MainWindow::runAutomaticSteps(int row)
             app->records[row].fileName = path;
         app->records[row].autoSaved = true;
     }
+    if (settings.autoGenerateTxt && !app->records.at(row).autoTxtDone) {
+        exportAutomatically(row, QStringLiteral(".txt"));
+        app->records[row].autoTxtDone = true;
+    }
+    if (settings.autoGenerateCsv && !app->records.at(row).autoCsvDone) {
+        exportAutomatically(row, QStringLiteral(".csv"));
+        app->records[row].autoCsvDone = true;
+    }
     if (settings.smtpServerAuto != 0 && !app->records.at(row).autoMailStarted) {
         app->records[row].autoMailStarted = true;
         ui->m_actionSendByEmail->setEnabled(false);
         app->startEmail(row);
     }
+}
+
+// The export takes the first free report name with its own extension. The
+// record's fileName keeps the data file's path, so a later Save never writes
+// a data file over the export.
+void MainWindow::exportAutomatically(int row, const QString &extension)
+{
+    const QString pdfName = app->nextPdfFileName(app->records.at(row));
+    if (pdfName.isEmpty())
+        return;
+    QString path = pdfName;
+    path.replace(QStringLiteral(".pdf"), extension);
+    app->records[row].exportFileName = path;
+    writeTextExport(path, app->selection.size());
+}
+
+bool MainWindow::writeTextExport(const QString &path, int selectedCount)
+{
+    const CTable *table = app->table;
+    return CFileManager::exportText(path, table->rowTimes, table->rowValues,
+                                    app->settings.multiLinkSyncDateTime, selectedCount,
+                                    table->valueHeaders);
 }
 
 void MainWindow::Timer100ms()

@@ -316,5 +316,10 @@ private:
     QString startPageAddress() const;
     void rebuildViews(int row);
     void runAutomaticSteps(int row);
+    void exportAutomatically(int row, const QString &extension);
+    bool writeTextExport(const QString &path, int selectedCount);
+    bool exportReadings(int row, const QString &path);
+    void replaceGraph(int row);
+    void fillSummaryTable();
     void showHomeWhenEmpty();
 };

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMetaMethod>
+#include <QPointer>
 #include <QTableWidget>
 #include <QWebFrame>
 #include <QWebPage>
@@ -11,6 +12,8 @@
 #include "app/clanguagetable.h"
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
+#include "core/imagecodec.h"
+#include "views/cplot.h"
 #include "files/cfilemanager.h"
 #include "support/testenv.h"
 #include "support/windowtest.h"
@@ -547,6 +550,50 @@ private slots:
         window.ui->m_actionSaveAs->trigger();
         QCOMPARE(prompts.boxes.size(), 2);
         QVERIFY(!QFile::exists(TestEnv::home() + QStringLiteral("/x.doc")));
+    }
+
+    void viewsAreRebuiltFromALoadedFileAndExported()
+    {
+        PromptRecorder prompts;
+        LoggerRecord source = loggerRecord(QString(), QStringLiteral("V1"), 0);
+        source.versionWord = 0x115;
+        source.sensorFlags = SensorBits::InternalNtc;
+        source.configWord = ConfigBits::InternalOn;
+        source.interval = 60;
+        source.startTime = QDateTime(QDate(2026, 3, 1), QTime(10, 0));
+        source.imageRead = ImageCodec::encode(source, QByteArray(kImageSize, '\0'));
+        source.readings = { 0x00C8, 0x00D2, 0x00DC };
+        source.readingCount = 3;
+        const QString path = TestEnv::home() + QStringLiteral("/V1.qlf");
+        QVERIFY(CFileManager::writeDataFile(path, source, false));
+
+        MainWindow window;
+        Ui::MainWindow *ui = window.ui;
+        QVERIFY(window.loadDataFile(path));
+        window.Timer();
+        QVERIFY(window.plot);
+        QCOMPARE(window.plot->parentWidget(), ui->m_widgetGraph);
+        QCOMPARE(ui->m_tableWidgetTable->rowCount(), 3);
+        QCOMPARE(ui->m_tableWidgetTableSummary->rowCount(), 64);
+
+        // a second rebuild frees the graph it replaces
+        QPointer<QWidget> first = window.plot;
+        window.viewsDirty = true;
+        window.Timer();
+        QVERIFY(first.isNull());
+        QCOMPARE(ui->m_widgetGraph->findChildren<CPlot *>().size(), 1);
+
+        // Save As with a .csv name writes the readings export
+        const QString csv = TestEnv::home() + QStringLiteral("/V1.csv");
+        prompts.filesToChoose = QStringList{ csv };
+        ui->m_actionSaveAs->trigger();
+        QVERIFY(prompts.boxes.isEmpty());
+        const QStringList lines = QString::fromUtf8(fileBytes(csv)).split(QStringLiteral("\r\n"),
+                                                                         Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);   // a header and three readings
+        QVERIFY(lines.at(1).startsWith(QStringLiteral("1,")));
+        QVERIFY(lines.at(3).contains(QStringLiteral("22.0")));
+        QCOMPARE(window.app->records.at(0).fileName, path);   // still the data file
     }
 
     void templateSaveTakesThePageFields()
