@@ -104,6 +104,11 @@ private slots:
             ui->m_tabWidget->setCurrentWidget(ui->m_tabLogger);
             QTest::qWait(200);
             QVERIFY(window.grab().save(shot));
+            ui->m_tabWidget->setCurrentWidget(ui->m_tabGraph);
+            QTest::qWait(200);
+            QString graphShot = shot;
+            graphShot.replace(QStringLiteral(".png"), QStringLiteral("-graph.png"));
+            QVERIFY(window.grab().save(graphShot));
         }
     }
 };
