@@ -298,6 +298,7 @@ void CMainApp::startLinks()
     msd = new CMsd;
     connect(msd, &CMsd::massStorageFound, this, &CMainApp::onMassStorageFound,
             Qt::QueuedConnection);
+    msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;
     msd->start();
 }
 
