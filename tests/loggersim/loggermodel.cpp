@@ -13,6 +13,8 @@ using namespace MemoryMap;
 
 namespace {
 
+constexpr quint16 kModelWord = 0x0005;
+
 QByteArray frame(const QString &text)
 {
     return text.toLatin1() + "\r\n";
@@ -50,7 +52,7 @@ LoggerModel::LoggerModel(const SimOptions &o)
 {
     LoggerRecord r;
     r.versionWord = o.version;
-    r.modelWord = 0x0005;
+    r.modelWord = kModelWord;
     r.sensorFlags = o.sensors;
     r.configWord = ConfigBits::Programmed | ConfigBits::ShowTemperature | channelBits(o.sensors)
                    | (o.rollover > 0 ? ConfigBits::Continuous : 0);
@@ -154,7 +156,7 @@ QByteArray LoggerModel::identify() const
 {
     QByteArray serial = options.serial.toLatin1().left(SerialNumberLength);
     serial.append(QByteArray(SerialNumberLength - serial.size(), '\0'));
-    return ".01" + hex(options.version, 4) + hex(ByteOrder::getBE16(memoryImage, Model), 4)
+    return ".01" + hex(options.version, 4) + hex(kModelWord, 4)
            + serial.toHex().toUpper() + "\r\n";
 }
 
