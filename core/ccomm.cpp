@@ -16,9 +16,11 @@ constexpr int kReadsPerTurn = 20;
 constexpr int kReadSize = 4096;
 constexpr int kReadGapMs = 5;
 constexpr int kTurnsBeforeResend = 10;
-// A logger that confirms none of this many resends of one write is gone
-// or broken: the rest of the transfer is dropped instead of looping forever.
+// A logger that confirms none of this many resends of one write and has
+// been silent this long is gone or broken: the rest of the transfer is
+// dropped instead of looping forever.
 constexpr int kMaxResends = 20;
+constexpr int kSilenceBeforeGivingUpMs = 3000;
 constexpr int kProbeWaitMs = 100;
 
 void configure(QSerialPort &port)
@@ -183,11 +185,19 @@ void CComm::runLink()
     configure(port);
     port.clear();
 
+    QElapsedTimer sinceLastReply;
+    sinceLastReply.start();
+    bool heardLastTurn = false;
     while (!isInterruptionRequested()) {
         bool sent = false;
         if (!pendingWrite.isEmpty()) {
-            if (resendNow || ++turnsWithoutEcho >= kTurnsBeforeResend) {
-                if (++resendCount > kMaxResends) {
+            // Turns in which the logger was still talking (a download, a
+            // long reply) do not count: its echo is queued behind them.
+            if (!heardLastTurn)
+                ++turnsWithoutEcho;
+            if (resendNow || turnsWithoutEcho >= kTurnsBeforeResend) {
+                if (++resendCount > kMaxResends
+                    && sinceLastReply.elapsed() > kSilenceBeforeGivingUpMs) {
                     giveUpWrite();
                 } else {
                     sendFrame(port, pendingWrite);
@@ -212,7 +222,9 @@ void CComm::runLink()
         }
         if (sent)
             msleep(kPauseAfterSendMs);
-        readReplies(port);
+        heardLastTurn = readReplies(port);
+        if (heardLastTurn)
+            sinceLastReply.restart();
         confirmWrites();
         post(gestionSerie.takeResults());
         if (isPortFailure(port) || !port.isOpen()) {
@@ -244,8 +256,9 @@ void CComm::announceExpectedReply(const QString &frame)
     }
 }
 
-void CComm::readReplies(QSerialPort &port)
+bool CComm::readReplies(QSerialPort &port)
 {
+    bool heard = false;
     for (int i = 0; i < kReadsPerTurn; ++i) {
         if (port.bytesAvailable() == 0 && !port.waitForReadyRead(kReadGapMs))
             break;
@@ -254,7 +267,9 @@ void CComm::readReplies(QSerialPort &port)
             break;
         bytesRead += quint64(data.size());
         gestionSerie.dispatchReply(data);
+        heard = true;
     }
+    return heard;
 }
 
 // An echo equal to the awaited write confirms it; any other write echo

@@ -76,7 +76,7 @@ private:
     void appendFrames(const QStringList &frames);
     void sendFrame(QSerialPort &port, const QString &frame);
     void announceExpectedReply(const QString &frame);
-    void readReplies(QSerialPort &port);
+    bool readReplies(QSerialPort &port);   // true when anything arrived
     void confirmWrites();
     void giveUpWrite();
     void post(const QList<LinkResult> &results);
