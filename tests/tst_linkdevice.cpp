@@ -27,8 +27,8 @@ constexpr int kDownloadMs = 30000;
 // window makes it when the new row is selected (wake, then end).
 struct Bench
 {
-    explicit Bench(const QStringList &simArguments)
-        : sim(simArguments)
+    explicit Bench(const QStringList &simArguments, bool pacing = false)
+        : sim(simArguments, pacing)
     {
     }
     bool start()
@@ -189,6 +189,23 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(bench.record().description, QStringLiteral("Written through the link"), kReplyMs);
         QCOMPARE(bench.record().comment, QStringLiteral("every frame confirmed"));
         QCOMPARE(bench.record().imageRead.left(256), bench.record().imageToWrite.left(256));
+    }
+
+    void writesQueuedBehindAPacedDownloadStillLand()
+    {
+        // at 115200 baud the download keeps the line busy for about 3.5 s,
+        // far longer than the echo of a write normally takes
+        Bench bench({ "--readings", "20000" }, true);
+        START_WITH_IMAGE(bench);
+        LoggerRecord &r = bench.record();
+        r.description = QStringLiteral("After the download");
+        r.imageToWrite = ImageCodec::encode(r, r.imageRead);
+        bench.link()->sendCommand(MemoryMap::Command::Download);
+        bench.app->writeLoggerBlock0(0);
+        bench.link()->sendCommand(MemoryMap::Command::End);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
+        QCOMPARE(bench.record().readingCount, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.record().imageRead.left(256), r.imageToWrite.left(256), 10000);
     }
 
     void silentLoggerDoesNotHoldTheQueueForever()
