@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QNetworkInterface>
 #include <QProcess>
@@ -9,8 +10,13 @@
 #include <QUrl>
 
 #include "app/clanguagetable.h"
+#include "core/ccomm.h"
+#include "core/cgestionserie.h"
+#include "core/cmsd.h"
 #include "core/loggertime.h"
+#include "core/memorymap.h"
 #include "core/windowstate.h"
+#include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
 #include "views/ctable.h"
@@ -253,6 +259,18 @@ void CMainApp::startEmail(int row)
 
 void CMainApp::Timer()
 {
+    bool changed = applyLinkResults();
+    changed = settleEnteredPasswords() || changed;
+    if (!mainWindow)
+        return;
+    // The views of a logger that still waits for its password stay empty.
+    if (currentRecord >= 0 && currentRecord < records.size()) {
+        const LoggerRecord &current = records.at(currentRecord);
+        if (!current.isFile() && current.versionWord != 0 && !current.ready)
+            mainWindow->viewsDirty = false;
+    }
+    if (changed)
+        mainWindow->updateActions();
 }
 
 void CMainApp::Timer1Sec()
@@ -272,36 +290,258 @@ void CMainApp::Timer1Sec()
 
 void CMainApp::startLinks()
 {
+    scanner = new CComm(CComm::ScannerIndex, QString());
+    connect(scanner, &CComm::loggerFound, this, &CMainApp::onLoggerFound, Qt::QueuedConnection);
+    restartScanner();
+    // The jig link waits for the production jig test, which starts it.
+    jigLink = new CComm(CComm::JigIndex, jigPort);
+    msd = new CMsd;
+    connect(msd, &CMsd::massStorageFound, this, &CMainApp::onMassStorageFound,
+            Qt::QueuedConnection);
+    msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;
+    msd->start();
 }
 
 void CMainApp::stopLinks()
 {
+    delete scanner;   // each stops and joins its thread first
+    scanner = nullptr;
+    delete jigLink;
+    jigLink = nullptr;
+    delete msd;
+    msd = nullptr;
+    for (LoggerRecord &record : records) {
+        delete record.commandLink;
+        record.commandLink = nullptr;
+    }
+}
+
+QStringList CMainApp::busyPorts() const
+{
+    QStringList ports;
+    for (const LoggerRecord &record : records)
+        if (!record.portName.isEmpty())
+            ports << record.portName;
+    if (!jigPort.isEmpty())
+        ports << jigPort;
+    return ports;
+}
+
+void CMainApp::restartScanner()
+{
+    if (!scanner || scanner->isRunning())
+        return;
+    scanner->setBusyPorts(busyPorts());
+    scanner->start();
 }
 
 void CMainApp::onLoggerFound(const QString &portName)
 {
-    Q_UNUSED(portName)
+    if (portName.isEmpty() || busyPorts().contains(portName))
+        return;
+    LoggerRecord record;
+    record.portName = portName;
+    record.commandLink = new CComm(records.size(), portName);
+    records.append(record);
+    CComm *link = record.commandLink;
+    link->start();
+    link->sendCommand(MemoryMap::Command::Wake);
+    link->sendCommand(MemoryMap::Command::Clock);
+    if (mainWindow) {
+        mainWindow->updatingForm = true;
+        mainWindow->showRecordPending = true;
+        mainWindow->fillLoggerTable(false);
+        mainWindow->updateActions();
+    }
 }
 
 void CMainApp::onMassStorageFound(const QString &dataFilePath)
 {
-    Q_UNUSED(dataFilePath)
+    LoggerRecord record;
+    QString error;
+    if (!CMsd::readDataFile(dataFilePath, record, &error)) {
+        if (msd)
+            msd->state = CMsd::Idle;
+        CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\n%2").arg(dataFilePath, error));
+        return;
+    }
+    records.append(record);
+    const int row = records.size() - 1;
+    if (mainWindow) {
+        mainWindow->updatingForm = true;
+        mainWindow->showRecordPending = true;
+        mainWindow->fillLoggerTable(false);
+    }
+    currentRecord = row;
+    if (mainWindow) {
+        mainWindow->selectTableRow(row);
+        mainWindow->updateLoggerPage();
+        mainWindow->showLoggerStatus();
+        mainWindow->refreshSelectedLogger(row);
+        mainWindow->updateActions();
+    }
+    if (msd)
+        msd->requestClockLine(currentLoggerTime());
 }
 
 void CMainApp::pollLoggers()
 {
+    for (int i = records.size() - 1; i >= 0; --i) {
+        LoggerRecord &record = records[i];
+        // A link whose thread ended has lost its port.
+        if (record.commandLink && record.commandLink->isFinished())
+            record.disconnectRequested = true;
+        if (record.disconnectRequested)
+            releaseRecord(i);
+    }
+    restartScanner();
+    if (msd)
+        msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;
+}
+
+// Stops and deletes the record's link, removes the record and moves every
+// stored index that pointed past it.
+void CMainApp::releaseRecord(int index)
+{
+    delete records[index].commandLink;
+    records.removeAt(index);
+    QList<int> kept;
+    for (int selected : qAsConst(selection)) {
+        if (selected < index)
+            kept << selected;
+        else if (selected > index)
+            kept << selected - 1;
+    }
+    selection = kept;
+    if (currentRecord == index)
+        currentRecord = -1;
+    else if (currentRecord > index)
+        --currentRecord;
+    if (!mainWindow)
+        return;
+    if (mainWindow->transferRecordIndex == index) {
+        mainWindow->transferInProgress = false;   // its logger is gone
+        mainWindow->transferRecordIndex = -1;
+    } else if (mainWindow->transferRecordIndex > index) {
+        --mainWindow->transferRecordIndex;
+    }
+    mainWindow->viewsDirty = true;
+    mainWindow->loggerTableDirty = true;
 }
 
 void CMainApp::writeLoggerBlock0(int index)
 {
-    Q_UNUSED(index)
+    if (index < 0 || index >= records.size() || !records.at(index).commandLink)
+        return;
+    CComm *link = records.at(index).commandLink;
+    link->sendCommand(MemoryMap::Command::Wake);
+    link->sendWriteMemory(0, records.at(index).imageToWrite.left(MemoryMap::BlockSize));
+    if (mainWindow) {
+        mainWindow->transferRecordIndex = index;
+        mainWindow->transferInProgress = true;
+    }
 }
 
 void CMainApp::readEeprom()
 {
+    if (currentRecord < 0 || currentRecord >= records.size()
+        || !records.at(currentRecord).commandLink)
+        return;
+    LoggerRecord &record = records[currentRecord];
+    record.eepromReadState = 0;
+    record.commandLink->sendReadMemory(0, MemoryMap::ImageSize);
+    record.commandLink->sendCommand(MemoryMap::Command::End);
 }
 
 bool CMainApp::writeEeprom()
 {
-    return false;
+    if (currentRecord < 0 || currentRecord >= records.size()
+        || !records.at(currentRecord).commandLink)
+        return false;
+    const QString path = eepromFilePath();
+    QFile file(path);
+    QByteArray image;
+    if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
+        image = file.read(MemoryMap::ImageSize + 1);
+    if (image.size() != MemoryMap::ImageSize) {
+        CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\n%2 bytes expected.")
+                                      .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path)
+                                      .arg(MemoryMap::ImageSize));
+        return false;
+    }
+    LoggerRecord &record = records[currentRecord];
+    record.eepromFileImage = image;
+    record.eepromTask = 1;
+    CComm *link = record.commandLink;
+    link->sendCommand32(MemoryMap::Command::Clock, currentLoggerTime());
+    link->sendWriteMemory(0, image);
+    link->sendCommand(MemoryMap::Command::Commit);
+    link->sendCommand(MemoryMap::Command::End);
+    return true;
+}
+
+QString CMainApp::eepromFilePath() const
+{
+    if (settings.defaultPath.isEmpty())
+        return QString();
+    return settings.defaultPath + QStringLiteral("/eeprom.bin");
+}
+
+bool CMainApp::storeEepromImage(int index)
+{
+    if (index < 0 || index >= records.size() || records.at(index).eepromReadState != 1)
+        return false;
+    LoggerRecord &record = records[index];
+    record.eepromReadState = 2;
+    const QString path = eepromFilePath();
+    return !path.isEmpty()
+           && CFileManager::writeBinaryFile(path, record.eepromImage.constData(),
+                                            record.eepromImage.size());
+}
+
+// Moves what the link threads decoded into the records, on this thread.
+bool CMainApp::applyLinkResults()
+{
+    bool changed = false;
+    for (int i = 0; i < records.size(); ++i) {
+        CComm *link = records.at(i).commandLink;
+        if (!link)
+            continue;
+        const QList<LinkResult> results = link->takeResults();
+        for (const LinkResult &result : results) {
+            if (result.kind == LinkResult::DownloadProgress) {
+                const quint32 expected = qMax<quint32>(1, records.at(i).recordedCount);
+                downloadPercent = int(qMin<quint64>(100, quint64(result.value) * 100 / expected));
+                emit downloadProgress(i, downloadPercent);
+                continue;
+            }
+            CGestionSerie::applyResult(result, i, *this);
+            if (result.kind == LinkResult::DownloadDone) {
+                downloadPercent = 100;
+                emit downloadProgress(i, downloadPercent);
+            }
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+// A protected logger becomes ready once the password entered by the user
+// matches its own.
+bool CMainApp::settleEnteredPasswords()
+{
+    bool changed = false;
+    for (LoggerRecord &record : records) {
+        if (record.ready || record.isFile() || record.versionWord == 0)
+            continue;
+        if (record.passwordAccepted
+            || checkLoggerPassword(record.passwordWord, quint16(enteredLoggerPassword))) {
+            record.passwordAccepted = true;
+            record.ready = true;
+            if (mainWindow)
+                mainWindow->loggerTableDirty = true;
+            changed = true;
+        }
+    }
+    return changed;
 }

@@ -87,6 +87,29 @@ public slots:
     void Timer();
     void Timer1Sec();
 
+    // ---- logger link -------------------------------------------------------
+public:
+    // "eeprom.bin" in the default data path; "" while no path is set.
+    QString eepromFilePath() const;
+    // Writes the EEPROM image that a read delivered (eepromReadState 1) to
+    // eepromFilePath and sets the state to 2. False when nothing was
+    // delivered or the file could not be written.
+    bool storeEepromImage(int index);
+    // Percent of the last download progress reported, -1 before any.
+    int downloadPercent = -1;
+
+signals:
+    // A download of the record at recordIndex advanced (0..100).
+    void downloadProgress(int recordIndex, int percent);
+
+private:
+    bool applyLinkResults();
+    bool settleEnteredPasswords();
+    void releaseRecord(int index);
+    void restartScanner();
+    QStringList busyPorts() const;
+    // ---- end of logger link ----------------------------------------------
+
 private:
     void startLinks();
     void stopLinks();

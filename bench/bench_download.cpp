@@ -1,0 +1,102 @@
+// Downloads 65,536 readings from the logger simulator (no baud pacing) over
+// a pseudo-terminal and prints the time against the bytes on the line.
+//
+// The simulator is looked for beside the build (tests/loggersim/loggersim),
+// or where LOGGERSIM names it.
+
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include "core/ccomm.h"
+#include "core/memorymap.h"
+
+namespace {
+
+QString simulatorPath()
+{
+    const QString named = qEnvironmentVariable("LOGGERSIM");
+    if (!named.isEmpty())
+        return named;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/loggersim/loggersim");
+}
+
+bool startSimulator(QProcess &sim, QString &pty)
+{
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim.start(simulatorPath(), { QStringLiteral("--readings"), QStringLiteral("65536"),
+                                 QStringLiteral("--version"), QStringLiteral("0x11A"),
+                                 QStringLiteral("--no-pacing") });
+    if (!sim.waitForStarted(5000))
+        return false;
+    while (!sim.canReadLine())
+        if (!sim.waitForReadyRead(5000))
+            return false;
+    pty = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    return !pty.isEmpty();
+}
+
+// One download; returns its milliseconds and the bytes read, or -1.
+qint64 downloadOnce(const QString &pty, quint64 &bytes, int &readings)
+{
+    CComm link(0, pty);
+    link.start();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    link.sendCommand(MemoryMap::Command::Wake);
+    link.sendCommand(MemoryMap::Command::Download);
+    while (elapsed.elapsed() < 60000) {
+        const QList<LinkResult> results = link.takeResults();
+        for (const LinkResult &r : results) {
+            if (r.kind == LinkResult::DownloadDone) {
+                const qint64 ms = elapsed.elapsed();
+                bytes = link.bytesRead;
+                readings = r.readings.size();
+                return ms;
+            }
+            if (r.kind == LinkResult::PortLost)
+                return -1;
+        }
+        QThread::msleep(1);
+    }
+    return -1;
+}
+
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QProcess sim;
+    QString pty;
+    if (!startSimulator(sim, pty)) {
+        std::fprintf(stderr, "bench_download: cannot start %s\n", qPrintable(simulatorPath()));
+        return 1;
+    }
+    constexpr int kRuns = 5;
+    std::printf("download of 65536 readings from the simulator (no pacing)\n");
+    qint64 total = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        quint64 bytes = 0;
+        int readings = 0;
+        const qint64 ms = downloadOnce(pty, bytes, readings);
+        if (ms < 0 || readings != 65536) {
+            std::fprintf(stderr, "bench_download: download failed\n");
+            sim.kill();
+            return 1;
+        }
+        total += ms;
+        std::printf("run %d: %lld ms, %llu bytes on the line, %.1f MB/s; at 115200 baud the "
+                    "line alone takes %.1f s\n",
+                    run + 1, static_cast<long long>(ms), static_cast<unsigned long long>(bytes),
+                    ms > 0 ? double(bytes) / 1e3 / double(ms) : 0.0, double(bytes) * 10.0 / 115200.0);
+    }
+    std::printf("mean: %.1f ms per download\n", double(total) / kRuns);
+    sim.kill();
+    sim.waitForFinished(3000);
+    return 0;
+}

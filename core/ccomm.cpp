@@ -1,0 +1,343 @@
+#include "core/ccomm.h"
+
+#include <QElapsedTimer>
+#include <QMutexLocker>
+#include <QSerialPort>
+
+#include "core/memorymap.h"
+#include "core/platform.h"
+
+using namespace MemoryMap;
+
+namespace {
+
+constexpr int kPauseAfterSendMs = 20;
+constexpr int kReadsPerTurn = 20;
+constexpr int kReadSize = 4096;
+constexpr int kReadGapMs = 5;
+constexpr int kTurnsBeforeResend = 10;
+// A logger that confirms none of this many resends of one write and has
+// been silent this long is gone or broken: the rest of the transfer is
+// dropped instead of looping forever.
+constexpr int kMaxResends = 20;
+constexpr int kSilenceBeforeGivingUpMs = 3000;
+constexpr int kProbeWaitMs = 100;
+
+void configure(QSerialPort &port)
+{
+    port.setBaudRate(QSerialPort::Baud115200);
+    port.setDataBits(QSerialPort::Data8);
+    port.setParity(QSerialPort::NoParity);
+    port.setStopBits(QSerialPort::OneStop);
+    port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+bool isPortFailure(const QSerialPort &port)
+{
+    switch (port.error()) {
+    case QSerialPort::NoError:
+    case QSerialPort::TimeoutError:
+        return false;
+    default:
+        return true;
+    }
+}
+
+QString frameBody(const QString &frame)
+{
+    QString body = frame;
+    while (body.endsWith(QLatin1Char('\n')) || body.endsWith(QLatin1Char('\r')))
+        body.chop(1);
+    return body;
+}
+
+}
+
+CComm::CComm(int index, const QString &portName, QObject *parent)
+    : QThread(parent), index(index), portName(portName)
+{
+}
+
+CComm::~CComm()
+{
+    stop();
+}
+
+void CComm::stop()
+{
+    requestInterruption();
+    wait();
+}
+
+QString CComm::commandFrame(int command)
+{
+    return QString::asprintf(".%02X\r\n", unsigned(command & 0xFF));
+}
+
+QString CComm::command32Frame(int command, quint32 value)
+{
+    return QString::asprintf(".%02X%08lX\r\n", unsigned(command & 0xFF), static_cast<unsigned long>(value));
+}
+
+QString CComm::readMemoryFrame(int address, int length)
+{
+    return QString::asprintf(".%02X%04X%04X\r\n", unsigned(Command::ReadMemory),
+                             unsigned(address & 0xFFFF), unsigned(length & 0xFFFF));
+}
+
+QStringList CComm::writeMemoryFrames(int address, const QByteArray &data)
+{
+    QStringList frames;
+    for (int offset = 0; offset < data.size(); offset += MaxWriteFrameBytes) {
+        const QByteArray chunk = data.mid(offset, MaxWriteFrameBytes);
+        frames << QString::asprintf(".%02X%04X%02X", unsigned(Command::WriteMemory),
+                                    unsigned((address + offset) & 0xFFFF), unsigned(chunk.size()))
+                      + QString::fromLatin1(chunk.toHex().toUpper()) + QStringLiteral("\r\n");
+    }
+    return frames;
+}
+
+void CComm::appendFrames(const QStringList &frames)
+{
+    QMutexLocker lock(&queueMutex);
+    commandQueue << frames;
+}
+
+int CComm::sendCommand(int command)
+{
+    QStringList frames;
+    if (command == Command::Wake)
+        frames << QString::fromLatin1(WakeLine);
+    frames << commandFrame(command);
+    appendFrames(frames);
+    return queueLength();
+}
+
+int CComm::sendCommand32(int command, quint32 value)
+{
+    appendFrames({ command32Frame(command, value) });
+    return queueLength();
+}
+
+int CComm::sendReadMemory(int address, int length)
+{
+    appendFrames({ readMemoryFrame(address, length) });
+    return queueLength();
+}
+
+int CComm::sendWriteMemory(int address, const QByteArray &data)
+{
+    appendFrames(writeMemoryFrames(address, data));
+    return queueLength();
+}
+
+int CComm::queueLength() const
+{
+    QMutexLocker lock(&queueMutex);
+    return commandQueue.size();
+}
+
+QString CComm::takeFrame()
+{
+    QMutexLocker lock(&queueMutex);
+    return commandQueue.isEmpty() ? QString() : commandQueue.takeFirst();
+}
+
+void CComm::setBusyPorts(const QStringList &ports)
+{
+    busyPorts = ports;
+}
+
+QList<LinkResult> CComm::takeResults()
+{
+    QMutexLocker lock(&resultMutex);
+    QList<LinkResult> taken;
+    taken.swap(results);
+    return taken;
+}
+
+void CComm::post(const QList<LinkResult> &newResults)
+{
+    if (newResults.isEmpty())
+        return;
+    QMutexLocker lock(&resultMutex);
+    results << newResults;
+}
+
+void CComm::run()
+{
+    if (index == ScannerIndex)
+        runScanner();
+    else
+        runLink();
+}
+
+void CComm::runLink()
+{
+    QSerialPort port;
+    port.setPortName(portName);
+    if (!port.open(QIODevice::ReadWrite)) {
+        LinkResult lost;
+        lost.kind = LinkResult::PortLost;
+        post({ lost });
+        return;
+    }
+    configure(port);
+    port.clear();
+
+    QElapsedTimer sinceLastReply;
+    sinceLastReply.start();
+    bool heardLastTurn = false;
+    while (!isInterruptionRequested()) {
+        bool sent = false;
+        if (!pendingWrite.isEmpty()) {
+            // Turns in which the logger was still talking (a download, a
+            // long reply) do not count: its echo is queued behind them.
+            if (!heardLastTurn)
+                ++turnsWithoutEcho;
+            if (resendNow || turnsWithoutEcho >= kTurnsBeforeResend) {
+                if (++resendCount > kMaxResends
+                    && sinceLastReply.elapsed() > kSilenceBeforeGivingUpMs) {
+                    giveUpWrite();
+                } else {
+                    sendFrame(port, pendingWrite);
+                    sent = true;
+                }
+                resendNow = false;
+                turnsWithoutEcho = 0;
+            }
+        } else {
+            const QString frame = takeFrame();
+            if (!frame.isEmpty()) {
+                sendFrame(port, frame);
+                announceExpectedReply(frame);
+                if (frame.startsWith(QStringLiteral(".04"))) {
+                    pendingWrite = frame;
+                    resendNow = false;
+                    turnsWithoutEcho = 0;
+                    resendCount = 0;
+                }
+                sent = true;
+            }
+        }
+        if (sent)
+            msleep(kPauseAfterSendMs);
+        heardLastTurn = readReplies(port);
+        if (heardLastTurn)
+            sinceLastReply.restart();
+        confirmWrites();
+        post(gestionSerie.takeResults());
+        if (isPortFailure(port) || !port.isOpen()) {
+            LinkResult lost;
+            lost.kind = LinkResult::PortLost;
+            post({ lost });
+            break;
+        }
+    }
+    port.close();
+}
+
+void CComm::sendFrame(QSerialPort &port, const QString &frame)
+{
+    port.write(frame.toLatin1());
+    port.waitForBytesWritten(100);
+}
+
+void CComm::announceExpectedReply(const QString &frame)
+{
+    if (frame.startsWith(QStringLiteral(".03")) && frame.size() >= 11) {
+        bool okAddress = false, okLength = false;
+        const int address = frame.mid(3, 4).toInt(&okAddress, 16);
+        const int length = frame.mid(7, 4).toInt(&okLength, 16);
+        if (okAddress && okLength)
+            gestionSerie.expectMemory(address, length, false);
+    } else if (frameBody(frame) == frameBody(commandFrame(Command::End))) {
+        gestionSerie.expectMemory(0, ImageSize, true);
+    }
+}
+
+bool CComm::readReplies(QSerialPort &port)
+{
+    bool heard = false;
+    for (int i = 0; i < kReadsPerTurn; ++i) {
+        if (port.bytesAvailable() == 0 && !port.waitForReadyRead(kReadGapMs))
+            break;
+        const QByteArray data = port.read(kReadSize);
+        if (data.isEmpty())
+            break;
+        bytesRead += quint64(data.size());
+        gestionSerie.dispatchReply(data);
+        heard = true;
+    }
+    return heard;
+}
+
+// An echo equal to the awaited write confirms it; any other write echo
+// means the frame was garbled on the way and is sent again at once.
+void CComm::confirmWrites()
+{
+    const QStringList echoes = gestionSerie.takeEchoes();
+    for (const QString &echo : echoes) {
+        if (pendingWrite.isEmpty())
+            return;
+        if (echo == frameBody(pendingWrite)) {
+            pendingWrite.clear();
+            resendNow = false;
+        } else {
+            resendNow = true;
+        }
+    }
+}
+
+void CComm::giveUpWrite()
+{
+    qWarning("Logger on %s does not confirm its writes; transfer dropped", qPrintable(portName));
+    pendingWrite.clear();
+    QMutexLocker lock(&queueMutex);
+    commandQueue.clear();
+}
+
+void CComm::runScanner()
+{
+    const QStringList ports = Platform::serialPorts();
+    for (const QString &path : ports) {
+        if (isInterruptionRequested())
+            return;
+        if (busyPorts.contains(path))
+            continue;
+        if (probe(path))
+            emit loggerFound(path);
+    }
+}
+
+// Sends identify twice and listens after each; a logger answers ".01".
+bool CComm::probe(const QString &path)
+{
+    QSerialPort port;
+    port.setPortName(path);
+    if (!port.open(QIODevice::ReadWrite))
+        return false;
+    configure(port);
+    port.clear();
+    QByteArray received;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        port.write(commandFrame(Command::Identify).toLatin1());
+        port.waitForBytesWritten(100);
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < kProbeWaitMs && !isInterruptionRequested()) {
+            if (port.waitForReadyRead(kReadGapMs))
+                received += port.readAll();
+            if (isPortFailure(port))
+                break;
+        }
+    }
+    port.close();
+    const QList<QByteArray> lines = received.split('\n');
+    for (QByteArray line : lines) {
+        line = line.trimmed();
+        if (line.startsWith(".01") && line.size() >= 3 + 8)
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <atomic>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+#include "core/cgestionserie.h"
+
+class QSerialPort;
+
+// The link to one logger on one serial port, on its own thread. The GUI
+// thread queues frames (sendCommand and friends); the thread sends them with
+// fixed pauses, reads the replies and decodes them with its CGestionSerie.
+// Decoded results wait in a mailbox that the core empties on the GUI thread
+// (takeResults).
+//
+// A link with index -1 is the port scanner: one pass over the free ports,
+// each asked to identify itself; a port that answers is reported by
+// loggerFound.
+class CComm : public QThread
+{
+    Q_OBJECT
+public:
+    CComm(int index, const QString &portName, QObject *parent = nullptr);
+    ~CComm() override;   // stops and joins the thread
+
+    static constexpr int ScannerIndex = -1;
+    static constexpr int JigIndex = 1000;
+
+    const int index;
+    const QString portName;
+
+    // Frames still to send, front first. Guarded by queueMutex: the GUI
+    // thread appends while the link thread takes.
+    QStringList commandQueue;
+    mutable QMutex queueMutex;
+
+    // Each returns the queue's new length.
+    int sendCommand(int command);
+    int sendCommand32(int command, quint32 value);
+    int sendReadMemory(int address, int length);
+    int sendWriteMemory(int address, const QByteArray &data);
+    // Frames not yet sent (the queue's length).
+    int queueLength() const;
+
+    // Frame builders.
+    static QString commandFrame(int command);
+    static QString command32Frame(int command, quint32 value);
+    static QString readMemoryFrame(int address, int length);
+    // Frames of at most MemoryMap::MaxWriteFrameBytes bytes each.
+    static QStringList writeMemoryFrames(int address, const QByteArray &data);
+
+    // Scanner: ports that belong to other links, skipped by the next pass.
+    void setBusyPorts(const QStringList &ports);
+
+    QList<LinkResult> takeResults();
+    // Stops the thread and waits for it.
+    void stop();
+
+    // Bytes read from the port so far (for measurements).
+    std::atomic<quint64> bytesRead{0};
+
+signals:
+    void loggerFound(const QString &portName);
+
+protected:
+    void run() override;
+
+private:
+    void runLink();
+    void runScanner();
+    bool probe(const QString &path);
+    QString takeFrame();
+    void appendFrames(const QStringList &frames);
+    void sendFrame(QSerialPort &port, const QString &frame);
+    void announceExpectedReply(const QString &frame);
+    bool readReplies(QSerialPort &port);   // true when anything arrived
+    void confirmWrites();
+    void giveUpWrite();
+    void post(const QList<LinkResult> &results);
+
+    CGestionSerie gestionSerie;
+
+    // write confirmation, link thread only
+    QString pendingWrite;       // the write frame whose echo is awaited
+    bool resendNow = false;
+    int turnsWithoutEcho = 0;
+    int resendCount = 0;
+
+    QMutex resultMutex;
+    QList<LinkResult> results;
+    QStringList busyPorts;      // set while the scanner is stopped
+};

@@ -1,0 +1,323 @@
+#include "core/cgestionserie.h"
+
+#include "core/cmainapp.h"
+#include "core/imagecodec.h"
+#include "core/loggerrecord.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "core/windowstate.h"
+
+using namespace MemoryMap;
+
+namespace {
+
+// Bytes that no frame can be longer than; a longer run without a line end
+// is noise and is thrown away.
+constexpr int kMaxPendingBytes = 64 * 1024;
+constexpr int kClockTolerance = 30;
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+bool parseHex(const QByteArray &text, quint32 &value)
+{
+    if (text.isEmpty() || text.size() > 8)
+        return false;
+    for (char c : text)
+        if (!isHexDigit(c))
+            return false;
+    bool ok = false;
+    value = text.toUInt(&ok, 16);
+    return ok;
+}
+
+bool parseHexBytes(const QByteArray &text, QByteArray &bytes)
+{
+    if (text.size() % 2 != 0)
+        return false;
+    for (char c : text)
+        if (!isHexDigit(c))
+            return false;
+    bytes = QByteArray::fromHex(text);
+    return true;
+}
+
+void settlePassword(LoggerRecord &record, quint32 entered)
+{
+    const bool matches = CMainApp::checkLoggerPassword(record.passwordWord, quint16(entered));
+    record.passwordAccepted = matches;
+    record.ready = matches || (record.passwordWord & PasswordBits::ReadWithout);
+}
+
+}
+
+CGestionSerie::CGestionSerie() = default;
+
+void CGestionSerie::dispatchReply(const QByteArray &bytes)
+{
+    pending.append(bytes);
+    int offset = 0;
+    while (offset < pending.size()) {
+        if (rawRemaining > 0) {
+            const int take = qMin(rawRemaining, pending.size() - offset);
+            rawBlock.append(pending.constData() + offset, take);
+            offset += take;
+            rawRemaining -= take;
+            if (rawRemaining == 0)
+                rawBlockReady = true;
+            continue;
+        }
+        const int end = pending.indexOf('\n', offset);
+        if (end < 0)
+            break;
+        QByteArray line = pending.mid(offset, end - offset);
+        offset = end + 1;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        dispatchFrame(line);
+    }
+    pending.remove(0, offset);
+    if (rawRemaining == 0 && pending.size() > kMaxPendingBytes)
+        pending.clear();
+}
+
+void CGestionSerie::dispatchFrame(const QByteArray &line)
+{
+    // A frame is "." + two hex digits + payload; the wake line of dots and
+    // noise are skipped.
+    if (line.size() < 3 || line.at(0) != '.' || !isHexDigit(line.at(1)) || !isHexDigit(line.at(2)))
+        return;
+    const int code = line.mid(1, 2).toInt(nullptr, 16);
+    const QByteArray payload = line.mid(3);
+    quint32 value = 0;
+    switch (code) {
+    case Command::ReadMemory:
+        onMemoryFrame(payload);
+        break;
+    case Command::WriteMemory:
+        echoes << QString::fromLatin1(line);
+        break;
+    case Command::Clock:
+        if (payload.size() == 8 && parseHex(payload, value)) {
+            LinkResult r;
+            r.kind = LinkResult::Clock;
+            r.value = value;
+            post(r);
+        }
+        break;
+    case Command::AlarmStatus:
+        if (payload.size() == 8 && parseHex(payload, value)) {
+            LinkResult r;
+            r.kind = LinkResult::AlarmStatus;
+            r.value = value;
+            post(r);
+        }
+        break;
+    case Command::RawBlock:
+        if (payload.size() == 4 && parseHex(payload, value)) {
+            rawBlock.clear();
+            rawRemaining = int(value);
+            rawBlockReady = value == 0;
+        }
+        break;
+    case Command::Download:
+        onIndexFrame(payload);
+        break;
+    default:
+        break;   // wake, identify and the other echoes need nothing here
+    }
+}
+
+void CGestionSerie::expectMemory(int address, int length, bool image)
+{
+    if (address < 0 || length <= 0 || address + length > ImageSize)
+        return;
+    Expectation e;
+    e.address = address;
+    e.length = length;
+    e.image = image;
+    e.data = QByteArray(length, '\0');
+    e.covered = QByteArray(length, '\0');
+    e.missing = length;
+    expectations << e;
+}
+
+// ".03" address(4) data: a part of the memory. It fills the oldest
+// outstanding request that covers it; an unrequested image is taken as the
+// logger's own image.
+void CGestionSerie::onMemoryFrame(const QByteArray &payload)
+{
+    quint32 address = 0;
+    QByteArray bytes;
+    if (payload.size() < 4 || !parseHex(payload.left(4), address)
+        || !parseHexBytes(payload.mid(4), bytes) || bytes.isEmpty())
+        return;
+    if (expectations.isEmpty())
+        expectMemory(0, ImageSize, true);
+    for (int i = 0; i < expectations.size(); ++i) {
+        Expectation &e = expectations[i];
+        if (int(address) < e.address || int(address) + bytes.size() > e.address + e.length)
+            continue;
+        const int at = int(address) - e.address;
+        for (int k = 0; k < bytes.size(); ++k) {
+            e.data[at + k] = bytes.at(k);
+            if (!e.covered.at(at + k)) {
+                e.covered[at + k] = 1;
+                --e.missing;
+            }
+        }
+        if (e.missing == 0) {
+            LinkResult r;
+            r.kind = e.image ? LinkResult::Image : LinkResult::MemoryRead;
+            r.address = e.address;
+            r.data = e.data;
+            post(r);
+            expectations.removeAt(i);
+        }
+        return;
+    }
+}
+
+// ".0F" index: the raw block just received starts at that reading. The
+// last one carries the index FFFF (FFFFFFFF from firmware 0x115) followed
+// by count, start, end and the roll-over offset.
+void CGestionSerie::onIndexFrame(const QByteArray &payload)
+{
+    quint32 index = 0;
+    if (payload.size() == 4 || payload.size() == 8) {
+        if (parseHex(payload, index) && rawBlockReady)
+            storeBlock(index);
+        rawBlockReady = false;
+        rawBlock.clear();
+        return;
+    }
+    if (payload.size() == 4 + 32 || payload.size() == 8 + 32)
+        finishDownload(payload.right(32));
+}
+
+void CGestionSerie::storeBlock(quint32 index)
+{
+    if (download.isEmpty())
+        download.resize(kMaxReadings);
+    if (index == 0)
+        downloadReceived = 0;   // a new download
+    const int count = rawBlock.size() / 2;
+    const uchar *raw = reinterpret_cast<const uchar *>(rawBlock.constData());
+    // Readings past the end of the array are dropped: the memory of a
+    // logger never holds more, so they can only come from a bad index.
+    for (int k = 0; k < count; ++k) {
+        const quint64 at = quint64(index) + quint64(k);
+        if (at >= quint64(kMaxReadings))
+            break;
+        download[int(at)] = quint16(raw[2 * k] << 8 | raw[2 * k + 1]);
+        downloadReceived = qMax(downloadReceived, int(at) + 1);
+    }
+    LinkResult r;
+    r.kind = LinkResult::DownloadProgress;
+    r.value = quint32(downloadReceived);
+    post(r);
+}
+
+void CGestionSerie::finishDownload(const QByteArray &tail)
+{
+    quint32 count = 0, start = 0, end = 0, rollOffset = 0;
+    if (!parseHex(tail.mid(0, 8), count) || !parseHex(tail.mid(8, 8), start)
+        || !parseHex(tail.mid(16, 8), end) || !parseHex(tail.mid(24, 8), rollOffset))
+        return;
+    const int n = int(qMin<quint32>(count, quint32(kMaxReadings)));
+    QVector<quint16> readings = download.mid(0, n);
+    readings.resize(n);
+    // A roll-over memory is a ring: put the oldest reading first.
+    if (n > 0 && rollOffset % quint32(n) != 0) {
+        const int first = int(rollOffset % quint32(n));
+        readings = readings.mid(first) + readings.mid(0, first);
+    }
+    LinkResult r;
+    r.kind = LinkResult::DownloadDone;
+    r.readings = readings;
+    r.start = start;
+    r.end = end;
+    post(r);
+    download.clear();
+    downloadReceived = 0;
+}
+
+void CGestionSerie::post(const LinkResult &result)
+{
+    results << result;
+}
+
+QList<LinkResult> CGestionSerie::takeResults()
+{
+    QList<LinkResult> taken;
+    taken.swap(results);
+    return taken;
+}
+
+QStringList CGestionSerie::takeEchoes()
+{
+    QStringList taken;
+    taken.swap(echoes);
+    return taken;
+}
+
+void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMainApp &app)
+{
+    if (recordIndex < 0 || recordIndex >= app.records.size())
+        return;
+    LoggerRecord &record = app.records[recordIndex];
+    WindowState *window = app.mainWindow;
+    switch (result.kind) {
+    case LinkResult::Image:
+        ImageCodec::decode(result.data, record);
+        settlePassword(record, app.enteredLoggerPassword);
+        if (window) {
+            window->loggerTableDirty = true;
+            window->showRecordPending = true;
+            window->templateCheckPending = true;
+        }
+        break;
+    case LinkResult::MemoryRead:
+        if (result.address == 0 && result.data.size() == ImageSize) {
+            record.eepromImage = result.data;
+            record.eepromReadState = 1;
+        } else {
+            record.imageRead.replace(result.address, result.data.size(), result.data);
+            if (window && result.address + result.data.size() > InternalTable)
+                window->calibrationTablesDue = true;
+        }
+        break;
+    case LinkResult::Clock: {
+        record.loggerClockSeconds = result.value;
+        record.loggerClock = LoggerTime::toDateTime(result.value);
+        if (window && window->clockCheckPending) {
+            window->clockCheckPending = false;
+            const qint64 behind = qint64(app.currentLoggerTime()) - qint64(result.value);
+            if (behind <= kClockTolerance || window->loggerTimeWrong)
+                window->clockConfirmed = true;
+        }
+        break;
+    }
+    case LinkResult::AlarmStatus:
+        record.alarmStatus = result.value;
+        break;
+    case LinkResult::DownloadProgress:
+        break;   // the core turns it into the progress bar
+    case LinkResult::DownloadDone:
+        record.readings = result.readings;
+        record.readingCount = result.readings.size();
+        record.recordedCount = quint32(result.readings.size());
+        record.startTime = LoggerTime::toDateTime(result.start);
+        record.stopTime = LoggerTime::toDateTime(result.end);
+        record.downloadTime = QDateTime::currentDateTime();
+        record.dataLoaded = true;
+        if (window)
+            window->viewsDirty = true;
+        break;
+    case LinkResult::PortLost:
+        record.disconnectRequested = true;
+        break;
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+#include <QVector>
+
+class CMainApp;
+struct LoggerRecord;
+
+// One decoded reply of a logger, handed from its link thread to the GUI
+// thread, where CGestionSerie::applyResult writes it into the record.
+struct LinkResult
+{
+    enum Kind {
+        Image,            // data: the 768-byte image sent after command 0x0C
+        MemoryRead,       // address, data: a range asked by a read-memory command
+        Clock,            // value: logger seconds since 2000-01-01
+        AlarmStatus,      // value: alarm status word
+        DownloadProgress, // value: readings received so far
+        DownloadDone,     // readings (oldest first), start, end
+        PortLost          // the port failed or disappeared
+    };
+    Kind kind = Image;
+    int address = 0;
+    QByteArray data;
+    quint32 value = 0;
+    QVector<quint16> readings;
+    quint32 start = 0;
+    quint32 end = 0;
+};
+
+// Assembles a logger's reply frames across reads and turns them into
+// LinkResults. Lives on the link thread and touches no record: the records
+// belong to the GUI thread, which applies the results (applyResult).
+class CGestionSerie
+{
+public:
+    CGestionSerie();
+
+    // Feeds bytes as read from the port; frames may be split anywhere.
+    void dispatchReply(const QByteArray &bytes);
+
+    // The link announces a memory range it asked for: a read-memory
+    // command (image false) or the end command, which sends the whole image.
+    void expectMemory(int address, int length, bool image);
+
+    QList<LinkResult> takeResults();
+    // Write-memory echoes received, without CR LF, for write confirmation.
+    QStringList takeEchoes();
+
+    // GUI thread: writes one result into record (index recordIndex of app)
+    // and sets the window's flags it implies.
+    static void applyResult(const LinkResult &result, int recordIndex, CMainApp &app);
+
+private:
+    struct Expectation {
+        int address = 0;
+        int length = 0;
+        bool image = false;
+        QByteArray data;
+        QByteArray covered;   // one byte per address, 1 once received
+        int missing = 0;
+    };
+
+    void dispatchFrame(const QByteArray &line);
+    void onMemoryFrame(const QByteArray &payload);
+    void onIndexFrame(const QByteArray &payload);
+    void storeBlock(quint32 index);
+    void finishDownload(const QByteArray &payload);
+    void post(const LinkResult &result);
+
+    QByteArray pending;        // bytes not yet assembled into a frame
+    int rawRemaining = 0;      // bytes of an announced raw block still to come
+    QByteArray rawBlock;
+    bool rawBlockReady = false;
+    QVector<quint16> download; // readings received so far, by index
+    int downloadReceived = 0;
+    QList<Expectation> expectations;
+    QList<LinkResult> results;
+    QStringList echoes;
+};

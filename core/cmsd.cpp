@@ -1,0 +1,165 @@
+#include "core/cmsd.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+
+#include "core/imagecodec.h"
+#include "core/loggerrecord.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "core/platform.h"
+
+namespace {
+constexpr int kPollMs = 1000;
+constexpr int kSleepSliceMs = 50;
+constexpr int kHeaderBytes = 512;
+}
+
+CMsd::CMsd(QObject *parent)
+    : QThread(parent)
+{
+}
+
+CMsd::~CMsd()
+{
+    stop();
+}
+
+void CMsd::stop()
+{
+    requestInterruption();
+    wait();
+}
+
+QString CMsd::volumeLabel()
+{
+    return QStringLiteral("KelpraUSB");
+}
+
+QString CMsd::clockLine(quint32 loggerSeconds)
+{
+    return QString::asprintf("TIME=%08X\r\n", loggerSeconds);
+}
+
+QString CMsd::newestDataFile(const QString &directory)
+{
+    const QFileInfoList files = QDir(directory).entryInfoList(
+        { QStringLiteral("*.QLF"), QStringLiteral("*.qlf") }, QDir::Files, QDir::Time);
+    return files.isEmpty() ? QString() : files.first().absoluteFilePath();
+}
+
+bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const QByteArray header = file.read(kHeaderBytes);
+    if (header.size() < kHeaderBytes) {
+        if (error)
+            *error = QStringLiteral("file shorter than its header");
+        return false;
+    }
+    // The file holds no more readings than a logger memory; the rest (and
+    // an odd last byte) is not a reading.
+    const QByteArray body = file.read(qint64(kMaxReadings) * 2);
+    const int count = body.size() / 2;
+
+    LoggerRecord r;
+    ImageCodec::decode(header.left(MemoryMap::BlockSize), r);
+    // The sensor flags live in the external table, which the file does not
+    // carry: the drive logger measures with its internal sensor.
+    if (r.sensorFlags == 0) {
+        r.sensorFlags = SensorBits::InternalNtc;
+        r.updateChannels();
+    }
+    r.readings.resize(count);
+    const uchar *raw = reinterpret_cast<const uchar *>(body.constData());
+    for (int i = 0; i < count; ++i)
+        r.readings[i] = quint16(raw[2 * i] << 8 | raw[2 * i + 1]);
+    r.readingCount = count;
+    r.recordedCount = quint32(count);
+    r.startTime = r.startAt;
+    const int samples = r.channelCount > 0 ? count / r.channelCount : count;
+    if (r.startTime.isValid())
+        r.stopTime = r.startTime.addSecs(qint64(qMax(0, samples - 1)) * r.interval);
+    r.downloadTime = QDateTime::currentDateTime();
+    r.fileName = QFileInfo(path).fileName();
+    r.fromFile = true;
+    r.massStorage = true;
+    r.dataLoaded = true;
+    r.ready = true;
+    record = r;
+    return true;
+}
+
+void CMsd::requestClockLine(quint32 loggerSeconds)
+{
+    QMutexLocker lock(&mutex);
+    pendingClock = loggerSeconds;
+    state = ClockPending;
+}
+
+void CMsd::run()
+{
+    while (!isInterruptionRequested()) {
+        if (!paused)
+            step();
+        for (int slept = 0; slept < kPollMs && !isInterruptionRequested(); slept += kSleepSliceMs)
+            msleep(kSleepSliceMs);
+    }
+}
+
+void CMsd::step()
+{
+    switch (state.load()) {
+    case Looking: {
+        const QString root = Platform::volumeRoot(volumeLabel());
+        if (root.isEmpty())
+            return;
+        const QString dataFile = newestDataFile(root);
+        if (dataFile.isEmpty())
+            return;
+        {
+            QMutexLocker lock(&mutex);
+            driveRoot = root;
+        }
+        int expected = Looking;
+        if (state.compare_exchange_strong(expected, Found))
+            emit massStorageFound(dataFile);
+        break;
+    }
+    case ClockPending:
+        if (writeClockLine()) {
+            int expected = ClockPending;
+            state.compare_exchange_strong(expected, Idle);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool CMsd::writeClockLine()
+{
+    QString root;
+    quint32 seconds = 0;
+    {
+        QMutexLocker lock(&mutex);
+        root = driveRoot;
+        seconds = pendingClock;
+    }
+    if (root.isEmpty())
+        root = Platform::volumeRoot(volumeLabel());
+    if (root.isEmpty())
+        return false;
+    QFile file(QDir(root).filePath(QStringLiteral("CMD.TXT")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const QByteArray line = clockLine(seconds).toLatin1();
+    return file.write(line) == line.size();
+}

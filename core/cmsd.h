@@ -1,0 +1,55 @@
+#pragma once
+
+#include <atomic>
+#include <QMutex>
+#include <QString>
+#include <QThread>
+
+struct LoggerRecord;
+
+// The mass-storage logger (volume KelpraUSB): a worker thread that looks for
+// its drive once a second, reports the newest data file on it, and writes
+// the clock line into the drive's command file when the core asks.
+class CMsd : public QThread
+{
+    Q_OBJECT
+public:
+    explicit CMsd(QObject *parent = nullptr);
+    ~CMsd() override;   // stops and joins the thread
+
+    enum State { Looking = 0, Found = 1, ClockPending = 2, Idle = 3 };
+
+    // 0 looking for the drive, 1 drive found, 2 a clock line waits for
+    // "CMD.TXT", 3 idle. The window sets 3 on logout and 0 on login.
+    std::atomic_int state{Looking};
+    // Set by the core while user administration is on and nobody is logged
+    // in: the worker then does nothing.
+    std::atomic_bool paused{false};
+
+    static QString volumeLabel();
+    // Newest "*.QLF" file of directory, "" when none.
+    static QString newestDataFile(const QString &directory);
+    // Reads a drive data file: a 512-byte header (block 0 of the image and
+    // 256 reserved bytes), then big-endian readings to the end of the file.
+    static bool readDataFile(const QString &path, LoggerRecord &record, QString *error = nullptr);
+    static QString clockLine(quint32 loggerSeconds);
+
+    // The core has read the data file: write the clock line next.
+    void requestClockLine(quint32 loggerSeconds);
+    void stop();
+
+signals:
+    // The drive and a data file on it were found (state is 1).
+    void massStorageFound(const QString &dataFilePath);
+
+protected:
+    void run() override;
+
+private:
+    void step();
+    bool writeClockLine();
+
+    QMutex mutex;
+    QString driveRoot;
+    quint32 pendingClock = 0;
+};

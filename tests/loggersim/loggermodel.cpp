@@ -1,0 +1,240 @@
+#include "loggermodel.h"
+
+#include <QDateTime>
+
+#include "core/byteorder.h"
+#include "core/imagecodec.h"
+#include "core/loggerrecord.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "support/loggersimpattern.h"
+
+using namespace MemoryMap;
+
+namespace {
+
+constexpr quint16 kModelWord = 0x0005;
+
+QByteArray frame(const QString &text)
+{
+    return text.toLatin1() + "\r\n";
+}
+
+QByteArray hex(quint32 value, int digits)
+{
+    return QByteArray::number(value, 16).toUpper().rightJustified(digits, '0');
+}
+
+quint32 channelBits(quint8 sensors)
+{
+    quint32 bits = 0;
+    if (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum))
+        bits |= ConfigBits::InternalOn | ConfigBits::IntHH | ConfigBits::IntH;
+    if (sensors & SensorBits::ExternalProbe)
+        bits |= ConfigBits::ExternalOn | ConfigBits::ExtHH;
+    if (sensors & SensorBits::DigitalTempHum)
+        bits |= ConfigBits::HumidityOn | ConfigBits::HumH;
+    return bits;
+}
+
+QByteArray calibrationTable(int seed)
+{
+    QByteArray table(BlockSize, '\0');
+    for (int i = 0; i < BlockSize; ++i)
+        table[i] = char((i * 7 + seed) & 0xFF);
+    return table;
+}
+
+}
+
+LoggerModel::LoggerModel(const SimOptions &o)
+    : options(o)
+{
+    LoggerRecord r;
+    r.versionWord = o.version;
+    r.modelWord = kModelWord;
+    r.sensorFlags = o.sensors;
+    r.configWord = ConfigBits::Programmed | ConfigBits::ShowTemperature | channelBits(o.sensors)
+                   | (o.rollover > 0 ? ConfigBits::Continuous : 0);
+    r.passwordWord = o.password ? (PasswordBits::Marker | o.password) : 0;
+    r.interval = LoggerSimPattern::kInterval;
+    r.startAt = LoggerTime::toDateTime(LoggerSimPattern::startSeconds());
+    r.memorySize = quint32(kMaxReadings) * 2 + ImageSize;
+    r.hasHeader = true;
+    r.tripNumber = 1;
+    r.maxTrip = kUnlimitedTrips;
+    r.recordedCount = quint32(o.readings);
+    const double limits[3][4] = { { 30, 25, 5, 0 }, { 40, 35, -5, -10 }, { 90, 80, 20, 10 } };
+    for (int g = 0; g < 3; ++g) {
+        for (int l = 0; l < 4; ++l)
+            r.alarmThresholds[g][l] = limits[g][l];
+        r.consecutiveDelay[g] = 1;
+        r.totalDelay[g] = 2;
+    }
+    r.rangeLow = -40;
+    r.rangeHigh = 85;
+    r.battery = 90;
+    r.productCode = QStringLiteral("QV-5D");
+    r.description = QStringLiteral("Simulated logger");
+    r.serialNumber = o.serial;
+    QByteArray base(ImageSize, '\0');
+    base.replace(InternalTable, BlockSize, calibrationTable(1));
+    base.replace(ExternalTable, BlockSize, calibrationTable(2));
+    memoryImage = ImageCodec::encode(r, base);
+
+    const int n = qBound(0, o.readings, kMaxReadings);
+    memory.resize(n);
+    for (int i = 0; i < n; ++i)
+        memory[(i + o.rollover) % n] = LoggerSimPattern::reading(i);
+}
+
+QByteArray LoggerModel::feed(const QByteArray &input)
+{
+    pending += input;
+    QByteArray out;
+    int end;
+    while ((end = pending.indexOf('\n')) >= 0) {
+        QByteArray line = pending.left(end).trimmed();
+        pending.remove(0, end + 1);
+        if (!silent)
+            out += handleFrame(line);
+    }
+    if (pending.size() > 4096)
+        pending.clear();
+    return out;
+}
+
+quint32 LoggerModel::now() const
+{
+    const qint64 local = LoggerTime::fromDateTime(QDateTime::currentDateTime());
+    return quint32(local + clockOffset + options.clockSkew);
+}
+
+bool LoggerModel::longIndex() const
+{
+    return options.version >= FirstLongIndexVersion;
+}
+
+QByteArray LoggerModel::handleFrame(const QByteArray &line)
+{
+    if (line.size() < 3 || line.at(0) != '.' || line.at(1) == '.')
+        return QByteArray();
+    bool ok = false;
+    const int code = line.mid(1, 2).toInt(&ok, 16);
+    if (!ok)
+        return QByteArray();
+    const QByteArray payload = line.mid(3);
+    switch (code) {
+    case Command::Wake:
+        return frame(QStringLiteral(".00"));
+    case Command::Identify:
+        return identify();
+    case Command::ReadMemory: {
+        const int address = payload.left(4).toInt(nullptr, 16);
+        const int length = payload.mid(4, 4).toInt(nullptr, 16);
+        return readMemory(address, length);
+    }
+    case Command::WriteMemory:
+        return writeMemory(line);
+    case Command::Clock:
+        return clock(payload);
+    case Command::Commit:
+    case Command::FactoryInit:
+        return frame(QString::fromLatin1(line));
+    case Command::AlarmStatus:
+        return ".0B" + hex(ByteOrder::getBE32(memoryImage, AlarmStatus), 8) + "\r\n";
+    case Command::End:
+        return readMemory(0, ImageSize);
+    case Command::Download:
+        return download();
+    default:
+        return QByteArray();
+    }
+}
+
+QByteArray LoggerModel::identify() const
+{
+    QByteArray serial = options.serial.toLatin1().left(SerialNumberLength);
+    serial.append(QByteArray(SerialNumberLength - serial.size(), '\0'));
+    return ".01" + hex(options.version, 4) + hex(kModelWord, 4)
+           + serial.toHex().toUpper() + "\r\n";
+}
+
+QByteArray LoggerModel::readMemory(int address, int length) const
+{
+    QByteArray out;
+    const int end = qMin(ImageSize, address + length);
+    for (int at = address; at < end; at += ReadReplyBytes) {
+        const int n = qMin(ReadReplyBytes, end - at);
+        out += ".03" + hex(quint32(at), 4) + memoryImage.mid(at, n).toHex().toUpper() + "\r\n";
+    }
+    return out;
+}
+
+QByteArray LoggerModel::writeMemory(const QByteArray &line)
+{
+    const QByteArray payload = line.mid(3);
+    bool okAddress = false, okLength = false;
+    const int address = payload.left(4).toInt(&okAddress, 16);
+    const int length = payload.mid(4, 2).toInt(&okLength, 16);
+    const QByteArray data = QByteArray::fromHex(payload.mid(6));
+    if (!okAddress || !okLength || data.size() != length || length > MaxWriteFrameBytes
+        || address + length > ImageSize)
+        return QByteArray();   // a garbled frame: no echo
+    if (options.dropEcho > 0) {   // the frame is lost on the way in
+        --options.dropEcho;
+        return QByteArray();
+    }
+    memoryImage.replace(address, length, data);
+    QByteArray echo = line;
+    if (options.badEcho > 0) {
+        --options.badEcho;
+        const int last = echo.size() - 1;
+        echo[last] = echo.at(last) == '0' ? '1' : '0';
+    }
+    return echo + "\r\n";
+}
+
+QByteArray LoggerModel::clock(const QByteArray &payload)
+{
+    if (payload.size() == 8) {
+        bool ok = false;
+        const quint32 value = payload.toUInt(&ok, 16);
+        if (ok)
+            clockOffset = qint64(value) - qint64(LoggerTime::fromDateTime(QDateTime::currentDateTime()));
+    }
+    return ".06" + hex(now(), 8) + "\r\n";
+}
+
+// The readings in blocks (".10" byte count, the raw big-endian words, ".0F"
+// index), then the last ".0F" with count, start, end and roll-over offset.
+QByteArray LoggerModel::download() const
+{
+    QByteArray out;
+    const int n = memory.size();
+    const int indexDigits = longIndex() ? 8 : 4;
+    for (int first = 0; first < n; first += LoggerSimPattern::kBlockReadings) {
+        const int count = qMin(LoggerSimPattern::kBlockReadings, n - first);
+        out += ".10" + hex(quint32(count * 2), 4) + "\r\n";
+        for (int k = 0; k < count; ++k) {
+            const quint16 word = memory.at(first + k);
+            out += char(word >> 8);
+            out += char(word & 0xFF);
+        }
+        out += ".0F" + hex(quint32(first), indexDigits) + "\r\n";
+    }
+    const quint8 sensors = options.sensors;
+    int channels = 0;
+    if (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum))
+        ++channels;
+    if (sensors & SensorBits::ExternalProbe)
+        ++channels;
+    if (sensors & SensorBits::DigitalTempHum)
+        ++channels;
+    const int samples = n / qMax(1, channels);
+    const quint32 start = LoggerSimPattern::startSeconds();
+    const quint32 end = start + quint32(qMax(0, samples - 1)) * LoggerSimPattern::kInterval;
+    out += ".0F" + QByteArray(indexDigits, 'F') + hex(quint32(n), 8) + hex(start, 8) + hex(end, 8)
+           + hex(quint32(options.rollover), 8) + "\r\n";
+    return out;
+}

@@ -1,0 +1,216 @@
+// loggersim: a logger on a pseudo-terminal.
+//
+// Prints the terminal's path on its first line of output, then answers the
+// logger protocol on it. Script lines on standard input change it while it
+// runs: "unplug" (the logger goes away), "skew S" (its clock runs S seconds
+// off), "silent on" / "silent off" (it stops / resumes answering).
+//
+// Start it, then the application with MIRELDA_EXTRA_PORTS set to the path
+// it printed.
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QThread>
+
+#include "loggermodel.h"
+
+namespace {
+
+struct Options
+{
+    SimOptions logger;
+    bool pacing = true;
+};
+
+void usage()
+{
+    std::fprintf(stderr,
+                 "usage: loggersim [--serial S] [--version 0x11A] [--sensors N] [--password N]\n"
+                 "                 [--readings N] [--rollover K] [--drop-echo N] [--bad-echo N]\n"
+                 "                 [--clock-skew S] [--no-pacing]\n");
+}
+
+bool parseNumber(const QString &text, int &value)
+{
+    bool ok = false;
+    value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toInt(&ok, 16)
+                                                                       : text.toInt(&ok, 10);
+    return ok;
+}
+
+bool parseArguments(const QStringList &args, Options &o)
+{
+    for (int i = 1; i < args.size(); ++i) {
+        const QString flag = args.at(i);
+        if (flag == QLatin1String("--no-pacing")) {
+            o.pacing = false;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return false;
+        const QString value = args.at(++i);
+        int number = 0;
+        if (flag == QLatin1String("--serial")) {
+            o.logger.serial = value;
+            continue;
+        }
+        if (!parseNumber(value, number))
+            return false;
+        if (flag == QLatin1String("--version"))
+            o.logger.version = quint16(number);
+        else if (flag == QLatin1String("--sensors"))
+            o.logger.sensors = quint8(number);
+        else if (flag == QLatin1String("--password"))
+            o.logger.password = quint16(number);
+        else if (flag == QLatin1String("--readings"))
+            o.logger.readings = qBound(0, number, 65536);
+        else if (flag == QLatin1String("--rollover"))
+            o.logger.rollover = qMax(0, number);
+        else if (flag == QLatin1String("--drop-echo"))
+            o.logger.dropEcho = number;
+        else if (flag == QLatin1String("--bad-echo"))
+            o.logger.badEcho = number;
+        else if (flag == QLatin1String("--clock-skew"))
+            o.logger.clockSkew = number;
+        else
+            return false;
+    }
+    return true;
+}
+
+struct Pty
+{
+    int master = -1;
+    int slave = -1;   // held open so the line stays up while no one uses it
+    QByteArray path;
+};
+
+bool openPty(Pty &pty)
+{
+    pty.master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (pty.master < 0 || grantpt(pty.master) != 0 || unlockpt(pty.master) != 0)
+        return false;
+    const char *name = ptsname(pty.master);
+    if (!name)
+        return false;
+    pty.path = name;
+    pty.slave = open(name, O_RDWR | O_NOCTTY);
+    if (pty.slave < 0)
+        return false;
+    termios tio;
+    if (tcgetattr(pty.slave, &tio) != 0)
+        return false;
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B115200);
+    cfsetospeed(&tio, B115200);
+    return tcsetattr(pty.slave, TCSANOW, &tio) == 0;
+}
+
+void closePty(Pty &pty)
+{
+    if (pty.slave >= 0)
+        close(pty.slave);
+    if (pty.master >= 0)
+        close(pty.master);
+    pty.slave = pty.master = -1;
+}
+
+// Writes out, at the line's 115200 baud (10 bits a byte) unless pacing is off.
+void writeAll(int fd, const QByteArray &out, bool pacing)
+{
+    constexpr int kChunk = 64;
+    int written = 0;
+    while (written < out.size()) {
+        const int n = pacing ? qMin(kChunk, out.size() - written) : out.size() - written;
+        const ssize_t done = write(fd, out.constData() + written, size_t(n));
+        if (done < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            return;
+        }
+        written += int(done);
+        if (pacing)
+            usleep(useconds_t(done * 10 * 1000000LL / 115200));
+    }
+}
+
+// Returns false when the logger is unplugged.
+bool runScriptLine(const QByteArray &line, LoggerModel &model)
+{
+    const QList<QByteArray> words = line.simplified().split(' ');
+    const QByteArray command = words.value(0);
+    if (command == "unplug")
+        return false;
+    if (command == "skew")
+        model.setClockSkew(words.value(1).toInt());
+    else if (command == "silent")
+        model.setSilent(words.value(1) != "off");
+    return true;
+}
+
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    Options options;
+    if (!parseArguments(app.arguments(), options)) {
+        usage();
+        return 2;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+
+    Pty pty;
+    if (!openPty(pty)) {
+        std::perror("loggersim: pseudo-terminal");
+        return 1;
+    }
+    std::printf("%s\n", pty.path.constData());
+    std::fflush(stdout);
+
+    LoggerModel model(options.logger);
+    QByteArray script;
+    bool stdinOpen = true;
+    char buffer[4096];
+    for (;;) {
+        pollfd fds[2] = { { pty.master, POLLIN, 0 }, { stdinOpen ? 0 : -1, POLLIN, 0 } };
+        if (poll(fds, 2, 100) < 0 && errno != EINTR)
+            break;
+        if (fds[0].revents & POLLIN) {
+            const ssize_t n = read(pty.master, buffer, sizeof buffer);
+            if (n > 0) {
+                const QByteArray out = model.feed(QByteArray(buffer, int(n)));
+                if (!out.isEmpty())
+                    writeAll(pty.master, out, options.pacing);
+            }
+        }
+        if (fds[1].revents & (POLLIN | POLLHUP)) {
+            const ssize_t n = read(0, buffer, sizeof buffer);
+            if (n <= 0) {
+                stdinOpen = false;   // keep running without a script
+                continue;
+            }
+            script.append(buffer, int(n));
+            int end;
+            while ((end = script.indexOf('\n')) >= 0) {
+                const QByteArray line = script.left(end);
+                script.remove(0, end + 1);
+                if (!runScriptLine(line, model)) {
+                    closePty(pty);
+                    return 0;
+                }
+            }
+        }
+    }
+    closePty(pty);
+    return 0;
+}

@@ -1,0 +1,58 @@
+#include "support/loggersimprocess.h"
+
+#include <QElapsedTimer>
+
+#include "support/testenv.h"
+
+LoggerSimProcess::LoggerSimProcess(const QStringList &arguments, bool pacing)
+    : args(arguments)
+{
+    if (!pacing)
+        args << QStringLiteral("--no-pacing");
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
+LoggerSimProcess::~LoggerSimProcess()
+{
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(3000);
+    }
+}
+
+QString LoggerSimProcess::executable()
+{
+    return TestEnv::binaryDir() + QStringLiteral("/tests/loggersim/loggersim");
+}
+
+void LoggerSimProcess::exposePorts(const QStringList &paths)
+{
+    qputenv("MIRELDA_EXTRA_PORTS", paths.join(QLatin1Char(':')).toLocal8Bit());
+}
+
+bool LoggerSimProcess::start(int timeoutMs)
+{
+    process.start(executable(), args);
+    if (!process.waitForStarted(timeoutMs))
+        return false;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!process.canReadLine()) {
+        const int left = timeoutMs - int(elapsed.elapsed());
+        if (left <= 0 || !process.waitForReadyRead(left))
+            return false;
+    }
+    path = QString::fromLocal8Bit(process.readLine()).trimmed();
+    return path.startsWith(QLatin1Char('/'));
+}
+
+void LoggerSimProcess::command(const QString &line)
+{
+    process.write(line.toLocal8Bit() + '\n');
+    process.waitForBytesWritten(1000);
+}
+
+bool LoggerSimProcess::waitForExit(int timeoutMs)
+{
+    return process.state() == QProcess::NotRunning || process.waitForFinished(timeoutMs);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// The logger simulator (tests/loggersim) as a child process of a test. It
+// runs without baud-rate pacing unless the arguments ask for it, and is
+// killed when the object goes.
+class LoggerSimProcess
+{
+public:
+    explicit LoggerSimProcess(const QStringList &arguments = QStringList(), bool pacing = false);
+    ~LoggerSimProcess();
+
+    // Starts the simulator and waits for its terminal path; false on
+    // failure or after timeoutMs.
+    bool start(int timeoutMs = 5000);
+    QString ptyPath() const { return path; }
+    // Sends one script line ("unplug", "skew 60", "silent on").
+    void command(const QString &line);
+    // Waits for the process to end after "unplug".
+    bool waitForExit(int timeoutMs = 5000);
+
+    static QString executable();
+    // Makes the core's port list include these terminals (MIRELDA_EXTRA_PORTS).
+    static void exposePorts(const QStringList &paths);
+
+private:
+    QProcess process;
+    QStringList args;
+    QString path;
+};

@@ -1,0 +1,320 @@
+// The logger link against the simulator over a real pseudo-terminal:
+// detection, image, downloads, unplugging, confirmed writes, password,
+// clock check and EEPROM transfers.
+#include "support/testenv.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "core/ccomm.h"
+#include "core/cmainapp.h"
+#include "core/imagecodec.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "core/windowstate.h"
+#include "dialogs/cprompt.h"
+#include "files/cfilemanager.h"
+#include "support/loggersimpattern.h"
+#include "support/loggersimprocess.h"
+
+namespace {
+
+constexpr int kFoundMs = 5000;
+constexpr int kReplyMs = 5000;
+constexpr int kDownloadMs = 30000;
+
+// A core with one simulated logger found and its image decoded, as the
+// window makes it when the new row is selected (wake, then end).
+struct Bench
+{
+    explicit Bench(const QStringList &simArguments, bool pacing = false)
+        : sim(simArguments, pacing)
+    {
+    }
+    bool start()
+    {
+        if (!sim.start())
+            return false;
+        LoggerSimProcess::exposePorts({ sim.ptyPath() });
+        app.reset(new CMainApp(&window));
+        return true;
+    }
+    CComm *link() const
+    {
+        return app->records.isEmpty() ? nullptr : app->records.first().commandLink;
+    }
+    LoggerRecord &record() { return app->records.first(); }
+
+    LoggerSimProcess sim;
+    WindowState window;
+    QScopedPointer<CMainApp> app;
+};
+
+#define START_WITH_IMAGE(bench)                                                              \
+    do {                                                                                     \
+        QVERIFY(bench.start());                                                              \
+        QTRY_COMPARE_WITH_TIMEOUT(bench.app->records.size(), 1, kFoundMs);                   \
+        bench.link()->sendCommand(MemoryMap::Command::Wake);                                 \
+        bench.link()->sendCommand(MemoryMap::Command::End);                                  \
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().versionWord != 0, kReplyMs);                 \
+    } while (false)
+
+bool fileWriterAvailable(const QString &dir)
+{
+    return CFileManager::writeBinaryFile(dir + QStringLiteral("/probe.bin"), "x", 1);
+}
+
+}
+
+class TestLinkDevice : public QObject
+{
+    Q_OBJECT
+private slots:
+    void foundLoggerGetsItsRecordAndImage()
+    {
+        Bench bench({ QStringLiteral("--serial"), QStringLiteral("QA-0042"), QStringLiteral("--version"),
+                      QStringLiteral("0x11A"), QStringLiteral("--sensors"), QStringLiteral("5") });
+        QVERIFY(bench.start());
+        QTRY_COMPARE_WITH_TIMEOUT(bench.app->records.size(), 1, kFoundMs);
+        const LoggerRecord &found = bench.record();
+        QCOMPARE(found.portName, bench.sim.ptyPath());
+        QVERIFY(found.commandLink);
+        QVERIFY(bench.window.showRecordPending);
+        QVERIFY(bench.window.updatingForm);
+        // the clock read queued on detection arrives
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().loggerClockSeconds != 0, kReplyMs);
+        QVERIFY(qAbs(qint64(bench.record().loggerClockSeconds) - qint64(bench.app->currentLoggerTime())) < 5);
+
+        bench.window.showRecordPending = false;
+        bench.link()->sendCommand(MemoryMap::Command::Wake);
+        bench.link()->sendCommand(MemoryMap::Command::End);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().ready, kReplyMs);
+        const LoggerRecord &r = bench.record();
+        QCOMPARE(r.serialNumber, QStringLiteral("QA-0042"));
+        QCOMPARE(r.versionWord, quint16(0x11A));
+        QCOMPARE(r.productCode, QStringLiteral("QV-5D"));
+        QCOMPARE(r.interval, LoggerSimPattern::kInterval);
+        QCOMPARE(r.alarmThresholds[GroupInternal][LevelHH], 30.0);   // a layout-2 field
+        QCOMPARE(r.channelCount, 2);
+        QVERIFY(bench.window.loggerTableDirty && bench.window.showRecordPending
+                && bench.window.templateCheckPending);
+
+        // the scanner leaves a port in use alone: still one record
+        QTest::qWait(1500);
+        QCOMPARE(bench.app->records.size(), 1);
+    }
+
+    void download_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("channels");
+        QTest::newRow("1 reading") << QStringList{ "--readings", "1" } << 1 << 1;
+        QTest::newRow("100 readings, 16-bit index")
+            << QStringList{ "--readings", "100", "--version", "0x114" } << 100 << 1;
+        QTest::newRow("65536 readings")
+            << QStringList{ "--readings", "65536", "--version", "0x115" } << 65536 << 1;
+        QTest::newRow("100 readings, roll-over, two channels")
+            << QStringList{ "--readings", "100", "--rollover", "38", "--sensors", "5" } << 100 << 2;
+        QTest::newRow("65536 readings, roll-over")
+            << QStringList{ "--readings", "65536", "--rollover", "40000", "--version", "0x119" }
+            << 65536 << 1;
+    }
+    void download()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, count);
+        QFETCH(int, channels);
+        Bench bench(arguments);
+        START_WITH_IMAGE(bench);
+        bench.window.viewsDirty = false;
+        QSignalSpy progress(bench.app.data(), &CMainApp::downloadProgress);
+        bench.link()->sendCommand(MemoryMap::Command::Wake);
+        bench.link()->sendCommand(MemoryMap::Command::Download);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
+
+        const LoggerRecord &r = bench.record();
+        QCOMPARE(r.readingCount, count);
+        QCOMPARE(r.recordedCount, quint32(count));
+        QCOMPARE(r.readings.size(), count);
+        int wrong = 0;
+        for (int i = 0; i < count; ++i)
+            if (r.readings.at(i) != LoggerSimPattern::reading(i))
+                ++wrong;
+        QCOMPARE(wrong, 0);
+        QCOMPARE(r.startTime, LoggerTime::toDateTime(LoggerSimPattern::startSeconds()));
+        QCOMPARE(r.stopTime, r.startTime.addSecs(qint64(count / channels - 1) * LoggerSimPattern::kInterval));
+        QVERIFY(r.downloadTime.isValid());
+        QVERIFY(bench.window.viewsDirty);
+        QVERIFY(!progress.isEmpty());
+        QCOMPARE(progress.last().at(1).toInt(), 100);
+    }
+
+    void unpluggedLoggerIsRemoved()
+    {
+        Bench bench({});
+        START_WITH_IMAGE(bench);
+        // a file record before it, selected with it
+        LoggerRecord file;
+        file.fileName = QStringLiteral("a.qlf");
+        bench.app->records.prepend(file);
+        bench.app->selection = { 0, 1 };
+        bench.app->currentRecord = 1;
+        bench.window.viewsDirty = false;
+        bench.sim.command(QStringLiteral("unplug"));
+        QVERIFY(bench.sim.waitForExit());
+        QTRY_COMPARE_WITH_TIMEOUT(bench.app->records.size(), 1, kFoundMs);
+        QCOMPARE(bench.app->records.first().fileName, QStringLiteral("a.qlf"));
+        QCOMPARE(bench.app->selection, QList<int>({ 0 }));
+        QCOMPARE(bench.app->currentRecord, -1);
+        QVERIFY(bench.window.viewsDirty);
+    }
+
+    void lostAndGarbledWritesAreResent()
+    {
+        Bench bench({ "--drop-echo", "3", "--bad-echo", "3" });
+        START_WITH_IMAGE(bench);
+        LoggerRecord &r = bench.record();
+        r.description = QStringLiteral("Written through the link");
+        r.comment = QStringLiteral("every frame confirmed");
+        r.imageToWrite = ImageCodec::encode(r, r.imageRead);
+        bench.app->writeLoggerBlock0(0);
+        QVERIFY(bench.window.transferInProgress);
+        QCOMPARE(bench.window.transferRecordIndex.load(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.link()->queueLength(), 0, kReplyMs);
+        r.description.clear();
+        r.comment.clear();
+        // the end command comes after the last write is confirmed
+        bench.link()->sendCommand(MemoryMap::Command::End);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.record().description, QStringLiteral("Written through the link"), kReplyMs);
+        QCOMPARE(bench.record().comment, QStringLiteral("every frame confirmed"));
+        QCOMPARE(bench.record().imageRead.left(256), bench.record().imageToWrite.left(256));
+    }
+
+    void writesQueuedBehindAPacedDownloadStillLand()
+    {
+        // at 115200 baud the download keeps the line busy for about 3.5 s,
+        // far longer than the echo of a write normally takes
+        Bench bench({ "--readings", "20000" }, true);
+        START_WITH_IMAGE(bench);
+        LoggerRecord &r = bench.record();
+        r.description = QStringLiteral("After the download");
+        r.imageToWrite = ImageCodec::encode(r, r.imageRead);
+        bench.link()->sendCommand(MemoryMap::Command::Download);
+        bench.app->writeLoggerBlock0(0);
+        bench.link()->sendCommand(MemoryMap::Command::End);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
+        QCOMPARE(bench.record().readingCount, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.record().imageRead.left(256), r.imageToWrite.left(256), 10000);
+    }
+
+    void silentLoggerDoesNotHoldTheQueueForever()
+    {
+        Bench bench({});
+        START_WITH_IMAGE(bench);
+        bench.sim.command(QStringLiteral("silent on"));
+        QTest::qWait(100);
+        bench.record().imageToWrite = bench.record().imageRead;
+        bench.app->writeLoggerBlock0(0);
+        QVERIFY(bench.link()->queueLength() > 0);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.link()->queueLength(), 0, 10000);
+        QCOMPARE(bench.app->records.size(), 1);   // still connected
+    }
+
+    void protectedLoggerWaitsForItsPassword()
+    {
+        Bench bench({ "--password", "4711" });
+        START_WITH_IMAGE(bench);
+        QCOMPARE(bench.record().passwordWord & PasswordBits::PasswordMask, 4711u);
+        QVERIFY(!bench.record().ready);
+        QVERIFY(!bench.record().passwordAccepted);
+        bench.app->enteredLoggerPassword = 1234;
+        QTest::qWait(100);
+        QVERIFY(!bench.record().ready);
+        bench.window.loggerTableDirty = false;
+        bench.app->enteredLoggerPassword = 4711;
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().ready, 1000);
+        QVERIFY(bench.record().passwordAccepted);
+        QVERIFY(bench.window.loggerTableDirty);
+    }
+
+    void clockCheckFollowsTheLoggerClock()
+    {
+        Bench bench({ "--clock-skew", "-120" });
+        START_WITH_IMAGE(bench);
+        bench.window.clockConfirmed = false;
+        bench.window.clockCheckPending = true;
+        bench.link()->sendCommand32(MemoryMap::Command::Clock, bench.app->currentLoggerTime());
+        QTRY_VERIFY_WITH_TIMEOUT(!bench.window.clockCheckPending, kReplyMs);
+        QVERIFY(!bench.window.clockConfirmed);   // two minutes behind
+
+        bench.sim.command(QStringLiteral("skew 0"));
+        bench.window.clockCheckPending = true;
+        bench.link()->sendCommand32(MemoryMap::Command::Clock, bench.app->currentLoggerTime());
+        QTRY_VERIFY_WITH_TIMEOUT(bench.window.clockConfirmed, kReplyMs);
+    }
+
+    void eepromReadAndWrite()
+    {
+        QTemporaryDir dataDir;
+        Bench bench({ "--version", "0x115" });
+        START_WITH_IMAGE(bench);
+        bench.app->settings.defaultPath = dataDir.path();
+        bench.app->currentRecord = 0;
+        bench.app->readEeprom();
+        QCOMPARE(bench.record().eepromReadState, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.record().eepromReadState, 1, kReplyMs);
+        const QByteArray eeprom = bench.record().eepromImage;
+        QCOMPARE(eeprom.size(), 768);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.record().imageRead, eeprom, kReplyMs);   // the end's image
+        QCOMPARE(eeprom.mid(0x100, 8), QByteArray::fromHex("0108 0F16 1D24 2B32"));
+
+        const QString path = dataDir.path() + QStringLiteral("/eeprom.bin");
+        QCOMPARE(bench.app->eepromFilePath(), path);
+        if (!fileWriterAvailable(dataDir.path()))
+            QSKIP("CFileManager::writeBinaryFile is not part of this build");
+        QVERIFY(bench.app->storeEepromImage(0));
+        QCOMPARE(bench.record().eepromReadState, 2);
+        QFile stored(path);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), eeprom);
+        stored.close();
+
+        // and back: a changed description goes into the logger
+        QByteArray changed = eeprom;
+        ImageCodec::putTextField(changed, MemoryMap::Description, MemoryMap::DescriptionLength,
+                                 QStringLiteral("From eeprom.bin"));
+        QVERIFY(CFileManager::writeBinaryFile(path, changed.constData(), changed.size()));
+        QVERIFY(bench.app->writeEeprom());
+        QCOMPARE(bench.record().eepromTask, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.record().description, QStringLiteral("From eeprom.bin"), kReplyMs);
+    }
+
+    void eepromWriteRefusesAShortFile()
+    {
+        QTemporaryDir dataDir;
+        Bench bench({});
+        START_WITH_IMAGE(bench);
+        bench.app->settings.defaultPath = dataDir.path();
+        bench.app->currentRecord = 0;
+        QFile file(dataDir.path() + QStringLiteral("/eeprom.bin"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(100, '\0'));
+        file.close();
+        QStringList warnings;
+        CPrompt::setBoxHandler([&warnings](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
+            warnings << text;
+            return QMessageBox::Ok;
+        });
+        const int queued = bench.link()->queueLength();
+        QVERIFY(!bench.app->writeEeprom());
+        CPrompt::setBoxHandler(nullptr);
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings.first().startsWith(QStringLiteral("Warning!\n\n")));
+        QCOMPARE(bench.link()->queueLength(), queued);
+        QCOMPARE(bench.record().eepromTask, 0);
+    }
+};
+
+MIRELDA_TEST_MAIN(TestLinkDevice)
+#include "tst_linkdevice.moc"

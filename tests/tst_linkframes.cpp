@@ -1,0 +1,290 @@
+// Frames the link sends and the decoding of what a logger answers, without
+// a port: the builders, reply assembly across reads, downloads, memory
+// reads and the rules applied to the record.
+#include "support/testenv.h"
+
+#include "core/byteorder.h"
+#include "core/ccomm.h"
+#include "core/cgestionserie.h"
+#include "core/cmainapp.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "core/windowstate.h"
+
+namespace {
+
+QByteArray rawBlock(int first, int count)
+{
+    QByteArray raw;
+    for (int i = 0; i < count; ++i) {
+        const quint16 word = quint16(first + i);
+        raw += char(word >> 8);
+        raw += char(word & 0xFF);
+    }
+    return ".10" + QByteArray::number(raw.size(), 16).toUpper().rightJustified(4, '0') + "\r\n" + raw;
+}
+
+QByteArray hex8(quint32 value)
+{
+    return QByteArray::number(value, 16).toUpper().rightJustified(8, '0');
+}
+
+QByteArray lastReply(bool longIndex, quint32 count, quint32 start, quint32 end, quint32 roll)
+{
+    return ".0F" + QByteArray(longIndex ? 8 : 4, 'F') + hex8(count) + hex8(start) + hex8(end)
+           + hex8(roll) + "\r\n";
+}
+
+// Feeds the decoder in pieces of the given size, as reads would split it.
+void feed(CGestionSerie &decoder, const QByteArray &bytes, int piece)
+{
+    for (int at = 0; at < bytes.size(); at += piece)
+        decoder.dispatchReply(bytes.mid(at, piece));
+}
+
+LinkResult only(CGestionSerie &decoder, LinkResult::Kind kind)
+{
+    LinkResult found;
+    found.kind = LinkResult::PortLost;
+    const auto results = decoder.takeResults();
+    for (const LinkResult &r : results)
+        if (r.kind == kind)
+            found = r;
+    return found;
+}
+
+}
+
+class TestLinkFrames : public QObject
+{
+    Q_OBJECT
+private slots:
+    void commandFrames()
+    {
+        QCOMPARE(CComm::commandFrame(0x0C), QStringLiteral(".0C\r\n"));
+        QCOMPARE(CComm::commandFrame(0x0F), QStringLiteral(".0F\r\n"));
+        QCOMPARE(CComm::command32Frame(6, 0x2F1A0B3C), QStringLiteral(".062F1A0B3C\r\n"));
+        QCOMPARE(CComm::command32Frame(6, 0x12), QStringLiteral(".0600000012\r\n"));
+        QCOMPARE(CComm::readMemoryFrame(0, 0x300), QStringLiteral(".0300000300\r\n"));
+
+        CComm link(0, QStringLiteral("/nonexistent"));
+        QCOMPARE(link.sendCommand(0x00), 2);   // the wake line goes first
+        QCOMPARE(link.sendCommand(0x0F), 3);
+        QCOMPARE(link.sendCommand32(6, 1), 4);
+        QCOMPARE(link.commandQueue,
+                 QStringList({ QStringLiteral("................\r\n"), QStringLiteral(".00\r\n"),
+                               QStringLiteral(".0F\r\n"), QStringLiteral(".0600000001\r\n") }));
+        QCOMPARE(link.queueLength(), 4);
+    }
+
+    void writeFramesHoldSixteenBytesAtMost()
+    {
+        QByteArray data;
+        for (int i = 0; i < 40; ++i)
+            data += char(0xA0 + i);
+        const QStringList frames = CComm::writeMemoryFrames(0x1F8, data);
+        QCOMPARE(frames.size(), 3);
+        QCOMPARE(frames.at(0), QStringLiteral(".0401F810A0A1A2A3A4A5A6A7A8A9AAABACADAEAF\r\n"));
+        QVERIFY(frames.at(1).startsWith(QStringLiteral(".04020810B0B1")));
+        QCOMPARE(frames.at(2), QStringLiteral(".04021808C0C1C2C3C4C5C6C7\r\n"));
+        QCOMPARE(CComm::writeMemoryFrames(0, QByteArray(256, '\0')).size(), 16);
+    }
+
+    void downloadAssembledAcrossReads_data()
+    {
+        QTest::addColumn<int>("piece");
+        QTest::addColumn<bool>("longIndex");
+        QTest::newRow("byte by byte, short index") << 1 << false;
+        QTest::newRow("odd pieces, long index") << 7 << true;
+        QTest::newRow("whole") << 100000 << true;
+    }
+    void downloadAssembledAcrossReads()
+    {
+        QFETCH(int, piece);
+        QFETCH(bool, longIndex);
+        const QByteArray index0 = longIndex ? "00000000" : "0000";
+        const QByteArray index3 = longIndex ? "00000003" : "0003";
+        QByteArray line = ".00\r\n" + rawBlock(0, 3) + ".0F" + index0 + "\r\n" + rawBlock(3, 2)
+                          + ".0F" + index3 + "\r\n" + lastReply(longIndex, 5, 1000, 1240, 0);
+        // A raw block may hold bytes that look like line ends.
+        line.replace(rawBlock(3, 2), rawBlock(0x0A0D, 2));
+        CGestionSerie decoder;
+        feed(decoder, line, piece);
+        const LinkResult done = only(decoder, LinkResult::DownloadDone);
+        QCOMPARE(done.kind, LinkResult::DownloadDone);
+        QCOMPARE(done.readings, QVector<quint16>({ 0, 1, 2, 0x0A0D, 0x0A0E }));
+        QCOMPARE(done.start, 1000u);
+        QCOMPARE(done.end, 1240u);
+    }
+
+    void rollOverPutsOldestFirst()
+    {
+        CGestionSerie decoder;
+        // memory as a ring: oldest reading at index 3
+        decoder.dispatchReply(rawBlock(100, 5) + ".0F0000\r\n" + lastReply(false, 5, 0, 0, 3));
+        const LinkResult done = only(decoder, LinkResult::DownloadDone);
+        QCOMPARE(done.readings, QVector<quint16>({ 103, 104, 100, 101, 102 }));
+    }
+
+    void blocksPastTheMemoryAreDropped()
+    {
+        CGestionSerie decoder;
+        // a block that starts 2 readings before the end, and a count too big
+        decoder.dispatchReply(rawBlock(7, 4) + ".0F0000FFFE\r\n" + rawBlock(1, 2) + ".0F00FFFFFF\r\n"
+                              + lastReply(true, 0x20000, 0, 0, 0));
+        const LinkResult done = only(decoder, LinkResult::DownloadDone);
+        QCOMPARE(done.readings.size(), kMaxReadings);
+        QCOMPARE(done.readings.at(65534), quint16(7));
+        QCOMPARE(done.readings.at(65535), quint16(8));
+        QCOMPARE(done.readings.at(0), quint16(0));
+    }
+
+    void noiseAndUnknownFramesAreSkipped()
+    {
+        CGestionSerie decoder;
+        decoder.dispatchReply("garbage\r\n................\r\n.ZZ12\r\n.06XYZ\r\n.0612345678\r\n");
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().kind, LinkResult::Clock);
+        QCOMPARE(results.first().value, 0x12345678u);
+    }
+
+    void memoryRepliesGoToTheirRequest()
+    {
+        QByteArray image(MemoryMap::ImageSize, '\0');
+        for (int i = 0; i < image.size(); ++i)
+            image[i] = char(i * 3);
+        auto frames = [&image](int address, int length) {
+            QByteArray out;
+            for (int at = address; at < address + length; at += 64)
+                out += ".03" + QByteArray::number(at, 16).toUpper().rightJustified(4, '0')
+                       + image.mid(at, 64).toHex().toUpper() + "\r\n";
+            return out;
+        };
+        CGestionSerie decoder;
+        decoder.expectMemory(0, 0x300, false);   // a read-memory command
+        decoder.expectMemory(0, 0x300, true);    // then the end command
+        decoder.dispatchReply(frames(0, 0x300) + frames(0, 0x300));
+        auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 2);
+        QCOMPARE(results.at(0).kind, LinkResult::MemoryRead);
+        QCOMPARE(results.at(0).data, image);
+        QCOMPARE(results.at(1).kind, LinkResult::Image);
+        QCOMPARE(results.at(1).data, image);
+
+        decoder.expectMemory(0x100, 0x100, false);
+        decoder.dispatchReply(frames(0x100, 0x80));
+        QVERIFY(decoder.takeResults().isEmpty());   // not complete yet
+        decoder.dispatchReply(frames(0x180, 0x80));
+        results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().address, 0x100);
+        QCOMPARE(results.first().data, image.mid(0x100, 0x100));
+    }
+
+    void writeEchoesAreCollected()
+    {
+        CGestionSerie decoder;
+        decoder.dispatchReply(".04001002ABCD\r\n.07\r\n");
+        QCOMPARE(decoder.takeEchoes(), QStringList({ QStringLiteral(".04001002ABCD") }));
+    }
+
+    void clockCheck_data()
+    {
+        QTest::addColumn<int>("behind");
+        QTest::addColumn<bool>("timeWrong");
+        QTest::addColumn<bool>("confirmed");
+        QTest::newRow("exact") << 0 << false << true;
+        QTest::newRow("30 s behind") << 30 << false << true;
+        QTest::newRow("ahead") << -500 << false << true;
+        QTest::newRow("2 min behind") << 120 << false << false;
+        QTest::newRow("2 min behind, time wrong set") << 120 << true << true;
+    }
+    void clockCheck()
+    {
+        QFETCH(int, behind);
+        QFETCH(bool, timeWrong);
+        QFETCH(bool, confirmed);
+        WindowState window;
+        CMainApp app(&window);
+        LoggerRecord record;
+        record.portName = QStringLiteral("/dev/null");
+        app.records << record;
+        window.clockCheckPending = true;
+        window.loggerTimeWrong = timeWrong;
+        LinkResult clock;
+        clock.kind = LinkResult::Clock;
+        // a second of margin for the clock ticking during the test
+        clock.value = app.currentLoggerTime() - quint32(behind) + (behind == 30 ? 1 : 0);
+        CGestionSerie::applyResult(clock, 0, app);
+        QCOMPARE(window.clockConfirmed.load(), confirmed);
+        QVERIFY(!window.clockCheckPending);
+        QCOMPARE(app.records.at(0).loggerClockSeconds, clock.value);
+        QCOMPARE(app.records.at(0).loggerClock, LoggerTime::toDateTime(clock.value));
+
+        // without a pending check the clock is only stored
+        window.clockConfirmed = false;
+        CGestionSerie::applyResult(clock, 0, app);
+        QVERIFY(!window.clockConfirmed);
+    }
+
+    void imageSettlesThePassword_data()
+    {
+        QTest::addColumn<quint32>("passwordWord");
+        QTest::addColumn<quint32>("entered");
+        QTest::addColumn<bool>("ready");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("none") << 0u << 0u << true << true;
+        QTest::newRow("protected") << (PasswordBits::Marker | 4321) << 0u << false << false;
+        QTest::newRow("matching") << (PasswordBits::Marker | 4321) << 4321u << true << true;
+        QTest::newRow("readable without") << (PasswordBits::Marker | PasswordBits::ReadWithout | 4321)
+                                          << 1u << true << false;
+    }
+    void imageSettlesThePassword()
+    {
+        QFETCH(quint32, passwordWord);
+        QFETCH(quint32, entered);
+        QFETCH(bool, ready);
+        QFETCH(bool, accepted);
+        WindowState window;
+        CMainApp app(&window);
+        LoggerRecord record;
+        record.portName = QStringLiteral("/dev/null");
+        app.records << record;
+        app.enteredLoggerPassword = entered;
+        QByteArray image(MemoryMap::ImageSize, '\0');
+        ByteOrder::putBE16(image, MemoryMap::Version, 0x115);
+        ByteOrder::putBE32(image, MemoryMap::Password, passwordWord);
+        LinkResult result;
+        result.kind = LinkResult::Image;
+        result.data = image;
+        CGestionSerie::applyResult(result, 0, app);
+        QCOMPARE(app.records.at(0).ready, ready);
+        QCOMPARE(app.records.at(0).passwordAccepted, accepted);
+        QVERIFY(window.loggerTableDirty && window.showRecordPending && window.templateCheckPending);
+    }
+
+    void eepromReadIsNotTakenForTheImage()
+    {
+        WindowState window;
+        CMainApp app(&window);
+        LoggerRecord record;
+        record.portName = QStringLiteral("/dev/null");
+        app.records << record;
+        QByteArray image(MemoryMap::ImageSize, '\x5A');
+        ByteOrder::putBE16(image, MemoryMap::Version, 0x114);
+        LinkResult result;
+        result.kind = LinkResult::Image;   // a new record's first image
+        result.data = image;
+        CGestionSerie::applyResult(result, 0, app);
+        QCOMPARE(app.records.at(0).eepromReadState, 0);
+        QCOMPARE(app.records.at(0).versionWord, quint16(0x114));
+        result.kind = LinkResult::MemoryRead;
+        CGestionSerie::applyResult(result, 0, app);
+        QCOMPARE(app.records.at(0).eepromReadState, 1);
+        QCOMPARE(app.records.at(0).eepromImage, image);
+    }
+};
+
+MIRELDA_TEST_MAIN(TestLinkFrames)
+#include "tst_linkframes.moc"

@@ -1,0 +1,158 @@
+// The mass-storage logger: its data file on a drive (a directory here),
+// read into a record, and the clock line written back.
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "core/cmainapp.h"
+#include "core/cmsd.h"
+#include "core/imagecodec.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "core/windowstate.h"
+#include "users/cuseradmin.h"
+
+namespace {
+
+const QDateTime kStart(QDate(2026, 3, 1), QTime(6, 30), Qt::LocalTime);
+
+quint16 readingAt(int i)
+{
+    return ReadingWord::make((i * 13) % 500 - 100, i % 50 == 0);
+}
+
+QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0)
+{
+    LoggerRecord r;
+    r.versionWord = 0x11A;
+    r.serialNumber = serial;
+    r.configWord = ConfigBits::InternalOn | ConfigBits::Programmed;
+    r.interval = 300;
+    r.startAt = kStart;
+    r.alarmStatus = AlarmStatusBits::H | AlarmStatusBits::LL;
+    QByteArray file = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0')).left(256);
+    file += QByteArray(256, '\xEE');   // reserved
+    for (int i = 0; i < readings; ++i) {
+        const quint16 word = readingAt(i);
+        file += char(word >> 8);
+        file += char(word & 0xFF);
+    }
+    file += QByteArray(trailingBytes, '\x01');
+    return file;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified = QDateTime())
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return false;
+    if (modified.isValid())
+        file.setFileTime(modified, QFileDevice::FileModificationTime);
+    return true;
+}
+
+}
+
+class TestLinkMsd : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readsTheDriveFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("LOG00001.QLF"));
+        QVERIFY(writeFile(path, driveFile(1000, QStringLiteral("KU-7"), 1)));   // odd byte left over
+        LoggerRecord r;
+        QVERIFY(CMsd::readDataFile(path, r));
+        QCOMPARE(r.serialNumber, QStringLiteral("KU-7"));
+        QCOMPARE(r.readingCount, 1000);
+        QCOMPARE(r.recordedCount, 1000u);
+        QCOMPARE(r.readings.at(0), readingAt(0));
+        QCOMPARE(r.readings.at(999), readingAt(999));
+        QCOMPARE(r.channelCount, 1);   // no sensor flags in the file: internal sensor
+        QCOMPARE(r.startTime, kStart);
+        QCOMPARE(r.stopTime, kStart.addSecs(999 * 300));
+        QCOMPARE(r.alarmStatus, AlarmStatusBits::H | AlarmStatusBits::LL);
+        QVERIFY(r.fromFile && r.massStorage && r.dataLoaded);
+        QVERIFY(r.portName.isEmpty());
+        QCOMPARE(r.fileName, QStringLiteral("LOG00001.QLF"));
+    }
+
+    void refusesBadFiles()
+    {
+        QTemporaryDir dir;
+        LoggerRecord r;
+        QString error;
+        QVERIFY(!CMsd::readDataFile(dir.filePath(QStringLiteral("missing.QLF")), r, &error));
+        const QString shortFile = dir.filePath(QStringLiteral("SHORT.QLF"));
+        QVERIFY(writeFile(shortFile, QByteArray(300, '\0')));
+        QVERIFY(!CMsd::readDataFile(shortFile, r, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(r.serialNumber.isEmpty());
+
+        const QString bigFile = dir.filePath(QStringLiteral("BIG.QLF"));
+        QVERIFY(writeFile(bigFile, driveFile(kMaxReadings + 10, QStringLiteral("B"))));
+        QVERIFY(CMsd::readDataFile(bigFile, r));
+        QCOMPARE(r.readingCount, kMaxReadings);
+    }
+
+    void newestFileAndClockLine()
+    {
+        QTemporaryDir dir;
+        const QDateTime now = QDateTime::currentDateTime();
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("OLD.QLF")), driveFile(5, QStringLiteral("OLD")),
+                          now.addSecs(-3600)));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("NEW.QLF")), driveFile(7, QStringLiteral("NEW")),
+                          now.addSecs(-60)));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("other.txt")), "x", now));
+        QCOMPARE(QFileInfo(CMsd::newestDataFile(dir.path())).fileName(), QStringLiteral("NEW.QLF"));
+        QCOMPARE(CMsd::clockLine(0x2F1A0B3C), QStringLiteral("TIME=2F1A0B3C\r\n"));
+
+        qputenv("MIRELDA_MSD_ROOT", dir.path().toLocal8Bit());
+        WindowState window;
+        CMainApp app(&window);
+        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
+        const LoggerRecord &r = app.records.first();
+        QCOMPARE(r.serialNumber, QStringLiteral("NEW"));
+        QCOMPARE(r.readingCount, 7);
+        QVERIFY(r.massStorage && r.fromFile && r.dataLoaded);
+        QCOMPARE(app.currentRecord, 0);
+        QVERIFY(window.showRecordPending);
+
+        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Idle), 5000);
+        QFile command(dir.filePath(QStringLiteral("CMD.TXT")));
+        QVERIFY(command.open(QIODevice::ReadOnly));
+        const QByteArray line = command.readAll();
+        QVERIFY(line.startsWith("TIME=") && line.endsWith("\r\n"));
+        QCOMPARE(line.size(), 15);
+        const quint32 written = line.mid(5, 8).toUInt(nullptr, 16);
+        QVERIFY(qAbs(qint64(written) - qint64(app.currentLoggerTime())) < 5);
+
+        // idle: the drive is not read again
+        QTest::qWait(1500);
+        QCOMPARE(app.records.size(), 1);
+        qunsetenv("MIRELDA_MSD_ROOT");
+    }
+
+    void nothingWhileNobodyIsLoggedIn()
+    {
+        QTemporaryDir dir;
+        qputenv("MIRELDA_MSD_ROOT", dir.path().toLocal8Bit());
+        WindowState window;
+        CMainApp app(&window);
+        app.userAdmin->enabled = true;
+        app.userAdmin->currentUser = -1;
+        QTest::qWait(1200);   // the core's poll pauses the worker
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("A.QLF")), driveFile(3, QStringLiteral("A"))));
+        QTest::qWait(2200);
+        QCOMPARE(app.records.size(), 0);
+        app.userAdmin->currentUser = 0;
+        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
+        qunsetenv("MIRELDA_MSD_ROOT");
+    }
+};
+
+MIRELDA_TEST_MAIN(TestLinkMsd)
+#include "tst_linkmsd.moc"
