@@ -1,23 +1,18 @@
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QMetaMethod>
 #include <QPointer>
-#include <QTableWidget>
 #include <QWebFrame>
 #include <QWebPage>
 #include <QWebView>
 #include <QtTest>
 
 #include "app/clanguagetable.h"
-#include "app/mainwindow.h"
-#include "core/cmainapp.h"
 #include "core/imagecodec.h"
 #include "views/cplot.h"
 #include "files/cfilemanager.h"
 #include "support/testenv.h"
 #include "support/windowtest.h"
-#include "ui_mainwindow.h"
 #include "users/cuseradmin.h"
 
 using namespace WindowTest;
@@ -29,40 +24,33 @@ QString adminIniPath()
     return TestEnv::settingsDir() + QStringLiteral("xZdrAdmin.ini");
 }
 
-void writeAdminIni(const QByteArray &content)
-{
-    QFile file(adminIniPath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
 QImage iconImage(const QIcon &icon)
 {
     return icon.pixmap(16, 16).toImage();
 }
 
-QImage picture(const char *path)
+QImage picture(const char *name)
 {
-    const QImage image = iconImage(QIcon(QString::fromLatin1(path)));
-    if (image.isNull())
-        qWarning("picture %s is missing", path);
-    return image;
+    return iconImage(QIcon(QStringLiteral(":/Pictures/") + QString::fromLatin1(name)));
 }
 
-// Which ball cells (columns 4..8: LL, L, OK, H, HH) of a row show a ball.
+// The ball each alarm cell (columns 4..8: LL, L, OK, H, HH) of a row shows:
+// b blue, g green, r red, ? another picture, - none.
 QString ballsOf(QTableWidget *table, int row)
 {
+    const QList<QPair<QImage, QChar>> balls = { { picture("Ball Blue.png"), QLatin1Char('b') },
+                                                { picture("Ball Green.png"), QLatin1Char('g') },
+                                                { picture("Ball Red.png"), QLatin1Char('r') } };
     QString shown;
-    for (int column = 4; column <= 8; ++column)
-        shown += table->item(row, column)->icon().isNull() ? QLatin1Char('-') : QLatin1Char('o');
+    for (int column = 4; column <= 8; ++column) {
+        const QIcon icon = table->item(row, column)->icon();
+        QChar ball = icon.isNull() ? QLatin1Char('-') : QLatin1Char('?');
+        for (const auto &known : balls)
+            if (!icon.isNull() && iconImage(icon) == known.first)
+                ball = known.second;
+        shown += ball;
+    }
     return shown;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
 }
 
 }
@@ -89,329 +77,238 @@ private slots:
         int slotCount = 0;
         for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
             const QMetaMethod method = meta->method(i);
-            const QString name = QString::fromLatin1(method.name());
-            if (!name.startsWith(QLatin1String("on_")))
+            const QByteArray name = method.name();
+            if (!name.startsWith("on_"))
                 continue;
             ++slotCount;
-            const int split = name.lastIndexOf(QLatin1Char('_'));
-            const QString objectName = name.mid(3, split - 3);
-            const QByteArray signal =
-                name.mid(split + 1).toLatin1() + method.methodSignature().mid(method.name().size());
-            QObject *child = window.findChild<QObject *>(objectName);
-            QVERIFY2(child, qPrintable(objectName));
-            QVERIFY2(child->metaObject()->indexOfSignal(signal.constData()) >= 0,
-                     qPrintable(objectName + QLatin1Char(' ') + QString::fromLatin1(signal)));
+            const int split = name.lastIndexOf('_');
+            const QObject *child = window.findChild<QObject *>(QString::fromLatin1(name.mid(3, split - 3)));
+            const QByteArray signal = name.mid(split + 1) + method.methodSignature().mid(name.size());
+            QVERIFY2(child && child->metaObject()->indexOfSignal(signal) >= 0, name.constData());
         }
         QVERIFY(slotCount > 100);
     }
 
     void startUpState()
     {
-        MainWindow window;
-        Ui::MainWindow *ui = window.ui;
-        QCOMPARE(window.windowTitle(), QStringLiteral("Mirelda 1.16.34"));
-        QCOMPARE(ui->m_tabWidget->currentWidget(), ui->m_tabHome);
-        QVERIFY(ui->m_tabWidget->isTabEnabled(0));
+        Harness h;
+        QCOMPARE(h.window.windowTitle(), QStringLiteral("Mirelda 1.16.34"));
+        QCOMPARE(h.ui->m_tabWidget->currentWidget(), h.ui->m_tabHome);
         for (int page = 1; page <= 5; ++page)
-            QVERIFY2(!ui->m_tabWidget->isTabEnabled(page), qPrintable(QString::number(page)));
-        QCOMPARE(ui->m_tabWidgetAlarm->currentWidget(), ui->m_tabAlarmInt);
-
-        QComboBox *duration = ui->m_comboBoxPrgDuration;
-        QCOMPARE(duration->count(), 61);
-        QCOMPARE(duration->itemText(0), window.app->languageTable->text(131));
-        QCOMPARE(duration->itemText(2), QStringLiteral("2 Days"));
-        QCOMPARE(duration->itemText(60), QStringLiteral("60 Days"));
-
-        QCOMPARE(ui->m_lineEditLoggerPassword->echoMode(), QLineEdit::Password);
-        QVERIFY(!ui->m_actionEEpromRead->isVisible());
-        QVERIFY(!ui->m_actionEEpromWrite->isVisible());
-        QVERIFY(!ui->m_actionLogout->isVisible());
-        QVERIFY(!ui->m_actionSendByFtp->isVisible());
-        QVERIFY(!ui->m_actionDownload->isEnabled());
-        QVERIFY(!ui->m_actionProgram->isEnabled());
-        QVERIFY(ui->m_actionLoad->isEnabled());
-        QVERIFY(window.timer->isActive());
-        QCOMPARE(window.timer->interval(), 10);
-        QCOMPARE(window.timer100ms->interval(), 25);
-        QCOMPARE(window.lastSelectedRow, -1);
-        QVERIFY(window.testAttribute(Qt::WA_MouseTracking));
+            QVERIFY2(!h.ui->m_tabWidget->isTabEnabled(page), qPrintable(QString::number(page)));
         // the user page only shows while user administration is on
-        QCOMPARE(ui->m_tabWidget->indexOf(ui->m_tabUserAdmin), -1);
+        QCOMPARE(h.ui->m_tabWidget->indexOf(h.ui->m_tabUserAdmin), -1);
+        QCOMPARE(h.ui->m_comboBoxPrgDuration->count(), 61);
+        QCOMPARE(h.ui->m_comboBoxPrgDuration->itemText(0), h.window.app->languageTable->text(131));
+        for (QAction *hidden : { h.ui->m_actionEEpromRead, h.ui->m_actionEEpromWrite, h.ui->m_actionLogout,
+                                 h.ui->m_actionSendByFtp })
+            QVERIFY2(!hidden->isVisible(), qPrintable(hidden->objectName()));
+        QVERIFY(!h.ui->m_actionDownload->isEnabled());
+        QVERIFY(!h.ui->m_actionProgram->isEnabled());
     }
 
     void startPageComesFromAdminSettings_data()
     {
         QTest::addColumn<QByteArray>("ini");
-        QTest::addColumn<bool>("ours");
-        QTest::newRow("no file") << QByteArray() << true;
-        QTest::newRow("empty value") << QByteArray("[SETTINGS]\r\nURL=\r\n") << true;
+        QTest::addColumn<QString>("url");
+        QTest::newRow("no file") << QByteArray() << "https://example.com/";
+        QTest::newRow("empty value") << QByteArray("[SETTINGS]\r\nURL=\r\n") << "https://example.com/";
         QTest::newRow("address") << QByteArray("[SETTINGS]\r\nURL=file:///tmp/start-page.html\r\n")
-                                 << false;
+                                 << "file:///tmp/start-page.html";
     }
-
     void startPageComesFromAdminSettings()
     {
         QFETCH(QByteArray, ini);
-        QFETCH(bool, ours);
+        QFETCH(QString, url);
         if (!ini.isEmpty())
-            writeAdminIni(ini);
+            QVERIFY(TestEnv::writeFile(adminIniPath(), ini));
         MainWindow window;
-        const QUrl requested = window.ui->m_webView->page()->mainFrame()->requestedUrl();
-        if (ours)
-            QCOMPARE(requested, QUrl(QStringLiteral("https://example.com/")));
-        else
-            QCOMPARE(requested, QUrl(QStringLiteral("file:///tmp/start-page.html")));
+        QCOMPARE(window.ui->m_webView->page()->mainFrame()->requestedUrl(), QUrl(url));
     }
 
     void tableShowsRecordsWithBalls()
     {
-        MainWindow window;
-        QTableWidget *table = window.ui->m_tableWidgetLogger;
-        auto &records = window.app->records;
-        records.append(loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("A100"), 0));
-        records.append(loggerRecord(QStringLiteral("ttyUSB1"), QStringLiteral("A101"),
-                                    AlarmStatusBits::LL | AlarmStatusBits::HH));
-        records.append(loggerRecord(QStringLiteral("ttyUSB2"), QStringLiteral("A102"), 0x01));
-        records.append(loggerRecord(QStringLiteral("ttyUSB3"), QString(), AlarmStatusBits::H));
-        records.append(fileRecord(QStringLiteral("/data/trips/A103_0001_000.qlf"),
-                                  QStringLiteral("A103"),
-                                  AlarmStatusBits::HH | AlarmStatusBits::H | AlarmStatusBits::L));
-        window.fillLoggerTable(false);
+        Harness h;
+        QTableWidget *table = h.ui->m_tableWidgetLogger;
+        h.records << loggerRecord("ttyUSB0", "A100")
+                  << loggerRecord("ttyUSB1", "A101", AlarmStatusBits::LL | AlarmStatusBits::HH)
+                  << loggerRecord("ttyUSB2", "A102", 0x01) << loggerRecord("ttyUSB3", QString(), AlarmStatusBits::H)
+                  << fileRecord("/data/trips/A103_0001_000.qlf", "A103",
+                                AlarmStatusBits::HH | AlarmStatusBits::H | AlarmStatusBits::L);
+        h.window.fillLoggerTable(false);
 
         QCOMPARE(table->rowCount(), 5);
-        QCOMPARE(table->columnCount(), 9);
-        QStringList headers;
-        for (int c = 0; c < 9; ++c)
-            headers << table->horizontalHeaderItem(c)->text();
-        QString serialHeader = window.app->languageTable->text(4);
-        serialHeader.remove(QStringLiteral(" #"));
-        QCOMPARE(headers, (QStringList{ "#", "T", window.app->languageTable->text(80),
-                                        serialHeader, "LL", "L", "OK", "H", "HH" }));
-        const int widths[] = { 24, 24, 72, 110, 24, 24, 24, 24, 24 };
-        for (int c = 0; c < 9; ++c)
-            QCOMPARE(table->columnWidth(c), widths[c]);
-        QVERIFY(table->verticalHeader()->isHidden());
-        QCOMPARE(table->rowHeight(0), 24);
-
-        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("1"));
-        QCOMPARE(table->item(4, 0)->text(), QStringLiteral("5"));
         QCOMPARE(table->item(0, 2)->text(), QStringLiteral("ttyUSB0"));
         QCOMPARE(table->item(4, 2)->text(), QStringLiteral("A103_0001_000.qlf"));
         QCOMPARE(table->item(4, 3)->text(), QStringLiteral("A103"));
-        QCOMPARE(iconImage(table->item(0, 1)->icon()), picture(":/Pictures/kelpra.png"));
-        QCOMPARE(iconImage(table->item(4, 1)->icon()), picture(":/Pictures/file_001.ico"));
-        QCOMPARE(table->item(0, 2)->data(Qt::TextAlignmentRole).toInt(),
-                 int(Qt::AlignLeft | Qt::AlignVCenter));
-        QCOMPARE(table->item(0, 4)->data(Qt::TextAlignmentRole).toInt(),
-                 int(Qt::AlignHCenter | Qt::AlignVCenter));
+        QCOMPARE(iconImage(table->item(0, 1)->icon()), picture("kelpra.png"));
+        QCOMPARE(iconImage(table->item(4, 1)->icon()), picture("file_001.ico"));
 
-        QCOMPARE(ballsOf(table, 0), QStringLiteral("--o--"));
-        QCOMPARE(ballsOf(table, 1), QStringLiteral("o---o"));
-        QCOMPARE(ballsOf(table, 2), QStringLiteral("--o--"));   // bit 0x01 plays no part
+        QCOMPARE(ballsOf(table, 0), QStringLiteral("--g--"));
+        QCOMPARE(ballsOf(table, 1), QStringLiteral("b---r"));
+        QCOMPARE(ballsOf(table, 2), QStringLiteral("--g--"));   // bit 0x01 plays no part
         QCOMPARE(ballsOf(table, 3), QStringLiteral("-----"));   // no serial yet: no balls
-        QCOMPARE(ballsOf(table, 4), QStringLiteral("-o-oo"));
-        QCOMPARE(iconImage(table->item(1, 4)->icon()), picture(":/Pictures/Ball Blue.png"));
-        QCOMPARE(iconImage(table->item(1, 8)->icon()), picture(":/Pictures/Ball Red.png"));
-        QCOMPARE(iconImage(table->item(0, 6)->icon()), picture(":/Pictures/Ball Green.png"));
-        QVERIFY(!picture(":/Pictures/Ball Green.png").isNull());
-        QVERIFY(picture(":/Pictures/Ball Red.png") != picture(":/Pictures/Ball Blue.png"));
+        QCOMPARE(ballsOf(table, 4), QStringLiteral("-b-rr"));
     }
 
     void tableRefreshesInPlaceOrRebuilds()
     {
-        PromptRecorder prompts;
-        MainWindow window;
-        QTableWidget *table = window.ui->m_tableWidgetLogger;
-        auto &records = window.app->records;
-
+        Harness h;
+        QTableWidget *table = h.ui->m_tableWidgetLogger;
         // nothing to show and nothing asked: the call does nothing
-        window.fillLoggerTable(false);
+        h.window.fillLoggerTable(false);
         QCOMPARE(table->columnCount(), 0);
 
-        records.append(loggerRecord(QStringLiteral("ttyUSB0"), QString(), 0));
-        records.append(fileRecord(QStringLiteral("/tmp/a.qlf"), QStringLiteral("F1"), 0));
-        window.fillLoggerTable(false);
-        table->setCurrentCell(0, 0);
-        QCOMPARE(ballsOf(table, 0), QStringLiteral("-----"));
+        h.records << loggerRecord("ttyUSB0", QString()) << fileRecord("/tmp/a.qlf", "F1");
+        h.window.selectTableRow(0);
 
         // the image arrives: same count, only the dirty flag refreshes the row
-        records[0].serialNumber = QStringLiteral("B200");
-        records[0].alarmStatus = AlarmStatusBits::H;
-        window.fillLoggerTable(false);
+        h.records[0].serialNumber = QStringLiteral("B200");
+        h.records[0].alarmStatus = AlarmStatusBits::H;
+        h.window.fillLoggerTable(false);
         QCOMPARE(table->item(0, 3)->text(), QString());
-        window.loggerTableDirty = true;
-        window.fillLoggerTable(false);
-        QVERIFY(!window.loggerTableDirty);
+        h.window.loggerTableDirty = true;
+        h.window.fillLoggerTable(false);
+        QVERIFY(!h.window.loggerTableDirty);
         QCOMPARE(table->item(0, 3)->text(), QStringLiteral("B200"));
-        QCOMPARE(ballsOf(table, 0), QStringLiteral("---o-"));
+        QCOMPARE(ballsOf(table, 0), QStringLiteral("---r-"));
         QCOMPARE(table->currentRow(), 0);
 
         // a change of the count rebuilds everything and leaves no row current
-        records.append(loggerRecord(QStringLiteral("ttyUSB1"), QStringLiteral("B201"), 0));
-        window.fillLoggerTable(false);
+        h.records << loggerRecord("ttyUSB1", "B201");
+        h.window.fillLoggerTable(false);
         QCOMPARE(table->rowCount(), 3);
         QCOMPARE(table->currentRow(), -1);
-        QVERIFY(!window.fillingLoggerTable);
+        QVERIFY(!h.window.fillingLoggerTable);
+    }
 
-        // closing the last file keeps the loggers
-        window.selectTableRow(1);
-        QCOMPARE(table->currentRow(), 1);
-        window.ui->m_actionCloseAllFiles->trigger();
-        QCOMPARE(records.size(), 2);
-        QCOMPARE(table->rowCount(), 2);
-        QCOMPARE(table->item(1, 2)->text(), QStringLiteral("ttyUSB1"));
-        QVERIFY(window.viewsDirty);
+    void closingFilesKeepsLoggers()
+    {
+        Harness h;
+        h.records << loggerRecord("ttyUSB0", "L1") << fileRecord("/tmp/a.qlf", "F1");
+        // a connected logger is never dropped by the close-file action
+        h.window.selectTableRow(0);
+        h.window.on_m_actionCloseSelectedFile_triggered();
+        QCOMPARE(h.records.size(), 2);
+
+        h.window.selectTableRow(1);
+        h.ui->m_actionCloseSelectedFile->trigger();
+        QCOMPARE(h.records.size(), 1);
+        QCOMPARE(h.ui->m_tableWidgetLogger->rowCount(), 1);
+        QVERIFY(!h.window.app->selection.contains(1));
+
+        h.records << fileRecord("/tmp/b.qlf", "F2") << loggerRecord("ttyUSB1", "L2");
+        h.window.selectTableRow(1);
+        h.window.viewsDirty = false;
+        h.ui->m_actionCloseAllFiles->trigger();
+        QCOMPARE(h.records.size(), 2);
+        QCOMPARE(h.ui->m_tableWidgetLogger->item(1, 2)->text(), QStringLiteral("ttyUSB1"));
+        QVERIFY(h.window.viewsDirty);
     }
 
     void pressSelectsOrOpensTheContextMenu()
     {
-        PromptRecorder prompts;
-        MainWindow window;
-        window.resize(1200, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTableWidget *table = window.ui->m_tableWidgetLogger;
-        window.app->records.append(fileRecord(QStringLiteral("/tmp/a.qlf"), QStringLiteral("F1"), 0));
-        window.app->records.append(fileRecord(QStringLiteral("/tmp/b.qlf"), QStringLiteral("F2"), 0));
-        window.fillLoggerTable(false);
+        Harness h;
+        h.window.resize(1200, 800);
+        h.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
+        QTableWidget *table = h.ui->m_tableWidgetLogger;
+        h.records << fileRecord("/tmp/a.qlf", "F1") << fileRecord("/tmp/b.qlf", "F2");
+        h.window.fillLoggerTable(false);
 
         const QPoint second = table->visualItemRect(table->item(1, 2)).center();
+        // the press itself selects, before any release
         QTest::mousePress(table->viewport(), Qt::LeftButton, Qt::NoModifier, second);
-        QCOMPARE(window.lastSelectedRow, 1);
-        QCOMPARE(window.app->currentRecord, 1);
+        QCOMPARE(h.window.lastSelectedRow, 1);
+        QCOMPARE(h.window.app->currentRecord, 1);
         QTest::mouseRelease(table->viewport(), Qt::LeftButton, Qt::NoModifier, second);
-
-        QTest::mousePress(table->viewport(), Qt::RightButton, Qt::NoModifier, second);
-        QTest::mouseRelease(table->viewport(), Qt::RightButton, Qt::NoModifier, second);
-        QCOMPARE(prompts.menus.size(), 1);
-        QCOMPARE(prompts.menus.first(),
-                 (QStringList{ "m_actionProgram", "m_actionDownload", "m_actionSave",
-                               "m_actionCloseSelectedFile", "m_actionCloseAllFiles",
-                               "m_actionDisconnect_Logger" }));
+        QTest::mouseClick(table->viewport(), Qt::RightButton, Qt::NoModifier, second);
+        QCOMPARE(h.prompts.menus, (QList<QStringList>{ { "m_actionProgram", "m_actionDownload", "m_actionSave",
+            "m_actionCloseSelectedFile", "m_actionCloseAllFiles", "m_actionDisconnect_Logger" } }));
     }
 
-    void closeSelectedFileKeepsLoggers()
+    void viewRequestShowsHomeWithoutRowsAndTheViewsForAFile()
     {
-        PromptRecorder prompts;
-        MainWindow window;
-        auto &records = window.app->records;
-        records.append(loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("L1"), 0));
-        records.append(fileRecord(QStringLiteral("/tmp/a.qlf"), QStringLiteral("F1"), 0));
-        window.fillLoggerTable(false);
+        Harness h;
+        QTabWidget *tabs = h.ui->m_tabWidget;
+        tabs->setTabEnabled(2, true);
+        tabs->setCurrentWidget(h.ui->m_tabGraph);
+        h.window.viewsDirty = true;
+        h.window.Timer();
+        QVERIFY(!h.window.viewsDirty);
+        QCOMPARE(tabs->currentWidget(), h.ui->m_tabHome);
+        QVERIFY(!tabs->isTabEnabled(2));
 
-        // a connected logger is never dropped by the close-file action
-        window.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
-        window.on_m_actionCloseSelectedFile_triggered();
-        QCOMPARE(records.size(), 2);
-
-        window.ui->m_tableWidgetLogger->setCurrentCell(1, 0);
-        QVERIFY(window.ui->m_actionCloseSelectedFile->isEnabled());
-        window.ui->m_actionCloseSelectedFile->trigger();
-        QCOMPARE(records.size(), 1);
-        QCOMPARE(records.first().portName, QStringLiteral("ttyUSB0"));
-        QCOMPARE(window.ui->m_tableWidgetLogger->rowCount(), 1);
-        QVERIFY(!window.app->selection.contains(1));
-    }
-
-    void viewRequestWithoutRowsShowsHome()
-    {
-        MainWindow window;
-        Ui::MainWindow *ui = window.ui;
-        ui->m_tabWidget->setTabEnabled(2, true);
-        ui->m_tabWidget->setCurrentWidget(ui->m_tabGraph);
-        window.viewsDirty = true;
-        window.Timer();
-        QVERIFY(!window.viewsDirty);
-        QCOMPARE(ui->m_tabWidget->currentWidget(), ui->m_tabHome);
-        QVERIFY(!ui->m_tabWidget->isTabEnabled(2));
-    }
-
-    void viewRequestWithAFileRowOpensItsPages()
-    {
-        PromptRecorder prompts;
-        MainWindow window;
-        Ui::MainWindow *ui = window.ui;
-        window.app->records.append(fileRecord(QStringLiteral("/tmp/a.qlf"), QStringLiteral("F1"), 0));
-        window.selectTableRow(0);
-        window.app->selection = { 0 };
-        window.viewsDirty = true;
-        window.Timer();
+        h.addAndSelect(fileRecord("/tmp/a.qlf", "F1"));
+        h.window.app->selection = { 0 };
+        h.window.viewsDirty = true;
+        h.window.Timer();
         for (int page = 1; page <= 5; ++page)
-            QVERIFY(ui->m_tabWidget->isTabEnabled(page));
-        QCOMPARE(ui->m_tabWidget->currentWidget(), ui->m_tabGraph);
-        QCOMPARE(window.app->records.at(0).autoDelay, 2);
-        window.Timer();
-        QCOMPARE(window.app->records.at(0).autoDelay, 1);
+            QVERIFY(tabs->isTabEnabled(page));
+        QCOMPARE(tabs->currentWidget(), h.ui->m_tabGraph);
+        QCOMPARE(h.records.at(0).autoDelay, 2);
+        h.window.Timer();
+        QCOMPARE(h.records.at(0).autoDelay, 1);
     }
 
     void warningsOfTheFastTimerShowOnce()
     {
-        PromptRecorder prompts;
-        MainWindow window;
-        window.programFailed = true;
-        window.loggerTimeWrong = true;
-        window.Timer100ms();
-        window.Timer100ms();
-        QCOMPARE(prompts.boxes.size(), 2);
-        QCOMPARE(prompts.boxes.at(0).text,
+        Harness h;
+        h.window.programFailed = true;
+        h.window.loggerTimeWrong = true;
+        h.window.Timer100ms();
+        h.window.Timer100ms();
+        QCOMPARE(h.prompts.boxes.size(), 2);
+        QCOMPARE(h.prompts.boxes.at(0).text,
                  QStringLiteral("Warning!\n\nLogger Time/Date is wrong.\nRestart the Configuration."));
-        QCOMPARE(prompts.boxes.at(1).text,
+        QCOMPARE(h.prompts.boxes.at(1).text,
                  QStringLiteral("Warning!\n\nProgram unsuccessful reconnect logger and try again."));
-        QCOMPARE(prompts.boxes.at(1).kind, CPrompt::Warning);
+        QCOMPARE(h.prompts.boxes.at(1).kind, CPrompt::Warning);
     }
 
     void labelsFollowTheLanguage()
     {
-        MainWindow window;
-        CLanguageTable *labels = window.app->languageTable;
+        Harness h;
+        CLanguageTable *labels = h.window.app->languageTable;
         labels->language = 1;
-        window.updateLoggerPage();
-        QCOMPARE(window.ui->m_actionLoad->text(), labels->text(48));
-        QCOMPARE(window.ui->m_tabWidget->tabText(1), labels->text(0));
-        QCOMPARE(window.ui->m_labelMainList->text(), labels->text(44));
-        QCOMPARE(window.ui->m_groupBoxSettings->title(), labels->text(11));
-        QCOMPARE(window.ui->m_checkBoxLoggerAlarmHighHighExt->text(), labels->text(17));
-        QVERIFY(!window.updatingForm);
+        h.window.updateLoggerPage();
+        QCOMPARE(h.ui->m_actionLoad->text(), labels->text(48));
+        QCOMPARE(h.ui->m_groupBoxSettings->title(), labels->text(11));
+        QCOMPARE(h.ui->m_checkBoxLoggerAlarmHighHighExt->text(), labels->text(17));
+        QVERIFY(!h.window.updatingForm);
     }
 
     void optionalPagesFollowTheMode()
     {
-        MainWindow window;
-        Ui::MainWindow *ui = window.ui;
-        QTabWidget *tabs = ui->m_tabWidget;
+        Harness h;
+        QTabWidget *tabs = h.ui->m_tabWidget;
         QCOMPARE(tabs->count(), 6);
-
-        window.app->userAdmin->enabled = true;
-        window.updateLoggerPage();
-        QCOMPARE(tabs->indexOf(ui->m_tabUserAdmin), 6);
-        QCOMPARE(tabs->tabText(6), QStringLiteral("User/Admin"));
+        h.window.app->userAdmin->enabled = true;
+        h.window.updateLoggerPage();
+        QCOMPARE(tabs->indexOf(h.ui->m_tabUserAdmin), 6);
 
         // a production station (a jig port) also gets its two pages, in order
-        window.app->jigPort = QStringLiteral("ttyS0");
-        window.updateLoggerPage();
+        h.window.app->jigPort = QStringLiteral("ttyS0");
+        h.window.updateLoggerPage();
         QCOMPARE(tabs->count(), 9);
-        QCOMPARE(tabs->indexOf(ui->m_tabAdmin), 7);
-        QCOMPARE(tabs->indexOf(ui->m_tabProduction), 8);
+        QCOMPARE(tabs->indexOf(h.ui->m_tabProduction), 8);
 
-        window.app->userAdmin->enabled = false;
-        window.updateLoggerPage();
-        QCOMPARE(tabs->indexOf(ui->m_tabUserAdmin), -1);
-        QCOMPARE(tabs->indexOf(ui->m_tabAdmin), 6);
-        QCOMPARE(tabs->indexOf(ui->m_tabProduction), 7);
+        h.window.app->userAdmin->enabled = false;
+        h.window.updateLoggerPage();
+        QCOMPARE(tabs->indexOf(h.ui->m_tabUserAdmin), -1);
+        QCOMPARE(tabs->indexOf(h.ui->m_tabAdmin), 6);
+        QCOMPARE(tabs->indexOf(h.ui->m_tabProduction), 7);
     }
 
     void lockTwiceReturnsToOpen()
     {
-        MainWindow window;
-        const QImage open = picture(":/Pictures/lock_open.png");
-        window.on_m_actionLock_triggered();
-        QVERIFY(window.formLocked);
-        QCOMPARE(iconImage(window.ui->m_actionLock->icon()), picture(":/Pictures/lock_closed.png"));
-        QVERIFY(window.ui->m_lineEditLoggerSerial->isReadOnly());
-        window.on_m_actionLock_triggered();
-        QVERIFY(!window.formLocked);
-        QCOMPARE(iconImage(window.ui->m_actionLock->icon()), open);
-        QVERIFY(!window.ui->m_lineEditLoggerSerial->isReadOnly());
+        Harness h;
+        for (bool locked : { true, false }) {
+            h.window.on_m_actionLock_triggered();
+            QCOMPARE(h.window.formLocked, locked);
+            QCOMPARE(iconImage(h.ui->m_actionLock->icon()), picture(locked ? "lock_closed.png" : "lock_open.png"));
+            QCOMPARE(h.ui->m_lineEditLoggerSerial->isReadOnly(), locked);
+        }
     }
 
     void badFilesAreRefusedAndNothingIsLost_data()
@@ -421,257 +318,206 @@ private slots:
         QTest::newRow("foreign") << QByteArray("%PDF-1.4\nthis is not a data file\n");
         QTest::newRow("empty") << QByteArray();
     }
-
     void badFilesAreRefusedAndNothingIsLost()
     {
         QFETCH(QByteArray, content);
-        PromptRecorder prompts;
-        MainWindow window;
-        window.app->records.append(fileRecord(QStringLiteral("/tmp/kept.qlf"), QStringLiteral("K1"), 0));
-        window.selectTableRow(0);
-
-        const QString path = TestEnv::home() + QStringLiteral("/bad.qlf");
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        }
-        QVERIFY(!window.loadDataFile(path));
-        QCOMPARE(prompts.boxes.size(), 1);
-        QCOMPARE(prompts.boxes.first().kind, CPrompt::Warning);
-        QVERIFY(prompts.boxes.first().text.startsWith(QLatin1String("Warning!\n\n")));
-        QVERIFY(prompts.boxes.first().text.contains(QLatin1String("bad.qlf")));
-        QCOMPARE(window.app->records.size(), 1);
-        QCOMPARE(window.ui->m_tableWidgetLogger->rowCount(), 1);
-        QCOMPARE(window.ui->m_tableWidgetLogger->currentRow(), 0);
-        QCOMPARE(fileBytes(path), content);
+        Harness h;
+        h.addAndSelect(fileRecord("/tmp/kept.qlf", "K1"));
+        const QString path = h.homePath("bad.qlf");
+        QVERIFY(TestEnv::writeFile(path, content));
+        QVERIFY(!h.window.loadDataFile(path));
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QCOMPARE(h.prompts.boxes.first().kind, CPrompt::Warning);
+        QVERIFY(h.prompts.boxes.first().text.startsWith(QLatin1String("Warning!\n\n")));
+        QVERIFY(h.prompts.boxes.first().text.contains(QLatin1String("bad.qlf")));
+        QCOMPARE(h.records.size(), 1);
+        QCOMPARE(h.ui->m_tableWidgetLogger->rowCount(), 1);
+        QCOMPARE(h.ui->m_tableWidgetLogger->currentRow(), 0);
+        QCOMPARE(TestEnv::readFile(path), content);
     }
 
-    void eepromImageIsStoredOnce()
+    void goodFileOpensAsARowOnceAndSavesWithoutLoss()
     {
-        MainWindow window;
-        const QString dir = TestEnv::home() + QStringLiteral("/eeprom");
-        QDir().mkpath(dir);
-        window.app->settings.defaultPath = dir;
-        LoggerRecord logger = loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("E1"), 0);
-        logger.eepromImage = QByteArray(kImageSize, '\x5A');
-        logger.eepromReadState = 1;
-        window.app->records.append(logger);
-        window.selectTableRow(0);
-
-        window.Timer();
-        const QString path = dir + QStringLiteral("/eeprom.bin");
-        QCOMPARE(fileBytes(path), QByteArray(kImageSize, '\x5A'));
-        QCOMPARE(window.app->records.at(0).eepromReadState, 2);
-        QFile::remove(path);
-        window.Timer();
-        QVERIFY(!QFile::exists(path));
-    }
-
-    void automaticSaveRunsOnceAfterAnAutomaticDownload()
-    {
-        PromptRecorder prompts;
-        MainWindow window;
-        const QString dir = TestEnv::home() + QStringLiteral("/auto");
-        QDir().mkpath(dir);
-        AppSettings &settings = window.app->settings;
-        settings.defaultPath = dir;
-        settings.autoDownloadLogger = true;
-        settings.autoSaveLogger = true;
-        LoggerRecord logger = loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("S77"), 0);
-        logger.ready = true;
-        logger.tripNumber = 3;
-        window.app->records.append(logger);
-        window.selectTableRow(0);
-        window.viewsDirty = false;
-
-        // nobody logged in while user administration is on: no download
-        window.app->userAdmin->enabled = true;
-        window.Timer();
-        QVERIFY(!window.app->records.at(0).autoDownloaded);
-        window.app->userAdmin->enabled = false;
-
-        window.Timer();
-        QVERIFY(window.app->records.at(0).autoDownloaded);
-        QVERIFY(!window.app->records.at(0).autoSaved);   // no readings yet
-
-        // the readings arrive
-        LoggerRecord &record = window.app->records[0];
-        record.versionWord = 0x115;
-        record.readings = { 0x0064, 0x0065 };
-        record.readingCount = 2;
-        record.dataLoaded = true;
-        window.Timer();
-        const QString saved = dir + QStringLiteral("/S77_0003_000.qlf");
-        QVERIFY(QFile::exists(saved));
-        QVERIFY(window.app->records.at(0).autoSaved);
-        QCOMPARE(window.app->records.at(0).fileName, saved);
-        window.Timer();
-        QVERIFY(!QFile::exists(dir + QStringLiteral("/S77_0003_001.qlf")));
-
-        // a file never gets automatic steps
-        window.app->records.append(fileRecord(saved, QStringLiteral("S77"), 0));
-        window.selectTableRow(1);
-        window.Timer();
-        QVERIFY(!window.app->records.at(1).autoDownloaded);
-    }
-
-    void saveWritesTheSamePathAndAFailedSaveLosesNothing()
-    {
-        PromptRecorder prompts;
-        LoggerRecord source = loggerRecord(QString(), QStringLiteral("R1"), 0);
-        source.versionWord = 0x115;
-        source.readings = { 0x0010, 0x0020 };
-        source.readingCount = 2;
-        const QString path = TestEnv::home() + QStringLiteral("/R1.qlf");
+        Harness h;
+        const LoggerRecord source = downloadedTrip("Q12345", { 0x00C8, 0x00D2, 0x00DC });
+        const QString path = h.homePath("Q12345_0001_000.qlf");
         QVERIFY(CFileManager::writeDataFile(path, source, false));
 
-        MainWindow window;
-        QVERIFY(window.loadDataFile(path));
-        window.app->records[0].comment = QStringLiteral("edited");
-        window.ui->m_actionSave->trigger();
-        QVERIFY(prompts.fileCaptions.isEmpty());   // no chooser: the same file
+        QVERIFY(h.window.loadDataFile(path));
+        QVERIFY(h.prompts.boxes.isEmpty());
+        QCOMPARE(h.records.size(), 1);
+        QVERIFY(h.records.first().fromFile && h.records.first().dataLoaded);
+        QCOMPARE(h.ui->m_tableWidgetLogger->currentRow(), 0);
+        QCOMPARE(h.ui->m_tableWidgetLogger->item(0, 2)->text(), QStringLiteral("Q12345_0001_000.qlf"));
+        QVERIFY(h.window.viewsDirty);
+
+        // the same file again only selects its row
+        h.ui->m_tableWidgetLogger->setCurrentCell(-1, -1);
+        QVERIFY(h.window.loadDataFile(path));
+        QCOMPARE(h.records.size(), 1);
+        QCOMPARE(h.ui->m_tableWidgetLogger->currentRow(), 0);
+
+        // Save writes the same file without asking
+        h.records[0].comment = QStringLiteral("edited");
+        h.ui->m_actionSave->trigger();
+        QVERIFY(h.prompts.fileCaptions.isEmpty());
         LoggerRecord reread;
         QVERIFY(CFileManager::readDataFile(path, reread, false, nullptr));
         QCOMPARE(reread.comment, QStringLiteral("edited"));
 
         // Save As into a folder that does not exist: a clear message, and the
         // record keeps the file it came from
-        const QByteArray before = fileBytes(path);
-        prompts.filesToChoose = QStringList{ TestEnv::home() + QStringLiteral("/missing/dir/x.qlf") };
-        window.ui->m_actionSaveAs->trigger();
-        QCOMPARE(prompts.boxes.size(), 1);
-        QCOMPARE(prompts.boxes.first().text, window.app->languageTable->text(188));
-        QCOMPARE(window.app->records.at(0).fileName, path);
-        QCOMPARE(fileBytes(path), before);
+        const QByteArray before = TestEnv::readFile(path);
+        h.prompts.filesToChoose = QStringList{ h.homePath("missing/dir/x.qlf") };
+        h.ui->m_actionSaveAs->trigger();
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QCOMPARE(h.prompts.boxes.first().text, h.window.app->languageTable->text(188));
+        QCOMPARE(h.records.at(0).fileName, path);
+        QCOMPARE(TestEnv::readFile(path), before);
 
         // another type than a data file is refused rather than written wrongly
-        prompts.filesToChoose = QStringList{ TestEnv::home() + QStringLiteral("/x.doc") };
-        window.ui->m_actionSaveAs->trigger();
-        QCOMPARE(prompts.boxes.size(), 2);
-        QVERIFY(!QFile::exists(TestEnv::home() + QStringLiteral("/x.doc")));
+        h.prompts.filesToChoose = QStringList{ h.homePath("x.doc") };
+        h.ui->m_actionSaveAs->trigger();
+        QCOMPARE(h.prompts.boxes.size(), 2);
+        QVERIFY(!QFile::exists(h.homePath("x.doc")));
+
+        // a name without a suffix becomes a data file
+        h.prompts.filesToChoose = QStringList{ h.homePath("copy") };
+        h.ui->m_actionSaveAs->trigger();
+        QVERIFY(CFileManager::readDataFile(h.homePath("copy.qlf"), reread, false, nullptr));
+        QCOMPARE(reread.readings.mid(0, 3), source.readings);
+    }
+
+    void eepromImageIsStoredOnce()
+    {
+        Harness h;
+        const QString dir = h.homePath("eeprom");
+        QDir().mkpath(dir);
+        h.window.app->settings.defaultPath = dir;
+        LoggerRecord logger = loggerRecord("ttyUSB0", "E1");
+        logger.eepromImage = QByteArray(kImageSize, '\x5A');
+        logger.eepromReadState = 1;
+        h.addAndSelect(logger);
+
+        h.window.Timer();
+        const QString path = dir + QStringLiteral("/eeprom.bin");
+        QCOMPARE(TestEnv::readFile(path), QByteArray(kImageSize, '\x5A'));
+        QCOMPARE(h.records.at(0).eepromReadState, 2);
+        QFile::remove(path);
+        h.window.Timer();
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void automaticSaveRunsOnceAfterAnAutomaticDownload()
+    {
+        Harness h;
+        const QString dir = h.homePath("auto");
+        QDir().mkpath(dir);
+        AppSettings &settings = h.window.app->settings;
+        settings.defaultPath = dir;
+        settings.autoDownloadLogger = true;
+        settings.autoSaveLogger = true;
+        LoggerRecord logger = loggerRecord("ttyUSB0", "S77");
+        logger.ready = true;
+        logger.tripNumber = 3;
+        h.addAndSelect(logger);
+        h.window.viewsDirty = false;
+
+        // nobody logged in while user administration is on: no download
+        h.window.app->userAdmin->enabled = true;
+        h.window.Timer();
+        QVERIFY(!h.records.at(0).autoDownloaded);
+        h.window.app->userAdmin->enabled = false;
+
+        h.window.Timer();
+        QVERIFY(h.records.at(0).autoDownloaded);
+        QVERIFY(!h.records.at(0).autoSaved);   // no readings yet
+
+        // the readings arrive
+        LoggerRecord &record = h.records[0];
+        record.versionWord = 0x115;
+        record.readings = { 0x0064, 0x0065 };
+        record.readingCount = 2;
+        record.dataLoaded = true;
+        h.window.Timer();
+        const QString saved = dir + QStringLiteral("/S77_0003_000.qlf");
+        QVERIFY(QFile::exists(saved));
+        QVERIFY(h.records.at(0).autoSaved);
+        QCOMPARE(h.records.at(0).fileName, saved);
+        h.window.Timer();
+        QVERIFY(!QFile::exists(dir + QStringLiteral("/S77_0003_001.qlf")));
+
+        // a file never gets automatic steps
+        h.addAndSelect(fileRecord(saved, "S77"));
+        h.window.Timer();
+        QVERIFY(!h.records.at(1).autoDownloaded);
     }
 
     void viewsAreRebuiltFromALoadedFileAndExported()
     {
-        PromptRecorder prompts;
-        LoggerRecord source = loggerRecord(QString(), QStringLiteral("V1"), 0);
-        source.versionWord = 0x115;
+        Harness h;
+        LoggerRecord source = downloadedTrip("V1", { 0x00C8, 0x00D2, 0x00DC });
         source.sensorFlags = SensorBits::InternalNtc;
         source.configWord = ConfigBits::InternalOn;
         source.interval = 60;
         source.startTime = QDateTime(QDate(2026, 3, 1), QTime(10, 0));
         source.imageRead = ImageCodec::encode(source, QByteArray(kImageSize, '\0'));
-        source.readings = { 0x00C8, 0x00D2, 0x00DC };
-        source.readingCount = 3;
-        const QString path = TestEnv::home() + QStringLiteral("/V1.qlf");
+        const QString path = h.homePath("V1.qlf");
         QVERIFY(CFileManager::writeDataFile(path, source, false));
 
-        MainWindow window;
-        Ui::MainWindow *ui = window.ui;
-        QVERIFY(window.loadDataFile(path));
-        window.Timer();
-        QVERIFY(window.plot);
-        QCOMPARE(window.plot->parentWidget(), ui->m_widgetGraph);
-        QCOMPARE(ui->m_tableWidgetTable->rowCount(), 3);
-        QCOMPARE(ui->m_tableWidgetTableSummary->rowCount(), 64);
+        QVERIFY(h.window.loadDataFile(path));
+        h.window.Timer();
+        QVERIFY(h.window.plot);
+        QCOMPARE(h.window.plot->parentWidget(), h.ui->m_widgetGraph);
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 3);
+        QCOMPARE(h.ui->m_tableWidgetTableSummary->rowCount(), 64);
 
         // a second rebuild frees the graph it replaces
-        QPointer<QWidget> first = window.plot;
-        window.viewsDirty = true;
-        window.Timer();
+        QPointer<QWidget> first = h.window.plot;
+        h.window.viewsDirty = true;
+        h.window.Timer();
         QVERIFY(first.isNull());
-        QCOMPARE(ui->m_widgetGraph->findChildren<CPlot *>().size(), 1);
+        QCOMPARE(h.ui->m_widgetGraph->findChildren<CPlot *>().size(), 1);
 
         // Save As with a .csv name writes the readings export
-        const QString csv = TestEnv::home() + QStringLiteral("/V1.csv");
-        prompts.filesToChoose = QStringList{ csv };
-        ui->m_actionSaveAs->trigger();
-        QVERIFY(prompts.boxes.isEmpty());
-        const QStringList lines = QString::fromUtf8(fileBytes(csv)).split(QStringLiteral("\r\n"),
-                                                                         Qt::SkipEmptyParts);
+        const QString csv = h.homePath("V1.csv");
+        h.prompts.filesToChoose = QStringList{ csv };
+        h.ui->m_actionSaveAs->trigger();
+        QVERIFY(h.prompts.boxes.isEmpty());
+        const QStringList lines =
+            QString::fromUtf8(TestEnv::readFile(csv)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4);   // a header and three readings
         QVERIFY(lines.at(1).startsWith(QStringLiteral("1,")));
         QVERIFY(lines.at(3).contains(QStringLiteral("22.0")));
-        QCOMPARE(window.app->records.at(0).fileName, path);   // still the data file
+        QCOMPARE(h.records.at(0).fileName, path);   // still the data file
     }
 
     void templateSaveTakesThePageFields()
     {
-        PromptRecorder prompts;
-        MainWindow window;
-        window.app->records.append(fileRecord(QStringLiteral("/tmp/t.qlf"), QStringLiteral("T1"), 0));
-        window.selectTableRow(0);
-        window.ui->m_lineEditLoggerProduct->setText(QStringLiteral("QV-5D"));
-        window.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Cold chain"));
-        const QString path = TestEnv::home() + QStringLiteral("/program");
-        prompts.filesToChoose = QStringList{ path };
-        window.ui->m_actionSaveProgramTemplate->trigger();
-        QCOMPARE(window.app->records.at(0).productCode, QStringLiteral("QV-5D"));
+        Harness h;
+        h.addAndSelect(fileRecord("/tmp/t.qlf", "T1"));
+        h.ui->m_lineEditLoggerProduct->setText(QStringLiteral("QV-5D"));
+        h.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Cold chain"));
+        h.prompts.filesToChoose = QStringList{ h.homePath("program") };
+        h.ui->m_actionSaveProgramTemplate->trigger();
+        QCOMPARE(h.records.at(0).productCode, QStringLiteral("QV-5D"));
         LoggerRecord read;
-        QVERIFY(CFileManager::readTemplate(path + QStringLiteral(".xtp"), read));
+        QVERIFY(CFileManager::readTemplate(h.homePath("program.xtp"), read));
         QCOMPARE(read.description, QStringLiteral("Cold chain"));
-        QVERIFY(prompts.boxes.isEmpty());
+        QVERIFY(h.prompts.boxes.isEmpty());
     }
 
     void closingOffersToSaveADownloadedLogger()
     {
-        PromptRecorder prompts;
-        MainWindow window;
-        LoggerRecord logger = loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("D1"), 0);
+        Harness h;
+        LoggerRecord logger = loggerRecord("ttyUSB0", "D1");
         logger.dataLoaded = true;
-        window.app->records.append(logger);
-        window.app->records.append(fileRecord(QStringLiteral("/tmp/f.qlf"), QStringLiteral("F1"), 0));
-        window.show();
-        window.close();
-        QCOMPARE(prompts.boxes.size(), 1);
-        QCOMPARE(prompts.boxes.first().kind, CPrompt::Question);
-        QCOMPARE(prompts.boxes.first().text, window.app->languageTable->text(183));
-    }
-
-    void goodFileOpensAsARowOnce()
-    {
-        PromptRecorder prompts;
-        LoggerRecord source = loggerRecord(QString(), QStringLiteral("Q12345"), AlarmStatusBits::H);
-        source.versionWord = 0x115;
-        source.imageRead = QByteArray(kImageSize, '\0');
-        source.readings = { 0x00C8, 0x00D2, 0x00DC };
-        source.readingCount = 3;
-        source.recordedCount = 3;
-        const QString path = TestEnv::home() + QStringLiteral("/Q12345_0001_000.qlf");
-        if (!CFileManager::writeDataFile(path, source, false))
-            QSKIP("this build cannot write data files yet");
-
-        MainWindow window;
-        QVERIFY(window.loadDataFile(path));
-        QVERIFY(prompts.boxes.isEmpty());
-        QCOMPARE(window.app->records.size(), 1);
-        const LoggerRecord &loaded = window.app->records.first();
-        QVERIFY(loaded.fromFile);
-        QVERIFY(loaded.dataLoaded);
-        QVERIFY(loaded.portName.isEmpty());
-        QCOMPARE(window.ui->m_tableWidgetLogger->currentRow(), 0);
-        QCOMPARE(window.ui->m_tableWidgetLogger->item(0, 2)->text(),
-                 QStringLiteral("Q12345_0001_000.qlf"));
-        QVERIFY(window.viewsDirty);
-
-        // the same file again only selects its row
-        window.ui->m_tableWidgetLogger->setCurrentCell(-1, -1);
-        QVERIFY(window.loadDataFile(path));
-        QCOMPARE(window.app->records.size(), 1);
-        QCOMPARE(window.ui->m_tableWidgetLogger->currentRow(), 0);
-
-        // and Save As writes it again elsewhere
-        window.app->selection = { 0 };
-        window.updateActions();
-        QVERIFY(window.ui->m_actionSaveAs->isEnabled());
-        const QString copy = TestEnv::home() + QStringLiteral("/copy");
-        prompts.filesToChoose = QStringList{ copy };
-        window.ui->m_actionSaveAs->trigger();
-        QVERIFY(QFile::exists(copy + QStringLiteral(".qlf")));
-        LoggerRecord reread;
-        QVERIFY(CFileManager::readDataFile(copy + QStringLiteral(".qlf"), reread, false, nullptr));
-        QCOMPARE(reread.readings.mid(0, 3), source.readings);
+        h.records << logger << fileRecord("/tmp/f.qlf", "F1");
+        h.window.show();
+        h.window.close();
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QCOMPARE(h.prompts.boxes.first().kind, CPrompt::Question);
+        QCOMPARE(h.prompts.boxes.first().text, h.window.app->languageTable->text(183));
     }
 };
 

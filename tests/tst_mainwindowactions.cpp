@@ -1,17 +1,13 @@
-#include <QAction>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QtTest>
 
-#include "app/mainwindow.h"
-#include "core/cmainapp.h"
 #include "support/testenv.h"
 #include "support/windowtest.h"
-#include "ui_mainwindow.h"
 #include "users/cuseradmin.h"
 
 using Inputs = MainWindow::ActionInputs;
 using States = MainWindow::ActionStates;
+using namespace WindowTest;
 
 namespace {
 
@@ -19,35 +15,52 @@ namespace {
 Inputs readyLogger()
 {
     Inputs in;
-    in.hasRow = true;
-    in.ready = true;
-    in.passwordMatches = true;
+    in.hasRow = in.ready = in.passwordMatches = in.startAt = in.sensorIntTemp = true;
     in.selectionCount = 1;
-    in.startAt = true;
-    in.sensorIntTemp = true;
+    return in;
+}
+
+Inputs downloadedLogger()
+{
+    Inputs in = readyLogger();
+    in.dataLoaded = true;
+    return in;
+}
+
+// A logger protected by a password the user has not given.
+Inputs lockedLogger()
+{
+    Inputs in = readyLogger();
+    in.passwordWord = 0x0A5A1234;
+    in.passwordMatches = false;
     return in;
 }
 
 Inputs fileRow()
 {
     Inputs in;
-    in.hasRow = true;
-    in.fromFile = true;
-    in.ready = true;
-    in.dataLoaded = true;
-    in.passwordMatches = true;
+    in.hasRow = in.fromFile = in.ready = in.dataLoaded = in.passwordMatches = true;
     in.selectionCount = 1;
     return in;
 }
 
-Inputs loggedIn(Inputs in, bool admin, bool configure, bool download, bool view)
+template<typename Change>
+Inputs with(Inputs in, Change change)
 {
-    in.adminEnabled = true;
-    in.loggedIn = true;
-    in.isAdmin = admin;
-    in.canConfigure = configure;
-    in.canDownload = download;
-    in.canView = view;
+    change(in);
+    return in;
+}
+
+// A user logged in with the rights named by letters: a admin, c configure,
+// d download, v view.
+Inputs loggedIn(Inputs in, const char *rights)
+{
+    const QByteArray r(rights);
+    in.adminEnabled = in.loggedIn = true;
+    in.isAdmin = r.contains('a');
+    in.canConfigure = r.contains('c');
+    in.canDownload = r.contains('d');
+    in.canView = r.contains('v');
     return in;
 }
 
@@ -57,19 +70,17 @@ Inputs loggedIn(Inputs in, bool admin, bool configure, bool download, bool view)
 // K lock, L load, O options.
 QString summary(const States &s)
 {
-    const struct {
-        bool on;
-        char letter;
-    } all[] = { { s.program, 'p' },      { s.programButton, 'b' }, { s.download, 'd' },
-                { s.generatePdf, 'f' },  { s.save, 's' },          { s.saveAs, 'a' },
-                { s.printPrint, 'r' },   { s.printPreview, 'v' },  { s.closeSelectedFile, 'c' },
-                { s.closeAllFiles, 'x' }, { s.loadTemplate, 't' }, { s.saveTemplate, 'u' },
-                { s.lock, 'k' },         { s.load, 'l' },          { s.options, 'o' } };
-    QString text;
-    for (const auto &a : all)
-        text += a.on ? QChar(a.letter).toUpper() : QChar(a.letter);
+    const bool on[] = { s.program,  s.programButton,     s.download,      s.generatePdf,  s.save,
+                        s.saveAs,   s.printPrint,        s.printPreview,  s.closeSelectedFile,
+                        s.closeAllFiles, s.loadTemplate, s.saveTemplate,  s.lock, s.load, s.options };
+    QString text = QStringLiteral("pbdfsarvcxtuklo");
+    for (int i = 0; i < text.size(); ++i)
+        if (on[i])
+            text[i] = text[i].toUpper();
     return text;
 }
+
+const QString kFileReasons = QStringLiteral("This is not a Logger\rNo start condition selected\rNo sensor selected\r");
 
 }
 
@@ -84,123 +95,56 @@ private slots:
         QTest::addColumn<Inputs>("in");
         QTest::addColumn<QString>("enabled");
         QTest::addColumn<QString>("toolTip");
+        auto row = [](const char *name, const Inputs &in, const char *enabled, const QString &tip = QString()) {
+            QTest::newRow(name) << in << QString::fromLatin1(enabled) << tip;
+        };
+        row("no row", Inputs(), "pbdfsarvcxtukLO");
+        row("ready logger", readyLogger(), "PBDfsarvcXTUKLO");
+        row("downloaded logger", downloadedLogger(), "PBDFSARVcXTUKLO");
+        row("file row, nothing chosen", fileRow(), "pbdFSARVCXTUKLO", kFileReasons);
+        row("two files selected", with(fileRow(), [](Inputs &in) { in.selectionCount = 2; }), "pbdfSARVCXTUKLO",
+            kFileReasons);
+        row("no start", with(readyLogger(), [](Inputs &in) { in.startAt = false; }), "pbDfsarvcXTUKLO",
+            "No start condition selected\r");
+        row("no sensor", with(readyLogger(), [](Inputs &in) { in.sensorIntTemp = false; }), "pbDfsarvcXTUKLO",
+            "No sensor selected\r");
+        row("wait start, external sensor", with(readyLogger(), [](Inputs &in) {
+                in.startAt = in.sensorIntTemp = false;
+                in.startWait = in.sensorExtTemp = true;
+            }), "PBDfsarvcXTUKLO");
+        row("locked logger", with(lockedLogger(), [](Inputs &in) { in.startAt = false; }), "pbdfsarvcXTUKLO",
+            "Password protected\r");
+        row("password accepted", with(lockedLogger(), [](Inputs &in) { in.passwordAccepted = true; }),
+            "PBDfsarvcXTUKLO");
+        row("write without password", with(lockedLogger(), [](Inputs &in) { in.writeWithoutPassword = true; }),
+            "PBdfsarvcxtukLO");
+        row("not ready", with(readyLogger(), [](Inputs &in) { in.ready = false; }), "pbDfsarvcXTUKLO",
+            "Logger not ready yet...");
+        row("auto download pending",
+            with(readyLogger(), [](Inputs &in) { in.ready = false; in.autoDownloadSetting = true; }),
+            "pbDfsarvcXTUKLO", "Downloading\r");
+        row("auto download running",
+            with(readyLogger(), [](Inputs &in) { in.autoDownloadSetting = in.autoDownloaded = true; }),
+            "pbdfsarvcXTUKLO", "Downloading\r");
 
-        QTest::newRow("no row") << Inputs() << "pbdfsarvcxtukLO" << "";
-        QTest::newRow("ready logger") << readyLogger() << "PBDfsarvcXTUKLO" << "";
-        {
-            Inputs in = readyLogger();
-            in.dataLoaded = true;
-            QTest::newRow("downloaded logger") << in << "PBDFSARVcXTUKLO" << "";
-        }
-        {
-            Inputs in = fileRow();
-            QTest::newRow("file row, nothing chosen")
-                << in << "pbdFSARVCXTUKLO"
-                << "This is not a Logger\rNo start condition selected\rNo sensor selected\r";
-        }
-        {
-            Inputs in = readyLogger();
-            in.startAt = false;
-            QTest::newRow("no start") << in << "pbDfsarvcXTUKLO" << "No start condition selected\r";
-        }
-        {
-            Inputs in = readyLogger();
-            in.sensorIntTemp = false;
-            QTest::newRow("no sensor") << in << "pbDfsarvcXTUKLO" << "No sensor selected\r";
-        }
-        {
-            Inputs in = readyLogger();
-            in.startAt = false;
-            in.startWait = true;
-            in.sensorIntTemp = false;
-            in.sensorExtTemp = true;
-            QTest::newRow("wait start, external sensor") << in << "PBDfsarvcXTUKLO" << "";
-        }
-        {
-            Inputs in = readyLogger();
-            in.passwordWord = 0x0A5A1234;
-            in.passwordMatches = false;
-            in.startAt = false;
-            QTest::newRow("locked logger") << in << "pbdfsarvcXTUKLO" << "Password protected\r";
-        }
-        {
-            Inputs in = readyLogger();
-            in.passwordWord = 0x0A5A1234;
-            in.passwordMatches = false;
-            in.passwordAccepted = true;
-            QTest::newRow("password accepted") << in << "PBDfsarvcXTUKLO" << "";
-        }
-        {
-            Inputs in = readyLogger();
-            in.passwordWord = 0x0A5A1234;
-            in.passwordMatches = false;
-            in.writeWithoutPassword = true;
-            QTest::newRow("write without password") << in << "PBdfsarvcxtukLO" << "";
-        }
-        {
-            Inputs in = readyLogger();
-            in.ready = false;
-            QTest::newRow("not ready") << in << "pbDfsarvcXTUKLO" << "Logger not ready yet...";
-        }
-        {
-            Inputs in = readyLogger();
-            in.ready = false;
-            in.autoDownloadSetting = true;
-            QTest::newRow("auto download pending") << in << "pbDfsarvcXTUKLO" << "Downloading\r";
-        }
-        {
-            Inputs in = readyLogger();
-            in.autoDownloadSetting = true;
-            in.autoDownloaded = true;
-            QTest::newRow("auto download running") << in << "pbdfsarvcXTUKLO" << "Downloading\r";
-        }
-        {
-            Inputs in = fileRow();
-            in.selectionCount = 2;
-            QTest::newRow("two files selected") << in << "pbdfSARVCXTUKLO"
-                << "This is not a Logger\rNo start condition selected\rNo sensor selected\r";
-        }
+        // rights of a logged-in user on a downloaded logger
+        row("administrator", loggedIn(downloadedLogger(), "a"), "PBDFSARVcXTUKLO");
+        row("viewer only", loggedIn(downloadedLogger(), "v"), "pbdFSARVcXtukLo");
+        row("configure only", loggedIn(downloadedLogger(), "c"), "PBdfsarvcxTUklo");
+        row("download only", loggedIn(downloadedLogger(), "d"), "pbDFSARVcxtuklo");
+        row("viewer and configure", loggedIn(downloadedLogger(), "cv"), "PBdfSARVcXTUKLo");
+        row("no rights at all", loggedIn(downloadedLogger(), ""), "pbdfSArvcxtuklo");
+        row("nobody logged in yet", with(downloadedLogger(), [](Inputs &in) { in.adminEnabled = true; }),
+            "PBDFSARVcXTUKLO");
 
-        // rights of a logged-in user, on a downloaded logger and on a file
-        Inputs downloaded = readyLogger();
-        downloaded.dataLoaded = true;
-        QTest::newRow("administrator")
-            << loggedIn(downloaded, true, false, false, false) << "PBDFSARVcXTUKLO" << "";
-        QTest::newRow("viewer only")
-            << loggedIn(downloaded, false, false, false, true) << "pbdFSARVcXtukLo" << "";
-        QTest::newRow("configure only")
-            << loggedIn(downloaded, false, true, false, false) << "PBdfsarvcxTUklo" << "";
-        QTest::newRow("download only")
-            << loggedIn(downloaded, false, false, true, false) << "pbDFSARVcxtuklo" << "";
-        QTest::newRow("viewer and configure")
-            << loggedIn(downloaded, false, true, false, true) << "PBdfSARVcXTUKLo" << "";
-        QTest::newRow("no rights at all")
-            << loggedIn(downloaded, false, false, false, false) << "pbdfSArvcxtuklo" << "";
-        QTest::newRow("nobody logged in yet")
-            << [&] { Inputs in = downloaded; in.adminEnabled = true; return in; }()
-            << "PBDFSARVcXTUKLO" << "";
-
-        // a right never brings back what the record's state refused
-        QTest::newRow("download right on a file")
-            << loggedIn(fileRow(), false, true, true, true) << "pbdFSARVCXTUKLo"
-            << "This is not a Logger\rNo start condition selected\rNo sensor selected\r";
-        {
-            Inputs in = readyLogger();
-            in.passwordWord = 0x0A5A1234;
-            in.passwordMatches = false;
-            QTest::newRow("administrator on a locked logger")
-                << loggedIn(in, true, true, true, true) << "pbdfsarvcXTUKLO" << "Password protected\r";
-        }
-        {
-            Inputs in = readyLogger();
-            in.passwordWord = 0x0A5A1234;
-            in.passwordMatches = false;
-            in.writeWithoutPassword = true;
-            QTest::newRow("administrator on a write-only logger")
-                << loggedIn(in, true, true, true, true) << "PBdfsarvcxtukLO" << "";
-        }
-        QTest::newRow("administrator without a row")
-            << loggedIn(Inputs(), true, true, true, true) << "pbdfsarvcxtukLO" << "";
+        // a right never re-enables what the record's state disabled
+        row("download right on a file", loggedIn(fileRow(), "cdv"), "pbdFSARVCXTUKLo", kFileReasons);
+        row("administrator on a locked logger", loggedIn(lockedLogger(), "acdv"), "pbdfsarvcXTUKLO",
+            "Password protected\r");
+        row("administrator on a write-only logger",
+            loggedIn(with(lockedLogger(), [](Inputs &in) { in.writeWithoutPassword = true; }), "acdv"),
+            "PBdfsarvcxtukLO");
+        row("administrator without a row", loggedIn(Inputs(), "acdv"), "pbdfsarvcxtukLO");
     }
 
     void actionStates()
@@ -215,92 +159,74 @@ private slots:
 
     void userActionsOnlyVisibility()
     {
-        States s = MainWindow::computeActionStates(Inputs());
-        QVERIFY(!s.logoutVisible);
-        QVERIFY(!s.backupRestoreVisible);
-        s = MainWindow::computeActionStates(loggedIn(Inputs(), false, true, true, true));
-        QVERIFY(s.logoutVisible);
-        QVERIFY(!s.backupRestoreVisible);
-        s = MainWindow::computeActionStates(loggedIn(Inputs(), true, false, false, false));
-        QVERIFY(s.backupRestoreVisible);
+        const States nobody = MainWindow::computeActionStates(Inputs());
+        QVERIFY(!nobody.logoutVisible && !nobody.backupRestoreVisible);
+        const States user = MainWindow::computeActionStates(loggedIn(Inputs(), "cdv"));
+        QVERIFY(user.logoutVisible && !user.backupRestoreVisible);
+        QVERIFY(MainWindow::computeActionStates(loggedIn(Inputs(), "a")).backupRestoreVisible);
     }
 
     void windowAppliesTheStates()
     {
-        PromptRecorder prompts;
-        MainWindow window;
-        Ui::MainWindow *ui = window.ui;
-        window.app->records.append(WindowTest::fileRecord(QStringLiteral("/tmp/a.qlf"),
-                                                          QStringLiteral("F1"), 0));
-        window.fillLoggerTable(false);
-        ui->m_tableWidgetLogger->setCurrentCell(0, 0);
-        QCOMPARE(window.app->selection, QList<int>{ 0 });
-
-        QVERIFY(!ui->m_actionProgram->isEnabled());
-        QVERIFY(!ui->m_pushButtonProgram->isEnabled());
-        QVERIFY(!ui->m_actionDownload->isEnabled());
-        QVERIFY(ui->m_actionCloseSelectedFile->isEnabled());
-        QVERIFY(ui->m_actionSave->isEnabled());
-        QVERIFY(ui->m_actionGeneratPdf->isEnabled());
-        QCOMPARE(ui->m_actionProgram->toolTip(),
-                 QStringLiteral("This is not a Logger\rNo start condition selected\rNo sensor selected\r"));
-        QCOMPARE(ui->m_pushButtonProgram->toolTip(), ui->m_actionProgram->toolTip());
-        QVERIFY(!ui->m_plainTextEditInfo->isVisibleTo(&window));
-        QVERIFY(!ui->m_actionSend_Report->isVisible());
-        QVERIFY(!ui->m_actionSendByEmail->isVisible());
+        Harness h;
+        h.addAndSelect(fileRecord("/tmp/a.qlf", "F1"));
+        QCOMPARE(h.window.app->selection, QList<int>{ 0 });
+        QVERIFY(!h.ui->m_actionProgram->isEnabled());
+        QVERIFY(!h.ui->m_pushButtonProgram->isEnabled());
+        QVERIFY(!h.ui->m_actionDownload->isEnabled());
+        QVERIFY(h.ui->m_actionCloseSelectedFile->isEnabled());
+        QVERIFY(h.ui->m_actionSave->isEnabled());
+        QCOMPARE(h.ui->m_actionProgram->toolTip(), kFileReasons);
+        QCOMPARE(h.ui->m_pushButtonProgram->toolTip(), kFileReasons);
+        QVERIFY(!h.ui->m_actionSend_Report->isVisible());
 
         // choosing a start and a sensor is seen at once in the reasons
-        ui->m_radioButtonPrgStartAt->setChecked(true);
-        ui->m_radioButtonPrgStartAt->clicked(true);
-        ui->m_checkBoxLoggerAlarmSensorEnableIntTemp->setChecked(true);
-        ui->m_checkBoxLoggerAlarmSensorEnableIntTemp->clicked(true);
-        QCOMPARE(ui->m_actionProgram->toolTip(), QStringLiteral("This is not a Logger\r"));
+        h.ui->m_radioButtonPrgStartAt->setChecked(true);
+        emit h.ui->m_radioButtonPrgStartAt->clicked(true);
+        h.ui->m_checkBoxLoggerAlarmSensorEnableIntTemp->setChecked(true);
+        emit h.ui->m_checkBoxLoggerAlarmSensorEnableIntTemp->clicked(true);
+        QCOMPARE(h.ui->m_actionProgram->toolTip(), QStringLiteral("This is not a Logger\r"));
 
         // no row: everything record-related off and the selection emptied
-        ui->m_tableWidgetLogger->setCurrentCell(-1, -1);
-        window.updateActions();
-        QVERIFY(window.app->selection.isEmpty());
-        QVERIFY(!ui->m_actionCloseSelectedFile->isEnabled());
-        QVERIFY(!ui->m_actionSave->isEnabled());
-        QVERIFY(ui->m_pushButtonProgram->toolTip().isEmpty());
+        h.ui->m_tableWidgetLogger->setCurrentCell(-1, -1);
+        h.window.updateActions();
+        QVERIFY(h.window.app->selection.isEmpty());
+        QVERIFY(!h.ui->m_actionCloseSelectedFile->isEnabled());
+        QVERIFY(!h.ui->m_actionSave->isEnabled());
+        QVERIFY(h.ui->m_pushButtonProgram->toolTip().isEmpty());
     }
 
-    void onlyUserActionsRestartTheInactivityCountdown()
+    void timerTicksKeepTheInactivityCountdownAndUserActionsRestartIt()
     {
-        PromptRecorder prompts;
-        MainWindow window;
-        CUserAdmin *users = window.app->userAdmin;
+        Harness h;
+        CUserAdmin *users = h.window.app->userAdmin;
         users->enabled = true;
         users->currentUser = 0;
         users->logoutMinutes = 3;
-        window.app->records.append(WindowTest::fileRecord(QStringLiteral("/tmp/a.qlf"),
-                                                          QStringLiteral("F1"), 0));
-        window.fillLoggerTable(false);
-        window.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        h.addAndSelect(fileRecord("/tmp/a.qlf", "F1"));
 
         // what the timers do on their own is no activity
         users->logoutCountdown = 5;
-        window.updateActions();
-        window.fillLoggerTable(false);
-        window.viewsDirty = true;
-        window.Timer();
-        window.Timer100ms();
+        h.window.updateActions();
+        h.window.fillLoggerTable(false);
+        h.window.viewsDirty = true;
+        h.window.Timer();
+        h.window.Timer100ms();
         QCOMPARE(users->logoutCountdown, 5);
 
         // so the core's countdown can reach zero and ask for the logout
         for (int tick = 0; tick < 5; ++tick)
-            window.app->Timer1Sec();
-        QVERIFY(users->logoutRequested);
-        QVERIFY(users->autoLogout);
+            h.window.app->Timer1Sec();
+        QVERIFY(users->logoutRequested && users->autoLogout);
 
         // a user action starts it again
         users->logoutRequested = false;
         users->logoutCountdown = 5;
-        window.ui->m_actionLock->trigger();
+        h.ui->m_actionLock->trigger();
         QCOMPARE(users->logoutCountdown, 180);
         users->logoutCountdown = 5;
-        window.ui->m_tabWidget->setCurrentIndex(0);
-        window.ui->m_tabWidget->setCurrentIndex(1);
+        h.ui->m_tabWidget->setCurrentIndex(0);
+        h.ui->m_tabWidget->setCurrentIndex(1);
         QCOMPARE(users->logoutCountdown, 180);
     }
 };

@@ -1,4 +1,5 @@
 #include "support/windowtest.h"
+#include "support/testenv.h"
 
 #include <QAction>
 #include <QMenu>
@@ -63,6 +64,26 @@ LoggerRecord fileRecord(const QString &path, const QString &serial, quint32 alar
     r.ready = true;
     r.dataLoaded = true;
     return r;
+}
+
+LoggerRecord downloadedTrip(const QString &serial, const QVector<quint16> &readings)
+{
+    LoggerRecord r = loggerRecord(QString(), serial, 0);
+    r.versionWord = 0x115;
+    r.readings = readings;
+    r.readingCount = readings.size();
+    return r;
+}
+
+void Harness::addAndSelect(const LoggerRecord &record)
+{
+    records.append(record);
+    window.selectTableRow(records.size() - 1);
+}
+
+QString Harness::homePath(const QString &name) const
+{
+    return TestEnv::home() + QLatin1Char('/') + name;
 }
 
 QStringList MessageCatcher::messages;

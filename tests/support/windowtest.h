@@ -5,8 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/mainwindow.h"
+#include "core/cmainapp.h"
 #include "core/loggerrecord.h"
 #include "dialogs/cprompt.h"
+#include "ui_mainwindow.h"
 
 class QMenu;
 
@@ -33,8 +36,22 @@ public:
 
 // Records as the link and the file loader make them.
 namespace WindowTest {
-LoggerRecord loggerRecord(const QString &port, const QString &serial, quint32 alarmStatus);
-LoggerRecord fileRecord(const QString &path, const QString &serial, quint32 alarmStatus);
+LoggerRecord loggerRecord(const QString &port, const QString &serial, quint32 alarmStatus = 0);
+LoggerRecord fileRecord(const QString &path, const QString &serial, quint32 alarmStatus = 0);
+// A downloaded trip holding these readings, as written to a data file.
+LoggerRecord downloadedTrip(const QString &serial, const QVector<quint16> &readings);
+// A main window whose boxes, choosers and menus never block.
+struct Harness
+{
+    PromptRecorder prompts;
+    MainWindow window;
+    Ui::MainWindow *ui = window.ui;
+    QList<LoggerRecord> &records = window.app->records;
+
+    // Adds the record as the last row of the table and makes it current.
+    void addAndSelect(const LoggerRecord &record);
+    QString homePath(const QString &name) const;
+};
 // Collects the messages Qt prints while it lives.
 class MessageCatcher
 {
