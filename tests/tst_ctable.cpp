@@ -197,6 +197,12 @@ private slots:
         QCOMPARE(table()->rowValues.at(5), QStringList({ "2.2", "", "" }));
         QCOMPARE(cell(widget, 2, 3), QStringLiteral("3.0"));
 
+        // Sets without an interval keep every reading.
+        app->records << internalSet("D", { 10, 11, 12 }, 0) << internalSet("E", { 20, 21 }, 0);
+        table()->fillReadings(&widget, { 3, 4 });
+        QCOMPARE(table()->rowValues.size(), 3);
+        QCOMPARE(table()->rowValues.at(2), QStringList({ "1.2", "" }));
+
         // Laid side by side, every set counts from its own start.
         app->settings.multiLinkSyncDateTime = false;
         table()->fillReadings(&widget, { 0, 1 });
@@ -215,16 +221,6 @@ private slots:
         QCOMPARE(table()->rowTimes.at(6), QStringLiteral("29/03/2026 01:50:00"));
         QCOMPARE(table()->rowTimes.at(7), QStringLiteral("29/03/2026 03:00:00"));
         QCOMPARE(cell(widget, 39, 1), QStringLiteral("06:30:00"));
-    }
-
-    void zeroIntervalKeepsEveryReading()
-    {
-        app->settings.multiLinkSyncDateTime = true;
-        app->records << internalSet("A", { 10, 11, 12 }, 0) << internalSet("B", { 20, 21 }, 0);
-        QTableWidget widget;
-        table()->fillReadings(&widget, { 0, 1 });
-        QCOMPARE(widget.rowCount(), 3);
-        QCOMPARE(table()->rowValues.at(2), QStringList({ "1.2", "" }));
     }
 
     void summaryOfAHumidityOnlySet()

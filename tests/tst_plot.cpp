@@ -122,19 +122,33 @@ private slots:
         QCOMPARE(ElapsedTimeScaleDraw(base, 43199).label(65535).text().left(6), QStringLiteral("32766d"));
     }
 
-    void axisLabelDrawerFollowsTheSelection()
+    void timeAxisFollowsTheSelection()
     {
-        app->records << makeRecord("A", kNtc, ConfigBits::InternalOn, tenths({ 200, 210 }), 600)
-                     << makeRecord("B", kNtc, ConfigBits::InternalOn, tenths({ 200, 210 }), 60, kStart.addSecs(3600));
+        app->records << makeRecord("A", kNtc, ConfigBits::InternalOn, tenths({ 1, 2, 3, 4 }), 600)
+                     << makeRecord("B", kNtc, ConfigBits::InternalOn, tenths({ 1, 2, 3, 4 }), 60, kStart.addSecs(3600))
+                     << makeRecord("S", kNtc, ConfigBits::InternalOn, QVector<quint16>(65535, 100), 43199,
+                                   kStart.addSecs(7200));
         app->settings.dateFormat = 1;
         QScopedPointer<CPlot> single(build({ 0 }));
         auto *time = dynamic_cast<const TimeScaleDraw *>(single->axisScaleDraw(QwtPlot::xBottom));
         QVERIFY(time && time->secondsPerUnit == 600 && time->monthFirst == 1 && time->baseTime == kStart);
         QCOMPARE(single->axisTitle(QwtPlot::xBottom).text(), QStringLiteral("Date & Time"));
 
-        QScopedPointer<CPlot> elapsed(build({ 0, 1 }));
-        QVERIFY(dynamic_cast<const ElapsedTimeScaleDraw *>(elapsed->axisScaleDraw(QwtPlot::xBottom)));
-        QCOMPARE(elapsed->title().text(), QStringLiteral("Multi-Link"));
+        // Side by side, every set starts at 0 on an elapsed axis.
+        QScopedPointer<CPlot> side(build({ 0, 1 }));
+        QVERIFY(dynamic_cast<const ElapsedTimeScaleDraw *>(side->axisScaleDraw(QwtPlot::xBottom)));
+        QCOMPARE(side->title().text(), QStringLiteral("Multi-Link"));
+        QCOMPARE(curvesOf(*side).at(1)->sample(0).x(), 0.0);
+
+        app->settings.multiLinkSyncDateTime = true;
+        QScopedPointer<CPlot> byDate(build({ 0, 1 }));
+        time = dynamic_cast<const TimeScaleDraw *>(byDate->axisScaleDraw(QwtPlot::xBottom));
+        QVERIFY(time && time->secondsPerUnit == 1);
+        QCOMPARE(curvesOf(*byDate).at(1)->sample(3).x(), 3600.0 + 180.0);
+        // Intervals times readings beyond 32 bits stay exact.
+        QScopedPointer<CPlot> wide(build({ 0, 2 }));
+        QCOMPARE(curvesOf(*wide).at(1)->sample(65534).x(), 7200.0 + 65534.0 * 43199.0);
+        QCOMPARE(wide->xSpan, 7200.0 + 65534.0 * 43199.0);
     }
 
     void curvesPerChannelWithMarksAndUnits()
@@ -190,24 +204,6 @@ private slots:
         QCOMPARE(curvesOf(*bigPlot).at(0)->dataSize(), size_t(CPlot::kSampleCapacity));
     }
 
-    void setsPlacedByDate()
-    {
-        app->records << makeRecord("A", kNtc, ConfigBits::InternalOn, tenths({ 1, 2, 3, 4 }))
-                     << makeRecord("B", kNtc, ConfigBits::InternalOn, tenths({ 1, 2, 3, 4 }), 60, kStart.addSecs(3600));
-        // Intervals times readings beyond 32 bits stay exact.
-        app->records << makeRecord("S", kNtc, ConfigBits::InternalOn, QVector<quint16>(65535, 100), 43199,
-                                   kStart.addSecs(7200));
-        app->settings.multiLinkSyncDateTime = true;
-        QScopedPointer<CPlot> plot(build({ 0, 1 }));
-        QCOMPARE(curvesOf(*plot).at(1)->sample(3).x(), 3600.0 + 180.0);
-        QScopedPointer<CPlot> wide(build({ 0, 2 }));
-        QCOMPARE(curvesOf(*wide).at(1)->sample(65534).x(), 7200.0 + 65534.0 * 43199.0);
-        QCOMPARE(wide->xSpan, 7200.0 + 65534.0 * 43199.0);
-
-        app->settings.multiLinkSyncDateTime = false;
-        QScopedPointer<CPlot> side(build({ 0, 1 }));
-        QCOMPARE(curvesOf(*side).at(1)->sample(0).x(), 0.0);
-    }
 
     void valueAxisFullRangeAndFitted()
     {

@@ -92,6 +92,7 @@ private slots:
         QTest::addColumn<bool>("accepted");
         const quint16 removed = kActive | UserRecord::UserRemoved;
         QTest::newRow("active, valid") << "Secret1" << "kim" << "Secret1" << kActive << 3600 << true;
+        QTest::newRow("login case") << "Secret1" << "Kim" << "Secret1" << kActive << 3600 << false;
         QTest::newRow("password case") << "Secret1" << "kim" << "secret1" << kActive << 3600 << false;
         QTest::newRow("empty typed") << "Secret1" << "kim" << "" << kActive << 3600 << false;
         QTest::newRow("no password") << "" << "kim" << "" << kActive << 3600 << false;
