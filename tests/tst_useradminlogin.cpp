@@ -59,7 +59,7 @@ private slots:
 
     void init()
     {
-        // The built-in administrator as a first start leaves it, plus a few users.
+        // The built-in administrator as a first start leaves it.
         ua->users.erase(ua->users.begin() + 1, ua->users.end());
         ua->users[0].password.clear();
         ua->removedUsers.clear();
@@ -75,99 +75,66 @@ private slots:
     {
         QCOMPARE(ua->checkLogin("admin", ""), 0);
         QCOMPARE(ua->checkLogin("Admin", ""), -1);
-        QCOMPARE(ua->checkLogin("ADMIN", ""), -1);
         QCOMPARE(ua->checkLogin("admin", "x"), -1);
-
         // Once it has a password, the empty one no longer opens it.
         ua->users[0].password = "Strong1";
         QCOMPARE(ua->checkLogin("admin", ""), -1);
         QCOMPARE(ua->checkLogin("admin", "Strong1"), 0);
-        QCOMPARE(ua->checkLogin("admin", "strong1"), -1);
     }
 
-    void otherUsersNeedTheirPassword()
+    void loginOfOtherUsers_data()
     {
-        ua->users.append(makeUser("nopass", "", kActive | UserRecord::RightViewer));
-        ua->users.append(makeUser("bob", "Secret1", kActive | UserRecord::RightViewer));
-        QCOMPARE(ua->checkLogin("nopass", ""), -1);
-        QCOMPARE(ua->checkLogin("bob", "Secret1"), 2);
-        QCOMPARE(ua->checkLogin("Bob", "Secret1"), -1);
-        QCOMPARE(ua->checkLogin("bob", "secret1"), -1);
-        QCOMPARE(ua->checkLogin("bob", ""), -1);
-        QCOMPARE(ua->checkLogin("nobody", "Secret1"), -1);
-    }
-
-    void inactiveExpiredOrRemovedUsersAreRefused_data()
-    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("login");
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<quint16>("rights");
         QTest::addColumn<int>("expiresInSeconds");   // 0: no expiry set
-        QTest::addColumn<bool>("removed");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("active, valid") << quint16(kActive) << 3600 << false << true;
-        QTest::newRow("inactive") << quint16(UserRecord::RightAdmin) << 3600 << false << false;
-        QTest::newRow("expired") << quint16(kActive) << -1 << false << false;
-        QTest::newRow("no expiry") << quint16(kActive) << 0 << false << false;
-        QTest::newRow("removed") << quint16(kActive | UserRecord::UserRemoved) << 3600 << true << false;
+        const quint16 removed = kActive | UserRecord::UserRemoved;
+        QTest::newRow("active, valid") << "Secret1" << "kim" << "Secret1" << kActive << 3600 << true;
+        QTest::newRow("login case") << "Secret1" << "Kim" << "Secret1" << kActive << 3600 << false;
+        QTest::newRow("password case") << "Secret1" << "kim" << "secret1" << kActive << 3600 << false;
+        QTest::newRow("empty typed") << "Secret1" << "kim" << "" << kActive << 3600 << false;
+        QTest::newRow("no password") << "" << "kim" << "" << kActive << 3600 << false;
+        QTest::newRow("inactive") << "Secret1" << "kim" << "Secret1" << quint16(UserRecord::RightAdmin) << 3600
+                                  << false;
+        QTest::newRow("expired") << "Secret1" << "kim" << "Secret1" << kActive << -1 << false;
+        QTest::newRow("no expiry") << "Secret1" << "kim" << "Secret1" << kActive << 0 << false;
+        QTest::newRow("removed") << "Secret1" << "kim" << "Secret1" << removed << 3600 << false;
     }
-    void inactiveExpiredOrRemovedUsersAreRefused()
+    void loginOfOtherUsers()
     {
+        QFETCH(QString, stored);
+        QFETCH(QString, login);
+        QFETCH(QString, typed);
         QFETCH(quint16, rights);
         QFETCH(int, expiresInSeconds);
-        QFETCH(bool, removed);
         QFETCH(bool, accepted);
-        UserRecord user = makeUser("kim", "Secret1", rights);
-        user.expiry = expiresInSeconds == 0 ? QDateTime()
-                                            : QDateTime::currentDateTime().addSecs(expiresInSeconds);
-        (removed ? ua->removedUsers : ua->users).append(user);
-        QCOMPARE(ua->checkLogin("kim", "Secret1"), accepted ? 1 : -1);
+        UserRecord user = makeUser("kim", stored, rights);
+        user.expiry = expiresInSeconds == 0 ? QDateTime() : QDateTime::currentDateTime().addSecs(expiresInSeconds);
+        (rights & UserRecord::UserRemoved ? ua->removedUsers : ua->users).append(user);
+        QCOMPARE(ua->checkLogin(login, typed), accepted ? 1 : -1);
     }
 
-    void passwordRule_data()
-    {
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("capital, small letters, digit") << "Abcde1" << true;
-        QTest::newRow("digit first, long") << "9xyzWxyz" << true;
-        QTest::newRow("accented capital") << QString("Édith7") << true;
-        QTest::newRow("other number") << QString("Abcde\u00B2") << true;
-        QTest::newRow("six small letters") << "abcdef" << false;
-        QTest::newRow("six capitals") << "ABCDEF" << false;
-        QTest::newRow("five small letters and a digit") << "abcde1" << false;
-        QTest::newRow("four characters") << "Ab1c" << false;
-        QTest::newRow("five characters") << "Abcd1" << false;
-        QTest::newRow("empty") << "" << false;
-    }
     void passwordRule()
     {
-        QFETCH(QString, password);
-        QFETCH(bool, valid);
-        QCOMPARE(CUserAdmin::isPasswordValid(password), valid);
+        const QList<QPair<QString, bool>> cases = {
+            { "Abcde1", true }, { "Édith7", true }, { "Abcde\u00B2", true },
+            { "abcdef", false }, { "abcde1", false }, { "Abcd1", false },
+        };
+        for (const auto &c : cases)
+            QVERIFY2(CUserAdmin::isPasswordValid(c.first) == c.second, qPrintable(c.first));
     }
 
     void currentUserDetails()
     {
-        QCOMPARE(ua->currentUserLogin(), QString(""));
-        QCOMPARE(ua->currentUserShortName(), QString(""));
-        QCOMPARE(ua->currentUserFullName(), QString(""));
-        QCOMPARE(ua->currentEmployeeNumber(), 0);
-
         ua->users.append(makeUser("bob", "Secret1", kActive));
         ua->setCurrentUser(ua->checkLogin("bob", "Secret1"));
-        QCOMPARE(ua->currentUser, 1);
-        QCOMPARE(ua->currentUserLogin(), QStringLiteral("bob"));
         QCOMPARE(ua->currentUserShortName(), QStringLiteral("É.Zola"));
-        QCOMPARE(ua->currentUserFullName(), QStringLiteral("Émile Zola"));
         QCOMPARE(ua->currentEmployeeNumber(), 12);
-
-        ua->users[1].firstName.clear();
-        ua->users[1].employeeNumber = "x7";
-        QCOMPARE(ua->currentUserShortName(), QStringLiteral(".Zola"));
-        QCOMPARE(ua->currentEmployeeNumber(), 0);
-
         // An index that no longer names a user counts as nobody.
         ua->setCurrentUser(5);
         QCOMPARE(ua->currentUserLogin(), QString(""));
-        QCOMPARE(ua->currentEmployeeNumber(), 0);
         QVERIFY(!ua->canView());
     }
 
@@ -208,59 +175,29 @@ private slots:
     void inactivityRaisesBothLogoutFlags()
     {
         ua->setCurrentUser(0);
-        ua->resetLogoutCountdown();
-        QCOMPARE(ua->logoutCountdown, 180);
-        tick(179);
-        QVERIFY(!ua->logoutRequested);
-        QVERIFY(!ua->autoLogout);
-        tick(1);
-        QVERIFY(ua->logoutRequested);
-        QVERIFY(ua->autoLogout);
-        QCOMPARE(ua->logoutCountdown, 0);
-        tick(10);   // the countdown rests at 0
-        QCOMPARE(ua->logoutCountdown, 0);
-    }
-
-    void activityRestartsTheCountdown()
-    {
-        ua->setCurrentUser(0);
         tick(170);
-        ua->resetLogoutCountdown();
+        ua->resetLogoutCountdown();   // activity starts the count again
         tick(179);
-        QVERIFY(!ua->logoutRequested);
+        QVERIFY(!ua->logoutRequested && !ua->autoLogout);
         tick(1);
         QVERIFY(ua->logoutRequested && ua->autoLogout);
     }
 
-    void noCountdownWithoutALoggedInUserOrAdministration()
+    void noLogoutWithoutUserAdministrationOrTimeOut()
     {
         tick(400);
         QVERIFY(!ua->logoutRequested);
-        QCOMPARE(ua->logoutCountdown, 180);
-
+        ua->setCurrentUser(0);
         ua->enabled = false;
-        ua->setCurrentUser(0);
         tick(400);
         QVERIFY(!ua->logoutRequested);
-        QCOMPARE(ua->logoutCountdown, 180);
-    }
-
-    void timeOutOfZeroNeverLogsOut_data()
-    {
-        QTest::addColumn<int>("minutes");
-        QTest::newRow("zero") << 0;
-        QTest::newRow("negative") << -2;
-    }
-    void timeOutOfZeroNeverLogsOut()
-    {
-        QFETCH(int, minutes);
-        ua->logoutMinutes = minutes;
-        ua->setCurrentUser(0);
-        ua->resetLogoutCountdown();
-        QCOMPARE(ua->logoutCountdown, 0);
-        tick(3 * 3600);
-        QVERIFY(!ua->logoutRequested);
-        QVERIFY(!ua->autoLogout);
+        ua->enabled = true;
+        for (int minutes : { 0, -2 }) {
+            ua->logoutMinutes = minutes;
+            ua->resetLogoutCountdown();
+            tick(3 * 3600);
+            QVERIFY(!ua->logoutRequested && !ua->autoLogout);
+        }
     }
 };
 
