@@ -17,7 +17,9 @@
 #include "app/clanguagetable.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
+#include "core/ccomm.h"
 #include "core/loggerrecord.h"
+#include "core/memorymap.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
@@ -87,6 +89,9 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowTitle(AppInfo::windowTitle());
 
     app = new CMainApp(this, this);
+    connect(app, &CMainApp::downloadProgress, this, [this](int, int percent) {
+        ui->m_progressBarWrite->setValue(percent);
+    });
 
     ui->m_lineEditLoggerMemSize->setText(QStringLiteral(". Rec"));
 
@@ -471,6 +476,7 @@ void MainWindow::refreshSelectedLogger(int row)
     if (!record.portName.isEmpty() && !record.dataLoaded) {
         // the logger answers with its memory image; the decoder then asks
         // for the table and the page to be refreshed
+        requestMemoryImage(record);
         viewsDirty = false;
         return;
     }
@@ -524,7 +530,18 @@ void MainWindow::on_m_tableWidgetLogger_doubleClicked(const QModelIndex &)
     if (fillingLoggerTable)
         return;
     restartInactivityCountdown();
+    if (const LoggerRecord *record = currentLoggerRecord())
+        if (!record->portName.isEmpty())
+            requestMemoryImage(*record);
     viewsDirty = true;
+}
+
+void MainWindow::requestMemoryImage(const LoggerRecord &record)
+{
+    if (!record.commandLink)
+        return;
+    record.commandLink->sendCommand(MemoryMap::Command::Wake);
+    record.commandLink->sendCommand(MemoryMap::Command::End);
 }
 
 // ---- data files ----------------------------------------------------------
@@ -1052,13 +1069,8 @@ void MainWindow::Timer()
     const int tableRow = currentLoggerRow();
     const int row = validRow(tableRow) ? tableRow : -1;
 
-    if (row != -1 && app->records.at(row).eepromReadState == 1) {
-        LoggerRecord &record = app->records[row];
-        record.eepromReadState = 2;
-        CFileManager::writeBinaryFile(app->settings.defaultPath + QStringLiteral("/eeprom.bin"),
-                                      record.eepromImage.constData(),
-                                      record.eepromImage.size());
-    }
+    if (row != -1 && app->records.at(row).eepromReadState == 1)
+        app->storeEepromImage(row);
 
     if (viewsDirty.exchange(false)) {
         if (row != -1) {
@@ -1192,7 +1204,18 @@ void MainWindow::on_m_tabWidget_currentChanged(int index)
 
 void MainWindow::on_m_actionOptions_triggered() { restartInactivityCountdown(); }
 void MainWindow::on_m_actionAbout_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionDownload_triggered() { restartInactivityCountdown(); }
+void MainWindow::on_m_actionDownload_triggered()
+{
+    restartInactivityCountdown();
+    const LoggerRecord *record = currentLoggerRecord();
+    // the drive logger's data was read from its file: there is nothing to send
+    if (!record || record->massStorage || !record->commandLink)
+        return;
+    record->commandLink->sendCommand(MemoryMap::Command::Wake);
+    record->commandLink->sendCommand(MemoryMap::Command::Download);
+    ui->m_progressBarWrite->setValue(0);
+    auditUserAction(QStringLiteral("Downloaded logger: ") + record->serialNumber);
+}
 void MainWindow::on_m_actionProgram_triggered() { restartInactivityCountdown(); }
 void MainWindow::on_m_actionLoadTemplateProgram_triggered() { restartInactivityCountdown(); }
 void MainWindow::on_m_actionGeneratPdf_triggered() { restartInactivityCountdown(); }

@@ -320,6 +320,7 @@ private:
     bool writeTextExport(const QString &path, int selectedCount);
     bool exportReadings(int row, const QString &path);
     void replaceGraph(int row);
+    void requestMemoryImage(const LoggerRecord &record);
     void fillSummaryTable();
     void showHomeWhenEmpty();
 };

@@ -517,6 +517,8 @@ bool CMainApp::applyLinkResults()
             }
             CGestionSerie::applyResult(result, i, *this);
             if (result.kind == LinkResult::DownloadDone) {
+                if (userAdmin->enabled)
+                    records[i].downloadedBy = userAdmin->currentUserShortName();
                 downloadPercent = 100;
                 emit downloadProgress(i, downloadPercent);
             }
