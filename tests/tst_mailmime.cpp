@@ -3,8 +3,6 @@
 #include "mail/emailaddress.h"
 #include "mail/mimeattachment.h"
 #include "mail/mimecontentformatter.h"
-#include "mail/mimefile.h"
-#include "mail/mimeinlinefile.h"
 #include "mail/mimemessage.h"
 #include "mail/mimemultipart.h"
 #include "mail/mimetext.h"
@@ -153,9 +151,7 @@ private slots:
         // Rendering again must not repeat the disposition line.
         attachment.prepare();
         QCOMPARE(attachment.toString().count(QLatin1String("Content-disposition")), 1);
-
-        QVERIFY(MimeInlineFile(new QFile(path)).toString().contains(QLatin1String("\r\nContent-Disposition: inline\r\n\r\n")));
-        QVERIFY(!MimeFile(new QFile(path)).toString().contains(QLatin1String("isposition")));
+        // A file that cannot be read gives an empty body, not a failure.
         MimeAttachment missing(new QFile(QStringLiteral("/nonexistent/dir/x.bin")));
         QVERIFY(missing.toString().endsWith(QLatin1String("Content-disposition: attachment\r\n\r\n\r\n")));
     }
@@ -197,7 +193,8 @@ private slots:
             "From: \"Doe, \\\"J\\\"\" <s@example.org>", "To: A <a@example.org>, <b@example.org>",
             "Cc: C <c@example.org>", "Subject: Quorvane Report", "Date:", "MIME-Version: 1.0",
             "Content-Type: multipart/related; boundary=B", "Content-Transfer-Encoding: 8bit", "",
-            "--B", "Content-Type: text/plain; charset=utf-8", "Content-Transfer-Encoding: 8bit", "", QString::fromLatin1(hi.toUtf8()),
+            "--B", "Content-Type: text/plain; charset=utf-8", "Content-Transfer-Encoding: 8bit", "",
+            QString::fromLatin1(hi.toUtf8()),
             "--B", "Content-Type: application/octet-stream; name=\"a.csv\"", "Content-Transfer-Encoding: base64",
             "Content-disposition: attachment", "", base64.left(76), base64.mid(76), "--B--", "", ""}));
 

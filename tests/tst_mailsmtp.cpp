@@ -71,7 +71,8 @@ private slots:
         QFETCH(int, headerEncoding);
         // Encoded headers carry the letters and specials that need encoding.
         const bool rich = headerEncoding != MimePart::Encoding8Bit;
-        const QString subject = rich ? QStringLiteral("Rapport \u00E9t\u00E9 a_b? = \u20AC") : QStringLiteral("Quorvane");
+        const QString subject =
+            rich ? QStringLiteral("Rapport \u00E9t\u00E9 a_b? = \u20AC") : QStringLiteral("Quorvane");
         const QString senderName = rich ? QStringLiteral("J\u00F6rg: M\u00FCller") : QStringLiteral("Sam Sender");
 
         QTemporaryDir outDir;

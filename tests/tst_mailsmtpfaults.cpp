@@ -56,7 +56,6 @@ struct TestMessage
         message.addRecipient(&to, MimeMessage::To);
         message.addRecipient(&cc, MimeMessage::Cc);
         message.addRecipient(&bcc, MimeMessage::Bcc);
-        message.setSubject(QStringLiteral("Subject"));
         message.addPart(&text);
     }
 };
