@@ -49,14 +49,11 @@ quint16 MailTestServer::port() const
     return listenPort;
 }
 
-bool MailTestServer::waitForExit(int msec)
+QStringList MailTestServer::outputLines(int msec)
 {
-    if (process.state() == QProcess::NotRunning)
-        return true;
-    if (process.waitForFinished(msec))
-        return true;
-    stop();
-    return false;
+    if (!process.waitForFinished(msec))
+        stop();
+    return QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 void MailTestServer::stop()

@@ -17,8 +17,9 @@ public:
     // Starts the script and waits (bounded) for the port it listens on.
     bool start(const QString &script, const QStringList &arguments);
     quint16 port() const;
-    // Waits for the script to end by itself; kills it when it does not.
-    bool waitForExit(int msec);
+    // Waits for the script to end by itself, killing it when it does not, and
+    // gives the lines it printed after the port.
+    QStringList outputLines(int msec);
     void stop();
     QString errorOutput();
 

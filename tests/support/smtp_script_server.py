@@ -3,14 +3,13 @@
 
 Accepts one connection on 127.0.0.1 (free port, printed as "PORT <n>") and
 answers each command from a fixed table that the arguments can change:
-  --greeting TEXT      first reply; "none" stays silent
-  --reply VERB=TEXT    reply to a command (EHLO, STARTTLS, AUTH, LOGIN-USER,
-                       LOGIN-PASS, MAIL, RCPT, DATA, END, QUIT); "none" stays
-                       silent; "|" separates the lines of a multi-line reply
+  --reply KEY=TEXT   reply for GREETING, EHLO, STARTTLS, AUTH, AUTH-LOGIN,
+                     LOGIN-USER, LOGIN-PASS, MAIL, RCPT, DATA, END or QUIT;
+                     "none" stays silent, "|" separates the lines of a reply
 With --certdir, a STARTTLS answered with 220 is followed by a TLS handshake
-(server.pem and server.key from that directory). Every line received (DATA lines included) is appended to --log as it arrives,
-the message lines prefixed with "D:". The script ends when the client closes
-the connection or --lifetime seconds have passed.
+(server.pem and server.key from that directory). Every line received is
+printed as it arrives, message lines prefixed with "D:". The script ends when
+the client closes the connection or --lifetime seconds have passed.
 """
 
 import argparse
@@ -21,6 +20,7 @@ import sys
 import time
 
 DEFAULTS = {
+    "GREETING": "220 mirelda-test ready",
     "EHLO": "250-mirelda-test|250-AUTH PLAIN LOGIN|250 STARTTLS",
     "STARTTLS": "220 go ahead",
     "AUTH": "235 ok",
@@ -37,88 +37,63 @@ DEFAULTS = {
 
 
 class Peer:
-    def __init__(self, conn, replies, log, tls_context=None):
+    def __init__(self, conn, replies, tls_context):
         self.conn = conn
-        self.tls_context = tls_context
         self.replies = replies
-        self.log = log
+        self.tls_context = tls_context
         self.buffer = b""
-        self.state = "command"
 
     def send(self, key):
         text = self.replies[key]
-        if text == "none":
-            return
-        self.conn.sendall(("\r\n".join(text.split("|")) + "\r\n").encode("latin-1"))
+        if text != "none":
+            self.conn.sendall(text.replace("|", "\r\n").encode("latin-1") + b"\r\n")
 
     def lines(self):
         while True:
-            while b"\r\n" not in self.buffer and b"\n" not in self.buffer:
+            while b"\n" not in self.buffer:
                 data = self.conn.recv(65536)
                 if not data:
                     return
                 self.buffer += data
-            cut = self.buffer.find(b"\n")
-            line, self.buffer = self.buffer[:cut + 1], self.buffer[cut + 1:]
-            yield line.rstrip(b"\r\n").decode("latin-1")
-
-    def record(self, text):
-        self.log.write(text + "\n")
-        self.log.flush()
+            line, self.buffer = self.buffer.split(b"\n", 1)
+            yield line.rstrip(b"\r").decode("latin-1")
 
     def run(self):
         self.send("GREETING")
+        # The key of the reply the next line gets when it is not a command.
+        pending = None
         for line in self.lines():
-            if self.state == "data":
-                if line == ".":
-                    self.record(".")
-                    self.state = "command"
-                    self.send("END")
-                else:
-                    self.record("D:" + line)
-                continue
-            self.record(line)
-            if self.state == "login-user":
-                self.state = "login-pass"
-                self.send("LOGIN-USER")
-                continue
-            if self.state == "login-pass":
-                self.state = "command"
-                self.send("LOGIN-PASS")
+            print(("D:" + line) if pending == "END" and line != "." else line, flush=True)
+            if pending:
+                if pending != "END" or line == ".":
+                    self.send(pending)
+                    pending = "LOGIN-PASS" if pending == "LOGIN-USER" else None
                 continue
             verb = line.split(" ")[0].upper()
             if verb == "AUTH" and line.upper().startswith("AUTH LOGIN"):
-                self.state = "login-user"
                 self.send("AUTH-LOGIN")
+                pending = "LOGIN-USER"
             elif verb == "DATA":
-                reply = self.replies["DATA"]
-                if reply.startswith("354"):
-                    self.state = "data"
                 self.send("DATA")
-            elif verb == "STARTTLS":
+                pending = "END" if self.replies["DATA"].startswith("354") else None
+            elif verb in ("EHLO", "STARTTLS", "AUTH", "MAIL", "RCPT", "QUIT"):
                 self.send(verb)
-                if self.tls_context and self.replies["STARTTLS"].startswith("220"):
+                if verb == "STARTTLS" and self.tls_context and self.replies[verb].startswith("220"):
+                    # Whatever came in clear before the handshake is dropped.
                     self.conn = self.tls_context.wrap_socket(self.conn, server_side=True)
                     self.buffer = b""
-            elif verb in ("EHLO", "AUTH", "QUIT"):
-                self.send(verb)
-            elif verb in ("MAIL", "RCPT"):
-                self.send(verb)
             else:
                 self.send("OTHER")
 
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--greeting", default="220 mirelda-test ready")
     parser.add_argument("--reply", action="append", default=[])
-    parser.add_argument("--log", required=True)
     parser.add_argument("--lifetime", type=float, default=30.0)
     parser.add_argument("--certdir")
     args = parser.parse_args()
 
     replies = dict(DEFAULTS)
-    replies["GREETING"] = args.greeting
     for item in args.reply:
         key, _, text = item.partition("=")
         replies[key.upper()] = text
@@ -135,18 +110,17 @@ def main():
     listener.settimeout(args.lifetime)
     print("PORT %d" % listener.getsockname()[1], flush=True)
     deadline = time.monotonic() + args.lifetime
-    with open(args.log, "w", encoding="latin-1") as log:
-        try:
-            conn, _ = listener.accept()
-        except socket.timeout:
-            return 1
-        conn.settimeout(max(0.1, deadline - time.monotonic()))
-        try:
-            Peer(conn, replies, log, tls_context).run()
-        except (socket.timeout, ConnectionError, ssl.SSLError):
-            pass
-        finally:
-            conn.close()
+    try:
+        conn, _ = listener.accept()
+    except socket.timeout:
+        return 1
+    conn.settimeout(max(0.1, deadline - time.monotonic()))
+    try:
+        Peer(conn, replies, tls_context).run()
+    except (socket.timeout, ConnectionError, ssl.SSLError):
+        pass
+    finally:
+        conn.close()
     return 0
 
 
