@@ -1,7 +1,7 @@
 // Downloads 65,536 readings from the logger simulator (no baud pacing) over
 // a pseudo-terminal and prints the time against the bytes on the line.
 //
-// The simulator is looked for beside the build (tests/loggersim/loggersim),
+// The simulator is looked for beside the build (tools/loggersim/loggersim),
 // or where LOGGERSIM names it.
 
 #include <cstdio>
@@ -22,7 +22,7 @@ QString simulatorPath()
     const QString named = qEnvironmentVariable("LOGGERSIM");
     if (!named.isEmpty())
         return named;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/loggersim/loggersim");
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/loggersim/loggersim");
 }
 
 bool startSimulator(QProcess &sim, QString &pty)

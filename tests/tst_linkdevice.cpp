@@ -14,7 +14,7 @@
 #include "core/windowstate.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
-#include "support/loggersimpattern.h"
+#include "tools/loggersim/loggersimpattern.h"
 #include "support/loggersimprocess.h"
 
 namespace {

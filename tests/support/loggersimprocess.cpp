@@ -22,7 +22,7 @@ LoggerSimProcess::~LoggerSimProcess()
 
 QString LoggerSimProcess::executable()
 {
-    return TestEnv::binaryDir() + QStringLiteral("/tests/loggersim/loggersim");
+    return TestEnv::binaryDir() + QStringLiteral("/tools/loggersim/loggersim");
 }
 
 void LoggerSimProcess::exposePorts(const QStringList &paths)

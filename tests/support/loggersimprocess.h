@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-// The logger simulator (tests/loggersim) as a child process of a test. It
+// The logger simulator (tools/loggersim) as a child process of a test. It
 // runs without baud-rate pacing unless the arguments ask for it, and is
 // killed when the object goes.
 class LoggerSimProcess

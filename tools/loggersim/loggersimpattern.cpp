@@ -1,4 +1,4 @@
-#include "support/loggersimpattern.h"
+#include "loggersimpattern.h"
 
 #include <QDateTime>
 

@@ -7,7 +7,7 @@
 #include "core/loggerrecord.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
-#include "support/loggersimpattern.h"
+#include "loggersimpattern.h"
 
 using namespace MemoryMap;
 
