@@ -29,7 +29,9 @@
 namespace {
 
 // Shown on the home page unless "xZdrAdmin.ini" names another address.
-const char kStartPage[] = "https://example.com/";
+// the built-in start page works without a network; "URL" in
+// "xZdrAdmin.ini" replaces it
+const char kStartPage[] = "qrc:/home/start.html";
 
 // Pages of m_tabWidget in their fixed order.
 enum Page { PageHome = 0, PageLogger, PageGraph, PageHistogram, PageTable, PageSummary };

@@ -111,8 +111,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QString>("url");
-        QTest::newRow("no file") << QByteArray() << "https://example.com/";
-        QTest::newRow("empty value") << QByteArray("[SETTINGS]\r\nURL=\r\n") << "https://example.com/";
+        QTest::newRow("no file") << QByteArray() << "qrc:/home/start.html";
+        QTest::newRow("empty value") << QByteArray("[SETTINGS]\r\nURL=\r\n") << "qrc:/home/start.html";
         QTest::newRow("address") << QByteArray("[SETTINGS]\r\nURL=file:///tmp/start-page.html\r\n")
                                  << "file:///tmp/start-page.html";
     }
