@@ -964,6 +964,8 @@ void MainWindow::updateLoggerPage()
         fillAlarmFields(*record);
     }
     showPagesForMode();
+    ui->m_textBrowserHelp->setVisible(app->settings.showHelp);
+    ui->m_textBrowserHelp->setPlainText(app->languageTable->text(1));
     showLoggerStatus();
     updatingForm = false;
 }

@@ -275,6 +275,7 @@ private slots:
         QCOMPARE(h.ui->m_actionLoad->text(), labels->text(48));
         QCOMPARE(h.ui->m_groupBoxSettings->title(), labels->text(11));
         QCOMPARE(h.ui->m_checkBoxLoggerAlarmHighHighExt->text(), labels->text(17));
+        QCOMPARE(h.ui->m_textBrowserHelp->toPlainText(), labels->text(1));   // "Aide"
         QVERIFY(!h.window.updatingForm);
     }
 
