@@ -5,6 +5,7 @@
 #include "core/loggertime.h"
 #include "core/windowstate.h"
 #include "support/testenv.h"
+#include "support/viewstest.h"
 #include "views/ctable.h"
 
 namespace {
@@ -19,20 +20,8 @@ LoggerRecord makeRecord(const QString &serial, quint8 sensors, quint32 config,
                         const QVector<int> &tenths, quint32 interval = 60,
                         const QDateTime &start = kStart)
 {
-    LoggerRecord record;
-    record.serialNumber = serial;
-    record.productCode = QStringLiteral("QV-2T");
-    record.versionWord = 0x11A;
-    record.sensorFlags = sensors;
-    record.configWord = config;
-    record.updateChannels();
-    for (int value : tenths)
-        record.readings.append(ReadingWord::make(value));
-    record.readingCount = record.readings.size();
-    record.recordedCount = quint32(record.readingCount);
-    record.startTime = start;
-    record.interval = interval;
-    record.dataLoaded = true;
+    LoggerRecord record = ViewsTest::downloadedSet(serial, sensors, config, ViewsTest::words(tenths),
+                                                   interval, start);
     record.fromFile = true;
     return record;
 }
@@ -83,7 +72,7 @@ private slots:
         const QList<QPair<int, const char *>> english = {
             { 4, "Serial #" }, { 100, "High" }, { 103, "Low" }, { 125, "Time" }, { 130, "Elapsed" },
             { 140, "Consecutive alarm delay" }, { 192, "Temperature" }, { 193, "Humidity" },
-            { 197, "out of specification" }, { 207, "Yes" }, { 208, "No" },
+            { 197, "outside its limits" }, { 207, "Yes" }, { 208, "No" },
         };
         for (const auto &text : english)
             app->languageTable->texts[0][text.first] = QString::fromUtf8(text.second);
@@ -299,7 +288,7 @@ private slots:
         QCOMPARE(value(Item::TimeLL), QStringLiteral("01m30s"));
         // Report mode: the first block carries the short labels.
         QCOMPARE(cell(widget, 22, 0), QStringLiteral("Alarm HH"));
-        QCOMPARE(cell(widget, 28, 0), QStringLiteral("High High out of specification"));
+        QCOMPARE(cell(widget, 28, 0), QStringLiteral("High High outside its limits"));
         QVERIFY(cell(widget, 36, 0) != QStringLiteral("Alarm HH"));
     }
 

@@ -12,6 +12,7 @@
 #include "core/loggertime.h"
 #include "core/windowstate.h"
 #include "support/testenv.h"
+#include "support/viewstest.h"
 #include "views/cplot.h"
 #include "views/elapsedtimescaledraw.h"
 #include "views/rectitem.h"
@@ -25,31 +26,13 @@ constexpr quint8 kNtcExt = SensorBits::InternalNtc | SensorBits::ExternalProbe;
 
 QVector<quint16> tenths(const QVector<int> &values)
 {
-    QVector<quint16> words;
-    for (int value : values)
-        words << ReadingWord::make(value);
-    return words;
+    return ViewsTest::words(values);
 }
 
 LoggerRecord makeRecord(const QString &serial, quint8 sensors, quint32 config, const QVector<quint16> &words,
                         quint32 interval = 60, const QDateTime &start = kStart)
 {
-    LoggerRecord record;
-    record.serialNumber = serial;
-    record.productCode = QStringLiteral("QV-2T");
-    record.versionWord = 0x11A;
-    record.sensorFlags = sensors;
-    record.configWord = config;
-    record.updateChannels();
-    record.readings = words;
-    record.readingCount = words.size();
-    record.recordedCount = quint32(words.size());
-    record.startTime = start;
-    record.interval = interval;
-    record.dataLoaded = true;
-    record.rangeLow = -40;
-    record.rangeHigh = 85;
-    return record;
+    return ViewsTest::downloadedSet(serial, sensors, config, words, interval, start);
 }
 
 void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, double l, double ll)

@@ -40,10 +40,7 @@ class TestUserAdminAudit : public QObject
 private slots:
     void initTestCase()
     {
-        CPrompt::setBoxHandler([](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
-            qWarning("unexpected message box: %s", qPrintable(text));
-            return QMessageBox::Ok;
-        });
+        TestEnv::warnOnMessageBoxes();
         QDir(userDir()).removeRecursively();
         app = new CMainApp(&window);
         ua = app->userAdmin;

@@ -43,10 +43,7 @@ class TestUserAdminLogin : public QObject
 private slots:
     void initTestCase()
     {
-        CPrompt::setBoxHandler([](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
-            qWarning("unexpected message box: %s", qPrintable(text));
-            return QMessageBox::Ok;
-        });
+        TestEnv::warnOnMessageBoxes();
         QDir(TestEnv::home() + "/.QuorvaneUA").removeRecursively();
         app = new CMainApp(&window);
         ua = app->userAdmin;

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "dialogs/cprompt.h"
+
 namespace {
 QTemporaryDir *rootDir()
 {
@@ -51,6 +53,14 @@ QString binaryDir()
 QString systemPython()
 {
     return QStringLiteral("/usr/bin/python3");
+}
+
+void warnOnMessageBoxes()
+{
+    CPrompt::setBoxHandler([](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
+        qWarning("unexpected message box: %s", qPrintable(text));
+        return QMessageBox::Ok;
+    });
 }
 
 QByteArray readFile(const QString &path)

@@ -14,6 +14,9 @@ QString sourceDir();   // tests/ in the source tree
 QString binaryDir();   // the build directory
 // Debian's Python, which has the packaged server modules.
 QString systemPython();
+// Answers every message box with Ok and prints it as a warning, for tests
+// that expect none.
+void warnOnMessageBoxes();
 // Whole-file helpers for tests.
 QByteArray readFile(const QString &path);
 bool writeFile(const QString &path, const QByteArray &bytes);

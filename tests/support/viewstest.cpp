@@ -1,0 +1,38 @@
+#include "support/viewstest.h"
+
+#include "core/loggertime.h"
+
+namespace ViewsTest {
+
+QVector<quint16> words(const QVector<int> &tenths)
+{
+    QVector<quint16> result;
+    result.reserve(tenths.size());
+    for (int value : tenths)
+        result << ReadingWord::make(value);
+    return result;
+}
+
+LoggerRecord downloadedSet(const QString &serial, quint8 sensors, quint32 config,
+                           const QVector<quint16> &readings, quint32 interval,
+                           const QDateTime &start)
+{
+    LoggerRecord record;
+    record.serialNumber = serial;
+    record.productCode = QStringLiteral("QV-2T");
+    record.versionWord = 0x11A;
+    record.sensorFlags = sensors;
+    record.configWord = config;
+    record.updateChannels();
+    record.readings = readings;
+    record.readingCount = readings.size();
+    record.recordedCount = quint32(readings.size());
+    record.startTime = start;
+    record.interval = interval;
+    record.dataLoaded = true;
+    record.rangeLow = -40;
+    record.rangeHigh = 85;
+    return record;
+}
+
+}

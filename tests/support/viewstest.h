@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDateTime>
+#include <QVector>
+
+#include "core/loggerrecord.h"
+
+// Data sets for the table and graph tests.
+namespace ViewsTest {
+// Reading words of values in tenths.
+QVector<quint16> words(const QVector<int> &tenths);
+// A downloaded set: its channels from sensors and config, readings
+// interleaved internal, humidity, external as the record stores them.
+LoggerRecord downloadedSet(const QString &serial, quint8 sensors, quint32 config,
+                           const QVector<quint16> &readings, quint32 interval,
+                           const QDateTime &start);
+}
