@@ -154,6 +154,8 @@ QString MainWindow::startPageAddress() const
     return configured.isEmpty() ? QString::fromLatin1(kStartPage) : configured;
 }
 
+// Every downloaded logger that was not saved is offered; a save that is
+// cancelled or fails keeps the window open, so no download is lost.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     for (int row = 0; row < app->records.size(); ++row) {
@@ -161,9 +163,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
         const bool unsaved = !record.fromFile && record.dataLoaded && record.fileName.isEmpty();
         if (!unsaved)
             continue;
-        if (CPrompt::question(this, app->languageTable->text(183)) == QMessageBox::Yes)
-            saveRecordAs(row);
-        break;
+        if (CPrompt::question(this, app->languageTable->text(183)) != QMessageBox::Yes)
+            break;
+        if (!saveRecordAs(row)) {
+            event->ignore();
+            return;
+        }
     }
     QMainWindow::closeEvent(event);
 }
@@ -602,7 +607,7 @@ bool MainWindow::saveRecordAs(int row)
 {
     if (!validRow(row))
         return false;
-    const LoggerRecord &record = app->records.at(row);
+    const LoggerRecord record = app->records.at(row);
     QString suggestion = app->settings.defaultPath;
     if (!record.serialNumber.trimmed().isEmpty())
         suggestion += QLatin1Char('/') + record.serialNumber.trimmed() + QStringLiteral(".qlf");
@@ -611,6 +616,12 @@ bool MainWindow::saveRecordAs(int row)
         tr("Data file (*.qlf);;Text file (*.txt);;CSV file (*.csv)"));
     if (path.isEmpty())
         return false;
+    // the timers run while the dialog is open: the logger may have gone
+    row = rowOfRecord(record);
+    if (row < 0) {
+        CPrompt::warning(this, tr("Warning!\n\nThe logger was disconnected; nothing was saved."));
+        return false;
+    }
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix.isEmpty())
         path += QStringLiteral(".qlf");
@@ -633,8 +644,7 @@ bool MainWindow::exportReadings(int row, const QString &path)
     }
     app->table->fillReadings(ui->m_tableWidgetTable, rows);
     if (!writeTextExport(path, rows.size())) {
-        CPrompt::warning(this, tr("Warning!\n\nThe file %1 could not be written.")
-                                   .arg(QDir::toNativeSeparators(path)));
+        warnNotWritten(path);
         return false;
     }
     auditUserAction(QStringLiteral("Save File: ") + path);
@@ -712,18 +722,34 @@ void MainWindow::on_m_actionCloseAllFiles_triggered()
     viewsDirty = true;
 }
 
+// The row of the record that was record when a modal dialog opened: rows
+// shift when a logger is unplugged meanwhile. -1 when it is gone.
+int MainWindow::rowOfRecord(const LoggerRecord &record) const
+{
+    for (int row = 0; row < app->records.size(); ++row) {
+        const LoggerRecord &candidate = app->records.at(row);
+        if (candidate.commandLink == record.commandLink && candidate.portName == record.portName
+            && candidate.fileName == record.fileName
+            && candidate.serialNumber == record.serialNumber)
+            return row;
+    }
+    return -1;
+}
+
 void MainWindow::on_m_actionSaveProgramTemplate_triggered()
 {
     restartInactivityCountdown();
-    LoggerRecord *record = currentLoggerRecord();
-    if (!record)
+    LoggerRecord *current = currentLoggerRecord();
+    if (!current)
         return;
     bool ok = false;
     const int trip = ui->m_lineEditLoggerNbTrip->text().trimmed().toInt(&ok);
     if (ok)
-        record->tripNumber = trip;
-    record->productCode = ui->m_lineEditLoggerProduct->text();
-    record->description = ui->m_lineEditLoggerDescription->text();
+        current->tripNumber = trip;
+    current->productCode = ui->m_lineEditLoggerProduct->text();
+    current->description = ui->m_lineEditLoggerDescription->text();
+    // a copy: the record may go while the file dialog is open
+    const LoggerRecord record = *current;
 
     QString path = CPrompt::saveFileName(this, tr("Save Template Program"),
                                          app->settings.defaultPath, tr("Program template (*.xtp)"));
@@ -731,7 +757,7 @@ void MainWindow::on_m_actionSaveProgramTemplate_triggered()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".xtp");
-    if (!CFileManager::saveTemplate(path, *record))
+    if (!CFileManager::saveTemplate(path, record))
         CPrompt::warning(this, app->languageTable->text(188));
 }
 
@@ -1116,17 +1142,21 @@ void MainWindow::runAutomaticSteps(int row)
 
     if (settings.autoSaveLogger && !current.autoSaved && users->canDownload()) {
         const QString path = app->nextDataFileName(current);
-        if (!path.isEmpty() && app->fileManager->writeDataFile(path, row))
-            app->records[row].fileName = path;
         app->records[row].autoSaved = true;
+        if (!path.isEmpty()) {
+            if (app->fileManager->writeDataFile(path, row))
+                app->records[row].fileName = path;
+            else
+                warnNotWritten(path);
+        }
     }
     if (settings.autoGenerateTxt && !app->records.at(row).autoTxtDone) {
-        exportAutomatically(row, QStringLiteral(".txt"));
         app->records[row].autoTxtDone = true;
+        exportAutomatically(row, QStringLiteral("txt"));
     }
     if (settings.autoGenerateCsv && !app->records.at(row).autoCsvDone) {
-        exportAutomatically(row, QStringLiteral(".csv"));
         app->records[row].autoCsvDone = true;
+        exportAutomatically(row, QStringLiteral("csv"));
     }
     if (settings.smtpServerAuto != 0 && !app->records.at(row).autoMailStarted) {
         app->records[row].autoMailStarted = true;
@@ -1135,18 +1165,25 @@ void MainWindow::runAutomaticSteps(int row)
     }
 }
 
-// The export takes the first free report name with its own extension. The
-// record's fileName keeps the data file's path, so a later Save never writes
-// a data file over the export.
+// The export takes the report's name with its own extension, at the first
+// counter where neither the report nor an earlier export stands, so no
+// earlier trip's export is overwritten. The record's fileName keeps the data
+// file's path, so a later Save never writes a data file over the export.
 void MainWindow::exportAutomatically(int row, const QString &extension)
 {
-    const QString pdfName = app->nextPdfFileName(app->records.at(row));
-    if (pdfName.isEmpty())
+    const QString path = app->nextExportFileName(app->records.at(row), extension);
+    if (path.isEmpty())
         return;
-    QString path = pdfName;
-    path.replace(QStringLiteral(".pdf"), extension);
     app->records[row].exportFileName = path;
-    writeTextExport(path, app->selection.size());
+    app->table->fillReadings(ui->m_tableWidgetTable, QList<int>{ row });
+    if (!writeTextExport(path, 1))
+        warnNotWritten(path);
+}
+
+void MainWindow::warnNotWritten(const QString &path)
+{
+    CPrompt::warning(this, tr("Warning!\n\nThe file %1 could not be written.")
+                               .arg(QDir::toNativeSeparators(path)));
 }
 
 bool MainWindow::writeTextExport(const QString &path, int selectedCount)

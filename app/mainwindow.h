@@ -317,6 +317,8 @@ private:
     void rebuildViews(int row);
     void runAutomaticSteps(int row);
     void exportAutomatically(int row, const QString &extension);
+    void warnNotWritten(const QString &path);
+    int rowOfRecord(const LoggerRecord &record) const;
     bool writeTextExport(const QString &path, int selectedCount);
     bool exportReadings(int row, const QString &path);
     void replaceGraph(int row);

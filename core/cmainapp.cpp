@@ -1,5 +1,7 @@
 #include "core/cmainapp.h"
 
+#include <algorithm>
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -223,32 +225,45 @@ void CMainApp::recalcProgramTiming(int index, int mode)
         r.stopAt = r.startAt.addSecs(qint64(r.duration));
 }
 
-QString CMainApp::nextFreeName(const LoggerRecord &record, const QString &extension) const
+// First counter at which no file of any of the extensions exists; the
+// name carries the first extension.
+QString CMainApp::nextFreeName(const LoggerRecord &record, const QStringList &extensions) const
 {
     const QString path = settings.defaultPath;
     const QString serial = record.serialNumber.trimmed();
     if (path.isEmpty() || serial.isEmpty())
         return QString();
-    for (int counter = 0; counter <= 999; ++counter) {
-        const QString name = record.tripNumber == kUnlimitedTrips
+    auto nameAt = [&](int counter, const QString &extension) {
+        return record.tripNumber == kUnlimitedTrips
             ? QString::asprintf("%s/%s_%03d.%s", qPrintable(path), qPrintable(serial), counter,
                                 qPrintable(extension))
             : QString::asprintf("%s/%s_%04d_%03d.%s", qPrintable(path), qPrintable(serial),
                                 record.tripNumber, counter, qPrintable(extension));
-        if (!QFileInfo::exists(name))
-            return name;
+    };
+    for (int counter = 0; counter <= 999; ++counter) {
+        const bool taken = std::any_of(extensions.begin(), extensions.end(),
+                                       [&](const QString &extension) {
+                                           return QFileInfo::exists(nameAt(counter, extension));
+                                       });
+        if (!taken)
+            return nameAt(counter, extensions.first());
     }
     return QString();
 }
 
 QString CMainApp::nextDataFileName(const LoggerRecord &record) const
 {
-    return nextFreeName(record, QStringLiteral("qlf"));
+    return nextFreeName(record, { QStringLiteral("qlf") });
 }
 
 QString CMainApp::nextPdfFileName(const LoggerRecord &record) const
 {
-    return nextFreeName(record, QStringLiteral("pdf"));
+    return nextFreeName(record, { QStringLiteral("pdf") });
+}
+
+QString CMainApp::nextExportFileName(const LoggerRecord &record, const QString &extension) const
+{
+    return nextFreeName(record, { extension, QStringLiteral("pdf") });
 }
 
 void CMainApp::startEmail(int row)

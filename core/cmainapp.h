@@ -73,6 +73,9 @@ public:
     void recalcProgramTiming(int index, int mode);
     QString nextDataFileName(const LoggerRecord &record) const;
     QString nextPdfFileName(const LoggerRecord &record) const;
+    // The report's name with another extension, at the first counter free
+    // for both the report and that extension.
+    QString nextExportFileName(const LoggerRecord &record, const QString &extension) const;
     void startEmail(int row);
 
     // logger link
@@ -113,7 +116,7 @@ private:
 private:
     void startLinks();
     void stopLinks();
-    QString nextFreeName(const LoggerRecord &record, const QString &extension) const;
+    QString nextFreeName(const LoggerRecord &record, const QStringList &extensions) const;
 
     QTimer timer10ms;
     QTimer timer1s;

@@ -236,6 +236,10 @@ private slots:
         QFile(app.settings.defaultPath + "/QV123456_0007_001.qlf").open(QIODevice::WriteOnly);
         QCOMPARE(app.nextDataFileName(r), app.settings.defaultPath + "/QV123456_0007_002.qlf");
         QCOMPARE(app.nextPdfFileName(r), app.settings.defaultPath + "/QV123456_0007_000.pdf");
+        // an export skips counters taken by its own kind or by a report
+        QFile(app.settings.defaultPath + "/QV123456_0007_000.txt").open(QIODevice::WriteOnly);
+        QFile(app.settings.defaultPath + "/QV123456_0007_001.pdf").open(QIODevice::WriteOnly);
+        QCOMPARE(app.nextExportFileName(r, "txt"), app.settings.defaultPath + "/QV123456_0007_002.txt");
         r.tripNumber = kUnlimitedTrips;
         QCOMPARE(app.nextDataFileName(r), app.settings.defaultPath + "/QV123456_000.qlf");
         r.serialNumber.clear();

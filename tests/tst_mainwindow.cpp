@@ -418,6 +418,9 @@ private slots:
         settings.defaultPath = dir;
         settings.autoDownloadLogger = true;
         settings.autoSaveLogger = true;
+        settings.autoGenerateCsv = true;
+        // an export of an earlier trip is never overwritten
+        QVERIFY(TestEnv::writeFile(dir + QStringLiteral("/S77_0003_000.csv"), "earlier trip"));
         LoggerRecord logger = loggerRecord("ttyUSB0", "S77");
         logger.ready = true;
         logger.tripNumber = 3;
@@ -445,6 +448,9 @@ private slots:
         QVERIFY(QFile::exists(saved));
         QVERIFY(h.records.at(0).autoSaved);
         QCOMPARE(h.records.at(0).fileName, saved);
+        QCOMPARE(TestEnv::readFile(dir + QStringLiteral("/S77_0003_000.csv")), QByteArray("earlier trip"));
+        QVERIFY(QFile::exists(dir + QStringLiteral("/S77_0003_001.csv")));
+        QCOMPARE(h.records.at(0).exportFileName, dir + QStringLiteral("/S77_0003_001.csv"));
         h.window.Timer();
         QVERIFY(!QFile::exists(dir + QStringLiteral("/S77_0003_001.qlf")));
 
@@ -519,6 +525,56 @@ private slots:
         QCOMPARE(h.prompts.boxes.size(), 1);
         QCOMPARE(h.prompts.boxes.first().kind, CPrompt::Question);
         QCOMPARE(h.prompts.boxes.first().text, h.window.app->languageTable->text(183));
+        QVERIFY(!h.window.isVisible());
+
+        // "Yes" and then no file chosen: the window stays, the download is kept
+        h.window.show();
+        h.prompts.answer = QMessageBox::Yes;
+        h.prompts.filesToChoose.clear();
+        QVERIFY(!h.window.close());
+        QVERIFY(h.window.isVisible());
+
+        // every unsaved download is offered, not only the first
+        LoggerRecord second = loggerRecord("ttyUSB1", "D2");
+        second.dataLoaded = true;
+        second.versionWord = 0x115;
+        h.records << second;
+        h.records[0].versionWord = 0x115;
+        h.prompts.filesToChoose = QStringList{ h.homePath("D.qlf") };
+        h.prompts.boxes.clear();
+        QVERIFY(h.window.close());
+        QCOMPARE(h.prompts.boxes.size(), 2);
+    }
+
+    void saveAsFindsItsRecordAfterTheDialog()
+    {
+        Harness h;
+        h.records << fileRecord("/tmp/first.qlf", "A1");
+        h.addAndSelect(fileRecord("/tmp/second.qlf", "B2"));
+        h.records[1].versionWord = 0x115;
+        h.records[0].comment = QStringLiteral("first");
+        h.records[1].comment = QStringLiteral("second");
+        // the row above goes while the file dialog is open
+        const QString path = h.homePath("B2.qlf");
+        CPrompt::setFileHandler([&](const QString &, const QString &, const QString &, const QString &) {
+            h.records.removeAt(0);
+            return QStringList{ path };
+        });
+        h.ui->m_actionSaveAs->trigger();
+        LoggerRecord written;
+        QVERIFY(CFileManager::readDataFile(path, written, false, nullptr));
+        QCOMPARE(written.comment, QStringLiteral("second"));
+
+        // the record itself goes: nothing is written, the user is told
+        QFile::remove(path);
+        CPrompt::setFileHandler([&](const QString &, const QString &, const QString &, const QString &) {
+            h.records.clear();
+            return QStringList{ path };
+        });
+        h.addAndSelect(fileRecord("/tmp/third.qlf", "C3"));
+        h.ui->m_actionSaveAs->trigger();
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("disconnected")));
     }
 };
 
