@@ -122,6 +122,9 @@ private slots:
         QVERIFY(dynamic_cast<const ElapsedTimeScaleDraw *>(side->axisScaleDraw(QwtPlot::xBottom)));
         QCOMPARE(side->title().text(), QStringLiteral("Multi-Link"));
         QCOMPARE(curvesOf(*side).at(1)->sample(0).x(), 0.0);
+        // the axis spans the longest set, whichever comes last
+        QScopedPointer<CPlot> longFirst(build({ 2, 0 }));
+        QCOMPARE(longFirst->axisScaleDiv(QwtPlot::xBottom).upperBound(), 65534.0);
 
         app->settings.multiLinkSyncDateTime = true;
         QScopedPointer<CPlot> byDate(build({ 0, 1 }));
@@ -132,6 +135,14 @@ private slots:
         QScopedPointer<CPlot> wide(build({ 0, 2 }));
         QCOMPARE(curvesOf(*wide).at(1)->sample(65534).x(), 7200.0 + 65534.0 * 43199.0);
         QCOMPARE(wide->xSpan, 7200.0 + 65534.0 * 43199.0);
+        // a set without readings does not move the others' time base
+        LoggerRecord empty = makeRecord("E", kNtc, ConfigBits::InternalOn, {}, 60, kStart.addSecs(-60));
+        empty.recordedCount = 0;
+        app->records << empty;
+        QScopedPointer<CPlot> withEmpty(build({ 3, 1 }));
+        QCOMPARE(curvesOf(*withEmpty).at(0)->sample(0).x(), 3660.0);
+        time = dynamic_cast<const TimeScaleDraw *>(withEmpty->axisScaleDraw(QwtPlot::xBottom));
+        QVERIFY(time && time->baseTime == kStart.addSecs(-60));
     }
 
     void curvesPerChannelWithMarksAndUnits()

@@ -297,6 +297,7 @@ void CPlot::buildCurves(QList<int> selection)
         return;
     const AppSettings &settings = m_app->settings;
     const bool severalSets = selection.size() >= 2;
+    xSpan = 0.0;
 
     if (severalSets) {
         bool first = true;
@@ -365,15 +366,16 @@ void CPlot::buildCurves(QList<int> selection)
             }
             step = record.interval;
             if (settings.graphShowTime) {
-                if (record.recordedCount == 0) {
-                    earliestStart = QDateTime::currentDateTime();
-                } else {
+                // A set without readings installs no labels. It does not move
+                // the time base either: the other sets keep their places.
+                if (record.recordedCount != 0) {
                     setAxisScaleDraw(xBottom, new TimeScaleDraw(earliestStart, 1, settings.dateFormat));
                     setAxisTitle(xBottom, m_app->languageTable->text(194));
                 }
             }
         } else {
-            xSpan = samples;
+            // Sets side by side: the axis spans the longest one, so no set is cut.
+            xSpan = qMax(xSpan, double(samples));
             if (settings.graphShowTime && record.recordedCount != 0) {
                 if (!severalSets) {
                     setAxisScaleDraw(xBottom, new TimeScaleDraw(record.startTime, int(record.interval),
