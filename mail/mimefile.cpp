@@ -20,7 +20,8 @@ MimeFile::~MimeFile()
 void MimeFile::prepare()
 {
     content.clear();
-    if (file && file->open(QIODevice::ReadOnly)) {
+    readFailed = !file || !file->open(QIODevice::ReadOnly);
+    if (!readFailed) {
         content = file->readAll();
         file->close();
     }

@@ -12,7 +12,9 @@ public:
     ~MimeFile() override;
 
     void prepare() override;
+    bool contentReadable() const override { return !readFailed; }
 
 protected:
     QFile *file;
+    bool readFailed = false;
 };

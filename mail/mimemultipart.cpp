@@ -1,5 +1,7 @@
 #include "mail/mimemultipart.h"
 
+#include <algorithm>
+
 #include <QCryptographicHash>
 #include <QRandomGenerator>
 
@@ -64,4 +66,10 @@ void MimeMultiPart::prepare()
     }
     content += delimiter + "--\r\n";
     MimePart::prepare();
+}
+
+bool MimeMultiPart::contentReadable() const
+{
+    return std::all_of(parts.begin(), parts.end(),
+                       [](const MimePart *part) { return part->contentReadable(); });
 }

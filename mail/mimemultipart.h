@@ -28,6 +28,7 @@ public:
     const QList<MimePart *> &getParts() const;
 
     void prepare() override;
+    bool contentReadable() const override;
 
     static QString typeName(MultiPartType type);
 

@@ -82,11 +82,21 @@ void MimePart::prepare()
     prepared = true;
 }
 
+// A quoted header parameter must not end its quotes or its line early.
+static QString safeParameterValue(QString value)
+{
+    for (QChar &c : value)
+        if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n')
+            || c == QLatin1Char('\\') || c.unicode() == 0)
+            c = QLatin1Char('_');
+    return value;
+}
+
 QString MimePart::contentTypeLine() const
 {
     QString line = QLatin1String("Content-Type: ") + contentType;
     if (!contentName.isEmpty())
-        line += QLatin1String("; name=\"") + contentName + QLatin1String("\"");
+        line += QLatin1String("; name=\"") + safeParameterValue(contentName) + QLatin1String("\"");
     if (!contentCharset.isEmpty())
         line += QLatin1String("; charset=") + contentCharset;
     if (!contentBoundary.isEmpty())

@@ -48,6 +48,9 @@ public:
 
     virtual QString toString();
     virtual void prepare();
+    // False when the last rendering could not read the body (a file part
+    // whose file cannot be opened): such a message must not be sent.
+    virtual bool contentReadable() const { return true; }
 
     static QString encodingName(Encoding encoding);
 

@@ -259,6 +259,13 @@ bool SmtpClient::sendMail(MimeMessage &message)
 
 bool SmtpClient::transferMessage(MimeMessage &message)
 {
+    // Rendered first: an attachment that cannot be read fails the send
+    // before the server is asked for anything.
+    const QByteArray data = dataForTransfer(message.toString().toLatin1());
+    if (message.getContent() && !message.getContent()->contentReadable()) {
+        qWarning() << "SMTP: an attachment could not be read; nothing sent";
+        return false;
+    }
     sendMessage(QStringLiteral("MAIL FROM: <") + message.getSender()->address() + QLatin1Char('>'));
     if (!expect(250))
         return false;
@@ -272,7 +279,7 @@ bool SmtpClient::transferMessage(MimeMessage &message)
     sendMessage(QStringLiteral("DATA"));
     if (!expect(354))
         return false;
-    sendMessageData(dataForTransfer(message.toString().toLatin1()));
+    sendMessageData(data);
     return expect(250);
 }
 
@@ -366,7 +373,10 @@ void SmtpClient::waitForResponse()
         else if (responseCode >= 500 && responseCode <= 599)
             emit smtpError(ClientError);
 
-        if (responseText.size() >= 4 && responseText.at(3) == QLatin1Char(' '))
+        // The last line of a reply is a code without "-" after it, also a
+        // bare "250" (RFC 5321, 4.2); a line without a code ends nothing.
+        const QString bare = QString(responseText).remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+        if (ok && bare.size() >= 3 && (bare.size() == 3 || bare.at(3) != QLatin1Char('-')))
             return;
     }
 }

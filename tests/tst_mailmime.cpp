@@ -148,6 +148,10 @@ private slots:
         QCOMPARE(attachment.toString(), QStringLiteral("Content-Type: application/octet-stream; name=\"a.csv\"\r\n"
                                                        "Content-Transfer-Encoding: base64\r\n"
                                                        "Content-disposition: attachment\r\n\r\nMzs0Cg==\r\n"));
+        // A name cannot end its quotes or its header line early.
+        MimeAttachment odd(new QFile(path));
+        odd.setContentName(QStringLiteral("x\"\r\nBcc: y.csv"));
+        QVERIFY(odd.toString().startsWith(QStringLiteral("Content-Type: application/octet-stream; name=\"x___Bcc: y.csv\"\r\n")));
         // Rendering again must not repeat the disposition line.
         attachment.prepare();
         QCOMPARE(attachment.toString().count(QLatin1String("Content-disposition")), 1);

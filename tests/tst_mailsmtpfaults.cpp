@@ -2,10 +2,12 @@
 #include "support/testenv.h"
 
 #include "mail/emailaddress.h"
+#include "mail/mimeattachment.h"
 #include "mail/mimemessage.h"
 #include "mail/mimetext.h"
 #include "mail/smtpclient.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSslSocket>
@@ -91,8 +93,6 @@ private slots:
         row("greeting 4xx", "GREETING=421 busy", Connect, {server, server}, "");
         row("greeting 5xx", "GREETING=554 go away", Connect, {client, server}, "");
         row("no greeting", "GREETING=none", Connect, {timeout}, "");
-        // Three digits and no blank do not end a reply.
-        row("bare code", "GREETING=220", Connect, {timeout}, "");
         row("half a line", "EHLO=250-a|25", Connect, {timeout}, "EHLO localhost");
         // A refused STARTTLS ends the session rather than going on in clear.
         row("STARTTLS refused", "STARTTLS=454 not now", Connect, {server, server}, "STARTTLS",
@@ -159,8 +159,10 @@ private slots:
     {
         MailTestServer peer;
         // Replies of several lines must be read whole before the next command.
+        // A reply may be its code alone ("250", "354").
         QVERIFY(startPeer(peer, {QStringLiteral("GREETING=220-first|220-second|220 ready"),
-                                 QStringLiteral("EHLO=250-one|250-two|250 last")}));
+                                 QStringLiteral("EHLO=250-one|250-two|250 last"),
+                                 QStringLiteral("MAIL=250"), QStringLiteral("DATA=354")}));
         {
             auto client = makeClient(peer);
             TestMessage mail;
@@ -177,6 +179,22 @@ private slots:
         const int bodyStart = lines.indexOf(QStringLiteral("D:.."));
         QVERIFY2(bodyStart > 0, qPrintable(lines.join(QLatin1Char('\n'))));
         QCOMPARE(lines.mid(bodyStart, 5), (QStringList{"D:..", "D:..x", "D:QUIT", "D:...", "D:end"}));
+    }
+
+    void unreadableAttachmentIsNotSent()
+    {
+        MailTestServer peer;
+        QVERIFY(startPeer(peer, {}));
+        {
+            auto client = makeClient(peer);
+            TestMessage mail;
+            MimeAttachment missing(new QFile(QStringLiteral("/nonexistent/report.pdf")));
+            mail.message.addPart(&missing);
+            QVERIFY(client->connectToHost());
+            QVERIFY(!client->sendMail(mail.message));
+            client->quit();
+        }
+        QVERIFY(!peer.outputLines(10000).contains(QStringLiteral("DATA")));
     }
 
     void lineBreaksAreRefused_data()
