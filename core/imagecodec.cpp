@@ -1,5 +1,7 @@
 #include "core/imagecodec.h"
 
+#include <cmath>
+
 #include "core/byteorder.h"
 #include "core/loggerrecord.h"
 #include "core/loggertime.h"
@@ -16,10 +18,12 @@ double hundredths(const QByteArray &image, int offset)
     return qint16(ByteOrder::getBE16(image, offset)) / 100.0;
 }
 
+// Clamped before rounding: a huge value would not fit the rounding, and a
+// value that is not a number is stored as 0.
 void putHundredths(QByteArray &image, int offset, double value)
 {
-    const long scaled = qBound(-32768L, long(qRound(value * 100.0)), 32767L);
-    ByteOrder::putBE16(image, offset, quint16(qint16(scaled)));
+    const double scaled = std::isfinite(value) ? qBound(-32768.0, value * 100.0, 32767.0) : 0.0;
+    ByteOrder::putBE16(image, offset, quint16(qint16(qRound(scaled))));
 }
 
 QDateTime loggerDateTime(quint32 seconds)

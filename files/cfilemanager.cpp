@@ -1,5 +1,6 @@
 #include "files/cfilemanager.h"
 
+#include <cmath>
 #include <variant>
 
 #include <QDataStream>
@@ -548,31 +549,37 @@ bool CFileManager::readTemplate(const QString &path, LoggerRecord &r)
     const quint32 mode = values.value(QStringLiteral("MODE")).toUInt(&ok, 16);
     if (ok)
         t.configWord = mode;
-    auto number = [&](const QString &key, double fallback) {
+    // A value outside what its field holds (or not a number) keeps the
+    // record's own value: a hand-edited template never wraps a field.
+    auto number = [&](const QString &key, double fallback, double lowest, double highest) {
         bool valid = false;
         const double v = values.value(key).toDouble(&valid);
-        return valid ? v : fallback;
+        return valid && std::isfinite(v) && v >= lowest && v <= highest ? v : fallback;
     };
+    constexpr double kLimit = 327.67;   // limits are stored as 16-bit hundredths
+    constexpr double kU16 = 65535.0, kU32 = 4294967295.0, kI32 = 2147483647.0;
     for (int g = 0; g < 3; ++g) {
         const QString suffix = QLatin1String(kGroupSuffix[g]);
         for (int level = 0; level < 4; ++level)
-            t.alarmThresholds[g][level] =
-                number(QLatin1String(kLimitKeys[level]) + suffix, t.alarmThresholds[g][level]);
+            t.alarmThresholds[g][level] = number(QLatin1String(kLimitKeys[level]) + suffix,
+                                                 t.alarmThresholds[g][level], -kLimit - 0.01, kLimit);
         t.consecutiveDelay[g] = quint16(number(QStringLiteral("CONSECUTIVE_ALARM_DELAY") + suffix,
-                                               t.consecutiveDelay[g]));
-        t.totalDelay[g] = quint16(number(QStringLiteral("TOTAL_ALARM_DELAY") + suffix, t.totalDelay[g]));
+                                               t.consecutiveDelay[g], 0, kU16));
+        t.totalDelay[g] =
+            quint16(number(QStringLiteral("TOTAL_ALARM_DELAY") + suffix, t.totalDelay[g], 0, kU16));
     }
-    t.interval = quint32(number(QStringLiteral("PRG_INTERVAL"), t.interval));
+    t.interval = quint32(number(QStringLiteral("PRG_INTERVAL"), t.interval, 0, kU32));
     const QDateTime start = QDateTime::fromString(values.value(QStringLiteral("PRG_START_DATE")), kDateFormat);
     if (start.isValid())
         t.startAt = start;
     const QDateTime stop = QDateTime::fromString(values.value(QStringLiteral("PRG_STOP_DATE")), kDateFormat);
     if (stop.isValid())
         t.stopAt = stop;
-    t.startDelay = quint32(number(QStringLiteral("PRG_START_WAIT"), t.startDelay));
-    t.stopReadingCount = qint32(number(QStringLiteral("PRG_STOP_READING"), t.stopReadingCount));
-    t.duration = quint32(number(QStringLiteral("PRG_DURATION"), t.duration));
-    t.maxTrip = int(number(QStringLiteral("MAX_TRIP"), t.maxTrip));
+    t.startDelay = quint32(number(QStringLiteral("PRG_START_WAIT"), t.startDelay, 0, kU32));
+    t.stopReadingCount =
+        qint32(number(QStringLiteral("PRG_STOP_READING"), t.stopReadingCount, 0, kI32));
+    t.duration = quint32(number(QStringLiteral("PRG_DURATION"), t.duration, 0, kU32));
+    t.maxTrip = int(number(QStringLiteral("MAX_TRIP"), t.maxTrip, 0, kU16));
     r = t;
     return true;
 }

@@ -295,6 +295,24 @@ private slots:
         QCOMPARE(t.maxTrip, 50);
         QCOMPARE(t.passwordWord, quint32(0));
 
+        // values a field cannot hold keep the record's own
+        writeBytes(path, "[TEMPLATE]\r\nALARM_HIGH=1e10\r\nPRG_INTERVAL=-5\r\nMAX_TRIP=nan\r\n"
+                         "TOTAL_ALARM_DELAY_HUM=70000\r\nPRG_STOP_READING=12\r\n");
+        LoggerRecord odd = t;
+        QVERIFY(CFileManager::readTemplate(path, odd));
+        QCOMPARE(odd.alarmThresholds[GroupInternal][LevelH], t.alarmThresholds[GroupInternal][LevelH]);
+        QCOMPARE(odd.interval, t.interval);
+        QCOMPARE(odd.maxTrip, t.maxTrip);
+        QCOMPARE(odd.totalDelay[GroupHumidity], t.totalDelay[GroupHumidity]);
+        QCOMPARE(odd.stopReadingCount, 12);
+        // an image never wraps a limit it cannot hold
+        odd.alarmThresholds[GroupInternal][LevelH] = 1e10;
+        odd.alarmThresholds[GroupInternal][LevelL] = -1e10;
+        LoggerRecord decoded;
+        ImageCodec::decode(ImageCodec::encode(odd, QByteArray(768, '\0')), decoded);
+        QCOMPARE(decoded.alarmThresholds[GroupInternal][LevelH], 327.67);
+        QCOMPARE(decoded.alarmThresholds[GroupInternal][LevelL], -327.68);
+
         writeBytes(path, "not a template\r\n");
         LoggerRecord untouched;
         QVERIFY(!CFileManager::readTemplate(path, untouched));
