@@ -1047,6 +1047,14 @@ void MainWindow::replaceGraph(int row)
     graphLayout->addWidget(plot, 0);
 }
 
+void MainWindow::clearViews()
+{
+    delete plot;
+    plot = nullptr;
+    ui->m_tableWidgetTable->setRowCount(0);
+    ui->m_tableWidgetTableSummary->setRowCount(0);
+}
+
 void MainWindow::fillSummaryTable()
 {
     app->table->initSummary(ui->m_tableWidgetTableSummary, app->selection);
@@ -1108,6 +1116,8 @@ void MainWindow::Timer()
             servingTimer = false;
             return;
         }
+        // no row: the views of a record that was closed or unplugged go
+        clearViews();
         if (!formLocked)
             showHomeWhenEmpty();
     }

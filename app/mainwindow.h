@@ -324,5 +324,6 @@ private:
     void replaceGraph(int row);
     void requestMemoryImage(const LoggerRecord &record);
     void fillSummaryTable();
+    void clearViews();
     void showHomeWhenEmpty();
 };
