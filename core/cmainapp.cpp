@@ -208,7 +208,7 @@ void CMainApp::recalcProgramTiming(int index, int mode)
         break;
     }
     case 1:
-        r.duration = quint32(quint64(r.stopReadingCount) / channels * interval);
+        r.duration = quint32(quint64(qMax(0, r.stopReadingCount)) / channels * interval);
         break;
     case 4:
         if (r.startAt.isValid() && r.stopAt.isValid()) {

@@ -284,6 +284,22 @@ private slots:
         QCOMPARE(app.records.at(0).eepromReadState, 1);
         QCOMPARE(app.records.at(0).eepromImage, image);
     }
+
+    void negativeReadingCountGivesNoDuration()
+    {
+        WindowState window;
+        CMainApp app(&window);
+        LoggerRecord record;
+        record.interval = 60;
+        record.channelCount = 1;
+        record.stopReadingCount = -5;
+        app.records << record;
+        app.recalcProgramTiming(0, 1);
+        QCOMPARE(app.records.at(0).duration, 0u);
+        app.records[0].stopReadingCount = 10;
+        app.recalcProgramTiming(0, 1);
+        QCOMPARE(app.records.at(0).duration, 600u);
+    }
 };
 
 MIRELDA_TEST_MAIN(TestLinkFrames)
