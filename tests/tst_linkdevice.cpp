@@ -161,7 +161,7 @@ private slots:
         bench.app->selection = { 0, 1 };
         bench.app->currentRecord = 1;
         bench.window.viewsDirty = false;
-        bench.sim.command(QStringLiteral("unplug"));
+        QVERIFY(bench.sim.command(QStringLiteral("unplug")));
         QVERIFY(bench.sim.waitForExit());
         QTRY_COMPARE_WITH_TIMEOUT(bench.app->records.size(), 1, kFoundMs);
         QCOMPARE(bench.app->records.first().fileName, QStringLiteral("a.qlf"));
@@ -212,8 +212,7 @@ private slots:
     {
         Bench bench({});
         START_WITH_IMAGE(bench);
-        bench.sim.command(QStringLiteral("silent on"));
-        QTest::qWait(100);
+        QVERIFY(bench.sim.command(QStringLiteral("silent on")));
         bench.record().imageToWrite = bench.record().imageRead;
         bench.app->writeLoggerBlock0(0);
         QVERIFY(bench.link()->queueLength() > 0);
@@ -248,7 +247,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!bench.window.clockCheckPending, kReplyMs);
         QVERIFY(!bench.window.clockConfirmed);   // two minutes behind
 
-        bench.sim.command(QStringLiteral("skew 0"));
+        QVERIFY(bench.sim.command(QStringLiteral("skew 0")));
         bench.window.clockCheckPending = true;
         bench.link()->sendCommand32(MemoryMap::Command::Clock, bench.app->currentLoggerTime());
         QTRY_VERIFY_WITH_TIMEOUT(bench.window.clockConfirmed, kReplyMs);

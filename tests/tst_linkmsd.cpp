@@ -144,7 +144,7 @@ private slots:
         CMainApp app(&window);
         app.userAdmin->enabled = true;
         app.userAdmin->currentUser = -1;
-        QTest::qWait(1200);   // the core's poll pauses the worker
+        QTRY_VERIFY(app.msd->paused);   // the core's poll pauses the worker
         QVERIFY(writeFile(dir.filePath(QStringLiteral("A.QLF")), driveFile(3, QStringLiteral("A"))));
         QTest::qWait(2200);
         QCOMPARE(app.records.size(), 0);
