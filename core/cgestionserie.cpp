@@ -141,12 +141,17 @@ void CGestionSerie::expectMemory(int address, int length, bool image)
     e.data = QByteArray(length, '\0');
     e.covered = QByteArray(length, '\0');
     e.missing = length;
+    e.nextAddress = address;
     expectations << e;
 }
 
 // ".03" address(4) data: a part of the memory. It fills the oldest
-// outstanding request that covers it; an unrequested image is taken as the
-// logger's own image.
+// outstanding request that covers it. The frames of one reply come in
+// rising addresses, so a frame below the last one a request received starts
+// a new reply: that request lost a frame and is dropped rather than
+// completed with bytes of another reply. An unrequested image (frames from
+// address 0 with nothing asked) is taken as the logger's own image, but
+// only after every request the link announced.
 void CGestionSerie::onMemoryFrame(const QByteArray &payload)
 {
     quint32 address = 0;
@@ -154,30 +159,54 @@ void CGestionSerie::onMemoryFrame(const QByteArray &payload)
     if (payload.size() < 4 || !parseHex(payload.left(4), address)
         || !parseHexBytes(payload.mid(4), bytes) || bytes.isEmpty())
         return;
-    if (expectations.isEmpty())
+    int i = requestFor(int(address), bytes.size());
+    if (i < 0 && address == 0) {
         expectMemory(0, ImageSize, true);
-    for (int i = 0; i < expectations.size(); ++i) {
-        Expectation &e = expectations[i];
-        if (int(address) < e.address || int(address) + bytes.size() > e.address + e.length)
-            continue;
-        const int at = int(address) - e.address;
-        for (int k = 0; k < bytes.size(); ++k) {
-            e.data[at + k] = bytes.at(k);
-            if (!e.covered.at(at + k)) {
-                e.covered[at + k] = 1;
-                --e.missing;
-            }
-        }
-        if (e.missing == 0) {
-            LinkResult r;
-            r.kind = e.image ? LinkResult::Image : LinkResult::MemoryRead;
-            r.address = e.address;
-            r.data = e.data;
-            post(r);
-            expectations.removeAt(i);
-        }
-        return;
+        expectations.last().announced = false;
+        i = expectations.size() - 1;
     }
+    if (i < 0)
+        return;
+    Expectation &e = expectations[i];
+    const int at = int(address) - e.address;
+    for (int k = 0; k < bytes.size(); ++k) {
+        e.data[at + k] = bytes.at(k);
+        if (!e.covered.at(at + k)) {
+            e.covered[at + k] = 1;
+            --e.missing;
+        }
+    }
+    e.nextAddress = int(address) + bytes.size();
+    if (e.missing == 0) {
+        LinkResult r;
+        r.kind = e.image ? LinkResult::Image : LinkResult::MemoryRead;
+        r.address = e.address;
+        r.data = e.data;
+        post(r);
+        expectations.removeAt(i);
+    }
+}
+
+// Index of the request a frame of length bytes at address belongs to, -1
+// when none; drops the requests whose reply the frame shows to be broken.
+int CGestionSerie::requestFor(int address, int length)
+{
+    for (bool announced : { true, false }) {
+        for (int i = 0; i < expectations.size();) {
+            const Expectation &e = expectations.at(i);
+            if (e.announced != announced || address < e.address
+                || address + length > e.address + e.length) {
+                ++i;
+                continue;
+            }
+            if (address < e.nextAddress) {
+                expectations.removeAt(i);
+                continue;
+            }
+            return i;
+        }
+    }
+    return -1;
 }
 
 // ".0F" index: the raw block just received starts at that reading. The

@@ -61,10 +61,13 @@ private:
         QByteArray data;
         QByteArray covered;   // one byte per address, 1 once received
         int missing = 0;
+        int nextAddress = 0;  // end of the last frame received
+        bool announced = true;
     };
 
     void dispatchFrame(const QByteArray &line);
     void onMemoryFrame(const QByteArray &payload);
+    int requestFor(int address, int length);
     void onIndexFrame(const QByteArray &payload);
     void storeBlock(quint32 index);
     void finishDownload(const QByteArray &payload);

@@ -42,6 +42,24 @@ void feed(CGestionSerie &decoder, const QByteArray &bytes, int piece)
         decoder.dispatchReply(bytes.mid(at, piece));
 }
 
+// ".03" frames of image from address over length bytes, 64 bytes each.
+QByteArray memoryFrames(const QByteArray &image, int address, int length)
+{
+    QByteArray out;
+    for (int at = address; at < address + length; at += 64)
+        out += ".03" + QByteArray::number(at, 16).toUpper().rightJustified(4, '0')
+               + image.mid(at, 64).toHex().toUpper() + "\r\n";
+    return out;
+}
+
+QByteArray patternImage(int factor)
+{
+    QByteArray image(MemoryMap::ImageSize, '\0');
+    for (int i = 0; i < image.size(); ++i)
+        image[i] = char(i * factor);
+    return image;
+}
+
 LinkResult only(CGestionSerie &decoder, LinkResult::Kind kind)
 {
     LinkResult found;
@@ -180,6 +198,60 @@ private slots:
         QCOMPARE(results.size(), 1);
         QCOMPARE(results.first().address, 0x100);
         QCOMPARE(results.first().data, image.mid(0x100, 0x100));
+    }
+
+    void aReplyThatLostAFrameIsNotCompletedByTheNext()
+    {
+        const QByteArray first = patternImage(3);
+        const QByteArray second = patternImage(7);
+        CGestionSerie decoder;
+        decoder.expectMemory(0, 0x300, true);
+        QByteArray lossy = memoryFrames(first, 0, 0x300);
+        lossy.remove(lossy.indexOf(".030040"), lossy.indexOf(".030080") - lossy.indexOf(".030040"));
+        decoder.dispatchReply(lossy);
+        QVERIFY(decoder.takeResults().isEmpty());
+
+        decoder.expectMemory(0, 0x300, true);
+        decoder.dispatchReply(memoryFrames(second, 0, 0x300));
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().kind, LinkResult::Image);
+        QCOMPARE(results.first().data, second);
+
+        // the same with a partial read after a broken one
+        decoder.expectMemory(0x100, 0x100, false);
+        decoder.dispatchReply(memoryFrames(first, 0x100, 0x40));
+        decoder.expectMemory(0x100, 0x100, false);
+        decoder.dispatchReply(memoryFrames(second, 0x100, 0x100));
+        const LinkResult read = only(decoder, LinkResult::MemoryRead);
+        QCOMPARE(read.kind, LinkResult::MemoryRead);
+        QCOMPARE(read.data, second.mid(0x100, 0x100));
+    }
+
+    void strayMemoryFramesDoNotCaptureALaterRead_data()
+    {
+        QTest::addColumn<int>("strayAddress");
+        QTest::newRow("stray frame at 0") << 0;
+        QTest::newRow("stray frame inside the read") << 0x140;
+    }
+    void strayMemoryFramesDoNotCaptureALaterRead()
+    {
+        QFETCH(int, strayAddress);
+        const QByteArray image = patternImage(5);
+        CGestionSerie decoder;
+        decoder.dispatchReply(memoryFrames(patternImage(11), strayAddress, 0x40));
+        QVERIFY(decoder.takeResults().isEmpty());
+        decoder.expectMemory(0x100, 0x100, false);
+        decoder.dispatchReply(memoryFrames(image, 0x100, 0x100));
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().kind, LinkResult::MemoryRead);
+        QCOMPARE(results.first().address, 0x100);
+        QCOMPARE(results.first().data, image.mid(0x100, 0x100));
+
+        // an image the logger sends unasked is still taken
+        decoder.dispatchReply(memoryFrames(image, 0, 0x300));
+        QCOMPARE(only(decoder, LinkResult::Image).data, image);
     }
 
     void writeEchoesAreCollected()
