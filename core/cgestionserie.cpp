@@ -116,7 +116,9 @@ void CGestionSerie::dispatchFrame(const QByteArray &line)
         }
         break;
     case Command::RawBlock:
-        if (payload.size() == 4 && parseHex(payload, value)) {
+        // Outside a download such a line is noise; taken as an announcement
+        // it would swallow the replies behind it.
+        if (downloadExpected && payload.size() == 4 && parseHex(payload, value)) {
             rawBlock.clear();
             rawRemaining = int(value);
             rawBlockReady = value == 0;
@@ -128,6 +130,11 @@ void CGestionSerie::dispatchFrame(const QByteArray &line)
     default:
         break;   // wake, identify and the other echoes need nothing here
     }
+}
+
+void CGestionSerie::expectDownload()
+{
+    downloadExpected = true;
 }
 
 void CGestionSerie::expectMemory(int address, int length, bool image)
@@ -222,7 +229,7 @@ void CGestionSerie::onIndexFrame(const QByteArray &payload)
         rawBlock.clear();
         return;
     }
-    if (payload.size() == 4 + 32 || payload.size() == 8 + 32)
+    if (downloadExpected && (payload.size() == 4 + 32 || payload.size() == 8 + 32))
         finishDownload(payload.right(32));
 }
 
@@ -271,6 +278,7 @@ void CGestionSerie::finishDownload(const QByteArray &tail)
     post(r);
     download.clear();
     downloadReceived = 0;
+    downloadExpected = false;
 }
 
 void CGestionSerie::post(const LinkResult &result)

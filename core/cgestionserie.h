@@ -44,6 +44,9 @@ public:
     // The link announces a memory range it asked for: a read-memory
     // command (image false) or the end command, which sends the whole image.
     void expectMemory(int address, int length, bool image);
+    // The link sent the download command: the readings blocks that follow
+    // belong to a new download.
+    void expectDownload();
 
     QList<LinkResult> takeResults();
     // Write-memory echoes received, without CR LF, for write confirmation.
@@ -79,6 +82,7 @@ private:
     bool rawBlockReady = false;
     QVector<quint16> download; // readings received so far, by index
     int downloadReceived = 0;
+    bool downloadExpected = false; // from the download command to its last reply
     QList<Expectation> expectations;
     QList<LinkResult> results;
     QStringList echoes;

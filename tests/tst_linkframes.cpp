@@ -127,6 +127,7 @@ private slots:
         // A raw block may hold bytes that look like line ends.
         line.replace(rawBlock(3, 2), rawBlock(0x0A0D, 2));
         CGestionSerie decoder;
+        decoder.expectDownload();
         feed(decoder, line, piece);
         const LinkResult done = only(decoder, LinkResult::DownloadDone);
         QCOMPARE(done.kind, LinkResult::DownloadDone);
@@ -138,6 +139,7 @@ private slots:
     void rollOverPutsOldestFirst()
     {
         CGestionSerie decoder;
+        decoder.expectDownload();
         // memory as a ring: oldest reading at index 3
         decoder.dispatchReply(rawBlock(100, 5) + ".0F0000\r\n" + lastReply(false, 5, 0, 0, 3));
         const LinkResult done = only(decoder, LinkResult::DownloadDone);
@@ -147,6 +149,7 @@ private slots:
     void blocksPastTheMemoryAreDropped()
     {
         CGestionSerie decoder;
+        decoder.expectDownload();
         // a block that starts 2 readings before the end, and a count too big
         decoder.dispatchReply(rawBlock(7, 4) + ".0F0000FFFE\r\n" + rawBlock(1, 2) + ".0F00FFFFFF\r\n"
                               + lastReply(true, 0x20000, 0, 0, 0));
@@ -155,6 +158,22 @@ private slots:
         QCOMPARE(done.readings.at(65534), quint16(7));
         QCOMPARE(done.readings.at(65535), quint16(8));
         QCOMPARE(done.readings.at(0), quint16(0));
+    }
+
+    void blockAnnouncementsCountOnlyDuringADownload()
+    {
+        CGestionSerie decoder;
+        decoder.dispatchReply(".10FFFF\r\n.0612345678\r\n" + lastReply(false, 0, 0, 0, 0));
+        auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().kind, LinkResult::Clock);
+
+        decoder.expectDownload();
+        decoder.dispatchReply(rawBlock(40, 2) + ".0F0000\r\n" + lastReply(false, 2, 0, 0, 0));
+        QCOMPARE(only(decoder, LinkResult::DownloadDone).readings, QVector<quint16>({ 40, 41 }));
+        // the download is over: the next stray line is noise again
+        decoder.dispatchReply(".10FFFF\r\n.0612345678\r\n");
+        QCOMPARE(only(decoder, LinkResult::Clock).value, 0x12345678u);
     }
 
     void noiseAndUnknownFramesAreSkipped()
