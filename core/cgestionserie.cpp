@@ -1,5 +1,7 @@
 #include "core/cgestionserie.h"
 
+#include <algorithm>
+
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
 #include "core/loggerrecord.h"
@@ -135,6 +137,9 @@ void CGestionSerie::dispatchFrame(const QByteArray &line)
 void CGestionSerie::expectDownload()
 {
     downloadExpected = true;
+    download.fill(0, kMaxReadings);
+    arrived.fill('\0', kMaxReadings);
+    downloadReceived = 0;
 }
 
 void CGestionSerie::expectMemory(int address, int length, bool image)
@@ -223,7 +228,7 @@ void CGestionSerie::onIndexFrame(const QByteArray &payload)
 {
     quint32 index = 0;
     if (payload.size() == 4 || payload.size() == 8) {
-        if (parseHex(payload, index) && rawBlockReady)
+        if (parseHex(payload, index) && rawBlockReady && downloadExpected)
             storeBlock(index);
         rawBlockReady = false;
         rawBlock.clear();
@@ -235,10 +240,6 @@ void CGestionSerie::onIndexFrame(const QByteArray &payload)
 
 void CGestionSerie::storeBlock(quint32 index)
 {
-    if (download.isEmpty())
-        download.resize(kMaxReadings);
-    if (index == 0)
-        downloadReceived = 0;   // a new download
     const int count = rawBlock.size() / 2;
     const uchar *raw = reinterpret_cast<const uchar *>(rawBlock.constData());
     // Readings past the end of the array are dropped: the memory of a
@@ -248,7 +249,10 @@ void CGestionSerie::storeBlock(quint32 index)
         if (at >= quint64(kMaxReadings))
             break;
         download[int(at)] = quint16(raw[2 * k] << 8 | raw[2 * k + 1]);
-        downloadReceived = qMax(downloadReceived, int(at) + 1);
+        if (!arrived.at(int(at))) {
+            arrived[int(at)] = 1;
+            ++downloadReceived;
+        }
     }
     LinkResult r;
     r.kind = LinkResult::DownloadProgress;
@@ -256,6 +260,8 @@ void CGestionSerie::storeBlock(quint32 index)
     post(r);
 }
 
+// A download that misses any of the readings it announced is a failure:
+// zeros in their place would pass for measurements.
 void CGestionSerie::finishDownload(const QByteArray &tail)
 {
     quint32 count = 0, start = 0, end = 0, rollOffset = 0;
@@ -263,22 +269,31 @@ void CGestionSerie::finishDownload(const QByteArray &tail)
         || !parseHex(tail.mid(16, 8), end) || !parseHex(tail.mid(24, 8), rollOffset))
         return;
     const int n = int(qMin<quint32>(count, quint32(kMaxReadings)));
-    QVector<quint16> readings = download.mid(0, n);
-    readings.resize(n);
-    // A roll-over memory is a ring: put the oldest reading first.
-    if (n > 0 && rollOffset % quint32(n) != 0) {
-        const int first = int(rollOffset % quint32(n));
-        readings = readings.mid(first) + readings.mid(0, first);
-    }
+    const int received = int(std::count(arrived.constBegin(), arrived.constBegin() + n, '\1'));
     LinkResult r;
-    r.kind = LinkResult::DownloadDone;
-    r.readings = readings;
-    r.start = start;
-    r.end = end;
+    if (received < n) {
+        r.kind = LinkResult::DownloadFailed;
+        r.value = quint32(received);
+        r.address = n;
+    } else {
+        QVector<quint16> readings = download.mid(0, n);
+        // A roll-over memory is a ring: put the oldest reading first.
+        if (n > 0 && rollOffset % quint32(n) != 0) {
+            const int first = int(rollOffset % quint32(n));
+            readings = readings.mid(first) + readings.mid(0, first);
+        }
+        r.kind = LinkResult::DownloadDone;
+        r.readings = readings;
+        r.start = start;
+        r.end = end;
+    }
     post(r);
     download.clear();
+    arrived.clear();
     downloadReceived = 0;
     downloadExpected = false;
+    rawBlockReady = false;
+    rawBlock.clear();
 }
 
 void CGestionSerie::post(const LinkResult &result)
@@ -352,6 +367,10 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         record.dataLoaded = true;
         if (window)
             window->viewsDirty = true;
+        break;
+    case LinkResult::DownloadFailed:
+        qWarning("Download from logger %s incomplete: %u of %d readings received; nothing kept",
+                 qPrintable(record.serialNumber), result.value, result.address);
         break;
     case LinkResult::PortLost:
         record.disconnectRequested = true;

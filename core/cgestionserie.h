@@ -19,6 +19,7 @@ struct LinkResult
         AlarmStatus,      // value: alarm status word
         DownloadProgress, // value: readings received so far
         DownloadDone,     // readings (oldest first), start, end
+        DownloadFailed,   // value: readings received, address: readings announced
         PortLost          // the port failed or disappeared
     };
     Kind kind = Image;
@@ -81,7 +82,8 @@ private:
     QByteArray rawBlock;
     bool rawBlockReady = false;
     QVector<quint16> download; // readings received so far, by index
-    int downloadReceived = 0;
+    QByteArray arrived;        // one byte per index, 1 once received
+    int downloadReceived = 0;  // distinct readings received
     bool downloadExpected = false; // from the download command to its last reply
     QList<Expectation> expectations;
     QList<LinkResult> results;

@@ -536,6 +536,9 @@ bool CMainApp::applyLinkResults()
                     records[i].downloadedBy = userAdmin->currentUserShortName();
                 downloadPercent = 100;
                 emit downloadProgress(i, downloadPercent);
+            } else if (result.kind == LinkResult::DownloadFailed) {
+                downloadPercent = 0;
+                emit downloadProgress(i, downloadPercent);
             }
             changed = true;
         }

@@ -3,6 +3,8 @@
 // reads and the rules applied to the record.
 #include "support/testenv.h"
 
+#include <QRegularExpression>
+
 #include "core/byteorder.h"
 #include "core/ccomm.h"
 #include "core/cgestionserie.h"
@@ -150,14 +152,50 @@ private slots:
     {
         CGestionSerie decoder;
         decoder.expectDownload();
-        // a block that starts 2 readings before the end, and a count too big
-        decoder.dispatchReply(rawBlock(7, 4) + ".0F0000FFFE\r\n" + rawBlock(1, 2) + ".0F00FFFFFF\r\n"
-                              + lastReply(true, 0x20000, 0, 0, 0));
+        // the whole memory, the last block starting 2 readings before its
+        // end, and a count too big
+        decoder.dispatchReply(rawBlock(0, 32767) + ".0F00000000\r\n" + rawBlock(0, 32767)
+                              + ".0F00007FFF\r\n" + rawBlock(7, 4) + ".0F0000FFFE\r\n"
+                              + rawBlock(1, 2) + ".0F00FFFFFF\r\n" + lastReply(true, 0x20000, 0, 0, 0));
         const LinkResult done = only(decoder, LinkResult::DownloadDone);
+        QCOMPARE(done.kind, LinkResult::DownloadDone);
         QCOMPARE(done.readings.size(), kMaxReadings);
         QCOMPARE(done.readings.at(65534), quint16(7));
         QCOMPARE(done.readings.at(65535), quint16(8));
-        QCOMPARE(done.readings.at(0), quint16(0));
+        QCOMPARE(done.readings.at(32767), quint16(0));
+        QCOMPARE(done.readings.at(32766), quint16(32766));
+    }
+
+    void anIncompleteDownloadFails()
+    {
+        CGestionSerie decoder;
+        decoder.expectDownload();
+        decoder.dispatchReply(rawBlock(10, 5) + ".0F0000\r\n" + lastReply(false, 5, 0, 0, 0));
+        QCOMPARE(only(decoder, LinkResult::DownloadDone).readings.size(), 5);
+
+        // the next download loses its second block: neither zeros nor the
+        // readings of the one before fill the gap
+        decoder.expectDownload();
+        decoder.dispatchReply(rawBlock(20, 3) + ".0F0000\r\n" + lastReply(false, 5, 0, 0, 0));
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.last().kind, LinkResult::DownloadFailed);
+        QCOMPARE(results.last().value, 3u);
+        for (const LinkResult &r : results)
+            QVERIFY(r.kind != LinkResult::DownloadDone);
+
+        // the record keeps what it held
+        WindowState window;
+        CMainApp app(&window);
+        LoggerRecord record;
+        record.portName = QStringLiteral("/dev/null");
+        record.readings = { 1, 2 };
+        record.readingCount = 2;
+        app.records << record;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("incomplete")));
+        CGestionSerie::applyResult(results.last(), 0, app);
+        QVERIFY(!app.records.at(0).dataLoaded);
+        QCOMPARE(app.records.at(0).readings, QVector<quint16>({ 1, 2 }));
+        QVERIFY(!window.viewsDirty);
     }
 
     void blockAnnouncementsCountOnlyDuringADownload()
