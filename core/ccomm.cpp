@@ -1,6 +1,5 @@
 #include "core/ccomm.h"
 
-#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QSerialPort>
 
@@ -15,12 +14,16 @@ constexpr int kPauseAfterSendMs = 20;
 constexpr int kReadsPerTurn = 20;
 constexpr int kReadSize = 4096;
 constexpr int kReadGapMs = 5;
-constexpr int kTurnsBeforeResend = 10;
-// A logger that confirms none of this many resends of one write and has
-// been silent this long is gone or broken: the rest of the transfer is
-// dropped instead of looping forever.
+// A missing echo is asked for again once the line has been quiet this long
+// after the write: the logger may still be busy with a long reply.
+constexpr int kEchoWaitMs = 300;
+// A write not confirmed after this many resends is given up, and the rest
+// of the transfer dropped instead of looping forever, when the logger has
+// been silent this long (gone), answered only wrong echoes (broken), or
+// the write has waited this long in all (a line that is never quiet).
 constexpr int kMaxResends = 20;
 constexpr int kSilenceBeforeGivingUpMs = 3000;
+constexpr int kLongestWriteWaitMs = 60000;
 constexpr int kProbeWaitMs = 100;
 
 void configure(QSerialPort &port)
@@ -191,20 +194,19 @@ void CComm::runLink()
     while (!isInterruptionRequested()) {
         bool sent = false;
         if (!pendingWrite.isEmpty()) {
-            // Turns in which the logger was still talking (a download, a
-            // long reply) do not count: its echo is queued behind them.
-            if (!heardLastTurn)
-                ++turnsWithoutEcho;
-            if (resendNow || turnsWithoutEcho >= kTurnsBeforeResend) {
-                if (++resendCount > kMaxResends
-                    && sinceLastReply.elapsed() > kSilenceBeforeGivingUpMs) {
+            // While the logger is talking (a download, a long reply) its
+            // echo is queued behind: only a quiet line counts as waiting.
+            if (heardLastTurn)
+                sincePendingSent.restart();
+            if (resendNow || sincePendingSent.elapsed() >= kEchoWaitMs) {
+                if (++resendCount > kMaxResends && mustGiveUpWrite(sinceLastReply.elapsed())) {
                     giveUpWrite();
                 } else {
                     sendFrame(port, pendingWrite);
                     sent = true;
                 }
                 resendNow = false;
-                turnsWithoutEcho = 0;
+                sincePendingSent.restart();
             }
         } else {
             const QString frame = takeFrame();
@@ -214,8 +216,10 @@ void CComm::runLink()
                 if (frame.startsWith(QStringLiteral(".04"))) {
                     pendingWrite = frame;
                     resendNow = false;
-                    turnsWithoutEcho = 0;
                     resendCount = 0;
+                    wrongEchoes = 0;
+                    sincePendingSent.start();
+                    pendingFor.start();
                 }
                 sent = true;
             }
@@ -274,8 +278,10 @@ bool CComm::readReplies(QSerialPort &port)
     return heard;
 }
 
-// An echo equal to the awaited write confirms it; any other write echo
-// means the frame was garbled on the way and is sent again at once.
+// An echo equal to the awaited write confirms it; a late echo of the write
+// confirmed before (it was resent while its echo was on the way) is
+// ignored; any other write echo means the frame was garbled on the way and
+// is sent again at once.
 void CComm::confirmWrites()
 {
     const QStringList echoes = gestionSerie.takeEchoes();
@@ -283,20 +289,33 @@ void CComm::confirmWrites()
         if (pendingWrite.isEmpty())
             return;
         if (echo == frameBody(pendingWrite)) {
+            lastConfirmed = echo;
             pendingWrite.clear();
             resendNow = false;
-        } else {
+        } else if (echo != lastConfirmed) {
+            ++wrongEchoes;
             resendNow = true;
         }
     }
+}
+
+bool CComm::mustGiveUpWrite(qint64 silentMs) const
+{
+    return silentMs > kSilenceBeforeGivingUpMs || wrongEchoes >= kMaxResends
+           || pendingFor.elapsed() > kLongestWriteWaitMs;
 }
 
 void CComm::giveUpWrite()
 {
     qWarning("Logger on %s does not confirm its writes; transfer dropped", qPrintable(portName));
     pendingWrite.clear();
-    QMutexLocker lock(&queueMutex);
-    commandQueue.clear();
+    {
+        QMutexLocker lock(&queueMutex);
+        commandQueue.clear();
+    }
+    LinkResult failed;
+    failed.kind = LinkResult::WriteFailed;
+    post({ failed });
 }
 
 void CComm::runScanner()

@@ -372,6 +372,13 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         qWarning("Download from logger %s incomplete: %u of %d readings received; nothing kept",
                  qPrintable(record.serialNumber), result.value, result.address);
         break;
+    case LinkResult::WriteFailed:
+        record.eepromTask = 0;
+        if (window) {
+            window->programFailed = true;
+            window->transferInProgress = false;
+        }
+        break;
     case LinkResult::PortLost:
         record.disconnectRequested = true;
         break;

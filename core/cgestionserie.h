@@ -20,6 +20,7 @@ struct LinkResult
         DownloadProgress, // value: readings received so far
         DownloadDone,     // readings (oldest first), start, end
         DownloadFailed,   // value: readings received, address: readings announced
+        WriteFailed,      // a write was never confirmed; the rest of the transfer is dropped
         PortLost          // the port failed or disappeared
     };
     Kind kind = Image;

@@ -216,8 +216,30 @@ private slots:
         bench.record().imageToWrite = bench.record().imageRead;
         bench.app->writeLoggerBlock0(0);
         QVERIFY(bench.link()->queueLength() > 0);
-        QTRY_COMPARE_WITH_TIMEOUT(bench.link()->queueLength(), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.link()->queueLength(), 0, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.window.programFailed, kReplyMs);
+        QVERIFY(!bench.window.transferInProgress);
         QCOMPARE(bench.app->records.size(), 1);   // still connected
+    }
+
+    void loggerThatGarblesEveryEchoFailsTheWrite()
+    {
+        // it keeps answering, so the line is never silent
+        Bench bench({ "--bad-echo", "100000" });
+        START_WITH_IMAGE(bench);
+        bench.record().imageToWrite = bench.record().imageRead;
+        bench.record().eepromTask = 1;
+        bench.app->writeLoggerBlock0(0);
+        QVERIFY(bench.window.transferInProgress);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.window.programFailed, 15000);
+        QVERIFY(!bench.window.transferInProgress);
+        QCOMPARE(bench.record().eepromTask, 0);
+        QCOMPARE(bench.link()->queueLength(), 0);
+        QCOMPARE(bench.app->records.size(), 1);
+        // the link still works
+        bench.record().versionWord = 0;
+        bench.link()->sendCommand(MemoryMap::Command::End);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().versionWord != 0, kReplyMs);
     }
 
     void protectedLoggerWaitsForItsPassword()
