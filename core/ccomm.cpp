@@ -182,6 +182,7 @@ void CComm::runLink()
     if (!port.open(QIODevice::ReadWrite)) {
         LinkResult lost;
         lost.kind = LinkResult::PortLost;
+        portLost = true;
         post({ lost });
         return;
     }
@@ -234,6 +235,7 @@ void CComm::runLink()
         if (isPortFailure(port) || !port.isOpen()) {
             LinkResult lost;
             lost.kind = LinkResult::PortLost;
+            portLost = true;
             post({ lost });
             break;
         }

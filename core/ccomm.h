@@ -60,6 +60,9 @@ public:
     // Stops the thread and waits for it.
     void stop();
 
+    // Set once the port failed or disappeared (the PortLost result).
+    std::atomic_bool portLost{false};
+
     // Bytes read from the port so far (for measurements).
     std::atomic<quint64> bytesRead{0};
 

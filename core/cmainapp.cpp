@@ -17,6 +17,7 @@
 #include "core/cmsd.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
+#include "core/platform.h"
 #include "core/windowstate.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
@@ -339,7 +340,23 @@ QStringList CMainApp::busyPorts() const
             ports << record.portName;
     if (!jigPort.isEmpty())
         ports << jigPort;
+    for (const QString &port : disconnectedPorts)
+        if (!ports.contains(port))
+            ports << port;
     return ports;
+}
+
+void CMainApp::forgetVanishedPorts()
+{
+    if (disconnectedPorts.isEmpty())
+        return;
+    const QStringList present = Platform::serialPorts();
+    for (auto it = disconnectedPorts.begin(); it != disconnectedPorts.end();) {
+        if (present.contains(*it) && QFileInfo::exists(*it))
+            ++it;
+        else
+            it = disconnectedPorts.erase(it);
+    }
 }
 
 void CMainApp::restartScanner()
@@ -406,9 +423,15 @@ void CMainApp::pollLoggers()
         // A link whose thread ended has lost its port.
         if (record.commandLink && record.commandLink->isFinished())
             record.disconnectRequested = true;
-        if (record.disconnectRequested)
-            releaseRecord(i);
+        if (!record.disconnectRequested)
+            continue;
+        // The user's disconnect must hold: the logger is still on its port
+        // and the scanner would find it again at once.
+        if (record.commandLink && !record.commandLink->portLost && !record.portName.isEmpty())
+            disconnectedPorts.insert(record.portName);
+        releaseRecord(i);
     }
+    forgetVanishedPorts();
     restartScanner();
     if (msd)
         msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;

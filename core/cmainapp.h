@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -98,6 +99,9 @@ public:
     // eepromFilePath and sets the state to 2. False when nothing was
     // delivered or the file could not be written.
     bool storeEepromImage(int index);
+    // Ports whose logger the user disconnected: the scanner leaves them
+    // alone until they disappear from the system.
+    QSet<QString> disconnectedPorts;
     // Percent of the last download progress reported, -1 before any.
     int downloadPercent = -1;
 
@@ -111,6 +115,7 @@ private:
     void releaseRecord(int index);
     void restartScanner();
     QStringList busyPorts() const;
+    void forgetVanishedPorts();
     // ---- end of logger link ----------------------------------------------
 
 private:

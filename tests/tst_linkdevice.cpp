@@ -168,6 +168,24 @@ private slots:
         QCOMPARE(bench.app->selection, QList<int>({ 0 }));
         QCOMPARE(bench.app->currentRecord, -1);
         QVERIFY(bench.window.viewsDirty);
+        QVERIFY(bench.app->disconnectedPorts.isEmpty());   // lost, not disconnected
+    }
+
+    void disconnectedLoggerStaysDisconnected()
+    {
+        Bench bench({});
+        START_WITH_IMAGE(bench);
+        const QString port = bench.sim.ptyPath();
+        bench.record().disconnectRequested = true;
+        QTRY_COMPARE_WITH_TIMEOUT(bench.app->records.size(), 0, kFoundMs);
+        QVERIFY(bench.app->disconnectedPorts.contains(port));
+        // several scanner passes
+        QTest::qWait(2500);
+        QCOMPARE(bench.app->records.size(), 0);
+        // once the port is gone it is forgotten
+        QVERIFY(bench.sim.command(QStringLiteral("unplug")));
+        QVERIFY(bench.sim.waitForExit());
+        QTRY_VERIFY_WITH_TIMEOUT(bench.app->disconnectedPorts.isEmpty(), kFoundMs);
     }
 
     void lostAndGarbledWritesAreResent()
