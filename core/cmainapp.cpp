@@ -437,11 +437,34 @@ void CMainApp::pollLoggers()
         msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;
 }
 
-// Stops and deletes the record's link, removes the record and moves every
-// stored index that pointed past it.
+// Stops and deletes the record's link after applying what it decoded last
+// (a download may have finished just before the port went). A record that
+// holds a download not yet saved stays, as a record without a logger, so
+// the readings can still be saved; any other is removed and every stored
+// index that pointed past it moves.
 void CMainApp::releaseRecord(int index)
 {
-    delete records[index].commandLink;
+    if (CComm *link = records.at(index).commandLink) {
+        link->stop();
+        applyResultsOf(index);
+        delete link;
+        records[index].commandLink = nullptr;
+    }
+    if (mainWindow) {
+        if (mainWindow->transferRecordIndex == index) {
+            mainWindow->transferInProgress = false;   // its logger is gone
+            mainWindow->transferRecordIndex = -1;
+        }
+        mainWindow->viewsDirty = true;
+        mainWindow->loggerTableDirty = true;
+    }
+    LoggerRecord &record = records[index];
+    if (record.dataLoaded && record.fileName.isEmpty()) {
+        record.portName.clear();
+        record.fromFile = true;
+        record.disconnectRequested = false;
+        return;
+    }
     records.removeAt(index);
     QList<int> kept;
     for (int selected : qAsConst(selection)) {
@@ -455,16 +478,8 @@ void CMainApp::releaseRecord(int index)
         currentRecord = -1;
     else if (currentRecord > index)
         --currentRecord;
-    if (!mainWindow)
-        return;
-    if (mainWindow->transferRecordIndex == index) {
-        mainWindow->transferInProgress = false;   // its logger is gone
-        mainWindow->transferRecordIndex = -1;
-    } else if (mainWindow->transferRecordIndex > index) {
+    if (mainWindow && mainWindow->transferRecordIndex > index)
         --mainWindow->transferRecordIndex;
-    }
-    mainWindow->viewsDirty = true;
-    mainWindow->loggerTableDirty = true;
 }
 
 void CMainApp::writeLoggerBlock0(int index)
@@ -541,30 +556,36 @@ bool CMainApp::storeEepromImage(int index)
 bool CMainApp::applyLinkResults()
 {
     bool changed = false;
-    for (int i = 0; i < records.size(); ++i) {
-        CComm *link = records.at(i).commandLink;
-        if (!link)
+    for (int i = 0; i < records.size(); ++i)
+        changed = applyResultsOf(i) || changed;
+    return changed;
+}
+
+bool CMainApp::applyResultsOf(int i)
+{
+    CComm *link = records.at(i).commandLink;
+    if (!link)
+        return false;
+    bool changed = false;
+    const QList<LinkResult> results = link->takeResults();
+    for (const LinkResult &result : results) {
+        if (result.kind == LinkResult::DownloadProgress) {
+            const quint32 expected = qMax<quint32>(1, records.at(i).recordedCount);
+            downloadPercent = int(qMin<quint64>(100, quint64(result.value) * 100 / expected));
+            emit downloadProgress(i, downloadPercent);
             continue;
-        const QList<LinkResult> results = link->takeResults();
-        for (const LinkResult &result : results) {
-            if (result.kind == LinkResult::DownloadProgress) {
-                const quint32 expected = qMax<quint32>(1, records.at(i).recordedCount);
-                downloadPercent = int(qMin<quint64>(100, quint64(result.value) * 100 / expected));
-                emit downloadProgress(i, downloadPercent);
-                continue;
-            }
-            CGestionSerie::applyResult(result, i, *this);
-            if (result.kind == LinkResult::DownloadDone) {
-                if (userAdmin->enabled)
-                    records[i].downloadedBy = userAdmin->currentUserShortName();
-                downloadPercent = 100;
-                emit downloadProgress(i, downloadPercent);
-            } else if (result.kind == LinkResult::DownloadFailed) {
-                downloadPercent = 0;
-                emit downloadProgress(i, downloadPercent);
-            }
-            changed = true;
         }
+        CGestionSerie::applyResult(result, i, *this);
+        if (result.kind == LinkResult::DownloadDone) {
+            if (userAdmin->enabled)
+                records[i].downloadedBy = userAdmin->currentUserShortName();
+            downloadPercent = 100;
+            emit downloadProgress(i, downloadPercent);
+        } else if (result.kind == LinkResult::DownloadFailed) {
+            downloadPercent = 0;
+            emit downloadProgress(i, downloadPercent);
+        }
+        changed = true;
     }
     return changed;
 }

@@ -111,6 +111,7 @@ signals:
 
 private:
     bool applyLinkResults();
+    bool applyResultsOf(int recordIndex);
     bool settleEnteredPasswords();
     void releaseRecord(int index);
     void restartScanner();

@@ -3,6 +3,7 @@
 // clock check and EEPROM transfers.
 #include "support/testenv.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -169,6 +170,51 @@ private slots:
         QCOMPARE(bench.app->currentRecord, -1);
         QVERIFY(bench.window.viewsDirty);
         QVERIFY(bench.app->disconnectedPorts.isEmpty());   // lost, not disconnected
+    }
+
+    void unsavedDownloadOutlivesItsLogger()
+    {
+        Bench bench({ "--readings", "300" });
+        START_WITH_IMAGE(bench);
+        bench.link()->sendCommand(MemoryMap::Command::Download);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
+        bench.app->selection = { 0 };
+        bench.app->currentRecord = 0;
+        QVERIFY(bench.sim.command(QStringLiteral("unplug")));
+        QVERIFY(bench.sim.waitForExit());
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().commandLink == nullptr, kFoundMs);
+        QCOMPARE(bench.app->records.size(), 1);
+        const LoggerRecord &kept = bench.record();
+        QVERIFY(kept.isFile() && kept.fromFile && kept.dataLoaded);
+        QCOMPARE(kept.readingCount, 300);
+        QCOMPARE(kept.readings.at(299), LoggerSimPattern::reading(299));
+        QCOMPARE(bench.app->selection, QList<int>({ 0 }));
+        QCOMPARE(bench.app->currentRecord, 0);
+        QTest::qWait(1500);
+        QCOMPARE(bench.app->records.size(), 1);   // and stays
+    }
+
+    void downloadFinishedJustBeforeTheDisconnectIsKept()
+    {
+        Bench bench({ "--readings", "500" });
+        START_WITH_IMAGE(bench);
+        bench.link()->sendCommand(MemoryMap::Command::Download);
+        // no event loop: the finished download waits in the link's mailbox
+        quint64 seen = 0;
+        QElapsedTimer waited;
+        waited.start();
+        for (int quiet = 0; quiet < 10 && waited.elapsed() < kDownloadMs; QThread::msleep(50)) {
+            const quint64 now = bench.link()->bytesRead;
+            quiet = now == seen && now > 1000 ? quiet + 1 : 0;
+            seen = now;
+        }
+        QVERIFY(!bench.record().dataLoaded);
+        bench.record().disconnectRequested = true;
+        bench.app->pollLoggers();
+        QCOMPARE(bench.app->records.size(), 1);
+        QVERIFY(bench.record().dataLoaded);
+        QCOMPARE(bench.record().readingCount, 500);
+        QVERIFY(bench.record().isFile());
     }
 
     void disconnectedLoggerStaysDisconnected()
