@@ -393,7 +393,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
     QString error;
     if (!CMsd::readDataFile(dataFilePath, record, &error)) {
         if (msd)
-            msd->state = CMsd::Idle;
+            msd->readFailed(dataFilePath);
         CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\n%2").arg(dataFilePath, error));
         return;
     }
