@@ -191,6 +191,11 @@ bool CMsd::writeClockLine()
     QFile file(QDir(root).filePath(QStringLiteral("CMD.TXT")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
+    // Only a line that reached the drive counts; a full or vanished drive
+    // shows at flush or close, and the line is written again next time.
     const QByteArray line = clockLine(seconds).toLatin1();
-    return file.write(line) == line.size();
+    if (file.write(line) != line.size() || !file.flush())
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
 }

@@ -184,6 +184,30 @@ private slots:
         qunsetenv("MIRELDA_MSD_ROOT");
     }
 
+    void clockLineIsWrittenAgainUntilItLands()
+    {
+        if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+            QSKIP("no /dev/full to stand for a full drive");
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("A.QLF")), driveFile(3, QStringLiteral("A"))));
+        const QString command = dir.filePath(QStringLiteral("CMD.TXT"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), command));
+        qputenv("MIRELDA_MSD_ROOT", dir.path().toLocal8Bit());
+        WindowState window;
+        CMainApp app(&window);
+        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::ClockPending), 5000);
+        QTest::qWait(2500);   // several polls, each failing
+        QCOMPARE(app.msd->state.load(), int(CMsd::ClockPending));
+
+        QVERIFY(QFile::remove(command));
+        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Idle), 5000);
+        QFile written(command);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().startsWith("TIME="));
+        qunsetenv("MIRELDA_MSD_ROOT");
+    }
+
     void nothingWhileNobodyIsLoggedIn()
     {
         QTemporaryDir dir;
