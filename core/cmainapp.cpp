@@ -545,11 +545,19 @@ bool CMainApp::storeEepromImage(int index)
     if (index < 0 || index >= records.size() || records.at(index).eepromReadState != 1)
         return false;
     LoggerRecord &record = records[index];
-    record.eepromReadState = 2;
     const QString path = eepromFilePath();
-    return !path.isEmpty()
-           && CFileManager::writeBinaryFile(path, record.eepromImage.constData(),
-                                            record.eepromImage.size());
+    if (!path.isEmpty()
+        && CFileManager::writeBinaryFile(path, record.eepromImage.constData(),
+                                         record.eepromImage.size())) {
+        record.eepromReadState = 2;
+        return true;
+    }
+    // Said once: the image is dropped and has to be read again, rather
+    // than being offered to be written on every tick.
+    record.eepromReadState = 0;
+    CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\ncould not be written.")
+                                  .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path));
+    return false;
 }
 
 // Moves what the link threads decoded into the records, on this thread.

@@ -97,7 +97,8 @@ public:
     QString eepromFilePath() const;
     // Writes the EEPROM image that a read delivered (eepromReadState 1) to
     // eepromFilePath and sets the state to 2. False when nothing was
-    // delivered or the file could not be written.
+    // delivered, or when the file could not be written: then the user is
+    // warned and the state goes back to 0.
     bool storeEepromImage(int index);
     // Ports whose logger the user disconnected: the scanner leaves them
     // alone until they disappear from the system.

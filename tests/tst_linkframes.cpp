@@ -4,6 +4,7 @@
 #include "support/testenv.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include "core/byteorder.h"
 #include "core/ccomm.h"
@@ -12,6 +13,7 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/windowstate.h"
+#include "dialogs/cprompt.h"
 
 namespace {
 
@@ -412,6 +414,34 @@ private slots:
         CGestionSerie::applyResult(result, 0, app);
         QCOMPARE(app.records.at(0).eepromReadState, 1);
         QCOMPARE(app.records.at(0).eepromImage, image);
+    }
+
+    void eepromImageNotWrittenIsNotMarkedStored()
+    {
+        QTemporaryDir dir;
+        const QString notADirectory = dir.filePath(QStringLiteral("plain"));
+        QFile plain(notADirectory);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        WindowState window;
+        CMainApp app(&window);
+        app.settings.defaultPath = notADirectory;
+        LoggerRecord record;
+        record.portName = QStringLiteral("/dev/null");
+        record.eepromImage = QByteArray(MemoryMap::ImageSize, '\x11');
+        record.eepromReadState = 1;
+        app.records << record;
+        QStringList warnings;
+        CPrompt::setBoxHandler([&warnings](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
+            warnings << text;
+            return QMessageBox::Ok;
+        });
+        QVERIFY(!app.storeEepromImage(0));
+        QVERIFY(!app.storeEepromImage(0));   // asked again: no second warning
+        CPrompt::setBoxHandler(nullptr);
+        QVERIFY(app.records.at(0).eepromReadState != 2);
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings.first().contains(QStringLiteral("eeprom.bin")));
     }
 
     void negativeReadingCountGivesNoDuration()
