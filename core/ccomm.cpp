@@ -19,11 +19,12 @@ constexpr int kReadGapMs = 5;
 constexpr int kEchoWaitMs = 300;
 // A write not confirmed after this many resends is given up, and the rest
 // of the transfer dropped instead of looping forever, when the logger has
-// been silent this long (gone), answered only wrong echoes (broken), or
-// the write has waited this long in all (a line that is never quiet).
+// been silent this long (gone) or answered only wrong echoes (broken). A
+// line that is never quiet gets no resends: there the write is given up
+// once it has waited longer than the longest download takes at 115200 baud.
 constexpr int kMaxResends = 20;
 constexpr int kSilenceBeforeGivingUpMs = 3000;
-constexpr int kLongestWriteWaitMs = 60000;
+constexpr int kLongestWriteWaitMs = 30000;
 constexpr int kProbeWaitMs = 100;
 
 void configure(QSerialPort &port)
@@ -199,7 +200,9 @@ void CComm::runLink()
             // echo is queued behind: only a quiet line counts as waiting.
             if (heardLastTurn)
                 sincePendingSent.restart();
-            if (resendNow || sincePendingSent.elapsed() >= kEchoWaitMs) {
+            if (pendingFor.elapsed() > kLongestWriteWaitMs) {
+                giveUpWrite();
+            } else if (resendNow || sincePendingSent.elapsed() >= kEchoWaitMs) {
                 if (++resendCount > kMaxResends && mustGiveUpWrite(sinceLastReply.elapsed())) {
                     giveUpWrite();
                 } else {
@@ -303,8 +306,7 @@ void CComm::confirmWrites()
 
 bool CComm::mustGiveUpWrite(qint64 silentMs) const
 {
-    return silentMs > kSilenceBeforeGivingUpMs || wrongEchoes >= kMaxResends
-           || pendingFor.elapsed() > kLongestWriteWaitMs;
+    return silentMs > kSilenceBeforeGivingUpMs || wrongEchoes >= kMaxResends;
 }
 
 void CComm::giveUpWrite()
