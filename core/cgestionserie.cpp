@@ -17,6 +17,10 @@ namespace {
 // is noise and is thrown away.
 constexpr int kMaxPendingBytes = 64 * 1024;
 constexpr int kClockTolerance = 30;
+// The frames of one memory reply follow each other closely (a whole image
+// takes some 150 ms at 115200 baud); a reply silent this long after its
+// first frame lost the rest.
+constexpr int kStaleReplyMs = 2000;
 
 bool isHexDigit(char c)
 {
@@ -161,7 +165,8 @@ void CGestionSerie::expectMemory(int address, int length, bool image)
 // outstanding request that covers it. The frames of one reply come in
 // rising addresses, so a frame below the last one a request received starts
 // a new reply: that request lost a frame and is dropped rather than
-// completed with bytes of another reply. An unrequested image (frames from
+// completed with bytes of another reply; so is a request whose reply
+// stopped coming for a while. An unrequested image (frames from
 // address 0 with nothing asked) is taken as the logger's own image, but
 // only after every request the link announced.
 void CGestionSerie::onMemoryFrame(const QByteArray &payload)
@@ -189,6 +194,7 @@ void CGestionSerie::onMemoryFrame(const QByteArray &payload)
         }
     }
     e.nextAddress = int(address) + bytes.size();
+    e.lastFrame.start();
     if (e.missing == 0) {
         LinkResult r;
         r.kind = e.image ? LinkResult::Image : LinkResult::MemoryRead;
@@ -211,7 +217,9 @@ int CGestionSerie::requestFor(int address, int length)
                 ++i;
                 continue;
             }
-            if (address < e.nextAddress) {
+            const bool started = e.nextAddress > e.address;
+            if (address < e.nextAddress
+                || (started && e.lastFrame.elapsed() > kStaleReplyMs)) {
                 expectations.removeAt(i);
                 continue;
             }

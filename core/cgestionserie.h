@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
 #include <QVector>
@@ -67,6 +68,7 @@ private:
         QByteArray covered;   // one byte per address, 1 once received
         int missing = 0;
         int nextAddress = 0;  // end of the last frame received
+        QElapsedTimer lastFrame;
         bool announced = true;
     };
 

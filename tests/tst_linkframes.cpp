@@ -287,6 +287,24 @@ private slots:
         QCOMPARE(read.data, second.mid(0x100, 0x100));
     }
 
+    void aReplyThatStoppedIsNotCompletedLater()
+    {
+        const QByteArray first = patternImage(3);
+        const QByteArray second = patternImage(7);
+        CGestionSerie decoder;
+        // the reply to the whole image stops before its last frame
+        decoder.expectMemory(0, 0x300, false);
+        decoder.dispatchReply(memoryFrames(first, 0, 0x2C0));
+        QTest::qWait(2200);
+        // a later read of that last part alone gets its own bytes
+        decoder.expectMemory(0x2C0, 0x40, false);
+        decoder.dispatchReply(memoryFrames(second, 0x2C0, 0x40));
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().address, 0x2C0);
+        QCOMPARE(results.first().data, second.mid(0x2C0, 0x40));
+    }
+
     void strayMemoryFramesDoNotCaptureALaterRead_data()
     {
         QTest::addColumn<int>("strayAddress");
