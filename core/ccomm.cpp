@@ -1,6 +1,5 @@
 #include "core/ccomm.h"
 
-#include <QElapsedTimer>
 #include <QMutexLocker>
 #include <QSerialPort>
 
@@ -15,12 +14,17 @@ constexpr int kPauseAfterSendMs = 20;
 constexpr int kReadsPerTurn = 20;
 constexpr int kReadSize = 4096;
 constexpr int kReadGapMs = 5;
-constexpr int kTurnsBeforeResend = 10;
-// A logger that confirms none of this many resends of one write and has
-// been silent this long is gone or broken: the rest of the transfer is
-// dropped instead of looping forever.
+// A missing echo is asked for again once the line has been quiet this long
+// after the write: the logger may still be busy with a long reply.
+constexpr int kEchoWaitMs = 300;
+// A write not confirmed after this many resends is given up, and the rest
+// of the transfer dropped instead of looping forever, when the logger has
+// been silent this long (gone) or answered only wrong echoes (broken). A
+// line that is never quiet gets no resends: there the write is given up
+// once it has waited longer than the longest download takes at 115200 baud.
 constexpr int kMaxResends = 20;
 constexpr int kSilenceBeforeGivingUpMs = 3000;
+constexpr int kLongestWriteWaitMs = 30000;
 constexpr int kProbeWaitMs = 100;
 
 void configure(QSerialPort &port)
@@ -179,6 +183,7 @@ void CComm::runLink()
     if (!port.open(QIODevice::ReadWrite)) {
         LinkResult lost;
         lost.kind = LinkResult::PortLost;
+        portLost = true;
         post({ lost });
         return;
     }
@@ -191,20 +196,21 @@ void CComm::runLink()
     while (!isInterruptionRequested()) {
         bool sent = false;
         if (!pendingWrite.isEmpty()) {
-            // Turns in which the logger was still talking (a download, a
-            // long reply) do not count: its echo is queued behind them.
-            if (!heardLastTurn)
-                ++turnsWithoutEcho;
-            if (resendNow || turnsWithoutEcho >= kTurnsBeforeResend) {
-                if (++resendCount > kMaxResends
-                    && sinceLastReply.elapsed() > kSilenceBeforeGivingUpMs) {
+            // While the logger is talking (a download, a long reply) its
+            // echo is queued behind: only a quiet line counts as waiting.
+            if (heardLastTurn)
+                sincePendingSent.restart();
+            if (pendingFor.elapsed() > kLongestWriteWaitMs) {
+                giveUpWrite();
+            } else if (resendNow || sincePendingSent.elapsed() >= kEchoWaitMs) {
+                if (++resendCount > kMaxResends && mustGiveUpWrite(sinceLastReply.elapsed())) {
                     giveUpWrite();
                 } else {
                     sendFrame(port, pendingWrite);
                     sent = true;
                 }
                 resendNow = false;
-                turnsWithoutEcho = 0;
+                sincePendingSent.restart();
             }
         } else {
             const QString frame = takeFrame();
@@ -214,8 +220,10 @@ void CComm::runLink()
                 if (frame.startsWith(QStringLiteral(".04"))) {
                     pendingWrite = frame;
                     resendNow = false;
-                    turnsWithoutEcho = 0;
                     resendCount = 0;
+                    wrongEchoes = 0;
+                    sincePendingSent.start();
+                    pendingFor.start();
                 }
                 sent = true;
             }
@@ -230,6 +238,7 @@ void CComm::runLink()
         if (isPortFailure(port) || !port.isOpen()) {
             LinkResult lost;
             lost.kind = LinkResult::PortLost;
+            portLost = true;
             post({ lost });
             break;
         }
@@ -253,6 +262,8 @@ void CComm::announceExpectedReply(const QString &frame)
             gestionSerie.expectMemory(address, length, false);
     } else if (frameBody(frame) == frameBody(commandFrame(Command::End))) {
         gestionSerie.expectMemory(0, ImageSize, true);
+    } else if (frameBody(frame) == frameBody(commandFrame(Command::Download))) {
+        gestionSerie.expectDownload();
     }
 }
 
@@ -272,8 +283,10 @@ bool CComm::readReplies(QSerialPort &port)
     return heard;
 }
 
-// An echo equal to the awaited write confirms it; any other write echo
-// means the frame was garbled on the way and is sent again at once.
+// An echo equal to the awaited write confirms it; a late echo of the write
+// confirmed before (it was resent while its echo was on the way) is
+// ignored; any other write echo means the frame was garbled on the way and
+// is sent again at once.
 void CComm::confirmWrites()
 {
     const QStringList echoes = gestionSerie.takeEchoes();
@@ -281,20 +294,32 @@ void CComm::confirmWrites()
         if (pendingWrite.isEmpty())
             return;
         if (echo == frameBody(pendingWrite)) {
+            lastConfirmed = echo;
             pendingWrite.clear();
             resendNow = false;
-        } else {
+        } else if (echo != lastConfirmed) {
+            ++wrongEchoes;
             resendNow = true;
         }
     }
+}
+
+bool CComm::mustGiveUpWrite(qint64 silentMs) const
+{
+    return silentMs > kSilenceBeforeGivingUpMs || wrongEchoes >= kMaxResends;
 }
 
 void CComm::giveUpWrite()
 {
     qWarning("Logger on %s does not confirm its writes; transfer dropped", qPrintable(portName));
     pendingWrite.clear();
-    QMutexLocker lock(&queueMutex);
-    commandQueue.clear();
+    {
+        QMutexLocker lock(&queueMutex);
+        commandQueue.clear();
+    }
+    LinkResult failed;
+    failed.kind = LinkResult::WriteFailed;
+    post({ failed });
 }
 
 void CComm::runScanner()

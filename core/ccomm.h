@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QString>
 #include <QStringList>
@@ -59,6 +60,9 @@ public:
     // Stops the thread and waits for it.
     void stop();
 
+    // Set once the port failed or disappeared (the PortLost result).
+    std::atomic_bool portLost{false};
+
     // Bytes read from the port so far (for measurements).
     std::atomic<quint64> bytesRead{0};
 
@@ -79,15 +83,19 @@ private:
     bool readReplies(QSerialPort &port);   // true when anything arrived
     void confirmWrites();
     void giveUpWrite();
+    bool mustGiveUpWrite(qint64 silentMs) const;
     void post(const QList<LinkResult> &results);
 
     CGestionSerie gestionSerie;
 
     // write confirmation, link thread only
     QString pendingWrite;       // the write frame whose echo is awaited
+    QString lastConfirmed;      // body of the write confirmed before it
     bool resendNow = false;
-    int turnsWithoutEcho = 0;
     int resendCount = 0;
+    int wrongEchoes = 0;
+    QElapsedTimer sincePendingSent;   // since the last (re)send of pendingWrite
+    QElapsedTimer pendingFor;         // since pendingWrite was first sent
 
     QMutex resultMutex;
     QList<LinkResult> results;

@@ -1,5 +1,7 @@
 #include "core/cgestionserie.h"
 
+#include <algorithm>
+
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
 #include "core/loggerrecord.h"
@@ -15,6 +17,10 @@ namespace {
 // is noise and is thrown away.
 constexpr int kMaxPendingBytes = 64 * 1024;
 constexpr int kClockTolerance = 30;
+// The frames of one memory reply follow each other closely (a whole image
+// takes some 150 ms at 115200 baud); a reply silent this long after its
+// first frame lost the rest.
+constexpr int kStaleReplyMs = 2000;
 
 bool isHexDigit(char c)
 {
@@ -116,7 +122,9 @@ void CGestionSerie::dispatchFrame(const QByteArray &line)
         }
         break;
     case Command::RawBlock:
-        if (payload.size() == 4 && parseHex(payload, value)) {
+        // Outside a download such a line is noise; taken as an announcement
+        // it would swallow the replies behind it.
+        if (downloadExpected && payload.size() == 4 && parseHex(payload, value)) {
             rawBlock.clear();
             rawRemaining = int(value);
             rawBlockReady = value == 0;
@@ -130,6 +138,14 @@ void CGestionSerie::dispatchFrame(const QByteArray &line)
     }
 }
 
+void CGestionSerie::expectDownload()
+{
+    downloadExpected = true;
+    download.fill(0, kMaxReadings);
+    arrived.fill('\0', kMaxReadings);
+    downloadReceived = 0;
+}
+
 void CGestionSerie::expectMemory(int address, int length, bool image)
 {
     if (address < 0 || length <= 0 || address + length > ImageSize)
@@ -141,12 +157,18 @@ void CGestionSerie::expectMemory(int address, int length, bool image)
     e.data = QByteArray(length, '\0');
     e.covered = QByteArray(length, '\0');
     e.missing = length;
+    e.nextAddress = address;
     expectations << e;
 }
 
 // ".03" address(4) data: a part of the memory. It fills the oldest
-// outstanding request that covers it; an unrequested image is taken as the
-// logger's own image.
+// outstanding request that covers it. The frames of one reply come in
+// rising addresses, so a frame below the last one a request received starts
+// a new reply: that request lost a frame and is dropped rather than
+// completed with bytes of another reply; so is a request whose reply
+// stopped coming for a while. An unrequested image (frames from
+// address 0 with nothing asked) is taken as the logger's own image, but
+// only after every request the link announced.
 void CGestionSerie::onMemoryFrame(const QByteArray &payload)
 {
     quint32 address = 0;
@@ -154,30 +176,57 @@ void CGestionSerie::onMemoryFrame(const QByteArray &payload)
     if (payload.size() < 4 || !parseHex(payload.left(4), address)
         || !parseHexBytes(payload.mid(4), bytes) || bytes.isEmpty())
         return;
-    if (expectations.isEmpty())
+    int i = requestFor(int(address), bytes.size());
+    if (i < 0 && address == 0) {
         expectMemory(0, ImageSize, true);
-    for (int i = 0; i < expectations.size(); ++i) {
-        Expectation &e = expectations[i];
-        if (int(address) < e.address || int(address) + bytes.size() > e.address + e.length)
-            continue;
-        const int at = int(address) - e.address;
-        for (int k = 0; k < bytes.size(); ++k) {
-            e.data[at + k] = bytes.at(k);
-            if (!e.covered.at(at + k)) {
-                e.covered[at + k] = 1;
-                --e.missing;
-            }
-        }
-        if (e.missing == 0) {
-            LinkResult r;
-            r.kind = e.image ? LinkResult::Image : LinkResult::MemoryRead;
-            r.address = e.address;
-            r.data = e.data;
-            post(r);
-            expectations.removeAt(i);
-        }
-        return;
+        expectations.last().announced = false;
+        i = expectations.size() - 1;
     }
+    if (i < 0)
+        return;
+    Expectation &e = expectations[i];
+    const int at = int(address) - e.address;
+    for (int k = 0; k < bytes.size(); ++k) {
+        e.data[at + k] = bytes.at(k);
+        if (!e.covered.at(at + k)) {
+            e.covered[at + k] = 1;
+            --e.missing;
+        }
+    }
+    e.nextAddress = int(address) + bytes.size();
+    e.lastFrame.start();
+    if (e.missing == 0) {
+        LinkResult r;
+        r.kind = e.image ? LinkResult::Image : LinkResult::MemoryRead;
+        r.address = e.address;
+        r.data = e.data;
+        post(r);
+        expectations.removeAt(i);
+    }
+}
+
+// Index of the request a frame of length bytes at address belongs to, -1
+// when none; drops the requests whose reply the frame shows to be broken.
+int CGestionSerie::requestFor(int address, int length)
+{
+    for (bool announced : { true, false }) {
+        for (int i = 0; i < expectations.size();) {
+            const Expectation &e = expectations.at(i);
+            if (e.announced != announced || address < e.address
+                || address + length > e.address + e.length) {
+                ++i;
+                continue;
+            }
+            const bool started = e.nextAddress > e.address;
+            if (address < e.nextAddress
+                || (started && e.lastFrame.elapsed() > kStaleReplyMs)) {
+                expectations.removeAt(i);
+                continue;
+            }
+            return i;
+        }
+    }
+    return -1;
 }
 
 // ".0F" index: the raw block just received starts at that reading. The
@@ -187,22 +236,18 @@ void CGestionSerie::onIndexFrame(const QByteArray &payload)
 {
     quint32 index = 0;
     if (payload.size() == 4 || payload.size() == 8) {
-        if (parseHex(payload, index) && rawBlockReady)
+        if (parseHex(payload, index) && rawBlockReady && downloadExpected)
             storeBlock(index);
         rawBlockReady = false;
         rawBlock.clear();
         return;
     }
-    if (payload.size() == 4 + 32 || payload.size() == 8 + 32)
+    if (downloadExpected && (payload.size() == 4 + 32 || payload.size() == 8 + 32))
         finishDownload(payload.right(32));
 }
 
 void CGestionSerie::storeBlock(quint32 index)
 {
-    if (download.isEmpty())
-        download.resize(kMaxReadings);
-    if (index == 0)
-        downloadReceived = 0;   // a new download
     const int count = rawBlock.size() / 2;
     const uchar *raw = reinterpret_cast<const uchar *>(rawBlock.constData());
     // Readings past the end of the array are dropped: the memory of a
@@ -212,7 +257,10 @@ void CGestionSerie::storeBlock(quint32 index)
         if (at >= quint64(kMaxReadings))
             break;
         download[int(at)] = quint16(raw[2 * k] << 8 | raw[2 * k + 1]);
-        downloadReceived = qMax(downloadReceived, int(at) + 1);
+        if (!arrived.at(int(at))) {
+            arrived[int(at)] = 1;
+            ++downloadReceived;
+        }
     }
     LinkResult r;
     r.kind = LinkResult::DownloadProgress;
@@ -220,6 +268,8 @@ void CGestionSerie::storeBlock(quint32 index)
     post(r);
 }
 
+// A download that misses any of the readings it announced is a failure:
+// zeros in their place would pass for measurements.
 void CGestionSerie::finishDownload(const QByteArray &tail)
 {
     quint32 count = 0, start = 0, end = 0, rollOffset = 0;
@@ -227,21 +277,31 @@ void CGestionSerie::finishDownload(const QByteArray &tail)
         || !parseHex(tail.mid(16, 8), end) || !parseHex(tail.mid(24, 8), rollOffset))
         return;
     const int n = int(qMin<quint32>(count, quint32(kMaxReadings)));
-    QVector<quint16> readings = download.mid(0, n);
-    readings.resize(n);
-    // A roll-over memory is a ring: put the oldest reading first.
-    if (n > 0 && rollOffset % quint32(n) != 0) {
-        const int first = int(rollOffset % quint32(n));
-        readings = readings.mid(first) + readings.mid(0, first);
-    }
+    const int received = int(std::count(arrived.constBegin(), arrived.constBegin() + n, '\1'));
     LinkResult r;
-    r.kind = LinkResult::DownloadDone;
-    r.readings = readings;
-    r.start = start;
-    r.end = end;
+    if (received < n) {
+        r.kind = LinkResult::DownloadFailed;
+        r.value = quint32(received);
+        r.address = n;
+    } else {
+        QVector<quint16> readings = download.mid(0, n);
+        // A roll-over memory is a ring: put the oldest reading first.
+        if (n > 0 && rollOffset % quint32(n) != 0) {
+            const int first = int(rollOffset % quint32(n));
+            readings = readings.mid(first) + readings.mid(0, first);
+        }
+        r.kind = LinkResult::DownloadDone;
+        r.readings = readings;
+        r.start = start;
+        r.end = end;
+    }
     post(r);
     download.clear();
+    arrived.clear();
     downloadReceived = 0;
+    downloadExpected = false;
+    rawBlockReady = false;
+    rawBlock.clear();
 }
 
 void CGestionSerie::post(const LinkResult &result)
@@ -315,6 +375,17 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         record.dataLoaded = true;
         if (window)
             window->viewsDirty = true;
+        break;
+    case LinkResult::DownloadFailed:
+        qWarning("Download from logger %s incomplete: %u of %d readings received; nothing kept",
+                 qPrintable(record.serialNumber), result.value, result.address);
+        break;
+    case LinkResult::WriteFailed:
+        record.eepromTask = 0;
+        if (window) {
+            window->programFailed = true;
+            window->transferInProgress = false;
+        }
         break;
     case LinkResult::PortLost:
         record.disconnectRequested = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
 #include <QVector>
@@ -19,6 +20,8 @@ struct LinkResult
         AlarmStatus,      // value: alarm status word
         DownloadProgress, // value: readings received so far
         DownloadDone,     // readings (oldest first), start, end
+        DownloadFailed,   // value: readings received, address: readings announced
+        WriteFailed,      // a write was never confirmed; the rest of the transfer is dropped
         PortLost          // the port failed or disappeared
     };
     Kind kind = Image;
@@ -44,6 +47,9 @@ public:
     // The link announces a memory range it asked for: a read-memory
     // command (image false) or the end command, which sends the whole image.
     void expectMemory(int address, int length, bool image);
+    // The link sent the download command: the readings blocks that follow
+    // belong to a new download.
+    void expectDownload();
 
     QList<LinkResult> takeResults();
     // Write-memory echoes received, without CR LF, for write confirmation.
@@ -61,10 +67,14 @@ private:
         QByteArray data;
         QByteArray covered;   // one byte per address, 1 once received
         int missing = 0;
+        int nextAddress = 0;  // end of the last frame received
+        QElapsedTimer lastFrame;
+        bool announced = true;
     };
 
     void dispatchFrame(const QByteArray &line);
     void onMemoryFrame(const QByteArray &payload);
+    int requestFor(int address, int length);
     void onIndexFrame(const QByteArray &payload);
     void storeBlock(quint32 index);
     void finishDownload(const QByteArray &payload);
@@ -75,7 +85,9 @@ private:
     QByteArray rawBlock;
     bool rawBlockReady = false;
     QVector<quint16> download; // readings received so far, by index
-    int downloadReceived = 0;
+    QByteArray arrived;        // one byte per index, 1 once received
+    int downloadReceived = 0;  // distinct readings received
+    bool downloadExpected = false; // from the download command to its last reply
     QList<Expectation> expectations;
     QList<LinkResult> results;
     QStringList echoes;

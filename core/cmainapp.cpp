@@ -17,6 +17,7 @@
 #include "core/cmsd.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
+#include "core/platform.h"
 #include "core/windowstate.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
@@ -208,7 +209,7 @@ void CMainApp::recalcProgramTiming(int index, int mode)
         break;
     }
     case 1:
-        r.duration = quint32(quint64(r.stopReadingCount) / channels * interval);
+        r.duration = quint32(quint64(qMax(0, r.stopReadingCount)) / channels * interval);
         break;
     case 4:
         if (r.startAt.isValid() && r.stopAt.isValid()) {
@@ -339,7 +340,23 @@ QStringList CMainApp::busyPorts() const
             ports << record.portName;
     if (!jigPort.isEmpty())
         ports << jigPort;
+    for (const QString &port : disconnectedPorts)
+        if (!ports.contains(port))
+            ports << port;
     return ports;
+}
+
+void CMainApp::forgetVanishedPorts()
+{
+    if (disconnectedPorts.isEmpty())
+        return;
+    const QStringList present = Platform::serialPorts();
+    for (auto it = disconnectedPorts.begin(); it != disconnectedPorts.end();) {
+        if (present.contains(*it) && QFileInfo::exists(*it))
+            ++it;
+        else
+            it = disconnectedPorts.erase(it);
+    }
 }
 
 void CMainApp::restartScanner()
@@ -376,7 +393,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
     QString error;
     if (!CMsd::readDataFile(dataFilePath, record, &error)) {
         if (msd)
-            msd->state = CMsd::Idle;
+            msd->readFailed(dataFilePath);
         CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\n%2").arg(dataFilePath, error));
         return;
     }
@@ -406,19 +423,48 @@ void CMainApp::pollLoggers()
         // A link whose thread ended has lost its port.
         if (record.commandLink && record.commandLink->isFinished())
             record.disconnectRequested = true;
-        if (record.disconnectRequested)
-            releaseRecord(i);
+        if (!record.disconnectRequested)
+            continue;
+        // The user's disconnect must hold: the logger is still on its port
+        // and the scanner would find it again at once.
+        if (record.commandLink && !record.commandLink->portLost && !record.portName.isEmpty())
+            disconnectedPorts.insert(record.portName);
+        releaseRecord(i);
     }
+    forgetVanishedPorts();
     restartScanner();
     if (msd)
         msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;
 }
 
-// Stops and deletes the record's link, removes the record and moves every
-// stored index that pointed past it.
+// Stops and deletes the record's link after applying what it decoded last
+// (a download may have finished just before the port went). A record that
+// holds a download not yet saved stays, as a record without a logger, so
+// the readings can still be saved; any other is removed and every stored
+// index that pointed past it moves.
 void CMainApp::releaseRecord(int index)
 {
-    delete records[index].commandLink;
+    if (CComm *link = records.at(index).commandLink) {
+        link->stop();
+        applyResultsOf(index);
+        delete link;
+        records[index].commandLink = nullptr;
+    }
+    if (mainWindow) {
+        if (mainWindow->transferRecordIndex == index) {
+            mainWindow->transferInProgress = false;   // its logger is gone
+            mainWindow->transferRecordIndex = -1;
+        }
+        mainWindow->viewsDirty = true;
+        mainWindow->loggerTableDirty = true;
+    }
+    LoggerRecord &record = records[index];
+    if (record.dataLoaded && record.fileName.isEmpty()) {
+        record.portName.clear();
+        record.fromFile = true;
+        record.disconnectRequested = false;
+        return;
+    }
     records.removeAt(index);
     QList<int> kept;
     for (int selected : qAsConst(selection)) {
@@ -432,16 +478,8 @@ void CMainApp::releaseRecord(int index)
         currentRecord = -1;
     else if (currentRecord > index)
         --currentRecord;
-    if (!mainWindow)
-        return;
-    if (mainWindow->transferRecordIndex == index) {
-        mainWindow->transferInProgress = false;   // its logger is gone
-        mainWindow->transferRecordIndex = -1;
-    } else if (mainWindow->transferRecordIndex > index) {
+    if (mainWindow && mainWindow->transferRecordIndex > index)
         --mainWindow->transferRecordIndex;
-    }
-    mainWindow->viewsDirty = true;
-    mainWindow->loggerTableDirty = true;
 }
 
 void CMainApp::writeLoggerBlock0(int index)
@@ -507,38 +545,55 @@ bool CMainApp::storeEepromImage(int index)
     if (index < 0 || index >= records.size() || records.at(index).eepromReadState != 1)
         return false;
     LoggerRecord &record = records[index];
-    record.eepromReadState = 2;
     const QString path = eepromFilePath();
-    return !path.isEmpty()
-           && CFileManager::writeBinaryFile(path, record.eepromImage.constData(),
-                                            record.eepromImage.size());
+    if (!path.isEmpty()
+        && CFileManager::writeBinaryFile(path, record.eepromImage.constData(),
+                                         record.eepromImage.size())) {
+        record.eepromReadState = 2;
+        return true;
+    }
+    // Said once: the image is dropped and has to be read again, rather
+    // than being offered to be written on every tick.
+    record.eepromReadState = 0;
+    CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\ncould not be written.")
+                                  .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path));
+    return false;
 }
 
 // Moves what the link threads decoded into the records, on this thread.
 bool CMainApp::applyLinkResults()
 {
     bool changed = false;
-    for (int i = 0; i < records.size(); ++i) {
-        CComm *link = records.at(i).commandLink;
-        if (!link)
+    for (int i = 0; i < records.size(); ++i)
+        changed = applyResultsOf(i) || changed;
+    return changed;
+}
+
+bool CMainApp::applyResultsOf(int i)
+{
+    CComm *link = records.at(i).commandLink;
+    if (!link)
+        return false;
+    bool changed = false;
+    const QList<LinkResult> results = link->takeResults();
+    for (const LinkResult &result : results) {
+        if (result.kind == LinkResult::DownloadProgress) {
+            const quint32 expected = qMax<quint32>(1, records.at(i).recordedCount);
+            downloadPercent = int(qMin<quint64>(100, quint64(result.value) * 100 / expected));
+            emit downloadProgress(i, downloadPercent);
             continue;
-        const QList<LinkResult> results = link->takeResults();
-        for (const LinkResult &result : results) {
-            if (result.kind == LinkResult::DownloadProgress) {
-                const quint32 expected = qMax<quint32>(1, records.at(i).recordedCount);
-                downloadPercent = int(qMin<quint64>(100, quint64(result.value) * 100 / expected));
-                emit downloadProgress(i, downloadPercent);
-                continue;
-            }
-            CGestionSerie::applyResult(result, i, *this);
-            if (result.kind == LinkResult::DownloadDone) {
-                if (userAdmin->enabled)
-                    records[i].downloadedBy = userAdmin->currentUserShortName();
-                downloadPercent = 100;
-                emit downloadProgress(i, downloadPercent);
-            }
-            changed = true;
         }
+        CGestionSerie::applyResult(result, i, *this);
+        if (result.kind == LinkResult::DownloadDone) {
+            if (userAdmin->enabled)
+                records[i].downloadedBy = userAdmin->currentUserShortName();
+            downloadPercent = 100;
+            emit downloadProgress(i, downloadPercent);
+        } else if (result.kind == LinkResult::DownloadFailed) {
+            downloadPercent = 0;
+            emit downloadProgress(i, downloadPercent);
+        }
+        changed = true;
     }
     return changed;
 }

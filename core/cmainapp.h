@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -96,8 +97,12 @@ public:
     QString eepromFilePath() const;
     // Writes the EEPROM image that a read delivered (eepromReadState 1) to
     // eepromFilePath and sets the state to 2. False when nothing was
-    // delivered or the file could not be written.
+    // delivered, or when the file could not be written: then the user is
+    // warned and the state goes back to 0.
     bool storeEepromImage(int index);
+    // Ports whose logger the user disconnected: the scanner leaves them
+    // alone until they disappear from the system.
+    QSet<QString> disconnectedPorts;
     // Percent of the last download progress reported, -1 before any.
     int downloadPercent = -1;
 
@@ -107,10 +112,12 @@ signals:
 
 private:
     bool applyLinkResults();
+    bool applyResultsOf(int recordIndex);
     bool settleEnteredPasswords();
     void releaseRecord(int index);
     void restartScanner();
     QStringList busyPorts() const;
+    void forgetVanishedPorts();
     // ---- end of logger link ----------------------------------------------
 
 private:

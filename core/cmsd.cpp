@@ -104,6 +104,21 @@ void CMsd::requestClockLine(quint32 loggerSeconds)
     state = ClockPending;
 }
 
+void CMsd::readFailed(const QString &dataFilePath)
+{
+    QMutexLocker lock(&mutex);
+    failedFile = dataFilePath;
+    failedStamp = fileStamp(dataFilePath);
+    state = Looking;
+}
+
+QString CMsd::fileStamp(const QString &path)
+{
+    const QFileInfo info(path);
+    return QString::number(info.size()) + QLatin1Char('@')
+           + QString::number(info.lastModified().toMSecsSinceEpoch());
+}
+
 void CMsd::run()
 {
     while (!isInterruptionRequested()) {
@@ -119,13 +134,18 @@ void CMsd::step()
     switch (state.load()) {
     case Looking: {
         const QString root = Platform::volumeRoot(volumeLabel());
-        if (root.isEmpty())
+        if (root.isEmpty()) {
+            QMutexLocker lock(&mutex);
+            failedFile.clear();   // a drive plugged in again is read again
             return;
+        }
         const QString dataFile = newestDataFile(root);
         if (dataFile.isEmpty())
             return;
         {
             QMutexLocker lock(&mutex);
+            if (dataFile == failedFile && fileStamp(dataFile) == failedStamp)
+                return;
             driveRoot = root;
         }
         int expected = Looking;
@@ -133,6 +153,17 @@ void CMsd::step()
             emit massStorageFound(dataFile);
         break;
     }
+    case Idle:
+        // The drive went: the next one plugged in is a new logger.
+        if (Platform::volumeRoot(volumeLabel()).isEmpty()) {
+            {
+                QMutexLocker lock(&mutex);
+                driveRoot.clear();
+            }
+            int expected = Idle;
+            state.compare_exchange_strong(expected, Looking);
+        }
+        break;
     case ClockPending:
         if (writeClockLine()) {
             int expected = ClockPending;
@@ -160,6 +191,11 @@ bool CMsd::writeClockLine()
     QFile file(QDir(root).filePath(QStringLiteral("CMD.TXT")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
+    // Only a line that reached the drive counts; a full or vanished drive
+    // shows at flush or close, and the line is written again next time.
     const QByteArray line = clockLine(seconds).toLatin1();
-    return file.write(line) == line.size();
+    if (file.write(line) != line.size() || !file.flush())
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
 }

@@ -36,6 +36,9 @@ public:
 
     // The core has read the data file: write the clock line next.
     void requestClockLine(quint32 loggerSeconds);
+    // The core could not read the data file: look again, but pass over
+    // that file until it changes or the drive goes.
+    void readFailed(const QString &dataFilePath);
     void stop();
 
 signals:
@@ -48,8 +51,11 @@ protected:
 private:
     void step();
     bool writeClockLine();
+    static QString fileStamp(const QString &path);
 
     QMutex mutex;
     QString driveRoot;
+    QString failedFile;        // path and stamp of the file the core could not read
+    QString failedStamp;
     quint32 pendingClock = 0;
 };

@@ -3,6 +3,7 @@
 // clock check and EEPROM transfers.
 #include "support/testenv.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -161,13 +162,76 @@ private slots:
         bench.app->selection = { 0, 1 };
         bench.app->currentRecord = 1;
         bench.window.viewsDirty = false;
-        bench.sim.command(QStringLiteral("unplug"));
+        QVERIFY(bench.sim.command(QStringLiteral("unplug")));
         QVERIFY(bench.sim.waitForExit());
         QTRY_COMPARE_WITH_TIMEOUT(bench.app->records.size(), 1, kFoundMs);
         QCOMPARE(bench.app->records.first().fileName, QStringLiteral("a.qlf"));
         QCOMPARE(bench.app->selection, QList<int>({ 0 }));
         QCOMPARE(bench.app->currentRecord, -1);
         QVERIFY(bench.window.viewsDirty);
+        QVERIFY(bench.app->disconnectedPorts.isEmpty());   // lost, not disconnected
+    }
+
+    void unsavedDownloadOutlivesItsLogger()
+    {
+        Bench bench({ "--readings", "300" });
+        START_WITH_IMAGE(bench);
+        bench.link()->sendCommand(MemoryMap::Command::Download);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
+        bench.app->selection = { 0 };
+        bench.app->currentRecord = 0;
+        QVERIFY(bench.sim.command(QStringLiteral("unplug")));
+        QVERIFY(bench.sim.waitForExit());
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().commandLink == nullptr, kFoundMs);
+        QCOMPARE(bench.app->records.size(), 1);
+        const LoggerRecord &kept = bench.record();
+        QVERIFY(kept.isFile() && kept.fromFile && kept.dataLoaded);
+        QCOMPARE(kept.readingCount, 300);
+        QCOMPARE(kept.readings.at(299), LoggerSimPattern::reading(299));
+        QCOMPARE(bench.app->selection, QList<int>({ 0 }));
+        QCOMPARE(bench.app->currentRecord, 0);
+        QTest::qWait(1500);
+        QCOMPARE(bench.app->records.size(), 1);   // and stays
+    }
+
+    void downloadFinishedJustBeforeTheDisconnectIsKept()
+    {
+        Bench bench({ "--readings", "500" });
+        START_WITH_IMAGE(bench);
+        bench.link()->sendCommand(MemoryMap::Command::Download);
+        // no event loop: the finished download waits in the link's mailbox
+        quint64 seen = 0;
+        QElapsedTimer waited;
+        waited.start();
+        for (int quiet = 0; quiet < 10 && waited.elapsed() < kDownloadMs; QThread::msleep(50)) {
+            const quint64 now = bench.link()->bytesRead;
+            quiet = now == seen && now > 1000 ? quiet + 1 : 0;
+            seen = now;
+        }
+        QVERIFY(!bench.record().dataLoaded);
+        bench.record().disconnectRequested = true;
+        bench.app->pollLoggers();
+        QCOMPARE(bench.app->records.size(), 1);
+        QVERIFY(bench.record().dataLoaded);
+        QCOMPARE(bench.record().readingCount, 500);
+        QVERIFY(bench.record().isFile());
+    }
+
+    void disconnectedLoggerStaysDisconnected()
+    {
+        Bench bench({});
+        START_WITH_IMAGE(bench);
+        const QString port = bench.sim.ptyPath();
+        bench.record().disconnectRequested = true;
+        QTRY_COMPARE_WITH_TIMEOUT(bench.app->records.size(), 0, kFoundMs);
+        QVERIFY(bench.app->disconnectedPorts.contains(port));
+        // several scanner passes
+        QTest::qWait(2500);
+        QCOMPARE(bench.app->records.size(), 0);
+        // once the port is gone it is forgotten
+        QVERIFY(bench.sim.command(QStringLiteral("unplug")));
+        QVERIFY(bench.sim.waitForExit());
+        QTRY_VERIFY_WITH_TIMEOUT(bench.app->disconnectedPorts.isEmpty(), kFoundMs);
     }
 
     void lostAndGarbledWritesAreResent()
@@ -212,13 +276,34 @@ private slots:
     {
         Bench bench({});
         START_WITH_IMAGE(bench);
-        bench.sim.command(QStringLiteral("silent on"));
-        QTest::qWait(100);
+        QVERIFY(bench.sim.command(QStringLiteral("silent on")));
         bench.record().imageToWrite = bench.record().imageRead;
         bench.app->writeLoggerBlock0(0);
         QVERIFY(bench.link()->queueLength() > 0);
-        QTRY_COMPARE_WITH_TIMEOUT(bench.link()->queueLength(), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.link()->queueLength(), 0, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.window.programFailed, kReplyMs);
+        QVERIFY(!bench.window.transferInProgress);
         QCOMPARE(bench.app->records.size(), 1);   // still connected
+    }
+
+    void loggerThatGarblesEveryEchoFailsTheWrite()
+    {
+        // it keeps answering, so the line is never silent
+        Bench bench({ "--bad-echo", "100000" });
+        START_WITH_IMAGE(bench);
+        bench.record().imageToWrite = bench.record().imageRead;
+        bench.record().eepromTask = 1;
+        bench.app->writeLoggerBlock0(0);
+        QVERIFY(bench.window.transferInProgress);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.window.programFailed, 15000);
+        QVERIFY(!bench.window.transferInProgress);
+        QCOMPARE(bench.record().eepromTask, 0);
+        QCOMPARE(bench.link()->queueLength(), 0);
+        QCOMPARE(bench.app->records.size(), 1);
+        // the link still works
+        bench.record().versionWord = 0;
+        bench.link()->sendCommand(MemoryMap::Command::End);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().versionWord != 0, kReplyMs);
     }
 
     void protectedLoggerWaitsForItsPassword()
@@ -248,7 +333,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!bench.window.clockCheckPending, kReplyMs);
         QVERIFY(!bench.window.clockConfirmed);   // two minutes behind
 
-        bench.sim.command(QStringLiteral("skew 0"));
+        QVERIFY(bench.sim.command(QStringLiteral("skew 0")));
         bench.window.clockCheckPending = true;
         bench.link()->sendCommand32(MemoryMap::Command::Clock, bench.app->currentLoggerTime());
         QTRY_VERIFY_WITH_TIMEOUT(bench.window.clockConfirmed, kReplyMs);

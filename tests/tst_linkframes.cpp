@@ -3,6 +3,9 @@
 // reads and the rules applied to the record.
 #include "support/testenv.h"
 
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
 #include "core/byteorder.h"
 #include "core/ccomm.h"
 #include "core/cgestionserie.h"
@@ -10,6 +13,7 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/windowstate.h"
+#include "dialogs/cprompt.h"
 
 namespace {
 
@@ -40,6 +44,24 @@ void feed(CGestionSerie &decoder, const QByteArray &bytes, int piece)
 {
     for (int at = 0; at < bytes.size(); at += piece)
         decoder.dispatchReply(bytes.mid(at, piece));
+}
+
+// ".03" frames of image from address over length bytes, 64 bytes each.
+QByteArray memoryFrames(const QByteArray &image, int address, int length)
+{
+    QByteArray out;
+    for (int at = address; at < address + length; at += 64)
+        out += ".03" + QByteArray::number(at, 16).toUpper().rightJustified(4, '0')
+               + image.mid(at, 64).toHex().toUpper() + "\r\n";
+    return out;
+}
+
+QByteArray patternImage(int factor)
+{
+    QByteArray image(MemoryMap::ImageSize, '\0');
+    for (int i = 0; i < image.size(); ++i)
+        image[i] = char(i * factor);
+    return image;
 }
 
 LinkResult only(CGestionSerie &decoder, LinkResult::Kind kind)
@@ -109,6 +131,7 @@ private slots:
         // A raw block may hold bytes that look like line ends.
         line.replace(rawBlock(3, 2), rawBlock(0x0A0D, 2));
         CGestionSerie decoder;
+        decoder.expectDownload();
         feed(decoder, line, piece);
         const LinkResult done = only(decoder, LinkResult::DownloadDone);
         QCOMPARE(done.kind, LinkResult::DownloadDone);
@@ -120,6 +143,7 @@ private slots:
     void rollOverPutsOldestFirst()
     {
         CGestionSerie decoder;
+        decoder.expectDownload();
         // memory as a ring: oldest reading at index 3
         decoder.dispatchReply(rawBlock(100, 5) + ".0F0000\r\n" + lastReply(false, 5, 0, 0, 3));
         const LinkResult done = only(decoder, LinkResult::DownloadDone);
@@ -129,14 +153,67 @@ private slots:
     void blocksPastTheMemoryAreDropped()
     {
         CGestionSerie decoder;
-        // a block that starts 2 readings before the end, and a count too big
-        decoder.dispatchReply(rawBlock(7, 4) + ".0F0000FFFE\r\n" + rawBlock(1, 2) + ".0F00FFFFFF\r\n"
-                              + lastReply(true, 0x20000, 0, 0, 0));
+        decoder.expectDownload();
+        // the whole memory, the last block starting 2 readings before its
+        // end, and a count too big
+        decoder.dispatchReply(rawBlock(0, 32767) + ".0F00000000\r\n" + rawBlock(0, 32767)
+                              + ".0F00007FFF\r\n" + rawBlock(7, 4) + ".0F0000FFFE\r\n"
+                              + rawBlock(1, 2) + ".0F00FFFFFF\r\n" + lastReply(true, 0x20000, 0, 0, 0));
         const LinkResult done = only(decoder, LinkResult::DownloadDone);
+        QCOMPARE(done.kind, LinkResult::DownloadDone);
         QCOMPARE(done.readings.size(), kMaxReadings);
         QCOMPARE(done.readings.at(65534), quint16(7));
         QCOMPARE(done.readings.at(65535), quint16(8));
-        QCOMPARE(done.readings.at(0), quint16(0));
+        QCOMPARE(done.readings.at(32767), quint16(0));
+        QCOMPARE(done.readings.at(32766), quint16(32766));
+    }
+
+    void anIncompleteDownloadFails()
+    {
+        CGestionSerie decoder;
+        decoder.expectDownload();
+        decoder.dispatchReply(rawBlock(10, 5) + ".0F0000\r\n" + lastReply(false, 5, 0, 0, 0));
+        QCOMPARE(only(decoder, LinkResult::DownloadDone).readings.size(), 5);
+
+        // the next download loses its second block: neither zeros nor the
+        // readings of the one before fill the gap
+        decoder.expectDownload();
+        decoder.dispatchReply(rawBlock(20, 3) + ".0F0000\r\n" + lastReply(false, 5, 0, 0, 0));
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.last().kind, LinkResult::DownloadFailed);
+        QCOMPARE(results.last().value, 3u);
+        for (const LinkResult &r : results)
+            QVERIFY(r.kind != LinkResult::DownloadDone);
+
+        // the record keeps what it held
+        WindowState window;
+        CMainApp app(&window);
+        LoggerRecord record;
+        record.portName = QStringLiteral("/dev/null");
+        record.readings = { 1, 2 };
+        record.readingCount = 2;
+        app.records << record;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("incomplete")));
+        CGestionSerie::applyResult(results.last(), 0, app);
+        QVERIFY(!app.records.at(0).dataLoaded);
+        QCOMPARE(app.records.at(0).readings, QVector<quint16>({ 1, 2 }));
+        QVERIFY(!window.viewsDirty);
+    }
+
+    void blockAnnouncementsCountOnlyDuringADownload()
+    {
+        CGestionSerie decoder;
+        decoder.dispatchReply(".10FFFF\r\n.0612345678\r\n" + lastReply(false, 0, 0, 0, 0));
+        auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().kind, LinkResult::Clock);
+
+        decoder.expectDownload();
+        decoder.dispatchReply(rawBlock(40, 2) + ".0F0000\r\n" + lastReply(false, 2, 0, 0, 0));
+        QCOMPARE(only(decoder, LinkResult::DownloadDone).readings, QVector<quint16>({ 40, 41 }));
+        // the download is over: the next stray line is noise again
+        decoder.dispatchReply(".10FFFF\r\n.0612345678\r\n");
+        QCOMPARE(only(decoder, LinkResult::Clock).value, 0x12345678u);
     }
 
     void noiseAndUnknownFramesAreSkipped()
@@ -180,6 +257,78 @@ private slots:
         QCOMPARE(results.size(), 1);
         QCOMPARE(results.first().address, 0x100);
         QCOMPARE(results.first().data, image.mid(0x100, 0x100));
+    }
+
+    void aReplyThatLostAFrameIsNotCompletedByTheNext()
+    {
+        const QByteArray first = patternImage(3);
+        const QByteArray second = patternImage(7);
+        CGestionSerie decoder;
+        decoder.expectMemory(0, 0x300, true);
+        QByteArray lossy = memoryFrames(first, 0, 0x300);
+        lossy.remove(lossy.indexOf(".030040"), lossy.indexOf(".030080") - lossy.indexOf(".030040"));
+        decoder.dispatchReply(lossy);
+        QVERIFY(decoder.takeResults().isEmpty());
+
+        decoder.expectMemory(0, 0x300, true);
+        decoder.dispatchReply(memoryFrames(second, 0, 0x300));
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().kind, LinkResult::Image);
+        QCOMPARE(results.first().data, second);
+
+        // the same with a partial read after a broken one
+        decoder.expectMemory(0x100, 0x100, false);
+        decoder.dispatchReply(memoryFrames(first, 0x100, 0x40));
+        decoder.expectMemory(0x100, 0x100, false);
+        decoder.dispatchReply(memoryFrames(second, 0x100, 0x100));
+        const LinkResult read = only(decoder, LinkResult::MemoryRead);
+        QCOMPARE(read.kind, LinkResult::MemoryRead);
+        QCOMPARE(read.data, second.mid(0x100, 0x100));
+    }
+
+    void aReplyThatStoppedIsNotCompletedLater()
+    {
+        const QByteArray first = patternImage(3);
+        const QByteArray second = patternImage(7);
+        CGestionSerie decoder;
+        // the reply to the whole image stops before its last frame
+        decoder.expectMemory(0, 0x300, false);
+        decoder.dispatchReply(memoryFrames(first, 0, 0x2C0));
+        QTest::qWait(2200);
+        // a later read of that last part alone gets its own bytes
+        decoder.expectMemory(0x2C0, 0x40, false);
+        decoder.dispatchReply(memoryFrames(second, 0x2C0, 0x40));
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().address, 0x2C0);
+        QCOMPARE(results.first().data, second.mid(0x2C0, 0x40));
+    }
+
+    void strayMemoryFramesDoNotCaptureALaterRead_data()
+    {
+        QTest::addColumn<int>("strayAddress");
+        QTest::newRow("stray frame at 0") << 0;
+        QTest::newRow("stray frame inside the read") << 0x140;
+    }
+    void strayMemoryFramesDoNotCaptureALaterRead()
+    {
+        QFETCH(int, strayAddress);
+        const QByteArray image = patternImage(5);
+        CGestionSerie decoder;
+        decoder.dispatchReply(memoryFrames(patternImage(11), strayAddress, 0x40));
+        QVERIFY(decoder.takeResults().isEmpty());
+        decoder.expectMemory(0x100, 0x100, false);
+        decoder.dispatchReply(memoryFrames(image, 0x100, 0x100));
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().kind, LinkResult::MemoryRead);
+        QCOMPARE(results.first().address, 0x100);
+        QCOMPARE(results.first().data, image.mid(0x100, 0x100));
+
+        // an image the logger sends unasked is still taken
+        decoder.dispatchReply(memoryFrames(image, 0, 0x300));
+        QCOMPARE(only(decoder, LinkResult::Image).data, image);
     }
 
     void writeEchoesAreCollected()
@@ -283,6 +432,50 @@ private slots:
         CGestionSerie::applyResult(result, 0, app);
         QCOMPARE(app.records.at(0).eepromReadState, 1);
         QCOMPARE(app.records.at(0).eepromImage, image);
+    }
+
+    void eepromImageNotWrittenIsNotMarkedStored()
+    {
+        QTemporaryDir dir;
+        const QString notADirectory = dir.filePath(QStringLiteral("plain"));
+        QFile plain(notADirectory);
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        WindowState window;
+        CMainApp app(&window);
+        app.settings.defaultPath = notADirectory;
+        LoggerRecord record;
+        record.portName = QStringLiteral("/dev/null");
+        record.eepromImage = QByteArray(MemoryMap::ImageSize, '\x11');
+        record.eepromReadState = 1;
+        app.records << record;
+        QStringList warnings;
+        CPrompt::setBoxHandler([&warnings](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
+            warnings << text;
+            return QMessageBox::Ok;
+        });
+        QVERIFY(!app.storeEepromImage(0));
+        QVERIFY(!app.storeEepromImage(0));   // asked again: no second warning
+        CPrompt::setBoxHandler(nullptr);
+        QVERIFY(app.records.at(0).eepromReadState != 2);
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings.first().contains(QStringLiteral("eeprom.bin")));
+    }
+
+    void negativeReadingCountGivesNoDuration()
+    {
+        WindowState window;
+        CMainApp app(&window);
+        LoggerRecord record;
+        record.interval = 60;
+        record.channelCount = 1;
+        record.stopReadingCount = -5;
+        app.records << record;
+        app.recalcProgramTiming(0, 1);
+        QCOMPARE(app.records.at(0).duration, 0u);
+        app.records[0].stopReadingCount = 10;
+        app.recalcProgramTiming(0, 1);
+        QCOMPARE(app.records.at(0).duration, 600u);
     }
 };
 

@@ -12,6 +12,7 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/windowstate.h"
+#include "dialogs/cprompt.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -136,6 +137,77 @@ private slots:
         qunsetenv("MIRELDA_MSD_ROOT");
     }
 
+    void aSecondDriveIsReadAfterTheFirstGoes()
+    {
+        QTemporaryDir base;
+        const QString drive = base.filePath(QStringLiteral("drive"));
+        QVERIFY(QDir().mkpath(drive));
+        QVERIFY(writeFile(drive + QStringLiteral("/A.QLF"), driveFile(3, QStringLiteral("FIRST"))));
+        qputenv("MIRELDA_MSD_ROOT", drive.toLocal8Bit());
+        WindowState window;
+        CMainApp app(&window);
+        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Idle), 5000);
+
+        QVERIFY(QDir().rename(drive, base.filePath(QStringLiteral("unplugged"))));
+        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Looking), 5000);
+        QVERIFY(QDir().mkpath(drive));
+        QVERIFY(writeFile(drive + QStringLiteral("/B.QLF"), driveFile(4, QStringLiteral("SECOND"))));
+        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 2, 5000);
+        QCOMPARE(app.records.last().serialNumber, QStringLiteral("SECOND"));
+        qunsetenv("MIRELDA_MSD_ROOT");
+    }
+
+    void anUnreadableFileDoesNotEndTheSearch()
+    {
+        QTemporaryDir dir;
+        const QDateTime now = QDateTime::currentDateTime();
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("BAD.QLF")), QByteArray(100, '\0'), now.addSecs(-60)));
+        QStringList warnings;
+        CPrompt::setBoxHandler([&warnings](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
+            warnings << text;
+            return QMessageBox::Ok;
+        });
+        qputenv("MIRELDA_MSD_ROOT", dir.path().toLocal8Bit());
+        WindowState window;
+        CMainApp app(&window);
+        QTRY_COMPARE_WITH_TIMEOUT(warnings.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Looking), 5000);
+        QTest::qWait(2500);   // several polls: the same bad file is not read again
+        QCOMPARE(warnings.size(), 1);
+        QCOMPARE(app.records.size(), 0);
+
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("GOOD.QLF")), driveFile(6, QStringLiteral("GOOD")), now));
+        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
+        QCOMPARE(app.records.first().serialNumber, QStringLiteral("GOOD"));
+        CPrompt::setBoxHandler(nullptr);
+        qunsetenv("MIRELDA_MSD_ROOT");
+    }
+
+    void clockLineIsWrittenAgainUntilItLands()
+    {
+        if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+            QSKIP("no /dev/full to stand for a full drive");
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("A.QLF")), driveFile(3, QStringLiteral("A"))));
+        const QString command = dir.filePath(QStringLiteral("CMD.TXT"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), command));
+        qputenv("MIRELDA_MSD_ROOT", dir.path().toLocal8Bit());
+        WindowState window;
+        CMainApp app(&window);
+        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::ClockPending), 5000);
+        QTest::qWait(2500);   // several polls, each failing
+        QCOMPARE(app.msd->state.load(), int(CMsd::ClockPending));
+
+        QVERIFY(QFile::remove(command));
+        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Idle), 5000);
+        QFile written(command);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().startsWith("TIME="));
+        qunsetenv("MIRELDA_MSD_ROOT");
+    }
+
     void nothingWhileNobodyIsLoggedIn()
     {
         QTemporaryDir dir;
@@ -144,7 +216,7 @@ private slots:
         CMainApp app(&window);
         app.userAdmin->enabled = true;
         app.userAdmin->currentUser = -1;
-        QTest::qWait(1200);   // the core's poll pauses the worker
+        QTRY_VERIFY(app.msd->paused);   // the core's poll pauses the worker
         QVERIFY(writeFile(dir.filePath(QStringLiteral("A.QLF")), driveFile(3, QStringLiteral("A"))));
         QTest::qWait(2200);
         QCOMPARE(app.records.size(), 0);

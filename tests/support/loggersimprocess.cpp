@@ -46,10 +46,21 @@ bool LoggerSimProcess::start(int timeoutMs)
     return path.startsWith(QLatin1Char('/'));
 }
 
-void LoggerSimProcess::command(const QString &line)
+bool LoggerSimProcess::command(const QString &line, int timeoutMs)
 {
     process.write(line.toLocal8Bit() + '\n');
     process.waitForBytesWritten(1000);
+    const QByteArray ack = "ok " + line.toLocal8Bit().trimmed();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (;;) {
+        while (process.canReadLine())
+            if (process.readLine().trimmed() == ack)
+                return true;
+        const int left = timeoutMs - int(elapsed.elapsed());
+        if (left <= 0 || process.state() == QProcess::NotRunning || !process.waitForReadyRead(left))
+            return process.canReadLine() && process.readLine().trimmed() == ack;
+    }
 }
 
 bool LoggerSimProcess::waitForExit(int timeoutMs)

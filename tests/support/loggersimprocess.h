@@ -17,8 +17,10 @@ public:
     // failure or after timeoutMs.
     bool start(int timeoutMs = 5000);
     QString ptyPath() const { return path; }
-    // Sends one script line ("unplug", "skew 60", "silent on").
-    void command(const QString &line);
+    // Sends one script line ("unplug", "skew 60", "silent on") and waits
+    // until the simulator has acted on it; false when it did not say so
+    // within timeoutMs.
+    bool command(const QString &line, int timeoutMs = 5000);
     // Waits for the process to end after "unplug".
     bool waitForExit(int timeoutMs = 5000);
 

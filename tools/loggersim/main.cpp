@@ -3,7 +3,9 @@
 // Prints the terminal's path on its first line of output, then answers the
 // logger protocol on it. Script lines on standard input change it while it
 // runs: "unplug" (the logger goes away), "skew S" (its clock runs S seconds
-// off), "silent on" / "silent off" (it stops / resumes answering).
+// off), "silent on" / "silent off" (it stops / resumes answering). Each
+// script line is acknowledged on standard output with "ok " and the line,
+// once it has taken effect.
 //
 // Start it, then the application with MIRELDA_EXTRA_PORTS set to the path
 // it printed.
@@ -185,29 +187,34 @@ int main(int argc, char *argv[])
         pollfd fds[2] = { { pty.master, POLLIN, 0 }, { stdinOpen ? 0 : -1, POLLIN, 0 } };
         if (poll(fds, 2, 100) < 0 && errno != EINTR)
             break;
+        // Script lines first: a change asked for before a frame arrived
+        // applies to that frame.
+        if (fds[1].revents & (POLLIN | POLLHUP)) {
+            const ssize_t n = read(0, buffer, sizeof buffer);
+            if (n <= 0) {
+                stdinOpen = false;   // keep running without a script
+            } else {
+                script.append(buffer, int(n));
+                int end;
+                while ((end = script.indexOf('\n')) >= 0) {
+                    const QByteArray line = script.left(end).trimmed();
+                    script.remove(0, end + 1);
+                    const bool plugged = runScriptLine(line, model);
+                    std::printf("ok %s\n", line.constData());
+                    std::fflush(stdout);
+                    if (!plugged) {
+                        closePty(pty);
+                        return 0;
+                    }
+                }
+            }
+        }
         if (fds[0].revents & POLLIN) {
             const ssize_t n = read(pty.master, buffer, sizeof buffer);
             if (n > 0) {
                 const QByteArray out = model.feed(QByteArray(buffer, int(n)));
                 if (!out.isEmpty())
                     writeAll(pty.master, out, options.pacing);
-            }
-        }
-        if (fds[1].revents & (POLLIN | POLLHUP)) {
-            const ssize_t n = read(0, buffer, sizeof buffer);
-            if (n <= 0) {
-                stdinOpen = false;   // keep running without a script
-                continue;
-            }
-            script.append(buffer, int(n));
-            int end;
-            while ((end = script.indexOf('\n')) >= 0) {
-                const QByteArray line = script.left(end);
-                script.remove(0, end + 1);
-                if (!runScriptLine(line, model)) {
-                    closePty(pty);
-                    return 0;
-                }
             }
         }
     }
