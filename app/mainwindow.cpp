@@ -1213,6 +1213,9 @@ void MainWindow::Timer100ms()
     if (programFailed.exchange(false))
         CPrompt::warning(this,
                          tr("Warning!\n\nProgram unsuccessful reconnect logger and try again."));
+    if (downloadFailed.exchange(false))
+        CPrompt::warning(this, tr("Warning!\n\nThe download was incomplete and nothing was kept.\n"
+                                  "Reconnect the logger and download again."));
     servingTimer = false;
 }
 

@@ -379,6 +379,8 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
     case LinkResult::DownloadFailed:
         qWarning("Download from logger %s incomplete: %u of %d readings received; nothing kept",
                  qPrintable(record.serialNumber), result.value, result.address);
+        if (window)
+            window->downloadFailed = true;
         break;
     case LinkResult::WriteFailed:
         record.eepromTask = 0;

@@ -30,6 +30,7 @@ public:
     std::atomic_bool reportDialogPending{false};
     std::atomic_bool programFailed{false};
     std::atomic_bool loggerTimeWrong{false};
+    std::atomic_bool downloadFailed{false};   // a download ended with readings missing
 
     // state flags
     bool formLocked = false;

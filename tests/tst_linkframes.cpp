@@ -198,6 +198,7 @@ private slots:
         QVERIFY(!app.records.at(0).dataLoaded);
         QCOMPARE(app.records.at(0).readings, QVector<quint16>({ 1, 2 }));
         QVERIFY(!window.viewsDirty);
+        QVERIFY(window.downloadFailed);   // the user is told
     }
 
     void blockAnnouncementsCountOnlyDuringADownload()

@@ -256,9 +256,11 @@ private slots:
         Harness h;
         h.window.programFailed = true;
         h.window.loggerTimeWrong = true;
+        h.window.downloadFailed = true;
         h.window.Timer100ms();
         h.window.Timer100ms();
-        QCOMPARE(h.prompts.boxes.size(), 2);
+        QCOMPARE(h.prompts.boxes.size(), 3);
+        QVERIFY(h.prompts.boxes.at(2).text.contains(QStringLiteral("download was incomplete")));
         QCOMPARE(h.prompts.boxes.at(0).text,
                  QStringLiteral("Warning!\n\nLogger Time/Date is wrong.\nRestart the Configuration."));
         QCOMPARE(h.prompts.boxes.at(1).text,
