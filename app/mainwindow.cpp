@@ -682,19 +682,7 @@ void MainWindow::on_m_actionSaveAs_triggered()
 
 void MainWindow::removeRecord(int index)
 {
-    app->records.removeAt(index);
-    QList<int> kept;
-    for (int row : qAsConst(app->selection)) {
-        if (row < index)
-            kept.append(row);
-        else if (row > index)
-            kept.append(row - 1);
-    }
-    app->selection = kept;
-    if (app->currentRecord == index)
-        app->currentRecord = -1;
-    else if (app->currentRecord > index)
-        --app->currentRecord;
+    app->removeRecord(index);
     lastSelectedRow = -1;
 }
 

@@ -465,6 +465,13 @@ void CMainApp::releaseRecord(int index)
         record.disconnectRequested = false;
         return;
     }
+    removeRecord(index);
+}
+
+void CMainApp::removeRecord(int index)
+{
+    if (index < 0 || index >= records.size())
+        return;
     records.removeAt(index);
     QList<int> kept;
     for (int selected : qAsConst(selection)) {

@@ -60,6 +60,10 @@ public:
     // Writes "xZdr.ini" from the current settings; false when it failed.
     bool saveSettings();
 
+    // Removes a record that has no link, keeping the selection, the current
+    // record and the watched transfer on the records they named.
+    void removeRecord(int index);
+
     // Index of the record whose link is comm, -1 when none (records shift
     // when one is removed, so threads never keep an index).
     int recordIndexOf(const CComm *comm) const;
