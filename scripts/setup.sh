@@ -7,7 +7,7 @@ PKGS=(
   libqt5webkit5-dev libqt5sql5-sqlite libqwt-qt5-dev libcurl4-openssl-dev
   libgtest-dev libbenchmark-dev
   python3-aiosmtpd python3-pyftpdlib poppler-utils openssl socat
-  fonts-dejavu-core xvfb xauth
+  fonts-dejavu-core xvfb xauth tzdata
 )
 missing=()
 for p in "${PKGS[@]}"; do
