@@ -32,14 +32,7 @@ LoggerRecord internalSet(const QString &serial, const QVector<int> &tenths, quin
     return makeRecord(serial, SensorBits::InternalNtc, ConfigBits::InternalOn, tenths, interval, start);
 }
 
-void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, double l, double ll)
-{
-    double *limits = record.alarmThresholds[limitGroupOf(channel)];
-    limits[LevelHH] = hh;
-    limits[LevelH] = h;
-    limits[LevelL] = l;
-    limits[LevelLL] = ll;
-}
+using ViewsTest::setLimits;
 
 QColor colourOf(const QBrush &brush, const QColor &unset)
 {

@@ -35,14 +35,7 @@ LoggerRecord makeRecord(const QString &serial, quint8 sensors, quint32 config, c
     return ViewsTest::downloadedSet(serial, sensors, config, words, interval, start);
 }
 
-void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, double l, double ll)
-{
-    double *limits = record.alarmThresholds[limitGroupOf(channel)];
-    limits[LevelHH] = hh;
-    limits[LevelH] = h;
-    limits[LevelL] = l;
-    limits[LevelLL] = ll;
-}
+using ViewsTest::setLimits;
 
 QList<QwtPlotCurve *> curvesOf(const CPlot &plot)
 {

@@ -1,4 +1,5 @@
 #include "support/testenv.h"
+#include "support/useradmintest.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,27 +30,12 @@ QDateTime at(int y, int m, int d, int hh, int mm, int ss)
 
 }
 
-class TestUserAdminAudit : public QObject
+class TestUserAdminAudit : public QObject, public UserAdminFixture
 {
     Q_OBJECT
 
-    WindowState window;
-    CMainApp *app = nullptr;
-    CUserAdmin *ua = nullptr;
-
 private slots:
-    void initTestCase()
-    {
-        TestEnv::warnOnMessageBoxes();
-        QDir(userDir()).removeRecursively();
-        app = new CMainApp(&window);
-        ua = app->userAdmin;
-    }
-
-    void cleanupTestCase()
-    {
-        delete app;
-    }
+    void initTestCase() { start(); }
 
     void init()
     {

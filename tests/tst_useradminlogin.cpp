@@ -1,4 +1,5 @@
 #include "support/testenv.h"
+#include "support/useradmintest.h"
 
 #include <QDir>
 
@@ -26,13 +27,9 @@ constexpr quint16 kActive = UserRecord::UserActive;
 
 }
 
-class TestUserAdminLogin : public QObject
+class TestUserAdminLogin : public QObject, public UserAdminFixture
 {
     Q_OBJECT
-
-    WindowState window;
-    CMainApp *app = nullptr;
-    CUserAdmin *ua = nullptr;
 
     void tick(int times)
     {
@@ -41,18 +38,7 @@ class TestUserAdminLogin : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        TestEnv::warnOnMessageBoxes();
-        QDir(TestEnv::home() + "/.QuorvaneUA").removeRecursively();
-        app = new CMainApp(&window);
-        ua = app->userAdmin;
-    }
-
-    void cleanupTestCase()
-    {
-        delete app;
-    }
+    void initTestCase() { start(); }
 
     void init()
     {

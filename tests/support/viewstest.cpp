@@ -35,4 +35,13 @@ LoggerRecord downloadedSet(const QString &serial, quint8 sensors, quint32 config
     return record;
 }
 
+void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, double l, double ll)
+{
+    double *limits = record.alarmThresholds[limitGroupOf(channel)];
+    limits[LevelHH] = hh;
+    limits[LevelH] = h;
+    limits[LevelL] = l;
+    limits[LevelLL] = ll;
+}
+
 }

@@ -14,4 +14,6 @@ QVector<quint16> words(const QVector<int> &tenths);
 LoggerRecord downloadedSet(const QString &serial, quint8 sensors, quint32 config,
                            const QVector<quint16> &readings, quint32 interval,
                            const QDateTime &start);
+// The four alarm limits of a channel, HH, H, L, LL.
+void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, double l, double ll);
 }
