@@ -109,11 +109,6 @@ QString CMainApp::adminSettingsFilePath() const
     return settingsDir + QStringLiteral("xZdrAdmin.ini");
 }
 
-bool CMainApp::saveSettings()
-{
-    return fileManager->writeSettings(settingsFilePath());
-}
-
 int CMainApp::recordIndexOf(const CComm *comm) const
 {
     for (int i = 0; i < records.size(); ++i)

@@ -57,8 +57,6 @@ public:
 
     QString settingsFilePath() const;      // settingsDir + "xZdr.ini"
     QString adminSettingsFilePath() const; // settingsDir + "xZdrAdmin.ini"
-    // Writes "xZdr.ini" from the current settings; false when it failed.
-    bool saveSettings();
 
     // Removes a record that has no link, keeping the selection, the current
     // record and the watched transfer on the records they named.
