@@ -4,13 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QIcon>
 #include <QMenu>
-#include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -23,8 +20,6 @@
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
-#include "views/cplot.h"
-#include "views/ctable.h"
 
 namespace {
 
@@ -32,9 +27,6 @@ namespace {
 // the built-in start page works without a network; "URL" in
 // "xZdrAdmin.ini" replaces it
 const char kStartPage[] = "qrc:/home/start.html";
-
-// Pages of m_tabWidget in their fixed order.
-enum Page { PageHome = 0, PageLogger, PageGraph, PageHistogram, PageTable, PageSummary };
 
 const char kBallBlue[] = ":/Pictures/Ball Blue.png";
 const char kBallGreen[] = ":/Pictures/Ball Green.png";
@@ -62,18 +54,7 @@ QTableWidgetItem *ballItem(bool shown, const char *picture)
     return centredItem(QString(), shown ? QIcon(QString::fromLatin1(picture)) : QIcon());
 }
 
-// Temperatures are kept in Celsius and shown in the unit of the settings.
-QString limitText(double value, bool temperature, bool celsius)
-{
-    if (temperature && !celsius)
-        value = CMainApp::celsiusToFahrenheit(value);
-    return QString::number(value, 'f', 1);
 }
-
-
-}
-
-// ---- construction --------------------------------------------------------
 
 // The pictures are compiled into the static library, whose resource
 // initialiser the linker would otherwise drop.
@@ -173,8 +154,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
 }
 
-// ---- small helpers -------------------------------------------------------
-
 void MainWindow::restartInactivityCountdown()
 {
     if (servingTimer)
@@ -218,8 +197,6 @@ MainWindow::Rights MainWindow::currentRights() const
     rights.view = users->canView();
     return rights;
 }
-
-// ---- enabling of actions -------------------------------------------------
 
 MainWindow::ActionInputs MainWindow::gatherActionInputs() const
 {
@@ -397,8 +374,6 @@ void MainWindow::updateActions()
     ui->m_pushButtonProgram->setToolTip(s.programToolTip);
 }
 
-// ---- logger and file table -----------------------------------------------
-
 void MainWindow::fillLoggerTable(bool force)
 {
     QTableWidget *table = ui->m_tableWidgetLogger;
@@ -551,231 +526,12 @@ void MainWindow::requestMemoryImage(const LoggerRecord &record)
     record.commandLink->sendCommand(MemoryMap::Command::End);
 }
 
-// ---- data files ----------------------------------------------------------
-
-bool MainWindow::loadDataFile(const QString &path)
-{
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    for (int row = 0; row < app->records.size(); ++row) {
-        const LoggerRecord &open = app->records.at(row);
-        if (open.fromFile && !open.fileName.isEmpty()
-            && QFileInfo(open.fileName).absoluteFilePath() == absolute) {
-            selectTableRow(row);
-            return true;
-        }
-    }
-
-    LoggerRecord record;
-    QString error;
-    if (!app->fileManager->readDataFile(absolute, record, &error)) {
-        if (error.isEmpty())
-            error = tr("Warning!\n\nThe file %1 cannot be opened.")
-                        .arg(QDir::toNativeSeparators(absolute));
-        CPrompt::warning(this, error);
-        return false;
-    }
-    record.portName.clear();
-    record.fileName = absolute;
-    record.fromFile = true;
-    record.ready = true;
-    record.commandLink = nullptr;
-    app->records.append(record);
-    auditUserAction(QStringLiteral("Load File: ") + absolute);
-
-    const int row = app->records.size() - 1;
-    fillLoggerTable(false);
-    ui->m_tableWidgetLogger->setCurrentCell(row, 0);
-    app->records[row].dataLoaded = true;
-    refreshSelectedLogger(row);
-    updateActions();
-    return true;
-}
-
-bool MainWindow::writeDataFileFor(int row, const QString &path)
-{
-    if (!app->fileManager->writeDataFile(path, row)) {
-        CPrompt::warning(this, app->languageTable->text(188));
-        return false;
-    }
-    app->records[row].fileName = path;
-    loggerTableDirty = true;
-    auditUserAction(QStringLiteral("Save File: ") + path);
-    return true;
-}
-
-bool MainWindow::saveRecordAs(int row)
-{
-    if (!validRow(row))
-        return false;
-    const LoggerRecord record = app->records.at(row);
-    QString suggestion = app->settings.defaultPath;
-    if (!record.serialNumber.trimmed().isEmpty())
-        suggestion += QLatin1Char('/') + record.serialNumber.trimmed() + QStringLiteral(".qlf");
-    QString path = CPrompt::saveFileName(
-        this, tr("Save As"), suggestion,
-        tr("Data file (*.qlf);;Text file (*.txt);;CSV file (*.csv)"));
-    if (path.isEmpty())
-        return false;
-    // the timers run while the dialog is open: the logger may have gone
-    row = rowOfRecord(record);
-    if (row < 0) {
-        CPrompt::warning(this, tr("Warning!\n\nThe logger was disconnected; nothing was saved."));
-        return false;
-    }
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix.isEmpty())
-        path += QStringLiteral(".qlf");
-    else if (suffix == QLatin1String("txt") || suffix == QLatin1String("csv"))
-        return exportReadings(row, path);
-    else if (suffix != QLatin1String("qlf")) {
-        CPrompt::warning(this, tr("Warning!\n\nFiles of type .%1 cannot be written here.")
-                                   .arg(suffix));
-        return false;
-    }
-    return writeDataFileFor(row, path);
-}
-
-bool MainWindow::exportReadings(int row, const QString &path)
-{
-    const QList<int> rows = app->selection.contains(row) ? app->selection : QList<int>{ row };
-    if (!app->records.at(row).dataLoaded) {
-        CPrompt::warning(this, tr("Warning!\n\nThis logger holds no readings to export yet."));
-        return false;
-    }
-    app->table->fillReadings(ui->m_tableWidgetTable, rows);
-    if (!writeTextExport(path, rows.size())) {
-        warnNotWritten(path);
-        return false;
-    }
-    auditUserAction(QStringLiteral("Save File: ") + path);
-    return true;
-}
-
-void MainWindow::on_m_actionLoad_triggered()
-{
-    restartInactivityCountdown();
-    const QStringList paths = CPrompt::openFileNames(this, tr("Load"), app->settings.defaultPath,
-                                                     tr("Data files (*.qlf)"));
-    for (const QString &path : paths)
-        loadDataFile(path);
-}
-
-void MainWindow::on_m_actionSave_triggered()
-{
-    restartInactivityCountdown();
-    const int row = currentLoggerRow();
-    LoggerRecord *record = recordAt(row);
-    if (!record)
-        return;
-    // only a path we wrote or read ourselves is written again without asking
-    if (app->selection.size() == 1 && QFileInfo(record->fileName).isAbsolute())
-        writeDataFileFor(row, record->fileName);
-    else
-        saveRecordAs(row);
-}
-
-void MainWindow::on_m_actionSaveAs_triggered()
-{
-    restartInactivityCountdown();
-    saveRecordAs(currentLoggerRow());
-}
-
-void MainWindow::removeRecord(int index)
-{
-    app->removeRecord(index);
-    lastSelectedRow = -1;
-}
-
-void MainWindow::on_m_actionCloseSelectedFile_triggered()
-{
-    restartInactivityCountdown();
-    const int row = currentLoggerRow();
-    // a connected logger's record belongs to its link; only files close here
-    if (!validRow(row) || !app->records.at(row).fromFile)
-        return;
-    removeRecord(row);
-    fillLoggerTable(false);
-    viewsDirty = true;
-}
-
-void MainWindow::on_m_actionCloseAllFiles_triggered()
-{
-    restartInactivityCountdown();
-    for (int row = app->records.size() - 1; row >= 0; --row)
-        if (app->records.at(row).fromFile)
-            removeRecord(row);
-    fillLoggerTable(false);
-    if (app->records.isEmpty())
-        app->currentRecord = -1;
-    viewsDirty = true;
-}
-
-// The row of the record that was record when a modal dialog opened: rows
-// shift when a logger is unplugged meanwhile. -1 when it is gone.
-int MainWindow::rowOfRecord(const LoggerRecord &record) const
-{
-    for (int row = 0; row < app->records.size(); ++row) {
-        const LoggerRecord &candidate = app->records.at(row);
-        if (candidate.commandLink == record.commandLink && candidate.portName == record.portName
-            && candidate.fileName == record.fileName
-            && candidate.serialNumber == record.serialNumber)
-            return row;
-    }
-    return -1;
-}
-
-void MainWindow::on_m_actionSaveProgramTemplate_triggered()
-{
-    restartInactivityCountdown();
-    LoggerRecord *current = currentLoggerRecord();
-    if (!current)
-        return;
-    bool ok = false;
-    const int trip = ui->m_lineEditLoggerNbTrip->text().trimmed().toInt(&ok);
-    if (ok)
-        current->tripNumber = trip;
-    current->productCode = ui->m_lineEditLoggerProduct->text();
-    current->description = ui->m_lineEditLoggerDescription->text();
-    // a copy: the record may go while the file dialog is open
-    const LoggerRecord record = *current;
-
-    QString path = CPrompt::saveFileName(this, tr("Save Template Program"),
-                                         app->settings.defaultPath, tr("Program template (*.xtp)"));
-    if (path.isEmpty())
-        return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".xtp");
-    if (!CFileManager::saveTemplate(path, record))
-        CPrompt::warning(this, app->languageTable->text(188));
-}
-
 void MainWindow::on_m_actionDisconnect_Logger_triggered()
 {
     restartInactivityCountdown();
     if (LoggerRecord *record = currentLoggerRecord())
         record->disconnectRequested = true;
 }
-
-void MainWindow::addAudit(const QString &text)
-{
-    app->userAdmin->addAuditEntry(text);
-    showAuditTrail(QDate::currentDate());
-}
-
-void MainWindow::auditUserAction(const QString &text)
-{
-    if (app->userAdmin->enabled && app->userAdmin->currentUser != -1)
-        addAudit(text);
-}
-
-void MainWindow::showAuditTrail(const QDate &date)
-{
-    QPlainTextEdit *view = ui->m_plainTextEditUserAdminAudit;
-    view->setPlainText(app->userAdmin->readAuditFile(date));
-    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
-}
-
-// ---- pages ---------------------------------------------------------------
 
 void MainWindow::retitleFromLabelTable()
 {
@@ -878,62 +634,6 @@ void MainWindow::retitleFromLabelTable()
     }
 }
 
-void MainWindow::fillSettingsFields(const LoggerRecord &record)
-{
-    if (!formLocked) {
-        ui->m_lineEditLoggerSerial->setText(record.serialNumber);
-        ui->m_lineEditLoggerProduct->setText(record.productCode);
-        ui->m_lineEditLoggerDescription->setText(record.description);
-    }
-    ui->m_lineEditLoggerNbTrip->setText(QString::number(record.tripNumber));
-    ui->m_lineEditLoggerRange->setText(
-        QStringLiteral("%1/%2").arg(record.rangeLow).arg(record.rangeHigh));
-}
-
-void MainWindow::fillAlarmFields(const LoggerRecord &record)
-{
-    const bool celsius = app->settings.modeCelsius != 0;
-    struct Page {
-        ViewChannel channel;
-        QLineEdit *limits[4];
-        QCheckBox *levels[4];
-        QLineEdit *consecutive;
-        QLineEdit *total;
-    };
-    const Page pages[] = {
-        { ChannelInternal,
-          { ui->m_lineEditLoggerHighHigh, ui->m_lineEditLoggerHigh, ui->m_lineEditLoggerLow,
-            ui->m_lineEditLoggerLowLow },
-          { ui->m_checkBoxLoggerAlarmHighHigh, ui->m_checkBoxLoggerAlarmHigh,
-            ui->m_checkBoxLoggerAlarmLow, ui->m_checkBoxLoggerAlarmLowLow },
-          ui->m_lineEditLoggerConsecutiveAlarmDelay, ui->m_lineEditLoggerTotalAlarmDelay },
-        { ChannelHumidity,
-          { ui->m_lineEditLoggerHighHighHum, ui->m_lineEditLoggerHighHum,
-            ui->m_lineEditLoggerLowHum, ui->m_lineEditLoggerLowLowHum },
-          { ui->m_checkBoxLoggerAlarmHighHighHum, ui->m_checkBoxLoggerAlarmHighHum,
-            ui->m_checkBoxLoggerAlarmLowHum, ui->m_checkBoxLoggerAlarmLowLowHum },
-          ui->m_lineEditLoggerConsecutiveAlarmDelayHum, ui->m_lineEditLoggerTotalAlarmDelayHum },
-        { ChannelExternal,
-          { ui->m_lineEditLoggerHighHighExt, ui->m_lineEditLoggerHighExt,
-            ui->m_lineEditLoggerLowExt, ui->m_lineEditLoggerLowLowExt },
-          { ui->m_checkBoxLoggerAlarmHighHighExt, ui->m_checkBoxLoggerAlarmHighExt,
-            ui->m_checkBoxLoggerAlarmLowExt, ui->m_checkBoxLoggerAlarmLowLowExt },
-          ui->m_lineEditLoggerConsecutiveAlarmDelayExt, ui->m_lineEditLoggerTotalAlarmDelayExt },
-    };
-    const AlarmLevel levels[] = { LevelHH, LevelH, LevelL, LevelLL };
-    for (const Page &page : pages) {
-        const bool temperature = page.channel != ChannelHumidity;
-        for (int i = 0; i < 4; ++i) {
-            page.limits[i]->setText(
-                limitText(record.threshold(page.channel, levels[i]), temperature, celsius));
-            page.levels[i]->setChecked(record.levelEnabled(page.channel, levels[i]));
-        }
-        const int group = limitGroupOf(page.channel);
-        page.consecutive->setText(QString::number(record.consecutiveDelay[group]));
-        page.total->setText(QString::number(record.totalDelay[group]));
-    }
-}
-
 // Production pages show on a production station only (one with a jig
 // port in "xZdrAdmin.ini"); the user page only while user administration
 // is on. Pages are put back in their fixed order.
@@ -999,237 +699,6 @@ void MainWindow::showLoggerStatus()
     updatingForm = false;
 }
 
-void MainWindow::showGraphProgress(bool visible, int value)
-{
-    ui->m_progressBarGraph->setVisible(visible);
-    ui->m_progressBarGraph->setValue(value);
-}
-
-void MainWindow::fillReadingsTable(const QList<int> &rows)
-{
-    if (rows.isEmpty())
-        return;
-    for (int row : rows) {
-        const LoggerRecord *record = recordAt(row);
-        if (!record || !record->dataLoaded)
-            return;
-    }
-    app->table->fillReadings(ui->m_tableWidgetTable, rows);
-}
-
-// The previous graph is destroyed with the layout that held it, so a
-// rebuild never leaves the old widget behind.
-void MainWindow::replaceGraph(int row)
-{
-    auto *newPlot = new CPlot;
-    newPlot->setData(app, row);
-    newPlot->setupPlot();
-    if (graphLayout) {
-        delete graphLayout;
-        graphLayout = nullptr;
-    }
-    delete plot;
-    plot = newPlot;
-    graphLayout = new QHBoxLayout(ui->m_widgetGraph);
-    graphLayout->setContentsMargins(0, 0, 0, 0);
-    graphLayout->addWidget(plot, 0);
-}
-
-void MainWindow::clearViews()
-{
-    delete plot;
-    plot = nullptr;
-    ui->m_tableWidgetTable->setRowCount(0);
-    ui->m_tableWidgetTableSummary->setRowCount(0);
-}
-
-void MainWindow::fillSummaryTable()
-{
-    app->table->initSummary(ui->m_tableWidgetTableSummary, app->selection);
-    app->table->fillSummary(ui->m_tableWidgetTableSummary, app->selection, false);
-}
-
-// ---- timers --------------------------------------------------------------
-
-void MainWindow::rebuildViews(int row)
-{
-    const LoggerRecord record = app->records.at(row);
-    const Rights rights = currentRights();
-    ui->m_tabWidget->setTabEnabled(PageLogger, app->selection.size() <= 1);
-    const bool dataPages = rights.download || (rights.view && record.fromFile);
-    for (int page = PageGraph; page <= PageSummary; ++page)
-        ui->m_tabWidget->setTabEnabled(page, dataPages);
-
-    const bool choosePage = ui->m_tabWidget->currentIndex() <= 0
-                            || (formLocked && ui->m_checkBoxProdEnable->isChecked());
-    if (choosePage) {
-        if (dataPages)
-            ui->m_tabWidget->setCurrentWidget(ui->m_tabGraph);
-        else if (rights.configure)
-            ui->m_tabWidget->setCurrentWidget(ui->m_tabLogger);
-    }
-    const bool hasData = record.dataLoaded;
-    if (hasData)
-        replaceGraph(row);
-    fillReadingsTable(app->selection);
-    if (hasData)
-        fillSummaryTable();
-    app->records[row].autoDelay = 2;
-}
-
-void MainWindow::showHomeWhenEmpty()
-{
-    if (app->records.isEmpty()) {
-        if (app->jigTestStep == 0 && !ui->m_checkBoxAdminAuto->isChecked())
-            ui->m_tabWidget->setCurrentWidget(ui->m_tabHome);
-        for (int page = PageLogger; page <= PageSummary; ++page)
-            ui->m_tabWidget->setTabEnabled(page, false);
-    } else {
-        ui->m_tabWidget->setCurrentWidget(ui->m_tabLogger);
-    }
-}
-
-void MainWindow::Timer()
-{
-    servingTimer = true;
-    const int tableRow = currentLoggerRow();
-    const int row = validRow(tableRow) ? tableRow : -1;
-
-    if (row != -1 && app->records.at(row).eepromReadState == 1)
-        app->storeEepromImage(row);
-
-    if (viewsDirty.exchange(false)) {
-        if (row != -1) {
-            rebuildViews(row);
-            servingTimer = false;
-            return;
-        }
-        // no row: the views of a record that was closed or unplugged go
-        clearViews();
-        if (!formLocked)
-            showHomeWhenEmpty();
-    }
-
-    if (showRecordPending.exchange(false))
-        updateLoggerPage();
-
-    if (row != -1 && app->records.at(row).autoDelay != 0)
-        --app->records[row].autoDelay;
-
-    if (row != -1 && !app->records.at(row).fromFile && app->records.at(row).autoDelay == 0)
-        runAutomaticSteps(row);
-    servingTimer = false;
-}
-
-// After an automatic download, each enabled step runs once for the record.
-void MainWindow::runAutomaticSteps(int row)
-{
-    const CUserAdmin *users = app->userAdmin;
-    const AppSettings &settings = app->settings;
-    LoggerRecord &record = app->records[row];
-
-    if (settings.autoDownloadLogger && record.ready && !record.autoDownloaded
-        && (users->canDownload() || users->canConfigure())
-        && !(users->enabled && users->currentUser == -1)) {
-        record.autoDownloaded = true;
-        on_m_actionDownload_triggered();
-    }
-    LoggerRecord &current = app->records[row];
-    if (!current.autoDownloaded || !current.dataLoaded)
-        return;
-
-    if (settings.autoSaveLogger && !current.autoSaved && users->canDownload()) {
-        const QString path = app->nextDataFileName(current);
-        app->records[row].autoSaved = true;
-        if (!path.isEmpty()) {
-            if (app->fileManager->writeDataFile(path, row))
-                app->records[row].fileName = path;
-            else
-                warnNotWritten(path);
-        }
-    }
-    if (settings.autoGenerateTxt && !app->records.at(row).autoTxtDone) {
-        app->records[row].autoTxtDone = true;
-        exportAutomatically(row, QStringLiteral("txt"));
-    }
-    if (settings.autoGenerateCsv && !app->records.at(row).autoCsvDone) {
-        app->records[row].autoCsvDone = true;
-        exportAutomatically(row, QStringLiteral("csv"));
-    }
-    if (settings.smtpServerAuto != 0 && !app->records.at(row).autoMailStarted) {
-        app->records[row].autoMailStarted = true;
-        ui->m_actionSendByEmail->setEnabled(false);
-        app->startEmail(row);
-    }
-}
-
-// The export takes the report's name with its own extension, at the first
-// counter where neither the report nor an earlier export stands, so no
-// earlier trip's export is overwritten. The record's fileName keeps the data
-// file's path, so a later Save never writes a data file over the export.
-void MainWindow::exportAutomatically(int row, const QString &extension)
-{
-    const QString path = app->nextExportFileName(app->records.at(row), extension);
-    if (path.isEmpty())
-        return;
-    app->records[row].exportFileName = path;
-    app->table->fillReadings(ui->m_tableWidgetTable, QList<int>{ row });
-    if (!writeTextExport(path, 1))
-        warnNotWritten(path);
-}
-
-void MainWindow::warnNotWritten(const QString &path)
-{
-    CPrompt::warning(this, tr("Warning!\n\nThe file %1 could not be written.")
-                               .arg(QDir::toNativeSeparators(path)));
-}
-
-bool MainWindow::writeTextExport(const QString &path, int selectedCount)
-{
-    const CTable *table = app->table;
-    return CFileManager::exportText(path, table->rowTimes, table->rowValues,
-                                    app->settings.multiLinkSyncDateTime, selectedCount,
-                                    table->valueHeaders);
-}
-
-void MainWindow::Timer100ms()
-{
-    servingTimer = true;
-    if (loggerTimeWrong.exchange(false))
-        CPrompt::warning(this,
-                         tr("Warning!\n\nLogger Time/Date is wrong.\nRestart the Configuration."));
-    if (programFailed.exchange(false))
-        CPrompt::warning(this,
-                         tr("Warning!\n\nProgram unsuccessful reconnect logger and try again."));
-    if (downloadFailed.exchange(false))
-        CPrompt::warning(this, tr("Warning!\n\nThe download was incomplete and nothing was kept.\n"
-                                  "Reconnect the logger and download again."));
-    servingTimer = false;
-}
-
-// ---- the other actions ---------------------------------------------------
-
-void MainWindow::setFormLocked()
-{
-    ui->m_actionLock->setIcon(QIcon(formLocked ? QStringLiteral(":/Pictures/lock_closed.png")
-                                               : QStringLiteral(":/Pictures/lock_open.png")));
-    QLineEdit *fields[] = { ui->m_lineEditLoggerPassword, ui->m_lineEditLoggerSerial,
-                            ui->m_lineEditLoggerProduct, ui->m_lineEditLoggerNbTrip,
-                            ui->m_lineEditLoggerDescription };
-    for (QLineEdit *field : fields)
-        field->setReadOnly(formLocked);
-    ui->m_checkBoxLoggerAllowRead->setEnabled(!formLocked);
-    ui->m_checkBoxLoggerAllowWrite->setEnabled(!formLocked);
-}
-
-void MainWindow::on_m_actionLock_triggered()
-{
-    restartInactivityCountdown();
-    formLocked = !formLocked;
-    updateLoggerPage();
-    setFormLocked();
-}
-
 void MainWindow::on_m_actionExit_triggered()
 {
     close();
@@ -1245,7 +714,9 @@ void MainWindow::on_m_tabWidget_currentChanged(int index)
 }
 
 void MainWindow::on_m_actionOptions_triggered() { restartInactivityCountdown(); }
+
 void MainWindow::on_m_actionAbout_triggered() { restartInactivityCountdown(); }
+
 void MainWindow::on_m_actionDownload_triggered()
 {
     restartInactivityCountdown();
@@ -1258,322 +729,8 @@ void MainWindow::on_m_actionDownload_triggered()
     ui->m_progressBarWrite->setValue(0);
     auditUserAction(QStringLiteral("Downloaded logger: ") + record->serialNumber);
 }
-void MainWindow::on_m_actionProgram_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionLoadTemplateProgram_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionGeneratPdf_triggered() { restartInactivityCountdown(); }
+
 void MainWindow::on_m_actionCheckForUpdate_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionPrintPreview_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionPrintPrint_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionLogout_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionBackup_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionRestore_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionSendByEmail_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionEEpromRead_triggered() { restartInactivityCountdown(); }
-void MainWindow::on_m_actionEEpromWrite_triggered() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_actionSend_Report_triggered()
-{
-    restartInactivityCountdown();
-    ui->m_tabWidget->setCurrentWidget(ui->m_tabLogger);
-    reportDialogPending = true;
-}
-
-// ---- settings panel ------------------------------------------------------
-
-void MainWindow::on_m_lineEditLoggerPassword_textChanged(const QString &text)
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-    bool ok = false;
-    quint32 value = text.trimmed().toUInt(&ok, 10);
-    if (!ok || value > 0xFFFF)
-        value = 0;
-    if (LoggerRecord *record = currentLoggerRecord()) {
-        const quint32 stored = record->passwordWord & PasswordBits::PasswordMask;
-        if (stored == 0 || (app->enteredLoggerPassword & PasswordBits::PasswordMask) == stored)
-            record->passwordWord = value;
-    }
-    app->enteredLoggerPassword = value;
-    updateLoggerPage();
-    updateActions();
-}
-
-void MainWindow::on_m_checkBoxLoggerAllowRead_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAllowWrite_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerSerial_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerProduct_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerNbTrip_textChanged(const QString &)
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_lineEditLoggerRange_textChanged(const QString &)
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_pushButtonLoggerReadTime_clicked() { restartInactivityCountdown(); }
-void MainWindow::on_m_pushButtonLoggerSyncTime_clicked() { restartInactivityCountdown(); }
-
-// ---- program and admin panels --------------------------------------------
-
-void MainWindow::on_m_radioButtonPrgStopReading_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditPrgStopReading_textChanged(const QString &)
-{
-    if (updatingProgramForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_pushButtonPrgStopAfterMax_clicked() { restartInactivityCountdown(); }
-void MainWindow::on_m_radioButtonPrgStopContinue_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_radioButtonPrgAutoRestartEnable_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_radioButtonPrgStopButonEnable_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_comboBoxPrgDuration_currentIndexChanged(int)
-{
-    if (updatingProgramForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_dateTimeEditPrgInterval_dateTimeChanged(const QDateTime &)
-{
-    if (updatingProgramForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_radioButtonPrgStartAt_clicked(bool)
-{
-    restartInactivityCountdown();
-    updateActions();
-}
-
-void MainWindow::on_m_dateTimeEditPrgStartAt_dateTimeChanged(const QDateTime &)
-{
-    if (updatingForm || updatingProgramForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_pushButtonPrgStartNow_clicked() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerShowAlarm_clicked()
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_checkBoxLoggerShowTemp_clicked()
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_radioButtonPrgStopAt_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_dateTimeEditPrgStopAt_dateTimeChanged(const QDateTime &)
-{
-    if (updatingForm || updatingProgramForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_pushButtonProgram_clicked() { on_m_actionProgram_triggered(); }
-
-void MainWindow::on_m_radioButtonPrgStartWait_clicked(bool)
-{
-    restartInactivityCountdown();
-    updateActions();
-}
-
-void MainWindow::on_m_dateTimeEditPrgStartWait_editingFinished()
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_lineEditLoggerMaxTrip_textChanged(const QString &)
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_pushButtonFactoryInit_clicked() { restartInactivityCountdown(); }
-
-// ---- alarm tabs ----------------------------------------------------------
-
-void MainWindow::on_m_tabWidgetAlarm_currentChanged(int)
-{
-    updateLoggerPage();
-}
-
-void MainWindow::on_m_checkBoxLoggerAlarmHighHigh_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmHigh_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmLow_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmLowLow_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmHighHighHum_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmHighHum_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmLowHum_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmLowLowHum_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmHighHighExt_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmHighExt_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmLowExt_clicked(bool) { restartInactivityCountdown(); }
-void MainWindow::on_m_checkBoxLoggerAlarmLowLowExt_clicked(bool) { restartInactivityCountdown(); }
-
-// A sensor choice changes whether the logger can be programmed.
-void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableIntTemp_clicked(bool)
-{
-    if (updatingForm || currentLoggerRow() < 0)
-        return;
-    restartInactivityCountdown();
-    updateActions();
-}
-
-void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableIntHum_clicked(bool)
-{
-    if (updatingForm || currentLoggerRow() < 0)
-        return;
-    restartInactivityCountdown();
-    updateActions();
-}
-
-void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableExtTemp_clicked(bool)
-{
-    if (updatingForm || currentLoggerRow() < 0)
-        return;
-    restartInactivityCountdown();
-    updateActions();
-}
-
-void MainWindow::on_m_lineEditLoggerHighHigh_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerHigh_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerLow_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerLowLow_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerHighHighHum_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerHighHum_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerLowHum_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerLowLowHum_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerHighHighExt_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerHighExt_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerLowExt_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditLoggerLowLowExt_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerConsecutiveAlarmDelay_textChanged(const QString &)
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_lineEditLoggerConsecutiveAlarmDelayHum_textChanged(const QString &)
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_lineEditLoggerConsecutiveAlarmDelayExt_textChanged(const QString &)
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_lineEditLoggerTotalAlarmDelay_textChanged(const QString &)
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_lineEditLoggerTotalAlarmDelayHum_textChanged(const QString &)
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_lineEditLoggerTotalAlarmDelayExt_textChanged(const QString &)
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_lineEditLoggerTotalAlarmDelay_editingFinished()
-{
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
-}
-
-// ---- graph, user-administration, admin and production pages -------------
-
-void MainWindow::on_m_lineEditComment_textChanged(const QString &) {}
-void MainWindow::on_m_lineEditComment_editingFinished() { restartInactivityCountdown(); }
-void MainWindow::on_m_listWidgetUserAdminList_itemSelectionChanged() {}
-void MainWindow::on_m_listWidgetUserAdminList_doubleClicked(const QModelIndex &) {}
-void MainWindow::on_m_pushButtonUserAdminNew_clicked() { restartInactivityCountdown(); }
-void MainWindow::on_m_pushButtonUserAdminRemove_clicked() { restartInactivityCountdown(); }
-void MainWindow::on_m_pushButtonUserAdminAddAuditMessage_clicked() { restartInactivityCountdown(); }
-void MainWindow::on_m_lineEditUserAdminUserName_editingFinished() {}
-void MainWindow::on_m_lineEditUserAdminFirstName_editingFinished() {}
-void MainWindow::on_m_lineEditUserAdminLastName_editingFinished() {}
-void MainWindow::on_m_lineEditUserAdminPassword2_editingFinished() {}
-void MainWindow::on_m_lineEditUserAdminTimeOut_editingFinished() {}
-void MainWindow::on_m_lineEditUserAdminPassword_editingFinished() {}
-void MainWindow::on_m_lineEditUserAdminPassword_textChanged(const QString &) {}
-void MainWindow::on_m_dateTimeEditUserAdminPassExp_dateTimeChanged(const QDateTime &) {}
-void MainWindow::on_m_dateEditUserAdminDate_dateTimeChanged(const QDateTime &) {}
-void MainWindow::on_m_checkBoxUserAdminAccessAdmin_clicked(bool) {}
-void MainWindow::on_m_checkBoxUserAdminAccessViewer_clicked(bool) {}
-void MainWindow::on_m_checkBoxUserAdminAccessDownload_clicked(bool) {}
-void MainWindow::on_m_checkBoxUserAdminAccessConfigure_clicked(bool) {}
-void MainWindow::on_m_radioButtonUserAdminActiveYes_clicked() {}
-void MainWindow::on_m_radioButtonUserAdminActiveNo_clicked() {}
-void MainWindow::on_m_radioButtonUserAdminUnlockUser_clicked() {}
-void MainWindow::on_m_radioButtonUserAdminUnlockAdmin_clicked() {}
-void MainWindow::on_m_comboBoxUserAdminEmployeeNb_currentIndexChanged(const QString &) {}
-void MainWindow::on_m_spinBoxUserAdminPassDuration_valueChanged(int) {}
-void MainWindow::on_m_plainTextEditUserAdminMessage_textChanged() {}
-
-void MainWindow::on_m_pushButtonStartInit_clicked() {}
-void MainWindow::on_m_pushButtonFullInit_clicked() {}
-void MainWindow::on_m_comboBoxAdminJigCom_currentIndexChanged(const QString &) {}
-void MainWindow::on_m_pushButtonAdminRefreshCommJig_clicked() {}
-void MainWindow::on_m_pushButtonAdminTestJig_clicked() {}
-void MainWindow::on_m_pushButtonAdminTestPushDB_clicked() {}
-void MainWindow::on_m_lineEditAdminTesterName_textChanged(const QString &) {}
-void MainWindow::on_m_pushButtonAdminReadIntTable_clicked() {}
-void MainWindow::on_m_pushButtonAdminWriteIntTable_clicked() {}
-void MainWindow::on_m_pushButtonAdminLoadIntTable_clicked() {}
-void MainWindow::on_m_pushButtonAdminReadExtTable_clicked() {}
-void MainWindow::on_m_pushButtonAdminWriteExtTable_clicked() {}
-void MainWindow::on_m_pushButtonAdminLoadExtTable_clicked() {}
-void MainWindow::on_m_lineEditAdminIntCalFile_editingFinished() {}
-void MainWindow::on_m_lineEditAdminExtCalFile_editingFinished() {}
-void MainWindow::on_m_lineEditAdminTemplate_editingFinished() {}
-void MainWindow::on_m_lineEditAdminDefaultPath_editingFinished() {}
-void MainWindow::on_m_pushButtonAdminTemplate_clicked() {}
-void MainWindow::on_m_pushButtonAdminDefaultPath_clicked() {}
-void MainWindow::on_m_lineEditProdPath_editingFinished() {}
-void MainWindow::on_m_lineEditProdUser_editingFinished() {}
-void MainWindow::on_m_lineEditProdCustomer_editingFinished() {}
-void MainWindow::on_m_lineEditProdOrder_editingFinished() {}
-void MainWindow::on_m_pushButtonProdPath_clicked() {}
 
 void MainWindow::applyFormFont()
 {

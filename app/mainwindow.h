@@ -31,6 +31,9 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Pages of m_tabWidget in their fixed order.
+    enum Page { PageHome = 0, PageLogger, PageGraph, PageHistogram, PageTable, PageSummary };
+
     CMainApp *app = nullptr;
     CPlot *plot = nullptr;
     CHistogram *histogram = nullptr;

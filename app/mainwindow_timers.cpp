@@ -1,0 +1,97 @@
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "core/cmainapp.h"
+#include "core/loggerrecord.h"
+#include "dialogs/cprompt.h"
+#include "files/cfilemanager.h"
+#include "users/cuseradmin.h"
+
+void MainWindow::Timer()
+{
+    servingTimer = true;
+    const int tableRow = currentLoggerRow();
+    const int row = validRow(tableRow) ? tableRow : -1;
+
+    if (row != -1 && app->records.at(row).eepromReadState == 1)
+        app->storeEepromImage(row);
+
+    if (viewsDirty.exchange(false)) {
+        if (row != -1) {
+            rebuildViews(row);
+            servingTimer = false;
+            return;
+        }
+        // no row: the views of a record that was closed or unplugged go
+        clearViews();
+        if (!formLocked)
+            showHomeWhenEmpty();
+    }
+
+    if (showRecordPending.exchange(false))
+        updateLoggerPage();
+
+    if (row != -1 && app->records.at(row).autoDelay != 0)
+        --app->records[row].autoDelay;
+
+    if (row != -1 && !app->records.at(row).fromFile && app->records.at(row).autoDelay == 0)
+        runAutomaticSteps(row);
+    servingTimer = false;
+}
+
+// After an automatic download, each enabled step runs once for the record.
+void MainWindow::runAutomaticSteps(int row)
+{
+    const CUserAdmin *users = app->userAdmin;
+    const AppSettings &settings = app->settings;
+    LoggerRecord &record = app->records[row];
+
+    if (settings.autoDownloadLogger && record.ready && !record.autoDownloaded
+        && (users->canDownload() || users->canConfigure())
+        && !(users->enabled && users->currentUser == -1)) {
+        record.autoDownloaded = true;
+        on_m_actionDownload_triggered();
+    }
+    LoggerRecord &current = app->records[row];
+    if (!current.autoDownloaded || !current.dataLoaded)
+        return;
+
+    if (settings.autoSaveLogger && !current.autoSaved && users->canDownload()) {
+        const QString path = app->nextDataFileName(current);
+        app->records[row].autoSaved = true;
+        if (!path.isEmpty()) {
+            if (app->fileManager->writeDataFile(path, row))
+                app->records[row].fileName = path;
+            else
+                warnNotWritten(path);
+        }
+    }
+    if (settings.autoGenerateTxt && !app->records.at(row).autoTxtDone) {
+        app->records[row].autoTxtDone = true;
+        exportAutomatically(row, QStringLiteral("txt"));
+    }
+    if (settings.autoGenerateCsv && !app->records.at(row).autoCsvDone) {
+        app->records[row].autoCsvDone = true;
+        exportAutomatically(row, QStringLiteral("csv"));
+    }
+    if (settings.smtpServerAuto != 0 && !app->records.at(row).autoMailStarted) {
+        app->records[row].autoMailStarted = true;
+        ui->m_actionSendByEmail->setEnabled(false);
+        app->startEmail(row);
+    }
+}
+
+void MainWindow::Timer100ms()
+{
+    servingTimer = true;
+    if (loggerTimeWrong.exchange(false))
+        CPrompt::warning(this,
+                         tr("Warning!\n\nLogger Time/Date is wrong.\nRestart the Configuration."));
+    if (programFailed.exchange(false))
+        CPrompt::warning(this,
+                         tr("Warning!\n\nProgram unsuccessful reconnect logger and try again."));
+    if (downloadFailed.exchange(false))
+        CPrompt::warning(this, tr("Warning!\n\nThe download was incomplete and nothing was kept.\n"
+                                  "Reconnect the logger and download again."));
+    servingTimer = false;
+}
