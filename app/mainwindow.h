@@ -122,6 +122,14 @@ public:
     // Today's or another day's audit trail in the user-administration page.
     void showAuditTrail(const QDate &date);
 
+    // ---- report ----
+    // "PDF saved: " and the path, closing itself after five seconds.
+    void createPdf(const QString &path);
+    // Writes the report of a record as a PDF file while the window shows
+    // that it is busy. False, after telling the user why, when the file
+    // cannot be written.
+    bool writePdfReport(const LoggerRecord &record, const QString &path);
+
 signals:
     void program();
     void setStartAndEndTime(bool checked);
@@ -329,4 +337,9 @@ private:
     void fillSummaryTable();
     void clearViews();
     void showHomeWhenEmpty();
+
+    // ---- report ----
+    friend class CPrint;   // finds the printed record's row through rowOfRecord
+    void generatePdfAutomatically(int row);
+    void showReportProgress(int page, int pageCount);
 };
