@@ -329,4 +329,8 @@ private:
     void fillSummaryTable();
     void clearViews();
     void showHomeWhenEmpty();
+
+    // graph and histogram views, image copies
+    void placeView(QWidget *page, QHBoxLayout *&layout, QWidget *previous, QWidget *view);
+    void replaceHistogram(int row);
 };
