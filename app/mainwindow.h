@@ -122,6 +122,11 @@ public:
     // Today's or another day's audit trail in the user-administration page.
     void showAuditTrail(const QDate &date);
 
+    // graph and histogram images: the format follows the file's extension
+    // ("plot.jpg" is a JPEG); false when nothing could be written
+    bool savePlotImage(QWidget *widget, const QString &fileName);
+    bool saveWindowImage(const QString &fileName);
+
 signals:
     void program();
     void setStartAndEndTime(bool checked);

@@ -57,6 +57,18 @@ void MainWindow::replaceHistogram(int row)
     histogram = newHistogram;
 }
 
+bool MainWindow::savePlotImage(QWidget *widget, const QString &fileName)
+{
+    if (!widget || fileName.isEmpty())
+        return false;
+    return widget->grab().save(fileName);
+}
+
+bool MainWindow::saveWindowImage(const QString &fileName)
+{
+    return savePlotImage(this, fileName);
+}
+
 void MainWindow::clearViews()
 {
     delete plot;
