@@ -130,6 +130,11 @@ public:
     // cannot be written.
     bool writePdfReport(const LoggerRecord &record, const QString &path);
 
+    // graph and histogram images: the format follows the file's extension
+    // ("plot.jpg" is a JPEG); false when nothing could be written
+    bool savePlotImage(QWidget *widget, const QString &fileName);
+    bool saveWindowImage(const QString &fileName);
+
 signals:
     void program();
     void setStartAndEndTime(bool checked);
@@ -342,4 +347,8 @@ private:
     friend class CPrint;   // finds the printed record's row through rowOfRecord
     void generatePdfAutomatically(int row);
     void showReportProgress(int page, int pageCount);
+
+    // graph and histogram views, image copies
+    void placeView(QWidget *page, QHBoxLayout *&layout, QWidget *previous, QWidget *view);
+    void replaceHistogram(int row);
 };

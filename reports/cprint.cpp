@@ -17,6 +17,7 @@
 #include "core/loggertime.h"
 #include "dialogs/cprompt.h"
 #include "users/cuseradmin.h"
+#include "views/chistogram.h"
 #include "views/cplot.h"
 #include "views/ctable.h"
 
@@ -213,8 +214,7 @@ QWidget *CPrint::graphView() const
 
 QWidget *CPrint::histogramView() const
 {
-    // the histogram widget is not part of this build yet: its area stays empty
-    return nullptr;
+    return parentWindow ? parentWindow->histogram : nullptr;
 }
 
 const QImage &CPrint::logoImage(const QString &path)
