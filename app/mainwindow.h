@@ -122,6 +122,11 @@ public:
     // Today's or another day's audit trail in the user-administration page.
     void showAuditTrail(const QDate &date);
 
+    // options dialog
+    // main() turns it on: the options dialog of a first start then opens
+    // while the window is built. Windows built by tests open none.
+    static bool openOptionsAtStart;
+
 signals:
     void program();
     void setStartAndEndTime(bool checked);
@@ -329,4 +334,8 @@ private:
     void fillSummaryTable();
     void clearViews();
     void showHomeWhenEmpty();
+
+    // options dialog
+    void runOptionsDialog();
+    void openOptionsAtFirstStart();
 };
