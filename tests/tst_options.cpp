@@ -175,6 +175,21 @@ private slots:
         QCOMPARE(TestEnv::readFile(iniPath()), fileBefore);
     }
 
+    // A logger protected by a password that was never entered shows no views,
+    // whatever the dialog asked for.
+    void protectedLoggerKeepsItsViewsClosed()
+    {
+        Harness h;
+        LoggerRecord locked = loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("P1"));
+        locked.passwordWord = 0x0A5A04D2;
+        h.addAndSelect(locked);
+        runOptions(h, [](COption *, Ui_COption *f) {
+            QTest::mouseClick(f->m_checkBoxViewGraphShowTime, Qt::LeftButton);
+            pressOk(f);
+        });
+        QVERIFY(!h.window.viewsDirty);
+    }
+
     void automaticStepsFollowPathAndDownload()
     {
         Harness h;
