@@ -10,6 +10,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(AppInfo::version());
 
     MainWindow::applyFormFont();
+    MainWindow::openOptionsAtStart = true;
     MainWindow window;
     window.show();
     // a data file named on the command line opens as the Load action would

@@ -11,12 +11,15 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <memory>
+
 #include "app/clanguagetable.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
 #include "core/ccomm.h"
 #include "core/loggerrecord.h"
 #include "core/memorymap.h"
+#include "dialogs/coption.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
@@ -113,6 +116,9 @@ MainWindow::MainWindow(QWidget *parent)
     ui->m_actionEEpromWrite->setVisible(false);
 
     ui->m_dateEditUserAdminDate->setDateTime(QDateTime::currentDateTime());
+
+    if (openOptionsAtStart)
+        openOptionsAtFirstStart();
 
     ui->m_webView->load(QUrl(startPageAddress()));
 }
@@ -713,7 +719,36 @@ void MainWindow::on_m_tabWidget_currentChanged(int index)
         fillReadingsTable(app->selection);
 }
 
-void MainWindow::on_m_actionOptions_triggered() { restartInactivityCountdown(); }
+void MainWindow::on_m_actionOptions_triggered()
+{
+    restartInactivityCountdown();
+    runOptionsDialog();
+}
+
+bool MainWindow::openOptionsAtStart = false;
+
+// OK and Cancel have done their work on the core when the dialog returns.
+void MainWindow::runOptionsDialog()
+{
+    auto dialog = std::make_unique<COption>(this);
+    CPrompt::exec(dialog.get());
+    // a protected logger that was never opened with its password shows no views
+    if (const LoggerRecord *record = recordAt(app->currentRecord))
+        if (record->passwordWord != 0 && !record->passwordAccepted)
+            viewsDirty = false;
+    updateLoggerPage();
+    updateActions();
+}
+
+// The language is asked for until the dialog was confirmed once, and the
+// data path until one is set.
+void MainWindow::openOptionsAtFirstStart()
+{
+    if (app->languageTable->firstInitLanguage != 0)
+        runOptionsDialog();
+    if (app->settings.defaultPath.isEmpty())
+        runOptionsDialog();
+}
 
 void MainWindow::on_m_actionAbout_triggered() { restartInactivityCountdown(); }
 

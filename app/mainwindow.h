@@ -134,6 +134,10 @@ public:
     // ("plot.jpg" is a JPEG); false when nothing could be written
     bool savePlotImage(QWidget *widget, const QString &fileName);
     bool saveWindowImage(const QString &fileName);
+    // options dialog
+    // main() turns it on: the options dialog of a first start then opens
+    // while the window is built. Windows built by tests open none.
+    static bool openOptionsAtStart;
 
 signals:
     void program();
@@ -351,4 +355,7 @@ private:
     // graph and histogram views, image copies
     void placeView(QWidget *page, QHBoxLayout *&layout, QWidget *previous, QWidget *view);
     void replaceHistogram(int row);
+    // options dialog
+    void runOptionsDialog();
+    void openOptionsAtFirstStart();
 };

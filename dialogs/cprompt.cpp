@@ -1,5 +1,6 @@
 #include "dialogs/cprompt.h"
 
+#include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMenu>
@@ -25,6 +26,11 @@ CPrompt::FileHandler &fileHandler()
 CPrompt::MenuHandler &menuHandler()
 {
     static CPrompt::MenuHandler handler;
+    return handler;
+}
+CPrompt::ColorHandler &colorHandler()
+{
+    static CPrompt::ColorHandler handler;
     return handler;
 }
 }
@@ -97,6 +103,23 @@ QString CPrompt::saveFileName(QWidget *parent, const QString &caption, const QSt
     return QFileDialog::getSaveFileName(parent, caption, directory, filter, selectedFilter);
 }
 
+QString CPrompt::existingDirectory(QWidget *parent, const QString &caption,
+                                   const QString &directory)
+{
+    if (fileHandler())
+        return fileHandler()(QStringLiteral("directory"), caption, directory, QString()).value(0);
+    return QFileDialog::getExistingDirectory(parent, caption, directory,
+                                             QFileDialog::ShowDirsOnly
+                                                 | QFileDialog::DontResolveSymlinks);
+}
+
+QColor CPrompt::color(QWidget *parent, const QColor &initial)
+{
+    if (colorHandler())
+        return colorHandler()(initial);
+    return QColorDialog::getColor(initial, parent);
+}
+
 void CPrompt::setBoxHandler(BoxHandler handler)
 {
     boxHandler() = std::move(handler);
@@ -115,4 +138,9 @@ void CPrompt::setFileHandler(FileHandler handler)
 void CPrompt::setMenuHandler(MenuHandler handler)
 {
     menuHandler() = std::move(handler);
+}
+
+void CPrompt::setColorHandler(ColorHandler handler)
+{
+    colorHandler() = std::move(handler);
 }

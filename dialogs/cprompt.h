@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <QColor>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -22,11 +23,14 @@ public:
     using BoxHandler = std::function<QMessageBox::StandardButton(
         Kind kind, const QString &text, QMessageBox::StandardButtons buttons)>;
     using DialogHandler = std::function<int(QDialog *dialog)>;
-    // kind is "open", "openMany" or "save"; returns the chosen paths.
+    // kind is "open", "openMany", "save" or "directory"; returns the chosen paths.
     using FileHandler = std::function<QStringList(const QString &kind, const QString &caption,
                                                   const QString &directory, const QString &filter)>;
     // Gets the menu about to pop up; returns the chosen action or null.
     using MenuHandler = std::function<QAction *(QMenu *menu)>;
+    // Gets the colour a colour chooser starts from; returns the chosen one,
+    // or an invalid colour for a cancelled choice.
+    using ColorHandler = std::function<QColor(const QColor &initial)>;
 
     static QMessageBox::StandardButton warning(QWidget *parent, const QString &text);
     static QMessageBox::StandardButton information(QWidget *parent, const QString &text);
@@ -45,11 +49,17 @@ public:
     static QString saveFileName(QWidget *parent, const QString &caption,
                                 const QString &directory, const QString &filter,
                                 QString *selectedFilter = nullptr);
+    // A directory, or "" when the choice was cancelled.
+    static QString existingDirectory(QWidget *parent, const QString &caption,
+                                     const QString &directory);
+    // The toolkit's colour chooser; an invalid colour when cancelled.
+    static QColor color(QWidget *parent, const QColor &initial);
 
     static void setBoxHandler(BoxHandler handler);
     static void setDialogHandler(DialogHandler handler);
     static void setFileHandler(FileHandler handler);
     static void setMenuHandler(MenuHandler handler);
+    static void setColorHandler(ColorHandler handler);
 
 private:
     static QMessageBox::StandardButton show(QWidget *parent, Kind kind, const QString &text,

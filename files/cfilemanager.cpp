@@ -33,7 +33,7 @@ struct SettingKey
 };
 
 // The keys of "xZdr.ini" in the order of AppSettings. SMTP_PASSWORD is not
-// here: it is written last and only for an account other than the built-in one.
+// here: it is written last.
 const SettingKey kSettingKeys[] = {
     { "GRAPH_BACKGROUND", &AppSettings::graphBackground },
     { "GRAPH_THRESHOLD_HH", &AppSettings::graphThresholdHH },
@@ -140,11 +140,18 @@ bool splitLine(QString line, QChar separator, QString &key, QString &value)
     return true;
 }
 
-bool writeWholeFile(const QString &path, const QByteArray &bytes)
+// Permissions, when given, are set before the file takes its name, so the
+// content is never readable beyond them.
+bool writeWholeFile(const QString &path, const QByteArray &bytes,
+                    QFileDevice::Permissions permissions = {})
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    if (permissions != QFileDevice::Permissions() && !file.setPermissions(permissions)) {
+        file.cancelWriting();
+        return false;
+    }
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
@@ -202,10 +209,12 @@ bool CFileManager::writeSettings(const QString &path)
     text += QStringLiteral("LANGUAGE=%1\r\n").arg(app->languageTable->language);
     text += QStringLiteral("FIRST_INIT_LANGUAGE=%1\r\n").arg(app->languageTable->firstInitLanguage);
     text += QStringLiteral("USER_ADMIN_LOGOUT_TIME=%1\r\n").arg(app->userAdmin->logoutMinutes);
-    if (s.smtpUserName != DefaultMailAccount::address())
-        text += QStringLiteral("SMTP_PASSWORD=%1\r\n").arg(s.smtpPassword);
+    text += QStringLiteral("SMTP_PASSWORD=%1\r\n").arg(s.smtpPassword);
     text += QStringLiteral("\r\n");
-    return writeWholeFile(path, text.toUtf8());
+    // a file holding a mail password is for its owner's eyes only
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    return writeWholeFile(path, text.toUtf8(),
+                          s.smtpPassword.isEmpty() ? QFileDevice::Permissions() : ownerOnly);
 }
 
 bool CFileManager::readSettings(const QString &path)
@@ -236,8 +245,6 @@ bool CFileManager::readSettings(const QString &path)
                     break;
                 }
             }
-            if (key == QLatin1String("SMTP_USER_NAME") && value == DefaultMailAccount::address())
-                s.smtpPassword = DefaultMailAccount::password();
         }
     }
     if (s.timeZone == -1.0f || s.timeZoneIndex == -1) {

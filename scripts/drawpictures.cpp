@@ -1,5 +1,6 @@
 // Draws the application's pictures (tool bar icons, window icon, alarm balls,
-// battery) into resources/pictures/. Run through scripts/drawpictures.sh.
+// battery, language flags) into resources/pictures/. Run through
+// scripts/drawpictures.sh.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -417,6 +418,101 @@ QImage reportLogo()
     return img;
 }
 
+// Flags of the language choice: 64 x 64 with the flag centred at 3:2.
+const QRectF kFlagRect(2, 11, 60, 40);
+
+QImage flag(const std::function<void(QPainter &, const QRectF &)> &paint)
+{
+    QImage img = canvas(64, 64);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    paint(p, kFlagRect);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kOutline, 1.2));
+    p.drawRect(kFlagRect);
+    return img;
+}
+
+void verticalBands(QPainter &p, const QRectF &r, const std::vector<QColor> &colours)
+{
+    const qreal w = r.width() / colours.size();
+    for (size_t i = 0; i < colours.size(); ++i)
+        p.fillRect(QRectF(r.left() + i * w, r.top(), w, r.height()), colours[i]);
+}
+
+void horizontalBands(QPainter &p, const QRectF &r, const std::vector<std::pair<QColor, qreal>> &bands)
+{
+    qreal total = 0;
+    for (const auto &band : bands)
+        total += band.second;
+    qreal y = r.top();
+    for (const auto &band : bands) {
+        const qreal h = r.height() * band.second / total;
+        p.fillRect(QRectF(r.left(), y, r.width(), h), band.first);
+        y += h;
+    }
+}
+
+QImage flagUnitedStates()
+{
+    return flag([](QPainter &p, const QRectF &r) {
+        std::vector<std::pair<QColor, qreal>> stripes;
+        for (int i = 0; i < 13; ++i)
+            stripes.push_back({i % 2 ? Qt::white : QColor(178, 34, 52), 1});
+        horizontalBands(p, r, stripes);
+        const QRectF canton(r.left(), r.top(), r.width() * 0.4, r.height() * 7 / 13);
+        p.fillRect(canton, QColor(60, 59, 110));
+        p.setBrush(Qt::white);
+        for (int row = 0; row < 4; ++row)
+            for (int col = 0; col < 5; ++col)
+                p.drawEllipse(QPointF(canton.left() + 2.5 + col * 4.6, canton.top() + 2.8 + row * 5.0), 0.9, 0.9);
+    });
+}
+
+QImage flagFrance()
+{
+    return flag([](QPainter &p, const QRectF &r) {
+        verticalBands(p, r, {QColor(0, 35, 149), Qt::white, QColor(237, 41, 57)});
+    });
+}
+
+QImage flagItaly()
+{
+    return flag([](QPainter &p, const QRectF &r) {
+        verticalBands(p, r, {QColor(0, 146, 70), Qt::white, QColor(206, 43, 55)});
+    });
+}
+
+QImage flagSpain()
+{
+    return flag([](QPainter &p, const QRectF &r) {
+        horizontalBands(p, r, {{QColor(170, 21, 27), 1}, {QColor(241, 191, 0), 2}, {QColor(170, 21, 27), 1}});
+    });
+}
+
+QImage flagGermany()
+{
+    return flag([](QPainter &p, const QRectF &r) {
+        horizontalBands(p, r, {{Qt::black, 1}, {QColor(221, 0, 0), 1}, {QColor(255, 206, 0), 1}});
+    });
+}
+
+QImage flagPortugal()
+{
+    return flag([](QPainter &p, const QRectF &r) {
+        p.fillRect(QRectF(r.left(), r.top(), r.width() * 0.4, r.height()), QColor(0, 102, 0));
+        p.fillRect(QRectF(r.left() + r.width() * 0.4, r.top(), r.width() * 0.6, r.height()), QColor(255, 0, 0));
+        const QPointF centre(r.left() + r.width() * 0.4, r.center().y());
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(255, 229, 0), 2.2));
+        p.drawEllipse(centre, 8, 8);
+        p.setPen(QPen(Qt::white, 0.8));
+        p.setBrush(QColor(255, 0, 0));
+        p.drawRoundedRect(QRectF(centre.x() - 4, centre.y() - 5, 8, 10), 2, 2);
+    });
+}
+
 bool save(const QDir &dir, const QString &name, const QImage &image, const char *format = "png")
 {
     QImageWriter writer(dir.filePath(name), format);
@@ -458,6 +554,12 @@ int main(int argc, char *argv[])
         {"Ball Green.png", [] { return ball(QColor(40, 170, 50)); }},
         {"Ball Red.png", [] { return ball(QColor(210, 30, 30)); }},
         {"NorvelLogoButton.png", reportLogo},
+        {"United-States-Flag-icon.png", flagUnitedStates},
+        {"France-Flag-icon.png", flagFrance},
+        {"Spain-Flag-icon.png", flagSpain},
+        {"italy_flag.png", flagItaly},
+        {"germany_flag.png", flagGermany},
+        {"Portugal-Flag-icon.png", flagPortugal},
     };
     bool ok = true;
     for (const auto &picture : pictures)

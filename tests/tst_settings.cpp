@@ -1,6 +1,7 @@
 #include "support/testenv.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "app/clanguagetable.h"
 #include "core/cmainapp.h"
@@ -100,28 +101,33 @@ private slots:
         QCOMPARE(other.userAdmin->logoutMinutes, 0);
     }
 
-    void builtInAccountPasswordStaysOutOfTheFile()
+    // No password is built in: the default account's password is the user's
+    // and is kept like any other, in a file only its owner may read.
+    void mailPasswordIsKeptForItsOwnerOnly()
     {
         WindowState w;
         CMainApp app(&w);
-        app.settings.smtpUserName = DefaultMailAccount::address();
-        app.settings.smtpPassword = DefaultMailAccount::password();
         const QString path = TestEnv::settingsDir() + "account.ini";
         QVERIFY(app.fileManager->writeSettings(path));
-        QVERIFY(!readAll(path).contains("SMTP_PASSWORD"));
-        QVERIFY(!readAll(path).contains(DefaultMailAccount::password()));
+        QVERIFY(QFileInfo(path).permissions() & QFileDevice::ReadGroup);   // nothing secret yet
+
+        app.settings.smtpUserName = DefaultMailAccount::address();
+        app.settings.smtpPassword = "typed by the user";
+        QVERIFY(app.fileManager->writeSettings(path));
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                                | QFileDevice::ReadOther | QFileDevice::WriteOther;
+        QVERIFY(QFileInfo(path).permissions() & QFileDevice::ReadOwner);
+        QVERIFY(!(QFileInfo(path).permissions() & others));
 
         WindowState w2;
         CMainApp other(&w2);
+        QVERIFY(other.fileManager->readSettings(path));
+        QCOMPARE(other.settings.smtpPassword, QString("typed by the user"));
+
+        writeAll(path, "[SETTINGS]\r\nSMTP_USER_NAME=" + DefaultMailAccount::address().toUtf8() + "\r\n");
         other.settings.smtpPassword.clear();
         QVERIFY(other.fileManager->readSettings(path));
-        QCOMPARE(other.settings.smtpPassword, DefaultMailAccount::password());
-
-        // a later SMTP_PASSWORD line wins over the built-in one
-        writeAll(path, "[SETTINGS]\r\nSMTP_USER_NAME=" + DefaultMailAccount::address().toUtf8()
-                           + "\r\nSMTP_PASSWORD=mine\r\n");
-        QVERIFY(other.fileManager->readSettings(path));
-        QCOMPARE(other.settings.smtpPassword, QString("mine"));
+        QCOMPARE(other.settings.smtpPassword, QString());
     }
 
     void oddValuesFallBack()

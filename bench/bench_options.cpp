@@ -1,0 +1,85 @@
+// Opening the options dialog over a full settings file: construction,
+// refresh of every widget and the first paint. It should stay well under
+// 100 ms.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include "app/clanguagetable.h"
+#include "app/mainwindow.h"
+#include "core/cmainapp.h"
+#include "dialogs/coption.h"
+#include "files/cfilemanager.h"
+
+namespace {
+
+MainWindow *window = nullptr;
+
+// Every setting away from its default, as a long-used station has them.
+void fillSettings(CMainApp *app, const QString &dataDir)
+{
+    AppSettings &s = app->settings;
+    s.graphBackground = QColor(250, 250, 240);
+    s.graphThresholdHH = QColor(180, 0, 0);
+    s.graphLineThickness = 2;
+    s.graphShowThresholdLine = true;
+    s.defaultPath = dataDir;
+    s.autoDownloadLogger = s.autoSaveLogger = s.autoGenerateTxt = s.autoGenerateCsv = true;
+    s.autoGeneratePdf = s.autoOpenPdf = true;
+    s.modeCelsius = 0;
+    s.mktActivationEnergy = 91.25;
+    s.timeZone = 5.75f;
+    s.timeZoneIndex = 66;
+    s.timeZoneDaylight = 2;
+    s.dateFormat = 1;
+    s.smtpServerAddress = QStringLiteral("smtp.example.org");
+    s.smtpUserName = QStringLiteral("station-7@example.org");
+    s.smtpPassword = QStringLiteral("station password");
+    s.smtpSenderName = QStringLiteral("Station 7");
+    s.smtpSenderEmail = QStringLiteral("station-7@example.org");
+    s.smtpRecipientName = QStringLiteral("Quality");
+    s.smtpRecipientEmail = QStringLiteral("quality@example.org");
+    s.smtpSubject = QStringLiteral("Trip data");
+    s.smtpServerAuto = 1;
+    s.smtpAttachedFiles = 31;
+    s.lockDescription = true;
+    app->languageTable->language = 1;
+    app->languageTable->firstInitLanguage = 0;
+    app->fileManager->writeSettings(app->settingsFilePath());
+    app->fileManager->readSettings(app->settingsFilePath());
+}
+
+void BM_OpenOptionsDialog(benchmark::State &state)
+{
+    for (auto _ : state) {
+        COption dialog(window);
+        dialog.show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(dialog.isVisible());
+    }
+}
+
+}
+
+BENCHMARK(BM_OpenOptionsDialog)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // the window keeps its user store and settings in a home of its own
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toUtf8());
+    qputenv("MIRELDA_SETTINGS_DIR", home.filePath(QStringLiteral("settings")).toUtf8());
+    QApplication application(argc, argv);
+    MainWindow::applyFormFont();
+    window = new MainWindow;
+    fillSettings(window->app, home.filePath(QStringLiteral("data")));
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    delete window;
+    return 0;
+}

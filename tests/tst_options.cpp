@@ -1,0 +1,367 @@
+// The options dialog over a real window: what OK writes, what Cancel and
+// Escape take back, the live preview in the graph, the enabling of the
+// automatic steps, the time zone and its clock, the language and the first
+// start.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtTest>
+
+#include "app/clanguagetable.h"
+#include "core/loggertime.h"
+#include "dialogs/coption.h"
+#include "files/cfilemanager.h"
+#include "support/testenv.h"
+#include "support/windowtest.h"
+#include "ui_coption.h"
+#include "views/cplot.h"
+
+using namespace WindowTest;
+
+namespace {
+
+QString iniPath()
+{
+    return TestEnv::settingsDir() + QStringLiteral("xZdr.ini");
+}
+
+// Runs the Options action; act gets the dialog as the user sees it.
+void runOptions(Harness &h, const std::function<void(COption *, Ui_COption *)> &act)
+{
+    CPrompt::setDialogHandler([&act](QDialog *dialog) {
+        auto *options = qobject_cast<COption *>(dialog);
+        if (options)
+            act(options, options->form());
+        return 0;
+    });
+    h.ui->m_actionOptions->trigger();
+    CPrompt::setDialogHandler([](QDialog *) { return 0; });
+}
+
+void pressOk(Ui_COption *f)
+{
+    QTest::mouseClick(f->m_buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
+}
+
+AppSettings settingsReadBack()
+{
+    WindowState w;
+    CMainApp reader(&w);
+    reader.fileManager->readSettings(iniPath());
+    return reader.settings;
+}
+
+// A two-day trip of one channel, as a loaded file shows it.
+LoggerRecord loadedTrip()
+{
+    LoggerRecord r = fileRecord(QStringLiteral("/trips/T1.qlf"), QStringLiteral("T1"));
+    r.versionWord = 0x11A;
+    r.sensorFlags = SensorBits::InternalNtc;
+    r.configWord = ConfigBits::InternalOn;
+    r.updateChannels();
+    r.interval = 600;
+    r.startTime = QDateTime(QDate(2026, 3, 2), QTime(8, 0));
+    for (int i = 0; i < 288; ++i)
+        r.readings.append(ReadingWord::make(40 + i % 30, false));
+    r.readingCount = r.readings.size();
+    r.recordedCount = quint32(r.readingCount);
+    return r;
+}
+
+}
+
+class TestOptions : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QFile::remove(iniPath());
+        CPrompt::setColorHandler(nullptr);
+    }
+
+    void okWritesExactlyTheEditedValues()
+    {
+        Harness h;
+        h.window.app->settings.defaultPath = h.homePath(QStringLiteral("trips"));
+        h.window.app->settings.smtpServerAddress.clear();
+        h.window.app->settings.smtpServerPort = 2525;
+        MessageCatcher catcher;
+        runOptions(h, [](COption *, Ui_COption *f) {
+            QTest::mouseClick(f->m_checkBoxGeneralAutoDownloadLogger, Qt::LeftButton);
+            QTest::mouseClick(f->m_checkBoxGeneralAutoCsv, Qt::LeftButton);
+            f->m_comboBoxGeneralDateFormat->setCurrentIndex(1);
+            f->m_comboBoxGeneralTimeZone->setCurrentIndex(17);   // Caracas
+            QTest::mouseClick(f->m_checkBoxGeneralDaylightTime, Qt::LeftButton);
+            f->m_lineEditOptionGeneralMkt->setText(QStringLiteral("95.5"));
+            // a refresh in between keeps what was typed
+            QTest::mouseClick(f->m_checkBoxMultiLinkSyncDateTime, Qt::LeftButton);
+            pressOk(f);
+        });
+        for (const QString &message : MessageCatcher::messages)
+            QVERIFY2(!message.contains(QLatin1String("No matching signal")), qPrintable(message));
+
+        const AppSettings saved = settingsReadBack();
+        QCOMPARE(saved.autoDownloadLogger, true);
+        QCOMPARE(saved.autoGenerateCsv, true);
+        QCOMPARE(saved.autoSaveLogger, false);
+        QCOMPARE(saved.dateFormat, 1);
+        QCOMPARE(saved.timeZoneIndex, 17);
+        QCOMPARE(saved.timeZone, -4.5f);
+        QCOMPARE(saved.timeZoneDaylight, 2);
+        QCOMPARE(saved.mktActivationEnergy, 95.5);
+        QCOMPARE(saved.multiLinkSyncDateTime, true);
+        QCOMPARE(saved.multiLinkSyncElapsedTime, false);
+        QCOMPARE(saved.smtpServerPort, 2525);   // shown although no server is named
+        QCOMPARE(saved.defaultPath, h.homePath(QStringLiteral("trips")));
+        QVERIFY(TestEnv::readFile(iniPath()).contains("FIRST_INIT_LANGUAGE=0\r\n"));
+        QCOMPARE(h.window.app->settings.timeZone, -4.5f);
+        QVERIFY(h.prompts.boxes.isEmpty());
+    }
+
+    void badEnergyKeepsTheOldOneAndFailedWriteIsShown()
+    {
+        Harness h;
+        h.window.app->settings.mktActivationEnergy = 83.144;
+        QVERIFY(QFile::remove(iniPath()));
+        QVERIFY(QDir().mkpath(iniPath()));   // a directory where the file should go
+        runOptions(h, [](COption *, Ui_COption *f) {
+            f->m_lineEditOptionGeneralMkt->setText(QStringLiteral("eighty"));
+            pressOk(f);
+        });
+        QVERIFY(QDir().rmdir(iniPath()));
+        QCOMPARE(h.window.app->settings.mktActivationEnergy, 83.144);
+        QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("\"eighty\"")));
+        QVERIFY(h.prompts.sawBoxContaining(h.window.app->languageTable->text(188)));
+    }
+
+    // A View-tab colour is in the graph behind the dialog at once; Cancel and
+    // Escape both take it back in memory and leave the file as it was.
+    void viewChangeShowsAtOnceAndIsTakenBack_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("Escape") << true;
+    }
+    void viewChangeShowsAtOnceAndIsTakenBack()
+    {
+        QFETCH(bool, escape);
+        Harness h;
+        h.window.app->settings.defaultPath = h.homePath(QStringLiteral("trips"));
+        QVERIFY(h.window.app->fileManager->writeSettings(iniPath()));
+        const QByteArray fileBefore = TestEnv::readFile(iniPath());
+        h.addAndSelect(loadedTrip());
+        QTRY_VERIFY_WITH_TIMEOUT(h.window.plot, 5000);
+        const QColor white(255, 255, 255), blue(0, 0, 255);
+        QCOMPARE(h.window.plot->palette().color(QPalette::Window), white);
+
+        CPrompt::setColorHandler([blue](const QColor &) { return blue; });
+        runOptions(h, [&](COption *dialog, Ui_COption *f) {
+            QTest::mouseClick(f->m_pushButtonViewGraphBackground, Qt::LeftButton);
+            QCOMPARE(f->m_pushButtonViewGraphBackground->styleSheet(),
+                     QStringLiteral("background-color: rgb(0,0,255);"));
+            QVERIFY(h.window.viewsDirty);
+            QTRY_COMPARE_WITH_TIMEOUT(h.window.plot->palette().color(QPalette::Window), blue, 5000);
+            QTest::mouseClick(f->m_checkBoxGeneralShowHelp, Qt::LeftButton);
+            if (escape)
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                QTest::mouseClick(f->m_buttonBox->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+        });
+        QCOMPARE(h.window.app->settings.graphBackground, white);
+        QCOMPARE(h.window.app->settings.showHelp, true);
+        QTRY_COMPARE_WITH_TIMEOUT(h.window.plot->palette().color(QPalette::Window), white, 5000);
+        QCOMPARE(TestEnv::readFile(iniPath()), fileBefore);
+    }
+
+    // A logger protected by a password that was never entered shows no views,
+    // whatever the dialog asked for.
+    void protectedLoggerKeepsItsViewsClosed()
+    {
+        Harness h;
+        LoggerRecord locked = loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("P1"));
+        locked.passwordWord = 0x0A5A04D2;
+        h.addAndSelect(locked);
+        runOptions(h, [](COption *, Ui_COption *f) {
+            QTest::mouseClick(f->m_checkBoxViewGraphShowTime, Qt::LeftButton);
+            pressOk(f);
+        });
+        QVERIFY(!h.window.viewsDirty);
+    }
+
+    void automaticStepsFollowPathAndDownload()
+    {
+        Harness h;
+        AppSettings &s = h.window.app->settings;
+        s.defaultPath = h.homePath(QStringLiteral("trips"));
+        s.autoDownloadLogger = false;
+        s.autoGenerateTxt = true;
+        COption dialog(&h.window);
+        Ui_COption *f = dialog.form();
+        QCheckBox *steps[] = { f->m_checkBoxGeneralAutoSaveLogger, f->m_checkBoxGeneralAutoTxt,
+                               f->m_checkBoxGeneralAutoCsv, f->m_checkBoxGeneralAutoPDFLogger };
+        QVERIFY(f->m_checkBoxGeneralAutoDownloadLogger->isEnabled());
+        for (QCheckBox *step : steps)
+            QVERIFY(!step->isEnabled());
+
+        QTest::mouseClick(f->m_checkBoxGeneralAutoDownloadLogger, Qt::LeftButton);
+        for (QCheckBox *step : steps)
+            QVERIFY(step->isEnabled());
+        QTest::mouseClick(f->m_checkBoxGeneralAutoSaveLogger, Qt::LeftButton);
+        QTest::mouseClick(f->m_checkBoxGeneralAutoPDFLogger, Qt::LeftButton);
+
+        // download off: save and PDF lose their marks, TXT keeps its own
+        QTest::mouseClick(f->m_checkBoxGeneralAutoDownloadLogger, Qt::LeftButton);
+        QVERIFY(!f->m_checkBoxGeneralAutoSaveLogger->isChecked());
+        QVERIFY(!f->m_checkBoxGeneralAutoPDFLogger->isChecked());
+        QVERIFY(f->m_checkBoxGeneralAutoTxt->isChecked());
+        QVERIFY(!f->m_checkBoxGeneralAutoTxt->isEnabled());
+
+        QTest::mouseClick(f->m_checkBoxGeneralAutoDownloadLogger, Qt::LeftButton);
+        f->m_lineEditGeneralDefaultPath->clear();
+        QVERIFY(!f->m_checkBoxGeneralAutoDownloadLogger->isEnabled());
+        for (QCheckBox *step : steps)
+            QVERIFY(!step->isEnabled());
+        // the home directory is accepted, but marked
+        f->m_lineEditGeneralDefaultPath->setText(QDir::homePath());
+        QCOMPARE(f->m_labelOptionGeneralPath->styleSheet(), QStringLiteral("color:rgb(170,0,0);"));
+        f->m_lineEditGeneralDefaultPath->setText(QDir::homePath() + QLatin1Char('/'));
+        QCOMPARE(f->m_labelOptionGeneralPath->styleSheet(), QString());
+    }
+
+    void timeZoneOffsets_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<float>("hours");
+        QTest::newRow("local") << 0 << 0.0f;
+        QTest::newRow("date line") << 1 << -12.0f;
+        QTest::newRow("Caracas") << 17 << -4.5f;
+        QTest::newRow("Newfoundland") << 23 << -3.5f;
+        QTest::newRow("Casablanca") << 32 << 0.0f;
+        QTest::newRow("Kathmandu") << 66 << 5.75f;
+        QTest::newRow("Fiji") << 89 << 12.0f;
+        QTest::newRow("Nukualofa") << 91 << 13.0f;
+    }
+    void timeZoneOffsets()
+    {
+        QFETCH(int, row);
+        QFETCH(float, hours);
+        const QStringList rows = COption::timeZoneRows();
+        QCOMPARE(rows.size(), 92);
+        QCOMPARE(COption::timeZoneOffset(rows.at(row)), hours);
+        for (int i = 2; i < rows.size(); ++i)
+            QVERIFY2(COption::timeZoneOffset(rows.at(i)) >= COption::timeZoneOffset(rows.at(i - 1)),
+                     qPrintable(rows.at(i)));
+    }
+
+    void clockFollowsZoneAndDaylight()
+    {
+        const QDateTime utc(QDate(2026, 7, 1), QTime(12, 0, 0), Qt::UTC);
+        AppSettings s;
+        s.timeZoneIndex = 17;
+        s.timeZone = -4.5f;
+        QCOMPARE(COption::zoneClockTime(s, utc).time(), QTime(7, 30));
+        s.timeZoneDaylight = 2;
+        QCOMPARE(COption::zoneClockTime(s, utc).time(), QTime(8, 30));
+        s.timeZoneIndex = 0;   // local time (Paris in summer), daylight ignored
+        QCOMPARE(COption::zoneClockTime(s, utc).time(), QTime(14, 0));
+
+        // the dialog's clock follows a new zone within a tick, before OK
+        Harness h;
+        COption dialog(&h.window);
+        Ui_COption *f = dialog.form();
+        QVERIFY(!f->m_checkBoxGeneralDaylightTime->isEnabled());
+        f->m_comboBoxGeneralTimeZone->setCurrentIndex(66);   // Kathmandu
+        QVERIFY(f->m_checkBoxGeneralDaylightTime->isEnabled());
+        const auto shownOffBy = [f]() {
+            const QDateTime expected = QDateTime::currentDateTimeUtc().addSecs(5 * 3600 + 45 * 60);
+            const QDateTime shown = f->m_dateTimeEditGeneralCurrentTime->dateTime();
+            return qAbs(QDateTime(expected.date(), expected.time(), Qt::UTC).secsTo(shown));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(shownOffBy() <= 2, 5000);
+        QCOMPARE(dialog.workingSettings().timeZone, 5.75f);
+        QCOMPARE(h.window.app->settings.timeZoneIndex, 0);
+    }
+
+    // A language is in force in the window and saved at once; Cancel keeps it.
+    void languageRetitlesTheWindowAndIsSaved()
+    {
+        Harness h;
+        const CLanguageTable *labels = h.window.app->languageTable;
+        runOptions(h, [&](COption *dialog, Ui_COption *f) {
+            QTest::mouseClick(f->m_checkBoxOptionLangGr, Qt::LeftButton);
+            QCOMPARE(h.ui->m_actionOptions->text(), labels->text(53, 5));
+            QCOMPARE(h.ui->m_actionProgram->text(), QStringLiteral("Programm"));
+            QVERIFY(dialog->windowTitle().endsWith(QStringLiteral("... Mirelda 1.16.34")));
+            QCOMPARE(f->m_buttonBox->button(QDialogButtonBox::Cancel)->text(), labels->text(206, 5));
+            QVERIFY(TestEnv::readFile(iniPath()).contains("LANGUAGE=5\r\n"));
+            // a click on the chosen language leaves it chosen
+            QTest::mouseClick(f->m_checkBoxOptionLangGr, Qt::LeftButton);
+            QVERIFY(f->m_checkBoxOptionLangGr->isChecked());
+            QVERIFY(!f->m_checkBoxOptionLangEn->isChecked());
+            QTest::mouseClick(f->m_buttonBox->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+        });
+        QCOMPARE(labels->language, 5);
+        QVERIFY(TestEnv::readFile(iniPath()).contains("LANGUAGE=5\r\n"));
+    }
+
+    // The first start asks for the language, then for the data path, and
+    // the choices are in force and saved when the dialogs close.
+    void firstStartOpensTheDialogAndWritesOnOk()
+    {
+        PromptRecorder prompts;
+        QStringList firstPages;
+        QString pathShown;
+        CPrompt::setDialogHandler([&](QDialog *dialog) {
+            Ui_COption *f = qobject_cast<COption *>(dialog)->form();
+            firstPages.append(f->m_tabWidgetOption->currentWidget()->objectName());
+            if (firstPages.size() == 1)
+                QTest::mouseClick(f->m_checkBoxOptionLangFr, Qt::LeftButton);
+            pathShown = f->m_lineEditGeneralDefaultPath->text();
+            pressOk(f);
+            return 1;
+        });
+        MainWindow::openOptionsAtStart = true;
+        {
+            MainWindow window;
+            QCOMPARE(firstPages.size(), 2);
+            QCOMPARE(firstPages, QStringList({ "m_tabLanguages", "m_tabGeneral" }));
+            QCOMPARE(pathShown, QDir::homePath());
+            QCOMPARE(window.ui->m_actionOptions->text(), window.app->languageTable->text(53, 1));
+        }
+        const QByteArray saved = TestEnv::readFile(iniPath());
+        QVERIFY(saved.contains("FIRST_INIT_LANGUAGE=0\r\n"));
+        QVERIFY(saved.contains("LANGUAGE=1\r\n"));
+        QVERIFY(saved.contains("GENERAL_DEFAULT_PATH=" + QDir::homePath().toUtf8() + "\r\n"));
+        {
+            MainWindow again;
+            QCOMPARE(firstPages.size(), 2);
+        }
+        MainWindow::openOptionsAtStart = false;
+    }
+
+    // MIRELDA_SCREENSHOT names where to keep a picture of the dialog.
+    void screenshot()
+    {
+        const QString shot = qEnvironmentVariable("MIRELDA_SCREENSHOT");
+        if (shot.isEmpty())
+            QSKIP("no MIRELDA_SCREENSHOT");
+        Harness h;
+        h.window.app->settings.defaultPath = QStringLiteral("/srv/loggers/trips");
+        h.window.app->settings.autoDownloadLogger = true;
+        h.window.app->settings.autoSaveLogger = true;
+        h.window.app->settings.autoGenerateCsv = true;
+        h.window.app->settings.timeZoneIndex = 38;
+        h.window.app->settings.timeZone = 1.0f;
+        h.window.app->languageTable->firstInitLanguage = 0;
+        MainWindow::applyFormFont();
+        COption dialog(&h.window);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::qWait(200);   // let it paint
+        QVERIFY(dialog.grab().save(shot));
+    }
+};
+
+MIRELDA_TEST_MAIN(TestOptions)
+#include "tst_options.moc"
