@@ -44,12 +44,19 @@ void MainWindow::replaceGraph(int row)
     graphLayout->addWidget(plot, 0);
 }
 
+// With no current record the view pages hold nothing and are off, so no
+// header of a closed set stays over an empty body.
 void MainWindow::clearViews()
 {
     delete plot;
     plot = nullptr;
-    ui->m_tableWidgetTable->setRowCount(0);
-    ui->m_tableWidgetTableSummary->setRowCount(0);
+    for (QTableWidget *table : { ui->m_tableWidgetTable, ui->m_tableWidgetTableSummary }) {
+        table->clear();
+        table->setRowCount(0);
+        table->setColumnCount(0);
+    }
+    for (int page = PageGraph; page <= PageSummary; ++page)
+        ui->m_tabWidget->setTabEnabled(page, false);
 }
 
 void MainWindow::fillSummaryTable()

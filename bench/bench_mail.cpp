@@ -70,9 +70,9 @@ struct Mail
 {
     EmailAddress sender{QStringLiteral("bench@example.org"), QStringLiteral("Bench")};
     EmailAddress to{QStringLiteral("rcpt@example.org"), QStringLiteral("Recipient")};
+    MimeMessage message{true};   // first: the parts it was given go before it
     MimeText text{QStringLiteral("Readings attached.\n")};
     MimeAttachment attachment;
-    MimeMessage message{true};
 
     explicit Mail(const QString &path) : attachment(new QFile(path))
     {

@@ -49,8 +49,8 @@ struct TestMessage
     EmailAddress to{QStringLiteral("r@example.org"), QStringLiteral("Rita")};
     EmailAddress cc{QStringLiteral("c@example.org")};
     EmailAddress bcc{QStringLiteral("b@example.org")};
+    MimeMessage message{true};   // first: the parts it was given go before it
     MimeText text{QStringLiteral("body")};
-    MimeMessage message{true};
 
     TestMessage()
     {

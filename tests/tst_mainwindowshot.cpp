@@ -75,8 +75,7 @@ private slots:
         QVERIFY(CFileManager::writeDataFile(path, sampleTrip(), false));
 
         MainWindow::applyFormFont();
-        MainWindow window;
-        window.resize(1360, 980);
+        MainWindow window;   // at the form's default size, 1092 x 732
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(window.loadDataFile(path));
