@@ -20,9 +20,10 @@
 
 namespace {
 
-constexpr int kFoundMs = 5000;
-constexpr int kReplyMs = 5000;
-constexpr int kDownloadMs = 30000;
+// Generous: a loaded machine scans, answers and downloads slowly.
+constexpr int kFoundMs = 20000;
+constexpr int kReplyMs = 10000;
+constexpr int kDownloadMs = 60000;
 
 // A core with one simulated logger found and its image decoded, as the
 // window makes it when the new row is selected (wake, then end).
@@ -97,6 +98,8 @@ private slots:
         QCOMPARE(r.interval, LoggerSimPattern::kInterval);
         QCOMPARE(r.alarmThresholds[GroupInternal][LevelHH], 30.0);   // a layout-2 field
         QCOMPARE(r.channelCount, 2);
+        // its readings cross the enabled HH and H limits, never the lower ones
+        QCOMPARE(r.alarmStatus, AlarmStatusBits::HH | AlarmStatusBits::H);
         QVERIFY(bench.window.loggerTableDirty && bench.window.showRecordPending
                 && bench.window.templateCheckPending);
 
@@ -138,17 +141,56 @@ private slots:
         QCOMPARE(r.readingCount, count);
         QCOMPARE(r.recordedCount, quint32(count));
         QCOMPARE(r.readings.size(), count);
+        const quint8 sensors = arguments.contains("--sensors") ? 5 : 1;
         int wrong = 0;
         for (int i = 0; i < count; ++i)
-            if (r.readings.at(i) != LoggerSimPattern::reading(i))
+            if (r.readings.at(i) != LoggerSimPattern::reading(i, sensors))
                 ++wrong;
         QCOMPARE(wrong, 0);
+        for (int sample = 0; sample < r.sampleCount(); ++sample) {
+            const double humidity = ReadingWord::value(r.reading(ChannelHumidity, sample));
+            QVERIFY2(humidity >= 0.0 && humidity <= 100.0, qPrintable(QString::number(humidity)));
+        }
         QCOMPARE(r.startTime, LoggerTime::toDateTime(LoggerSimPattern::startSeconds()));
         QCOMPARE(r.stopTime, r.startTime.addSecs(qint64(count / channels - 1) * LoggerSimPattern::kInterval));
         QVERIFY(r.downloadTime.isValid());
         QVERIFY(bench.window.viewsDirty);
         QVERIFY(!progress.isEmpty());
         QCOMPARE(progress.last().at(1).toInt(), 100);
+    }
+
+    void downloadCutByUnpluggingIsReportedAndNothingKept()
+    {
+        // paced: the download takes seconds, and the unplug cuts it
+        Bench bench({ "--readings", "20000" }, true);
+        START_WITH_IMAGE(bench);
+        bench.app->startDownload(0);
+        QVERIFY(bench.window.transferInProgress);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.app->downloadPercent > 0, kDownloadMs);
+        QVERIFY(bench.sim.command(QStringLiteral("unplug")));
+        QVERIFY(bench.sim.waitForExit());
+        QTRY_VERIFY_WITH_TIMEOUT(bench.app->records.isEmpty(), kFoundMs);
+        QVERIFY(bench.window.downloadFailed);
+        QCOMPARE(bench.app->downloadPercent, 0);
+        QVERIFY(!bench.window.transferInProgress);
+    }
+
+    void downloadAskedAgainWhileRunningIsIgnored()
+    {
+        Bench bench({ "--readings", "3000" });
+        START_WITH_IMAGE(bench);
+        bench.app->startDownload(0);
+        const int queued = bench.link()->queueLength();
+        bench.app->startDownload(0);
+        QCOMPARE(bench.link()->queueLength(), queued);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
+        QVERIFY(!bench.window.transferInProgress && !bench.window.downloadFailed);
+        // and the next download works as the first did
+        bench.record().dataLoaded = false;
+        bench.app->startDownload(0);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
+        QCOMPARE(bench.record().readingCount, 3000);
+        QVERIFY(!bench.window.downloadFailed);
     }
 
     void unpluggedLoggerIsRemoved()
@@ -185,7 +227,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(bench.record().commandLink == nullptr, kFoundMs);
         QCOMPARE(bench.app->records.size(), 1);
         const LoggerRecord &kept = bench.record();
-        QVERIFY(kept.isFile() && kept.fromFile && kept.dataLoaded);
+        QVERIFY(kept.isFile() && kept.fromFile && kept.dataLoaded && kept.unsavedReadings);
         QCOMPARE(kept.readingCount, 300);
         QCOMPARE(kept.readings.at(299), LoggerSimPattern::reading(299));
         QCOMPARE(bench.app->selection, QList<int>({ 0 }));

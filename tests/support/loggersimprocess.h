@@ -27,6 +27,7 @@ public:
     static QString executable();
     // Makes the core's port list include these terminals (MIRELDA_EXTRA_PORTS).
     static void exposePorts(const QStringList &paths);
+    static void hidePort(const QString &path);
 
 private:
     QProcess process;
