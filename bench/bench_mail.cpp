@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
+#include "benchhome.h"
 
 namespace {
 
@@ -101,6 +102,7 @@ double medianMs(int runs, const std::function<bool()> &operation, bool &ok)
 
 int main(int argc, char *argv[])
 {
+    BenchHome home;
     QCoreApplication app(argc, argv);
     QTemporaryDir certDir;
     QTemporaryDir outDir;

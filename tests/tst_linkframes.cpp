@@ -330,6 +330,12 @@ private slots:
         // an image the logger sends unasked is still taken
         decoder.dispatchReply(memoryFrames(image, 0, 0x300));
         QCOMPARE(only(decoder, LinkResult::Image).data, image);
+
+        // a frame longer than what was asked, or than the image, is dropped
+        decoder.dispatchReply(".030000" + QByteArray(800, 'Z').toHex() + "\r\n");
+        decoder.expectMemory(0x100, 0x40, false);
+        decoder.dispatchReply(".030100" + QByteArray(0x80, 'Z').toHex() + "\r\n");
+        QVERIFY(decoder.takeResults().isEmpty());
     }
 
     void writeEchoesAreCollected()

@@ -191,11 +191,20 @@ private slots:
         h.window.on_m_actionCloseSelectedFile_triggered();
         QCOMPARE(h.records.size(), 2);
 
+        // its views go with it and their pages are off
         h.window.selectTableRow(1);
+        h.window.app->selection = { 1 };
+        h.window.viewsDirty = true;
+        h.window.Timer();
+        QVERIFY(h.ui->m_tableWidgetTableSummary->columnCount() > 0);
         h.ui->m_actionCloseSelectedFile->trigger();
         QCOMPARE(h.records.size(), 1);
         QCOMPARE(h.ui->m_tableWidgetLogger->rowCount(), 1);
         QVERIFY(!h.window.app->selection.contains(1));
+        h.window.Timer();
+        QCOMPARE(h.ui->m_tableWidgetTableSummary->columnCount(), 0);
+        for (int page = MainWindow::PageGraph; page <= MainWindow::PageSummary; ++page)
+            QVERIFY(!h.ui->m_tabWidget->isTabEnabled(page));
 
         h.records << fileRecord("/tmp/b.qlf", "F2") << loggerRecord("ttyUSB1", "L2");
         h.window.selectTableRow(1);
@@ -360,6 +369,16 @@ private slots:
         QCOMPARE(h.records.size(), 1);
         QCOMPARE(h.ui->m_tableWidgetLogger->currentRow(), 0);
 
+        // with no data path set yet, the choosers open at home
+        h.prompts.filesToChoose.clear();
+        h.ui->m_actionSaveAs->trigger();
+        h.ui->m_actionSaveProgramTemplate->trigger();
+        h.ui->m_actionLoad->trigger();
+        QCOMPARE(h.prompts.fileDirectories.size(), 3);
+        for (const QString &directory : qAsConst(h.prompts.fileDirectories))
+            QVERIFY2(directory.startsWith(QDir::homePath()), qPrintable(directory));
+        h.prompts.fileCaptions.clear();
+
         // Save writes the same file without asking
         h.records[0].comment = QStringLiteral("edited");
         h.ui->m_actionSave->trigger();
@@ -516,12 +535,17 @@ private slots:
         QVERIFY(h.prompts.boxes.isEmpty());
     }
 
-    void closingOffersToSaveADownloadedLogger()
+    void closingOffersEveryTripNeverSaved()
     {
         Harness h;
         LoggerRecord logger = loggerRecord("ttyUSB0", "D1");
-        logger.dataLoaded = true;
-        h.records << logger << fileRecord("/tmp/f.qlf", "F1");
+        logger.dataLoaded = logger.unsavedReadings = true;
+        // a trip whose logger was unplugged since: a row named by its serial
+        LoggerRecord orphan = loggerRecord(QString(), "D2");
+        orphan.fromFile = orphan.dataLoaded = orphan.unsavedReadings = true;
+        h.records << logger << fileRecord("/tmp/f.qlf", "F1") << orphan;
+        h.window.fillLoggerTable(false);
+        QCOMPARE(h.ui->m_tableWidgetLogger->item(2, 2)->text(), QStringLiteral("D2"));
         h.window.show();
         h.window.close();
         QCOMPARE(h.prompts.boxes.size(), 1);
@@ -536,16 +560,55 @@ private slots:
         QVERIFY(!h.window.close());
         QVERIFY(h.window.isVisible());
 
-        // every unsaved download is offered, not only the first
-        LoggerRecord second = loggerRecord("ttyUSB1", "D2");
-        second.dataLoaded = true;
-        second.versionWord = 0x115;
-        h.records << second;
-        h.records[0].versionWord = 0x115;
+        // every unsaved trip is offered, not only the first, and is then saved
+        h.records[0].versionWord = h.records[2].versionWord = 0x115;
         h.prompts.filesToChoose = QStringList{ h.homePath("D.qlf") };
         h.prompts.boxes.clear();
         QVERIFY(h.window.close());
         QCOMPARE(h.prompts.boxes.size(), 2);
+        QVERIFY(!h.records.at(0).unsavedReadings && !h.records.at(2).unsavedReadings);
+    }
+
+    // A box inside a timer step runs the event loop, in which the core's
+    // tick may remove records: the step goes on with its own record.
+    void timerStepsFindTheirRecordAgainAfterABox()
+    {
+        Harness h;
+        AppSettings &settings = h.window.app->settings;
+        settings.defaultPath = h.homePath("missing");   // nothing can be written there
+        LoggerRecord logger = loggerRecord("ttyUSB0", "T9");
+        logger.eepromReadState = 1;
+        h.records << fileRecord("/tmp/above.qlf", "F1");
+        h.addAndSelect(logger);
+        int boxes = 0;
+        CPrompt::setBoxHandler([&](CPrompt::Kind, const QString &, QMessageBox::StandardButtons) {
+            ++boxes;
+            if (h.records.size() == 2)
+                h.window.app->removeRecord(0);
+            return QMessageBox::Ok;
+        });
+        // the EEPROM image cannot be stored, then the views are rebuilt
+        h.window.viewsDirty = true;
+        h.window.Timer();
+        QCOMPARE(boxes, 1);
+        QCOMPARE(h.records.size(), 1);
+        QCOMPARE(h.records.at(0).eepromReadState, 0);
+        QCOMPARE(h.records.at(0).autoDelay, 2);
+
+        // the automatic steps after a download, each failing with a box
+        settings.autoSaveLogger = settings.autoGenerateTxt = settings.autoGenerateCsv = true;
+        h.records.prepend(fileRecord("/tmp/above.qlf", "F1"));
+        LoggerRecord &record = h.records[1];
+        record.autoDownloaded = record.dataLoaded = true;
+        record.versionWord = 0x115;
+        record.readings = { 0x0064 };
+        record.readingCount = 1;
+        record.autoDelay = 0;
+        h.window.Timer();
+        QCOMPARE(boxes, 4);
+        QCOMPARE(h.records.size(), 1);
+        QCOMPARE(h.records.at(0).serialNumber, QStringLiteral("T9"));
+        QVERIFY(h.records.at(0).autoSaved && h.records.at(0).autoTxtDone && h.records.at(0).autoCsvDone);
     }
 
     void saveAsFindsItsRecordAfterTheDialog()

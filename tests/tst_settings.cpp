@@ -143,6 +143,21 @@ private slots:
         QCOMPARE(app.settings.timeZone, 0.0f);
         QCOMPARE(app.settings.timeZoneIndex, 0);
         QCOMPARE(app.languageTable->language, 4);
+
+        // numbers no setting can mean keep what the setting had
+        app.settings.timeZone = 2.0f;
+        for (const char *energy : { "2147483648", "nan", "inf", "-5" }) {
+            writeAll(path, QByteArray("[SETTINGS]\nTIME_ZONE=nan\nTIME_ZONE_INDEX=4\nMKT_ACTIVATION_ENERGY=")
+                               + energy + "\nUSER_ADMIN_LOGOUT_TIME=35791395\n");
+            QVERIFY(app.fileManager->readSettings(path));
+            QCOMPARE(app.settings.timeZone, 2.0f);
+            QCOMPARE(app.settings.mktActivationEnergy, 83.144);
+            QCOMPARE(app.userAdmin->logoutMinutes, 3);
+        }
+        // the longest time-out still counts down
+        app.userAdmin->logoutMinutes = CUserAdmin::kMaxLogoutMinutes;
+        app.userAdmin->resetLogoutCountdown();
+        QVERIFY(app.userAdmin->logoutCountdown > 0);
     }
 
     void languageFromTheSettingsFile()
