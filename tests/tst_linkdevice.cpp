@@ -365,22 +365,6 @@ private slots:
         QVERIFY(bench.window.loggerTableDirty);
     }
 
-    void clockCheckFollowsTheLoggerClock()
-    {
-        Bench bench({ "--clock-skew", "-120" });
-        START_WITH_IMAGE(bench);
-        bench.window.clockConfirmed = false;
-        bench.window.clockCheckPending = true;
-        bench.link()->sendCommand32(MemoryMap::Command::Clock, bench.app->currentLoggerTime());
-        QTRY_VERIFY_WITH_TIMEOUT(!bench.window.clockCheckPending, kReplyMs);
-        QVERIFY(!bench.window.clockConfirmed);   // two minutes behind
-
-        QVERIFY(bench.sim.command(QStringLiteral("skew 0")));
-        bench.window.clockCheckPending = true;
-        bench.link()->sendCommand32(MemoryMap::Command::Clock, bench.app->currentLoggerTime());
-        QTRY_VERIFY_WITH_TIMEOUT(bench.window.clockConfirmed, kReplyMs);
-    }
-
     void eepromReadAndWrite()
     {
         QTemporaryDir dataDir;

@@ -155,32 +155,6 @@ private slots:
                  (QStringList{"EHLO localhost", "STARTTLS", "EHLO localhost", "AUTH PLAIN AHUAcA=="}));
     }
 
-    void commandsAndDotStuffingOnTheWire()
-    {
-        MailTestServer peer;
-        // Replies of several lines must be read whole before the next command.
-        // A reply may be its code alone ("250", "354").
-        QVERIFY(startPeer(peer, {QStringLiteral("GREETING=220-first|220-second|220 ready"),
-                                 QStringLiteral("EHLO=250-one|250-two|250 last"),
-                                 QStringLiteral("MAIL=250"), QStringLiteral("DATA=354")}));
-        {
-            auto client = makeClient(peer);
-            TestMessage mail;
-            mail.text.setText(QStringLiteral(".\n.x\nQUIT\r\n..\rend"));
-            QVERIFY(client->connectToHost());
-            QVERIFY(client->sendMail(mail.message));
-            client->quit();
-        }
-        const QStringList lines = peer.outputLines(10000);
-        // The message ends only at the real end of data.
-        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^(?!D:)"))),
-                 (QStringList{"EHLO localhost", "MAIL FROM: <s@example.org>", "RCPT TO: <r@example.org>",
-                              "RCPT TO: <c@example.org>", "RCPT TO: <b@example.org>", "DATA", ".", "QUIT"}));
-        const int bodyStart = lines.indexOf(QStringLiteral("D:.."));
-        QVERIFY2(bodyStart > 0, qPrintable(lines.join(QLatin1Char('\n'))));
-        QCOMPARE(lines.mid(bodyStart, 5), (QStringList{"D:..", "D:..x", "D:QUIT", "D:...", "D:end"}));
-    }
-
     void unreadableAttachmentIsNotSent()
     {
         MailTestServer peer;

@@ -222,14 +222,6 @@ private slots:
         app.settings.timeZoneDaylight = 2;
         QVERIFY(qAbs(qint64(app.currentLoggerTime()) - (expected + 3600)) <= 1);
     }
-
-    void loggerPasswordCheck()
-    {
-        QVERIFY(CMainApp::checkLoggerPassword(0x0A5A0000, 1234));        // no password
-        QVERIFY(CMainApp::checkLoggerPassword(0x0A5A04D2, 1234));
-        QVERIFY(!CMainApp::checkLoggerPassword(0x0A5A04D2, 1235));
-        QVERIFY(!CMainApp::checkLoggerPassword(0x0A5A04D2, 0));
-    }
 };
 
 MIRELDA_TEST_MAIN(TestSettings)
