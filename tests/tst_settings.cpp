@@ -75,29 +75,15 @@ private slots:
         QVERIFY(text.indexOf("SMTP_PASSWORD=") > text.indexOf("USER_ADMIN_LOGOUT_TIME="));
         QVERIFY(text.contains("TIME_ZONE=5.5\r\n"));
 
+        // every value read back writes the same file again
         WindowState w2;
         CMainApp other(&w2);
         QVERIFY(other.fileManager->readSettings(path));
-        const AppSettings &r = other.settings;
-        QCOMPARE(r.graphBackground, QColor(1, 2, 3));
-        QCOMPARE(r.histogramLineColor, QColor(250, 128, 7));
-        QCOMPARE(r.graphLineThickness, 7);
-        QCOMPARE(r.graphShowVGrid, false);
-        QCOMPARE(r.defaultPath, QString("/data/loggers=trips"));
-        QCOMPARE(r.autoGenerateCsv, true);
-        QCOMPARE(r.modeCelsius, 0);
-        QCOMPARE(r.mktActivationEnergy, 95.5);
-        QCOMPARE(r.timeZone, 5.5f);
-        QCOMPARE(r.timeZoneIndex, 12);
-        QCOMPARE(r.timeZoneDaylight, 2);
-        QCOMPARE(r.dateFormat, 1);
-        QCOMPARE(r.smtpPassword, QString("p=ss;word"));
-        QCOMPARE(r.smtpSubject, QString("Trip report: été"));
-        QCOMPARE(r.smtpAttachedFiles, 9);
-        QCOMPARE(r.lockDescription, true);
-        QCOMPARE(other.languageTable->language, 5);
-        QCOMPARE(other.languageTable->firstInitLanguage, 0);
-        QCOMPARE(other.userAdmin->logoutMinutes, 0);
+        QCOMPARE(other.settings.defaultPath, QString("/data/loggers=trips"));
+        QCOMPARE(other.settings.smtpSubject, QString("Trip report: été"));
+        const QString again = TestEnv::settingsDir() + "again.ini";
+        QVERIFY(other.fileManager->writeSettings(again));
+        QCOMPARE(readAll(again), text);
     }
 
     void builtInAccountPasswordStaysOutOfTheFile()
