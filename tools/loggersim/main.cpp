@@ -2,10 +2,10 @@
 //
 // Prints the terminal's path on its first line of output, then answers the
 // logger protocol on it. Script lines on standard input change it while it
-// runs: "unplug" (the logger goes away), "skew S" (its clock runs S seconds
-// off), "silent on" / "silent off" (it stops / resumes answering). Each
-// script line is acknowledged on standard output with "ok " and the line,
-// once it has taken effect.
+// runs: "unplug" (the logger goes away at once, also halfway through a
+// reply), "skew S" (its clock runs S seconds off), "silent on" / "silent
+// off" (it stops / resumes answering). Each script line is acknowledged on
+// standard output with "ok " and the line, once it has taken effect.
 //
 // Start it, then the application with MIRELDA_EXTRA_PORTS set to the path
 // it printed.
