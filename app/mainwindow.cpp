@@ -8,7 +8,10 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QUrl>
 
 #include <memory>
@@ -73,6 +76,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui = new Ui::MainWindow;
     ui->setupUi(this);
     setWindowTitle(AppInfo::windowTitle());
+    placeLoggerPanels();
 
     app = new CMainApp(this, this);
     connect(app, &CMainApp::downloadProgress, this, [this](int, int percent) {
@@ -134,6 +138,39 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
+// The logger page's panels stand one under the other without gaps, each
+// as wide as the page, at the heights the form gives them. At the default
+// window size they are taller than the page: a scroll area keeps the
+// lower ones (Program button, Admin panel) reachable.
+void MainWindow::placeLoggerPanels()
+{
+    QWidget *page = ui->m_widgetPrg;
+    auto *column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    QWidget *const panels[] = { ui->m_groupBoxSettings, ui->m_tabWidgetAlarm,
+                                ui->m_groupBoxProgram, ui->m_groupBoxAdmin };
+    for (QWidget *panel : panels) {
+        panel->setFixedHeight(qMax(panel->height(), panel->minimumSizeHint().height()));
+        column->addWidget(panel);
+    }
+    column->addStretch(1);
+
+    auto *scroll = new QScrollArea(ui->m_tabLogger);
+    scroll->setObjectName(QStringLiteral("m_scrollAreaPrg"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setSizePolicy(page->sizePolicy());
+    const int bar = scroll->verticalScrollBar()->sizeHint().width();
+    scroll->setMinimumWidth(qMax(page->minimumWidth(), column->minimumSize().width()) + bar);
+    scroll->setMaximumWidth(page->maximumWidth() + bar);
+    delete ui->gridLayout_2->replaceWidget(page, scroll);
+    page->setMinimumHeight(column->minimumSize().height());
+    scroll->setWidget(page);
+}
+
 QString MainWindow::startPageAddress() const
 {
     const QString configured =
@@ -141,18 +178,22 @@ QString MainWindow::startPageAddress() const
     return configured.isEmpty() ? QString::fromLatin1(kStartPage) : configured;
 }
 
-// Every downloaded logger that was not saved is offered; a save that is
-// cancelled or fails keeps the window open, so no download is lost.
+// Every record whose downloaded readings were never written to a data file
+// is offered, also one whose logger has gone since; a save that is
+// cancelled or fails keeps the window open, so no download is lost. The
+// records are taken first: rows move while a dialog is open.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    for (int row = 0; row < app->records.size(); ++row) {
-        const LoggerRecord &record = app->records.at(row);
-        const bool unsaved = !record.fromFile && record.dataLoaded && record.fileName.isEmpty();
-        if (!unsaved)
+    QList<LoggerRecord> unsaved;
+    for (const LoggerRecord &record : qAsConst(app->records))
+        if (record.unsavedReadings)
+            unsaved.append(record);
+    for (const LoggerRecord &record : qAsConst(unsaved)) {
+        if (rowOfRecord(record) < 0)
             continue;
         if (CPrompt::question(this, app->languageTable->text(183)) != QMessageBox::Yes)
             break;
-        if (!saveRecordAs(row)) {
+        if (!saveRecordAs(rowOfRecord(record))) {
             event->ignore();
             return;
         }
@@ -220,6 +261,7 @@ MainWindow::ActionInputs MainWindow::gatherActionInputs() const
         in.dataLoaded = r.dataLoaded;
         in.autoDownloaded = r.autoDownloaded;
         in.massStorage = r.massStorage;
+        in.transferInProgress = transferInProgress && transferRecordIndex == row;
     }
     in.writeWithoutPassword = app->writeWithoutPasswordChosen;
     in.selectionCount = app->selection.size();
@@ -275,7 +317,7 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
                 reasons += QStringLiteral("No sensor selected\r");
                 programAllowed = false;
             }
-            s.download = !in.fromFile && !in.writeWithoutPassword;
+            s.download = !in.fromFile && !in.writeWithoutPassword && !in.transferInProgress;
         }
 
         if (in.autoDownloadSetting) {
@@ -423,8 +465,12 @@ void MainWindow::fillLoggerTable(bool force)
         table->setItem(row, 1, centredItem(QString(),
                                            QIcon(logger ? QStringLiteral(":/Pictures/kelpra.png")
                                                         : QStringLiteral(":/Pictures/file_001.ico"))));
-        // a file record keeps its path; the table shows the name only
-        table->setItem(row, 2, leftItem(logger ? r.portName : QFileInfo(r.fileName).fileName()));
+        // a file record keeps its path; the table shows the name only, and
+        // a trip never saved (its logger gone) its serial number
+        const QString name = logger              ? r.portName
+                             : r.fileName.isEmpty() ? r.serialNumber
+                                                    : QFileInfo(r.fileName).fileName();
+        table->setItem(row, 2, leftItem(name));
         table->setItem(row, 3, leftItem(r.serialNumber));
         const bool known = !r.serialNumber.isEmpty();
         const quint32 status = r.alarmStatus;
@@ -755,13 +801,15 @@ void MainWindow::on_m_actionAbout_triggered() { restartInactivityCountdown(); }
 void MainWindow::on_m_actionDownload_triggered()
 {
     restartInactivityCountdown();
-    const LoggerRecord *record = currentLoggerRecord();
-    // the drive logger's data was read from its file: there is nothing to send
-    if (!record || record->massStorage || !record->commandLink)
+    const int row = currentLoggerRow();
+    const LoggerRecord *record = recordAt(row);
+    // the drive logger's data was read from its file: there is nothing to
+    // send; a second request while the logger sends would break the first
+    if (!record || record->massStorage || !record->commandLink || record->downloadRunning
+        || (transferInProgress && transferRecordIndex == row))
         return;
-    record->commandLink->sendCommand(MemoryMap::Command::Wake);
-    record->commandLink->sendCommand(MemoryMap::Command::Download);
-    ui->m_progressBarWrite->setValue(0);
+    app->startDownload(row);
+    updateActions();
     auditUserAction(QStringLiteral("Downloaded logger: ") + record->serialNumber);
 }
 

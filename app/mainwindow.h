@@ -60,6 +60,7 @@ public:
         bool dataLoaded = false;
         bool autoDownloaded = false;
         bool massStorage = false;
+        bool transferInProgress = false;   // a transfer of the current row's logger runs
         bool writeWithoutPassword = false;
         int selectionCount = 0;
         bool autoDownloadSetting = false;
@@ -334,11 +335,18 @@ private:
     bool saveRecordAs(int row);
     bool writeDataFileFor(int row, const QString &path);
     QString startPageAddress() const;
+    void placeLoggerPanels();
     void rebuildViews(int row);
     void runAutomaticSteps(int row);
-    void exportAutomatically(int row, const QString &extension);
+    // the row of the record after the export's warning, -1 when it went
+    int exportAutomatically(int row, const QString &extension);
+    QString notWrittenText(const QString &path) const;
     void warnNotWritten(const QString &path);
     int rowOfRecord(const LoggerRecord &record) const;
+    // Every box shown from a timer step that holds a row goes through it.
+    int warnKeepingRow(int row, const QString &text);
+    // Where file dialogs open: the data path, or home until one is set.
+    QString dialogStartDirectory() const;
     bool writeTextExport(const QString &path, int selectedCount);
     bool exportReadings(int row, const QString &path);
     void replaceGraph(int row);
@@ -349,7 +357,7 @@ private:
 
     // ---- report ----
     friend class CPrint;   // finds the printed record's row through rowOfRecord
-    void generatePdfAutomatically(int row);
+    int generatePdfAutomatically(int row);
     void showReportProgress(int page, int pageCount);
 
     // graph and histogram views, image copies

@@ -66,7 +66,7 @@ bool MainWindow::saveRecordAs(int row)
     if (!validRow(row))
         return false;
     const LoggerRecord record = app->records.at(row);
-    QString suggestion = app->settings.defaultPath;
+    QString suggestion = dialogStartDirectory();
     if (!record.serialNumber.trimmed().isEmpty())
         suggestion += QLatin1Char('/') + record.serialNumber.trimmed() + QStringLiteral(".qlf");
     QString path = CPrompt::saveFileName(
@@ -112,7 +112,7 @@ bool MainWindow::exportReadings(int row, const QString &path)
 void MainWindow::on_m_actionLoad_triggered()
 {
     restartInactivityCountdown();
-    const QStringList paths = CPrompt::openFileNames(this, tr("Load"), app->settings.defaultPath,
+    const QStringList paths = CPrompt::openFileNames(this, tr("Load"), dialogStartDirectory(),
                                                      tr("Data files (*.qlf)"));
     for (const QString &path : paths)
         loadDataFile(path);
@@ -168,18 +168,30 @@ void MainWindow::on_m_actionCloseAllFiles_triggered()
     viewsDirty = true;
 }
 
-// The row of the record that was record when a modal dialog opened: rows
-// shift when a logger is unplugged meanwhile. -1 when it is gone.
+// The row of the record that was record (or a copy of it) when a modal
+// dialog opened: rows shift when a logger is unplugged meanwhile, and a
+// logger's record may have become a file row. -1 when it is gone.
 int MainWindow::rowOfRecord(const LoggerRecord &record) const
 {
-    for (int row = 0; row < app->records.size(); ++row) {
-        const LoggerRecord &candidate = app->records.at(row);
-        if (candidate.commandLink == record.commandLink && candidate.portName == record.portName
-            && candidate.fileName == record.fileName
-            && candidate.serialNumber == record.serialNumber)
+    for (int row = 0; row < app->records.size(); ++row)
+        if (app->records.at(row).recordId == record.recordId)
             return row;
-    }
     return -1;
+}
+
+// A warning shown from inside a step that holds a row: the box runs the
+// event loop, whose ticks may remove records. Gives the row of the same
+// record afterwards, -1 when it went meanwhile.
+int MainWindow::warnKeepingRow(int row, const QString &text)
+{
+    const LoggerRecord held = app->records.at(row);
+    CPrompt::warning(this, text);
+    return rowOfRecord(held);
+}
+
+QString MainWindow::dialogStartDirectory() const
+{
+    return app->settings.defaultPath.isEmpty() ? QDir::homePath() : app->settings.defaultPath;
 }
 
 void MainWindow::on_m_actionSaveProgramTemplate_triggered()
@@ -198,7 +210,7 @@ void MainWindow::on_m_actionSaveProgramTemplate_triggered()
     const LoggerRecord record = *current;
 
     QString path = CPrompt::saveFileName(this, tr("Save Template Program"),
-                                         app->settings.defaultPath, tr("Program template (*.xtp)"));
+                                         dialogStartDirectory(), tr("Program template (*.xtp)"));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -211,21 +223,26 @@ void MainWindow::on_m_actionSaveProgramTemplate_triggered()
 // counter where neither the report nor an earlier export stands, so no
 // earlier trip's export is overwritten. The record's fileName keeps the data
 // file's path, so a later Save never writes a data file over the export.
-void MainWindow::exportAutomatically(int row, const QString &extension)
+int MainWindow::exportAutomatically(int row, const QString &extension)
 {
     const QString path = app->nextExportFileName(app->records.at(row), extension);
     if (path.isEmpty())
-        return;
+        return row;
     app->records[row].exportFileName = path;
     app->table->fillReadings(ui->m_tableWidgetTable, QList<int>{ row });
     if (!writeTextExport(path, 1))
-        warnNotWritten(path);
+        return warnKeepingRow(row, notWrittenText(path));
+    return row;
+}
+
+QString MainWindow::notWrittenText(const QString &path) const
+{
+    return tr("Warning!\n\nThe file %1 could not be written.").arg(QDir::toNativeSeparators(path));
 }
 
 void MainWindow::warnNotWritten(const QString &path)
 {
-    CPrompt::warning(this, tr("Warning!\n\nThe file %1 could not be written.")
-                               .arg(QDir::toNativeSeparators(path)));
+    CPrompt::warning(this, notWrittenText(path));
 }
 
 bool MainWindow::writeTextExport(const QString &path, int selectedCount)

@@ -11,10 +11,14 @@ void MainWindow::Timer()
 {
     servingTimer = true;
     const int tableRow = currentLoggerRow();
-    const int row = validRow(tableRow) ? tableRow : -1;
+    int row = validRow(tableRow) ? tableRow : -1;
 
-    if (row != -1 && app->records.at(row).eepromReadState == 1)
+    if (row != -1 && app->records.at(row).eepromReadState == 1) {
+        // a failed store warns: find the record again after the box
+        const LoggerRecord held = app->records.at(row);
         app->storeEepromImage(row);
+        row = rowOfRecord(held);
+    }
 
     if (viewsDirty.exchange(false)) {
         if (row != -1) {
@@ -56,6 +60,8 @@ void MainWindow::runAutomaticSteps(int row)
     if (!current.autoDownloaded || !current.dataLoaded)
         return;
 
+    // A step that shows a box gives back the record's row again: the box's
+    // event loop may remove records (warnKeepingRow).
     if (settings.autoSaveLogger && !current.autoSaved && users->canDownload()) {
         const QString path = app->nextDataFileName(current);
         app->records[row].autoSaved = true;
@@ -63,25 +69,22 @@ void MainWindow::runAutomaticSteps(int row)
             if (app->fileManager->writeDataFile(path, row))
                 app->records[row].fileName = path;
             else
-                warnNotWritten(path);
+                row = warnKeepingRow(row, notWrittenText(path));
         }
     }
-    if (settings.autoGeneratePdf && !app->records.at(row).autoPdfDone) {
+    if (row >= 0 && settings.autoGeneratePdf && !app->records.at(row).autoPdfDone) {
         app->records[row].autoPdfDone = true;
-        generatePdfAutomatically(row);
-        // a warning box lets the timers run: the record may have gone meanwhile
-        if (!validRow(row))
-            return;
+        row = generatePdfAutomatically(row);
     }
-    if (settings.autoGenerateTxt && !app->records.at(row).autoTxtDone) {
+    if (row >= 0 && settings.autoGenerateTxt && !app->records.at(row).autoTxtDone) {
         app->records[row].autoTxtDone = true;
-        exportAutomatically(row, QStringLiteral("txt"));
+        row = exportAutomatically(row, QStringLiteral("txt"));
     }
-    if (settings.autoGenerateCsv && !app->records.at(row).autoCsvDone) {
+    if (row >= 0 && settings.autoGenerateCsv && !app->records.at(row).autoCsvDone) {
         app->records[row].autoCsvDone = true;
-        exportAutomatically(row, QStringLiteral("csv"));
+        row = exportAutomatically(row, QStringLiteral("csv"));
     }
-    if (settings.smtpServerAuto != 0 && !app->records.at(row).autoMailStarted) {
+    if (row >= 0 && settings.smtpServerAuto != 0 && !app->records.at(row).autoMailStarted) {
         app->records[row].autoMailStarted = true;
         ui->m_actionSendByEmail->setEnabled(false);
         app->startEmail(row);

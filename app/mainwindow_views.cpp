@@ -74,14 +74,21 @@ bool MainWindow::saveWindowImage(const QString &fileName)
     return savePlotImage(this, fileName);
 }
 
+// With no current record the view pages hold nothing and are off, so no
+// header of a closed set stays over an empty body.
 void MainWindow::clearViews()
 {
     delete plot;
     plot = nullptr;
     delete histogram;
     histogram = nullptr;
-    ui->m_tableWidgetTable->setRowCount(0);
-    ui->m_tableWidgetTableSummary->setRowCount(0);
+    for (QTableWidget *table : { ui->m_tableWidgetTable, ui->m_tableWidgetTableSummary }) {
+        table->clear();
+        table->setRowCount(0);
+        table->setColumnCount(0);
+    }
+    for (int page = PageGraph; page <= PageSummary; ++page)
+        ui->m_tabWidget->setTabEnabled(page, false);
 }
 
 void MainWindow::fillSummaryTable()
@@ -208,15 +215,18 @@ void MainWindow::showReportProgress(int page, int pageCount)
 
 // An automatic report that cannot be written is said once; the marker is
 // set before, so the step is not tried again.
-void MainWindow::generatePdfAutomatically(int row)
+// Writing shows progress and, on failure, a box; the timers run meanwhile,
+// so the row of the record is looked up again afterwards (-1 when it went).
+int MainWindow::generatePdfAutomatically(int row)
 {
     const LoggerRecord record = app->records.at(row);
     const QString path = app->nextPdfFileName(record);
     app->records[row].exportFileName = path;
-    if (path.isEmpty() || !writePdfReport(record, path))
-        return;
-    if (app->settings.autoOpenPdf)
+    if (path.isEmpty())
+        return row;
+    if (writePdfReport(record, path) && app->settings.autoOpenPdf)
         app->openFileUrl(path);
+    return rowOfRecord(record);
 }
 
 void MainWindow::on_m_actionSendByEmail_triggered() { restartInactivityCountdown(); }

@@ -9,6 +9,7 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "files/cfilemanager.h"
+#include "benchhome.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ BENCHMARK(BM_LoadDataFile)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
+    BenchHome home;
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -14,6 +14,7 @@
 
 #include "core/ccomm.h"
 #include "core/memorymap.h"
+#include "benchhome.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ qint64 downloadOnce(const QString &pty, quint64 &bytes, int &readings)
 
 int main(int argc, char *argv[])
 {
+    BenchHome home;
     QCoreApplication app(argc, argv);
     QProcess sim;
     QString pty;

@@ -14,6 +14,7 @@
 #include "core/windowstate.h"
 #include "views/cplot.h"
 #include "views/ctable.h"
+#include "benchhome.h"
 
 namespace {
 
@@ -82,8 +83,7 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settingsDir;
-    qputenv("MIRELDA_SETTINGS_DIR", settingsDir.path().toUtf8());
+    BenchHome home;
     QApplication application(argc, argv);
 
     WindowState window;

@@ -176,6 +176,10 @@ void CGestionSerie::onMemoryFrame(const QByteArray &payload)
     if (payload.size() < 4 || !parseHex(payload.left(4), address)
         || !parseHexBytes(payload.mid(4), bytes) || bytes.isEmpty())
         return;
+    // No memory reaches past the image: such a frame is garbled, whatever
+    // was asked.
+    if (int(address) + bytes.size() > ImageSize)
+        return;
     int i = requestFor(int(address), bytes.size());
     if (i < 0 && address == 0) {
         expectMemory(0, ImageSize, true);
@@ -373,12 +377,15 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         record.stopTime = LoggerTime::toDateTime(result.end);
         record.downloadTime = QDateTime::currentDateTime();
         record.dataLoaded = true;
+        record.unsavedReadings = true;
+        record.downloadRunning = false;
         if (window)
             window->viewsDirty = true;
         break;
     case LinkResult::DownloadFailed:
         qWarning("Download from logger %s incomplete: %u of %d readings received; nothing kept",
                  qPrintable(record.serialNumber), result.value, result.address);
+        record.downloadRunning = false;
         if (window)
             window->downloadFailed = true;
         break;

@@ -413,6 +413,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
 
 void CMainApp::pollLoggers()
 {
+    expireSilentDownloads();
     for (int i = records.size() - 1; i >= 0; --i) {
         LoggerRecord &record = records[i];
         // A link whose thread ended has lost its port.
@@ -453,8 +454,10 @@ void CMainApp::releaseRecord(int index)
         mainWindow->viewsDirty = true;
         mainWindow->loggerTableDirty = true;
     }
+    if (records.at(index).downloadRunning)
+        failDownload(index);
     LoggerRecord &record = records[index];
-    if (record.dataLoaded && record.fileName.isEmpty()) {
+    if (record.unsavedReadings) {
         record.portName.clear();
         record.fromFile = true;
         record.disconnectRequested = false;
@@ -482,6 +485,55 @@ void CMainApp::removeRecord(int index)
         --currentRecord;
     if (mainWindow && mainWindow->transferRecordIndex > index)
         --mainWindow->transferRecordIndex;
+}
+
+void CMainApp::startDownload(int index)
+{
+    if (index < 0 || index >= records.size() || !records.at(index).commandLink
+        || records.at(index).downloadRunning)
+        return;
+    LoggerRecord &record = records[index];
+    record.commandLink->sendCommand(MemoryMap::Command::Wake);
+    record.commandLink->sendCommand(MemoryMap::Command::Download);
+    record.downloadRunning = true;
+    record.downloadSilentSeconds = 0;
+    downloadPercent = 0;
+    emit downloadProgress(index, 0);
+    if (mainWindow) {
+        mainWindow->transferRecordIndex = index;
+        mainWindow->transferInProgress = true;
+    }
+}
+
+void CMainApp::endTransferOf(int index)
+{
+    if (mainWindow && mainWindow->transferRecordIndex == index) {
+        mainWindow->transferInProgress = false;
+        mainWindow->transferRecordIndex = -1;
+    }
+}
+
+// The user is told, and the progress bar starts again from nothing: the
+// readings that did arrive are not kept.
+void CMainApp::failDownload(int index)
+{
+    records[index].downloadRunning = false;
+    endTransferOf(index);
+    downloadPercent = 0;
+    emit downloadProgress(index, 0);
+    if (mainWindow)
+        mainWindow->downloadFailed = true;
+}
+
+// A logger that stops sending in the middle of a download (or never
+// starts) would otherwise keep its download action off for good.
+void CMainApp::expireSilentDownloads()
+{
+    for (int i = 0; i < records.size(); ++i) {
+        LoggerRecord &record = records[i];
+        if (record.downloadRunning && ++record.downloadSilentSeconds > kDownloadSilenceSeconds)
+            failDownload(i);
+    }
 }
 
 void CMainApp::writeLoggerBlock0(int index)
@@ -580,12 +632,16 @@ bool CMainApp::applyResultsOf(int i)
     const QList<LinkResult> results = link->takeResults();
     for (const LinkResult &result : results) {
         if (result.kind == LinkResult::DownloadProgress) {
+            records[i].downloadSilentSeconds = 0;
             const quint32 expected = qMax<quint32>(1, records.at(i).recordedCount);
             downloadPercent = int(qMin<quint64>(100, quint64(result.value) * 100 / expected));
             emit downloadProgress(i, downloadPercent);
             continue;
         }
+        const bool wasDownloading = records.at(i).downloadRunning;
         CGestionSerie::applyResult(result, i, *this);
+        if (wasDownloading && !records.at(i).downloadRunning)
+            endTransferOf(i);
         if (result.kind == LinkResult::DownloadDone) {
             if (userAdmin->enabled)
                 records[i].downloadedBy = userAdmin->currentUserShortName();

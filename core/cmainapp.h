@@ -107,6 +107,11 @@ public:
     QSet<QString> disconnectedPorts;
     // Percent of the last download progress reported, -1 before any.
     int downloadPercent = -1;
+    // Queues the download of the record's logger and marks the transfer;
+    // nothing while a download of that logger runs.
+    void startDownload(int index);
+    // Seconds without any block before a running download counts as failed.
+    static constexpr int kDownloadSilenceSeconds = 30;
 
 signals:
     // A download of the record at recordIndex advanced (0..100).
@@ -120,6 +125,9 @@ private:
     void restartScanner();
     QStringList busyPorts() const;
     void forgetVanishedPorts();
+    void endTransferOf(int index);
+    void failDownload(int index);
+    void expireSilentDownloads();
     // ---- end of logger link ----------------------------------------------
 
 private:

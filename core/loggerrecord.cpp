@@ -1,7 +1,14 @@
 #include "core/loggerrecord.h"
 
+#include <atomic>
+
+namespace {
+std::atomic<quint64> lastRecordId{0};
+}
+
 LoggerRecord::LoggerRecord()
-    : imageRead(kImageSize, '\0'),
+    : recordId(++lastRecordId),
+      imageRead(kImageSize, '\0'),
       imageToWrite(kImageSize, '\0'),
       eepromImage(kImageSize, '\0'),
       eepromFileImage(kImageSize, '\0')

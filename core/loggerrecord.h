@@ -54,7 +54,9 @@ constexpr int kUnlimitedTrips = 9999;
 // shared and a copy costs a few reference counts.
 struct LoggerRecord
 {
-    // identity
+    // identity: the same in every copy of one record, new for every new
+    // record, so a record can be found again after the list changed
+    quint64 recordId;
     QString portName;          // empty for a record read from a file
     QString fileName;
     QString exportFileName;
@@ -135,6 +137,13 @@ struct LoggerRecord
     QDateTime loggerClock;
     bool disconnectRequested = false;
     CComm *commandLink = nullptr;   // not owned: CMainApp owns the threads
+    // Readings arrived from a logger and were not yet written to a data
+    // file, whatever became of the logger since.
+    bool unsavedReadings = false;
+    // A download was asked for and has neither finished nor failed yet;
+    // the seconds since its last sign of progress.
+    bool downloadRunning = false;
+    int downloadSilentSeconds = 0;
 
     // readings per alarm level, by ViewChannel: normal, HH, H, L, LL
     int levelCounts[3][5] = {};

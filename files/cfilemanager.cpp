@@ -112,8 +112,30 @@ QString settingValue(const AppSettings &s, const AnyMember &member)
     }, member);
 }
 
-void applySettingValue(AppSettings &s, const AnyMember &member, const QString &value)
+// The range in which a hand-edited number still means something; outside
+// it the setting keeps the value it had, as a bad LANGUAGE does.
+bool numberFitsSetting(const char *key, double number)
 {
+    if (!std::isfinite(number))
+        return false;
+    if (qstrcmp(key, "TIME_ZONE") == 0)
+        return number >= -14.0 && number <= 14.0;
+    if (qstrcmp(key, "MKT_ACTIVATION_ENERGY") == 0)
+        return number > 0.0 && number <= 1000.0;
+    return true;
+}
+
+template <typename T> void applyNumber(T &target, const char *key, const QString &value)
+{
+    bool ok = false;
+    const double number = value.trimmed().toDouble(&ok);
+    if (ok && numberFitsSetting(key, number))
+        target = T(number);
+}
+
+void applySettingValue(AppSettings &s, const SettingKey &entry, const QString &value)
+{
+    const AnyMember &member = entry.member;
     std::visit(Overloaded{
         [&](Member<QColor> m) {
             const QStringList parts = value.split(QLatin1Char('='));
@@ -123,8 +145,8 @@ void applySettingValue(AppSettings &s, const AnyMember &member, const QString &v
         [&](Member<int> m) { s.*m = value.trimmed().toInt(nullptr, 10); },
         [&](Member<bool> m) { s.*m = value.trimmed().toInt() != 0; },
         [&](Member<QString> m) { s.*m = value; },
-        [&](Member<double> m) { s.*m = value.trimmed().toDouble(); },
-        [&](Member<float> m) { s.*m = value.trimmed().toFloat(); },
+        [&](Member<double> m) { applyNumber(s.*m, entry.key, value); },
+        [&](Member<float> m) { applyNumber(s.*m, entry.key, value); },
     }, member);
 }
 
@@ -237,11 +259,14 @@ bool CFileManager::readSettings(const QString &path)
         } else if (key == QLatin1String("FIRST_INIT_LANGUAGE")) {
             app->languageTable->firstInitLanguage = value.trimmed().toInt();
         } else if (key == QLatin1String("USER_ADMIN_LOGOUT_TIME")) {
-            app->userAdmin->logoutMinutes = value.trimmed().toInt();
+            bool ok = false;
+            const int minutes = value.trimmed().toInt(&ok);
+            if (ok && minutes <= CUserAdmin::kMaxLogoutMinutes)
+                app->userAdmin->logoutMinutes = minutes;
         } else {
             for (const SettingKey &entry : kSettingKeys) {
                 if (key == QLatin1String(entry.key)) {
-                    applySettingValue(s, entry.member, value);
+                    applySettingValue(s, entry, value);
                     break;
                 }
             }
@@ -303,7 +328,10 @@ bool CFileManager::writeDataFile(const QString &path, int recordIndex)
 {
     if (recordIndex < 0 || recordIndex >= app->records.size())
         return false;
-    return writeDataFile(path, app->records.at(recordIndex), app->userAdmin->enabled);
+    if (!writeDataFile(path, app->records.at(recordIndex), app->userAdmin->enabled))
+        return false;
+    app->records[recordIndex].unsavedReadings = false;
+    return true;
 }
 
 bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record,

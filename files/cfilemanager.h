@@ -31,7 +31,8 @@ public:
 
     // The data file (".qlf"). The check value is written and required while
     // user administration is on. Writing goes through a temporary file, so a
-    // failed save leaves the previous file whole.
+    // failed save leaves the previous file whole. Writing a record of the
+    // list marks its readings saved.
     bool writeDataFile(const QString &path, int recordIndex);
     static bool writeDataFile(const QString &path, const LoggerRecord &record,
                               bool withCheckValue, QString *error = nullptr);

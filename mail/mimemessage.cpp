@@ -64,8 +64,10 @@ QString phrase(const QString &name)
 MimeMessage::MimeMessage(bool createAutoMimeContent)
     : sender(nullptr), content(nullptr), headerEncoding(MimePart::Encoding8Bit)
 {
-    if (createAutoMimeContent)
+    if (createAutoMimeContent) {
         content = new MimeMultiPart(MimeMultiPart::Related);
+        content->setParent(this);
+    }
 }
 
 MimeMessage::~MimeMessage() = default;
@@ -114,8 +116,11 @@ MimePart *MimeMessage::getContent() const { return content; }
 
 void MimeMessage::addPart(MimePart *part)
 {
-    if (content && typeid(*content) == typeid(MimeMultiPart))
+    if (content && typeid(*content) == typeid(MimeMultiPart)) {
         static_cast<MimeMultiPart *>(content)->addPart(part);
+        if (part && !part->parent())
+            part->setParent(content);
+    }
 }
 
 QList<MimePart *> MimeMessage::getParts() const

@@ -9,7 +9,9 @@
 class EmailAddress;
 
 // One e-mail: sender, recipients, subject and one content part. The message
-// owns none of the objects it points to.
+// owns the multipart it creates for itself and every part added to it that
+// has no other parent (a part deleted earlier simply leaves it); it owns
+// neither the addresses nor a content set with setContent.
 class MimeMessage : public QObject
 {
 public:

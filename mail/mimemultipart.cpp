@@ -45,9 +45,13 @@ MimeMultiPart::MultiPartType MimeMultiPart::getMimeType() const
     return type;
 }
 
+// A part deleted before the multipart leaves it, so that no rendering
+// reaches a part that is gone.
 void MimeMultiPart::addPart(MimePart *part)
 {
     parts.append(part);
+    if (part)
+        connect(part, &QObject::destroyed, this, [this, part] { parts.removeAll(part); });
 }
 
 const QList<MimePart *> &MimeMultiPart::getParts() const

@@ -4,7 +4,8 @@
 
 #include <QList>
 
-// A body made of other parts between boundary lines. It does not own its parts.
+// A body made of other parts between boundary lines. It does not own its parts
+// (the message that holds it does); a part deleted meanwhile drops out.
 class MimeMultiPart : public MimePart
 {
 public:

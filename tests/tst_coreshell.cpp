@@ -56,6 +56,10 @@ private slots:
         QCOMPARE(rec.duration, quint32(1800));
         QCOMPARE(rec.stopReadingCount, 60);
 
+        rec.stopReadingCount = -5;                    // a negative count is no duration
+        app.recalcProgramTiming(0, 1);
+        QCOMPARE(rec.duration, 0u);
+
         rec.interval = 0;                             // never a division by zero
         rec.channelCount = 0;
         app.recalcProgramTiming(0, 0);

@@ -317,16 +317,6 @@ private slots:
         LoggerRecord untouched;
         QVERIFY(!CFileManager::readTemplate(path, untouched));
     }
-
-    void appendTextLineWritesCrLf()
-    {
-        const QString path = dir + "/log.txt";
-        QFile::remove(path);
-        QVERIFY(CFileManager::appendTextLine(path, "first\nsecond é"));
-        QVERIFY(CFileManager::appendTextLine(path, "\n"));
-        QCOMPARE(fileBytes(path), QString("first\r\nsecond é\r\n").toUtf8());
-        QVERIFY(!CFileManager::appendTextLine(dir + "/none/log.txt", "x"));
-    }
 };
 
 MIRELDA_TEST_MAIN(TestDataFile)

@@ -81,36 +81,6 @@ class TestLinkFrames : public QObject
 {
     Q_OBJECT
 private slots:
-    void commandFrames()
-    {
-        QCOMPARE(CComm::commandFrame(0x0C), QStringLiteral(".0C\r\n"));
-        QCOMPARE(CComm::commandFrame(0x0F), QStringLiteral(".0F\r\n"));
-        QCOMPARE(CComm::command32Frame(6, 0x2F1A0B3C), QStringLiteral(".062F1A0B3C\r\n"));
-        QCOMPARE(CComm::command32Frame(6, 0x12), QStringLiteral(".0600000012\r\n"));
-        QCOMPARE(CComm::readMemoryFrame(0, 0x300), QStringLiteral(".0300000300\r\n"));
-
-        CComm link(0, QStringLiteral("/nonexistent"));
-        QCOMPARE(link.sendCommand(0x00), 2);   // the wake line goes first
-        QCOMPARE(link.sendCommand(0x0F), 3);
-        QCOMPARE(link.sendCommand32(6, 1), 4);
-        QCOMPARE(link.commandQueue,
-                 QStringList({ QStringLiteral("................\r\n"), QStringLiteral(".00\r\n"),
-                               QStringLiteral(".0F\r\n"), QStringLiteral(".0600000001\r\n") }));
-        QCOMPARE(link.queueLength(), 4);
-    }
-
-    void writeFramesHoldSixteenBytesAtMost()
-    {
-        QByteArray data;
-        for (int i = 0; i < 40; ++i)
-            data += char(0xA0 + i);
-        const QStringList frames = CComm::writeMemoryFrames(0x1F8, data);
-        QCOMPARE(frames.size(), 3);
-        QCOMPARE(frames.at(0), QStringLiteral(".0401F810A0A1A2A3A4A5A6A7A8A9AAABACADAEAF\r\n"));
-        QVERIFY(frames.at(1).startsWith(QStringLiteral(".04020810B0B1")));
-        QCOMPARE(frames.at(2), QStringLiteral(".04021808C0C1C2C3C4C5C6C7\r\n"));
-        QCOMPARE(CComm::writeMemoryFrames(0, QByteArray(256, '\0')).size(), 16);
-    }
 
     void downloadAssembledAcrossReads_data()
     {
@@ -330,13 +300,12 @@ private slots:
         // an image the logger sends unasked is still taken
         decoder.dispatchReply(memoryFrames(image, 0, 0x300));
         QCOMPARE(only(decoder, LinkResult::Image).data, image);
-    }
 
-    void writeEchoesAreCollected()
-    {
-        CGestionSerie decoder;
-        decoder.dispatchReply(".04001002ABCD\r\n.07\r\n");
-        QCOMPARE(decoder.takeEchoes(), QStringList({ QStringLiteral(".04001002ABCD") }));
+        // a frame longer than what was asked, or than the image, is dropped
+        decoder.dispatchReply(".030000" + QByteArray(800, 'Z').toHex() + "\r\n");
+        decoder.expectMemory(0x100, 0x40, false);
+        decoder.dispatchReply(".030100" + QByteArray(0x80, 'Z').toHex() + "\r\n");
+        QVERIFY(decoder.takeResults().isEmpty());
     }
 
     void clockCheck_data()
@@ -433,50 +402,6 @@ private slots:
         CGestionSerie::applyResult(result, 0, app);
         QCOMPARE(app.records.at(0).eepromReadState, 1);
         QCOMPARE(app.records.at(0).eepromImage, image);
-    }
-
-    void eepromImageNotWrittenIsNotMarkedStored()
-    {
-        QTemporaryDir dir;
-        const QString notADirectory = dir.filePath(QStringLiteral("plain"));
-        QFile plain(notADirectory);
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
-        WindowState window;
-        CMainApp app(&window);
-        app.settings.defaultPath = notADirectory;
-        LoggerRecord record;
-        record.portName = QStringLiteral("/dev/null");
-        record.eepromImage = QByteArray(MemoryMap::ImageSize, '\x11');
-        record.eepromReadState = 1;
-        app.records << record;
-        QStringList warnings;
-        CPrompt::setBoxHandler([&warnings](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
-            warnings << text;
-            return QMessageBox::Ok;
-        });
-        QVERIFY(!app.storeEepromImage(0));
-        QVERIFY(!app.storeEepromImage(0));   // asked again: no second warning
-        CPrompt::setBoxHandler(nullptr);
-        QVERIFY(app.records.at(0).eepromReadState != 2);
-        QCOMPARE(warnings.size(), 1);
-        QVERIFY(warnings.first().contains(QStringLiteral("eeprom.bin")));
-    }
-
-    void negativeReadingCountGivesNoDuration()
-    {
-        WindowState window;
-        CMainApp app(&window);
-        LoggerRecord record;
-        record.interval = 60;
-        record.channelCount = 1;
-        record.stopReadingCount = -5;
-        app.records << record;
-        app.recalcProgramTiming(0, 1);
-        QCOMPARE(app.records.at(0).duration, 0u);
-        app.records[0].stopReadingCount = 10;
-        app.recalcProgramTiming(0, 1);
-        QCOMPARE(app.records.at(0).duration, 600u);
     }
 };
 

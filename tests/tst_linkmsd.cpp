@@ -31,6 +31,7 @@ QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0)
     r.serialNumber = serial;
     r.configWord = ConfigBits::InternalOn | ConfigBits::Programmed;
     r.interval = 300;
+    r.memorySize = quint32(kMaxReadings) * 2;
     r.startAt = kStart;
     r.alarmStatus = AlarmStatusBits::H | AlarmStatusBits::LL;
     QByteArray file = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0')).left(256);
@@ -97,6 +98,44 @@ private slots:
         QVERIFY(writeFile(bigFile, driveFile(kMaxReadings + 10, QStringLiteral("B"))));
         QVERIFY(CMsd::readDataFile(bigFile, r));
         QCOMPARE(r.readingCount, kMaxReadings);
+    }
+
+    // A file whose header cannot be a logger's (another program's file
+    // under the drive's pattern) gives no record, with the reason.
+    void refusesAForeignFile_data()
+    {
+        QTest::addColumn<int>("readings");
+        QTest::addColumn<quint32>("memorySize");
+        QTest::addColumn<quint32>("interval");
+        QTest::addColumn<QDateTime>("start");
+        QTest::newRow("more readings than memory") << 2000 << 2000u << 300u << kStart;
+        QTest::newRow("no interval") << 10 << 0x20000u << 0u << kStart;
+        QTest::newRow("interval of days") << 10 << 0x20000u << 8932u * 86400u << kStart;
+        QTest::newRow("last reading past the clock")
+            << 1000 << 0x20000u << 80000u << QDateTime(QDate(2063, 6, 1), QTime(0, 0));
+    }
+    void refusesAForeignFile()
+    {
+        QFETCH(int, readings);
+        QFETCH(quint32, memorySize);
+        QFETCH(quint32, interval);
+        QFETCH(QDateTime, start);
+        QByteArray file = driveFile(readings, QStringLiteral("X"));
+        LoggerRecord header;
+        ImageCodec::decode(file.left(MemoryMap::BlockSize), header);
+        header.memorySize = memorySize;
+        header.interval = interval;
+        header.startAt = start;
+        file.replace(0, MemoryMap::BlockSize,
+                     ImageCodec::encode(header, QByteArray(MemoryMap::ImageSize, '\0')).left(MemoryMap::BlockSize));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("X.QLF"));
+        QVERIFY(writeFile(path, file));
+        LoggerRecord r;
+        QString error;
+        QVERIFY(!CMsd::readDataFile(path, r, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(r.serialNumber.isEmpty());
     }
 
     void newestFileAndClockLine()

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QPointer>
 #include <QTemporaryDir>
 
 namespace {
@@ -232,6 +233,23 @@ private slots:
         message.setHeaderEncoding(MimePart::Encoding8Bit);
         message.setSubject(QStringLiteral("\u20AC"));
         QCOMPARE(crlfLines(message.toString()).at(2).toLatin1(), QByteArray("Subject: \xE2\x82\xAC"));
+    }
+
+    void messageFreesItsOwnMultipartAndParts()
+    {
+        QPointer<MimePart> content, added, deletedFirst;
+        {
+            MimeMessage message;
+            content = message.getContent();
+            added = new MimeText(QStringLiteral("x"));
+            message.addPart(added);
+            deletedFirst = new MimeText(QStringLiteral("y"));
+            message.addPart(deletedFirst);
+            delete deletedFirst.data();   // a part may still go before its message
+            QCOMPARE(message.getParts(), (QList<MimePart *>{ added.data() }));
+        }
+        QVERIFY(content.isNull());
+        QVERIFY(added.isNull());
     }
 };
 

@@ -123,6 +123,8 @@ private slots:
         row("auto download pending",
             with(readyLogger(), [](Inputs &in) { in.ready = false; in.autoDownloadSetting = true; }),
             "pbDfsarvcXTUKLO", "Downloading\r");
+        row("download running", with(downloadedLogger(), [](Inputs &in) { in.transferInProgress = true; }),
+            "PBdFSARVcXTUKLO");
         row("auto download running",
             with(readyLogger(), [](Inputs &in) { in.autoDownloadSetting = in.autoDownloaded = true; }),
             "pbdfsarvcXTUKLO", "Downloading\r");

@@ -1,22 +1,42 @@
 // The window with a simulated logger on a pseudo-terminal: the logger shows
 // up as a row, selecting it reads its image, the download fills the views,
-// and unplugging it keeps the downloaded readings.
+// and unplugging it keeps the downloaded readings until they are saved.
+// A download cut short and a foreign file on the drive logger are reported.
 #include "support/testenv.h"
 
+#include <QDir>
+#include <QSignalSpy>
 #include <QTableWidget>
+#include <QTemporaryDir>
 
+#include "app/clanguagetable.h"
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
+#include "files/cfilemanager.h"
 #include "support/loggersimprocess.h"
 #include "support/windowtest.h"
 #include "ui_mainwindow.h"
 #include "views/cplot.h"
 
+namespace {
+constexpr int kLinkMs = 20000;
+constexpr int kDownloadMs = 60000;
+
+QString summaryValue(Ui::MainWindow *ui, const QString &label)
+{
+    QTableWidget *summary = ui->m_tableWidgetTableSummary;
+    for (int row = 0; row < summary->rowCount(); ++row)
+        if (summary->item(row, 0) && summary->item(row, 0)->text().trimmed() == label.trimmed())
+            return summary->item(row, 1) ? summary->item(row, 1)->text() : QString();
+    return QStringLiteral("(no row %1)").arg(label);
+}
+}
+
 class TestMainWindowLink : public QObject
 {
     Q_OBJECT
 private slots:
-    void loggerIsFoundDownloadedAndRemoved()
+    void loggerIsFoundDownloadedAndKeptUntilSaved()
     {
         PromptRecorder prompts;
         LoggerSimProcess sim({ QStringLiteral("--serial"), QStringLiteral("WIN-0042"),
@@ -27,30 +47,88 @@ private slots:
 
         MainWindow window;
         Ui::MainWindow *ui = window.ui;
-        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 1, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 1, kLinkMs);
         QCOMPARE(ui->m_tableWidgetLogger->item(0, 2)->text(), sim.ptyPath());
 
-        // selecting the new row asks for the image; the row then shows the serial
+        // selecting the new row asks for the image; the row then shows the
+        // serial and the alarms the logger latched
         ui->m_tableWidgetLogger->setCurrentCell(0, 0);
         QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->item(0, 3)->text(),
-                                  QStringLiteral("WIN-0042"), 8000);
-        QTRY_VERIFY_WITH_TIMEOUT(ui->m_actionDownload->isEnabled(), 5000);
+                                  QStringLiteral("WIN-0042"), kLinkMs);
+        QVERIFY(!ui->m_tableWidgetLogger->item(0, 8)->icon().isNull());   // HH
+        QVERIFY(ui->m_tableWidgetLogger->item(0, 6)->icon().isNull());    // not OK
+        QTRY_VERIFY_WITH_TIMEOUT(ui->m_actionDownload->isEnabled(), kLinkMs);
 
+        // while it runs, the download cannot be asked for again
+        QSignalSpy progress(window.app, &CMainApp::downloadProgress);
         ui->m_actionDownload->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(window.app->records.at(0).dataLoaded, 15000);
-        QTRY_VERIFY_WITH_TIMEOUT(window.plot != nullptr, 5000);
+        QVERIFY(!ui->m_actionDownload->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(window.app->records.at(0).dataLoaded, kDownloadMs);
+        QTRY_VERIFY_WITH_TIMEOUT(window.plot != nullptr, kLinkMs);
         QCOMPARE(window.app->records.at(0).readingCount, 500);
         QCOMPARE(ui->m_progressBarWrite->value(), 100);
         QVERIFY(ui->m_tabWidget->isTabEnabled(2));
         QCOMPARE(ui->m_tableWidgetTableSummary->rowCount(), 64);
+        QCOMPARE(summaryValue(ui, window.app->languageTable->text(135)), QStringLiteral("°C"));
 
-        // the unsaved download outlives its logger, as a row without a port
+        // a second download works without selecting the row again
+        QTRY_VERIFY_WITH_TIMEOUT(ui->m_actionDownload->isEnabled(), kLinkMs);
+        progress.clear();
+        ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty() && progress.last().at(1).toInt() == 100,
+                                 kDownloadMs);
+
+        // the unsaved download outlives its logger, as a row named by its serial
         QVERIFY(sim.command(QStringLiteral("unplug")));
-        QTRY_VERIFY_WITH_TIMEOUT(window.app->records.at(0).isFile(), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(window.app->records.at(0).isFile(), kLinkMs);
         QCOMPARE(window.app->records.size(), 1);
         QCOMPARE(window.app->records.at(0).readingCount, 500);
-        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 1, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->item(0, 2)->text(),
+                                  QStringLiteral("WIN-0042"), kLinkMs);
         QVERIFY(prompts.boxes.isEmpty());
+
+        // closing offers it
+        window.show();
+        QVERIFY(window.close());
+        QCOMPARE(prompts.boxes.size(), 1);
+        QCOMPARE(prompts.boxes.first().text, window.app->languageTable->text(183));
+    }
+
+    void downloadCutShortIsReported()
+    {
+        PromptRecorder prompts;
+        LoggerSimProcess sim({ QStringLiteral("--readings"), QStringLiteral("20000") }, true);
+        QVERIFY(sim.start());
+        LoggerSimProcess::exposePorts({ sim.ptyPath() });
+        MainWindow window;
+        Ui::MainWindow *ui = window.ui;
+        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 1, kLinkMs);
+        ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(ui->m_actionDownload->isEnabled(), kLinkMs);
+        ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(ui->m_progressBarWrite->value() > 0, kDownloadMs);
+        QVERIFY(sim.command(QStringLiteral("unplug")));
+        QTRY_VERIFY_WITH_TIMEOUT(prompts.sawBoxContaining(QStringLiteral("nothing was kept")), kLinkMs);
+        QCOMPARE(ui->m_progressBarWrite->value(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 0, kLinkMs);
+    }
+
+    void foreignFileOnTheDriveLoggerIsRefused()
+    {
+        PromptRecorder prompts;
+        LoggerSimProcess::exposePorts({});
+        QTemporaryDir drive;
+        // a data file of this program, copied to the drive under its pattern
+        LoggerRecord trip = WindowTest::downloadedTrip(QStringLiteral("F-1"),
+                                                       QVector<quint16>(400, 250));
+        const QString path = drive.filePath(QStringLiteral("COPY.QLF"));
+        QVERIFY(CFileManager::writeDataFile(path, trip, false));
+        qputenv("MIRELDA_MSD_ROOT", drive.path().toLocal8Bit());
+        MainWindow window;
+        QTRY_VERIFY_WITH_TIMEOUT(prompts.sawBoxContaining(QStringLiteral("COPY.QLF")), kLinkMs);
+        QVERIFY(prompts.boxes.first().text.startsWith(QStringLiteral("Warning!\n\n")));
+        QCOMPARE(window.app->records.size(), 0);
+        qunsetenv("MIRELDA_MSD_ROOT");
     }
 };
 

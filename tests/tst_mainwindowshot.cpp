@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QtMath>
 #include <QtTest>
@@ -75,8 +76,7 @@ private slots:
         QVERIFY(CFileManager::writeDataFile(path, sampleTrip(), false));
 
         MainWindow::applyFormFont();
-        MainWindow window;
-        window.resize(1360, 980);
+        MainWindow window;   // at the form's default size, 1092 x 732
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(window.loadDataFile(path));
@@ -97,6 +97,21 @@ private slots:
         QVERIFY(ui->m_tabWidget->isTabEnabled(2));
         QVERIFY(ui->m_actionSave->isEnabled());
         QVERIFY(!ui->m_actionDownload->isEnabled());
+
+        // the logger page's panels are each as wide as the page, and the
+        // lowest of them can be scrolled to at this size
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabLogger);
+        QTRY_VERIFY(ui->m_widgetPrg->isVisible());
+        for (QWidget *panel : std::initializer_list<QWidget *>{ ui->m_groupBoxSettings, ui->m_tabWidgetAlarm, ui->m_groupBoxProgram,
+                                ui->m_groupBoxAdmin })
+            QCOMPARE(panel->width(), ui->m_widgetPrg->width());
+        auto *scroll = qobject_cast<QScrollArea *>(ui->m_widgetPrg->parentWidget()->parentWidget());
+        QVERIFY(scroll);
+        scroll->ensureWidgetVisible(ui->m_pushButtonFactoryInit);
+        const QRect shown(ui->m_pushButtonFactoryInit->mapTo(scroll->viewport(), QPoint(0, 0)),
+                          ui->m_pushButtonFactoryInit->size());
+        QVERIFY(scroll->viewport()->rect().contains(shown));
+        scroll->ensureWidgetVisible(ui->m_groupBoxSettings);
 
         // MIRELDA_SCREENSHOT names where to keep a picture of the window
         const QString shot = qEnvironmentVariable("MIRELDA_SCREENSHOT");

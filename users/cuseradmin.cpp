@@ -133,10 +133,10 @@ bool CUserAdmin::loadUsers(const QString &path)
     if (in.status() != QDataStream::Ok)
         return false;
 
-    users.clear();
-    removedUsers.clear();
     // The count includes entries that were skipped on writing, so a store may
-    // end before it is reached; it must not end inside a record.
+    // end before it is reached; it must not end inside a record. A store
+    // that fails part-way leaves the lists as they were.
+    QList<UserRecord> loaded, loadedRemoved;
     for (int i = 0; i < count && !in.atEnd(); ++i) {
         const UserRecord user = UserRecord::readFrom(in);
         if (in.status() != QDataStream::Ok)
@@ -144,10 +144,12 @@ bool CUserAdmin::loadUsers(const QString &path)
         if (user.login.isEmpty())
             continue;
         if (user.has(UserRecord::UserRemoved))
-            removedUsers.append(user);
+            loadedRemoved.append(user);
         else
-            users.append(user);
+            loaded.append(user);
     }
+    users = loaded;
+    removedUsers = loadedRemoved;
     return true;
 }
 
@@ -366,7 +368,7 @@ bool CUserAdmin::isPasswordValid(const QString &password)
 // off like 0 does, instead of counting down forever.
 void CUserAdmin::resetLogoutCountdown()
 {
-    logoutCountdown = qMax(0, logoutMinutes) * 60;
+    logoutCountdown = qBound(0, logoutMinutes, kMaxLogoutMinutes) * 60;
 }
 
 // ---- audit trail -----------------------------------------------------------

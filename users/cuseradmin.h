@@ -32,6 +32,8 @@ public:
     bool autoLogout = false;      // the pending logout came from inactivity
     int currentUser = -1;         // -1: nobody logged in
     int logoutMinutes = 3;        // 0 switches the inactivity logout off
+    // the longest time-out whose seconds still fit the countdown
+    static constexpr int kMaxLogoutMinutes = 2147483647 / 60;
     int logoutCountdown = 180;    // seconds left before the inactivity logout
 
     // ---- store

@@ -444,7 +444,7 @@ QString CTable::generalValue(SummaryItem item, const LoggerRecord &record) const
     case Item::TripAndZone:
         return QStringLiteral("%1 / %2").arg(record.tripNumber).arg(record.timeZoneProgrammed);
     case Item::Description: return record.description;
-    case Item::UnitMode: return record.unitProgrammed != 0 ? QStringLiteral("°C") : QStringLiteral("°F");
+    case Item::UnitMode: return record.unitProgrammed == 0 ? QStringLiteral("°C") : QStringLiteral("°F");
     case Item::StartAt: return (config & ConfigBits::StartAt) ? dateTimeText(record.startAt) : none;
     case Item::StartDelay:
         return (config & ConfigBits::StartDelay) ? ElapsedTimeScaleDraw::formatElapsed(record.startDelay)

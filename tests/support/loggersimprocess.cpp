@@ -30,6 +30,14 @@ void LoggerSimProcess::exposePorts(const QStringList &paths)
     qputenv("MIRELDA_EXTRA_PORTS", paths.join(QLatin1Char(':')).toLocal8Bit());
 }
 
+void LoggerSimProcess::hidePort(const QString &path)
+{
+    QStringList ports =
+        qEnvironmentVariable("MIRELDA_EXTRA_PORTS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    ports.removeAll(path);
+    exposePorts(ports);
+}
+
 bool LoggerSimProcess::start(int timeoutMs)
 {
     process.start(executable(), args);
@@ -48,6 +56,11 @@ bool LoggerSimProcess::start(int timeoutMs)
 
 bool LoggerSimProcess::command(const QString &line, int timeoutMs)
 {
+    // The terminal's name is free again once the simulator closes it, and
+    // a simulator of another test running meanwhile may get it: the core
+    // must not find that one under this name.
+    if (line.trimmed() == QLatin1String("unplug"))
+        hidePort(path);
     process.write(line.toLocal8Bit() + '\n');
     process.waitForBytesWritten(1000);
     const QByteArray ack = "ok " + line.toLocal8Bit().trimmed();

@@ -19,7 +19,8 @@ public:
     QString ptyPath() const { return path; }
     // Sends one script line ("unplug", "skew 60", "silent on") and waits
     // until the simulator has acted on it; false when it did not say so
-    // within timeoutMs.
+    // within timeoutMs. "unplug" first takes the terminal out of the core's
+    // port list: its name may soon belong to another test's simulator.
     bool command(const QString &line, int timeoutMs = 5000);
     // Waits for the process to end after "unplug".
     bool waitForExit(int timeoutMs = 5000);
@@ -27,6 +28,7 @@ public:
     static QString executable();
     // Makes the core's port list include these terminals (MIRELDA_EXTRA_PORTS).
     static void exposePorts(const QStringList &paths);
+    static void hidePort(const QString &path);
 
 private:
     QProcess process;

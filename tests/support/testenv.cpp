@@ -7,10 +7,11 @@
 #include "dialogs/cprompt.h"
 
 namespace {
+// Removed when the test process ends.
 QTemporaryDir *rootDir()
 {
-    static QTemporaryDir *dir = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/mirelda-test-XXXXXX"));
-    return dir;
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/mirelda-test-XXXXXX"));
+    return &dir;
 }
 }
 

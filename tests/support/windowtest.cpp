@@ -11,9 +11,10 @@ PromptRecorder::PromptRecorder()
         boxes.append({ kind, text });
         return answer;
     });
-    CPrompt::setFileHandler([this](const QString &, const QString &caption, const QString &,
+    CPrompt::setFileHandler([this](const QString &, const QString &caption, const QString &directory,
                                    const QString &) {
         fileCaptions.append(caption);
+        fileDirectories.append(directory);
         return filesToChoose;
     });
     CPrompt::setMenuHandler([this](QMenu *menu) -> QAction * {

@@ -29,6 +29,7 @@ public:
     QMessageBox::StandardButton answer = QMessageBox::No;
     QStringList filesToChoose;        // handed to every file chooser
     QStringList fileCaptions;
+    QStringList fileDirectories;      // where each chooser was to open
     QList<QStringList> menus;         // object names of each menu's actions
 
     bool sawBoxContaining(const QString &part) const;

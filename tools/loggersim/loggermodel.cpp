@@ -37,6 +37,45 @@ quint32 channelBits(quint8 sensors)
     return bits;
 }
 
+// The alarm levels a logger latches while it records: a level counts once
+// its readings stood beyond the threshold for the consecutive delay in a
+// row, or for the total delay in all.
+quint32 alarmStatusOf(const LoggerRecord &r)
+{
+    static const quint32 levelBits[4] = { AlarmStatusBits::HH, AlarmStatusBits::H,
+                                          AlarmStatusBits::L, AlarmStatusBits::LL };
+    quint32 status = 0;
+    for (int c = ChannelInternal; c <= ChannelExternal; ++c) {
+        const ViewChannel channel = ViewChannel(c);
+        if (!r.isChannelOn(channel))
+            continue;
+        const LimitGroup group = limitGroupOf(channel);
+        const int consecutiveNeeded = qMax<int>(1, r.consecutiveDelay[group]);
+        const int totalNeeded = qMax<int>(1, r.totalDelay[group]);
+        for (int level = LevelHH; level <= LevelLL; ++level) {
+            if (!r.levelEnabled(channel, AlarmLevel(level)))
+                continue;
+            const double limit = r.threshold(channel, AlarmLevel(level));
+            const bool high = level == LevelHH || level == LevelH;
+            int run = 0, total = 0;
+            for (int sample = 0; sample < r.sampleCount(); ++sample) {
+                const double value = ReadingWord::value(r.reading(channel, sample));
+                if (high ? value > limit : value < limit) {
+                    ++run;
+                    ++total;
+                } else {
+                    run = 0;
+                }
+                if (run >= consecutiveNeeded || total >= totalNeeded) {
+                    status |= levelBits[level];
+                    break;
+                }
+            }
+        }
+    }
+    return status;
+}
+
 QByteArray calibrationTable(int seed)
 {
     QByteArray table(BlockSize, '\0');
@@ -77,15 +116,22 @@ LoggerModel::LoggerModel(const SimOptions &o)
     r.productCode = QStringLiteral("QV-5D");
     r.description = QStringLiteral("Simulated logger");
     r.serialNumber = o.serial;
+
+    const int n = qBound(0, o.readings, kMaxReadings);
+    memory.resize(n);
+    r.readings.resize(n);
+    for (int i = 0; i < n; ++i) {
+        r.readings[i] = LoggerSimPattern::reading(i, o.sensors);
+        memory[(i + o.rollover) % n] = r.readings.at(i);
+    }
+    r.readingCount = n;
+    r.updateChannels();
+    r.alarmStatus = alarmStatusOf(r);
+
     QByteArray base(ImageSize, '\0');
     base.replace(InternalTable, BlockSize, calibrationTable(1));
     base.replace(ExternalTable, BlockSize, calibrationTable(2));
     memoryImage = ImageCodec::encode(r, base);
-
-    const int n = qBound(0, o.readings, kMaxReadings);
-    memory.resize(n);
-    for (int i = 0; i < n; ++i)
-        memory[(i + o.rollover) % n] = LoggerSimPattern::reading(i);
 }
 
 QByteArray LoggerModel::feed(const QByteArray &input)

@@ -6,10 +6,15 @@
 
 namespace LoggerSimPattern {
 
-quint16 reading(int index)
+quint16 reading(int index, quint8 sensors)
 {
-    // -30.0 .. 89.9 degrees, every 101st reading marked
-    const int tenths = (index * 37) % 1200 - 300;
+    // Readings interleave internal, humidity, external; the digital sensor
+    // adds the internal and the humidity channel, the probe the external.
+    const bool digital = sensors & 0x4;
+    const int channels = ((sensors & 0x5) ? 1 : 0) + (digital ? 1 : 0) + ((sensors & 0x2) ? 1 : 0);
+    const bool humidity = digital && channels > 1 && index % channels == 1;
+    // -30.0 .. 89.9 degrees or 0.0 .. 99.9 %, every 101st reading marked
+    const int tenths = humidity ? (index * 37) % 1000 : (index * 37) % 1200 - 300;
     return ReadingWord::make(tenths, index % 101 == 0);
 }
 

@@ -6,7 +6,9 @@
 // must arrive: reading i of its memory (oldest first), its recording start
 // and its interval.
 namespace LoggerSimPattern {
-quint16 reading(int index);
+// Reading index of a logger with these sensor flags (SensorBits): its
+// humidity readings stay within 0 to 100 %.
+quint16 reading(int index, quint8 sensors = 1);
 quint32 startSeconds();        // logger seconds of the first sample
 constexpr quint32 kInterval = 60;
 constexpr int kBlockReadings = 512;

@@ -2,10 +2,10 @@
 //
 // Prints the terminal's path on its first line of output, then answers the
 // logger protocol on it. Script lines on standard input change it while it
-// runs: "unplug" (the logger goes away), "skew S" (its clock runs S seconds
-// off), "silent on" / "silent off" (it stops / resumes answering). Each
-// script line is acknowledged on standard output with "ok " and the line,
-// once it has taken effect.
+// runs: "unplug" (the logger goes away at once, also halfway through a
+// reply), "skew S" (its clock runs S seconds off), "silent on" / "silent
+// off" (it stops / resumes answering). Each script line is acknowledged on
+// standard output with "ok " and the line, once it has taken effect.
 //
 // Start it, then the application with MIRELDA_EXTRA_PORTS set to the path
 // it printed.
@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <functional>
 #include <termios.h>
 #include <unistd.h>
 
@@ -126,23 +127,28 @@ void closePty(Pty &pty)
     pty.slave = pty.master = -1;
 }
 
-// Writes out, at the line's 115200 baud (10 bits a byte) unless pacing is off.
-void writeAll(int fd, const QByteArray &out, bool pacing)
+// Writes out, at the line's 115200 baud (10 bits a byte) unless pacing is
+// off, in chunks; between two chunks plugged() may say the logger is gone,
+// which ends the reply where it stands. False then.
+bool writeAll(int fd, const QByteArray &out, bool pacing, const std::function<bool()> &plugged)
 {
     constexpr int kChunk = 64;
     int written = 0;
     while (written < out.size()) {
-        const int n = pacing ? qMin(kChunk, out.size() - written) : out.size() - written;
+        if (!plugged())
+            return false;
+        const int n = qMin(kChunk, out.size() - written);
         const ssize_t done = write(fd, out.constData() + written, size_t(n));
         if (done < 0) {
             if (errno == EINTR || errno == EAGAIN)
                 continue;
-            return;
+            return true;
         }
         written += int(done);
         if (pacing)
             usleep(useconds_t(done * 10 * 1000000LL / 115200));
     }
+    return true;
 }
 
 // Returns false when the logger is unplugged.
@@ -156,6 +162,40 @@ bool runScriptLine(const QByteArray &line, LoggerModel &model)
         model.setClockSkew(words.value(1).toInt());
     else if (command == "silent")
         model.setSilent(words.value(1) != "off");
+    return true;
+}
+
+struct Script
+{
+    QByteArray pending;
+    bool open = true;
+};
+
+// Acts on the script lines waiting on standard input, each acknowledged
+// once it took effect; false once the logger is unplugged. Called between
+// the chunks of a long reply too, so that an unplug cuts a download short.
+bool serveScript(Script &script, LoggerModel &model)
+{
+    pollfd input = { 0, POLLIN, 0 };
+    if (!script.open || poll(&input, 1, 0) <= 0 || !(input.revents & (POLLIN | POLLHUP)))
+        return true;
+    char buffer[4096];
+    const ssize_t n = read(0, buffer, sizeof buffer);
+    if (n <= 0) {
+        script.open = false;   // keep running without a script
+        return true;
+    }
+    script.pending.append(buffer, int(n));
+    int end;
+    while ((end = script.pending.indexOf('\n')) >= 0) {
+        const QByteArray line = script.pending.left(end).trimmed();
+        script.pending.remove(0, end + 1);
+        const bool plugged = runScriptLine(line, model);
+        std::printf("ok %s\n", line.constData());
+        std::fflush(stdout);
+        if (!plugged)
+            return false;
+    }
     return true;
 }
 
@@ -180,41 +220,23 @@ int main(int argc, char *argv[])
     std::fflush(stdout);
 
     LoggerModel model(options.logger);
-    QByteArray script;
-    bool stdinOpen = true;
+    Script script;
+    const auto plugged = [&script, &model] { return serveScript(script, model); };
     char buffer[4096];
     for (;;) {
-        pollfd fds[2] = { { pty.master, POLLIN, 0 }, { stdinOpen ? 0 : -1, POLLIN, 0 } };
+        pollfd fds[2] = { { pty.master, POLLIN, 0 }, { script.open ? 0 : -1, POLLIN, 0 } };
         if (poll(fds, 2, 100) < 0 && errno != EINTR)
             break;
         // Script lines first: a change asked for before a frame arrived
         // applies to that frame.
-        if (fds[1].revents & (POLLIN | POLLHUP)) {
-            const ssize_t n = read(0, buffer, sizeof buffer);
-            if (n <= 0) {
-                stdinOpen = false;   // keep running without a script
-            } else {
-                script.append(buffer, int(n));
-                int end;
-                while ((end = script.indexOf('\n')) >= 0) {
-                    const QByteArray line = script.left(end).trimmed();
-                    script.remove(0, end + 1);
-                    const bool plugged = runScriptLine(line, model);
-                    std::printf("ok %s\n", line.constData());
-                    std::fflush(stdout);
-                    if (!plugged) {
-                        closePty(pty);
-                        return 0;
-                    }
-                }
-            }
-        }
+        if ((fds[1].revents & (POLLIN | POLLHUP)) && !plugged())
+            break;
         if (fds[0].revents & POLLIN) {
             const ssize_t n = read(pty.master, buffer, sizeof buffer);
             if (n > 0) {
                 const QByteArray out = model.feed(QByteArray(buffer, int(n)));
-                if (!out.isEmpty())
-                    writeAll(pty.master, out, options.pacing);
+                if (!out.isEmpty() && !writeAll(pty.master, out, options.pacing, plugged))
+                    break;
             }
         }
     }
