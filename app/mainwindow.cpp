@@ -112,6 +112,10 @@ MainWindow::MainWindow(QWidget *parent)
     ui->m_actionEEpromRead->setVisible(false);
     ui->m_actionEEpromWrite->setVisible(false);
 
+    fillUserList();
+    fillUserAdminPage();
+    login();
+
     ui->m_dateEditUserAdminDate->setDateTime(QDateTime::currentDateTime());
 
     ui->m_webView->load(QUrl(startPageAddress()));

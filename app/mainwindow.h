@@ -1,9 +1,13 @@
 #pragma once
 
+#include <functional>
+
 #include <QDateTime>
 #include <QMainWindow>
 #include <QModelIndex>
+#include <QPair>
 #include <QString>
+#include <QVector>
 
 #include "core/windowstate.h"
 
@@ -11,10 +15,15 @@ class CHelp;
 class CHistogram;
 class CMainApp;
 class CPlot;
+class QAbstractButton;
+class QCheckBox;
 class QHBoxLayout;
+class QLineEdit;
+class QRadioButton;
 class QTableWidgetItem;
 class QTimer;
 struct LoggerRecord;
+struct UserRecord;
 
 namespace Ui {
 class MainWindow;
@@ -121,6 +130,18 @@ public:
     void setFormLocked();
     // Today's or another day's audit trail in the user-administration page.
     void showAuditTrail(const QDate &date);
+
+    // ---- user administration: login and the user page
+    void fillUserList();
+    void fillUserAdminPage();
+    // Copies the page into the selected user and saves the store; false when
+    // nothing was applied.
+    bool applyUserAdminEdit();
+    // While user administration is on: hides the window until somebody has
+    // logged in. A cancelled login ends the program.
+    void login();
+    // Replaces what a cancelled login does (end the program); for tests.
+    static void setLoginCancelHandler(std::function<void()> handler);
 
 signals:
     void program();
@@ -329,4 +350,23 @@ private:
     void fillSummaryTable();
     void clearViews();
     void showHomeWhenEmpty();
+
+    // ---- user administration: login, logout and the user page
+    int selectedUserIndex() const;
+    int editedUserIndex();
+    bool renewPasswordIfDue(int index);
+    void completeLogin(int index);
+    void serveLogout();
+    void closeFilesAtLogout();
+    void releaseLoggersAtLogout();
+    void saveUserStore();
+    void warnUserStoreNotSaved();
+    QVector<QPair<QAbstractButton *, quint16>> rightsWidgets() const;
+    quint16 rightsFromPage() const;
+    void applyNameEdit(QLineEdit *field, QString UserRecord::*name, const QString &change);
+    void applyRightClick(QCheckBox *box, bool checked, const QString &right);
+    void applyActiveClick(QRadioButton *clicked, QRadioButton *other);
+    void applyUnlockClick(QRadioButton *clicked, QRadioButton *other);
+    QString chooseUserDirFolder(const QString &auditText, const QString &caption);
+    void showRestoredUsers();
 };

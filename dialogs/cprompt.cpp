@@ -97,6 +97,14 @@ QString CPrompt::saveFileName(QWidget *parent, const QString &caption, const QSt
     return QFileDialog::getSaveFileName(parent, caption, directory, filter, selectedFilter);
 }
 
+QString CPrompt::existingDirectory(QWidget *parent, const QString &caption)
+{
+    if (fileHandler())
+        return fileHandler()(QStringLiteral("directory"), caption, QString(), QString()).value(0);
+    return QFileDialog::getExistingDirectory(
+        parent, caption, QString(), QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+}
+
 void CPrompt::setBoxHandler(BoxHandler handler)
 {
     boxHandler() = std::move(handler);

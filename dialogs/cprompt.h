@@ -22,7 +22,7 @@ public:
     using BoxHandler = std::function<QMessageBox::StandardButton(
         Kind kind, const QString &text, QMessageBox::StandardButtons buttons)>;
     using DialogHandler = std::function<int(QDialog *dialog)>;
-    // kind is "open", "openMany" or "save"; returns the chosen paths.
+    // kind is "open", "openMany", "save" or "directory"; returns the chosen paths.
     using FileHandler = std::function<QStringList(const QString &kind, const QString &caption,
                                                   const QString &directory, const QString &filter)>;
     // Gets the menu about to pop up; returns the chosen action or null.
@@ -45,6 +45,8 @@ public:
     static QString saveFileName(QWidget *parent, const QString &caption,
                                 const QString &directory, const QString &filter,
                                 QString *selectedFilter = nullptr);
+    // An existing folder, symbolic links left unresolved; "" when cancelled.
+    static QString existingDirectory(QWidget *parent, const QString &caption);
 
     static void setBoxHandler(BoxHandler handler);
     static void setDialogHandler(DialogHandler handler);
