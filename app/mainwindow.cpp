@@ -69,6 +69,7 @@ MainWindow::MainWindow(QWidget *parent)
     initPictures();
     ui = new Ui::MainWindow;
     ui->setupUi(this);
+    fitUserPage();
     setWindowTitle(AppInfo::windowTitle());
 
     app = new CMainApp(this, this);

@@ -352,6 +352,7 @@ private:
     void showHomeWhenEmpty();
 
     // ---- user administration: login, logout and the user page
+    void fitUserPage();
     int selectedUserIndex() const;
     int editedUserIndex();
     bool renewPasswordIfDue(int index);

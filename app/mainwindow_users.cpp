@@ -334,6 +334,19 @@ void MainWindow::showRestoredUsers()
 
 // ---- the user page -------------------------------------------------------------------
 
+// The page must fit the window's default size. The message box would ask
+// for more height than there is (it grows with the window), and the unlock
+// choice, never shown, must leave the layout before the page is first laid
+// out: hiding it later, while the page is not on screen, would leave its
+// room taken.
+void MainWindow::fitUserPage()
+{
+    ui->m_plainTextEditUserAdminMessage->setMinimumHeight(40);
+    ui->m_labelUAUnlock->hide();
+    ui->m_radioButtonUserAdminUnlockUser->hide();
+    ui->m_radioButtonUserAdminUnlockAdmin->hide();
+}
+
 void MainWindow::fillUserList()
 {
     const CUserAdmin *users = app->userAdmin;
