@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include <QApplication>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextCursor>

@@ -621,7 +621,7 @@ void CUserAdmin::reloadAfterRestore()
     currentUser = -1;
     if (login.isEmpty())
         return;
-    for (int i = 0; i < users.size(); ++i)
+    for (int i = 0; i < users.size() && currentUser == -1; ++i)
         if (users.at(i).login == login)
             currentUser = i;
 }
