@@ -75,6 +75,7 @@ MainWindow::MainWindow(QWidget *parent)
     initPictures();
     ui = new Ui::MainWindow;
     ui->setupUi(this);
+    fitUserPage();
     setWindowTitle(AppInfo::windowTitle());
     placeLoggerPanels();
 
@@ -118,6 +119,10 @@ MainWindow::MainWindow(QWidget *parent)
     ui->m_lineEditLoggerPassword->setEchoMode(QLineEdit::Password);
     ui->m_actionEEpromRead->setVisible(false);
     ui->m_actionEEpromWrite->setVisible(false);
+
+    fillUserList();
+    fillUserAdminPage();
+    login();
 
     ui->m_dateEditUserAdminDate->setDateTime(QDateTime::currentDateTime());
 

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <functional>
+
 #include <QDateTime>
 #include <QMainWindow>
 #include <QModelIndex>
+#include <QPair>
 #include <QString>
+#include <QVector>
 
 #include "core/windowstate.h"
 
@@ -11,10 +15,15 @@ class CHelp;
 class CHistogram;
 class CMainApp;
 class CPlot;
+class QAbstractButton;
+class QCheckBox;
 class QHBoxLayout;
+class QLineEdit;
+class QRadioButton;
 class QTableWidgetItem;
 class QTimer;
 struct LoggerRecord;
+struct UserRecord;
 
 namespace Ui {
 class MainWindow;
@@ -139,6 +148,17 @@ public:
     // main() turns it on: the options dialog of a first start then opens
     // while the window is built. Windows built by tests open none.
     static bool openOptionsAtStart;
+    // ---- user administration: login and the user page
+    void fillUserList();
+    void fillUserAdminPage();
+    // Copies the page into the selected user and saves the store; false when
+    // nothing was applied.
+    bool applyUserAdminEdit();
+    // While user administration is on: hides the window until somebody has
+    // logged in. A cancelled login ends the program.
+    void login();
+    // Replaces what a cancelled login does (end the program); for tests.
+    static void setLoginCancelHandler(std::function<void()> handler);
 
 signals:
     void program();
@@ -366,4 +386,23 @@ private:
     // options dialog
     void runOptionsDialog();
     void openOptionsAtFirstStart();
+    // ---- user administration: login, logout and the user page
+    void fitUserPage();
+    int selectedUserIndex() const;
+    int editedUserIndex();
+    bool renewPasswordIfDue(int index);
+    void completeLogin(int index);
+    void serveLogout();
+    void closeFilesAtLogout();
+    void releaseLoggersAtLogout();
+    void saveUserStore();
+    void warnUserStoreNotSaved();
+    QVector<QPair<QAbstractButton *, quint16>> rightsWidgets() const;
+    quint16 rightsFromPage() const;
+    void applyNameEdit(QLineEdit *field, QString UserRecord::*name, const QString &change);
+    void applyRightClick(QCheckBox *box, bool checked, const QString &right);
+    void applyActiveClick(QRadioButton *clicked, QRadioButton *other);
+    void applyUnlockClick(QRadioButton *clicked, QRadioButton *other);
+    QString chooseUserDirFolder(const QString &auditText, const QString &caption);
+    void showRestoredUsers();
 };

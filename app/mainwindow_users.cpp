@@ -1,10 +1,82 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include <QScrollBar>
+#include <cstdlib>
 
+#include <QApplication>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTextCursor>
+
+#include "core/appinfo.h"
 #include "core/cmainapp.h"
+#include "core/cmsd.h"
+#include "core/loggerrecord.h"
+#include "dialogs/cprompt.h"
+#include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
+#include "users/cuseradminnewpass.h"
+#include "users/cuseradminpass.h"
+
+namespace {
+
+const QString kBuiltInAdmin = QStringLiteral("admin");
+const QString kNewUser = QStringLiteral("New User");
+const int kPasswordLifetimeDays = 365;
+const int kMessageLimit = 512;
+
+std::function<void()> &loginCancelHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
+// Nobody is logged in, so nothing may be saved or written on the way out:
+// the process ends where it stands.
+void endAtCancelledLogin()
+{
+    if (loginCancelHandler())
+        loginCancelHandler()();
+    else
+        std::_Exit(EXIT_SUCCESS);
+}
+
+QString passwordRuleText()
+{
+    return QStringLiteral("Password should have at least 6 characters, including minimum 1 digit "
+                          "and 1 capital letter.");
+}
+
+QString userLine(const QString &login, const QString &change)
+{
+    return QStringLiteral("User: ") + login + change;
+}
+
+QString expiryText(const QDateTime &moment)
+{
+    return moment.toString(QStringLiteral("hh:mm dd/MM/yyyy"));
+}
+
+// While the main window is hidden, closing any dialog would otherwise count
+// as closing the last window and end the event loop.
+class KeepRunningWhileHidden
+{
+public:
+    KeepRunningWhileHidden() : previous(QApplication::quitOnLastWindowClosed())
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+    ~KeepRunningWhileHidden() { QApplication::setQuitOnLastWindowClosed(previous); }
+    KeepRunningWhileHidden(const KeepRunningWhileHidden &) = delete;
+    KeepRunningWhileHidden &operator=(const KeepRunningWhileHidden &) = delete;
+
+private:
+    bool previous;
+};
+
+}
+
+// ---- audit trail -------------------------------------------------------------
 
 void MainWindow::addAudit(const QString &text)
 {
@@ -25,58 +97,746 @@ void MainWindow::showAuditTrail(const QDate &date)
     view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
 }
 
-void MainWindow::on_m_actionLogout_triggered() { restartInactivityCountdown(); }
+void MainWindow::on_m_dateEditUserAdminDate_dateTimeChanged(const QDateTime &)
+{
+    showAuditTrail(ui->m_dateEditUserAdminDate->date());
+}
 
-void MainWindow::on_m_actionBackup_triggered() { restartInactivityCountdown(); }
+void MainWindow::on_m_pushButtonUserAdminAddAuditMessage_clicked()
+{
+    restartInactivityCountdown();
+    addAudit(QStringLiteral("Message: ") + ui->m_plainTextEditUserAdminMessage->toPlainText());
+    ui->m_plainTextEditUserAdminMessage->clear();
+}
 
-void MainWindow::on_m_actionRestore_triggered() { restartInactivityCountdown(); }
+// Text beyond the limit is taken off before the cursor, where it was typed
+// or pasted, in one cut however much was pasted.
+void MainWindow::on_m_plainTextEditUserAdminMessage_textChanged()
+{
+    QPlainTextEdit *box = ui->m_plainTextEditUserAdminMessage;
+    int excess = box->toPlainText().size() - kMessageLimit;
+    if (excess > 0) {
+        const QSignalBlocker blocker(box);
+        QTextCursor cursor = box->textCursor();
+        while (excess > 0) {
+            const int before = qMin(excess, cursor.position());
+            if (before > 0)
+                cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, before);
+            else
+                cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, excess);
+            if (!cursor.hasSelection())
+                break;
+            cursor.removeSelectedText();
+            excess = box->toPlainText().size() - kMessageLimit;
+        }
+        box->setTextCursor(cursor);
+    }
+    ui->m_pushButtonUserAdminAddAuditMessage->setEnabled(!box->toPlainText().isEmpty());
+}
 
-void MainWindow::on_m_listWidgetUserAdminList_itemSelectionChanged() {}
+// ---- login and logout ----------------------------------------------------------
+
+void MainWindow::setLoginCancelHandler(std::function<void()> handler)
+{
+    loginCancelHandler() = std::move(handler);
+}
+
+void MainWindow::login()
+{
+    CUserAdmin *users = app->userAdmin;
+    if (!users->enabled)
+        return;
+    const KeepRunningWhileHidden keepRunning;
+    hide();
+    for (;;) {
+        int index = -1;
+        {
+            CUserAdminPass dialog;
+            if (CPrompt::exec(&dialog) != QDialog::Accepted) {
+                endAtCancelledLogin();
+                return;
+            }
+            index = users->checkLogin(dialog.enteredUserName(), dialog.enteredPassword());
+        }
+        if (index >= 0 && renewPasswordIfDue(index)) {
+            completeLogin(index);
+            return;
+        }
+    }
+}
+
+// False sends the user back to the login dialog with the password unchanged.
+bool MainWindow::renewPasswordIfDue(int index)
+{
+    CUserAdmin *users = app->userAdmin;
+    const UserRecord &user = users->users.at(index);
+    if (QDate::currentDate() < user.renewalDate)
+        return true;
+    if (user.login == kBuiltInAdmin && user.password.isEmpty())
+        return true;
+
+    CUserAdminNewPass dialog(this, user.login, user.password, user.previousPassword);
+    if (CPrompt::exec(&dialog) != QDialog::Accepted)
+        return false;
+    const QString password = dialog.newPassword();
+    if (!CUserAdmin::isPasswordValid(password)) {
+        CPrompt::information(this, passwordRuleText());
+        return false;
+    }
+    UserRecord &changed = users->users[index];
+    changed.previousPassword = changed.password;
+    changed.password = password;
+    changed.renewalDate = QDate::currentDate().addDays(kPasswordLifetimeDays);
+    saveUserStore();
+    addAudit(userLine(changed.login, QStringLiteral(" Change password: **** --> ****")));
+    return true;
+}
+
+void MainWindow::completeLogin(int index)
+{
+    CUserAdmin *users = app->userAdmin;
+    users->setCurrentUser(index);
+    setWindowTitle(tr("%1 %2 User: %3 (#%4)")
+                       .arg(AppInfo::productTitle(), AppInfo::version(), users->currentUserLogin(),
+                            QString::number(users->currentEmployeeNumber())));
+    const bool admin = users->isAdmin();
+    ui->m_tabWidget->setTabEnabled(ui->m_tabWidget->indexOf(ui->m_tabUserAdmin), admin);
+    if (!admin && ui->m_tabWidget->currentWidget() == ui->m_tabUserAdmin)
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabHome);
+    ui->m_dateEditUserAdminDate->setDateTime(QDateTime::currentDateTime());
+    users->resetLogoutCountdown();
+    showAuditTrail(ui->m_dateEditUserAdminDate->date());
+    users->addAuditEntry(QStringLiteral("Login"));
+    showAuditTrail(QDate::currentDate());
+    updateActions();
+    on_m_listWidgetUserAdminList_itemSelectionChanged();
+    // the data pages follow the rights of the user now logged in
+    if (validRow(currentLoggerRow()))
+        viewsDirty = true;
+    if (app->msd)
+        app->msd->resume();
+    show();
+}
+
+void MainWindow::on_m_actionLogout_triggered()
+{
+    CUserAdmin *users = app->userAdmin;
+    if (!users->enabled || users->currentUser == -1)
+        return;
+    users->addAuditEntry(QStringLiteral("Logout"));
+    users->logoutRequested = true;
+}
+
+// The logout step of the fast timer: the Logout action's or the inactivity
+// countdown's. Both flags are cleared before the login runs its dialogs, so
+// that no tick serves the same logout twice.
+void MainWindow::serveLogout()
+{
+    CUserAdmin *users = app->userAdmin;
+    if (!users->logoutRequested)
+        return;
+    if (users->autoLogout)
+        users->addAuditEntry(QStringLiteral("Auto Logout"));
+    closeFilesAtLogout();
+    users->currentUser = -1;
+    if (app->msd)
+        app->msd->pause();
+    releaseLoggersAtLogout();
+    users->logoutRequested = false;
+    users->autoLogout = false;
+    login();
+}
+
+// Readings that were downloaded and never saved exist nowhere else once
+// their logger is gone; they stay for the next user instead of being lost.
+void MainWindow::closeFilesAtLogout()
+{
+    for (int row = app->records.size() - 1; row >= 0; --row) {
+        const LoggerRecord &record = app->records.at(row);
+        if (record.fromFile && !record.unsavedReadings)
+            removeRecord(row);
+    }
+    if (app->records.isEmpty())
+        app->currentRecord = -1;
+    fillLoggerTable(false);
+    viewsDirty = true;
+}
+
+// Every logger is let go so that the next user starts afresh; its port is
+// not held as after Disconnect Logger, so the scanner finds it again.
+void MainWindow::releaseLoggersAtLogout()
+{
+    const QSet<QString> heldByUser = app->disconnectedPorts;
+    for (LoggerRecord &record : app->records)
+        if (!record.portName.isEmpty())
+            record.disconnectRequested = true;
+    app->pollLoggers();
+    app->disconnectedPorts = heldByUser;
+    fillLoggerTable(false);
+}
+
+// ---- backup and restore ----------------------------------------------------------
+
+// The line stands in the trail before the folder is chosen, so the backup
+// made by the action holds it too. "" when the user cancels.
+QString MainWindow::chooseUserDirFolder(const QString &auditText, const QString &caption)
+{
+    restartInactivityCountdown();
+    if (!app->userAdmin->enabled || !app->userAdmin->isAdmin())
+        return QString();
+    app->macAddress();
+    addAudit(auditText + QStringLiteral(" Audit Trail: (MAC:") + app->hardwareAddress
+             + QLatin1Char(')'));
+    return CPrompt::existingDirectory(this, caption.arg(AppInfo::productTitle()), QString());
+}
+
+void MainWindow::on_m_actionBackup_triggered()
+{
+    const QString folder =
+        chooseUserDirFolder(QStringLiteral("Backup"), tr("%1 Backup Destination Path"));
+    if (folder.isEmpty())
+        return;
+    if (app->userAdmin->backup(folder))
+        CPrompt::information(this, tr("Backup done.\n") + folder + tr("\nSuccess"));
+    else
+        CPrompt::warning(this, tr("Backup Failed.\nError"));
+}
+
+void MainWindow::on_m_actionRestore_triggered()
+{
+    const QString folder = chooseUserDirFolder(QStringLiteral("Restore"), tr("%1 Restore Path"));
+    if (folder.isEmpty())
+        return;
+    if (!app->userAdmin->restore(folder)) {
+        CPrompt::warning(this, tr("Restore Failed.\nError"));
+        return;
+    }
+    CPrompt::information(this,
+                         tr("Restore done.\n") + folder + tr("\nSuccess\nRestart the Application..."));
+    if (!close())
+        showRestoredUsers();
+}
+
+// The window stays when its closing was refused (a download left unsaved):
+// the session goes on with the restored users, or ends when the user who
+// restored them is not among them.
+void MainWindow::showRestoredUsers()
+{
+    CUserAdmin *users = app->userAdmin;
+    fillUserList();
+    fillUserAdminPage();
+    showAuditTrail(QDate::currentDate());
+    if (users->currentUser == -1)
+        users->logoutRequested = true;
+    else
+        updateActions();
+}
+
+// ---- the user page -------------------------------------------------------------------
+
+// The page must fit the window's default size. The message box would ask
+// for more height than there is (it grows with the window), and the unlock
+// choice, never shown, must leave the layout before the page is first laid
+// out: hiding it later, while the page is not on screen, would leave its
+// room taken.
+void MainWindow::fitUserPage()
+{
+    ui->m_plainTextEditUserAdminMessage->setMinimumHeight(40);
+    ui->m_labelUAUnlock->hide();
+    ui->m_radioButtonUserAdminUnlockUser->hide();
+    ui->m_radioButtonUserAdminUnlockAdmin->hide();
+}
+
+void MainWindow::fillUserList()
+{
+    const CUserAdmin *users = app->userAdmin;
+    QListWidget *list = ui->m_listWidgetUserAdminList;
+    list->clear();
+    for (const UserRecord &user : users->users)
+        list->addItem(user.login);
+    for (const UserRecord &user : users->removedUsers)
+        list->addItem(user.login + QStringLiteral("-Disable"));
+    list->setCurrentRow(-1);
+}
+
+// A row of a removed user selects nobody: such users cannot be edited.
+int MainWindow::selectedUserIndex() const
+{
+    const int row = ui->m_listWidgetUserAdminList->currentRow();
+    return row >= 0 && row < app->userAdmin->users.size() ? row : -1;
+}
+
+// The user a page edit applies to: -1 while the page is being filled or no
+// editable user is selected. An edit counts as the user's activity.
+int MainWindow::editedUserIndex()
+{
+    if (updatingUserAdminPage)
+        return -1;
+    const int index = selectedUserIndex();
+    if (index >= 0)
+        restartInactivityCountdown();
+    return index;
+}
+
+void MainWindow::fillUserAdminPage()
+{
+    CUserAdmin *users = app->userAdmin;
+    updatingUserAdminPage = true;
+    ui->m_pushButtonUserAdminAddAuditMessage->setEnabled(
+        !ui->m_plainTextEditUserAdminMessage->toPlainText().isEmpty());
+    ui->m_labelUAUnlock->hide();
+    ui->m_radioButtonUserAdminUnlockUser->hide();
+    ui->m_radioButtonUserAdminUnlockAdmin->hide();
+    ui->m_lineEditUserAdminTimeOut->setText(QString::number(users->logoutMinutes));
+
+    const int index = selectedUserIndex();
+    const bool selected = index >= 0;
+    // the logged-in administrator cannot remove themselves nor change their
+    // own rights, active state or password duration
+    const bool removable = selected && index != users->currentUser;
+    ui->m_pushButtonUserAdminRemove->setEnabled(removable);
+    QWidget *userFields[] = { ui->m_lineEditUserAdminUserName, ui->m_lineEditUserAdminFirstName,
+                              ui->m_lineEditUserAdminLastName, ui->m_lineEditUserAdminPassword,
+                              ui->m_lineEditUserAdminPassword2, ui->m_dateTimeEditUserAdminPassExp };
+    for (QWidget *field : userFields)
+        field->setEnabled(selected);
+    ui->m_comboBoxUserAdminEmployeeNb->clear();
+
+    QCheckBox *rightBoxes[] = { ui->m_checkBoxUserAdminAccessAdmin,
+                                ui->m_checkBoxUserAdminAccessViewer,
+                                ui->m_checkBoxUserAdminAccessDownload,
+                                ui->m_checkBoxUserAdminAccessConfigure };
+    QRadioButton *radios[] = { ui->m_radioButtonUserAdminActiveYes,
+                               ui->m_radioButtonUserAdminActiveNo,
+                               ui->m_radioButtonUserAdminUnlockUser,
+                               ui->m_radioButtonUserAdminUnlockAdmin };
+
+    if (selected) {
+        UserRecord &user = users->users[index];
+        ui->m_spinBoxUserAdminPassDuration->setEnabled(removable);
+        for (QCheckBox *box : rightBoxes)
+            box->setEnabled(removable);
+        ui->m_radioButtonUserAdminActiveYes->setEnabled(removable);
+        ui->m_radioButtonUserAdminActiveNo->setEnabled(removable);
+        ui->m_radioButtonUserAdminUnlockUser->setEnabled(true);
+        ui->m_radioButtonUserAdminUnlockAdmin->setEnabled(true);
+        // a user's name is fixed once a number is given
+        if (!user.employeeNumber.isEmpty())
+            ui->m_lineEditUserAdminUserName->setEnabled(false);
+        ui->m_lineEditUserAdminUserName->setText(user.login);
+        ui->m_lineEditUserAdminFirstName->setText(user.firstName);
+        ui->m_lineEditUserAdminLastName->setText(user.lastName);
+        // an administrator holds every right through the administrator bit
+        if (user.has(UserRecord::RightAdmin))
+            user.rights &= quint16(~(UserRecord::RightViewer | UserRecord::RightDownload
+                                     | UserRecord::RightConfigure));
+        users->fillUserCombo(index, ui->m_comboBoxUserAdminEmployeeNb);
+        const bool admin = user.has(UserRecord::RightAdmin);
+        ui->m_dateTimeEditUserAdminPassExp->setVisible(!admin);
+        ui->m_labelUserAdminPassExp->setVisible(!admin);
+        ui->m_dateTimeEditUserAdminPassExp->setDateTime(user.expiry);
+        ui->m_spinBoxUserAdminPassDuration->setValue(
+            int(QDate::currentDate().daysTo(user.renewalDate)));
+        for (const auto &widget : rightsWidgets())
+            widget.first->setChecked(user.has(widget.second));
+        ui->m_radioButtonUserAdminActiveNo->setChecked(!user.has(UserRecord::UserActive));
+        ui->m_radioButtonUserAdminUnlockUser->setChecked(!user.has(UserRecord::UnlockAdmin));
+        ui->m_pushButtonUserAdminNew->setEnabled(users->isUserComplete(index));
+    } else {
+        ui->m_spinBoxUserAdminPassDuration->setEnabled(false);
+        for (QCheckBox *box : rightBoxes) {
+            box->setEnabled(false);
+            box->setChecked(false);
+        }
+        for (QRadioButton *radio : radios) {
+            radio->setEnabled(false);
+            radio->setChecked(false);
+        }
+        for (QLineEdit *field : { ui->m_lineEditUserAdminUserName, ui->m_lineEditUserAdminFirstName,
+                                  ui->m_lineEditUserAdminLastName, ui->m_lineEditUserAdminPassword,
+                                  ui->m_lineEditUserAdminPassword2 })
+            field->clear();
+        ui->m_dateTimeEditUserAdminPassExp->setDateTime(QDateTime::currentDateTime());
+        ui->m_spinBoxUserAdminPassDuration->setValue(0);
+        ui->m_pushButtonUserAdminNew->setEnabled(true);
+    }
+    updatingUserAdminPage = false;
+}
+
+void MainWindow::on_m_listWidgetUserAdminList_itemSelectionChanged()
+{
+    fillUserAdminPage();
+    ui->m_lineEditUserAdminPassword->clear();
+    ui->m_lineEditUserAdminPassword2->clear();
+    const int index = selectedUserIndex();
+    if (index < 0)
+        return;
+    const QString password = app->userAdmin->users.at(index).password;
+    if (!password.isEmpty()) {
+        ui->m_lineEditUserAdminPassword->setText(password);
+        ui->m_lineEditUserAdminPassword2->setText(password);
+    }
+}
 
 void MainWindow::on_m_listWidgetUserAdminList_doubleClicked(const QModelIndex &) {}
 
-void MainWindow::on_m_pushButtonUserAdminNew_clicked() { restartInactivityCountdown(); }
+void MainWindow::saveUserStore()
+{
+    if (!app->userAdmin->saveUsers(app->userAdmin->storePath))
+        warnUserStoreNotSaved();
+}
 
-void MainWindow::on_m_pushButtonUserAdminRemove_clicked() { restartInactivityCountdown(); }
+void MainWindow::warnUserStoreNotSaved()
+{
+    CPrompt::warning(this, tr("Warning!\n\nThe user file\n%1\ncould not be written. The "
+                              "change holds until the program ends.")
+                               .arg(app->userAdmin->storePath));
+}
 
-void MainWindow::on_m_pushButtonUserAdminAddAuditMessage_clicked() { restartInactivityCountdown(); }
+// The widgets that stand for a bit of the rights word; a pair's other
+// button shows the opposite.
+QVector<QPair<QAbstractButton *, quint16>> MainWindow::rightsWidgets() const
+{
+    return { { ui->m_checkBoxUserAdminAccessAdmin, UserRecord::RightAdmin },
+             { ui->m_checkBoxUserAdminAccessViewer, UserRecord::RightViewer },
+             { ui->m_checkBoxUserAdminAccessDownload, UserRecord::RightDownload },
+             { ui->m_checkBoxUserAdminAccessConfigure, UserRecord::RightConfigure },
+             { ui->m_radioButtonUserAdminUnlockAdmin, UserRecord::UnlockAdmin },
+             { ui->m_radioButtonUserAdminActiveYes, UserRecord::UserActive } };
+}
 
-void MainWindow::on_m_lineEditUserAdminUserName_editingFinished() {}
+quint16 MainWindow::rightsFromPage() const
+{
+    quint16 rights = 0;
+    for (const auto &widget : rightsWidgets())
+        if (widget.first->isChecked())
+            rights |= widget.second;
+    return rights;
+}
 
-void MainWindow::on_m_lineEditUserAdminFirstName_editingFinished() {}
+bool MainWindow::applyUserAdminEdit()
+{
+    if (updatingUserAdminPage)
+        return false;
+    const int index = selectedUserIndex();
+    if (index < 0)
+        return false;
+    CUserAdmin *users = app->userAdmin;
+    QLineEdit *password = ui->m_lineEditUserAdminPassword;
+    QLineEdit *repeated = ui->m_lineEditUserAdminPassword2;
+    const bool bothTyped = !password->text().isEmpty() && !repeated->text().isEmpty();
+    if (bothTyped && password->text() != repeated->text()) {
+        password->clear();
+        repeated->clear();
+        CPrompt::warning(this, tr("Warning!\n\nPassword incorrect, please retry..."));
+        fillUserAdminPage();   // the page shows the user as stored again
+        return false;
+    }
+    // A password set here must be changed by its user at the next login.
+    // The fields also hold the stored password whenever a user is selected;
+    // that one is no new password and leaves the duration as chosen.
+    if (bothTyped && users->users.at(index).login != kBuiltInAdmin
+        && password->text() != users->users.at(index).password)
+        ui->m_spinBoxUserAdminPassDuration->setValue(0);
 
-void MainWindow::on_m_lineEditUserAdminLastName_editingFinished() {}
+    UserRecord &user = users->users[index];
+    user.login = ui->m_lineEditUserAdminUserName->text();
+    user.firstName = ui->m_lineEditUserAdminFirstName->text();
+    user.lastName = ui->m_lineEditUserAdminLastName->text();
+    if (!password->text().isEmpty() && password->text() == repeated->text())
+        user.password = password->text();
+    user.expiry = ui->m_dateTimeEditUserAdminPassExp->dateTime();
+    user.renewalDate = QDate::currentDate().addDays(ui->m_spinBoxUserAdminPassDuration->value());
+    user.rights = rightsFromPage();
+    saveUserStore();
+    if (user.has(UserRecord::RightAdmin))
+        user.rights &= quint16(~(UserRecord::RightViewer | UserRecord::RightDownload
+                                 | UserRecord::RightConfigure));
+    fillUserAdminPage();
+    return true;
+}
 
-void MainWindow::on_m_lineEditUserAdminPassword2_editingFinished() {}
+void MainWindow::on_m_lineEditUserAdminUserName_editingFinished()
+{
+    const int index = editedUserIndex();
+    if (index < 0)
+        return;
+    CUserAdmin *users = app->userAdmin;
+    QLineEdit *field = ui->m_lineEditUserAdminUserName;
+    const QString old = users->users.at(index).login;
+    const QString name = field->text();
+    if (name == old) {
+        applyUserAdminEdit();
+        return;
+    }
+    if (name.isEmpty() || users->indexOfLogin(name) != -1) {
+        field->setText(old);
+        return;
+    }
+    // such a name marks an entry still being created, which is never stored
+    if (name.contains(kNewUser)) {
+        field->setText(old);
+        CPrompt::warning(this, tr("Warning!\n\nA user name cannot contain \"%1\".").arg(kNewUser));
+        return;
+    }
+    if (!applyUserAdminEdit())
+        return;
+    if (QListWidgetItem *item = ui->m_listWidgetUserAdminList->item(index))
+        item->setText(name);
+    addAudit(userLine(old, QStringLiteral(" Change user name: ") + old + QStringLiteral("-->") + name));
+}
 
-void MainWindow::on_m_lineEditUserAdminTimeOut_editingFinished() {}
+void MainWindow::applyNameEdit(QLineEdit *field, QString UserRecord::*name,
+                               const QString &change)
+{
+    const int index = editedUserIndex();
+    if (index < 0)
+        return;
+    const QString old = app->userAdmin->users.at(index).*name;
+    const QString fresh = field->text();
+    if (fresh != old && applyUserAdminEdit())
+        addAudit(userLine(app->userAdmin->users.at(index).login,
+                          change + old + QStringLiteral("-->") + fresh));
+}
 
-void MainWindow::on_m_lineEditUserAdminPassword_editingFinished() {}
+void MainWindow::on_m_lineEditUserAdminFirstName_editingFinished()
+{
+    applyNameEdit(ui->m_lineEditUserAdminFirstName, &UserRecord::firstName,
+                  QStringLiteral(" Change first name: "));
+}
 
-void MainWindow::on_m_lineEditUserAdminPassword_textChanged(const QString &) {}
+void MainWindow::on_m_lineEditUserAdminLastName_editingFinished()
+{
+    applyNameEdit(ui->m_lineEditUserAdminLastName, &UserRecord::lastName,
+                  QStringLiteral(" Change last name: "));
+}
 
-void MainWindow::on_m_dateTimeEditUserAdminPassExp_dateTimeChanged(const QDateTime &) {}
+void MainWindow::on_m_lineEditUserAdminPassword_editingFinished()
+{
+    restartInactivityCountdown();
+    applyUserAdminEdit();
+}
 
-void MainWindow::on_m_dateEditUserAdminDate_dateTimeChanged(const QDateTime &) {}
+void MainWindow::on_m_lineEditUserAdminPassword_textChanged(const QString &text)
+{
+    if (text.isEmpty())
+        ui->m_lineEditUserAdminPassword2->clear();
+}
 
-void MainWindow::on_m_checkBoxUserAdminAccessAdmin_clicked(bool) {}
+// Only a password that really changed is written to the trail, and never
+// the password itself.
+void MainWindow::on_m_lineEditUserAdminPassword2_editingFinished()
+{
+    const int index = editedUserIndex();
+    if (index < 0)
+        return;
+    const QString typed = ui->m_lineEditUserAdminPassword->text();
+    const bool same = typed == ui->m_lineEditUserAdminPassword2->text();
+    if (same && !typed.isEmpty() && !CUserAdmin::isPasswordValid(typed)) {
+        CPrompt::information(this, passwordRuleText());
+        ui->m_lineEditUserAdminPassword->clear();
+        ui->m_lineEditUserAdminPassword2->clear();
+    }
+    const QString before = app->userAdmin->users.at(index).password;
+    if (!applyUserAdminEdit())
+        return;
+    const UserRecord &user = app->userAdmin->users.at(index);
+    if (user.password != before)
+        addAudit(userLine(user.login, QStringLiteral(" Change password: **** --> ****")));
+}
 
-void MainWindow::on_m_checkBoxUserAdminAccessViewer_clicked(bool) {}
+void MainWindow::on_m_comboBoxUserAdminEmployeeNb_currentIndexChanged(const QString &text)
+{
+    if (updatingForm || text.isEmpty())
+        return;
+    const int index = editedUserIndex();
+    if (index < 0)
+        return;
+    app->userAdmin->users[index].employeeNumber = text;
+    applyUserAdminEdit();
+}
 
-void MainWindow::on_m_checkBoxUserAdminAccessDownload_clicked(bool) {}
+// Filling the page shows the stored expiry as it is; only an edit moves a
+// passed moment to now, without this slot running a second time.
+void MainWindow::on_m_dateTimeEditUserAdminPassExp_dateTimeChanged(const QDateTime &)
+{
+    const int index = editedUserIndex();
+    if (index < 0)
+        return;
+    QDateTimeEdit *edit = ui->m_dateTimeEditUserAdminPassExp;
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!(edit->dateTime() > now)) {
+        const QSignalBlocker blocker(edit);
+        edit->setDateTime(now);
+    }
+    const QString old = expiryText(app->userAdmin->users.at(index).expiry);
+    const QString fresh = expiryText(edit->dateTime());
+    if (!applyUserAdminEdit() || old == fresh)
+        return;
+    addAudit(userLine(app->userAdmin->users.at(index).login,
+                      QStringLiteral(" Change expiration date: ") + old + QStringLiteral("-->")
+                          + fresh));
+}
 
-void MainWindow::on_m_checkBoxUserAdminAccessConfigure_clicked(bool) {}
+void MainWindow::on_m_spinBoxUserAdminPassDuration_valueChanged(int value)
+{
+    const int index = editedUserIndex();
+    if (index < 0)
+        return;
+    if (!applyUserAdminEdit())
+        return;
+    // the edit itself may have set the duration again; that change has
+    // written its own line
+    if (ui->m_spinBoxUserAdminPassDuration->value() != value)
+        return;
+    addAudit(userLine(app->userAdmin->users.at(index).login,
+                      QStringLiteral(" Change password duration: ") + QString::number(value)
+                          + QStringLiteral(" days")));
+}
 
-void MainWindow::on_m_radioButtonUserAdminActiveYes_clicked() {}
+// A user keeps at least one right; any right but Administrator makes an
+// administrator a user with just the rights checked.
+void MainWindow::applyRightClick(QCheckBox *box, bool checked, const QString &right)
+{
+    const int index = editedUserIndex();
+    if (index < 0)
+        return;
+    QCheckBox *boxes[] = { ui->m_checkBoxUserAdminAccessAdmin, ui->m_checkBoxUserAdminAccessViewer,
+                           ui->m_checkBoxUserAdminAccessDownload,
+                           ui->m_checkBoxUserAdminAccessConfigure };
+    if (!checked) {
+        bool another = false;
+        for (QCheckBox *other : boxes)
+            another = another || (other != box && other->isChecked());
+        if (!another) {
+            box->setChecked(true);
+            return;
+        }
+    }
+    if (box != ui->m_checkBoxUserAdminAccessAdmin)
+        ui->m_checkBoxUserAdminAccessAdmin->setChecked(false);
+    if (!applyUserAdminEdit())
+        return;
+    addAudit(userLine(app->userAdmin->users.at(index).login,
+                      QStringLiteral(" Change %1 access level: %2")
+                          .arg(right, checked ? QStringLiteral("Enable") : QStringLiteral("Disable"))));
+}
 
-void MainWindow::on_m_radioButtonUserAdminActiveNo_clicked() {}
+void MainWindow::on_m_checkBoxUserAdminAccessAdmin_clicked(bool checked)
+{
+    applyRightClick(ui->m_checkBoxUserAdminAccessAdmin, checked, QStringLiteral("admin"));
+}
 
-void MainWindow::on_m_radioButtonUserAdminUnlockUser_clicked() {}
+void MainWindow::on_m_checkBoxUserAdminAccessViewer_clicked(bool checked)
+{
+    applyRightClick(ui->m_checkBoxUserAdminAccessViewer, checked, QStringLiteral("viewer"));
+}
 
-void MainWindow::on_m_radioButtonUserAdminUnlockAdmin_clicked() {}
+void MainWindow::on_m_checkBoxUserAdminAccessDownload_clicked(bool checked)
+{
+    applyRightClick(ui->m_checkBoxUserAdminAccessDownload, checked, QStringLiteral("download"));
+}
 
-void MainWindow::on_m_comboBoxUserAdminEmployeeNb_currentIndexChanged(const QString &) {}
+void MainWindow::on_m_checkBoxUserAdminAccessConfigure_clicked(bool checked)
+{
+    applyRightClick(ui->m_checkBoxUserAdminAccessConfigure, checked, QStringLiteral("configure"));
+}
 
-void MainWindow::on_m_spinBoxUserAdminPassDuration_valueChanged(int) {}
+// The pair is not exclusive by itself: a click toggles the clicked button
+// and the other takes the opposite state. The line names the state the
+// user now has, whichever button was clicked.
+void MainWindow::applyActiveClick(QRadioButton *clicked, QRadioButton *other)
+{
+    const int index = editedUserIndex();
+    if (index < 0)
+        return;
+    other->setChecked(!clicked->isChecked());
+    if (!applyUserAdminEdit())
+        return;
+    const bool active = app->userAdmin->users.at(index).has(UserRecord::UserActive);
+    addAudit(userLine(app->userAdmin->users.at(index).login,
+                      active ? QStringLiteral(" Change active: Yes")
+                             : QStringLiteral(" Change active: No")));
+}
 
-void MainWindow::on_m_plainTextEditUserAdminMessage_textChanged() {}
+void MainWindow::on_m_radioButtonUserAdminActiveYes_clicked()
+{
+    applyActiveClick(ui->m_radioButtonUserAdminActiveYes, ui->m_radioButtonUserAdminActiveNo);
+}
+
+void MainWindow::on_m_radioButtonUserAdminActiveNo_clicked()
+{
+    applyActiveClick(ui->m_radioButtonUserAdminActiveNo, ui->m_radioButtonUserAdminActiveYes);
+}
+
+void MainWindow::applyUnlockClick(QRadioButton *clicked, QRadioButton *other)
+{
+    if (editedUserIndex() < 0)
+        return;
+    other->setChecked(!clicked->isChecked());
+    applyUserAdminEdit();
+}
+
+void MainWindow::on_m_radioButtonUserAdminUnlockUser_clicked()
+{
+    applyUnlockClick(ui->m_radioButtonUserAdminUnlockUser, ui->m_radioButtonUserAdminUnlockAdmin);
+}
+
+void MainWindow::on_m_radioButtonUserAdminUnlockAdmin_clicked()
+{
+    applyUnlockClick(ui->m_radioButtonUserAdminUnlockAdmin, ui->m_radioButtonUserAdminUnlockUser);
+}
+
+void MainWindow::on_m_pushButtonUserAdminNew_clicked()
+{
+    restartInactivityCountdown();
+    CUserAdmin *users = app->userAdmin;
+    const bool saved = users->addUser(kNewUser);
+    fillUserList();
+    ui->m_listWidgetUserAdminList->setCurrentRow(users->users.size() - 1);
+    fillUserAdminPage();
+    if (!saved)
+        warnUserStoreNotSaved();
+    addAudit(QStringLiteral("Add new user"));
+}
+
+void MainWindow::on_m_pushButtonUserAdminRemove_clicked()
+{
+    restartInactivityCountdown();
+    CUserAdmin *users = app->userAdmin;
+    const int index = selectedUserIndex();
+    if (index < 0 || index == users->currentUser)
+        return;
+    UserRecord user = users->users.at(index);
+    // the name and number stay taken, unless the entry was never finished
+    if (!user.isBeingCreated()) {
+        user.rights |= UserRecord::UserRemoved;
+        users->removedUsers.append(user);
+    }
+    users->users.removeAt(index);
+    // the logged-in user's record moved up a place; the session keeps it
+    if (index < users->currentUser)
+        --users->currentUser;
+    fillUserList();
+    fillUserAdminPage();
+    saveUserStore();
+    addAudit(QStringLiteral("Remove user: ") + user.login);
+}
+
+void MainWindow::on_m_lineEditUserAdminTimeOut_editingFinished()
+{
+    restartInactivityCountdown();
+    CUserAdmin *users = app->userAdmin;
+    bool number = false;
+    const int minutes = qMax(0, ui->m_lineEditUserAdminTimeOut->text().toInt(&number, 10));
+    const int stored = number ? minutes : 0;
+    ui->m_lineEditUserAdminTimeOut->setText(QString::number(stored));
+    if (stored == users->logoutMinutes)
+        return;
+    users->logoutMinutes = stored;
+    if (!app->fileManager->writeSettings(app->settingsFilePath()))
+        CPrompt::warning(this, tr("Warning!\n\nThe settings file\n%1\ncould not be written.")
+                                   .arg(app->settingsFilePath()));
+    users->resetLogoutCountdown();
+    addAudit(tr("Change time out: %1 min").arg(stored));
+}

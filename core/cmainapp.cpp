@@ -384,6 +384,10 @@ void CMainApp::onLoggerFound(const QString &portName)
 
 void CMainApp::onMassStorageFound(const QString &dataFilePath)
 {
+    // A drive found just before a logout waits for the next login, which
+    // sends the worker looking again.
+    if (userAdmin->enabled && userAdmin->currentUser == -1)
+        return;
     LoggerRecord record;
     QString error;
     if (!CMsd::readDataFile(dataFilePath, record, &error)) {

@@ -127,6 +127,18 @@ bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *erro
     return true;
 }
 
+void CMsd::pause()
+{
+    paused = true;
+    state = Idle;
+}
+
+void CMsd::resume()
+{
+    state = Looking;
+    paused = false;
+}
+
 void CMsd::requestClockLine(quint32 loggerSeconds)
 {
     QMutexLocker lock(&mutex);

@@ -25,6 +25,10 @@ public:
     // Set by the core while user administration is on and nobody is logged
     // in: the worker then does nothing.
     std::atomic_bool paused{false};
+    // Nobody is logged in: the worker rests (state Idle) until resume, which
+    // looks for the drive again, as the logout closed its record.
+    void pause();
+    void resume();
 
     static QString volumeLabel();
     // Newest "*.QLF" file of directory, "" when none.

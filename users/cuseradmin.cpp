@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
+
+#include <cstdio>
 
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
@@ -36,8 +39,22 @@ void prepareStream(QDataStream &stream)
     stream.setByteOrder(QDataStream::BigEndian);
 }
 
+bool setPermissionsOf(QFileDevice &file, QFileDevice::Permissions permissions)
+{
+    return file.setPermissions(permissions);
+}
+
+// A file system that keeps no permissions (vfat) refuses the change; the
+// file is still written, as nothing would be gained by losing it.
+void makePrivate(QFileDevice &file)
+{
+    if (!CUserAdmin::permissionSetter(file, kPrivateFile))
+        qWarning("Could not make %s private to its owner: %s", qPrintable(file.fileName()),
+                 qPrintable(file.errorString()));
+}
+
 // Creates a missing file empty and private, so that an entry never lands in
-// a file others can read.
+// a file others can read where the file system allows it.
 bool ensurePrivateFile(const QString &path)
 {
     if (QFileInfo::exists(path))
@@ -45,9 +62,9 @@ bool ensurePrivateFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
-    const bool ok = file.setPermissions(kPrivateFile);
+    makePrivate(file);
     file.close();
-    return ok;
+    return true;
 }
 
 // Sets a window guard flag for its lifetime and puts the previous value back.
@@ -73,6 +90,8 @@ private:
 };
 
 }
+
+CUserAdmin::PermissionSetter CUserAdmin::permissionSetter = setPermissionsOf;
 
 CUserAdmin::CUserAdmin(CMainApp *app)
     : QObject(app), app(app)
@@ -167,10 +186,7 @@ bool CUserAdmin::saveUsers(const QString &path)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (!file.setPermissions(kPrivateFile)) {
-        file.cancelWriting();
-        return false;
-    }
+    makePrivate(file);
     QDataStream out(&file);
     prepareStream(out);
     out << AppInfo::productTitle() << AppInfo::version() << AppInfo::buildDate()
@@ -417,4 +433,197 @@ QString CUserAdmin::readAuditFile(const QDate &date, bool *ok) const
         bytes.truncate(zero);
     // The trail is written in UTF-8, so it is read back the same way.
     return QString::fromUtf8(bytes);
+}
+
+// ---- backup and restore ------------------------------------------------------
+
+namespace {
+
+const QString kCheckFileName = QStringLiteral("check.txt");
+// Restored files wait under this suffix until every one of them is copied.
+const QString kRestoreSuffix = QStringLiteral(".restoring");
+
+// Plain files only, hidden ones included, in name order. A symbolic link
+// could lead anywhere, so it is neither backed up nor restored.
+QStringList plainFiles(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
+}
+
+bool byteSum(const QString &path, quint32 *sum)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    quint32 total = 0;
+    while (!file.atEnd()) {
+        const QByteArray chunk = file.read(64 * 1024);
+        if (chunk.isEmpty() && file.error() != QFileDevice::NoError)
+            return false;
+        for (const char byte : chunk)
+            total += quint32(qint32(qint8(byte)));
+    }
+    *sum = total;
+    return true;
+}
+
+// rename() of the platform replaces the target in one step.
+bool replaceFile(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+}
+
+QString CUserAdmin::visibleName(const QString &name)
+{
+    QString visible = name;
+    visible.replace(kAuditName, kAuditName.mid(1));
+    visible.replace(QStringLiteral(".ua"), QStringLiteral("ua"));
+    return visible;
+}
+
+QString CUserAdmin::hiddenName(const QString &name)
+{
+    return QLatin1Char('.') + visibleName(name);
+}
+
+int CUserAdmin::fileByteSum(const QString &path)
+{
+    quint32 sum = 0;
+    return byteSum(path, &sum) ? int(sum) : -1;
+}
+
+bool CUserAdmin::writeCheckFile(const QString &path, unsigned value)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text))
+        return false;
+    const QByteArray text = QByteArray::number(value, 16).toUpper();
+    const bool written = file.write(text) == text.size();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+unsigned CUserAdmin::readCheckFile(const QString &path, bool *valid)
+{
+    if (valid)
+        *valid = false;
+    QFile file(path);
+    if (QFileInfo(path).isSymLink() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0xFFFFFFFFu;
+    const QString line = QString::fromLatin1(file.readLine(64)).trimmed();
+    // Only what backup writes counts: one to eight hexadecimal digits.
+    static const QRegularExpression hexValue(QStringLiteral("^[0-9A-Fa-f]{1,8}$"));
+    if (!hexValue.match(line).hasMatch())
+        return 0xFFFFFFFFu;
+    if (valid)
+        *valid = true;
+    return line.toUInt(nullptr, 16);
+}
+
+bool CUserAdmin::isUserDir(const QString &dir) const
+{
+    const QString canonical = QFileInfo(dir).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(userAdminDir).canonicalFilePath();
+}
+
+bool CUserAdmin::backup(const QString &targetDir)
+{
+    if (isUserDir(targetDir) || !QFileInfo(targetDir).isDir())
+        return false;
+    quint32 sum = 0;
+    for (const QString &name : plainFiles(userAdminDir)) {
+        const QString visible = visibleName(name);
+        if (visible.contains(kCheckFileName))
+            continue;
+        const QString target = targetDir + QLatin1Char('/') + visible;
+        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+            QFile::remove(target);
+        quint32 fileSum = 0;
+        // The check value describes what the backup holds, so it is taken
+        // from the copy.
+        if (!QFile::copy(userAdminDir + QLatin1Char('/') + name, target)
+            || !byteSum(target, &fileSum))
+            return false;
+        sum += fileSum;
+    }
+    const QString checkPath = targetDir + QLatin1Char('/') + kCheckFileName;
+    if (QFileInfo(checkPath).isSymLink())
+        QFile::remove(checkPath);
+    return writeCheckFile(checkPath, ~sum);
+}
+
+bool CUserAdmin::verifyBackup(const QString &sourceDir) const
+{
+    bool valid = false;
+    const quint32 stored = readCheckFile(sourceDir + QLatin1Char('/') + kCheckFileName, &valid);
+    if (!valid)
+        return false;
+    quint32 sum = 0;
+    for (const QString &name : plainFiles(sourceDir)) {
+        if (hiddenName(name).contains(kCheckFileName))
+            continue;
+        quint32 fileSum = 0;
+        if (!byteSum(sourceDir + QLatin1Char('/') + name, &fileSum))
+            return false;
+        sum += fileSum;
+    }
+    return ~stored == sum;
+}
+
+bool CUserAdmin::restore(const QString &sourceDir)
+{
+    if (isUserDir(sourceDir) || !verifyBackup(sourceDir))
+        return false;
+    if (!installRestoredFiles(sourceDir, plainFiles(sourceDir)))
+        return false;
+    reloadAfterRestore();
+    return true;
+}
+
+// Every file is first copied beside its target under a temporary name, so a
+// copy that fails leaves the user directory untouched; only then do the
+// copies replace the files, each in one step.
+bool CUserAdmin::installRestoredFiles(const QString &sourceDir, const QStringList &names)
+{
+    QStringList copies;
+    auto dropCopies = [&copies]() {
+        for (const QString &copy : qAsConst(copies))
+            QFile::remove(copy);
+    };
+    for (const QString &name : names) {
+        const QString copy = userAdminDir + QLatin1Char('/') + hiddenName(name) + kRestoreSuffix;
+        QFile::remove(copy);
+        if (!QFile::copy(sourceDir + QLatin1Char('/') + name, copy)) {
+            dropCopies();
+            return false;
+        }
+        copies << copy;
+        QFile file(copy);
+        makePrivate(file);
+    }
+    for (int i = 0; i < names.size(); ++i) {
+        const QString target = userAdminDir + QLatin1Char('/') + hiddenName(names.at(i));
+        if (!replaceFile(copies.at(i), target)) {
+            copies = copies.mid(i);
+            dropCopies();
+            return false;
+        }
+    }
+    return true;
+}
+
+// The running session goes on with the restored users, so that a later edit
+// saves over the restored store rather than the users it replaced.
+void CUserAdmin::reloadAfterRestore()
+{
+    const QString login = currentUserLogin();
+    storeProtected = !loadUsers(storePath);
+    currentUser = -1;
+    if (login.isEmpty())
+        return;
+    for (int i = 0; i < users.size() && currentUser == -1; ++i)
+        if (users.at(i).login == login)
+            currentUser = i;
 }

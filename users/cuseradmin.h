@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QFileDevice>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -75,6 +76,34 @@ public:
     // existing file could not be read.
     QString readAuditFile(const QDate &date, bool *ok = nullptr) const;
 
+    // ---- backup and restore of the user directory
+    // Copies every file of the user directory into targetDir under its
+    // visible name and writes "check.txt" there; false when a file or the
+    // check file could not be written, or targetDir is the user directory.
+    bool backup(const QString &targetDir);
+    // Whether the files of sourceDir match its "check.txt"; false without a
+    // readable check value.
+    bool verifyBackup(const QString &sourceDir) const;
+    // Copies a verified backup back under hidden names and reads the store
+    // again. False, with the user directory as it was, when the check fails,
+    // sourceDir is the user directory, or a copy fails.
+    bool restore(const QString &sourceDir);
+    // Sum of the file's bytes taken as signed 8-bit values, wrapping at 32
+    // bits; -1 when the file cannot be read.
+    static int fileByteSum(const QString &path);
+    static bool writeCheckFile(const QString &path, unsigned value);
+    // The hexadecimal value of the file's first line; 0xFFFFFFFF when the
+    // file cannot be read. valid tells whether it held such a value at all.
+    static unsigned readCheckFile(const QString &path, bool *valid = nullptr);
+    static QString visibleName(const QString &name);
+    static QString hiddenName(const QString &name);
+
+    // Makes a file of the user directory private to its owner. Some file
+    // systems (vfat) refuse, and the file is then kept as it is; tests put a
+    // refusing one here.
+    using PermissionSetter = bool (*)(QFileDevice &file, QFileDevice::Permissions permissions);
+    static PermissionSetter permissionSetter;
+
 private:
     const UserRecord *loggedInUser() const;
     bool hasRight(quint16 right) const;
@@ -83,6 +112,9 @@ private:
     void openStore();
     bool isStorePath(const QString &path) const;
     void warnStore(const QString &text) const;
+    bool isUserDir(const QString &dir) const;
+    bool installRestoredFiles(const QString &sourceDir, const QStringList &names);
+    void reloadAfterRestore();
 
     CMainApp *app;
     // Set when the store exists but could not be read whole: it is then never

@@ -16,3 +16,17 @@ struct UserAdminFixture
     void start();
     ~UserAdminFixture();
 };
+
+// The user store and the audit trail of the test's home directory, read and
+// written whole.
+namespace UserStoreFile {
+QString userDir();
+QString path();
+// Replaces the store with these users (the directory is made when missing).
+void write(const QList<UserRecord> &users);
+QList<UserRecord> read();
+// An active user with every field set, valid for a month.
+UserRecord user(const QString &login, const QString &password, const QString &number,
+                quint16 rights);
+QString auditOfToday();
+}

@@ -2,7 +2,14 @@
 #include "support/testenv.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+
+#include "users/cuseradminnewpass.h"
+#include "users/cuseradminpass.h"
 
 PromptRecorder::PromptRecorder()
 {
@@ -25,7 +32,44 @@ PromptRecorder::PromptRecorder()
         menus.append(names);
         return nullptr;
     });
-    CPrompt::setDialogHandler([](QDialog *) { return 0; });
+    CPrompt::setDialogHandler([this](QDialog *dialog) { return answerDialog(dialog); });
+    MainWindow::setLoginCancelHandler([this]() { ++loginCancels; });
+}
+
+namespace {
+void type(QDialog *dialog, const char *field, const QString &text)
+{
+    dialog->findChild<QLineEdit *>(QLatin1String(field))->setText(text);
+}
+}
+
+int PromptRecorder::answerDialog(QDialog *dialog)
+{
+    if (qobject_cast<CUserAdminPass *>(dialog)) {
+        ++loginDialogs;
+        if (logins.isEmpty())
+            return QDialog::Rejected;
+        const QPair<QString, QString> login = logins.takeFirst();
+        type(dialog, "m_lineEditUserName", login.first);
+        type(dialog, "m_lineEditPassword", login.second);
+        dialog->accept();
+        return dialog->result();
+    }
+    if (qobject_cast<CUserAdminNewPass *>(dialog)) {
+        ++passwordDialogs;
+        if (passwordChanges.isEmpty())
+            return QDialog::Rejected;
+        const QStringList typed = passwordChanges.takeFirst();
+        type(dialog, "m_lineEditOldPassword", typed.value(0));
+        type(dialog, "m_lineEditNewPassword", typed.value(1));
+        type(dialog, "m_lineEditNewPassword_2", typed.value(2));
+        QPushButton *ok = dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+        if (!ok->isEnabled())
+            return QDialog::Rejected;
+        dialog->accept();
+        return dialog->result();
+    }
+    return QDialog::Rejected;
 }
 
 PromptRecorder::~PromptRecorder()
@@ -34,6 +78,7 @@ PromptRecorder::~PromptRecorder()
     CPrompt::setFileHandler(nullptr);
     CPrompt::setMenuHandler(nullptr);
     CPrompt::setDialogHandler(nullptr);
+    MainWindow::setLoginCancelHandler(nullptr);
 }
 
 bool PromptRecorder::sawBoxContaining(const QString &part) const
@@ -74,6 +119,15 @@ LoggerRecord downloadedTrip(const QString &serial, const QVector<quint16> &readi
     r.readings = readings;
     r.readingCount = readings.size();
     return r;
+}
+
+void setUserAdministration(bool on)
+{
+    const QString path = TestEnv::settingsDir() + QStringLiteral("xZdrAdmin.ini");
+    if (on)
+        TestEnv::writeFile(path, "[SETTINGS]\r\nUSER_ADMIN=1\r\n");
+    else
+        QFile::remove(path);
 }
 
 void Harness::addAndSelect(const LoggerRecord &record)

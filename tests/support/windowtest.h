@@ -11,6 +11,7 @@
 #include "dialogs/cprompt.h"
 #include "ui_mainwindow.h"
 
+class QDialog;
 class QMenu;
 
 // Answers every box, file chooser and menu of the window without a modal
@@ -31,8 +32,21 @@ public:
     QStringList fileCaptions;
     QStringList fileDirectories;      // where each chooser was to open
     QList<QStringList> menus;         // object names of each menu's actions
+    // Name and password typed into each login dialog in turn; with none
+    // left the login is cancelled, which is counted instead of ending the
+    // program.
+    QList<QPair<QString, QString>> logins;
+    // Old password, new password and its repeat typed into each
+    // change-password dialog in turn; OK is pressed when it is enabled.
+    QList<QStringList> passwordChanges;
+    int loginDialogs = 0;
+    int passwordDialogs = 0;
+    int loginCancels = 0;
 
     bool sawBoxContaining(const QString &part) const;
+
+private:
+    int answerDialog(QDialog *dialog);
 };
 
 // Records as the link and the file loader make them.
@@ -41,6 +55,8 @@ LoggerRecord loggerRecord(const QString &port, const QString &serial, quint32 al
 LoggerRecord fileRecord(const QString &path, const QString &serial, quint32 alarmStatus = 0);
 // A downloaded trip holding these readings, as written to a data file.
 LoggerRecord downloadedTrip(const QString &serial, const QVector<quint16> &readings);
+// Turns user administration on or off for the windows built afterwards.
+void setUserAdministration(bool on);
 // A main window whose boxes, choosers and menus never block.
 struct Harness
 {

@@ -1,0 +1,187 @@
+#include "support/testenv.h"
+#include "support/useradmintest.h"
+#include "support/windowtest.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "core/cmsd.h"
+#include "users/cuseradminnewpass.h"
+#include "users/cuseradminpass.h"
+
+using WindowTest::setUserAdministration;
+
+namespace {
+
+constexpr quint16 kAdmin = UserRecord::RightAdmin | UserRecord::UnlockAdmin;
+
+QLineEdit *field(QDialog &dialog, const char *name)
+{
+    return dialog.findChild<QLineEdit *>(QLatin1String(name));
+}
+
+}
+
+class TestLogin : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { setUserAdministration(true); }
+    void cleanupTestCase() { setUserAdministration(false); }
+
+    void newPasswordDialogEnablesOkOnlyForAFreshConfirmedPassword_data()
+    {
+        QTest::addColumn<QString>("old");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("repeated");
+        QTest::addColumn<bool>("newFieldsOpen");
+        QTest::addColumn<bool>("okEnabled");
+        QTest::addColumn<bool>("warned");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("all right") << "Cur1pass" << "New1pass" << "New1pass" << true << true << false << "New1pass";
+        QTest::newRow("old wrong") << "cur1pass" << "New1pass" << "New1pass" << false << false << false << "New1pass";
+        QTest::newRow("repeat differs") << "Cur1pass" << "New1pass" << "New1pasS" << true << false << false << "";
+        QTest::newRow("current again") << "Cur1pass" << "Cur1pass" << "Cur1pass" << true << false << false << "Cur1pass";
+        QTest::newRow("previous again") << "Cur1pass" << "Prev1pass" << "Prev1pass" << true << false << true << "Prev1pass";
+        QTest::newRow("nothing new") << "Cur1pass" << "" << "" << true << false << false << "";
+    }
+
+    void newPasswordDialogEnablesOkOnlyForAFreshConfirmedPassword()
+    {
+        QFETCH(QString, old);
+        QFETCH(QString, typed);
+        QFETCH(QString, repeated);
+        PromptRecorder prompts;
+        CUserAdminNewPass dialog(nullptr, "kim", "Cur1pass", "Prev1pass");
+        QVERIFY(field(dialog, "m_lineEditUserName")->isReadOnly());
+        QCOMPARE(field(dialog, "m_lineEditUserName")->text(), QStringLiteral("kim"));
+        QVERIFY(!field(dialog, "m_lineEditNewPassword")->isEnabled());
+
+        field(dialog, "m_lineEditNewPassword")->setText(typed);
+        field(dialog, "m_lineEditNewPassword_2")->setText(repeated);
+        field(dialog, "m_lineEditOldPassword")->setText(old);
+        QPushButton *ok = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+        QTEST(field(dialog, "m_lineEditNewPassword_2")->isEnabled(), "newFieldsOpen");
+        QTEST(ok->isEnabled(), "okEnabled");
+        QTEST(prompts.sawBoxContaining("different from the two previews ones"), "warned");
+        QTEST(dialog.newPassword(), "result");
+    }
+
+    void loginDialogTakesTheFieldsAsTheyStandOnOk()
+    {
+        CUserAdminPass dialog;
+        field(dialog, "m_lineEditUserName")->setText(" kim");
+        field(dialog, "m_lineEditPassword")->setText("Pass1word");
+        dialog.accept();
+        QCOMPARE(dialog.enteredUserName(), QStringLiteral(" kim"));
+        QCOMPARE(dialog.enteredPassword(), QStringLiteral("Pass1word"));
+    }
+
+    void refusedAccountsLeadBackToTheLoginDialog()
+    {
+        UserRecord inactive = UserStoreFile::user("ina", "Pass1word", "2", UserRecord::RightViewer);
+        inactive.rights &= quint16(~UserRecord::UserActive);
+        UserRecord expired = UserStoreFile::user("exp", "Pass1word", "3", UserRecord::RightViewer);
+        expired.expiry = QDateTime::currentDateTime().addSecs(-60);
+        UserRecord removed = UserStoreFile::user("rem", "Pass1word", "4", UserRecord::RightViewer);
+        removed.rights |= UserRecord::UserRemoved;
+        UserRecord kim = UserStoreFile::user("kim", "Pass1word", "12", UserRecord::RightViewer);
+        UserStoreFile::write({ UserStoreFile::user("admin", "Adm1npass", "1", kAdmin), inactive,
+                               expired, removed, kim });
+
+        PromptRecorder prompts;
+        prompts.logins = { { "ghost", "Pass1word" }, { "ina", "Pass1word" },
+                           { "exp", "Pass1word" }, { "rem", "Pass1word" },
+                           { "admin", "" }, { "kim", "Pass1word" } };
+        MainWindow window;
+        QCOMPARE(prompts.loginDialogs, 6);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Mirelda 1.16.34 User: kim (#12)"));
+        QVERIFY(!window.ui->m_tabUserAdmin->isEnabled());   // no administrator
+        QVERIFY(!window.ui->m_actionBackup->isVisible());
+    }
+
+    void duePasswordIsChangedBeforeTheLogin()
+    {
+        UserRecord kim = UserStoreFile::user("kim", "Old1pass", "12", UserRecord::RightViewer);
+        kim.previousPassword = "Prev1pass";
+        kim.renewalDate = QDate::currentDate();
+        UserStoreFile::write({ UserStoreFile::user("admin", "Adm1npass", "1", kAdmin), kim });
+
+        PromptRecorder prompts;
+        prompts.logins = { { "kim", "Old1pass" }, { "kim", "Old1pass" }, { "kim", "Old1pass" } };
+        prompts.passwordChanges = { { "Old1pass", "New2pass", "other" },       // cancelled
+                                    { "Old1pass", "weakpass", "weakpass" },    // breaks the rule
+                                    { "Old1pass", "New2pass", "New2pass" } };
+        MainWindow window;
+        QCOMPARE(prompts.loginDialogs, 3);
+        QCOMPARE(prompts.passwordDialogs, 3);
+        QVERIFY(prompts.sawBoxContaining("at least 6 characters"));
+
+        const UserRecord stored = UserStoreFile::read().at(1);
+        QCOMPARE(stored.password, QStringLiteral("New2pass"));
+        QCOMPARE(stored.previousPassword, QStringLiteral("Old1pass"));
+        QCOMPARE(stored.renewalDate, QDate::currentDate().addDays(365));
+        const QString audit = UserStoreFile::auditOfToday();
+        const int change = audit.lastIndexOf("User: kim Change password: **** --> ****");
+        QVERIFY(change != -1);
+        QVERIFY(change < audit.lastIndexOf("\r\nLogin\r\n"));
+        QVERIFY(!audit.contains("New2pass"));
+    }
+
+    // Both roads out end in the login dialog: the files close, every logger
+    // is let go, and nothing is downloaded while nobody is logged in.
+    void logoutClosesFilesAndWaitsForTheNextLogin()
+    {
+        QDir(UserStoreFile::userDir()).removeRecursively();
+        PromptRecorder prompts;
+        prompts.logins = { { "", "" }, { "admin", "" } };   // a first start
+        MainWindow window;
+        QCOMPARE(prompts.passwordDialogs, 0);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Mirelda 1.16.34 User: admin (#1)"));
+        QVERIFY(window.isVisible() && window.ui->m_tabUserAdmin->isEnabled());
+        CMainApp *app = window.app;
+        app->records << WindowTest::fileRecord("/tmp/trip.qlf", "F1");
+        LoggerRecord unsaved = WindowTest::fileRecord(QString(), "U1");
+        unsaved.unsavedReadings = true;
+        app->records << unsaved;
+        window.fillLoggerTable(true);
+
+        window.on_m_actionLogout_triggered();
+        window.Timer100ms();
+        QCOMPARE(prompts.loginCancels, 1);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(app->userAdmin->currentUser, -1);
+        QCOMPARE(app->records.size(), 1);   // the download saved nowhere stays
+        QCOMPARE(app->records.at(0).serialNumber, QStringLiteral("U1"));
+        QCOMPARE(app->msd->state.load(), int(CMsd::Idle));
+        QVERIFY(app->msd->paused);
+        QVERIFY(!UserStoreFile::auditOfToday().contains("Auto Logout"));
+
+        app->settings.autoDownloadLogger = true;
+        LoggerRecord logger = WindowTest::loggerRecord("ttyUSB0", "L1");
+        logger.ready = true;
+        app->records << logger;
+        window.selectTableRow(1);
+        for (int tick = 0; tick < 4; ++tick)
+            window.Timer();
+        QVERIFY(!app->records.at(1).autoDownloaded);
+
+        prompts.logins = { { "admin", "" } };
+        window.login();
+        QVERIFY(window.isVisible());
+        QCOMPARE(app->msd->state.load(), int(CMsd::Looking));
+        app->userAdmin->logoutCountdown = 1;
+        app->Timer1Sec();
+        window.Timer100ms();
+        QCOMPARE(prompts.loginCancels, 2);
+        QCOMPARE(prompts.loginDialogs, 5);
+        const QString audit = UserStoreFile::auditOfToday();
+        QVERIFY(audit.lastIndexOf("Auto Logout") > audit.lastIndexOf("Login"));
+        QVERIFY(!app->userAdmin->logoutRequested && !app->userAdmin->autoLogout);
+    }
+};
+
+MIRELDA_TEST_MAIN(TestLogin)
+#include "tst_login.moc"

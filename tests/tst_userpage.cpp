@@ -1,0 +1,255 @@
+#include "support/testenv.h"
+#include "support/useradmintest.h"
+#include "support/windowtest.h"
+
+#include <memory>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using WindowTest::setUserAdministration;
+
+namespace {
+
+constexpr quint16 kAdmin = UserRecord::RightAdmin | UserRecord::UnlockAdmin;
+
+UserRecord stored(const QString &login)
+{
+    const QList<UserRecord> users = UserStoreFile::read();
+    for (const UserRecord &user : users)
+        if (user.login == login)
+            return user;
+    return UserRecord();
+}
+
+void finishEditing(QLineEdit *field, const QString &text)
+{
+    field->setText(text);
+    emit field->editingFinished();
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    return TestEnv::readFile(path);
+}
+
+}
+
+// The page as the administrator "boss" sees it, listed after "admin" and
+// "kim", so that a removal can move the logged-in user's place.
+class TestUserPage : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<PromptRecorder> prompts;
+    std::unique_ptr<MainWindow> window;
+    Ui::MainWindow *ui = nullptr;
+    CUserAdmin *users = nullptr;
+
+    void selectUser(const QString &login)
+    {
+        const QList<QListWidgetItem *> items =
+            ui->m_listWidgetUserAdminList->findItems(login, Qt::MatchExactly);
+        QVERIFY(!items.isEmpty());
+        ui->m_listWidgetUserAdminList->setCurrentItem(items.first());
+    }
+
+    bool auditHas(const QString &line) const
+    {
+        return UserStoreFile::auditOfToday().contains(line);
+    }
+
+private slots:
+    void initTestCase() { MainWindow::applyFormFont(); }
+
+    void init()
+    {
+        setUserAdministration(true);
+        QFile::remove(TestEnv::settingsDir() + "xZdr.ini");
+        QDir(UserStoreFile::userDir()).removeRecursively();
+        UserRecord kim = UserStoreFile::user("kim", "Kim1pass", "12", UserRecord::RightViewer);
+        UserStoreFile::write({ UserStoreFile::user("admin", "Adm1npass", "1", kAdmin), kim,
+                               UserStoreFile::user("boss", "Boss1pass", "2", kAdmin) });
+        prompts.reset(new PromptRecorder);
+        prompts->logins = { { "boss", "Boss1pass" } };
+        window.reset(new MainWindow);
+        ui = window->ui;
+        users = window->app->userAdmin;
+        QCOMPARE(users->currentUser, 2);
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        prompts.reset();
+        setUserAdministration(false);
+    }
+
+    void everyEditIsSavedAndAudited()
+    {
+        selectUser("kim");
+        finishEditing(ui->m_lineEditUserAdminFirstName, "Kimberly");
+        QCOMPARE(stored("kim").firstName, QStringLiteral("Kimberly"));
+        QVERIFY(auditHas("User: kim Change first name: Kim-->Kimberly\r\n"));
+
+        ui->m_checkBoxUserAdminAccessDownload->click();
+        QCOMPARE(stored("kim").rights & 0x000F, int(UserRecord::RightViewer | UserRecord::RightDownload));
+        QVERIFY(auditHas("User: kim Change download access level: Enable"));
+        ui->m_checkBoxUserAdminAccessViewer->click();
+        ui->m_checkBoxUserAdminAccessDownload->click();   // the last right stays
+        QVERIFY(ui->m_checkBoxUserAdminAccessDownload->isChecked());
+        QCOMPARE(stored("kim").rights & 0x000F, int(UserRecord::RightDownload));
+        QVERIFY(!auditHas("download access level: Disable"));
+
+        ui->m_radioButtonUserAdminActiveNo->click();
+        QVERIFY(!stored("kim").has(UserRecord::UserActive));
+        QVERIFY(auditHas("User: kim Change active: No"));
+
+        ui->m_spinBoxUserAdminPassDuration->setValue(45);
+        QCOMPARE(stored("kim").renewalDate, QDate::currentDate().addDays(45));
+        QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 45);
+        QVERIFY(auditHas("User: kim Change password duration: 45 days"));
+
+        const QDateTime expiry = QDateTime::currentDateTime().addDays(60);
+        ui->m_dateTimeEditUserAdminPassExp->setDateTime(expiry);
+        QCOMPARE(stored("kim").expiry.date(), expiry.date());
+        QCOMPARE(UserStoreFile::auditOfToday().count("User: kim Change expiration date: "), 1);
+
+        // a new password set here is due at the next login
+        ui->m_lineEditUserAdminPassword->setText("Fresh9pw");
+        finishEditing(ui->m_lineEditUserAdminPassword2, "Fresh9pw");
+        QCOMPARE(stored("kim").password, QStringLiteral("Fresh9pw"));
+        QCOMPARE(stored("kim").renewalDate, QDate::currentDate());
+        QVERIFY(auditHas("User: kim Change password: **** --> ****"));
+        QVERIFY(!UserStoreFile::auditOfToday().contains("Fresh9pw"));
+
+        finishEditing(ui->m_lineEditUserAdminTimeOut, "5");
+        QVERIFY(TestEnv::readFile(window->app->settingsFilePath()).contains("USER_ADMIN_LOGOUT_TIME=5\r\n"));
+        QVERIFY(auditHas("Change time out: 5 min"));
+
+        ui->m_plainTextEditUserAdminMessage->setPlainText(QString(600, QLatin1Char('m')));
+        QCOMPARE(ui->m_plainTextEditUserAdminMessage->toPlainText().size(), 512);
+        ui->m_plainTextEditUserAdminMessage->setPlainText("Fridge\nchecked");
+        ui->m_pushButtonUserAdminAddAuditMessage->click();
+        QVERIFY(auditHas("Message: Fridge\r\nchecked\r\n\r\n"));
+        QVERIFY(ui->m_plainTextEditUserAdminAudit->toPlainText().contains("Message: Fridge"));
+    }
+
+    void newUserIsNamedNumberedAndChecked()
+    {
+        ui->m_pushButtonUserAdminNew->click();
+        QCOMPARE(ui->m_listWidgetUserAdminList->currentRow(), 3);
+        QVERIFY(!ui->m_pushButtonUserAdminNew->isEnabled());
+        QVERIFY(auditHas("Add new user"));
+
+        finishEditing(ui->m_lineEditUserAdminUserName, "kim");   // taken
+        QCOMPARE(users->users.at(3).login, QStringLiteral("New User"));
+        finishEditing(ui->m_lineEditUserAdminUserName, "New User 2");
+        QVERIFY(prompts->sawBoxContaining("New User"));
+        finishEditing(ui->m_lineEditUserAdminUserName, "max");
+        QVERIFY(auditHas("User: New User Change user name: New User-->max"));
+        QCOMPARE(ui->m_listWidgetUserAdminList->item(3)->text(), QStringLiteral("max"));
+        QVERIFY(ui->m_comboBoxUserAdminEmployeeNb->findText("12") == -1);
+        ui->m_comboBoxUserAdminEmployeeNb->setCurrentText("14");
+        QCOMPARE(stored("max").employeeNumber, QStringLiteral("14"));
+        QVERIFY(!ui->m_lineEditUserAdminUserName->isEnabled());   // fixed with its number
+    }
+
+    void removalKeepsNamesNumbersAndTheSession()
+    {
+        selectUser("boss");
+        QVERIFY(!ui->m_pushButtonUserAdminRemove->isEnabled());
+        selectUser("kim");
+        ui->m_pushButtonUserAdminRemove->click();
+        QCOMPARE(users->currentUserLogin(), QStringLiteral("boss"));
+        QCOMPARE(ui->m_listWidgetUserAdminList->item(2)->text(), QStringLiteral("kim-Disable"));
+        QVERIFY(stored("kim").has(UserRecord::UserRemoved));
+        QVERIFY(auditHas("Remove user: kim"));
+
+        ui->m_pushButtonUserAdminNew->click();
+        finishEditing(ui->m_lineEditUserAdminUserName, "kim");
+        QCOMPARE(users->users.last().login, QStringLiteral("New User"));
+        QCOMPARE(ui->m_comboBoxUserAdminEmployeeNb->findText("12"), -1);
+        ui->m_pushButtonUserAdminRemove->click();   // a new entry goes without a trace
+        QCOMPARE(ui->m_listWidgetUserAdminList->count(), 3);
+    }
+
+    void backupRestoresByteForByteAndRefusesAChangedOne()
+    {
+        QTemporaryDir backup;
+        prompts->filesToChoose = QStringList{ backup.path() };
+        ui->m_actionBackup->trigger();
+        QVERIFY(prompts->sawBoxContaining("Backup done."));
+        const QString audit = QStringLiteral("/.QuorvaneAudit-")
+                              + QDate::currentDate().toString("yyMMdd") + ".txt";
+        const QString userDir = UserStoreFile::userDir();
+        QCOMPARE(bytesOf(backup.filePath("ua.bin")), bytesOf(UserStoreFile::path()));
+        QCOMPARE(bytesOf(backup.path() + audit.mid(0, 1) + audit.mid(2)), bytesOf(userDir + audit));
+        QVERIFY(bytesOf(backup.filePath("check.txt")).size() > 0);
+
+        // one changed byte: refused, the user directory untouched
+        const QByteArray original = bytesOf(backup.filePath("ua.bin"));
+        QByteArray changed = original;
+        changed[changed.size() - 1] = char(changed.at(changed.size() - 1) ^ 1);
+        QVERIFY(TestEnv::writeFile(backup.filePath("ua.bin"), changed));
+        const QByteArray storeBefore = bytesOf(UserStoreFile::path());
+        QVERIFY(!users->restore(backup.path()));
+        QCOMPARE(bytesOf(UserStoreFile::path()), storeBefore);
+        QVERIFY(TestEnv::writeFile(backup.filePath("ua.bin"), original));
+
+        // neither the user directory itself nor a link is taken
+        QVERIFY(!users->restore(userDir));
+        QVERIFY(QFile::link(UserStoreFile::path(), backup.filePath("linked.bin")));
+
+        selectUser("kim");
+        finishEditing(ui->m_lineEditUserAdminFirstName, "Changed");
+        ui->m_actionRestore->trigger();
+        QVERIFY(prompts->sawBoxContaining("Restart the Application..."));
+        QVERIFY(!window->isVisible());
+        QCOMPARE(bytesOf(UserStoreFile::path()), original);
+        QVERIFY(QFile::exists(userDir + "/.check.txt"));
+        QVERIFY(!QFile::exists(userDir + "/.linked.bin"));
+        QCOMPARE(users->users.at(1).firstName, QStringLiteral("Kim"));   // read again
+        QCOMPARE(users->currentUserLogin(), QStringLiteral("boss"));
+
+        QVERIFY(QFile::remove(backup.filePath("check.txt")));
+        QVERIFY(!users->restore(backup.path()));
+        QVERIFY(QDir().mkdir(backup.filePath("check.txt")));
+        QVERIFY(!users->backup(backup.path()));   // no check file, no success
+    }
+
+    void refusedPermissionsStillSave()
+    {
+        const auto previous = CUserAdmin::permissionSetter;
+        CUserAdmin::permissionSetter = [](QFileDevice &, QFileDevice::Permissions) { return false; };
+        const QString tomorrow = users->auditFilePath(QDate::currentDate().addDays(1));
+        QFile::remove(tomorrow);
+        users->users[1].lastName = "Vfat";
+        const bool saved = users->saveUsers(users->storePath);
+        const bool written = users->addAuditEntry("first of the day", QDateTime::currentDateTime().addDays(1));
+        CUserAdmin::permissionSetter = previous;
+        QVERIFY(saved);
+        QCOMPARE(stored("kim").lastName, QStringLiteral("Vfat"));
+        QVERIFY(written);
+        QVERIFY(TestEnv::readFile(tomorrow).contains("first of the day"));
+        QFile::remove(tomorrow);
+    }
+
+    // MIRELDA_USERS_SCREENSHOT names where to keep a picture of the page
+    void pageAsShown()
+    {
+        const QString shot = qEnvironmentVariable("MIRELDA_USERS_SCREENSHOT");
+        if (shot.isEmpty())
+            QSKIP("no screenshot asked for");
+        window->resize(1092, 732);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabUserAdmin);
+        selectUser("kim");
+        QTest::qWait(200);
+        QCOMPARE(window->size(), QSize(1092, 732));
+        QVERIFY(window->grab().save(shot));
+    }
+};
+
+MIRELDA_TEST_MAIN(TestUserPage)
+#include "tst_userpage.moc"
