@@ -11,6 +11,7 @@ class CHelp;
 class CHistogram;
 class CMainApp;
 class CPlot;
+class CUpdate;
 class QHBoxLayout;
 class QTableWidgetItem;
 class QTimer;
@@ -289,6 +290,16 @@ public slots:
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+
+    // ---- context help, update check and about box ------------------------
+private:
+    // Shows the help page of the logger-page field under the mouse.
+    void serveContextHelp();
+    // A fresh update check; shown lists its progress, hidden asks only its
+    // questions.
+    void startUpdateCheck(bool shown);
+    CUpdate *updateCheck = nullptr;
+    // ---- end of context help, update check and about box ----------------
 
 private:
     struct Rights {

@@ -84,6 +84,7 @@ void MainWindow::runAutomaticSteps(int row)
 void MainWindow::Timer100ms()
 {
     servingTimer = true;
+    serveContextHelp();
     if (loggerTimeWrong.exchange(false))
         CPrompt::warning(this,
                          tr("Warning!\n\nLogger Time/Date is wrong.\nRestart the Configuration."));
