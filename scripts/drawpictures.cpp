@@ -1,5 +1,5 @@
 // Draws the application's pictures (tool bar icons, window icon, alarm balls,
-// battery) into resources/pictures/. Run through scripts/drawpictures.sh.
+// battery, the about box's brand and logo) into resources/pictures/. Run through scripts/drawpictures.sh.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -36,6 +36,17 @@ QLinearGradient vertical(const QColor &top, const QColor &bottom, qreal y0 = 0, 
     g.setColorAt(0, top);
     g.setColorAt(1, bottom);
     return g;
+}
+
+void text(QPainter &p, const QRectF &box, int alignment, const QString &words, int pixelSize,
+          bool bold, const QColor &colour)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    p.setFont(font);
+    p.setPen(colour);
+    p.drawText(box, alignment, words);
 }
 
 void arrow(QPainter &p, QPointF from, QPointF to, const QColor &colour, qreal width = 7)
@@ -166,12 +177,7 @@ QImage question()
     g.setColorAt(1, QColor(20, 80, 180));
     p.setBrush(g);
     p.drawEllipse(QRectF(4, 4, 56, 56));
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(40);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(4, 4, 56, 56), Qt::AlignCenter, QStringLiteral("?"));
+    text(p, QRectF(4, 4, 56, 56), Qt::AlignCenter, QStringLiteral("?"), 40, true, Qt::white);
     return img;
 }
 
@@ -375,6 +381,37 @@ QImage windowIcon()
     return img;
 }
 
+// The product's brand line of the about box: the logger and the name.
+QImage brand()
+{
+    QImage img = canvas(256, 64);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.drawImage(QRectF(4, 4, 56, 56), windowIcon());
+    text(p, QRectF(68, 0, 188, 64), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Mirelda"), 34,
+         true, QColor(20, 80, 160));
+    return img;
+}
+
+// The maker's logo of the about box: a badge with a temperature trace.
+QImage makerLogo()
+{
+    QImage img = canvas(256, 110);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(20, 60, 120), 2));
+    p.setBrush(vertical(QColor(70, 150, 220), QColor(20, 80, 160), 0, 110));
+    p.drawRoundedRect(QRectF(3, 3, 250, 104), 18, 18);
+    p.setPen(QPen(QColor(255, 255, 255, 200), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF({QPointF(20, 78), QPointF(44, 58), QPointF(62, 70), QPointF(84, 40),
+                              QPointF(104, 56), QPointF(124, 30)}));
+    text(p, QRectF(120, 14, 128, 50), Qt::AlignCenter, QStringLiteral("Mirelda"), 26, true, Qt::white);
+    text(p, QRectF(120, 56, 128, 36), Qt::AlignCenter, QStringLiteral("data loggers"), 15, false,
+         Qt::white);
+    return img;
+}
+
 QImage dataFile()
 {
     QImage img = canvas(32, 32);
@@ -428,6 +465,8 @@ int main(int argc, char *argv[])
         {"Ball Blue.png", [] { return ball(QColor(40, 90, 220)); }},
         {"Ball Green.png", [] { return ball(QColor(40, 170, 50)); }},
         {"Ball Red.png", [] { return ball(QColor(210, 30, 30)); }},
+        {"ovelle.png", brand},
+        {"NorvelLogoButton.png", makerLogo},
     };
     bool ok = true;
     for (const auto &picture : pictures)
