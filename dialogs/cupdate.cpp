@@ -34,6 +34,9 @@ CUpdate::CUpdate(QWidget *owner)
     ui->setupUi(this);
     setWindowFlags(AppInfo::dialogWindowFlags());
     setWindowTitle(tr("%1 %2 Update").arg(AppInfo::productTitle(), AppInfo::version()));
+    // the list never keeps the application running, and closing it (shown
+    // or not) never ends it
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     ftp = new CFtpClient(this);
     connect(ftp, &CFtpClient::commandFinished, this, &CUpdate::FtpCommandFinished);
@@ -165,6 +168,9 @@ void CUpdate::Timer100ms()
 
 void CUpdate::startRun()
 {
+    ftp->close();   // a run started over drops the transfer of the one before
+    delete downloadFile;
+    downloadFile = nullptr;
     ui->m_listWidgetInfo->clear();
     addLine(tr("Connect to server..."));
     workDir.reset(new QTemporaryDir(QDir::tempPath() + QStringLiteral("/%1-update-XXXXXX").arg(productTitle)));
