@@ -24,8 +24,6 @@ private slots:
         const QString credits = about.ui->m_textBrowser->toHtml();
         QCOMPARE(credits.count(QLatin1String(CAbout::kWebAddress)), 2);
         QVERIFY(!credits.contains(QLatin1String("mirelda-loggers")));
-        QVERIFY(about.ui->m_textBrowser->openExternalLinks());
-        QVERIFY(about.ui->m_textBrowser_2->toPlainText().contains(QLatin1String("Ver_1_16_34")));
     }
 
     void aboutActionRunsTheBox()
@@ -38,8 +36,6 @@ private slots:
         });
         h.ui->m_actionAbout->trigger();
         QCOMPARE(shown, QStringList({ "About... Mirelda 1.16.34" }));
-        // the brand picture and the maker's logo are there to be shown
-        QVERIFY(!QPixmap(QStringLiteral(":/Pictures/ovelle.png")).isNull());
         QVERIFY(!QPixmap(QStringLiteral(":/Pictures/NorvelLogoButton.png")).isNull());
     }
 };

@@ -30,9 +30,6 @@ private slots:
         QCOMPARE(CHelp::pageName(17, 0), QStringLiteral(":/help/html/helpProgramStartAt_EN.html"));
         QCOMPARE(CHelp::pageName(39, 5), QStringLiteral(":/help/html/helpProgramShowAlarm_GR.html"));
         QVERIFY(CHelp::pageName(1, 4).isEmpty());
-        QVERIFY(CHelp::pageName(1, 7).isEmpty());
-        QVERIFY(CHelp::pageName(0, 0).isEmpty());
-        QVERIFY(CHelp::pageName(40, 0).isEmpty());
 
         WindowTest::Harness h;   // the pages come with the window's resources
         QSet<QString> texts;
@@ -51,8 +48,6 @@ private slots:
             }
         }
         QCOMPARE(texts.size(), CHelp::kTopicCount * 6);
-        QVERIFY(pageText(27, 1).contains(QStringLiteral("enregistreur")));
-        QVERIFY(pageText(27, 5).contains(QStringLiteral("Speicher")));
     }
 
     void aTopicLoadsOnlyWhenItChanges()
