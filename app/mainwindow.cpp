@@ -22,8 +22,10 @@
 #include "core/ccomm.h"
 #include "core/loggerrecord.h"
 #include "core/memorymap.h"
+#include "dialogs/chelp.h"
 #include "dialogs/coption.h"
 #include "dialogs/cprompt.h"
+#include "dialogs/cupdate.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
 
@@ -83,6 +85,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(app, &CMainApp::downloadProgress, this, [this](int, int percent) {
         ui->m_progressBarWrite->setValue(percent);
     });
+    help = new CHelp(this);
+    help->setTextEdit(ui->m_textBrowserHelp);
 
     ui->m_lineEditLoggerMemSize->setText(QStringLiteral(". Rec"));
 
@@ -130,12 +134,15 @@ MainWindow::MainWindow(QWidget *parent)
         openOptionsAtFirstStart();
 
     ui->m_webView->load(QUrl(startPageAddress()));
+    startUpdateCheck(false);
 }
 
 MainWindow::~MainWindow()
 {
     timer->stop();
     timer100ms->stop();
+    delete updateCheck;
+    delete help;
     // the core still reaches the window's flags while it shuts down, so it
     // goes before the window's own parts
     delete app;
@@ -736,7 +743,9 @@ void MainWindow::updateLoggerPage()
     }
     showPagesForMode();
     ui->m_textBrowserHelp->setVisible(app->settings.showHelp);
-    ui->m_textBrowserHelp->setPlainText(app->languageTable->text(1));
+    // the page under the mouse stays; only an empty pane gets the heading
+    if (!help || !help->pageShown())
+        ui->m_textBrowserHelp->setPlainText(app->languageTable->text(1));
     showLoggerStatus();
     updatingForm = false;
 }
@@ -801,8 +810,6 @@ void MainWindow::openOptionsAtFirstStart()
         runOptionsDialog();
 }
 
-void MainWindow::on_m_actionAbout_triggered() { restartInactivityCountdown(); }
-
 void MainWindow::on_m_actionDownload_triggered()
 {
     restartInactivityCountdown();
@@ -817,8 +824,6 @@ void MainWindow::on_m_actionDownload_triggered()
     updateActions();
     auditUserAction(QStringLiteral("Downloaded logger: ") + record->serialNumber);
 }
-
-void MainWindow::on_m_actionCheckForUpdate_triggered() { restartInactivityCountdown(); }
 
 void MainWindow::applyFormFont()
 {

@@ -17,6 +17,7 @@ class CMainApp;
 class CPlot;
 class QAbstractButton;
 class QCheckBox;
+class CUpdate;
 class QHBoxLayout;
 class QLineEdit;
 class QRadioButton;
@@ -327,6 +328,16 @@ public slots:
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+
+    // ---- context help, update check and about box ------------------------
+private:
+    // Shows the help page of the logger-page field under the mouse.
+    void serveContextHelp();
+    // A fresh update check; shown lists its progress, hidden asks only its
+    // questions.
+    void startUpdateCheck(bool shown);
+    CUpdate *updateCheck = nullptr;
+    // ---- end of context help, update check and about box ----------------
 
 private:
     struct Rights {

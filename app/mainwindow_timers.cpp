@@ -94,6 +94,7 @@ void MainWindow::runAutomaticSteps(int row)
 void MainWindow::Timer100ms()
 {
     servingTimer = true;
+    serveContextHelp();
     serveLogout();
     if (loggerTimeWrong.exchange(false))
         CPrompt::warning(this,

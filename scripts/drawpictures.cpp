@@ -1,6 +1,6 @@
 // Draws the application's pictures (tool bar icons, window icon, alarm balls,
-// battery, language flags) into resources/pictures/. Run through
-// scripts/drawpictures.sh.
+// battery, language flags, the report's and the about box's logos) into
+// resources/pictures/. Run through scripts/drawpictures.sh.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -37,6 +37,17 @@ QLinearGradient vertical(const QColor &top, const QColor &bottom, qreal y0 = 0, 
     g.setColorAt(0, top);
     g.setColorAt(1, bottom);
     return g;
+}
+
+void text(QPainter &p, const QRectF &box, int alignment, const QString &words, int pixelSize,
+          bool bold, const QColor &colour)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    p.setFont(font);
+    p.setPen(colour);
+    p.drawText(box, alignment, words);
 }
 
 void arrow(QPainter &p, QPointF from, QPointF to, const QColor &colour, qreal width = 7)
@@ -167,12 +178,7 @@ QImage question()
     g.setColorAt(1, QColor(20, 80, 180));
     p.setBrush(g);
     p.drawEllipse(QRectF(4, 4, 56, 56));
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(40);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(4, 4, 56, 56), Qt::AlignCenter, QStringLiteral("?"));
+    text(p, QRectF(4, 4, 56, 56), Qt::AlignCenter, QStringLiteral("?"), 40, true, Qt::white);
     return img;
 }
 
@@ -376,6 +382,18 @@ QImage windowIcon()
     return img;
 }
 
+// The product's brand line of the about box: the logger and the name.
+QImage brand()
+{
+    QImage img = canvas(256, 64);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.drawImage(QRectF(4, 4, 56, 56), windowIcon());
+    text(p, QRectF(68, 0, 188, 64), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Mirelda"), 34,
+         true, QColor(20, 80, 160));
+    return img;
+}
+
 QImage dataFile()
 {
     QImage img = canvas(32, 32);
@@ -560,6 +578,7 @@ int main(int argc, char *argv[])
         {"italy_flag.png", flagItaly},
         {"germany_flag.png", flagGermany},
         {"Portugal-Flag-icon.png", flagPortugal},
+        {"ovelle.png", brand},
     };
     bool ok = true;
     for (const auto &picture : pictures)

@@ -29,6 +29,10 @@ void isolate()
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("TZ"))
         qputenv("TZ", "Europe/Paris");
+    // the update check at start goes to a loopback port nobody listens on:
+    // refused at once, and nothing leaves the machine
+    if (qEnvironmentVariableIsEmpty("MIRELDA_UPDATE_SERVER"))
+        qputenv("MIRELDA_UPDATE_SERVER", "127.0.0.1:1");
 }
 
 QString home()

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <atomic>
+#include <thread>
+
+#include <QObject>
+#include <QString>
+
+class QIODevice;
+
+// A small FTP client over libcurl. Each command runs on a worker thread so
+// that a slow or silent server never freezes the window; the end of a
+// command comes back as commandFinished on the client's own thread. One
+// command runs at a time, and the logged-in connection is kept from one
+// command to the next.
+class CFtpClient : public QObject
+{
+    Q_OBJECT
+public:
+    enum Command { Connect = 1, Get = 2 };
+
+    struct Server {
+        QString host;
+        int port = 21;
+        int connectTimeoutMs = 10000;   // name look-up, connection and greeting
+        int stallTimeoutMs = 30000;     // a reply or a transfer that stops moving
+    };
+
+    explicit CFtpClient(QObject *parent = nullptr);
+    // Cancels what still runs and waits for the worker, which the cancel
+    // ends within a fraction of a second.
+    ~CFtpClient() override;
+
+    // Logs in and enters folder. A server without that folder is not an
+    // error: the following gets are made in the login directory.
+    void connectToHost(const Server &server, const QString &user, const QString &password,
+                       const QString &folder);
+    // Fetches name from the current folder, in binary, into target, which
+    // must stay open and untouched until commandFinished.
+    void get(const QString &name, QIODevice *target);
+    // Cancels a running command, which then reports nothing, and drops the
+    // connection.
+    void close();
+
+signals:
+    void commandFinished(int command, bool error);
+
+private:
+    void run(Command command, const QByteArray &url, QIODevice *target);
+    int perform();
+    void finish(Command command, int id, int result);
+    void waitForWorker();
+    QByteArray urlFor(const QString &path) const;
+
+    void *easy = nullptr;    // CURL *
+    void *multi = nullptr;   // CURLM *, keeps the connection between commands
+    std::thread worker;
+    std::atomic_bool cancelled{false};
+    int generation = 0;      // of the command whose end is awaited
+    Server server;
+    QString folder;
+    bool inFolder = false;
+};

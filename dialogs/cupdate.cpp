@@ -1,0 +1,347 @@
+#include "dialogs/cupdate.h"
+#include "ui_cupdate.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QUrl>
+
+#include "core/appinfo.h"
+#include "dialogs/cprompt.h"
+#include "files/cfilemanager.h"
+
+namespace {
+
+const char kInstallIni[] = "install.ini";
+const char kUpdater[] = "Upgrade.exe";
+const char kTempIni[] = "temp.ini";
+const char kUser[] = "upgrade";
+const char kPassword[] = "5Pemberlocksy71";
+// ours, and reserved: nothing answers it until a real server is configured
+const char kDefaultServer[] = "update.mirelda.example";
+
+}
+
+CUpdate::CUpdate(QWidget *owner)
+    : QDialog(nullptr), ui(new Ui::CUpdate), ownerWindow(owner)
+{
+    ui->setupUi(this);
+    setWindowFlags(AppInfo::dialogWindowFlags());
+    setWindowTitle(tr("%1 %2 Update").arg(AppInfo::productTitle(), AppInfo::version()));
+    // the list never keeps the application running, and closing it (shown
+    // or not) never ends it
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    ftp = new CFtpClient(this);
+    connect(ftp, &CFtpClient::commandFinished, this, &CUpdate::FtpCommandFinished);
+
+    timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &CUpdate::Timer100ms);
+    timer->start(100);
+}
+
+CUpdate::~CUpdate()
+{
+    // the transfer writes into the download file until the worker is gone
+    delete ftp;
+    ftp = nullptr;
+    delete downloadFile;
+    delete ui;
+}
+
+void CUpdate::setFolder(const QString &title, const QString &runningVersion, const QString &date)
+{
+    productTitle = title;
+    version = runningVersion;
+    buildDate = date;
+    state = Start;
+    if (!timer->isActive())
+        timer->start(100);
+}
+
+void CUpdate::setConfigFile(const QString &directory, const QString &fileName)
+{
+    configDirectory = directory;
+    configFileName = fileName;
+}
+
+void CUpdate::setServer(const CFtpClient::Server &to)
+{
+    server = to;
+}
+
+CFtpClient::Server CUpdate::serverFromSettings(const QString &adminSettingsPath)
+{
+    QString address = qEnvironmentVariable("MIRELDA_UPDATE_SERVER").trimmed();
+    if (address.isEmpty())
+        address = CFileManager::readCsvTable(adminSettingsPath, QStringLiteral("UPDATE_SERVER"));
+    if (address.isEmpty())
+        address = QString::fromLatin1(kDefaultServer);
+    if (!address.contains(QLatin1String("://")))
+        address.prepend(QStringLiteral("ftp://"));
+    const QUrl url(address);
+    CFtpClient::Server server;
+    server.host = url.host();
+    server.port = url.port(21);
+    return server;
+}
+
+void CUpdate::on_pushButton_clicked()
+{
+    // hides the list only: the run goes on and its questions still come
+    close();
+}
+
+void CUpdate::addLine(const QString &text)
+{
+    ui->m_listWidgetInfo->addItem(text);
+}
+
+QString CUpdate::workPath(const QString &fileName) const
+{
+    return workDir->filePath(fileName);
+}
+
+QString CUpdate::configPath(const QString &fileName) const
+{
+    return QDir(configDirectory).filePath(fileName);
+}
+
+void CUpdate::Timer100ms()
+{
+    switch (state) {
+    case Start:
+        startRun();
+        break;
+    case Connecting:
+        if (connected && loggedIn)
+            fetch(QString::fromLatin1(kInstallIni), workPath(QString::fromLatin1(kInstallIni)),
+                  GettingInstallIni);
+        break;
+    case InstallIniReady:
+        offerUpdate();
+        break;
+    case FetchUpdater:
+        // always fetched afresh: a copy left from another run is never started
+        fetch(QString::fromLatin1(kUpdater), workPath(QString::fromLatin1(kUpdater)),
+              GettingUpdater);
+        break;
+    case StartUpdater:
+        if (startUpgrade())
+            state = CloseApplication;
+        else
+            fail(tr("Upgrade Start Error..."));
+        break;
+    case CloseApplication:
+        addLine(tr("Close Application..."));
+        state = Idle;
+        ownerWindow->close();
+        close();
+        break;
+    case ConfigFile:
+        state = configFileName.isEmpty() ? Done : ConnectingForConfig;
+        break;
+    case ConnectingForConfig:
+        if (connected && loggedIn)
+            fetch(configFileName, configPath(QString::fromLatin1(kTempIni)), GettingConfigFile);
+        break;
+    case ConfigFileReady:
+        refreshConfigFile();
+        if (state == ConfigFileReady)
+            state = Done;
+        break;
+    case Done:
+        ftp->close();
+        close();
+        timer->stop();
+        break;
+    default:
+        break;
+    }
+}
+
+void CUpdate::startRun()
+{
+    ftp->close();   // a run started over drops the transfer of the one before
+    delete downloadFile;
+    downloadFile = nullptr;
+    ui->m_listWidgetInfo->clear();
+    addLine(tr("Connect to server..."));
+    workDir.reset(new QTemporaryDir(QDir::tempPath() + QStringLiteral("/%1-update-XXXXXX").arg(productTitle)));
+    if (!workDir->isValid()) {
+        fail(tr("Download Error..."));
+        return;
+    }
+    connectToServer();
+    state = Connecting;
+}
+
+void CUpdate::connectToServer()
+{
+    connected = false;
+    loggedIn = false;
+    ftp->connectToHost(server, QString::fromLatin1(kUser), QString::fromLatin1(kPassword),
+                       productTitle);
+}
+
+void CUpdate::fetch(const QString &remoteName, const QString &localPath, State waiting)
+{
+    addLine(tr("Get %1").arg(remoteName));
+    if (getFile(remoteName, localPath))
+        state = waiting;
+    else
+        fail(tr("Download Error..."));
+}
+
+bool CUpdate::getFile(const QString &remoteName, const QString &localPath)
+{
+    QFile::remove(localPath);
+    downloadFile = new QFile(localPath);
+    if (!downloadFile->open(QIODevice::WriteOnly)) {
+        delete downloadFile;
+        downloadFile = nullptr;
+        return false;
+    }
+    ftp->get(remoteName, downloadFile);
+    return true;
+}
+
+void CUpdate::FtpCommandFinished(int command, bool error)
+{
+    if (command == CFtpClient::Connect) {
+        // no server, a silent one or a refused log-in: nothing more can come
+        if (error)
+            fail(tr("Download Error..."));
+        else
+            connected = loggedIn = true;
+        return;
+    }
+    if (!downloadFile)
+        return;
+    downloadFile->close();
+    if (error) {
+        downloadFile->remove();
+        delete downloadFile;
+        downloadFile = nullptr;
+        fail(tr("Download Error..."));
+        return;
+    }
+    delete downloadFile;
+    downloadFile = nullptr;
+    if (state == GettingInstallIni || state == GettingUpdater || state == GettingConfigFile)
+        ++state;
+}
+
+void CUpdate::fail(const QString &line)
+{
+    addLine(line);
+    ftp->close();
+    state = Idle;
+}
+
+namespace {
+// Questions default to Cancel: a stray Enter must not start an upgrade.
+bool askToGoOn(const QString &text, const QString &question)
+{
+    QMessageBox box(QMessageBox::NoIcon, AppInfo::windowTitle(), text,
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    box.setInformativeText(question);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return CPrompt::exec(&box) == QMessageBox::Ok;
+}
+}
+
+void CUpdate::offerUpdate()
+{
+    if (!readInstallIni(workPath(QString::fromLatin1(kInstallIni)), productTitle, version)) {
+        addLine(tr("Up to Date..."));
+        state = Done;
+        return;
+    }
+    addLine(tr("New update available..."));
+    state = Asking;
+    state = askToGoOn(tr("New update available."), tr("Do you want to start upgrade?"))
+                ? FetchUpdater
+                : ConfigFile;
+}
+
+bool CUpdate::startUpgrade()
+{
+    addLine(tr("Start Upgrade Process..."));
+    const QString updater = workPath(QString::fromLatin1(kUpdater));
+    QFile::setPermissions(updater, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                       | QFileDevice::ExeOwner);
+    // the updater learns where the running program lives and which release it is
+    const QStringList arguments = {
+        QCoreApplication::applicationDirPath() + QLatin1Char('/') + productTitle, version };
+    if (!QProcess::startDetached(updater, arguments))
+        return false;
+    workDir->setAutoRemove(false);   // the updater runs from there
+    return true;
+}
+
+// The refreshed file replaces the old one in a single step, so that a
+// failure half way never leaves the configuration missing.
+void CUpdate::refreshConfigFile()
+{
+    const QString current = configPath(configFileName);
+    const QString fetched = configPath(QString::fromLatin1(kTempIni));
+    if (compareIniFiles(current, fetched)) {
+        QFile::remove(fetched);
+        return;
+    }
+    addLine(tr("New iniFile available..."));
+    state = Asking;
+    const bool replace = askToGoOn(tr("New configuration file available."),
+                                   tr("Do you want to download this file?"));
+    state = ConfigFileReady;
+    if (!replace)
+        return;
+    QFile source(fetched);
+    QSaveFile target(current);
+    if (source.open(QIODevice::ReadOnly) && target.open(QIODevice::WriteOnly)
+        && target.write(source.readAll()) == source.size() && target.commit())
+        QFile::remove(fetched);
+    else
+        fail(tr("Download Error..."));
+}
+
+bool CUpdate::readInstallIni(const QString &path, const QString &title, const QString &running)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    QTextStream in(&file);
+    in.setCodec("ISO-8859-1");
+    bool inMain = false;
+    while (!in.atEnd()) {
+        const QStringList parts = in.readLine().split(QLatin1Char('='));
+        if (parts.at(0) != QLatin1String("[MAIN]") && !inMain)
+            continue;
+        // a key line without "=" carries no value and decides nothing
+        const bool keyed = parts.size() > 1;
+        if (keyed && parts.at(0) == QLatin1String("NAME") && parts.at(1) != title)
+            return false;
+        inMain = true;
+        if (keyed && parts.at(0) == QLatin1String("VERSION") && parts.at(1) != running)
+            return true;
+    }
+    return false;
+}
+
+bool CUpdate::compareIniFiles(const QString &pathA, const QString &pathB)
+{
+    QFile a(pathA);
+    QFile b(pathB);
+    if (!a.exists() || !b.exists() || a.size() != b.size())
+        return false;
+    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly))
+        return false;
+    return a.readAll() == b.readAll();
+}

@@ -1,0 +1,114 @@
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QtTest>
+
+#include "app/clanguagetable.h"
+#include "dialogs/chelp.h"
+#include "support/testenv.h"
+#include "support/windowtest.h"
+
+namespace {
+
+const int kLanguages[] = { 0, 1, 2, 3, 5, 6 };
+
+QString pageText(int topic, int language)
+{
+    QTextDocument document;
+    document.setHtml(CHelp::readFile(CHelp::pageName(topic, language)));
+    return document.toPlainText();
+}
+
+}
+
+class TestHelp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void everyTopicHasItsOwnPageInEveryLanguage()
+    {
+        QCOMPARE(CHelp::pageName(17, 0), QStringLiteral(":/help/html/helpProgramStartAt_EN.html"));
+        QCOMPARE(CHelp::pageName(39, 5), QStringLiteral(":/help/html/helpProgramShowAlarm_GR.html"));
+        QVERIFY(CHelp::pageName(1, 4).isEmpty());
+
+        WindowTest::Harness h;   // the pages come with the window's resources
+        QSet<QString> texts;
+        for (int topic = 1; topic <= CHelp::kTopicCount; ++topic) {
+            for (int language : kLanguages) {
+                const QString name = CHelp::pageName(topic, language);
+                const QString html = CHelp::readFile(name);
+                QVERIFY2(!html.isEmpty(), qPrintable(name));
+                // read one byte per character: anything beyond ASCII must be
+                // a character reference
+                for (QChar c : html)
+                    QVERIFY2(c.unicode() < 0x80, qPrintable(name));
+                const QString text = pageText(topic, language);
+                QVERIFY2(text.split('\n', Qt::SkipEmptyParts).size() >= 3, qPrintable(name));
+                texts.insert(text);
+            }
+        }
+        QCOMPARE(texts.size(), CHelp::kTopicCount * 6);
+    }
+
+    void aTopicLoadsOnlyWhenItChanges()
+    {
+        WindowTest::Harness h;
+        QTextBrowser view;
+        CHelp help(&h.window);
+        help.showHelp(7);   // no view yet: nothing happens
+        QCOMPARE(help.currentTopic, -1);
+        help.setTextEdit(&view);
+
+        help.showHelp(7);
+        QCOMPARE(view.toPlainText(), pageText(7, 0));
+        view.setPlainText(QStringLiteral("replaced"));
+        help.showHelp(7);
+        QCOMPARE(view.toPlainText(), QStringLiteral("replaced"));
+
+        help.showHelp(40);
+        QCOMPARE(help.currentTopic, 40);
+        QCOMPARE(view.toPlainText(), QStringLiteral("replaced"));
+        help.showHelp(7);
+        QCOMPARE(view.toPlainText(), pageText(7, 0));
+
+        h.window.app->languageTable->language = 4;
+        help.showHelp(8);
+        QCOMPARE(view.toPlainText(), pageText(7, 0));
+        h.window.app->languageTable->language = 6;
+        help.showHelp(9);
+        QCOMPARE(view.toPlainText(), pageText(9, 6));
+    }
+
+    void pagesAreReadAsLatin1UpToTheFirstNul()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("page.html"));
+        QVERIFY(TestEnv::writeFile(path, QByteArray("caf\xe9\r\n\xff!\0hidden", 15)));
+        QCOMPARE(CHelp::readFile(path), QString::fromUtf8("café\nÿ!"));
+        QCOMPARE(CHelp::readFile(dir.filePath(QStringLiteral("missing.html"))), QString());
+    }
+
+    void hoveringAFieldShowsItsPageAndARefreshKeepsIt()
+    {
+        WindowTest::Harness h;
+        QTextBrowser *pane = h.ui->m_textBrowserHelp;
+        h.window.app->settings.showHelp = true;
+        h.ui->m_lineEditLoggerTotalAlarmDelayExt->setAttribute(Qt::WA_UnderMouse, true);
+        QTRY_COMPARE(pane->toPlainText(), pageText(15, 0));
+
+        h.window.updateLoggerPage();
+        QCOMPARE(pane->toPlainText(), pageText(15, 0));
+
+        // with help switched off the pane no longer follows the mouse
+        h.ui->m_lineEditLoggerTotalAlarmDelayExt->setAttribute(Qt::WA_UnderMouse, false);
+        h.window.app->settings.showHelp = false;
+        h.ui->m_checkBoxLoggerShowAlarm->setAttribute(Qt::WA_UnderMouse, true);
+        h.window.Timer100ms();
+        QCOMPARE(pane->toPlainText(), pageText(15, 0));
+        h.window.app->settings.showHelp = true;
+        QTRY_COMPARE(pane->toPlainText(), pageText(39, 0));
+    }
+};
+
+MIRELDA_TEST_MAIN(TestHelp)
+#include "tst_help.moc"

@@ -1,0 +1,220 @@
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "core/appinfo.h"
+#include "dialogs/cupdate.h"
+#include "support/mailtestserver.h"
+#include "support/testenv.h"
+#include "support/windowtest.h"
+#include "ui_cupdate.h"
+
+namespace {
+
+const int kWaitMs = 20000;
+
+QByteArray installIni(const QByteArray &version, const QByteArray &name = "Mirelda")
+{
+    return "[MAIN]\r\nNAME=" + name + "\r\nVERSION=" + version + "\r\n";
+}
+
+QStringList listed(const CUpdate *update)
+{
+    QStringList lines;
+    for (int i = 0; i < update->ui->m_listWidgetInfo->count(); ++i)
+        lines << update->ui->m_listWidgetInfo->item(i)->text();
+    return lines;
+}
+
+// A shown update check against an FTP account "upgrade" on loopback (the
+// mail tests' script runner starts and stops the server). Questions are
+// answered from replies in turn, Cancel once they run out.
+struct Check
+{
+    QTemporaryDir root;
+    MailTestServer server;
+    QWidget owner;
+    CUpdate update{ &owner };
+    QStringList asked;
+    QList<int> replies;
+
+    Check() { owner.show(); }
+    ~Check() { CPrompt::setDialogHandler(nullptr); }
+    bool serve(const QByteArray &ini, const QString &password = "5Pemberlocksy71")
+    {
+        return QDir(root.path()).mkpath("Mirelda") && (ini.isEmpty() || put("install.ini", ini))
+               && server.start("ftp_server.py", { "--root", root.path(), "--password", password });
+    }
+    bool put(const QString &name, const QByteArray &bytes)
+    {
+        return TestEnv::writeFile(root.path() + "/Mirelda/" + name, bytes);
+    }
+    void run(int port)
+    {
+        CPrompt::setDialogHandler([this](QDialog *dialog) {
+            asked << qobject_cast<QMessageBox *>(dialog)->text();
+            return replies.isEmpty() ? int(QMessageBox::Cancel) : replies.takeFirst();
+        });
+        CFtpClient::Server address;
+        address.host = "127.0.0.1";
+        address.port = port;
+        address.connectTimeoutMs = 2000;
+        address.stallTimeoutMs = 3000;
+        update.setServer(address);
+        update.show();
+        update.setFolder(AppInfo::productTitle(), AppInfo::version(), AppInfo::buildDate());
+    }
+};
+
+}
+
+class TestUpdate : public QObject
+{
+    Q_OBJECT
+private slots:
+    void installIniDecidesWhetherAnUpdateIsOffered_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("same version") << installIni("1.16.34") << false;
+        QTest::newRow("older version") << installIni("1.15.0") << true;
+        QTest::newRow("another product") << installIni("2.0.0", "Other") << false;
+        QTest::newRow("blank before =") << QByteArray("[MAIN]\nVERSION =2.0\n") << false;
+        QTest::newRow("version before [MAIN]")
+            << QByteArray("VERSION=2.0\n[MAIN]\nVERSION=1.16.34\n") << false;
+        QTest::newRow("keys without =") << QByteArray("[MAIN]\nNAME\nVERSION\n") << false;
+    }
+    void installIniDecidesWhetherAnUpdateIsOffered()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, offered);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("install.ini");
+        QVERIFY(TestEnv::writeFile(path, content));
+        QCOMPARE(CUpdate::readInstallIni(path, "Mirelda", "1.16.34"), offered);
+    }
+
+    void upToDateRunListsItsStepsAndCloses()
+    {
+        Check check;
+        QVERIFY(check.serve(installIni("1.16.34")));
+        check.run(check.server.port());
+        QTRY_COMPARE_WITH_TIMEOUT(check.update.state, int(CUpdate::Done), kWaitMs);
+        QCOMPARE(listed(&check.update), QStringList({ "Connect to server...", "Get install.ini", "Up to Date..." }));
+        QTRY_VERIFY(!check.update.isVisible());
+        QVERIFY(check.asked.isEmpty());
+    }
+
+    // The updater is a script that records how it was started.
+    void acceptedUpdateFetchesAndStartsTheUpdater()
+    {
+        Check check;
+        QTemporaryDir out;
+        const QByteArray record = out.filePath("started.txt").toUtf8();
+        const QByteArray updater = "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > '" + record
+                                   + ".part' && mv '" + record + ".part' '" + record + "'\n";
+        QVERIFY(check.serve(installIni("1.17.0")) && check.put("Upgrade.exe", updater));
+        check.replies = { QMessageBox::Ok };
+        check.run(check.server.port());
+
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(record), kWaitMs);
+        QCOMPARE(check.asked, QStringList({ "New update available." }));
+        const QStringList started = QString::fromUtf8(TestEnv::readFile(record)).split('\n');
+        QCOMPARE(started.mid(1, 2),
+                 QStringList({ QCoreApplication::applicationDirPath() + "/Mirelda", "1.16.34" }));
+        const QString fetched = started.at(0);
+        QVERIFY2(fetched.startsWith(QDir::tempPath() + "/Mirelda-update-"), qPrintable(fetched));
+        QCOMPARE(TestEnv::readFile(fetched), updater);
+        QDir(QFileInfo(fetched).path()).removeRecursively();
+
+        QTRY_VERIFY(!check.owner.isVisible());
+        QCOMPARE(listed(&check.update).mid(2),
+                 QStringList({ "New update available...", "Get Upgrade.exe",
+                               "Start Upgrade Process...", "Close Application..." }));
+    }
+
+    // Declined, the update gives way to the configuration file's refresh.
+    void declinedUpdateRefreshesTheConfigurationFile()
+    {
+        Check check;
+        QVERIFY(check.serve(installIni("1.17.0")) && check.put("site.ini", "KEY=new\r\n"));
+        QTemporaryDir local;
+        QVERIFY(TestEnv::writeFile(local.filePath("site.ini"), "KEY=old\r\n"));
+        check.update.setConfigFile(local.path(), "site.ini");
+        check.replies = { QMessageBox::Cancel, QMessageBox::Ok };
+        check.run(check.server.port());
+
+        QTRY_COMPARE_WITH_TIMEOUT(check.update.state, int(CUpdate::Done), kWaitMs);
+        QCOMPARE(check.asked, QStringList({ "New update available.", "New configuration file available." }));
+        QCOMPARE(TestEnv::readFile(local.filePath("site.ini")), QByteArray("KEY=new\r\n"));
+        QVERIFY(!QFileInfo::exists(local.filePath("temp.ini")));
+    }
+
+    void failedStepsSayDownloadError_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("wrong password") << "password";
+        QTest::newRow("missing install.ini") << "missing";
+        QTest::newRow("silent server") << "silent";
+        QTest::newRow("no server") << "none";
+    }
+    void failedStepsSayDownloadError()
+    {
+        QFETCH(QString, failure);
+        Check check;
+        QTcpServer silent;   // takes connections and never says a word
+        if (failure == "silent" || failure == "none") {
+            QVERIFY(silent.listen(QHostAddress::LocalHost));
+            const quint16 port = silent.serverPort();
+            if (failure == "none")
+                silent.close();
+            check.run(port);
+        } else {
+            QVERIFY(check.serve(failure == "missing" ? QByteArray() : installIni("1.17.0"),
+                                failure == "password" ? "another" : "5Pemberlocksy71"));
+            check.run(check.server.port());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(listed(&check.update).value(listed(&check.update).size() - 1),
+                                  QStringLiteral("Download Error..."), kWaitMs);
+        QCOMPARE(check.update.state, int(CUpdate::Idle));
+        QVERIFY(check.update.isVisible());   // stays for the user to read
+    }
+
+    // At start the check runs unseen; the menu action shows its progress.
+    void windowChecksHiddenAtStartAndShownFromTheMenu()
+    {
+        Check check;
+        QVERIFY(check.serve(installIni("1.16.34")));
+        const QByteArray previous = qgetenv("MIRELDA_UPDATE_SERVER");
+        qputenv("MIRELDA_UPDATE_SERVER", "127.0.0.1:" + QByteArray::number(check.server.port()));
+        auto windowCheck = [&check]() -> CUpdate * {
+            for (QWidget *widget : QApplication::topLevelWidgets())
+                if (auto *update = qobject_cast<CUpdate *>(widget))
+                    if (update != &check.update)
+                        return update;
+            return nullptr;
+        };
+        {
+            PromptRecorder prompts;
+            MainWindow window;
+            CUpdate *atStart = windowCheck();
+            QVERIFY(atStart);
+            QTRY_COMPARE_WITH_TIMEOUT(atStart->state, int(CUpdate::Done), kWaitMs);
+            QVERIFY(!atStart->isVisible());
+            QVERIFY(prompts.boxes.isEmpty());
+
+            window.ui->m_actionCheckForUpdate->trigger();
+            QVERIFY(windowCheck() && windowCheck()->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(listed(windowCheck()).contains("Up to Date..."), kWaitMs);
+        }
+        QVERIFY(!windowCheck());
+        qputenv("MIRELDA_UPDATE_SERVER", previous);
+    }
+};
+
+MIRELDA_TEST_MAIN(TestUpdate)
+#include "tst_update.moc"
