@@ -115,12 +115,22 @@ public:
     // Opens a data file as a new row (or makes its row current when it is
     // open already). False, with a message to the user, when it cannot be read.
     bool loadDataFile(const QString &path);
-    void showGraphProgress(bool visible, int value);
+    void showGraphProgress(bool visible, int value) override;
     void fillReadingsTable(const QList<int> &rows);
     // Lock icon and read-only state of the settings fields, by formLocked.
     void setFormLocked();
     // Today's or another day's audit trail in the user-administration page.
     void showAuditTrail(const QDate &date);
+
+    // ---- e-mail of records and the send-report dialog ----
+    // Writes record (found again by rowOfRecord) in the form extension names:
+    // "qlf" the data file, "txt" / "csv" its readings, "pdf" its report,
+    // "jpg" its graph, as directory/<serial>.<extension>. The path written, or
+    // "" with the reason in error.
+    QString exportSelectedFile(const QString &extension, const QString &directory,
+                               const LoggerRecord &record, QString *error) override;
+    // File name of a record's exports: its serial number, made safe for a path.
+    static QString exportBaseName(const LoggerRecord &record);
 
 signals:
     void program();
@@ -329,4 +339,12 @@ private:
     void fillSummaryTable();
     void clearViews();
     void showHomeWhenEmpty();
+
+    // ---- e-mail of records and the send-report dialog ----
+    void startEmailOf(int row);
+    void mailAutomatically(int row);
+    void serveReportRequest();
+    bool writeReadingsExport(int row, const QString &path);
+    bool writeGraphImage(int row, const QString &path, QString *error);
+    bool writeReportPdf(int row, const QString &path, QString *error);
 };

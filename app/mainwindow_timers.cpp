@@ -36,6 +36,8 @@ void MainWindow::Timer()
 
     if (row != -1 && !app->records.at(row).fromFile && app->records.at(row).autoDelay == 0)
         runAutomaticSteps(row);
+
+    serveReportRequest();
     servingTimer = false;
 }
 
@@ -74,11 +76,7 @@ void MainWindow::runAutomaticSteps(int row)
         app->records[row].autoCsvDone = true;
         exportAutomatically(row, QStringLiteral("csv"));
     }
-    if (settings.smtpServerAuto != 0 && !app->records.at(row).autoMailStarted) {
-        app->records[row].autoMailStarted = true;
-        ui->m_actionSendByEmail->setEnabled(false);
-        app->startEmail(row);
-    }
+    mailAutomatically(row);
 }
 
 void MainWindow::Timer100ms()

@@ -102,7 +102,11 @@ void MainWindow::on_m_actionPrintPreview_triggered() { restartInactivityCountdow
 
 void MainWindow::on_m_actionPrintPrint_triggered() { restartInactivityCountdown(); }
 
-void MainWindow::on_m_actionSendByEmail_triggered() { restartInactivityCountdown(); }
+void MainWindow::on_m_actionSendByEmail_triggered()
+{
+    restartInactivityCountdown();
+    startEmailOf(currentLoggerRow());
+}
 
 void MainWindow::on_m_actionSend_Report_triggered()
 {

@@ -1,0 +1,114 @@
+#include "app/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QDir>
+
+#include "core/cmainapp.h"
+#include "core/loggerrecord.h"
+#include "dialogs/cprompt.h"
+#include "files/cfilemanager.h"
+#include "reports/creport.h"
+#include "reports/csendemail.h"
+#include "users/cuseradmin.h"
+#include "views/ctable.h"
+
+QString MainWindow::exportBaseName(const LoggerRecord &record)
+{
+    static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
+    QString name = record.serialNumber.trimmed();
+    for (QChar &c : name)
+        if (c.unicode() < 0x20 || unsafe.contains(c))
+            c = QLatin1Char('_');
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        name = QStringLiteral("logger");
+    return name;
+}
+
+QString MainWindow::exportSelectedFile(const QString &extension, const QString &directory,
+                                       const LoggerRecord &record, QString *error)
+{
+    const QString path = QDir(directory).filePath(exportBaseName(record) + QLatin1Char('.') + extension);
+    // the record may have moved to another row, or gone, since it was chosen
+    const int row = rowOfRecord(record);
+    QString reason;
+    bool written = false;
+    if (row < 0)
+        reason = tr("The logger %1 is no longer connected.").arg(record.serialNumber.trimmed());
+    else if (!app->records.at(row).dataLoaded)
+        reason = tr("The logger %1 holds no readings yet.").arg(record.serialNumber.trimmed());
+    else if (extension == QLatin1String("qlf"))
+        written = CFileManager::writeDataFile(path, app->records.at(row), app->userAdmin->enabled, &reason);
+    else if (extension == QLatin1String("txt") || extension == QLatin1String("csv"))
+        written = writeReadingsExport(row, path);
+    else if (extension == QLatin1String("pdf"))
+        written = writeReportPdf(row, path, &reason);
+    else if (extension == QLatin1String("jpg"))
+        written = writeGraphImage(row, path, &reason);
+    else
+        reason = tr("Files of type .%1 cannot be written here.").arg(extension);
+    if (written)
+        return path;
+
+    if (reason.isEmpty())
+        reason = tr("The file %1 could not be written.").arg(QDir::toNativeSeparators(path));
+    const QString warning = QStringLiteral("Warning!\n\n");
+    if (reason.startsWith(warning))
+        reason.remove(0, warning.size());
+    if (error)
+        *error = reason;
+    return QString();
+}
+
+bool MainWindow::writeReadingsExport(int row, const QString &path)
+{
+    app->table->fillReadings(ui->m_tableWidgetTable, QList<int>{ row });
+    const bool written = writeTextExport(path, 1);
+    // the readings page shows the selection again, not the exported record
+    if (app->selection != QList<int>{ row }) {
+        ui->m_tableWidgetTable->setRowCount(0);
+        fillReadingsTable(app->selection);
+    }
+    return written;
+}
+
+bool MainWindow::writeGraphImage(int row, const QString &path, QString *error)
+{
+    Q_UNUSED(row)
+    Q_UNUSED(path)
+    *error = tr("Pictures of the graph cannot be made by this build.");
+    return false;
+}
+
+bool MainWindow::writeReportPdf(int row, const QString &path, QString *error)
+{
+    Q_UNUSED(row)
+    Q_UNUSED(path)
+    *error = tr("PDF reports cannot be made by this build.");
+    return false;
+}
+
+// The action is offered again once this sending is over.
+void MainWindow::startEmailOf(int row)
+{
+    ui->m_actionSendByEmail->setEnabled(false);
+    app->startEmail(row);
+    connect(app->emailSender, &CSendEmail::finished, this,
+            [this] { ui->m_actionSendByEmail->setEnabled(true); });
+}
+
+// After an automatic download each record is mailed once.
+void MainWindow::mailAutomatically(int row)
+{
+    if (app->settings.smtpServerAuto == 0 || app->records.at(row).autoMailStarted)
+        return;
+    app->records[row].autoMailStarted = true;
+    startEmailOf(row);
+}
+
+void MainWindow::serveReportRequest()
+{
+    if (!reportDialogPending.exchange(false))
+        return;
+    CReport report(this);
+    CPrompt::exec(&report);
+}
