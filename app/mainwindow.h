@@ -122,6 +122,11 @@ public:
     // Today's or another day's audit trail in the user-administration page.
     void showAuditTrail(const QDate &date);
 
+    // graph and histogram images: the format follows the file's extension
+    // ("plot.jpg" is a JPEG); false when nothing could be written
+    bool savePlotImage(QWidget *widget, const QString &fileName);
+    bool saveWindowImage(const QString &fileName);
+
     // ---- e-mail of records and the send-report dialog ----
     // Writes record (found again by rowOfRecord) in the form extension names:
     // "qlf" the data file, "txt" / "csv" its readings, "pdf" its report,
@@ -339,6 +344,10 @@ private:
     void fillSummaryTable();
     void clearViews();
     void showHomeWhenEmpty();
+
+    // graph and histogram views, image copies
+    void placeView(QWidget *page, QHBoxLayout *&layout, QWidget *previous, QWidget *view);
+    void replaceHistogram(int row);
 
     // ---- e-mail of records and the send-report dialog ----
     void startEmailOf(int row);

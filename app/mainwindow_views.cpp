@@ -5,6 +5,7 @@
 
 #include "core/cmainapp.h"
 #include "core/loggerrecord.h"
+#include "views/chistogram.h"
 #include "views/cplot.h"
 #include "views/ctable.h"
 
@@ -26,28 +27,54 @@ void MainWindow::fillReadingsTable(const QList<int> &rows)
     app->table->fillReadings(ui->m_tableWidgetTable, rows);
 }
 
-// The previous graph is destroyed with the layout that held it, so a
+// The previous view is destroyed with the layout that held it, so a
 // rebuild never leaves the old widget behind.
+void MainWindow::placeView(QWidget *page, QHBoxLayout *&layout, QWidget *previous, QWidget *view)
+{
+    delete layout;
+    layout = nullptr;
+    delete previous;
+    layout = new QHBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view, 0);
+}
+
 void MainWindow::replaceGraph(int row)
 {
     auto *newPlot = new CPlot;
     newPlot->setData(app, row);
     newPlot->setupPlot();
-    if (graphLayout) {
-        delete graphLayout;
-        graphLayout = nullptr;
-    }
-    delete plot;
+    placeView(ui->m_widgetGraph, graphLayout, plot, newPlot);
     plot = newPlot;
-    graphLayout = new QHBoxLayout(ui->m_widgetGraph);
-    graphLayout->setContentsMargins(0, 0, 0, 0);
-    graphLayout->addWidget(plot, 0);
+}
+
+void MainWindow::replaceHistogram(int row)
+{
+    auto *newHistogram = new CHistogram;
+    newHistogram->setData(app, row);
+    newHistogram->setupPlot();
+    placeView(ui->m_widgetHistogram, histogramLayout, histogram, newHistogram);
+    histogram = newHistogram;
+}
+
+bool MainWindow::savePlotImage(QWidget *widget, const QString &fileName)
+{
+    if (!widget || fileName.isEmpty())
+        return false;
+    return widget->grab().save(fileName);
+}
+
+bool MainWindow::saveWindowImage(const QString &fileName)
+{
+    return savePlotImage(this, fileName);
 }
 
 void MainWindow::clearViews()
 {
     delete plot;
     plot = nullptr;
+    delete histogram;
+    histogram = nullptr;
     ui->m_tableWidgetTable->setRowCount(0);
     ui->m_tableWidgetTableSummary->setRowCount(0);
 }
@@ -76,8 +103,10 @@ void MainWindow::rebuildViews(int row)
             ui->m_tabWidget->setCurrentWidget(ui->m_tabLogger);
     }
     const bool hasData = record.dataLoaded;
-    if (hasData)
+    if (hasData) {
         replaceGraph(row);
+        replaceHistogram(row);
+    }
     fillReadingsTable(app->selection);
     if (hasData)
         fillSummaryTable();

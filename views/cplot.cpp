@@ -25,11 +25,6 @@ bool isTemperature(ViewChannel channel)
     return channel != ChannelHumidity;
 }
 
-bool isTwoProbeModel(const LoggerRecord &record)
-{
-    return record.productCode.toLower().trimmed().contains(QLatin1String("qv-7t"));
-}
-
 // End of a set: the time of its last sample.
 QDateTime lastSampleTime(const LoggerRecord &record)
 {
@@ -109,22 +104,30 @@ LoggerRecord CPlot::viewedRecord(const LoggerRecord &record)
     return viewed;
 }
 
-QString CPlot::curveTitle(const LoggerRecord &record, ViewChannel channel)
+bool CPlot::isTwoProbeModel(const LoggerRecord &record)
 {
+    return record.productCode.toLower().trimmed().contains(QLatin1String("qv-7t"));
+}
+
+QString CPlot::curveTitle(const LoggerRecord &record, ViewChannel channel, TitleStyle style)
+{
+    const bool dotted = style == HistogramTitles;
     QString label;
     switch (channel) {
     case ChannelHumidity:
         label = QStringLiteral(" Int.Hum.(Digital)");
         break;
     case ChannelExternal:
-        label = isTwoProbeModel(record) ? QStringLiteral(" Right Ext.Temp.(NTC)")
-                                        : QStringLiteral(" Ext.Temp.(NTC)");
+        if (!isTwoProbeModel(record))
+            label = QStringLiteral(" Ext.Temp.(NTC)");
+        else
+            label = dotted ? QStringLiteral(" Right.Ext.Temp.(NTC)") : QStringLiteral(" Right Ext.Temp.(NTC)");
         break;
     case ChannelInternal:
         if (!(record.sensorFlags & SensorBits::InternalNtc))
             label = QStringLiteral(" Int.Temp.(Digital)");
         else if (isTwoProbeModel(record))
-            label = QStringLiteral(" Left Ext Temp.(NTC)");
+            label = dotted ? QStringLiteral(" Left.Ext.Temp.(NTC)") : QStringLiteral(" Left Ext Temp.(NTC)");
         else if (record.productCode.startsWith(QLatin1String("QV-5D")))
             label = QStringLiteral(" Int/Ext.Temp.(NTC)");
         else
@@ -540,19 +543,22 @@ QList<QwtPlotItem *> CPlot::curves() const
     return itemList(QwtPlotItem::Rtti_PlotCurve);
 }
 
+QwtLegendLabel *CPlot::legendLabel(const QwtPlot *plot, const QwtLegend *legend, QwtPlotItem *item)
+{
+    if (!legend)
+        return nullptr;
+    return qobject_cast<QwtLegendLabel *>(legend->legendWidget(plot->itemToInfo(item)));
+}
+
 bool CPlot::isLegendChecked(QwtPlotItem *item) const
 {
-    if (!m_legend)
-        return false;
-    auto *label = qobject_cast<QwtLegendLabel *>(m_legend->legendWidget(itemToInfo(item)));
+    const QwtLegendLabel *label = legendLabel(this, m_legend, item);
     return label && label->isChecked();
 }
 
 void CPlot::setLegendChecked(QwtPlotItem *item, bool on)
 {
-    if (!m_legend)
-        return;
-    if (auto *label = qobject_cast<QwtLegendLabel *>(m_legend->legendWidget(itemToInfo(item))))
+    if (QwtLegendLabel *label = legendLabel(this, m_legend, item))
         label->setChecked(on);
 }
 

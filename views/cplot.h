@@ -10,6 +10,7 @@
 
 class CMainApp;
 class QwtLegend;
+class QwtLegendLabel;
 class QwtPlotItem;
 class QwtPlotMarker;
 class RectItem;
@@ -55,11 +56,19 @@ public:
     QList<RectItem *> alarmBands() const { return bands; }
     QwtLegend *legendWidget() const { return m_legend; }
     bool isLegendChecked(QwtPlotItem *item) const;
+    // The check box of an item in a checkable legend, null when it has none.
+    static QwtLegendLabel *legendLabel(const QwtPlot *plot, const QwtLegend *legend, QwtPlotItem *item);
 
     // The record as the graph draws it: a logger of firmware 0x114 or
     // lower recorded only its internal temperature, whatever its flags say.
     static LoggerRecord viewedRecord(const LoggerRecord &record);
-    static QString curveTitle(const LoggerRecord &record, ViewChannel channel);
+    // Serial number and channel label; the histogram writes the two-probe
+    // model's labels with dots.
+    enum TitleStyle { GraphTitles, HistogramTitles };
+    static QString curveTitle(const LoggerRecord &record, ViewChannel channel,
+                              TitleStyle style = GraphTitles);
+    // The model with a left and a right probe.
+    static bool isTwoProbeModel(const LoggerRecord &record);
 
     CMainApp *m_app = nullptr;
     QwtLegend *m_legend = nullptr;

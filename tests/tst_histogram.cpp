@@ -1,0 +1,222 @@
+#include <QPointer>
+#include <qwt_legend.h>
+#include <qwt_legend_label.h>
+#include <qwt_scale_div.h>
+
+#include "core/cmainapp.h"
+#include "core/loggertime.h"
+#include "core/windowstate.h"
+#include "support/testenv.h"
+#include "support/viewstest.h"
+#include "support/windowtest.h"
+#include "views/chistogram.h"
+#include "views/cplot.h"
+#include "views/histogram.h"
+
+namespace {
+
+const QDateTime kStart(QDate(2026, 3, 2), QTime(8, 0, 0), Qt::LocalTime);
+constexpr quint8 kNtc = SensorBits::InternalNtc;
+constexpr quint8 kDigitalExt = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
+constexpr quint32 kTempHum = ConfigBits::InternalOn | ConfigBits::HumidityOn;
+
+LoggerRecord makeSet(const QString &serial, quint8 sensors, quint32 config, const QVector<int> &tenths)
+{
+    return ViewsTest::downloadedSet(serial, sensors, config, ViewsTest::words(tenths), 60, kStart);
+}
+
+void setExtremes(LoggerRecord &record, ViewChannel channel, float low, float high)
+{
+    record.lowestValue[limitGroupOf(channel)] = low;
+    record.highestValue[limitGroupOf(channel)] = high;
+}
+
+// Columns as "value:count" for every column that holds readings.
+QString filled(const Histogram *series)
+{
+    QStringList columns;
+    for (size_t i = 0; i < series->dataSize(); ++i) {
+        const QwtIntervalSample sample = series->sample(int(i));
+        if (sample.value != 0)
+            columns << QStringLiteral("%1:%2").arg(sample.interval.minValue()).arg(sample.value);
+    }
+    return columns.join(QLatin1Char(' '));
+}
+
+QPair<double, double> bottomAxis(const CHistogram &view)
+{
+    const QwtScaleDiv &div = view.axisScaleDiv(QwtPlot::xBottom);
+    return qMakePair(div.lowerBound(), div.upperBound());
+}
+
+void clickLegend(CHistogram &view, Histogram *series)
+{
+    QwtLegendLabel *label = CPlot::legendLabel(&view, view.legendWidget(), series);
+    QVERIFY(label);
+    QTest::mouseClick(label, Qt::LeftButton);
+}
+
+}
+
+class TestHistogram : public QObject
+{
+    Q_OBJECT
+private:
+    WindowState window;
+    CMainApp *app = nullptr;
+
+    CHistogram *build(QList<int> selection)
+    {
+        app->selection = selection;
+        auto *view = new CHistogram;
+        view->setData(app, selection.value(0, 0));
+        view->setupPlot();
+        return view;
+    }
+
+private slots:
+    void init()
+    {
+        app = new CMainApp(&window);
+        app->settings = AppSettings();
+        app->settings.histogramShowFullRange = false;
+    }
+
+    void cleanup()
+    {
+        delete app;
+        app = nullptr;
+    }
+
+    void binsCountEveryReadingIncludingTheTop()
+    {
+        // -0.5 and +0.5 share the bin of 0; the highest value has a bin of its own
+        LoggerRecord record = makeSet("A", kNtc, ConfigBits::InternalOn, { -5, 5, 9, 10, 19, 25, 29 });
+        setExtremes(record, ChannelInternal, -0.5f, 2.9f);
+        LoggerRecord flat = makeSet("F", kNtc, ConfigBits::InternalOn, QVector<int>(50, 200));
+        setExtremes(flat, ChannelInternal, 20.0f, 20.0f);
+        // stored extremes that the readings pass (a file without them, say)
+        LoggerRecord stale = makeSet("S", kNtc, ConfigBits::InternalOn, { -31, 150, 151 });
+        app->records << record << flat << stale;
+
+        QScopedPointer<CHistogram> view(build({ 0 }));
+        QCOMPARE(view->series().size(), 1);
+        QCOMPARE(filled(view->series().at(0)), QStringLiteral("0:3 1:2 2:2"));
+        QCOMPARE(view->m_minBin, 0);
+        QCOMPARE(view->m_maxBin, 3);
+        QCOMPARE(bottomAxis(*view), qMakePair(-0.5, 3.0));
+
+        QScopedPointer<CHistogram> flatView(build({ 1 }));
+        QCOMPARE(filled(flatView->series().at(0)), QStringLiteral("20:50"));
+
+        QScopedPointer<CHistogram> staleView(build({ 2 }));
+        QCOMPARE(filled(staleView->series().at(0)), QStringLiteral("-3:1 15:2"));
+        QCOMPARE(bottomAxis(*staleView), qMakePair(-3.0, 16.0));
+
+        // full range: the logger's range, widened by a reading beyond it
+        app->settings.histogramShowFullRange = true;
+        app->records[2].readings[0] = ReadingWord::make(-500);
+        QScopedPointer<CHistogram> fullView(build({ 2 }));
+        QCOMPARE(fullView->m_minBin, -50);
+        QCOMPARE(fullView->m_maxBin, 86);
+        QCOMPARE(bottomAxis(*fullView), qMakePair(-50.0, 86.0));
+    }
+
+    void fahrenheitBinsTakeEveryDegree()
+    {
+        app->settings.modeCelsius = 0;
+        // 21.0 .. 21.7 degrees C are 69.8 .. 71.06 degrees F
+        LoggerRecord record = makeSet("A", kNtc, ConfigBits::InternalOn, { 200, 210, 211, 212, 216, 217 });
+        setExtremes(record, ChannelInternal, 20.0f, 21.7f);
+        app->records << record;
+        QScopedPointer<CHistogram> view(build({ 0 }));
+        QCOMPARE(filled(view->series().at(0)), QStringLiteral("68:1 69:2 70:2 71:1"));
+        QCOMPARE(CHistogram::wholeValue(-178, true), 0);     // -0.04 F
+        QCOMPARE(CHistogram::wholeValue(-179, false), -17);
+        QVERIFY(view->axisTitle(QwtPlot::xBottom).text().contains(QStringLiteral("(°F)")));
+    }
+
+    void channelsAndTheirSeries()
+    {
+        // internal, humidity and external interleaved
+        LoggerRecord record = makeSet("T3", kDigitalExt, kTempHum | ConfigBits::ExternalOn,
+                                      { 50, 400, -20, 55, 410, -25 });
+        record.productCode = QStringLiteral(" QV-7T ");
+        LoggerRecord empty = makeSet("E", kDigitalExt, kTempHum, {});
+        empty.recordedCount = 0;
+        app->records << record << empty;
+        QScopedPointer<CHistogram> view(build({ 0 }));
+        const QList<Histogram *> series = view->series();
+        QCOMPARE(series.size(), 3);
+        QCOMPARE(series.at(0)->title().text(), QStringLiteral("T3 Int.Temp.(Digital)"));
+        QCOMPARE(filled(series.at(0)), QStringLiteral("5:2"));
+        QCOMPARE(filled(series.at(1)), QStringLiteral("40:1 41:1"));
+        QCOMPARE(series.at(2)->title().text(), QStringLiteral("T3 Right.Ext.Temp.(NTC)"));
+        QCOMPARE(filled(series.at(2)), QStringLiteral("-2:2"));
+        QVERIFY(view->axisTitle(QwtPlot::xBottom).text().endsWith(QStringLiteral(" (%)")));
+
+        QScopedPointer<CHistogram> none(build({ 1 }));
+        QVERIFY(none->series().isEmpty());
+        QVERIFY(none->legendWidget());
+    }
+
+    void legendHidesASeriesAndRescales()
+    {
+        // humidity and external probe, no internal temperature: each check
+        // box speaks for its own channel
+        LoggerRecord record = makeSet("HE", kDigitalExt, ConfigBits::HumidityOn | ConfigBits::ExternalOn,
+                                      { 450, 50, 600, 80 });
+        setExtremes(record, ChannelHumidity, 45.0f, 60.0f);
+        setExtremes(record, ChannelExternal, 5.0f, 8.0f);
+        app->records << record;
+        QScopedPointer<CHistogram> view(build({ 0 }));
+        QList<Histogram *> series = view->series();
+        QCOMPARE(series.size(), 2);
+        QCOMPARE(bottomAxis(*view), qMakePair(5.0, 61.0));
+
+        clickLegend(*view, series.at(0));
+        QVERIFY(!series.at(0)->isVisible());
+        QVERIFY(!view->m_showHumidity);
+        QVERIFY(view->m_showExternal);
+        QCOMPARE(bottomAxis(*view), qMakePair(5.0, 9.0));
+
+        // with nothing shown the axis keeps its place instead of turning over
+        clickLegend(*view, series.at(1));
+        QVERIFY(!series.at(1)->isVisible());
+        QCOMPARE(bottomAxis(*view), qMakePair(5.0, 9.0));
+        clickLegend(*view, series.at(0));
+        QVERIFY(series.at(0)->isVisible());
+        QCOMPARE(bottomAxis(*view), qMakePair(45.0, 61.0));
+    }
+
+    void severalSetsStayInView()
+    {
+        LoggerRecord cold = makeSet("C", kNtc, ConfigBits::InternalOn, { -180, -150 });
+        setExtremes(cold, ChannelInternal, -18.0f, -15.0f);
+        LoggerRecord warm = makeSet("W", kNtc, ConfigBits::InternalOn, { 300, 310 });
+        setExtremes(warm, ChannelInternal, 30.0f, 31.0f);
+        app->records << cold << warm;
+        QScopedPointer<CHistogram> view(build({ 0, 1 }));
+        QCOMPARE(view->series().size(), 2);
+        QCOMPARE(bottomAxis(*view), qMakePair(-18.0, 32.0));
+    }
+
+    void windowRebuildReplacesTheHistogram()
+    {
+        WindowTest::Harness harness;
+        LoggerRecord record = makeSet("R", kNtc, ConfigBits::InternalOn, { 10, 20, 30 });
+        record.fromFile = true;
+        harness.addAndSelect(record);
+        harness.window.viewsDirty = true;
+        QTRY_VERIFY(harness.window.histogram);
+        QPointer<CHistogram> first = harness.window.histogram;
+        QCOMPARE(first->parentWidget(), harness.ui->m_widgetHistogram);
+        harness.window.viewsDirty = true;
+        QTRY_VERIFY(harness.window.histogram != first.data());
+        QVERIFY(first.isNull());
+        QCOMPARE(harness.window.histogram->series().size(), 1);
+    }
+};
+
+MIRELDA_TEST_MAIN(TestHistogram)
+#include "tst_histogram.moc"
