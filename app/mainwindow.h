@@ -122,6 +122,14 @@ public:
     // Today's or another day's audit trail in the user-administration page.
     void showAuditTrail(const QDate &date);
 
+    // ---- report ----
+    // "PDF saved: " and the path, closing itself after five seconds.
+    void createPdf(const QString &path);
+    // Writes the report of a record as a PDF file while the window shows
+    // that it is busy. False, after telling the user why, when the file
+    // cannot be written.
+    bool writePdfReport(const LoggerRecord &record, const QString &path);
+
     // graph and histogram images: the format follows the file's extension
     // ("plot.jpg" is a JPEG); false when nothing could be written
     bool savePlotImage(QWidget *widget, const QString &fileName);
@@ -344,6 +352,11 @@ private:
     void fillSummaryTable();
     void clearViews();
     void showHomeWhenEmpty();
+
+    // ---- report ----
+    friend class CPrint;   // finds the printed record's row through rowOfRecord
+    void generatePdfAutomatically(int row);
+    void showReportProgress(int page, int pageCount);
 
     // graph and histogram views, image copies
     void placeView(QWidget *page, QHBoxLayout *&layout, QWidget *previous, QWidget *view);

@@ -68,6 +68,13 @@ void MainWindow::runAutomaticSteps(int row)
                 warnNotWritten(path);
         }
     }
+    if (settings.autoGeneratePdf && !app->records.at(row).autoPdfDone) {
+        app->records[row].autoPdfDone = true;
+        generatePdfAutomatically(row);
+        // a warning box lets the timers run: the record may have gone meanwhile
+        if (!validRow(row))
+            return;
+    }
     if (settings.autoGenerateTxt && !app->records.at(row).autoTxtDone) {
         app->records[row].autoTxtDone = true;
         exportAutomatically(row, QStringLiteral("txt"));

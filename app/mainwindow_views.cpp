@@ -1,10 +1,15 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QHBoxLayout>
 
 #include "core/cmainapp.h"
 #include "core/loggerrecord.h"
+#include "dialogs/cmessage.h"
+#include "dialogs/cprompt.h"
+#include "reports/cprint.h"
 #include "views/chistogram.h"
 #include "views/cplot.h"
 #include "views/ctable.h"
@@ -125,11 +130,94 @@ void MainWindow::showHomeWhenEmpty()
     }
 }
 
-void MainWindow::on_m_actionGeneratPdf_triggered() { restartInactivityCountdown(); }
+// Each report gets a name of its own: an earlier report of the same trip
+// is never written over.
+void MainWindow::on_m_actionGeneratPdf_triggered()
+{
+    restartInactivityCountdown();
+    const int row = currentLoggerRow();
+    const LoggerRecord *current = recordAt(row);
+    if (!current)
+        return;
+    const LoggerRecord record = *current;
+    const QString path = app->nextPdfFileName(record);
+    if (path.isEmpty()) {
+        CPrompt::warning(this, tr("Warning!\n\nNo name is free for the PDF report.\n"
+                                  "Choose the default path in the options."));
+        return;
+    }
+    app->records[row].exportFileName = path;
+    if (!writePdfReport(record, path))
+        return;
+    auditUserAction(QStringLiteral("Save File: ") + path);
+    createPdf(path);
+}
 
-void MainWindow::on_m_actionPrintPreview_triggered() { restartInactivityCountdown(); }
+void MainWindow::on_m_actionPrintPreview_triggered()
+{
+    restartInactivityCountdown();
+    const LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return;
+    CPrint report(this);
+    report.printPreview(*record);
+}
 
-void MainWindow::on_m_actionPrintPrint_triggered() { restartInactivityCountdown(); }
+void MainWindow::on_m_actionPrintPrint_triggered()
+{
+    restartInactivityCountdown();
+    const LoggerRecord *current = currentLoggerRecord();
+    if (!current)
+        return;
+    const LoggerRecord record = *current;
+    CPrint report(this);
+    if (report.print(record))
+        auditUserAction(QStringLiteral("Print File: ") + record.serialNumber);
+    else if (!report.errorText().isEmpty())
+        CPrompt::warning(this, tr("Warning!\n\n") + report.errorText());
+}
+
+void MainWindow::createPdf(const QString &path)
+{
+    CMessage message(this, tr("PDF saved: ") + QDir::toNativeSeparators(path), 5);
+    CPrompt::exec(&message);
+}
+
+bool MainWindow::writePdfReport(const LoggerRecord &record, const QString &path)
+{
+    CPrint report(this);
+    report.onPage = [this](int page, int pageCount) { showReportProgress(page, pageCount); };
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool written = report.printPdf(path, record);
+    QApplication::restoreOverrideCursor();
+    ui->statusBar->clearMessage();
+    if (!written)
+        CPrompt::warning(this, tr("Warning!\n\n") + report.errorText());
+    return written;
+}
+
+// Painting a long report keeps the event loop waiting; the status line is
+// repainted on its own so the user sees it advance.
+void MainWindow::showReportProgress(int page, int pageCount)
+{
+    if (page != 1 && page % 20 != 0)
+        return;
+    ui->statusBar->showMessage(tr("Writing the PDF report: page %1 of %2").arg(page).arg(pageCount));
+    ui->statusBar->repaint();
+}
+
+// An automatic report that cannot be written is said once; the marker is
+// set before, so the step is not tried again.
+void MainWindow::generatePdfAutomatically(int row)
+{
+    const LoggerRecord record = app->records.at(row);
+    const QString path = app->nextPdfFileName(record);
+    app->records[row].exportFileName = path;
+    if (path.isEmpty() || !writePdfReport(record, path))
+        return;
+    if (app->settings.autoOpenPdf)
+        app->openFileUrl(path);
+}
 
 void MainWindow::on_m_actionSendByEmail_triggered()
 {

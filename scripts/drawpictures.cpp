@@ -388,6 +388,35 @@ QImage dataFile()
     return img;
 }
 
+// The report's page logo, 242 x 162: the window icon's logger in a badge
+// with the product name under a trace that crosses its alarm limits.
+QImage reportLogo()
+{
+    QImage img(242, 162, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(20, 80, 160), 6));
+    p.setBrush(vertical(QColor(235, 244, 252), QColor(200, 222, 245), 0, 162));
+    p.drawRoundedRect(QRectF(5, 5, 232, 152), 24, 24);
+    p.setPen(QPen(QColor(210, 60, 60), 3, Qt::DashLine));
+    p.drawLine(QPointF(24, 40), QPointF(218, 40));
+    p.setPen(QPen(QColor(60, 90, 210), 3, Qt::DashLine));
+    p.drawLine(QPointF(24, 96), QPointF(218, 96));
+    p.setPen(QPen(QColor(20, 80, 160), 6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF({QPointF(24, 80), QPointF(52, 58), QPointF(80, 70), QPointF(108, 30),
+                              QPointF(136, 66), QPointF(164, 104), QPointF(192, 62),
+                              QPointF(218, 72)}));
+    QFont font(QStringLiteral("DejaVu Sans"), 10, QFont::Bold);
+    font.setPixelSize(34);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 3);
+    p.setFont(font);
+    p.setPen(QColor(20, 60, 130));
+    p.drawText(QRectF(5, 108, 232, 44), Qt::AlignCenter, QStringLiteral("MIRELDA"));
+    return img;
+}
+
 bool save(const QDir &dir, const QString &name, const QImage &image, const char *format = "png")
 {
     QImageWriter writer(dir.filePath(name), format);
@@ -428,6 +457,7 @@ int main(int argc, char *argv[])
         {"Ball Blue.png", [] { return ball(QColor(40, 90, 220)); }},
         {"Ball Green.png", [] { return ball(QColor(40, 170, 50)); }},
         {"Ball Red.png", [] { return ball(QColor(210, 30, 30)); }},
+        {"NorvelLogoButton.png", reportLogo},
     };
     bool ok = true;
     for (const auto &picture : pictures)

@@ -1,0 +1,693 @@
+#include "reports/cprint.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QPainterPath>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTableWidget>
+#include <qwt_plot.h>
+#include <qwt_plot_renderer.h>
+
+#include "app/mainwindow.h"
+#include "core/appinfo.h"
+#include "core/cmainapp.h"
+#include "core/loggertime.h"
+#include "dialogs/cprompt.h"
+#include "users/cuseradmin.h"
+#include "views/chistogram.h"
+#include "views/cplot.h"
+#include "views/ctable.h"
+
+namespace {
+
+const char kLogoPath[] = ":/Pictures/NorvelLogoButton.png";
+const QColor kGrey(200, 200, 200);
+const QColor kVeil(200, 200, 200, 128);
+
+// No ligatures: a reader searching the PDF for "Specification" finds it.
+QFont font(const char *family, int points, bool bold)
+{
+    QFont chosen(QString::fromLatin1(family), points, bold ? QFont::Bold : QFont::Normal);
+    chosen.setStyleStrategy(QFont::PreferNoShaping);
+    return chosen;
+}
+
+// A pen of one device pixel whatever the resolution.
+QPen hairline(const QColor &colour)
+{
+    QPen pen(colour);
+    pen.setWidth(0);
+    return pen;
+}
+
+QString cellText(const QTableWidget *table, int row, int column, bool *present = nullptr)
+{
+    const QTableWidgetItem *item =
+        row < table->rowCount() && column < table->columnCount() ? table->item(row, column) : nullptr;
+    if (present)
+        *present = item != nullptr;
+    return item ? item->text() : QString();
+}
+
+// A band of height radius with rounded top corners and a square bottom.
+QPainterPath titleBand(int x, int y, int width, int radius)
+{
+    QPainterPath rounded;
+    rounded.addRoundedRect(QRectF(x, y, width, 2 * radius), radius, radius);
+    QPainterPath lowerHalf;
+    lowerHalf.addRect(QRectF(x, y + radius, width, radius));
+    return rounded.subtracted(lowerHalf);
+}
+
+}
+
+CPrint::CPrint(MainWindow *window)
+    : QObject(window), parentWindow(window), app(window ? window->app : nullptr)
+{
+}
+
+CPrint::~CPrint() = default;
+
+// ---------------------------------------------------------------------------
+// pure rules
+
+double CPrint::scaleFor(int resolution)
+{
+    if (resolution <= 0)
+        return 1.0;
+    // Above 1200 dpi the integer quotient would be 0: take the exact ratio.
+    if (resolution > 1200)
+        return 1200.0 / resolution;
+    return double(1200 / resolution);
+}
+
+int CPrint::sampleCountOf(const LoggerRecord &record)
+{
+    return record.sampleCount();
+}
+
+int CPrint::pageCountOf(const LoggerRecord &record)
+{
+    const int samples = sampleCountOf(record);
+    return 2 + (samples + kSamplesPerPage - 1) / kSamplesPerPage;
+}
+
+QString CPrint::commentLine(const LoggerRecord &record, bool userAdminOn)
+{
+    const QString name = record.downloadedBy.trimmed();
+    if (!userAdminOn || name.isEmpty())
+        return record.comment;
+    return record.comment + QStringLiteral(" (") + name + QLatin1Char(')');
+}
+
+bool CPrint::isTwoProbeModel(const LoggerRecord &record)
+{
+    return record.productCode.toLower().trimmed().contains(QLatin1String("qv-7t"));
+}
+
+QString CPrint::readingsTitle(const LoggerRecord &record, bool celsius)
+{
+    const QString unit = celsius ? QStringLiteral("°C") : QStringLiteral("°F");
+    if (isTwoProbeModel(record))
+        return QStringLiteral("  #   Date   Time     LE%1  H%  RE%1").arg(unit);
+    return QStringLiteral("  #   Date   Time     T%1  H%  eT%1").arg(unit);
+}
+
+QString CPrint::sampleText(const LoggerRecord &record, int n, bool dayFirst)
+{
+    const QDateTime time = record.startTime.addSecs(qint64(n - 1) * record.interval);
+    return QString::asprintf("%4d", n)
+           + time.toString(dayFirst ? QStringLiteral("  dd/MM/yy hh:mm:ss")
+                                    : QStringLiteral("  MM/dd/yy hh:mm:ss"));
+}
+
+// ---------------------------------------------------------------------------
+// entry points
+
+void CPrint::printPreview(const LoggerRecord &printed)
+{
+    record = printed;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    QPrintPreviewDialog dialog(&printer, parentWindow, Qt::Window);
+    dialog.setWindowTitle(record.serialNumber);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, &CPrint::PrintPreview);
+    CPrompt::exec(&dialog);
+}
+
+bool CPrint::print(const LoggerRecord &printed)
+{
+    record = printed;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QPrintDialog dialog(&printer, parentWindow);
+    dialog.setMinMax(1, pageCountOf(record));
+    if (CPrompt::exec(&dialog) != QDialog::Accepted)
+        return false;
+    if (dialog.printRange() != QAbstractPrintDialog::AllPages)
+        return paintReport(&printer, dialog.fromPage(), dialog.toPage());
+    return paintReport(&printer, 0, 0);
+}
+
+bool CPrint::printPdf(const QString &fileName, const LoggerRecord &printed)
+{
+    record = printed;
+    lastError.clear();
+    const QFileInfo target(fileName);
+    if (fileName.isEmpty() || !target.absoluteDir().exists()) {
+        lastError = tr("The folder %1 does not exist.")
+                        .arg(QDir::toNativeSeparators(target.absolutePath()));
+        return false;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    printer.setCreator(AppInfo::windowTitle());
+    printer.setDocName(record.serialNumber);
+    if (!paintReport(&printer, 0, 0)) {
+        lastError = tr("The file %1 cannot be written.").arg(QDir::toNativeSeparators(fileName));
+        return false;
+    }
+    // the engine says nothing of a disk that filled up on the way
+    if (QFileInfo(fileName).size() == 0) {
+        lastError = tr("The file %1 could not be written completely.")
+                        .arg(QDir::toNativeSeparators(fileName));
+        return false;
+    }
+    return true;
+}
+
+void CPrint::PrintPreview(QPrinter *printer)
+{
+    paintReport(printer, 0, 0);
+}
+
+// ---------------------------------------------------------------------------
+// the document
+
+bool CPrint::userAdminOn() const
+{
+    return app && app->userAdmin && app->userAdmin->enabled;
+}
+
+bool CPrint::celsius() const
+{
+    return !app || app->settings.celsius();
+}
+
+bool CPrint::dayFirst() const
+{
+    return !app || app->settings.dayFirst();
+}
+
+QWidget *CPrint::graphView() const
+{
+    return parentWindow ? parentWindow->plot : nullptr;
+}
+
+QWidget *CPrint::histogramView() const
+{
+    return parentWindow ? parentWindow->histogram : nullptr;
+}
+
+const QImage &CPrint::logoImage(const QString &path)
+{
+    if (path != logoPath) {
+        logoPath = path;
+        logo = QImage(path);
+    }
+    return logo;
+}
+
+int CPrint::contentTopFor(const QImage &image) const
+{
+    return int(4 / scale * image.height() + 100 / scale);
+}
+
+// The box describes the printed record, whichever rows are selected now:
+// the summary is built for its row alone. A record no longer in the list
+// (closed while the preview was open) gets the labels without values.
+QList<int> CPrint::summarySelection() const
+{
+    const int row = parentWindow ? parentWindow->rowOfRecord(record) : -1;
+    return row >= 0 ? QList<int>{ row } : QList<int>{};
+}
+
+void CPrint::fillSummary(QTableWidget &summary)
+{
+    if (!app)
+        return;
+    const QList<int> selection = summarySelection();
+    // the summary leaves its counts in the record; the readings table's stay
+    LoggerRecord *summarised = selection.isEmpty() ? nullptr : &app->records[selection.first()];
+    int levelCounts[3][5];
+    float mktValue[3];
+    if (summarised) {
+        std::copy(&summarised->levelCounts[0][0], &summarised->levelCounts[0][0] + 15, &levelCounts[0][0]);
+        std::copy(summarised->mktValue, summarised->mktValue + 3, mktValue);
+    }
+    app->table->setTable(&summary);
+    app->table->initSummary(&summary, selection);
+    app->table->fillSummary(&summary, selection, true);
+    app->table->setTable(nullptr);
+    if (summarised) {
+        std::copy(&levelCounts[0][0], &levelCounts[0][0] + 15, &summarised->levelCounts[0][0]);
+        std::copy(mktValue, mktValue + 3, summarised->mktValue);
+    }
+}
+
+void CPrint::renderView(QWidget *view, const QRect &rect)
+{
+    auto *plot = qobject_cast<QwtPlot *>(view);
+    if (!plot || rect.width() <= 0 || rect.height() <= 0)
+        return;
+    QwtPlotRenderer renderer;
+    renderer.setDiscardFlag(QwtPlotRenderer::DiscardBackground, false);
+    // the default layout keeps the frames the widget shows
+    renderer.setLayoutFlags(QwtPlotRenderer::DefaultLayout);
+    renderer.render(plot, &painter, QRectF(rect));
+}
+
+void CPrint::startPage(bool &pagePainted)
+{
+    if (pagePainted)
+        activePrinter->newPage();
+    pagePainted = true;
+}
+
+bool CPrint::openPrinter(QPrinter *printer)
+{
+    activePrinter = printer;
+    if (!painter.begin(printer))
+        return false;
+    const QRect viewport = painter.viewport();
+    pageWidth = viewport.right() + 1 - viewport.left();
+    pageHeight = viewport.bottom() + 1 - viewport.top();
+    return true;
+}
+
+bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
+{
+    if (!printer)
+        return false;
+    if (printer->resolution() != 0)
+        scale = scaleFor(printer->resolution());
+    pageCount = pageCountOf(record);
+    const int stride = record.channelCount;
+    const int samples = sampleCountOf(record);
+    auto painted = [&](int page) {
+        return fromPage == 0 || (fromPage <= page && page <= toPage);
+    };
+
+    QTableWidget summary;
+    fillSummary(summary);
+    if (!openPrinter(printer))
+        return false;
+
+    const QImage &headerLogo = logoImage(QString::fromLatin1(kLogoPath));
+    const bool showViews = record.readingCount != 0 && record.dataLoaded;
+    const QString specificationTitle = tr("Device Specification");
+    bool pagePainted = false;
+
+    int boxBottom = 0;
+    if (painted(1)) {
+        if (onPage)
+            onPage(1, pageCount);
+        startPage(pagePainted);
+        drawHeader(QString::fromLatin1(kLogoPath), record);
+        boxBottom = drawSpecificationBox(0, int(100 / scale + contentTop), pageWidth, -1, &summary,
+                                         specificationTitle, 0, kSummaryGeneralRows)
+                        .y();
+        if (showViews)
+            renderView(graphView(), QRect(0, boxBottom, pageWidth,
+                                          int(pageHeight - boxBottom - 800 / scale)));
+        drawFooter(1, pageCount);
+    } else {
+        // the histogram of page 2 stands where the graph of page 1 would
+        boxBottom = measureSpecificationBox(0, int(100 / scale + contentTopFor(headerLogo)),
+                                            pageWidth, -1, &summary, specificationTitle, 0,
+                                            kSummaryGeneralRows)
+                        .y();
+    }
+
+    if (painted(2)) {
+        if (onPage)
+            onPage(2, pageCount);
+        startPage(pagePainted);
+        drawHeader(QString::fromLatin1(kLogoPath), record);
+        drawAlarmTable(0, int(200 / scale + contentTop), pageWidth, -1, &summary, tr("Alarms"),
+                       record, kSummaryGeneralRows, kSummaryBlockRows);
+        if (showViews)
+            renderView(histogramView(), QRect(0, boxBottom, pageWidth,
+                                              int(pageHeight - boxBottom - 800 / scale)));
+        drawFooter(2, pageCount);
+    }
+
+    if (stride > 0) {
+        for (int k = 0; k * kSamplesPerPage < samples; ++k) {
+            const int page = 3 + k;
+            if (!painted(page))
+                continue;
+            if (onPage)
+                onPage(page, pageCount);
+            startPage(pagePainted);
+            drawHeader(QString::fromLatin1(kLogoPath), record);
+            drawReadings(0, int(200 / scale + contentTop), pageWidth, -1, record,
+                         k * kSamplesPerPage * stride);
+            drawFooter(page, pageCount);
+        }
+    }
+    const bool ended = painter.end();
+    activePrinter = nullptr;
+    return ended;
+}
+
+// ---------------------------------------------------------------------------
+// header and footer
+
+void CPrint::drawHeader(const QString &path, const LoggerRecord &printed)
+{
+    const QImage &image = logoImage(path);
+    painter.drawImage(QRect(0, 0, int(4 / scale * image.width()), int(4 / scale * image.height())),
+                      image);
+    contentTop = contentTopFor(image);
+
+    painter.setPen(QPen(Qt::black, 16, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    painter.drawLine(0, contentTop, painter.viewport().width(), contentTop);
+
+    painter.setFont(font("Arial", 16, true));
+    const QString now = QDateTime::currentDateTime().toString(
+        dayFirst() ? QStringLiteral("hh:mm:ss dd/MM/yyyy") : QStringLiteral("hh:mm:ss MM/dd/yyyy"));
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int w = metrics.horizontalAdvance(now);
+    const int h = metrics.height();
+    painter.drawText(QPoint(pageWidth - w, int(contentTop - 1.2 * h)), printed.serialNumber);
+    painter.drawText(QPoint(pageWidth - w, int(contentTop - 0.2 * h)), now);
+
+    struct Light { const char *label; bool lit; QColor colour; };
+    const quint32 status = printed.alarmStatus;
+    const bool anyAlarm = status & (AlarmStatusBits::HH | AlarmStatusBits::H | AlarmStatusBits::L
+                                    | AlarmStatusBits::LL);
+    const Light lights[5] = {
+        { "LL", bool(status & AlarmStatusBits::LL), QColor(100, 100, 255) },
+        { "L", bool(status & AlarmStatusBits::L), QColor(100, 100, 255) },
+        { "", !anyAlarm && printed.readingCount != 0, QColor(100, 255, 100) },
+        { "H", bool(status & AlarmStatusBits::H), QColor(255, 100, 100) },
+        { "HH", bool(status & AlarmStatusBits::HH), QColor(255, 100, 100) },
+    };
+    const int d = units(360);
+    const int s = units(500);
+    const int circleTop = int(contentTop - d - 100 / scale);
+    const int labelTop = int(contentTop - 2 * d - 100 / scale);
+    painter.setFont(font("Helvetica", 14, true));
+    for (int i = 0; i < 5; ++i) {
+        const int left = pageWidth / 2 - d / 2 - 2 * s + i * s;
+        painter.drawText(QRect(left, labelTop, d, d), Qt::AlignCenter,
+                         QString::fromLatin1(lights[i].label));
+        painter.setBrush(lights[i].lit ? lights[i].colour : QColor(Qt::white));
+        painter.drawEllipse(QRect(left, circleTop, d, d));
+    }
+    painter.setBrush(Qt::white);
+}
+
+void CPrint::drawFooter(int page, int count)
+{
+    painter.setFont(font("Courier New", 12, false));
+    painter.setPen(hairline(Qt::black));
+    const int fh = painter.fontMetrics().height();
+    const int y = int(pageHeight - fh - 600 / scale);
+    const QString pageText = tr("( Page  %1 / %2 )").arg(page).arg(count);
+
+    if (userAdminOn() && !record.configuredBy.isEmpty()) {
+        painter.drawText(QRect(int(pageWidth - 1800 / scale), y, units(1800), fh), Qt::AlignCenter,
+                         pageText);
+        painter.setFont(font("Helvetica", 12, true));
+        painter.setPen(hairline(Qt::darkBlue));
+        const int fh2 = painter.fontMetrics().height();
+        const int y2 = int(pageHeight - fh2 - 600 / scale);
+        const QRect band(0, y2, int(pageWidth - 2000 / scale), fh2);
+        painter.fillRect(band, kVeil);
+        painter.drawText(band, Qt::AlignCenter,
+                         tr("This data is compliant to 21 CFR Part 11 Requirements."));
+    } else {
+        painter.drawText(QRect(0, y, pageWidth, fh), Qt::AlignCenter, pageText);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// page 1: the device specification box
+
+QPoint CPrint::measureSpecificationBox(int x, int y, int width, int, QTableWidget *,
+                                       const QString &, int, int rowCount) const
+{
+    const int r = units(300);
+    const int th = QFontMetrics(font("Helvetica", 18, true)).height();
+    const int lh = int(QFontMetrics(font("Helvetica", 11, false)).height() * 11 / scale);
+    const int b0 = int(100 / scale + (y + r / 1.5 + lh));
+    const int bEnd = b0 + rowCount * lh;
+    return QPoint(x + width, bEnd + int(th * 10 / scale));
+}
+
+QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableWidget *table,
+                                    const QString &title, int firstRow, int rowCount)
+{
+    const int r = units(300);
+    const int xv = width / 3 + x;
+    const QFont titleFont = font("Helvetica", 18, true);
+    const QFont labelFont = font("Helvetica", 11, false);
+    const QFont valueFont = font("Courier New", 11, false);
+    const int lh = int(QFontMetrics(labelFont).height() * 11 / scale);
+    if (height == -1)
+        height = int(1.5 * r + lh * rowCount);
+
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.fillPath(titleBand(x, y, width, r), kGrey);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRect(x, y, width, height), r, r);
+    painter.drawLine(0, y + r, width, y + r);
+    painter.drawLine(xv, y + r, xv, y + height);
+
+    painter.setFont(titleFont);
+    painter.drawText(QRect(x, y, width, r), Qt::AlignCenter, title);
+
+    const int b0 = int(100 / scale + (y + r / 1.5 + lh));
+    if (table) {
+        painter.setFont(labelFont);
+        for (int i = 0; i < rowCount; ++i)
+            painter.drawText(QPoint(int(150 / scale + x), b0 + i * lh),
+                             cellText(table, firstRow + i, 0));
+        painter.setFont(valueFont);
+        for (int i = 0; i < rowCount; ++i) {
+            bool present = false;
+            const QString value = cellText(table, firstRow + i, 1, &present);
+            if (present)
+                painter.drawText(QPoint(int(150 / scale + xv), b0 + i * lh), value);
+        }
+    }
+
+    const int bEnd = b0 + rowCount * lh;
+    painter.setFont(titleFont);
+    painter.drawText(QRect(int(150 / scale + x), bEnd, width, r), Qt::AlignCenter,
+                     commentLine(record, userAdminOn()));
+    return measureSpecificationBox(x, y, width, height, table, title, firstRow, rowCount);
+}
+
+// ---------------------------------------------------------------------------
+// page 2: the alarm table
+
+void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *table,
+                            const QString &title, const LoggerRecord &printed, int firstRow,
+                            int rowsPerChannel)
+{
+    const int g = units(400);
+    const int xv = width / 3 + x;
+    const int cw = units(2000);
+    const QFont titleFont = font("Helvetica", 18, true);
+    const QFont headFont = font("Helvetica", 16, true);
+    const QFont labelFont = font("Helvetica", 12, false);
+    const QFont valueFont = font("Courier New", 12, false);
+    const int lh = int(QFontMetrics(labelFont).height() * 12 / scale);
+    if (height == -1)
+        height = lh * rowsPerChannel + 2 * g;
+
+    painter.setFont(titleFont);
+    const int th = painter.fontMetrics().height();
+    QRect head(x, y, xv, int(1.2 * th));
+    painter.fillRect(QRect(x, y, width, head.height()), kGrey);
+    painter.drawText(head, Qt::AlignCenter, title);
+
+    const QPen blackPen = painter.pen();
+    auto greyLine = [&](int atX) {
+        painter.setPen(hairline(kGrey));
+        painter.drawLine(atX, y + g, atX, y + height);
+        painter.setPen(blackPen);
+    };
+    greyLine(xv);
+
+    const quint32 config = printed.configWord;
+    const quint8 sensors = printed.sensorFlags;
+    const bool twoProbes = isTwoProbeModel(printed);
+    const bool internalOn = (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum))
+                            && (config & ConfigBits::InternalOn);
+    const bool humidityOn = (sensors & SensorBits::DigitalTempHum) && (config & ConfigBits::HumidityOn);
+    const bool externalOn = (sensors & SensorBits::ExternalProbe) && (config & ConfigBits::ExternalOn);
+
+    painter.setFont(headFont);
+    if (internalOn) {
+        head = QRect(xv, y, cw, head.height());
+        painter.drawText(head, Qt::AlignCenter,
+                         twoProbes ? QStringLiteral("L.Ext. Temp.") : QStringLiteral("Int. Temp."));
+    }
+    if (humidityOn) {
+        head.moveLeft(xv + cw);
+        painter.drawText(head, Qt::AlignCenter, QStringLiteral("Int. Hum."));
+        greyLine(xv + cw);
+    }
+    if (externalOn) {
+        head.moveLeft(internalOn ? xv + 2 * cw : int(1.8 * cw + xv));
+        painter.drawText(head, Qt::AlignCenter,
+                         twoProbes ? QStringLiteral("R.Ext. Temp.") : QStringLiteral("Ext. Temp."));
+        greyLine(xv + 2 * cw);
+    }
+
+    if (!table)
+        return;
+    const int b0 = int(100 / scale + (lh + y + g));
+    painter.setFont(labelFont);
+    for (int i = 0; i < rowsPerChannel; ++i)
+        painter.drawText(QPoint(int(150 / scale + x), b0 + i * lh), cellText(table, firstRow + i, 0));
+
+    struct Column { bool shown; int block; int left; };
+    const Column columns[3] = {
+        { true, 0, int(450 / scale + xv) },
+        { humidityOn, 1, int(450 / scale + xv + cw) },
+        { externalOn, 2, int(450 / scale + xv + 2 * cw) },
+    };
+    painter.setFont(valueFont);
+    for (const Column &column : columns) {
+        const int blockStart = firstRow + column.block * rowsPerChannel;
+        if (!column.shown || table->rowCount() < blockStart + rowsPerChannel)
+            continue;
+        for (int i = 0; i < rowsPerChannel; ++i)
+            painter.drawText(QPoint(column.left, b0 + i * lh), cellText(table, blockStart + i, 1));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// pages 3 on: the readings
+
+void CPrint::drawTextRun(int x, int y, int height, const QString &text, bool restart)
+{
+    if (restart) {
+        runOffset = 0;
+        runLastWidth = 0;
+    }
+    runLastWidth = painter.fontMetrics().horizontalAdvance(text);
+    painter.drawText(QRect(x + runOffset, y, runLastWidth, height), Qt::AlignCenter, text);
+    runOffset += runLastWidth;
+}
+
+void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &printed, int first)
+{
+    const int stride = printed.channelCount;
+    if (stride <= 0)
+        return;
+    const int m = units(300);
+    const int available = qMin(printed.readingCount, printed.readings.size());
+    const int rows = qMin(kSamplesPerPage, qMax(0, (available - first) / stride));
+    const int L = int(QFontMetrics(font("Helvetica", 12, false)).height() * 11 / scale);
+    if (height == -1) {
+        height = int(1.5 * m + (rows / 2) * L);
+        if (rows != kSamplesPerPage)
+            height = (rows / 2) * L + 2 * m;
+    }
+
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.fillPath(titleBand(x, y, width, m), kGrey);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRect(x, y, width, height), m, m);
+    const int mid = x + width / 2;
+    painter.drawLine(0, y + m, width, y + m);
+    painter.drawLine(mid, y + m, mid, y + height);
+
+    painter.setFont(font("Courier New", 12, true));
+    const QString title = readingsTitle(printed, celsius());
+    drawTextRun(int(x + 150 / scale), y, m, title, true);
+    drawTextRun(int(mid + 150 / scale), y, m, title, true);
+
+    painter.setFont(font("Courier New", 10, true));
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int f = metrics.height();
+    const int gapWidth = metrics.horizontalAdvance(QStringLiteral("-"));
+    const int emptyCellWidth = metrics.horizontalAdvance(QStringLiteral("-----"));
+    painter.setBackground(QBrush(Qt::white));
+
+    struct Cell { bool present; int kind; };
+    const Cell cells[3] = {
+        { printed.isChannelOn(ChannelInternal), ChannelInternal },
+        { printed.isChannelOn(ChannelHumidity), ChannelHumidity },
+        { printed.isChannelOn(ChannelExternal), ChannelExternal },
+    };
+    CTable *formatter = app ? app->table : nullptr;
+    const bool inCelsius = celsius();
+    const bool byDay = dayFirst();
+
+    int n = first / stride + 1;
+    const int yFirstRow = int(m / 1.5 + y + L + 100 / scale);
+    const int leftRows = rows / 2 + rows % 2;
+    for (int column = 0; column < 2; ++column) {
+        const int columnRows = column == 0 ? leftRows : rows - leftRows;
+        const int xRow = int(150 / scale + x) + column * pageWidth / 2;
+        int yRow = yFirstRow;
+        for (int row = 0; row < columnRows && n * stride <= available; ++row) {
+            const QString text = sampleText(printed, n, byDay);
+            painter.setPen(Qt::black);
+            painter.drawText(QPoint(xRow, yRow), text);
+            int cellX = xRow + metrics.horizontalAdvance(text) + gapWidth;
+            int used = 0;
+            bool marked = false;
+            for (const Cell &cell : cells) {
+                if (!cell.present || !formatter) {
+                    cellX += emptyCellWidth;
+                    continue;
+                }
+                QColor back, colour;
+                bool mark = false;
+                QString value;
+                const int index = (n - 1) * stride + used;
+                switch (cell.kind) {
+                case ChannelInternal:
+                    value = formatter->formatValueInt(&printed, index, inCelsius, back, colour, mark);
+                    break;
+                case ChannelHumidity:
+                    value = formatter->formatValueHum(&printed, index, back, colour, mark);
+                    break;
+                default:
+                    value = formatter->formatValueExt(&printed, index, inCelsius, back, colour, mark);
+                    break;
+                }
+                // a mark on any channel of the sample marks its row
+                marked = marked || mark;
+                const QString cellString = QLatin1Char(' ') + CTable::formatMark(value);
+                painter.setPen(colour);
+                painter.drawText(QPoint(cellX, yRow), cellString);
+                cellX += metrics.horizontalAdvance(cellString);
+                ++used;
+            }
+            if (marked) {
+                painter.fillRect(QRect(column * pageWidth / 2, int(yRow - 0.8 * f), pageWidth / 2, f),
+                                 kVeil);
+                painter.setBrush(Qt::NoBrush);
+            }
+            ++n;
+            yRow += L;
+        }
+    }
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <functional>
+#include <QImage>
+#include <QObject>
+#include <QPainter>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include "core/loggerrecord.h"
+
+class CMainApp;
+class MainWindow;
+class QPrinter;
+class QTableWidget;
+class QWidget;
+
+// The printed report of one record: page 1 the device specification box and
+// the graph, page 2 the alarm table and the histogram, then one page of
+// readings per hundred samples. The same pages go to the print preview
+// (Letter), the printer and PDF files (A4).
+//
+// Every layout length is in report units of 1/1200 inch and becomes device
+// pixels divided by scale, so the layout is the same at every resolution.
+//
+// The report keeps its own copy of the record: a logger unplugged or a file
+// closed while the preview is open cannot pull the data from under it, and
+// the alarm-level counting of the cell formatters stays on the copy.
+class CPrint : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CPrint(MainWindow *window);
+    ~CPrint() override;
+
+    static constexpr int kSamplesPerPage = 100;
+    static constexpr int kSummaryGeneralRows = 22;
+    static constexpr int kSummaryBlockRows = 14;
+
+    // Modal preview on Letter paper, until the user closes it.
+    void printPreview(const LoggerRecord &record);
+    // Print dialog on A4, with an optional page range. False when the user
+    // cancels or the printer cannot be opened.
+    bool print(const LoggerRecord &record);
+    // The report as an A4 PDF file. False when the file cannot be written;
+    // errorText() then says why.
+    bool printPdf(const QString &fileName, const LoggerRecord &record);
+    // Paints the report of the stored record. fromPage 0 paints every page,
+    // otherwise the pages fromPage to toPage (counted from 1). False when
+    // the printer could not be opened.
+    bool paintReport(QPrinter *printer, int fromPage, int toPage);
+
+    QString errorText() const { return lastError; }
+    // Called before each page is painted, with the page and the page count:
+    // the window shows with it that a long report is being written.
+    std::function<void(int page, int pageCount)> onPage;
+
+    static int sampleCountOf(const LoggerRecord &record);
+    // 2 pages, plus one per hundred samples or part of it.
+    static int pageCountOf(const LoggerRecord &record);
+    // The comment as the box prints it: while user administration is on, the
+    // short name of the user who downloaded the set follows in parentheses.
+    static QString commentLine(const LoggerRecord &record, bool userAdminOn);
+    // The two-probe model names its temperature channels left and right.
+    static bool isTwoProbeModel(const LoggerRecord &record);
+    // Column title of a readings page.
+    static QString readingsTitle(const LoggerRecord &record, bool celsius);
+    // Number and time of a sample n (counted from 1) on a readings page.
+    static QString sampleText(const LoggerRecord &record, int n, bool dayFirst);
+    // Report units per device pixel at a printer resolution.
+    static double scaleFor(int resolution);
+
+    // page parts, each in report units divided by scale
+    void drawHeader(const QString &logoPath, const LoggerRecord &record);
+    void drawFooter(int page, int pageCount);
+    QPoint drawSpecificationBox(int x, int y, int width, int height, QTableWidget *table,
+                                const QString &title, int firstRow, int rowCount);
+    // Where drawSpecificationBox would end, without drawing.
+    QPoint measureSpecificationBox(int x, int y, int width, int height, QTableWidget *table,
+                                   const QString &title, int firstRow, int rowCount) const;
+    void drawAlarmTable(int x, int y, int width, int height, QTableWidget *table,
+                        const QString &title, const LoggerRecord &record, int firstRow,
+                        int rowsPerChannel);
+    void drawReadings(int x, int y, int width, int height, LoggerRecord &record, int first);
+    void drawTextRun(int x, int y, int height, const QString &text, bool restart);
+
+    // Where the header puts the top of the page content.
+    int contentTopFor(const QImage &logo) const;
+
+public slots:
+    // The preview dialog asks for the pages through this slot.
+    void PrintPreview(QPrinter *printer);
+
+private:
+    int units(double reportUnits) const { return int(reportUnits / scale); }
+    void startPage(bool &pagePainted);
+    void renderView(QWidget *view, const QRect &rect);
+    QWidget *graphView() const;
+    QWidget *histogramView() const;
+    const QImage &logoImage(const QString &path);
+    QList<int> summarySelection() const;
+    void fillSummary(QTableWidget &summary);
+    bool userAdminOn() const;
+    bool celsius() const;
+    bool dayFirst() const;
+    bool openPrinter(QPrinter *printer);
+
+    LoggerRecord record;
+    MainWindow *parentWindow = nullptr;
+    CMainApp *app = nullptr;
+    QPainter painter;
+    QPrinter *activePrinter = nullptr;
+    int contentTop = -1;
+    int pageWidth = 0;
+    int pageHeight = 0;
+    int pageCount = 0;
+    double scale = 1.0;
+    QString lastError;
+    // drawTextRun's place on its line
+    int runOffset = 0;
+    int runLastWidth = 0;
+    // One image object, so the PDF stores the logo once for all its pages.
+    QString logoPath;
+    QImage logo;
+};

@@ -1,0 +1,355 @@
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "dialogs/cmessage.h"
+#include "reports/cprint.h"
+#include "support/testenv.h"
+#include "support/viewstest.h"
+#include "support/windowtest.h"
+#include "users/cuseradmin.h"
+
+namespace {
+
+const QDateTime kStart(QDate(2026, 12, 5), QTime(14, 30, 0), Qt::LocalTime);
+const quint8 kAllSensors = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
+const quint32 kAllChannels = ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::ExternalOn;
+
+QByteArray poppler(const QString &tool, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000))
+        qWarning() << tool << "did not finish";
+    return process.readAllStandardOutput();
+}
+
+int pageCountOf(const QString &pdf)
+{
+    const QByteArray info = poppler(QStringLiteral("pdfinfo"), { pdf });
+    const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
+    return pages.match(QString::fromUtf8(info)).captured(1).toInt();
+}
+
+// Text of one page (0: every page) with the layout kept, blanks included.
+QString textOf(const QString &pdf, int page = 0)
+{
+    QStringList arguments { QStringLiteral("-layout") };
+    if (page > 0)
+        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+                  << QString::number(page);
+    return QString::fromUtf8(poppler(QStringLiteral("pdftotext"), arguments << pdf << QStringLiteral("-")));
+}
+
+// pdftotext spaces words by their places: blanks are compared as one
+bool shows(const QString &text, const QString &expected)
+{
+    return text.simplified().contains(expected.simplified());
+}
+
+QImage pageImage(const QString &pdf, int page, int dpi)
+{
+    const QString n = QString::number(page);
+    const QString prefix = QFileInfo(pdf).absolutePath() + QStringLiteral("/page");
+    poppler(QStringLiteral("pdftoppm"), { QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), n,
+                                          QStringLiteral("-l"), n, QStringLiteral("-png"),
+                                          QStringLiteral("-singlefile"), pdf, prefix });
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+// samples of every channel the flags switch on, 21.5 °C / 45.0 % unless marked
+LoggerRecord trip(int samples, quint8 sensors = SensorBits::InternalNtc,
+                  quint32 config = ConfigBits::InternalOn)
+{
+    LoggerRecord probe = ViewsTest::downloadedSet(QString(), sensors, config, {}, 60, kStart);
+    QVector<int> tenths;
+    for (int i = 0; i < samples * probe.channelCount; ++i)
+        tenths << 215;
+    LoggerRecord record = ViewsTest::downloadedSet(QStringLiteral("RPT%1").arg(samples), sensors, config,
+                                                   ViewsTest::words(tenths), 60, kStart);
+    record.fromFile = true;
+    record.fileName = QStringLiteral("/data/RPT%1.qlf").arg(samples);
+    record.comment = QStringLiteral("Cold chain");
+    return record;
+}
+
+}
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+private:
+    WindowTest::Harness *h = nullptr;
+    QTemporaryDir *folder = nullptr;
+
+    QString writePdf(const LoggerRecord &record, const QString &name = QStringLiteral("r.pdf"))
+    {
+        h->addAndSelect(record);
+        const QString path = folder->filePath(name);
+        CPrint report(&h->window);
+        return report.printPdf(path, record) ? path : QString();
+    }
+
+private slots:
+    void init()
+    {
+        folder = new QTemporaryDir;
+        h = new WindowTest::Harness;
+        h->window.app->settings.defaultPath = folder->path();
+        h->window.app->settings.dateFormat = 0;
+    }
+
+    void cleanup()
+    {
+        delete h;
+        h = nullptr;
+        delete folder;
+    }
+
+    void pageCountFollowsTheSamples_data()
+    {
+        QTest::addColumn<int>("samples");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("none") << 0 << 1 << 2;
+        QTest::newRow("100") << 100 << 1 << 3;
+        QTest::newRow("101") << 101 << 1 << 4;
+        QTest::newRow("150 of two channels") << 150 << 2 << 4;
+    }
+
+    void pageCountFollowsTheSamples()
+    {
+        QFETCH(int, samples);
+        QFETCH(int, channels);
+        QFETCH(int, pages);
+        const LoggerRecord record = channels == 1
+            ? trip(samples)
+            : trip(samples, SensorBits::DigitalTempHum, ConfigBits::InternalOn | ConfigBits::HumidityOn);
+        const QString pdf = writePdf(record);
+        QVERIFY(!pdf.isEmpty());
+        QCOMPARE(pageCountOf(pdf), pages);
+        QVERIFY(poppler(QStringLiteral("pdfinfo"), { pdf }).contains("(A4)"));
+        const QString last = textOf(pdf, pages);
+        QVERIFY2(shows(last, QStringLiteral("( Page  %1 / %1 )").arg(pages)), qPrintable(last));
+    }
+
+    void pagesCarryTheirFixedTexts()
+    {
+        LoggerRecord record = trip(150, kAllSensors, kAllChannels);
+        record.configuredBy = QStringLiteral("jdoe");
+        record.downloadedBy = QStringLiteral("amy");
+        const QString plain = textOf(writePdf(record));
+        for (const char *text : { "Device Specification", "Alarms", "Int. Temp.", "Int. Hum.",
+                                  "Ext. Temp.", "RPT150", "( Page  1 / 4 )", "Cold chain" })
+            QVERIFY2(shows(plain, QLatin1String(text)), text);
+        QVERIFY(shows(plain, QStringLiteral("  #   Date   Time     T°C  H%  eT°C")));
+        // sample 1 and the first of the second column (51), all three channels
+        QVERIFY(shows(plain, QStringLiteral("   1  05/12/26 14:30:00  21.5  21.5  21.5")));
+        QVERIFY(shows(plain, QStringLiteral("  51  05/12/26 15:20:00  21.5  21.5  21.5")));
+        QVERIFY(!shows(plain, QStringLiteral("21 CFR Part 11")));
+        QVERIFY(!shows(plain, QStringLiteral("(amy)")));
+
+        // user administration on: the user's name with the comment, the
+        // compliance line where somebody configured the logger
+        h->window.app->userAdmin->enabled = true;
+        const QString compliant = textOf(writePdf(record, QStringLiteral("c.pdf")));
+        QVERIFY(shows(compliant, QStringLiteral("This data is compliant to 21 CFR Part 11 Requirements.")));
+        QVERIFY(shows(compliant, QStringLiteral("Cold chain (amy)")));
+        record.configuredBy.clear();
+        QVERIFY(!textOf(writePdf(record, QStringLiteral("d.pdf"))).contains(QStringLiteral("21 CFR")));
+    }
+
+    void twoProbeModelNamesItsProbes()
+    {
+        LoggerRecord record = trip(3, kAllSensors, kAllChannels);
+        record.productCode = QStringLiteral("  QV-7T pro ");
+        h->window.app->settings.modeCelsius = 0;
+        const QString plain = textOf(writePdf(record));
+        QVERIFY(shows(plain, QStringLiteral("L.Ext. Temp.")));
+        QVERIFY(shows(plain, QStringLiteral("R.Ext. Temp.")));
+        QVERIFY(shows(plain, QStringLiteral("LE°F  H%  RE°F")));
+        QVERIFY(shows(plain, QStringLiteral("70.7  21.5  70.7")));
+    }
+
+    void pageRangePrintsOnlyThosePages()
+    {
+        const LoggerRecord record = trip(250);   // 5 pages
+        h->addAndSelect(record);
+        const QString path = folder->filePath(QStringLiteral("range.pdf"));
+        int from = 2;
+        CPrompt::setDialogHandler([&](QDialog *dialog) {
+            QPrinter *printer = static_cast<QPrintDialog *>(dialog)->printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(path);
+            printer->setPrintRange(QPrinter::PageRange);
+            printer->setFromTo(from, from + 1);
+            return int(QDialog::Accepted);
+        });
+        CPrint report(&h->window);
+        QVERIFY(report.print(record));
+        QCOMPARE(pageCountOf(path), 2);
+        QVERIFY(shows(textOf(path, 1), QStringLiteral("( Page  2 / 5 )")));
+        QVERIFY(shows(textOf(path, 1), QStringLiteral("Alarms")));
+        QVERIFY(shows(textOf(path, 2), QStringLiteral("( Page  3 / 5 )")));
+
+        from = 4;
+        QVERIFY(report.print(record));
+        QCOMPARE(pageCountOf(path), 2);
+        QVERIFY(shows(textOf(path, 1), QStringLiteral(" 101  05/12/26 16:10:00")));
+        QVERIFY(shows(textOf(path, 2), QStringLiteral("( Page  5 / 5 )")));
+
+        CPrompt::setDialogHandler([](QDialog *) { return int(QDialog::Rejected); });
+        QVERIFY(!report.print(record));
+        QVERIFY(report.errorText().isEmpty());
+    }
+
+    // Alarm lights of the header, and the grey band of a reading marked on
+    // a channel that is not the last of its sample.
+    void lightsAndMarksShowOnTheRenderedPage()
+    {
+        LoggerRecord record = trip(10, kAllSensors, kAllChannels);
+        record.alarmStatus = AlarmStatusBits::HH | AlarmStatusBits::LL;
+        record.readings[4 * 3 + 1] |= 0x800;   // humidity of sample 5
+        const QString pdf = writePdf(record);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QRectF paper = printer.paperRect(QPrinter::Inch);
+        const QRectF area = printer.pageRect(QPrinter::Inch);
+        const int dpi = 100;
+        const QImage page1 = pageImage(pdf, 1, dpi);
+        QVERIFY(!page1.isNull());
+        // light i stands (i - 2) x 500 units from the middle, its centre
+        // 280 units above the header rule at 4 x 162 + 100 units
+        const double centreY = area.top() + (4 * 162 + 100 - 280) / 1200.0;
+        const QColor expected[5] = { QColor(100, 100, 255), Qt::white, Qt::white, Qt::white,
+                                     QColor(255, 100, 100) };
+        for (int i = 0; i < 5; ++i) {
+            const double centreX = area.left() + area.width() / 2 + (i - 2) * 500 / 1200.0;
+            const QColor seen = page1.pixelColor(int(centreX * dpi), int(centreY * dpi));
+            QVERIFY2(qAbs(seen.red() - expected[i].red()) < 8 && qAbs(seen.blue() - expected[i].blue()) < 8
+                         && qAbs(seen.green() - expected[i].green()) < 8,
+                     qPrintable(QStringLiteral("light %1: %2").arg(i).arg(seen.name())));
+        }
+        QCOMPARE(page1.width(), int(paper.width() * dpi + 0.5));
+
+        // a column right of the left half's text, over the readings: only the
+        // marked row is veiled
+        const QImage page3 = pageImage(pdf, 3, dpi);
+        const int x = int((area.left() + area.width() / 2 - 0.3) * dpi);
+        int veiledRuns = 0;
+        bool inVeil = false;
+        for (int y = int((area.top() + 1.5) * dpi); y < page3.height() / 2; ++y) {
+            const QColor c = page3.pixelColor(x, y);
+            const bool veil = c.red() > 210 && c.red() < 245 && c.red() == c.blue();
+            veiledRuns += veil && !inVeil;
+            inVeil = veil;
+        }
+        QCOMPARE(veiledRuns, 1);
+    }
+
+    void unwritableFileIsReported()
+    {
+        const LoggerRecord record = trip(5);
+        h->addAndSelect(record);
+        CPrint report(&h->window);
+        QVERIFY(!report.printPdf(folder->filePath(QStringLiteral("missing/r.pdf")), record));
+        QVERIFY(report.errorText().contains(QStringLiteral("missing")));
+        // a folder standing where the file should go: refused whoever runs
+        const QString taken = folder->filePath(QStringLiteral("taken.pdf"));
+        QVERIFY(QDir().mkpath(taken));
+        QVERIFY(!report.printPdf(taken, record));
+        QVERIFY(report.errorText().contains(QStringLiteral("taken.pdf")));
+    }
+
+    // The report prints a copy: the window's record keeps its counters, and
+    // a record closed while the preview is open leaves the preview whole.
+    void reportWorksOnACopy()
+    {
+        LoggerRecord record = trip(120);
+        record.alarmThresholds[GroupInternal][LevelH] = 20;
+        record.configWord |= ConfigBits::IntH;
+        h->addAndSelect(record);
+        int countedBefore[3][5];
+        memcpy(countedBefore, h->records[0].levelCounts, sizeof countedBefore);
+        QVERIFY(!writePdf(h->records.at(0)).isEmpty());
+        QVERIFY(memcmp(countedBefore, h->records[0].levelCounts, sizeof countedBefore) == 0);
+
+        int pages = -1;
+        CPrompt::setDialogHandler([&](QDialog *dialog) {
+            auto *preview = dialog->findChild<QPrintPreviewWidget *>();
+            dialog->show();
+            h->window.on_m_actionCloseAllFiles_triggered();
+            preview->updatePreview();
+            pages = preview->pageCount();
+            return 0;
+        });
+        h->window.on_m_actionPrintPreview_triggered();
+        QCOMPARE(pages, 4);
+        QVERIFY(h->records.isEmpty());
+    }
+
+    void oddRecordsStillGiveTwoPages()
+    {
+        LoggerRecord record = trip(0);
+        record.readings = ViewsTest::words({ 215, 215, 215 });
+        record.readingCount = 3;
+        record.channelCount = 0;
+        QCOMPARE(pageCountOf(writePdf(record)), 2);
+        QVERIFY(CPrint::scaleFor(2400) > 0);
+        QCOMPARE(CPrint::scaleFor(600), 2.0);
+    }
+
+    void pdfActionWritesTheNamedFileAndSaysSo()
+    {
+        LoggerRecord record = trip(30);
+        record.serialNumber = QStringLiteral("AB12");
+        record.tripNumber = 7;
+        h->addAndSelect(record);
+        QString said;
+        int seconds = 0;
+        CPrompt::setDialogHandler([&](QDialog *dialog) {
+            auto *message = qobject_cast<CMessage *>(dialog);
+            said = message ? message->message() : QString();
+            seconds = message ? message->ticksLeft() / 10 : 0;
+            return 0;
+        });
+        h->window.on_m_actionGeneratPdf_triggered();
+        const QString expected = folder->filePath(QStringLiteral("AB12_0007_000.pdf"));
+        QCOMPARE(said, QStringLiteral("PDF saved: ") + expected);
+        QCOMPARE(seconds, 5);
+        QCOMPARE(pageCountOf(expected), 3);
+        QCOMPARE(h->records.at(0).exportFileName, expected);
+
+        h->window.app->settings.defaultPath = folder->filePath(QStringLiteral("gone"));
+        said.clear();
+        h->window.on_m_actionGeneratPdf_triggered();
+        QVERIFY(said.isEmpty());
+        QVERIFY(h->prompts.sawBoxContaining(QStringLiteral("Warning!\n\nThe folder")));
+    }
+
+    void automaticPdfIsWrittenOncePerDownload()
+    {
+        LoggerRecord record = trip(40);
+        record.fromFile = false;
+        record.portName = QStringLiteral("/dev/ttyFAKE");
+        record.serialNumber = QStringLiteral("AUTO1");
+        record.tripNumber = kUnlimitedTrips;
+        record.autoDownloaded = true;
+        h->window.app->settings.autoGeneratePdf = true;
+        h->addAndSelect(record);
+        for (int tick = 0; tick < 10; ++tick)
+            h->window.Timer();
+        const QStringList written = QDir(folder->path()).entryList({ QStringLiteral("*.pdf") });
+        QCOMPARE(written, QStringList { QStringLiteral("AUTO1_000.pdf") });
+        QVERIFY(h->records.at(0).autoPdfDone);
+        QVERIFY(h->prompts.boxes.isEmpty());
+    }
+};
+
+MIRELDA_TEST_MAIN(TestReport)
+#include "tst_report.moc"
