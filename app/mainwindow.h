@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDateTime>
 #include <QMainWindow>
 #include <QModelIndex>
@@ -144,6 +146,8 @@ public:
                                const LoggerRecord &record, QString *error) override;
     // File name of a record's exports: its serial number, made safe for a path.
     static QString exportBaseName(const LoggerRecord &record);
+    // The graph page's picture; false with the reason in error.
+    bool writeGraphImage(const QString &path, QString *error);
 
 signals:
     void program();
@@ -367,6 +371,7 @@ private:
     void mailAutomatically(int row);
     void serveReportRequest();
     bool writeReadingsExport(int row, const QString &path);
-    bool writeGraphImage(int row, const QString &path, QString *error);
-    bool writeReportPdf(int row, const QString &path, QString *error);
+    bool withViewsOf(int row, const std::function<bool()> &write);
+    // The PDF report of a record; false with the reason in error.
+    bool writeReportPdf(const LoggerRecord &record, const QString &path, QString *error);
 };

@@ -10,6 +10,8 @@
 #include "reports/creport.h"
 #include "reports/csendemail.h"
 #include "users/cuseradmin.h"
+#include "views/chistogram.h"
+#include "views/cplot.h"
 #include "views/ctable.h"
 
 QString MainWindow::exportBaseName(const LoggerRecord &record)
@@ -41,9 +43,9 @@ QString MainWindow::exportSelectedFile(const QString &extension, const QString &
     else if (extension == QLatin1String("txt") || extension == QLatin1String("csv"))
         written = writeReadingsExport(row, path);
     else if (extension == QLatin1String("pdf"))
-        written = writeReportPdf(row, path, &reason);
+        written = withViewsOf(row, [&] { return writeReportPdf(app->records.at(row), path, &reason); });
     else if (extension == QLatin1String("jpg"))
-        written = writeGraphImage(row, path, &reason);
+        written = withViewsOf(row, [&] { return writeGraphImage(path, &reason); });
     else
         reason = tr("Files of type .%1 cannot be written here.").arg(extension);
     if (written)
@@ -71,20 +73,48 @@ bool MainWindow::writeReadingsExport(int row, const QString &path)
     return written;
 }
 
-bool MainWindow::writeGraphImage(int row, const QString &path, QString *error)
+bool MainWindow::writeGraphImage(const QString &path, QString *error)
 {
-    Q_UNUSED(row)
-    Q_UNUSED(path)
-    *error = tr("Pictures of the graph cannot be made by this build.");
+    if (savePlotImage(plot, path))
+        return true;
+    *error = tr("The picture of the graph could not be written to %1.").arg(QDir::toNativeSeparators(path));
     return false;
 }
 
-bool MainWindow::writeReportPdf(int row, const QString &path, QString *error)
+// The graph picture and the report draw the window's graph and histogram.
+// When those do not show this record alone, views of it stand in for them,
+// at the pages' size, while write runs; the views draw the selection, so it
+// is this record meanwhile. Nothing in between lets the event loop run.
+bool MainWindow::withViewsOf(int row, const std::function<bool()> &write)
 {
-    Q_UNUSED(row)
-    Q_UNUSED(path)
-    *error = tr("PDF reports cannot be made by this build.");
-    return false;
+    const QList<int> alone{ row };
+    if (plot && histogram && plot->m_recordIndex == row && histogram->m_recordIndex == row
+        && app->selection == alone)
+        return write();
+
+    const QList<int> selection = app->selection;
+    CPlot *const shownPlot = plot;
+    CHistogram *const shownHistogram = histogram;
+    app->selection = alone;
+    CPlot recordPlot;
+    CHistogram recordHistogram;
+    recordPlot.setData(app, row);
+    recordPlot.setupPlot();
+    recordHistogram.setData(app, row);
+    recordHistogram.setupPlot();
+    auto pageSize = [](const QWidget *page) {
+        const QSize size = page->size();
+        return size.width() >= 400 && size.height() >= 300 ? size : QSize(900, 560);
+    };
+    recordPlot.resize(pageSize(ui->m_widgetGraph));
+    recordHistogram.resize(pageSize(ui->m_widgetHistogram));
+    plot = &recordPlot;
+    histogram = &recordHistogram;
+    const bool written = write();
+    plot = shownPlot;
+    histogram = shownHistogram;
+    app->selection = selection;
+    return written;
 }
 
 // The action is offered again once this sending is over.
@@ -99,7 +129,7 @@ void MainWindow::startEmailOf(int row)
 // After an automatic download each record is mailed once.
 void MainWindow::mailAutomatically(int row)
 {
-    if (app->settings.smtpServerAuto == 0 || app->records.at(row).autoMailStarted)
+    if (!validRow(row) || app->settings.smtpServerAuto == 0 || app->records.at(row).autoMailStarted)
         return;
     app->records[row].autoMailStarted = true;
     startEmailOf(row);

@@ -185,14 +185,23 @@ void MainWindow::createPdf(const QString &path)
 
 bool MainWindow::writePdfReport(const LoggerRecord &record, const QString &path)
 {
+    QString error;
+    const bool written = writeReportPdf(record, path, &error);
+    if (!written)
+        CPrompt::warning(this, tr("Warning!\n\n") + error);
+    return written;
+}
+
+bool MainWindow::writeReportPdf(const LoggerRecord &record, const QString &path, QString *error)
+{
     CPrint report(this);
     report.onPage = [this](int page, int pageCount) { showReportProgress(page, pageCount); };
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool written = report.printPdf(path, record);
     QApplication::restoreOverrideCursor();
     ui->statusBar->clearMessage();
-    if (!written)
-        CPrompt::warning(this, tr("Warning!\n\n") + report.errorText());
+    if (!written && error)
+        *error = report.errorText();
     return written;
 }
 

@@ -218,7 +218,7 @@ bool CReport::writeAttachmentFiles(QString *error)
     const QString picture = QStringLiteral("image/jpg");
     const QString plotPath = directory.filePath(QStringLiteral("plot.jpg"));
     if (mainWindow->plot) {
-        if (!writeGraphPicture(plotPath, error))
+        if (!mainWindow->writeGraphImage(plotPath, error))
             return false;
         attach(plotPath, picture);
     }
@@ -277,16 +277,10 @@ void CReport::failExport(const QString &reason)
     CPrompt::warning(this, tr("Warning!\n\nThe report was not sent.\n%1").arg(reason));
 }
 
-bool CReport::writeGraphPicture(const QString &path, QString *error)
-{
-    Q_UNUSED(path)
-    *error = tr("The picture of the graph cannot be made by this build.");
-    return false;
-}
-
 bool CReport::writeWindowPicture(const QString &path, QString *error)
 {
-    Q_UNUSED(path)
-    *error = tr("The picture of the window cannot be made by this build.");
+    if (mainWindow->saveWindowImage(path))
+        return true;
+    *error = tr("The picture of the window could not be written to %1.").arg(QDir::toNativeSeparators(path));
     return false;
 }

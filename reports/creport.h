@@ -74,7 +74,6 @@ private:
     QString body() const;
     QString passwordLine() const;
     QString summaryText() const;
-    bool writeGraphPicture(const QString &path, QString *error);
     bool writeWindowPicture(const QString &path, QString *error);
 
     MainWindow *mainWindow;
