@@ -115,6 +115,7 @@ void CReport::done(int result)
 {
     sending.reset();
     state = Idle;
+    updateSendButton();
     QDialog::done(result);
 }
 
