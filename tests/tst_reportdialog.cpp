@@ -35,9 +35,9 @@ void fillIn(CReport &report, const QString &email)
     field<QTextEdit>(report, "m_textEditComment")->setPlainText(QStringLiteral("Readings look odd.\nPlease check."));
 }
 
-QStringList leftovers(const QString &tempRoot)
+QStringList leftovers()
 {
-    return QDir(tempRoot).entryList({ QStringLiteral("mirelda-report-*") }, QDir::AllEntries);
+    return TestEnv::tempEntries(QStringLiteral("mirelda-report-*"));
 }
 
 }
@@ -48,9 +48,8 @@ class TestReportDialog : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(MailTestServer::makeCertificates(certDir.path()));
-        QVERIFY(MailTestServer::trustAuthorityEverywhere(certDir.path()));
-        qputenv("TMPDIR", tempRoot.path().toLocal8Bit());
+        QVERIFY(MailTestServer::makeTrustedCertificates(certDir.path()));
+        TestEnv::useTempDir(tempRoot.path());
     }
 
     // Ticks are run by hand here: no event loop turns between them.
@@ -79,15 +78,15 @@ private slots:
         QVERIFY(!send->isEnabled());
         report.Timer();
         QCOMPARE(report.currentState(), int(CReport::Sending));
-        QCOMPARE(leftovers(tempRoot.path()).size(), 1);
-        const QDir written(tempRoot.path() + QLatin1Char('/') + leftovers(tempRoot.path()).first());
+        QCOMPARE(leftovers().size(), 1);
+        const QDir written(QDir(QDir::tempPath()).filePath(leftovers().first()));
         QStringList files = written.entryList(QDir::Files);
         files.sort();
         QCOMPARE(files,
                  (QStringList{ QStringLiteral("R-100.qlf"), QStringLiteral("plot.jpg"), QStringLiteral("program.jpg") }));
 
         report.reject();
-        QCOMPARE(leftovers(tempRoot.path()), QStringList());
+        QCOMPARE(leftovers(), QStringList());
         QCOMPARE(report.currentState(), int(CReport::Idle));
         QVERIFY(send->isEnabled());
         QVERIFY(h.prompts.boxes.isEmpty());
@@ -111,7 +110,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(h.prompts.boxes.size(), n, 30000);
             QCOMPARE(h.prompts.boxes.last().text, QStringLiteral("EMail sent...     Success\n"));
             QCOMPARE(h.prompts.boxes.last().kind, CPrompt::Information);
-            QCOMPARE(leftovers(tempRoot.path()), QStringList());
+            QCOMPARE(leftovers(), QStringList());
 
             const QJsonObject message = MailTestServer::message(outDir.path(), n);
             QCOMPARE(message.value(QStringLiteral("defects")).toArray().size(), 0);
@@ -171,7 +170,7 @@ private slots:
         field<QPushButton>(report, "m_pushButtonSend")->click();
         QTRY_COMPARE_WITH_TIMEOUT(h.prompts.boxes.size(), 1, 30000);
         QCOMPARE(h.prompts.boxes.first().text, QStringLiteral("EMail send Failed...     Error\n"));
-        QCOMPARE(leftovers(tempRoot.path()), QStringList());
+        QCOMPARE(leftovers(), QStringList());
         QVERIFY(field<QPushButton>(report, "m_pushButtonSend")->isEnabled());
     }
 
@@ -210,7 +209,7 @@ private:
 
     static QByteArray payload(const QJsonArray &parts, int i)
     {
-        return QByteArray::fromHex(parts.at(i).toObject().value(QStringLiteral("payload_hex")).toString().toLatin1());
+        return MailTestServer::payload(parts.at(i).toObject());
     }
 
     QTemporaryDir certDir;

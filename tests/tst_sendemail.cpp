@@ -34,11 +34,6 @@ LoggerRecord trip(const QString &serial, const QString &description)
     return record;
 }
 
-QByteArray payload(const QJsonObject &part)
-{
-    return QByteArray::fromHex(part.value(QStringLiteral("payload_hex")).toString().toLatin1());
-}
-
 QString pdfText(const QByteArray &pdf, const QString &dir)
 {
     const QString path = QDir(dir).filePath(QStringLiteral("sent.pdf"));
@@ -46,11 +41,6 @@ QString pdfText(const QByteArray &pdf, const QString &dir)
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
     return pdftotext.waitForFinished(30000) ? QString::fromUtf8(pdftotext.readAllStandardOutput()) : QString();
-}
-
-QStringList leftovers(const QString &tempRoot)
-{
-    return QDir(tempRoot).entryList({ QStringLiteral("mirelda-mail-*") }, QDir::AllEntries);
 }
 
 }
@@ -61,10 +51,9 @@ class TestSendEmail : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(MailTestServer::makeCertificates(certDir.path()));
-        QVERIFY(MailTestServer::trustAuthorityEverywhere(certDir.path()));
+        QVERIFY(MailTestServer::makeTrustedCertificates(certDir.path()));
         // the senders' private folders land where the test can look for them
-        qputenv("TMPDIR", tempRoot.path().toLocal8Bit());
+        TestEnv::useTempDir(tempRoot.path());
     }
 
     void selectedExportsArriveAndGo_data()
@@ -109,7 +98,7 @@ private slots:
         QVERIFY(h.prompts.boxes.isEmpty());
         QCOMPARE(h.ui->m_progressBarGraph->value(), 100);
         QCOMPARE(TestEnv::readFile(ownFile), QByteArray("the user's own file"));
-        QCOMPARE(leftovers(tempRoot.path()), QStringList());
+        QCOMPARE(TestEnv::tempEntries(QStringLiteral("mirelda-mail-*")), QStringList());
 
         const QJsonObject message = MailTestServer::message(outDir.path(), 1);
         QVERIFY2(!message.isEmpty(), qPrintable(server.errorOutput()));
@@ -127,7 +116,7 @@ private slots:
         for (int i = 0; i < names.size(); ++i) {
             const QJsonObject part = parts.at(i + 1).toObject();
             QCOMPARE(part.value(QStringLiteral("filename")).toString(), names.at(i));
-            const QByteArray bytes = payload(part);
+            const QByteArray bytes = MailTestServer::payload(part);
             if (names.at(i).endsWith(QLatin1String(".pdf"))) {
                 QVERIFY(bytes.startsWith("%PDF-"));
                 // its graph is the record's, not the one the page shows now
@@ -182,7 +171,7 @@ private slots:
         QVERIFY2(text.startsWith(QLatin1String("Warning!\n\nThe e-mail of F-1 was not sent.")), qPrintable(text));
         QVERIFY2(text.contains(reason), qPrintable(text));
         QCOMPARE(h.ui->m_progressBarGraph->value(), 100);
-        QCOMPARE(leftovers(tempRoot.path()), QStringList());
+        QCOMPARE(TestEnv::tempEntries(QStringLiteral("mirelda-mail-*")), QStringList());
         QCOMPARE(MailTestServer::messageCount(outDir.path()), 0);
     }
 

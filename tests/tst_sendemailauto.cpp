@@ -16,8 +16,7 @@ private slots:
     {
         QTemporaryDir certDir;
         QTemporaryDir outDir;
-        QVERIFY(MailTestServer::makeCertificates(certDir.path()));
-        QVERIFY(MailTestServer::trustAuthorityEverywhere(certDir.path()));
+        QVERIFY(MailTestServer::makeTrustedCertificates(certDir.path()));
         MailTestServer server;
         QVERIFY(server.startSsl(certDir.path(), outDir.path(), QStringLiteral("auto@example.org"),
                                 QStringLiteral("pw")));
@@ -60,8 +59,7 @@ private slots:
             QLatin1String("Serial:     AUTO-7\r\n")));
         QCOMPARE(parts.at(1).toObject().value(QStringLiteral("filename")).toString(), QStringLiteral("AUTO-7.qlf"));
         // one line of headers, then one line per sample
-        const QByteArray csv =
-            QByteArray::fromHex(parts.at(2).toObject().value(QStringLiteral("payload_hex")).toString().toLatin1());
+        const QByteArray csv = MailTestServer::payload(parts.at(2).toObject());
         QCOMPARE(csv.count('\n'), 1 + window.app->records.at(0).sampleCount());
     }
 };

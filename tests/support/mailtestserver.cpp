@@ -105,3 +105,13 @@ bool MailTestServer::trustAuthorityEverywhere(const QString &certDir)
     QSslConfiguration::setDefaultConfiguration(configuration);
     return true;
 }
+
+bool MailTestServer::makeTrustedCertificates(const QString &certDir)
+{
+    return makeCertificates(certDir) && trustAuthorityEverywhere(certDir);
+}
+
+QByteArray MailTestServer::payload(const QJsonObject &part)
+{
+    return QByteArray::fromHex(part.value(QStringLiteral("payload_hex")).toString().toLatin1());
+}

@@ -35,6 +35,10 @@ public:
     // Every TLS socket made from now on trusts the authority in certDir, as a
     // program's sockets trust the public authorities.
     static bool trustAuthorityEverywhere(const QString &certDir);
+    // makeCertificates, then trustAuthorityEverywhere.
+    static bool makeTrustedCertificates(const QString &certDir);
+    // The decoded bytes of a part of message().
+    static QByteArray payload(const QJsonObject &part);
 
     static QString scriptPath(const QString &script);
     // Writes ca.pem, server.pem and server.key for 127.0.0.1 into directory.
