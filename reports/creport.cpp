@@ -25,6 +25,13 @@
 namespace {
 const QLatin1String kCrLf("\r\n");
 constexpr int kSummaryLabelWidth = 34;
+
+// One summary row of the body: the label padded to 34 characters (a longer
+// one is not cut), then the value.
+QString summaryLine(const QString &label, const QString &value)
+{
+    return label.leftJustified(kSummaryLabelWidth, QLatin1Char(' ')) + value + kCrLf;
+}
 }
 
 // Everything one send makes; it goes as a whole when the send ends, files
@@ -173,11 +180,6 @@ QString CReport::passwordLine() const
         return QString();
     const quint32 word = mainWindow->app->records.at(row).passwordWord;
     return QString::asprintf("Password:%08X - %d\r\n", word, int(word & 0x3FFFFFFFu));
-}
-
-QString CReport::summaryLine(const QString &label, const QString &value)
-{
-    return label.leftJustified(kSummaryLabelWidth, QLatin1Char(' ')) + value + kCrLf;
 }
 
 QString CReport::summaryText() const

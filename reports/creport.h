@@ -47,8 +47,6 @@ public:
     // Send is offered when name, company and comment are filled in, the
     // address holds an "@", and no send runs.
     void updateSendButton();
-    // One summary row of the body: the label padded to 34 characters, then the value.
-    static QString summaryLine(const QString &label, const QString &value);
 
 public slots:
     void Timer();

@@ -32,10 +32,8 @@ public:
     // outDir (from 1); empty while it has not arrived.
     static QJsonObject message(const QString &outDir, int n);
     static int messageCount(const QString &outDir);
-    // Every TLS socket made from now on trusts the authority in certDir, as a
-    // program's sockets trust the public authorities.
-    static bool trustAuthorityEverywhere(const QString &certDir);
-    // makeCertificates, then trustAuthorityEverywhere.
+    // makeCertificates, and every TLS socket made from now on trusts their
+    // authority, as a program's sockets trust the public ones.
     static bool makeTrustedCertificates(const QString &certDir);
     // The decoded bytes of a part of message().
     static QByteArray payload(const QJsonObject &part);
