@@ -144,8 +144,6 @@ public:
     // "" with the reason in error.
     QString exportSelectedFile(const QString &extension, const QString &directory,
                                const LoggerRecord &record, QString *error) override;
-    // File name of a record's exports: its serial number, made safe for a path.
-    static QString exportBaseName(const LoggerRecord &record);
     // The graph page's picture; false with the reason in error.
     bool writeGraphImage(const QString &path, QString *error);
 

@@ -14,7 +14,10 @@
 #include "views/cplot.h"
 #include "views/ctable.h"
 
-QString MainWindow::exportBaseName(const LoggerRecord &record)
+namespace {
+
+// File name of a record's exports: its serial number, made safe for a path.
+QString exportBaseName(const LoggerRecord &record)
 {
     static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
     QString name = record.serialNumber.trimmed();
@@ -24,6 +27,8 @@ QString MainWindow::exportBaseName(const LoggerRecord &record)
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         name = QStringLiteral("logger");
     return name;
+}
+
 }
 
 QString MainWindow::exportSelectedFile(const QString &extension, const QString &directory,

@@ -35,7 +35,6 @@ CSendEmail::~CSendEmail()
 
 void CSendEmail::start(int index)
 {
-    recordIndex = index;
     hasRecord = index >= 0 && index < application->records.size();
     if (hasRecord)
         record = application->records.at(index);
@@ -150,24 +149,26 @@ void CSendEmail::exchange()
 {
     showProgress(80);
     sent = client->connectToHost() && client->login() && client->sendMail(message);
-    if (sent)
+    if (sent) {
         client->quit();
-    removeExports();
-    showProgress(100);
-    state = Idle;
-    if (!sent)
-        CPrompt::warning(nullptr, tr("Warning!\n\nThe e-mail of %1 was not sent.\n%2")
-                                      .arg(record.serialNumber.trimmed(), exchangeFailure()));
-    finish();
+        removeExports();
+        showProgress(100);
+        state = Idle;
+        finish();
+    } else {
+        fail(exchangeFailure());
+    }
 }
 
+// The sender is idle before the box opens: the timers run on under it.
 void CSendEmail::fail(const QString &reason)
 {
     removeExports();
     showProgress(100);
     state = Idle;
-    CPrompt::warning(nullptr, tr("Warning!\n\nThe e-mail of %1 was not sent.\n%2")
-                                  .arg(record.serialNumber.trimmed(), reason));
+    const QString serial = record.serialNumber.trimmed();
+    const QString what = serial.isEmpty() ? tr("The e-mail") : tr("The e-mail of %1").arg(serial);
+    CPrompt::warning(nullptr, tr("Warning!\n\n%1 was not sent.\n%2").arg(what, reason));
     finish();
 }
 

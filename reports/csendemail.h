@@ -65,7 +65,6 @@ private:
     CMainApp *application;
     QTimer *timer;
     int state = Idle;
-    int recordIndex = -1;
     // The record as it was when the sending started: later changes of row or
     // selection do not change what is sent.
     LoggerRecord record;
