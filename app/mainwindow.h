@@ -293,6 +293,8 @@ public slots:
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    // A double-click over the graph or the histogram copies its image.
+    void mousePressEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -338,4 +340,5 @@ private:
     // graph and histogram views, image copies
     void placeView(QWidget *page, QHBoxLayout *&layout, QWidget *previous, QWidget *view);
     void replaceHistogram(int row);
+    bool copyViewUnder(QWidget *view, const QPoint &globalPosition);
 };
