@@ -1,5 +1,9 @@
 #include <QSignalSpy>
 #include <QtTest>
+#include <cmath>
+#include <QPainter>
+#include <qwt_plot_curve.h>
+#include <qwt_scale_map.h>
 #include <qwt_plot_layout.h>
 #include <qwt_scale_draw.h>
 #include <qwt_scale_widget.h>
@@ -10,6 +14,7 @@
 #include "support/testenv.h"
 #include "support/viewstest.h"
 #include "views/cplot.h"
+#include "views/reducedcurve.h"
 #include "views/scrollbar.h"
 #include "views/zoomer.h"
 
@@ -24,6 +29,21 @@ QString tail(const QString &text)
 }
 
 }
+
+// Every sample on its whole pixel, in one line: the picture to match.
+class EveryPointCurve : public QwtPlotCurve
+{
+protected:
+    void drawSeries(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap, const QRectF &,
+                    int from, int to) const override
+    {
+        QPolygonF points;
+        for (int i = from; i <= (to < 0 ? int(dataSize()) - 1 : to); ++i)
+            points << QPointF(qRound(xMap.transform(sample(i).x())), qRound(yMap.transform(sample(i).y())));
+        painter->setPen(pen());
+        painter->drawPolyline(points);
+    }
+};
 
 class TestGraphZoom : public QObject
 {
@@ -160,6 +180,39 @@ private slots:
         zoomer->zoom(0);
         zoomer->zoom(QRectF(QPointF(200, 10), QPointF(400, 20)));
         QVERIFY(zoomer->verticalScrollBar());
+    }
+
+    void reducedCurveDrawsTheSamePicture()
+    {
+        // a noisy wave of 65,536 points, drawn whole and zoomed into spans
+        QVector<double> xs;
+        QVector<double> ys;
+        for (int i = 0; i < 65536; ++i) {
+            xs << i;
+            ys << 15.0 + 20.0 * std::sin(i / 700.0) + (i * 7919 % 41) / 10.0;
+        }
+        auto render = [&](QwtPlotCurve *curve, double from, double to, int width) {
+            QwtPlot plot;
+            plot.setAxisScale(QwtPlot::xBottom, from, to);
+            plot.setAxisScale(QwtPlot::yLeft, -10.0, 45.0);
+            curve->setPen(QPen(QBrush(Qt::black), width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+            curve->setSamples(xs, ys);
+            curve->attach(&plot);
+            plot.resize(1600, 900);
+            plot.replot();
+            // inside the canvas frame, where the readings are drawn
+            QWidget *canvas = plot.canvas();
+            const QRect inside = canvas->contentsRect();
+            return plot.grab(QRect(canvas->mapTo(&plot, inside.topLeft()), inside.size())).toImage();
+        };
+        for (int width : { 1, 3 }) {
+            for (const auto &span : { qMakePair(0.0, 65535.0), qMakePair(20000.0, 36000.0),
+                                      qMakePair(30000.0, 30900.0) }) {
+                const QImage every = render(new EveryPointCurve, span.first, span.second, width);
+                const QImage reduced = render(new ReducedCurve, span.first, span.second, width);
+                QVERIFY2(every == reduced, qPrintable(QStringLiteral("width %1 from %2").arg(width).arg(span.first)));
+            }
+        }
     }
 
     void trackerNamesTheReadingUnderTheCursor()

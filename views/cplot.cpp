@@ -20,6 +20,7 @@
 #include "dialogs/cprompt.h"
 #include "views/elapsedtimescaledraw.h"
 #include "views/rectitem.h"
+#include "views/reducedcurve.h"
 #include "views/timescaledraw.h"
 #include "views/zoomer.h"
 
@@ -450,7 +451,7 @@ void CPlot::addCurve(const LoggerRecord &record, ViewChannel channel, int sample
     const QColor colour = channel == ChannelInternal   ? settings.graphLineColor
                           : channel == ChannelHumidity ? settings.graphLineHumColor
                                                        : settings.graphLineExtColor;
-    auto *curve = new QwtPlotCurve(curveTitle(record, channel));
+    auto *curve = new ReducedCurve(curveTitle(record, channel));
     curve->setRenderHint(QwtPlotItem::RenderAntialiased, samples <= kAntialiasedSampleLimit);
     // Skip points that fall on the same pixel or outside the canvas.
     curve->setPaintAttribute(QwtPlotCurve::ClipPolygons, true);
