@@ -313,6 +313,8 @@ public slots:
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    // A double-click over the graph or the histogram copies its image.
+    void mousePressEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -363,6 +365,7 @@ private:
     // graph and histogram views, image copies
     void placeView(QWidget *page, QHBoxLayout *&layout, QWidget *previous, QWidget *view);
     void replaceHistogram(int row);
+    bool copyViewUnder(QWidget *view, const QPoint &globalPosition);
 
     // ---- e-mail of records and the send-report dialog ----
     void startEmailOf(int row);

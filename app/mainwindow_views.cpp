@@ -2,8 +2,10 @@
 #include "ui_mainwindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 
 #include "core/cmainapp.h"
 #include "core/loggerrecord.h"
@@ -72,6 +74,31 @@ bool MainWindow::savePlotImage(QWidget *widget, const QString &fileName)
 bool MainWindow::saveWindowImage(const QString &fileName)
 {
     return savePlotImage(this, fileName);
+}
+
+// The image goes to the clipboard straight from the widget: no file in a
+// directory that may not be writable.
+bool MainWindow::copyViewUnder(QWidget *view, const QPoint &globalPosition)
+{
+    if (!view || !view->isVisible() || !view->rect().contains(view->mapFromGlobal(globalPosition)))
+        return false;
+    QApplication::clipboard()->setImage(view->grab().toImage());
+    return true;
+}
+
+void MainWindow::mousePressEvent(QMouseEvent *event)
+{
+    const bool leftDoubleClick = event->type() == QEvent::MouseButtonDblClick
+                                 && event->button() == Qt::LeftButton;
+    if (leftDoubleClick) {
+        if (copyViewUnder(plot, event->globalPos())) {
+            CMessage message(this, tr("Copied to clipboard..."), 1);
+            CPrompt::exec(&message);
+        } else {
+            copyViewUnder(histogram, event->globalPos());
+        }
+    }
+    QMainWindow::mousePressEvent(event);
 }
 
 void MainWindow::clearViews()
