@@ -126,7 +126,7 @@ public:
     // Opens a data file as a new row (or makes its row current when it is
     // open already). False, with a message to the user, when it cannot be read.
     bool loadDataFile(const QString &path);
-    void showGraphProgress(bool visible, int value);
+    void showGraphProgress(bool visible, int value) override;
     void fillReadingsTable(const QList<int> &rows);
     // Lock icon and read-only state of the settings fields, by formLocked.
     void setFormLocked();
@@ -160,6 +160,16 @@ public:
     void login();
     // Replaces what a cancelled login does (end the program); for tests.
     static void setLoginCancelHandler(std::function<void()> handler);
+
+    // ---- e-mail of records and the send-report dialog ----
+    // Writes record (found again by rowOfRecord) in the form extension names:
+    // "qlf" the data file, "txt" / "csv" its readings, "pdf" its report,
+    // "jpg" its graph, as directory/<serial>.<extension>. The path written, or
+    // "" with the reason in error.
+    QString exportSelectedFile(const QString &extension, const QString &directory,
+                               const LoggerRecord &record, QString *error) override;
+    // The graph page's picture; false with the reason in error.
+    bool writeGraphImage(const QString &path, QString *error);
 
 signals:
     void program();
@@ -327,6 +337,8 @@ public slots:
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    // A double-click over the graph or the histogram copies its image.
+    void mousePressEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
     // ---- context help, update check and about box ------------------------
@@ -416,4 +428,14 @@ private:
     void applyUnlockClick(QRadioButton *clicked, QRadioButton *other);
     QString chooseUserDirFolder(const QString &auditText, const QString &caption);
     void showRestoredUsers();
+    bool copyViewUnder(QWidget *view, const QPoint &globalPosition);
+
+    // ---- e-mail of records and the send-report dialog ----
+    void startEmailOf(int row);
+    void mailAutomatically(int row);
+    void serveReportRequest();
+    bool writeReadingsExport(int row, const QString &path);
+    bool withViewsOf(int row, const std::function<bool()> &write);
+    // The PDF report of a record; false with the reason in error.
+    bool writeReportPdf(const LoggerRecord &record, const QString &path, QString *error);
 };

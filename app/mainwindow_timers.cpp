@@ -40,6 +40,8 @@ void MainWindow::Timer()
 
     if (row != -1 && !app->records.at(row).fromFile && app->records.at(row).autoDelay == 0)
         runAutomaticSteps(row);
+
+    serveReportRequest();
     servingTimer = false;
 }
 
@@ -84,11 +86,7 @@ void MainWindow::runAutomaticSteps(int row)
         app->records[row].autoCsvDone = true;
         row = exportAutomatically(row, QStringLiteral("csv"));
     }
-    if (row >= 0 && settings.smtpServerAuto != 0 && !app->records.at(row).autoMailStarted) {
-        app->records[row].autoMailStarted = true;
-        ui->m_actionSendByEmail->setEnabled(false);
-        app->startEmail(row);
-    }
+    mailAutomatically(row);
 }
 
 void MainWindow::Timer100ms()

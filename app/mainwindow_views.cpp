@@ -2,8 +2,10 @@
 #include "ui_mainwindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 
 #include "core/cmainapp.h"
 #include "core/loggerrecord.h"
@@ -72,6 +74,31 @@ bool MainWindow::savePlotImage(QWidget *widget, const QString &fileName)
 bool MainWindow::saveWindowImage(const QString &fileName)
 {
     return savePlotImage(this, fileName);
+}
+
+// The image goes to the clipboard straight from the widget: no file in a
+// directory that may not be writable.
+bool MainWindow::copyViewUnder(QWidget *view, const QPoint &globalPosition)
+{
+    if (!view || !view->isVisible() || !view->rect().contains(view->mapFromGlobal(globalPosition)))
+        return false;
+    QApplication::clipboard()->setImage(view->grab().toImage());
+    return true;
+}
+
+void MainWindow::mousePressEvent(QMouseEvent *event)
+{
+    const bool leftDoubleClick = event->type() == QEvent::MouseButtonDblClick
+                                 && event->button() == Qt::LeftButton;
+    if (leftDoubleClick) {
+        if (copyViewUnder(plot, event->globalPos())) {
+            CMessage message(this, tr("Copied to clipboard..."), 1);
+            CPrompt::exec(&message);
+        } else {
+            copyViewUnder(histogram, event->globalPos());
+        }
+    }
+    QMainWindow::mousePressEvent(event);
 }
 
 // With no current record the view pages hold nothing and are off, so no
@@ -192,14 +219,23 @@ void MainWindow::createPdf(const QString &path)
 
 bool MainWindow::writePdfReport(const LoggerRecord &record, const QString &path)
 {
+    QString error;
+    const bool written = writeReportPdf(record, path, &error);
+    if (!written)
+        CPrompt::warning(this, tr("Warning!\n\n") + error);
+    return written;
+}
+
+bool MainWindow::writeReportPdf(const LoggerRecord &record, const QString &path, QString *error)
+{
     CPrint report(this);
     report.onPage = [this](int page, int pageCount) { showReportProgress(page, pageCount); };
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool written = report.printPdf(path, record);
     QApplication::restoreOverrideCursor();
     ui->statusBar->clearMessage();
-    if (!written)
-        CPrompt::warning(this, tr("Warning!\n\n") + report.errorText());
+    if (!written && error)
+        *error = report.errorText();
     return written;
 }
 
@@ -229,7 +265,11 @@ int MainWindow::generatePdfAutomatically(int row)
     return rowOfRecord(record);
 }
 
-void MainWindow::on_m_actionSendByEmail_triggered() { restartInactivityCountdown(); }
+void MainWindow::on_m_actionSendByEmail_triggered()
+{
+    restartInactivityCountdown();
+    startEmailOf(currentLoggerRow());
+}
 
 void MainWindow::on_m_actionSend_Report_triggered()
 {

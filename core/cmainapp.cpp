@@ -21,6 +21,7 @@
 #include "core/windowstate.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
+#include "reports/csendemail.h"
 #include "users/cuseradmin.h"
 #include "views/ctable.h"
 
@@ -262,10 +263,12 @@ QString CMainApp::nextExportFileName(const LoggerRecord &record, const QString &
     return nextFreeName(record, { extension, QStringLiteral("pdf") });
 }
 
+// A sender still busy with an earlier record goes on: it finishes its own
+// message and then deletes itself.
 void CMainApp::startEmail(int row)
 {
-    // The automatic e-mail sender is not part of this build yet.
-    Q_UNUSED(row)
+    emailSender = new CSendEmail(this);
+    emailSender->start(row);
 }
 
 void CMainApp::Timer()

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QTimer>
@@ -48,7 +49,7 @@ public:
     CComm *scanner = nullptr;      // port scanner, index -1
     CComm *jigLink = nullptr;      // production jig, index 1000
     WindowState *mainWindow = nullptr;
-    CSendEmail *emailSender = nullptr;
+    QPointer<CSendEmail> emailSender;   // the newest e-mail sender, null once it is done
 
     // what macAddress() found
     QString interfaceName;

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <QString>
 
+struct LoggerRecord;
+
 // The main window's request and state flags, and the few window services
 // the core calls back. MainWindow derives from it; the core and the tests
 // only need this part of the window, so the core links without widgets.
@@ -49,4 +51,18 @@ public:
     virtual void addAudit(const QString & /*text*/) {}
     virtual int currentLoggerRow() const { return -1; }
     virtual void selectTableRow(int /*row*/) {}
+
+    // ---- e-mail of a record (reports/csendemail) ----
+    // Progress of a sending on the graph page's bar.
+    virtual void showGraphProgress(bool /*visible*/, int /*value*/) {}
+    // Writes the record in the form extension names ("qlf", "txt", "csv",
+    // "pdf", "jpg") as directory/<serial>.<extension> and returns that path;
+    // "" with the reason in error when it was not written.
+    virtual QString exportSelectedFile(const QString & /*extension*/, const QString & /*directory*/,
+                                       const LoggerRecord & /*record*/, QString *error)
+    {
+        if (error)
+            *error = QStringLiteral("There is no window to export from.");
+        return QString();
+    }
 };

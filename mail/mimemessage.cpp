@@ -118,8 +118,6 @@ void MimeMessage::addPart(MimePart *part)
 {
     if (content && typeid(*content) == typeid(MimeMultiPart)) {
         static_cast<MimeMultiPart *>(content)->addPart(part);
-        if (part && !part->parent())
-            part->setParent(content);
     }
 }
 

@@ -9,9 +9,9 @@
 class EmailAddress;
 
 // One e-mail: sender, recipients, subject and one content part. The message
-// owns the multipart it creates for itself and every part added to it that
-// has no other parent (a part deleted earlier simply leaves it); it owns
-// neither the addresses nor a content set with setContent.
+// owns the multipart it creates for itself, nothing else: the parts, the
+// addresses and a content set with setContent stay their caller's (a part
+// deleted earlier simply leaves the message).
 class MimeMessage : public QObject
 {
 public:

@@ -1,6 +1,9 @@
 #include "mail/mimepart.h"
 
+#include "mail/encodedword.h"
 #include "mail/quotedprintable.h"
+
+#include <QStringList>
 
 namespace {
 const QLatin1String kCrLf("\r\n");
@@ -77,7 +80,7 @@ void MimePart::prepare()
     mimeString += QLatin1String("Content-Transfer-Encoding: ") + encodingName(contentEncoding) + kCrLf;
     if (!contentId.isEmpty())
         mimeString += QLatin1String("Content-ID: <") + contentId + QLatin1String(">") + kCrLf;
-    mimeString += header + kCrLf;
+    mimeString += encodedHeader() + kCrLf;
     mimeString += renderedBody() + kCrLf;
     prepared = true;
 }
@@ -96,12 +99,23 @@ QString MimePart::contentTypeLine() const
 {
     QString line = QLatin1String("Content-Type: ") + contentType;
     if (!contentName.isEmpty())
-        line += QLatin1String("; name=\"") + safeParameterValue(contentName) + QLatin1String("\"");
+        line += QLatin1String("; name=\"") + EncodedWord::encode(safeParameterValue(contentName))
+                + QLatin1String("\"");
     if (!contentCharset.isEmpty())
         line += QLatin1String("; charset=") + contentCharset;
     if (!contentBoundary.isEmpty())
         line += QLatin1String("; boundary=") + contentBoundary;
     return line;
+}
+
+// The message goes out as bytes, one per character: a header character
+// beyond ASCII would arrive as a raw Latin-1 byte, or as "?".
+QString MimePart::encodedHeader() const
+{
+    QStringList lines = header.split(kCrLf);
+    for (QString &line : lines)
+        line = EncodedWord::headerLine(line);
+    return lines.join(kCrLf);
 }
 
 QString MimePart::renderedBody() const

@@ -69,5 +69,6 @@ protected:
 
 private:
     QString contentTypeLine() const;
+    QString encodedHeader() const;
     QString renderedBody() const;
 };

@@ -23,6 +23,14 @@ bool mailboxIsSafe(const EmailAddress *address)
     return address && !hasLineBreak(address->address()) && !hasLineBreak(address->name());
 }
 
+// Reading the system's list takes about a tenth of a second, and it does not
+// change while the program runs.
+const QList<QSslCertificate> &systemCaCertificates()
+{
+    static const QList<QSslCertificate> certificates = QSslConfiguration::systemCaCertificates();
+    return certificates;
+}
+
 }
 
 SmtpClient::SmtpClient(const QString &h, int p, int type)
@@ -108,7 +116,7 @@ void SmtpClient::applyCaCertificates()
     if (!sslSocket || extraCaCertificates.isEmpty())
         return;
     QSslConfiguration configuration = sslSocket->sslConfiguration();
-    configuration.setCaCertificates(QSslConfiguration::systemCaCertificates() + extraCaCertificates);
+    configuration.setCaCertificates(systemCaCertificates() + extraCaCertificates);
     sslSocket->setSslConfiguration(configuration);
 }
 

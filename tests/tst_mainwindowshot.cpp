@@ -13,6 +13,8 @@
 #include "support/testenv.h"
 #include "support/windowtest.h"
 #include "ui_mainwindow.h"
+#include "views/cplot.h"
+#include "views/zoomer.h"
 
 namespace {
 
@@ -68,6 +70,27 @@ LoggerRecord sampleTrip()
 class TestMainWindowShot : public QObject
 {
     Q_OBJECT
+private:
+    // At the window's default size: a day of the trip zoomed, with the
+    // tracker over a reading, and the histogram page.
+    void saveZoomAndHistogramShots(MainWindow &window, QString shot)
+    {
+        Ui::MainWindow *ui = window.ui;
+        window.resize(1092, 732);
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabGraph);
+        QTest::qWait(200);
+        Zoomer *zoomer = window.plot->zoomer();
+        const QRectF base = zoomer->zoomBase();
+        zoomer->zoom(QRectF(QPointF(860, base.top()), QPointF(1150, base.bottom())));
+        QWidget *canvas = window.plot->canvas();
+        QTest::mouseMove(canvas, QPoint(canvas->width() / 2, canvas->height() / 2));
+        QTest::qWait(200);
+        QVERIFY(window.grab().save(QString(shot).replace(QStringLiteral(".png"), QStringLiteral("-graph-zoom.png"))));
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabHistogram);
+        QTest::qWait(200);
+        QVERIFY(window.grab().save(QString(shot).replace(QStringLiteral(".png"), QStringLiteral("-histogram.png"))));
+    }
+
 private slots:
     void loadedTripFillsTheLoggerPage()
     {
@@ -124,6 +147,7 @@ private slots:
             QString graphShot = shot;
             graphShot.replace(QStringLiteral(".png"), QStringLiteral("-graph.png"));
             QVERIFY(window.grab().save(graphShot));
+            saveZoomAndHistogramShots(window, shot);
         }
     }
 };

@@ -1,19 +1,28 @@
 #include "views/cplot.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QPalette>
+#include <QPrinter>
 #include <qwt_legend.h>
 #include <qwt_legend_label.h>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
 #include <qwt_plot_marker.h>
+#include <qwt_plot_renderer.h>
+#include <qwt_scale_div.h>
 #include <qwt_symbol.h>
 
 #include "app/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/loggertime.h"
+#include "dialogs/cprompt.h"
 #include "views/elapsedtimescaledraw.h"
 #include "views/rectitem.h"
+#include "views/reducedcurve.h"
 #include "views/timescaledraw.h"
+#include "views/zoomer.h"
 
 namespace {
 
@@ -175,7 +184,25 @@ void CPlot::setupPlot()
         setLegendChecked(curve, true);
         curve->setVisible(true);
     }
-    // The zoomer and its tracker attach to the canvas once they exist.
+    createZoomer();
+}
+
+// Last, so that the zoom base is the graph as built.
+void CPlot::createZoomer()
+{
+    auto *zoomer = new Zoomer(canvas(), this);
+    zoomer->setRubberBandPen(QPen(QBrush(Qt::black), 2.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    zoomer->setTrackerMode(QwtPicker::AlwaysOn);
+}
+
+Zoomer *CPlot::zoomer() const
+{
+    return canvas() ? canvas()->findChild<Zoomer *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+bool CPlot::isShown(ViewChannel channel) const
+{
+    return const_cast<CPlot *>(this)->showFlag(channel);
 }
 
 int CPlot::channelCount(const LoggerRecord &record)
@@ -424,7 +451,7 @@ void CPlot::addCurve(const LoggerRecord &record, ViewChannel channel, int sample
     const QColor colour = channel == ChannelInternal   ? settings.graphLineColor
                           : channel == ChannelHumidity ? settings.graphLineHumColor
                                                        : settings.graphLineExtColor;
-    auto *curve = new QwtPlotCurve(curveTitle(record, channel));
+    auto *curve = new ReducedCurve(curveTitle(record, channel));
     curve->setRenderHint(QwtPlotItem::RenderAntialiased, samples <= kAntialiasedSampleLimit);
     // Skip points that fall on the same pixel or outside the canvas.
     curve->setPaintAttribute(QwtPlotCurve::ClipPolygons, true);
@@ -614,6 +641,80 @@ void CPlot::ShowItem(QwtPlotItem *item, bool on)
     item->setVisible(on);
     if (item->plot())
         item->plot()->replot();
+    followValueAxis();
+}
+
+// The value axis changed under the zoomer: its base takes the new axis, so
+// that zooming out does not bring the old one back.
+void CPlot::followValueAxis()
+{
+    Zoomer *current = zoomer();
+    if (!current)
+        return;
+    const QwtScaleDiv &values = axisScaleDiv(yLeft);
+    const QRectF base = current->zoomBase();
+    const QRectF newBase(QPointF(base.left(), qMin(values.lowerBound(), values.upperBound())),
+                         QPointF(base.right(), qMax(values.lowerBound(), values.upperBound())));
+    if (newBase != base)
+        current->setZoomBase(newBase);
+}
+
+QStringList CPlot::exportFilters()
+{
+    QStringList filters;
+    filters << tr("PDF Documents (*.pdf)") << tr("SVG Documents (*.svg)");
+    const QList<QByteArray> formats = QImageWriter::supportedImageFormats();
+    if (!formats.isEmpty()) {
+        QStringList patterns;
+        for (const QByteArray &format : formats)
+            patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+        filters << tr("Images (%1)").arg(patterns.join(QLatin1Char(' ')));
+    }
+    return filters;
+}
+
+namespace {
+void setUpRenderer(QwtPlotRenderer &renderer)
+{
+    renderer.setDiscardFlag(QwtPlotRenderer::DiscardBackground, false);
+    // frames as on screen (the canvas frame is what this Qwt keeps or drops)
+    renderer.setDiscardFlag(QwtPlotRenderer::DiscardCanvasFrame, false);
+}
+}
+
+void CPlot::exportDocument()
+{
+    const QString fileName = CPrompt::saveFileName(this, tr("Export File Name"), QStringLiteral("bode.pdf"),
+                                                   exportFilters().join(QStringLiteral(";;")));
+    if (!fileName.isEmpty())
+        exportDocument(fileName);
+}
+
+bool CPlot::exportDocument(const QString &fileName)
+{
+    // The renderer says nothing of a failure: a file it could not open, or
+    // a format it does not know, is found out by what it left behind.
+    QFile target(fileName);
+    bool written = target.open(QIODevice::WriteOnly);
+    target.close();
+    if (written) {
+        QwtPlotRenderer renderer;
+        setUpRenderer(renderer);
+        renderer.renderDocument(this, fileName, QSizeF(300, 200), 85);
+        written = QFileInfo(fileName).size() > 0;
+        if (!written)
+            QFile::remove(fileName);
+    }
+    if (!written)
+        CPrompt::warning(this, tr("Warning!\n\nThe graph could not be written to\n%1").arg(fileName));
+    return written;
+}
+
+void CPlot::renderToPrinter(QPrinter &printer)
+{
+    QwtPlotRenderer renderer;
+    setUpRenderer(renderer);
+    renderer.renderTo(this, printer);
 }
 
 void CPlot::setCanvasGradient()

@@ -13,7 +13,9 @@ class QwtLegend;
 class QwtLegendLabel;
 class QwtPlotItem;
 class QwtPlotMarker;
+class QPrinter;
 class RectItem;
+class Zoomer;
 
 // The graph page's plot: the readings of the selected data sets against
 // time, one curve per channel and set, with reading marks, threshold lines
@@ -54,6 +56,18 @@ public:
     void buildAlarmBands();
 
     QList<RectItem *> alarmBands() const { return bands; }
+    bool isShown(ViewChannel channel) const;
+    // The graph's zoomer; the canvas owns it.
+    Zoomer *zoomer() const;
+
+    // Asks for a file name and writes the graph there as PDF, SVG or an
+    // image, by the name's extension.
+    void exportDocument();
+    // False, after telling the user, when the file could not be written.
+    bool exportDocument(const QString &fileName);
+    void renderToPrinter(QPrinter &printer);
+    // The filters of the export's file chooser.
+    static QStringList exportFilters();
     QwtLegend *legendWidget() const { return m_legend; }
     bool isLegendChecked(QwtPlotItem *item) const;
     // The check box of an item in a checkable legend, null when it has none.
@@ -113,6 +127,8 @@ private:
                   double step);
     void addThresholdLines();
     void clearAlarmBands();
+    void createZoomer();
+    void followValueAxis();
 
     QList<RectItem *> bands;
 };

@@ -3,6 +3,10 @@
 #include "support/testenv.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QJsonDocument>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 
 MailTestServer::~MailTestServer()
 {
@@ -67,4 +71,42 @@ void MailTestServer::stop()
 QString MailTestServer::errorOutput()
 {
     return QString::fromUtf8(process.readAllStandardError());
+}
+
+bool MailTestServer::startSsl(const QString &certDir, const QString &outDir, const QString &user,
+                              const QString &password)
+{
+    return start(QStringLiteral("smtp_server.py"),
+                 { QStringLiteral("--mode"), QStringLiteral("ssl"), QStringLiteral("--certdir"), certDir,
+                   QStringLiteral("--outdir"), outDir, QStringLiteral("--user"), user,
+                   QStringLiteral("--password"), password, QStringLiteral("--lifetime"),
+                   QStringLiteral("120") });
+}
+
+QJsonObject MailTestServer::message(const QString &outDir, int n)
+{
+    const QString path = QDir(outDir).filePath(QStringLiteral("msg-%1.json").arg(n));
+    return QJsonDocument::fromJson(TestEnv::readFile(path)).object();
+}
+
+int MailTestServer::messageCount(const QString &outDir)
+{
+    return QDir(outDir).entryList({ QStringLiteral("msg-*.json") }, QDir::Files).size();
+}
+
+bool MailTestServer::makeTrustedCertificates(const QString &certDir)
+{
+    if (!makeCertificates(certDir))
+        return false;
+    const QList<QSslCertificate> authority =
+        QSslCertificate::fromPath(QDir(certDir).filePath(QStringLiteral("ca.pem")));
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificates(authority);
+    QSslConfiguration::setDefaultConfiguration(configuration);
+    return authority.size() == 1;
+}
+
+QByteArray MailTestServer::payload(const QJsonObject &part)
+{
+    return QByteArray::fromHex(part.value(QStringLiteral("payload_hex")).toString().toLatin1());
 }

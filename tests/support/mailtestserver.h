@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,20 @@ public:
     QStringList outputLines(int msec);
     void stop();
     QString errorOutput();
+
+    // smtp_server.py over SSL with the certificates in certDir, keeping what
+    // it receives in outDir and accepting only this account.
+    bool startSsl(const QString &certDir, const QString &outDir, const QString &user,
+                  const QString &password);
+    // What Python's email package made of the n-th message received into
+    // outDir (from 1); empty while it has not arrived.
+    static QJsonObject message(const QString &outDir, int n);
+    static int messageCount(const QString &outDir);
+    // makeCertificates, and every TLS socket made from now on trusts their
+    // authority, as a program's sockets trust the public ones.
+    static bool makeTrustedCertificates(const QString &certDir);
+    // The decoded bytes of a part of message().
+    static QByteArray payload(const QJsonObject &part);
 
     static QString scriptPath(const QString &script);
     // Writes ca.pem, server.pem and server.key for 127.0.0.1 into directory.

@@ -80,4 +80,14 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+void useTempDir(const QString &dir)
+{
+    qputenv("TMPDIR", dir.toLocal8Bit());
+}
+
+QStringList tempEntries(const QString &pattern)
+{
+    return QDir(QDir::tempPath()).entryList({ pattern }, QDir::AllEntries | QDir::NoDotAndDotDot);
+}
+
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QStringList>
 #include <QtTest>
 
 // Each test process runs with its own HOME and settings directory, both
@@ -20,6 +21,10 @@ void warnOnMessageBoxes();
 // Whole-file helpers for tests.
 QByteArray readFile(const QString &path);
 bool writeFile(const QString &path, const QByteArray &bytes);
+// Makes dir the process's temporary folder, so that a test can look for
+// what the program leaves there: the entries whose names match pattern.
+void useTempDir(const QString &dir);
+QStringList tempEntries(const QString &pattern);
 }
 
 // main() of a QtTest executable that runs isolated and headless.

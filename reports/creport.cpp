@@ -1,0 +1,290 @@
+#include "reports/creport.h"
+#include "ui_creport.h"
+
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/mainwindow.h"
+#include "core/appinfo.h"
+#include "core/cmainapp.h"
+#include "core/loggerrecord.h"
+#include "dialogs/cprompt.h"
+#include "files/appsettings.h"
+#include "mail/emailaddress.h"
+#include "mail/mimeattachment.h"
+#include "mail/mimemessage.h"
+#include "mail/mimetext.h"
+#include "mail/smtpclient.h"
+#include "views/ctable.h"
+
+namespace {
+const QLatin1String kCrLf("\r\n");
+constexpr int kSummaryLabelWidth = 34;
+
+// One summary row of the body: the label padded to 34 characters (a longer
+// one is not cut), then the value.
+QString summaryLine(const QString &label, const QString &value)
+{
+    return label.leftJustified(kSummaryLabelWidth, QLatin1Char(' ')) + value + kCrLf;
+}
+}
+
+// Everything one send makes; it goes as a whole when the send ends, files
+// included, so a second send starts from nothing.
+struct CReport::Outgoing
+{
+    Outgoing(const SupportAccount &account, const QString &senderAddress, const QString &senderName)
+        : client(account.host, account.port, SmtpClient::SslConnection),
+          sender(senderAddress, senderName),
+          recipient(account.mailbox, account.mailboxName),
+          directory(QDir::tempPath() + QStringLiteral("/mirelda-report-XXXXXX"))
+    {
+        client.setUser(account.user);
+        client.setPassword(account.password);
+        message.setSender(&sender);
+        message.addRecipient(&recipient, MimeMessage::To);
+        message.setSubject(QStringLiteral("Quorvane Report"));
+    }
+    ~Outgoing() { delete message.getContent(); }
+
+    SmtpClient client;
+    EmailAddress sender;
+    EmailAddress recipient;
+    MimeMessage message{ true };
+    MimeText text;
+    std::vector<std::unique_ptr<MimeAttachment>> attachments;
+    QTemporaryDir directory;
+};
+
+CReport::SupportAccount CReport::defaultSupportAccount()
+{
+    SupportAccount support;
+    // no password is built in: the support account answers only where one
+    // was set up (tests point the dialog at their own server)
+    support.host = DefaultMailAccount::host();
+    support.port = DefaultMailAccount::port();
+    support.user = DefaultMailAccount::address();
+    support.mailbox = DefaultMailAccount::address();
+    support.mailboxName = QStringLiteral("Mirelda Support");
+    return support;
+}
+
+CReport::CReport(MainWindow *window)
+    : QDialog(window), mainWindow(window), account(defaultSupportAccount()), ui(new Ui::CReport)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    setWindowTitle(tr("Send Report... %1 %2").arg(AppInfo::productTitle(), AppInfo::version()));
+    timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &CReport::Timer);
+    timer->start(100);
+    updateSendButton();
+}
+
+CReport::~CReport()
+{
+    sending.reset();
+    delete ui;
+}
+
+void CReport::setSupportAccount(const SupportAccount &support)
+{
+    account = support;
+}
+
+void CReport::updateSendButton()
+{
+    ui->m_pushButtonSend->setEnabled(!ui->m_lineEditName->text().isEmpty()
+                                     && !ui->m_lineEditCompany->text().isEmpty()
+                                     && !ui->m_textEditComment->toPlainText().isEmpty()
+                                     && ui->m_lineEditEmail->text().contains(QLatin1Char('@'))
+                                     && state == Idle);
+}
+
+void CReport::on_m_lineEditName_textChanged(const QString &) { updateSendButton(); }
+void CReport::on_m_lineEditCompany_textChanged(const QString &) { updateSendButton(); }
+void CReport::on_m_lineEditEmail_textChanged(const QString &) { updateSendButton(); }
+void CReport::on_m_textEditComment_textChanged() { updateSendButton(); }
+
+void CReport::on_m_pushButtonSend_clicked()
+{
+    if (state != Idle)
+        return;
+    state = Addressing;
+    updateSendButton();
+}
+
+void CReport::done(int result)
+{
+    sending.reset();
+    state = Idle;
+    updateSendButton();
+    QDialog::done(result);
+}
+
+void CReport::Timer()
+{
+    switch (state) {
+    case Addressing:
+        address();
+        break;
+    case Composing:
+        compose();
+        break;
+    case Exporting:
+        writeAttachments();
+        break;
+    case Sending:
+        exchange();
+        break;
+    default:
+        return;
+    }
+    updateSendButton();
+}
+
+void CReport::address()
+{
+    sent = false;
+    ui->m_progressBar->setValue(25);
+    sending = std::make_unique<Outgoing>(account, ui->m_lineEditEmail->text(), ui->m_lineEditName->text());
+    state = Composing;
+}
+
+void CReport::compose()
+{
+    ui->m_progressBar->setValue(50);
+    sending->text.setText(body());
+    sending->message.addPart(&sending->text);
+    state = Exporting;
+}
+
+QString CReport::body() const
+{
+    return QStringLiteral("Name:     ") + ui->m_lineEditName->text() + kCrLf
+           + QStringLiteral("Company: ") + ui->m_lineEditCompany->text() + kCrLf
+           + QStringLiteral("EMail:   ") + ui->m_lineEditEmail->text() + kCrLf
+           + ui->m_textEditComment->toPlainText() + kCrLf + passwordLine() + kCrLf + summaryText();
+}
+
+// The two top bits are the read and write permissions; the decimal shows
+// the word without them.
+QString CReport::passwordLine() const
+{
+    const int row = mainWindow->currentLoggerRow();
+    if (row < 0 || row >= mainWindow->app->records.size())
+        return QString();
+    const quint32 word = mainWindow->app->records.at(row).passwordWord;
+    return QString::asprintf("Password:%08X - %d\r\n", word, int(word & 0x3FFFFFFFu));
+}
+
+QString CReport::summaryText() const
+{
+    CMainApp *app = mainWindow->app;
+    QTableWidget table;
+    app->table->initSummary(&table, app->selection);
+    app->table->fillSummary(&table, app->selection, true);
+    auto cellText = [&table](int row, int column) {
+        const QTableWidgetItem *item = table.item(row, column);
+        return item ? item->text() : QString();
+    };
+    QString text;
+    for (int row = 0; row < table.rowCount(); ++row)
+        text += summaryLine(cellText(row, 0), cellText(row, 1));
+    return text;
+}
+
+void CReport::writeAttachments()
+{
+    ui->m_progressBar->setValue(75);
+    QString error;
+    if (!writeAttachmentFiles(&error)) {
+        failExport(error);
+        return;
+    }
+    state = Sending;
+}
+
+// The graph goes when the window shows one, the data file when the current
+// row holds readings: a missing one is left out, a failed one ends the send.
+bool CReport::writeAttachmentFiles(QString *error)
+{
+    if (!sending->directory.isValid()) {
+        *error = tr("No temporary folder could be made for the attachments.");
+        return false;
+    }
+    const QDir directory(sending->directory.path());
+    const QString picture = QStringLiteral("image/jpg");
+    const QString plotPath = directory.filePath(QStringLiteral("plot.jpg"));
+    if (mainWindow->plot) {
+        if (!mainWindow->writeGraphImage(plotPath, error))
+            return false;
+        attach(plotPath, picture);
+    }
+    const QString windowPath = directory.filePath(QStringLiteral("program.jpg"));
+    if (!writeWindowPicture(windowPath, error))
+        return false;
+    attach(windowPath, picture);
+
+    const int row = mainWindow->currentLoggerRow();
+    const QList<LoggerRecord> &records = mainWindow->app->records;
+    if (row < 0 || row >= records.size() || !records.at(row).dataLoaded)
+        return true;
+    const QString dataPath =
+        mainWindow->exportSelectedFile(QStringLiteral("qlf"), directory.path(), records.at(row), error);
+    if (dataPath.isEmpty())
+        return false;
+    attach(dataPath, QString());
+    return true;
+}
+
+void CReport::attach(const QString &path, const QString &contentType)
+{
+    auto attachment = std::make_unique<MimeAttachment>(new QFile(path));
+    if (!contentType.isEmpty())
+        attachment->setContentType(contentType);
+    sending->message.addPart(attachment.get());
+    sending->attachments.push_back(std::move(attachment));
+}
+
+void CReport::exchange()
+{
+    ui->m_progressBar->setValue(75);
+    SmtpClient &client = sending->client;
+    sent = client.connectToHost() && client.login() && client.sendMail(sending->message);
+    if (sent)
+        client.quit();
+    endSend();
+    // the box comes last: its event loop must find the send over
+    if (sent)
+        CPrompt::information(this, QStringLiteral("EMail sent...     Success\n"));
+    else
+        CPrompt::information(this, QStringLiteral("EMail send Failed...     Error\n"));
+}
+
+void CReport::endSend()
+{
+    sending.reset();
+    ui->m_progressBar->setValue(100);
+    state = Idle;
+    updateSendButton();
+}
+
+void CReport::failExport(const QString &reason)
+{
+    endSend();
+    CPrompt::warning(this, tr("Warning!\n\nThe report was not sent.\n%1").arg(reason));
+}
+
+bool CReport::writeWindowPicture(const QString &path, QString *error)
+{
+    if (mainWindow->saveWindowImage(path))
+        return true;
+    *error = tr("The picture of the window could not be written to %1.").arg(QDir::toNativeSeparators(path));
+    return false;
+}

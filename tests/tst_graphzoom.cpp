@@ -1,0 +1,270 @@
+#include <QSignalSpy>
+#include <QtTest>
+#include <cmath>
+#include <QPainter>
+#include <qwt_plot_curve.h>
+#include <qwt_scale_map.h>
+#include <qwt_plot_layout.h>
+#include <qwt_scale_draw.h>
+#include <qwt_scale_widget.h>
+
+#include "core/cmainapp.h"
+#include "core/loggertime.h"
+#include "core/windowstate.h"
+#include "support/testenv.h"
+#include "support/viewstest.h"
+#include "views/cplot.h"
+#include "views/reducedcurve.h"
+#include "views/scrollbar.h"
+#include "views/zoomer.h"
+
+namespace {
+
+const QDateTime kStart(QDate(2026, 3, 2), QTime(8, 0, 0), Qt::LocalTime);
+constexpr quint32 kTempHum = ConfigBits::InternalOn | ConfigBits::HumidityOn;
+
+QString tail(const QString &text)
+{
+    return text.mid(text.indexOf(QLatin1Char(' ')));
+}
+
+}
+
+// Every sample on its whole pixel, in one line: the picture to match.
+class EveryPointCurve : public QwtPlotCurve
+{
+protected:
+    void drawSeries(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap, const QRectF &,
+                    int from, int to) const override
+    {
+        QPolygonF points;
+        for (int i = from; i <= (to < 0 ? int(dataSize()) - 1 : to); ++i)
+            points << QPointF(qRound(xMap.transform(sample(i).x())), qRound(yMap.transform(sample(i).y())));
+        painter->setPen(pen());
+        painter->drawPolyline(points);
+    }
+};
+
+class TestGraphZoom : public QObject
+{
+    Q_OBJECT
+private:
+    WindowState window;
+    CMainApp *app = nullptr;
+
+    CPlot *build(QList<int> selection)
+    {
+        app->selection = selection;
+        auto *plot = new CPlot;
+        plot->setData(app, selection.value(0, 0));
+        plot->setupPlot();
+        plot->resize(800, 500);
+        plot->show();
+        if (!QTest::qWaitForWindowExposed(plot))
+            qWarning("plot not exposed");
+        return plot;
+    }
+
+private slots:
+    void init()
+    {
+        app = new CMainApp(&window);
+        app->settings = AppSettings();
+    }
+
+    void cleanup()
+    {
+        delete app;
+        app = nullptr;
+    }
+
+    void scrollBarMapsValuesOntoTicks()
+    {
+        qRegisterMetaType<Qt::Orientation>();
+        ScrollBar bar(Qt::Horizontal, nullptr);
+        QVERIFY(!bar.isInverted());
+        QCOMPARE(bar.minimum(), 500000);
+        QCOMPARE(bar.pageStep(), 1000000);
+        QSignalSpy moved(&bar, &ScrollBar::valueChanged);
+        bar.setBase(0.0, 100.0);
+        bar.moveSlider(25.0, 50.0);
+        QCOMPARE(bar.minimum(), 125000);
+        QCOMPARE(bar.maximum(), 875000);
+        QCOMPARE(bar.singleStep(), 1250);
+        QCOMPARE(bar.pageStep(), 250000);
+        QCOMPARE(bar.value(), 375000);
+        QCOMPARE(bar.minSliderValue(), 25.0);
+        QCOMPARE(bar.maxSliderValue(), 50.0);
+        bar.setBase(0.0, 100.0);
+        QCOMPARE(moved.count(), 0);   // what the owner sets never comes back
+
+        // inverted, the same window stands at the mirrored tick
+        bar.setInverted(true);
+        bar.moveSlider(25.0, 50.0);
+        QCOMPARE(bar.value(), 625000);
+        double min = 0.0;
+        double max = 0.0;
+        bar.sliderRange(625000, min, max);
+        QCOMPARE(min, 25.0);
+        QCOMPARE(max, 50.0);
+        QCOMPARE(moved.count(), 0);
+
+        // the user's moves are told in values
+        bar.triggerAction(QAbstractSlider::SliderPageStepSub);
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(moved.at(0).at(0).value<Qt::Orientation>(), Qt::Horizontal);
+        QCOMPARE(moved.at(0).at(1).toDouble(), 50.0);
+        QCOMPARE(moved.at(0).at(2).toDouble(), 75.0);
+
+        // a base without width or a window of nothing stays finite and calm
+        bar.setBase(5.0, 5.0);
+        bar.moveSlider(5.0, 5.0);
+        QVERIFY(qIsFinite(bar.minSliderValue()) && qIsFinite(bar.maxSliderValue()));
+        bar.setBase(0.0, 1.0);
+        bar.moveSlider(0.5, 0.5);
+        QCOMPARE(bar.pageStep(), 0);
+        QCOMPARE(bar.singleStep(), 1);
+        QCOMPARE(ScrollBar(nullptr).isInverted(), true);
+    }
+
+    void zoomShowsTheBarsItNeeds()
+    {
+        app->records << ViewsTest::downloadedSet("Z", SensorBits::InternalNtc, ConfigBits::InternalOn,
+                                                 ViewsTest::words(QVector<int>(1000, 150)), 60, kStart);
+        QScopedPointer<CPlot> plot(build({ 0 }));
+        Zoomer *zoomer = plot->zoomer();
+        QVERIFY(zoomer);
+        QwtPlotLayout *layout = plot->plotLayout();
+        const int topMargin = layout->canvasMargin(QwtPlot::xTop);
+        const QRectF base = zoomer->zoomBase();
+        QVERIFY(!zoomer->horizontalScrollBar() && !zoomer->cornerWidget());
+
+        // narrower in x only: the bar on the top side, the margin with it
+        zoomer->zoom(QRectF(QPointF(200, base.top()), QPointF(400, base.bottom())));
+        ScrollBar *bar = zoomer->horizontalScrollBar();
+        QVERIFY(bar && bar->isVisibleTo(plot->canvas()));
+        QVERIFY(!zoomer->verticalScrollBar() || !zoomer->verticalScrollBar()->isVisibleTo(plot->canvas()));
+        QCOMPARE(layout->canvasMargin(QwtPlot::xTop), topMargin + bar->extent());
+        QCOMPARE(bar->y(), plot->canvas()->contentsRect().top());
+        QVERIFY(plot->axisWidget(QwtPlot::yLeft)->scaleDraw()->minimumExtent() > 0);
+
+        // the bar moves the zoom sideways and keeps its height
+        QSignalSpy zoomed(zoomer, &QwtPlotZoomer::zoomed);
+        const QRectF before = zoomer->zoomRect();
+        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QCOMPARE(zoomed.count(), 1);
+        QVERIFY(zoomer->zoomRect().left() > before.left());
+        QCOMPARE(zoomer->zoomRect().top(), before.top());
+        QCOMPARE(zoomer->zoomRect().width(), before.width());
+
+        // back at the base the bar goes and gives its room back
+        zoomer->zoom(0);
+        QVERIFY(!bar->isVisibleTo(plot->canvas()));
+        QCOMPARE(layout->canvasMargin(QwtPlot::xTop), topMargin);
+        zoomer->zoom(0);
+        QCOMPARE(layout->canvasMargin(QwtPlot::xTop), topMargin);
+        QCOMPARE(plot->axisWidget(QwtPlot::yLeft)->scaleDraw()->minimumExtent(), 0.0);
+
+        // smaller both ways: both bars and the corner between them
+        zoomer->zoom(QRectF(QPointF(200, 10), QPointF(400, 20)));
+        ScrollBar *vertical = zoomer->verticalScrollBar();
+        QVERIFY(vertical && vertical->isVisibleTo(plot->canvas()) && vertical->isInverted());
+        QVERIFY(zoomer->cornerWidget() && zoomer->cornerWidget()->isVisibleTo(plot->canvas()));
+        QCOMPARE(bar->width(), plot->canvas()->contentsRect().width() - vertical->extent());
+        QCOMPARE(zoomer->cornerWidget()->geometry(),
+                 QRect(vertical->x(), bar->y(), vertical->extent(), bar->extent()));
+
+        // a bar deleted from outside is made again when needed
+        delete vertical;
+        QVERIFY(!zoomer->verticalScrollBar());
+        zoomer->zoom(0);
+        zoomer->zoom(QRectF(QPointF(200, 10), QPointF(400, 20)));
+        QVERIFY(zoomer->verticalScrollBar());
+    }
+
+    void reducedCurveDrawsTheSamePicture()
+    {
+        // a noisy wave of 65,536 points, drawn whole and zoomed into spans
+        QVector<double> xs;
+        QVector<double> ys;
+        for (int i = 0; i < 65536; ++i) {
+            xs << i;
+            ys << 15.0 + 20.0 * std::sin(i / 700.0) + (i * 7919 % 41) / 10.0;
+        }
+        auto render = [&](QwtPlotCurve *curve, double from, double to, int width) {
+            QwtPlot plot;
+            plot.setAxisScale(QwtPlot::xBottom, from, to);
+            plot.setAxisScale(QwtPlot::yLeft, -10.0, 45.0);
+            curve->setPen(QPen(QBrush(Qt::black), width, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+            curve->setSamples(xs, ys);
+            curve->attach(&plot);
+            plot.resize(1600, 900);
+            plot.replot();
+            // inside the canvas frame, where the readings are drawn
+            QWidget *canvas = plot.canvas();
+            const QRect inside = canvas->contentsRect();
+            return plot.grab(QRect(canvas->mapTo(&plot, inside.topLeft()), inside.size())).toImage();
+        };
+        for (int width : { 1, 3 }) {
+            for (const auto &span : { qMakePair(0.0, 65535.0), qMakePair(20000.0, 36000.0),
+                                      qMakePair(30000.0, 30900.0) }) {
+                const QImage every = render(new EveryPointCurve, span.first, span.second, width);
+                const QImage reduced = render(new ReducedCurve, span.first, span.second, width);
+                QVERIFY2(every == reduced, qPrintable(QStringLiteral("width %1 from %2").arg(width).arg(span.first)));
+            }
+        }
+    }
+
+    void trackerNamesTheReadingUnderTheCursor()
+    {
+        // internal temperature and humidity interleaved; bit 11 marks
+        QVector<quint16> words;
+        for (int i = 0; i < 20; ++i)
+            words << ReadingWord::make(200 + i) << ReadingWord::make(500 + i, i == 11);
+        words[22] = 0x07FF;
+        app->records << ViewsTest::downloadedSet("T", SensorBits::DigitalTempHum, kTempHum, words, 60, kStart);
+        QScopedPointer<CPlot> plot(build({ 0 }));
+        Zoomer *zoomer = plot->zoomer();
+        QCOMPARE(zoomer->readingText(QPointF(11.7, 0)), QStringLiteral("#12-08:11:00  intT:-0.1°C  intH:51.1%"));
+        QCOMPARE(zoomer->trackerTextF(QPointF(0, 0)).text(), QStringLiteral("#1-08:00:00  intT:20.0°C  intH:50.0%"));
+        QCOMPARE(zoomer->readingText(QPointF(-0.5, 0)).left(3), QStringLiteral("#1-"));
+        QVERIFY(zoomer->readingText(QPointF(-1.0, 0)).isEmpty());
+        QVERIFY(zoomer->readingText(QPointF(20.0, 0)).isEmpty());
+
+        // a hidden channel is left out, the others keep their own labels
+        plot->m_showIntTemp = false;
+        QCOMPARE(tail(zoomer->readingText(QPointF(3, 0))), QStringLiteral("  intH:50.3%"));
+        plot->m_showIntTemp = true;
+        app->settings.modeCelsius = 0;
+        QCOMPARE(tail(zoomer->readingText(QPointF(0, 0))), QStringLiteral("  intT:68.0°F  intH:50.0%"));
+    }
+
+    void trackerAmongSetsPlacedByDate()
+    {
+        // B starts ten minutes after A and overlaps it; A reads 10.0, B 30.0
+        app->records << ViewsTest::downloadedSet("A", SensorBits::InternalNtc, ConfigBits::InternalOn,
+                                                 ViewsTest::words(QVector<int>(30, 100)), 60, kStart)
+                     << ViewsTest::downloadedSet("B", SensorBits::InternalNtc, ConfigBits::InternalOn,
+                                                 ViewsTest::words(QVector<int>(30, 300)), 60, kStart.addSecs(600));
+        app->settings.multiLinkSyncDateTime = true;
+        QScopedPointer<CPlot> plot(build({ 0, 1 }));
+        Zoomer *zoomer = plot->zoomer();
+        // only A covers the start: the grid time after the cursor heads it
+        QCOMPARE(zoomer->readingText(QPointF(130, 0)), QStringLiteral("#3-08:03:00  intT:10.0°C"));
+        // where both have readings, the curve nearer the cursor names it
+        QCOMPARE(zoomer->readingText(QPointF(1230, 9.0)), QStringLiteral("#21-08:21:00  intT:10.0°C"));
+        QCOMPARE(zoomer->readingText(QPointF(1230, 28.0)), QStringLiteral("#11-08:21:00  intT:30.0°C"));
+        // only B past A's end, nothing past B's
+        QCOMPARE(zoomer->readingText(QPointF(1900, 10.0)).left(4), QStringLiteral("#22-"));
+        QVERIFY(zoomer->readingText(QPointF(2500, 10.0)).isEmpty());
+
+        // side by side every set starts at 0: the reading of the set nearer the cursor
+        app->settings.multiLinkSyncDateTime = false;
+        QScopedPointer<CPlot> side(build({ 0, 1 }));
+        QCOMPARE(side->zoomer()->readingText(QPointF(2, 25.0)), QStringLiteral("#3-08:12:00  intT:30.0°C"));
+        QCOMPARE(side->zoomer()->readingText(QPointF(2, 5.0)), QStringLiteral("#3-08:02:00  intT:10.0°C"));
+    }
+};
+
+MIRELDA_TEST_MAIN(TestGraphZoom)
+#include "tst_graphzoom.moc"

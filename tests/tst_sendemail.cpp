@@ -1,0 +1,215 @@
+// The e-mail of a record through a real SMTP server on loopback: what the
+// mask selects arrives under the record's name with the bytes of the
+// exports, nothing is left behind, and failures reach the user.
+#include "support/loggersimprocess.h"
+#include "support/mailtestserver.h"
+#include "support/testenv.h"
+#include "support/viewstest.h"
+#include "support/windowtest.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "files/cfilemanager.h"
+
+namespace {
+
+const QString kUser = QStringLiteral("mailer@example.org");
+// the attachments' names carry the serial number, beyond ASCII here
+const QString kSerial = QStringLiteral("\u00C9t\u00E9-\u03A97");
+
+LoggerRecord trip(const QString &serial, bool withReadings = true)
+{
+    LoggerRecord record = ViewsTest::downloadedSet(
+        serial, SensorBits::InternalNtc, ConfigBits::InternalOn, ViewsTest::words({ 215, 220, -35, 240 }), 60,
+        QDateTime(QDate(2024, 5, 6), QTime(7, 0)));
+    record.description = QStringLiteral("Cold chain \u00E0 Lyon");
+    record.fileName = QStringLiteral("/data/") + serial + QStringLiteral(".qlf");
+    record.fromFile = true;
+    record.dataLoaded = withReadings;
+    return record;
+}
+
+QString pdfText(const QString &path)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
+    return pdftotext.waitForFinished(30000) ? QString::fromUtf8(pdftotext.readAllStandardOutput()) : QString();
+}
+
+}
+
+class TestSendEmail : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(MailTestServer::makeTrustedCertificates(certDir.path()));
+        TestEnv::useTempDir(tempRoot.path());
+    }
+
+    void selectedExportsArriveAndGo_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::newRow("body only") << 0;
+        QTest::newRow("every kind") << 31;
+    }
+
+    void selectedExportsArriveAndGo()
+    {
+        QFETCH(int, mask);
+        QTemporaryDir outDir;
+        MailTestServer server;
+        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
+        // a file of the user's that bears an export's name stays as it is
+        QTemporaryDir workDir;
+        const QString ownFile = workDir.filePath(kSerial + QStringLiteral(".qlf"));
+        QVERIFY(TestEnv::writeFile(ownFile, "own"));
+        const QString previousDir = QDir::currentPath();
+        QDir::setCurrent(workDir.path());
+
+        WindowTest::Harness h;
+        h.addAndSelect(trip(kSerial));
+        h.addAndSelect(trip(QStringLiteral("OTHER-2")));
+        configure(h, server.port(), mask);
+        h.window.selectTableRow(0);
+        h.window.on_m_actionSendByEmail_triggered();
+        // another row becoming current does not change what is sent
+        h.window.selectTableRow(1);
+        QTRY_VERIFY_WITH_TIMEOUT(h.window.app->emailSender.isNull(), 30000);
+        QDir::setCurrent(previousDir);
+        QVERIFY(h.prompts.boxes.isEmpty());
+        QCOMPARE(TestEnv::readFile(ownFile), QByteArray("own"));
+        QCOMPARE(TestEnv::tempEntries(QStringLiteral("mirelda-mail-*")), QStringList());
+
+        const QJsonObject message = MailTestServer::message(outDir.path(), 1);
+        QCOMPARE(message.value(QStringLiteral("defects")).toArray().size(), 0);
+        QCOMPARE(message.value(QStringLiteral("headers")).toObject().value(QStringLiteral("from")).toString(),
+                 QStringLiteral("Quality Desk <desk@example.org>"));
+        const QJsonArray parts = message.value(QStringLiteral("parts")).toArray();
+        QCOMPARE(parts.at(0).toObject().value(QStringLiteral("text")).toString(),
+                 QStringLiteral("Serial:     ") + kSerial + QStringLiteral("\r\nDescription:Cold chain \u00E0 Lyon\r\n"));
+        const QStringList extensions{ "qlf", "txt", "csv", "pdf", "jpg" };
+        QCOMPARE(parts.size(), mask ? 6 : 1);
+        QTemporaryDir expected;
+        for (int i = 1; i < parts.size(); ++i) {
+            const QString name = kSerial + QLatin1Char('.') + extensions.at(i - 1);
+            QCOMPARE(parts.at(i).toObject().value(QStringLiteral("filename")).toString(), name);
+            const QString path = expected.filePath(QStringLiteral("received.") + extensions.at(i - 1));
+            QVERIFY(TestEnv::writeFile(path, MailTestServer::payload(parts.at(i).toObject())));
+            QCOMPARE(TestEnv::readFile(path), expectedExport(h, extensions.at(i - 1), expected.path()));
+        }
+    }
+
+    void failuresAreToldAndLeaveNothing_data()
+    {
+        QTest::addColumn<bool>("serverUp");
+        QTest::addColumn<bool>("withReadings");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("closed port") << false << true << "could not be reached";
+        QTest::newRow("refused password") << true << true << "535";
+        QTest::newRow("nothing to export") << true << false << "holds no readings";
+    }
+
+    void failuresAreToldAndLeaveNothing()
+    {
+        QFETCH(bool, serverUp);
+        QFETCH(bool, withReadings);
+        QFETCH(QString, reason);
+        QTemporaryDir outDir;
+        MailTestServer server;
+        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("other")));
+        const quint16 port = server.port();
+        if (!serverUp)
+            server.stop();
+
+        WindowTest::Harness h;
+        h.addAndSelect(trip(QStringLiteral("F-1"), withReadings));
+        configure(h, port, AttachBits::DataFile | AttachBits::Csv);
+        h.window.on_m_actionSendByEmail_triggered();
+        QTRY_VERIFY_WITH_TIMEOUT(h.window.app->emailSender.isNull(), 30000);
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        const QString text = h.prompts.boxes.first().text;
+        QVERIFY2(text.startsWith(QLatin1String("Warning!\n\nThe e-mail of F-1 was not sent.")), qPrintable(text));
+        QVERIFY2(text.contains(reason), qPrintable(text));
+        QCOMPARE(h.ui->m_progressBarGraph->value(), 100);
+        QCOMPARE(TestEnv::tempEntries(QStringLiteral("mirelda-mail-*")), QStringList());
+        QCOMPARE(MailTestServer::messageCount(outDir.path()), 0);
+    }
+
+    // A simulated logger downloaded automatically is mailed once, with the
+    // readings the download brought.
+    void automaticDownloadIsMailedOnce()
+    {
+        QTemporaryDir outDir;
+        MailTestServer server;
+        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
+        LoggerSimProcess sim({ QStringLiteral("--serial"), QStringLiteral("AUTO-7"), QStringLiteral("--readings"),
+                               QStringLiteral("300"), QStringLiteral("--sensors"), QStringLiteral("5") });
+        QVERIFY(sim.start());
+        LoggerSimProcess::exposePorts({ sim.ptyPath() });
+        WindowTest::Harness h;
+        configure(h, server.port(), AttachBits::Csv);
+        h.window.app->settings.autoDownloadLogger = true;
+        h.window.app->settings.smtpServerAuto = 1;
+
+        QTRY_COMPARE_WITH_TIMEOUT(h.ui->m_tableWidgetLogger->rowCount(), 1, 8000);
+        h.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(MailTestServer::messageCount(outDir.path()), 1, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(h.window.app->emailSender.isNull(), 10000);
+        for (int tick = 0; tick < 10; ++tick)
+            h.window.Timer();
+        QVERIFY(h.window.app->emailSender.isNull());
+        QCOMPARE(MailTestServer::messageCount(outDir.path()), 1);
+        QVERIFY(h.prompts.boxes.isEmpty());
+        // a line of headers, then one line per sample
+        const QJsonArray parts = MailTestServer::message(outDir.path(), 1).value(QStringLiteral("parts")).toArray();
+        QCOMPARE(parts.at(1).toObject().value(QStringLiteral("filename")).toString(), QStringLiteral("AUTO-7.csv"));
+        QCOMPARE(MailTestServer::payload(parts.at(1).toObject()).count('\n'), 1 + h.records.at(0).sampleCount());
+    }
+
+private:
+    void configure(WindowTest::Harness &h, quint16 port, int mask)
+    {
+        AppSettings &settings = h.window.app->settings;
+        settings.smtpServerAddress = QStringLiteral("127.0.0.1");
+        settings.smtpServerPort = port;
+        settings.smtpUserName = kUser;
+        settings.smtpPassword = QStringLiteral("pw");
+        settings.smtpSenderName = QStringLiteral("Quality Desk");
+        settings.smtpSenderEmail = QStringLiteral("desk@example.org");
+        settings.smtpRecipientEmail = QStringLiteral("rita@example.org");
+        settings.smtpAttachedFiles = mask;
+    }
+
+    // What a user gets from the same record: the data file as the file
+    // helper writes it, the readings as the window exports them; the report
+    // and the picture differ in their time stamps, so only what they show.
+    QByteArray expectedExport(WindowTest::Harness &h, const QString &extension, const QString &dir)
+    {
+        const LoggerRecord record = h.records.at(0);
+        const QString path = QDir(dir).filePath(QStringLiteral("expected.") + extension);
+        if (extension == QLatin1String("qlf"))
+            return CFileManager::writeDataFile(path, record, false) ? TestEnv::readFile(path) : QByteArray();
+        if (extension == QLatin1String("pdf")) {
+            // its graph is the record's, not the one the window shows now
+            const QString sent = QDir(dir).filePath(QStringLiteral("received.pdf"));
+            return pdfText(sent).contains(kSerial + QStringLiteral(" QV-2T")) ? TestEnv::readFile(sent) : QByteArray();
+        }
+        if (extension == QLatin1String("jpg")) {
+            const QString sent = QDir(dir).filePath(QStringLiteral("received.jpg"));
+            return QImage(sent).width() >= 400 ? TestEnv::readFile(sent) : QByteArray();
+        }
+        QString error;
+        return TestEnv::readFile(h.window.exportSelectedFile(extension, dir, record, &error));
+    }
+
+    QTemporaryDir certDir;
+    QTemporaryDir tempRoot;
+};
+
+MIRELDA_TEST_MAIN(TestSendEmail)
+#include "tst_sendemail.moc"

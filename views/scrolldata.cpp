@@ -1,0 +1,8 @@
+#include "views/scrolldata.h"
+
+#include "views/scrollbar.h"
+
+ScrollData::~ScrollData()
+{
+    delete scrollBar;
+}
