@@ -14,10 +14,13 @@ ReducedCurve::ReducedCurve(const QString &title)
 {
 }
 
-void ReducedCurve::visibleSpan(const QwtScaleMap &xMap, int &first, int &last) const
+void ReducedCurve::visibleSpan(const QwtScaleMap &xMap, const QRectF &canvasRect, int &first, int &last) const
 {
-    const double low = qMin(xMap.s1(), xMap.s2());
-    const double high = qMax(xMap.s1(), xMap.s2());
+    // the canvas reaches past the scale's ends by its margins
+    const double left = xMap.invTransform(canvasRect.left());
+    const double right = xMap.invTransform(canvasRect.right());
+    const double low = qMin(left, right);
+    const double high = qMax(left, right);
     // first sample at or right of low
     int begin = first;
     int end = last + 1;
@@ -163,7 +166,7 @@ void ReducedCurve::drawSeries(QPainter *painter, const QwtScaleMap &xMap, const 
     from = qMax(0, from);
     if (from > to)
         return;
-    visibleSpan(xMap, from, to);
+    visibleSpan(xMap, canvasRect, from, to);
     if (from > to)
         return;
     const bool plainLine = style() == Lines && !symbol() && brush().style() == Qt::NoBrush;
@@ -177,6 +180,8 @@ void ReducedCurve::drawSeries(QPainter *painter, const QwtScaleMap &xMap, const 
     const double columns = qAbs(xMap.p2() - xMap.p1()) + 1.0;
     const bool reduce = aligned && !painter->testRenderHint(QPainter::Antialiasing) && to - from + 1 > 4.0 * columns;
     QPolygonF points = devicePolyline(xMap, yMap, from, to, reduce, aligned);
+    // points on one pixel add nothing but would hide a join between pieces
+    points.erase(std::unique(points.begin(), points.end()), points.end());
     // Points far outside (a deep zoom) are cut at the canvas, as the plain
     // curve does; nearer ones stay, since a cut end moves the pixels the
     // rest of its line takes.

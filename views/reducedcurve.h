@@ -23,9 +23,9 @@ public:
     // in short overlapping pieces: the same pixels, without the cost a
     // long outline has when filled.
     void drawPolyline(QPainter *painter, const QPolygonF &points) const;
-    // The index span whose lines reach into the x map's interval: one
-    // sample beyond each end, so that the line runs to the canvas edges.
-    void visibleSpan(const QwtScaleMap &xMap, int &first, int &last) const;
+    // The index span whose lines reach into the canvas: one sample beyond
+    // each edge, so that the line runs to the edges.
+    void visibleSpan(const QwtScaleMap &xMap, const QRectF &canvasRect, int &first, int &last) const;
 
 protected:
     void drawSeries(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
