@@ -2,6 +2,7 @@
 #include <QtTest>
 #include <cmath>
 #include <QPainter>
+#include <qwt_legend_label.h>
 #include <qwt_plot_curve.h>
 #include <qwt_scale_map.h>
 #include <qwt_plot_layout.h>
@@ -150,6 +151,22 @@ private slots:
         const QRectF base = zoomer->zoomBase();
         QVERIFY(!zoomer->horizontalScrollBar() && !zoomer->cornerWidget());
 
+        // the user drags a rubber band, and zooms out again with the right button
+        QWidget *canvas = plot->canvas();
+        auto send = [canvas](QEvent::Type type, const QPoint &at, Qt::MouseButton button, Qt::MouseButtons held) {
+            QMouseEvent event(type, at, canvas->mapToGlobal(at), button, held, Qt::NoModifier);
+            QApplication::sendEvent(canvas, &event);
+        };
+        send(QEvent::MouseButtonPress, QPoint(100, 50), Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, QPoint(200, 150), Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseMove, QPoint(300, 250), Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, QPoint(300, 250), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(zoomer->zoomRectIndex(), 1u);
+        QVERIFY(zoomer->zoomRect().width() < base.width() / 2);
+        QTest::mouseClick(canvas, Qt::RightButton, Qt::NoModifier, QPoint(300, 250));
+        QCOMPARE(zoomer->zoomRectIndex(), 0u);
+        QCOMPARE(layout->canvasMargin(QwtPlot::xTop), topMargin);
+
         // narrower in x only: the bar on the top side, the margin with it
         zoomer->zoom(QRectF(QPointF(200, base.top()), QPointF(400, base.bottom())));
         ScrollBar *bar = zoomer->horizontalScrollBar();
@@ -231,6 +248,32 @@ private slots:
                          qPrintable(QStringLiteral("width %1 from %2: %3 pixels").arg(width).arg(span.first).arg(differing)));
             }
         }
+    }
+
+    void legendKeepsTheZoomBaseOnTheValueAxis()
+    {
+        // humidity reaches 80 %, the temperature stays near 15 degrees
+        QVector<quint16> words;
+        for (int i = 0; i < 200; ++i)
+            words << ReadingWord::make(150) << ReadingWord::make(800);
+        LoggerRecord record = ViewsTest::downloadedSet("L", SensorBits::DigitalTempHum | SensorBits::ExternalProbe,
+                                                       kTempHum, words, 60, kStart);
+        record.lowestValue[GroupInternal] = record.highestValue[GroupInternal] = 15.0f;
+        record.lowestValue[GroupHumidity] = record.highestValue[GroupHumidity] = 80.0f;
+        app->records << record;
+        app->settings.graphShowFullRange = false;
+        QScopedPointer<CPlot> plot(build({ 0 }));
+        Zoomer *zoomer = plot->zoomer();
+        zoomer->zoom(QRectF(QPointF(50, zoomer->zoomBase().top()), QPointF(100, zoomer->zoomBase().bottom())));
+        // hiding humidity fits the value axis to the temperature, also after zooming out
+        QCOMPARE(plot->axisScaleDiv(QwtPlot::yLeft).upperBound(), 81.0);
+        QwtPlotItem *humidity = plot->itemList(QwtPlotItem::Rtti_PlotCurve).at(1);
+        QTest::mouseClick(CPlot::legendLabel(plot.data(), plot->legendWidget(), humidity), Qt::LeftButton);
+        QVERIFY(!humidity->isVisible());
+        zoomer->zoom(0);
+        QCOMPARE(zoomer->zoomBase().top(), 14.0);
+        QCOMPARE(zoomer->zoomBase().bottom(), 16.0);
+        QCOMPARE(zoomer->zoomBase().left(), 0.0);
     }
 
     void trackerNamesTheReadingUnderTheCursor()
