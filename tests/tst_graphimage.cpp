@@ -34,10 +34,15 @@ class TestGraphImage : public QObject
 {
     Q_OBJECT
 private slots:
-    void imagesOfTheViewsAndTheWindow()
+    void imagesAndCopiesOfTheViews()
     {
         WindowTest::Harness harness;
-        harness.window.resize(1092, 732);
+        QStringList notices;
+        CPrompt::setDialogHandler([&notices](QDialog *dialog) {
+            if (auto *message = qobject_cast<CMessage *>(dialog))
+                notices << message->message();
+            return 0;
+        });
         harness.addAndSelect(fileSet());
         harness.window.viewsDirty = true;
         QTRY_VERIFY(harness.window.plot && harness.window.histogram);
@@ -52,49 +57,28 @@ private slots:
         QImageReader plotReader(plotJpg);
         QCOMPARE(plotReader.format(), QByteArray("jpeg"));
         QCOMPARE(plotReader.size(), harness.window.plot->size());
-
         const QString windowPng = dir.filePath(QStringLiteral("program.png"));
         QVERIFY(harness.window.saveWindowImage(windowPng));
         QCOMPARE(QImage(windowPng).size(), harness.window.size());
-
         // the senders learn of a failure
         QVERIFY(!harness.window.savePlotImage(harness.window.plot, dir.filePath(QStringLiteral("no/such/plot.jpg"))));
         QVERIFY(!harness.window.savePlotImage(nullptr, plotJpg));
         QVERIFY(!harness.window.saveWindowImage(dir.filePath(QStringLiteral("program.unknownformat"))));
-    }
 
-    void doubleClickCopiesTheView()
-    {
-        WindowTest::Harness harness;
-        QStringList notices;
-        CPrompt::setDialogHandler([&notices](QDialog *dialog) {
-            if (auto *message = qobject_cast<CMessage *>(dialog))
-                notices << message->message();
-            return 0;
-        });
-        harness.addAndSelect(fileSet());
-        harness.window.viewsDirty = true;
-        QTRY_VERIFY(harness.window.plot && harness.window.histogram);
-        harness.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&harness.window));
+        // a double-click over the graph copies it and says so
         QClipboard *clipboard = QApplication::clipboard();
-
-        harness.ui->m_tabWidget->setCurrentWidget(harness.ui->m_tabGraph);
-        QTRY_VERIFY(harness.window.plot->isVisible());
         clipboard->clear();
         QWidget *canvas = harness.window.plot->canvas();
         QTest::mouseDClick(canvas, Qt::LeftButton, Qt::NoModifier, canvas->rect().center());
         QCOMPARE(clipboard->image().size(), harness.window.plot->size());
         QCOMPARE(notices, QStringList{ QStringLiteral("Copied to clipboard...") });
-
+        // over the histogram it copies without a word
         harness.ui->m_tabWidget->setCurrentWidget(harness.ui->m_tabHistogram);
         QTRY_VERIFY(harness.window.histogram->isVisible());
         clipboard->clear();
         QTest::mouseDClick(harness.window.histogram->canvas(), Qt::LeftButton);
         QCOMPARE(clipboard->image().size(), harness.window.histogram->size());
         QCOMPARE(notices.size(), 1);
-
-        // elsewhere a double-click copies nothing
         clipboard->clear();
         QTest::mouseDClick(harness.ui->m_tableWidgetLogger->viewport(), Qt::LeftButton);
         QVERIFY(clipboard->image().isNull());
