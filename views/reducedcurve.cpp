@@ -137,9 +137,15 @@ void ReducedCurve::drawPolyline(QPainter *painter, const QPolygonF &points) cons
     constexpr int kPiece = 32;
     const QPen linePen = pen();
     painter->setPen(linePen);
-    const bool wideOpaque = linePen.widthF() > 1.0 && !linePen.isCosmetic() && linePen.color().alpha() == 255
-                            && linePen.style() == Qt::SolidLine && !painter->testRenderHint(QPainter::Antialiasing);
-    if (!wideOpaque || points.size() <= kPiece) {
+    const bool rasterEngine = painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster;
+    const bool aliased = rasterEngine && !painter->testRenderHint(QPainter::Antialiasing);
+    const bool thin = linePen.widthF() <= 1.0 || linePen.isCosmetic();
+    const bool opaque = linePen.color().alpha() == 255 && linePen.style() == Qt::SolidLine;
+    if (!aliased || (!thin && !opaque)) {
+        QwtPainter::drawPolyline(painter, points);   // as the plain curve draws it
+        return;
+    }
+    if (thin || points.size() <= kPiece) {
         painter->drawPolyline(points);
         return;
     }
