@@ -1,5 +1,6 @@
 #include <QClipboard>
 #include <QImage>
+#include <QPrinter>
 #include <QProcess>
 #include <QSvgRenderer>
 #include <QImageReader>
@@ -105,6 +106,12 @@ private slots:
         QCOMPARE(pdfinfo.exitCode(), 0);
         const QString info = QString::fromLatin1(pdfinfo.readAllStandardOutput());
         QVERIFY2(info.contains(QStringLiteral("Page size:       850 x 567 pts")), qPrintable(info));
+
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("printed.pdf")));
+        plot.renderToPrinter(printer);
+        QVERIFY(QFileInfo(printer.outputFileName()).size() > 0);
 
         const QString svg = dir.filePath(QStringLiteral("graph.svg"));
         QVERIFY(plot.exportDocument(svg));
