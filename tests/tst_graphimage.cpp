@@ -1,9 +1,17 @@
+#include <QClipboard>
 #include <QImage>
+#include <QPrinter>
+#include <QProcess>
+#include <QSvgRenderer>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/cmainapp.h"
 #include "core/loggertime.h"
+#include "core/windowstate.h"
+#include "dialogs/cmessage.h"
+#include "dialogs/cprompt.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
 #include "support/windowtest.h"
@@ -27,10 +35,15 @@ class TestGraphImage : public QObject
 {
     Q_OBJECT
 private slots:
-    void imagesOfTheViewsAndTheWindow()
+    void imagesAndCopiesOfTheViews()
     {
         WindowTest::Harness harness;
-        harness.window.resize(1092, 732);
+        QStringList notices;
+        CPrompt::setDialogHandler([&notices](QDialog *dialog) {
+            if (auto *message = qobject_cast<CMessage *>(dialog))
+                notices << message->message();
+            return 0;
+        });
         harness.addAndSelect(fileSet());
         harness.window.viewsDirty = true;
         QTRY_VERIFY(harness.window.plot && harness.window.histogram);
@@ -45,15 +58,79 @@ private slots:
         QImageReader plotReader(plotJpg);
         QCOMPARE(plotReader.format(), QByteArray("jpeg"));
         QCOMPARE(plotReader.size(), harness.window.plot->size());
-
         const QString windowPng = dir.filePath(QStringLiteral("program.png"));
         QVERIFY(harness.window.saveWindowImage(windowPng));
         QCOMPARE(QImage(windowPng).size(), harness.window.size());
-
         // the senders learn of a failure
         QVERIFY(!harness.window.savePlotImage(harness.window.plot, dir.filePath(QStringLiteral("no/such/plot.jpg"))));
         QVERIFY(!harness.window.savePlotImage(nullptr, plotJpg));
         QVERIFY(!harness.window.saveWindowImage(dir.filePath(QStringLiteral("program.unknownformat"))));
+
+        // a double-click over the graph copies it and says so
+        QClipboard *clipboard = QApplication::clipboard();
+        clipboard->clear();
+        QWidget *canvas = harness.window.plot->canvas();
+        QTest::mouseDClick(canvas, Qt::LeftButton, Qt::NoModifier, canvas->rect().center());
+        QCOMPARE(clipboard->image().size(), harness.window.plot->size());
+        QCOMPARE(notices, QStringList{ QStringLiteral("Copied to clipboard...") });
+        // over the histogram it copies without a word
+        harness.ui->m_tabWidget->setCurrentWidget(harness.ui->m_tabHistogram);
+        QTRY_VERIFY(harness.window.histogram->isVisible());
+        clipboard->clear();
+        QTest::mouseDClick(harness.window.histogram->canvas(), Qt::LeftButton);
+        QCOMPARE(clipboard->image().size(), harness.window.histogram->size());
+        QCOMPARE(notices.size(), 1);
+        clipboard->clear();
+        QTest::mouseDClick(harness.ui->m_tableWidgetLogger->viewport(), Qt::LeftButton);
+        QVERIFY(clipboard->image().isNull());
+    }
+
+    void graphExportedAsDocumentOrImage()
+    {
+        PromptRecorder prompts;
+        WindowState window;
+        CMainApp app(&window);
+        app.records << fileSet();
+        app.selection = { 0 };
+        CPlot plot;
+        plot.setData(&app, 0);
+        plot.setupPlot();
+        QTemporaryDir dir;
+
+        // 300 x 200 mm (850 x 567 points), images at 85 dpi
+        const QString pdf = dir.filePath(QStringLiteral("graph.pdf"));
+        QVERIFY(plot.exportDocument(pdf));
+        QProcess pdfinfo;
+        pdfinfo.start(QStringLiteral("pdfinfo"), { pdf });
+        QVERIFY(pdfinfo.waitForFinished(30000));
+        QCOMPARE(pdfinfo.exitCode(), 0);
+        const QString info = QString::fromLatin1(pdfinfo.readAllStandardOutput());
+        QVERIFY2(info.contains(QStringLiteral("Page size:       850 x 567 pts")), qPrintable(info));
+
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("printed.pdf")));
+        plot.renderToPrinter(printer);
+        QVERIFY(QFileInfo(printer.outputFileName()).size() > 0);
+
+        const QString svg = dir.filePath(QStringLiteral("graph.svg"));
+        QVERIFY(plot.exportDocument(svg));
+        QVERIFY(QSvgRenderer(svg).isValid());
+
+        prompts.filesToChoose = QStringList{ dir.filePath(QStringLiteral("graph.png")) };
+        plot.exportDocument();
+        QCOMPARE(prompts.fileCaptions, QStringList{ QStringLiteral("Export File Name") });
+        const QSize png = QImage(dir.filePath(QStringLiteral("graph.png"))).size();
+        QVERIFY2(qAbs(png.width() - 1004) <= 1 && qAbs(png.height() - 669) <= 1, qPrintable(QStringLiteral("%1 x %2").arg(png.width()).arg(png.height())));
+        QVERIFY(prompts.boxes.isEmpty());
+
+        // no PostScript in this Qt: refused, said, and nothing left behind
+        QVERIFY(!CPlot::exportFilters().join(QString()).contains(QStringLiteral("*.ps")));
+        QVERIFY(!plot.exportDocument(dir.filePath(QStringLiteral("graph.ps"))));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("graph.ps"))));
+        QVERIFY(!plot.exportDocument(dir.filePath(QStringLiteral("missing/graph.pdf"))));
+        QCOMPARE(prompts.boxes.size(), 2);
+        QVERIFY(prompts.boxes.at(1).text.startsWith(QStringLiteral("Warning!")));
     }
 };
 

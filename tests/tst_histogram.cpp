@@ -133,7 +133,6 @@ private slots:
         QCOMPARE(filled(view->series().at(0)), QStringLiteral("68:1 69:2 70:2 71:1"));
         QCOMPARE(CHistogram::wholeValue(-178, true), 0);     // -0.04 F
         QCOMPARE(CHistogram::wholeValue(-179, false), -17);
-        QVERIFY(view->axisTitle(QwtPlot::xBottom).text().contains(QStringLiteral("(°F)")));
     }
 
     void channelsAndTheirSeries()
@@ -141,23 +140,16 @@ private slots:
         // internal, humidity and external interleaved
         LoggerRecord record = makeSet("T3", kDigitalExt, kTempHum | ConfigBits::ExternalOn,
                                       { 50, 400, -20, 55, 410, -25 });
-        record.productCode = QStringLiteral(" QV-7T ");
         LoggerRecord empty = makeSet("E", kDigitalExt, kTempHum, {});
         empty.recordedCount = 0;
         app->records << record << empty;
         QScopedPointer<CHistogram> view(build({ 0 }));
         const QList<Histogram *> series = view->series();
         QCOMPARE(series.size(), 3);
-        QCOMPARE(series.at(0)->title().text(), QStringLiteral("T3 Int.Temp.(Digital)"));
         QCOMPARE(filled(series.at(0)), QStringLiteral("5:2"));
         QCOMPARE(filled(series.at(1)), QStringLiteral("40:1 41:1"));
-        QCOMPARE(series.at(2)->title().text(), QStringLiteral("T3 Right.Ext.Temp.(NTC)"));
         QCOMPARE(filled(series.at(2)), QStringLiteral("-2:2"));
-        QVERIFY(view->axisTitle(QwtPlot::xBottom).text().endsWith(QStringLiteral(" (%)")));
-
-        QScopedPointer<CHistogram> none(build({ 1 }));
-        QVERIFY(none->series().isEmpty());
-        QVERIFY(none->legendWidget());
+        QVERIFY(QScopedPointer<CHistogram>(build({ 1 }))->series().isEmpty());
     }
 
     void legendHidesASeriesAndRescales()

@@ -14,10 +14,13 @@ ReducedCurve::ReducedCurve(const QString &title)
 {
 }
 
-void ReducedCurve::visibleSpan(const QwtScaleMap &xMap, int &first, int &last) const
+void ReducedCurve::visibleSpan(const QwtScaleMap &xMap, const QRectF &canvasRect, int &first, int &last) const
 {
-    const double low = qMin(xMap.s1(), xMap.s2());
-    const double high = qMax(xMap.s1(), xMap.s2());
+    // the canvas reaches past the scale's ends by its margins
+    const double left = xMap.invTransform(canvasRect.left());
+    const double right = xMap.invTransform(canvasRect.right());
+    const double low = qMin(left, right);
+    const double high = qMax(left, right);
     // first sample at or right of low
     int begin = first;
     int end = last + 1;
@@ -134,9 +137,15 @@ void ReducedCurve::drawPolyline(QPainter *painter, const QPolygonF &points) cons
     constexpr int kPiece = 32;
     const QPen linePen = pen();
     painter->setPen(linePen);
-    const bool wideOpaque = linePen.widthF() > 1.0 && !linePen.isCosmetic() && linePen.color().alpha() == 255
-                            && linePen.style() == Qt::SolidLine && !painter->testRenderHint(QPainter::Antialiasing);
-    if (!wideOpaque || points.size() <= kPiece) {
+    const bool rasterEngine = painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster;
+    const bool aliased = rasterEngine && !painter->testRenderHint(QPainter::Antialiasing);
+    const bool thin = linePen.widthF() <= 1.0 || linePen.isCosmetic();
+    const bool opaque = linePen.color().alpha() == 255 && linePen.style() == Qt::SolidLine;
+    if (!aliased || (!thin && !opaque)) {
+        QwtPainter::drawPolyline(painter, points);   // as the plain curve draws it
+        return;
+    }
+    if (thin || points.size() <= kPiece) {
         painter->drawPolyline(points);
         return;
     }
@@ -163,7 +172,7 @@ void ReducedCurve::drawSeries(QPainter *painter, const QwtScaleMap &xMap, const 
     from = qMax(0, from);
     if (from > to)
         return;
-    visibleSpan(xMap, from, to);
+    visibleSpan(xMap, canvasRect, from, to);
     if (from > to)
         return;
     const bool plainLine = style() == Lines && !symbol() && brush().style() == Qt::NoBrush;
@@ -177,6 +186,8 @@ void ReducedCurve::drawSeries(QPainter *painter, const QwtScaleMap &xMap, const 
     const double columns = qAbs(xMap.p2() - xMap.p1()) + 1.0;
     const bool reduce = aligned && !painter->testRenderHint(QPainter::Antialiasing) && to - from + 1 > 4.0 * columns;
     QPolygonF points = devicePolyline(xMap, yMap, from, to, reduce, aligned);
+    // points on one pixel add nothing but would hide a join between pieces
+    points.erase(std::unique(points.begin(), points.end()), points.end());
     // Points far outside (a deep zoom) are cut at the canvas, as the plain
     // curve does; nearer ones stay, since a cut end moves the pixels the
     // rest of its line takes.

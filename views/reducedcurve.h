@@ -19,13 +19,14 @@ public:
     // to whole pixels when round is set.
     QPolygonF devicePolyline(const QwtScaleMap &xMap, const QwtScaleMap &yMap, int first, int last,
                              bool reduce, bool round) const;
-    // Draws a polyline with the curve's pen. A wide opaque pen strokes it
-    // in short overlapping pieces: the same pixels, without the cost a
-    // long outline has when filled.
+    // Draws a polyline with the curve's pen. On a raster without
+    // antialiasing, a wide opaque pen strokes it in short overlapping
+    // pieces: the same pixels, without the cost a long outline has when
+    // filled. Other painting goes as the plain curve's does.
     void drawPolyline(QPainter *painter, const QPolygonF &points) const;
-    // The index span whose lines reach into the x map's interval: one
-    // sample beyond each end, so that the line runs to the canvas edges.
-    void visibleSpan(const QwtScaleMap &xMap, int &first, int &last) const;
+    // The index span whose lines reach into the canvas: one sample beyond
+    // each edge, so that the line runs to the edges.
+    void visibleSpan(const QwtScaleMap &xMap, const QRectF &canvasRect, int &first, int &last) const;
 
 protected:
     void drawSeries(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
