@@ -383,9 +383,11 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
             window->downloadFailed = true;
         break;
     case LinkResult::WriteFailed:
+        // Only the window knows what the transfer was (a programming is
+        // tried again, an EEPROM or table write is not).
         record.eepromTask = 0;
         if (window) {
-            window->programFailed = true;
+            window->transferWriteFailed = true;
             window->transferInProgress = false;
         }
         break;
