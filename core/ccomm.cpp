@@ -218,6 +218,7 @@ void CComm::runLink()
                 sendFrame(port, frame);
                 announceExpectedReply(frame);
                 if (frame.startsWith(QStringLiteral(".04"))) {
+                    ++writeFramesSent;
                     pendingWrite = frame;
                     resendNow = false;
                     resendCount = 0;
@@ -248,8 +249,10 @@ void CComm::runLink()
 
 void CComm::sendFrame(QSerialPort &port, const QString &frame)
 {
-    port.write(frame.toLatin1());
+    const QByteArray bytes = frame.toLatin1();
+    port.write(bytes);
     port.waitForBytesWritten(100);
+    bytesWritten += quint64(bytes.size());
 }
 
 void CComm::announceExpectedReply(const QString &frame)

@@ -354,8 +354,9 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         record.loggerClock = LoggerTime::toDateTime(result.value);
         if (window && window->clockCheckPending) {
             window->clockCheckPending = false;
-            const qint64 behind = qint64(app.currentLoggerTime()) - qint64(result.value);
-            if (behind <= kClockTolerance || window->loggerTimeWrong)
+            // a clock ahead of now is as wrong as one behind it
+            const qint64 off = qint64(app.currentLoggerTime()) - qint64(result.value);
+            if (qAbs(off) <= kClockTolerance || window->loggerTimeWrong)
                 window->clockConfirmed = true;
         }
         break;

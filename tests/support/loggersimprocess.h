@@ -21,6 +21,8 @@ public:
     // until the simulator has acted on it; false when it did not say so
     // within timeoutMs.
     bool command(const QString &line, int timeoutMs = 5000);
+    // The simulator's 768-byte memory ("dump"); empty when it did not answer.
+    QByteArray memory(int timeoutMs = 5000);
     // Waits for the process to end after "unplug".
     bool waitForExit(int timeoutMs = 5000);
 
