@@ -396,4 +396,5 @@ private:
     QByteArray expectedTable;   // a calibration table being written, as it must read back
     int expectedTableAddress = 0;
     quint32 shownClockSeconds = 0;
+    QString settingsFieldsOwner;   // the record the settings texts were filled from
 };

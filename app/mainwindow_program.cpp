@@ -134,14 +134,25 @@ QDateTime MainWindow::loggerNow() const
     return LoggerTime::toDateTime(app->currentLoggerTime());
 }
 
+// The texts the user types go into the record only when the page is read
+// for a programming or a template: a refresh of the same record keeps
+// them; another record, or the logger's image coming in, replaces them.
+// The serial number is the logger's own: a locked form keeps its program,
+// never the identity of the logger it was locked on.
 void MainWindow::fillSettingsFields(const LoggerRecord &record)
 {
-    // The serial number is the logger's own: a locked form keeps its
-    // program, never the identity of the logger it was locked on.
-    showText(ui->m_lineEditLoggerSerial, record.serialNumber);
+    const QString owner = record.portName + QLatin1Char('|') + record.fileName + QLatin1Char('|')
+                          + QString::number(quintptr(record.commandLink));
+    const bool otherRecord = owner != settingsFieldsOwner;
+    settingsFieldsOwner = owner;
+    auto fill = [otherRecord](QLineEdit *field, const QString &text) {
+        if (otherRecord || field->text().isEmpty())
+            showText(field, text);
+    };
+    fill(ui->m_lineEditLoggerSerial, record.serialNumber);
     if (!formLocked) {
-        showText(ui->m_lineEditLoggerProduct, record.productCode);
-        showText(ui->m_lineEditLoggerDescription, record.description);
+        fill(ui->m_lineEditLoggerProduct, record.productCode);
+        fill(ui->m_lineEditLoggerDescription, record.description);
     }
     showText(ui->m_lineEditLoggerNbTrip, QString::number(record.tripNumber));
     ui->m_lineEditLoggerRange->setText(
@@ -580,6 +591,7 @@ void MainWindow::applyTemplate()
         return;
     *record = updated;
     recalcAfterSensorsOrInterval(currentLoggerRow());
+    settingsFieldsOwner.clear();
     formLocked = false;   // so that the page takes the template
     showLoggerRecord();
     formLocked = true;
