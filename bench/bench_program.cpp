@@ -4,9 +4,6 @@
 // commit, end (the logger sends its image back) and the clock. Reports the
 // bytes on the line both ways and the time against the wire time of those
 // bytes (10 bits a byte).
-//
-// The simulator is looked for beside the build (tools/loggersim/loggersim),
-// or where LOGGERSIM names it.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -14,6 +11,7 @@
 #include <QProcess>
 #include <QThread>
 
+#include "bench/benchsimulator.h"
 #include "core/ccomm.h"
 #include "core/memorymap.h"
 #include "programming/programimage.h"
@@ -23,27 +21,6 @@ namespace {
 constexpr double kBitsPerByte = 10.0;
 constexpr double kBaud = 115200.0;
 constexpr int kReplyWaitMs = 20000;
-
-QString simulatorPath()
-{
-    const QString named = qEnvironmentVariable("LOGGERSIM");
-    if (!named.isEmpty())
-        return named;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/loggersim/loggersim");
-}
-
-bool startSimulator(QProcess &sim, QString &pty)
-{
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(simulatorPath(), { QStringLiteral("--version"), QStringLiteral("0x11A") });
-    if (!sim.waitForStarted(5000))
-        return false;
-    while (!sim.canReadLine())
-        if (!sim.waitForReadyRead(5000))
-            return false;
-    pty = QString::fromLocal8Bit(sim.readLine()).trimmed();
-    return !pty.isEmpty();
-}
 
 // Waits for a result of kind; false after the wait or on a failure.
 bool waitFor(CComm &link, LinkResult::Kind kind, QByteArray *data = nullptr)
@@ -70,7 +47,7 @@ void BM_FullReprogramming(benchmark::State &state)
 {
     QProcess sim;
     QString pty;
-    if (!startSimulator(sim, pty)) {
+    if (!BenchSimulator::start(sim, { QStringLiteral("--version"), QStringLiteral("0x11A") }, pty)) {
         state.SkipWithError("cannot start the logger simulator");
         return;
     }
