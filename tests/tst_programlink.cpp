@@ -11,6 +11,7 @@
 #include "core/cmainapp.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
+#include "programming/calibrationtable.h"
 #include "programming/programlimits.h"
 #include "support/loggersimprocess.h"
 #include "support/windowtest.h"
@@ -246,7 +247,53 @@ private slots:
         const QByteArray stored = TestEnv::readFile(dataDir.path() + QStringLiteral("/eeprom.bin"));
         QCOMPARE(stored.size(), 768);
         QCOMPARE(stored, s.sim.memory());
+
+        // and back, with the clock set on the way
+        QByteArray changed = stored;
+        changed.replace(MemoryMap::Description, 9, QByteArray("From file"));
+        QVERIFY(TestEnv::writeFile(dataDir.path() + QStringLiteral("/eeprom.bin"), changed));
+        s.window->on_m_actionEEpromWrite_triggered();
+        QVERIFY(s.window->transferInProgress);
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QCOMPARE(s.sim.memory(), changed);
+        QVERIFY(s.window->clockConfirmed);
         QVERIFY(s.prompts.boxes.isEmpty());
+    }
+
+    void productionWritesACalibrationTableAndInitialises()
+    {
+        QTemporaryDir dataDir;
+        Station s({ "--serial", "CAL-0001" });
+        START_SELECTED(s);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_listWidgetAdminIntTable->count() > 0, kReplyMs);
+        QCOMPARE(s.ui->m_listWidgetAdminIntTable->item(0)->text(), QStringLiteral("Range -40/85"));
+
+        QVector<qint16> points;
+        for (int i = 0; i < CalibrationTable::PointCount; ++i)
+            points << qint16(-350 + 9 * i);
+        const QByteArray table = CalibrationTable::make(-30, 70, -350, 9, points);
+        const QString path = dataDir.path() + QStringLiteral("/int.bin");
+        QVERIFY(TestEnv::writeFile(path, table));
+        s.ui->m_lineEditAdminIntCalFile->setText(path);
+        s.window->on_m_pushButtonAdminWriteIntTable_clicked();
+        QCOMPARE(s.record().productionTask, 4);
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QCOMPARE(s.sim.memory().mid(MemoryMap::InternalTable, CalibrationTable::Size), table);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_listWidgetAdminIntTable->item(0)->text(),
+                                  QStringLiteral("Range -30/70"), kReplyMs);
+        QCOMPARE(s.record().productionTask, 0);
+
+        // a file that is not a table is refused before anything is sent
+        QVERIFY(TestEnv::writeFile(path, table.left(200)));
+        s.window->on_m_pushButtonAdminWriteIntTable_clicked();
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("is not a calibration table")));
+        QVERIFY(s.transferOver());
+
+        s.ui->m_pushButtonFactoryInit->click();
+        QTRY_COMPARE_WITH_TIMEOUT(s.record().description, QString(), kReplyMs);
+        QCOMPARE(s.record().tripNumber, 0);
+        QCOMPARE(s.record().serialNumber, QStringLiteral("CAL-0001"));
+        QCOMPARE(s.sim.memory().mid(MemoryMap::InternalTable, CalibrationTable::Size), table);
     }
 };
 
