@@ -98,6 +98,8 @@ MainWindow::MainWindow(QWidget *parent)
     showGraphProgress(false, 0);
     updateLoggerPage();
     updateActions();
+    updateProgramForm();
+    fillJigPortCombo(app->jigPort);
 
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &MainWindow::Timer);
@@ -527,7 +529,7 @@ void MainWindow::refreshSelectedLogger(int row)
         return;
     }
     app->recalcProgramTiming(row, 1);
-    updateLoggerPage();
+    showLoggerRecord();
     viewsDirty = true;
 }
 

@@ -10,6 +10,7 @@
 #include <QVector>
 
 #include "core/windowstate.h"
+#include "programming/transferwatch.h"
 
 class CHelp;
 class CHistogram;
@@ -21,6 +22,9 @@ class CUpdate;
 class QHBoxLayout;
 class QLineEdit;
 class QRadioButton;
+class QCheckBox;
+class QHBoxLayout;
+class QLineEdit;
 class QTableWidgetItem;
 class QTimer;
 struct LoggerRecord;
@@ -170,6 +174,32 @@ public:
                                const LoggerRecord &record, QString *error) override;
     // The graph page's picture; false with the reason in error.
     bool writeGraphImage(const QString &path, QString *error);
+    // ---- programming page and production ---------------------------------
+    // Fills the whole logger page (settings, alarm tabs by the logger's
+    // sensors, program panel) from the selected record.
+    void showLoggerRecord();
+    void updateProgramForm();
+    // Copies the page's editable fields into the selected record.
+    void readProgramForm();
+    void checkAlarmLimits();
+    void warnLimit(const QString &range);
+    void checkTemplateCompatibility();
+    void applyTemplate();
+    void fillJigPortCombo(const QString &port);
+    void showCalibrationTables();
+    int countEnabledSensors();
+    // Queues the program of programImage for the record at
+    // transferRecordIndex; false when it was refused.
+    bool programLogger();
+
+    TransferWatch transferWatch;
+    // what the program action writes, kept for its re-emissions
+    QByteArray programImage;
+    bool reemittingProgram = false;
+    // taken when the form is locked: the program it holds
+    quint32 lockedConfigWord = 0;
+    quint32 lockedMemorySize = 0;
+    qint32 lockedReadingCount = 0;
 
 signals:
     void program();
@@ -438,4 +468,41 @@ private:
     bool withViewsOf(int row, const std::function<bool()> &write);
     // The PDF report of a record; false with the reason in error.
     bool writeReportPdf(const LoggerRecord &record, const QString &path, QString *error);
+    // ---- programming page and production ---------------------------------
+    void serveShowRecordRequest();
+    void serveTemplateCheck();
+    void serveCalibrationTables();
+    void serveWriteTransfer();
+    void showLoggerClock();
+    void askLoggerPasswordIfNeeded();
+    void fillProgramPanel(const LoggerRecord &record);
+    void showProgramSummary(const LoggerRecord &record);
+    void showLoggerFacts(const LoggerRecord &record);
+    void enableAlarmTabs(const LoggerRecord &record);
+    void retitleAlarmTabs(const LoggerRecord &record);
+    void readAlarmTabs(LoggerRecord &record);
+    void readProgramPanel(LoggerRecord &record);
+    void storeDelay(QLineEdit *field, int group, bool consecutive, const QString &text);
+    void onSensorClicked(quint32 bit, bool checked);
+    void setPasswordAccess(quint32 bit, bool checked, QCheckBox *other);
+    void onLevelClicked();
+    void onLimitEdited();
+    void recalcAfterSensorsOrInterval(int row);
+    bool refuseWhileTransferring();
+    bool startProgramming(int row);
+    void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
+    void endTransfer();
+    void finishTransfer(const LoggerRecord &record);
+    void retryOrFailProgramming();
+    void warnTransferFailed(TransferWatch::Kind kind);
+    bool transferDataArrived(const LoggerRecord &record) const;
+    void sendClockTo(LoggerRecord &record);
+    void writeCalibrationTable(int address, QLineEdit *fileField, int task);
+    void warnOutOfRange(const QString &what, qint64 low, qint64 high);
+    QDateTime loggerNow() const;
+    void takeLockedCopies();
+    QByteArray expectedTable;   // a calibration table being written, as it must read back
+    int expectedTableAddress = 0;
+    quint32 shownClockSeconds = 0;
+    QString settingsFieldsOwner;   // the record the settings texts were filled from
 };

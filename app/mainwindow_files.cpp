@@ -200,12 +200,8 @@ void MainWindow::on_m_actionSaveProgramTemplate_triggered()
     LoggerRecord *current = currentLoggerRecord();
     if (!current)
         return;
-    bool ok = false;
-    const int trip = ui->m_lineEditLoggerNbTrip->text().trimmed().toInt(&ok);
-    if (ok)
-        current->tripNumber = trip;
-    current->productCode = ui->m_lineEditLoggerProduct->text();
-    current->description = ui->m_lineEditLoggerDescription->text();
+    // the whole page goes into the template, so that loading it restores the page
+    readProgramForm();
     // a copy: the record may go while the file dialog is open
     const LoggerRecord record = *current;
 
@@ -252,5 +248,3 @@ bool MainWindow::writeTextExport(const QString &path, int selectedCount)
                                     app->settings.multiLinkSyncDateTime, selectedCount,
                                     table->valueHeaders);
 }
-
-void MainWindow::on_m_actionLoadTemplateProgram_triggered() { restartInactivityCountdown(); }

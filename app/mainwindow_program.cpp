@@ -1,13 +1,83 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <array>
+#include <cmath>
+
 #include <QIcon>
 
+#include "app/clanguagetable.h"
 #include "core/cmainapp.h"
+#include "core/ccomm.h"
+#include "core/imagecodec.h"
 #include "core/loggerrecord.h"
+#include "core/loggertime.h"
 #include "core/memorymap.h"
+#include "dialogs/cprompt.h"
+#include "files/cfilemanager.h"
+#include "programming/programimage.h"
+#include "programming/programlimits.h"
+#include "programming/templatecheck.h"
+#include "users/cuseradmin.h"
 
 namespace {
+
+// The widgets of one alarm tab, by the channel it sets.
+struct AlarmPage {
+    ViewChannel channel;
+    QWidget *tab;
+    QLineEdit *limits[4];
+    QCheckBox *levels[4];
+    QCheckBox *sensor;
+    QLineEdit *consecutive;
+    QLineEdit *total;
+};
+
+std::array<AlarmPage, 3> alarmPagesOf(const Ui::MainWindow *ui)
+{
+    return { {
+        { ChannelInternal, ui->m_tabAlarmInt,
+          { ui->m_lineEditLoggerHighHigh, ui->m_lineEditLoggerHigh, ui->m_lineEditLoggerLow,
+            ui->m_lineEditLoggerLowLow },
+          { ui->m_checkBoxLoggerAlarmHighHigh, ui->m_checkBoxLoggerAlarmHigh,
+            ui->m_checkBoxLoggerAlarmLow, ui->m_checkBoxLoggerAlarmLowLow },
+          ui->m_checkBoxLoggerAlarmSensorEnableIntTemp,
+          ui->m_lineEditLoggerConsecutiveAlarmDelay, ui->m_lineEditLoggerTotalAlarmDelay },
+        { ChannelHumidity, ui->m_tabAlarmIntHum,
+          { ui->m_lineEditLoggerHighHighHum, ui->m_lineEditLoggerHighHum,
+            ui->m_lineEditLoggerLowHum, ui->m_lineEditLoggerLowLowHum },
+          { ui->m_checkBoxLoggerAlarmHighHighHum, ui->m_checkBoxLoggerAlarmHighHum,
+            ui->m_checkBoxLoggerAlarmLowHum, ui->m_checkBoxLoggerAlarmLowLowHum },
+          ui->m_checkBoxLoggerAlarmSensorEnableIntHum,
+          ui->m_lineEditLoggerConsecutiveAlarmDelayHum, ui->m_lineEditLoggerTotalAlarmDelayHum },
+        { ChannelExternal, ui->m_tabAlarmExtNtc,
+          { ui->m_lineEditLoggerHighHighExt, ui->m_lineEditLoggerHighExt,
+            ui->m_lineEditLoggerLowExt, ui->m_lineEditLoggerLowLowExt },
+          { ui->m_checkBoxLoggerAlarmHighHighExt, ui->m_checkBoxLoggerAlarmHighExt,
+            ui->m_checkBoxLoggerAlarmLowExt, ui->m_checkBoxLoggerAlarmLowLowExt },
+          ui->m_checkBoxLoggerAlarmSensorEnableExtTemp,
+          ui->m_lineEditLoggerConsecutiveAlarmDelayExt, ui->m_lineEditLoggerTotalAlarmDelayExt },
+    } };
+}
+
+// Configuration bits of the four levels of each channel, and of its sensor.
+quint32 levelBit(ViewChannel channel, int level)
+{
+    static const int shift[3] = { 0, 20, 16 };   // by ViewChannel
+    return quint32(1) << (shift[channel] + level);
+}
+
+quint32 sensorBit(ViewChannel channel)
+{
+    static const quint32 bits[3] = { ConfigBits::InternalOn, ConfigBits::HumidityOn,
+                                     ConfigBits::ExternalOn };
+    return bits[channel];
+}
+
+void setBit(quint32 &word, quint32 bit, bool on)
+{
+    word = on ? (word | bit) : (word & ~bit);
+}
 
 // Temperatures are kept in Celsius and shown in the unit of the settings.
 QString limitText(double value, bool temperature, bool celsius)
@@ -17,75 +87,459 @@ QString limitText(double value, bool temperature, bool celsius)
     return QString::number(value, 'f', 1);
 }
 
-} // namespace
+double celsiusFromShown(double value, bool temperature, bool celsius)
+{
+    return temperature && !celsius ? (value - 32.0) * 5.0 / 9.0 : value;
+}
 
+// A field the user is typing in is not rewritten under the cursor.
+void showText(QLineEdit *field, const QString &text)
+{
+    if (!field->hasFocus() && field->text() != text)
+        field->setText(text);
+}
+
+void showDateTime(QDateTimeEdit *editor, const QDateTime &value)
+{
+    if (!editor->hasFocus() && editor->dateTime() != value)
+        editor->setDateTime(value);
+}
+
+QString durationText(const QString &dayFormat, quint32 seconds)
+{
+    return dayFormat.arg(seconds / 86400) + QLatin1Char(' ')
+           + QTime(0, 0).addSecs(int(seconds % 86400)).toString(QStringLiteral("hh:mm:ss"));
+}
+
+// Share of the memory the program fills before it stops: a logger that
+// keeps logging over a full memory, or never stops, fills all of it.
+int memoryUsePercent(const LoggerRecord &r)
+{
+    const quint32 c = r.configWord;
+    const bool stops = c & (ConfigBits::StopAfterReadings | ConfigBits::StopAt);
+    if ((c & ConfigBits::Continuous) || !stops)
+        return 100;
+    const int capacity = ProgramLimits::maxReadings(r);
+    if (capacity <= 0)
+        return 0;
+    return int(qMin<qint64>(100, qint64(qMax(0, r.stopReadingCount)) * 100 / capacity));
+}
+
+}
+
+// ---- page fillers --------------------------------------------------------
+
+QDateTime MainWindow::loggerNow() const
+{
+    return LoggerTime::toDateTime(app->currentLoggerTime());
+}
+
+// The texts the user types go into the record only when the page is read
+// for a programming or a template: a refresh of the same record keeps
+// them; another record, or the logger's image coming in, replaces them.
+// The serial number is the logger's own: a locked form keeps its program,
+// never the identity of the logger it was locked on.
 void MainWindow::fillSettingsFields(const LoggerRecord &record)
 {
+    const QString owner = record.portName + QLatin1Char('|') + record.fileName + QLatin1Char('|')
+                          + QString::number(quintptr(record.commandLink));
+    const bool otherRecord = owner != settingsFieldsOwner;
+    settingsFieldsOwner = owner;
+    auto fill = [otherRecord](QLineEdit *field, const QString &text) {
+        if (otherRecord || field->text().isEmpty())
+            showText(field, text);
+    };
+    fill(ui->m_lineEditLoggerSerial, record.serialNumber);
     if (!formLocked) {
-        ui->m_lineEditLoggerSerial->setText(record.serialNumber);
-        ui->m_lineEditLoggerProduct->setText(record.productCode);
-        ui->m_lineEditLoggerDescription->setText(record.description);
+        fill(ui->m_lineEditLoggerProduct, record.productCode);
+        fill(ui->m_lineEditLoggerDescription, record.description);
     }
-    ui->m_lineEditLoggerNbTrip->setText(QString::number(record.tripNumber));
+    showText(ui->m_lineEditLoggerNbTrip, QString::number(record.tripNumber));
     ui->m_lineEditLoggerRange->setText(
         QStringLiteral("%1/%2").arg(record.rangeLow).arg(record.rangeHigh));
 }
 
 void MainWindow::fillAlarmFields(const LoggerRecord &record)
 {
+    retitleAlarmTabs(record);
+    if (formLocked)
+        return;   // the locked form keeps its program
     const bool celsius = app->settings.modeCelsius != 0;
-    struct Page {
-        ViewChannel channel;
-        QLineEdit *limits[4];
-        QCheckBox *levels[4];
-        QLineEdit *consecutive;
-        QLineEdit *total;
-    };
-    const Page pages[] = {
-        { ChannelInternal,
-          { ui->m_lineEditLoggerHighHigh, ui->m_lineEditLoggerHigh, ui->m_lineEditLoggerLow,
-            ui->m_lineEditLoggerLowLow },
-          { ui->m_checkBoxLoggerAlarmHighHigh, ui->m_checkBoxLoggerAlarmHigh,
-            ui->m_checkBoxLoggerAlarmLow, ui->m_checkBoxLoggerAlarmLowLow },
-          ui->m_lineEditLoggerConsecutiveAlarmDelay, ui->m_lineEditLoggerTotalAlarmDelay },
-        { ChannelHumidity,
-          { ui->m_lineEditLoggerHighHighHum, ui->m_lineEditLoggerHighHum,
-            ui->m_lineEditLoggerLowHum, ui->m_lineEditLoggerLowLowHum },
-          { ui->m_checkBoxLoggerAlarmHighHighHum, ui->m_checkBoxLoggerAlarmHighHum,
-            ui->m_checkBoxLoggerAlarmLowHum, ui->m_checkBoxLoggerAlarmLowLowHum },
-          ui->m_lineEditLoggerConsecutiveAlarmDelayHum, ui->m_lineEditLoggerTotalAlarmDelayHum },
-        { ChannelExternal,
-          { ui->m_lineEditLoggerHighHighExt, ui->m_lineEditLoggerHighExt,
-            ui->m_lineEditLoggerLowExt, ui->m_lineEditLoggerLowLowExt },
-          { ui->m_checkBoxLoggerAlarmHighHighExt, ui->m_checkBoxLoggerAlarmHighExt,
-            ui->m_checkBoxLoggerAlarmLowExt, ui->m_checkBoxLoggerAlarmLowLowExt },
-          ui->m_lineEditLoggerConsecutiveAlarmDelayExt, ui->m_lineEditLoggerTotalAlarmDelayExt },
-    };
-    const AlarmLevel levels[] = { LevelHH, LevelH, LevelL, LevelLL };
-    for (const Page &page : pages) {
+    for (const AlarmPage &page : alarmPagesOf(ui)) {
         const bool temperature = page.channel != ChannelHumidity;
-        for (int i = 0; i < 4; ++i) {
-            page.limits[i]->setText(
-                limitText(record.threshold(page.channel, levels[i]), temperature, celsius));
-            page.levels[i]->setChecked(record.levelEnabled(page.channel, levels[i]));
+        for (int level = 0; level < 4; ++level) {
+            showText(page.limits[level],
+                     limitText(record.threshold(page.channel, AlarmLevel(level)), temperature, celsius));
+            page.levels[level]->setChecked(record.levelEnabled(page.channel, AlarmLevel(level)));
         }
         const int group = limitGroupOf(page.channel);
-        page.consecutive->setText(QString::number(record.consecutiveDelay[group]));
-        page.total->setText(QString::number(record.totalDelay[group]));
+        showText(page.consecutive, QString::number(record.consecutiveDelay[group]));
+        showText(page.total, QString::number(record.totalDelay[group]));
+    }
+}
+
+void MainWindow::retitleAlarmTabs(const LoggerRecord &record)
+{
+    QTabWidget *tabs = ui->m_tabWidgetAlarm;
+    if (record.sensorFlags & SensorBits::DigitalTempHum) {
+        tabs->setTabText(0, QStringLiteral("Int. Temp.(Digital)"));
+    } else if (record.sensorFlags & SensorBits::InternalNtc) {
+        if (record.productCode.toLower().trimmed().contains(QLatin1String("qv-7t"))) {
+            tabs->setTabText(0, QStringLiteral("Left Ext.Temp.(NTC)"));
+            tabs->setTabText(2, QStringLiteral("Right Ext.Temp.(NTC)"));
+        } else {
+            tabs->setTabText(0, QStringLiteral("Int/Ext.Temp.(NTC)"));
+        }
+    }
+}
+
+// A page is open for the sensors the logger has; its fields for editing
+// while its sensor is switched on. A file is shown, never edited.
+void MainWindow::enableAlarmTabs(const LoggerRecord &record)
+{
+    const bool file = record.fromFile || record.massStorage || record.isFile();
+    const quint8 sensors = record.sensorFlags;
+    const bool pageOn[3] = {
+        !file && (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum)),
+        !file && (sensors & SensorBits::DigitalTempHum),
+        !file && (sensors & SensorBits::ExternalProbe),
+    };
+    int index = 0;
+    for (const AlarmPage &page : alarmPagesOf(ui)) {
+        ui->m_tabWidgetAlarm->setTabEnabled(index, pageOn[index]);
+        if (!formLocked)
+            page.sensor->setChecked(record.configWord & sensorBit(page.channel));
+        const bool fieldsOn = pageOn[index] && page.sensor->isChecked();
+        for (int level = 0; level < 4; ++level) {
+            page.limits[level]->setEnabled(fieldsOn);
+            page.levels[level]->setEnabled(fieldsOn && !formLocked);
+        }
+        page.consecutive->setEnabled(fieldsOn);
+        page.total->setEnabled(fieldsOn);
+        ++index;
+    }
+}
+
+void MainWindow::showLoggerRecord()
+{
+    restartInactivityCountdown();
+    updateLoggerPage();
+    const LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return;
+    const bool wasUpdating = updatingForm;
+    updatingForm = true;
+    enableAlarmTabs(*record);
+    updatingForm = wasUpdating;
+    updateProgramForm();
+}
+
+void MainWindow::updateProgramForm()
+{
+    updatingProgramForm = true;
+    restartInactivityCountdown();
+    if (const LoggerRecord *record = currentLoggerRecord()) {
+        const bool wasUpdating = updatingForm;
+        updatingForm = true;
+        if (!formLocked) {
+            fillProgramPanel(*record);
+            showProgramSummary(*record);
+        }
+        showLoggerFacts(*record);
+        updatingForm = wasUpdating;
+    }
+    updatingProgramForm = false;
+}
+
+void MainWindow::fillProgramPanel(const LoggerRecord &r)
+{
+    const quint32 c = r.configWord;
+    const QDateTime now = ProgramLimits::toWholeMinutes(loggerNow());
+    showDateTime(ui->m_dateTimeEditPrgInterval, ProgramLimits::intervalToEditor(r.interval));
+    ui->m_radioButtonPrgStartAt->setChecked(c & ConfigBits::StartAt);
+    showDateTime(ui->m_dateTimeEditPrgStartAt, r.startAt.isValid() ? r.startAt : now);
+    ui->m_radioButtonPrgStartWait->setChecked(c & ConfigBits::StartDelay);
+    showDateTime(ui->m_dateTimeEditPrgStartWait, ProgramLimits::delayToEditor(r.startDelay));
+    ui->m_radioButtonPrgStopAt->setChecked(c & ConfigBits::StopAt);
+    showDateTime(ui->m_dateTimeEditPrgStopAt, r.stopAt.isValid() ? r.stopAt : now);
+    ui->m_radioButtonPrgStopReading->setChecked(c & ConfigBits::StopAfterReadings);
+    showText(ui->m_lineEditPrgStopReading, QString::number(r.stopReadingCount));
+    ui->m_radioButtonPrgStopButonEnable->setChecked(c & ConfigBits::StopButton);
+    ui->m_radioButtonPrgStopContinue->setChecked(c & ConfigBits::Continuous);
+    ui->m_radioButtonPrgAutoRestartEnable->setChecked(c & ConfigBits::AutoRestart);
+    ui->m_checkBoxLoggerShowAlarm->setChecked(c & ConfigBits::ShowAlarms);
+    ui->m_checkBoxLoggerShowTemp->setChecked(c & ConfigBits::ShowTemperature);
+    ui->m_checkBoxLoggerShowAlarm->setEnabled(r.hasHeader && !formLocked);
+    ui->m_checkBoxLoggerShowTemp->setEnabled(r.hasHeader && !formLocked);
+    showText(ui->m_lineEditLoggerMaxTrip, QString::number(r.maxTrip));
+    ui->m_checkBoxLoggerAllowRead->setChecked(r.passwordWord & PasswordBits::ReadWithout);
+    ui->m_checkBoxLoggerAllowWrite->setChecked(r.passwordWord & PasswordBits::WriteWithout);
+}
+
+void MainWindow::showProgramSummary(const LoggerRecord &r)
+{
+    const quint32 days = r.duration / 86400;
+    const bool wholeDays = r.duration % 86400 == 0 && days >= 1
+                           && int(days) < ui->m_comboBoxPrgDuration->count();
+    ui->m_comboBoxPrgDuration->setCurrentIndex(wholeDays ? int(days) : 0);
+    ui->m_labelPrgDuration->setText(durationText(app->languageTable->text(189), r.duration));
+    ui->m_progressBarMem->setRange(0, 100);
+    ui->m_progressBarMem->setValue(memoryUsePercent(r));
+}
+
+void MainWindow::showLoggerFacts(const LoggerRecord &r)
+{
+    if (r.versionWord != 0) {
+        ui->m_labelFirmwareVersion->setText(
+            tr("%1  Firmware %2.%3")
+                .arg(r.productCode)
+                .arg(r.versionWord >> 8)
+                .arg(QString::number(r.versionWord & 0xFF, 16).toUpper().rightJustified(2, QLatin1Char('0'))));
+    }
+    ui->m_labelBattery->setToolTip(
+        QStringLiteral("%1 %2 %").arg(app->languageTable->text(196)).arg(r.battery));
+}
+
+// The clock the logger gave last, as soon as its reply is in.
+void MainWindow::showLoggerClock()
+{
+    const LoggerRecord *record = currentLoggerRecord();
+    const quint32 seconds = record && record->loggerClock.isValid() ? record->loggerClockSeconds : 0;
+    if (seconds == shownClockSeconds)
+        return;
+    shownClockSeconds = seconds;
+    ui->m_labelLoggerTime->setText(
+        seconds ? record->loggerClock.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) : QString());
+}
+
+int MainWindow::countEnabledSensors()
+{
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return 0;
+    record->updateChannels();
+    return record->channelCount;
+}
+
+// ---- reading the page ----------------------------------------------------
+
+void MainWindow::readProgramForm()
+{
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return;
+    record->serialNumber = ui->m_lineEditLoggerSerial->text().trimmed();
+    record->productCode = ui->m_lineEditLoggerProduct->text().trimmed();
+    record->description = ui->m_lineEditLoggerDescription->text();
+    bool ok = false;
+    const int trip = ui->m_lineEditLoggerNbTrip->text().trimmed().toInt(&ok);
+    if (ok)
+        record->tripNumber = qBound(0, trip, ProgramLimits::MaxTrips);
+    const int maxTrip = ui->m_lineEditLoggerMaxTrip->text().trimmed().toInt(&ok);
+    if (ok)
+        record->maxTrip = ProgramLimits::clampMaxTrips(maxTrip);
+    readAlarmTabs(*record);
+    readProgramPanel(*record);
+}
+
+// A limit is taken from its field only when the field no longer shows the
+// record's value, so that a value shown rounded (or in Fahrenheit) is not
+// written back changed.
+void MainWindow::readAlarmTabs(LoggerRecord &r)
+{
+    const bool celsius = app->settings.modeCelsius != 0;
+    for (const AlarmPage &page : alarmPagesOf(ui)) {
+        const bool temperature = page.channel != ChannelHumidity;
+        const int group = limitGroupOf(page.channel);
+        for (int level = 0; level < 4; ++level) {
+            double &stored = r.alarmThresholds[group][level];
+            const QString text = page.limits[level]->text().trimmed();
+            bool ok = false;
+            const double shown = text.toDouble(&ok);
+            if (ok && std::isfinite(shown) && text != limitText(stored, temperature, celsius))
+                stored = celsiusFromShown(shown, temperature, celsius);
+            setBit(r.configWord, levelBit(page.channel, level), page.levels[level]->isChecked());
+        }
+        bool ok = false;
+        const int consecutive = page.consecutive->text().trimmed().toInt(&ok);
+        if (ok)
+            r.consecutiveDelay[group] = quint16(ProgramLimits::clampDelay(consecutive));
+        const int total = page.total->text().trimmed().toInt(&ok);
+        if (ok)
+            r.totalDelay[group] = quint16(ProgramLimits::clampDelay(total));
+        setBit(r.configWord, sensorBit(page.channel), page.sensor->isChecked());
+    }
+}
+
+// The schedule editors are read for the start and stop modes chosen; the
+// others keep the record's values, so that a mode not in use changes
+// nothing in the logger.
+void MainWindow::readProgramPanel(LoggerRecord &r)
+{
+    quint32 &c = r.configWord;
+    setBit(c, ConfigBits::StartAt, ui->m_radioButtonPrgStartAt->isChecked());
+    setBit(c, ConfigBits::StartDelay, ui->m_radioButtonPrgStartWait->isChecked());
+    setBit(c, ConfigBits::StopAt, ui->m_radioButtonPrgStopAt->isChecked());
+    setBit(c, ConfigBits::StopAfterReadings, ui->m_radioButtonPrgStopReading->isChecked());
+    setBit(c, ConfigBits::StopButton, ui->m_radioButtonPrgStopButonEnable->isChecked());
+    setBit(c, ConfigBits::Continuous, ui->m_radioButtonPrgStopContinue->isChecked());
+    setBit(c, ConfigBits::AutoRestart, ui->m_radioButtonPrgAutoRestartEnable->isChecked());
+    if (r.hasHeader) {
+        setBit(c, ConfigBits::ShowAlarms, ui->m_checkBoxLoggerShowAlarm->isChecked());
+        setBit(c, ConfigBits::ShowTemperature, ui->m_checkBoxLoggerShowTemp->isChecked());
+    }
+    const int interval = ProgramLimits::editorToInterval(ui->m_dateTimeEditPrgInterval->dateTime());
+    if (ProgramLimits::intervalToEditor(r.interval) != ui->m_dateTimeEditPrgInterval->dateTime())
+        r.interval = quint32(ProgramLimits::clampInterval(interval));
+    const QDateTime startAt = ProgramLimits::toWholeMinutes(ui->m_dateTimeEditPrgStartAt->dateTime());
+    if ((c & ConfigBits::StartAt) && startAt != ProgramLimits::toWholeMinutes(r.startAt))
+        r.startAt = startAt;
+    const quint32 delay = ProgramLimits::editorToDelay(ui->m_dateTimeEditPrgStartWait->dateTime());
+    if ((c & ConfigBits::StartDelay) && delay != r.startDelay)
+        r.startDelay = qMin<quint32>(delay, quint32(ProgramLimits::maxStartDelayDays(r)) * 86400);
+    const QDateTime stopAt = ProgramLimits::toWholeMinutes(ui->m_dateTimeEditPrgStopAt->dateTime());
+    if ((c & ConfigBits::StopAt) && stopAt != ProgramLimits::toWholeMinutes(r.stopAt))
+        r.stopAt = stopAt;
+    bool ok = false;
+    const int count = ui->m_lineEditPrgStopReading->text().trimmed().toInt(&ok);
+    if ((c & ConfigBits::StopAfterReadings) && ok)
+        r.stopReadingCount = qBound(1, count, ProgramLimits::maxReadings(r));
+}
+
+// ---- alarm limits --------------------------------------------------------
+
+void MainWindow::checkAlarmLimits()
+{
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return;
+    updatingForm = true;
+    const bool celsius = app->settings.modeCelsius != 0;
+    bool warn = false;
+    for (const AlarmPage &page : alarmPagesOf(ui)) {
+        const bool temperature = page.channel != ChannelHumidity;
+        const int group = limitGroupOf(page.channel);
+        double limits[4];
+        bool enabled[4];
+        bool unreadable = false;
+        for (int level = 0; level < 4; ++level) {
+            const double stored = record->alarmThresholds[group][level];
+            const QString text = page.limits[level]->text().trimmed();
+            bool ok = false;
+            const double shown = text.toDouble(&ok);
+            limits[level] = stored;
+            if (!ok || !std::isfinite(shown))
+                unreadable = true;   // the record's value stays and is shown again
+            else if (text != limitText(stored, temperature, celsius))
+                limits[level] = celsiusFromShown(shown, temperature, celsius);
+            enabled[level] = page.levels[level]->isChecked();
+        }
+        double low = ProgramLimits::HumidityLow, high = ProgramLimits::HumidityHigh;
+        if (temperature) {
+            low = record->rangeLow;
+            high = record->rangeHigh;
+        }
+        const bool corrected = ProgramLimits::correctAlarmLimits(limits, enabled, low, high);
+        for (int level = 0; level < 4; ++level) {
+            record->alarmThresholds[group][level] = limits[level];
+            setBit(record->configWord, levelBit(page.channel, level), enabled[level]);
+            if (corrected || unreadable)
+                page.limits[level]->setText(limitText(limits[level], temperature, celsius));
+        }
+        warn = warn || corrected || unreadable;
+    }
+    updatingForm = false;
+    if (warn) {
+        const bool celsiusUnit = app->settings.modeCelsius != 0;
+        const auto shown = [&](double c) { return qRound(celsiusUnit ? c : CMainApp::celsiusToFahrenheit(c)); };
+        warnLimit(QStringLiteral("%1/%2 %3")
+                      .arg(shown(record->rangeLow))
+                      .arg(shown(record->rangeHigh))
+                      .arg(celsiusUnit ? QStringLiteral("°C") : QStringLiteral("°F")));
+    }
+}
+
+void MainWindow::warnLimit(const QString &range)
+{
+    CPrompt::warning(this, app->languageTable->text(184).arg(range));
+}
+
+void MainWindow::warnOutOfRange(const QString &what, qint64 low, qint64 high)
+{
+    CPrompt::warning(this, tr("Warning!\n\n%1 has to be between %2 and %3.\nIt was brought into that range.")
+                               .arg(what)
+                               .arg(low)
+                               .arg(high));
+}
+
+// ---- form lock -----------------------------------------------------------
+
+void MainWindow::takeLockedCopies()
+{
+    if (const LoggerRecord *record = currentLoggerRecord()) {
+        lockedConfigWord = record->configWord;
+        lockedMemorySize = record->memorySize;
+        lockedReadingCount = record->stopReadingCount;
     }
 }
 
 void MainWindow::setFormLocked()
 {
-    ui->m_actionLock->setIcon(QIcon(formLocked ? QStringLiteral(":/Pictures/lock_closed.png")
-                                               : QStringLiteral(":/Pictures/lock_open.png")));
-    QLineEdit *fields[] = { ui->m_lineEditLoggerPassword, ui->m_lineEditLoggerSerial,
-                            ui->m_lineEditLoggerProduct, ui->m_lineEditLoggerNbTrip,
-                            ui->m_lineEditLoggerDescription };
-    for (QLineEdit *field : fields)
+    restartInactivityCountdown();
+    QString style;
+    if (!formLocked) {
+        ui->m_actionLock->setIcon(QIcon(QStringLiteral(":/Pictures/lock_open.png")));
+    } else {
+        ui->m_actionLock->setIcon(QIcon(QStringLiteral(":/Pictures/lock_closed.png")));
+        style = tr("color:rgb(170,0,0);");
+        takeLockedCopies();
+    }
+    QWidget *panels[] = { ui->m_groupBoxProgram, ui->m_tabAlarmInt, ui->m_tabAlarmIntHum,
+                          ui->m_tabAlarmExtNtc };
+    for (QWidget *panel : panels)
+        panel->setStyleSheet(style);
+
+    const bool lockDescription = app->settings.lockDescription;
+    ui->m_lineEditLoggerDescription->setReadOnly(formLocked && lockDescription);
+    if (!formLocked || lockDescription)
+        ui->m_lineEditLoggerDescription->setStyleSheet(style);
+
+    QLineEdit *readOnlyFields[] = {
+        ui->m_lineEditLoggerHighHigh, ui->m_lineEditLoggerHigh, ui->m_lineEditLoggerLow,
+        ui->m_lineEditLoggerLowLow, ui->m_lineEditLoggerConsecutiveAlarmDelay,
+        ui->m_lineEditLoggerTotalAlarmDelay,
+        ui->m_lineEditLoggerHighHighHum, ui->m_lineEditLoggerHighHum, ui->m_lineEditLoggerLowHum,
+        ui->m_lineEditLoggerLowLowHum, ui->m_lineEditLoggerConsecutiveAlarmDelayHum,
+        ui->m_lineEditLoggerTotalAlarmDelayHum,
+        ui->m_lineEditLoggerHighHighExt, ui->m_lineEditLoggerHighExt, ui->m_lineEditLoggerLowExt,
+        ui->m_lineEditLoggerLowLowExt, ui->m_lineEditLoggerConsecutiveAlarmDelayExt,
+        ui->m_lineEditLoggerTotalAlarmDelayExt, ui->m_lineEditPrgStopReading,
+    };
+    for (QLineEdit *field : readOnlyFields)
         field->setReadOnly(formLocked);
-    ui->m_checkBoxLoggerAllowRead->setEnabled(!formLocked);
-    ui->m_checkBoxLoggerAllowWrite->setEnabled(!formLocked);
+    QDateTimeEdit *readOnlyEditors[] = { ui->m_dateTimeEditPrgInterval, ui->m_dateTimeEditPrgStartAt,
+                                         ui->m_dateTimeEditPrgStopAt, ui->m_dateTimeEditPrgStartWait };
+    for (QDateTimeEdit *editor : readOnlyEditors)
+        editor->setReadOnly(formLocked);
+
+    QWidget *disabled[] = {
+        ui->m_checkBoxLoggerAlarmHighHigh, ui->m_checkBoxLoggerAlarmHigh,
+        ui->m_checkBoxLoggerAlarmLow, ui->m_checkBoxLoggerAlarmLowLow,
+        ui->m_checkBoxLoggerAlarmSensorEnableIntTemp,
+        ui->m_checkBoxLoggerAlarmHighHighHum, ui->m_checkBoxLoggerAlarmHighHum,
+        ui->m_checkBoxLoggerAlarmLowHum, ui->m_checkBoxLoggerAlarmLowLowHum,
+        ui->m_checkBoxLoggerAlarmSensorEnableIntHum,
+        ui->m_checkBoxLoggerAlarmHighHighExt, ui->m_checkBoxLoggerAlarmHighExt,
+        ui->m_checkBoxLoggerAlarmLowExt, ui->m_checkBoxLoggerAlarmLowLowExt,
+        ui->m_checkBoxLoggerAlarmSensorEnableExtTemp,
+        ui->m_checkBoxLoggerShowTemp, ui->m_checkBoxLoggerShowAlarm,
+        ui->m_radioButtonPrgStartAt, ui->m_radioButtonPrgStopAt, ui->m_radioButtonPrgStartWait,
+        ui->m_radioButtonPrgStopReading, ui->m_radioButtonPrgStopButonEnable,
+        ui->m_radioButtonPrgStopContinue, ui->m_radioButtonPrgAutoRestartEnable,
+        ui->m_comboBoxPrgDuration, ui->m_pushButtonPrgStopAfterMax, ui->m_pushButtonPrgStartNow,
+    };
+    for (QWidget *widget : disabled)
+        widget->setEnabled(!formLocked);
 }
 
 void MainWindow::on_m_actionLock_triggered()
@@ -93,111 +547,202 @@ void MainWindow::on_m_actionLock_triggered()
     restartInactivityCountdown();
     formLocked = !formLocked;
     updateLoggerPage();
+    updateProgramForm();
     setFormLocked();
 }
 
-void MainWindow::on_m_actionProgram_triggered() { restartInactivityCountdown(); }
+// ---- templates -----------------------------------------------------------
 
-void MainWindow::on_m_actionEEpromRead_triggered() { restartInactivityCountdown(); }
+void MainWindow::on_m_actionLoadTemplateProgram_triggered()
+{
+    restartInactivityCountdown();
+    const QStringList chosen = CPrompt::openFileNames(
+        this, app->languageTable->text(55), app->settings.defaultPath, tr("Program template (*.xtp)"));
+    templateFileName = chosen.value(0);
+    if (templateFileName.isEmpty())
+        return;
+    LoggerRecord templ;
+    if (!CFileManager::readTemplate(templateFileName, templ)) {
+        CPrompt::warning(this, tr("Warning!\n\n%1\nis not a program template.").arg(templateFileName));
+        templateFileName.clear();
+        return;
+    }
+    // a template of another model never reaches the page
+    const LoggerRecord *record = currentLoggerRecord();
+    if (record && !record->isFile() && !TemplateCheck::suits(templ, *record)) {
+        CPrompt::warning(this, tr("Warning!\n\nThe program template %1 is for another logger model "
+                                  "(%2).\nIt was not applied.")
+                                   .arg(templateFileName, templ.productCode));
+        templateFileName.clear();
+        return;
+    }
+    applyTemplate();
+    auditUserAction(QStringLiteral("Load Template: ") + templateFileName);
+    templateCheckPending = true;
+}
 
-void MainWindow::on_m_actionEEpromWrite_triggered() { restartInactivityCountdown(); }
+void MainWindow::applyTemplate()
+{
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record || templateFileName.isEmpty())
+        return;
+    LoggerRecord updated = *record;
+    if (!CFileManager::readTemplate(templateFileName, updated))
+        return;
+    *record = updated;
+    recalcAfterSensorsOrInterval(currentLoggerRow());
+    settingsFieldsOwner.clear();
+    formLocked = false;   // so that the page takes the template
+    showLoggerRecord();
+    formLocked = true;
+    setFormLocked();
+}
+
+// Run after a template was loaded and whenever a logger's image came in:
+// the program on the locked form goes to this logger too, unless it was
+// made for another model.
+void MainWindow::checkTemplateCompatibility()
+{
+    viewsDirty = true;
+    const LoggerRecord *record = currentLoggerRecord();
+    if (!formLocked || !record || record->isFile() || record->versionWord == 0)
+        return;
+    bool suits = true;
+    LoggerRecord templ;
+    if (!templateFileName.isEmpty() && CFileManager::readTemplate(templateFileName, templ))
+        suits = TemplateCheck::suits(templ, *record);
+    else
+        suits = TemplateCheck::lockedProgramSuits(lockedConfigWord, lockedMemorySize,
+                                                  lockedReadingCount, *record);
+    if (suits) {
+        if (!templateFileName.isEmpty())
+            applyTemplate();
+        return;
+    }
+    formLocked = false;
+    setFormLocked();
+    templateFileName.clear();
+    CPrompt::warning(this, tr("Warning!\n\nThe program on the form is for another logger model "
+                              "than the logger %1.\nThe form is unlocked.")
+                               .arg(record->serialNumber));
+    showLoggerRecord();
+}
+
+// ---- settings panel ------------------------------------------------------
 
 void MainWindow::on_m_lineEditLoggerPassword_textChanged(const QString &text)
 {
     if (updatingForm)
         return;
     restartInactivityCountdown();
-    bool ok = false;
-    quint32 value = text.trimmed().toUInt(&ok, 10);
-    if (!ok || value > 0xFFFF)
-        value = 0;
+    const quint32 value = ProgramLimits::parsePassword(text);
     if (LoggerRecord *record = currentLoggerRecord()) {
         const quint32 stored = record->passwordWord & PasswordBits::PasswordMask;
         if (stored == 0 || (app->enteredLoggerPassword & PasswordBits::PasswordMask) == stored)
-            record->passwordWord = value;
+            record->passwordWord = (record->passwordWord & ~PasswordBits::PasswordMask) | value;
     }
     app->enteredLoggerPassword = value;
     updateLoggerPage();
     updateActions();
 }
 
-void MainWindow::on_m_checkBoxLoggerAllowRead_clicked(bool) { restartInactivityCountdown(); }
+// "Allow RD" and "Allow WR" exclude each other; the access goes into the
+// record unless the record holds another password than the one typed.
+void MainWindow::setPasswordAccess(quint32 bit, bool checked, QCheckBox *other)
+{
+    restartInactivityCountdown();
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return;
+    quint32 word = app->enteredLoggerPassword & 0x0FFFFFFF;
+    setBit(word, bit, checked);
+    app->enteredLoggerPassword = word;
+    const quint32 stored = record->passwordWord & PasswordBits::PasswordMask;
+    if (stored == 0 || stored == (word & PasswordBits::PasswordMask))
+        record->passwordWord = word;
+    other->setChecked(false);
+}
 
-void MainWindow::on_m_checkBoxLoggerAllowWrite_clicked(bool) { restartInactivityCountdown(); }
+void MainWindow::on_m_checkBoxLoggerAllowRead_clicked(bool checked)
+{
+    setPasswordAccess(PasswordBits::ReadWithout, checked, ui->m_checkBoxLoggerAllowWrite);
+}
+
+void MainWindow::on_m_checkBoxLoggerAllowWrite_clicked(bool checked)
+{
+    setPasswordAccess(PasswordBits::WriteWithout, checked, ui->m_checkBoxLoggerAllowRead);
+}
 
 void MainWindow::on_m_lineEditLoggerSerial_editingFinished() { restartInactivityCountdown(); }
 
 void MainWindow::on_m_lineEditLoggerProduct_editingFinished() { restartInactivityCountdown(); }
 
-void MainWindow::on_m_lineEditLoggerNbTrip_textChanged(const QString &)
+void MainWindow::on_m_lineEditLoggerNbTrip_textChanged(const QString &text)
+{
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record || updatingForm)
+        return;
+    restartInactivityCountdown();
+    bool ok = false;
+    const int trip = text.trimmed().toInt(&ok);
+    if (!ok)
+        return;
+    record->tripNumber = qBound(0, trip, ProgramLimits::MaxTrips);
+    if (trip != record->tripNumber) {
+        ui->m_lineEditLoggerNbTrip->setText(QString::number(record->tripNumber));
+        warnOutOfRange(app->languageTable->text(8), 0, ProgramLimits::MaxTrips);
+    }
+}
+
+void MainWindow::on_m_lineEditLoggerRange_textChanged(const QString &text)
+{
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record || updatingForm || record->fromFile || record->massStorage)
+        return;
+    restartInactivityCountdown();
+    const QStringList parts = text.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.size() != 2)
+        return;
+    bool okLow = false, okHigh = false;
+    const int low = parts.at(0).trimmed().toInt(&okLow);
+    const int high = parts.at(1).trimmed().toInt(&okHigh);
+    // the range is stored in one signed byte each
+    if (okLow && okHigh && low >= -128 && high <= 127) {
+        record->rangeLow = low;
+        record->rangeHigh = high;
+    }
+}
+
+void MainWindow::on_m_lineEditLoggerMaxTrip_textChanged(const QString &text)
 {
     if (updatingForm)
         return;
     restartInactivityCountdown();
-}
-
-void MainWindow::on_m_lineEditLoggerRange_textChanged(const QString &)
-{
-    if (updatingForm)
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record)
         return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_pushButtonLoggerReadTime_clicked() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_pushButtonLoggerSyncTime_clicked() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_radioButtonPrgStopReading_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditPrgStopReading_textChanged(const QString &)
-{
-    if (updatingProgramForm)
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok)
         return;
-    restartInactivityCountdown();
+    record->maxTrip = ProgramLimits::clampMaxTrips(value);
+    if (value > ProgramLimits::MaxTrips) {
+        updatingForm = true;
+        ui->m_lineEditLoggerMaxTrip->setText(QString::number(ProgramLimits::MaxTrips));
+        updatingForm = false;
+        warnOutOfRange(QStringLiteral("maxTrip"), 0, ProgramLimits::MaxTrips);
+    }
+    updateProgramForm();
 }
-
-void MainWindow::on_m_pushButtonPrgStopAfterMax_clicked() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_radioButtonPrgStopContinue_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_radioButtonPrgAutoRestartEnable_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_radioButtonPrgStopButonEnable_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_comboBoxPrgDuration_currentIndexChanged(int)
-{
-    if (updatingProgramForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_dateTimeEditPrgInterval_dateTimeChanged(const QDateTime &)
-{
-    if (updatingProgramForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_radioButtonPrgStartAt_clicked(bool)
-{
-    restartInactivityCountdown();
-    updateActions();
-}
-
-void MainWindow::on_m_dateTimeEditPrgStartAt_dateTimeChanged(const QDateTime &)
-{
-    if (updatingForm || updatingProgramForm)
-        return;
-    restartInactivityCountdown();
-}
-
-void MainWindow::on_m_pushButtonPrgStartNow_clicked() { restartInactivityCountdown(); }
 
 void MainWindow::on_m_checkBoxLoggerShowAlarm_clicked()
 {
     if (updatingForm)
         return;
     restartInactivityCountdown();
+    LoggerRecord *record = currentLoggerRecord();
+    if (record && record->hasHeader)
+        setBit(record->configWord, ConfigBits::ShowAlarms, ui->m_checkBoxLoggerShowAlarm->isChecked());
 }
 
 void MainWindow::on_m_checkBoxLoggerShowTemp_clicked()
@@ -205,23 +750,102 @@ void MainWindow::on_m_checkBoxLoggerShowTemp_clicked()
     if (updatingForm)
         return;
     restartInactivityCountdown();
+    LoggerRecord *record = currentLoggerRecord();
+    if (record && record->hasHeader)
+        setBit(record->configWord, ConfigBits::ShowTemperature, ui->m_checkBoxLoggerShowTemp->isChecked());
 }
 
-void MainWindow::on_m_radioButtonPrgStopAt_clicked(bool) { restartInactivityCountdown(); }
+void MainWindow::on_m_pushButtonLoggerReadTime_clicked()
+{
+    restartInactivityCountdown();
+    const LoggerRecord *record = currentLoggerRecord();
+    if (record && record->commandLink)
+        record->commandLink->sendCommand(MemoryMap::Command::Clock);
+}
 
-void MainWindow::on_m_dateTimeEditPrgStopAt_dateTimeChanged(const QDateTime &)
+void MainWindow::on_m_pushButtonLoggerSyncTime_clicked()
+{
+    restartInactivityCountdown();
+    LoggerRecord *record = currentLoggerRecord();
+    if (record && record->commandLink)
+        sendClockTo(*record);
+}
+
+// The clock goes with the logger time of now; its reply is checked
+// against now when it comes.
+void MainWindow::sendClockTo(LoggerRecord &record)
+{
+    const quint32 now = app->currentLoggerTime();
+    clockConfirmed = false;
+    clockCheckPending = true;
+    record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
+}
+
+// ---- program panel -------------------------------------------------------
+
+void MainWindow::on_m_pushButtonPrgStartNow_clicked()
+{
+    restartInactivityCountdown();
+    ui->m_dateTimeEditPrgStartAt->setDateTime(ProgramLimits::toWholeMinutes(loggerNow()));
+}
+
+void MainWindow::on_m_radioButtonPrgStartAt_clicked(bool checked)
+{
+    restartInactivityCountdown();
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return;
+    if (checked) {
+        if (ui->m_dateTimeEditPrgStartAt->dateTime() < loggerNow())
+            ui->m_dateTimeEditPrgStartAt->setDateTime(
+                ProgramLimits::toWholeMinutes(loggerNow().addSecs(600)));
+        record = currentLoggerRecord();   // the editor's slot ran
+        record->configWord |= ConfigBits::StartAt;
+        // a memory without header holds one start condition only
+        if (!record->hasHeader)
+            record->configWord &= ~ConfigBits::StartDelay;
+    } else if (ui->m_radioButtonPrgStartWait->isChecked()) {
+        record->configWord &= ~ConfigBits::StartAt;
+        record->startAt = QDateTime();
+    } else {
+        ui->m_radioButtonPrgStartAt->setChecked(true);
+    }
+    updateProgramForm();
+    updateActions();
+}
+
+void MainWindow::on_m_radioButtonPrgStartWait_clicked(bool checked)
+{
+    restartInactivityCountdown();
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return;
+    if (checked)
+        record->configWord |= ConfigBits::StartDelay;
+    else if (ui->m_radioButtonPrgStartAt->isChecked())
+        record->configWord &= ~ConfigBits::StartDelay;
+    updateProgramForm();
+    updateActions();
+}
+
+void MainWindow::on_m_dateTimeEditPrgStartAt_dateTimeChanged(const QDateTime &value)
 {
     if (updatingForm || updatingProgramForm)
         return;
     restartInactivityCountdown();
-}
-
-void MainWindow::on_m_pushButtonProgram_clicked() { on_m_actionProgram_triggered(); }
-
-void MainWindow::on_m_radioButtonPrgStartWait_clicked(bool)
-{
-    restartInactivityCountdown();
-    updateActions();
+    const int row = currentLoggerRow();
+    LoggerRecord *record = recordAt(row);
+    if (!record)
+        return;
+    QDateTime start = ProgramLimits::toWholeMinutes(value);
+    const QDateTime now = ProgramLimits::toWholeMinutes(loggerNow());
+    if (start < now)
+        start = now;
+    if (start == record->startAt)
+        return;
+    record->startAt = start;
+    app->recalcProgramTiming(row, 2);
+    updateProgramForm();
 }
 
 void MainWindow::on_m_dateTimeEditPrgStartWait_editingFinished()
@@ -229,188 +853,374 @@ void MainWindow::on_m_dateTimeEditPrgStartWait_editingFinished()
     if (updatingForm)
         return;
     restartInactivityCountdown();
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return;
+    const quint32 delay = ProgramLimits::editorToDelay(ui->m_dateTimeEditPrgStartWait->dateTime());
+    const int maxDays = ProgramLimits::maxStartDelayDays(*record);
+    const quint32 limit = quint32(maxDays) * 86400;
+    record->startDelay = qMin(delay, limit);
+    if (delay > limit) {
+        updatingProgramForm = true;
+        ui->m_dateTimeEditPrgStartWait->setDateTime(ProgramLimits::delayToEditor(limit));
+        updatingProgramForm = false;
+        warnOutOfRange(app->languageTable->text(35) + tr(" (days)"), 0, maxDays);
+    }
 }
 
-void MainWindow::on_m_lineEditLoggerMaxTrip_textChanged(const QString &)
+void MainWindow::on_m_radioButtonPrgStopAt_clicked(bool checked)
 {
-    if (updatingForm)
+    restartInactivityCountdown();
+    const int row = currentLoggerRow();
+    LoggerRecord *record = recordAt(row);
+    if (!record)
+        return;
+    if (checked) {
+        const QDateTime shown = ProgramLimits::toWholeMinutes(ui->m_dateTimeEditPrgStopAt->dateTime());
+        record->stopAt = shown < loggerNow() ? ProgramLimits::toWholeMinutes(loggerNow().addSecs(60)) : shown;
+        ui->m_radioButtonPrgStopReading->setChecked(false);
+        ui->m_radioButtonPrgStopContinue->setChecked(false);
+        record->configWord &= ~(ConfigBits::StopAfterReadings | ConfigBits::Continuous);
+        record->configWord |= ConfigBits::StopAt;
+        if (ui->m_radioButtonPrgStartAt->isChecked())
+            app->recalcProgramTiming(row, 4);
+    } else {
+        record->configWord &= ~ConfigBits::StopAt;
+    }
+    updateProgramForm();
+}
+
+void MainWindow::on_m_dateTimeEditPrgStopAt_dateTimeChanged(const QDateTime &value)
+{
+    if (updatingForm || updatingProgramForm || !ui->m_radioButtonPrgStopAt->isChecked())
         return;
     restartInactivityCountdown();
+    const int row = currentLoggerRow();
+    LoggerRecord *record = recordAt(row);
+    if (!record)
+        return;
+    const QDateTime stop = ProgramLimits::toWholeMinutes(value);
+    if (stop == record->stopAt)
+        return;
+    record->stopAt = stop;
+    if (ui->m_radioButtonPrgStartAt->isChecked())
+        app->recalcProgramTiming(row, 4);
+    updateProgramForm();
 }
 
-void MainWindow::on_m_pushButtonFactoryInit_clicked() { restartInactivityCountdown(); }
+void MainWindow::on_m_radioButtonPrgStopReading_clicked(bool checked)
+{
+    restartInactivityCountdown();
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return;
+    if (checked) {
+        ui->m_radioButtonPrgStopAt->setChecked(false);
+        ui->m_radioButtonPrgStopContinue->setChecked(false);
+        record->configWord &= ~(ConfigBits::StopAt | ConfigBits::Continuous);
+        record->configWord |= ConfigBits::StopAfterReadings;
+    } else {
+        record->configWord &= ~ConfigBits::StopAfterReadings;
+    }
+    updateProgramForm();
+}
+
+void MainWindow::on_m_lineEditPrgStopReading_textChanged(const QString &text)
+{
+    if (updatingProgramForm)
+        return;
+    restartInactivityCountdown();
+    const int row = currentLoggerRow();
+    LoggerRecord *record = recordAt(row);
+    if (!record)
+        return;
+    // a count of readings is a stop after readings: the other stops go
+    ui->m_radioButtonPrgStopAt->setChecked(false);
+    ui->m_radioButtonPrgStopContinue->setChecked(false);
+    record->configWord &= ~(ConfigBits::StopAt | ConfigBits::Continuous);
+    record->duration = 0;
+    const int typed = text.trimmed().toInt();
+    const int largest = ProgramLimits::maxReadings(*record);
+    record->stopReadingCount = qBound(1, typed, largest);
+    if (typed == 0)
+        updateLoggerPage();
+    app->recalcProgramTiming(row, 1);
+    if (typed > largest) {
+        updatingProgramForm = true;
+        ui->m_lineEditPrgStopReading->setText(QString::number(largest));
+        updatingProgramForm = false;
+        warnOutOfRange(app->languageTable->text(36), 1, largest);
+    }
+    updateProgramForm();
+}
+
+void MainWindow::on_m_pushButtonPrgStopAfterMax_clicked()
+{
+    restartInactivityCountdown();
+    const int row = currentLoggerRow();
+    LoggerRecord *record = recordAt(row);
+    if (!record)
+        return;
+    record->duration = 0;
+    record->stopReadingCount = ProgramLimits::maxReadings(*record);
+    app->recalcProgramTiming(row, 1);
+    updateProgramForm();
+    ui->m_comboBoxPrgDuration->setCurrentIndex(0);
+}
+
+void MainWindow::on_m_radioButtonPrgStopButonEnable_clicked(bool checked)
+{
+    restartInactivityCountdown();
+    if (LoggerRecord *record = currentLoggerRecord()) {
+        setBit(record->configWord, ConfigBits::StopButton, checked);
+        updateProgramForm();
+    }
+}
+
+void MainWindow::on_m_radioButtonPrgAutoRestartEnable_clicked(bool checked)
+{
+    restartInactivityCountdown();
+    if (LoggerRecord *record = currentLoggerRecord()) {
+        setBit(record->configWord, ConfigBits::AutoRestart, checked);
+        updateProgramForm();
+    }
+}
+
+void MainWindow::on_m_radioButtonPrgStopContinue_clicked(bool checked)
+{
+    restartInactivityCountdown();
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        return;
+    if (checked) {
+        record->configWord &= ~ConfigBits::StopAfterReadings;
+        record->configWord |= ConfigBits::Continuous;
+        record->duration = 0;   // logging over a full memory has no end
+    } else {
+        record->configWord &= ~ConfigBits::Continuous;
+    }
+    updateProgramForm();
+}
+
+void MainWindow::recalcAfterSensorsOrInterval(int row)
+{
+    countEnabledSensors();
+    app->recalcProgramTiming(row, ui->m_radioButtonPrgStopAt->isChecked() ? 4 : 1);
+}
+
+void MainWindow::on_m_dateTimeEditPrgInterval_dateTimeChanged(const QDateTime &value)
+{
+    if (updatingProgramForm)
+        return;
+    restartInactivityCountdown();
+    const int row = currentLoggerRow();
+    LoggerRecord *record = recordAt(row);
+    if (!record)
+        return;
+    const int typed = ProgramLimits::editorToInterval(value);
+    const int interval = ProgramLimits::clampInterval(typed);
+    record->duration = 0;
+    record->interval = quint32(interval);
+    recalcAfterSensorsOrInterval(row);
+    if (interval != typed) {
+        updatingProgramForm = true;
+        ui->m_dateTimeEditPrgInterval->setDateTime(ProgramLimits::intervalToEditor(quint32(interval)));
+        updatingProgramForm = false;
+        CPrompt::warning(this, tr("Warning!\n\nThe interval has to be between 00h00m05s and "
+                                  "11h59m59s.\nIt was set to %1.")
+                                   .arg(ui->m_dateTimeEditPrgInterval->text()));
+    }
+    updateProgramForm();
+    ui->m_comboBoxPrgDuration->setCurrentIndex(0);
+}
+
+void MainWindow::on_m_comboBoxPrgDuration_currentIndexChanged(int index)
+{
+    if (updatingProgramForm)
+        return;
+    restartInactivityCountdown();
+    const int row = currentLoggerRow();
+    LoggerRecord *record = recordAt(row);
+    if (!record)
+        return;
+    record->duration = quint32(qMax(0, index)) * 86400;
+    app->recalcProgramTiming(row, 0);
+    updateProgramForm();
+}
+
+// ---- alarm tabs ----------------------------------------------------------
 
 void MainWindow::on_m_tabWidgetAlarm_currentChanged(int)
 {
     updateLoggerPage();
 }
 
-void MainWindow::on_m_checkBoxLoggerAlarmHighHigh_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmHigh_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmLow_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmLowLow_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmHighHighHum_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmHighHum_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmLowHum_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmLowLowHum_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmHighHighExt_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmHighExt_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmLowExt_clicked(bool) { restartInactivityCountdown(); }
-
-void MainWindow::on_m_checkBoxLoggerAlarmLowLowExt_clicked(bool) { restartInactivityCountdown(); }
-
-// A sensor choice changes whether the logger can be programmed.
-void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableIntTemp_clicked(bool)
+void MainWindow::onLevelClicked()
 {
-    if (updatingForm || currentLoggerRow() < 0)
-        return;
     restartInactivityCountdown();
-    updateActions();
+    checkAlarmLimits();
+    showLoggerRecord();
 }
 
-void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableIntHum_clicked(bool)
+void MainWindow::on_m_checkBoxLoggerAlarmHighHigh_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmHigh_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmLow_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmLowLow_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmHighHighHum_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmHighHum_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmLowHum_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmLowLowHum_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmHighHighExt_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmHighExt_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmLowExt_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::on_m_checkBoxLoggerAlarmLowLowExt_clicked(bool) { onLevelClicked(); }
+
+void MainWindow::onLimitEdited()
 {
-    if (updatingForm || currentLoggerRow() < 0)
-        return;
     restartInactivityCountdown();
-    updateActions();
+    checkAlarmLimits();
+    updateLoggerPage();
 }
 
-void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableExtTemp_clicked(bool)
+void MainWindow::on_m_lineEditLoggerHighHigh_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerHigh_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerLow_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerLowLow_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerHighHighHum_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerHighHum_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerLowHum_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerLowLowHum_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerHighHighExt_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerHighExt_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerLowExt_editingFinished() { onLimitEdited(); }
+
+void MainWindow::on_m_lineEditLoggerLowLowExt_editingFinished() { onLimitEdited(); }
+
+// A delay is kept within 1..254. An empty field is still being typed: it
+// counts as 1 but is left as it is. A value over 254 is put back into the
+// field with a word to the user.
+void MainWindow::storeDelay(QLineEdit *field, int group, bool consecutive, const QString &text)
 {
-    if (updatingForm || currentLoggerRow() < 0)
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record || updatingForm)
         return;
     restartInactivityCountdown();
-    updateActions();
+    const QString trimmed = text.trimmed();
+    const int typed = trimmed.toInt();
+    const int value = ProgramLimits::clampDelay(typed);
+    (consecutive ? record->consecutiveDelay : record->totalDelay)[group] = quint16(value);
+    const bool below = consecutive && !trimmed.isEmpty() && typed < value;
+    if (below || typed > value) {
+        updatingForm = true;
+        field->setText(QString::number(value));
+        updatingForm = false;
+    }
+    if (typed > value)
+        warnOutOfRange(app->languageTable->text(consecutive ? 19 : 20), ProgramLimits::MinDelay,
+                       ProgramLimits::MaxDelay);
+    updateLoggerPage();
 }
 
-void MainWindow::on_m_lineEditLoggerHighHigh_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerHigh_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerLow_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerLowLow_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerHighHighHum_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerHighHum_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerLowHum_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerLowLowHum_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerHighHighExt_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerHighExt_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerLowExt_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerLowLowExt_editingFinished() { restartInactivityCountdown(); }
-
-void MainWindow::on_m_lineEditLoggerConsecutiveAlarmDelay_textChanged(const QString &)
+void MainWindow::on_m_lineEditLoggerConsecutiveAlarmDelay_textChanged(const QString &text)
 {
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
+    storeDelay(ui->m_lineEditLoggerConsecutiveAlarmDelay, GroupInternal, true, text);
 }
 
-void MainWindow::on_m_lineEditLoggerConsecutiveAlarmDelayHum_textChanged(const QString &)
+void MainWindow::on_m_lineEditLoggerConsecutiveAlarmDelayHum_textChanged(const QString &text)
 {
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
+    storeDelay(ui->m_lineEditLoggerConsecutiveAlarmDelayHum, GroupHumidity, true, text);
 }
 
-void MainWindow::on_m_lineEditLoggerConsecutiveAlarmDelayExt_textChanged(const QString &)
+void MainWindow::on_m_lineEditLoggerConsecutiveAlarmDelayExt_textChanged(const QString &text)
 {
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
+    storeDelay(ui->m_lineEditLoggerConsecutiveAlarmDelayExt, GroupExternal, true, text);
 }
 
-void MainWindow::on_m_lineEditLoggerTotalAlarmDelay_textChanged(const QString &)
+void MainWindow::on_m_lineEditLoggerTotalAlarmDelay_textChanged(const QString &text)
 {
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
+    storeDelay(ui->m_lineEditLoggerTotalAlarmDelay, GroupInternal, false, text);
 }
 
-void MainWindow::on_m_lineEditLoggerTotalAlarmDelayHum_textChanged(const QString &)
+void MainWindow::on_m_lineEditLoggerTotalAlarmDelayHum_textChanged(const QString &text)
 {
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
+    storeDelay(ui->m_lineEditLoggerTotalAlarmDelayHum, GroupHumidity, false, text);
 }
 
-void MainWindow::on_m_lineEditLoggerTotalAlarmDelayExt_textChanged(const QString &)
+void MainWindow::on_m_lineEditLoggerTotalAlarmDelayExt_textChanged(const QString &text)
 {
-    if (updatingForm)
-        return;
-    restartInactivityCountdown();
+    storeDelay(ui->m_lineEditLoggerTotalAlarmDelayExt, GroupExternal, false, text);
 }
 
 void MainWindow::on_m_lineEditLoggerTotalAlarmDelay_editingFinished()
 {
-    if (updatingForm)
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record || updatingForm)
         return;
     restartInactivityCountdown();
+    const int consecutive = record->consecutiveDelay[GroupInternal];
+    const int value = qMax(ProgramLimits::clampDelay(ui->m_lineEditLoggerTotalAlarmDelay->text().trimmed().toInt()),
+                           consecutive);
+    record->totalDelay[GroupInternal] = quint16(value);
+    updatingForm = true;
+    ui->m_lineEditLoggerTotalAlarmDelay->setText(QString::number(value));
+    updatingForm = false;
+    updateLoggerPage();
 }
 
-void MainWindow::on_m_pushButtonStartInit_clicked() {}
+// The last sensor stays on: unchecking it is undone by the refresh.
+void MainWindow::onSensorClicked(quint32 bit, bool checked)
+{
+    const int row = currentLoggerRow();
+    LoggerRecord *record = recordAt(row);
+    if (!record || updatingForm)
+        return;
+    restartInactivityCountdown();
+    const int others = int(ui->m_checkBoxLoggerAlarmSensorEnableIntTemp->isChecked())
+                       + int(ui->m_checkBoxLoggerAlarmSensorEnableIntHum->isChecked())
+                       + int(ui->m_checkBoxLoggerAlarmSensorEnableExtTemp->isChecked());
+    if (checked)
+        record->configWord |= bit;
+    else if (others > 0)
+        record->configWord &= ~bit;
+    recalcAfterSensorsOrInterval(row);
+    updateLoggerPage();
+    updateProgramForm();
+    showLoggerRecord();
+    updateActions();
+}
 
-void MainWindow::on_m_pushButtonFullInit_clicked() {}
+void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableIntTemp_clicked(bool checked)
+{
+    onSensorClicked(ConfigBits::InternalOn, checked);
+}
 
-void MainWindow::on_m_comboBoxAdminJigCom_currentIndexChanged(const QString &) {}
+void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableIntHum_clicked(bool checked)
+{
+    onSensorClicked(ConfigBits::HumidityOn, checked);
+}
 
-void MainWindow::on_m_pushButtonAdminRefreshCommJig_clicked() {}
-
-void MainWindow::on_m_pushButtonAdminTestJig_clicked() {}
-
-void MainWindow::on_m_pushButtonAdminTestPushDB_clicked() {}
-
-void MainWindow::on_m_lineEditAdminTesterName_textChanged(const QString &) {}
-
-void MainWindow::on_m_pushButtonAdminReadIntTable_clicked() {}
-
-void MainWindow::on_m_pushButtonAdminWriteIntTable_clicked() {}
-
-void MainWindow::on_m_pushButtonAdminLoadIntTable_clicked() {}
-
-void MainWindow::on_m_pushButtonAdminReadExtTable_clicked() {}
-
-void MainWindow::on_m_pushButtonAdminWriteExtTable_clicked() {}
-
-void MainWindow::on_m_pushButtonAdminLoadExtTable_clicked() {}
-
-void MainWindow::on_m_lineEditAdminIntCalFile_editingFinished() {}
-
-void MainWindow::on_m_lineEditAdminExtCalFile_editingFinished() {}
-
-void MainWindow::on_m_lineEditAdminTemplate_editingFinished() {}
-
-void MainWindow::on_m_lineEditAdminDefaultPath_editingFinished() {}
-
-void MainWindow::on_m_pushButtonAdminTemplate_clicked() {}
-
-void MainWindow::on_m_pushButtonAdminDefaultPath_clicked() {}
-
-void MainWindow::on_m_lineEditProdPath_editingFinished() {}
-
-void MainWindow::on_m_lineEditProdUser_editingFinished() {}
-
-void MainWindow::on_m_lineEditProdCustomer_editingFinished() {}
-
-void MainWindow::on_m_lineEditProdOrder_editingFinished() {}
-
-void MainWindow::on_m_pushButtonProdPath_clicked() {}
+void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableExtTemp_clicked(bool checked)
+{
+    onSensorClicked(ConfigBits::ExternalOn, checked);
+}

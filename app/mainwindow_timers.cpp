@@ -23,6 +23,7 @@ void MainWindow::Timer()
     if (viewsDirty.exchange(false)) {
         if (row != -1) {
             rebuildViews(row);
+            updateProgramForm();
             servingTimer = false;
             return;
         }
@@ -32,11 +33,12 @@ void MainWindow::Timer()
             showHomeWhenEmpty();
     }
 
-    if (showRecordPending.exchange(false))
-        updateLoggerPage();
+    serveShowRecordRequest();
 
     if (row != -1 && app->records.at(row).autoDelay != 0)
         --app->records[row].autoDelay;
+
+    serveTemplateCheck();
 
     if (row != -1 && !app->records.at(row).fromFile && app->records.at(row).autoDelay == 0)
         runAutomaticSteps(row);
@@ -93,6 +95,9 @@ void MainWindow::Timer100ms()
 {
     servingTimer = true;
     serveContextHelp();
+    serveCalibrationTables();
+    serveWriteTransfer();
+    showLoggerClock();
     serveLogout();
     if (loggerTimeWrong.exchange(false))
         CPrompt::warning(this,
@@ -104,4 +109,28 @@ void MainWindow::Timer100ms()
         CPrompt::warning(this, tr("Warning!\n\nThe download was incomplete and nothing was kept.\n"
                                   "Reconnect the logger and download again."));
     servingTimer = false;
+}
+
+// ---- programming page and production -------------------------------------
+
+void MainWindow::serveShowRecordRequest()
+{
+    if (!showRecordPending.exchange(false))
+        return;
+    settingsFieldsOwner.clear();   // the page shows what the logger now holds
+    showLoggerRecord();
+    calibrationTablesDue = true;   // the listing follows the logger's image
+    askLoggerPasswordIfNeeded();
+}
+
+void MainWindow::serveTemplateCheck()
+{
+    if (templateCheckPending.exchange(false))
+        checkTemplateCompatibility();
+}
+
+void MainWindow::serveCalibrationTables()
+{
+    if (calibrationTablesDue.exchange(false))
+        showCalibrationTables();
 }

@@ -1,8 +1,5 @@
 // Downloads 65,536 readings from the logger simulator (no baud pacing) over
 // a pseudo-terminal and prints the time against the bytes on the line.
-//
-// The simulator is looked for beside the build (tools/loggersim/loggersim),
-// or where LOGGERSIM names it.
 
 #include <cstdio>
 
@@ -12,34 +9,12 @@
 #include <QProcess>
 #include <QThread>
 
+#include "bench/benchsimulator.h"
 #include "core/ccomm.h"
 #include "core/memorymap.h"
 #include "benchhome.h"
 
 namespace {
-
-QString simulatorPath()
-{
-    const QString named = qEnvironmentVariable("LOGGERSIM");
-    if (!named.isEmpty())
-        return named;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/loggersim/loggersim");
-}
-
-bool startSimulator(QProcess &sim, QString &pty)
-{
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(simulatorPath(), { QStringLiteral("--readings"), QStringLiteral("65536"),
-                                 QStringLiteral("--version"), QStringLiteral("0x11A"),
-                                 QStringLiteral("--no-pacing") });
-    if (!sim.waitForStarted(5000))
-        return false;
-    while (!sim.canReadLine())
-        if (!sim.waitForReadyRead(5000))
-            return false;
-    pty = QString::fromLocal8Bit(sim.readLine()).trimmed();
-    return !pty.isEmpty();
-}
 
 // One download; returns its milliseconds and the bytes read, or -1.
 qint64 downloadOnce(const QString &pty, quint64 &bytes, int &readings)
@@ -75,8 +50,11 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QProcess sim;
     QString pty;
-    if (!startSimulator(sim, pty)) {
-        std::fprintf(stderr, "bench_download: cannot start %s\n", qPrintable(simulatorPath()));
+    const QStringList arguments = { QStringLiteral("--readings"), QStringLiteral("65536"),
+                                    QStringLiteral("--version"), QStringLiteral("0x11A"),
+                                    QStringLiteral("--no-pacing") };
+    if (!BenchSimulator::start(sim, arguments, pty)) {
+        std::fprintf(stderr, "bench_download: cannot start %s\n", qPrintable(BenchSimulator::path()));
         return 1;
     }
     constexpr int kRuns = 5;

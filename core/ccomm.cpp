@@ -10,7 +10,10 @@ using namespace MemoryMap;
 
 namespace {
 
-constexpr int kPauseAfterSendMs = 20;
+// A sleeping logger needs a moment after the wake line before it reads
+// frames. Other frames need no pause: a write waits for its echo, and the
+// logger reads every other frame in turn.
+constexpr int kPauseAfterWakeMs = 20;
 constexpr int kReadsPerTurn = 20;
 constexpr int kReadSize = 4096;
 constexpr int kReadGapMs = 5;
@@ -194,7 +197,7 @@ void CComm::runLink()
     sinceLastReply.start();
     bool heardLastTurn = false;
     while (!isInterruptionRequested()) {
-        bool sent = false;
+        bool wakeSent = false;
         if (!pendingWrite.isEmpty()) {
             // While the logger is talking (a download, a long reply) its
             // echo is queued behind: only a quiet line counts as waiting.
@@ -207,7 +210,6 @@ void CComm::runLink()
                     giveUpWrite();
                 } else {
                     sendFrame(port, pendingWrite);
-                    sent = true;
                 }
                 resendNow = false;
                 sincePendingSent.restart();
@@ -218,6 +220,7 @@ void CComm::runLink()
                 sendFrame(port, frame);
                 announceExpectedReply(frame);
                 if (frame.startsWith(QStringLiteral(".04"))) {
+                    ++writeFramesSent;
                     pendingWrite = frame;
                     resendNow = false;
                     resendCount = 0;
@@ -225,11 +228,11 @@ void CComm::runLink()
                     sincePendingSent.start();
                     pendingFor.start();
                 }
-                sent = true;
+                wakeSent = frame == QLatin1String(WakeLine);
             }
         }
-        if (sent)
-            msleep(kPauseAfterSendMs);
+        if (wakeSent)
+            msleep(kPauseAfterWakeMs);
         heardLastTurn = readReplies(port);
         if (heardLastTurn)
             sinceLastReply.restart();
@@ -248,8 +251,10 @@ void CComm::runLink()
 
 void CComm::sendFrame(QSerialPort &port, const QString &frame)
 {
-    port.write(frame.toLatin1());
+    const QByteArray bytes = frame.toLatin1();
+    port.write(bytes);
     port.waitForBytesWritten(100);
+    bytesWritten += quint64(bytes.size());
 }
 
 void CComm::announceExpectedReply(const QString &frame)

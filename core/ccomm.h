@@ -63,8 +63,11 @@ public:
     // Set once the port failed or disappeared (the PortLost result).
     std::atomic_bool portLost{false};
 
-    // Bytes read from the port so far (for measurements).
+    // Bytes read from and written to the port so far, and write-memory
+    // frames sent (resends not counted), for measurements.
     std::atomic<quint64> bytesRead{0};
+    std::atomic<quint64> bytesWritten{0};
+    std::atomic<int> writeFramesSent{0};
 
 signals:
     void loggerFound(const QString &portName);

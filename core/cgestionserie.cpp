@@ -358,8 +358,9 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         record.loggerClock = LoggerTime::toDateTime(result.value);
         if (window && window->clockCheckPending) {
             window->clockCheckPending = false;
-            const qint64 behind = qint64(app.currentLoggerTime()) - qint64(result.value);
-            if (behind <= kClockTolerance || window->loggerTimeWrong)
+            // a clock ahead of now is as wrong as one behind it
+            const qint64 off = qint64(app.currentLoggerTime()) - qint64(result.value);
+            if (qAbs(off) <= kClockTolerance || window->loggerTimeWrong)
                 window->clockConfirmed = true;
         }
         break;
@@ -390,9 +391,11 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
             window->downloadFailed = true;
         break;
     case LinkResult::WriteFailed:
+        // Only the window knows what the transfer was (a programming is
+        // tried again, an EEPROM or table write is not).
         record.eepromTask = 0;
         if (window) {
-            window->programFailed = true;
+            window->transferWriteFailed = true;
             window->transferInProgress = false;
         }
         break;

@@ -73,6 +73,7 @@ struct LoggerRecord
     quint32 configWord = 0;
     quint32 passwordWord = 0;
     bool passwordAccepted = false;
+    bool passwordAsked = false;   // the logger-password dialog was shown for this logger
     quint8 sensorFlags = 1;
     quint32 recordedChannels = 0;
     qint32 channelCount = 0;

@@ -33,6 +33,9 @@ public:
     std::atomic_bool programFailed{false};
     std::atomic_bool loggerTimeWrong{false};
     std::atomic_bool downloadFailed{false};   // a download ended with readings missing
+    // The link gave up a write that the logger never confirmed and dropped
+    // the rest of the transfer; the transfer's owner decides what follows.
+    std::atomic_bool transferWriteFailed{false};
 
     // state flags
     bool formLocked = false;

@@ -315,7 +315,8 @@ private slots:
         QTest::addColumn<bool>("confirmed");
         QTest::newRow("exact") << 0 << false << true;
         QTest::newRow("30 s behind") << 30 << false << true;
-        QTest::newRow("ahead") << -500 << false << true;
+        QTest::newRow("10 s ahead") << -10 << false << true;
+        QTest::newRow("8 min ahead") << -500 << false << false;   // as wrong as behind
         QTest::newRow("2 min behind") << 120 << false << false;
         QTest::newRow("2 min behind, time wrong set") << 120 << true << true;
     }

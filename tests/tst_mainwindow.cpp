@@ -306,6 +306,19 @@ private slots:
         QCOMPARE(tabs->indexOf(h.ui->m_tabProduction), 7);
     }
 
+    void lockTwiceReturnsToOpen()
+    {
+        Harness h;
+        for (bool locked : { true, false }) {
+            h.window.on_m_actionLock_triggered();
+            QCOMPARE(h.window.formLocked, locked);
+            QCOMPARE(iconImage(h.ui->m_actionLock->icon()), picture(locked ? "lock_closed.png" : "lock_open.png"));
+            QCOMPARE(h.ui->m_lineEditLoggerHighHigh->isReadOnly(), locked);
+            QCOMPARE(h.ui->m_radioButtonPrgStartAt->isEnabledTo(h.ui->m_groupBoxProgram), !locked);
+            QVERIFY(!h.ui->m_lineEditLoggerSerial->isReadOnly());   // the logger's identity is never locked
+        }
+    }
+
     void badFilesAreRefusedAndNothingIsLost_data()
     {
         QTest::addColumn<QByteArray>("content");

@@ -76,6 +76,24 @@ bool LoggerSimProcess::command(const QString &line, int timeoutMs)
     }
 }
 
+QByteArray LoggerSimProcess::memory(int timeoutMs)
+{
+    process.write("dump\n");
+    process.waitForBytesWritten(1000);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (;;) {
+        while (process.canReadLine()) {
+            const QByteArray line = process.readLine().trimmed();
+            if (line.startsWith("memory "))
+                return QByteArray::fromHex(line.mid(7));
+        }
+        const int left = timeoutMs - int(elapsed.elapsed());
+        if (left <= 0 || process.state() == QProcess::NotRunning || !process.waitForReadyRead(left))
+            return QByteArray();
+    }
+}
+
 bool LoggerSimProcess::waitForExit(int timeoutMs)
 {
     return process.state() == QProcess::NotRunning || process.waitForFinished(timeoutMs);

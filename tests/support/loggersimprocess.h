@@ -22,6 +22,8 @@ public:
     // within timeoutMs. "unplug" first takes the terminal out of the core's
     // port list: its name may soon belong to another test's simulator.
     bool command(const QString &line, int timeoutMs = 5000);
+    // The simulator's 768-byte memory ("dump"); empty when it did not answer.
+    QByteArray memory(int timeoutMs = 5000);
     // Waits for the process to end after "unplug".
     bool waitForExit(int timeoutMs = 5000);
 

@@ -8,6 +8,7 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "loggersimpattern.h"
+#include "programming/calibrationtable.h"
 
 using namespace MemoryMap;
 
@@ -76,12 +77,14 @@ quint32 alarmStatusOf(const LoggerRecord &r)
     return status;
 }
 
+// A sensor's table as production leaves it: its points rise steadily over
+// the range, each sensor a little off the next.
 QByteArray calibrationTable(int seed)
 {
-    QByteArray table(BlockSize, '\0');
-    for (int i = 0; i < BlockSize; ++i)
-        table[i] = char((i * 7 + seed) & 0xFF);
-    return table;
+    QVector<qint16> points;
+    for (int i = 0; i < CalibrationTable::PointCount; ++i)
+        points << qint16(-400 + i * 10 + seed);
+    return CalibrationTable::make(-40, 85, -400, 10, points);
 }
 
 }
@@ -132,6 +135,7 @@ LoggerModel::LoggerModel(const SimOptions &o)
     base.replace(InternalTable, BlockSize, calibrationTable(1));
     base.replace(ExternalTable, BlockSize, calibrationTable(2));
     memoryImage = ImageCodec::encode(r, base);
+    clockOffset = o.clockOffset;
 }
 
 QByteArray LoggerModel::feed(const QByteArray &input)
@@ -185,8 +189,9 @@ QByteArray LoggerModel::handleFrame(const QByteArray &line)
     case Command::Clock:
         return clock(payload);
     case Command::Commit:
+        return commit(line);
     case Command::FactoryInit:
-        return frame(QString::fromLatin1(line));
+        return factoryInit(line);
     case Command::AlarmStatus:
         return ".0B" + hex(ByteOrder::getBE32(memoryImage, AlarmStatus), 8) + "\r\n";
     case Command::End:
@@ -283,4 +288,43 @@ QByteArray LoggerModel::download() const
     out += ".0F" + QByteArray(indexDigits, 'F') + hex(quint32(n), 8) + hex(start, 8) + hex(end, 8)
            + hex(quint32(options.rollover), 8) + "\r\n";
     return out;
+}
+
+// The written program takes effect: the logger starts a new trip, which
+// records from its start condition on; the readings of the last trip go.
+QByteArray LoggerModel::commit(const QByteArray &line)
+{
+    startNewTrip();
+    return line + "\r\n";
+}
+
+void LoggerModel::startNewTrip()
+{
+    memory.clear();
+    options.rollover = 0;
+}
+
+// Back to the state a logger leaves the factory in: identity, memory size,
+// range and calibration tables stay; the program, the password, the trip
+// count and the texts go.
+QByteArray LoggerModel::factoryInit(const QByteArray &line)
+{
+    LoggerRecord r;
+    ImageCodec::decode(memoryImage, r);
+    LoggerRecord initial;
+    initial.versionWord = r.versionWord;
+    initial.modelWord = r.modelWord;
+    initial.sensorFlags = r.sensorFlags;
+    initial.memorySize = r.memorySize;
+    initial.hasHeader = r.hasHeader;
+    initial.rangeLow = r.rangeLow;
+    initial.rangeHigh = r.rangeHigh;
+    initial.battery = r.battery;
+    initial.serialNumber = r.serialNumber;
+    initial.productCode = r.productCode;
+    initial.tripNumber = 0;
+    initial.maxTrip = kUnlimitedTrips;
+    memoryImage = ImageCodec::encode(initial, memoryImage);
+    startNewTrip();
+    return line + "\r\n";
 }

@@ -15,6 +15,7 @@ struct SimOptions
     int dropEcho = 0;            // write frames lost before the logger (no echo)
     int badEcho = 0;             // write echoes to garble
     int clockSkew = 0;           // seconds the clock runs off
+    int clockOffset = 0;         // seconds the clock is off until it is set
 };
 
 // A logger as its serial line sees it: bytes in, reply bytes out. It holds
@@ -37,6 +38,9 @@ private:
     QByteArray writeMemory(const QByteArray &line);
     QByteArray clock(const QByteArray &payload);
     QByteArray download() const;
+    QByteArray commit(const QByteArray &line);
+    QByteArray factoryInit(const QByteArray &line);
+    void startNewTrip();
     quint32 now() const;
     bool longIndex() const;
 

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+
+struct LoggerRecord;
+
+// The configuration image a programming writes, and the part of it that
+// has to go on the line: only the bytes that differ from what the logger
+// holds, in write-memory frames of at most 16 bytes.
+namespace ProgramImage {
+
+struct Span
+{
+    int address = 0;
+    QByteArray data;
+};
+
+// The 768-byte image of program over base (the logger's image as last
+// read, so that its calibration tables and unknown bytes stay), in the
+// layout its firmware selects, marked as programmed, with the password
+// word in the form the logger recognises.
+QByteArray build(const LoggerRecord &program, const QByteArray &base);
+
+// The fewest spans of at most one frame's length (16 bytes) that cover
+// every byte in [begin, end) where target differs from current; each ends
+// at a changed byte. A frame costs a round trip for its echo, so a few
+// unchanged bytes inside a frame are cheaper than another frame. A current
+// image too short to compare counts as different everywhere.
+QList<Span> changedSpans(const QByteArray &current, const QByteArray &target, int begin, int end);
+
+QStringList writeFrames(const QList<Span> &spans);
+
+}

@@ -1,0 +1,123 @@
+#include "programming/programlimits.h"
+
+#include <cmath>
+#include <limits>
+
+#include "core/loggerrecord.h"
+#include "core/memorymap.h"
+
+namespace ProgramLimits {
+
+namespace {
+const QDate kEditorBase(2000, 1, 1);
+constexpr int kNoHeaderMaxDelayDays = 22;
+constexpr int kMaxDelayDays = 99;   // the editor shows two digits
+}
+
+int clampDelay(int value)
+{
+    return qBound(MinDelay, value, MaxDelay);
+}
+
+int clampInterval(int seconds)
+{
+    return qBound(MinInterval, seconds, MaxInterval);
+}
+
+int clampMaxTrips(int value)
+{
+    return qBound(0, value, MaxTrips);
+}
+
+quint16 parsePassword(const QString &text)
+{
+    bool ok = false;
+    const uint value = text.trimmed().toUInt(&ok, 10);
+    return ok && value <= uint(MaxPassword) ? quint16(value) : 0;
+}
+
+int maxReadings(const LoggerRecord &record)
+{
+    if (record.memorySize == 0)
+        return kMaxReadings;
+    const quint32 bytes = record.hasHeader
+        ? (record.memorySize > quint32(MemoryMap::ImageSize) ? record.memorySize - MemoryMap::ImageSize : 0)
+        : record.memorySize;
+    return int(qMin<quint32>(bytes / 2, quint32(kMaxReadings)));
+}
+
+int maxStartDelayDays(const LoggerRecord &record)
+{
+    return record.hasHeader ? kMaxDelayDays : kNoHeaderMaxDelayDays;
+}
+
+QDateTime delayToEditor(quint32 seconds)
+{
+    const int days = int(qMin<quint32>(seconds / 86400, kMaxDelayDays));
+    const int rest = int(seconds % 86400);
+    return QDateTime(kEditorBase.addYears(days), QTime(0, 0).addSecs(rest));
+}
+
+quint32 editorToDelay(const QDateTime &value)
+{
+    // the editor shows the year's last two digits as the days
+    const int days = ((value.date().year() % 100) + 100) % 100;
+    return quint32(days) * 86400 + quint32(QTime(0, 0).secsTo(value.time()));
+}
+
+QDateTime intervalToEditor(quint32 seconds)
+{
+    return QDateTime(kEditorBase, QTime(0, 0).addSecs(int(qMin<quint32>(seconds, 86399))));
+}
+
+int editorToInterval(const QDateTime &value)
+{
+    return QTime(0, 0).secsTo(value.time());
+}
+
+QDateTime toWholeMinutes(const QDateTime &value)
+{
+    if (!value.isValid())
+        return value;
+    const QTime t = value.time();
+    return QDateTime(value.date(), QTime(t.hour(), t.minute()), value.timeSpec());
+}
+
+bool startTimePassed(const QDateTime &startAt, const QDateTime &now)
+{
+    return !startAt.isValid() || now.secsTo(startAt) <= StartMarginSeconds;
+}
+
+bool noProgramsLeft(int tripNumber, int maxTrip)
+{
+    return maxTrip != MaxTrips && tripNumber >= maxTrip;
+}
+
+bool correctAlarmLimits(double limits[4], const bool enabled[4], double low, double high)
+{
+    bool changed = false;
+    for (int level = 0; level < 4; ++level) {
+        double value = limits[level];
+        if (!std::isfinite(value))
+            value = low < high ? low : 0.0;
+        if (low < high)
+            value = qBound(low, value, high);
+        if (value != limits[level]) {
+            limits[level] = value;
+            changed = true;
+        }
+    }
+    double above = std::numeric_limits<double>::infinity();
+    for (int level = 0; level < 4; ++level) {
+        if (!enabled[level])
+            continue;
+        if (limits[level] > above) {
+            limits[level] = above;
+            changed = true;
+        }
+        above = limits[level];
+    }
+    return changed;
+}
+
+}

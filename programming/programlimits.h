@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+struct LoggerRecord;
+
+// What a logger accepts as a program, and the conversions between the
+// program page's editors and the record's fields. Every value typed on the
+// page passes through here before it reaches a record, so that nothing
+// outside these bounds is ever written to a logger.
+namespace ProgramLimits {
+
+constexpr int MinDelay = 1;
+constexpr int MaxDelay = 254;
+constexpr int MinInterval = 5;          // seconds
+constexpr int MaxInterval = 43199;      // 11:59:59
+constexpr int MaxTrips = 9999;          // also "unlimited"
+constexpr int MaxPassword = 65535;
+constexpr int StartMarginSeconds = 300; // a start time must lie further ahead
+constexpr double HumidityLow = 0.0;
+constexpr double HumidityHigh = 100.0;
+
+int clampDelay(int value);
+int clampInterval(int seconds);
+int clampMaxTrips(int value);
+// The logger password typed on the page: a decimal number up to 65535;
+// anything else counts as 0 (no password).
+quint16 parsePassword(const QString &text);
+
+// Readings the logger's memory holds: the 768-byte header, when the memory
+// has one, is not for readings.
+int maxReadings(const LoggerRecord &record);
+// Longest start delay the logger takes, in days: a memory without header
+// counts the days in a narrower field.
+int maxStartDelayDays(const LoggerRecord &record);
+
+// The wait editor shows a delay as a date-time whose two-digit year is the
+// number of days ("yy'd' HH':'mm"), from 2000-01-01 00:00.
+QDateTime delayToEditor(quint32 seconds);
+quint32 editorToDelay(const QDateTime &value);
+// The interval editor shows seconds as a time of day of 2000-01-01.
+QDateTime intervalToEditor(quint32 seconds);
+int editorToInterval(const QDateTime &value);
+QDateTime toWholeMinutes(const QDateTime &value);
+
+// A start time that lies StartMarginSeconds or less ahead of now (both in
+// logger time) is refused: the logger would miss it.
+bool startTimePassed(const QDateTime &startAt, const QDateTime &now);
+// A logger whose trips reached its maximum takes no new program (9999:
+// no maximum).
+bool noProgramsLeft(int tripNumber, int maxTrip);
+
+// Brings the four limits of one channel (HH, H, L, LL) inside low..high
+// (when low < high) and into the order HH >= H >= L >= LL among the enabled
+// levels; a lower level above the one over it is lowered to it. Returns
+// true when a value had to change.
+bool correctAlarmLimits(double limits[4], const bool enabled[4], double low, double high);
+
+}

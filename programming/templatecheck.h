@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QtGlobal>
+
+struct LoggerRecord;
+
+// Whether a program made for one logger can be written to another: a
+// program template loaded from a file, or the program held on the locked
+// form while loggers are plugged one after the other.
+namespace TemplateCheck {
+
+// Every sensor the configuration word switches on is one the logger has.
+bool sensorsAvailable(quint32 configWord, quint8 sensorFlags);
+
+// A template (read into an empty record) suits a logger of its model: the
+// same product code, where both name one, and the sensors it switches on.
+bool suits(const LoggerRecord &templ, const LoggerRecord &logger);
+
+// The program locked on the form (the configuration word, memory size and
+// reading count of the logger it was locked on) suits a logger that has
+// its sensors and, with another memory size, room for its readings.
+bool lockedProgramSuits(quint32 configWord, quint32 memorySize, qint32 readingCount,
+                        const LoggerRecord &logger);
+
+}

@@ -1,0 +1,301 @@
+// The programming page against the logger simulator on a pseudo-terminal:
+// what a programming writes, how it survives lost echoes and ends against a
+// silent logger, its refusals, the clock buttons and the EEPROM read.
+#include "support/testenv.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include "app/mainwindow.h"
+#include "core/ccomm.h"
+#include "core/cmainapp.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "programming/calibrationtable.h"
+#include "programming/programlimits.h"
+#include "support/loggersimprocess.h"
+#include "support/windowtest.h"
+#include "tools/loggersim/loggersimpattern.h"
+#include "ui_mainwindow.h"
+
+namespace {
+
+constexpr int kFoundMs = 8000;
+constexpr int kReplyMs = 8000;
+constexpr int kProgramMs = 15000;
+
+// A window with one simulated logger, selected and its page filled.
+struct Station
+{
+    explicit Station(const QStringList &simArguments) : sim(simArguments) {}
+
+    bool start()
+    {
+        if (!sim.start())
+            return false;
+        LoggerSimProcess::exposePorts({ sim.ptyPath() });
+        if (!qEnvironmentVariableIsEmpty("MIRELDA_PROGRAM_SCREENSHOT"))
+            MainWindow::applyFormFont();
+        window.reset(new MainWindow);
+        ui = window->ui;
+        prompts.answer = QMessageBox::Yes;
+        return true;
+    }
+    LoggerRecord &record() { return window->app->records.first(); }
+    CComm *link() { return record().commandLink; }
+    bool transferOver() const
+    {
+        return !window->transferInProgress && !window->transferWatch.running();
+    }
+
+    PromptRecorder prompts;
+    LoggerSimProcess sim;
+    QScopedPointer<MainWindow> window;
+    Ui::MainWindow *ui = nullptr;
+};
+
+#define START_SELECTED(station)                                                              \
+    do {                                                                                     \
+        QVERIFY(station.start());                                                            \
+        QTRY_COMPARE_WITH_TIMEOUT(station.ui->m_tableWidgetLogger->rowCount(), 1, kFoundMs); \
+        station.ui->m_tableWidgetLogger->setCurrentCell(0, 0);                               \
+        QTRY_VERIFY_WITH_TIMEOUT(station.record().ready, kReplyMs);                          \
+        QTRY_COMPARE_WITH_TIMEOUT(station.ui->m_lineEditLoggerSerial->text(),                \
+                                  station.record().serialNumber, kReplyMs);                  \
+        /* the page opens once the views of the new row are built */                        \
+        QTRY_VERIFY_WITH_TIMEOUT(station.ui->m_groupBoxProgram->isEnabled(), kReplyMs);      \
+    } while (false)
+
+// Checks "Wait" and programs until the logger confirmed it.
+#define PROGRAM_CONFIRMED(station)                                                           \
+    do {                                                                                     \
+        if (!station.ui->m_radioButtonPrgStartWait->isChecked())                             \
+            station.ui->m_radioButtonPrgStartWait->click();                                  \
+        QTRY_VERIFY_WITH_TIMEOUT(station.ui->m_actionProgram->isEnabled(), kReplyMs);        \
+        station.ui->m_actionProgram->trigger();                                              \
+        QVERIFY(station.window->transferInProgress);                                         \
+        QTRY_VERIFY_WITH_TIMEOUT(station.transferOver(), kProgramMs);                        \
+        QCOMPARE(station.ui->m_progressBarWrite->styleSheet(), QString());                   \
+    } while (false)
+
+}
+
+class TestProgramLink : public QObject
+{
+    Q_OBJECT
+private slots:
+    void pageShowsTheSelectedLoggersProgram()
+    {
+        Station s({ "--serial", "PAGE-0001", "--readings", "300", "--sensors", "5" });
+        START_SELECTED(s);
+        QTRY_VERIFY_WITH_TIMEOUT(!s.ui->m_labelLoggerTime->text().isEmpty(), kReplyMs);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_tableWidgetLogger->item(0, 3)->text(),
+                                  QStringLiteral("PAGE-0001"), kReplyMs);
+        // MIRELDA_PROGRAM_SCREENSHOT names where to keep a picture of the page
+        const QString shot = qEnvironmentVariable("MIRELDA_PROGRAM_SCREENSHOT");
+        if (!shot.isEmpty()) {
+            s.window->resize(1092, 732);
+            s.window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(s.window.data()));
+            s.ui->m_tabWidget->setCurrentWidget(s.ui->m_tabLogger);
+            QTest::qWait(300);
+            QVERIFY(s.window->grab().save(shot));
+        }
+
+        s.ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().dataLoaded, kReplyMs);
+        s.ui->m_tableWidgetLogger->setCurrentCell(-1, -1);
+        s.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+
+        const LoggerRecord &r = s.record();
+        QVERIFY(r.stopAt.isValid());
+        QCOMPARE(s.ui->m_dateTimeEditPrgInterval->time(),
+                 QTime(0, 0).addSecs(int(LoggerSimPattern::kInterval)));
+        QCOMPARE(s.ui->m_dateTimeEditPrgStartAt->dateTime(),
+                 LoggerTime::toDateTime(LoggerSimPattern::startSeconds()));
+        QCOMPARE(s.ui->m_dateTimeEditPrgStopAt->dateTime(), r.stopAt);
+        QCOMPARE(s.ui->m_lineEditLoggerMemSize->text(), QStringLiteral("65k Rec."));
+        QVERIFY(s.ui->m_checkBoxLoggerAlarmSensorEnableIntTemp->isChecked());
+        QVERIFY(s.ui->m_checkBoxLoggerAlarmSensorEnableIntHum->isChecked());
+        QVERIFY(!s.ui->m_checkBoxLoggerAlarmSensorEnableExtTemp->isChecked());
+        QVERIFY(!s.ui->m_tabWidgetAlarm->isTabEnabled(2));   // no probe on this model
+        QCOMPARE(s.ui->m_tabWidgetAlarm->tabText(0), QStringLiteral("Int. Temp.(Digital)"));
+        QVERIFY(s.ui->m_labelFirmwareVersion->text().contains(QStringLiteral("1.1A")));
+    }
+
+    void programmingWritesTheChangedBytesOnly()
+    {
+        Station s({ "--serial", "PRG-0001" });
+        START_SELECTED(s);
+        PROGRAM_CONFIRMED(s);
+        QCOMPARE(s.sim.memory().left(256), s.window->programImage.left(256));
+        QVERIFY(s.record().configWord & ConfigBits::StartDelay);   // read back from the logger
+
+        // a new description alone goes in two frames at the most
+        const int framesBefore = s.link()->writeFramesSent;
+        s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Cold room 4 to Lisbon"));
+        PROGRAM_CONFIRMED(s);
+        QVERIFY(s.link()->writeFramesSent - framesBefore <= 2);
+        QVERIFY(s.link()->writeFramesSent - framesBefore >= 1);
+        const QByteArray memory = s.sim.memory();
+        QCOMPARE(memory.left(256), s.window->programImage.left(256));
+        QCOMPARE(s.record().description, QStringLiteral("Cold room 4 to Lisbon"));
+        QVERIFY(s.ui->m_progressBarWrite->format().contains(QLatin1Char(':')));   // the logger's clock
+        QCOMPARE(s.window->programRetryCount, 0);
+        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+    }
+
+    void lostAndGarbledEchoesStillEndConfirmed()
+    {
+        Station s({ "--drop-echo", "2", "--bad-echo", "2" });
+        START_SELECTED(s);
+        s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Through a noisy line"));
+        s.ui->m_lineEditLoggerHighHigh->setText(QStringLiteral("28.5"));
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY2_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(),
+                                  qPrintable(s.ui->m_actionProgram->toolTip()), kReplyMs);
+        PROGRAM_CONFIRMED(s);
+        QCOMPARE(s.sim.memory().left(256), s.window->programImage.left(256));
+        QCOMPARE(s.record().alarmThresholds[GroupInternal][LevelHH], 28.5);
+        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+    }
+
+    void silentLoggerEndsInTheFailureAfterNineReemissions()
+    {
+        Station s({});
+        START_SELECTED(s);
+        PROGRAM_CONFIRMED(s);   // the page now holds what the logger holds
+        QVERIFY(s.sim.command(QStringLiteral("silent on")));
+        QSignalSpy reemissions(s.window.data(), &MainWindow::program);
+        s.ui->m_actionProgram->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(s.prompts.sawBoxContaining(QStringLiteral("Program unsuccessful")), 60000);
+        QCOMPARE(reemissions.count(), 9);
+        QCOMPARE(s.window->programRetryCount, 0);
+        QVERIFY(s.transferOver());
+        QTest::qWait(200);
+        int failures = 0;
+        for (const PromptRecorder::Box &box : qAsConst(s.prompts.boxes))
+            failures += box.text.contains(QStringLiteral("Program unsuccessful")) ? 1 : 0;
+        QCOMPARE(failures, 1);
+    }
+
+    void lateStartAndUsedUpTripsAreRefused()
+    {
+        Station s({ "--serial", "REF-0001" });
+        START_SELECTED(s);
+        s.ui->m_radioButtonPrgStartAt->click();
+        QVERIFY(s.record().configWord & ConfigBits::StartAt);
+        const QDateTime soon = ProgramLimits::toWholeMinutes(
+            LoggerTime::toDateTime(s.window->app->currentLoggerTime()).addSecs(120));
+        s.ui->m_dateTimeEditPrgStartAt->setDateTime(soon);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        const int framesBefore = s.link()->writeFramesSent;
+        s.ui->m_actionProgram->trigger();
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("serial #REF-0001 can not be programmed. \n The start time has passed")));
+        QVERIFY(s.transferOver());
+
+        s.ui->m_dateTimeEditPrgStartAt->setDateTime(soon.addSecs(3600));
+        s.ui->m_lineEditLoggerMaxTrip->setText(QStringLiteral("1"));   // the logger is at trip 1
+        s.ui->m_actionProgram->trigger();
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("no longer capable of recieving new program")));
+        QVERIFY(s.transferOver());
+        QTest::qWait(300);
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+    }
+
+    void readAndSyncSetTheLoggersClock()
+    {
+        Station s({ "--clock-offset", "3600" });
+        START_SELECTED(s);
+        const qint64 now = s.window->app->currentLoggerTime();
+        s.record().loggerClockSeconds = 0;
+        s.ui->m_pushButtonLoggerReadTime->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().loggerClockSeconds != 0, kReplyMs);
+        QVERIFY(qAbs(qint64(s.record().loggerClockSeconds) - now - 3600) < 10);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_labelLoggerTime->text(),
+                                  s.record().loggerClock.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")),
+                                  kReplyMs);
+
+        s.ui->m_pushButtonLoggerSyncTime->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.window->clockConfirmed, kReplyMs);
+        QVERIFY(qAbs(qint64(s.record().loggerClockSeconds) - qint64(s.window->app->currentLoggerTime())) < 10);
+    }
+
+    void aClockThatStaysWrongIsReported()
+    {
+        Station s({ "--clock-skew", "600" });
+        START_SELECTED(s);
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        QSignalSpy reemissions(s.window.data(), &MainWindow::program);
+        s.ui->m_actionProgram->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(s.prompts.sawBoxContaining(QStringLiteral("Logger Time/Date is wrong")),
+                                 kProgramMs);
+        QVERIFY(s.transferOver());
+        QCOMPARE(reemissions.count(), 0);
+        QCOMPARE(s.sim.memory().left(256), s.window->programImage.left(256));   // the program went in
+    }
+
+    void eepromReadGivesTheLoggersMemory()
+    {
+        QTemporaryDir dataDir;
+        Station s({ "--serial", "EE-0001", "--sensors", "3" });
+        START_SELECTED(s);
+        s.window->app->settings.defaultPath = dataDir.path();
+        s.window->on_m_actionEEpromRead_triggered();
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kReplyMs);
+        const QByteArray stored = TestEnv::readFile(dataDir.path() + QStringLiteral("/eeprom.bin"));
+        QCOMPARE(stored.size(), 768);
+        QCOMPARE(stored, s.sim.memory());
+
+        // and back, with the clock set on the way
+        QByteArray changed = stored;
+        changed.replace(MemoryMap::Description, 9, QByteArray("From file"));
+        QVERIFY(TestEnv::writeFile(dataDir.path() + QStringLiteral("/eeprom.bin"), changed));
+        s.window->on_m_actionEEpromWrite_triggered();
+        QVERIFY(s.window->transferInProgress);
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QCOMPARE(s.sim.memory(), changed);
+        QVERIFY(s.window->clockConfirmed);
+        QVERIFY(s.prompts.boxes.isEmpty());
+    }
+
+    void productionWritesACalibrationTableAndInitialises()
+    {
+        QTemporaryDir dataDir;
+        Station s({ "--serial", "CAL-0001" });
+        START_SELECTED(s);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_listWidgetAdminIntTable->count() > 0, kReplyMs);
+        QCOMPARE(s.ui->m_listWidgetAdminIntTable->item(0)->text(), QStringLiteral("Range -40/85"));
+
+        QVector<qint16> points;
+        for (int i = 0; i < CalibrationTable::PointCount; ++i)
+            points << qint16(-350 + 9 * i);
+        const QByteArray table = CalibrationTable::make(-30, 70, -350, 9, points);
+        const QString path = dataDir.path() + QStringLiteral("/int.bin");
+        QVERIFY(TestEnv::writeFile(path, table));
+        s.ui->m_lineEditAdminIntCalFile->setText(path);
+        s.window->on_m_pushButtonAdminWriteIntTable_clicked();
+        QCOMPARE(s.record().productionTask, 4);
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QCOMPARE(s.sim.memory().mid(MemoryMap::InternalTable, CalibrationTable::Size), table);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_listWidgetAdminIntTable->item(0)->text(),
+                                  QStringLiteral("Range -30/70"), kReplyMs);
+        QCOMPARE(s.record().productionTask, 0);
+
+        // a file that is not a table is refused before anything is sent
+        QVERIFY(TestEnv::writeFile(path, table.left(200)));
+        s.window->on_m_pushButtonAdminWriteIntTable_clicked();
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("is not a calibration table")));
+        QVERIFY(s.transferOver());
+
+        s.ui->m_pushButtonFactoryInit->click();
+        QTRY_COMPARE_WITH_TIMEOUT(s.record().description, QString(), kReplyMs);
+        QCOMPARE(s.record().tripNumber, 0);
+        QCOMPARE(s.record().serialNumber, QStringLiteral("CAL-0001"));
+        QCOMPARE(s.sim.memory().mid(MemoryMap::InternalTable, CalibrationTable::Size), table);
+    }
+};
+
+MIRELDA_TEST_MAIN(TestProgramLink)
+#include "tst_programlink.moc"

@@ -1,0 +1,272 @@
+// The programming logic that needs no logger: what goes on the line, the
+// bounds of a program, how a transfer ends, templates and tables.
+#include "support/testenv.h"
+
+#include "core/imagecodec.h"
+#include "core/loggerrecord.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "programming/calibrationtable.h"
+#include "programming/programimage.h"
+#include "programming/programlimits.h"
+#include "programming/templatecheck.h"
+#include "programming/transferwatch.h"
+
+namespace {
+
+LoggerRecord programmedLogger(quint16 version)
+{
+    LoggerRecord r;
+    r.versionWord = version;
+    r.sensorFlags = SensorBits::DigitalTempHum;
+    r.configWord = ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::StartDelay;
+    r.interval = 300;
+    r.productCode = QStringLiteral("QV-5D");
+    r.description = QStringLiteral("Vaccines to Porto");
+    r.serialNumber = QStringLiteral("LOGIC-01");
+    r.alarmThresholds[GroupInternal][LevelHH] = 8.0;
+    r.memorySize = 0x10000 + 768;
+    r.hasHeader = true;
+    r.imageRead = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0'));
+    return r;
+}
+
+int coveredBytes(const QList<ProgramImage::Span> &spans)
+{
+    int n = 0;
+    for (const ProgramImage::Span &span : spans)
+        n += span.data.size();
+    return n;
+}
+
+TransferWatch::Seen emptyQueue(qint64 nowMs)
+{
+    TransferWatch::Seen seen;
+    seen.nowMs = nowMs;
+    return seen;
+}
+
+}
+
+class TestProgramLogic : public QObject
+{
+    Q_OBJECT
+private slots:
+    void onlyChangedBytesGoOnTheLine_data()
+    {
+        QTest::addColumn<quint16>("version");
+        QTest::newRow("layout 1") << quint16(0x115);
+        QTest::newRow("layout 2") << quint16(0x11A);
+    }
+    void onlyChangedBytesGoOnTheLine()
+    {
+        QFETCH(quint16, version);
+        LoggerRecord r = programmedLogger(version);
+        const QByteArray logger = ProgramImage::build(r, r.imageRead);
+        QVERIFY(ProgramImage::changedSpans(logger, logger, 0, 256).isEmpty());
+
+        // a new description: every changed byte covered, in two frames at most
+        r.description = QStringLiteral("Xaccines to Porto, cold room 12");
+        const QByteArray target = ProgramImage::build(r, logger);
+        const QList<ProgramImage::Span> spans = ProgramImage::changedSpans(logger, target, 0, 256);
+        QVERIFY(!spans.isEmpty() && spans.size() <= 2);
+        QByteArray applied = logger;
+        for (const ProgramImage::Span &span : spans) {
+            QVERIFY(span.data.size() <= MemoryMap::MaxWriteFrameBytes);
+            applied.replace(span.address, span.data.size(), span.data);
+        }
+        QCOMPARE(applied, target);
+        QCOMPARE(ProgramImage::writeFrames(spans).size(), spans.size());
+
+        // a logger whose image was never read gets the whole block
+        const QList<ProgramImage::Span> all = ProgramImage::changedSpans(QByteArray(), target, 0, 256);
+        QCOMPARE(all.size(), 16);
+        QCOMPARE(coveredBytes(all), 256);
+    }
+
+    void builtImageIsMarkedAndItsPasswordRecognised()
+    {
+        LoggerRecord r = programmedLogger(0x11A);
+        r.passwordWord = 4711 | PasswordBits::WriteWithout;   // as the page stores it
+        LoggerRecord back;
+        ImageCodec::decode(ProgramImage::build(r, r.imageRead), back);
+        QVERIFY(back.configWord & ConfigBits::Programmed);
+        QCOMPARE(back.passwordWord & PasswordBits::PasswordMask, 4711u);
+        QVERIFY(back.passwordWord & PasswordBits::WriteWithout);
+        QCOMPARE(back.description, r.description);
+
+        r.passwordWord = 0;
+        ImageCodec::decode(ProgramImage::build(r, r.imageRead), back);
+        QCOMPARE(back.passwordWord, 0u);
+    }
+
+    void alarmLimitsAreBroughtIntoRangeAndOrder()
+    {
+        const bool all[4] = { true, true, true, true };
+        double limits[4] = { 90.0, 25.0, 30.0, -60.0 };   // HH over the range, L over H, LL under
+        QVERIFY(ProgramLimits::correctAlarmLimits(limits, all, -40, 85));
+        QCOMPARE(limits[0], 85.0);
+        QCOMPARE(limits[1], 25.0);
+        QCOMPARE(limits[2], 25.0);
+        QCOMPARE(limits[3], -40.0);
+
+        // a level that is off takes no part in the order
+        const bool noH[4] = { true, false, true, true };
+        double spare[4] = { 10.0, 99.0, 5.0, 0.0 };
+        QVERIFY(ProgramLimits::correctAlarmLimits(spare, noH, 0, 100) == false);
+        QCOMPARE(spare[1], 99.0);
+
+        double fine[4] = { 8.0, 6.0, 2.0, 1.0 };
+        QVERIFY(!ProgramLimits::correctAlarmLimits(fine, all, -40, 85));
+        double unknownRange[4] = { 500.0, 6.0, 2.0, 1.0 };
+        QVERIFY(!ProgramLimits::correctAlarmLimits(unknownRange, all, 0, 0));
+    }
+
+    void programBounds()
+    {
+        QCOMPARE(ProgramLimits::clampDelay(0), 1);
+        QCOMPARE(ProgramLimits::clampDelay(300), 254);
+        QCOMPARE(ProgramLimits::clampInterval(2), 5);
+        QCOMPARE(ProgramLimits::clampInterval(86399), 43199);
+        QCOMPARE(ProgramLimits::parsePassword(QStringLiteral("65535")), quint16(65535));
+        QCOMPARE(ProgramLimits::parsePassword(QStringLiteral("65536")), quint16(0));
+        QCOMPARE(ProgramLimits::parsePassword(QStringLiteral("12ab")), quint16(0));
+
+        const quint32 delay = 22 * 86400 + 3 * 3600 + 15 * 60;
+        QCOMPARE(ProgramLimits::delayToEditor(delay).toString(QStringLiteral("yy'd' HH':'mm")),
+                 QStringLiteral("22d 03:15"));
+        QCOMPARE(ProgramLimits::editorToDelay(ProgramLimits::delayToEditor(delay)), delay);
+        QCOMPARE(ProgramLimits::editorToInterval(ProgramLimits::intervalToEditor(900)), 900);
+
+        const QDateTime now(QDate(2026, 3, 1), QTime(12, 0));
+        QVERIFY(ProgramLimits::startTimePassed(now.addSecs(300), now));
+        QVERIFY(!ProgramLimits::startTimePassed(now.addSecs(301), now));
+        QVERIFY(ProgramLimits::startTimePassed(QDateTime(), now));
+        QVERIFY(ProgramLimits::noProgramsLeft(5, 5));
+        QVERIFY(!ProgramLimits::noProgramsLeft(5, 6));
+        QVERIFY(!ProgramLimits::noProgramsLeft(12000, 9999));   // no maximum
+
+        LoggerRecord small;
+        small.memorySize = 4096;
+        QCOMPARE(ProgramLimits::maxReadings(small), 2048);
+        QCOMPARE(ProgramLimits::maxStartDelayDays(small), 22);
+        small.hasHeader = true;
+        QCOMPARE(ProgramLimits::maxReadings(small), (4096 - 768) / 2);
+    }
+
+    void programmingEndsOnlyWithTheLoggersConfirmation()
+    {
+        TransferWatch watch;
+        watch.start(TransferWatch::Programming, true);
+        TransferWatch::Seen seen = emptyQueue(1000);
+        seen.queueLength = 4;
+        QCOMPARE(watch.step(seen), TransferWatch::Progress);
+        seen = emptyQueue(1000);
+        seen.clockReplyPending = true;
+        QCOMPARE(watch.step(seen), TransferWatch::Waiting);
+        seen.clockReplyPending = false;
+        seen.clockConfirmed = true;
+        QCOMPARE(watch.step(seen), TransferWatch::Unconfirmed);   // the image came back unmarked
+        seen.programmedBit = true;
+        QCOMPARE(watch.step(seen), TransferWatch::Succeeded);
+
+        // a logger that does not answer the clock is no confirmation
+        watch.start(TransferWatch::Programming, true);
+        seen = emptyQueue(0);
+        seen.clockReplyPending = true;
+        QCOMPARE(watch.step(seen), TransferWatch::Waiting);
+        seen.nowMs = TransferWatch::ClockReplyMs + 1;
+        QCOMPARE(watch.step(seen), TransferWatch::Unconfirmed);
+        watch.start(TransferWatch::EepromWrite, true);
+        seen.nowMs = 0;
+        QCOMPARE(watch.step(seen), TransferWatch::Waiting);
+        seen.nowMs = TransferWatch::ClockReplyMs + 1;
+        QCOMPARE(watch.step(seen), TransferWatch::Failed);
+    }
+
+    void aClockThatStaysWrongIsSetABoundedNumberOfTimes()
+    {
+        TransferWatch watch;
+        watch.start(TransferWatch::Programming, true);
+        int sent = 1;
+        TransferWatch::Verdict verdict = TransferWatch::Waiting;
+        for (int tick = 0; tick < 100 && verdict != TransferWatch::ClockWrong; ++tick) {
+            TransferWatch::Seen seen = emptyQueue(tick);   // each reply came back wrong
+            verdict = watch.step(seen);
+            if (verdict == TransferWatch::SendClock) {
+                watch.clockSent();
+                ++sent;
+            }
+        }
+        QCOMPARE(verdict, TransferWatch::ClockWrong);
+        QCOMPARE(sent, TransferWatch::ClockTries);
+    }
+
+    void eachKindEndsItsOwnWay()
+    {
+        TransferWatch watch;
+        TransferWatch::Seen dropped = emptyQueue(0);
+        dropped.writeDropped = true;
+        watch.start(TransferWatch::Programming, true);
+        QCOMPARE(watch.step(dropped), TransferWatch::Unconfirmed);
+        watch.start(TransferWatch::CalibrationTable, false);
+        QCOMPARE(watch.step(dropped), TransferWatch::Failed);
+
+        // a read never sets the clock: it ends when its data is in, or fails
+        watch.start(TransferWatch::EepromRead, false);
+        TransferWatch::Seen seen = emptyQueue(0);
+        QCOMPARE(watch.step(seen), TransferWatch::Waiting);
+        seen.nowMs = TransferWatch::DataReplyMs + 1;
+        QCOMPARE(watch.step(seen), TransferWatch::Failed);
+        watch.start(TransferWatch::EepromRead, false);
+        seen = emptyQueue(0);
+        seen.dataArrived = true;
+        QCOMPARE(watch.step(seen), TransferWatch::Succeeded);
+
+        seen.recordPresent = false;
+        QCOMPARE(watch.step(seen), TransferWatch::RecordLost);
+        watch.finish();
+        QCOMPARE(watch.step(seen), TransferWatch::Waiting);
+    }
+
+    void templatesSuitTheirModel()
+    {
+        const LoggerRecord logger = programmedLogger(0x11A);
+        LoggerRecord templ;
+        templ.configWord = ConfigBits::InternalOn | ConfigBits::HumidityOn;
+        templ.productCode = QStringLiteral("qv-5d ");
+        QVERIFY(TemplateCheck::suits(templ, logger));
+        templ.productCode = QStringLiteral("QV-7T");
+        QVERIFY(!TemplateCheck::suits(templ, logger));
+        templ.productCode.clear();
+        templ.configWord |= ConfigBits::ExternalOn;   // no probe on this logger
+        QVERIFY(!TemplateCheck::suits(templ, logger));
+
+        const quint32 counted = ConfigBits::InternalOn | ConfigBits::StopAfterReadings;
+        QVERIFY(TemplateCheck::lockedProgramSuits(counted, logger.memorySize, 60000, logger));
+        LoggerRecord small = logger;
+        small.memorySize = 8192 + 768;
+        QVERIFY(!TemplateCheck::lockedProgramSuits(counted, logger.memorySize, 60000, small));
+    }
+
+    void calibrationTableListingAndCheck()
+    {
+        QVector<qint16> points;
+        for (int i = 0; i < CalibrationTable::PointCount; ++i)
+            points << qint16(-400 + 10 * i);
+        QByteArray table = CalibrationTable::make(-40, 85, -400, 10, points);
+        QVERIFY(CalibrationTable::isValid(table));
+        const QStringList lines = CalibrationTable::listing(table);
+        QCOMPARE(lines.size(), 3 + CalibrationTable::PointCount + 1);
+        QCOMPARE(lines.at(0), QStringLiteral("Range -40/85"));
+        QCOMPARE(lines.at(2), QStringLiteral("LowDiv   10"));
+        QCOMPARE(lines.at(4), QStringLiteral("  1 :   -390"));
+        QCOMPARE(lines.last(), QString::asprintf("Check:  %04X", CalibrationTable::computedCheck(table)));
+        table[20] = char(table.at(20) + 1);
+        QVERIFY(!CalibrationTable::isValid(table));
+        QVERIFY(!CalibrationTable::isValid(table.left(255)));
+    }
+};
+
+MIRELDA_TEST_MAIN(TestProgramLogic)
+#include "tst_programlogic.moc"

@@ -1,0 +1,216 @@
+// The programming page without a logger on the line: what the user types is
+// brought into what a logger accepts, templates, the form lock, the
+// logger-password dialog and a transfer whose logger went.
+#include "support/testenv.h"
+
+#include "app/mainwindow.h"
+#include "core/cmainapp.h"
+#include "core/imagecodec.h"
+#include "core/memorymap.h"
+#include "programming/cpass.h"
+#include "support/windowtest.h"
+#include "ui_cpass.h"
+#include "ui_mainwindow.h"
+
+using WindowTest::Harness;
+
+namespace {
+
+LoggerRecord twoChannelLogger()
+{
+    LoggerRecord r = WindowTest::loggerRecord(QStringLiteral("/dev/ttyTEST0"), QStringLiteral("PAGE-77"));
+    r.versionWord = 0x11A;
+    r.sensorFlags = SensorBits::DigitalTempHum;
+    r.configWord = ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::StartDelay
+                   | ConfigBits::IntHH | ConfigBits::IntH;
+    r.productCode = QStringLiteral("QV-5D");
+    r.description = QStringLiteral("Before");
+    r.rangeLow = -40;
+    r.rangeHigh = 85;
+    r.interval = 600;
+    r.memorySize = 0x10000 + 768;
+    r.hasHeader = true;
+    r.alarmThresholds[GroupInternal][LevelHH] = 10.0;
+    r.alarmThresholds[GroupInternal][LevelH] = 8.0;
+    r.consecutiveDelay[GroupInternal] = 2;
+    r.totalDelay[GroupInternal] = 5;
+    r.totalDelay[GroupHumidity] = 4;
+    r.ready = true;
+    r.dataLoaded = true;   // downloaded: selecting it fills the page at once
+    r.imageRead = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0'));
+    r.updateChannels();
+    return r;
+}
+
+void finishEditing(QLineEdit *field, const QString &text)
+{
+    field->setText(text);
+    emit field->editingFinished();
+}
+
+}
+
+class TestProgramPage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void typedValuesAreBroughtIntoRangeWithAWord()
+    {
+        Harness h;
+        h.addAndSelect(twoChannelLogger());
+        LoggerRecord &r = h.records[0];
+
+        finishEditing(h.ui->m_lineEditLoggerHighHigh, QStringLiteral("120"));
+        QCOMPARE(r.alarmThresholds[GroupInternal][LevelHH], 85.0);
+        QCOMPARE(h.ui->m_lineEditLoggerHighHigh->text(), QStringLiteral("85.0"));
+        QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("inside Logger's range -40/85")));
+        h.prompts.boxes.clear();
+        finishEditing(h.ui->m_lineEditLoggerHigh, QStringLiteral("99"));   // over HH as well
+        QCOMPARE(r.alarmThresholds[GroupInternal][LevelH], 85.0);
+        h.prompts.boxes.clear();
+        finishEditing(h.ui->m_lineEditLoggerHigh, QStringLiteral("12.5"));
+        QCOMPARE(r.alarmThresholds[GroupInternal][LevelH], 12.5);
+        QVERIFY(h.prompts.boxes.isEmpty());
+
+        h.ui->m_lineEditLoggerConsecutiveAlarmDelay->setText(QStringLiteral("300"));
+        QCOMPARE(r.consecutiveDelay[GroupInternal], quint16(254));
+        QCOMPARE(h.ui->m_lineEditLoggerConsecutiveAlarmDelay->text(), QStringLiteral("254"));
+        QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("between 1 and 254")));
+        h.ui->m_lineEditLoggerTotalAlarmDelayHum->setText(QStringLiteral("0"));
+        QCOMPARE(r.totalDelay[GroupHumidity], quint16(1));
+
+        h.prompts.boxes.clear();
+        h.ui->m_dateTimeEditPrgInterval->setTime(QTime(13, 0));
+        QCOMPARE(r.interval, 43199u);
+        QCOMPARE(h.ui->m_dateTimeEditPrgInterval->time(), QTime(11, 59, 59));
+        QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("11h59m59s")));
+        h.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0, 2));
+        QCOMPARE(r.interval, 5u);
+
+        h.ui->m_lineEditLoggerMaxTrip->setText(QStringLiteral("12000"));
+        QCOMPARE(r.maxTrip, 9999);
+        QCOMPARE(h.ui->m_lineEditLoggerMaxTrip->text(), QStringLiteral("9999"));
+    }
+
+    void theLastSensorStaysOn()
+    {
+        Harness h;
+        h.addAndSelect(twoChannelLogger());
+        h.window.Timer();   // the page opens with the views of the row
+        LoggerRecord &r = h.records[0];
+        h.ui->m_checkBoxLoggerAlarmSensorEnableIntHum->click();
+        QVERIFY(!(r.configWord & ConfigBits::HumidityOn));
+        QCOMPARE(r.channelCount, 1);
+        h.ui->m_checkBoxLoggerAlarmSensorEnableIntTemp->click();
+        QVERIFY(r.configWord & ConfigBits::InternalOn);
+        QVERIFY(h.ui->m_checkBoxLoggerAlarmSensorEnableIntTemp->isChecked());
+    }
+
+    void templateRoundTripRestoresThePage()
+    {
+        Harness h;
+        h.addAndSelect(twoChannelLogger());
+        h.window.Timer();
+        h.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Template trip"));
+        finishEditing(h.ui->m_lineEditLoggerLowLow, QStringLiteral("-5.5"));
+        h.ui->m_checkBoxLoggerAlarmLowLow->click();
+        h.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 15));
+        const QString path = h.homePath(QStringLiteral("trip.xtp"));
+        h.prompts.filesToChoose = QStringList{ path };
+        h.ui->m_actionSaveProgramTemplate->trigger();
+        QVERIFY(QFileInfo::exists(path));
+
+        h.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Something else"));
+        finishEditing(h.ui->m_lineEditLoggerLowLow, QStringLiteral("-20"));
+        h.ui->m_checkBoxLoggerAlarmLowLow->click();
+        h.ui->m_dateTimeEditPrgInterval->setTime(QTime(1, 0));
+        h.prompts.boxes.clear();
+        h.window.on_m_actionLoadTemplateProgram_triggered();
+        QCOMPARE(h.ui->m_lineEditLoggerDescription->text(), QStringLiteral("Template trip"));
+        QCOMPARE(h.ui->m_lineEditLoggerLowLow->text(), QStringLiteral("-5.5"));
+        QVERIFY(h.ui->m_checkBoxLoggerAlarmLowLow->isChecked());
+        QCOMPARE(h.ui->m_dateTimeEditPrgInterval->time(), QTime(0, 15));
+        QVERIFY(h.window.formLocked);
+        QVERIFY(h.ui->m_lineEditLoggerLowLow->isReadOnly());
+        QVERIFY(h.prompts.boxes.isEmpty());
+
+        // a template of another model is refused and leaves the page alone
+        QFile other(h.homePath(QStringLiteral("other.xtp")));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("[TEMPLATE]\r\nPRODUCTION_CODE=QV-7T\r\nDESCRIPTION=Two probes\r\nPRG_INTERVAL=60\r\n");
+        other.close();
+        h.window.on_m_actionLock_triggered();
+        h.prompts.filesToChoose = QStringList{ other.fileName() };
+        h.window.on_m_actionLoadTemplateProgram_triggered();
+        QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("for another logger model")));
+        QCOMPARE(h.ui->m_lineEditLoggerDescription->text(), QStringLiteral("Template trip"));
+        QCOMPARE(h.records.at(0).interval, 900u);
+        QVERIFY(!h.window.formLocked);
+    }
+
+    void lockFollowsItsFieldsAndTheDescriptionSetting()
+    {
+        Harness h;
+        h.addAndSelect(twoChannelLogger());
+        for (bool lockDescription : { false, true }) {
+            h.window.app->settings.lockDescription = lockDescription;
+            h.window.on_m_actionLock_triggered();
+            QVERIFY(h.ui->m_lineEditPrgStopReading->isReadOnly());
+            QVERIFY(h.ui->m_dateTimeEditPrgStartWait->isReadOnly());
+            QVERIFY(!h.ui->m_pushButtonPrgStartNow->isEnabledTo(h.ui->m_groupBoxProgram));
+            QVERIFY(!h.ui->m_checkBoxLoggerAlarmSensorEnableExtTemp->isEnabledTo(h.ui->m_tabAlarmExtNtc));
+            QCOMPARE(h.ui->m_groupBoxProgram->styleSheet(), QStringLiteral("color:rgb(170,0,0);"));
+            QCOMPARE(h.ui->m_lineEditLoggerDescription->isReadOnly(), lockDescription);
+            QCOMPARE(h.window.lockedConfigWord, h.records.at(0).configWord);
+            h.window.on_m_actionLock_triggered();
+            QVERIFY(!h.ui->m_lineEditPrgStopReading->isReadOnly());
+            QVERIFY(h.ui->m_pushButtonPrgStartNow->isEnabledTo(h.ui->m_groupBoxProgram));
+            QVERIFY(h.ui->m_groupBoxProgram->styleSheet().isEmpty());
+            QVERIFY(!h.ui->m_lineEditLoggerDescription->isReadOnly());
+        }
+    }
+
+    void protectedLoggerAsksForItsPasswordOnce()
+    {
+        Harness h;
+        LoggerRecord r = twoChannelLogger();
+        r.passwordWord = PasswordBits::Marker | PasswordBits::WriteWithout | 4711;
+        r.ready = false;
+        h.addAndSelect(r);
+        int shown = 0;
+        CPrompt::setDialogHandler([&shown](QDialog *dialog) {
+            auto *pass = qobject_cast<CPass *>(dialog);
+            ++shown;
+            if (!pass->ui->m_pushButtonWriteWithout->isEnabled()
+                || pass->ui->m_pushButtonReadWithout->isEnabled())
+                return 0;
+            pass->ui->m_lineEditPassword->setText(QStringLiteral("4711"));
+            pass->ui->m_pushButtonRead->click();
+            return pass->result();
+        });
+        h.window.showRecordPending = true;
+        h.window.Timer();
+        h.window.showRecordPending = true;
+        h.window.Timer();
+        QCOMPARE(shown, 1);
+        QCOMPARE(h.window.app->enteredLoggerPassword, 4711u);
+        QVERIFY(h.prompts.boxes.isEmpty());
+    }
+
+    void aTransferWhoseLoggerWentEndsWithAWord()
+    {
+        Harness h;
+        h.addAndSelect(twoChannelLogger());
+        h.window.transferWatch.start(TransferWatch::Programming, true);
+        h.window.transferInProgress = true;
+        h.window.transferRecordIndex = -1;   // as the core leaves it when the logger goes
+        h.window.Timer100ms();
+        QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("disconnected before the transfer ended")));
+        QVERIFY(!h.window.transferWatch.running());
+        QVERIFY(!h.window.transferInProgress);
+        QVERIFY(!h.window.programFailed);
+    }
+};
+
+MIRELDA_TEST_MAIN(TestProgramPage)
+#include "tst_programpage.moc"
