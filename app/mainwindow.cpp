@@ -126,6 +126,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->m_lineEditLoggerPassword->setEchoMode(QLineEdit::Password);
     ui->m_actionEEpromRead->setVisible(false);
     ui->m_actionEEpromWrite->setVisible(false);
+    disableUnservedFields();
 
     fillUserList();
     fillUserAdminPage();
@@ -184,6 +185,29 @@ void MainWindow::placeLoggerPanels()
     delete ui->gridLayout_2->replaceWidget(page, scroll);
     page->setMinimumHeight(column->minimumSize().height());
     scroll->setWidget(page);
+}
+
+// The production station's jig test, database push, table reads and its
+// path and identity fields have no routine behind them here; they are shown
+// disabled so that nothing on the page looks usable and does nothing. The
+// graph page's comment field has no use either and is hidden.
+void MainWindow::disableUnservedFields()
+{
+    QWidget *unserved[] = {
+        ui->m_lineEditAdminSerial, ui->m_pushButtonStartInit, ui->m_pushButtonFullInit,
+        ui->m_comboBoxAdminJigCom, ui->m_pushButtonAdminRefreshCommJig,
+        ui->m_pushButtonAdminTestJig, ui->m_pushButtonAdminTestPushDB,
+        ui->m_lineEditAdminTesterName, ui->m_checkBoxAdminAutoProgram,
+        ui->m_pushButtonAdminReadIntTable, ui->m_pushButtonAdminLoadIntTable,
+        ui->m_pushButtonAdminReadExtTable, ui->m_pushButtonAdminLoadExtTable,
+        ui->m_lineEditAdminTemplate, ui->m_pushButtonAdminTemplate,
+        ui->m_lineEditAdminDefaultPath, ui->m_pushButtonAdminDefaultPath,
+        ui->m_radioButtonHardwareTest, ui->m_lineEditProdPath, ui->m_pushButtonProdPath,
+        ui->m_lineEditProdUser, ui->m_lineEditProdCustomer, ui->m_lineEditProdOrder,
+    };
+    for (QWidget *widget : unserved)
+        widget->setEnabled(false);
+    ui->m_lineEditComment->setVisible(false);
 }
 
 QString MainWindow::startPageAddress() const

@@ -408,6 +408,7 @@ private:
     bool saveRecordAs(int row);
     bool writeDataFileFor(int row, const QString &path);
     QString startPageAddress() const;
+    void disableUnservedFields();
     void placeLoggerPanels();
     void rebuildViews(int row);
     void runAutomaticSteps(int row);
