@@ -83,9 +83,8 @@ MainWindow::MainWindow(QWidget *parent)
     placeLoggerPanels();
 
     app = new CMainApp(this, this);
-    connect(app, &CMainApp::downloadProgress, this, [this](int, int percent) {
-        ui->m_progressBarWrite->setValue(percent);
-    });
+    connect(app, &CMainApp::downloadProgress, this,
+            [this](int, int percent) { showDownloadProgress(percent); });
     help = new CHelp(this);
     help->setTextEdit(ui->m_textBrowserHelp);
 

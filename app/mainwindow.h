@@ -498,6 +498,7 @@ private:
     void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
     void endTransfer();
     void finishTransfer(const LoggerRecord &record);
+    void showDownloadProgress(int percent);
     void retryOrFailProgramming();
     void warnTransferFailed(TransferWatch::Kind kind);
     bool transferDataArrived(const LoggerRecord &record) const;

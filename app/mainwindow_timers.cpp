@@ -302,10 +302,12 @@ void MainWindow::serveWriteTransfer()
     QProgressBar *bar = ui->m_progressBarWrite;
     LoggerRecord *record = recordAt(transferRecordIndex);
     if (!transferWatch.running()) {
-        // a transfer the core started on its own ends with its frames
+        // a transfer the core started on its own ends with its frames; a
+        // download shows its own progress
         if (transferInProgress) {
             const int left = record && record->commandLink ? record->commandLink->queueLength() : 0;
-            bar->setValue(qMax(0, bar->maximum() - left));
+            if (!record || !record->downloadRunning)
+                bar->setValue(qMax(0, bar->maximum() - left));
             if (left == 0)
                 transferInProgress = false;
         }
@@ -355,6 +357,19 @@ void MainWindow::serveWriteTransfer()
                                   "ended.\nReconnect the logger and try again."));
         break;
     }
+}
+
+// The bar counted a write's frames, and may still show its clock or its
+// failure: a download counts in percent on a plain bar.
+void MainWindow::showDownloadProgress(int percent)
+{
+    QProgressBar *bar = ui->m_progressBarWrite;
+    if (bar->maximum() != 100 || bar->format() != QLatin1String("%p%") || !bar->styleSheet().isEmpty()) {
+        bar->setStyleSheet(QString());
+        bar->setFormat(QStringLiteral("%p%"));
+        bar->setRange(0, 100);
+    }
+    bar->setValue(percent);
 }
 
 void MainWindow::finishTransfer(const LoggerRecord &record)
