@@ -270,8 +270,13 @@ QByteArray LoggerModel::clock(const QByteArray &payload)
         bool ok = false;
         const quint32 value = payload.toUInt(&ok, 16);
         if (ok) {
-            recordDueReadings();   // what was due goes in at the old clock
+            // what was due goes in at the old clock; a trip that records
+            // goes on by its intervals, its start moved with the clock
+            recordDueReadings();
+            const qint64 before = now();
             setClock(value);
+            if (recording)
+                tripStart = quint32(qint64(tripStart) + qint64(now()) - before);
         }
     }
     return ".06" + hex(now(), 8) + "\r\n";
