@@ -264,9 +264,9 @@ void MainWindow::showReportProgress(int page, int pageCount)
 }
 
 // An automatic report that cannot be written is said once; the marker is
-// set before, so the step is not tried again.
-// Writing shows progress and, on failure, a box; the timers run meanwhile,
-// so the row of the record is looked up again afterwards (-1 when it went).
+// set before, so the step is not tried again. The report draws the record's
+// own views, whatever the window shows by then; a failure's box runs the
+// timers, so the row of the record is looked up again (-1 when it went).
 int MainWindow::generatePdfAutomatically(int row)
 {
     const LoggerRecord record = app->records.at(row);
@@ -274,9 +274,12 @@ int MainWindow::generatePdfAutomatically(int row)
     app->records[row].exportFileName = path;
     if (path.isEmpty())
         return row;
-    if (writePdfReport(record, path) && app->settings.autoOpenPdf)
+    QString error;
+    if (!withViewsOf(row, [&] { return writeReportPdf(record, path, &error); }))
+        return warnKeepingRow(row, tr("Warning!\n\n") + error);
+    if (app->settings.autoOpenPdf)
         app->openFileUrl(path);
-    return rowOfRecord(record);
+    return row;
 }
 
 void MainWindow::on_m_actionSendByEmail_triggered()

@@ -4,6 +4,9 @@
 #include "support/viewstest.h"
 #include "support/windowtest.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include "core/ccomm.h"
 #include "users/cuseradmin.h"
 
@@ -93,6 +96,30 @@ private slots:
         h.window.Timer();
         QVERIFY(h.window.plot);
         QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 0);
+    }
+
+    // The automatic report draws the downloaded record's graph, also while
+    // the window shows none.
+    void automaticReportDrawsItsOwnGraph()
+    {
+        Harness h;
+        QTemporaryDir dataDir;
+        h.window.app->settings.defaultPath = dataDir.path();
+        h.window.app->settings.autoGeneratePdf = true;
+        LoggerRecord trip = ViewsTest::downloadedSet(
+            "OWN-1", SensorBits::InternalNtc, ConfigBits::InternalOn, ViewsTest::words({ 200, 210, 220 }), 60,
+            QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
+        trip.productCode = QStringLiteral("QV-2T");
+        trip.portName = QStringLiteral("ttyUSB0");
+        trip.ready = trip.dataLoaded = trip.autoDownloaded = true;
+        h.addAndSelect(trip);
+        h.window.viewsDirty = false;
+        h.window.Timer();
+        QVERIFY(!h.window.plot);
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), { dataDir.filePath("OWN-1_0000_000.pdf"), QStringLiteral("-") });
+        QVERIFY(pdftotext.waitForFinished(30000));
+        QVERIFY(pdftotext.readAllStandardOutput().contains("OWN-1 QV-2T"));
     }
 
     // The automatic download of a logger that takes a write waits for the
