@@ -83,9 +83,8 @@ MainWindow::MainWindow(QWidget *parent)
     placeLoggerPanels();
 
     app = new CMainApp(this, this);
-    connect(app, &CMainApp::downloadProgress, this, [this](int, int percent) {
-        ui->m_progressBarWrite->setValue(percent);
-    });
+    connect(app, &CMainApp::downloadProgress, this,
+            [this](int, int percent) { showDownloadProgress(percent); });
     help = new CHelp(this);
     help->setTextEdit(ui->m_textBrowserHelp);
 
@@ -837,15 +836,21 @@ void MainWindow::openOptionsAtFirstStart()
         runOptionsDialog();
 }
 
+// A download asked for while the logger sends, or while a write to it
+// runs, would break the one that runs.
+bool MainWindow::loggerBusy(int row) const
+{
+    return validRow(row)
+           && (app->records.at(row).downloadRunning || (transferInProgress && transferRecordIndex == row));
+}
+
 void MainWindow::on_m_actionDownload_triggered()
 {
     restartInactivityCountdown();
     const int row = currentLoggerRow();
     const LoggerRecord *record = recordAt(row);
-    // the drive logger's data was read from its file: there is nothing to
-    // send; a second request while the logger sends would break the first
-    if (!record || record->massStorage || !record->commandLink || record->downloadRunning
-        || (transferInProgress && transferRecordIndex == row))
+    // the drive logger's data was read from its file: there is nothing to send
+    if (!record || record->massStorage || !record->commandLink || loggerBusy(row))
         return;
     app->startDownload(row);
     updateActions();

@@ -25,6 +25,7 @@ class QRadioButton;
 class QCheckBox;
 class QHBoxLayout;
 class QLineEdit;
+class QTableWidget;
 class QTableWidgetItem;
 class QTimer;
 struct LoggerRecord;
@@ -417,6 +418,8 @@ private:
     QString notWrittenText(const QString &path) const;
     void warnNotWritten(const QString &path);
     int rowOfRecord(const LoggerRecord &record) const;
+    int rowOfRecordId(quint64 recordId) const;
+    bool loggerBusy(int row) const;
     // Every box shown from a timer step that holds a row goes through it.
     int warnKeepingRow(int row, const QString &text);
     // Where file dialogs open: the data path, or home until one is set.
@@ -427,6 +430,8 @@ private:
     void requestMemoryImage(const LoggerRecord &record);
     void fillSummaryTable();
     void clearViews();
+    void dropViews();
+    void emptyTable(QTableWidget *table);
     void showHomeWhenEmpty();
 
     // ---- report ----
@@ -494,6 +499,7 @@ private:
     void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
     void endTransfer();
     void finishTransfer(const LoggerRecord &record);
+    void showDownloadProgress(int percent);
     void retryOrFailProgramming();
     void warnTransferFailed(TransferWatch::Kind kind);
     bool transferDataArrived(const LoggerRecord &record) const;

@@ -178,8 +178,13 @@ void MainWindow::on_m_actionCloseAllFiles_triggered()
 // logger's record may have become a file row. -1 when it is gone.
 int MainWindow::rowOfRecord(const LoggerRecord &record) const
 {
+    return rowOfRecordId(record.recordId);
+}
+
+int MainWindow::rowOfRecordId(quint64 recordId) const
+{
     for (int row = 0; row < app->records.size(); ++row)
-        if (app->records.at(row).recordId == record.recordId)
+        if (app->records.at(row).recordId == recordId)
             return row;
     return -1;
 }

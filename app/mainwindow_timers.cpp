@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include <QFile>
+#include <QScopedValueRollback>
 
 #include "app/clanguagetable.h"
 #include "core/ccomm.h"
@@ -20,22 +21,24 @@
 
 void MainWindow::Timer()
 {
-    servingTimer = true;
+    // a nested tick under a box of this one must not end the outer's scope
+    const QScopedValueRollback<bool> serving(servingTimer, true);
     const int tableRow = currentLoggerRow();
     int row = validRow(tableRow) ? tableRow : -1;
+    // Steps that open a box or a dialog run the event loop, which may remove
+    // or move records: after each, the row is that of the same record again.
+    const quint64 held = row != -1 ? app->records.at(row).recordId : 0;
+    const auto sameRecord = [&] { return row == -1 ? -1 : rowOfRecordId(held); };
 
     if (row != -1 && app->records.at(row).eepromReadState == 1) {
-        // a failed store warns: find the record again after the box
-        const LoggerRecord held = app->records.at(row);
-        app->storeEepromImage(row);
-        row = rowOfRecord(held);
+        app->storeEepromImage(row);   // a failed store warns
+        row = sameRecord();
     }
 
     if (viewsDirty.exchange(false)) {
         if (row != -1) {
             rebuildViews(row);
             updateProgramForm();
-            servingTimer = false;
             return;
         }
         // no row: the views of a record that was closed or unplugged go
@@ -44,18 +47,19 @@ void MainWindow::Timer()
             showHomeWhenEmpty();
     }
 
-    serveShowRecordRequest();
+    serveShowRecordRequest();   // may ask for the logger's password
+    row = sameRecord();
 
     if (row != -1 && app->records.at(row).autoDelay != 0)
         --app->records[row].autoDelay;
 
-    serveTemplateCheck();
+    serveTemplateCheck();   // may warn of a template for another model
+    row = sameRecord();
 
     if (row != -1 && !app->records.at(row).fromFile && app->records.at(row).autoDelay == 0)
         runAutomaticSteps(row);
 
     serveReportRequest();
-    servingTimer = false;
 }
 
 // After an automatic download, each enabled step runs once for the record.
@@ -65,9 +69,12 @@ void MainWindow::runAutomaticSteps(int row)
     const AppSettings &settings = app->settings;
     LoggerRecord &record = app->records[row];
 
+    // a logger still taking a write waits for its download; it is not
+    // marked as downloaded without one
     if (settings.autoDownloadLogger && record.ready && !record.autoDownloaded
         && (users->canDownload() || users->canConfigure())
-        && !(users->enabled && users->currentUser == -1)) {
+        && !(users->enabled && users->currentUser == -1) && row == currentLoggerRow()
+        && !loggerBusy(row)) {
         record.autoDownloaded = true;
         on_m_actionDownload_triggered();
     }
@@ -104,7 +111,7 @@ void MainWindow::runAutomaticSteps(int row)
 
 void MainWindow::Timer100ms()
 {
-    servingTimer = true;
+    const QScopedValueRollback<bool> serving(servingTimer, true);
     serveContextHelp();
     serveCalibrationTables();
     serveWriteTransfer();
@@ -119,7 +126,6 @@ void MainWindow::Timer100ms()
     if (downloadFailed.exchange(false))
         CPrompt::warning(this, tr("Warning!\n\nThe download was incomplete and nothing was kept.\n"
                                   "Reconnect the logger and download again."));
-    servingTimer = false;
 }
 
 // ---- programming page and production -------------------------------------
@@ -296,10 +302,12 @@ void MainWindow::serveWriteTransfer()
     QProgressBar *bar = ui->m_progressBarWrite;
     LoggerRecord *record = recordAt(transferRecordIndex);
     if (!transferWatch.running()) {
-        // a transfer the core started on its own ends with its frames
+        // a transfer the core started on its own ends with its frames; a
+        // download shows its own progress
         if (transferInProgress) {
             const int left = record && record->commandLink ? record->commandLink->queueLength() : 0;
-            bar->setValue(qMax(0, bar->maximum() - left));
+            if (!record || !record->downloadRunning)
+                bar->setValue(qMax(0, bar->maximum() - left));
             if (left == 0)
                 transferInProgress = false;
         }
@@ -349,6 +357,19 @@ void MainWindow::serveWriteTransfer()
                                   "ended.\nReconnect the logger and try again."));
         break;
     }
+}
+
+// The bar counted a write's frames, and may still show its clock or its
+// failure: a download counts in percent on a plain bar.
+void MainWindow::showDownloadProgress(int percent)
+{
+    QProgressBar *bar = ui->m_progressBarWrite;
+    if (bar->maximum() != 100 || bar->format() != QLatin1String("%p%") || !bar->styleSheet().isEmpty()) {
+        bar->setStyleSheet(QString());
+        bar->setFormat(QStringLiteral("%p%"));
+        bar->setRange(0, 100);
+    }
+    bar->setValue(percent);
 }
 
 void MainWindow::finishTransfer(const LoggerRecord &record)

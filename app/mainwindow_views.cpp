@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -22,16 +24,18 @@ void MainWindow::showGraphProgress(bool visible, int value)
     ui->m_progressBarGraph->setValue(value);
 }
 
+// Readings of another selection never stay under this one: while a
+// selected record holds none, the table is empty.
 void MainWindow::fillReadingsTable(const QList<int> &rows)
 {
-    if (rows.isEmpty())
-        return;
-    for (int row : rows) {
+    const bool allLoaded = !rows.isEmpty() && std::all_of(rows.begin(), rows.end(), [this](int row) {
         const LoggerRecord *record = recordAt(row);
-        if (!record || !record->dataLoaded)
-            return;
-    }
-    app->table->fillReadings(ui->m_tableWidgetTable, rows);
+        return record && record->dataLoaded;
+    });
+    if (allLoaded)
+        app->table->fillReadings(ui->m_tableWidgetTable, rows);
+    else
+        emptyTable(ui->m_tableWidgetTable);
 }
 
 // The previous view is destroyed with the layout that held it, so a
@@ -105,17 +109,26 @@ void MainWindow::mousePressEvent(QMouseEvent *event)
 // header of a closed set stays over an empty body.
 void MainWindow::clearViews()
 {
+    dropViews();
+    for (int page = PageGraph; page <= PageSummary; ++page)
+        ui->m_tabWidget->setTabEnabled(page, false);
+}
+
+void MainWindow::dropViews()
+{
     delete plot;
     plot = nullptr;
     delete histogram;
     histogram = nullptr;
-    for (QTableWidget *table : { ui->m_tableWidgetTable, ui->m_tableWidgetTableSummary }) {
-        table->clear();
-        table->setRowCount(0);
-        table->setColumnCount(0);
-    }
-    for (int page = PageGraph; page <= PageSummary; ++page)
-        ui->m_tabWidget->setTabEnabled(page, false);
+    emptyTable(ui->m_tableWidgetTable);
+    emptyTable(ui->m_tableWidgetTableSummary);
+}
+
+void MainWindow::emptyTable(QTableWidget *table)
+{
+    table->clear();
+    table->setRowCount(0);
+    table->setColumnCount(0);
 }
 
 void MainWindow::fillSummaryTable()
@@ -141,14 +154,15 @@ void MainWindow::rebuildViews(int row)
         else if (rights.configure)
             ui->m_tabWidget->setCurrentWidget(ui->m_tabLogger);
     }
-    const bool hasData = record.dataLoaded;
-    if (hasData) {
+    // a record without readings shows no views, not those of the last one
+    if (record.dataLoaded) {
         replaceGraph(row);
         replaceHistogram(row);
-    }
-    fillReadingsTable(app->selection);
-    if (hasData)
+        fillReadingsTable(app->selection);
         fillSummaryTable();
+    } else {
+        dropViews();
+    }
     app->records[row].autoDelay = 2;
 }
 
@@ -250,9 +264,9 @@ void MainWindow::showReportProgress(int page, int pageCount)
 }
 
 // An automatic report that cannot be written is said once; the marker is
-// set before, so the step is not tried again.
-// Writing shows progress and, on failure, a box; the timers run meanwhile,
-// so the row of the record is looked up again afterwards (-1 when it went).
+// set before, so the step is not tried again. The report draws the record's
+// own views, whatever the window shows by then; a failure's box runs the
+// timers, so the row of the record is looked up again (-1 when it went).
 int MainWindow::generatePdfAutomatically(int row)
 {
     const LoggerRecord record = app->records.at(row);
@@ -260,9 +274,12 @@ int MainWindow::generatePdfAutomatically(int row)
     app->records[row].exportFileName = path;
     if (path.isEmpty())
         return row;
-    if (writePdfReport(record, path) && app->settings.autoOpenPdf)
+    QString error;
+    if (!withViewsOf(row, [&] { return writeReportPdf(record, path, &error); }))
+        return warnKeepingRow(row, tr("Warning!\n\n") + error);
+    if (app->settings.autoOpenPdf)
         app->openFileUrl(path);
-    return rowOfRecord(record);
+    return row;
 }
 
 void MainWindow::on_m_actionSendByEmail_triggered()

@@ -135,7 +135,10 @@ LoggerModel::LoggerModel(const SimOptions &o)
     base.replace(InternalTable, BlockSize, calibrationTable(1));
     base.replace(ExternalTable, BlockSize, calibrationTable(2));
     memoryImage = ImageCodec::encode(r, base);
-    clockOffset = o.clockOffset;
+    tripStart = LoggerSimPattern::startSeconds();
+    tripInterval = LoggerSimPattern::kInterval;
+    tripChannels = qMax(1, r.channelCount);
+    setClock(quint32(qint64(LoggerTime::fromDateTime(QDateTime::currentDateTime())) + o.clockOffset));
 }
 
 QByteArray LoggerModel::feed(const QByteArray &input)
@@ -156,8 +159,22 @@ QByteArray LoggerModel::feed(const QByteArray &input)
 
 quint32 LoggerModel::now() const
 {
-    const qint64 local = LoggerTime::fromDateTime(QDateTime::currentDateTime());
-    return quint32(local + clockOffset + options.clockSkew);
+    const double rate = options.fast > 0 ? options.fast : 1;
+    const double elapsed = double(QDateTime::currentMSecsSinceEpoch() - realBaseMs) / 1000.0;
+    return quint32(qint64(clockBase + elapsed * rate) + options.clockSkew);
+}
+
+void LoggerModel::setClock(quint32 seconds)
+{
+    clockBase = seconds;
+    realBaseMs = QDateTime::currentMSecsSinceEpoch();
+}
+
+void LoggerModel::setFast(int factor)
+{
+    recordDueReadings();
+    setClock(now() - quint32(options.clockSkew));
+    options.fast = qMax(1, factor);
 }
 
 bool LoggerModel::longIndex() const
@@ -169,6 +186,7 @@ QByteArray LoggerModel::handleFrame(const QByteArray &line)
 {
     if (line.size() < 3 || line.at(0) != '.' || line.at(1) == '.')
         return QByteArray();
+    recordDueReadings();
     bool ok = false;
     const int code = line.mid(1, 2).toInt(&ok, 16);
     if (!ok)
@@ -251,8 +269,15 @@ QByteArray LoggerModel::clock(const QByteArray &payload)
     if (payload.size() == 8) {
         bool ok = false;
         const quint32 value = payload.toUInt(&ok, 16);
-        if (ok)
-            clockOffset = qint64(value) - qint64(LoggerTime::fromDateTime(QDateTime::currentDateTime()));
+        if (ok) {
+            // what was due goes in at the old clock; a trip that records
+            // goes on by its intervals, its start moved with the clock
+            recordDueReadings();
+            const qint64 before = now();
+            setClock(value);
+            if (recording)
+                tripStart = quint32(qint64(tripStart) + qint64(now()) - before);
+        }
     }
     return ".06" + hex(now(), 8) + "\r\n";
 }
@@ -274,17 +299,11 @@ QByteArray LoggerModel::download() const
         }
         out += ".0F" + hex(quint32(first), indexDigits) + "\r\n";
     }
-    const quint8 sensors = options.sensors;
-    int channels = 0;
-    if (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum))
-        ++channels;
-    if (sensors & SensorBits::ExternalProbe)
-        ++channels;
-    if (sensors & SensorBits::DigitalTempHum)
-        ++channels;
-    const int samples = n / qMax(1, channels);
-    const quint32 start = LoggerSimPattern::startSeconds();
-    const quint32 end = start + quint32(qMax(0, samples - 1)) * LoggerSimPattern::kInterval;
+    const int samples = n / tripChannels;
+    // once a trip has gone round the memory, its oldest sample is later
+    const qint64 overwritten = recordedWords > n ? (recordedWords - n) / tripChannels : 0;
+    const quint32 start = tripStart + quint32(overwritten) * tripInterval;
+    const quint32 end = start + quint32(qMax(0, samples - 1)) * tripInterval;
     out += ".0F" + QByteArray(indexDigits, 'F') + hex(quint32(n), 8) + hex(start, 8) + hex(end, 8)
            + hex(quint32(options.rollover), 8) + "\r\n";
     return out;
@@ -298,10 +317,100 @@ QByteArray LoggerModel::commit(const QByteArray &line)
     return line + "\r\n";
 }
 
-void LoggerModel::startNewTrip()
+void LoggerModel::clearTrip()
 {
     memory.clear();
     options.rollover = 0;
+    recording = false;
+    recordedWords = 0;
+}
+
+// With a clock rate the new trip records from its start condition on, at
+// its interval, until its stop condition or a full memory (a continuous
+// trip goes round the memory instead).
+void LoggerModel::startNewTrip()
+{
+    clearTrip();
+    if (options.fast <= 0)
+        return;
+    LoggerRecord r;
+    ImageCodec::decode(memoryImage, r);
+    r.updateChannels();
+    if (!(r.configWord & ConfigBits::Programmed) || r.channelCount <= 0)
+        return;
+    tripChannelOrder = QVector<int>(r.channelCount, ChannelInternal);
+    for (int c = ChannelInternal; c <= ChannelExternal; ++c)
+        if (r.channelPosition(ViewChannel(c)) >= 0)
+            tripChannelOrder[r.channelPosition(ViewChannel(c))] = c;
+    const quint32 usable = r.hasHeader ? (r.memorySize > quint32(ImageSize) ? (r.memorySize - ImageSize) / 2 : 0)
+                                       : r.memorySize / 2;
+    capacityWords = int(qMin<quint32>(usable, quint32(kMaxReadings))) / r.channelCount * r.channelCount;
+    if (capacityWords <= 0)
+        return;
+    tripChannels = r.channelCount;
+    tripInterval = qMax<quint32>(1, r.interval);
+    if (r.configWord & ConfigBits::StartAt)
+        tripStart = LoggerTime::fromDateTime(r.startAt);
+    else if (r.configWord & ConfigBits::StartDelay)
+        tripStart = now() + r.startDelay;
+    else
+        tripStart = now();
+    tripProgram = r;
+    recording = true;
+    storeTripState();
+    recordDueReadings();
+}
+
+void LoggerModel::recordDueReadings()
+{
+    const quint32 t = now();
+    if (!recording || t < tripStart)
+        return;
+    const quint32 c = tripProgram.configWord;
+    qint64 samples = qint64(t - tripStart) / tripInterval + 1;
+    if (c & ConfigBits::StopAt) {
+        const qint64 stop = LoggerTime::fromDateTime(tripProgram.stopAt);
+        samples = qMin(samples, stop < tripStart ? 0 : (stop - tripStart) / tripInterval + 1);
+    }
+    qint64 words = samples * tripChannels;
+    if (c & ConfigBits::StopAfterReadings)
+        words = qMin<qint64>(words, tripProgram.stopReadingCount / tripChannels * tripChannels);
+    if (!(c & ConfigBits::Continuous))
+        words = qMin<qint64>(words, capacityWords);
+    if (words <= recordedWords)
+        return;
+    if (words > capacityWords) {   // round the memory: only the newest stay
+        memory.resize(capacityWords);
+        recordedWords = qMax(recordedWords, words - capacityWords);
+    }
+    for (qint64 w = recordedWords; w < words; ++w) {
+        const quint16 value = LoggerSimPattern::recorded(int(w / tripChannels),
+                                                         tripChannelOrder.at(int(w % tripChannels)));
+        const int at = int(w % capacityWords);
+        if (at < memory.size())
+            memory[at] = value;
+        else
+            memory.append(value);
+    }
+    recordedWords = words;
+    options.rollover = words > capacityWords ? int(words % capacityWords) : 0;
+    storeTripState();
+}
+
+// The image says how many readings the trip holds and which alarms they
+// raised.
+void LoggerModel::storeTripState()
+{
+    LoggerRecord trip = tripProgram;
+    trip.readings.resize(memory.size());
+    for (int i = 0; i < memory.size(); ++i)
+        trip.readings[i] = memory.at((i + options.rollover) % memory.size());
+    trip.readingCount = memory.size();
+    LoggerRecord image;
+    ImageCodec::decode(memoryImage, image);
+    image.recordedCount = quint32(memory.size());
+    image.alarmStatus = alarmStatusOf(trip);
+    memoryImage = ImageCodec::encode(image, memoryImage);
 }
 
 // Back to the state a logger leaves the factory in: identity, memory size,
@@ -325,6 +434,6 @@ QByteArray LoggerModel::factoryInit(const QByteArray &line)
     initial.tripNumber = 0;
     initial.maxTrip = kUnlimitedTrips;
     memoryImage = ImageCodec::encode(initial, memoryImage);
-    startNewTrip();
+    clearTrip();
     return line + "\r\n";
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 
+#include "core/loggerrecord.h"
+
 struct SimOptions
 {
     QString serial = QStringLiteral("SIM0000001");
@@ -16,6 +18,10 @@ struct SimOptions
     int badEcho = 0;             // write echoes to garble
     int clockSkew = 0;           // seconds the clock runs off
     int clockOffset = 0;         // seconds the clock is off until it is set
+    // Rate of the clock; with a rate, a new program makes the logger record
+    // at its interval (1 real time). 0: the clock runs at real time and a
+    // new trip stays empty.
+    int fast = 0;
 };
 
 // A logger as its serial line sees it: bytes in, reply bytes out. It holds
@@ -29,7 +35,14 @@ public:
 
     void setClockSkew(int seconds) { options.clockSkew = seconds; }
     void setSilent(bool on) { silent = on; }
-    const QByteArray &image() const { return memoryImage; }
+    // The clock runs factor times faster from now on, and new programs record.
+    void setFast(int factor);
+    // The memory as it stands now, with the readings due by now recorded.
+    const QByteArray &image()
+    {
+        recordDueReadings();
+        return memoryImage;
+    }
 
 private:
     QByteArray handleFrame(const QByteArray &line);
@@ -41,13 +54,32 @@ private:
     QByteArray commit(const QByteArray &line);
     QByteArray factoryInit(const QByteArray &line);
     void startNewTrip();
+    void clearTrip();
+    void recordDueReadings();
+    void storeTripState();
     quint32 now() const;
+    void setClock(quint32 seconds);
     bool longIndex() const;
 
     SimOptions options;
     QByteArray memoryImage;
     QVector<quint16> memory;     // as stored: a ring when rolled over
     QByteArray pending;
-    qint64 clockOffset = 0;      // set by the clock command
+    // The clock: clockBase logger seconds at the real time realBaseMs, then
+    // running at the rate of options.fast.
+    double clockBase = 0;
+    qint64 realBaseMs = 0;
     bool silent = false;
+
+    // The trip the memory holds: its first sample's time, its interval, and
+    // what it records each interval.
+    quint32 tripStart = 0;
+    quint32 tripInterval = 0;
+    int tripChannels = 1;
+    // while a trip records (a program with a clock rate)
+    bool recording = false;
+    LoggerRecord tripProgram;   // channels, stop condition, limits
+    QVector<int> tripChannelOrder;
+    qint64 recordedWords = 0;   // every word recorded this trip
+    int capacityWords = 0;
 };

@@ -18,6 +18,18 @@ quint16 reading(int index, quint8 sensors)
     return ReadingWord::make(tenths, index % 101 == 0);
 }
 
+quint16 recorded(int sample, int channel)
+{
+    switch (channel) {
+    case 1:
+        return ReadingWord::make(300 + (sample * 7) % 500);
+    case 2:
+        return ReadingWord::make(-100 + (sample * 11) % 300);
+    default:
+        return ReadingWord::make(40 + (sample * 13) % 200);
+    }
+}
+
 quint32 startSeconds()
 {
     return LoggerTime::fromDateTime(QDateTime(QDate(2026, 1, 5), QTime(8, 0), Qt::LocalTime));

@@ -4,9 +4,13 @@
 // logger protocol on it. Script lines on standard input change it while it
 // runs: "unplug" (the logger goes away at once, also halfway through a
 // reply), "skew S" (its clock runs S seconds off), "silent on" / "silent
-// off" (it stops / resumes answering), "dump" (prints "memory " and the
-// 768-byte memory in hex). Each script line is acknowledged on standard
-// output with "ok " and the line, once it has taken effect.
+// off" (it stops / resumes answering), "fast N" (as --fast N, from now on),
+// "dump" (prints "memory " and the 768-byte memory in hex). Each script
+// line is acknowledged on standard output with "ok " and the line, once it
+// has taken effect.
+//
+// --fast N runs its clock N times faster and makes every new program record
+// at its interval (N = 1: in real time); without it a new trip stays empty.
 //
 // Start it, then the application with MIRELDA_EXTRA_PORTS set to the path
 // it printed.
@@ -40,7 +44,7 @@ void usage()
     std::fprintf(stderr,
                  "usage: loggersim [--serial S] [--version 0x11A] [--sensors N] [--password N]\n"
                  "                 [--readings N] [--rollover K] [--drop-echo N] [--bad-echo N]\n"
-                 "                 [--clock-skew S] [--clock-offset S] [--no-pacing]\n");
+                 "                 [--clock-skew S] [--clock-offset S] [--fast N] [--no-pacing]\n");
 }
 
 bool parseNumber(const QString &text, int &value)
@@ -87,6 +91,8 @@ bool parseArguments(const QStringList &args, Options &o)
             o.logger.clockSkew = number;
         else if (flag == QLatin1String("--clock-offset"))
             o.logger.clockOffset = number;
+        else if (flag == QLatin1String("--fast"))
+            o.logger.fast = qMax(1, number);
         else
             return false;
     }
@@ -165,6 +171,8 @@ bool runScriptLine(const QByteArray &line, LoggerModel &model)
         model.setClockSkew(words.value(1).toInt());
     else if (command == "silent")
         model.setSilent(words.value(1) != "off");
+    else if (command == "fast")
+        model.setFast(words.value(1).toInt());
     else if (command == "dump")
         std::printf("memory %s\n", model.image().toHex().toUpper().constData());
     return true;

@@ -1,0 +1,221 @@
+// The whole road with a simulated logger on a pseudo-terminal and a TLS
+// mail server on loopback: the automatic chain after a download, a program
+// that the logger then records by, and user administration around both.
+#include "support/testenv.h"
+#include "support/loggersimprocess.h"
+#include "support/mailtestserver.h"
+#include "support/useradmintest.h"
+#include "support/windowtest.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QJsonArray>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "core/imagecodec.h"
+#include "core/loggertime.h"
+#include "files/cfilemanager.h"
+#include "programming/programlimits.h"
+#include "views/cplot.h"
+
+namespace {
+
+constexpr int kLinkMs = 20000;
+constexpr int kTransferMs = 30000;
+const QString kUser = QStringLiteral("mailer@example.org");
+
+// Starts the simulator and lets the windows built afterwards find it.
+bool plugIn(LoggerSimProcess &sim)
+{
+    if (!sim.start())
+        return false;
+    LoggerSimProcess::exposePorts({ sim.ptyPath() });
+    return true;
+}
+
+}
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+public slots:
+    // the desktop's handler of files: what the program asks to open
+    void openFile(const QUrl &url) { opened << url.toLocalFile(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(MailTestServer::makeTrustedCertificates(certDir.path()));
+        TestEnv::useTempDir(tempRoot.path());
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openFile");
+    }
+
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+
+    // Every automatic step on: one download, the four files under the
+    // trip's names, the report opened once and one e-mail with each chosen
+    // attachment once, however often the row is selected afterwards.
+    void automaticChainRunsOncePerDownload()
+    {
+        QTemporaryDir outDir, dataDir;
+        MailTestServer server;
+        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
+        LoggerSimProcess sim({ "--serial", "E2E-0001", "--readings", "600", "--sensors", "5" });
+        QVERIFY(plugIn(sim));
+        WindowTest::Harness h;
+        AppSettings &settings = h.window.app->settings;
+        settings.defaultPath = dataDir.path();
+        settings.autoDownloadLogger = settings.autoSaveLogger = true;
+        settings.autoGeneratePdf = settings.autoOpenPdf = true;
+        settings.autoGenerateTxt = settings.autoGenerateCsv = true;
+        settings.smtpServerAddress = QStringLiteral("127.0.0.1");
+        settings.smtpServerPort = server.port();
+        settings.smtpUserName = kUser;
+        settings.smtpPassword = QStringLiteral("pw");
+        settings.smtpSenderEmail = QStringLiteral("desk@example.org");
+        settings.smtpRecipientEmail = QStringLiteral("rita@example.org");
+        settings.smtpAttachedFiles = AttachBits::DataFile | AttachBits::Txt | AttachBits::Csv
+                                     | AttachBits::Pdf | AttachBits::GraphImage;
+        settings.smtpServerAuto = 1;
+        opened.clear();
+
+        QTRY_COMPARE_WITH_TIMEOUT(h.ui->m_tableWidgetLogger->rowCount(), 1, kLinkMs);
+        h.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(MailTestServer::messageCount(outDir.path()), 1, kTransferMs);
+        QTRY_VERIFY_WITH_TIMEOUT(h.window.app->emailSender.isNull(), kTransferMs);
+
+        const QString base = dataDir.filePath(QStringLiteral("E2E-0001_0001_"));
+        const QStringList expected{ "E2E-0001_0001_000.pdf", "E2E-0001_0001_000.qlf",
+                                    "E2E-0001_0001_001.csv", "E2E-0001_0001_001.txt" };
+        QCOMPARE(QDir(dataDir.path()).entryList(QDir::Files, QDir::Name), expected);
+        QCOMPARE(opened, QStringList{ base + QStringLiteral("000.pdf") });
+        LoggerRecord saved;
+        QVERIFY(CFileManager::readDataFile(base + QStringLiteral("000.qlf"), saved, false, nullptr));
+        QCOMPARE(saved.readingCount, 600);
+        for (const QString &text : { QStringLiteral("001.txt"), QStringLiteral("001.csv") })
+            QCOMPARE(TestEnv::readFile(base + text).count('\n'), 1 + saved.sampleCount());
+
+        // selected again, and its image read again: no step runs twice
+        for (int round = 0; round < 2; ++round) {
+            QPointer<CPlot> shown = h.window.plot;
+            if (round == 0) {
+                h.ui->m_tableWidgetLogger->setCurrentCell(-1, -1);
+                h.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+            } else {
+                h.window.on_m_tableWidgetLogger_doubleClicked(QModelIndex());
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(shown.isNull() && h.window.plot, kLinkMs);
+            for (int tick = 0; tick < 4; ++tick)
+                h.window.Timer();
+            QVERIFY(h.window.app->emailSender.isNull());
+        }
+        QCOMPARE(QDir(dataDir.path()).entryList(QDir::Files, QDir::Name), expected);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(MailTestServer::messageCount(outDir.path()), 1);
+        QVERIFY(h.prompts.boxes.isEmpty());
+
+        QStringList attached;
+        const QJsonArray parts = MailTestServer::message(outDir.path(), 1).value(QStringLiteral("parts")).toArray();
+        for (const QJsonValue &part : parts)
+            attached << part.toObject().value(QStringLiteral("filename")).toString();
+        attached.removeAll(QString());   // the body
+        attached.sort();
+        QCOMPARE(attached, (QStringList{ "E2E-0001.csv", "E2E-0001.jpg", "E2E-0001.pdf", "E2E-0001.qlf",
+                                         "E2E-0001.txt" }));
+    }
+
+    // Interval, limits and description typed on the page reach the logger;
+    // what it then records comes back with them.
+    void programmedLoggerRecordsByItsProgram()
+    {
+        LoggerSimProcess sim({ "--serial", "PRG-E2E", "--sensors", "5" });
+        QVERIFY(plugIn(sim));
+        WindowTest::Harness h;
+        h.prompts.answer = QMessageBox::Yes;
+        Ui::MainWindow *ui = h.ui;
+        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 1, kLinkMs);
+        ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(h.records.at(0).ready && ui->m_groupBoxProgram->isEnabled(), kLinkMs);
+
+        ui->m_dateTimeEditPrgInterval->setDateTime(ProgramLimits::intervalToEditor(30));
+        ui->m_lineEditLoggerHighHigh->setText(QStringLiteral("22.5"));
+        ui->m_lineEditLoggerHigh->setText(QStringLiteral("21.0"));
+        ui->m_lineEditLoggerHighHighHum->setText(QStringLiteral("75.0"));
+        ui->m_lineEditLoggerDescription->setText(QStringLiteral("Pharma run 12 to Porto"));
+        ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(ui->m_actionProgram->isEnabled(), kLinkMs);
+        // the logger's clock runs fast: two readings a second at 30 s
+        QVERIFY(sim.command(QStringLiteral("fast 60")));
+        ui->m_actionProgram->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!h.window.transferInProgress && !h.window.transferWatch.running(), kTransferMs);
+        QCOMPARE(ui->m_progressBarWrite->styleSheet(), QString());   // confirmed
+
+        LoggerRecord held;
+        QTRY_VERIFY_WITH_TIMEOUT((ImageCodec::decode(sim.memory(), held), held.recordedCount >= 8), kTransferMs);
+        ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(h.records.at(0).dataLoaded, kTransferMs);
+        QCOMPARE(ui->m_progressBarWrite->value(), ui->m_progressBarWrite->maximum());
+        QCOMPARE(ui->m_progressBarWrite->text(), QStringLiteral("100%"));
+
+        const LoggerRecord &trip = h.records.at(0);
+        QVERIFY(trip.sampleCount() >= 4);
+        QCOMPARE(trip.interval, 30u);
+        QCOMPARE(trip.startTime.secsTo(trip.stopTime), qint64(trip.sampleCount() - 1) * 30);
+        QCOMPARE(trip.alarmThresholds[GroupInternal][LevelHH], 22.5);
+        QCOMPARE(trip.alarmThresholds[GroupInternal][LevelH], 21.0);
+        QCOMPARE(trip.alarmThresholds[GroupHumidity][LevelHH], 75.0);
+        QCOMPARE(trip.description, QStringLiteral("Pharma run 12 to Porto"));
+        for (int sample = 0; sample < trip.sampleCount(); ++sample) {
+            const double humidity = ReadingWord::value(trip.reading(ChannelHumidity, sample));
+            QVERIFY2(humidity >= 0 && humidity <= 100, qPrintable(QString::number(humidity)));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetTable->rowCount(), trip.sampleCount(), kLinkMs);
+        QVERIFY(!h.prompts.sawBoxContaining(QStringLiteral("Warning")));
+    }
+
+    // Nobody logged in: the logger is found but not downloaded. Once a user
+    // logs in it is; the automatic logout closes the files, lets the logger
+    // go and shows the login again.
+    void downloadsFollowTheLogin()
+    {
+        QTemporaryDir dataDir;
+        QDir(UserStoreFile::userDir()).removeRecursively();
+        WindowTest::setUserAdministration(true);
+        LoggerSimProcess sim({ "--serial", "UA-0001", "--readings", "300" });
+        QVERIFY(plugIn(sim));
+        WindowTest::Harness h;
+        QCOMPARE(h.prompts.loginCancels, 1);
+        CMainApp *app = h.window.app;
+        app->settings.defaultPath = dataDir.path();
+        app->settings.autoDownloadLogger = app->settings.autoSaveLogger = true;
+
+        QTRY_COMPARE_WITH_TIMEOUT(h.ui->m_tableWidgetLogger->rowCount(), 1, kLinkMs);
+        h.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(h.records.at(0).ready, kLinkMs);
+        for (int tick = 0; tick < 4; ++tick)
+            h.window.Timer();
+        QVERIFY(!h.records.at(0).autoDownloaded && !h.records.at(0).downloadRunning);
+
+        h.prompts.logins = { { "admin", "" } };
+        h.window.login();
+        QTRY_VERIFY_WITH_TIMEOUT(h.records.at(0).autoSaved, kTransferMs);
+        const QString saved = dataDir.filePath(QStringLiteral("UA-0001_0001_000.qlf"));
+        QVERIFY(h.window.loadDataFile(saved));
+        QCOMPARE(h.records.size(), 2);
+
+        app->userAdmin->logoutCountdown = 1;
+        QTRY_COMPARE_WITH_TIMEOUT(h.prompts.loginCancels, 2, kLinkMs);
+        QVERIFY(h.records.isEmpty());
+        WindowTest::setUserAdministration(false);
+    }
+
+private:
+    QTemporaryDir certDir;
+    QTemporaryDir tempRoot;
+    QStringList opened;
+};
+
+MIRELDA_TEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"

@@ -1,0 +1,149 @@
+// The window's 10 ms steps where a box, a missing set or a running write
+// could make them act on the wrong record.
+#include "support/testenv.h"
+#include "support/viewstest.h"
+#include "support/windowtest.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "core/ccomm.h"
+#include "users/cuseradmin.h"
+
+using namespace WindowTest;
+
+class TestTimerSteps : public QObject
+{
+    Q_OBJECT
+private slots:
+    // A logger row above goes while the password dialog or the template
+    // warning is open: the automatic part serves the record it started
+    // with, not the one that moved into its row.
+    void boxOfAStepLeavesNoStaleRow_data()
+    {
+        QTest::addColumn<bool>("passwordDialog");
+        QTest::newRow("logger password") << true;
+        QTest::newRow("template of another model") << false;
+    }
+
+    void boxOfAStepLeavesNoStaleRow()
+    {
+        QFETCH(bool, passwordDialog);
+        Harness h;
+        h.window.app->settings.autoDownloadLogger = true;
+        h.records << fileRecord("/tmp/above.qlf", "ABOVE");
+        LoggerRecord asked = loggerRecord("ttyUSB0", "ASKED");
+        asked.versionWord = 0x11A;
+        asked.sensorFlags = SensorBits::InternalNtc;
+        LoggerRecord below = loggerRecord("ttyUSB1", "BELOW");
+        below.ready = true;
+        h.records << asked << below;
+        h.window.selectTableRow(1);
+        h.window.viewsDirty = false;
+        int shown = 0;
+        const auto removeAbove = [&] {
+            ++shown;
+            h.window.app->removeRecord(0);
+        };
+        if (passwordDialog) {
+            h.records[1].passwordWord = PasswordBits::Marker | 1234;
+            CPrompt::setDialogHandler([&](QDialog *) {
+                removeAbove();
+                return int(QDialog::Rejected);
+            });
+            h.window.showRecordPending = true;
+        } else {
+            h.window.formLocked = true;
+            h.window.lockedConfigWord = ConfigBits::ExternalOn;   // this logger has no probe
+            CPrompt::setBoxHandler([&](CPrompt::Kind, const QString &, QMessageBox::StandardButtons) {
+                removeAbove();
+                return QMessageBox::Ok;
+            });
+            h.window.templateCheckPending = true;
+        }
+        h.window.Timer();
+        QCOMPARE(shown, 1);
+        QCOMPARE(h.records.at(1).serialNumber, QStringLiteral("BELOW"));
+        QVERIFY(!h.records.at(1).autoDownloaded);
+    }
+
+    // Selecting a logger that holds no readings yet, or a selection with
+    // one, shows no graph, histogram or readings of the set shown before.
+    void rebuildWithoutReadingsKeepsNoViewsOfAnotherSet()
+    {
+        Harness h;
+        LoggerRecord trip = ViewsTest::downloadedSet(
+            "SHOWN", SensorBits::InternalNtc, ConfigBits::InternalOn, ViewsTest::words({ 200, 210, 220 }), 60,
+            QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
+        trip.fromFile = trip.ready = trip.dataLoaded = true;
+        h.addAndSelect(trip);
+        h.window.Timer();
+        QVERIFY(h.window.plot && h.window.histogram);
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 3);
+
+        h.addAndSelect(loggerRecord("ttyUSB0", "EMPTY"));
+        h.window.viewsDirty = true;   // as when its image arrives
+        h.window.Timer();
+        QVERIFY(!h.window.plot && !h.window.histogram);
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 0);
+        QCOMPARE(h.ui->m_tableWidgetTableSummary->rowCount(), 0);
+
+        h.window.selectTableRow(0);
+        h.window.Timer();
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 3);
+        h.window.app->selection = { 0, 1 };
+        h.window.viewsDirty = true;
+        h.window.Timer();
+        QVERIFY(h.window.plot);
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 0);
+    }
+
+    // The automatic report draws the downloaded record's graph, also while
+    // the window shows none.
+    void automaticReportDrawsItsOwnGraph()
+    {
+        Harness h;
+        QTemporaryDir dataDir;
+        h.window.app->settings.defaultPath = dataDir.path();
+        h.window.app->settings.autoGeneratePdf = true;
+        LoggerRecord trip = ViewsTest::downloadedSet(
+            "OWN-1", SensorBits::InternalNtc, ConfigBits::InternalOn, ViewsTest::words({ 200, 210, 220 }), 60,
+            QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
+        trip.productCode = QStringLiteral("QV-2T");
+        trip.portName = QStringLiteral("ttyUSB0");
+        trip.ready = trip.dataLoaded = trip.autoDownloaded = true;
+        h.addAndSelect(trip);
+        h.window.viewsDirty = false;
+        h.window.Timer();
+        QVERIFY(!h.window.plot);
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), { dataDir.filePath("OWN-1_0000_000.pdf"), QStringLiteral("-") });
+        QVERIFY(pdftotext.waitForFinished(30000));
+        QVERIFY(pdftotext.readAllStandardOutput().contains("OWN-1 QV-2T"));
+    }
+
+    // The automatic download of a logger that takes a write waits for the
+    // write to end instead of being marked as done without a download.
+    void automaticDownloadWaitsForAWriteToEnd()
+    {
+        Harness h;
+        h.window.app->settings.autoDownloadLogger = true;
+        LoggerRecord logger = loggerRecord("ttyUSB0", "BUSY");
+        logger.ready = true;
+        logger.commandLink = new CComm(0, QStringLiteral("/nonexistent/tty"));   // the core deletes it
+        h.addAndSelect(logger);
+        h.window.transferRecordIndex = 0;
+        h.window.transferInProgress = true;
+        for (int tick = 0; tick < 4; ++tick)
+            h.window.Timer();
+        QVERIFY(!h.records.at(0).autoDownloaded);
+
+        h.window.transferInProgress = false;
+        h.window.Timer();
+        QVERIFY(h.records.at(0).autoDownloaded);
+        QVERIFY(h.records.at(0).downloadRunning);
+    }
+};
+
+MIRELDA_TEST_MAIN(TestTimerSteps)
+#include "tst_timersteps.moc"
