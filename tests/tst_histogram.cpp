@@ -1,14 +1,11 @@
-#include <QPointer>
 #include <qwt_legend.h>
 #include <qwt_legend_label.h>
 #include <qwt_scale_div.h>
 
-#include "core/cmainapp.h"
 #include "core/loggertime.h"
-#include "core/windowstate.h"
+#include "support/coretest.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
-#include "support/windowtest.h"
 #include "views/chistogram.h"
 #include "views/cplot.h"
 #include "views/histogram.h"
@@ -58,12 +55,9 @@ void clickLegend(CHistogram &view, Histogram *series)
 
 }
 
-class TestHistogram : public QObject
+class TestHistogram : public QObject, CoreFixture
 {
     Q_OBJECT
-private:
-    WindowState window;
-    CMainApp *app = nullptr;
 
     CHistogram *build(QList<int> selection)
     {
@@ -77,15 +71,8 @@ private:
 private slots:
     void init()
     {
-        app = new CMainApp(&window);
-        app->settings = AppSettings();
+        renewCore();
         app->settings.histogramShowFullRange = false;
-    }
-
-    void cleanup()
-    {
-        delete app;
-        app = nullptr;
     }
 
     void binsCountEveryReadingIncludingTheTop()
@@ -142,7 +129,9 @@ private slots:
                                       { 50, 400, -20, 55, 410, -25 });
         LoggerRecord empty = makeSet("E", kDigitalExt, kTempHum, {});
         empty.recordedCount = 0;
-        app->records << record << empty;
+        LoggerRecord cold = makeSet("C", kNtc, ConfigBits::InternalOn, { -180, -150 });
+        setExtremes(cold, ChannelInternal, -18.0f, -15.0f);
+        app->records << record << empty << cold;
         QScopedPointer<CHistogram> view(build({ 0 }));
         const QList<Histogram *> series = view->series();
         QCOMPARE(series.size(), 3);
@@ -150,6 +139,12 @@ private slots:
         QCOMPARE(filled(series.at(1)), QStringLiteral("40:1 41:1"));
         QCOMPARE(filled(series.at(2)), QStringLiteral("-2:2"));
         QVERIFY(QScopedPointer<CHistogram>(build({ 1 }))->series().isEmpty());
+
+        // several sets: every one stays in view
+        setExtremes(app->records[0], ChannelHumidity, 40.0f, 41.0f);
+        QScopedPointer<CHistogram> both(build({ 2, 0 }));
+        QCOMPARE(both->series().size(), 4);
+        QCOMPARE(bottomAxis(*both), qMakePair(-18.0, 42.0));
     }
 
     void legendHidesASeriesAndRescales()
@@ -179,34 +174,6 @@ private slots:
         clickLegend(*view, series.at(0));
         QVERIFY(series.at(0)->isVisible());
         QCOMPARE(bottomAxis(*view), qMakePair(45.0, 61.0));
-    }
-
-    void severalSetsStayInView()
-    {
-        LoggerRecord cold = makeSet("C", kNtc, ConfigBits::InternalOn, { -180, -150 });
-        setExtremes(cold, ChannelInternal, -18.0f, -15.0f);
-        LoggerRecord warm = makeSet("W", kNtc, ConfigBits::InternalOn, { 300, 310 });
-        setExtremes(warm, ChannelInternal, 30.0f, 31.0f);
-        app->records << cold << warm;
-        QScopedPointer<CHistogram> view(build({ 0, 1 }));
-        QCOMPARE(view->series().size(), 2);
-        QCOMPARE(bottomAxis(*view), qMakePair(-18.0, 32.0));
-    }
-
-    void windowRebuildReplacesTheHistogram()
-    {
-        WindowTest::Harness harness;
-        LoggerRecord record = makeSet("R", kNtc, ConfigBits::InternalOn, { 10, 20, 30 });
-        record.fromFile = true;
-        harness.addAndSelect(record);
-        harness.window.viewsDirty = true;
-        QTRY_VERIFY(harness.window.histogram);
-        QPointer<CHistogram> first = harness.window.histogram;
-        QCOMPARE(first->parentWidget(), harness.ui->m_widgetHistogram);
-        harness.window.viewsDirty = true;
-        QTRY_VERIFY(harness.window.histogram != first.data());
-        QVERIFY(first.isNull());
-        QCOMPARE(harness.window.histogram->series().size(), 1);
     }
 };
 
