@@ -28,11 +28,6 @@ void finishEditing(QLineEdit *field, const QString &text)
     emit field->editingFinished();
 }
 
-QByteArray bytesOf(const QString &path)
-{
-    return TestEnv::readFile(path);
-}
-
 }
 
 // The page as the administrator "boss" sees it, listed after "admin" and
@@ -102,8 +97,7 @@ private slots:
         QVERIFY(!auditHas("download access level: Disable"));
 
         ui->m_radioButtonUserAdminActiveNo->click();
-        QVERIFY(!stored("kim").has(UserRecord::UserActive));
-        QVERIFY(auditHas("User: kim Change active: No"));
+        QVERIFY(!stored("kim").has(UserRecord::UserActive) && auditHas("User: kim Change active: No"));
 
         ui->m_spinBoxUserAdminPassDuration->setValue(45);
         QCOMPARE(stored("kim").renewalDate, QDate::currentDate().addDays(45));
@@ -183,18 +177,18 @@ private slots:
         const QString audit = QStringLiteral("/.QuorvaneAudit-")
                               + QDate::currentDate().toString("yyMMdd") + ".txt";
         const QString userDir = UserStoreFile::userDir();
-        QCOMPARE(bytesOf(backup.filePath("ua.bin")), bytesOf(UserStoreFile::path()));
-        QCOMPARE(bytesOf(backup.path() + audit.mid(0, 1) + audit.mid(2)), bytesOf(userDir + audit));
-        QVERIFY(bytesOf(backup.filePath("check.txt")).size() > 0);
+        QCOMPARE(TestEnv::readFile(backup.filePath("ua.bin")), TestEnv::readFile(UserStoreFile::path()));
+        QCOMPARE(TestEnv::readFile(backup.path() + audit.mid(0, 1) + audit.mid(2)), TestEnv::readFile(userDir + audit));
+        QVERIFY(TestEnv::readFile(backup.filePath("check.txt")).size() > 0);
 
         // one changed byte: refused, the user directory untouched
-        const QByteArray original = bytesOf(backup.filePath("ua.bin"));
+        const QByteArray original = TestEnv::readFile(backup.filePath("ua.bin"));
         QByteArray changed = original;
         changed[changed.size() - 1] = char(changed.at(changed.size() - 1) ^ 1);
         QVERIFY(TestEnv::writeFile(backup.filePath("ua.bin"), changed));
-        const QByteArray storeBefore = bytesOf(UserStoreFile::path());
+        const QByteArray storeBefore = TestEnv::readFile(UserStoreFile::path());
         QVERIFY(!users->restore(backup.path()));
-        QCOMPARE(bytesOf(UserStoreFile::path()), storeBefore);
+        QCOMPARE(TestEnv::readFile(UserStoreFile::path()), storeBefore);
         QVERIFY(TestEnv::writeFile(backup.filePath("ua.bin"), original));
 
         // neither the user directory itself nor a link is taken
@@ -206,7 +200,7 @@ private slots:
         ui->m_actionRestore->trigger();
         QVERIFY(prompts->sawBoxContaining("Restart the Application..."));
         QVERIFY(!window->isVisible());
-        QCOMPARE(bytesOf(UserStoreFile::path()), original);
+        QCOMPARE(TestEnv::readFile(UserStoreFile::path()), original);
         QVERIFY(QFile::exists(userDir + "/.check.txt"));
         QVERIFY(!QFile::exists(userDir + "/.linked.bin"));
         QCOMPARE(users->users.at(1).firstName, QStringLiteral("Kim"));   // read again
