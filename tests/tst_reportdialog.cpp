@@ -85,7 +85,7 @@ private slots:
     {
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kAccount, QStringLiteral("pw")));
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kAccount, QStringLiteral("pw")));
         WindowTest::Harness h;
         openRecord(h);
         CReport report(&h.window);

@@ -63,7 +63,7 @@ private slots:
         QFETCH(int, mask);
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
         // a file of the user's that bears an export's name stays as it is
         QTemporaryDir workDir;
         const QString ownFile = workDir.filePath(kSerial + QStringLiteral(".qlf"));
@@ -121,7 +121,7 @@ private slots:
         QFETCH(QString, reason);
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("other")));
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("other")));
         const quint16 port = server.port();
         if (!serverUp)
             server.stop();
@@ -146,7 +146,7 @@ private slots:
     {
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
         LoggerSimProcess sim({ QStringLiteral("--serial"), QStringLiteral("AUTO-7"), QStringLiteral("--readings"),
                                QStringLiteral("300"), QStringLiteral("--sensors"), QStringLiteral("5") });
         QVERIFY(sim.start());
