@@ -87,12 +87,11 @@ private slots:
         bench.link()->sendCommand(MemoryMap::Command::End);
         QTRY_VERIFY_WITH_TIMEOUT(bench.record().ready, kReplyMs);
         const LoggerRecord &r = bench.record();
-        QCOMPARE(r.serialNumber, QStringLiteral("QA-0042"));
-        QCOMPARE(r.versionWord, quint16(0x11A));
-        QCOMPARE(r.productCode, QStringLiteral("QV-5D"));
-        QCOMPARE(r.interval, LoggerSimPattern::kInterval);
-        QCOMPARE(r.alarmThresholds[GroupInternal][LevelHH], 30.0);   // a layout-2 field
-        QCOMPARE(r.channelCount, 2);
+        // the HH limit is a field of the second layout
+        QCOMPARE(QStringList({ r.serialNumber, QString::number(r.versionWord, 16), r.productCode,
+                               QString::number(r.interval), QString::number(r.alarmThresholds[GroupInternal][LevelHH]),
+                               QString::number(r.channelCount) }),
+                 QStringList({ "QA-0042", "11a", "QV-5D", QString::number(LoggerSimPattern::kInterval), "30", "2" }));
         // its readings cross the enabled HH and H limits, never the lower ones
         QCOMPARE(r.alarmStatus, AlarmStatusBits::HH | AlarmStatusBits::H);
         QVERIFY(bench.window.loggerTableDirty && bench.window.showRecordPending
@@ -133,9 +132,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
 
         const LoggerRecord &r = bench.record();
-        QCOMPARE(r.readingCount, count);
-        QCOMPARE(r.recordedCount, quint32(count));
-        QCOMPARE(r.readings.size(), count);
+        QCOMPARE(QList<int>({ r.readingCount, int(r.recordedCount), r.readings.size() }), QList<int>({ count, count, count }));
         const quint8 sensors = arguments.contains("--sensors") ? 5 : 1;
         int wrong = 0;
         for (int i = 0; i < count; ++i)
@@ -152,22 +149,6 @@ private slots:
         QVERIFY(bench.window.viewsDirty);
         QVERIFY(!progress.isEmpty());
         QCOMPARE(progress.last().at(1).toInt(), 100);
-    }
-
-    void downloadCutByUnpluggingIsReportedAndNothingKept()
-    {
-        // paced: the download takes seconds, and the unplug cuts it
-        Bench bench({ "--readings", "20000" }, true);
-        START_WITH_IMAGE(bench);
-        bench.app->startDownload(0);
-        QVERIFY(bench.window.transferInProgress);
-        QTRY_VERIFY_WITH_TIMEOUT(bench.app->downloadPercent > 0, kDownloadMs);
-        QVERIFY(bench.sim.command(QStringLiteral("unplug")));
-        QVERIFY(bench.sim.waitForExit());
-        QTRY_VERIFY_WITH_TIMEOUT(bench.app->records.isEmpty(), kFoundMs);
-        QVERIFY(bench.window.downloadFailed);
-        QCOMPARE(bench.app->downloadPercent, 0);
-        QVERIFY(!bench.window.transferInProgress);
     }
 
     void downloadAskedAgainWhileRunningIsIgnored()
@@ -207,28 +188,6 @@ private slots:
         QCOMPARE(bench.app->currentRecord, -1);
         QVERIFY(bench.window.viewsDirty);
         QVERIFY(bench.app->disconnectedPorts.isEmpty());   // lost, not disconnected
-    }
-
-    void unsavedDownloadOutlivesItsLogger()
-    {
-        Bench bench({ "--readings", "300" });
-        START_WITH_IMAGE(bench);
-        bench.link()->sendCommand(MemoryMap::Command::Download);
-        QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
-        bench.app->selection = { 0 };
-        bench.app->currentRecord = 0;
-        QVERIFY(bench.sim.command(QStringLiteral("unplug")));
-        QVERIFY(bench.sim.waitForExit());
-        QTRY_VERIFY_WITH_TIMEOUT(bench.record().commandLink == nullptr, kFoundMs);
-        QCOMPARE(bench.app->records.size(), 1);
-        const LoggerRecord &kept = bench.record();
-        QVERIFY(kept.isFile() && kept.fromFile && kept.dataLoaded && kept.unsavedReadings);
-        QCOMPARE(kept.readingCount, 300);
-        QCOMPARE(kept.readings.at(299), LoggerSimPattern::reading(299));
-        QCOMPARE(bench.app->selection, QList<int>({ 0 }));
-        QCOMPARE(bench.app->currentRecord, 0);
-        QTest::qWait(1500);
-        QCOMPARE(bench.app->records.size(), 1);   // and stays
     }
 
     void downloadFinishedJustBeforeTheDisconnectIsKept()

@@ -7,13 +7,10 @@
 #include <QTemporaryDir>
 
 #include "core/byteorder.h"
-#include "core/ccomm.h"
 #include "core/cgestionserie.h"
-#include "core/cmainapp.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
-#include "core/windowstate.h"
-#include "dialogs/cprompt.h"
+#include "support/coretest.h"
 
 namespace {
 
@@ -63,6 +60,18 @@ QByteArray patternImage(int factor)
         image[i] = char(i * factor);
     return image;
 }
+
+// A core holding one connected logger that the results are applied to.
+struct OneLogger : TestCore
+{
+    OneLogger()
+    {
+        LoggerRecord record;
+        record.portName = QStringLiteral("/dev/null");
+        app.records << record;
+    }
+    const LoggerRecord &record() const { return app.records.at(0); }
+};
 
 LinkResult only(CGestionSerie &decoder, LinkResult::Kind kind)
 {
@@ -156,28 +165,27 @@ private slots:
             QVERIFY(r.kind != LinkResult::DownloadDone);
 
         // the record keeps what it held
-        WindowState window;
-        CMainApp app(&window);
-        LoggerRecord record;
-        record.portName = QStringLiteral("/dev/null");
-        record.readings = { 1, 2 };
-        record.readingCount = 2;
-        app.records << record;
+        OneLogger core;
+        core.app.records[0].readings = { 1, 2 };
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("incomplete")));
-        CGestionSerie::applyResult(results.last(), 0, app);
-        QVERIFY(!app.records.at(0).dataLoaded);
-        QCOMPARE(app.records.at(0).readings, QVector<quint16>({ 1, 2 }));
-        QVERIFY(!window.viewsDirty);
-        QVERIFY(window.downloadFailed);   // the user is told
+        CGestionSerie::applyResult(results.last(), 0, core.app);
+        QVERIFY(!core.record().dataLoaded);
+        QCOMPARE(core.record().readings, QVector<quint16>({ 1, 2 }));
+        QVERIFY(!core.window.viewsDirty);
+        QVERIFY(core.window.downloadFailed);   // the user is told
     }
 
+    // Noise, unknown frames and stray block announcements outside a
+    // download are passed over.
     void blockAnnouncementsCountOnlyDuringADownload()
     {
         CGestionSerie decoder;
-        decoder.dispatchReply(".10FFFF\r\n.0612345678\r\n" + lastReply(false, 0, 0, 0, 0));
+        decoder.dispatchReply("garbage\r\n.....\r\n.ZZ12\r\n.06XYZ\r\n.10FFFF\r\n.0612345678\r\n"
+                              + lastReply(false, 0, 0, 0, 0));
         auto results = decoder.takeResults();
         QCOMPARE(results.size(), 1);
         QCOMPARE(results.first().kind, LinkResult::Clock);
+        QCOMPARE(results.first().value, 0x12345678u);
 
         decoder.expectDownload();
         decoder.dispatchReply(rawBlock(40, 2) + ".0F0000\r\n" + lastReply(false, 2, 0, 0, 0));
@@ -187,28 +195,10 @@ private slots:
         QCOMPARE(only(decoder, LinkResult::Clock).value, 0x12345678u);
     }
 
-    void noiseAndUnknownFramesAreSkipped()
-    {
-        CGestionSerie decoder;
-        decoder.dispatchReply("garbage\r\n................\r\n.ZZ12\r\n.06XYZ\r\n.0612345678\r\n");
-        const auto results = decoder.takeResults();
-        QCOMPARE(results.size(), 1);
-        QCOMPARE(results.first().kind, LinkResult::Clock);
-        QCOMPARE(results.first().value, 0x12345678u);
-    }
-
     void memoryRepliesGoToTheirRequest()
     {
-        QByteArray image(MemoryMap::ImageSize, '\0');
-        for (int i = 0; i < image.size(); ++i)
-            image[i] = char(i * 3);
-        auto frames = [&image](int address, int length) {
-            QByteArray out;
-            for (int at = address; at < address + length; at += 64)
-                out += ".03" + QByteArray::number(at, 16).toUpper().rightJustified(4, '0')
-                       + image.mid(at, 64).toHex().toUpper() + "\r\n";
-            return out;
-        };
+        const QByteArray image = patternImage(3);
+        auto frames = [&image](int address, int length) { return memoryFrames(image, address, length); };
         CGestionSerie decoder;
         decoder.expectMemory(0, 0x300, false);   // a read-memory command
         decoder.expectMemory(0, 0x300, true);    // then the end command
@@ -324,27 +314,23 @@ private slots:
         QFETCH(int, behind);
         QFETCH(bool, timeWrong);
         QFETCH(bool, confirmed);
-        WindowState window;
-        CMainApp app(&window);
-        LoggerRecord record;
-        record.portName = QStringLiteral("/dev/null");
-        app.records << record;
-        window.clockCheckPending = true;
-        window.loggerTimeWrong = timeWrong;
+        OneLogger core;
+        core.window.clockCheckPending = true;
+        core.window.loggerTimeWrong = timeWrong;
         LinkResult clock;
         clock.kind = LinkResult::Clock;
         // a second of margin for the clock ticking during the test
-        clock.value = app.currentLoggerTime() - quint32(behind) + (behind == 30 ? 1 : 0);
-        CGestionSerie::applyResult(clock, 0, app);
-        QCOMPARE(window.clockConfirmed.load(), confirmed);
-        QVERIFY(!window.clockCheckPending);
-        QCOMPARE(app.records.at(0).loggerClockSeconds, clock.value);
-        QCOMPARE(app.records.at(0).loggerClock, LoggerTime::toDateTime(clock.value));
+        clock.value = core.app.currentLoggerTime() - quint32(behind) + (behind == 30 ? 1 : 0);
+        CGestionSerie::applyResult(clock, 0, core.app);
+        QCOMPARE(core.window.clockConfirmed.load(), confirmed);
+        QVERIFY(!core.window.clockCheckPending);
+        QCOMPARE(core.record().loggerClockSeconds, clock.value);
+        QCOMPARE(core.record().loggerClock, LoggerTime::toDateTime(clock.value));
 
         // without a pending check the clock is only stored
-        window.clockConfirmed = false;
-        CGestionSerie::applyResult(clock, 0, app);
-        QVERIFY(!window.clockConfirmed);
+        core.window.clockConfirmed = false;
+        CGestionSerie::applyResult(clock, 0, core.app);
+        QVERIFY(!core.window.clockConfirmed);
     }
 
     void imageSettlesThePassword_data()
@@ -365,43 +351,33 @@ private slots:
         QFETCH(quint32, entered);
         QFETCH(bool, ready);
         QFETCH(bool, accepted);
-        WindowState window;
-        CMainApp app(&window);
-        LoggerRecord record;
-        record.portName = QStringLiteral("/dev/null");
-        app.records << record;
-        app.enteredLoggerPassword = entered;
-        QByteArray image(MemoryMap::ImageSize, '\0');
-        ByteOrder::putBE16(image, MemoryMap::Version, 0x115);
-        ByteOrder::putBE32(image, MemoryMap::Password, passwordWord);
+        OneLogger core;
+        core.app.enteredLoggerPassword = entered;
         LinkResult result;
         result.kind = LinkResult::Image;
-        result.data = image;
-        CGestionSerie::applyResult(result, 0, app);
-        QCOMPARE(app.records.at(0).ready, ready);
-        QCOMPARE(app.records.at(0).passwordAccepted, accepted);
-        QVERIFY(window.loggerTableDirty && window.showRecordPending && window.templateCheckPending);
+        result.data = QByteArray(MemoryMap::ImageSize, '\0');
+        ByteOrder::putBE16(result.data, MemoryMap::Version, 0x115);
+        ByteOrder::putBE32(result.data, MemoryMap::Password, passwordWord);
+        CGestionSerie::applyResult(result, 0, core.app);
+        QCOMPARE(core.record().ready, ready);
+        QCOMPARE(core.record().passwordAccepted, accepted);
+        QVERIFY(core.window.loggerTableDirty && core.window.showRecordPending && core.window.templateCheckPending);
     }
 
     void eepromReadIsNotTakenForTheImage()
     {
-        WindowState window;
-        CMainApp app(&window);
-        LoggerRecord record;
-        record.portName = QStringLiteral("/dev/null");
-        app.records << record;
-        QByteArray image(MemoryMap::ImageSize, '\x5A');
-        ByteOrder::putBE16(image, MemoryMap::Version, 0x114);
+        OneLogger core;
         LinkResult result;
         result.kind = LinkResult::Image;   // a new record's first image
-        result.data = image;
-        CGestionSerie::applyResult(result, 0, app);
-        QCOMPARE(app.records.at(0).eepromReadState, 0);
-        QCOMPARE(app.records.at(0).versionWord, quint16(0x114));
+        result.data = QByteArray(MemoryMap::ImageSize, '\x5A');
+        ByteOrder::putBE16(result.data, MemoryMap::Version, 0x114);
+        CGestionSerie::applyResult(result, 0, core.app);
+        QCOMPARE(core.record().eepromReadState, 0);
+        QCOMPARE(core.record().versionWord, quint16(0x114));
         result.kind = LinkResult::MemoryRead;
-        CGestionSerie::applyResult(result, 0, app);
-        QCOMPARE(app.records.at(0).eepromReadState, 1);
-        QCOMPARE(app.records.at(0).eepromImage, image);
+        CGestionSerie::applyResult(result, 0, core.app);
+        QCOMPARE(core.record().eepromReadState, 1);
+        QCOMPARE(core.record().eepromImage, result.data);
     }
 };
 
