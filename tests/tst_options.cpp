@@ -421,28 +421,6 @@ private slots:
                                "lead@example.org" }));
         QCOMPARE(dialog.workingSettings().smtpServerPort, h.window.app->settings.smtpServerPort);
     }
-
-    // MIRELDA_SCREENSHOT names where to keep a picture of the dialog.
-    void screenshot()
-    {
-        const QString shot = qEnvironmentVariable("MIRELDA_SCREENSHOT");
-        if (shot.isEmpty())
-            QSKIP("no MIRELDA_SCREENSHOT");
-        Harness h;
-        h.window.app->settings.defaultPath = QStringLiteral("/srv/loggers/trips");
-        h.window.app->settings.autoDownloadLogger = true;
-        h.window.app->settings.autoSaveLogger = true;
-        h.window.app->settings.autoGenerateCsv = true;
-        h.window.app->settings.timeZoneIndex = 38;
-        h.window.app->settings.timeZone = 1.0f;
-        h.window.app->languageTable->firstInitLanguage = 0;
-        MainWindow::applyFormFont();
-        COption dialog(&h.window);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QTest::qWait(200);   // let it paint
-        QVERIFY(dialog.grab().save(shot));
-    }
 };
 
 MIRELDA_TEST_MAIN(TestOptions)

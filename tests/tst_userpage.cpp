@@ -55,7 +55,6 @@ class TestUserPage : public QObject
     }
 
 private slots:
-    void initTestCase() { MainWindow::applyFormFont(); }
 
     void init()
     {
@@ -227,21 +226,6 @@ private slots:
         QVERIFY(written);
         QVERIFY(TestEnv::readFile(tomorrow).contains("first of the day"));
         QFile::remove(tomorrow);
-    }
-
-    // MIRELDA_USERS_SCREENSHOT names where to keep a picture of the page
-    void pageAsShown()
-    {
-        const QString shot = qEnvironmentVariable("MIRELDA_USERS_SCREENSHOT");
-        if (shot.isEmpty())
-            QSKIP("no screenshot asked for");
-        window->resize(1092, 732);
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        ui->m_tabWidget->setCurrentWidget(ui->m_tabUserAdmin);
-        selectUser("kim");
-        QTest::qWait(200);
-        QCOMPARE(window->size(), QSize(1092, 732));
-        QVERIFY(window->grab().save(shot));
     }
 };
 
