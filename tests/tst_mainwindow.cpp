@@ -1,6 +1,5 @@
 #include <QDir>
 #include <QFile>
-#include <QMetaMethod>
 #include <QPointer>
 #include <QWebFrame>
 #include <QWebPage>
@@ -67,27 +66,8 @@ private slots:
 
     void everyNamedSlotMatchesAWidgetSignal()
     {
-        MessageCatcher catcher;
         MainWindow window;
-        for (const QString &message : MessageCatcher::messages)
-            QVERIFY2(!message.contains(QLatin1String("No matching signal")), qPrintable(message));
-
-        // and the other way round: each on_<object>_<signal> slot names a
-        // child of the window that has that very signal
-        const QMetaObject *meta = window.metaObject();
-        int slotCount = 0;
-        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-            const QMetaMethod method = meta->method(i);
-            const QByteArray name = method.name();
-            if (!name.startsWith("on_"))
-                continue;
-            ++slotCount;
-            const int split = name.lastIndexOf('_');
-            const QObject *child = window.findChild<QObject *>(QString::fromLatin1(name.mid(3, split - 3)));
-            const QByteArray signal = name.mid(split + 1) + method.methodSignature().mid(name.size());
-            QVERIFY2(child && child->metaObject()->indexOfSignal(signal) >= 0, name.constData());
-        }
-        QVERIFY(slotCount > 100);
+        QCOMPARE(unboundSlots(&window), QStringList());
     }
 
     // the pictures sit in a static library, linked only when asked for by name
