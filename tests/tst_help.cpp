@@ -1,5 +1,4 @@
 // Context help pages and the about box.
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QtTest>
@@ -77,15 +76,6 @@ private slots:
         h.window.app->languageTable->language = 6;
         help.showHelp(9);
         QCOMPARE(view.toPlainText(), pageText(9, 6));
-    }
-
-    void pagesAreReadAsLatin1UpToTheFirstNul()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("page.html"));
-        QVERIFY(TestEnv::writeFile(path, QByteArray("caf\xe9\r\n\xff!\0hidden", 15)));
-        QCOMPARE(CHelp::readFile(path), QString::fromUtf8("café\nÿ!"));
-        QCOMPARE(CHelp::readFile(dir.filePath(QStringLiteral("missing.html"))), QString());
     }
 
     void aboutBoxNamesTheReleaseAndTheMaker()

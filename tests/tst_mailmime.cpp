@@ -8,7 +8,6 @@
 #include "mail/quotedprintable.h"
 
 #include <QDateTime>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -63,43 +62,6 @@ private slots:
         QCOMPARE(QuotedPrintable::decode(encoded), bytes);
         if (roundTrip)
             QCOMPARE(QuotedPrintable::encode(bytes), encoded);
-    }
-
-    void encodedBodiesSurviveAnyBytes_data()
-    {
-        QTest::addColumn<bool>("base64");
-        QTest::newRow("quoted-printable") << false;
-        QTest::newRow("base64") << true;
-    }
-
-    void encodedBodiesSurviveAnyBytes()
-    {
-        QFETCH(bool, base64);
-        QRandomGenerator random(4711);
-        for (int round = 0; round < 40; ++round) {
-            // 57 bytes give exactly one full Base64 line, 58 one character more.
-            QByteArray bytes(round < 2 ? 57 + round : int(random.bounded(1, 2000)), '\0');
-            for (char &b : bytes)
-                b = char(random.bounded(256));
-            MimePart part;
-            part.setEncoding(base64 ? MimePart::EncodingBase64 : MimePart::EncodingQuotedPrintable);
-            part.setContent(bytes);
-            QString body = bodyOf(part.toString());
-            const QStringList lines = crlfLines(body);
-            for (int i = 0; i < lines.size(); ++i) {
-                const QString &line = lines.at(i);
-                // Lines are folded at 76 characters: Base64 lines are full; a
-                // quoted-printable line ends in a soft break or a whole escape.
-                const int lastEquals = line.lastIndexOf(QLatin1Char('='));
-                QVERIFY2(line.size() <= 76 && (base64 ? line.size() == 76 || i + 1 == lines.size()
-                                                      : lastEquals < 0 || lastEquals == line.size() - 1
-                                                            || lastEquals <= line.size() - 3),
-                         qPrintable(line));
-            }
-            QCOMPARE(base64 ? QByteArray::fromBase64(body.remove(QStringLiteral("\r\n")).toLatin1())
-                            : QuotedPrintable::decode(body.remove(QStringLiteral("=\r\n"))),
-                     bytes);
-        }
     }
 
     void fileParts()

@@ -428,21 +428,6 @@ private slots:
         QCOMPARE(h.records.at(0).fileName, path);   // still the data file
     }
 
-    void templateSaveTakesThePageFields()
-    {
-        Harness h;
-        h.addAndSelect(fileRecord("/tmp/t.qlf", "T1"));
-        h.ui->m_lineEditLoggerProduct->setText(QStringLiteral("QV-5D"));
-        h.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Cold chain"));
-        h.prompts.filesToChoose = QStringList{ h.homePath("program") };
-        h.ui->m_actionSaveProgramTemplate->trigger();
-        QCOMPARE(h.records.at(0).productCode, QStringLiteral("QV-5D"));
-        LoggerRecord read;
-        QVERIFY(CFileManager::readTemplate(h.homePath("program.xtp"), read));
-        QCOMPARE(read.description, QStringLiteral("Cold chain"));
-        QVERIFY(h.prompts.boxes.isEmpty());
-    }
-
     void closingOffersEveryTripNeverSaved()
     {
         Harness h;
