@@ -256,10 +256,9 @@ private slots:
     void timeZoneOffsets()
     {
         QFETCH(int, row);
-        QFETCH(float, hours);
         const QStringList rows = COption::timeZoneRows();
         QCOMPARE(rows.size(), 92);
-        QCOMPARE(COption::timeZoneOffset(rows.at(row)), hours);
+        QTEST(COption::timeZoneOffset(rows.at(row)), "hours");
         for (int i = 2; i < rows.size(); ++i)
             QVERIFY2(COption::timeZoneOffset(rows.at(i)) >= COption::timeZoneOffset(rows.at(i - 1)),
                      qPrintable(rows.at(i)));
