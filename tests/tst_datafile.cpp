@@ -1,8 +1,5 @@
 #include "support/testenv.h"
 
-#include <QDir>
-#include <QFile>
-
 #include "core/byteorder.h"
 #include "core/imagecodec.h"
 #include "core/loggertime.h"

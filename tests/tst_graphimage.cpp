@@ -1,11 +1,8 @@
 #include <QClipboard>
 #include <QImage>
 #include <QPrinter>
-#include <QProcess>
 #include <QSvgRenderer>
 #include <QImageReader>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include "core/loggertime.h"
 #include "dialogs/cmessage.h"

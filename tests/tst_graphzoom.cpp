@@ -1,5 +1,3 @@
-#include <QSignalSpy>
-#include <QtTest>
 #include <cmath>
 #include <QPainter>
 #include <qwt_legend_label.h>

@@ -1,7 +1,6 @@
 // Context help pages and the about box.
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <QtTest>
 
 #include "app/clanguagetable.h"
 #include "dialogs/cabout.h"

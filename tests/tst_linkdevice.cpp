@@ -3,10 +3,6 @@
 // clock check and EEPROM transfers.
 #include "support/testenv.h"
 
-#include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include "core/ccomm.h"
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"

@@ -3,9 +3,6 @@
 // reads and the rules applied to the record.
 #include "support/testenv.h"
 
-#include <QRegularExpression>
-#include <QTemporaryDir>
-
 #include "core/byteorder.h"
 #include "core/cgestionserie.h"
 #include "core/loggertime.h"

@@ -2,10 +2,6 @@
 // read into a record, and the clock line written back.
 #include "support/testenv.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include "core/cmsd.h"
 #include "core/imagecodec.h"
 #include "core/loggertime.h"

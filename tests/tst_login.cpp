@@ -3,7 +3,6 @@
 #include "support/windowtest.h"
 
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 

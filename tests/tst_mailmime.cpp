@@ -7,11 +7,6 @@
 #include "mail/mimetext.h"
 #include "mail/quotedprintable.h"
 
-#include <QDateTime>
-#include <QRegularExpression>
-#include <QPointer>
-#include <QTemporaryDir>
-
 namespace {
 
 QStringList crlfLines(const QString &text)

@@ -9,12 +9,8 @@
 #include "mail/mimetext.h"
 #include "mail/smtpclient.h"
 
-#include <QJsonArray>
-#include <QRegularExpression>
-#include <QSignalSpy>
 #include <QSslSocket>
 #include <QTcpServer>
-#include <QTemporaryDir>
 
 #include <memory>
 

@@ -1,10 +1,6 @@
-#include <QDir>
-#include <QFile>
-#include <QPointer>
 #include <QWebFrame>
 #include <QWebPage>
 #include <QWebView>
-#include <QtTest>
 
 #include "app/clanguagetable.h"
 #include "core/imagecodec.h"

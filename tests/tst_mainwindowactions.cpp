@@ -1,5 +1,4 @@
 #include <QPushButton>
-#include <QtTest>
 
 #include "support/testenv.h"
 #include "support/windowtest.h"

@@ -4,10 +4,7 @@
 // A download cut short and a foreign file on the drive logger are reported.
 #include "support/testenv.h"
 
-#include <QDir>
-#include <QSignalSpy>
 #include <QTableWidget>
-#include <QTemporaryDir>
 
 #include "app/clanguagetable.h"
 #include "app/mainwindow.h"

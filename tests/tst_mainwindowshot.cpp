@@ -1,9 +1,5 @@
-#include <QDir>
-#include <QFile>
 #include <QScrollArea>
 #include <QTableWidget>
-#include <QtMath>
-#include <QtTest>
 
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"

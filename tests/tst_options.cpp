@@ -3,12 +3,7 @@
 // automatic steps, the time zone and its clock, the language, the first
 // start, and the test e-mail against a real SMTP server on loopback and
 // against servers that refuse or never answer.
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QTcpServer>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include "app/clanguagetable.h"
 #include "core/loggertime.h"

@@ -2,9 +2,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include "dialogs/cmessage.h"
 #include "reports/cprint.h"

@@ -6,10 +6,8 @@
 #include "support/viewstest.h"
 #include "support/windowtest.h"
 
-#include <QJsonArray>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextEdit>
 
 #include "files/cfilemanager.h"

@@ -8,9 +8,6 @@
 #include "support/windowtest.h"
 
 #include <QImage>
-#include <QJsonArray>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include "files/cfilemanager.h"
 

@@ -1,8 +1,5 @@
 #include "support/testenv.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include "app/clanguagetable.h"
 #include "core/loggertime.h"
 #include "files/cfilemanager.h"

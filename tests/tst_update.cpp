@@ -1,10 +1,6 @@
-#include <QDir>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTcpServer>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include "core/appinfo.h"
 #include "dialogs/cupdate.h"

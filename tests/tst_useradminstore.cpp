@@ -4,9 +4,6 @@
 #include "support/testenv.h"
 #include "support/useradmintest.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <sys/stat.h>
 
 #include "dialogs/cprompt.h"

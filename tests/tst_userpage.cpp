@@ -3,9 +3,6 @@
 #include "support/windowtest.h"
 
 #include <memory>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 using WindowTest::setUserAdministration;
 
