@@ -237,34 +237,19 @@ private slots:
         QCOMPARE(tabs->indexOf(h.ui->m_tabProduction), 7);
     }
 
-    void badFilesAreRefusedAndNothingIsLost_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("truncated") << QByteArray::fromHex("0115000000");
-        QTest::newRow("foreign") << QByteArray("%PDF-1.4\nthis is not a data file\n");
-        QTest::newRow("empty") << QByteArray();
-    }
-    void badFilesAreRefusedAndNothingIsLost()
-    {
-        QFETCH(QByteArray, content);
-        Harness h;
-        h.addAndSelect(fileRecord("/tmp/kept.qlf", "K1"));
-        const QString path = h.homePath("bad.qlf");
-        QVERIFY(TestEnv::writeFile(path, content));
-        QVERIFY(!h.window.loadDataFile(path));
-        QCOMPARE(h.prompts.boxes.size(), 1);
-        QCOMPARE(h.prompts.boxes.first().kind, CPrompt::Warning);
-        QVERIFY(h.prompts.boxes.first().text.contains(QLatin1String("bad.qlf")));
-        QCOMPARE(h.records.size(), 1);
-        QCOMPARE(h.ui->m_tableWidgetLogger->rowCount(), 1);
-        QCOMPARE(h.ui->m_tableWidgetLogger->currentRow(), 0);
-        QCOMPARE(TestEnv::readFile(path), content);
-    }
-
-    void goodFileOpensAsARowOnceAndSavesWithoutLoss()
+    // A data file opens as a row once, its views are built (and rebuilt
+    // without leaving the old ones behind), it saves without loss and
+    // exports; a bad one (the reader's refusals are the data file tests') is
+    // told about while the window keeps what it had.
+    void dataFilesOpenOnceShowAndSaveWithoutLoss()
     {
         Harness h;
-        const LoggerRecord source = downloadedTrip("Q12345", { 0x00C8, 0x00D2, 0x00DC });
+        LoggerRecord source = downloadedTrip("Q12345", { 0x00C8, 0x00D2, 0x00DC });
+        source.sensorFlags = SensorBits::InternalNtc;
+        source.configWord = ConfigBits::InternalOn;
+        source.interval = 60;
+        source.startTime = QDateTime(QDate(2026, 3, 1), QTime(10, 0));
+        source.imageRead = ImageCodec::encode(source, QByteArray(kImageSize, '\0'));
         const QString path = h.homePath("Q12345_0001_000.qlf");
         QVERIFY(CFileManager::writeDataFile(path, source, false));
 
@@ -275,12 +260,36 @@ private slots:
         QCOMPARE(h.ui->m_tableWidgetLogger->currentRow(), 0);
         QCOMPARE(h.ui->m_tableWidgetLogger->item(0, 2)->text(), QStringLiteral("Q12345_0001_000.qlf"));
         QVERIFY(h.window.viewsDirty);
+        h.window.Timer();
+        QVERIFY(h.window.plot && h.window.histogram);
+        QCOMPARE(h.window.plot->parentWidget(), h.ui->m_widgetGraph);
+        QCOMPARE(h.window.histogram->parentWidget(), h.ui->m_widgetHistogram);
+        QCOMPARE(h.window.histogram->series().size(), 1);
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 3);
+        QCOMPARE(h.ui->m_tableWidgetTableSummary->rowCount(), 64);
+        QPointer<QWidget> first = h.window.plot, firstHistogram = h.window.histogram;
+        h.window.viewsDirty = true;
+        h.window.Timer();
+        QVERIFY(first.isNull() && firstHistogram.isNull());
+        QCOMPARE(h.ui->m_widgetGraph->findChildren<CPlot *>().size(), 1);
 
         // the same file again only selects its row
         h.ui->m_tableWidgetLogger->setCurrentCell(-1, -1);
         QVERIFY(h.window.loadDataFile(path));
         QCOMPARE(h.records.size(), 1);
         QCOMPARE(h.ui->m_tableWidgetLogger->currentRow(), 0);
+
+        const QString bad = h.homePath("bad.qlf");
+        QVERIFY(TestEnv::writeFile(bad, QByteArray()));
+        QVERIFY(!h.window.loadDataFile(bad));
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QCOMPARE(h.prompts.boxes.first().kind, CPrompt::Warning);
+        QVERIFY(h.prompts.boxes.first().text.contains(QLatin1String("bad.qlf")));
+        QCOMPARE(h.records.size(), 1);
+        QCOMPARE(h.ui->m_tableWidgetLogger->rowCount(), 1);
+        QCOMPARE(h.ui->m_tableWidgetLogger->currentRow(), 0);
+        QVERIFY(QFile::exists(bad));
+        h.prompts.boxes.clear();
 
         // with no data path set yet, the choosers open at home
         h.prompts.filesToChoose.clear();
@@ -321,6 +330,15 @@ private slots:
         h.ui->m_actionSaveAs->trigger();
         QVERIFY(CFileManager::readDataFile(h.homePath("copy.qlf"), reread, false, nullptr));
         QCOMPARE(reread.readings.mid(0, 3), source.readings);
+
+        // and a .csv name writes the readings export: a header and three readings
+        h.prompts.filesToChoose = QStringList{ h.homePath("Q.csv") };
+        h.ui->m_actionSaveAs->trigger();
+        const QStringList lines = QString::fromUtf8(TestEnv::readFile(h.homePath("Q.csv"))).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines.at(1).startsWith(QStringLiteral("1,")) && lines.at(3).contains(QStringLiteral("22.0")));
+        QCOMPARE(h.prompts.boxes.size(), 2);
+        QCOMPARE(h.records.at(0).fileName, h.homePath("copy.qlf"));   // still the data file
     }
 
     // The automatic save and exports, and the storing of an EEPROM image
@@ -380,47 +398,6 @@ private slots:
         h.addAndSelect(fileRecord(saved, "S77"));
         h.window.Timer();
         QVERIFY(!h.records.at(1).autoDownloaded);
-    }
-
-    void viewsAreRebuiltFromALoadedFileAndExported()
-    {
-        Harness h;
-        LoggerRecord source = downloadedTrip("V1", { 0x00C8, 0x00D2, 0x00DC });
-        source.sensorFlags = SensorBits::InternalNtc;
-        source.configWord = ConfigBits::InternalOn;
-        source.interval = 60;
-        source.startTime = QDateTime(QDate(2026, 3, 1), QTime(10, 0));
-        source.imageRead = ImageCodec::encode(source, QByteArray(kImageSize, '\0'));
-        const QString path = h.homePath("V1.qlf");
-        QVERIFY(CFileManager::writeDataFile(path, source, false));
-
-        QVERIFY(h.window.loadDataFile(path));
-        h.window.Timer();
-        QVERIFY(h.window.plot && h.window.histogram);
-        QCOMPARE(h.window.plot->parentWidget(), h.ui->m_widgetGraph);
-        QCOMPARE(h.window.histogram->parentWidget(), h.ui->m_widgetHistogram);
-        QCOMPARE(h.window.histogram->series().size(), 1);
-        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 3);
-        QCOMPARE(h.ui->m_tableWidgetTableSummary->rowCount(), 64);
-
-        // a second rebuild frees the graph and histogram it replaces
-        QPointer<QWidget> first = h.window.plot, firstHistogram = h.window.histogram;
-        h.window.viewsDirty = true;
-        h.window.Timer();
-        QVERIFY(first.isNull() && firstHistogram.isNull());
-        QCOMPARE(h.ui->m_widgetGraph->findChildren<CPlot *>().size(), 1);
-
-        // Save As with a .csv name writes the readings export
-        const QString csv = h.homePath("V1.csv");
-        h.prompts.filesToChoose = QStringList{ csv };
-        h.ui->m_actionSaveAs->trigger();
-        QVERIFY(h.prompts.boxes.isEmpty());
-        const QStringList lines =
-            QString::fromUtf8(TestEnv::readFile(csv)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 4);   // a header and three readings
-        QVERIFY(lines.at(1).startsWith(QStringLiteral("1,")));
-        QVERIFY(lines.at(3).contains(QStringLiteral("22.0")));
-        QCOMPARE(h.records.at(0).fileName, path);   // still the data file
     }
 
     void closingOffersEveryTripNeverSaved()
