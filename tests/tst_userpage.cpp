@@ -125,27 +125,9 @@ private slots:
         QVERIFY(ui->m_plainTextEditUserAdminAudit->toPlainText().contains("Message: Fridge"));
     }
 
-    void newUserIsNamedNumberedAndChecked()
-    {
-        ui->m_pushButtonUserAdminNew->click();
-        QCOMPARE(ui->m_listWidgetUserAdminList->currentRow(), 3);
-        QVERIFY(!ui->m_pushButtonUserAdminNew->isEnabled());
-        QVERIFY(auditHas("Add new user"));
-
-        finishEditing(ui->m_lineEditUserAdminUserName, "kim");   // taken
-        QCOMPARE(users->users.at(3).login, QStringLiteral("New User"));
-        finishEditing(ui->m_lineEditUserAdminUserName, "New User 2");
-        QVERIFY(prompts->sawBoxContaining("New User"));
-        finishEditing(ui->m_lineEditUserAdminUserName, "max");
-        QVERIFY(auditHas("User: New User Change user name: New User-->max"));
-        QCOMPARE(ui->m_listWidgetUserAdminList->item(3)->text(), QStringLiteral("max"));
-        QVERIFY(ui->m_comboBoxUserAdminEmployeeNb->findText("12") == -1);
-        ui->m_comboBoxUserAdminEmployeeNb->setCurrentText("14");
-        QCOMPARE(stored("max").employeeNumber, QStringLiteral("14"));
-        QVERIFY(!ui->m_lineEditUserAdminUserName->isEnabled());   // fixed with its number
-    }
-
-    void removalKeepsNamesNumbersAndTheSession()
+    // A removed user keeps the name and number taken and the session its
+    // user; a new one is named and numbered only with what is free.
+    void removalAndNewUsersKeepNamesNumbersAndTheSession()
     {
         selectUser("boss");
         QVERIFY(!ui->m_pushButtonUserAdminRemove->isEnabled());
@@ -157,11 +139,25 @@ private slots:
         QVERIFY(auditHas("Remove user: kim"));
 
         ui->m_pushButtonUserAdminNew->click();
-        finishEditing(ui->m_lineEditUserAdminUserName, "kim");
+        QCOMPARE(ui->m_listWidgetUserAdminList->currentItem()->text(), QStringLiteral("New User"));
+        QVERIFY(!ui->m_pushButtonUserAdminNew->isEnabled());
+        QVERIFY(auditHas("Add new user"));
+        finishEditing(ui->m_lineEditUserAdminUserName, "kim");   // taken
         QCOMPARE(users->users.last().login, QStringLiteral("New User"));
         QCOMPARE(ui->m_comboBoxUserAdminEmployeeNb->findText("12"), -1);
         ui->m_pushButtonUserAdminRemove->click();   // a new entry goes without a trace
         QCOMPARE(ui->m_listWidgetUserAdminList->count(), 3);
+
+        ui->m_pushButtonUserAdminNew->click();
+        finishEditing(ui->m_lineEditUserAdminUserName, "New User 2");
+        QVERIFY(prompts->sawBoxContaining("New User"));
+        finishEditing(ui->m_lineEditUserAdminUserName, "max");
+        QVERIFY(auditHas("User: New User Change user name: New User-->max"));
+        QCOMPARE(ui->m_listWidgetUserAdminList->currentItem()->text(), QStringLiteral("max"));
+        QCOMPARE(ui->m_comboBoxUserAdminEmployeeNb->findText("2"), -1);   // the session's own
+        ui->m_comboBoxUserAdminEmployeeNb->setCurrentText("14");
+        QCOMPARE(stored("max").employeeNumber, QStringLiteral("14"));
+        QVERIFY(!ui->m_lineEditUserAdminUserName->isEnabled());   // fixed with its number
     }
 
     void backupRestoresByteForByteAndRefusesAChangedOne()
