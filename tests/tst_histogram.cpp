@@ -75,7 +75,7 @@ private slots:
         app->settings.histogramShowFullRange = false;
     }
 
-    void binsCountEveryReadingIncludingTheTop()
+    void binsCountEveryReadingIncludingTheTopInCelsiusAndFahrenheit()
     {
         // -0.5 and +0.5 share the bin of 0; the highest value has a bin of its own
         LoggerRecord record = makeSet("A", kNtc, ConfigBits::InternalOn, { -5, 5, 9, 10, 19, 25, 29 });
@@ -107,17 +107,14 @@ private slots:
         QCOMPARE(fullView->m_minBin, -50);
         QCOMPARE(fullView->m_maxBin, 86);
         QCOMPARE(bottomAxis(*fullView), qMakePair(-50.0, 86.0));
-    }
 
-    void fahrenheitBinsTakeEveryDegree()
-    {
+        // in °F every degree takes its own bin: 20.0 .. 21.7 °C are 68 .. 71.06 °F
         app->settings.modeCelsius = 0;
-        // 21.0 .. 21.7 degrees C are 69.8 .. 71.06 degrees F
-        LoggerRecord record = makeSet("A", kNtc, ConfigBits::InternalOn, { 200, 210, 211, 212, 216, 217 });
-        setExtremes(record, ChannelInternal, 20.0f, 21.7f);
-        app->records << record;
-        QScopedPointer<CHistogram> view(build({ 0 }));
-        QCOMPARE(filled(view->series().at(0)), QStringLiteral("68:1 69:2 70:2 71:1"));
+        app->settings.histogramShowFullRange = false;
+        LoggerRecord fahrenheit = makeSet("A", kNtc, ConfigBits::InternalOn, { 200, 210, 211, 212, 216, 217 });
+        setExtremes(fahrenheit, ChannelInternal, 20.0f, 21.7f);
+        app->records << fahrenheit;
+        QCOMPARE(filled(QScopedPointer<CHistogram>(build({ 3 }))->series().at(0)), QStringLiteral("68:1 69:2 70:2 71:1"));
         QCOMPARE(CHistogram::wholeValue(-178, true), 0);     // -0.04 F
         QCOMPARE(CHistogram::wholeValue(-179, false), -17);
     }

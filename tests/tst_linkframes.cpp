@@ -210,7 +210,9 @@ private slots:
         QCOMPARE(results.first().data, image.mid(0x100, 0x100));
     }
 
-    void aReplyThatLostAFrameIsNotCompletedByTheNext()
+    // A reply that lost a frame, or stopped coming, is not completed by a
+    // later one.
+    void aBrokenReplyIsNotCompletedLater()
     {
         const QByteArray first = patternImage(3);
         const QByteArray second = patternImage(7);
@@ -236,24 +238,18 @@ private slots:
         const LinkResult read = only(decoder, LinkResult::MemoryRead);
         QCOMPARE(read.kind, LinkResult::MemoryRead);
         QCOMPARE(read.data, second.mid(0x100, 0x100));
-    }
 
-    void aReplyThatStoppedIsNotCompletedLater()
-    {
-        const QByteArray first = patternImage(3);
-        const QByteArray second = patternImage(7);
-        CGestionSerie decoder;
-        // the reply to the whole image stops before its last frame
+        // a reply to the whole image that stops before its last frame
         decoder.expectMemory(0, 0x300, false);
         decoder.dispatchReply(memoryFrames(first, 0, 0x2C0));
         QTest::qWait(2200);
         // a later read of that last part alone gets its own bytes
         decoder.expectMemory(0x2C0, 0x40, false);
         decoder.dispatchReply(memoryFrames(second, 0x2C0, 0x40));
-        const auto results = decoder.takeResults();
-        QCOMPARE(results.size(), 1);
-        QCOMPARE(results.first().address, 0x2C0);
-        QCOMPARE(results.first().data, second.mid(0x2C0, 0x40));
+        const auto last = decoder.takeResults();
+        QCOMPARE(last.size(), 1);
+        QCOMPARE(last.first().address, 0x2C0);
+        QCOMPARE(last.first().data, second.mid(0x2C0, 0x40));
     }
 
     void strayMemoryFramesDoNotCaptureALaterRead_data()

@@ -158,18 +158,13 @@ private slots:
         QVERIFY(shows(compliant, QStringLiteral("Cold chain (amy)")));
         record.configuredBy.clear();
         QVERIFY(!textOf(writePdf(record, QStringLiteral("d.pdf"))).contains(QStringLiteral("21 CFR")));
-    }
 
-    void twoProbeModelNamesItsProbes()
-    {
-        LoggerRecord record = trip(3, kAllSensors, kAllChannels);
+        // the two-probe model names its probes; in °F
         record.productCode = QStringLiteral("  QV-7T pro ");
         h->window.app->settings.modeCelsius = 0;
-        const QString plain = textOf(writePdf(record));
-        QVERIFY(shows(plain, QStringLiteral("L.Ext. Temp.")));
-        QVERIFY(shows(plain, QStringLiteral("R.Ext. Temp.")));
-        QVERIFY(shows(plain, QStringLiteral("LE°F  H%  RE°F")));
-        QVERIFY(shows(plain, QStringLiteral("70.7  21.5  70.7")));
+        const QString probes = textOf(writePdf(record, QStringLiteral("e.pdf")));
+        for (const char *text : { "L.Ext. Temp.", "R.Ext. Temp.", "LE°F  H%  RE°F", "70.7  21.5  70.7" })
+            QVERIFY2(shows(probes, QString::fromUtf8(text)), text);
     }
 
     void pageRangePrintsOnlyThosePages()
