@@ -120,11 +120,7 @@ private slots:
         // 300 x 200 mm (850 x 567 points), images at 85 dpi
         const QString pdf = dir.filePath(QStringLiteral("graph.pdf"));
         QVERIFY(plot.exportDocument(pdf));
-        QProcess pdfinfo;
-        pdfinfo.start(QStringLiteral("pdfinfo"), { pdf });
-        QVERIFY(pdfinfo.waitForFinished(30000));
-        QCOMPARE(pdfinfo.exitCode(), 0);
-        const QString info = QString::fromLatin1(pdfinfo.readAllStandardOutput());
+        const QString info = QString::fromLatin1(TestEnv::programOutput("pdfinfo", { pdf }));
         QVERIFY2(info.contains(QStringLiteral("Page size:       850 x 567 pts")), qPrintable(info));
 
         QPrinter printer;

@@ -16,18 +16,11 @@ const QDateTime kStart(QDate(2026, 12, 5), QTime(14, 30, 0), Qt::LocalTime);
 const quint8 kAllSensors = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
 const quint32 kAllChannels = ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::ExternalOn;
 
-QByteArray poppler(const QString &tool, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(60000))
-        qWarning() << tool << "did not finish";
-    return process.readAllStandardOutput();
-}
+using TestEnv::programOutput;
 
 int pageCountOf(const QString &pdf)
 {
-    const QByteArray info = poppler(QStringLiteral("pdfinfo"), { pdf });
+    const QByteArray info = programOutput(QStringLiteral("pdfinfo"), { pdf });
     const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
     return pages.match(QString::fromUtf8(info)).captured(1).toInt();
 }
@@ -39,7 +32,7 @@ QString textOf(const QString &pdf, int page = 0)
     if (page > 0)
         arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
                   << QString::number(page);
-    return QString::fromUtf8(poppler(QStringLiteral("pdftotext"), arguments << pdf << QStringLiteral("-")));
+    return QString::fromUtf8(programOutput(QStringLiteral("pdftotext"), arguments << pdf << QStringLiteral("-")));
 }
 
 // pdftotext spaces words by their places: blanks are compared as one
@@ -52,7 +45,7 @@ QImage pageImage(const QString &pdf, int page, int dpi)
 {
     const QString n = QString::number(page);
     const QString prefix = QFileInfo(pdf).absolutePath() + QStringLiteral("/page");
-    poppler(QStringLiteral("pdftoppm"), { QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), n,
+    programOutput(QStringLiteral("pdftoppm"), { QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), n,
                                           QStringLiteral("-l"), n, QStringLiteral("-png"),
                                           QStringLiteral("-singlefile"), pdf, prefix });
     return QImage(prefix + QStringLiteral(".png"));
@@ -129,7 +122,7 @@ private slots:
         const QString pdf = writePdf(record);
         QVERIFY(!pdf.isEmpty());
         QCOMPARE(pageCountOf(pdf), pages);
-        QVERIFY(poppler(QStringLiteral("pdfinfo"), { pdf }).contains("(A4)"));
+        QVERIFY(programOutput(QStringLiteral("pdfinfo"), { pdf }).contains("(A4)"));
         const QString last = textOf(pdf, pages);
         QVERIFY2(shows(last, QStringLiteral("( Page  %1 / %1 )").arg(pages)), qPrintable(last));
     }

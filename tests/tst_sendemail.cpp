@@ -29,13 +29,6 @@ LoggerRecord trip(const QString &serial, bool withReadings = true)
     return record;
 }
 
-QString pdfText(const QString &path)
-{
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
-    return pdftotext.waitForFinished(30000) ? QString::fromUtf8(pdftotext.readAllStandardOutput()) : QString();
-}
-
 }
 
 class TestSendEmail : public QObject
@@ -194,7 +187,8 @@ private:
         if (extension == QLatin1String("pdf")) {
             // its graph is the record's, not the one the window shows now
             const QString sent = QDir(dir).filePath(QStringLiteral("received.pdf"));
-            return pdfText(sent).contains(kSerial + QStringLiteral(" QV-2T")) ? TestEnv::readFile(sent) : QByteArray();
+            const QString text = QString::fromUtf8(TestEnv::programOutput("pdftotext", { sent, "-" }));
+            return text.contains(kSerial + QStringLiteral(" QV-2T")) ? TestEnv::readFile(sent) : QByteArray();
         }
         if (extension == QLatin1String("jpg")) {
             const QString sent = QDir(dir).filePath(QStringLiteral("received.jpg"));
