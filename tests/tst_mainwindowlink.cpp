@@ -79,7 +79,7 @@ private slots:
         // the unsaved download outlives its logger, still selected, as a row
         // named by its serial
         QVERIFY(sim.command(QStringLiteral("unplug")));
-        QTRY_VERIFY_WITH_TIMEOUT(window.app->records.at(0).isFile(), kLinkMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.app->records.isEmpty() && window.app->records.at(0).isFile(), kLinkMs);
         QCOMPARE(window.app->records.size(), 1);
         const LoggerRecord &kept = window.app->records.at(0);
         QVERIFY(kept.fromFile && kept.dataLoaded && kept.unsavedReadings);
