@@ -5,7 +5,6 @@
 #include "mail/mimemessage.h"
 #include "mail/mimemultipart.h"
 #include "mail/mimetext.h"
-#include "mail/quotedprintable.h"
 
 namespace {
 
@@ -32,33 +31,6 @@ class TestMailMime : public QObject
     Q_OBJECT
 
 private slots:
-    void quotedPrintable_data()
-    {
-        QTest::addColumn<QString>("encoded");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("roundTrip");
-        QTest::newRow("plain, blanks, equals sign") << QStringLiteral("a =3Db ") << QByteArray("a =b ") << true;
-        QTest::newRow("controls and high bytes") << QStringLiteral("a=0D=0A=09b=00=7F=AB=E9=FF")
-                                                 << QByteArray("a\r\n\tb\0\x7F\xAB\xE9\xFF", 10) << true;
-        QTest::newRow("lower-case digits") << QStringLiteral("=e9") << QByteArray("\xE9") << false;
-        QTest::newRow("soft breaks") << QStringLiteral("ab=\r\ncd=\nef") << QByteArray("abcdef") << false;
-        // Malformed escapes must not read past the text or invent bytes.
-        QTest::newRow("trailing equals") << QStringLiteral("ab=") << QByteArray("ab=") << false;
-        QTest::newRow("one digit at end") << QStringLiteral("ab=4") << QByteArray("ab=4") << false;
-        QTest::newRow("bad digits, punctuation between 9 and A") << QStringLiteral("=G1x=:;") << QByteArray("=G1x=:;") << false;
-        QTest::newRow("beyond latin-1") << QString(QChar(0x20AC)) << QByteArray(1, '\0') << false;
-    }
-
-    void quotedPrintable()
-    {
-        QFETCH(QString, encoded);
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, roundTrip);
-        QCOMPARE(QuotedPrintable::decode(encoded), bytes);
-        if (roundTrip)
-            QCOMPARE(QuotedPrintable::encode(bytes), encoded);
-    }
-
     void fileParts()
     {
         QTemporaryDir dir;
