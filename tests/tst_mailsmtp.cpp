@@ -95,12 +95,10 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<int>("authMethod");
         QTest::addColumn<int>("headerEncoding");
-        QTest::newRow("ssl, plain") << "ssl" << int(SmtpClient::AuthPlain) << int(MimePart::Encoding8Bit);
-        QTest::newRow("ssl, login, q-encoded header")
-            << "ssl" << int(SmtpClient::AuthLogin) << int(MimePart::EncodingQuotedPrintable);
-        QTest::newRow("starttls, plain, base64 header")
-            << "starttls" << int(SmtpClient::AuthPlain) << int(MimePart::EncodingBase64);
-        QTest::newRow("starttls, login") << "starttls" << int(SmtpClient::AuthLogin) << int(MimePart::Encoding8Bit);
+        // the program's road, and the library's other roads in one
+        QTest::newRow("ssl, plain, 8-bit") << "ssl" << int(SmtpClient::AuthPlain) << int(MimePart::Encoding8Bit);
+        QTest::newRow("starttls, login, quoted-printable")
+            << "starttls" << int(SmtpClient::AuthLogin) << int(MimePart::EncodingQuotedPrintable);
     }
     void sendsThroughRealServer()
     {
@@ -127,7 +125,7 @@ private slots:
         // and the text goes quoted-printable, its long line folded between
         // escapes; the lines "." and ".x" survive the end-of-data marker.
         const bool rich = headerEncoding != MimePart::Encoding8Bit;
-        const QString subject = rich ? QStringLiteral("Rapport \u00E9t\u00E9 a_b? = \u20AC") : QStringLiteral("Quorvane");
+        const QString subject = rich ? QStringLiteral("Rapport \u00E9t\u00E9 a_b? = \u20AC") : QStringLiteral("Quorvane \u00E9t\u00E9 \u20AC");
         const QString body = QStringLiteral("Hi,\n.\n.x\n..y\ncaf\u00E9 \u20AC \u4E2D\n") + QString(rich ? 100 : 1, QChar(0xE9));
         TestMessage mail;
         mail.message.setHeaderEncoding(MimePart::Encoding(headerEncoding));
@@ -187,7 +185,6 @@ private slots:
         QTest::addColumn<int>("expectedError");
         const int untrusted = QSslError::UnableToGetLocalIssuerCertificate;
         QTest::newRow("ssl, untrusted authority") << "ssl" << "127.0.0.1" << untrusted;
-        QTest::newRow("starttls, untrusted authority") << "starttls" << "127.0.0.1" << untrusted;
         // The certificate names 127.0.0.1 only.
         QTest::newRow("ssl, foreign host name") << "ssl" << "localhost" << int(QSslError::HostNameMismatch);
     }
@@ -234,8 +231,6 @@ private slots:
         row("plain refused", "AUTH=535 no", Login, { client, refused }, "AUTH PLAIN AHUAcA==");
         row("plain busy", "AUTH=454 later", Login, { server, refused }, "AUTH PLAIN AHUAcA==");
         row("plain unanswered", "AUTH=none", Login, { timeout, refused }, "AUTH PLAIN AHUAcA==");
-        row("login not offered", "AUTH-LOGIN=504 no", Login, { client, refused }, "AUTH LOGIN");
-        row("login user refused", "LOGIN-USER=535 no", Login, { client, refused }, "dQ==");
         row("login password refused", "LOGIN-PASS=535 no", Login, { client, refused }, "cA==");
         row("recipient refused", "RCPT=550 no such user", Send, { client }, "RCPT TO: <rita@example.org>");
         row("end of data unanswered", "END=none", Send, { timeout }, ".");
