@@ -33,10 +33,15 @@ private slots:
         qputenv("MIRELDA_SETTINGS_DIR", TestEnv::settingsDir().toLocal8Bit());
     }
 
+    // Every value comes back; a file holding a mail password is its owner's
+    // alone, and no password is built in for the default account.
     void roundTripKeepsEveryValue()
     {
         TestCore core;
         CMainApp &app = core.app;
+        const QString path = TestEnv::settingsDir() + "roundtrip.ini";
+        QVERIFY(app.fileManager->writeSettings(path));
+        QVERIFY(QFileInfo(path).permissions() & QFileDevice::ReadGroup);   // nothing secret yet
         AppSettings &s = app.settings;
         s.graphBackground = QColor(1, 2, 3);
         s.histogramLineColor = QColor(250, 128, 7);
@@ -59,45 +64,26 @@ private slots:
         app.languageTable->language = 5;
         app.languageTable->firstInitLanguage = 0;
         app.userAdmin->logoutMinutes = 0;
-        const QString path = TestEnv::settingsDir() + "roundtrip.ini";
         QVERIFY(app.fileManager->writeSettings(path));
         QVERIFY(readAll(path).contains("TIME_ZONE=5.5\r\n"));
+        QVERIFY(!(QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                                   | QFileDevice::ReadOther | QFileDevice::WriteOther)));
 
         // every value read back writes the same file again
         TestCore other;
         QVERIFY(other.app.fileManager->readSettings(path));
         QCOMPARE(other.app.settings.defaultPath, QString("/data/loggers=trips"));
         QCOMPARE(other.app.settings.smtpSubject, QString("Trip report: été"));
+        QCOMPARE(other.app.settings.smtpPassword, QString("p=ss;word"));
         const QString again = TestEnv::settingsDir() + "again.ini";
         QVERIFY(other.app.fileManager->writeSettings(again));
         QCOMPARE(readAll(again), readAll(path));
         QVERIFY(!app.fileManager->writeSettings(TestEnv::settingsDir() + "missing-dir/xZdr.ini"));
-    }
-
-    // No password is built in: the default account's password is the user's
-    // and is kept like any other, in a file only its owner may read.
-    void mailPasswordIsKeptForItsOwnerOnly()
-    {
-        TestCore core;
-        CFileManager *files = core.app.fileManager;
-        const QString path = TestEnv::settingsDir() + "account.ini";
-        QVERIFY(files->writeSettings(path));
-        QVERIFY(QFileInfo(path).permissions() & QFileDevice::ReadGroup);   // nothing secret yet
-
-        core.app.settings.smtpUserName = DefaultMailAccount::address();
-        core.app.settings.smtpPassword = "typed by the user";
-        QVERIFY(files->writeSettings(path));
-        QVERIFY(QFileInfo(path).permissions() & QFileDevice::ReadOwner);
-        QVERIFY(!(QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::WriteGroup
-                                                   | QFileDevice::ReadOther | QFileDevice::WriteOther)));
-        core.app.settings.smtpPassword.clear();
-        QVERIFY(files->readSettings(path));
-        QCOMPARE(core.app.settings.smtpPassword, QString("typed by the user"));
 
         QVERIFY(TestEnv::writeFile(path, "[SETTINGS]\r\nSMTP_USER_NAME=" + DefaultMailAccount::address().toUtf8() + "\r\n"));
-        core.app.settings.smtpPassword.clear();
-        QVERIFY(files->readSettings(path));
-        QCOMPARE(core.app.settings.smtpPassword, QString());
+        other.app.settings.smtpPassword.clear();
+        QVERIFY(other.app.fileManager->readSettings(path));
+        QCOMPARE(other.app.settings.smtpPassword, QString());
     }
 
     void oddValuesFallBack()
