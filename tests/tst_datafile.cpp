@@ -56,7 +56,7 @@ private:
 private slots:
     void initTestCase() { QDir().mkpath(dir); }
 
-    void loggerTimeAndBytes()
+    void loggerTimeBytesAndChannels()
     {
         QCOMPARE(LoggerTime::toDateTime(86400 + 3661), QDateTime(QDate(2000, 1, 2), QTime(1, 1, 1), Qt::LocalTime));
         QCOMPARE(LoggerTime::fromDateTime(QDateTime(QDate(2000, 1, 2), QTime(1, 1, 1))), quint32(86400 + 3661));
@@ -74,10 +74,8 @@ private slots:
         QCOMPARE(data.mid(4), QByteArray(2, '\0'));
         QCOMPARE(ByteOrder::getBE32(data, 4), quint32(0));
         QCOMPARE(ByteOrder::getBE16(data, -1), quint16(0));
-    }
 
-    void channelsFromSensorsAndConfig()
-    {
+        // the channels a record stores, from its sensors and configuration
         LoggerRecord r;
         r.sensorFlags = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
         r.configWord = ConfigBits::HumidityOn | ConfigBits::ExternalOn;   // internal off

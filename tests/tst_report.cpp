@@ -240,20 +240,6 @@ private slots:
         QCOMPARE(veiledRuns, 1);
     }
 
-    void unwritableFileIsReported()
-    {
-        const LoggerRecord record = trip(5);
-        h->addAndSelect(record);
-        CPrint report(&h->window);
-        QVERIFY(!report.printPdf(folder->filePath(QStringLiteral("missing/r.pdf")), record));
-        QVERIFY(report.errorText().contains(QStringLiteral("missing")));
-        // a folder standing where the file should go: refused whoever runs
-        const QString taken = folder->filePath(QStringLiteral("taken.pdf"));
-        QVERIFY(QDir().mkpath(taken));
-        QVERIFY(!report.printPdf(taken, record));
-        QVERIFY(report.errorText().contains(QStringLiteral("taken.pdf")));
-    }
-
     // The report prints a copy: the window's record keeps its counters, and
     // a record closed while the preview is open leaves the preview whole.
     void reportWorksOnACopy()
@@ -281,7 +267,7 @@ private slots:
         QVERIFY(h->records.isEmpty());
     }
 
-    void pdfActionWritesTheNamedFileAndSaysSo()
+    void pdfActionWritesTheNamedFileAndSaysSoOrWhyNot()
     {
         LoggerRecord record = trip(30);
         record.serialNumber = QStringLiteral("AB12");
@@ -307,6 +293,16 @@ private slots:
         h->window.on_m_actionGeneratPdf_triggered();
         QVERIFY(said.isEmpty());
         QVERIFY(h->prompts.sawBoxContaining(QStringLiteral("Warning!\n\nThe folder")));
+
+        // a PDF that cannot be written is reported by the report itself
+        CPrint report(&h->window);
+        QVERIFY(!report.printPdf(folder->filePath(QStringLiteral("missing/r.pdf")), record));
+        QVERIFY(report.errorText().contains(QStringLiteral("missing")));
+        // a folder standing where the file should go: refused whoever runs
+        const QString taken = folder->filePath(QStringLiteral("taken.pdf"));
+        QVERIFY(QDir().mkpath(taken));
+        QVERIFY(!report.printPdf(taken, record));
+        QVERIFY(report.errorText().contains(QStringLiteral("taken.pdf")));
     }
 
     void automaticPdfIsWrittenOncePerDownload()
