@@ -1,11 +1,11 @@
+#include <cmath>
 #include <QTableWidget>
 
-#include "app/clanguagetable.h"
-#include "core/cmainapp.h"
 #include "core/loggertime.h"
-#include "core/windowstate.h"
+#include "support/coretest.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
+#include "views/cmktcalculator.h"
 #include "views/ctable.h"
 
 namespace {
@@ -13,12 +13,13 @@ namespace {
 using Item = CTable::SummaryItem;
 
 const QDateTime kStart(QDate(2026, 3, 2), QTime(10, 0, 0), Qt::LocalTime);
+constexpr quint32 kAllIntLevels =
+    ConfigBits::InternalOn | ConfigBits::IntHH | ConfigBits::IntH | ConfigBits::IntL | ConfigBits::IntLL;
 
-// A downloaded set; tenths holds the readings interleaved internal,
+// A downloaded file set; tenths holds the readings interleaved internal,
 // humidity, external as the record stores them.
-LoggerRecord makeRecord(const QString &serial, quint8 sensors, quint32 config,
-                        const QVector<int> &tenths, quint32 interval = 60,
-                        const QDateTime &start = kStart)
+LoggerRecord makeRecord(const QString &serial, quint8 sensors, quint32 config, const QVector<int> &tenths,
+                        quint32 interval = 60, const QDateTime &start = kStart)
 {
     LoggerRecord record = ViewsTest::downloadedSet(serial, sensors, config, ViewsTest::words(tenths),
                                                    interval, start);
@@ -32,13 +33,6 @@ LoggerRecord internalSet(const QString &serial, const QVector<int> &tenths, quin
     return makeRecord(serial, SensorBits::InternalNtc, ConfigBits::InternalOn, tenths, interval, start);
 }
 
-using ViewsTest::setLimits;
-
-QColor colourOf(const QBrush &brush, const QColor &unset)
-{
-    return brush.style() == Qt::NoBrush ? unset : brush.color();
-}
-
 QString cell(QTableWidget &table, int row, int column)
 {
     QTableWidgetItem *item = table.item(row, column);
@@ -47,54 +41,41 @@ QString cell(QTableWidget &table, int row, int column)
 
 }
 
-class TestCTable : public QObject
+class TestCTable : public QObject, CoreFixture
 {
     Q_OBJECT
-private:
-    WindowState window;
-    CMainApp *app = nullptr;
 
     CTable *table() { return app->table; }
 
-private slots:
-    void init()
+    // The cells of the summary items in one column.
+    QStringList summary(QTableWidget &widget, const QList<Item> &items, int column = 1,
+                        ViewChannel channel = ChannelInternal)
     {
-        app = new CMainApp(&window);
-        app->settings = AppSettings();
-        // Texts the tables read, as the label table gives them in English.
-        const QList<QPair<int, const char *>> english = {
-            { 4, "Serial #" }, { 100, "High" }, { 103, "Low" }, { 125, "Time" }, { 130, "Elapsed" },
-            { 140, "Consecutive alarm delay" }, { 192, "Temperature" }, { 193, "Humidity" },
-            { 197, "outside its limits" }, { 207, "Yes" }, { 208, "No" },
-        };
-        for (const auto &text : english)
-            app->languageTable->texts[0][text.first] = QString::fromUtf8(text.second);
+        QStringList cells;
+        for (Item item : items)
+            cells << cell(widget, CTable::summaryRow(item, channel), column);
+        return cells;
     }
 
-    void cleanup()
-    {
-        delete app;
-        app = nullptr;
-    }
+private slots:
+    void init() { renewCore(); }
 
     void readingWordsBecomeValues()
     {
         LoggerRecord record = internalSet("A", {});
-        record.readings = { 0x00C8, 0x08C8, 0x07FF, 0x03FF, 0x0400, 0xF0C8 };
+        record.readings = { 0x00C8, 0x08C8 };   // 20.0, the second marked
         record.readingCount = record.readings.size();
         QColor back, text;
         bool mark = true;
-        const QStringList expected = { "20.0", "20.0", "-0.1", "102.3", "-102.4", "20.0" };
-        for (int i = 0; i < expected.size(); ++i) {
-            QCOMPARE(table()->formatValueInt(&record, i, true, back, text, mark), expected.at(i));
-            QCOMPARE(mark, i == 1);
-        }
-        QCOMPARE(table()->formatValueInt(&record, 0, false, back, text, mark), QStringLiteral("68.0"));
+        QCOMPARE(table()->formatValueInt(&record, 0, true, back, text, mark), QStringLiteral("20.0"));
+        QVERIFY(!mark);
+        QCOMPARE(table()->formatValueInt(&record, 1, false, back, text, mark), QStringLiteral("68.0"));
+        QVERIFY(mark);
         QCOMPARE(table()->formatValueHum(&record, 0, back, text, mark), QStringLiteral("20.0"));   // never °F
 
         // A reading index outside the record gives nothing and counts nothing.
         const int counted = record.levelCounts[ChannelInternal][CTable::LevelNormal];
-        QCOMPARE(table()->formatValueInt(&record, 6, true, back, text, mark), QString());
+        QCOMPARE(table()->formatValueInt(&record, 2, true, back, text, mark), QString());
         QCOMPARE(table()->formatValueInt(&record, -1, true, back, text, mark), QString());
         QCOMPARE(record.levelCounts[ChannelInternal][CTable::LevelNormal], counted);
     }
@@ -102,53 +83,48 @@ private slots:
     void readingsTableColoursAndCountersAcrossEveryThreshold()
     {
         // HH 30, H 25, L 5, LL 0; readings at and across each limit.
-        LoggerRecord record = makeRecord(QStringLiteral("A"), SensorBits::InternalNtc,
-                                         ConfigBits::InternalOn | ConfigBits::IntHH | ConfigBits::IntH
-                                             | ConfigBits::IntL | ConfigBits::IntLL,
+        LoggerRecord record = makeRecord("A", SensorBits::InternalNtc, kAllIntLevels,
                                          { 100, 260, 310, 40, -10, 300, 250, 50, 0 });
-        setLimits(record, ChannelInternal, 30.0, 25.0, 5.0, 0.0);
+        ViewsTest::setLimits(record, ChannelInternal, 30.0, 25.0, 5.0, 0.0);
         app->records << record;
-
         QTableWidget widget;
         table()->fillReadings(&widget, { 0 });
         QCOMPARE(widget.rowCount(), 9);
         QCOMPARE(widget.columnCount(), 3);   // time, elapsed, internal temperature
-        const QList<CTable::Level> levels = {
-            CTable::LevelNormal, CTable::LevelHigh, CTable::LevelHighHigh, CTable::LevelLow,
-            CTable::LevelLowLow, CTable::LevelHigh, CTable::LevelNormal, CTable::LevelNormal,
-            CTable::LevelLow,
-        };
+        using L = CTable::Level;
+        const QList<L> levels = { L::LevelNormal, L::LevelHigh, L::LevelHighHigh, L::LevelLow, L::LevelLowLow,
+                                  L::LevelHigh, L::LevelNormal, L::LevelNormal, L::LevelLow };
         for (int row = 0; row < levels.size(); ++row) {
             const QTableWidgetItem *item = widget.item(row, 2);
-            QVERIFY(item);
-            QCOMPARE(colourOf(item->foreground(), Qt::black), CTable::levelTextColor(levels.at(row)));
-            QCOMPARE(colourOf(item->background(), Qt::white), CTable::levelBackColor(levels.at(row)));
+            const QBrush fore = item->foreground(), back = item->background();
+            QCOMPARE(fore.style() == Qt::NoBrush ? QColor(Qt::black) : fore.color(),
+                     CTable::levelTextColor(levels.at(row)));
+            QCOMPARE(back.style() == Qt::NoBrush ? QColor(Qt::white) : back.color(),
+                     CTable::levelBackColor(levels.at(row)));
         }
 
         // Filling again counts afresh.
         table()->fillReadings(&widget, { 0 });
-        const int expectedCounts[CTable::LevelCount] = { 3, 1, 2, 2, 1 };
-        for (int level = 0; level < CTable::LevelCount; ++level)
-            QCOMPARE(app->records[0].levelCounts[ChannelInternal][level], expectedCounts[level]);
+        const int *counts = app->records[0].levelCounts[ChannelInternal];
+        QCOMPARE(QList<int>(counts, counts + CTable::LevelCount), QList<int>({ 3, 1, 2, 2, 1 }));
 
         // With HH switched off, the reading above HH is only high.
         app->records[0].configWord &= ~ConfigBits::IntHH;
         table()->fillReadings(&widget, { 0 });
-        QCOMPARE(app->records[0].levelCounts[ChannelInternal][CTable::LevelHighHigh], 0);
-        QCOMPARE(app->records[0].levelCounts[ChannelInternal][CTable::LevelHigh], 3);
+        QCOMPARE(counts[CTable::LevelHighHigh], 0);
+        QCOMPARE(counts[CTable::LevelHigh], 3);
         QCOMPARE(widget.item(2, 2)->foreground().color(), QColor(255, 100, 100));
     }
 
     void singleSetColumnsAndExportRows()
     {
         // internal, humidity and external interleaved, two samples
-        app->records << makeRecord(QStringLiteral("A"), SensorBits::DigitalTempHum | SensorBits::ExternalProbe,
+        app->records << makeRecord("A", SensorBits::DigitalTempHum | SensorBits::ExternalProbe,
                                    ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::ExternalOn,
                                    { 200, 455, -35, 210, 460, -30 }, 90);
         QTableWidget widget;
         table()->fillReadings(&widget, { 0 });
         QCOMPARE(widget.columnCount(), 5);
-        QCOMPARE(widget.horizontalHeaderItem(1)->text(), QStringLiteral("Elapsed"));
         QCOMPARE(table()->valueHeaders, QStringList({ "T°C", "H%", "eT°C" }));
         QCOMPARE(cell(widget, 1, 1), QStringLiteral("00:01:30"));
         QCOMPARE(table()->rowTimes, QStringList({ "02/03/2026 10:00:00", "02/03/2026 10:01:30" }));
@@ -169,9 +145,8 @@ private slots:
         QTableWidget widget;
         table()->fillReadings(&widget, { 1, 0, 2 });
         QCOMPARE(widget.horizontalHeaderItem(1)->text(), QStringLiteral("B T°C"));
-        QCOMPARE(table()->rowTimes,
-                 QStringList({ "02/03/2026 10:00:00", "02/03/2026 10:00:30", "02/03/2026 10:01:00",
-                               "02/03/2026 10:01:30", "02/03/2026 10:02:00", "02/03/2026 10:02:30" }));
+        QCOMPARE(table()->rowTimes, QStringList({ "02/03/2026 10:00:00", "02/03/2026 10:00:30", "02/03/2026 10:01:00",
+                                                  "02/03/2026 10:01:30", "02/03/2026 10:02:00", "02/03/2026 10:02:30" }));
         // Columns follow the selection: B, A, C. Sets at the same time share a row.
         QCOMPARE(table()->rowValues.at(0), QStringList({ "", "1.0", "" }));
         QCOMPARE(table()->rowValues.at(1), QStringList({ "2.0", "", "" }));
@@ -196,135 +171,108 @@ private slots:
     void rowTimesFollowTheClockChange()
     {
         // Paris moves from 02:00 to 03:00 on 29 March 2026.
-        const QDateTime start(QDate(2026, 3, 29), QTime(0, 50, 0), Qt::LocalTime);
-        app->records << internalSet("D", QVector<int>(40, 100), 600, start);
+        app->records << internalSet("D", QVector<int>(40, 100), 600, QDateTime(QDate(2026, 3, 29), QTime(0, 50)));
         QTableWidget widget;
         table()->fillReadings(&widget, { 0 });
-        QCOMPARE(table()->rowTimes.at(6), QStringLiteral("29/03/2026 01:50:00"));
-        QCOMPARE(table()->rowTimes.at(7), QStringLiteral("29/03/2026 03:00:00"));
+        QCOMPARE(table()->rowTimes.mid(6, 2), QStringList({ "29/03/2026 01:50:00", "29/03/2026 03:00:00" }));
         QCOMPARE(cell(widget, 39, 1), QStringLiteral("06:30:00"));
     }
 
     void summaryOfAHumidityOnlySet()
     {
-        LoggerRecord record = makeRecord(QStringLiteral("H1"), SensorBits::DigitalTempHum,
-                                         ConfigBits::HumidityOn | ConfigBits::HumH, { 400, 800, 600 });
-        setLimits(record, ChannelHumidity, 90.0, 70.0, 20.0, 10.0);
+        LoggerRecord record = makeRecord("H1", SensorBits::DigitalTempHum, ConfigBits::HumidityOn | ConfigBits::HumH,
+                                         { 400, 800, 600 });
+        ViewsTest::setLimits(record, ChannelHumidity, 90.0, 70.0, 20.0, 10.0);
         record.consecutiveDelay[GroupHumidity] = 3;
         app->records << record;
         app->settings.modeCelsius = 0;   // humidity stays in percent
-
         QTableWidget widget;
         table()->initSummary(&widget, { 0 });
         table()->fillSummary(&widget, { 0 }, false);
         QCOMPARE(widget.rowCount(), 64);
-        for (int row = 22; row < 36; ++row)
-            QCOMPARE(cell(widget, row, 1), QStringLiteral("-"));
-        for (int row = 50; row < 64; ++row)
-            QCOMPARE(cell(widget, row, 1), QStringLiteral("-"));
-        auto value = [&](Item item) { return cell(widget, CTable::summaryRow(item, ChannelHumidity), 1); };
-        QCOMPARE(value(Item::LimitH), QStringLiteral("70.0 %"));
-        QCOMPARE(value(Item::LimitHH), QStringLiteral("-"));   // level off
-        QCOMPARE(value(Item::ConsecutiveDelay), QStringLiteral("3"));
-        QCOMPARE(value(Item::TimeH), QStringLiteral("01m00s"));
-        QCOMPARE(value(Item::ValueMax), QStringLiteral("80.0 %"));
-        QCOMPARE(value(Item::ValueAvg), QStringLiteral("60.0 %"));
-        QCOMPARE(value(Item::Mkt), QStringLiteral("-"));
+        for (int row = 22; row < 64; ++row)   // the other channels' blocks
+            if (row < 36 || row >= 50)
+                QCOMPARE(cell(widget, row, 1), QStringLiteral("-"));
+        QCOMPARE(summary(widget, { Item::LimitH, Item::LimitHH, Item::ConsecutiveDelay, Item::TimeH, Item::ValueMax,
+                                   Item::ValueAvg, Item::Mkt }, 1, ChannelHumidity),
+                 QStringList({ "70.0 %", "-", "3", "01m00s", "80.0 %", "60.0 %", "-" }));
         QCOMPARE(cell(widget, 36, 0), QStringLiteral("Int. Humidity HH"));
     }
 
     void summaryOfTwoSetsSideBySide()
     {
         app->records << internalSet("A1", { 250, 250 })
-                     << makeRecord(QStringLiteral("B2"), SensorBits::InternalNtc | SensorBits::ExternalProbe,
+                     << makeRecord("B2", SensorBits::InternalNtc | SensorBits::ExternalProbe,
                                    ConfigBits::InternalOn | ConfigBits::ExternalOn, { 200, -50, 300, -40 });
         QTableWidget widget;
         table()->initSummary(&widget, { 1, 0 });
         table()->fillSummary(&widget, { 1, 0 }, false);
         QCOMPARE(widget.horizontalHeaderItem(1)->text(), QStringLiteral("B2"));
         QCOMPARE(cell(widget, 0, 2), QStringLiteral("A1"));
-        const int maxInt = CTable::summaryRow(Item::ValueMax, ChannelInternal);
-        QCOMPARE(cell(widget, maxInt, 1), QStringLiteral("30.0 °C"));
-        QCOMPARE(cell(widget, maxInt, 2), QStringLiteral("25.0 °C"));
-        const int mktInt = CTable::summaryRow(Item::Mkt, ChannelInternal);
-        QCOMPARE(cell(widget, mktInt, 1), QStringLiteral("26.26 °C"));
-        QCOMPARE(cell(widget, mktInt, 0), QStringLiteral("Int. Temperature MKT (83 kJ/mol)"));
-        const int minExt = CTable::summaryRow(Item::ValueMin, ChannelExternal);
-        QCOMPARE(cell(widget, minExt, 1), QStringLiteral("-5.0 °C"));
-        QCOMPARE(cell(widget, minExt, 2), QStringLiteral("-"));
-        QCOMPARE(cell(widget, CTable::summaryRow(Item::RecordCount), 1), QStringLiteral("2"));
-        QCOMPARE(cell(widget, CTable::summaryRow(Item::StoppedTime), 1), QStringLiteral("02/03/2026 10:01:00"));
+        QCOMPARE(summary(widget, { Item::ValueMax, Item::Mkt }), QStringList({ "30.0 °C", "26.26 °C" }));
+        QCOMPARE(summary(widget, { Item::ValueMax, Item::Mkt }, 2), QStringList({ "25.0 °C", "25.00 °C" }));
+        QCOMPARE(cell(widget, CTable::summaryRow(Item::Mkt), 0), QStringLiteral("Int. Temperature MKT (83 kJ/mol)"));
+        QCOMPARE(summary(widget, { Item::ValueMin }, 1, ChannelExternal), QStringList({ "-5.0 °C" }));
+        QCOMPARE(summary(widget, { Item::ValueMin }, 2, ChannelExternal), QStringList({ "-" }));
+        QCOMPARE(summary(widget, { Item::RecordCount, Item::StoppedTime }),
+                 QStringList({ "2", "02/03/2026 10:01:00" }));
     }
 
     void summaryTimesInEachLevel()
     {
-        // HH 30, H 25, L 5, LL 0 at a 90 s interval.
-        QVector<int> series;
-        for (int i = 0; i < 50; ++i)
-            series << 280;          // H: 50 x 90 s = 75 minutes
-        series << 350 << 350;       // HH: 3 minutes
-        series << 20;               // L: 1 m 30 s
-        series << -20 << 100;       // LL, then normal
-        LoggerRecord record = makeRecord(QStringLiteral("T"), SensorBits::InternalNtc,
-                                         ConfigBits::InternalOn | ConfigBits::IntHH | ConfigBits::IntH
-                                             | ConfigBits::IntL | ConfigBits::IntLL,
-                                         series, 90);
-        setLimits(record, ChannelInternal, 30.0, 25.0, 5.0, 0.0);
+        // HH 30, H 25, L 5, LL 0 at a 90 s interval: 50 readings H (75
+        // minutes), 2 HH (3 minutes), 1 L, 1 LL, then normal.
+        QVector<int> series(50, 280);
+        series << 350 << 350 << 20 << -20 << 100;
+        LoggerRecord record = makeRecord("T", SensorBits::InternalNtc, kAllIntLevels, series, 90);
+        ViewsTest::setLimits(record, ChannelInternal, 30.0, 25.0, 5.0, 0.0);
         app->records << record;
         QTableWidget widget;
         table()->initSummary(&widget, { 0 });
         table()->fillSummary(&widget, { 0 }, true);
-        auto value = [&](Item item) { return cell(widget, CTable::summaryRow(item), 1); };
-        QCOMPARE(value(Item::TimeHH), QStringLiteral("03m00s"));
-        QCOMPARE(value(Item::TimeH), QStringLiteral("75m00s"));
-        QCOMPARE(value(Item::TimeL), QStringLiteral("01m30s"));
-        QCOMPARE(value(Item::TimeLL), QStringLiteral("01m30s"));
+        QCOMPARE(summary(widget, { Item::TimeHH, Item::TimeH, Item::TimeL, Item::TimeLL }),
+                 QStringList({ "03m00s", "75m00s", "01m30s", "01m30s" }));
         // Report mode: the first block carries the short labels.
         QCOMPARE(cell(widget, 22, 0), QStringLiteral("Alarm HH"));
-        QCOMPARE(cell(widget, 28, 0), QStringLiteral("High High outside its limits"));
+        QCOMPARE(cell(widget, 28, 0), QStringLiteral("High High out of specification"));
         QVERIFY(cell(widget, 36, 0) != QStringLiteral("Alarm HH"));
     }
 
     void summaryOfARecordWithoutChannelsOrInterval()
     {
-        LoggerRecord record = makeRecord(QStringLiteral("Z"), 0, 0, { 100, 200 }, 0);
+        LoggerRecord record = makeRecord("Z", 0, 0, { 100, 200 }, 0);
         record.channelCount = 0;
         record.memorySize = 0;
         record.hasHeader = true;
-        app->records << record;
-        LoggerRecord empty = makeRecord(QStringLiteral("E"), SensorBits::InternalNtc,
-                                        ConfigBits::InternalOn | ConfigBits::IntH, {}, 0);
-        app->records << empty;
-
+        app->records << record
+                     << makeRecord("E", SensorBits::InternalNtc, ConfigBits::InternalOn | ConfigBits::IntH, {}, 0);
         QTableWidget widget;
         table()->initSummary(&widget, { 0, 1, 7 });
         table()->fillSummary(&widget, { 0, 1, 7 }, false);
         QCOMPARE(widget.rowCount(), 64);
         for (int row = 22; row < 64; ++row)
             QCOMPARE(cell(widget, row, 1), QStringLiteral("-"));
-        QCOMPARE(cell(widget, CTable::summaryRow(Item::MemoryUsed), 1), QStringLiteral("-"));
-        QCOMPARE(cell(widget, CTable::summaryRow(Item::RecordCount), 1), QStringLiteral("0"));
-        QCOMPARE(cell(widget, CTable::summaryRow(Item::ValueMax), 2), QStringLiteral("-"));
-        QCOMPARE(cell(widget, CTable::summaryRow(Item::Mkt), 2), QStringLiteral("-"));
-        QCOMPARE(cell(widget, CTable::summaryRow(Item::TimeH), 2), QStringLiteral("00m00s"));
-
+        QCOMPARE(summary(widget, { Item::MemoryUsed, Item::RecordCount }), QStringList({ "-", "0" }));
+        QCOMPARE(summary(widget, { Item::ValueMax, Item::Mkt, Item::TimeH }, 2), QStringList({ "-", "-", "00m00s" }));
         table()->fillReadings(&widget, { 0, 1 });
         QCOMPARE(widget.rowCount(), 0);
         QCOMPARE(app->records[1].mktValue[GroupInternal], 0.0f);
     }
 
-    void summaryIntoTheTargetTableAndTextFallbacks()
+    // A constant series is its own temperature; the higher the activation
+    // energy, the more a warm reading weighs; no readings, no value.
+    void meanKineticTemperature()
     {
-        app->records << internalSet("S", { 1 });
-        QTableWidget widget;
-        table()->setTable(&widget);
-        table()->initSummary(nullptr, { 0 });
-        table()->fillSummary(nullptr, { 0 }, false);
-        QCOMPARE(cell(widget, 0, 0), QStringLiteral("Serial #"));
-        table()->setTable(nullptr);
-        QCOMPARE(table()->text(209), QString());
-        app->languageTable->language = 99;
-        QCOMPARE(table()->text(4), QStringLiteral("Serial #"));
+        CMktCalculator flat(83), low(40), high(120);
+        QCOMPARE(flat.resultText(), QStringLiteral("-"));
+        for (int i = 0; i < 1000; ++i)
+            flat.add(25.0);
+        QVERIFY(std::fabs(flat.result() - 25.0) < 1e-9);
+        for (double t : { 2.0, 8.0, 30.0 }) {
+            low.add(t);
+            high.add(t);
+        }
+        QVERIFY(high.result() > low.result() && low.result() > (2.0 + 8.0 + 30.0) / 3.0);
     }
 };
 

@@ -1,15 +1,11 @@
 #include "support/testenv.h"
 
-#include <QDir>
-#include <QFile>
-
 #include "core/byteorder.h"
-#include "core/cmainapp.h"
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
-#include "core/windowstate.h"
 #include "files/cfilemanager.h"
+#include "support/coretest.h"
 
 namespace {
 
@@ -40,14 +36,13 @@ LoggerRecord makeRecord(quint16 version, int readings)
     return r;
 }
 
-QByteArray fileBytes(const QString &path)
+// What a data file or template keeps of a record, as one list to compare.
+QStringList kept(const LoggerRecord &r)
 {
-    return TestEnv::readFile(path);
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY(TestEnv::writeFile(path, bytes));
+    return { QString::number(r.versionWord), r.serialNumber, r.productCode, r.description, r.comment,
+             QString::number(r.configWord), QString::number(r.passwordWord), QString::number(r.alarmStatus),
+             QString::number(r.interval), QString::number(r.alarmThresholds[GroupInternal][LevelH]),
+             QString::number(r.alarmThresholds[GroupHumidity][LevelHH]), QString::number(r.totalDelay[GroupHumidity]) };
 }
 
 }
@@ -60,6 +55,41 @@ private:
 
 private slots:
     void initTestCase() { QDir().mkpath(dir); }
+
+    void loggerTimeBytesAndChannels()
+    {
+        QCOMPARE(LoggerTime::toDateTime(86400 + 3661), QDateTime(QDate(2000, 1, 2), QTime(1, 1, 1), Qt::LocalTime));
+        QCOMPARE(LoggerTime::fromDateTime(QDateTime(QDate(2000, 1, 2), QTime(1, 1, 1))), quint32(86400 + 3661));
+        QCOMPARE(LoggerTime::fromDateTime(QDateTime()), quint32(0));
+        // inside a DST gap in Paris
+        const quint32 s = LoggerTime::fromDateTime(QDateTime(QDate(2026, 3, 29), QTime(2, 30), Qt::UTC));
+        QCOMPARE(LoggerTime::toDateTime(s).time(), QTime(2, 30));
+
+        QByteArray data(6, '\0');
+        ByteOrder::putBE32(data, 0, 0x01020304);
+        QCOMPARE(data.left(4), QByteArray("\x01\x02\x03\x04", 4));
+        QCOMPARE(ByteOrder::getLE32(data, 0), quint32(0x04030201));
+        // out of range: no read or write past the end
+        ByteOrder::putBE32(data, 4, 0xFFFFFFFF);
+        QCOMPARE(data.mid(4), QByteArray(2, '\0'));
+        QCOMPARE(ByteOrder::getBE32(data, 4), quint32(0));
+        QCOMPARE(ByteOrder::getBE16(data, -1), quint16(0));
+
+        // the channels a record stores, from its sensors and configuration
+        LoggerRecord r;
+        r.sensorFlags = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
+        r.configWord = ConfigBits::HumidityOn | ConfigBits::ExternalOn;   // internal off
+        r.updateChannels();
+        QCOMPARE(r.recordedChannels, quint32(2));
+        QCOMPARE(r.channelCount, 2);
+        QCOMPARE(QList<int>({ r.channelPosition(ChannelInternal), r.channelPosition(ChannelHumidity),
+                              r.channelPosition(ChannelExternal) }), QList<int>({ -1, 0, 1 }));
+        r.readings = { 1, 2, 3, 4 };
+        r.readingCount = 4;
+        QCOMPARE(r.sampleCount(), 2);
+        QCOMPARE(r.reading(ChannelExternal, 1), quint16(4));
+        QCOMPARE(r.reading(ChannelInternal, 0), quint16(0));   // off channel
+    }
 
     void roundTrip_data()
     {
@@ -83,38 +113,29 @@ private slots:
 
         LoggerRecord loaded;
         QVERIFY2(CFileManager::readDataFile(path, loaded, checkValue, &error), qPrintable(error));
-        QCOMPARE(loaded.versionWord, original.versionWord);
+        QCOMPARE(kept(loaded), kept(original));
         QCOMPARE(loaded.readingCount, count);
         QCOMPARE(loaded.readings, original.readings);
         QCOMPARE(loaded.startTime, original.startTime);
-        QCOMPARE(loaded.serialNumber, QString("QV123456"));
-        QCOMPARE(loaded.productCode, QString("QV-5D"));
-        QCOMPARE(loaded.description, QString("Pharma cold chain"));
-        QCOMPARE(loaded.comment, QString("Truck 12 (jdoe)"));
-        QCOMPARE(loaded.configWord, original.configWord);
-        QCOMPARE(loaded.passwordWord, original.passwordWord);
-        QCOMPARE(loaded.alarmStatus, original.alarmStatus);
-        QCOMPARE(loaded.interval, quint32(60));
-        QCOMPARE(loaded.alarmThresholds[GroupInternal][LevelH], 8.5);
-        QCOMPARE(loaded.alarmThresholds[GroupHumidity][LevelHH], 95.25);
-        QCOMPARE(loaded.totalDelay[GroupHumidity], quint16(250));
         QCOMPARE(loaded.imageRead, original.imageRead);
-        QVERIFY(loaded.fromFile && loaded.dataLoaded);
-        QVERIFY(loaded.portName.isEmpty());
+        QVERIFY(loaded.fromFile && loaded.dataLoaded && loaded.portName.isEmpty());
         QCOMPARE(loaded.fileName, QString("round.qlf"));
         if (loaded.sampleCount() > 1)
             QCOMPARE(loaded.stopTime, original.startTime.addSecs(qint64(loaded.sampleCount() - 1) * 60));
+        // the check value is not asked for while user administration is off
+        if (checkValue)
+            QVERIFY(CFileManager::readDataFile(path, loaded, false, nullptr));
     }
 
+    // Read by hand, as another program would read it.
     void layoutOfTheFile()
     {
         const LoggerRecord r = makeRecord(0x115, 3);
         const QString path = dir + "/layout.qlf";
         QVERIFY(CFileManager::writeDataFile(path, r, true));
-        const QByteArray b = fileBytes(path);
+        const QByteArray b = TestEnv::readFile(path);
         QCOMPARE(ByteOrder::getBE16(b, 0), quint16(0x115));
-        const quint32 textBytes = ByteOrder::getBE32(b, 2);
-        int at = 6 + int(textBytes);
+        int at = 6 + int(ByteOrder::getBE32(b, 2));   // past the texts
         QCOMPARE(ByteOrder::getBE32(b, at), r.alarmStatus);
         QCOMPARE(ByteOrder::getBE16(b, at + 4), quint16(768));
         at += 6 + 768;
@@ -126,17 +147,11 @@ private slots:
         for (int i = 0; i < b.size() - 2; ++i)
             sum += quint8(b[i]);
         QCOMPARE(ByteOrder::getBE16(b, b.size() - 2), quint16(sum));
-    }
 
-    void tooManyReadingsForAnOldLogger()
-    {
-        const LoggerRecord r = makeRecord(0x114, 65536);
+        // more readings than an old logger's file can hold: nothing written
         QString error;
-        const QString path = dir + "/old.qlf";
-        QFile::remove(path);
-        QVERIFY(!CFileManager::writeDataFile(path, r, false, &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(!QFile::exists(path));
+        QVERIFY(!CFileManager::writeDataFile(dir + "/old.qlf", makeRecord(0x114, 65536), false, &error));
+        QVERIFY(!error.isEmpty() && !QFile::exists(dir + "/old.qlf"));
     }
 
     void badFilesAreRefusedWithAMessage_data()
@@ -145,7 +160,6 @@ private slots:
         QTest::addColumn<bool>("checkValue");
         QTest::newRow("truncated in the readings") << "truncate-readings" << false;
         QTest::newRow("truncated in the image") << "truncate-image" << false;
-        QTest::newRow("empty") << "empty" << false;
         QTest::newRow("a text file") << "foreign" << false;
         QTest::newRow("count above 65,536") << "count" << false;
         QTest::newRow("flipped byte, check value on") << "flip" << true;
@@ -156,17 +170,14 @@ private slots:
     {
         QFETCH(QString, damage);
         QFETCH(bool, checkValue);
-        const LoggerRecord r = makeRecord(0x115, 100);
         const QString path = dir + "/bad.qlf";
-        QVERIFY(CFileManager::writeDataFile(path, r, checkValue && damage != "strip"));
-        QByteArray b = fileBytes(path);
+        QVERIFY(CFileManager::writeDataFile(path, makeRecord(0x115, 100), checkValue && damage != "strip"));
+        QByteArray b = TestEnv::readFile(path);
         const int countAt = 6 + int(ByteOrder::getBE32(b, 2)) + 6 + 768 + 4;
         if (damage == "truncate-readings")
             b.truncate(countAt + 4 + 50);
         else if (damage == "truncate-image")
             b.truncate(100);
-        else if (damage == "empty")
-            b.clear();
         else if (damage == "foreign")
             b = "Date;Time;Value\r\n01/01/2026;10:00;5.0\r\n";
         else if (damage == "count")
@@ -175,71 +186,46 @@ private slots:
             b[countAt + 10] = char(b[countAt + 10] ^ 0x40);
         else if (damage == "string")
             ByteOrder::putBE32(b, 2, 0x7FFFFFF0);
-        writeBytes(path, b);
+        QVERIFY(TestEnv::writeFile(path, b));
 
         LoggerRecord loaded;
         loaded.serialNumber = "untouched";
         QString error;
         QVERIFY(!CFileManager::readDataFile(path, loaded, checkValue, &error));
-        QVERIFY(error.startsWith("Warning!\n\n"));
-        QVERIFY(error.contains("bad.qlf"));
+        QVERIFY(error.startsWith("Warning!\n\n") && error.contains("bad.qlf"));
         QCOMPARE(loaded.serialNumber, QString("untouched"));
-    }
-
-    void checkValueIgnoredWhileAdministrationIsOff()
-    {
-        const LoggerRecord r = makeRecord(0x115, 10);
-        const QString path = dir + "/sum.qlf";
-        QVERIFY(CFileManager::writeDataFile(path, r, true));
-        LoggerRecord loaded;
-        QVERIFY(CFileManager::readDataFile(path, loaded, false, nullptr));
-        QCOMPARE(loaded.readings, r.readings);
     }
 
     void failedSaveKeepsThePreviousFile()
     {
         const QString path = dir + "/keep.qlf";
         QVERIFY(CFileManager::writeDataFile(path, makeRecord(0x115, 10), false));
-        const QByteArray before = fileBytes(path);
+        const QByteArray before = TestEnv::readFile(path);
         // a read-only directory makes the new write fail
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
         const bool written = CFileManager::writeDataFile(path, makeRecord(0x115, 20), false);
         QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (written)
             QSKIP("running with rights that ignore directory permissions");
-        QCOMPARE(fileBytes(path), before);
-    }
-
-    void coreSavesWithTheRecordIndex()
-    {
-        WindowState w;
-        CMainApp app(&w);
-        app.records << makeRecord(0x115, 5);
-        const QString path = dir + "/core.qlf";
-        QVERIFY(app.fileManager->writeDataFile(path, 0));
-        QVERIFY(!app.fileManager->writeDataFile(path, 1));
-        LoggerRecord loaded;
-        QVERIFY(app.fileManager->readDataFile(path, loaded));
-        QCOMPARE(loaded.readingCount, 5);
+        QCOMPARE(TestEnv::readFile(path), before);
     }
 
     void nextFileNames()
     {
-        WindowState w;
-        CMainApp app(&w);
+        TestCore core;
+        CMainApp &app = core.app;
         LoggerRecord r = makeRecord(0x115, 1);
         QCOMPARE(app.nextDataFileName(r), QString());      // no default path yet
+        const QString names = dir + "/names/QV123456_0007_";
         app.settings.defaultPath = dir + "/names";
         QDir().mkpath(app.settings.defaultPath);
-        QCOMPARE(app.nextDataFileName(r), app.settings.defaultPath + "/QV123456_0007_000.qlf");
-        QFile(app.settings.defaultPath + "/QV123456_0007_000.qlf").open(QIODevice::WriteOnly);
-        QFile(app.settings.defaultPath + "/QV123456_0007_001.qlf").open(QIODevice::WriteOnly);
-        QCOMPARE(app.nextDataFileName(r), app.settings.defaultPath + "/QV123456_0007_002.qlf");
-        QCOMPARE(app.nextPdfFileName(r), app.settings.defaultPath + "/QV123456_0007_000.pdf");
+        QCOMPARE(app.nextDataFileName(r), names + "000.qlf");
+        for (const char *taken : { "000.qlf", "001.qlf", "000.txt", "001.pdf" })
+            QVERIFY(TestEnv::writeFile(names + taken, ""));
+        QCOMPARE(app.nextDataFileName(r), names + "002.qlf");
+        QCOMPARE(app.nextPdfFileName(r), names + "000.pdf");
         // an export skips counters taken by its own kind or by a report
-        QFile(app.settings.defaultPath + "/QV123456_0007_000.txt").open(QIODevice::WriteOnly);
-        QFile(app.settings.defaultPath + "/QV123456_0007_001.pdf").open(QIODevice::WriteOnly);
-        QCOMPARE(app.nextExportFileName(r, "txt"), app.settings.defaultPath + "/QV123456_0007_002.txt");
+        QCOMPARE(app.nextExportFileName(r, "txt"), names + "002.txt");
         r.tripNumber = kUnlimitedTrips;
         QCOMPARE(app.nextDataFileName(r), app.settings.defaultPath + "/QV123456_000.qlf");
         r.serialNumber.clear();
@@ -252,14 +238,13 @@ private slots:
         const QList<QStringList> values{ { "5.0", "45.1" }, { "-0.1", "a,b" } };
         const QString txt = dir + "/export.txt";
         QVERIFY(CFileManager::exportText(txt, times, values, true, 1, { "Temperature", "Humidity" }));
-        QCOMPARE(QString::fromUtf8(fileBytes(txt)),
-                 QString("No.\tDate Time\tTemperature\tHumidity\r\n"
-                         "1\t02/01/2026 03:04:05\t5.0\t45.1\r\n"
-                         "2\t02/01/2026 03:05:05\t-0.1\ta,b\r\n"));
+        QCOMPARE(TestEnv::readFile(txt), QByteArray("No.\tDate Time\tTemperature\tHumidity\r\n"
+                                                    "1\t02/01/2026 03:04:05\t5.0\t45.1\r\n"
+                                                    "2\t02/01/2026 03:05:05\t-0.1\ta,b\r\n"));
         const QString csv = dir + "/export.csv";
         QVERIFY(CFileManager::exportText(csv, times, values, true, 1));
-        QCOMPARE(QString::fromUtf8(fileBytes(csv)),
-                 QString("1,02/01/2026 03:04:05,5.0,45.1\r\n2,02/01/2026 03:05:05,-0.1,\"a,b\"\r\n"));
+        QCOMPARE(TestEnv::readFile(csv),
+                 QByteArray("1,02/01/2026 03:04:05,5.0,45.1\r\n2,02/01/2026 03:05:05,-0.1,\"a,b\"\r\n"));
         QVERIFY(!CFileManager::exportText(dir + "/no/such/dir.csv", times, values, true, 1));
     }
 
@@ -275,35 +260,26 @@ private slots:
         r.alarmThresholds[GroupExternal][LevelLL] = -18.5;
         const QString path = dir + "/program.xtp";
         QVERIFY(CFileManager::saveTemplate(path, r));
-        QVERIFY(fileBytes(path).startsWith("[TEMPLATE]\r\nPRODUCTION_CODE=QV-5D\r\n"));
-        QVERIFY(!fileBytes(path).contains("4321"));     // the password never goes into a template
+        QVERIFY(TestEnv::readFile(path).startsWith("[TEMPLATE]\r\nPRODUCTION_CODE=QV-5D\r\n"));
+        QVERIFY(!TestEnv::readFile(path).contains("4321"));     // the password never goes into a template
 
         LoggerRecord t;
         QVERIFY(CFileManager::readTemplate(path, t));
-        QCOMPARE(t.productCode, r.productCode);
-        QCOMPARE(t.description, r.description);
-        QCOMPARE(t.configWord, r.configWord);
+        QCOMPARE(QStringList({ t.productCode, t.description, QString::number(t.configWord) }),
+                 QStringList({ r.productCode, r.description, QString::number(r.configWord) }));
+        QCOMPARE(kept(t).mid(8), kept(r).mid(8));
         QCOMPARE(t.alarmThresholds[GroupExternal][LevelLL], -18.5);
-        QCOMPARE(t.alarmThresholds[GroupHumidity][LevelHH], 95.25);
-        QCOMPARE(t.totalDelay[GroupHumidity], quint16(250));
-        QCOMPARE(t.interval, quint32(60));
-        QCOMPARE(t.startAt, r.startAt);
-        QCOMPARE(t.stopAt, r.stopAt);
-        QCOMPARE(t.startDelay, quint32(600));
-        QCOMPARE(t.stopReadingCount, 2880);
-        QCOMPARE(t.duration, quint32(172800));
-        QCOMPARE(t.maxTrip, 50);
-        QCOMPARE(t.passwordWord, quint32(0));
+        QCOMPARE(QList<QDateTime>({ t.startAt, t.stopAt }), QList<QDateTime>({ r.startAt, r.stopAt }));
+        QCOMPARE(QList<qint64>({ t.startDelay, t.stopReadingCount, t.duration, t.maxTrip, t.passwordWord }),
+                 QList<qint64>({ 600, 2880, 172800, 50, 0 }));
 
         // values a field cannot hold keep the record's own
-        writeBytes(path, "[TEMPLATE]\r\nALARM_HIGH=1e10\r\nPRG_INTERVAL=-5\r\nMAX_TRIP=nan\r\n"
-                         "TOTAL_ALARM_DELAY_HUM=70000\r\nPRG_STOP_READING=12\r\n");
+        QVERIFY(TestEnv::writeFile(path, "[TEMPLATE]\r\nALARM_HIGH=1e10\r\nPRG_INTERVAL=-5\r\nMAX_TRIP=nan\r\n"
+                                         "TOTAL_ALARM_DELAY_HUM=70000\r\nPRG_STOP_READING=12\r\n"));
         LoggerRecord odd = t;
         QVERIFY(CFileManager::readTemplate(path, odd));
-        QCOMPARE(odd.alarmThresholds[GroupInternal][LevelH], t.alarmThresholds[GroupInternal][LevelH]);
-        QCOMPARE(odd.interval, t.interval);
+        QCOMPARE(kept(odd).mid(8), kept(t).mid(8));
         QCOMPARE(odd.maxTrip, t.maxTrip);
-        QCOMPARE(odd.totalDelay[GroupHumidity], t.totalDelay[GroupHumidity]);
         QCOMPARE(odd.stopReadingCount, 12);
         // an image never wraps a limit it cannot hold
         odd.alarmThresholds[GroupInternal][LevelH] = 1e10;
@@ -313,7 +289,7 @@ private slots:
         QCOMPARE(decoded.alarmThresholds[GroupInternal][LevelH], 327.67);
         QCOMPARE(decoded.alarmThresholds[GroupInternal][LevelL], -327.68);
 
-        writeBytes(path, "not a template\r\n");
+        QVERIFY(TestEnv::writeFile(path, "not a template\r\n"));
         LoggerRecord untouched;
         QVERIFY(!CFileManager::readTemplate(path, untouched));
     }

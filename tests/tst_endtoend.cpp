@@ -61,7 +61,7 @@ private slots:
     {
         QTemporaryDir outDir, dataDir;
         MailTestServer server;
-        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
         LoggerSimProcess sim({ "--serial", "E2E-0001", "--readings", "600", "--sensors", "5" });
         QVERIFY(plugIn(sim));
         WindowTest::Harness h;

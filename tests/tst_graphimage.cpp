@@ -1,17 +1,13 @@
 #include <QClipboard>
 #include <QImage>
 #include <QPrinter>
-#include <QProcess>
 #include <QSvgRenderer>
 #include <QImageReader>
-#include <QTemporaryDir>
-#include <QtTest>
 
-#include "core/cmainapp.h"
 #include "core/loggertime.h"
-#include "core/windowstate.h"
 #include "dialogs/cmessage.h"
 #include "dialogs/cprompt.h"
+#include "support/coretest.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
 #include "support/windowtest.h"
@@ -31,10 +27,35 @@ LoggerRecord fileSet()
 
 }
 
+// Images of the views, their copies with the self-closing notice, and the
+// graph's export.
 class TestGraphImage : public QObject
 {
     Q_OBJECT
 private slots:
+    // The tenth tick of 100 ms closes a notice of one second, not one before;
+    // with no seconds it stays.
+    void noticeClosesAfterItsSeconds()
+    {
+        CMessage message(nullptr, QStringLiteral("Copied to clipboard..."), 1);
+        message.show();
+        for (int tick = 1; tick < 10; ++tick)
+            message.Timer();
+        QVERIFY(message.isVisible());
+        message.Timer();
+        QVERIFY(!message.isVisible());
+        CMessage running(nullptr, QStringLiteral("PDF saved: /tmp/a.pdf"), 1);
+        running.show();
+        QTRY_VERIFY_WITH_TIMEOUT(!running.isVisible(), 10000);
+        for (int seconds : { 0, -3 }) {
+            CMessage stays(nullptr, QStringLiteral("stays"), seconds);
+            stays.show();
+            for (int tick = 0; tick < 200; ++tick)
+                stays.Timer();
+            QVERIFY(stays.isVisible());
+        }
+    }
+
     void imagesAndCopiesOfTheViews()
     {
         WindowTest::Harness harness;
@@ -88,23 +109,18 @@ private slots:
     void graphExportedAsDocumentOrImage()
     {
         PromptRecorder prompts;
-        WindowState window;
-        CMainApp app(&window);
-        app.records << fileSet();
-        app.selection = { 0 };
+        TestCore core;
+        core.app.records << fileSet();
+        core.app.selection = { 0 };
         CPlot plot;
-        plot.setData(&app, 0);
+        plot.setData(&core.app, 0);
         plot.setupPlot();
         QTemporaryDir dir;
 
         // 300 x 200 mm (850 x 567 points), images at 85 dpi
         const QString pdf = dir.filePath(QStringLiteral("graph.pdf"));
         QVERIFY(plot.exportDocument(pdf));
-        QProcess pdfinfo;
-        pdfinfo.start(QStringLiteral("pdfinfo"), { pdf });
-        QVERIFY(pdfinfo.waitForFinished(30000));
-        QCOMPARE(pdfinfo.exitCode(), 0);
-        const QString info = QString::fromLatin1(pdfinfo.readAllStandardOutput());
+        const QString info = QString::fromLatin1(TestEnv::programOutput("pdfinfo", { pdf }));
         QVERIFY2(info.contains(QStringLiteral("Page size:       850 x 567 pts")), qPrintable(info));
 
         QPrinter printer;

@@ -1,14 +1,11 @@
-#include <QPointer>
 #include <qwt_legend.h>
 #include <qwt_legend_label.h>
 #include <qwt_scale_div.h>
 
-#include "core/cmainapp.h"
 #include "core/loggertime.h"
-#include "core/windowstate.h"
+#include "support/coretest.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
-#include "support/windowtest.h"
 #include "views/chistogram.h"
 #include "views/cplot.h"
 #include "views/histogram.h"
@@ -58,12 +55,9 @@ void clickLegend(CHistogram &view, Histogram *series)
 
 }
 
-class TestHistogram : public QObject
+class TestHistogram : public QObject, CoreFixture
 {
     Q_OBJECT
-private:
-    WindowState window;
-    CMainApp *app = nullptr;
 
     CHistogram *build(QList<int> selection)
     {
@@ -77,18 +71,11 @@ private:
 private slots:
     void init()
     {
-        app = new CMainApp(&window);
-        app->settings = AppSettings();
+        renewCore();
         app->settings.histogramShowFullRange = false;
     }
 
-    void cleanup()
-    {
-        delete app;
-        app = nullptr;
-    }
-
-    void binsCountEveryReadingIncludingTheTop()
+    void binsCountEveryReadingIncludingTheTopInCelsiusAndFahrenheit()
     {
         // -0.5 and +0.5 share the bin of 0; the highest value has a bin of its own
         LoggerRecord record = makeSet("A", kNtc, ConfigBits::InternalOn, { -5, 5, 9, 10, 19, 25, 29 });
@@ -120,17 +107,14 @@ private slots:
         QCOMPARE(fullView->m_minBin, -50);
         QCOMPARE(fullView->m_maxBin, 86);
         QCOMPARE(bottomAxis(*fullView), qMakePair(-50.0, 86.0));
-    }
 
-    void fahrenheitBinsTakeEveryDegree()
-    {
+        // in °F every degree takes its own bin: 20.0 .. 21.7 °C are 68 .. 71.06 °F
         app->settings.modeCelsius = 0;
-        // 21.0 .. 21.7 degrees C are 69.8 .. 71.06 degrees F
-        LoggerRecord record = makeSet("A", kNtc, ConfigBits::InternalOn, { 200, 210, 211, 212, 216, 217 });
-        setExtremes(record, ChannelInternal, 20.0f, 21.7f);
-        app->records << record;
-        QScopedPointer<CHistogram> view(build({ 0 }));
-        QCOMPARE(filled(view->series().at(0)), QStringLiteral("68:1 69:2 70:2 71:1"));
+        app->settings.histogramShowFullRange = false;
+        LoggerRecord fahrenheit = makeSet("A", kNtc, ConfigBits::InternalOn, { 200, 210, 211, 212, 216, 217 });
+        setExtremes(fahrenheit, ChannelInternal, 20.0f, 21.7f);
+        app->records << fahrenheit;
+        QCOMPARE(filled(QScopedPointer<CHistogram>(build({ 3 }))->series().at(0)), QStringLiteral("68:1 69:2 70:2 71:1"));
         QCOMPARE(CHistogram::wholeValue(-178, true), 0);     // -0.04 F
         QCOMPARE(CHistogram::wholeValue(-179, false), -17);
     }
@@ -142,7 +126,9 @@ private slots:
                                       { 50, 400, -20, 55, 410, -25 });
         LoggerRecord empty = makeSet("E", kDigitalExt, kTempHum, {});
         empty.recordedCount = 0;
-        app->records << record << empty;
+        LoggerRecord cold = makeSet("C", kNtc, ConfigBits::InternalOn, { -180, -150 });
+        setExtremes(cold, ChannelInternal, -18.0f, -15.0f);
+        app->records << record << empty << cold;
         QScopedPointer<CHistogram> view(build({ 0 }));
         const QList<Histogram *> series = view->series();
         QCOMPARE(series.size(), 3);
@@ -150,6 +136,12 @@ private slots:
         QCOMPARE(filled(series.at(1)), QStringLiteral("40:1 41:1"));
         QCOMPARE(filled(series.at(2)), QStringLiteral("-2:2"));
         QVERIFY(QScopedPointer<CHistogram>(build({ 1 }))->series().isEmpty());
+
+        // several sets: every one stays in view
+        setExtremes(app->records[0], ChannelHumidity, 40.0f, 41.0f);
+        QScopedPointer<CHistogram> both(build({ 2, 0 }));
+        QCOMPARE(both->series().size(), 4);
+        QCOMPARE(bottomAxis(*both), qMakePair(-18.0, 42.0));
     }
 
     void legendHidesASeriesAndRescales()
@@ -179,34 +171,6 @@ private slots:
         clickLegend(*view, series.at(0));
         QVERIFY(series.at(0)->isVisible());
         QCOMPARE(bottomAxis(*view), qMakePair(45.0, 61.0));
-    }
-
-    void severalSetsStayInView()
-    {
-        LoggerRecord cold = makeSet("C", kNtc, ConfigBits::InternalOn, { -180, -150 });
-        setExtremes(cold, ChannelInternal, -18.0f, -15.0f);
-        LoggerRecord warm = makeSet("W", kNtc, ConfigBits::InternalOn, { 300, 310 });
-        setExtremes(warm, ChannelInternal, 30.0f, 31.0f);
-        app->records << cold << warm;
-        QScopedPointer<CHistogram> view(build({ 0, 1 }));
-        QCOMPARE(view->series().size(), 2);
-        QCOMPARE(bottomAxis(*view), qMakePair(-18.0, 32.0));
-    }
-
-    void windowRebuildReplacesTheHistogram()
-    {
-        WindowTest::Harness harness;
-        LoggerRecord record = makeSet("R", kNtc, ConfigBits::InternalOn, { 10, 20, 30 });
-        record.fromFile = true;
-        harness.addAndSelect(record);
-        harness.window.viewsDirty = true;
-        QTRY_VERIFY(harness.window.histogram);
-        QPointer<CHistogram> first = harness.window.histogram;
-        QCOMPARE(first->parentWidget(), harness.ui->m_widgetHistogram);
-        harness.window.viewsDirty = true;
-        QTRY_VERIFY(harness.window.histogram != first.data());
-        QVERIFY(first.isNull());
-        QCOMPARE(harness.window.histogram->series().size(), 1);
     }
 };
 

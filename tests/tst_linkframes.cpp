@@ -3,17 +3,11 @@
 // reads and the rules applied to the record.
 #include "support/testenv.h"
 
-#include <QRegularExpression>
-#include <QTemporaryDir>
-
 #include "core/byteorder.h"
-#include "core/ccomm.h"
 #include "core/cgestionserie.h"
-#include "core/cmainapp.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
-#include "core/windowstate.h"
-#include "dialogs/cprompt.h"
+#include "support/coretest.h"
 
 namespace {
 
@@ -64,6 +58,18 @@ QByteArray patternImage(int factor)
     return image;
 }
 
+// A core holding one connected logger that the results are applied to.
+struct OneLogger : TestCore
+{
+    OneLogger()
+    {
+        LoggerRecord record;
+        record.portName = QStringLiteral("/dev/null");
+        app.records << record;
+    }
+    const LoggerRecord &record() const { return app.records.at(0); }
+};
+
 LinkResult only(CGestionSerie &decoder, LinkResult::Kind kind)
 {
     LinkResult found;
@@ -86,18 +92,20 @@ private slots:
     {
         QTest::addColumn<int>("piece");
         QTest::addColumn<bool>("longIndex");
-        QTest::newRow("byte by byte, short index") << 1 << false;
-        QTest::newRow("odd pieces, long index") << 7 << true;
-        QTest::newRow("whole") << 100000 << true;
+        QTest::addColumn<int>("oldest");   // memory as a ring: the index of the oldest reading
+        QTest::newRow("byte by byte, short index") << 1 << false << 0;
+        QTest::newRow("odd pieces, long index") << 7 << true << 0;
+        QTest::newRow("whole, rolled over") << 100000 << true << 3;
     }
     void downloadAssembledAcrossReads()
     {
         QFETCH(int, piece);
         QFETCH(bool, longIndex);
+        QFETCH(int, oldest);
         const QByteArray index0 = longIndex ? "00000000" : "0000";
         const QByteArray index3 = longIndex ? "00000003" : "0003";
         QByteArray line = ".00\r\n" + rawBlock(0, 3) + ".0F" + index0 + "\r\n" + rawBlock(3, 2)
-                          + ".0F" + index3 + "\r\n" + lastReply(longIndex, 5, 1000, 1240, 0);
+                          + ".0F" + index3 + "\r\n" + lastReply(longIndex, 5, 1000, 1240, quint32(oldest));
         // A raw block may hold bytes that look like line ends.
         line.replace(rawBlock(3, 2), rawBlock(0x0A0D, 2));
         CGestionSerie decoder;
@@ -105,19 +113,10 @@ private slots:
         feed(decoder, line, piece);
         const LinkResult done = only(decoder, LinkResult::DownloadDone);
         QCOMPARE(done.kind, LinkResult::DownloadDone);
-        QCOMPARE(done.readings, QVector<quint16>({ 0, 1, 2, 0x0A0D, 0x0A0E }));
+        const QVector<quint16> stored = { 0, 1, 2, 0x0A0D, 0x0A0E };
+        QCOMPARE(done.readings, stored.mid(oldest) + stored.mid(0, oldest));
         QCOMPARE(done.start, 1000u);
         QCOMPARE(done.end, 1240u);
-    }
-
-    void rollOverPutsOldestFirst()
-    {
-        CGestionSerie decoder;
-        decoder.expectDownload();
-        // memory as a ring: oldest reading at index 3
-        decoder.dispatchReply(rawBlock(100, 5) + ".0F0000\r\n" + lastReply(false, 5, 0, 0, 3));
-        const LinkResult done = only(decoder, LinkResult::DownloadDone);
-        QCOMPARE(done.readings, QVector<quint16>({ 103, 104, 100, 101, 102 }));
     }
 
     void blocksPastTheMemoryAreDropped()
@@ -156,28 +155,27 @@ private slots:
             QVERIFY(r.kind != LinkResult::DownloadDone);
 
         // the record keeps what it held
-        WindowState window;
-        CMainApp app(&window);
-        LoggerRecord record;
-        record.portName = QStringLiteral("/dev/null");
-        record.readings = { 1, 2 };
-        record.readingCount = 2;
-        app.records << record;
+        OneLogger core;
+        core.app.records[0].readings = { 1, 2 };
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("incomplete")));
-        CGestionSerie::applyResult(results.last(), 0, app);
-        QVERIFY(!app.records.at(0).dataLoaded);
-        QCOMPARE(app.records.at(0).readings, QVector<quint16>({ 1, 2 }));
-        QVERIFY(!window.viewsDirty);
-        QVERIFY(window.downloadFailed);   // the user is told
+        CGestionSerie::applyResult(results.last(), 0, core.app);
+        QVERIFY(!core.record().dataLoaded);
+        QCOMPARE(core.record().readings, QVector<quint16>({ 1, 2 }));
+        QVERIFY(!core.window.viewsDirty);
+        QVERIFY(core.window.downloadFailed);   // the user is told
     }
 
+    // Noise, unknown frames and stray block announcements outside a
+    // download are passed over.
     void blockAnnouncementsCountOnlyDuringADownload()
     {
         CGestionSerie decoder;
-        decoder.dispatchReply(".10FFFF\r\n.0612345678\r\n" + lastReply(false, 0, 0, 0, 0));
+        decoder.dispatchReply("garbage\r\n.....\r\n.ZZ12\r\n.06XYZ\r\n.10FFFF\r\n.0612345678\r\n"
+                              + lastReply(false, 0, 0, 0, 0));
         auto results = decoder.takeResults();
         QCOMPARE(results.size(), 1);
         QCOMPARE(results.first().kind, LinkResult::Clock);
+        QCOMPARE(results.first().value, 0x12345678u);
 
         decoder.expectDownload();
         decoder.dispatchReply(rawBlock(40, 2) + ".0F0000\r\n" + lastReply(false, 2, 0, 0, 0));
@@ -187,28 +185,10 @@ private slots:
         QCOMPARE(only(decoder, LinkResult::Clock).value, 0x12345678u);
     }
 
-    void noiseAndUnknownFramesAreSkipped()
-    {
-        CGestionSerie decoder;
-        decoder.dispatchReply("garbage\r\n................\r\n.ZZ12\r\n.06XYZ\r\n.0612345678\r\n");
-        const auto results = decoder.takeResults();
-        QCOMPARE(results.size(), 1);
-        QCOMPARE(results.first().kind, LinkResult::Clock);
-        QCOMPARE(results.first().value, 0x12345678u);
-    }
-
     void memoryRepliesGoToTheirRequest()
     {
-        QByteArray image(MemoryMap::ImageSize, '\0');
-        for (int i = 0; i < image.size(); ++i)
-            image[i] = char(i * 3);
-        auto frames = [&image](int address, int length) {
-            QByteArray out;
-            for (int at = address; at < address + length; at += 64)
-                out += ".03" + QByteArray::number(at, 16).toUpper().rightJustified(4, '0')
-                       + image.mid(at, 64).toHex().toUpper() + "\r\n";
-            return out;
-        };
+        const QByteArray image = patternImage(3);
+        auto frames = [&image](int address, int length) { return memoryFrames(image, address, length); };
         CGestionSerie decoder;
         decoder.expectMemory(0, 0x300, false);   // a read-memory command
         decoder.expectMemory(0, 0x300, true);    // then the end command
@@ -230,7 +210,9 @@ private slots:
         QCOMPARE(results.first().data, image.mid(0x100, 0x100));
     }
 
-    void aReplyThatLostAFrameIsNotCompletedByTheNext()
+    // A reply that lost a frame, or stopped coming, is not completed by a
+    // later one.
+    void aBrokenReplyIsNotCompletedLater()
     {
         const QByteArray first = patternImage(3);
         const QByteArray second = patternImage(7);
@@ -256,24 +238,18 @@ private slots:
         const LinkResult read = only(decoder, LinkResult::MemoryRead);
         QCOMPARE(read.kind, LinkResult::MemoryRead);
         QCOMPARE(read.data, second.mid(0x100, 0x100));
-    }
 
-    void aReplyThatStoppedIsNotCompletedLater()
-    {
-        const QByteArray first = patternImage(3);
-        const QByteArray second = patternImage(7);
-        CGestionSerie decoder;
-        // the reply to the whole image stops before its last frame
+        // a reply to the whole image that stops before its last frame
         decoder.expectMemory(0, 0x300, false);
         decoder.dispatchReply(memoryFrames(first, 0, 0x2C0));
         QTest::qWait(2200);
         // a later read of that last part alone gets its own bytes
         decoder.expectMemory(0x2C0, 0x40, false);
         decoder.dispatchReply(memoryFrames(second, 0x2C0, 0x40));
-        const auto results = decoder.takeResults();
-        QCOMPARE(results.size(), 1);
-        QCOMPARE(results.first().address, 0x2C0);
-        QCOMPARE(results.first().data, second.mid(0x2C0, 0x40));
+        const auto last = decoder.takeResults();
+        QCOMPARE(last.size(), 1);
+        QCOMPARE(last.first().address, 0x2C0);
+        QCOMPARE(last.first().data, second.mid(0x2C0, 0x40));
     }
 
     void strayMemoryFramesDoNotCaptureALaterRead_data()
@@ -324,28 +300,23 @@ private slots:
     {
         QFETCH(int, behind);
         QFETCH(bool, timeWrong);
-        QFETCH(bool, confirmed);
-        WindowState window;
-        CMainApp app(&window);
-        LoggerRecord record;
-        record.portName = QStringLiteral("/dev/null");
-        app.records << record;
-        window.clockCheckPending = true;
-        window.loggerTimeWrong = timeWrong;
+        OneLogger core;
+        core.window.clockCheckPending = true;
+        core.window.loggerTimeWrong = timeWrong;
         LinkResult clock;
         clock.kind = LinkResult::Clock;
         // a second of margin for the clock ticking during the test
-        clock.value = app.currentLoggerTime() - quint32(behind) + (behind == 30 ? 1 : 0);
-        CGestionSerie::applyResult(clock, 0, app);
-        QCOMPARE(window.clockConfirmed.load(), confirmed);
-        QVERIFY(!window.clockCheckPending);
-        QCOMPARE(app.records.at(0).loggerClockSeconds, clock.value);
-        QCOMPARE(app.records.at(0).loggerClock, LoggerTime::toDateTime(clock.value));
+        clock.value = core.app.currentLoggerTime() - quint32(behind) + (behind == 30 ? 1 : 0);
+        CGestionSerie::applyResult(clock, 0, core.app);
+        QTEST(core.window.clockConfirmed.load(), "confirmed");
+        QVERIFY(!core.window.clockCheckPending);
+        QCOMPARE(core.record().loggerClockSeconds, clock.value);
+        QCOMPARE(core.record().loggerClock, LoggerTime::toDateTime(clock.value));
 
         // without a pending check the clock is only stored
-        window.clockConfirmed = false;
-        CGestionSerie::applyResult(clock, 0, app);
-        QVERIFY(!window.clockConfirmed);
+        core.window.clockConfirmed = false;
+        CGestionSerie::applyResult(clock, 0, core.app);
+        QVERIFY(!core.window.clockConfirmed);
     }
 
     void imageSettlesThePassword_data()
@@ -364,45 +335,33 @@ private slots:
     {
         QFETCH(quint32, passwordWord);
         QFETCH(quint32, entered);
-        QFETCH(bool, ready);
-        QFETCH(bool, accepted);
-        WindowState window;
-        CMainApp app(&window);
-        LoggerRecord record;
-        record.portName = QStringLiteral("/dev/null");
-        app.records << record;
-        app.enteredLoggerPassword = entered;
-        QByteArray image(MemoryMap::ImageSize, '\0');
-        ByteOrder::putBE16(image, MemoryMap::Version, 0x115);
-        ByteOrder::putBE32(image, MemoryMap::Password, passwordWord);
+        OneLogger core;
+        core.app.enteredLoggerPassword = entered;
         LinkResult result;
         result.kind = LinkResult::Image;
-        result.data = image;
-        CGestionSerie::applyResult(result, 0, app);
-        QCOMPARE(app.records.at(0).ready, ready);
-        QCOMPARE(app.records.at(0).passwordAccepted, accepted);
-        QVERIFY(window.loggerTableDirty && window.showRecordPending && window.templateCheckPending);
+        result.data = QByteArray(MemoryMap::ImageSize, '\0');
+        ByteOrder::putBE16(result.data, MemoryMap::Version, 0x115);
+        ByteOrder::putBE32(result.data, MemoryMap::Password, passwordWord);
+        CGestionSerie::applyResult(result, 0, core.app);
+        QTEST(core.record().ready, "ready");
+        QTEST(core.record().passwordAccepted, "accepted");
+        QVERIFY(core.window.loggerTableDirty && core.window.showRecordPending && core.window.templateCheckPending);
     }
 
     void eepromReadIsNotTakenForTheImage()
     {
-        WindowState window;
-        CMainApp app(&window);
-        LoggerRecord record;
-        record.portName = QStringLiteral("/dev/null");
-        app.records << record;
-        QByteArray image(MemoryMap::ImageSize, '\x5A');
-        ByteOrder::putBE16(image, MemoryMap::Version, 0x114);
+        OneLogger core;
         LinkResult result;
         result.kind = LinkResult::Image;   // a new record's first image
-        result.data = image;
-        CGestionSerie::applyResult(result, 0, app);
-        QCOMPARE(app.records.at(0).eepromReadState, 0);
-        QCOMPARE(app.records.at(0).versionWord, quint16(0x114));
+        result.data = QByteArray(MemoryMap::ImageSize, '\x5A');
+        ByteOrder::putBE16(result.data, MemoryMap::Version, 0x114);
+        CGestionSerie::applyResult(result, 0, core.app);
+        QCOMPARE(core.record().eepromReadState, 0);
+        QCOMPARE(core.record().versionWord, quint16(0x114));
         result.kind = LinkResult::MemoryRead;
-        CGestionSerie::applyResult(result, 0, app);
-        QCOMPARE(app.records.at(0).eepromReadState, 1);
-        QCOMPARE(app.records.at(0).eepromImage, image);
+        CGestionSerie::applyResult(result, 0, core.app);
+        QCOMPARE(core.record().eepromReadState, 1);
+        QCOMPARE(core.record().eepromImage, result.data);
     }
 };
 

@@ -2,17 +2,12 @@
 // read into a record, and the clock line written back.
 #include "support/testenv.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include "core/cmainapp.h"
 #include "core/cmsd.h"
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
-#include "core/windowstate.h"
 #include "dialogs/cprompt.h"
+#include "support/coretest.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -24,15 +19,16 @@ quint16 readingAt(int i)
     return ReadingWord::make((i * 13) % 500 - 100, i % 50 == 0);
 }
 
-QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0)
+QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0, quint32 interval = 300,
+                     quint32 memorySize = quint32(kMaxReadings) * 2, const QDateTime &start = kStart)
 {
     LoggerRecord r;
     r.versionWord = 0x11A;
     r.serialNumber = serial;
     r.configWord = ConfigBits::InternalOn | ConfigBits::Programmed;
-    r.interval = 300;
-    r.memorySize = quint32(kMaxReadings) * 2;
-    r.startAt = kStart;
+    r.interval = interval;
+    r.memorySize = memorySize;
+    r.startAt = start;
     r.alarmStatus = AlarmStatusBits::H | AlarmStatusBits::LL;
     QByteArray file = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0')).left(256);
     file += QByteArray(256, '\xEE');   // reserved
@@ -55,6 +51,18 @@ bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &mo
     return true;
 }
 
+// A core whose drive logger looks in this folder.
+struct DriveRoot
+{
+    explicit DriveRoot(const QString &root) { qputenv("MIRELDA_MSD_ROOT", root.toLocal8Bit()); }
+    ~DriveRoot() { qunsetenv("MIRELDA_MSD_ROOT"); }
+};
+struct Drive : DriveRoot, TestCore
+{
+    explicit Drive(const QString &root) : DriveRoot(root) {}
+    int state() const { return app.msd->state.load(); }
+};
+
 }
 
 class TestLinkMsd : public QObject
@@ -69,68 +77,41 @@ private slots:
         LoggerRecord r;
         QVERIFY(CMsd::readDataFile(path, r));
         QCOMPARE(r.serialNumber, QStringLiteral("KU-7"));
-        QCOMPARE(r.readingCount, 1000);
-        QCOMPARE(r.recordedCount, 1000u);
+        QCOMPARE(QList<int>({ r.readingCount, int(r.recordedCount), r.channelCount }), QList<int>({ 1000, 1000, 1 }));
         QCOMPARE(r.readings.at(0), readingAt(0));
         QCOMPARE(r.readings.at(999), readingAt(999));
-        QCOMPARE(r.channelCount, 1);   // no sensor flags in the file: internal sensor
         QCOMPARE(r.startTime, kStart);
         QCOMPARE(r.stopTime, kStart.addSecs(999 * 300));
         QCOMPARE(r.alarmStatus, AlarmStatusBits::H | AlarmStatusBits::LL);
-        QVERIFY(r.fromFile && r.massStorage && r.dataLoaded);
-        QVERIFY(r.portName.isEmpty());
+        QVERIFY(r.fromFile && r.massStorage && r.dataLoaded && r.portName.isEmpty());
         QCOMPARE(r.fileName, QStringLiteral("LOG00001.QLF"));
-    }
 
-    void refusesBadFiles()
-    {
-        QTemporaryDir dir;
-        LoggerRecord r;
-        QString error;
-        QVERIFY(!CMsd::readDataFile(dir.filePath(QStringLiteral("missing.QLF")), r, &error));
-        const QString shortFile = dir.filePath(QStringLiteral("SHORT.QLF"));
-        QVERIFY(writeFile(shortFile, QByteArray(300, '\0')));
-        QVERIFY(!CMsd::readDataFile(shortFile, r, &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(r.serialNumber.isEmpty());
-
-        const QString bigFile = dir.filePath(QStringLiteral("BIG.QLF"));
-        QVERIFY(writeFile(bigFile, driveFile(kMaxReadings + 10, QStringLiteral("B"))));
-        QVERIFY(CMsd::readDataFile(bigFile, r));
+        // more readings than the memory holds: the memory's worth
+        QVERIFY(writeFile(path, driveFile(kMaxReadings + 10, QStringLiteral("B"))));
+        QVERIFY(CMsd::readDataFile(path, r));
         QCOMPARE(r.readingCount, kMaxReadings);
     }
 
-    // A file whose header cannot be a logger's (another program's file
-    // under the drive's pattern) gives no record, with the reason.
-    void refusesAForeignFile_data()
+    // A file too short, or whose header cannot be a logger's (another
+    // program's file under the drive's pattern), gives no record, with the
+    // reason.
+    void refusesBadOrForeignFiles_data()
     {
-        QTest::addColumn<int>("readings");
-        QTest::addColumn<quint32>("memorySize");
-        QTest::addColumn<quint32>("interval");
-        QTest::addColumn<QDateTime>("start");
-        QTest::newRow("more readings than memory") << 2000 << 2000u << 300u << kStart;
-        QTest::newRow("no interval") << 10 << 0x20000u << 0u << kStart;
-        QTest::newRow("interval of days") << 10 << 0x20000u << 8932u * 86400u << kStart;
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("short") << QByteArray(300, '\0');
+        QTest::newRow("more readings than memory") << driveFile(2000, "X", 0, 300, 2000);
+        QTest::newRow("no interval") << driveFile(10, "X", 0, 0);
+        QTest::newRow("interval of days") << driveFile(10, "X", 0, 8932u * 86400u);
         QTest::newRow("last reading past the clock")
-            << 1000 << 0x20000u << 80000u << QDateTime(QDate(2063, 6, 1), QTime(0, 0));
+            << driveFile(1000, "X", 0, 80000, 0x20000, QDateTime(QDate(2063, 6, 1), QTime(0, 0)));
     }
-    void refusesAForeignFile()
+    void refusesBadOrForeignFiles()
     {
-        QFETCH(int, readings);
-        QFETCH(quint32, memorySize);
-        QFETCH(quint32, interval);
-        QFETCH(QDateTime, start);
-        QByteArray file = driveFile(readings, QStringLiteral("X"));
-        LoggerRecord header;
-        ImageCodec::decode(file.left(MemoryMap::BlockSize), header);
-        header.memorySize = memorySize;
-        header.interval = interval;
-        header.startAt = start;
-        file.replace(0, MemoryMap::BlockSize,
-                     ImageCodec::encode(header, QByteArray(MemoryMap::ImageSize, '\0')).left(MemoryMap::BlockSize));
+        QFETCH(QByteArray, file);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("X.QLF"));
-        QVERIFY(writeFile(path, file));
+        QVERIFY(file.isEmpty() || writeFile(path, file));
         LoggerRecord r;
         QString error;
         QVERIFY(!CMsd::readDataFile(path, r, &error));
@@ -142,85 +123,71 @@ private slots:
     {
         QTemporaryDir dir;
         const QDateTime now = QDateTime::currentDateTime();
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("OLD.QLF")), driveFile(5, QStringLiteral("OLD")),
-                          now.addSecs(-3600)));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("NEW.QLF")), driveFile(7, QStringLiteral("NEW")),
-                          now.addSecs(-60)));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("other.txt")), "x", now));
+        QVERIFY(writeFile(dir.filePath("OLD.QLF"), driveFile(5, QStringLiteral("OLD")), now.addSecs(-3600)));
+        QVERIFY(writeFile(dir.filePath("NEW.QLF"), driveFile(7, QStringLiteral("NEW")), now.addSecs(-60)));
+        QVERIFY(writeFile(dir.filePath("other.txt"), "x", now));
         QCOMPARE(QFileInfo(CMsd::newestDataFile(dir.path())).fileName(), QStringLiteral("NEW.QLF"));
         QCOMPARE(CMsd::clockLine(0x2F1A0B3C), QStringLiteral("TIME=2F1A0B3C\r\n"));
 
-        qputenv("MIRELDA_MSD_ROOT", dir.path().toLocal8Bit());
-        WindowState window;
-        CMainApp app(&window);
-        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
-        const LoggerRecord &r = app.records.first();
+        Drive drive(dir.path());
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
+        const LoggerRecord &r = drive.app.records.first();
         QCOMPARE(r.serialNumber, QStringLiteral("NEW"));
         QCOMPARE(r.readingCount, 7);
         QVERIFY(r.massStorage && r.fromFile && r.dataLoaded);
-        QCOMPARE(app.currentRecord, 0);
-        QVERIFY(window.showRecordPending);
+        QCOMPARE(drive.app.currentRecord, 0);
+        QVERIFY(drive.window.showRecordPending);
 
-        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Idle), 5000);
-        QFile command(dir.filePath(QStringLiteral("CMD.TXT")));
-        QVERIFY(command.open(QIODevice::ReadOnly));
-        const QByteArray line = command.readAll();
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
+        const QByteArray line = TestEnv::readFile(dir.filePath("CMD.TXT"));
         QVERIFY(line.startsWith("TIME=") && line.endsWith("\r\n"));
         QCOMPARE(line.size(), 15);
-        const quint32 written = line.mid(5, 8).toUInt(nullptr, 16);
-        QVERIFY(qAbs(qint64(written) - qint64(app.currentLoggerTime())) < 5);
+        QVERIFY(qAbs(qint64(line.mid(5, 8).toUInt(nullptr, 16)) - qint64(drive.app.currentLoggerTime())) < 5);
 
         // idle: the drive is not read again
         QTest::qWait(1500);
-        QCOMPARE(app.records.size(), 1);
-        qunsetenv("MIRELDA_MSD_ROOT");
+        QCOMPARE(drive.app.records.size(), 1);
     }
 
     void aSecondDriveIsReadAfterTheFirstGoes()
     {
         QTemporaryDir base;
-        const QString drive = base.filePath(QStringLiteral("drive"));
-        QVERIFY(QDir().mkpath(drive));
-        QVERIFY(writeFile(drive + QStringLiteral("/A.QLF"), driveFile(3, QStringLiteral("FIRST"))));
-        qputenv("MIRELDA_MSD_ROOT", drive.toLocal8Bit());
-        WindowState window;
-        CMainApp app(&window);
-        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Idle), 5000);
+        const QString path = base.filePath(QStringLiteral("drive"));
+        QVERIFY(QDir().mkpath(path));
+        QVERIFY(writeFile(path + QStringLiteral("/A.QLF"), driveFile(3, QStringLiteral("FIRST"))));
+        Drive drive(path);
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
 
-        QVERIFY(QDir().rename(drive, base.filePath(QStringLiteral("unplugged"))));
-        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Looking), 5000);
-        QVERIFY(QDir().mkpath(drive));
-        QVERIFY(writeFile(drive + QStringLiteral("/B.QLF"), driveFile(4, QStringLiteral("SECOND"))));
-        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 2, 5000);
-        QCOMPARE(app.records.last().serialNumber, QStringLiteral("SECOND"));
-        qunsetenv("MIRELDA_MSD_ROOT");
+        QVERIFY(QDir().rename(path, base.filePath(QStringLiteral("unplugged"))));
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Looking), 5000);
+        QVERIFY(QDir().mkpath(path));
+        QVERIFY(writeFile(path + QStringLiteral("/B.QLF"), driveFile(4, QStringLiteral("SECOND"))));
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 2, 5000);
+        QCOMPARE(drive.app.records.last().serialNumber, QStringLiteral("SECOND"));
     }
 
     void anUnreadableFileDoesNotEndTheSearch()
     {
         QTemporaryDir dir;
         const QDateTime now = QDateTime::currentDateTime();
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("BAD.QLF")), QByteArray(100, '\0'), now.addSecs(-60)));
+        QVERIFY(writeFile(dir.filePath("BAD.QLF"), QByteArray(100, '\0'), now.addSecs(-60)));
         QStringList warnings;
         CPrompt::setBoxHandler([&warnings](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
             warnings << text;
             return QMessageBox::Ok;
         });
-        qputenv("MIRELDA_MSD_ROOT", dir.path().toLocal8Bit());
-        WindowState window;
-        CMainApp app(&window);
+        Drive drive(dir.path());
         QTRY_COMPARE_WITH_TIMEOUT(warnings.size(), 1, 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Looking), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Looking), 5000);
         QTest::qWait(2500);   // several polls: the same bad file is not read again
         QCOMPARE(warnings.size(), 1);
-        QCOMPARE(app.records.size(), 0);
+        QCOMPARE(drive.app.records.size(), 0);
 
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("GOOD.QLF")), driveFile(6, QStringLiteral("GOOD")), now));
-        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
-        QCOMPARE(app.records.first().serialNumber, QStringLiteral("GOOD"));
+        QVERIFY(writeFile(dir.filePath("GOOD.QLF"), driveFile(6, QStringLiteral("GOOD")), now));
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
+        QCOMPARE(drive.app.records.first().serialNumber, QStringLiteral("GOOD"));
         CPrompt::setBoxHandler(nullptr);
-        qunsetenv("MIRELDA_MSD_ROOT");
     }
 
     void clockLineIsWrittenAgainUntilItLands()
@@ -228,40 +195,32 @@ private slots:
         if (!QFileInfo::exists(QStringLiteral("/dev/full")))
             QSKIP("no /dev/full to stand for a full drive");
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("A.QLF")), driveFile(3, QStringLiteral("A"))));
+        QVERIFY(writeFile(dir.filePath("A.QLF"), driveFile(3, QStringLiteral("A"))));
         const QString command = dir.filePath(QStringLiteral("CMD.TXT"));
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), command));
-        qputenv("MIRELDA_MSD_ROOT", dir.path().toLocal8Bit());
-        WindowState window;
-        CMainApp app(&window);
-        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::ClockPending), 5000);
+        Drive drive(dir.path());
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::ClockPending), 5000);
         QTest::qWait(2500);   // several polls, each failing
-        QCOMPARE(app.msd->state.load(), int(CMsd::ClockPending));
+        QCOMPARE(drive.state(), int(CMsd::ClockPending));
 
         QVERIFY(QFile::remove(command));
-        QTRY_COMPARE_WITH_TIMEOUT(app.msd->state.load(), int(CMsd::Idle), 5000);
-        QFile written(command);
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        QVERIFY(written.readAll().startsWith("TIME="));
-        qunsetenv("MIRELDA_MSD_ROOT");
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
+        QVERIFY(TestEnv::readFile(command).startsWith("TIME="));
     }
 
     void nothingWhileNobodyIsLoggedIn()
     {
         QTemporaryDir dir;
-        qputenv("MIRELDA_MSD_ROOT", dir.path().toLocal8Bit());
-        WindowState window;
-        CMainApp app(&window);
-        app.userAdmin->enabled = true;
-        app.userAdmin->currentUser = -1;
-        QTRY_VERIFY(app.msd->paused);   // the core's poll pauses the worker
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("A.QLF")), driveFile(3, QStringLiteral("A"))));
+        Drive drive(dir.path());
+        drive.app.userAdmin->enabled = true;
+        drive.app.userAdmin->currentUser = -1;
+        QTRY_VERIFY(drive.app.msd->paused);   // the core's poll pauses the worker
+        QVERIFY(writeFile(dir.filePath("A.QLF"), driveFile(3, QStringLiteral("A"))));
         QTest::qWait(2200);
-        QCOMPARE(app.records.size(), 0);
-        app.userAdmin->currentUser = 0;
-        QTRY_COMPARE_WITH_TIMEOUT(app.records.size(), 1, 5000);
-        qunsetenv("MIRELDA_MSD_ROOT");
+        QCOMPARE(drive.app.records.size(), 0);
+        drive.app.userAdmin->currentUser = 0;
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
     }
 };
 

@@ -1,3 +1,5 @@
+// The SMTP client against a real server on loopback (aiosmtpd over SSL and
+// STARTTLS), and against a scripted peer for what a good server never does.
 #include "support/mailtestserver.h"
 #include "support/testenv.h"
 
@@ -7,20 +9,15 @@
 #include "mail/mimetext.h"
 #include "mail/smtpclient.h"
 
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSignalSpy>
 #include <QSslSocket>
-#include <QTemporaryDir>
+#include <QTcpServer>
+
+#include <memory>
 
 namespace {
 
 const QString kUser = QStringLiteral("mailer@example.org");
 const QString kPassword = QStringLiteral("p\u00E4ss w\u00F6rd");
-const QString kBody = QStringLiteral("Hi,\nThis is a test email message from Quorvane.\n.\n.x\n..y\n"
-                                     "caf\u00E9 \u20AC \u4E2D\nlast line");
 
 QByteArray attachmentBytes()
 {
@@ -30,17 +27,59 @@ QByteArray attachmentBytes()
     return bytes;
 }
 
-QByteArray readFile(const QString &path)
+// A scripted peer on loopback; it ends when the client's connection closes.
+bool startPeer(MailTestServer &peer, const QStringList &replies, const QStringList &options = {})
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QStringList arguments = options + QStringList{ QStringLiteral("--lifetime"), QStringLiteral("20") };
+    for (const QString &reply : replies)
+        arguments << QStringLiteral("--reply") << reply;
+    return peer.start(QStringLiteral("smtp_script_server.py"), arguments);
 }
+
+std::unique_ptr<SmtpClient> makeClient(const MailTestServer &peer)
+{
+    auto client = std::make_unique<SmtpClient>(QStringLiteral("127.0.0.1"), peer.port(), SmtpClient::TcpConnection);
+    // Short enough to keep the test quick, long enough for a loaded machine.
+    client->setResponseTimeout(700);
+    return client;
+}
+
+QList<int> errorCodes(const QSignalSpy &spy)
+{
+    QList<int> codes;
+    for (const QList<QVariant> &arguments : spy)
+        codes.append(int(arguments.at(0).value<SmtpClient::SmtpError>()));
+    return codes;
+}
+
+struct TestMessage
+{
+    EmailAddress sender{ QStringLiteral("sam@example.org"), QStringLiteral("Sam Sender") };
+    EmailAddress to{ QStringLiteral("rita@example.org"), QStringLiteral("Rita Recipient") };
+    EmailAddress cc{ QStringLiteral("carl@example.org") };
+    EmailAddress bcc{ QStringLiteral("bob@example.org"), QStringLiteral("Hidden Bob") };
+    MimeMessage message{ true };   // first: the parts it was given go before it
+    MimeText text{ QStringLiteral("body") };
+
+    TestMessage()
+    {
+        message.setSender(&sender);
+        message.addRecipient(&to, MimeMessage::To);
+        message.addRecipient(&cc, MimeMessage::Cc);
+        message.addRecipient(&bcc, MimeMessage::Bcc);
+        message.addPart(&text);
+    }
+};
 
 }
 
 class TestMailSmtp : public QObject
 {
     Q_OBJECT
+
+    enum Stage { Connect, Login, Send };
+    QTemporaryDir certDir;
+    QList<QSslCertificate> testAuthority;
 
 private slots:
     void initTestCase()
@@ -56,32 +95,22 @@ private slots:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<int>("authMethod");
         QTest::addColumn<int>("headerEncoding");
-        QTest::newRow("ssl, plain") << "ssl" << int(SmtpClient::AuthPlain) << int(MimePart::Encoding8Bit);
-        QTest::newRow("ssl, login, q-encoded header")
-            << "ssl" << int(SmtpClient::AuthLogin) << int(MimePart::EncodingQuotedPrintable);
-        QTest::newRow("starttls, plain, base64 header")
-            << "starttls" << int(SmtpClient::AuthPlain) << int(MimePart::EncodingBase64);
-        QTest::newRow("starttls, login") << "starttls" << int(SmtpClient::AuthLogin) << int(MimePart::Encoding8Bit);
+        // the program's road, and the library's other roads in one
+        QTest::newRow("ssl, plain, 8-bit") << "ssl" << int(SmtpClient::AuthPlain) << int(MimePart::Encoding8Bit);
+        QTest::newRow("starttls, login, quoted-printable")
+            << "starttls" << int(SmtpClient::AuthLogin) << int(MimePart::EncodingQuotedPrintable);
     }
-
     void sendsThroughRealServer()
     {
         QFETCH(QString, mode);
         QFETCH(int, authMethod);
         QFETCH(int, headerEncoding);
-        // Encoded headers carry the letters and specials that need encoding.
-        const bool rich = headerEncoding != MimePart::Encoding8Bit;
-        const QString subject =
-            rich ? QStringLiteral("Rapport \u00E9t\u00E9 a_b? = \u20AC") : QStringLiteral("Quorvane");
-        const QString senderName = rich ? QStringLiteral("J\u00F6rg: M\u00FCller") : QStringLiteral("Sam Sender");
-
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY2(startServer(server, mode, outDir.path()), qPrintable(server.errorOutput()));
+        QVERIFY2(server.startSmtp(certDir.path(), outDir.path(), kUser, kPassword, mode),
+                 qPrintable(server.errorOutput()));
         const QString path = outDir.filePath(QStringLiteral("all-bytes.bin"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(attachmentBytes()) == 3 * 256);
-        file.close();
+        QVERIFY(TestEnv::writeFile(path, attachmentBytes()));
 
         SmtpClient client(QStringLiteral("127.0.0.1"), server.port(),
                           mode == QLatin1String("ssl") ? SmtpClient::SslConnection : SmtpClient::TlsConnection);
@@ -92,97 +121,84 @@ private slots:
         client.setResponseTimeout(20000);
         QSignalSpy errors(&client, &SmtpClient::smtpError);
 
-        MimeMessage message(true);
-        message.setHeaderEncoding(MimePart::Encoding(headerEncoding));
-        EmailAddress sender(QStringLiteral("sam@example.org"), senderName);
-        EmailAddress to(QStringLiteral("rita@example.org"), QStringLiteral("Rita Recipient"));
-        EmailAddress cc(QStringLiteral("carl@example.org"));
-        EmailAddress bcc(QStringLiteral("bob@example.org"), QStringLiteral("Hidden Bob"));
-        message.setSender(&sender);
-        message.addRecipient(&to, MimeMessage::To);
-        message.addRecipient(&cc, MimeMessage::Cc);
-        message.addRecipient(&bcc, MimeMessage::Bcc);
-        message.setSubject(subject);
-        MimeText text(kBody);
+        // Encoded headers carry the letters and specials that need encoding,
+        // and the text goes quoted-printable, its long line folded between
+        // escapes; the lines "." and ".x" survive the end-of-data marker.
+        const bool rich = headerEncoding != MimePart::Encoding8Bit;
+        const QString subject = rich ? QStringLiteral("Rapport \u00E9t\u00E9 a_b? = \u20AC") : QStringLiteral("Quorvane \u00E9t\u00E9 \u20AC");
+        const QString body = QStringLiteral("Hi,\n.\n.x\n..y\ncaf\u00E9 \u20AC \u4E2D\n") + QString(rich ? 100 : 1, QChar(0xE9));
+        TestMessage mail;
+        mail.message.setHeaderEncoding(MimePart::Encoding(headerEncoding));
+        if (rich) {
+            mail.sender.setName(QStringLiteral("J\u00F6rg: M\u00FCller"));
+            mail.text.setEncoding(MimePart::EncodingQuotedPrintable);
+        }
+        mail.message.setSubject(subject);
+        mail.text.setText(body);
         MimeAttachment attachment(new QFile(path));
-        message.addPart(&text);
-        message.addPart(&attachment);
-
+        mail.message.addPart(&attachment);
         QVERIFY(client.connectToHost());
         QVERIFY(client.login());
-        QVERIFY(client.sendMail(message));
+        QVERIFY(client.sendMail(mail.message));
         client.quit();
         QCOMPARE(errors.count(), 0);
 
-        const QJsonObject summary =
-            QJsonDocument::fromJson(readFile(outDir.filePath(QStringLiteral("msg-1.json")))).object();
+        const QJsonObject summary = MailTestServer::message(outDir.path(), 1);
         QVERIFY2(!summary.isEmpty(), qPrintable(server.errorOutput()));
-        QVERIFY(summary.value(QStringLiteral("tls")).toBool());
-        const QJsonObject auth = summary.value(QStringLiteral("auth")).toObject();
-        QCOMPARE(auth.value(QStringLiteral("mechanism")).toString(),
-                 authMethod == SmtpClient::AuthPlain ? QStringLiteral("PLAIN") : QStringLiteral("LOGIN"));
-        QCOMPARE(auth.value(QStringLiteral("login")).toString(), kUser);
-
+        QVERIFY(summary.value("tls").toBool());
+        const QJsonObject auth = summary.value("auth").toObject();
+        QCOMPARE(auth.value("mechanism").toString(), QString(authMethod == SmtpClient::AuthPlain ? "PLAIN" : "LOGIN"));
+        QCOMPARE(auth.value("login").toString(), kUser);
         // Bcc is delivered but never named in the header.
-        QCOMPARE(summary.value(QStringLiteral("mail_from")).toString(), QStringLiteral("sam@example.org"));
-        QCOMPARE(summary.value(QStringLiteral("rcpt_tos")).toArray().toVariantList(),
-                 (QVariantList{"rita@example.org", "carl@example.org", "bob@example.org"}));
-        const QVariantMap headers = summary.value(QStringLiteral("headers")).toObject().toVariantMap();
-        QVERIFY(!headers.contains(QStringLiteral("bcc")));
-        QCOMPARE(summary.value(QStringLiteral("defects")).toArray().size(), 0);
-        const QString quotedName = senderName.contains(QLatin1Char(':')) ? '"' + senderName + '"' : senderName;
-        QCOMPARE(headers.value(QStringLiteral("from")).toString(), quotedName + " <sam@example.org>");
-        QCOMPARE(headers.value(QStringLiteral("to")).toString(), QStringLiteral("Rita Recipient <rita@example.org>"));
-        QCOMPARE(headers.value(QStringLiteral("cc")).toString(), QStringLiteral("carl@example.org"));
-        QCOMPARE(headers.value(QStringLiteral("subject")).toString(), subject);
-        QVERIFY(summary.value(QStringLiteral("date_ok")).toBool());
+        QCOMPARE(summary.value("mail_from").toString(), QStringLiteral("sam@example.org"));
+        QCOMPARE(summary.value("rcpt_tos").toArray().toVariantList(),
+                 (QVariantList{ "rita@example.org", "carl@example.org", "bob@example.org" }));
+        const QJsonObject headers = summary.value("headers").toObject();
+        QVERIFY(!headers.contains("bcc"));
+        QCOMPARE(summary.value("defects").toArray().size(), 0);
+        QCOMPARE(headers.value("from").toString(),
+                 rich ? QStringLiteral("\"J\u00F6rg: M\u00FCller\" <sam@example.org>") : "Sam Sender <sam@example.org>");
+        QCOMPARE(headers.value("to").toString(), QStringLiteral("Rita Recipient <rita@example.org>"));
+        QCOMPARE(headers.value("cc").toString(), QStringLiteral("carl@example.org"));
+        QCOMPARE(headers.value("subject").toString(), subject);
+        QVERIFY(summary.value("date_ok").toBool());
 
-        // The lines "." and ".x" of the text survive the end-of-data marker.
-        const QJsonArray parts = summary.value(QStringLiteral("parts")).toArray();
+        const QJsonArray parts = summary.value("parts").toArray();
         QCOMPARE(parts.size(), 2);
-        const QJsonObject body = parts.at(0).toObject();
-        QCOMPARE(body.value(QStringLiteral("charset")).toString(), QStringLiteral("utf-8"));
-        QCOMPARE(body.value(QStringLiteral("text")).toString().replace(QLatin1String("\r\n"), QLatin1String("\n")),
-                 kBody);
+        QCOMPARE(parts.at(0).toObject().value("charset").toString(), QStringLiteral("utf-8"));
+        QCOMPARE(parts.at(0).toObject().value("text").toString().replace("\r\n", "\n"), body);
         const QJsonObject attached = parts.at(1).toObject();
-        QCOMPARE(attached.value(QStringLiteral("filename")).toString(), QStringLiteral("all-bytes.bin"));
-        QCOMPARE(attached.value(QStringLiteral("disposition")).toString(), QStringLiteral("attachment"));
-        QCOMPARE(QByteArray::fromHex(attached.value(QStringLiteral("payload_hex")).toString().toLatin1()),
-                 attachmentBytes());
+        QCOMPARE(attached.value("filename").toString(), QStringLiteral("all-bytes.bin"));
+        QCOMPARE(attached.value("disposition").toString(), QStringLiteral("attachment"));
+        QCOMPARE(MailTestServer::payload(attached), attachmentBytes());
 
         // Every line fits in 76 characters, ends in CR LF, and the Base64 lines are full.
-        QVERIFY(summary.value(QStringLiteral("max_line_length")).toInt() <= 76);
-        QCOMPARE(summary.value(QStringLiteral("bare_line_feeds")).toInt(), 0);
-        const QByteArray base64Line = attachmentBytes().toBase64().left(76);
-        QVERIFY(readFile(outDir.filePath(QStringLiteral("msg-1.eml"))).contains("\r\n" + base64Line + "\r\n"));
+        QVERIFY(summary.value("max_line_length").toInt() <= 76);
+        QCOMPARE(summary.value("bare_line_feeds").toInt(), 0);
+        QVERIFY(TestEnv::readFile(outDir.filePath("msg-1.eml")).contains("\r\n" + attachmentBytes().toBase64().left(76) + "\r\n"));
     }
 
     void unverifiedServerIsRefused_data()
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("host");
-        QTest::addColumn<bool>("trustAuthority");
         QTest::addColumn<int>("expectedError");
         const int untrusted = QSslError::UnableToGetLocalIssuerCertificate;
-        QTest::newRow("ssl, untrusted authority") << "ssl" << "127.0.0.1" << false << untrusted;
-        QTest::newRow("starttls, untrusted authority") << "starttls" << "127.0.0.1" << false << untrusted;
+        QTest::newRow("ssl, untrusted authority") << "ssl" << "127.0.0.1" << untrusted;
         // The certificate names 127.0.0.1 only.
-        QTest::newRow("ssl, foreign host name") << "ssl" << "localhost" << true << int(QSslError::HostNameMismatch);
+        QTest::newRow("ssl, foreign host name") << "ssl" << "localhost" << int(QSslError::HostNameMismatch);
     }
-
     void unverifiedServerIsRefused()
     {
         QFETCH(QString, mode);
         QFETCH(QString, host);
-        QFETCH(bool, trustAuthority);
         QFETCH(int, expectedError);
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY(startServer(server, mode, outDir.path()));
-
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, kPassword, mode));
         SmtpClient client(host, server.port(),
                           mode == QLatin1String("ssl") ? SmtpClient::SslConnection : SmtpClient::TlsConnection);
-        if (trustAuthority)
+        if (expectedError == QSslError::HostNameMismatch)
             client.addCaCertificates(testAuthority);
         client.setResponseTimeout(20000);
         QVERIFY(!client.connectToHost());
@@ -193,18 +209,124 @@ private slots:
         QVERIFY(!client.login(kUser, kPassword, SmtpClient::AuthPlain));
     }
 
-private:
-    bool startServer(MailTestServer &server, const QString &mode, const QString &outDir)
+    // The peer's reply to one step is changed; the steps are taken up to the
+    // stage given, by AUTH LOGIN where the reply is one of its steps.
+    void refusedOrSilentPeer_data()
     {
-        return server.start(QStringLiteral("smtp_server.py"),
-                            {QStringLiteral("--mode"), mode, QStringLiteral("--certdir"), certDir.path(),
-                             QStringLiteral("--outdir"), outDir, QStringLiteral("--user"), kUser,
-                             QStringLiteral("--password"), kPassword, QStringLiteral("--lifetime"),
-                             QStringLiteral("120")});
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<QList<int>>("expectedErrors");
+        QTest::addColumn<QString>("lastReceived");
+        const auto row = [](const char *name, const char *reply, Stage stage, const QList<int> &errors, const char *last) {
+            QTest::newRow(name) << QString::fromLatin1(reply) << int(stage) << errors << QString::fromLatin1(last);
+        };
+        const int server = SmtpClient::ServerError;
+        const int client = SmtpClient::ClientError;
+        const int timeout = SmtpClient::ResponseTimeoutError;
+        const int refused = SmtpClient::AuthenticationFailedError;
+        row("greeting 4xx", "GREETING=421 busy", Connect, { server, server }, "");
+        row("greeting 5xx", "GREETING=554 go away", Connect, { client, server }, "");
+        row("no greeting", "GREETING=none", Connect, { timeout }, "");
+        row("half a line", "EHLO=250-a|25", Connect, { timeout }, "EHLO localhost");
+        row("plain refused", "AUTH=535 no", Login, { client, refused }, "AUTH PLAIN AHUAcA==");
+        row("plain busy", "AUTH=454 later", Login, { server, refused }, "AUTH PLAIN AHUAcA==");
+        row("plain unanswered", "AUTH=none", Login, { timeout, refused }, "AUTH PLAIN AHUAcA==");
+        row("login password refused", "LOGIN-PASS=535 no", Login, { client, refused }, "cA==");
+        row("recipient refused", "RCPT=550 no such user", Send, { client }, "RCPT TO: <rita@example.org>");
+        row("end of data unanswered", "END=none", Send, { timeout }, ".");
+    }
+    void refusedOrSilentPeer()
+    {
+        QFETCH(QString, reply);
+        QFETCH(int, stage);
+        QFETCH(QList<int>, expectedErrors);
+        QFETCH(QString, lastReceived);
+        const int method = reply.contains("LOGIN") ? SmtpClient::AuthLogin : SmtpClient::AuthPlain;
+        MailTestServer peer;
+        QVERIFY(startPeer(peer, { reply }));
+        {
+            auto client = makeClient(peer);
+            QSignalSpy errors(client.get(), &SmtpClient::smtpError);
+            TestMessage mail;
+            bool done = client->connectToHost();
+            if (stage >= Login && done)
+                done = client->login(QStringLiteral("u"), QStringLiteral("p"), method);
+            if (stage >= Send && done)
+                done = client->sendMail(mail.message);
+            QVERIFY(!done);
+            QCOMPARE(errorCodes(errors), expectedErrors);
+        }
+        const QStringList received = peer.outputLines(10000);
+        QCOMPARE(received.isEmpty() ? QString() : received.last(), lastReceived);
     }
 
-    QTemporaryDir certDir;
-    QList<QSslCertificate> testAuthority;
+    void unreadableAttachmentIsNotSent()
+    {
+        MailTestServer peer;
+        QVERIFY(startPeer(peer, {}));
+        {
+            auto client = makeClient(peer);
+            TestMessage mail;
+            MimeAttachment missing(new QFile(QStringLiteral("/nonexistent/report.pdf")));
+            mail.message.addPart(&missing);
+            QVERIFY(client->connectToHost());
+            QVERIFY(!client->sendMail(mail.message));
+            client->quit();
+        }
+        QVERIFY(!peer.outputLines(10000).contains(QStringLiteral("DATA")));
+    }
+
+    void lineBreaksAreRefused_data()
+    {
+        QTest::addColumn<QString>("field");
+        for (const char *field : { "client name", "subject", "sender address", "cc name", "bcc address", "no sender" })
+            QTest::newRow(field) << QString::fromLatin1(field);
+    }
+    void lineBreaksAreRefused()
+    {
+        QFETCH(QString, field);
+        MailTestServer peer;
+        QVERIFY(startPeer(peer, {}));
+        {
+            auto client = makeClient(peer);
+            TestMessage mail;
+            const QString injected = QStringLiteral("x@example.org>\r\nRCPT TO: <evil@example.org");
+            if (field == QLatin1String("client name"))
+                client->setName(QStringLiteral("host\r\nMAIL FROM: <evil@example.org>"));
+            else if (field == QLatin1String("subject"))
+                mail.message.setSubject(QStringLiteral("Hi\nBcc: evil@example.org"));
+            else if (field == QLatin1String("sender address"))
+                mail.sender.setAddress(injected);
+            else if (field == QLatin1String("cc name"))
+                mail.cc.setName(QStringLiteral("C\r\n.\r\nMAIL FROM: <evil@example.org>"));
+            else if (field == QLatin1String("bcc address"))
+                mail.bcc.setAddress(injected);
+            else
+                mail.message.setSender(nullptr);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("nothing sent")));
+            QVERIFY(!(client->connectToHost() && client->sendMail(mail.message)));
+            if (field == QLatin1String("client name")) {
+                QCOMPARE(client->getSocket()->state(), QAbstractSocket::UnconnectedState);
+                return;
+            }
+        }
+        QCOMPARE(peer.outputLines(10000), QStringList{ "EHLO localhost" });
+    }
+
+    void unreachableServer()
+    {
+        quint16 closedPort = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            closedPort = probe.serverPort();
+        }
+        SmtpClient client(QStringLiteral("127.0.0.1"), closedPort, SmtpClient::TcpConnection);
+        client.setConnectionTimeout(2000);
+        QSignalSpy errors(&client, &SmtpClient::smtpError);
+        QVERIFY(!client.connectToHost());
+        QCOMPARE(errorCodes(errors), QList<int>{ SmtpClient::ConnectionTimeoutError });
+    }
 };
 
 MIRELDA_TEST_MAIN(TestMailSmtp)

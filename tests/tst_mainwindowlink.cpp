@@ -4,10 +4,7 @@
 // A download cut short and a foreign file on the drive logger are reported.
 #include "support/testenv.h"
 
-#include <QDir>
-#include <QSignalSpy>
 #include <QTableWidget>
-#include <QTemporaryDir>
 
 #include "app/clanguagetable.h"
 #include "app/mainwindow.h"
@@ -15,6 +12,7 @@
 #include "files/cfilemanager.h"
 #include "support/loggersimprocess.h"
 #include "support/windowtest.h"
+#include "tools/loggersim/loggersimpattern.h"
 #include "ui_mainwindow.h"
 #include "views/cplot.h"
 
@@ -78,11 +76,17 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty() && progress.last().at(1).toInt() == 100,
                                  kDownloadMs);
 
-        // the unsaved download outlives its logger, as a row named by its serial
+        // the unsaved download outlives its logger, still selected, as a row
+        // named by its serial
         QVERIFY(sim.command(QStringLiteral("unplug")));
-        QTRY_VERIFY_WITH_TIMEOUT(window.app->records.at(0).isFile(), kLinkMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.app->records.isEmpty() && window.app->records.at(0).isFile(), kLinkMs);
         QCOMPARE(window.app->records.size(), 1);
-        QCOMPARE(window.app->records.at(0).readingCount, 500);
+        const LoggerRecord &kept = window.app->records.at(0);
+        QVERIFY(kept.fromFile && kept.dataLoaded && kept.unsavedReadings);
+        QCOMPARE(kept.readingCount, 500);
+        QCOMPARE(kept.readings.at(499), LoggerSimPattern::reading(499, 5));
+        QCOMPARE(window.app->currentRecord, 0);
+        QCOMPARE(window.app->selection, QList<int>({ 0 }));
         QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->item(0, 2)->text(),
                                   QStringLiteral("WIN-0042"), kLinkMs);
         QVERIFY(prompts.boxes.isEmpty());
@@ -110,6 +114,7 @@ private slots:
         QVERIFY(sim.command(QStringLiteral("unplug")));
         QTRY_VERIFY_WITH_TIMEOUT(prompts.sawBoxContaining(QStringLiteral("nothing was kept")), kLinkMs);
         QCOMPARE(ui->m_progressBarWrite->value(), 0);
+        QVERIFY(!window.transferInProgress);
         QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 0, kLinkMs);
     }
 

@@ -1,9 +1,5 @@
-#include <QDir>
-#include <QFile>
 #include <QScrollArea>
 #include <QTableWidget>
-#include <QtMath>
-#include <QtTest>
 
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
@@ -11,6 +7,7 @@
 #include "core/loggertime.h"
 #include "files/cfilemanager.h"
 #include "support/testenv.h"
+#include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "ui_mainwindow.h"
 #include "views/cplot.h"
@@ -22,45 +19,29 @@ namespace {
 // high limit once.
 LoggerRecord sampleTrip()
 {
-    LoggerRecord r;
-    r.versionWord = 0x11A;
-    r.serialNumber = QStringLiteral("QV0012345");
+    QVector<quint16> readings;
+    for (int i = 0; i < 7 * 24 * 12; ++i) {
+        const double t = 5.0 + 2.0 * qSin(i / 40.0) + (i > 900 && i < 960 ? 3.5 : 0.0);
+        readings << ReadingWord::make(qRound(t * 10)) << ReadingWord::make(qRound((55.0 + 8.0 * qCos(i / 55.0)) * 10));
+    }
+    LoggerRecord r = ViewsTest::downloadedSet(
+        QStringLiteral("QV0012345"), SensorBits::DigitalTempHum,
+        ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::Programmed | ConfigBits::StartAt
+            | ConfigBits::StopAfterReadings | ConfigBits::IntHH | ConfigBits::IntH | ConfigBits::IntL
+            | ConfigBits::IntLL | ConfigBits::HumH | ConfigBits::HumL | ConfigBits::ShowAlarms
+            | ConfigBits::ShowTemperature,
+        readings, 300, QDateTime(QDate(2026, 11, 2), QTime(8, 0)));
     r.productCode = QStringLiteral("QV-5D");
     r.description = QStringLiteral("Vaccines Lyon - Porto");
-    r.sensorFlags = SensorBits::DigitalTempHum;
-    r.configWord = ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::Programmed
-                   | ConfigBits::StartAt | ConfigBits::StopAfterReadings | ConfigBits::IntHH
-                   | ConfigBits::IntH | ConfigBits::IntL | ConfigBits::IntLL | ConfigBits::HumH
-                   | ConfigBits::HumL | ConfigBits::ShowAlarms | ConfigBits::ShowTemperature;
-    const double internal[4] = { 10.0, 8.0, 2.0, 0.0 };
-    const double humidity[4] = { 80.0, 70.0, 30.0, 20.0 };
-    for (int level = 0; level < 4; ++level) {
-        r.alarmThresholds[GroupInternal][level] = internal[level];
-        r.alarmThresholds[GroupHumidity][level] = humidity[level];
-    }
+    ViewsTest::setLimits(r, ChannelInternal, 10.0, 8.0, 2.0, 0.0);
+    ViewsTest::setLimits(r, ChannelHumidity, 80.0, 70.0, 30.0, 20.0);
     r.consecutiveDelay[GroupInternal] = 3;
     r.totalDelay[GroupInternal] = 12;
-    r.consecutiveDelay[GroupHumidity] = 2;
-    r.totalDelay[GroupHumidity] = 6;
-    r.rangeLow = -40;
-    r.rangeHigh = 85;
     r.tripNumber = 7;
     r.maxTrip = kUnlimitedTrips;
-    r.interval = 300;
     r.memorySize = 0x10000;
     r.hasHeader = true;
     r.alarmStatus = AlarmStatusBits::H;
-    r.startTime = QDateTime(QDate(2026, 11, 2), QTime(8, 0));
-    r.updateChannels();
-    const int samples = 7 * 24 * 12;
-    for (int i = 0; i < samples; ++i) {
-        const double t = 5.0 + 2.0 * qSin(i / 40.0) + (i > 900 && i < 960 ? 3.5 : 0.0);
-        const double h = 55.0 + 8.0 * qCos(i / 55.0);
-        r.readings.append(ReadingWord::make(qRound(t * 10), false));
-        r.readings.append(ReadingWord::make(qRound(h * 10), false));
-    }
-    r.readingCount = r.readings.size();
-    r.recordedCount = quint32(r.readingCount);
     r.imageRead = ImageCodec::encode(r, QByteArray(kImageSize, '\0'));
     return r;
 }
@@ -106,20 +87,12 @@ private slots:
         QTest::qWait(100);   // let the timers serve the view request
 
         Ui::MainWindow *ui = window.ui;
-        QCOMPARE(ui->m_tableWidgetLogger->rowCount(), 1);
-        QCOMPARE(ui->m_tableWidgetLogger->item(0, 3)->text(), QStringLiteral("QV0012345"));
-        QVERIFY(!ui->m_tableWidgetLogger->item(0, 7)->icon().isNull());   // the H ball
-        QCOMPARE(ui->m_lineEditLoggerSerial->text(), QStringLiteral("QV0012345"));
-        QCOMPARE(ui->m_lineEditLoggerDescription->text(), QStringLiteral("Vaccines Lyon - Porto"));
-        QCOMPARE(ui->m_lineEditLoggerRange->text(), QStringLiteral("-40/85"));
-        QCOMPARE(ui->m_lineEditLoggerHigh->text(), QStringLiteral("8.0"));
-        QCOMPARE(ui->m_lineEditLoggerLowHum->text(), QStringLiteral("30.0"));
-        QVERIFY(ui->m_checkBoxLoggerAlarmHighHigh->isChecked());
-        QVERIFY(!ui->m_checkBoxLoggerAlarmHighHighHum->isChecked());
-        QCOMPARE(ui->m_lineEditLoggerTotalAlarmDelay->text(), QStringLiteral("12"));
+        QCOMPARE(QStringList({ ui->m_lineEditLoggerSerial->text(), ui->m_lineEditLoggerDescription->text(),
+                               ui->m_lineEditLoggerRange->text(), ui->m_lineEditLoggerHigh->text(),
+                               ui->m_lineEditLoggerLowHum->text(), ui->m_lineEditLoggerTotalAlarmDelay->text() }),
+                 QStringList({ "QV0012345", "Vaccines Lyon - Porto", "-40/85", "8.0", "30.0", "12" }));
+        QVERIFY(ui->m_checkBoxLoggerAlarmHighHigh->isChecked() && !ui->m_checkBoxLoggerAlarmHighHighHum->isChecked());
         QVERIFY(ui->m_tabWidget->isTabEnabled(2));
-        QVERIFY(ui->m_actionSave->isEnabled());
-        QVERIFY(!ui->m_actionDownload->isEnabled());
 
         // the logger page's panels are each as wide as the page, and the
         // lowest of them can be scrolled to at this size

@@ -2,9 +2,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include "dialogs/cmessage.h"
 #include "reports/cprint.h"
@@ -19,18 +16,11 @@ const QDateTime kStart(QDate(2026, 12, 5), QTime(14, 30, 0), Qt::LocalTime);
 const quint8 kAllSensors = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
 const quint32 kAllChannels = ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::ExternalOn;
 
-QByteArray poppler(const QString &tool, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(60000))
-        qWarning() << tool << "did not finish";
-    return process.readAllStandardOutput();
-}
+using TestEnv::programOutput;
 
 int pageCountOf(const QString &pdf)
 {
-    const QByteArray info = poppler(QStringLiteral("pdfinfo"), { pdf });
+    const QByteArray info = programOutput(QStringLiteral("pdfinfo"), { pdf });
     const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
     return pages.match(QString::fromUtf8(info)).captured(1).toInt();
 }
@@ -42,7 +32,7 @@ QString textOf(const QString &pdf, int page = 0)
     if (page > 0)
         arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
                   << QString::number(page);
-    return QString::fromUtf8(poppler(QStringLiteral("pdftotext"), arguments << pdf << QStringLiteral("-")));
+    return QString::fromUtf8(programOutput(QStringLiteral("pdftotext"), arguments << pdf << QStringLiteral("-")));
 }
 
 // pdftotext spaces words by their places: blanks are compared as one
@@ -55,7 +45,7 @@ QImage pageImage(const QString &pdf, int page, int dpi)
 {
     const QString n = QString::number(page);
     const QString prefix = QFileInfo(pdf).absolutePath() + QStringLiteral("/page");
-    poppler(QStringLiteral("pdftoppm"), { QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), n,
+    programOutput(QStringLiteral("pdftoppm"), { QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), n,
                                           QStringLiteral("-l"), n, QStringLiteral("-png"),
                                           QStringLiteral("-singlefile"), pdf, prefix });
     return QImage(prefix + QStringLiteral(".png"));
@@ -65,12 +55,9 @@ QImage pageImage(const QString &pdf, int page, int dpi)
 LoggerRecord trip(int samples, quint8 sensors = SensorBits::InternalNtc,
                   quint32 config = ConfigBits::InternalOn)
 {
-    LoggerRecord probe = ViewsTest::downloadedSet(QString(), sensors, config, {}, 60, kStart);
-    QVector<int> tenths;
-    for (int i = 0; i < samples * probe.channelCount; ++i)
-        tenths << 215;
+    const int channels = ViewsTest::downloadedSet(QString(), sensors, config, {}, 60, kStart).channelCount;
     LoggerRecord record = ViewsTest::downloadedSet(QStringLiteral("RPT%1").arg(samples), sensors, config,
-                                                   ViewsTest::words(tenths), 60, kStart);
+                                                   ViewsTest::words(QVector<int>(samples * channels, 215)), 60, kStart);
     record.fromFile = true;
     record.fileName = QStringLiteral("/data/RPT%1.qlf").arg(samples);
     record.comment = QStringLiteral("Cold chain");
@@ -119,6 +106,7 @@ private slots:
         QTest::newRow("100") << 100 << 1 << 3;
         QTest::newRow("101") << 101 << 1 << 4;
         QTest::newRow("150 of two channels") << 150 << 2 << 4;
+        QTest::newRow("3 readings, no channel") << 3 << 0 << 2;
     }
 
     void pageCountFollowsTheSamples()
@@ -126,13 +114,15 @@ private slots:
         QFETCH(int, samples);
         QFETCH(int, channels);
         QFETCH(int, pages);
-        const LoggerRecord record = channels == 1
+        LoggerRecord record = channels == 1
             ? trip(samples)
             : trip(samples, SensorBits::DigitalTempHum, ConfigBits::InternalOn | ConfigBits::HumidityOn);
+        if (channels == 0)
+            record.channelCount = 0;
         const QString pdf = writePdf(record);
         QVERIFY(!pdf.isEmpty());
         QCOMPARE(pageCountOf(pdf), pages);
-        QVERIFY(poppler(QStringLiteral("pdfinfo"), { pdf }).contains("(A4)"));
+        QVERIFY(programOutput(QStringLiteral("pdfinfo"), { pdf }).contains("(A4)"));
         const QString last = textOf(pdf, pages);
         QVERIFY2(shows(last, QStringLiteral("( Page  %1 / %1 )").arg(pages)), qPrintable(last));
     }
@@ -161,18 +151,13 @@ private slots:
         QVERIFY(shows(compliant, QStringLiteral("Cold chain (amy)")));
         record.configuredBy.clear();
         QVERIFY(!textOf(writePdf(record, QStringLiteral("d.pdf"))).contains(QStringLiteral("21 CFR")));
-    }
 
-    void twoProbeModelNamesItsProbes()
-    {
-        LoggerRecord record = trip(3, kAllSensors, kAllChannels);
+        // the two-probe model names its probes; in °F
         record.productCode = QStringLiteral("  QV-7T pro ");
         h->window.app->settings.modeCelsius = 0;
-        const QString plain = textOf(writePdf(record));
-        QVERIFY(shows(plain, QStringLiteral("L.Ext. Temp.")));
-        QVERIFY(shows(plain, QStringLiteral("R.Ext. Temp.")));
-        QVERIFY(shows(plain, QStringLiteral("LE°F  H%  RE°F")));
-        QVERIFY(shows(plain, QStringLiteral("70.7  21.5  70.7")));
+        const QString probes = textOf(writePdf(record, QStringLiteral("e.pdf")));
+        for (const char *text : { "L.Ext. Temp.", "R.Ext. Temp.", "LE°F  H%  RE°F", "70.7  21.5  70.7" })
+            QVERIFY2(shows(probes, QString::fromUtf8(text)), text);
     }
 
     void pageRangePrintsOnlyThosePages()
@@ -236,6 +221,9 @@ private slots:
                      qPrintable(QStringLiteral("light %1: %2").arg(i).arg(seen.name())));
         }
         QCOMPARE(page1.width(), int(paper.width() * dpi + 0.5));
+        // a printer above 1200 dpi still gets a scale
+        QVERIFY(CPrint::scaleFor(2400) > 0);
+        QCOMPARE(CPrint::scaleFor(600), 2.0);
 
         // a column right of the left half's text, over the readings: only the
         // marked row is veiled
@@ -250,20 +238,6 @@ private slots:
             inVeil = veil;
         }
         QCOMPARE(veiledRuns, 1);
-    }
-
-    void unwritableFileIsReported()
-    {
-        const LoggerRecord record = trip(5);
-        h->addAndSelect(record);
-        CPrint report(&h->window);
-        QVERIFY(!report.printPdf(folder->filePath(QStringLiteral("missing/r.pdf")), record));
-        QVERIFY(report.errorText().contains(QStringLiteral("missing")));
-        // a folder standing where the file should go: refused whoever runs
-        const QString taken = folder->filePath(QStringLiteral("taken.pdf"));
-        QVERIFY(QDir().mkpath(taken));
-        QVERIFY(!report.printPdf(taken, record));
-        QVERIFY(report.errorText().contains(QStringLiteral("taken.pdf")));
     }
 
     // The report prints a copy: the window's record keeps its counters, and
@@ -293,18 +267,7 @@ private slots:
         QVERIFY(h->records.isEmpty());
     }
 
-    void oddRecordsStillGiveTwoPages()
-    {
-        LoggerRecord record = trip(0);
-        record.readings = ViewsTest::words({ 215, 215, 215 });
-        record.readingCount = 3;
-        record.channelCount = 0;
-        QCOMPARE(pageCountOf(writePdf(record)), 2);
-        QVERIFY(CPrint::scaleFor(2400) > 0);
-        QCOMPARE(CPrint::scaleFor(600), 2.0);
-    }
-
-    void pdfActionWritesTheNamedFileAndSaysSo()
+    void pdfActionWritesTheNamedFileAndSaysSoOrWhyNot()
     {
         LoggerRecord record = trip(30);
         record.serialNumber = QStringLiteral("AB12");
@@ -330,6 +293,16 @@ private slots:
         h->window.on_m_actionGeneratPdf_triggered();
         QVERIFY(said.isEmpty());
         QVERIFY(h->prompts.sawBoxContaining(QStringLiteral("Warning!\n\nThe folder")));
+
+        // a PDF that cannot be written is reported by the report itself
+        CPrint report(&h->window);
+        QVERIFY(!report.printPdf(folder->filePath(QStringLiteral("missing/r.pdf")), record));
+        QVERIFY(report.errorText().contains(QStringLiteral("missing")));
+        // a folder standing where the file should go: refused whoever runs
+        const QString taken = folder->filePath(QStringLiteral("taken.pdf"));
+        QVERIFY(QDir().mkpath(taken));
+        QVERIFY(!report.printPdf(taken, record));
+        QVERIFY(report.errorText().contains(QStringLiteral("taken.pdf")));
     }
 
     void automaticPdfIsWrittenOncePerDownload()

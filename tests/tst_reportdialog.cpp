@@ -6,10 +6,8 @@
 #include "support/viewstest.h"
 #include "support/windowtest.h"
 
-#include <QJsonArray>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextEdit>
 
 #include "files/cfilemanager.h"
@@ -85,7 +83,7 @@ private slots:
     {
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kAccount, QStringLiteral("pw")));
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kAccount, QStringLiteral("pw")));
         WindowTest::Harness h;
         openRecord(h);
         CReport report(&h.window);

@@ -8,9 +8,6 @@
 #include "support/windowtest.h"
 
 #include <QImage>
-#include <QJsonArray>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include "files/cfilemanager.h"
 
@@ -30,13 +27,6 @@ LoggerRecord trip(const QString &serial, bool withReadings = true)
     record.fromFile = true;
     record.dataLoaded = withReadings;
     return record;
-}
-
-QString pdfText(const QString &path)
-{
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
-    return pdftotext.waitForFinished(30000) ? QString::fromUtf8(pdftotext.readAllStandardOutput()) : QString();
 }
 
 }
@@ -63,7 +53,7 @@ private slots:
         QFETCH(int, mask);
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
         // a file of the user's that bears an export's name stays as it is
         QTemporaryDir workDir;
         const QString ownFile = workDir.filePath(kSerial + QStringLiteral(".qlf"));
@@ -121,7 +111,7 @@ private slots:
         QFETCH(QString, reason);
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("other")));
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("other")));
         const quint16 port = server.port();
         if (!serverUp)
             server.stop();
@@ -146,7 +136,7 @@ private slots:
     {
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY(server.startSsl(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
         LoggerSimProcess sim({ QStringLiteral("--serial"), QStringLiteral("AUTO-7"), QStringLiteral("--readings"),
                                QStringLiteral("300"), QStringLiteral("--sensors"), QStringLiteral("5") });
         QVERIFY(sim.start());
@@ -197,7 +187,8 @@ private:
         if (extension == QLatin1String("pdf")) {
             // its graph is the record's, not the one the window shows now
             const QString sent = QDir(dir).filePath(QStringLiteral("received.pdf"));
-            return pdfText(sent).contains(kSerial + QStringLiteral(" QV-2T")) ? TestEnv::readFile(sent) : QByteArray();
+            const QString text = QString::fromUtf8(TestEnv::programOutput("pdftotext", { sent, "-" }));
+            return text.contains(kSerial + QStringLiteral(" QV-2T")) ? TestEnv::readFile(sent) : QByteArray();
         }
         if (extension == QLatin1String("jpg")) {
             const QString sent = QDir(dir).filePath(QStringLiteral("received.jpg"));

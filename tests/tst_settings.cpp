@@ -1,13 +1,9 @@
 #include "support/testenv.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include "app/clanguagetable.h"
-#include "core/cmainapp.h"
 #include "core/loggertime.h"
-#include "core/windowstate.h"
 #include "files/cfilemanager.h"
+#include "support/coretest.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -15,38 +11,37 @@ QString readAll(const QString &path)
 {
     return QString::fromUtf8(TestEnv::readFile(path));
 }
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY(TestEnv::writeFile(path, bytes));
-}
 }
 
 class TestSettings : public QObject
 {
     Q_OBJECT
 private slots:
+    // A first start on a machine without a settings folder.
     void firstStartWritesDefaults()
     {
-        QFile::remove(TestEnv::settingsDir() + "xZdr.ini");
-        WindowState w;
-        CMainApp app(&w);
-        const QString text = readAll(app.settingsFilePath());
-        QVERIFY(text.startsWith("[SETTINGS]\r\n"));
-        QVERIFY(text.contains("GRAPH_THRESHOLD_HH=200=0=0\r\n"));
-        QVERIFY(text.contains("MKT_ACTIVATION_ENERGY=83.144\r\n"));
-        QVERIFY(text.contains("SMTP_SERVER_PORT=465\r\n"));
-        QVERIFY(text.contains("FIRST_INIT_LANGUAGE=1\r\n"));
-        QVERIFY(text.contains("USER_ADMIN_LOGOUT_TIME=3\r\n"));
-        QVERIFY(text.endsWith("\r\n\r\n"));
-        QVERIFY(text.indexOf("SMTP_PASSWORD=") > text.indexOf("USER_ADMIN_LOGOUT_TIME="));
-        QCOMPARE(app.settings.showHelp, true);
-        QCOMPARE(app.settings.multiLinkSyncElapsedTime, true);
+        qputenv("MIRELDA_SETTINGS_DIR", QByteArray((TestEnv::home() + "/fresh/config").toLocal8Bit()));
+        {
+            TestCore core;
+            const QString text = readAll(core.app.settingsFilePath());
+            QVERIFY(core.app.settingsFilePath().startsWith(TestEnv::home() + "/fresh/config/"));
+            QVERIFY(text.startsWith("[SETTINGS]\r\n") && text.endsWith("\r\n\r\n"));
+            QVERIFY(text.contains("MKT_ACTIVATION_ENERGY=83.144\r\n"));
+            QVERIFY(text.contains("FIRST_INIT_LANGUAGE=1\r\n"));
+            QVERIFY(text.indexOf("SMTP_PASSWORD=") > text.indexOf("USER_ADMIN_LOGOUT_TIME=3\r\n"));
+        }
+        qputenv("MIRELDA_SETTINGS_DIR", TestEnv::settingsDir().toLocal8Bit());
     }
 
+    // Every value comes back; a file holding a mail password is its owner's
+    // alone, and no password is built in for the default account.
     void roundTripKeepsEveryValue()
     {
-        WindowState w;
-        CMainApp app(&w);
+        TestCore core;
+        CMainApp &app = core.app;
+        const QString path = TestEnv::settingsDir() + "roundtrip.ini";
+        QVERIFY(app.fileManager->writeSettings(path));
+        QVERIFY(QFileInfo(path).permissions() & QFileDevice::ReadGroup);   // nothing secret yet
         AppSettings &s = app.settings;
         s.graphBackground = QColor(1, 2, 3);
         s.histogramLineColor = QColor(250, 128, 7);
@@ -69,60 +64,35 @@ private slots:
         app.languageTable->language = 5;
         app.languageTable->firstInitLanguage = 0;
         app.userAdmin->logoutMinutes = 0;
-        const QString path = TestEnv::settingsDir() + "roundtrip.ini";
         QVERIFY(app.fileManager->writeSettings(path));
-
-        const QString text = readAll(path);
-        QVERIFY(text.indexOf("SMTP_PASSWORD=") > text.indexOf("USER_ADMIN_LOGOUT_TIME="));
-        QVERIFY(text.contains("TIME_ZONE=5.5\r\n"));
+        QVERIFY(readAll(path).contains("TIME_ZONE=5.5\r\n"));
+        QVERIFY(!(QFileInfo(path).permissions() & (QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                                   | QFileDevice::ReadOther | QFileDevice::WriteOther)));
 
         // every value read back writes the same file again
-        WindowState w2;
-        CMainApp other(&w2);
-        QVERIFY(other.fileManager->readSettings(path));
-        QCOMPARE(other.settings.defaultPath, QString("/data/loggers=trips"));
-        QCOMPARE(other.settings.smtpSubject, QString("Trip report: été"));
+        TestCore other;
+        QVERIFY(other.app.fileManager->readSettings(path));
+        QCOMPARE(other.app.settings.defaultPath, QString("/data/loggers=trips"));
+        QCOMPARE(other.app.settings.smtpSubject, QString("Trip report: été"));
+        QCOMPARE(other.app.settings.smtpPassword, QString("p=ss;word"));
         const QString again = TestEnv::settingsDir() + "again.ini";
-        QVERIFY(other.fileManager->writeSettings(again));
-        QCOMPARE(readAll(again), text);
-    }
+        QVERIFY(other.app.fileManager->writeSettings(again));
+        QCOMPARE(readAll(again), readAll(path));
+        QVERIFY(!app.fileManager->writeSettings(TestEnv::settingsDir() + "missing-dir/xZdr.ini"));
 
-    // No password is built in: the default account's password is the user's
-    // and is kept like any other, in a file only its owner may read.
-    void mailPasswordIsKeptForItsOwnerOnly()
-    {
-        WindowState w;
-        CMainApp app(&w);
-        const QString path = TestEnv::settingsDir() + "account.ini";
-        QVERIFY(app.fileManager->writeSettings(path));
-        QVERIFY(QFileInfo(path).permissions() & QFileDevice::ReadGroup);   // nothing secret yet
-
-        app.settings.smtpUserName = DefaultMailAccount::address();
-        app.settings.smtpPassword = "typed by the user";
-        QVERIFY(app.fileManager->writeSettings(path));
-        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
-                                                | QFileDevice::ReadOther | QFileDevice::WriteOther;
-        QVERIFY(QFileInfo(path).permissions() & QFileDevice::ReadOwner);
-        QVERIFY(!(QFileInfo(path).permissions() & others));
-
-        WindowState w2;
-        CMainApp other(&w2);
-        QVERIFY(other.fileManager->readSettings(path));
-        QCOMPARE(other.settings.smtpPassword, QString("typed by the user"));
-
-        writeAll(path, "[SETTINGS]\r\nSMTP_USER_NAME=" + DefaultMailAccount::address().toUtf8() + "\r\n");
-        other.settings.smtpPassword.clear();
-        QVERIFY(other.fileManager->readSettings(path));
-        QCOMPARE(other.settings.smtpPassword, QString());
+        QVERIFY(TestEnv::writeFile(path, "[SETTINGS]\r\nSMTP_USER_NAME=" + DefaultMailAccount::address().toUtf8() + "\r\n"));
+        other.app.settings.smtpPassword.clear();
+        QVERIFY(other.app.fileManager->readSettings(path));
+        QCOMPARE(other.app.settings.smtpPassword, QString());
     }
 
     void oddValuesFallBack()
     {
-        WindowState w;
-        CMainApp app(&w);
+        TestCore core;
+        CMainApp &app = core.app;
         const QString path = TestEnv::settingsDir() + "odd.ini";
-        writeAll(path, "[SETTINGS]\nTIME_ZONE=-1\nTIME_ZONE_INDEX=7\nLANGUAGE=9\nFIRST_INIT_LANGUAGE=x\n"
-                       "GRAPH_BACKGROUND=oops\nno separator here\n");
+        QVERIFY(TestEnv::writeFile(path, "[SETTINGS]\nTIME_ZONE=-1\nTIME_ZONE_INDEX=7\nLANGUAGE=9\nFIRST_INIT_LANGUAGE=x\n"
+                                         "GRAPH_BACKGROUND=oops\nno separator here\n"));
         QVERIFY(app.fileManager->readSettings(path));
         QCOMPARE(app.settings.timeZone, 0.0f);
         QCOMPARE(app.settings.timeZoneIndex, 0);
@@ -130,7 +100,7 @@ private slots:
         QCOMPARE(app.languageTable->firstInitLanguage, 0);
         QCOMPARE(app.settings.graphBackground, QColor(255, 255, 255));
 
-        writeAll(path, "[SETTINGS]\nTIME_ZONE=3\nTIME_ZONE_INDEX=-1\nLANGUAGE=4\n");
+        QVERIFY(TestEnv::writeFile(path, "[SETTINGS]\nTIME_ZONE=3\nTIME_ZONE_INDEX=-1\nLANGUAGE=4\n"));
         QVERIFY(app.fileManager->readSettings(path));
         QCOMPARE(app.settings.timeZone, 0.0f);
         QCOMPARE(app.settings.timeZoneIndex, 0);
@@ -139,8 +109,9 @@ private slots:
         // numbers no setting can mean keep what the setting had
         app.settings.timeZone = 2.0f;
         for (const char *energy : { "2147483648", "nan", "inf", "-5" }) {
-            writeAll(path, QByteArray("[SETTINGS]\nTIME_ZONE=nan\nTIME_ZONE_INDEX=4\nMKT_ACTIVATION_ENERGY=")
-                               + energy + "\nUSER_ADMIN_LOGOUT_TIME=35791395\n");
+            QVERIFY(TestEnv::writeFile(path, QByteArray("[SETTINGS]\nTIME_ZONE=nan\nTIME_ZONE_INDEX=4\n"
+                                                        "MKT_ACTIVATION_ENERGY=")
+                                                 + energy + "\nUSER_ADMIN_LOGOUT_TIME=35791395\n"));
             QVERIFY(app.fileManager->readSettings(path));
             QCOMPARE(app.settings.timeZone, 2.0f);
             QCOMPARE(app.settings.mktActivationEnergy, 83.144);
@@ -152,53 +123,27 @@ private slots:
         QVERIFY(app.userAdmin->logoutCountdown > 0);
     }
 
-    void languageFromTheSettingsFile()
-    {
-        WindowState w;
-        CMainApp app(&w);
-        QCOMPARE(app.languageTable->text(0), QString("Program"));
-        const QString path = TestEnv::settingsDir() + "german.ini";
-        writeAll(path, "[SETTINGS]\r\nLANGUAGE=5\r\n");
-        QVERIFY(app.fileManager->readSettings(path));
-        QCOMPARE(app.languageTable->text(0), QString("Programm"));
-        QVERIFY(app.languageTable->text(183).startsWith("Warning!"));
-    }
-
-    void failedWriteIsReported()
-    {
-        WindowState w;
-        CMainApp app(&w);
-        QVERIFY(!app.fileManager->writeSettings(TestEnv::settingsDir() + "missing-dir/xZdr.ini"));
-    }
-
     void adminFileKeys()
     {
         const QString admin = TestEnv::settingsDir() + "xZdrAdmin.ini";
-        writeAll(admin, "[SETTINGS]\r\nADMIN_JIG_PORT=/dev/ttyUSB3\r\nURL=http://example.org/a=b\r\nUSER_ADMIN=1\r\n");
+        QVERIFY(TestEnv::writeFile(admin, "[SETTINGS]\r\nADMIN_JIG_PORT=/dev/ttyUSB3\r\nURL=http://example.org/a=b\r\n"
+                                          "USER_ADMIN=1\r\n"));
         {
-            WindowState w;
-            CMainApp app(&w);
-            QCOMPARE(app.jigPort, QString("/dev/ttyUSB3"));
+            TestCore core;
+            QCOMPARE(core.app.jigPort, QString("/dev/ttyUSB3"));
+            QVERIFY(core.app.userAdmin->enabled);
             QCOMPARE(CFileManager::readCsvTable(admin, "URL"), QString("http://example.org/a=b"));
-            QCOMPARE(CFileManager::readCsvTable(admin, "MISSING"), QString());
-            QCOMPARE(CFileManager::readCsvTable(admin + ".none", "URL"), QString());
-            QVERIFY(app.userAdmin->enabled);
         }
         QFile::remove(admin);
-        WindowState w;
-        CMainApp app(&w);
-        QVERIFY(!app.userAdmin->enabled);
-        QCOMPARE(app.jigPort, QString());
-
-        const QString csv = TestEnv::settingsDir() + "table.csv";
-        writeAll(csv, "A;1\nB;2;extra\n");
-        QCOMPARE(CFileManager::readCsvTable(csv, "B"), QString("2;extra"));
+        TestCore core;
+        QVERIFY(!core.app.userAdmin->enabled);
+        QCOMPARE(core.app.jigPort, QString());
     }
 
     void loggerTimeFollowsTheZoneRule()
     {
-        WindowState w;
-        CMainApp app(&w);
+        TestCore core;
+        CMainApp &app = core.app;
         app.settings.timeZoneIndex = 0;
         app.settings.timeZone = 9.0f;
         const qint64 local = LoggerTime::fromDateTime(QDateTime::currentDateTime());
@@ -207,12 +152,48 @@ private slots:
         app.settings.timeZoneIndex = 3;
         app.settings.timeZone = -3.5f;
         app.settings.timeZoneDaylight = 0;
-        const QDateTime utc = QDateTime::currentDateTimeUtc();
-        const qint64 expected = LoggerTime::epoch().secsTo(utc) - 12600;
+        const qint64 expected = LoggerTime::epoch().secsTo(QDateTime::currentDateTimeUtc()) - 12600;
         QVERIFY(qAbs(qint64(app.currentLoggerTime()) - expected) <= 1);
-
         app.settings.timeZoneDaylight = 2;
         QVERIFY(qAbs(qint64(app.currentLoggerTime()) - (expected + 3600)) <= 1);
+    }
+
+    void programScheduleStaysConsistent()
+    {
+        TestCore core;
+        LoggerRecord r;
+        r.channelCount = 2;
+        r.interval = 60;
+        r.memorySize = 768 + 2 * 1000;   // 1,000 readings behind the header
+        r.hasHeader = true;
+        r.startAt = QDateTime(QDate(2026, 6, 1), QTime(12, 0));
+        core.app.records << r;
+        LoggerRecord &rec = core.app.records[0];
+
+        rec.duration = 3600;                          // one hour: 60 samples of 2 channels
+        core.app.recalcProgramTiming(0, 0);
+        QCOMPARE(rec.stopReadingCount, 120);
+        QCOMPARE(rec.stopAt, rec.startAt.addSecs(3600));
+        rec.duration = 10 * 86400;                    // more than the memory holds
+        core.app.recalcProgramTiming(0, 0);
+        QCOMPARE(rec.stopReadingCount, 1000);
+        rec.stopReadingCount = 240;                   // from a count
+        core.app.recalcProgramTiming(0, 1);
+        QCOMPARE(rec.duration, quint32(7200));
+        QCOMPARE(rec.stopAt, rec.startAt.addSecs(7200));
+        rec.stopAt = rec.startAt.addSecs(1800);       // from a stop time
+        core.app.recalcProgramTiming(0, 4);
+        QCOMPARE(rec.duration, quint32(1800));
+        QCOMPARE(rec.stopReadingCount, 60);
+        rec.stopReadingCount = -5;                    // a negative count is no duration
+        core.app.recalcProgramTiming(0, 1);
+        QCOMPARE(rec.duration, 0u);
+
+        rec.interval = 0;                             // never a division by zero
+        rec.channelCount = 0;
+        core.app.recalcProgramTiming(0, 0);
+        core.app.recalcProgramTiming(0, 1);
+        core.app.recalcProgramTiming(5, 0);                                 // a bad index does nothing
     }
 };
 

@@ -1,12 +1,11 @@
+// The user store and the audit trail in the user directory: their layout
+// read by hand, their lists and day files, damaged stores kept.
+#include "support/coretest.h"
 #include "support/testenv.h"
+#include "support/useradmintest.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <sys/stat.h>
 
-#include "core/cmainapp.h"
-#include "core/windowstate.h"
 #include "dialogs/cprompt.h"
 #include "users/cuseradmin.h"
 
@@ -47,21 +46,8 @@ struct ByteReader
     bool readToTheEnd() const { return !overrun && pos == bytes.size(); }
 };
 
-QString userDir()
-{
-    return TestEnv::home() + QStringLiteral("/.QuorvaneUA");
-}
-
-QString storeFile()
-{
-    return userDir() + QStringLiteral("/.ua.bin");
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using UserStoreFile::userDir;
+const QString storeFile = UserStoreFile::path();
 
 int modeOf(const QString &path)
 {
@@ -69,12 +55,9 @@ int modeOf(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
 }
 
-void writeBytes(const QString &path, const QByteArray &bytes)
+QDateTime at(int y, int m, int d, int hh, int mm, int ss)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+    return QDateTime(QDate(y, m, d), QTime(hh, mm, ss));
 }
 
 // Byte builders for hand-made stores.
@@ -144,27 +127,26 @@ private slots:
         QFile::remove(userDir());
     }
 
+    // Made private whatever the umask: the directory, the store and a day's trail.
     void firstStartWritesTheBuiltInAdministrator()
     {
         const mode_t previousMask = ::umask(0);
         const QDateTime before = QDateTime::currentDateTime().addYears(10);
-        WindowState w;
-        CMainApp app(&w);
+        TestCore core;
         const QDateTime after = QDateTime::currentDateTime().addYears(10);
+        const bool audited = core.app.userAdmin->addAuditEntry("Login", at(2031, 8, 3, 8, 0, 0));
         ::umask(previousMask);
 
-        QVERIFY(warnings.isEmpty());
+        QVERIFY(warnings.isEmpty() && audited);
         QCOMPARE(modeOf(userDir()), 0700);
-        QCOMPARE(modeOf(storeFile()), 0600);
-        ByteReader in { fileBytes(storeFile()) };
-        QCOMPARE(in.str(), QStringLiteral("Mirelda"));
-        QCOMPARE(in.str(), QStringLiteral("1.16.34"));
-        QCOMPARE(in.str(), QStringLiteral("02/10/2016"));
+        QCOMPARE(modeOf(storeFile), 0600);
+        QCOMPARE(modeOf(core.app.userAdmin->auditFilePath(QDate(2031, 8, 3))), 0600);
+        ByteReader in { TestEnv::readFile(storeFile) };
+        QCOMPARE(QStringList({ in.str(), in.str(), in.str() }), QStringList({ "Mirelda", "1.16.34", "02/10/2016" }));
         QCOMPARE(in.take(2), 1u);
-        QCOMPARE(in.str(), QStringLiteral("admin"));
-        for (int field = 0; field < 4; ++field)   // names and passwords
-            QVERIFY(in.str().isEmpty());
-        QCOMPARE(in.str(), QStringLiteral("1"));
+        // admin, with empty names and passwords, number 1
+        QCOMPARE(QStringList({ in.str(), in.str(), in.str(), in.str(), in.str(), in.str() }),
+                 QStringList({ "admin", "", "", "", "", "1" }));
         const QDate day = in.date();
         const QDateTime expiry(day, QTime::fromMSecsSinceStartOfDay(int(in.take(4))));
         QVERIFY2(expiry >= before.addMSecs(-1) && expiry <= after, qPrintable(expiry.toString(Qt::ISODateWithMs)));
@@ -173,15 +155,13 @@ private slots:
         QVERIFY(in.date().isNull());
         QCOMPARE(in.take(2), 0xC001u);
         QVERIFY(in.readToTheEnd());
-
-        QVERIFY(app.userAdmin->isUserComplete(0));   // admin, with empty names and password
+        QVERIFY(core.app.userAdmin->isUserComplete(0));
     }
 
     void activeAndRemovedUsersRoundTripIntoTheirLists()
     {
-        WindowState w;
-        CMainApp app(&w);
-        CUserAdmin *ua = app.userAdmin;
+        TestCore core;
+        CUserAdmin *ua = core.app.userAdmin;
         const quint16 bobRights = UserRecord::RightViewer | UserRecord::UserActive | 0x0100;
         const quint16 carlRights = UserRecord::RightDownload | UserRecord::UserRemoved;
         ua->users.append(makeUser("bob", "12", bobRights));
@@ -191,11 +171,11 @@ private slots:
         QVERIFY(ua->saveUsers(ua->storePath));
 
         // The count covers every entry held, the records only the storable ones.
-        ByteReader in { fileBytes(storeFile()) };
+        ByteReader in { TestEnv::readFile(storeFile) };
         in.str(), in.str(), in.str();
         QCOMPARE(in.take(2), 5u);
 
-        CUserAdmin reread(&app);
+        CUserAdmin reread(&core.app);
         QVERIFY(warnings.isEmpty());
         QCOMPARE(reread.users.size(), 2);
         auto fields = [](const UserRecord &u) {
@@ -205,8 +185,7 @@ private slots:
         };
         QCOMPARE(fields(reread.users.at(1)), fields(makeUser("bob", "12", bobRights)));
         QCOMPARE(reread.removedUsers.size(), 1);
-        QCOMPARE(reread.removedUsers.at(0).login, QStringLiteral("carl"));
-        QCOMPARE(reread.removedUsers.at(0).rights, carlRights);
+        QCOMPARE(fields(reread.removedUsers.at(0)), fields(makeUser("carl", "7", carlRights)));
         // Removed users keep their login and number taken.
         QCOMPARE(reread.indexOfLogin("carl"), 2);
         QCOMPARE(reread.indexOfEmployeeNumber(7), 2);
@@ -215,39 +194,31 @@ private slots:
     void unreadableStoreIsNeverOverwritten_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("isDirectory");
-        QTest::addColumn<int>("usersRead");
-        QTest::addColumn<bool>("readable");
-        QTest::newRow("ending before its count")
-            << (header(5) + record("ann", 0x8002) + record("old", 0x2004)) << false << 1 << true;
-        QTest::newRow("empty file") << QByteArray() << false << 0 << false;
-        QTest::newRow("garbage") << QByteArray("not a user file at all") << false << 0 << false;
-        QTest::newRow("odd string length") << (be(3, 4) + "abc") << false << 0 << false;
-        QTest::newRow("cut inside a record")
-            << (header(2) + record("ann", 0x8001) + record("bea", 0x8001).left(30)) << false << 0 << false;
-        QTest::newRow("not a file") << QByteArray() << true << 0 << false;
+        QTest::addColumn<int>("usersRead");   // -1: unreadable
+        QTest::newRow("ending before its count") << (header(5) + record("ann", 0x8002) + record("old", 0x2004)) << 1;
+        QTest::newRow("empty file") << QByteArray() << -1;
+        QTest::newRow("garbage") << QByteArray("not a user file at all") << -1;
+        QTest::newRow("odd string length") << (be(3, 4) + "abc") << -1;
+        QTest::newRow("cut inside a record") << (header(2) + record("ann", 0x8001) + record("bea", 0x8001).left(30)) << -1;
+        QTest::newRow("not a file") << QByteArray("/") << -1;
     }
     void unreadableStoreIsNeverOverwritten()
     {
         QFETCH(QByteArray, content);
-        QFETCH(bool, isDirectory);
         QFETCH(int, usersRead);
-        QFETCH(bool, readable);
-        if (isDirectory)
-            QVERIFY(QDir().mkpath(storeFile()));
-        else
-            writeBytes(storeFile(), content);
+        const bool isDirectory = content == "/";
+        QVERIFY(QDir().mkpath(isDirectory ? storeFile : userDir()));
+        QVERIFY(isDirectory || TestEnv::writeFile(storeFile, content));
 
-        WindowState w;
-        CMainApp app(&w);
-        CUserAdmin *ua = app.userAdmin;
-        QCOMPARE(ua->users.size(), usersRead);
-        if (readable) {
+        TestCore core;
+        CUserAdmin *ua = core.app.userAdmin;
+        QCOMPARE(ua->users.size(), qMax(usersRead, 0));
+        if (usersRead >= 0) {
             QVERIFY(warnings.isEmpty());
             QCOMPARE(ua->removedUsers.size(), 1);
             // a later load that fails part-way keeps the lists as they were
             const QString cut = TestEnv::home() + "/cut.bin";
-            writeBytes(cut, header(2) + record("bea", 0x8001) + record("cy", 0x8001).left(30));
+            QVERIFY(TestEnv::writeFile(cut, header(2) + record("bea", 0x8001) + record("cy", 0x8001).left(30)));
             QVERIFY(!ua->loadUsers(cut));
             QCOMPARE(ua->users.size(), usersRead);
             QCOMPARE(ua->removedUsers.size(), 1);
@@ -256,14 +227,11 @@ private slots:
             return;
         }
         QCOMPARE(warnings.size(), 1);
-        QVERIFY(warnings.first().startsWith("Warning!\n\n") && warnings.first().contains(storeFile()));
+        QVERIFY(warnings.first().startsWith("Warning!\n\n") && warnings.first().contains(storeFile));
         QVERIFY(!ua->addUser("admin"));
         QVERIFY(!ua->saveUsers(ua->storePath));
         QVERIFY(!ua->saveUsers(userDir() + "/../.QuorvaneUA/.ua.bin"));
-        if (isDirectory)
-            QVERIFY(QFileInfo(storeFile()).isDir());
-        else
-            QCOMPARE(fileBytes(storeFile()), content);
+        QVERIFY(isDirectory ? QFileInfo(storeFile).isDir() : TestEnv::readFile(storeFile) == content);
         // A copy elsewhere can still be written.
         QVERIFY(ua->saveUsers(TestEnv::home() + "/copy.bin"));
         QFile::remove(TestEnv::home() + "/copy.bin");
@@ -271,18 +239,62 @@ private slots:
 
     void storeThatCannotBeWrittenIsReported()
     {
-        WindowState w;
-        CMainApp app(&w);
-        writeBytes(TestEnv::home() + "/plainfile", "x");
-        QVERIFY(!app.userAdmin->saveUsers(TestEnv::home() + "/plainfile/.ua.bin"));
+        TestCore core;
+        QVERIFY(TestEnv::writeFile(TestEnv::home() + "/plainfile", "x"));
+        QVERIFY(!core.app.userAdmin->saveUsers(TestEnv::home() + "/plainfile/.ua.bin"));
         // A first start that cannot create the store tells the user.
         QDir(userDir()).removeRecursively();
-        writeBytes(userDir(), "in the way");
+        QVERIFY(TestEnv::writeFile(userDir(), "in the way"));
         warnings.clear();
-        CUserAdmin blocked(&app);
+        CUserAdmin blocked(&core.app);
         QCOMPARE(warnings.size(), 1);
         QCOMPARE(blocked.users.size(), 1);   // the administrator for this run
         QFile::remove(userDir());
+    }
+
+    // Each entry goes to the file of its own day, its lines ended by CR LF,
+    // with the user logged in, or nobody, whether administration is on or off.
+    void auditEntriesGoToTheirOwnDayInTheirFormat()
+    {
+        TestCore core;
+        CUserAdmin *ua = core.app.userAdmin;
+        ua->enabled = false;
+        QVERIFY(ua->addAuditEntry("Message: first\nsecond", at(2031, 7, 2, 10, 0, 0)));
+        QVERIFY(ua->addAuditEntry("Message: third\r\nfourth", at(2031, 7, 2, 10, 0, 1)));
+        QCOMPARE(TestEnv::readFile(ua->auditFilePath(QDate(2031, 7, 2))),
+                 QByteArray("02/07/31 10:00:00 - User: \r\nMessage: first\r\nsecond\r\n\r\n"
+                            "02/07/31 10:00:01 - User: \r\nMessage: third\r\nfourth\r\n\r\n"));
+
+        UserRecord user = makeUser("writer", "9", UserRecord::UserActive);
+        user.firstName = QStringLiteral("Émile");
+        user.lastName = QStringLiteral("Zoła");
+        ua->users.append(user);
+        ua->setCurrentUser(1);
+        QVERIFY(ua->addAuditEntry(QStringLiteral("Downloaded logger: 12345 °C"), at(2031, 12, 31, 23, 59, 59)));
+        QVERIFY(ua->addAuditEntry(QStringLiteral("Logout"), at(2032, 1, 1, 0, 0, 0)));
+        QCOMPARE(ua->auditFilePath(QDate(2031, 12, 31)), userDir() + "/.QuorvaneAudit-311231.txt");
+        const QString lastYear = QStringLiteral("31/12/31 23:59:59 - User: Émile Zoła\r\n"
+                                                "Downloaded logger: 12345 °C\r\n\r\n");
+        QCOMPARE(TestEnv::readFile(ua->auditFilePath(QDate(2031, 12, 31))), lastYear.toUtf8());
+        QCOMPARE(TestEnv::readFile(userDir() + "/.QuorvaneAudit-320101.txt"),
+                 QStringLiteral("01/01/32 00:00:00 - User: Émile Zoła\r\nLogout\r\n\r\n").toUtf8());
+        bool ok = false;
+        QCOMPARE(ua->readAuditFile(QDate(2031, 12, 31), &ok), lastYear);
+        QVERIFY(ok);
+        QVERIFY(ua->addAuditEntry("Message: now"));
+        QVERIFY(ua->readAuditFile(QDate::currentDate()).startsWith(QDate::currentDate().toString("dd/MM/yy ")));
+
+        // a day that cannot be written is reported, and so is one that
+        // cannot be read, unlike a day without entries
+        QVERIFY(QDir().mkpath(ua->auditFilePath(QDate(2031, 9, 9))));
+        QVERIFY(!ua->addAuditEntry("Login", at(2031, 9, 9, 8, 0, 0)));
+        ok = true;
+        QCOMPARE(ua->readAuditFile(QDate(2031, 9, 9), &ok), QString());
+        QVERIFY(!ok);
+        QCOMPARE(ua->readAuditFile(QDate(2030, 1, 1), &ok), QString());
+        QVERIFY(ok);
+        QVERIFY(TestEnv::writeFile(ua->auditFilePath(QDate(2030, 1, 2)), QByteArray("kept\r\n") + '\0' + "dropped"));
+        QCOMPARE(ua->readAuditFile(QDate(2030, 1, 2)), QStringLiteral("kept\r\n"));
     }
 };
 

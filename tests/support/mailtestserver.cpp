@@ -73,11 +73,11 @@ QString MailTestServer::errorOutput()
     return QString::fromUtf8(process.readAllStandardError());
 }
 
-bool MailTestServer::startSsl(const QString &certDir, const QString &outDir, const QString &user,
-                              const QString &password)
+bool MailTestServer::startSmtp(const QString &certDir, const QString &outDir, const QString &user,
+                               const QString &password, const QString &mode)
 {
     return start(QStringLiteral("smtp_server.py"),
-                 { QStringLiteral("--mode"), QStringLiteral("ssl"), QStringLiteral("--certdir"), certDir,
+                 { QStringLiteral("--mode"), mode, QStringLiteral("--certdir"), certDir,
                    QStringLiteral("--outdir"), outDir, QStringLiteral("--user"), user,
                    QStringLiteral("--password"), password, QStringLiteral("--lifetime"),
                    QStringLiteral("120") });

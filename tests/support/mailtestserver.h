@@ -24,10 +24,11 @@ public:
     void stop();
     QString errorOutput();
 
-    // smtp_server.py over SSL with the certificates in certDir, keeping what
-    // it receives in outDir and accepting only this account.
-    bool startSsl(const QString &certDir, const QString &outDir, const QString &user,
-                  const QString &password);
+    // smtp_server.py over SSL (or "starttls") with the certificates in
+    // certDir, keeping what it receives in outDir and accepting only this
+    // account.
+    bool startSmtp(const QString &certDir, const QString &outDir, const QString &user,
+                   const QString &password, const QString &mode = QStringLiteral("ssl"));
     // What Python's email package made of the n-th message received into
     // outDir (from 1); empty while it has not arrived.
     static QJsonObject message(const QString &outDir, int n);

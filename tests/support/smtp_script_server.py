@@ -6,16 +6,13 @@ answers each command from a fixed table that the arguments can change:
   --reply KEY=TEXT   reply for GREETING, EHLO, STARTTLS, AUTH, AUTH-LOGIN,
                      LOGIN-USER, LOGIN-PASS, MAIL, RCPT, DATA, END or QUIT;
                      "none" stays silent, "|" separates the lines of a reply
-With --certdir, a STARTTLS answered with 220 is followed by a TLS handshake
-(server.pem and server.key from that directory). Every line received is
-printed as it arrives, message lines prefixed with "D:". The script ends when
-the client closes the connection or --lifetime seconds have passed.
+Every line received is printed as it arrives, message lines prefixed with
+"D:". The script ends when the client closes the connection or --lifetime
+seconds have passed.
 """
 
 import argparse
-import os
 import socket
-import ssl
 import sys
 import time
 
@@ -37,10 +34,9 @@ DEFAULTS = {
 
 
 class Peer:
-    def __init__(self, conn, replies, tls_context):
+    def __init__(self, conn, replies):
         self.conn = conn
         self.replies = replies
-        self.tls_context = tls_context
         self.buffer = b""
 
     def send(self, key):
@@ -78,10 +74,6 @@ class Peer:
                 pending = "END" if self.replies["DATA"].startswith("354") else None
             elif verb in ("EHLO", "STARTTLS", "AUTH", "MAIL", "RCPT", "QUIT"):
                 self.send(verb)
-                if verb == "STARTTLS" and self.tls_context and self.replies[verb].startswith("220"):
-                    # Whatever came in clear before the handshake is dropped.
-                    self.conn = self.tls_context.wrap_socket(self.conn, server_side=True)
-                    self.buffer = b""
             else:
                 self.send("OTHER")
 
@@ -90,19 +82,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--reply", action="append", default=[])
     parser.add_argument("--lifetime", type=float, default=30.0)
-    parser.add_argument("--certdir")
     args = parser.parse_args()
 
     replies = dict(DEFAULTS)
     for item in args.reply:
         key, _, text = item.partition("=")
         replies[key.upper()] = text
-
-    tls_context = None
-    if args.certdir:
-        tls_context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-        tls_context.load_cert_chain(os.path.join(args.certdir, "server.pem"),
-                                    os.path.join(args.certdir, "server.key"))
 
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.bind(("127.0.0.1", 0))
@@ -116,8 +101,8 @@ def main():
         return 1
     conn.settimeout(max(0.1, deadline - time.monotonic()))
     try:
-        Peer(conn, replies, tls_context).run()
-    except (socket.timeout, ConnectionError, ssl.SSLError):
+        Peer(conn, replies).run()
+    except (socket.timeout, ConnectionError):
         pass
     finally:
         conn.close()

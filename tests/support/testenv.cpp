@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "dialogs/cprompt.h"
@@ -66,6 +67,15 @@ void warnOnMessageBoxes()
         qWarning("unexpected message box: %s", qPrintable(text));
         return QMessageBox::Ok;
     });
+}
+
+QByteArray programOutput(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        qWarning() << program << "did not finish";
+    return process.readAllStandardOutput();
 }
 
 QByteArray readFile(const QString &path)

@@ -18,6 +18,8 @@ QString systemPython();
 // Answers every message box with Ok and prints it as a warning, for tests
 // that expect none.
 void warnOnMessageBoxes();
+// What a program (poppler's tools, say) prints, waited for at most a minute.
+QByteArray programOutput(const QString &program, const QStringList &arguments);
 // Whole-file helpers for tests.
 QByteArray readFile(const QString &path);
 bool writeFile(const QString &path, const QByteArray &bytes);

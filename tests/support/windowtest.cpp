@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QPushButton>
 
 #include "users/cuseradminnewpass.h"
@@ -141,27 +142,22 @@ QString Harness::homePath(const QString &name) const
     return TestEnv::home() + QLatin1Char('/') + name;
 }
 
-QStringList MessageCatcher::messages;
-
-namespace {
-QtMessageHandler previousHandler = nullptr;
-void catchMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
+QStringList unboundSlots(const QObject *object)
 {
-    MessageCatcher::messages.append(text);
-    if (previousHandler)
-        previousHandler(type, context, text);
-}
-}
-
-MessageCatcher::MessageCatcher()
-{
-    messages.clear();
-    previousHandler = qInstallMessageHandler(catchMessage);
-}
-
-MessageCatcher::~MessageCatcher()
-{
-    qInstallMessageHandler(previousHandler);
+    QStringList unbound;
+    const QMetaObject *meta = object->metaObject();
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+        const QMetaMethod method = meta->method(i);
+        const QByteArray name = method.name();
+        if (!name.startsWith("on_"))
+            continue;
+        const int split = name.lastIndexOf('_');
+        const QObject *child = object->findChild<QObject *>(QString::fromLatin1(name.mid(3, split - 3)));
+        const QByteArray signal = name.mid(split + 1) + method.methodSignature().mid(name.size());
+        if (!child || child->metaObject()->indexOfSignal(signal) < 0)
+            unbound << QString::fromLatin1(name);
+    }
+    return unbound;
 }
 
 }

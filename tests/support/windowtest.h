@@ -69,12 +69,7 @@ struct Harness
     void addAndSelect(const LoggerRecord &record);
     QString homePath(const QString &name) const;
 };
-// Collects the messages Qt prints while it lives.
-class MessageCatcher
-{
-public:
-    MessageCatcher();
-    ~MessageCatcher();
-    static QStringList messages;
-};
+// The on_<child>_<signal> slots of object that name no child with that
+// signal: slots that nothing ever calls.
+QStringList unboundSlots(const QObject *object);
 }
