@@ -150,6 +150,11 @@ bool SmtpClient::connectToHost()
     }
 }
 
+QString SmtpClient::connectionErrorText() const
+{
+    return socket ? socket->errorString() : QString();
+}
+
 bool SmtpClient::waitForEncryption()
 {
     auto sslSocket = static_cast<QSslSocket *>(socket);

@@ -74,6 +74,9 @@ public:
     void setResponseTimeout(int msec);
 
     const QString &getResponseText() const;
+    // Why the connection or its encryption failed, as the socket says it
+    // (refused, unknown host, untrusted certificate); empty before a connection.
+    QString connectionErrorText() const;
     int getResponseCode() const;
 
     QTcpSocket *getSocket();

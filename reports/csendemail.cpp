@@ -201,7 +201,9 @@ QString CSendEmail::exchangeFailure() const
     const QString server = QStringLiteral("%1:%2").arg(client->getHost()).arg(client->getPort());
     switch (lastSmtpError) {
     case SmtpClient::ConnectionTimeoutError:
-        return tr("The server %1 could not be reached.").arg(server);
+        // a refused port and an untrusted certificate both end here
+        return tr("The server %1 could not be reached: %2")
+            .arg(server, client->connectionErrorText());
     case SmtpClient::ResponseTimeoutError:
         return tr("The server %1 did not answer in time.").arg(server);
     case SmtpClient::AuthenticationFailedError:
