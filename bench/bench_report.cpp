@@ -19,6 +19,7 @@
 #include "core/loggertime.h"
 #include "dialogs/cprompt.h"
 #include "reports/cprint.h"
+#include "benchtrip.h"
 
 namespace {
 
@@ -27,28 +28,8 @@ QTemporaryDir *folder = nullptr;
 
 LoggerRecord makeTrip(const QString &serial, int channels, int readings)
 {
-    LoggerRecord record;
-    record.serialNumber = serial;
-    record.productCode = QStringLiteral("QV-2T");
-    record.versionWord = 0x11A;
-    record.sensorFlags = channels == 1 ? SensorBits::InternalNtc
-                                       : SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
-    record.configWord = ConfigBits::InternalOn | ConfigBits::IntH | ConfigBits::IntL;
-    if (channels == 3)
-        record.configWord |= ConfigBits::HumidityOn | ConfigBits::ExternalOn | ConfigBits::HumH;
-    record.updateChannels();
-    for (int group = 0; group < 3; ++group) {
-        record.alarmThresholds[group][LevelH] = 25;
-        record.alarmThresholds[group][LevelL] = 5;
-    }
-    record.readings.resize(readings);
-    for (int i = 0; i < readings; ++i)
-        record.readings[i] = ReadingWord::make(int(150 + 200 * std::sin(i / 700.0)), i % 5000 == 17);
-    record.readingCount = readings;
-    record.recordedCount = quint32(readings);
-    record.startTime = QDateTime(QDate(2026, 1, 5), QTime(8, 0, 0), Qt::LocalTime);
-    record.interval = 60;
-    record.dataLoaded = true;
+    LoggerRecord record =
+        benchTrip(serial, channels, readings, QDateTime(QDate(2026, 1, 5), QTime(8, 0, 0), Qt::LocalTime));
     record.fromFile = true;
     record.fileName = QStringLiteral("/bench/") + serial + QStringLiteral(".qlf");
     return record;

@@ -15,44 +15,10 @@
 #include "views/cplot.h"
 #include "views/ctable.h"
 #include "benchhome.h"
+#include "benchtrip.h"
 
 namespace {
 
-// A set whose channels wander across every alarm level, with a few marks.
-LoggerRecord makeSet(const QString &serial, int channels, int readings, const QDateTime &start)
-{
-    LoggerRecord record;
-    record.serialNumber = serial;
-    record.productCode = QStringLiteral("QV-2T");
-    record.versionWord = 0x11A;
-    record.sensorFlags = channels == 1 ? SensorBits::InternalNtc
-                                       : SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
-    record.configWord = ConfigBits::InternalOn | ConfigBits::IntHH | ConfigBits::IntH | ConfigBits::IntL
-                        | ConfigBits::IntLL;
-    if (channels == 3)
-        record.configWord |= ConfigBits::HumidityOn | ConfigBits::ExternalOn | ConfigBits::HumH
-                             | ConfigBits::ExtL;
-    record.updateChannels();
-    for (int group = 0; group < 3; ++group) {
-        record.alarmThresholds[group][LevelHH] = 30;
-        record.alarmThresholds[group][LevelH] = 25;
-        record.alarmThresholds[group][LevelL] = 5;
-        record.alarmThresholds[group][LevelLL] = 0;
-    }
-    record.readings.resize(readings);
-    for (int i = 0; i < readings; ++i) {
-        const int tenths = int(150 + 200 * std::sin(i / 700.0) + (i * 7919 % 23) - 11);
-        record.readings[i] = ReadingWord::make(tenths, i % 5000 == 17);
-    }
-    record.readingCount = readings;
-    record.recordedCount = quint32(readings);
-    record.startTime = start;
-    record.interval = 60;
-    record.rangeLow = -40;
-    record.rangeHigh = 85;
-    record.dataLoaded = true;
-    return record;
-}
 
 void report(const char *name, int repeats, const std::function<void()> &operation)
 {
@@ -89,10 +55,10 @@ int main(int argc, char *argv[])
     WindowState window;
     CMainApp app(&window);
     const QDateTime start(QDate(2026, 1, 5), QTime(8, 0, 0), Qt::LocalTime);
-    app.records << makeSet(QStringLiteral("T3A"), 3, 65535, start)
-                << makeSet(QStringLiteral("T3B"), 3, 65535, start.addSecs(20))
-                << makeSet(QStringLiteral("T3C"), 3, 65535, start.addSecs(40))
-                << makeSet(QStringLiteral("T1"), 1, 65536, start);
+    app.records << benchTrip(QStringLiteral("T3A"), 3, 65535, start)
+                << benchTrip(QStringLiteral("T3B"), 3, 65535, start.addSecs(20))
+                << benchTrip(QStringLiteral("T3C"), 3, 65535, start.addSecs(40))
+                << benchTrip(QStringLiteral("T1"), 1, 65536, start);
     app.settings.multiLinkSyncDateTime = true;
 
     QTableWidget table;
