@@ -248,6 +248,8 @@ private slots:
         QVERIFY(!CFileManager::exportText(dir + "/no/such/dir.csv", times, values, true, 1));
     }
 
+    // The page's template round trip checks what it shows; here the fields
+    // it does not, and never the password.
     void templatesRoundTrip()
     {
         LoggerRecord r = makeRecord(0x11A, 0);
@@ -257,18 +259,12 @@ private slots:
         r.stopReadingCount = 2880;
         r.duration = 172800;
         r.maxTrip = 50;
-        r.alarmThresholds[GroupExternal][LevelLL] = -18.5;
         const QString path = dir + "/program.xtp";
         QVERIFY(CFileManager::saveTemplate(path, r));
-        QVERIFY(TestEnv::readFile(path).startsWith("[TEMPLATE]\r\nPRODUCTION_CODE=QV-5D\r\n"));
-        QVERIFY(!TestEnv::readFile(path).contains("4321"));     // the password never goes into a template
-
+        QVERIFY(!TestEnv::readFile(path).contains("4321"));
         LoggerRecord t;
         QVERIFY(CFileManager::readTemplate(path, t));
-        QCOMPARE(QStringList({ t.productCode, t.description, QString::number(t.configWord) }),
-                 QStringList({ r.productCode, r.description, QString::number(r.configWord) }));
         QCOMPARE(kept(t).mid(8), kept(r).mid(8));
-        QCOMPARE(t.alarmThresholds[GroupExternal][LevelLL], -18.5);
         QCOMPARE(QList<QDateTime>({ t.startAt, t.stopAt }), QList<QDateTime>({ r.startAt, r.stopAt }));
         QCOMPARE(QList<qint64>({ t.startDelay, t.stopReadingCount, t.duration, t.maxTrip, t.passwordWord }),
                  QList<qint64>({ 600, 2880, 172800, 50, 0 }));
