@@ -90,12 +90,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->item(0, 2)->text(),
                                   QStringLiteral("WIN-0042"), kLinkMs);
         QVERIFY(prompts.boxes.isEmpty());
-
-        // closing offers it
-        window.show();
-        QVERIFY(window.close());
-        QCOMPARE(prompts.boxes.size(), 1);
-        QCOMPARE(prompts.boxes.first().text, window.app->languageTable->text(183));
     }
 
     void downloadCutShortIsReported()
