@@ -110,6 +110,7 @@ private slots:
         QCOMPARE(ui->m_progressBarWrite->value(), 0);
         QVERIFY(!window.transferInProgress);
         QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 0, kLinkMs);
+        QCOMPARE(prompts.boxesContaining(QStringLiteral("nothing was kept")), 1);
     }
 
     void foreignFileOnTheDriveLoggerIsRefused()

@@ -159,10 +159,7 @@ private slots:
         QCOMPARE(s.window->programRetryCount, 0);
         QVERIFY(s.transferOver());
         QTest::qWait(200);
-        int failures = 0;
-        for (const PromptRecorder::Box &box : qAsConst(s.prompts.boxes))
-            failures += box.text.contains(QStringLiteral("Program unsuccessful")) ? 1 : 0;
-        QCOMPARE(failures, 1);
+        QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Program unsuccessful")), 1);
     }
 
     void lateStartAndUsedUpTripsAreRefused()
@@ -220,6 +217,8 @@ private slots:
         QVERIFY(s.transferOver());
         QCOMPARE(reemissions.count(), 0);
         QCOMPARE(s.sim.memory().left(256), s.window->programImage.left(256));   // the program went in
+        QTest::qWait(200);
+        QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Time/Date is wrong")), 1);
     }
 
     void eepromReadGivesTheLoggersMemory()

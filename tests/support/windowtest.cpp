@@ -82,12 +82,12 @@ PromptRecorder::~PromptRecorder()
     MainWindow::setLoginCancelHandler(nullptr);
 }
 
-bool PromptRecorder::sawBoxContaining(const QString &part) const
+int PromptRecorder::boxesContaining(const QString &part) const
 {
+    int count = 0;
     for (const Box &box : boxes)
-        if (box.text.contains(part))
-            return true;
-    return false;
+        count += box.text.contains(part) ? 1 : 0;
+    return count;
 }
 
 namespace WindowTest {

@@ -43,7 +43,8 @@ public:
     int passwordDialogs = 0;
     int loginCancels = 0;
 
-    bool sawBoxContaining(const QString &part) const;
+    bool sawBoxContaining(const QString &part) const { return boxesContaining(part) > 0; }
+    int boxesContaining(const QString &part) const;
 
 private:
     int answerDialog(QDialog *dialog);
