@@ -283,20 +283,6 @@ private slots:
         QCOMPARE(peer.outputLines(10000), QStringList{ "EHLO localhost" });
     }
 
-    void unreachableServer()
-    {
-        quint16 closedPort = 0;
-        {
-            QTcpServer probe;
-            QVERIFY(probe.listen(QHostAddress::LocalHost));
-            closedPort = probe.serverPort();
-        }
-        SmtpClient client(QStringLiteral("127.0.0.1"), closedPort, SmtpClient::TcpConnection);
-        client.setConnectionTimeout(2000);
-        QSignalSpy errors(&client, &SmtpClient::smtpError);
-        QVERIFY(!client.connectToHost());
-        QCOMPARE(errorCodes(errors), QList<int>{ SmtpClient::ConnectionTimeoutError });
-    }
 };
 
 MIRELDA_TEST_MAIN(TestMailSmtp)
