@@ -142,6 +142,17 @@ QString Harness::homePath(const QString &name) const
     return TestEnv::home() + QLatin1Char('/') + name;
 }
 
+bool SimulatedStation::plugInAndSelect(int timeoutMs)
+{
+    if (!sim.start())
+        return false;
+    LoggerSimProcess::exposePorts({ sim.ptyPath() });
+    if (!QTest::qWaitFor([this] { return ui->m_tableWidgetLogger->rowCount() == 1; }, timeoutMs))
+        return false;
+    ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+    return true;
+}
+
 QStringList unboundSlots(const QObject *object)
 {
     QStringList unbound;
