@@ -109,7 +109,6 @@ private slots:
         QFETCH(int, channels);
         Bench bench(arguments);
         START_WITH_IMAGE(bench);
-        bench.window.viewsDirty = false;
         QSignalSpy progress(bench.app.data(), &CMainApp::downloadProgress);
         bench.link()->sendCommand(MemoryMap::Command::Wake);
         bench.link()->sendCommand(MemoryMap::Command::Download);
@@ -129,8 +128,6 @@ private slots:
         }
         QCOMPARE(r.startTime, LoggerTime::toDateTime(LoggerSimPattern::startSeconds()));
         QCOMPARE(r.stopTime, r.startTime.addSecs(qint64(count / channels - 1) * LoggerSimPattern::kInterval));
-        QVERIFY(r.downloadTime.isValid());
-        QVERIFY(bench.window.viewsDirty);
         QCOMPARE(progress.isEmpty() ? -1 : progress.last().at(1).toInt(), 100);
     }
 
