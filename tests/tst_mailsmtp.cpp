@@ -120,12 +120,11 @@ private slots:
         client.quit();
         QCOMPARE(errors.count(), 0);
 
+        // The senders' tests read their own headers and attachments; here
+        // what they do not send: copies, hidden copies and every byte value.
         const QJsonObject summary = MailTestServer::message(outDir.path(), 1);
         QVERIFY2(!summary.isEmpty(), qPrintable(server.errorOutput()));
-        QVERIFY(summary.value("tls").toBool());
-        const QJsonObject auth = summary.value("auth").toObject();
-        QCOMPARE(auth.value("mechanism").toString(), QStringLiteral("PLAIN"));
-        QCOMPARE(auth.value("login").toString(), kUser);
+        QCOMPARE(summary.value("auth").toObject().value("login").toString(), kUser);
         // Bcc is delivered but never named in the header.
         QCOMPARE(summary.value("mail_from").toString(), QStringLiteral("sam@example.org"));
         QCOMPARE(summary.value("rcpt_tos").toArray().toVariantList(),
@@ -133,20 +132,14 @@ private slots:
         const QJsonObject headers = summary.value("headers").toObject();
         QVERIFY(!headers.contains("bcc"));
         QCOMPARE(summary.value("defects").toArray().size(), 0);
-        QCOMPARE(headers.value("from").toString(), QStringLiteral("Sam Sender <sam@example.org>"));
-        QCOMPARE(headers.value("to").toString(), QStringLiteral("Rita Recipient <rita@example.org>"));
         QCOMPARE(headers.value("cc").toString(), QStringLiteral("carl@example.org"));
         QCOMPARE(headers.value("subject").toString(), subject);
         QVERIFY(summary.value("date_ok").toBool());
 
         const QJsonArray parts = summary.value("parts").toArray();
         QCOMPARE(parts.size(), 2);
-        QCOMPARE(parts.at(0).toObject().value("charset").toString(), QStringLiteral("utf-8"));
         QCOMPARE(parts.at(0).toObject().value("text").toString().replace("\r\n", "\n"), body);
-        const QJsonObject attached = parts.at(1).toObject();
-        QCOMPARE(attached.value("filename").toString(), QStringLiteral("all-bytes.bin"));
-        QCOMPARE(attached.value("disposition").toString(), QStringLiteral("attachment"));
-        QCOMPARE(MailTestServer::payload(attached), attachmentBytes());
+        QCOMPARE(MailTestServer::payload(parts.at(1).toObject()), attachmentBytes());
 
         // Every line fits in 76 characters, ends in CR LF, and the Base64 lines are full.
         QVERIFY(summary.value("max_line_length").toInt() <= 76);
