@@ -99,7 +99,6 @@ private slots:
 
     void foreignFileOnTheDriveLoggerIsRefused()
     {
-        LoggerSimProcess::exposePorts({});
         QTemporaryDir drive;
         // a data file of this program, copied to the drive under its pattern
         LoggerRecord trip = WindowTest::downloadedTrip(QStringLiteral("F-1"),
