@@ -1,11 +1,9 @@
-#include <cmath>
 #include <QTableWidget>
 
 #include "core/loggertime.h"
 #include "support/coretest.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
-#include "views/cmktcalculator.h"
 #include "views/ctable.h"
 
 namespace {
@@ -60,20 +58,12 @@ class TestCTable : public QObject, CoreFixture
 private slots:
     void init() { renewCore(); }
 
-    void readingWordsBecomeValues()
+    // A reading index outside the record gives nothing and counts nothing.
+    void readingOutsideTheRecordIsNothing()
     {
-        LoggerRecord record = internalSet("A", {});
-        record.readings = { 0x00C8, 0x08C8 };   // 20.0, the second marked
-        record.readingCount = record.readings.size();
+        LoggerRecord record = internalSet("A", { 200, 200 });
         QColor back, text;
         bool mark = true;
-        QCOMPARE(table()->formatValueInt(&record, 0, true, back, text, mark), QStringLiteral("20.0"));
-        QVERIFY(!mark);
-        QCOMPARE(table()->formatValueInt(&record, 1, false, back, text, mark), QStringLiteral("68.0"));
-        QVERIFY(mark);
-        QCOMPARE(table()->formatValueHum(&record, 0, back, text, mark), QStringLiteral("20.0"));   // never °F
-
-        // A reading index outside the record gives nothing and counts nothing.
         const int counted = record.levelCounts[ChannelInternal][CTable::LevelNormal];
         QCOMPARE(table()->formatValueInt(&record, 2, true, back, text, mark), QString());
         QCOMPARE(table()->formatValueInt(&record, -1, true, back, text, mark), QString());
@@ -259,21 +249,6 @@ private slots:
         QCOMPARE(app->records[1].mktValue[GroupInternal], 0.0f);
     }
 
-    // A constant series is its own temperature; the higher the activation
-    // energy, the more a warm reading weighs; no readings, no value.
-    void meanKineticTemperature()
-    {
-        CMktCalculator flat(83), low(40), high(120);
-        QCOMPARE(flat.resultText(), QStringLiteral("-"));
-        for (int i = 0; i < 1000; ++i)
-            flat.add(25.0);
-        QVERIFY(std::fabs(flat.result() - 25.0) < 1e-9);
-        for (double t : { 2.0, 8.0, 30.0 }) {
-            low.add(t);
-            high.add(t);
-        }
-        QVERIFY(high.result() > low.result() && low.result() > (2.0 + 8.0 + 30.0) / 3.0);
-    }
 };
 
 MIRELDA_TEST_MAIN(TestCTable)

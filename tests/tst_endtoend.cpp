@@ -2,7 +2,6 @@
 // mail server on loopback: the automatic chain after a download, a program
 // that the logger then records by, and user administration around both.
 #include "support/testenv.h"
-#include "support/loggersimprocess.h"
 #include "support/mailtestserver.h"
 #include "support/useradmintest.h"
 #include "support/windowtest.h"
@@ -25,15 +24,6 @@ namespace {
 constexpr int kLinkMs = 20000;
 constexpr int kTransferMs = 30000;
 const QString kUser = QStringLiteral("mailer@example.org");
-
-// Starts the simulator and lets the windows built afterwards find it.
-bool plugIn(LoggerSimProcess &sim)
-{
-    if (!sim.start())
-        return false;
-    LoggerSimProcess::exposePorts({ sim.ptyPath() });
-    return true;
-}
 
 }
 
@@ -62,9 +52,7 @@ private slots:
         QTemporaryDir outDir, dataDir;
         MailTestServer server;
         QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
-        LoggerSimProcess sim({ "--serial", "E2E-0001", "--readings", "600", "--sensors", "5" });
-        QVERIFY(plugIn(sim));
-        WindowTest::Harness h;
+        WindowTest::SimulatedStation h({ "--serial", "E2E-0001", "--readings", "600", "--sensors", "5" });
         AppSettings &settings = h.window.app->settings;
         settings.defaultPath = dataDir.path();
         settings.autoDownloadLogger = settings.autoSaveLogger = true;
@@ -81,8 +69,7 @@ private slots:
         settings.smtpServerAuto = 1;
         opened.clear();
 
-        QTRY_COMPARE_WITH_TIMEOUT(h.ui->m_tableWidgetLogger->rowCount(), 1, kLinkMs);
-        h.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QVERIFY(h.plugInAndSelect(kLinkMs));
         QTRY_COMPARE_WITH_TIMEOUT(MailTestServer::messageCount(outDir.path()), 1, kTransferMs);
         QTRY_VERIFY_WITH_TIMEOUT(h.window.app->emailSender.isNull(), kTransferMs);
 
@@ -118,8 +105,11 @@ private slots:
 
         QStringList attached;
         const QJsonArray parts = MailTestServer::message(outDir.path(), 1).value(QStringLiteral("parts")).toArray();
-        for (const QJsonValue &part : parts)
+        for (const QJsonValue &part : parts) {
             attached << part.toObject().value(QStringLiteral("filename")).toString();
+            if (attached.last().endsWith(QLatin1String(".csv")))   // the readings the download brought
+                QCOMPARE(MailTestServer::payload(part.toObject()).count('\n'), 1 + saved.sampleCount());
+        }
         attached.removeAll(QString());   // the body
         attached.sort();
         QCOMPARE(attached, (QStringList{ "E2E-0001.csv", "E2E-0001.jpg", "E2E-0001.pdf", "E2E-0001.qlf",
@@ -130,13 +120,10 @@ private slots:
     // what it then records comes back with them.
     void programmedLoggerRecordsByItsProgram()
     {
-        LoggerSimProcess sim({ "--serial", "PRG-E2E", "--sensors", "5" });
-        QVERIFY(plugIn(sim));
-        WindowTest::Harness h;
+        WindowTest::SimulatedStation h({ "--serial", "PRG-E2E", "--sensors", "5" });
         h.prompts.answer = QMessageBox::Yes;
         Ui::MainWindow *ui = h.ui;
-        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 1, kLinkMs);
-        ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QVERIFY(h.plugInAndSelect(kLinkMs));
         QTRY_VERIFY_WITH_TIMEOUT(h.records.at(0).ready && ui->m_groupBoxProgram->isEnabled(), kLinkMs);
 
         ui->m_dateTimeEditPrgInterval->setDateTime(ProgramLimits::intervalToEditor(30));
@@ -147,13 +134,13 @@ private slots:
         ui->m_radioButtonPrgStartWait->click();
         QTRY_VERIFY_WITH_TIMEOUT(ui->m_actionProgram->isEnabled(), kLinkMs);
         // the logger's clock runs fast: two readings a second at 30 s
-        QVERIFY(sim.command(QStringLiteral("fast 60")));
+        QVERIFY(h.sim.command(QStringLiteral("fast 60")));
         ui->m_actionProgram->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!h.window.transferInProgress && !h.window.transferWatch.running(), kTransferMs);
+        QTRY_VERIFY_WITH_TIMEOUT(h.transferOver(), kTransferMs);
         QCOMPARE(ui->m_progressBarWrite->styleSheet(), QString());   // confirmed
 
         LoggerRecord held;
-        QTRY_VERIFY_WITH_TIMEOUT((ImageCodec::decode(sim.memory(), held), held.recordedCount >= 8), kTransferMs);
+        QTRY_VERIFY_WITH_TIMEOUT((ImageCodec::decode(h.sim.memory(), held), held.recordedCount >= 8), kTransferMs);
         ui->m_actionDownload->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(h.records.at(0).dataLoaded, kTransferMs);
         QCOMPARE(ui->m_progressBarWrite->value(), ui->m_progressBarWrite->maximum());
@@ -176,23 +163,20 @@ private slots:
     }
 
     // Nobody logged in: the logger is found but not downloaded. Once a user
-    // logs in it is; the automatic logout closes the files, lets the logger
-    // go and shows the login again.
+    // logs in it is; the automatic logout is audited, closes the files, lets
+    // the logger go and shows the login again.
     void downloadsFollowTheLogin()
     {
         QTemporaryDir dataDir;
         QDir(UserStoreFile::userDir()).removeRecursively();
         WindowTest::setUserAdministration(true);
-        LoggerSimProcess sim({ "--serial", "UA-0001", "--readings", "300" });
-        QVERIFY(plugIn(sim));
-        WindowTest::Harness h;
+        WindowTest::SimulatedStation h({ "--serial", "UA-0001", "--readings", "300" });
         QCOMPARE(h.prompts.loginCancels, 1);
         CMainApp *app = h.window.app;
         app->settings.defaultPath = dataDir.path();
         app->settings.autoDownloadLogger = app->settings.autoSaveLogger = true;
 
-        QTRY_COMPARE_WITH_TIMEOUT(h.ui->m_tableWidgetLogger->rowCount(), 1, kLinkMs);
-        h.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QVERIFY(h.plugInAndSelect(kLinkMs));
         QTRY_VERIFY_WITH_TIMEOUT(h.records.at(0).ready, kLinkMs);
         for (int tick = 0; tick < 4; ++tick)
             h.window.Timer();
@@ -208,6 +192,9 @@ private slots:
         app->userAdmin->logoutCountdown = 1;
         QTRY_COMPARE_WITH_TIMEOUT(h.prompts.loginCancels, 2, kLinkMs);
         QVERIFY(h.records.isEmpty());
+        QVERIFY(!app->userAdmin->logoutRequested && !app->userAdmin->autoLogout);
+        const QString audit = UserStoreFile::auditOfToday();
+        QVERIFY(audit.lastIndexOf("Auto Logout") > audit.lastIndexOf("Login"));
         WindowTest::setUserAdministration(false);
     }
 

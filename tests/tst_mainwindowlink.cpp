@@ -7,13 +7,9 @@
 #include <QTableWidget>
 
 #include "app/clanguagetable.h"
-#include "app/mainwindow.h"
-#include "core/cmainapp.h"
 #include "files/cfilemanager.h"
-#include "support/loggersimprocess.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"
-#include "ui_mainwindow.h"
 #include "views/cplot.h"
 
 namespace {
@@ -36,21 +32,14 @@ class TestMainWindowLink : public QObject
 private slots:
     void loggerIsFoundDownloadedAndKeptUntilSaved()
     {
-        PromptRecorder prompts;
-        LoggerSimProcess sim({ QStringLiteral("--serial"), QStringLiteral("WIN-0042"),
-                               QStringLiteral("--readings"), QStringLiteral("500"),
-                               QStringLiteral("--sensors"), QStringLiteral("5") });
-        QVERIFY(sim.start());
-        LoggerSimProcess::exposePorts({ sim.ptyPath() });
-
-        MainWindow window;
-        Ui::MainWindow *ui = window.ui;
-        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 1, kLinkMs);
-        QCOMPARE(ui->m_tableWidgetLogger->item(0, 2)->text(), sim.ptyPath());
+        WindowTest::SimulatedStation s({ "--serial", "WIN-0042", "--readings", "500", "--sensors", "5" });
+        MainWindow &window = s.window;
+        Ui::MainWindow *ui = s.ui;
+        QVERIFY(s.plugInAndSelect(kLinkMs));
+        QCOMPARE(ui->m_tableWidgetLogger->item(0, 2)->text(), s.sim.ptyPath());
 
         // selecting the new row asks for the image; the row then shows the
         // serial and the alarms the logger latched
-        ui->m_tableWidgetLogger->setCurrentCell(0, 0);
         QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->item(0, 3)->text(),
                                   QStringLiteral("WIN-0042"), kLinkMs);
         QVERIFY(!ui->m_tableWidgetLogger->item(0, 8)->icon().isNull());   // HH
@@ -78,7 +67,7 @@ private slots:
 
         // the unsaved download outlives its logger, still selected, as a row
         // named by its serial
-        QVERIFY(sim.command(QStringLiteral("unplug")));
+        QVERIFY(s.sim.command(QStringLiteral("unplug")));
         QTRY_VERIFY_WITH_TIMEOUT(!window.app->records.isEmpty() && window.app->records.at(0).isFile(), kLinkMs);
         QCOMPARE(window.app->records.size(), 1);
         const LoggerRecord &kept = window.app->records.at(0);
@@ -89,39 +78,27 @@ private slots:
         QCOMPARE(window.app->selection, QList<int>({ 0 }));
         QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->item(0, 2)->text(),
                                   QStringLiteral("WIN-0042"), kLinkMs);
-        QVERIFY(prompts.boxes.isEmpty());
-
-        // closing offers it
-        window.show();
-        QVERIFY(window.close());
-        QCOMPARE(prompts.boxes.size(), 1);
-        QCOMPARE(prompts.boxes.first().text, window.app->languageTable->text(183));
+        QVERIFY(s.prompts.boxes.isEmpty());
     }
 
     void downloadCutShortIsReported()
     {
-        PromptRecorder prompts;
-        LoggerSimProcess sim({ QStringLiteral("--readings"), QStringLiteral("20000") }, true);
-        QVERIFY(sim.start());
-        LoggerSimProcess::exposePorts({ sim.ptyPath() });
-        MainWindow window;
-        Ui::MainWindow *ui = window.ui;
-        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 1, kLinkMs);
-        ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        WindowTest::SimulatedStation s({ "--readings", "20000" }, true);
+        Ui::MainWindow *ui = s.ui;
+        QVERIFY(s.plugInAndSelect(kLinkMs));
         QTRY_VERIFY_WITH_TIMEOUT(ui->m_actionDownload->isEnabled(), kLinkMs);
         ui->m_actionDownload->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(ui->m_progressBarWrite->value() > 0, kDownloadMs);
-        QVERIFY(sim.command(QStringLiteral("unplug")));
-        QTRY_VERIFY_WITH_TIMEOUT(prompts.sawBoxContaining(QStringLiteral("nothing was kept")), kLinkMs);
+        QVERIFY(s.sim.command(QStringLiteral("unplug")));
+        QTRY_VERIFY_WITH_TIMEOUT(s.prompts.sawBoxContaining(QStringLiteral("nothing was kept")), kLinkMs);
         QCOMPARE(ui->m_progressBarWrite->value(), 0);
-        QVERIFY(!window.transferInProgress);
+        QVERIFY(!s.window.transferInProgress);
         QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), 0, kLinkMs);
+        QCOMPARE(s.prompts.boxesContaining(QStringLiteral("nothing was kept")), 1);
     }
 
     void foreignFileOnTheDriveLoggerIsRefused()
     {
-        PromptRecorder prompts;
-        LoggerSimProcess::exposePorts({});
         QTemporaryDir drive;
         // a data file of this program, copied to the drive under its pattern
         LoggerRecord trip = WindowTest::downloadedTrip(QStringLiteral("F-1"),
@@ -129,10 +106,10 @@ private slots:
         const QString path = drive.filePath(QStringLiteral("COPY.QLF"));
         QVERIFY(CFileManager::writeDataFile(path, trip, false));
         qputenv("MIRELDA_MSD_ROOT", drive.path().toLocal8Bit());
-        MainWindow window;
-        QTRY_VERIFY_WITH_TIMEOUT(prompts.sawBoxContaining(QStringLiteral("COPY.QLF")), kLinkMs);
-        QVERIFY(prompts.boxes.first().text.startsWith(QStringLiteral("Warning!\n\n")));
-        QCOMPARE(window.app->records.size(), 0);
+        WindowTest::Harness h;
+        QTRY_VERIFY_WITH_TIMEOUT(h.prompts.sawBoxContaining(QStringLiteral("COPY.QLF")), kLinkMs);
+        QVERIFY(h.prompts.boxes.first().text.startsWith(QStringLiteral("Warning!\n\n")));
+        QCOMPARE(h.records.size(), 0);
         qunsetenv("MIRELDA_MSD_ROOT");
     }
 };

@@ -11,6 +11,7 @@
 #include "files/cfilemanager.h"
 #include "support/mailtestserver.h"
 #include "support/testenv.h"
+#include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "ui_coption.h"
 #include "views/cplot.h"
@@ -60,23 +61,6 @@ void fillMailFields(Ui_COption *f, quint16 port)
     f->m_lineEditOptionSmtpSenderName->setText(QStringLiteral("QA Desk"));
     f->m_lineEditOptionSmtpRecipientEmail->setText(QStringLiteral("lead@example.org"));
     f->m_lineEditOptionSmtpRecipientName->setText(QStringLiteral("Team Lead"));
-}
-
-// A two-day trip of one channel, as a loaded file shows it.
-LoggerRecord loadedTrip()
-{
-    LoggerRecord r = fileRecord(QStringLiteral("/trips/T1.qlf"), QStringLiteral("T1"));
-    r.versionWord = 0x11A;
-    r.sensorFlags = SensorBits::InternalNtc;
-    r.configWord = ConfigBits::InternalOn;
-    r.updateChannels();
-    r.interval = 600;
-    r.startTime = QDateTime(QDate(2026, 3, 2), QTime(8, 0));
-    for (int i = 0; i < 288; ++i)
-        r.readings.append(ReadingWord::make(40 + i % 30, false));
-    r.readingCount = r.readings.size();
-    r.recordedCount = quint32(r.readingCount);
-    return r;
 }
 
 }
@@ -165,7 +149,10 @@ private slots:
         h.window.app->settings.defaultPath = h.homePath(QStringLiteral("trips"));
         QVERIFY(h.window.app->fileManager->writeSettings(iniPath()));
         const QByteArray fileBefore = TestEnv::readFile(iniPath());
-        h.addAndSelect(loadedTrip());
+        LoggerRecord trip = ViewsTest::downloadedSet(QStringLiteral("T1"), SensorBits::InternalNtc, ConfigBits::InternalOn,
+                                                     ViewsTest::words({ 40, 50, 60 }), 600, QDateTime::currentDateTime());
+        trip.fromFile = true;
+        h.addAndSelect(trip);
         QTRY_VERIFY_WITH_TIMEOUT(h.window.plot, 5000);
         const QColor white(255, 255, 255), blue(0, 0, 255);
         QCOMPARE(h.window.plot->palette().color(QPalette::Window), white);
@@ -229,22 +216,15 @@ private slots:
         QCOMPARE(f->m_labelOptionGeneralPath->styleSheet(), QString());
     }
 
-    void timeZoneOffsets_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<float>("hours");
-        QTest::newRow("local") << 0 << 0.0f;
-        QTest::newRow("date line") << 1 << -12.0f;
-        QTest::newRow("Caracas") << 17 << -4.5f;
-        QTest::newRow("Kathmandu") << 66 << 5.75f;
-        QTest::newRow("Nukualofa") << 91 << 13.0f;
-    }
+    // Caracas (-4.5) and Kathmandu (5.75) are the dialog tests' zones; here
+    // the list's ends, local time and its order.
     void timeZoneOffsets()
     {
-        QFETCH(int, row);
         const QStringList rows = COption::timeZoneRows();
         QCOMPARE(rows.size(), 92);
-        QTEST(COption::timeZoneOffset(rows.at(row)), "hours");
+        QCOMPARE(QList<float>({ COption::timeZoneOffset(rows.at(0)), COption::timeZoneOffset(rows.at(1)),
+                                COption::timeZoneOffset(rows.at(91)) }),
+                 QList<float>({ 0.0f, -12.0f, 13.0f }));
         for (int i = 2; i < rows.size(); ++i)
             QVERIFY2(COption::timeZoneOffset(rows.at(i)) >= COption::timeZoneOffset(rows.at(i - 1)),
                      qPrintable(rows.at(i)));

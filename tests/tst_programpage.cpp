@@ -42,6 +42,11 @@ LoggerRecord twoChannelLogger()
     return r;
 }
 
+QImage lockPicture(const char *name)
+{
+    return QIcon(QStringLiteral(":/Pictures/") + QLatin1String(name)).pixmap(16).toImage();
+}
+
 void finishEditing(QLineEdit *field, const QString &text)
 {
     field->setText(text);
@@ -162,7 +167,10 @@ private slots:
             QCOMPARE(h.ui->m_groupBoxProgram->styleSheet(), QStringLiteral("color:rgb(170,0,0);"));
             QCOMPARE(h.ui->m_lineEditLoggerDescription->isReadOnly(), lockDescription);
             QCOMPARE(h.window.lockedConfigWord, h.records.at(0).configWord);
+            QCOMPARE(h.ui->m_actionLock->icon().pixmap(16).toImage(), lockPicture("lock_closed.png"));
+            QVERIFY(!h.ui->m_lineEditLoggerSerial->isReadOnly());   // the logger's identity is never locked
             h.window.on_m_actionLock_triggered();
+            QCOMPARE(h.ui->m_actionLock->icon().pixmap(16).toImage(), lockPicture("lock_open.png"));
             QVERIFY(!h.ui->m_lineEditPrgStopReading->isReadOnly());
             QVERIFY(h.ui->m_pushButtonPrgStartNow->isEnabledTo(h.ui->m_groupBoxProgram));
             QVERIFY(h.ui->m_groupBoxProgram->styleSheet().isEmpty());

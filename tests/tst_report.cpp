@@ -304,24 +304,6 @@ private slots:
         QVERIFY(!report.printPdf(taken, record));
         QVERIFY(report.errorText().contains(QStringLiteral("taken.pdf")));
     }
-
-    void automaticPdfIsWrittenOncePerDownload()
-    {
-        LoggerRecord record = trip(40);
-        record.fromFile = false;
-        record.portName = QStringLiteral("/dev/ttyFAKE");
-        record.serialNumber = QStringLiteral("AUTO1");
-        record.tripNumber = kUnlimitedTrips;
-        record.autoDownloaded = true;
-        h->window.app->settings.autoGeneratePdf = true;
-        h->addAndSelect(record);
-        for (int tick = 0; tick < 10; ++tick)
-            h->window.Timer();
-        const QStringList written = QDir(folder->path()).entryList({ QStringLiteral("*.pdf") });
-        QCOMPARE(written, QStringList { QStringLiteral("AUTO1_000.pdf") });
-        QVERIFY(h->records.at(0).autoPdfDone);
-        QVERIFY(h->prompts.boxes.isEmpty());
-    }
 };
 
 MIRELDA_TEST_MAIN(TestReport)

@@ -1,7 +1,6 @@
 // The e-mail of a record through a real SMTP server on loopback: what the
 // mask selects arrives under the record's name with the bytes of the
 // exports, nothing is left behind, and failures reach the user.
-#include "support/loggersimprocess.h"
 #include "support/mailtestserver.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
@@ -128,37 +127,6 @@ private slots:
         QCOMPARE(h.ui->m_progressBarGraph->value(), 100);
         QCOMPARE(TestEnv::tempEntries(QStringLiteral("mirelda-mail-*")), QStringList());
         QCOMPARE(MailTestServer::messageCount(outDir.path()), 0);
-    }
-
-    // A simulated logger downloaded automatically is mailed once, with the
-    // readings the download brought.
-    void automaticDownloadIsMailedOnce()
-    {
-        QTemporaryDir outDir;
-        MailTestServer server;
-        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
-        LoggerSimProcess sim({ QStringLiteral("--serial"), QStringLiteral("AUTO-7"), QStringLiteral("--readings"),
-                               QStringLiteral("300"), QStringLiteral("--sensors"), QStringLiteral("5") });
-        QVERIFY(sim.start());
-        LoggerSimProcess::exposePorts({ sim.ptyPath() });
-        WindowTest::Harness h;
-        configure(h, server.port(), AttachBits::Csv);
-        h.window.app->settings.autoDownloadLogger = true;
-        h.window.app->settings.smtpServerAuto = 1;
-
-        QTRY_COMPARE_WITH_TIMEOUT(h.ui->m_tableWidgetLogger->rowCount(), 1, 8000);
-        h.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(MailTestServer::messageCount(outDir.path()), 1, 30000);
-        QTRY_VERIFY_WITH_TIMEOUT(h.window.app->emailSender.isNull(), 10000);
-        for (int tick = 0; tick < 10; ++tick)
-            h.window.Timer();
-        QVERIFY(h.window.app->emailSender.isNull());
-        QCOMPARE(MailTestServer::messageCount(outDir.path()), 1);
-        QVERIFY(h.prompts.boxes.isEmpty());
-        // a line of headers, then one line per sample
-        const QJsonArray parts = MailTestServer::message(outDir.path(), 1).value(QStringLiteral("parts")).toArray();
-        QCOMPARE(parts.at(1).toObject().value(QStringLiteral("filename")).toString(), QStringLiteral("AUTO-7.csv"));
-        QCOMPARE(MailTestServer::payload(parts.at(1).toObject()).count('\n'), 1 + h.records.at(0).sampleCount());
     }
 
 private:

@@ -60,31 +60,12 @@ QDateTime at(int y, int m, int d, int hh, int mm, int ss)
     return QDateTime(QDate(y, m, d), QTime(hh, mm, ss));
 }
 
-// Byte builders for hand-made stores.
-QByteArray be(quint32 v, int size)
+UserRecord storedUser(const QString &login, bool removed = false)
 {
-    QByteArray b;
-    for (int shift = 8 * (size - 1); shift >= 0; shift -= 8)
-        b.append(char(v >> shift & 0xFF));
-    return b;
-}
-QByteArray utf16String(const QString &s)
-{
-    QByteArray b = be(quint32(s.size() * 2), 4);
-    for (const QChar c : s)
-        b += be(c.unicode(), 2);
-    return b;
-}
-QByteArray header(quint16 count)
-{
-    return utf16String("Mirelda") + utf16String("1.16.34") + utf16String("02/10/2016") + be(count, 2);
-}
-QByteArray record(const QString &login, quint16 rights)
-{
-    QByteArray b = utf16String(login);
-    for (int i = 0; i < 5; ++i)
-        b += utf16String(i == 2 ? QStringLiteral("pw") : QString());
-    return b + be(quint32(QDate(2040, 1, 1).toJulianDay()), 4) + be(0, 4) + char(0xFF) + be(0, 4) + be(rights, 2);
+    UserRecord user = UserStoreFile::user(login, QStringLiteral("pw"), QString(), UserRecord::RightViewer);
+    if (removed)
+        user.rights |= UserRecord::UserRemoved;
+    return user;
 }
 
 UserRecord makeUser(const QString &login, const QString &number, quint16 rights)
@@ -195,11 +176,13 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("usersRead");   // -1: unreadable
-        QTest::newRow("ending before its count") << (header(5) + record("ann", 0x8002) + record("old", 0x2004)) << 1;
+        QTest::newRow("ending before its count")
+            << UserStoreFile::bytes({ storedUser("ann"), storedUser("old", true) }, 5) << 1;
         QTest::newRow("empty file") << QByteArray() << -1;
         QTest::newRow("garbage") << QByteArray("not a user file at all") << -1;
-        QTest::newRow("odd string length") << (be(3, 4) + "abc") << -1;
-        QTest::newRow("cut inside a record") << (header(2) + record("ann", 0x8001) + record("bea", 0x8001).left(30)) << -1;
+        QTest::newRow("odd string length") << QByteArray("\0\0\0\3abc", 7) << -1;
+        QTest::newRow("cut inside a record")
+            << UserStoreFile::bytes({ storedUser("ann"), storedUser("bea") }).chopped(40) << -1;
         QTest::newRow("not a file") << QByteArray("/") << -1;
     }
     void unreadableStoreIsNeverOverwritten()
@@ -218,7 +201,7 @@ private slots:
             QCOMPARE(ua->removedUsers.size(), 1);
             // a later load that fails part-way keeps the lists as they were
             const QString cut = TestEnv::home() + "/cut.bin";
-            QVERIFY(TestEnv::writeFile(cut, header(2) + record("bea", 0x8001) + record("cy", 0x8001).left(30)));
+            QVERIFY(TestEnv::writeFile(cut, UserStoreFile::bytes({ storedUser("bea"), storedUser("cy") }).chopped(40)));
             QVERIFY(!ua->loadUsers(cut));
             QCOMPARE(ua->users.size(), usersRead);
             QCOMPARE(ua->removedUsers.size(), 1);

@@ -14,6 +14,10 @@ LoggerSimProcess::LoggerSimProcess(const QStringList &arguments, bool pacing)
 
 LoggerSimProcess::~LoggerSimProcess()
 {
+    // A window made later in this process must not find this terminal's name
+    // while another test's simulator may own it.
+    if (!path.isEmpty())
+        hidePort(path);
     if (process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(3000);

@@ -6,7 +6,8 @@
 
 // The logger simulator (tools/loggersim) as a child process of a test. It
 // runs without baud-rate pacing unless the arguments ask for it, and is
-// killed when the object goes.
+// killed, its terminal taken out of the core's port list, when the object
+// goes.
 class LoggerSimProcess
 {
 public:

@@ -74,10 +74,10 @@ QString MailTestServer::errorOutput()
 }
 
 bool MailTestServer::startSmtp(const QString &certDir, const QString &outDir, const QString &user,
-                               const QString &password, const QString &mode)
+                               const QString &password)
 {
     return start(QStringLiteral("smtp_server.py"),
-                 { QStringLiteral("--mode"), mode, QStringLiteral("--certdir"), certDir,
+                 { QStringLiteral("--mode"), QStringLiteral("ssl"), QStringLiteral("--certdir"), certDir,
                    QStringLiteral("--outdir"), outDir, QStringLiteral("--user"), user,
                    QStringLiteral("--password"), password, QStringLiteral("--lifetime"),
                    QStringLiteral("120") });

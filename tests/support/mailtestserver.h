@@ -24,11 +24,10 @@ public:
     void stop();
     QString errorOutput();
 
-    // smtp_server.py over SSL (or "starttls") with the certificates in
-    // certDir, keeping what it receives in outDir and accepting only this
-    // account.
+    // smtp_server.py over SSL with the certificates in certDir, keeping what
+    // it receives in outDir and accepting only this account.
     bool startSmtp(const QString &certDir, const QString &outDir, const QString &user,
-                   const QString &password, const QString &mode = QStringLiteral("ssl"));
+                   const QString &password);
     // What Python's email package made of the n-th message received into
     // outDir (from 1); empty while it has not arrived.
     static QJsonObject message(const QString &outDir, int n);

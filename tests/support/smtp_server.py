@@ -121,7 +121,7 @@ def make_authenticator(user, password):
 async def serve(args):
     loop = asyncio.get_running_loop()
     context = None
-    if args.mode in ("ssl", "starttls"):
+    if args.mode == "ssl":
         context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         context.load_cert_chain(os.path.join(args.certdir, "server.pem"),
                                 os.path.join(args.certdir, "server.key"))
@@ -129,12 +129,9 @@ async def serve(args):
     authenticator = make_authenticator(args.user, args.password)
 
     def factory():
-        options = dict(hostname="mirelda-test", authenticator=authenticator,
-                       auth_required=True, data_size_limit=64 * 1024 * 1024, loop=loop)
-        if args.mode == "starttls":
-            return SMTP(recorder, tls_context=context, require_starttls=True,
-                        auth_require_tls=True, **options)
-        return SMTP(recorder, auth_require_tls=False, **options)
+        return SMTP(recorder, hostname="mirelda-test", authenticator=authenticator,
+                    auth_required=True, auth_require_tls=False,
+                    data_size_limit=64 * 1024 * 1024, loop=loop)
 
     server = await loop.create_server(factory, "127.0.0.1", 0,
                                       ssl=context if args.mode == "ssl" else None)
@@ -146,7 +143,7 @@ async def serve(args):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--make-certs", metavar="DIR")
-    parser.add_argument("--mode", choices=("plain", "ssl", "starttls"), default="ssl")
+    parser.add_argument("--mode", choices=("plain", "ssl"), default="ssl")
     parser.add_argument("--certdir", default=".")
     parser.add_argument("--outdir", default=".")
     parser.add_argument("--user", default="user")

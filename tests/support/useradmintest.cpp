@@ -31,18 +31,23 @@ QString path()
     return userDir() + QStringLiteral("/.ua.bin");
 }
 
+QByteArray bytes(const QList<UserRecord> &users, int count)
+{
+    QByteArray store;
+    QDataStream out(&store, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_8);
+    out << QStringLiteral("Mirelda") << QStringLiteral("1.16.34") << QStringLiteral("02/10/2016")
+        << quint16(count < 0 ? users.size() : count);
+    for (const UserRecord &user : users)
+        user.writeTo(out);
+    return store;
+}
+
 void write(const QList<UserRecord> &users)
 {
     QDir().mkpath(userDir());
-    QFile file(path());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!TestEnv::writeFile(path(), bytes(users)))
         qFatal("cannot write the test store");
-    QDataStream out(&file);
-    out.setVersion(QDataStream::Qt_4_8);
-    out << QStringLiteral("Mirelda") << QStringLiteral("1.16.34") << QStringLiteral("02/10/2016")
-        << quint16(users.size());
-    for (const UserRecord &user : users)
-        user.writeTo(out);
 }
 
 QList<UserRecord> read()

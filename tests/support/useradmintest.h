@@ -22,6 +22,8 @@ struct UserAdminFixture
 namespace UserStoreFile {
 QString userDir();
 QString path();
+// A store of these users whose header counts count of them (all by default).
+QByteArray bytes(const QList<UserRecord> &users, int count = -1);
 // Replaces the store with these users (the directory is made when missing).
 void write(const QList<UserRecord> &users);
 QList<UserRecord> read();

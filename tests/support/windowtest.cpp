@@ -82,12 +82,12 @@ PromptRecorder::~PromptRecorder()
     MainWindow::setLoginCancelHandler(nullptr);
 }
 
-bool PromptRecorder::sawBoxContaining(const QString &part) const
+int PromptRecorder::boxesContaining(const QString &part) const
 {
+    int count = 0;
     for (const Box &box : boxes)
-        if (box.text.contains(part))
-            return true;
-    return false;
+        count += box.text.contains(part) ? 1 : 0;
+    return count;
 }
 
 namespace WindowTest {
@@ -140,6 +140,17 @@ void Harness::addAndSelect(const LoggerRecord &record)
 QString Harness::homePath(const QString &name) const
 {
     return TestEnv::home() + QLatin1Char('/') + name;
+}
+
+bool SimulatedStation::plugInAndSelect(int timeoutMs)
+{
+    if (!sim.start())
+        return false;
+    LoggerSimProcess::exposePorts({ sim.ptyPath() });
+    if (!QTest::qWaitFor([this] { return ui->m_tableWidgetLogger->rowCount() == 1; }, timeoutMs))
+        return false;
+    ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+    return true;
 }
 
 QStringList unboundSlots(const QObject *object)

@@ -9,6 +9,7 @@
 #include "core/cmainapp.h"
 #include "core/loggerrecord.h"
 #include "dialogs/cprompt.h"
+#include "support/loggersimprocess.h"
 #include "ui_mainwindow.h"
 
 class QDialog;
@@ -43,7 +44,8 @@ public:
     int passwordDialogs = 0;
     int loginCancels = 0;
 
-    bool sawBoxContaining(const QString &part) const;
+    bool sawBoxContaining(const QString &part) const { return boxesContaining(part) > 0; }
+    int boxesContaining(const QString &part) const;
 
 private:
     int answerDialog(QDialog *dialog);
@@ -68,6 +70,18 @@ struct Harness
     // Adds the record as the last row of the table and makes it current.
     void addAndSelect(const LoggerRecord &record);
     QString homePath(const QString &name) const;
+};
+// The window with one logger simulator (tools/loggersim) that it can find.
+struct SimulatedStation : Harness
+{
+    explicit SimulatedStation(const QStringList &simArguments, bool pacing = false) : sim(simArguments, pacing) {}
+    // Starts the simulator, waits (bounded) for its row and makes it current.
+    bool plugInAndSelect(int timeoutMs = 20000);
+    LoggerRecord &record() { return records.first(); }
+    // No write transfer running or being watched.
+    bool transferOver() const { return !window.transferInProgress && !window.transferWatch.running(); }
+
+    LoggerSimProcess sim;
 };
 // The on_<child>_<signal> slots of object that name no child with that
 // signal: slots that nothing ever calls.
