@@ -511,7 +511,9 @@ void MainWindow::showCalibrationTables()
     updatingForm = true;
     ui->m_listWidgetAdminIntTable->clear();
     ui->m_listWidgetAdminExtTable->clear();
-    if (const LoggerRecord *record = currentLoggerRecord()) {
+    // before the logger's image has come there is no table to list
+    const LoggerRecord *record = currentLoggerRecord();
+    if (record && record->imageRead.size() >= MemoryMap::ImageSize) {
         const QByteArray image = record->imageRead;
         ui->m_listWidgetAdminIntTable->addItems(
             CalibrationTable::listing(image.mid(MemoryMap::InternalTable, CalibrationTable::Size)));
