@@ -47,6 +47,9 @@ void MainWindow::placeView(QWidget *page, QHBoxLayout *&layout, QWidget *previou
     delete previous;
     layout = new QHBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
+    // the view fits the page it is given: its axes' and legend's wishes
+    // must not widen the window past the screen
+    view->setMinimumSize(1, 1);
     layout->addWidget(view, 0);
 }
 

@@ -112,14 +112,16 @@ private slots:
         // MIRELDA_SCREENSHOT names where to keep a picture of the window
         const QString shot = qEnvironmentVariable("MIRELDA_SCREENSHOT");
         if (!shot.isEmpty()) {
-            ui->m_tabWidget->setCurrentWidget(ui->m_tabLogger);
-            QTest::qWait(200);
-            QVERIFY(window.grab().save(shot));
-            ui->m_tabWidget->setCurrentWidget(ui->m_tabGraph);
-            QTest::qWait(200);
-            QString graphShot = shot;
-            graphShot.replace(QStringLiteral(".png"), QStringLiteral("-graph.png"));
-            QVERIFY(window.grab().save(graphShot));
+            const std::pair<QWidget *, const char *> pages[] = {
+                { ui->m_tabLogger, ".png" }, { ui->m_tabHome, "-home.png" },
+                { ui->m_tabGraph, "-graph.png" }, { ui->m_tabTable, "-table.png" },
+                { ui->m_tabSummary, "-summary.png" } };
+            for (const auto &page : pages) {
+                ui->m_tabWidget->setCurrentWidget(page.first);
+                QTest::qWait(200);
+                QVERIFY(window.grab().save(QString(shot).replace(QStringLiteral(".png"),
+                                                                 QString::fromLatin1(page.second))));
+            }
             saveZoomAndHistogramShots(window, shot);
         }
     }
