@@ -27,7 +27,7 @@ const char kLogoPath[] = ":/Pictures/NorvelLogoButton.png";
 const QColor kGrey(200, 200, 200);
 const QColor kVeil(200, 200, 200, 128);
 
-// No ligatures: a reader searching the PDF for "Specification" finds it.
+// No ligatures: a reader searching the PDF for a title ("fi", "ff") finds it.
 QFont font(const char *family, int points, bool bold)
 {
     QFont chosen(QString::fromLatin1(family), points, bold ? QFont::Bold : QFont::Normal);
