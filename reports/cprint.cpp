@@ -313,7 +313,7 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
 
     const QImage &headerLogo = logoImage(QString::fromLatin1(kLogoPath));
     const bool showViews = record.readingCount != 0 && record.dataLoaded;
-    const QString specificationTitle = tr("Device Specification");
+    const QString deviceBoxTitle = tr("Device Specification");
     bool pagePainted = false;
 
     int boxBottom = 0;
@@ -323,7 +323,7 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
         startPage(pagePainted);
         drawHeader(QString::fromLatin1(kLogoPath), record);
         boxBottom = drawSpecificationBox(0, int(100 / scale + contentTop), pageWidth, -1, &summary,
-                                         specificationTitle, 0, kSummaryGeneralRows)
+                                         deviceBoxTitle, 0, kSummaryGeneralRows)
                         .y();
         if (showViews)
             renderView(graphView(), QRect(0, boxBottom, pageWidth,
@@ -332,7 +332,7 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
     } else {
         // the histogram of page 2 stands where the graph of page 1 would
         boxBottom = measureSpecificationBox(0, int(100 / scale + contentTopFor(headerLogo)),
-                                            pageWidth, -1, &summary, specificationTitle, 0,
+                                            pageWidth, -1, &summary, deviceBoxTitle, 0,
                                             kSummaryGeneralRows)
                         .y();
     }
