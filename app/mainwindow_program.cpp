@@ -1204,8 +1204,6 @@ void MainWindow::onSensorClicked(quint32 bit, bool checked)
     else if (others > 0)
         record->configWord &= ~bit;
     recalcAfterSensorsOrInterval(row);
-    updateLoggerPage();
-    updateProgramForm();
     showLoggerRecord();
     updateActions();
 }
