@@ -92,6 +92,22 @@ double celsiusFromShown(double value, bool temperature, bool celsius)
     return temperature && !celsius ? (value - 32.0) * 5.0 / 9.0 : value;
 }
 
+// A limit is taken from its field only when the field no longer shows the
+// record's value, so that a value shown rounded (or in Fahrenheit) is not
+// written back changed. False, with limit as it was, when the field holds
+// no number.
+bool readLimitField(const QLineEdit *field, bool temperature, bool celsius, double &limit)
+{
+    const QString text = field->text().trimmed();
+    bool ok = false;
+    const double shown = text.toDouble(&ok);
+    if (!ok || !std::isfinite(shown))
+        return false;
+    if (text != limitText(limit, temperature, celsius))
+        limit = celsiusFromShown(shown, temperature, celsius);
+    return true;
+}
+
 // A field the user is typing in is not rewritten under the cursor.
 void showText(QLineEdit *field, const QString &text)
 {
@@ -342,9 +358,6 @@ void MainWindow::readProgramForm()
     readProgramPanel(*record);
 }
 
-// A limit is taken from its field only when the field no longer shows the
-// record's value, so that a value shown rounded (or in Fahrenheit) is not
-// written back changed.
 void MainWindow::readAlarmTabs(LoggerRecord &r)
 {
     const bool celsius = app->settings.modeCelsius != 0;
@@ -352,12 +365,7 @@ void MainWindow::readAlarmTabs(LoggerRecord &r)
         const bool temperature = page.channel != ChannelHumidity;
         const int group = limitGroupOf(page.channel);
         for (int level = 0; level < 4; ++level) {
-            double &stored = r.alarmThresholds[group][level];
-            const QString text = page.limits[level]->text().trimmed();
-            bool ok = false;
-            const double shown = text.toDouble(&ok);
-            if (ok && std::isfinite(shown) && text != limitText(stored, temperature, celsius))
-                stored = celsiusFromShown(shown, temperature, celsius);
+            readLimitField(page.limits[level], temperature, celsius, r.alarmThresholds[group][level]);
             setBit(r.configWord, levelBit(page.channel, level), page.levels[level]->isChecked());
         }
         bool ok = false;
@@ -423,15 +431,10 @@ void MainWindow::checkAlarmLimits()
         bool enabled[4];
         bool unreadable = false;
         for (int level = 0; level < 4; ++level) {
-            const double stored = record->alarmThresholds[group][level];
-            const QString text = page.limits[level]->text().trimmed();
-            bool ok = false;
-            const double shown = text.toDouble(&ok);
-            limits[level] = stored;
-            if (!ok || !std::isfinite(shown))
-                unreadable = true;   // the record's value stays and is shown again
-            else if (text != limitText(stored, temperature, celsius))
-                limits[level] = celsiusFromShown(shown, temperature, celsius);
+            limits[level] = record->alarmThresholds[group][level];
+            // an unreadable field keeps the record's value, which is shown again
+            if (!readLimitField(page.limits[level], temperature, celsius, limits[level]))
+                unreadable = true;
             enabled[level] = page.levels[level]->isChecked();
         }
         double low = ProgramLimits::HumidityLow, high = ProgramLimits::HumidityHigh;
@@ -450,12 +453,11 @@ void MainWindow::checkAlarmLimits()
     }
     updatingForm = false;
     if (warn) {
-        const bool celsiusUnit = app->settings.modeCelsius != 0;
-        const auto shown = [&](double c) { return qRound(celsiusUnit ? c : CMainApp::celsiusToFahrenheit(c)); };
+        const auto shown = [&](double c) { return qRound(celsius ? c : CMainApp::celsiusToFahrenheit(c)); };
         warnLimit(QStringLiteral("%1/%2 %3")
                       .arg(shown(record->rangeLow))
                       .arg(shown(record->rangeHigh))
-                      .arg(celsiusUnit ? QStringLiteral("°C") : QStringLiteral("°F")));
+                      .arg(celsius ? QStringLiteral("°C") : QStringLiteral("°F")));
     }
 }
 
