@@ -205,9 +205,7 @@ void MainWindow::completeLogin(int index)
         ui->m_tabWidget->setCurrentWidget(ui->m_tabHome);
     ui->m_dateEditUserAdminDate->setDateTime(QDateTime::currentDateTime());
     users->resetLogoutCountdown();
-    showAuditTrail(ui->m_dateEditUserAdminDate->date());
-    users->addAuditEntry(QStringLiteral("Login"));
-    showAuditTrail(QDate::currentDate());
+    addAudit(QStringLiteral("Login"));
     updateActions();
     on_m_listWidgetUserAdminList_itemSelectionChanged();
     // the data pages follow the rights of the user now logged in
