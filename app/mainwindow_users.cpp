@@ -382,9 +382,6 @@ void MainWindow::fillUserAdminPage()
     updatingUserAdminPage = true;
     ui->m_pushButtonUserAdminAddAuditMessage->setEnabled(
         !ui->m_plainTextEditUserAdminMessage->toPlainText().isEmpty());
-    ui->m_labelUAUnlock->hide();
-    ui->m_radioButtonUserAdminUnlockUser->hide();
-    ui->m_radioButtonUserAdminUnlockAdmin->hide();
     ui->m_lineEditUserAdminTimeOut->setText(QString::number(users->logoutMinutes));
 
     const int index = selectedUserIndex();
