@@ -544,9 +544,8 @@ bool MainWindow::applyUserAdminEdit()
     user.renewalDate = QDate::currentDate().addDays(ui->m_spinBoxUserAdminPassDuration->value());
     user.rights = rightsFromPage();
     saveUserStore();
-    if (user.has(UserRecord::RightAdmin))
-        user.rights &= quint16(~(UserRecord::RightViewer | UserRecord::RightDownload
-                                 | UserRecord::RightConfigure));
+    // the refill folds an administrator's other rights into the admin bit, as
+    // for every user the page shows
     fillUserAdminPage();
     return true;
 }
