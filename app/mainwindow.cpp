@@ -32,9 +32,8 @@
 
 namespace {
 
-// Shown on the home page unless "xZdrAdmin.ini" names another address.
-// the built-in start page works without a network; "URL" in
-// "xZdrAdmin.ini" replaces it
+// The built-in start page works without a network; "URL" in
+// "xZdrAdmin.ini" replaces it.
 const char kStartPage[] = "qrc:/home/start.html";
 
 const char kBallBlue[] = ":/Pictures/Ball Blue.png";

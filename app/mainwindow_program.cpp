@@ -9,16 +9,13 @@
 #include "app/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/ccomm.h"
-#include "core/imagecodec.h"
 #include "core/loggerrecord.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
-#include "programming/programimage.h"
 #include "programming/programlimits.h"
 #include "programming/templatecheck.h"
-#include "users/cuseradmin.h"
 
 namespace {
 
