@@ -493,44 +493,31 @@ void MainWindow::setFormLocked()
         style = tr("color:rgb(170,0,0);");
         takeLockedCopies();
     }
-    QWidget *panels[] = { ui->m_groupBoxProgram, ui->m_tabAlarmInt, ui->m_tabAlarmIntHum,
-                          ui->m_tabAlarmExtNtc };
-    for (QWidget *panel : panels)
-        panel->setStyleSheet(style);
+    ui->m_groupBoxProgram->setStyleSheet(style);
 
     const bool lockDescription = app->settings.lockDescription;
     ui->m_lineEditLoggerDescription->setReadOnly(formLocked && lockDescription);
     if (!formLocked || lockDescription)
         ui->m_lineEditLoggerDescription->setStyleSheet(style);
 
-    QLineEdit *readOnlyFields[] = {
-        ui->m_lineEditLoggerHighHigh, ui->m_lineEditLoggerHigh, ui->m_lineEditLoggerLow,
-        ui->m_lineEditLoggerLowLow, ui->m_lineEditLoggerConsecutiveAlarmDelay,
-        ui->m_lineEditLoggerTotalAlarmDelay,
-        ui->m_lineEditLoggerHighHighHum, ui->m_lineEditLoggerHighHum, ui->m_lineEditLoggerLowHum,
-        ui->m_lineEditLoggerLowLowHum, ui->m_lineEditLoggerConsecutiveAlarmDelayHum,
-        ui->m_lineEditLoggerTotalAlarmDelayHum,
-        ui->m_lineEditLoggerHighHighExt, ui->m_lineEditLoggerHighExt, ui->m_lineEditLoggerLowExt,
-        ui->m_lineEditLoggerLowLowExt, ui->m_lineEditLoggerConsecutiveAlarmDelayExt,
-        ui->m_lineEditLoggerTotalAlarmDelayExt, ui->m_lineEditPrgStopReading,
-    };
-    for (QLineEdit *field : readOnlyFields)
-        field->setReadOnly(formLocked);
+    for (const AlarmPage &page : alarmPagesOf(ui)) {
+        page.tab->setStyleSheet(style);
+        for (QLineEdit *field : page.limits)
+            field->setReadOnly(formLocked);
+        page.consecutive->setReadOnly(formLocked);
+        page.total->setReadOnly(formLocked);
+        for (QCheckBox *box : page.levels)
+            box->setEnabled(!formLocked);
+        page.sensor->setEnabled(!formLocked);
+    }
+
+    ui->m_lineEditPrgStopReading->setReadOnly(formLocked);
     QDateTimeEdit *readOnlyEditors[] = { ui->m_dateTimeEditPrgInterval, ui->m_dateTimeEditPrgStartAt,
                                          ui->m_dateTimeEditPrgStopAt, ui->m_dateTimeEditPrgStartWait };
     for (QDateTimeEdit *editor : readOnlyEditors)
         editor->setReadOnly(formLocked);
 
     QWidget *disabled[] = {
-        ui->m_checkBoxLoggerAlarmHighHigh, ui->m_checkBoxLoggerAlarmHigh,
-        ui->m_checkBoxLoggerAlarmLow, ui->m_checkBoxLoggerAlarmLowLow,
-        ui->m_checkBoxLoggerAlarmSensorEnableIntTemp,
-        ui->m_checkBoxLoggerAlarmHighHighHum, ui->m_checkBoxLoggerAlarmHighHum,
-        ui->m_checkBoxLoggerAlarmLowHum, ui->m_checkBoxLoggerAlarmLowLowHum,
-        ui->m_checkBoxLoggerAlarmSensorEnableIntHum,
-        ui->m_checkBoxLoggerAlarmHighHighExt, ui->m_checkBoxLoggerAlarmHighExt,
-        ui->m_checkBoxLoggerAlarmLowExt, ui->m_checkBoxLoggerAlarmLowLowExt,
-        ui->m_checkBoxLoggerAlarmSensorEnableExtTemp,
         ui->m_checkBoxLoggerShowTemp, ui->m_checkBoxLoggerShowAlarm,
         ui->m_radioButtonPrgStartAt, ui->m_radioButtonPrgStopAt, ui->m_radioButtonPrgStartWait,
         ui->m_radioButtonPrgStopReading, ui->m_radioButtonPrgStopButonEnable,
