@@ -196,9 +196,9 @@ void MainWindow::completeLogin(int index)
 {
     CUserAdmin *users = app->userAdmin;
     users->setCurrentUser(index);
-    setWindowTitle(tr("%1 %2 User: %3 (#%4)")
-                       .arg(AppInfo::productTitle(), AppInfo::version(), users->currentUserLogin(),
-                            QString::number(users->currentEmployeeNumber())));
+    setWindowTitle(AppInfo::windowTitle()
+                   + tr(" User: %1 (#%2)")
+                         .arg(users->currentUserLogin(), QString::number(users->currentEmployeeNumber())));
     const bool admin = users->isAdmin();
     ui->m_tabWidget->setTabEnabled(ui->m_tabWidget->indexOf(ui->m_tabUserAdmin), admin);
     if (!admin && ui->m_tabWidget->currentWidget() == ui->m_tabUserAdmin)
