@@ -46,8 +46,7 @@ bool MainWindow::loadDataFile(const QString &path)
     auditUserAction(QStringLiteral("Load File: ") + absolute);
 
     const int row = app->records.size() - 1;
-    fillLoggerTable(false);
-    ui->m_tableWidgetLogger->setCurrentCell(row, 0);
+    selectTableRow(row);
     app->records[row].dataLoaded = true;
     refreshSelectedLogger(row);
     updateActions();
