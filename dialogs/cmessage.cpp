@@ -15,7 +15,7 @@ CMessage::CMessage(QWidget *, const QString &message, int seconds)
 {
     ui = new Ui::CMessage;
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    setWindowFlags(AppInfo::dialogWindowFlags());
     setWindowTitle(AppInfo::windowTitle());
     m_ticksLeft = qMax(0, seconds) * kTicksPerSecond;
     ui->m_labelMessage->setText(message);

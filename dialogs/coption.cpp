@@ -55,7 +55,7 @@ COption::COption(MainWindow *mainWindow)
     : QDialog(nullptr), m_mainWindow(mainWindow), m_ui(new Ui_COption)
 {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    setWindowFlags(AppInfo::dialogWindowFlags());
     m_updating = false;
     m_smtpTestPending = false;
 

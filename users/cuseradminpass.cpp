@@ -7,7 +7,7 @@ CUserAdminPass::CUserAdminPass(QWidget *parent)
     : QDialog(parent), ui(new Ui::CUserAdminPass)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    setWindowFlags(AppInfo::dialogWindowFlags());
     setWindowTitle(AppInfo::windowTitle());
 }
 
