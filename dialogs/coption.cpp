@@ -136,11 +136,6 @@ void COption::on_m_buttonBox_accepted()
     }
 }
 
-void COption::on_m_buttonBox_rejected()
-{
-    restoreSettingsAtOpen();
-}
-
 void COption::reject()
 {
     restoreSettingsAtOpen();
