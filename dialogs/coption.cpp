@@ -66,7 +66,7 @@ COption::COption(MainWindow *mainWindow)
     fillDateFormats();
     // the clock shows the fields it is given, whatever the zone
     m_ui->m_dateTimeEditGeneralCurrentTime->setTimeSpec(Qt::UTC);
-    updateDialog();
+    // selecting the language fills and labels every widget, once
     selectLanguage(m_mainWindow->app->languageTable->language);
     chooseFirstPage();
     fillTimeZones();
@@ -76,7 +76,6 @@ COption::COption(MainWindow *mainWindow)
     m_timer->start(1000);
     showClock();
 
-    retranslate();
     m_ui->m_tabWidgetOption->removeTab(m_ui->m_tabWidgetOption->indexOf(m_ui->m_tabUploadEmail));
 }
 
