@@ -41,9 +41,10 @@ CUpdate::CUpdate(QWidget *owner)
     ftp = new CFtpClient(this);
     connect(ftp, &CFtpClient::commandFinished, this, &CUpdate::FtpCommandFinished);
 
+    // ticks only while a run is under way: setFolder starts it, the run's end
+    // stops it
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &CUpdate::Timer100ms);
-    timer->start(100);
 }
 
 CUpdate::~CUpdate()
@@ -141,6 +142,7 @@ void CUpdate::Timer100ms()
     case CloseApplication:
         addLine(tr("Close Application..."));
         state = Idle;
+        timer->stop();
         ownerWindow->close();
         close();
         break;
@@ -243,6 +245,7 @@ void CUpdate::fail(const QString &line)
     addLine(line);
     ftp->close();
     state = Idle;
+    timer->stop();
 }
 
 namespace {
