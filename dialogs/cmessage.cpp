@@ -22,7 +22,9 @@ CMessage::CMessage(QWidget *, const QString &message, int seconds)
 
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, &CMessage::Timer);
-    m_timer->start(kTickMs);
+    // a notice left to the user has nothing to count down
+    if (m_ticksLeft > 0)
+        m_timer->start(kTickMs);
 }
 
 CMessage::~CMessage()
