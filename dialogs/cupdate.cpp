@@ -121,7 +121,7 @@ void CUpdate::Timer100ms()
         startRun();
         break;
     case Connecting:
-        if (connected && loggedIn)
+        if (connected)
             fetch(QString::fromLatin1(kInstallIni), workPath(QString::fromLatin1(kInstallIni)),
                   GettingInstallIni);
         break;
@@ -150,7 +150,7 @@ void CUpdate::Timer100ms()
         state = configFileName.isEmpty() ? Done : ConnectingForConfig;
         break;
     case ConnectingForConfig:
-        if (connected && loggedIn)
+        if (connected)
             fetch(configFileName, configPath(QString::fromLatin1(kTempIni)), GettingConfigFile);
         break;
     case ConfigFileReady:
@@ -187,7 +187,6 @@ void CUpdate::startRun()
 void CUpdate::connectToServer()
 {
     connected = false;
-    loggedIn = false;
     ftp->connectToHost(server, QString::fromLatin1(kUser), QString::fromLatin1(kPassword),
                        productTitle);
 }
@@ -221,7 +220,7 @@ void CUpdate::FtpCommandFinished(int command, bool error)
         if (error)
             fail(tr("Download Error..."));
         else
-            connected = loggedIn = true;
+            connected = true;
         return;
     }
     if (!downloadFile)
