@@ -15,14 +15,16 @@ CMessage::CMessage(QWidget *, const QString &message, int seconds)
 {
     ui = new Ui::CMessage;
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    setWindowFlags(AppInfo::dialogWindowFlags());
     setWindowTitle(AppInfo::windowTitle());
     m_ticksLeft = qMax(0, seconds) * kTicksPerSecond;
     ui->m_labelMessage->setText(message);
 
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, &CMessage::Timer);
-    m_timer->start(kTickMs);
+    // a notice left to the user has nothing to count down
+    if (m_ticksLeft > 0)
+        m_timer->start(kTickMs);
 }
 
 CMessage::~CMessage()

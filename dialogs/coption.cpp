@@ -55,7 +55,7 @@ COption::COption(MainWindow *mainWindow)
     : QDialog(nullptr), m_mainWindow(mainWindow), m_ui(new Ui_COption)
 {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    setWindowFlags(AppInfo::dialogWindowFlags());
     m_updating = false;
     m_smtpTestPending = false;
 
@@ -66,7 +66,7 @@ COption::COption(MainWindow *mainWindow)
     fillDateFormats();
     // the clock shows the fields it is given, whatever the zone
     m_ui->m_dateTimeEditGeneralCurrentTime->setTimeSpec(Qt::UTC);
-    updateDialog();
+    // selecting the language fills and labels every widget, once
     selectLanguage(m_mainWindow->app->languageTable->language);
     chooseFirstPage();
     fillTimeZones();
@@ -76,7 +76,6 @@ COption::COption(MainWindow *mainWindow)
     m_timer->start(1000);
     showClock();
 
-    retranslate();
     m_ui->m_tabWidgetOption->removeTab(m_ui->m_tabWidgetOption->indexOf(m_ui->m_tabUploadEmail));
 }
 
@@ -134,11 +133,6 @@ void COption::on_m_buttonBox_accepted()
                                   "number; %2 kJ/mol is kept.")
                                    .arg(typedEnergy, energyText(m_settings.mktActivationEnergy)));
     }
-}
-
-void COption::on_m_buttonBox_rejected()
-{
-    restoreSettingsAtOpen();
 }
 
 void COption::reject()

@@ -68,7 +68,6 @@ public:
 
 public slots:
     void on_m_buttonBox_accepted();
-    void on_m_buttonBox_rejected();
 
     void on_m_pushButtonViewGraphBackground_clicked();
     void on_m_pushButtonViewGraphHighHigh_clicked();
@@ -124,7 +123,7 @@ public slots:
     void on_m_pushButtonOptionSmtpDefault_clicked();
 
 protected:
-    // Escape and the title bar's close button end here as Cancel does.
+    // Cancel, Escape and the title bar's close button all end here.
     void reject() override;
 
 private:

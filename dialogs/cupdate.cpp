@@ -41,9 +41,10 @@ CUpdate::CUpdate(QWidget *owner)
     ftp = new CFtpClient(this);
     connect(ftp, &CFtpClient::commandFinished, this, &CUpdate::FtpCommandFinished);
 
+    // ticks only while a run is under way: setFolder starts it, the run's end
+    // stops it
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &CUpdate::Timer100ms);
-    timer->start(100);
 }
 
 CUpdate::~CUpdate()
@@ -120,7 +121,7 @@ void CUpdate::Timer100ms()
         startRun();
         break;
     case Connecting:
-        if (connected && loggedIn)
+        if (connected)
             fetch(QString::fromLatin1(kInstallIni), workPath(QString::fromLatin1(kInstallIni)),
                   GettingInstallIni);
         break;
@@ -141,6 +142,7 @@ void CUpdate::Timer100ms()
     case CloseApplication:
         addLine(tr("Close Application..."));
         state = Idle;
+        timer->stop();
         ownerWindow->close();
         close();
         break;
@@ -148,7 +150,7 @@ void CUpdate::Timer100ms()
         state = configFileName.isEmpty() ? Done : ConnectingForConfig;
         break;
     case ConnectingForConfig:
-        if (connected && loggedIn)
+        if (connected)
             fetch(configFileName, configPath(QString::fromLatin1(kTempIni)), GettingConfigFile);
         break;
     case ConfigFileReady:
@@ -185,7 +187,6 @@ void CUpdate::startRun()
 void CUpdate::connectToServer()
 {
     connected = false;
-    loggedIn = false;
     ftp->connectToHost(server, QString::fromLatin1(kUser), QString::fromLatin1(kPassword),
                        productTitle);
 }
@@ -219,7 +220,7 @@ void CUpdate::FtpCommandFinished(int command, bool error)
         if (error)
             fail(tr("Download Error..."));
         else
-            connected = loggedIn = true;
+            connected = true;
         return;
     }
     if (!downloadFile)
@@ -243,6 +244,7 @@ void CUpdate::fail(const QString &line)
     addLine(line);
     ftp->close();
     state = Idle;
+    timer->stop();
 }
 
 namespace {

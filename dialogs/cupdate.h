@@ -96,8 +96,8 @@ private:
     QString buildDate;
     QString configFileName;
     QString configDirectory;
+    // logged in, too: the client's connect command includes the log-in
     bool connected = false;
-    bool loggedIn = false;
     CFtpClient::Server server;
     // the run's private directory: what is fetched is never taken from, nor
     // left in, a place other users can write to

@@ -450,6 +450,8 @@ QStringList plainFiles(const QString &dir)
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
 }
 
+// The check value's sum: every byte taken as a signed 8-bit value, wrapping
+// at 32 bits.
 bool byteSum(const QString &path, quint32 *sum)
 {
     QFile file(path);
@@ -486,12 +488,6 @@ QString CUserAdmin::visibleName(const QString &name)
 QString CUserAdmin::hiddenName(const QString &name)
 {
     return QLatin1Char('.') + visibleName(name);
-}
-
-int CUserAdmin::fileByteSum(const QString &path)
-{
-    quint32 sum = 0;
-    return byteSum(path, &sum) ? int(sum) : -1;
 }
 
 bool CUserAdmin::writeCheckFile(const QString &path, unsigned value)

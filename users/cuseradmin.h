@@ -88,9 +88,6 @@ public:
     // again. False, with the user directory as it was, when the check fails,
     // sourceDir is the user directory, or a copy fails.
     bool restore(const QString &sourceDir);
-    // Sum of the file's bytes taken as signed 8-bit values, wrapping at 32
-    // bits; -1 when the file cannot be read.
-    static int fileByteSum(const QString &path);
     static bool writeCheckFile(const QString &path, unsigned value);
     // The hexadecimal value of the file's first line; 0xFFFFFFFF when the
     // file cannot be read. valid tells whether it held such a value at all.

@@ -11,12 +11,12 @@ CUserAdminNewPass::CUserAdminNewPass(QWidget *parent, const QString &userName,
                                      const QString &previousPassword)
     : QDialog(parent),
       ui(new Ui::CUserAdminNewPass),
-      userName(userName),
       currentPassword(currentPassword),
       previousPassword(previousPassword)
 {
     ui->setupUi(this);
     setWindowTitle(AppInfo::windowTitle());
+    ui->m_lineEditUserName->setText(userName);
     validate();
 }
 
@@ -40,22 +40,26 @@ void CUserAdminNewPass::on_m_lineEditNewPassword_2_textChanged(const QString &)
     validate();
 }
 
+QString CUserAdminNewPass::newPassword() const
+{
+    const QString typed = ui->m_lineEditNewPassword->text();
+    return typed == ui->m_lineEditNewPassword_2->text() ? typed : QString();
+}
+
 // The new fields open only to the holder of the current password; OK needs
 // a new password typed twice alike that is neither the current nor the
 // previous one.
 void CUserAdminNewPass::validate()
 {
-    ui->m_lineEditUserName->setText(userName);
     const QString typed = ui->m_lineEditNewPassword->text();
     const bool oldRight = ui->m_lineEditOldPassword->text() == currentPassword;
-    const bool newAgree = !typed.isEmpty() && typed == ui->m_lineEditNewPassword_2->text();
+    const bool newAgree = !newPassword().isEmpty();
     const bool repeatsPrevious = typed == previousPassword;
 
     ui->m_lineEditNewPassword->setEnabled(oldRight);
     ui->m_lineEditNewPassword_2->setEnabled(oldRight);
     ui->m_buttonBox->button(QDialogButtonBox::Ok)
         ->setEnabled(oldRight && newAgree && typed != currentPassword && !repeatsPrevious);
-    confirmedPassword = newAgree ? typed : QString();
 
     if (newAgree && repeatsPrevious)
         CPrompt::warning(this, tr("Warning!\n\nThe new password has to be different from the "

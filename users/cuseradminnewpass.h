@@ -20,7 +20,7 @@ public:
     ~CUserAdminNewPass() override;
 
     // The confirmed new password; empty while the two new entries differ.
-    QString newPassword() const { return confirmedPassword; }
+    QString newPassword() const;
 
 private slots:
     void on_m_lineEditOldPassword_textChanged(const QString &text);
@@ -31,8 +31,6 @@ private:
     void validate();
 
     Ui::CUserAdminNewPass *ui;
-    QString userName;
     QString currentPassword;
-    QString confirmedPassword;
     QString previousPassword;
 };

@@ -7,7 +7,7 @@ CUserAdminPass::CUserAdminPass(QWidget *parent)
     : QDialog(parent), ui(new Ui::CUserAdminPass)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    setWindowFlags(AppInfo::dialogWindowFlags());
     setWindowTitle(AppInfo::windowTitle());
 }
 
@@ -16,21 +16,14 @@ CUserAdminPass::~CUserAdminPass()
     delete ui;
 }
 
-// OK may be pressed while a field still has the focus, before its editing
-// has finished: what the fields hold then is what counts.
-void CUserAdminPass::accept()
+// Read when asked, so that OK pressed while a field still has the focus,
+// before its editing has finished, takes what the fields hold then.
+QString CUserAdminPass::enteredUserName() const
 {
-    userName = ui->m_lineEditUserName->text();
-    password = ui->m_lineEditPassword->text();
-    QDialog::accept();
+    return ui->m_lineEditUserName->text();
 }
 
-void CUserAdminPass::on_m_lineEditUserName_editingFinished()
+QString CUserAdminPass::enteredPassword() const
 {
-    userName = ui->m_lineEditUserName->text();
-}
-
-void CUserAdminPass::on_m_lineEditPassword_editingFinished()
-{
-    password = ui->m_lineEditPassword->text();
+    return ui->m_lineEditPassword->text();
 }

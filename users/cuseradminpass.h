@@ -17,18 +17,9 @@ public:
     ~CUserAdminPass() override;
 
     // What was typed, as it stands (not trimmed).
-    QString enteredUserName() const { return userName; }
-    QString enteredPassword() const { return password; }
-
-public slots:
-    void accept() override;
-
-private slots:
-    void on_m_lineEditUserName_editingFinished();
-    void on_m_lineEditPassword_editingFinished();
+    QString enteredUserName() const;
+    QString enteredPassword() const;
 
 private:
     Ui::CUserAdminPass *ui;
-    QString userName;
-    QString password;
 };
