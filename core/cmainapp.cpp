@@ -452,11 +452,8 @@ void CMainApp::releaseRecord(int index)
         delete link;
         records[index].commandLink = nullptr;
     }
+    endTransferOf(index);   // its logger is gone
     if (mainWindow) {
-        if (mainWindow->transferRecordIndex == index) {
-            mainWindow->transferInProgress = false;   // its logger is gone
-            mainWindow->transferRecordIndex = -1;
-        }
         mainWindow->viewsDirty = true;
         mainWindow->loggerTableDirty = true;
     }
