@@ -7,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
-#include <QThread>
 
 #include "bench/benchsimulator.h"
 #include "core/ccomm.h"
@@ -25,21 +24,13 @@ qint64 downloadOnce(const QString &pty, quint64 &bytes, int &readings)
     elapsed.start();
     link.sendCommand(MemoryMap::Command::Wake);
     link.sendCommand(MemoryMap::Command::Download);
-    while (elapsed.elapsed() < 60000) {
-        const QList<LinkResult> results = link.takeResults();
-        for (const LinkResult &r : results) {
-            if (r.kind == LinkResult::DownloadDone) {
-                const qint64 ms = elapsed.elapsed();
-                bytes = link.bytesRead;
-                readings = r.readings.size();
-                return ms;
-            }
-            if (r.kind == LinkResult::PortLost)
-                return -1;
-        }
-        QThread::msleep(1);
-    }
-    return -1;
+    LinkResult done;
+    if (!BenchSimulator::waitFor(link, LinkResult::DownloadDone, 60000, &done))
+        return -1;
+    const qint64 ms = elapsed.elapsed();
+    bytes = link.bytesRead;
+    readings = done.readings.size();
+    return ms;
 }
 
 }

@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <QApplication>
-#include <QTemporaryDir>
 #include <qwt_plot_canvas.h>
 
 #include "core/cmainapp.h"
@@ -14,6 +13,7 @@
 #include "views/chistogram.h"
 #include "views/cplot.h"
 #include "views/zoomer.h"
+#include "benchhome.h"
 
 namespace {
 
@@ -140,8 +140,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settingsDir;
-    qputenv("MIRELDA_SETTINGS_DIR", settingsDir.path().toUtf8());
+    BenchHome home;
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

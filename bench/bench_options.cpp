@@ -11,6 +11,7 @@
 #include "core/cmainapp.h"
 #include "dialogs/coption.h"
 #include "files/cfilemanager.h"
+#include "benchhome.h"
 
 namespace {
 
@@ -68,15 +69,12 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // the window keeps its user store and settings in a home of its own
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toUtf8());
-    qputenv("MIRELDA_SETTINGS_DIR", home.filePath(QStringLiteral("settings")).toUtf8());
+    BenchHome home;
+    QTemporaryDir data;
     QApplication application(argc, argv);
     MainWindow::applyFormFont();
     window = new MainWindow;
-    fillSettings(window->app, home.filePath(QStringLiteral("data")));
+    fillSettings(window->app, data.path());
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QThread>
 
 #include "bench/benchsimulator.h"
 #include "core/ccomm.h"
@@ -22,27 +21,6 @@ constexpr double kBitsPerByte = 10.0;
 constexpr double kBaud = 115200.0;
 constexpr int kReplyWaitMs = 20000;
 
-// Waits for a result of kind; false after the wait or on a failure.
-bool waitFor(CComm &link, LinkResult::Kind kind, QByteArray *data = nullptr)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < kReplyWaitMs) {
-        const QList<LinkResult> results = link.takeResults();
-        for (const LinkResult &r : results) {
-            if (r.kind == LinkResult::WriteFailed || r.kind == LinkResult::PortLost)
-                return false;
-            if (r.kind == kind) {
-                if (data)
-                    *data = r.data;
-                return true;
-            }
-        }
-        QThread::msleep(1);
-    }
-    return false;
-}
-
 void BM_FullReprogramming(benchmark::State &state)
 {
     QProcess sim;
@@ -53,13 +31,14 @@ void BM_FullReprogramming(benchmark::State &state)
     }
     CComm link(0, pty);
     link.start();
-    QByteArray image;
     link.sendCommand(MemoryMap::Command::Wake);
     link.sendCommand(MemoryMap::Command::End);
-    if (!waitFor(link, LinkResult::Image, &image)) {
+    LinkResult read;
+    if (!BenchSimulator::waitFor(link, LinkResult::Image, kReplyWaitMs, &read)) {
         state.SkipWithError("no image from the simulator");
         return;
     }
+    QByteArray image = read.data;
 
     quint64 bytes = 0;
     double seconds = 0.0;
@@ -77,7 +56,7 @@ void BM_FullReprogramming(benchmark::State &state)
         link.sendCommand(MemoryMap::Command::Commit);
         link.sendCommand(MemoryMap::Command::End);
         link.sendCommand32(MemoryMap::Command::Clock, 0x20000000);
-        if (!waitFor(link, LinkResult::Clock)) {
+        if (!BenchSimulator::waitFor(link, LinkResult::Clock, kReplyWaitMs)) {
             state.SkipWithError("the reprogramming was not confirmed");
             break;
         }

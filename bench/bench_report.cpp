@@ -19,6 +19,7 @@
 #include "core/loggertime.h"
 #include "dialogs/cprompt.h"
 #include "reports/cprint.h"
+#include "benchhome.h"
 #include "benchtrip.h"
 
 namespace {
@@ -93,10 +94,7 @@ BENCHMARK(BM_ReportPdf_3ch_21845)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir root;
-    qputenv("HOME", root.filePath(QStringLiteral("home")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("home/.config")).toLocal8Bit());
-    qputenv("MIRELDA_SETTINGS_DIR", root.path().toLocal8Bit());
+    BenchHome home;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);

@@ -1,16 +1,13 @@
 // Time per operation of the readings table, the summary and the graph at
 // the largest sizes a user meets: 65,536 readings per set, several sets.
-#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QTableWidget>
-#include <QTemporaryDir>
 
 #include "core/cmainapp.h"
-#include "core/loggertime.h"
 #include "core/windowstate.h"
 #include "views/cplot.h"
 #include "views/ctable.h"
@@ -18,7 +15,6 @@
 #include "benchtrip.h"
 
 namespace {
-
 
 void report(const char *name, int repeats, const std::function<void()> &operation)
 {

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QThread>
+
+#include "core/ccomm.h"
 
 // The logger simulator as a child of a benchmark: looked for beside the
 // build (tools/loggersim/loggersim), or where LOGGERSIM names it.
@@ -29,6 +33,28 @@ inline bool start(QProcess &sim, const QStringList &arguments, QString &pty)
             return false;
     pty = QString::fromLocal8Bit(sim.readLine()).trimmed();
     return !pty.isEmpty();
+}
+
+// Waits up to waitMs for a result of kind from link and hands it over;
+// false after the wait, or once a write was given up or the port lost.
+inline bool waitFor(CComm &link, LinkResult::Kind kind, int waitMs, LinkResult *found = nullptr)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < waitMs) {
+        const QList<LinkResult> results = link.takeResults();
+        for (const LinkResult &r : results) {
+            if (r.kind == LinkResult::WriteFailed || r.kind == LinkResult::PortLost)
+                return false;
+            if (r.kind == kind) {
+                if (found)
+                    *found = r;
+                return true;
+            }
+        }
+        QThread::msleep(1);
+    }
+    return false;
 }
 
 }

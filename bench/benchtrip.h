@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "core/loggerrecord.h"
-#include "core/memorymap.h"
+#include "core/loggertime.h"
 
 // The trip the benchmarks measure on, of one channel or three: its
 // channels wander across every alarm level, with a few marks.

@@ -184,10 +184,7 @@ void CComm::runLink()
     QSerialPort port;
     port.setPortName(portName);
     if (!port.open(QIODevice::ReadWrite)) {
-        LinkResult lost;
-        lost.kind = LinkResult::PortLost;
-        portLost = true;
-        post({ lost });
+        reportPortLost();
         return;
     }
     configure(port);
@@ -239,10 +236,7 @@ void CComm::runLink()
         confirmWrites();
         post(gestionSerie.takeResults());
         if (isPortFailure(port) || !port.isOpen()) {
-            LinkResult lost;
-            lost.kind = LinkResult::PortLost;
-            portLost = true;
-            post({ lost });
+            reportPortLost();
             break;
         }
     }
@@ -307,6 +301,14 @@ void CComm::confirmWrites()
             resendNow = true;
         }
     }
+}
+
+void CComm::reportPortLost()
+{
+    portLost = true;
+    LinkResult lost;
+    lost.kind = LinkResult::PortLost;
+    post({ lost });
 }
 
 bool CComm::mustGiveUpWrite(qint64 silentMs) const

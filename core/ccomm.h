@@ -86,6 +86,7 @@ private:
     bool readReplies(QSerialPort &port);   // true when anything arrived
     void confirmWrites();
     void giveUpWrite();
+    void reportPortLost();
     bool mustGiveUpWrite(qint64 silentMs) const;
     void post(const QList<LinkResult> &results);
 

@@ -195,8 +195,7 @@ void CMainApp::recalcProgramTiming(int index, int mode)
     LoggerRecord &r = records[index];
     const quint32 channels = quint32(qMax(1, r.channelCount));
     const quint32 interval = qMax<quint32>(1, r.interval);
-    const quint32 usable = r.hasHeader ? (r.memorySize > 768 ? (r.memorySize - 768) / 2 : 0)
-                                       : r.memorySize / 2;
+    const quint32 usable = r.memoryReadings();
     const quint32 cap = qMin<quint32>(usable ? usable : quint32(kMaxReadings), quint32(kMaxReadings));
     switch (mode) {
     case 0: {
@@ -453,11 +452,8 @@ void CMainApp::releaseRecord(int index)
         delete link;
         records[index].commandLink = nullptr;
     }
+    endTransferOf(index);   // its logger is gone
     if (mainWindow) {
-        if (mainWindow->transferRecordIndex == index) {
-            mainWindow->transferInProgress = false;   // its logger is gone
-            mainWindow->transferRecordIndex = -1;
-        }
         mainWindow->viewsDirty = true;
         mainWindow->loggerTableDirty = true;
     }

@@ -22,9 +22,7 @@ constexpr quint32 kLongestInterval = 24 * 3600 - 1;
 // be a logger's own, or "" when it may be.
 QString implausibleHeader(const LoggerRecord &r, int readings)
 {
-    const quint64 memoryReadings = r.hasHeader
-        ? (r.memorySize > quint32(MemoryMap::ImageSize) ? (r.memorySize - MemoryMap::ImageSize) / 2 : 0)
-        : r.memorySize / 2;
+    const quint32 memoryReadings = r.memoryReadings();
     if (quint64(readings) > memoryReadings)
         return QStringLiteral("it holds %1 readings, more than the logger's memory of %2")
             .arg(readings).arg(memoryReadings);

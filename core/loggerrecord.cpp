@@ -81,6 +81,13 @@ bool LoggerRecord::isPasswordProtected() const
     return (passwordWord & PasswordBits::PasswordMask) != 0;
 }
 
+quint32 LoggerRecord::memoryReadings() const
+{
+    if (!hasHeader)
+        return memorySize / 2;
+    return memorySize > quint32(kImageSize) ? (memorySize - kImageSize) / 2 : 0;
+}
+
 void LoggerRecord::updateChannels()
 {
     recordedChannels = 0;

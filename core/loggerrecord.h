@@ -160,6 +160,9 @@ struct LoggerRecord
     bool levelEnabled(ViewChannel channel, AlarmLevel level) const;
     double threshold(ViewChannel channel, AlarmLevel level) const;
     bool isPasswordProtected() const;
+    // Readings the logger's memory holds: the 768-byte header, when the
+    // memory has one, is not for readings.
+    quint32 memoryReadings() const;
 
     // Recomputes recordedChannels and channelCount from sensorFlags and configWord.
     void updateChannels();

@@ -1,6 +1,5 @@
 #include "programming/programimage.h"
 
-#include "core/ccomm.h"
 #include "core/imagecodec.h"
 #include "core/loggerrecord.h"
 #include "core/memorymap.h"
@@ -47,14 +46,6 @@ QList<Span> changedSpans(const QByteArray &current, const QByteArray &target, in
         at = limit;
     }
     return spans;
-}
-
-QStringList writeFrames(const QList<Span> &spans)
-{
-    QStringList frames;
-    for (const Span &span : spans)
-        frames << CComm::writeMemoryFrames(span.address, span.data);
-    return frames;
 }
 
 }

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QStringList>
 
 struct LoggerRecord;
 
@@ -29,7 +28,5 @@ QByteArray build(const LoggerRecord &program, const QByteArray &base);
 // unchanged bytes inside a frame are cheaper than another frame. A current
 // image too short to compare counts as different everywhere.
 QList<Span> changedSpans(const QByteArray &current, const QByteArray &target, int begin, int end);
-
-QStringList writeFrames(const QList<Span> &spans);
 
 }

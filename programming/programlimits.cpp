@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "core/loggerrecord.h"
-#include "core/memorymap.h"
 
 namespace ProgramLimits {
 
@@ -40,10 +39,7 @@ int maxReadings(const LoggerRecord &record)
 {
     if (record.memorySize == 0)
         return kMaxReadings;
-    const quint32 bytes = record.hasHeader
-        ? (record.memorySize > quint32(MemoryMap::ImageSize) ? record.memorySize - MemoryMap::ImageSize : 0)
-        : record.memorySize;
-    return int(qMin<quint32>(bytes / 2, quint32(kMaxReadings)));
+    return int(qMin<quint32>(record.memoryReadings(), quint32(kMaxReadings)));
 }
 
 int maxStartDelayDays(const LoggerRecord &record)

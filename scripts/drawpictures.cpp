@@ -224,12 +224,7 @@ QImage pdf()
     p.setBrush(QColor(200, 30, 30));
     p.setPen(Qt::NoPen);
     p.drawRoundedRect(QRectF(4, 30, 46, 20), 3, 3);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(15);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(4, 30, 46, 20), Qt::AlignCenter, QStringLiteral("PDF"));
+    text(p, QRectF(4, 30, 46, 20), Qt::AlignCenter, QStringLiteral("PDF"), 15, true, Qt::white);
     return img;
 }
 

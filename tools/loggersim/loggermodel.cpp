@@ -342,9 +342,7 @@ void LoggerModel::startNewTrip()
     for (int c = ChannelInternal; c <= ChannelExternal; ++c)
         if (r.channelPosition(ViewChannel(c)) >= 0)
             tripChannelOrder[r.channelPosition(ViewChannel(c))] = c;
-    const quint32 usable = r.hasHeader ? (r.memorySize > quint32(ImageSize) ? (r.memorySize - ImageSize) / 2 : 0)
-                                       : r.memorySize / 2;
-    capacityWords = int(qMin<quint32>(usable, quint32(kMaxReadings))) / r.channelCount * r.channelCount;
+    capacityWords = int(qMin<quint32>(r.memoryReadings(), quint32(kMaxReadings))) / r.channelCount * r.channelCount;
     if (capacityWords <= 0)
         return;
     tripChannels = r.channelCount;
