@@ -103,15 +103,10 @@ QString CPrint::commentLine(const LoggerRecord &record, bool userAdminOn)
     return record.comment + QStringLiteral(" (") + name + QLatin1Char(')');
 }
 
-bool CPrint::isTwoProbeModel(const LoggerRecord &record)
-{
-    return record.productCode.toLower().trimmed().contains(QLatin1String("qv-7t"));
-}
-
 QString CPrint::readingsTitle(const LoggerRecord &record, bool celsius)
 {
     const QString unit = celsius ? QStringLiteral("°C") : QStringLiteral("°F");
-    if (isTwoProbeModel(record))
+    if (CPlot::isTwoProbeModel(record))
         return QStringLiteral("  #   Date   Time     LE%1  H%  RE%1").arg(unit);
     return QStringLiteral("  #   Date   Time     T%1  H%  eT%1").arg(unit);
 }
@@ -533,7 +528,7 @@ void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *t
 
     const quint32 config = printed.configWord;
     const quint8 sensors = printed.sensorFlags;
-    const bool twoProbes = isTwoProbeModel(printed);
+    const bool twoProbes = CPlot::isTwoProbeModel(printed);
     const bool internalOn = (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum))
                             && (config & ConfigBits::InternalOn);
     const bool humidityOn = (sensors & SensorBits::DigitalTempHum) && (config & ConfigBits::HumidityOn);

@@ -62,8 +62,6 @@ public:
     // The comment as the box prints it: while user administration is on, the
     // short name of the user who downloaded the set follows in parentheses.
     static QString commentLine(const LoggerRecord &record, bool userAdminOn);
-    // The two-probe model names its temperature channels left and right.
-    static bool isTwoProbeModel(const LoggerRecord &record);
     // Column title of a readings page.
     static QString readingsTitle(const LoggerRecord &record, bool celsius);
     // Number and time of a sample n (counted from 1) on a readings page.
