@@ -526,13 +526,10 @@ void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *t
     };
     greyLine(xv);
 
-    const quint32 config = printed.configWord;
-    const quint8 sensors = printed.sensorFlags;
     const bool twoProbes = CPlot::isTwoProbeModel(printed);
-    const bool internalOn = (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum))
-                            && (config & ConfigBits::InternalOn);
-    const bool humidityOn = (sensors & SensorBits::DigitalTempHum) && (config & ConfigBits::HumidityOn);
-    const bool externalOn = (sensors & SensorBits::ExternalProbe) && (config & ConfigBits::ExternalOn);
+    const bool internalOn = printed.isChannelOn(ChannelInternal);
+    const bool humidityOn = printed.isChannelOn(ChannelHumidity);
+    const bool externalOn = printed.isChannelOn(ChannelExternal);
 
     painter.setFont(headFont);
     if (internalOn) {
