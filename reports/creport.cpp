@@ -50,7 +50,6 @@ struct CReport::Outgoing
         message.addRecipient(&recipient, MimeMessage::To);
         message.setSubject(QStringLiteral("Quorvane Report"));
     }
-    ~Outgoing() { delete message.getContent(); }
 
     SmtpClient client;
     EmailAddress sender;
