@@ -286,14 +286,6 @@ QList<Histogram *> CHistogram::series() const
     return items;
 }
 
-ViewChannel CHistogram::channelOf(const Histogram *item) const
-{
-    for (const Series &entry : m_series)
-        if (entry.item == item)
-            return entry.channel;
-    return ChannelInternal;
-}
-
 void CHistogram::legendChecked(const QVariant &itemInfo, bool on, int)
 {
     ShowItem(infoToItem(itemInfo), on);

@@ -50,7 +50,6 @@ public:
 
     QwtLegend *legendWidget() const { return m_legend; }
     QList<Histogram *> series() const;
-    ViewChannel channelOf(const Histogram *series) const;
 
     CMainApp *m_app = nullptr;
     QwtLegend *m_legend = nullptr;
