@@ -577,13 +577,11 @@ void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *t
 
 void CPrint::drawTextRun(int x, int y, int height, const QString &text, bool restart)
 {
-    if (restart) {
+    if (restart)
         runOffset = 0;
-        runLastWidth = 0;
-    }
-    runLastWidth = painter.fontMetrics().horizontalAdvance(text);
-    painter.drawText(QRect(x + runOffset, y, runLastWidth, height), Qt::AlignCenter, text);
-    runOffset += runLastWidth;
+    const int width = painter.fontMetrics().horizontalAdvance(text);
+    painter.drawText(QRect(x + runOffset, y, width, height), Qt::AlignCenter, text);
+    runOffset += width;
 }
 
 void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &printed, int first)

@@ -117,7 +117,6 @@ private:
     QString lastError;
     // drawTextRun's place on its line
     int runOffset = 0;
-    int runLastWidth = 0;
     // One image object, so the PDF stores the logo once for all its pages.
     QString logoPath;
     QImage logo;
