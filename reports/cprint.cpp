@@ -270,11 +270,14 @@ void CPrint::renderView(QWidget *view, const QRect &rect)
     renderer.render(plot, &painter, QRectF(rect));
 }
 
-void CPrint::startPage(bool &pagePainted)
+void CPrint::startPage(int page, bool &pagePainted)
 {
+    if (onPage)
+        onPage(page, pageCount);
     if (pagePainted)
         activePrinter->newPage();
     pagePainted = true;
+    drawHeader(QString::fromLatin1(kLogoPath), record);
 }
 
 bool CPrint::openPrinter(QPrinter *printer)
@@ -313,10 +316,7 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
 
     int boxBottom = 0;
     if (painted(1)) {
-        if (onPage)
-            onPage(1, pageCount);
-        startPage(pagePainted);
-        drawHeader(QString::fromLatin1(kLogoPath), record);
+        startPage(1, pagePainted);
         boxBottom = drawSpecificationBox(0, int(100 / scale + contentTop), pageWidth, -1, &summary,
                                          deviceBoxTitle, 0, kSummaryGeneralRows)
                         .y();
@@ -333,10 +333,7 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
     }
 
     if (painted(2)) {
-        if (onPage)
-            onPage(2, pageCount);
-        startPage(pagePainted);
-        drawHeader(QString::fromLatin1(kLogoPath), record);
+        startPage(2, pagePainted);
         drawAlarmTable(0, int(200 / scale + contentTop), pageWidth, -1, &summary, tr("Alarms"),
                        record, kSummaryGeneralRows, kSummaryBlockRows);
         if (showViews)
@@ -350,10 +347,7 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
             const int page = 3 + k;
             if (!painted(page))
                 continue;
-            if (onPage)
-                onPage(page, pageCount);
-            startPage(pagePainted);
-            drawHeader(QString::fromLatin1(kLogoPath), record);
+            startPage(page, pagePainted);
             drawReadings(0, int(200 / scale + contentTop), pageWidth, -1, record,
                          k * kSamplesPerPage * stride);
             drawFooter(page, pageCount);

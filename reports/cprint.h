@@ -92,7 +92,8 @@ public slots:
 
 private:
     int units(double reportUnits) const { return int(reportUnits / scale); }
-    void startPage(bool &pagePainted);
+    // Reports the page, begins its sheet and draws its header.
+    void startPage(int page, bool &pagePainted);
     void renderView(QWidget *view, const QRect &rect);
     QWidget *graphView() const;
     QWidget *histogramView() const;
