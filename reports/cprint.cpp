@@ -309,27 +309,22 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
     if (!openPrinter(printer))
         return false;
 
-    const QImage &headerLogo = logoImage(QString::fromLatin1(kLogoPath));
     const bool showViews = record.readingCount != 0 && record.dataLoaded;
     const QString deviceBoxTitle = tr("Device Specification");
+    const int boxTop = int(100 / scale + contentTopFor(logoImage(QString::fromLatin1(kLogoPath))));
+    // the histogram of page 2 stands where the graph of page 1 does
+    const int boxBottom = measureSpecificationBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0,
+                                                  kSummaryGeneralRows)
+                              .y();
     bool pagePainted = false;
 
-    int boxBottom = 0;
     if (painted(1)) {
         startPage(1, pagePainted);
-        boxBottom = drawSpecificationBox(0, int(100 / scale + contentTop), pageWidth, -1, &summary,
-                                         deviceBoxTitle, 0, kSummaryGeneralRows)
-                        .y();
+        drawSpecificationBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0, kSummaryGeneralRows);
         if (showViews)
             renderView(graphView(), QRect(0, boxBottom, pageWidth,
                                           int(pageHeight - boxBottom - 800 / scale)));
         drawFooter(1, pageCount);
-    } else {
-        // the histogram of page 2 stands where the graph of page 1 would
-        boxBottom = measureSpecificationBox(0, int(100 / scale + contentTopFor(headerLogo)),
-                                            pageWidth, -1, &summary, deviceBoxTitle, 0,
-                                            kSummaryGeneralRows)
-                        .y();
     }
 
     if (painted(2)) {
