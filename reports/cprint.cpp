@@ -263,10 +263,8 @@ void CPrint::renderView(QWidget *view, const QRect &rect)
     auto *plot = qobject_cast<QwtPlot *>(view);
     if (!plot || rect.width() <= 0 || rect.height() <= 0)
         return;
+    // the renderer's defaults keep the background and the frames as on screen
     QwtPlotRenderer renderer;
-    renderer.setDiscardFlag(QwtPlotRenderer::DiscardBackground, false);
-    // the default layout keeps the frames the widget shows
-    renderer.setLayoutFlags(QwtPlotRenderer::DefaultLayout);
     renderer.render(plot, &painter, QRectF(rect));
 }
 
