@@ -248,10 +248,8 @@ void CPrint::fillSummary(QTableWidget &summary)
         std::copy(&summarised->levelCounts[0][0], &summarised->levelCounts[0][0] + 15, &levelCounts[0][0]);
         std::copy(summarised->mktValue, summarised->mktValue + 3, mktValue);
     }
-    app->table->setTable(&summary);
     app->table->initSummary(&summary, selection);
     app->table->fillSummary(&summary, selection, true);
-    app->table->setTable(nullptr);
     if (summarised) {
         std::copy(&levelCounts[0][0], &levelCounts[0][0] + 15, &summarised->levelCounts[0][0]);
         std::copy(mktValue, mktValue + 3, summarised->mktValue);
