@@ -14,7 +14,6 @@
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
-#include "core/loggertime.h"
 #include "dialogs/cprompt.h"
 #include "users/cuseradmin.h"
 #include "views/chistogram.h"
