@@ -78,7 +78,7 @@ CReport::CReport(MainWindow *window)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
-    setWindowTitle(tr("Send Report... %1 %2").arg(AppInfo::productTitle(), AppInfo::version()));
+    setWindowTitle(tr("Send Report... %1").arg(AppInfo::windowTitle()));
     // ticks only while a send runs
     timer = new QTimer(this);
     timer->setInterval(100);
