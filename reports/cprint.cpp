@@ -14,7 +14,6 @@
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
-#include "core/loggertime.h"
 #include "dialogs/cprompt.h"
 #include "users/cuseradmin.h"
 #include "views/chistogram.h"
@@ -103,15 +102,10 @@ QString CPrint::commentLine(const LoggerRecord &record, bool userAdminOn)
     return record.comment + QStringLiteral(" (") + name + QLatin1Char(')');
 }
 
-bool CPrint::isTwoProbeModel(const LoggerRecord &record)
-{
-    return record.productCode.toLower().trimmed().contains(QLatin1String("qv-7t"));
-}
-
 QString CPrint::readingsTitle(const LoggerRecord &record, bool celsius)
 {
     const QString unit = celsius ? QStringLiteral("°C") : QStringLiteral("°F");
-    if (isTwoProbeModel(record))
+    if (CPlot::isTwoProbeModel(record))
         return QStringLiteral("  #   Date   Time     LE%1  H%  RE%1").arg(unit);
     return QStringLiteral("  #   Date   Time     T%1  H%  eT%1").arg(unit);
 }
@@ -253,10 +247,8 @@ void CPrint::fillSummary(QTableWidget &summary)
         std::copy(&summarised->levelCounts[0][0], &summarised->levelCounts[0][0] + 15, &levelCounts[0][0]);
         std::copy(summarised->mktValue, summarised->mktValue + 3, mktValue);
     }
-    app->table->setTable(&summary);
     app->table->initSummary(&summary, selection);
     app->table->fillSummary(&summary, selection, true);
-    app->table->setTable(nullptr);
     if (summarised) {
         std::copy(&levelCounts[0][0], &levelCounts[0][0] + 15, &summarised->levelCounts[0][0]);
         std::copy(mktValue, mktValue + 3, summarised->mktValue);
@@ -268,18 +260,19 @@ void CPrint::renderView(QWidget *view, const QRect &rect)
     auto *plot = qobject_cast<QwtPlot *>(view);
     if (!plot || rect.width() <= 0 || rect.height() <= 0)
         return;
+    // the renderer's defaults keep the background and the frames as on screen
     QwtPlotRenderer renderer;
-    renderer.setDiscardFlag(QwtPlotRenderer::DiscardBackground, false);
-    // the default layout keeps the frames the widget shows
-    renderer.setLayoutFlags(QwtPlotRenderer::DefaultLayout);
     renderer.render(plot, &painter, QRectF(rect));
 }
 
-void CPrint::startPage(bool &pagePainted)
+void CPrint::startPage(int page, bool &pagePainted)
 {
+    if (onPage)
+        onPage(page, pageCount);
     if (pagePainted)
         activePrinter->newPage();
     pagePainted = true;
+    drawHeader(QString::fromLatin1(kLogoPath), record);
 }
 
 bool CPrint::openPrinter(QPrinter *printer)
@@ -311,37 +304,26 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
     if (!openPrinter(printer))
         return false;
 
-    const QImage &headerLogo = logoImage(QString::fromLatin1(kLogoPath));
     const bool showViews = record.readingCount != 0 && record.dataLoaded;
     const QString deviceBoxTitle = tr("Device Specification");
+    const int boxTop = int(100 / scale + contentTopFor(logoImage(QString::fromLatin1(kLogoPath))));
+    // the histogram of page 2 stands where the graph of page 1 does
+    const int boxBottom = measureSpecificationBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0,
+                                                  kSummaryGeneralRows)
+                              .y();
     bool pagePainted = false;
 
-    int boxBottom = 0;
     if (painted(1)) {
-        if (onPage)
-            onPage(1, pageCount);
-        startPage(pagePainted);
-        drawHeader(QString::fromLatin1(kLogoPath), record);
-        boxBottom = drawSpecificationBox(0, int(100 / scale + contentTop), pageWidth, -1, &summary,
-                                         deviceBoxTitle, 0, kSummaryGeneralRows)
-                        .y();
+        startPage(1, pagePainted);
+        drawSpecificationBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0, kSummaryGeneralRows);
         if (showViews)
             renderView(graphView(), QRect(0, boxBottom, pageWidth,
                                           int(pageHeight - boxBottom - 800 / scale)));
         drawFooter(1, pageCount);
-    } else {
-        // the histogram of page 2 stands where the graph of page 1 would
-        boxBottom = measureSpecificationBox(0, int(100 / scale + contentTopFor(headerLogo)),
-                                            pageWidth, -1, &summary, deviceBoxTitle, 0,
-                                            kSummaryGeneralRows)
-                        .y();
     }
 
     if (painted(2)) {
-        if (onPage)
-            onPage(2, pageCount);
-        startPage(pagePainted);
-        drawHeader(QString::fromLatin1(kLogoPath), record);
+        startPage(2, pagePainted);
         drawAlarmTable(0, int(200 / scale + contentTop), pageWidth, -1, &summary, tr("Alarms"),
                        record, kSummaryGeneralRows, kSummaryBlockRows);
         if (showViews)
@@ -355,10 +337,7 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
             const int page = 3 + k;
             if (!painted(page))
                 continue;
-            if (onPage)
-                onPage(page, pageCount);
-            startPage(pagePainted);
-            drawHeader(QString::fromLatin1(kLogoPath), record);
+            startPage(page, pagePainted);
             drawReadings(0, int(200 / scale + contentTop), pageWidth, -1, record,
                          k * kSamplesPerPage * stride);
             drawFooter(page, pageCount);
@@ -531,13 +510,10 @@ void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *t
     };
     greyLine(xv);
 
-    const quint32 config = printed.configWord;
-    const quint8 sensors = printed.sensorFlags;
-    const bool twoProbes = isTwoProbeModel(printed);
-    const bool internalOn = (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum))
-                            && (config & ConfigBits::InternalOn);
-    const bool humidityOn = (sensors & SensorBits::DigitalTempHum) && (config & ConfigBits::HumidityOn);
-    const bool externalOn = (sensors & SensorBits::ExternalProbe) && (config & ConfigBits::ExternalOn);
+    const bool twoProbes = CPlot::isTwoProbeModel(printed);
+    const bool internalOn = printed.isChannelOn(ChannelInternal);
+    const bool humidityOn = printed.isChannelOn(ChannelHumidity);
+    const bool externalOn = printed.isChannelOn(ChannelExternal);
 
     painter.setFont(headFont);
     if (internalOn) {
@@ -585,13 +561,11 @@ void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *t
 
 void CPrint::drawTextRun(int x, int y, int height, const QString &text, bool restart)
 {
-    if (restart) {
+    if (restart)
         runOffset = 0;
-        runLastWidth = 0;
-    }
-    runLastWidth = painter.fontMetrics().horizontalAdvance(text);
-    painter.drawText(QRect(x + runOffset, y, runLastWidth, height), Qt::AlignCenter, text);
-    runOffset += runLastWidth;
+    const int width = painter.fontMetrics().horizontalAdvance(text);
+    painter.drawText(QRect(x + runOffset, y, width, height), Qt::AlignCenter, text);
+    runOffset += width;
 }
 
 void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &printed, int first)

@@ -62,8 +62,6 @@ public:
     // The comment as the box prints it: while user administration is on, the
     // short name of the user who downloaded the set follows in parentheses.
     static QString commentLine(const LoggerRecord &record, bool userAdminOn);
-    // The two-probe model names its temperature channels left and right.
-    static bool isTwoProbeModel(const LoggerRecord &record);
     // Column title of a readings page.
     static QString readingsTitle(const LoggerRecord &record, bool celsius);
     // Number and time of a sample n (counted from 1) on a readings page.
@@ -94,7 +92,8 @@ public slots:
 
 private:
     int units(double reportUnits) const { return int(reportUnits / scale); }
-    void startPage(bool &pagePainted);
+    // Reports the page, begins its sheet and draws its header.
+    void startPage(int page, bool &pagePainted);
     void renderView(QWidget *view, const QRect &rect);
     QWidget *graphView() const;
     QWidget *histogramView() const;
@@ -119,7 +118,6 @@ private:
     QString lastError;
     // drawTextRun's place on its line
     int runOffset = 0;
-    int runLastWidth = 0;
     // One image object, so the PDF stores the logo once for all its pages.
     QString logoPath;
     QImage logo;

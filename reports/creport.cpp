@@ -50,7 +50,6 @@ struct CReport::Outgoing
         message.addRecipient(&recipient, MimeMessage::To);
         message.setSubject(QStringLiteral("Quorvane Report"));
     }
-    ~Outgoing() { delete message.getContent(); }
 
     SmtpClient client;
     EmailAddress sender;
@@ -79,10 +78,11 @@ CReport::CReport(MainWindow *window)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
-    setWindowTitle(tr("Send Report... %1 %2").arg(AppInfo::productTitle(), AppInfo::version()));
+    setWindowTitle(tr("Send Report... %1").arg(AppInfo::windowTitle()));
+    // ticks only while a send runs
     timer = new QTimer(this);
+    timer->setInterval(100);
     connect(timer, &QTimer::timeout, this, &CReport::Timer);
-    timer->start(100);
     updateSendButton();
 }
 
@@ -116,11 +116,13 @@ void CReport::on_m_pushButtonSend_clicked()
     if (state != Idle)
         return;
     state = Addressing;
+    timer->start();
     updateSendButton();
 }
 
 void CReport::done(int result)
 {
+    timer->stop();
     sending.reset();
     state = Idle;
     updateSendButton();
@@ -269,6 +271,7 @@ void CReport::exchange()
 
 void CReport::endSend()
 {
+    timer->stop();
     sending.reset();
     ui->m_progressBar->setValue(100);
     state = Idle;

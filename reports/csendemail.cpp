@@ -25,12 +25,9 @@ CSendEmail::CSendEmail(CMainApp *parent)
     timer->start(10);
 }
 
-// The message owns none of its pieces: its content part goes here, the
-// addresses and attachments with their vectors.
 CSendEmail::~CSendEmail()
 {
     removeExports();
-    delete message.getContent();
 }
 
 void CSendEmail::start(int index)

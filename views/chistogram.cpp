@@ -143,14 +143,17 @@ void CHistogram::buildHistograms(int recordIndex)
     const LoggerRecord *source = recordAt(recordIndex);
     if (!source)
         return;
-    const AppSettings &settings = m_app->settings;
-    auto *grid = new QwtPlotGrid;
-    grid->enableX(settings.histogramShowVGrid);
-    grid->enableY(settings.histogramShowHGrid);
-    grid->enableXMin(false);
-    grid->enableYMin(false);
-    grid->setMajorPen(QPen(Qt::black, 0, Qt::DotLine));
-    grid->attach(this);
+    // A grid per record would draw the same lines again on every paint.
+    if (itemList(QwtPlotItem::Rtti_PlotGrid).isEmpty()) {
+        const AppSettings &settings = m_app->settings;
+        auto *grid = new QwtPlotGrid;
+        grid->enableX(settings.histogramShowVGrid);
+        grid->enableY(settings.histogramShowHGrid);
+        grid->enableXMin(false);
+        grid->enableYMin(false);
+        grid->setMajorPen(QPen(Qt::black, 0, Qt::DotLine));
+        grid->attach(this);
+    }
 
     const LoggerRecord record = *source;
     setXScale(record, m_minBin, m_maxBin, m_binCount);
@@ -284,14 +287,6 @@ QList<Histogram *> CHistogram::series() const
     for (const Series &entry : m_series)
         items.append(entry.item);
     return items;
-}
-
-ViewChannel CHistogram::channelOf(const Histogram *item) const
-{
-    for (const Series &entry : m_series)
-        if (entry.item == item)
-            return entry.channel;
-    return ChannelInternal;
 }
 
 void CHistogram::legendChecked(const QVariant &itemInfo, bool on, int)

@@ -35,7 +35,7 @@ public:
     void setData(CMainApp *app, int recordIndex);
     // Builds the whole view; setData first.
     void setupPlot();
-    // The grid and the series of one record.
+    // The series of one record, and the grid while the plot has none.
     void buildHistograms(int recordIndex);
     // The value range the settings and the show flags give for the record:
     // bins from minBin up to maxBin (excluded), binCount of them. Sets the
@@ -50,7 +50,6 @@ public:
 
     QwtLegend *legendWidget() const { return m_legend; }
     QList<Histogram *> series() const;
-    ViewChannel channelOf(const Histogram *series) const;
 
     CMainApp *m_app = nullptr;
     QwtLegend *m_legend = nullptr;

@@ -673,15 +673,6 @@ QStringList CPlot::exportFilters()
     return filters;
 }
 
-namespace {
-void setUpRenderer(QwtPlotRenderer &renderer)
-{
-    renderer.setDiscardFlag(QwtPlotRenderer::DiscardBackground, false);
-    // frames as on screen (the canvas frame is what this Qwt keeps or drops)
-    renderer.setDiscardFlag(QwtPlotRenderer::DiscardCanvasFrame, false);
-}
-}
-
 void CPlot::exportDocument()
 {
     const QString fileName = CPrompt::saveFileName(this, tr("Export File Name"), QStringLiteral("bode.pdf"),
@@ -698,8 +689,8 @@ bool CPlot::exportDocument(const QString &fileName)
     bool written = target.open(QIODevice::WriteOnly);
     target.close();
     if (written) {
+        // the renderer's defaults keep the background and the frames as on screen
         QwtPlotRenderer renderer;
-        setUpRenderer(renderer);
         renderer.renderDocument(this, fileName, QSizeF(300, 200), 85);
         written = QFileInfo(fileName).size() > 0;
         if (!written)
@@ -713,7 +704,6 @@ bool CPlot::exportDocument(const QString &fileName)
 void CPlot::renderToPrinter(QPrinter &printer)
 {
     QwtPlotRenderer renderer;
-    setUpRenderer(renderer);
     renderer.renderTo(this, printer);
 }
 

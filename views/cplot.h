@@ -57,6 +57,8 @@ public:
 
     QList<RectItem *> alarmBands() const { return bands; }
     bool isShown(ViewChannel channel) const;
+    // The record at an index of the application's list, null outside it.
+    const LoggerRecord *recordAt(int index) const;
     // The graph's zoomer; the canvas owns it.
     Zoomer *zoomer() const;
 
@@ -117,7 +119,6 @@ private slots:
     void legendChecked(const QVariant &itemInfo, bool on, int index);
 
 private:
-    const LoggerRecord *recordAt(int index) const;
     bool celsius() const;
     double displayTemperature(double celsius) const;
     bool &showFlag(ViewChannel channel);

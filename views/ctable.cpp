@@ -11,6 +11,7 @@
 #include "core/cmainapp.h"
 #include "core/loggertime.h"
 #include "views/cmktcalculator.h"
+#include "views/cplot.h"
 #include "views/elapsedtimescaledraw.h"
 
 namespace {
@@ -41,11 +42,6 @@ constexpr int kTimeColumnWidth = 170;
 bool isTemperature(ViewChannel channel)
 {
     return channel != ChannelHumidity;
-}
-
-bool isTwoProbeModel(const LoggerRecord &record)
-{
-    return record.productCode.toLower().trimmed().contains(QLatin1String("qv-7t"));
 }
 
 AlarmLevel alarmLevelOf(Item item)
@@ -328,7 +324,7 @@ QString CTable::channelName(ViewChannel channel) const
 QString CTable::channelHeader(const LoggerRecord &record, ViewChannel channel) const
 {
     const QString unit = fahrenheit() ? QStringLiteral("°F") : QStringLiteral("°C");
-    const bool twoProbes = isTwoProbeModel(record);
+    const bool twoProbes = CPlot::isTwoProbeModel(record);
     switch (channel) {
     case ChannelHumidity: return QStringLiteral("H%");
     case ChannelExternal: return (twoProbes ? QStringLiteral("RE") : QStringLiteral("eT")) + unit;

@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <algorithm>
-#include <cmath>
 #include <QPainter>
 #include <qwt_clipper.h>
 #include <qwt_painter.h>

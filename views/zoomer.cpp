@@ -85,14 +85,11 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
         if (index >= 0 && index < viewed.sampleCount())
             hits.append({ &record, int(index), time });
     };
-    auto recordAt = [app](int index) -> const LoggerRecord * {
-        return index >= 0 && index < app->records.size() ? &app->records.at(index) : nullptr;
-    };
     const quint32 minInterval = ownerPlot->minInterval;
 
     if (minInterval == kNoInterval) {
         // one set: x counts its readings
-        const LoggerRecord *record = recordAt(ownerPlot->m_recordIndex);
+        const LoggerRecord *record = ownerPlot->recordAt(ownerPlot->m_recordIndex);
         const int index = readingIndexAt(x);
         if (record && index >= 0)
             addHit(*record, index, ownerPlot->currentSetStart.addSecs(qint64(index) * record->interval));
@@ -105,7 +102,7 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
         const qint64 step = qint64(x) / minInterval + 1;
         const QDateTime t = ownerPlot->earliestStart.addSecs(qint64(minInterval) * step);
         for (int index : app->selection) {
-            const LoggerRecord *record = recordAt(index);
+            const LoggerRecord *record = ownerPlot->recordAt(index);
             if (!record || record->interval == 0)
                 continue;
             const int samples = CPlot::viewedRecord(*record).sampleCount();
@@ -123,7 +120,7 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
     if (index < 0)
         return hits;
     for (int recordIndex : app->selection) {
-        if (const LoggerRecord *record = recordAt(recordIndex))
+        if (const LoggerRecord *record = ownerPlot->recordAt(recordIndex))
             addHit(*record, index, record->startTime.addSecs(qint64(index) * record->interval));
     }
     return hits;
