@@ -780,11 +780,8 @@ void MainWindow::showLoggerStatus()
     updatingForm = true;
     if (const LoggerRecord *record = currentLoggerRecord()) {
         if (record->memorySize != 0) {
-            const quint32 readings = record->hasHeader
-                ? (record->memorySize > 768 ? (record->memorySize - 768) / 2 : 0)
-                : record->memorySize / 2;
             ui->m_lineEditLoggerMemSize->setText(
-                app->languageTable->text(190).arg(readings / 1000));
+                app->languageTable->text(190).arg(record->memoryReadings() / 1000));
         }
     }
     updatingForm = false;

@@ -16,6 +16,7 @@
 #include "files/cfilemanager.h"
 #include "programming/programlimits.h"
 #include "programming/templatecheck.h"
+#include "views/cplot.h"
 
 namespace {
 
@@ -197,7 +198,7 @@ void MainWindow::retitleAlarmTabs(const LoggerRecord &record)
     if (record.sensorFlags & SensorBits::DigitalTempHum) {
         tabs->setTabText(0, QStringLiteral("Int. Temp.(Digital)"));
     } else if (record.sensorFlags & SensorBits::InternalNtc) {
-        if (record.productCode.toLower().trimmed().contains(QLatin1String("qv-7t"))) {
+        if (CPlot::isTwoProbeModel(record)) {
             tabs->setTabText(0, QStringLiteral("Left Ext.Temp.(NTC)"));
             tabs->setTabText(2, QStringLiteral("Right Ext.Temp.(NTC)"));
         } else {

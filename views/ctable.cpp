@@ -452,9 +452,8 @@ QString CTable::generalValue(SummaryItem item, const LoggerRecord &record) const
     case Item::Continuous: return yesNo(config & ConfigBits::Continuous);
     case Item::StopButton: return yesNo(config & ConfigBits::StopButton);
     case Item::MemoryUsed: {
-        const qint64 capacity = record.hasHeader ? (qint64(record.memorySize) - kImageSize) / 2
-                                                 : qint64(record.memorySize) / 2;
-        if (capacity <= 0)
+        const quint32 capacity = record.memoryReadings();
+        if (capacity == 0)
             return none;
         return QStringLiteral("%1 %").arg(100.0 * record.readingCount / capacity, 0, 'f', 1);
     }
