@@ -16,7 +16,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/appinfo.h"
 #include "core/ccomm.h"
 #include "core/cmainapp.h"

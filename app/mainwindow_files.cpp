@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/loggerrecord.h"
 #include "dialogs/cprompt.h"

@@ -6,7 +6,7 @@
 
 #include <QIcon>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/ccomm.h"
 #include "core/loggerrecord.h"

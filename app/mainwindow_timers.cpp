@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QScopedValueRollback>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/ccomm.h"
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
 #include "dialogs/coption.h"

@@ -11,7 +11,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/ccomm.h"
 #include "core/cgestionserie.h"
 #include "core/cmsd.h"

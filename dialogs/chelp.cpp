@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTextEdit>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
 

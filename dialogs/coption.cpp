@@ -8,7 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"

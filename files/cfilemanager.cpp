@@ -10,7 +10,7 @@
 #include <QSaveFile>
 #include <QTextStream>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"

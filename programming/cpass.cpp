@@ -1,7 +1,7 @@
 #include "programming/cpass.h"
 #include "ui_cpass.h"
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/appinfo.h"
 #include "core/loggerrecord.h"
 #include "programming/programlimits.h"

@@ -2,7 +2,7 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "dialogs/cabout.h"
 #include "dialogs/chelp.h"
 #include "support/testenv.h"

@@ -1,6 +1,6 @@
 #include "support/testenv.h"
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 
 class TestLanguageTable : public QObject
 {

@@ -2,7 +2,7 @@
 #include <QWebPage>
 #include <QWebView>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/imagecodec.h"
 #include "views/chistogram.h"
 #include "views/cplot.h"

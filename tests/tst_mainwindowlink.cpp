@@ -6,7 +6,7 @@
 
 #include <QTableWidget>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "files/cfilemanager.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"

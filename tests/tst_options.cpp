@@ -5,7 +5,7 @@
 // against servers that refuse or never answer.
 #include <QTcpServer>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/loggertime.h"
 #include "dialogs/coption.h"
 #include "files/cfilemanager.h"

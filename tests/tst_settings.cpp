@@ -1,6 +1,6 @@
 #include "support/testenv.h"
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/loggertime.h"
 #include "files/cfilemanager.h"
 #include "support/coretest.h"

@@ -6,7 +6,7 @@
 #include <qwt_plot_grid.h>
 #include <qwt_plot_layout.h>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/loggertime.h"
 #include "views/cplot.h"

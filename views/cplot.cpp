@@ -14,7 +14,7 @@
 #include <qwt_scale_div.h>
 #include <qwt_symbol.h>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/loggertime.h"
 #include "dialogs/cprompt.h"

@@ -6,7 +6,7 @@
 #include <QHeaderView>
 #include <QTableWidget>
 
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
 #include "core/loggertime.h"

@@ -1,4 +1,4 @@
-#include "app/clanguagetable.h"
+#include "core/clanguagetable.h"
 
 namespace {
 
