@@ -13,11 +13,6 @@ QStringList crlfLines(const QString &text)
     return text.split(QStringLiteral("\r\n"));
 }
 
-QString bodyOf(const QString &rendered)
-{
-    return rendered.mid(rendered.indexOf(QLatin1String("\r\n\r\n")) + 4).chopped(2);
-}
-
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
     TestEnv::writeFile(dir.filePath(name), bytes);
