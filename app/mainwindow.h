@@ -465,6 +465,7 @@ private:
     };
     QVector<RightBox> rightBoxes() const;
     void applyRightClick(QCheckBox *box, bool checked);
+    bool passwordFieldsDisagree() const;
     bool editRefusedForPasswords();
     void applyActiveClick(QRadioButton *clicked, QRadioButton *other);
     void applyUnlockClick(QRadioButton *clicked, QRadioButton *other);

@@ -521,8 +521,7 @@ bool MainWindow::applyUserAdminEdit()
     CUserAdmin *users = app->userAdmin;
     QLineEdit *password = ui->m_lineEditUserAdminPassword;
     QLineEdit *repeated = ui->m_lineEditUserAdminPassword2;
-    const bool bothTyped = !password->text().isEmpty() && !repeated->text().isEmpty();
-    if (bothTyped && password->text() != repeated->text()) {
+    if (passwordFieldsDisagree()) {
         password->clear();
         repeated->clear();
         CPrompt::warning(this, tr("Warning!\n\nPassword incorrect, please retry..."));
@@ -533,15 +532,16 @@ bool MainWindow::applyUserAdminEdit()
     // The fields hold the stored password whenever a user is selected, so
     // any edit of a user with a password makes it due; the duration's slot
     // writes that to the trail.
-    if (bothTyped && users->users.at(index).login != kBuiltInAdmin)
+    const QString agreed = password->text() == repeated->text() ? password->text() : QString();
+    if (!agreed.isEmpty() && users->users.at(index).login != kBuiltInAdmin)
         ui->m_spinBoxUserAdminPassDuration->setValue(0);
 
     UserRecord &user = users->users[index];
     user.login = ui->m_lineEditUserAdminUserName->text();
     user.firstName = ui->m_lineEditUserAdminFirstName->text();
     user.lastName = ui->m_lineEditUserAdminLastName->text();
-    if (!password->text().isEmpty() && password->text() == repeated->text())
-        user.password = password->text();
+    if (!agreed.isEmpty())
+        user.password = agreed;
     user.expiry = ui->m_dateTimeEditUserAdminPassExp->dateTime();
     user.renewalDate = QDate::currentDate().addDays(ui->m_spinBoxUserAdminPassDuration->value());
     user.rights = rightsFromPage();
@@ -552,14 +552,19 @@ bool MainWindow::applyUserAdminEdit()
     return true;
 }
 
+bool MainWindow::passwordFieldsDisagree() const
+{
+    const QString typed = ui->m_lineEditUserAdminPassword->text();
+    const QString repeated = ui->m_lineEditUserAdminPassword2->text();
+    return !typed.isEmpty() && !repeated.isEmpty() && typed != repeated;
+}
+
 // Two different passwords on the page make the apply refuse any edit, with
 // its warning, and show the user as stored again. A slot asks first, so
 // that no line in the trail tells of a change that was not made.
 bool MainWindow::editRefusedForPasswords()
 {
-    const QString typed = ui->m_lineEditUserAdminPassword->text();
-    const QString repeated = ui->m_lineEditUserAdminPassword2->text();
-    if (typed.isEmpty() || repeated.isEmpty() || typed == repeated)
+    if (!passwordFieldsDisagree())
         return false;
     applyUserAdminEdit();
     return true;
