@@ -524,6 +524,14 @@ void MainWindow::fillLoggerTable(bool force)
     updateActions();
 }
 
+// The core and the user administration report here what they cannot show
+// themselves; the box stands over the window even while it is hidden for a
+// login.
+void MainWindow::warnUser(const QString &text)
+{
+    CPrompt::warning(this, text);
+}
+
 void MainWindow::selectTableRow(int row)
 {
     fillLoggerTable(false);

@@ -122,6 +122,7 @@ public:
     void updateLoggerPage() override;
     void showLoggerStatus() override;
     void addAudit(const QString &text) override;
+    void warnUser(const QString &text) override;
     int currentLoggerRow() const override;
     void selectTableRow(int row) override;
 
@@ -456,7 +457,16 @@ private:
     QVector<QPair<QAbstractButton *, quint16>> rightsWidgets() const;
     quint16 rightsFromPage() const;
     void applyNameEdit(QLineEdit *field, QString UserRecord::*name, const QString &change);
-    void applyRightClick(QCheckBox *box, bool checked, const QString &right);
+    // A rights check box, its bit and its name in the trail.
+    struct RightBox {
+        QCheckBox *box;
+        quint16 bit;
+        QString name;
+    };
+    QVector<RightBox> rightBoxes() const;
+    void applyRightClick(QCheckBox *box, bool checked);
+    bool passwordFieldsDisagree() const;
+    bool editRefusedForPasswords();
     void applyActiveClick(QRadioButton *clicked, QRadioButton *other);
     void applyUnlockClick(QRadioButton *clicked, QRadioButton *other);
     QString chooseUserDirFolder(const QString &auditText, const QString &caption);

@@ -176,6 +176,8 @@ bool MainWindow::renewPasswordIfDue(int index)
         return true;
 
     CUserAdminNewPass dialog(this, user.login, user.password, user.previousPassword);
+    connect(&dialog, &CUserAdminNewPass::warningRaised, &dialog,
+            [&dialog](const QString &text) { CPrompt::warning(&dialog, text); });
     if (CPrompt::exec(&dialog) != QDialog::Accepted)
         return false;
     const QString password = dialog.newPassword();
@@ -226,22 +228,25 @@ void MainWindow::on_m_actionLogout_triggered()
 }
 
 // The logout step of the fast timer: the Logout action's or the inactivity
-// countdown's. Both flags are cleared before the login runs its dialogs, so
-// that no tick serves the same logout twice.
+// countdown's. Both flags are cleared before anything that may run the
+// event loop, so that no tick serves the same logout twice.
 void MainWindow::serveLogout()
 {
     CUserAdmin *users = app->userAdmin;
     if (!users->logoutRequested)
         return;
-    if (users->autoLogout)
+    const bool automatic = users->autoLogout;
+    users->logoutRequested = false;
+    users->autoLogout = false;
+    // a trail that cannot be written says so in a box, whose event loop
+    // runs this timer again: the flags are already cleared by then
+    if (automatic)
         users->addAuditEntry(QStringLiteral("Auto Logout"));
     closeFilesAtLogout();
     users->currentUser = -1;
     if (app->msd)
         app->msd->pause();
     releaseLoggersAtLogout();
-    users->logoutRequested = false;
-    users->autoLogout = false;
     login();
 }
 
@@ -397,10 +402,7 @@ void MainWindow::fillUserAdminPage()
         field->setEnabled(selected);
     ui->m_comboBoxUserAdminEmployeeNb->clear();
 
-    QCheckBox *rightBoxes[] = { ui->m_checkBoxUserAdminAccessAdmin,
-                                ui->m_checkBoxUserAdminAccessViewer,
-                                ui->m_checkBoxUserAdminAccessDownload,
-                                ui->m_checkBoxUserAdminAccessConfigure };
+    const QVector<RightBox> rights = rightBoxes();
     QRadioButton *radios[] = { ui->m_radioButtonUserAdminActiveYes,
                                ui->m_radioButtonUserAdminActiveNo,
                                ui->m_radioButtonUserAdminUnlockUser,
@@ -409,8 +411,8 @@ void MainWindow::fillUserAdminPage()
     if (selected) {
         UserRecord &user = users->users[index];
         ui->m_spinBoxUserAdminPassDuration->setEnabled(removable);
-        for (QCheckBox *box : rightBoxes)
-            box->setEnabled(removable);
+        for (const RightBox &right : rights)
+            right.box->setEnabled(removable);
         ui->m_radioButtonUserAdminActiveYes->setEnabled(removable);
         ui->m_radioButtonUserAdminActiveNo->setEnabled(removable);
         ui->m_radioButtonUserAdminUnlockUser->setEnabled(true);
@@ -439,9 +441,9 @@ void MainWindow::fillUserAdminPage()
         ui->m_pushButtonUserAdminNew->setEnabled(users->isUserComplete(index));
     } else {
         ui->m_spinBoxUserAdminPassDuration->setEnabled(false);
-        for (QCheckBox *box : rightBoxes) {
-            box->setEnabled(false);
-            box->setChecked(false);
+        for (const RightBox &right : rights) {
+            right.box->setEnabled(false);
+            right.box->setChecked(false);
         }
         for (QRadioButton *radio : radios) {
             radio->setEnabled(false);
@@ -492,12 +494,12 @@ void MainWindow::warnUserStoreNotSaved()
 // button shows the opposite.
 QVector<QPair<QAbstractButton *, quint16>> MainWindow::rightsWidgets() const
 {
-    return { { ui->m_checkBoxUserAdminAccessAdmin, UserRecord::RightAdmin },
-             { ui->m_checkBoxUserAdminAccessViewer, UserRecord::RightViewer },
-             { ui->m_checkBoxUserAdminAccessDownload, UserRecord::RightDownload },
-             { ui->m_checkBoxUserAdminAccessConfigure, UserRecord::RightConfigure },
-             { ui->m_radioButtonUserAdminUnlockAdmin, UserRecord::UnlockAdmin },
-             { ui->m_radioButtonUserAdminActiveYes, UserRecord::UserActive } };
+    QVector<QPair<QAbstractButton *, quint16>> widgets;
+    for (const RightBox &right : rightBoxes())
+        widgets.append({ right.box, right.bit });
+    widgets.append({ ui->m_radioButtonUserAdminUnlockAdmin, UserRecord::UnlockAdmin });
+    widgets.append({ ui->m_radioButtonUserAdminActiveYes, UserRecord::UserActive });
+    return widgets;
 }
 
 quint16 MainWindow::rightsFromPage() const
@@ -519,8 +521,7 @@ bool MainWindow::applyUserAdminEdit()
     CUserAdmin *users = app->userAdmin;
     QLineEdit *password = ui->m_lineEditUserAdminPassword;
     QLineEdit *repeated = ui->m_lineEditUserAdminPassword2;
-    const bool bothTyped = !password->text().isEmpty() && !repeated->text().isEmpty();
-    if (bothTyped && password->text() != repeated->text()) {
+    if (passwordFieldsDisagree()) {
         password->clear();
         repeated->clear();
         CPrompt::warning(this, tr("Warning!\n\nPassword incorrect, please retry..."));
@@ -528,18 +529,19 @@ bool MainWindow::applyUserAdminEdit()
         return false;
     }
     // A password set here must be changed by its user at the next login.
-    // The fields also hold the stored password whenever a user is selected;
-    // that one is no new password and leaves the duration as chosen.
-    if (bothTyped && users->users.at(index).login != kBuiltInAdmin
-        && password->text() != users->users.at(index).password)
+    // The fields hold the stored password whenever a user is selected, so
+    // any edit of a user with a password makes it due; the duration's slot
+    // writes that to the trail.
+    const QString agreed = password->text() == repeated->text() ? password->text() : QString();
+    if (!agreed.isEmpty() && users->users.at(index).login != kBuiltInAdmin)
         ui->m_spinBoxUserAdminPassDuration->setValue(0);
 
     UserRecord &user = users->users[index];
     user.login = ui->m_lineEditUserAdminUserName->text();
     user.firstName = ui->m_lineEditUserAdminFirstName->text();
     user.lastName = ui->m_lineEditUserAdminLastName->text();
-    if (!password->text().isEmpty() && password->text() == repeated->text())
-        user.password = password->text();
+    if (!agreed.isEmpty())
+        user.password = agreed;
     user.expiry = ui->m_dateTimeEditUserAdminPassExp->dateTime();
     user.renewalDate = QDate::currentDate().addDays(ui->m_spinBoxUserAdminPassDuration->value());
     user.rights = rightsFromPage();
@@ -547,6 +549,24 @@ bool MainWindow::applyUserAdminEdit()
     // the refill folds an administrator's other rights into the admin bit, as
     // for every user the page shows
     fillUserAdminPage();
+    return true;
+}
+
+bool MainWindow::passwordFieldsDisagree() const
+{
+    const QString typed = ui->m_lineEditUserAdminPassword->text();
+    const QString repeated = ui->m_lineEditUserAdminPassword2->text();
+    return !typed.isEmpty() && !repeated.isEmpty() && typed != repeated;
+}
+
+// Two different passwords on the page make the apply refuse any edit, with
+// its warning, and show the user as stored again. A slot asks first, so
+// that no line in the trail tells of a change that was not made.
+bool MainWindow::editRefusedForPasswords()
+{
+    if (!passwordFieldsDisagree())
+        return false;
+    applyUserAdminEdit();
     return true;
 }
 
@@ -573,11 +593,12 @@ void MainWindow::on_m_lineEditUserAdminUserName_editingFinished()
         CPrompt::warning(this, tr("Warning!\n\nA user name cannot contain \"%1\".").arg(kNewUser));
         return;
     }
-    if (!applyUserAdminEdit())
+    if (editRefusedForPasswords())
         return;
+    addAudit(userLine(old, QStringLiteral(" Change user name: ") + old + QStringLiteral("-->") + name));
     if (QListWidgetItem *item = ui->m_listWidgetUserAdminList->item(index))
         item->setText(name);
-    addAudit(userLine(old, QStringLiteral(" Change user name: ") + old + QStringLiteral("-->") + name));
+    applyUserAdminEdit();
 }
 
 void MainWindow::applyNameEdit(QLineEdit *field, QString UserRecord::*name,
@@ -588,9 +609,11 @@ void MainWindow::applyNameEdit(QLineEdit *field, QString UserRecord::*name,
         return;
     const QString old = app->userAdmin->users.at(index).*name;
     const QString fresh = field->text();
-    if (fresh != old && applyUserAdminEdit())
-        addAudit(userLine(app->userAdmin->users.at(index).login,
-                          change + old + QStringLiteral("-->") + fresh));
+    if (fresh == old || editRefusedForPasswords())
+        return;
+    addAudit(userLine(app->userAdmin->users.at(index).login,
+                      change + old + QStringLiteral("-->") + fresh));
+    applyUserAdminEdit();
 }
 
 void MainWindow::on_m_lineEditUserAdminFirstName_editingFinished()
@@ -617,8 +640,8 @@ void MainWindow::on_m_lineEditUserAdminPassword_textChanged(const QString &text)
         ui->m_lineEditUserAdminPassword2->clear();
 }
 
-// Only a password that really changed is written to the trail, and never
-// the password itself.
+// A confirmed password is written to the trail even when it is the one
+// stored: the confirmation itself is the act. The password never is.
 void MainWindow::on_m_lineEditUserAdminPassword2_editingFinished()
 {
     const int index = editedUserIndex();
@@ -626,17 +649,15 @@ void MainWindow::on_m_lineEditUserAdminPassword2_editingFinished()
         return;
     const QString typed = ui->m_lineEditUserAdminPassword->text();
     const bool same = typed == ui->m_lineEditUserAdminPassword2->text();
-    if (same && !typed.isEmpty() && !CUserAdmin::isPasswordValid(typed)) {
+    if (same && CUserAdmin::isPasswordValid(typed)) {
+        addAudit(userLine(app->userAdmin->users.at(index).login,
+                          QStringLiteral(" Change password: **** --> ****")));
+    } else if (same && !typed.isEmpty()) {
         CPrompt::information(this, passwordRuleText());
         ui->m_lineEditUserAdminPassword->clear();
         ui->m_lineEditUserAdminPassword2->clear();
     }
-    const QString before = app->userAdmin->users.at(index).password;
-    if (!applyUserAdminEdit())
-        return;
-    const UserRecord &user = app->userAdmin->users.at(index);
-    if (user.password != before)
-        addAudit(userLine(user.login, QStringLiteral(" Change password: **** --> ****")));
+    applyUserAdminEdit();
 }
 
 void MainWindow::on_m_comboBoxUserAdminEmployeeNb_currentIndexChanged(const QString &text)
@@ -644,18 +665,25 @@ void MainWindow::on_m_comboBoxUserAdminEmployeeNb_currentIndexChanged(const QStr
     if (updatingForm || text.isEmpty())
         return;
     const int index = editedUserIndex();
-    if (index < 0)
+    if (index < 0 || editRefusedForPasswords())
         return;
-    app->userAdmin->users[index].employeeNumber = text;
+    UserRecord &user = app->userAdmin->users[index];
+    const QString old = user.employeeNumber;
+    user.employeeNumber = text;
+    addAudit(userLine(user.login, QStringLiteral(" Change employee ID: ") + old
+                                      + QStringLiteral("-->") + text));
     applyUserAdminEdit();
 }
 
-// Filling the page shows the stored expiry as it is; only an edit moves a
-// passed moment to now, without this slot running a second time.
+// Runs while the page is filled too: a user whose expiry has passed is
+// shown with now, and the line says so at once; the record takes the new
+// moment with the next applied edit. The moments are compared, not their
+// texts, which show no seconds.
 void MainWindow::on_m_dateTimeEditUserAdminPassExp_dateTimeChanged(const QDateTime &)
 {
-    const int index = editedUserIndex();
-    if (index < 0)
+    const bool filling = updatingUserAdminPage;
+    const int index = filling ? selectedUserIndex() : editedUserIndex();
+    if (index < 0 || (!filling && editRefusedForPasswords()))
         return;
     QDateTimeEdit *edit = ui->m_dateTimeEditUserAdminPassExp;
     const QDateTime now = QDateTime::currentDateTime();
@@ -663,45 +691,43 @@ void MainWindow::on_m_dateTimeEditUserAdminPassExp_dateTimeChanged(const QDateTi
         const QSignalBlocker blocker(edit);
         edit->setDateTime(now);
     }
-    const QString old = expiryText(app->userAdmin->users.at(index).expiry);
-    const QString fresh = expiryText(edit->dateTime());
-    if (!applyUserAdminEdit() || old == fresh)
-        return;
-    addAudit(userLine(app->userAdmin->users.at(index).login,
-                      QStringLiteral(" Change expiration date: ") + old + QStringLiteral("-->")
-                          + fresh));
+    const UserRecord &user = app->userAdmin->users.at(index);
+    if (edit->dateTime() != user.expiry)
+        addAudit(userLine(user.login, QStringLiteral(" Change expiration date: ")
+                                          + expiryText(user.expiry) + QStringLiteral("-->")
+                                          + expiryText(edit->dateTime())));
+    applyUserAdminEdit();
 }
 
+// Any applied edit of a user with a password sets the duration to 0 and
+// runs this slot again inside the apply: each value gets its line, in the
+// order the values were taken.
 void MainWindow::on_m_spinBoxUserAdminPassDuration_valueChanged(int value)
 {
     const int index = editedUserIndex();
-    if (index < 0)
+    if (index < 0 || editRefusedForPasswords())
         return;
-    if (!applyUserAdminEdit())
-        return;
-    // the edit itself may have set the duration again; that change has
-    // written its own line
-    if (ui->m_spinBoxUserAdminPassDuration->value() != value)
-        return;
-    addAudit(userLine(app->userAdmin->users.at(index).login,
-                      QStringLiteral(" Change password duration: ") + QString::number(value)
-                          + QStringLiteral(" days")));
+    UserRecord &user = app->userAdmin->users[index];
+    user.renewalDate = QDate::currentDate().addDays(value);
+    addAudit(userLine(user.login, QStringLiteral(" Change password duration: ")
+                                      + QString::number(value) + QStringLiteral(" days")));
+    applyUserAdminEdit();
 }
 
 // A user keeps at least one right; any right but Administrator makes an
-// administrator a user with just the rights checked.
-void MainWindow::applyRightClick(QCheckBox *box, bool checked, const QString &right)
+// administrator a user with just the rights checked, and Administrator
+// takes the place of the others. Each right the click changed gets its
+// line, the clicked one first.
+void MainWindow::applyRightClick(QCheckBox *box, bool checked)
 {
     const int index = editedUserIndex();
     if (index < 0)
         return;
-    QCheckBox *boxes[] = { ui->m_checkBoxUserAdminAccessAdmin, ui->m_checkBoxUserAdminAccessViewer,
-                           ui->m_checkBoxUserAdminAccessDownload,
-                           ui->m_checkBoxUserAdminAccessConfigure };
+    const QVector<RightBox> boxes = rightBoxes();
     if (!checked) {
         bool another = false;
-        for (QCheckBox *other : boxes)
-            another = another || (other != box && other->isChecked());
+        for (const RightBox &other : boxes)
+            another = another || (other.box != box && other.box->isChecked());
         if (!another) {
             box->setChecked(true);
             return;
@@ -709,31 +735,55 @@ void MainWindow::applyRightClick(QCheckBox *box, bool checked, const QString &ri
     }
     if (box != ui->m_checkBoxUserAdminAccessAdmin)
         ui->m_checkBoxUserAdminAccessAdmin->setChecked(false);
+    const quint16 before = app->userAdmin->users.at(index).rights;
     if (!applyUserAdminEdit())
         return;
-    addAudit(userLine(app->userAdmin->users.at(index).login,
-                      QStringLiteral(" Change %1 access level: %2")
-                          .arg(right, checked ? QStringLiteral("Enable") : QStringLiteral("Disable"))));
+    const UserRecord &user = app->userAdmin->users.at(index);
+    auto line = [&user](const RightBox &right, bool enabled) {
+        return userLine(user.login, QStringLiteral(" Change %1 access level: %2")
+                                        .arg(right.name, enabled ? QStringLiteral("Enable")
+                                                                 : QStringLiteral("Disable")));
+    };
+    QStringList lines;
+    for (const RightBox &right : boxes) {
+        const bool now = user.has(right.bit);
+        if (right.box == box)
+            lines.prepend(line(right, checked));
+        else if (now != ((before & right.bit) != 0))
+            lines.append(line(right, now));
+    }
+    for (const QString &text : qAsConst(lines))
+        addAudit(text);
+}
+
+QVector<MainWindow::RightBox> MainWindow::rightBoxes() const
+{
+    return { { ui->m_checkBoxUserAdminAccessAdmin, UserRecord::RightAdmin, QStringLiteral("admin") },
+             { ui->m_checkBoxUserAdminAccessViewer, UserRecord::RightViewer, QStringLiteral("viewer") },
+             { ui->m_checkBoxUserAdminAccessDownload, UserRecord::RightDownload,
+               QStringLiteral("download") },
+             { ui->m_checkBoxUserAdminAccessConfigure, UserRecord::RightConfigure,
+               QStringLiteral("configure") } };
 }
 
 void MainWindow::on_m_checkBoxUserAdminAccessAdmin_clicked(bool checked)
 {
-    applyRightClick(ui->m_checkBoxUserAdminAccessAdmin, checked, QStringLiteral("admin"));
+    applyRightClick(ui->m_checkBoxUserAdminAccessAdmin, checked);
 }
 
 void MainWindow::on_m_checkBoxUserAdminAccessViewer_clicked(bool checked)
 {
-    applyRightClick(ui->m_checkBoxUserAdminAccessViewer, checked, QStringLiteral("viewer"));
+    applyRightClick(ui->m_checkBoxUserAdminAccessViewer, checked);
 }
 
 void MainWindow::on_m_checkBoxUserAdminAccessDownload_clicked(bool checked)
 {
-    applyRightClick(ui->m_checkBoxUserAdminAccessDownload, checked, QStringLiteral("download"));
+    applyRightClick(ui->m_checkBoxUserAdminAccessDownload, checked);
 }
 
 void MainWindow::on_m_checkBoxUserAdminAccessConfigure_clicked(bool checked)
 {
-    applyRightClick(ui->m_checkBoxUserAdminAccessConfigure, checked, QStringLiteral("configure"));
+    applyRightClick(ui->m_checkBoxUserAdminAccessConfigure, checked);
 }
 
 // The pair is not exclusive by itself: a click toggles the clicked button
@@ -825,8 +875,8 @@ void MainWindow::on_m_lineEditUserAdminTimeOut_editingFinished()
     const int minutes = qMax(0, ui->m_lineEditUserAdminTimeOut->text().toInt(&number, 10));
     const int stored = number ? minutes : 0;
     ui->m_lineEditUserAdminTimeOut->setText(QString::number(stored));
-    if (stored == users->logoutMinutes)
-        return;
+    // written, restarted and audited even when unchanged: the field was
+    // confirmed
     users->logoutMinutes = stored;
     if (!app->fileManager->writeSettings(app->settingsFilePath()))
         CPrompt::warning(this, tr("Warning!\n\nThe settings file\n%1\ncould not be written.")

@@ -94,6 +94,8 @@ CMainApp::~CMainApp()
 {
     timer10ms.stop();
     timer1s.stop();
+    // A Logout that cannot be written is told through the window, which
+    // still stands while its core goes.
     userAdmin->addAuditEntry(QStringLiteral("Logout"));
     stopLinks();
     delete fileManager;

@@ -2,16 +2,21 @@
 
 #include <atomic>
 #include <QString>
+#include <QtGlobal>
 
 struct LoggerRecord;
 
 // The main window's request and state flags, and the few window services
-// the core calls back. MainWindow derives from it; the core and the tests
-// only need this part of the window, so the core links without widgets.
+// the core calls back. MainWindow derives from it. The core and the user
+// administration reach the window only through this part: what the user
+// must be told goes through warnUser, and their tests run them with a bare
+// WindowState.
 //
-// One-shot flags are set by any producer and served and cleared by one
-// timer slot on the GUI thread. Flags that a communication thread may write
-// are atomic.
+// One-shot flags are set by a producer and served and cleared by one timer
+// slot. Every flag is written and read on the GUI thread: the communication
+// threads hand their results to the core's timer, which applies them
+// (CGestionSerie::applyResult), so no flag, atomic or not, is shared with
+// another thread.
 class WindowState
 {
 public:
@@ -52,6 +57,9 @@ public:
     virtual void updateLoggerPage() {}
     virtual void showLoggerStatus() {}
     virtual void addAudit(const QString & /*text*/) {}
+    // Tells the user of a failure that the code which met it cannot show
+    // (a warning box in the window). Without a window it goes to the log.
+    virtual void warnUser(const QString &text) { qWarning("%s", qPrintable(text)); }
     virtual int currentLoggerRow() const { return -1; }
     virtual void selectTableRow(int /*row*/) {}
 

@@ -2,6 +2,8 @@
 #include "support/useradmintest.h"
 #include "support/windowtest.h"
 
+#include <memory>
+
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,13 +55,17 @@ private slots:
         QFETCH(QString, repeated);
         PromptRecorder prompts;
         CUserAdminNewPass dialog(nullptr, "kim", "Cur1pass", "Prev1pass");
+        QSignalSpy warnings(&dialog, &CUserAdminNewPass::warningRaised);
         field(dialog, "m_lineEditNewPassword")->setText(typed);
         field(dialog, "m_lineEditNewPassword_2")->setText(repeated);
         field(dialog, "m_lineEditOldPassword")->setText(old);
         QPushButton *ok = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
         QTEST(field(dialog, "m_lineEditNewPassword_2")->isEnabled(), "newFieldsOpen");
         QTEST(ok->isEnabled(), "okEnabled");
-        QTEST(prompts.sawBoxContaining("different from the two previews ones"), "warned");
+        QTEST(!warnings.isEmpty(), "warned");
+        QVERIFY(prompts.boxes.isEmpty());   // the window shows the warning, not the dialog
+        for (const QList<QVariant> &warning : qAsConst(warnings))
+            QVERIFY(warning.at(0).toString().contains("different from the two previews ones"));
         QTEST(dialog.newPassword(), "result");
     }
 
@@ -84,14 +90,16 @@ private slots:
         PromptRecorder prompts;
         prompts.logins = { { "ghost", "Pass1word" }, { "ina", "Pass1word" }, { "exp", "Pass1word" },
                            { "rem", "Pass1word" }, { "admin", "" }, { "kim", "Old1pass" },
-                           { "kim", "Old1pass" }, { "kim", "Old1pass" } };
-        prompts.passwordChanges = { { "Old1pass", "New2pass", "other" },       // cancelled
+                           { "kim", "Old1pass" }, { "kim", "Old1pass" }, { "kim", "Old1pass" } };
+        prompts.passwordChanges = { { "Old1pass", "Prev1pass", "Prev1pass" },  // warned, no OK
+                                    { "Old1pass", "New2pass", "other" },       // cancelled
                                     { "Old1pass", "weakpass", "weakpass" },    // breaks the rule
                                     { "Old1pass", "New2pass", "New2pass" } };
         MainWindow window;
-        QCOMPARE(prompts.loginDialogs, 8);
-        QCOMPARE(prompts.passwordDialogs, 3);
+        QCOMPARE(prompts.loginDialogs, 9);
+        QCOMPARE(prompts.passwordDialogs, 4);
         QVERIFY(prompts.sawBoxContaining("at least 6 characters"));
+        QVERIFY(prompts.sawBoxContaining("different from the two previews ones"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Mirelda 1.16.34 User: kim (#12)"));
         QVERIFY(!window.ui->m_tabUserAdmin->isEnabled());   // no administrator
         QVERIFY(!window.ui->m_actionBackup->isVisible());
@@ -135,6 +143,59 @@ private slots:
         QCOMPARE(app->msd->state.load(), int(CMsd::Idle));
         QVERIFY(app->msd->paused);
         QVERIFY(!UserStoreFile::auditOfToday().contains("Auto Logout"));
+    }
+
+    // The window tells of an audit file that cannot be written once, on
+    // every road an entry takes (a page line, Logout, Auto Logout, Login),
+    // and writes again as soon as it can.
+    void auditThatCannotBeWrittenIsToldOnce()
+    {
+        QDir(UserStoreFile::userDir()).removeRecursively();
+        PromptRecorder prompts;
+        prompts.logins = { { "admin", "" }, { "admin", "" } };
+        MainWindow window;
+        CUserAdmin *users = window.app->userAdmin;
+        const QString today = users->auditFilePath(QDate::currentDate());
+        std::unique_ptr<BlockedUserDir> blocked(new BlockedUserDir);
+        QVERIFY(blocked->blocked());
+
+        window.addAudit("Message: lost");
+        window.on_m_actionLogout_triggered();
+        users->autoLogout = true;
+        window.Timer100ms();
+        QCOMPARE(prompts.loginDialogs, 2);
+        QCOMPARE(prompts.boxesContaining(today), 1);
+
+        QVERIFY(blocked->release());
+        window.addAudit("Message: written");
+        QVERIFY(UserStoreFile::auditOfToday().endsWith("Message: written\r\n\r\n"));
+        QVERIFY(!UserStoreFile::auditOfToday().contains("Message: lost"));
+        blocked.reset(new BlockedUserDir);
+        window.addAudit("Message: lost again");
+        QCOMPARE(prompts.boxesContaining(today), 2);
+    }
+
+    // The box about the trail runs the event loop, where the timer ticks
+    // again: that tick must not serve the same logout a second time.
+    void warningDuringAutoLogoutServesItOnce()
+    {
+        QDir(UserStoreFile::userDir()).removeRecursively();
+        PromptRecorder prompts;
+        prompts.logins = { { "admin", "" }, { "admin", "" }, { "admin", "" } };
+        MainWindow window;
+        int boxes = 0;
+        CPrompt::setBoxHandler([&](CPrompt::Kind, const QString &, QMessageBox::StandardButtons) {
+            if (boxes++ == 0)
+                window.Timer100ms();
+            return QMessageBox::Ok;
+        });
+        BlockedUserDir blocked;
+        QVERIFY(blocked.blocked());
+        window.app->userAdmin->logoutRequested = true;
+        window.app->userAdmin->autoLogout = true;
+        window.Timer100ms();
+        QCOMPARE(boxes, 1);
+        QCOMPARE(prompts.loginDialogs, 2);
     }
 };
 

@@ -1,12 +1,12 @@
 // The user store and the audit trail in the user directory: their layout
 // read by hand, their lists and day files, damaged stores kept.
-#include "support/coretest.h"
 #include "support/testenv.h"
 #include "support/useradmintest.h"
 
 #include <sys/stat.h>
 
-#include "dialogs/cprompt.h"
+#include <memory>
+
 #include "users/cuseradmin.h"
 
 namespace {
@@ -89,21 +89,11 @@ class TestUserAdminStore : public QObject
 {
     Q_OBJECT
 
-    QStringList warnings;
-
 private slots:
-    void initTestCase()
-    {
-        CPrompt::setBoxHandler([this](CPrompt::Kind kind, const QString &text, QMessageBox::StandardButtons) {
-            if (kind == CPrompt::Warning)
-                warnings << text;
-            return QMessageBox::Ok;
-        });
-    }
+    void initTestCase() { TestEnv::warnOnMessageBoxes(); }
 
     void init()
     {
-        warnings.clear();
         QDir(userDir()).removeRecursively();
         QFile::remove(userDir());
     }
@@ -113,7 +103,8 @@ private slots:
     {
         const mode_t previousMask = ::umask(0);
         const QDateTime before = QDateTime::currentDateTime().addYears(10);
-        TestCore core;
+        RecordingCore core;
+        QStringList &warnings = core.window.warnings;
         const QDateTime after = QDateTime::currentDateTime().addYears(10);
         const bool audited = core.app.userAdmin->addAuditEntry("Login", at(2031, 8, 3, 8, 0, 0));
         ::umask(previousMask);
@@ -141,7 +132,8 @@ private slots:
 
     void activeAndRemovedUsersRoundTripIntoTheirLists()
     {
-        TestCore core;
+        RecordingCore core;
+        QStringList &warnings = core.window.warnings;
         CUserAdmin *ua = core.app.userAdmin;
         const quint16 bobRights = UserRecord::RightViewer | UserRecord::UserActive | 0x0100;
         const quint16 carlRights = UserRecord::RightDownload | UserRecord::UserRemoved;
@@ -193,7 +185,8 @@ private slots:
         QVERIFY(QDir().mkpath(isDirectory ? storeFile : userDir()));
         QVERIFY(isDirectory || TestEnv::writeFile(storeFile, content));
 
-        TestCore core;
+        RecordingCore core;
+        QStringList &warnings = core.window.warnings;
         CUserAdmin *ua = core.app.userAdmin;
         QCOMPARE(ua->users.size(), qMax(usersRead, 0));
         if (usersRead >= 0) {
@@ -222,7 +215,8 @@ private slots:
 
     void storeThatCannotBeWrittenIsReported()
     {
-        TestCore core;
+        RecordingCore core;
+        QStringList &warnings = core.window.warnings;
         QVERIFY(TestEnv::writeFile(TestEnv::home() + "/plainfile", "x"));
         QVERIFY(!core.app.userAdmin->saveUsers(TestEnv::home() + "/plainfile/.ua.bin"));
         // A first start that cannot create the store tells the user.
@@ -239,7 +233,8 @@ private slots:
     // with the user logged in, or nobody, whether administration is on or off.
     void auditEntriesGoToTheirOwnDayInTheirFormat()
     {
-        TestCore core;
+        RecordingCore core;
+        QStringList &warnings = core.window.warnings;
         CUserAdmin *ua = core.app.userAdmin;
         ua->enabled = false;
         QVERIFY(ua->addAuditEntry("Message: first\nsecond", at(2031, 7, 2, 10, 0, 0)));
@@ -265,12 +260,20 @@ private slots:
         QCOMPARE(ua->readAuditFile(QDate(2031, 12, 31), &ok), lastYear);
         QVERIFY(ok);
         QVERIFY(ua->addAuditEntry("Message: now"));
+        // the built-in administrator as created has no names: its login
+        // stands for it
+        ua->setCurrentUser(0);
+        QVERIFY(ua->addAuditEntry("Login", at(2031, 7, 3, 9, 0, 0)));
+        QCOMPARE(TestEnv::readFile(ua->auditFilePath(QDate(2031, 7, 3))),
+                 QByteArray("03/07/31 09:00:00 - User: admin\r\nLogin\r\n\r\n"));
         QVERIFY(ua->readAuditFile(QDate::currentDate()).startsWith(QDate::currentDate().toString("dd/MM/yy ")));
 
         // a day that cannot be written is reported, and so is one that
         // cannot be read, unlike a day without entries
         QVERIFY(QDir().mkpath(ua->auditFilePath(QDate(2031, 9, 9))));
         QVERIFY(!ua->addAuditEntry("Login", at(2031, 9, 9, 8, 0, 0)));
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings.first().contains(ua->auditFilePath(QDate(2031, 9, 9))));
         ok = true;
         QCOMPARE(ua->readAuditFile(QDate(2031, 9, 9), &ok), QString());
         QVERIFY(!ok);
@@ -278,6 +281,72 @@ private slots:
         QVERIFY(ok);
         QVERIFY(TestEnv::writeFile(ua->auditFilePath(QDate(2030, 1, 2)), QByteArray("kept\r\n") + '\0' + "dropped"));
         QCOMPARE(ua->readAuditFile(QDate(2030, 1, 2)), QStringLiteral("kept\r\n"));
+    }
+
+    // Every entry is tried; the user hears of a trail that cannot be written
+    // once, and again only when it fails anew after an entry was written.
+    // The core's Logout at the end counts like any other entry.
+    void auditThatCannotBeWrittenIsToldOnceAndTriedAgain()
+    {
+        RecordingWindow window;
+        std::unique_ptr<CMainApp> app(new CMainApp(&window));
+        CUserAdmin *ua = app->userAdmin;
+        const QString today = ua->auditFilePath(QDate::currentDate());
+        std::unique_ptr<BlockedUserDir> blocked(new BlockedUserDir);
+        QVERIFY(blocked->blocked());
+        QVERIFY(!ua->addAuditEntry("Message: lost 1"));
+        QVERIFY(!ua->addAuditEntry("Message: lost 2"));
+        QCOMPARE(window.warnings.size(), 1);
+        QVERIFY(window.warnings.first().startsWith("Warning!\n\n"));
+        QVERIFY(window.warnings.first().contains(today));
+
+        QVERIFY(blocked->release());
+        QVERIFY(ua->addAuditEntry("Message: written 1"));
+        blocked.reset(new BlockedUserDir);
+        QVERIFY(!ua->addAuditEntry("Message: lost 3"));
+        QCOMPARE(window.warnings.size(), 2);
+
+        QVERIFY(blocked->release());
+        QVERIFY(ua->addAuditEntry("Message: written 2"));
+        blocked.reset(new BlockedUserDir);
+        app.reset();
+        QCOMPARE(window.warnings.size(), 3);
+        QVERIFY(blocked->release());
+        const QString trail = UserStoreFile::auditOfToday();
+        QVERIFY(trail.contains("Message: written 1\r\n") && trail.contains("Message: written 2\r\n"));
+        QVERIFY(!trail.contains("lost"));
+    }
+
+    // A restore puts the backup's entries back and keeps after them what the
+    // day's file holds that the backup does not.
+    void restoreKeepsTheTrailWrittenSinceTheBackup()
+    {
+        RecordingCore core;
+        CUserAdmin *ua = core.app.userAdmin;
+        const QString path = ua->auditFilePath(QDate(2031, 5, 4));
+        QVERIFY(ua->addAuditEntry("Login", at(2031, 5, 4, 8, 0, 0)));
+        QVERIFY(ua->addAuditEntry("Message: one\n\ntwo", at(2031, 5, 4, 8, 0, 1)));
+        QTemporaryDir backup;
+        QVERIFY(ua->backup(backup.path()));
+        const QByteArray backedUp = TestEnv::readFile(path);
+
+        QVERIFY(ua->addAuditEntry("Message: after the backup", at(2031, 5, 4, 9, 0, 0)));
+        QVERIFY(ua->addAuditEntry("Restore Audit Trail: (MAC:00)", at(2031, 5, 4, 9, 0, 1)));
+        const QByteArray beforeRestore = TestEnv::readFile(path);
+        QVERIFY(ua->restore(backup.path()));
+        QCOMPARE(TestEnv::readFile(path), beforeRestore);
+
+        // a file that lost the backup's entries gets them back before its own
+        const QByteArray own("09/05/31 10:00:00 - User: \r\nLogout\r\n\r\n");
+        QVERIFY(TestEnv::writeFile(path, own + "04/05/31 08:00:00 - User: \r\nLogin\r\n\r\n"));
+        QVERIFY(ua->restore(backup.path()));
+        QCOMPARE(TestEnv::readFile(path), backedUp + own);
+
+        // a day without a file comes back as it was backed up
+        QVERIFY(QFile::remove(path));
+        QVERIFY(ua->restore(backup.path()));
+        QCOMPARE(TestEnv::readFile(path), backedUp);
+        QCOMPARE(core.window.warnings, QStringList());
     }
 };
 

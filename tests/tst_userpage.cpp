@@ -25,6 +25,22 @@ void finishEditing(QLineEdit *field, const QString &text)
     emit field->editingFinished();
 }
 
+// The text of each entry of today's trail, in order, without its header.
+QStringList auditTexts()
+{
+    QStringList texts;
+    const QStringList entries = UserStoreFile::auditOfToday().split("\r\n\r\n", Qt::SkipEmptyParts);
+    for (const QString &entry : entries)
+        texts << entry.section("\r\n", 1);
+    return texts;
+}
+
+// The last entries of today's trail.
+QStringList lastAuditTexts(int count)
+{
+    return auditTexts().mid(qMax(0, auditTexts().size() - count));
+}
+
 }
 
 // The page as the administrator "boss" sees it, listed after "admin" and
@@ -79,9 +95,14 @@ private slots:
     void everyEditIsSavedAndAudited()
     {
         selectUser("kim");
+        QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 30);
         finishEditing(ui->m_lineEditUserAdminFirstName, "Kimberly");
         QCOMPARE(stored("kim").firstName, QStringLiteral("Kimberly"));
-        QVERIFY(auditHas("User: kim Change first name: Kim-->Kimberly\r\n"));
+        // kim's password fills both fields, so any edit makes it due
+        QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 0);
+        QCOMPARE(stored("kim").renewalDate, QDate::currentDate());
+        QCOMPARE(lastAuditTexts(2), QStringList({ "User: kim Change first name: Kim-->Kimberly",
+                                                  "User: kim Change password duration: 0 days" }));
 
         ui->m_checkBoxUserAdminAccessDownload->click();
         QCOMPARE(stored("kim").rights & 0x000F, int(UserRecord::RightViewer | UserRecord::RightDownload));
@@ -96,9 +117,10 @@ private slots:
         QVERIFY(!stored("kim").has(UserRecord::UserActive) && auditHas("User: kim Change active: No"));
 
         ui->m_spinBoxUserAdminPassDuration->setValue(45);
-        QCOMPARE(stored("kim").renewalDate, QDate::currentDate().addDays(45));
-        QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 45);
-        QVERIFY(auditHas("User: kim Change password duration: 45 days"));
+        QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 0);
+        QCOMPARE(stored("kim").renewalDate, QDate::currentDate());
+        QCOMPARE(lastAuditTexts(2), QStringList({ "User: kim Change password duration: 45 days",
+                                                  "User: kim Change password duration: 0 days" }));
 
         const QDateTime expiry = QDateTime::currentDateTime().addDays(60);
         ui->m_dateTimeEditUserAdminPassExp->setDateTime(expiry);
@@ -116,6 +138,16 @@ private slots:
         finishEditing(ui->m_lineEditUserAdminTimeOut, "5");
         QVERIFY(TestEnv::readFile(window->app->settingsFilePath()).contains("USER_ADMIN_LOGOUT_TIME=5\r\n"));
         QVERIFY(auditHas("Change time out: 5 min"));
+        // confirmed unchanged: written, restarted and audited all the same
+        QVERIFY(QFile::remove(window->app->settingsFilePath()));
+        users->logoutCountdown = 7;
+        finishEditing(ui->m_lineEditUserAdminTimeOut, "5");
+        QVERIFY(TestEnv::readFile(window->app->settingsFilePath()).contains("USER_ADMIN_LOGOUT_TIME=5\r\n"));
+        QCOMPARE(users->logoutCountdown, 300);
+        QCOMPARE(UserStoreFile::auditOfToday().count("Change time out: 5 min"), 2);
+        finishEditing(ui->m_lineEditUserAdminTimeOut, "ab");
+        QCOMPARE(users->logoutMinutes, 0);
+        QVERIFY(auditHas("Change time out: 0 min"));
 
         ui->m_plainTextEditUserAdminMessage->setPlainText(QString(600, QLatin1Char('m')));
         QCOMPARE(ui->m_plainTextEditUserAdminMessage->toPlainText().size(), 512);
@@ -157,6 +189,7 @@ private slots:
         QCOMPARE(ui->m_comboBoxUserAdminEmployeeNb->findText("2"), -1);   // the session's own
         ui->m_comboBoxUserAdminEmployeeNb->setCurrentText("14");
         QCOMPARE(stored("max").employeeNumber, QStringLiteral("14"));
+        QVERIFY(auditHas("User: max Change employee ID: -->14\r\n"));
         QVERIFY(!ui->m_lineEditUserAdminUserName->isEnabled());   // fixed with its number
     }
 
@@ -187,6 +220,7 @@ private slots:
         QVERIFY(!users->restore(userDir));
         QVERIFY(QFile::link(UserStoreFile::path(), backup.filePath("linked.bin")));
 
+        const QByteArray trailBackedUp = TestEnv::readFile(userDir + audit);
         selectUser("kim");
         finishEditing(ui->m_lineEditUserAdminFirstName, "Changed");
         ui->m_actionRestore->trigger();
@@ -196,12 +230,87 @@ private slots:
         QVERIFY(QFile::exists(userDir + "/.check.txt"));
         QVERIFY(!QFile::exists(userDir + "/.linked.bin"));
         QCOMPARE(users->users.at(1).firstName, QStringLiteral("Kim"));   // read again
+        // the trail keeps what was written since the backup, the restore last
+        const QByteArray trail = TestEnv::readFile(userDir + audit);
+        QVERIFY(trail.startsWith(trailBackedUp));
+        QVERIFY(trail.indexOf("User: kim Change first name: Kim-->Changed", trailBackedUp.size()) > 0);
+        QVERIFY(auditTexts().last().startsWith("Restore Audit Trail: (MAC:"));
         QCOMPARE(users->currentUserLogin(), QStringLiteral("boss"));
 
         QVERIFY(QFile::remove(backup.filePath("check.txt")));
         QVERIFY(!users->restore(backup.path()));
         QVERIFY(QDir().mkdir(backup.filePath("check.txt")));
         QVERIFY(!users->backup(backup.path()));   // no check file, no success
+    }
+
+    // Selecting a user whose expiry has passed shows now and writes the
+    // line at once, even within the minute, where both moments read alike;
+    // the record takes the moment with the next applied edit.
+    void passedExpiryMovesToNowOnSelection()
+    {
+        // away from the minute's edges, so that now stays within it
+        QTRY_VERIFY_WITH_TIMEOUT(QTime::currentTime().second() >= 1 && QTime::currentTime().second() < 55, 10000);
+        QDateTime passed = QDateTime::currentDateTime();
+        passed.setTime(QTime(passed.time().hour(), passed.time().minute()));
+        users->users[1].expiry = passed;
+        selectUser("kim");
+        QDateTimeEdit *edit = ui->m_dateTimeEditUserAdminPassExp;
+        QVERIFY(edit->dateTime() > passed && edit->dateTime() <= QDateTime::currentDateTime());
+        const QString minute = passed.toString("hh:mm dd/MM/yyyy");
+        QCOMPARE(lastAuditTexts(1), QStringList("User: kim Change expiration date: " + minute + "-->" + minute));
+        QCOMPARE(users->users.at(1).expiry, passed);
+        const QDateTime shown = edit->dateTime();
+        finishEditing(ui->m_lineEditUserAdminLastName, "Later");
+        QCOMPARE(stored("kim").expiry, shown);
+
+        // an expiry ahead is shown as it stands, and selecting writes nothing
+        selectUser("admin");
+        QCOMPARE(edit->dateTime(), users->users.at(0).expiry);
+        QVERIFY(!auditHas("User: admin Change expiration date"));
+        selectUser("kim");   // passed since the edit stored it
+        QCOMPARE(UserStoreFile::auditOfToday().count("User: kim Change expiration date"), 2);
+    }
+
+    // The built-in administrator keeps its duration though its password
+    // fills both fields; a confirmed password is written even unchanged.
+    void adminKeepsItsDurationAndConfirmationsAreAudited()
+    {
+        selectUser("admin");
+        ui->m_spinBoxUserAdminPassDuration->setValue(20);
+        finishEditing(ui->m_lineEditUserAdminFirstName, "Ada");
+        QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 20);
+        QCOMPARE(stored("admin").renewalDate, QDate::currentDate().addDays(20));
+
+        emit ui->m_lineEditUserAdminPassword2->editingFinished();
+        QCOMPARE(lastAuditTexts(1), QStringList("User: admin Change password: **** --> ****"));
+        QCOMPARE(stored("admin").password, QStringLiteral("Adm1npass"));
+
+        // different texts: the warning, and no line for an edit not made
+        ui->m_lineEditUserAdminPassword->setText("Other1pass");
+        const int lines = auditTexts().size();
+        finishEditing(ui->m_lineEditUserAdminLastName, "Lovelace");
+        QVERIFY(prompts->sawBoxContaining("Password incorrect, please retry..."));
+        QCOMPARE(auditTexts().size(), lines);
+        QCOMPARE(stored("admin").lastName, QStringLiteral("Test"));
+    }
+
+    // Viewer takes Administrator's place and Administrator the others': each
+    // right the click changed gets its line, the clicked one first.
+    void rightsChangedByAClickAreEachAudited()
+    {
+        selectUser("admin");
+        ui->m_checkBoxUserAdminAccessViewer->click();
+        QCOMPARE(lastAuditTexts(2), QStringList({ "User: admin Change viewer access level: Enable",
+                                                  "User: admin Change admin access level: Disable" }));
+        QCOMPARE(stored("admin").rights & 0x000F, int(UserRecord::RightViewer));
+        ui->m_checkBoxUserAdminAccessDownload->click();
+        QCOMPARE(lastAuditTexts(2), QStringList({ "User: admin Change admin access level: Disable",
+                                                  "User: admin Change download access level: Enable" }));
+        ui->m_checkBoxUserAdminAccessAdmin->click();
+        QCOMPARE(lastAuditTexts(3), QStringList({ "User: admin Change admin access level: Enable",
+                                                  "User: admin Change viewer access level: Disable",
+                                                  "User: admin Change download access level: Disable" }));
+        QVERIFY(!ui->m_checkBoxUserAdminAccessViewer->isChecked());
     }
 
     void refusedPermissionsStillSave()

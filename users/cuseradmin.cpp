@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -13,7 +14,6 @@
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
 #include "core/windowstate.h"
-#include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 
 namespace {
@@ -122,20 +122,23 @@ void CUserAdmin::openStore()
     if (!QFileInfo::exists(storePath)) {
         users.clear();
         if (!addUser(kBuiltInAdmin))
-            warnStore(tr("Warning!\n\nThe user file\n%1\ncould not be written.").arg(storePath));
+            warnUser(tr("Warning!\n\nThe user file\n%1\ncould not be written.").arg(storePath));
         return;
     }
     if (!loadUsers(storePath)) {
         storeProtected = true;
-        warnStore(tr("Warning!\n\nThe user file\n%1\ncould not be read. It has been left as it "
-                     "is, and changes to the users will not be saved until it is repaired or "
-                     "removed.").arg(storePath));
+        warnUser(tr("Warning!\n\nThe user file\n%1\ncould not be read. It has been left as it "
+                    "is, and changes to the users will not be saved until it is repaired or "
+                    "removed.").arg(storePath));
     }
 }
 
-void CUserAdmin::warnStore(const QString &text) const
+void CUserAdmin::warnUser(const QString &text) const
 {
-    CPrompt::warning(nullptr, text);
+    if (app && app->mainWindow)
+        app->mainWindow->warnUser(text);
+    else
+        qWarning("%s", qPrintable(text));
 }
 
 bool CUserAdmin::loadUsers(const QString &path)
@@ -407,11 +410,36 @@ bool CUserAdmin::addAuditEntry(const QString &text, const QDateTime &at)
     const QString path = auditFilePath(at.date());
     const QString header = tr("%1 - User: %2\n")
                                .arg(at.toString(QStringLiteral("dd/MM/yy hh:mm:ss")),
-                                    currentUserFullName());
+                                    auditUserName());
     const QString entry = header + text + QLatin1String("\n\n");
-    if (!ensurePrivateFile(path))
-        return false;
-    return CFileManager::appendTextLine(path, entry);
+    const bool written = ensurePrivateFile(path) && CFileManager::appendTextLine(path, entry);
+    noteAuditWrite(written, path);
+    return written;
+}
+
+// A user without names (the built-in administrator as created) would
+// otherwise stand in the trail as nobody.
+QString CUserAdmin::auditUserName() const
+{
+    const QString name = currentUserFullName();
+    return name.trimmed().isEmpty() ? currentUserLogin() : name;
+}
+
+// Every entry is tried, but the user hears of a failing file once, and
+// again only when it failed anew after a success: a box per entry would
+// stop all work while the folder cannot be written.
+void CUserAdmin::noteAuditWrite(bool written, const QString &path)
+{
+    if (written) {
+        auditFailureShown = false;
+        return;
+    }
+    if (auditFailureShown)
+        return;
+    auditFailureShown = true;
+    warnUser(tr("Warning!\n\nThe audit trail could not be written to\n%1\nThe entry is lost. "
+                "Later entries are written again as soon as the file can be written.")
+                 .arg(path));
 }
 
 QString CUserAdmin::readAuditFile(const QDate &date, bool *ok) const
@@ -467,6 +495,66 @@ bool byteSum(const QString &path, quint32 *sum)
     }
     *sum = total;
     return true;
+}
+
+// An audit file's entries, each with the empty line that ends it. An entry
+// whose text holds an empty line is cut there too, the same way in every
+// file, which is all the comparison of two files needs.
+QList<QByteArray> auditEntries(const QByteArray &trail)
+{
+    static const QByteArray end("\r\n\r\n");
+    QList<QByteArray> entries;
+    int from = 0;
+    while (from < trail.size()) {
+        const int found = trail.indexOf(end, from);
+        const int next = found < 0 ? trail.size() : found + end.size();
+        entries << trail.mid(from, next - from);
+        from = next;
+    }
+    return entries;
+}
+
+// The entries of current that restored does not hold, in their order: what
+// was written since the backup was made, the restore's own line among them.
+QByteArray entriesMissingFrom(const QByteArray &restored, const QByteArray &current)
+{
+    QHash<QByteArray, int> held;
+    for (const QByteArray &entry : auditEntries(restored))
+        ++held[entry];
+    QByteArray missing;
+    for (const QByteArray &entry : auditEntries(current)) {
+        int &count = held[entry];
+        if (count > 0)
+            --count;
+        else
+            missing += entry;
+    }
+    return missing;
+}
+
+bool isAuditFile(const QString &name)
+{
+    return name.startsWith(kAuditName + QLatin1Char('-'));
+}
+
+// A restored audit file keeps what the user directory's file of that day
+// holds beyond the backup, after the backup's entries: the trail is only
+// ever appended to.
+bool keepLaterAuditEntries(const QString &restoredCopy, const QString &current)
+{
+    if (!QFileInfo::exists(current))
+        return true;
+    QFile currentFile(current);
+    QFile copy(restoredCopy);
+    if (!currentFile.open(QIODevice::ReadOnly) || !copy.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray currentTrail = currentFile.readAll();
+    const QByteArray restoredTrail = copy.readAll();
+    if (currentFile.error() != QFileDevice::NoError || copy.error() != QFileDevice::NoError)
+        return false;
+    const QByteArray missing = entriesMissingFrom(restoredTrail, currentTrail);
+    return missing.isEmpty() || (copy.seek(copy.size()) && copy.write(missing) == missing.size()
+                                 && copy.flush());
 }
 
 // rename() of the platform replaces the target in one step.
@@ -580,7 +668,8 @@ bool CUserAdmin::restore(const QString &sourceDir)
 
 // Every file is first copied beside its target under a temporary name, so a
 // copy that fails leaves the user directory untouched; only then do the
-// copies replace the files, each in one step.
+// copies replace the files, each in one step. Audit files are merged, not
+// replaced.
 bool CUserAdmin::installRestoredFiles(const QString &sourceDir, const QStringList &names)
 {
     QStringList copies;
@@ -589,13 +678,16 @@ bool CUserAdmin::installRestoredFiles(const QString &sourceDir, const QStringLis
             QFile::remove(copy);
     };
     for (const QString &name : names) {
-        const QString copy = userAdminDir + QLatin1Char('/') + hiddenName(name) + kRestoreSuffix;
+        const QString target = userAdminDir + QLatin1Char('/') + hiddenName(name);
+        const QString copy = target + kRestoreSuffix;
         QFile::remove(copy);
-        if (!QFile::copy(sourceDir + QLatin1Char('/') + name, copy)) {
+        const bool copied = QFile::copy(sourceDir + QLatin1Char('/') + name, copy);
+        if (copied)
+            copies << copy;
+        if (!copied || (isAuditFile(hiddenName(name)) && !keepLaterAuditEntries(copy, target))) {
             dropCopies();
             return false;
         }
-        copies << copy;
         QFile file(copy);
         makePrivate(file);
     }

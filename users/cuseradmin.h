@@ -70,6 +70,8 @@ public:
     // ---- audit trail
     QString auditFilePath(const QDate &date) const;
     // Appends an entry to the day's file; false when it could not be written.
+    // The user is told of a failure through the window (warnUser), once until
+    // an entry is written again.
     bool addAuditEntry(const QString &text);
     bool addAuditEntry(const QString &text, const QDateTime &at);
     // The day's trail; "" for a day without entries. ok is false only when an
@@ -108,7 +110,9 @@ private:
     void createUserDir();
     void openStore();
     bool isStorePath(const QString &path) const;
-    void warnStore(const QString &text) const;
+    void warnUser(const QString &text) const;
+    QString auditUserName() const;
+    void noteAuditWrite(bool written, const QString &path);
     bool isUserDir(const QString &dir) const;
     bool installRestoredFiles(const QString &sourceDir, const QStringList &names);
     void reloadAfterRestore();
@@ -117,4 +121,7 @@ private:
     // Set when the store exists but could not be read whole: it is then never
     // overwritten during this run, so that nothing in it is lost.
     bool storeProtected = false;
+    // The user was told that the trail cannot be written, and no entry has
+    // been written since.
+    bool auditFailureShown = false;
 };

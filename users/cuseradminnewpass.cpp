@@ -4,7 +4,6 @@
 #include <QPushButton>
 
 #include "core/appinfo.h"
-#include "dialogs/cprompt.h"
 
 CUserAdminNewPass::CUserAdminNewPass(QWidget *parent, const QString &userName,
                                      const QString &currentPassword,
@@ -62,6 +61,6 @@ void CUserAdminNewPass::validate()
         ->setEnabled(oldRight && newAgree && typed != currentPassword && !repeatsPrevious);
 
     if (newAgree && repeatsPrevious)
-        CPrompt::warning(this, tr("Warning!\n\nThe new password has to be different from the "
-                                  "two previews ones."));
+        emit warningRaised(tr("Warning!\n\nThe new password has to be different from the "
+                              "two previews ones."));
 }

@@ -19,6 +19,34 @@ UserAdminFixture::~UserAdminFixture()
     delete app;
 }
 
+namespace {
+QString awayDir()
+{
+    return UserStoreFile::userDir() + QStringLiteral(".away");
+}
+}
+
+BlockedUserDir::BlockedUserDir()
+{
+    QDir(awayDir()).removeRecursively();
+    isBlocked = QDir().rename(UserStoreFile::userDir(), awayDir())
+                && TestEnv::writeFile(UserStoreFile::userDir(), "in the way");
+}
+
+BlockedUserDir::~BlockedUserDir()
+{
+    release();
+}
+
+bool BlockedUserDir::release()
+{
+    if (!isBlocked)
+        return true;
+    isBlocked = !(QFile::remove(UserStoreFile::userDir())
+                  && QDir().rename(awayDir(), UserStoreFile::userDir()));
+    return !isBlocked;
+}
+
 namespace UserStoreFile {
 
 QString userDir()
