@@ -220,6 +220,7 @@ QString MainWindow::startPageAddress() const
 // records are taken first: rows move while a dialog is open.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    storeEditedComment();
     QList<LoggerRecord> unsaved;
     for (const LoggerRecord &record : qAsConst(app->records))
         if (record.unsavedReadings)

@@ -152,6 +152,7 @@ void MainWindow::on_m_actionLoad_triggered()
 void MainWindow::on_m_actionSave_triggered()
 {
     restartInactivityCountdown();
+    storeEditedComment();
     const int row = currentLoggerRow();
     LoggerRecord *record = recordAt(row);
     if (!record)
@@ -166,6 +167,7 @@ void MainWindow::on_m_actionSave_triggered()
 void MainWindow::on_m_actionSaveAs_triggered()
 {
     restartInactivityCountdown();
+    storeEditedComment();
     saveRecordAs(currentLoggerRow());
 }
 

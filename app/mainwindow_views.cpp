@@ -189,6 +189,7 @@ void MainWindow::showHomeWhenEmpty()
 void MainWindow::on_m_actionGeneratPdf_triggered()
 {
     restartInactivityCountdown();
+    storeEditedComment();
     const int row = currentLoggerRow();
     const LoggerRecord *current = recordAt(row);
     if (!current)
@@ -210,6 +211,7 @@ void MainWindow::on_m_actionGeneratPdf_triggered()
 void MainWindow::on_m_actionPrintPreview_triggered()
 {
     restartInactivityCountdown();
+    storeEditedComment();
     if (!currentLoggerRecord())
         return;
     const LoggerRecord *record = currentRecordWithReadingsOrSay();
@@ -222,6 +224,7 @@ void MainWindow::on_m_actionPrintPreview_triggered()
 void MainWindow::on_m_actionPrintPrint_triggered()
 {
     restartInactivityCountdown();
+    storeEditedComment();
     const LoggerRecord *current = currentRecordWithReadingsOrSay();
     if (!current)
         return;
@@ -326,7 +329,9 @@ void MainWindow::showRecordComment()
 }
 
 // A changed comment is a change of the data set: it is offered for saving
-// as new readings are, and goes into the audit trail.
+// as new readings are, and goes into the audit trail. Saving, reporting and
+// closing take a comment still being typed: a toolbar button or a shortcut
+// leaves the field without ending its editing.
 void MainWindow::storeEditedComment()
 {
     QLineEdit *field = ui->m_lineEditComment;

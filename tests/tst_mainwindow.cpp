@@ -349,13 +349,22 @@ private slots:
         QVERIFY(h.window.loadDataFile(path));
         QCOMPARE(field->text(), QStringLiteral("Cold chain kept, 2-8 C"));
 
+        // Save from the toolbar or its shortcut leaves the typing unfinished
+        h.window.Timer();
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("Cold chain kept"));
+        h.ui->m_actionSave->trigger();
+        LoggerRecord reread;
+        QVERIFY(CFileManager::readDataFile(path, reread, false, nullptr));
+        QCOMPARE(reread.comment, QStringLiteral("Cold chain kept"));
+
         // Save As a PDF report, which prints the comment
         const QString pdf = h.homePath("Q777 report.pdf");
         h.prompts.filesToChoose = QStringList{ pdf };
         h.ui->m_actionSaveAs->trigger();
         QVERIFY(h.prompts.boxes.isEmpty());
         const QString text = QString::fromUtf8(TestEnv::programOutput("pdftotext", { pdf, "-" }));
-        QVERIFY2(text.contains(QStringLiteral("Cold chain kept, 2-8 C")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Cold chain kept")), qPrintable(text));
         QCOMPARE(h.records.at(0).fileName, path);   // the record still saves to its data file
 
         // typing left unfinished when another row becomes current
