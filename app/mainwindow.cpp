@@ -330,8 +330,6 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
     ActionStates s;
     QString reasons;
     bool programAllowed = false;
-    const bool passwordSet = (in.passwordWord & 0x0FFFFFFF) != 0;
-    const bool passwordGiven = in.passwordMatches || in.passwordAccepted;
 
     if (in.hasRow) {
         s.closeSelectedFile = in.fromFile;
@@ -341,7 +339,7 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
         // without a row had disabled them
         s.loadTemplate = s.saveTemplate = true;
 
-        const bool locked = passwordSet && !passwordGiven && !in.writeWithoutPassword;
+        const bool locked = passwordWithheld(in) && !in.writeWithoutPassword;
         if (locked) {
             reasons += QStringLiteral("Password protected\r");
         } else {
@@ -395,7 +393,7 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
     s.backupRestoreVisible = in.adminEnabled && in.isAdmin;
     if (in.loggedIn) {
         const bool closableAsFile = !in.hasRow || in.fromFile;
-        const bool downloadable = in.hasRow && !in.fromFile && (!passwordSet || passwordGiven);
+        const bool downloadable = in.hasRow && !in.fromFile && !passwordWithheld(in);
         applyRights(in, s, closableAsFile, downloadable);
     }
 
@@ -407,6 +405,12 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
     return s;
 }
 
+// The logger has a password that the user neither typed nor had accepted.
+bool MainWindow::passwordWithheld(const ActionInputs &in)
+{
+    return (in.passwordWord & 0x0FFFFFFF) != 0 && !in.passwordMatches && !in.passwordAccepted;
+}
+
 // The program button keeps what the state gave it, like the program action.
 void MainWindow::applyRights(const ActionInputs &in, ActionStates &s, bool closableAsFile,
                              bool downloadable)
@@ -415,10 +419,8 @@ void MainWindow::applyRights(const ActionInputs &in, ActionStates &s, bool closa
     s.closeAllFiles = true;
     s.download = downloadable;
     s.load = true;
-    s.generatePdf = true;
     s.loadTemplate = s.saveTemplate = true;
     s.lock = true;
-    s.options = true;
 
     const bool a = in.isAdmin;
     const bool c = a || in.canConfigure;
@@ -877,7 +879,7 @@ void MainWindow::on_m_actionDownload_triggered()
     // the drive logger's data was read from its file: there is nothing to send
     if (record && record->massStorage)
         return;
-    const QString refusal = downloadRefusal(row);
+    const QString refusal = downloadRefusal();
     if (!refusal.isEmpty()) {
         CPrompt::warning(this, refusal);
         return;
@@ -891,19 +893,16 @@ void MainWindow::on_m_actionDownload_triggered()
 
 // The rights may enable Download on a row that cannot be downloaded; the
 // user is then told why instead of seeing nothing happen.
-QString MainWindow::downloadRefusal(int row) const
+QString MainWindow::downloadRefusal() const
 {
-    if (!validRow(row))
+    const ActionInputs in = gatherActionInputs();
+    if (!in.hasRow)
         return noRowText();
-    const LoggerRecord &record = app->records.at(row);
-    if (record.fromFile)
+    if (in.fromFile)
         return tr("Warning!\n\nA data file is not downloaded: select a connected logger.");
-    const bool passwordGiven =
-        record.passwordAccepted
-        || CMainApp::checkLoggerPassword(record.passwordWord, quint16(app->enteredLoggerPassword));
-    if ((record.passwordWord & 0x0FFFFFFF) != 0 && !passwordGiven)
+    if (passwordWithheld(in))
         return tr("Warning!\n\nThe selected logger is password protected: enter its password first.");
-    if (loggerBusy(row))
+    if (loggerBusy(currentLoggerRow()))
         return tr("Warning!\n\nThe selected logger is busy with a transfer; try again when it has ended.");
     return QString();
 }

@@ -390,6 +390,7 @@ private:
     // downloadable say what the row allows whatever the rights.
     static void applyRights(const ActionInputs &in, ActionStates &s, bool closableAsFile,
                             bool downloadable);
+    static bool passwordWithheld(const ActionInputs &in);
     // set while a timer slot runs: what it does on its own is no user activity
     bool servingTimer = false;
 
@@ -420,8 +421,9 @@ private:
     int rowOfRecord(const LoggerRecord &record) const;
     int rowOfRecordId(quint64 recordId) const;
     bool loggerBusy(int row) const;
-    // What keeps the logger of row from being downloaded now; "" when nothing.
-    QString downloadRefusal(int row) const;
+    // What keeps the current row's logger from being downloaded now; ""
+    // when nothing.
+    QString downloadRefusal() const;
     static QString noRowText();
     // The current row's record; null after telling the user that no row is
     // current (or that its record holds no readings).
