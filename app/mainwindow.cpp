@@ -125,6 +125,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->m_actionEEpromRead->setVisible(false);
     ui->m_actionEEpromWrite->setVisible(false);
     disableUnservedFields();
+    showRecordComment();
 
     fillUserList();
     fillUserAdminPage();
@@ -187,8 +188,7 @@ void MainWindow::placeLoggerPanels()
 
 // The production station's jig test, database push, table reads and its
 // path and identity fields have no routine behind them here; they are shown
-// disabled so that nothing on the page looks usable and does nothing. The
-// graph page's comment field has no use either and is hidden.
+// disabled so that nothing on the page looks usable and does nothing.
 void MainWindow::disableUnservedFields()
 {
     QWidget *unserved[] = {
@@ -205,7 +205,6 @@ void MainWindow::disableUnservedFields()
     };
     for (QWidget *widget : unserved)
         widget->setEnabled(false);
-    ui->m_lineEditComment->setVisible(false);
 }
 
 QString MainWindow::startPageAddress() const
@@ -221,6 +220,7 @@ QString MainWindow::startPageAddress() const
 // records are taken first: rows move while a dialog is open.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    storeEditedComment();
     QList<LoggerRecord> unsaved;
     for (const LoggerRecord &record : qAsConst(app->records))
         if (record.unsavedReadings)
@@ -298,7 +298,6 @@ MainWindow::ActionInputs MainWindow::gatherActionInputs() const
         in.dataLoaded = r.dataLoaded;
         in.autoDownloaded = r.autoDownloaded;
         in.massStorage = r.massStorage;
-        in.transferInProgress = transferInProgress && transferRecordIndex == row;
     }
     in.writeWithoutPassword = app->writeWithoutPasswordChosen;
     in.selectionCount = app->selection.size();
@@ -319,10 +318,13 @@ MainWindow::ActionInputs MainWindow::gatherActionInputs() const
     return in;
 }
 
-// The state of the current record decides first; the user's rights can
-// only take away from that, never give back what the record's state
-// refused (a file is never downloaded or programmed, a locked logger never
-// downloaded).
+// The record's state decides first; a logged-in user's rights come last
+// and may enable again what the state disabled. What would act on the
+// wrong thing stays off whatever the rights: a data file or a logger whose
+// password was not given is never downloaded, programming that the state
+// refuses is never offered on the button, and a connected logger's row is
+// never closed as a file. Actions that the rights enable on a row that
+// cannot serve them say so when triggered.
 MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
 {
     ActionStates s;
@@ -333,11 +335,11 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
         s.closeSelectedFile = in.fromFile;
         s.closeAllFiles = true;
         s.lock = true;
-        s.loadTemplate = true;
-        s.saveTemplate = true;
+        // nothing else would enable the templates again once a moment
+        // without a row had disabled them
+        s.loadTemplate = s.saveTemplate = true;
 
-        const bool locked = (in.passwordWord & 0x0FFFFFFF) != 0 && !in.passwordMatches
-                            && !in.passwordAccepted && !in.writeWithoutPassword;
+        const bool locked = passwordWithheld(in) && !in.writeWithoutPassword;
         if (locked) {
             reasons += QStringLiteral("Password protected\r");
         } else {
@@ -354,7 +356,7 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
                 reasons += QStringLiteral("No sensor selected\r");
                 programAllowed = false;
             }
-            s.download = !in.fromFile && !in.writeWithoutPassword && !in.transferInProgress;
+            s.download = !in.fromFile && !in.writeWithoutPassword;
         }
 
         if (in.autoDownloadSetting) {
@@ -374,9 +376,8 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
     s.generatePdf = in.selectionCount == 1;
 
     if (in.hasRow) {
-        if (in.selectionCount > 0 && in.dataLoaded) {
-            s.save = s.saveAs = s.printPrint = s.printPreview = true;
-        }
+        if (in.selectionCount > 0 && in.dataLoaded)
+            s.save = s.saveAs = s.printPrint = s.printPreview = s.lock = true;
         const bool writeOnly = in.passwordWord != 0 && !in.passwordAccepted
                                && in.writeWithoutPassword && !in.massStorage;
         if (writeOnly) {
@@ -384,33 +385,16 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
             s.save = s.saveAs = s.printPrint = s.printPreview = false;
             s.loadTemplate = s.saveTemplate = s.lock = false;
         }
-        if (in.autoDownloaded && !in.dataLoaded) {
+        if (in.autoDownloaded && !in.dataLoaded)
             s.programButton = s.download = s.generatePdf = false;
-        }
     }
 
     s.logoutVisible = in.adminEnabled;
     s.backupRestoreVisible = in.adminEnabled && in.isAdmin;
-    if (in.adminEnabled && in.loggedIn) {
-        const bool a = in.isAdmin;
-        const bool c = a || in.canConfigure;
-        const bool d = a || in.canDownload;
-        const bool v = a || in.canView;
-        s.generatePdf = s.generatePdf && (a || d || (v && !c));
-        s.program = s.program && c;
-        s.programButton = s.programButton && c;
-        s.loadTemplate = s.loadTemplate && c;
-        s.saveTemplate = s.saveTemplate && c;
-        s.lock = s.lock && c && (v || d);
-        s.download = s.download && d;
-        s.printPrint = s.printPrint && (d || v);
-        s.printPreview = s.printPreview && (d || v);
-        s.closeSelectedFile = s.closeSelectedFile && v;
-        s.closeAllFiles = s.closeAllFiles && v;
-        s.load = v;
-        s.save = s.save && (v || d || !c);
-        s.saveAs = s.saveAs && (v || d || !c);
-        s.options = a;
+    if (in.loggedIn) {
+        const bool closableAsFile = !in.hasRow || in.fromFile;
+        const bool downloadable = in.hasRow && !in.fromFile && !passwordWithheld(in);
+        applyRights(in, s, closableAsFile, downloadable);
     }
 
     if (!in.hasRow) {
@@ -419,6 +403,50 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
         s.generatePdf = false;
     }
     return s;
+}
+
+// The logger has a password that the user neither typed nor had accepted.
+bool MainWindow::passwordWithheld(const ActionInputs &in)
+{
+    return (in.passwordWord & 0x0FFFFFFF) != 0 && !in.passwordMatches && !in.passwordAccepted;
+}
+
+// The program button keeps what the state gave it, like the program action.
+void MainWindow::applyRights(const ActionInputs &in, ActionStates &s, bool closableAsFile,
+                             bool downloadable)
+{
+    s.closeSelectedFile = closableAsFile;
+    s.closeAllFiles = true;
+    s.download = downloadable;
+    s.load = true;
+    s.loadTemplate = s.saveTemplate = true;
+    s.lock = true;
+
+    const bool a = in.isAdmin;
+    const bool c = a || in.canConfigure;
+    const bool d = a || in.canDownload;
+    const bool v = a || in.canView;
+    s.generatePdf = a || d || v;
+    if (!c)
+        s.program = s.programButton = s.loadTemplate = s.saveTemplate = s.lock = false;
+    if (!d)
+        s.download = s.printPrint = s.printPreview = false;
+    if (!v) {
+        s.closeSelectedFile = s.closeAllFiles = s.load = false;
+        if (!d) {
+            s.printPrint = s.printPreview = false;
+            if (c)
+                s.save = s.saveAs = false;
+        }
+    }
+    s.options = a;
+    if (v) {
+        if (!d && c && !a)
+            s.generatePdf = false;
+        s.printPrint = s.printPreview = true;
+    }
+    if (!v && !d && c)
+        s.lock = false;
 }
 
 // Deliberately does not restart the inactivity countdown: the core calls it
@@ -542,6 +570,7 @@ void MainWindow::refreshSelectedLogger(int row)
 {
     restartInactivityCountdown();
     lastSelectedRow = row;
+    showRecordComment();
     if (!formLocked) {
         updatingForm = false;
         ui->m_lineEditLoggerSerial->clear();
@@ -732,11 +761,13 @@ void MainWindow::retitleFromLabelTable()
 }
 
 // Production pages show on a production station only (one with a jig
-// port in "xZdrAdmin.ini"); the user page only while user administration
-// is on. Pages are put back in their fixed order.
+// port in "xZdrAdmin.ini"), and while user administration is on only to an
+// administrator: they write calibration tables and initialise loggers. The
+// user page shows only while user administration is on. Pages are put back
+// in their fixed order.
 void MainWindow::showPagesForMode()
 {
-    const bool production = !app->jigPort.isEmpty();
+    const bool production = !app->jigPort.isEmpty() && app->userAdmin->isAdmin();
     struct Optional {
         QWidget *page;
         QString title;
@@ -854,11 +885,57 @@ void MainWindow::on_m_actionDownload_triggered()
     const int row = currentLoggerRow();
     const LoggerRecord *record = recordAt(row);
     // the drive logger's data was read from its file: there is nothing to send
-    if (!record || record->massStorage || !record->commandLink || loggerBusy(row))
+    if (record && record->massStorage)
+        return;
+    const QString refusal = downloadRefusal();
+    if (!refusal.isEmpty()) {
+        CPrompt::warning(this, refusal);
+        return;
+    }
+    if (!record->commandLink)
         return;
     app->startDownload(row);
     updateActions();
     auditUserAction(QStringLiteral("Downloaded logger: ") + record->serialNumber);
+}
+
+// The rights may enable Download on a row that cannot be downloaded; the
+// user is then told why instead of seeing nothing happen.
+QString MainWindow::downloadRefusal() const
+{
+    const ActionInputs in = gatherActionInputs();
+    if (!in.hasRow)
+        return noRowText();
+    if (in.fromFile)
+        return tr("Warning!\n\nA data file is not downloaded: select a connected logger.");
+    if (passwordWithheld(in))
+        return tr("Warning!\n\nThe selected logger is password protected: enter its password first.");
+    if (loggerBusy(currentLoggerRow()))
+        return tr("Warning!\n\nThe selected logger is busy with a transfer; try again when it has ended.");
+    return QString();
+}
+
+QString MainWindow::noRowText()
+{
+    return tr("Warning!\n\nNo logger or file is selected in the list.");
+}
+
+const LoggerRecord *MainWindow::currentRecordOrSay()
+{
+    const LoggerRecord *record = currentLoggerRecord();
+    if (!record)
+        CPrompt::warning(this, noRowText());
+    return record;
+}
+
+const LoggerRecord *MainWindow::currentRecordWithReadingsOrSay()
+{
+    const LoggerRecord *record = currentRecordOrSay();
+    if (record && !record->dataLoaded) {
+        CPrompt::warning(this, tr("Warning!\n\nThe selected logger or file holds no readings yet."));
+        return nullptr;
+    }
+    return record;
 }
 
 void MainWindow::applyFormFont()

@@ -72,7 +72,6 @@ public:
         bool dataLoaded = false;
         bool autoDownloaded = false;
         bool massStorage = false;
-        bool transferInProgress = false;   // a transfer of the current row's logger runs
         bool writeWithoutPassword = false;
         int selectionCount = 0;
         bool autoDownloadSetting = false;
@@ -388,6 +387,11 @@ private:
         bool view = false;
     };
     Rights currentRights() const;
+    // The rights stage of computeActionStates: closableAsFile and
+    // downloadable say what the row allows whatever the rights.
+    static void applyRights(const ActionInputs &in, ActionStates &s, bool closableAsFile,
+                            bool downloadable);
+    static bool passwordWithheld(const ActionInputs &in);
     // set while a timer slot runs: what it does on its own is no user activity
     bool servingTimer = false;
 
@@ -418,16 +422,28 @@ private:
     int rowOfRecord(const LoggerRecord &record) const;
     int rowOfRecordId(quint64 recordId) const;
     bool loggerBusy(int row) const;
+    // What keeps the current row's logger from being downloaded now; ""
+    // when nothing.
+    QString downloadRefusal() const;
+    static QString noRowText();
+    // The current row's record; null after telling the user that no row is
+    // current (or that its record holds no readings).
+    const LoggerRecord *currentRecordOrSay();
+    const LoggerRecord *currentRecordWithReadingsOrSay();
     // Every box shown from a timer step that holds a row goes through it.
     int warnKeepingRow(int row, const QString &text);
     // Where file dialogs open: the data path, or home until one is set.
     QString dialogStartDirectory() const;
     bool writeTextExport(const QString &path, int selectedCount);
     bool exportReadings(int row, const QString &path);
+    bool saveReportAs(int row, const QString &path);
     void replaceGraph(int row);
     void requestMemoryImage(const LoggerRecord &record);
     void fillSummaryTable();
     void clearViews();
+    void showRecordComment();
+    void storeEditedComment();
+    quint64 commentRecordId = 0;   // the record whose comment the graph page's field shows
     void dropViews();
     void emptyTable(QTableWidget *table);
     void showHomeWhenEmpty();

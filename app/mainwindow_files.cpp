@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -73,9 +75,12 @@ bool MainWindow::saveRecordAs(int row)
     QString suggestion = dialogStartDirectory();
     if (!record.serialNumber.trimmed().isEmpty())
         suggestion += QLatin1Char('/') + record.serialNumber.trimmed() + QStringLiteral(".qlf");
-    QString path = CPrompt::saveFileName(
-        this, tr("Save As"), suggestion,
-        tr("Data file (*.qlf);;Text file (*.txt);;CSV file (*.csv)"));
+    const QString pdfType = tr("PDF report (*.pdf)");
+    const QStringList types = { tr("Data file (*.qlf)"), tr("Text file (*.txt)"),
+                                tr("CSV file (*.csv)"), pdfType };
+    QString chosenType;
+    QString path = CPrompt::saveFileName(this, tr("Save As"), suggestion,
+                                         types.join(QStringLiteral(";;")), &chosenType);
     if (path.isEmpty())
         return false;
     // the timers run while the dialog is open: the logger may have gone
@@ -84,17 +89,39 @@ bool MainWindow::saveRecordAs(int row)
         CPrompt::warning(this, tr("Warning!\n\nThe logger was disconnected; nothing was saved."));
         return false;
     }
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix.isEmpty())
-        path += QStringLiteral(".qlf");
-    else if (suffix == QLatin1String("txt") || suffix == QLatin1String("csv"))
+    QString suffix = QFileInfo(path).suffix().toLower();
+    // a name typed without an extension takes the chosen type's
+    if (suffix.isEmpty()) {
+        suffix = chosenType == types.at(1)   ? QStringLiteral("txt")
+                 : chosenType == types.at(2) ? QStringLiteral("csv")
+                 : chosenType == pdfType     ? QStringLiteral("pdf")
+                                             : QStringLiteral("qlf");
+        path += QLatin1Char('.') + suffix;
+    }
+    if (suffix == QLatin1String("txt") || suffix == QLatin1String("csv"))
         return exportReadings(row, path);
-    else if (suffix != QLatin1String("qlf")) {
+    if (suffix == QLatin1String("pdf"))
+        return saveReportAs(row, path);
+    if (suffix != QLatin1String("qlf")) {
         CPrompt::warning(this, tr("Warning!\n\nFiles of type .%1 cannot be written here.")
                                    .arg(suffix));
         return false;
     }
     return writeDataFileFor(row, path);
+}
+
+// The report draws the record's own graph and histogram, whatever the
+// window shows.
+bool MainWindow::saveReportAs(int row, const QString &path)
+{
+    if (!app->records.at(row).dataLoaded) {
+        CPrompt::warning(this, tr("Warning!\n\nThis logger holds no readings to report yet."));
+        return false;
+    }
+    const bool written = withViewsOf(row, [&] { return writePdfReport(app->records.at(row), path); });
+    if (written)
+        auditUserAction(QStringLiteral("Save File: ") + path);
+    return written;
 }
 
 bool MainWindow::exportReadings(int row, const QString &path)
@@ -125,6 +152,7 @@ void MainWindow::on_m_actionLoad_triggered()
 void MainWindow::on_m_actionSave_triggered()
 {
     restartInactivityCountdown();
+    storeEditedComment();
     const int row = currentLoggerRow();
     LoggerRecord *record = recordAt(row);
     if (!record)
@@ -139,6 +167,7 @@ void MainWindow::on_m_actionSave_triggered()
 void MainWindow::on_m_actionSaveAs_triggered()
 {
     restartInactivityCountdown();
+    storeEditedComment();
     saveRecordAs(currentLoggerRow());
 }
 
@@ -153,8 +182,10 @@ void MainWindow::on_m_actionCloseSelectedFile_triggered()
     restartInactivityCountdown();
     const int row = currentLoggerRow();
     // a connected logger's record belongs to its link; only files close here
-    if (!validRow(row) || !app->records.at(row).fromFile)
+    if (!validRow(row) || !app->records.at(row).fromFile) {
+        CPrompt::warning(this, tr("Warning!\n\nNo data file is selected in the list."));
         return;
+    }
     removeRecord(row);
     fillLoggerTable(false);
     viewsDirty = true;
@@ -163,6 +194,12 @@ void MainWindow::on_m_actionCloseSelectedFile_triggered()
 void MainWindow::on_m_actionCloseAllFiles_triggered()
 {
     restartInactivityCountdown();
+    const bool anyFile = std::any_of(app->records.cbegin(), app->records.cend(),
+                                     [](const LoggerRecord &record) { return record.fromFile; });
+    if (!anyFile) {
+        CPrompt::warning(this, tr("Warning!\n\nNo data file is open."));
+        return;
+    }
     for (int row = app->records.size() - 1; row >= 0; --row)
         if (app->records.at(row).fromFile)
             removeRecord(row);
@@ -206,13 +243,12 @@ QString MainWindow::dialogStartDirectory() const
 void MainWindow::on_m_actionSaveProgramTemplate_triggered()
 {
     restartInactivityCountdown();
-    LoggerRecord *current = currentLoggerRecord();
-    if (!current)
+    if (!currentRecordOrSay())
         return;
     // the whole page goes into the template, so that loading it restores the page
     readProgramForm();
     // a copy: the record may go while the file dialog is open
-    const LoggerRecord record = *current;
+    const LoggerRecord record = *currentLoggerRecord();
 
     QString path = CPrompt::saveFileName(this, tr("Save Template Program"),
                                          dialogStartDirectory(), tr("Program template (*.xtp)"));

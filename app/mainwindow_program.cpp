@@ -543,6 +543,9 @@ void MainWindow::on_m_actionLock_triggered()
 void MainWindow::on_m_actionLoadTemplateProgram_triggered()
 {
     restartInactivityCountdown();
+    // the template goes into the selected record
+    if (!currentRecordOrSay())
+        return;
     const QStringList chosen = CPrompt::openFileNames(
         this, app->languageTable->text(55), app->settings.defaultPath, tr("Program template (*.xtp)"));
     templateFileName = chosen.value(0);

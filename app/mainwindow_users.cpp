@@ -202,6 +202,7 @@ void MainWindow::completeLogin(int index)
                    + tr(" User: %1 (#%2)")
                          .arg(users->currentUserLogin(), QString::number(users->currentEmployeeNumber())));
     const bool admin = users->isAdmin();
+    showPagesForMode();
     ui->m_tabWidget->setTabEnabled(ui->m_tabWidget->indexOf(ui->m_tabUserAdmin), admin);
     if (!admin && ui->m_tabWidget->currentWidget() == ui->m_tabUserAdmin)
         ui->m_tabWidget->setCurrentWidget(ui->m_tabHome);

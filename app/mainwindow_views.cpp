@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMouseEvent>
 
 #include "core/cmainapp.h"
@@ -113,6 +114,7 @@ void MainWindow::mousePressEvent(QMouseEvent *event)
 void MainWindow::clearViews()
 {
     dropViews();
+    showRecordComment();
     for (int page = PageGraph; page <= PageSummary; ++page)
         ui->m_tabWidget->setTabEnabled(page, false);
 }
@@ -144,6 +146,7 @@ void MainWindow::rebuildViews(int row)
 {
     const LoggerRecord record = app->records.at(row);
     const Rights rights = currentRights();
+    showRecordComment();
     ui->m_tabWidget->setTabEnabled(PageLogger, app->selection.size() <= 1);
     const bool dataPages = rights.download || (rights.view && record.fromFile);
     for (int page = PageGraph; page <= PageSummary; ++page)
@@ -186,6 +189,7 @@ void MainWindow::showHomeWhenEmpty()
 void MainWindow::on_m_actionGeneratPdf_triggered()
 {
     restartInactivityCountdown();
+    storeEditedComment();
     const int row = currentLoggerRow();
     const LoggerRecord *current = recordAt(row);
     if (!current)
@@ -207,7 +211,10 @@ void MainWindow::on_m_actionGeneratPdf_triggered()
 void MainWindow::on_m_actionPrintPreview_triggered()
 {
     restartInactivityCountdown();
-    const LoggerRecord *record = currentLoggerRecord();
+    storeEditedComment();
+    if (!currentLoggerRecord())
+        return;
+    const LoggerRecord *record = currentRecordWithReadingsOrSay();
     if (!record)
         return;
     CPrint report(this);
@@ -217,7 +224,8 @@ void MainWindow::on_m_actionPrintPreview_triggered()
 void MainWindow::on_m_actionPrintPrint_triggered()
 {
     restartInactivityCountdown();
-    const LoggerRecord *current = currentLoggerRecord();
+    storeEditedComment();
+    const LoggerRecord *current = currentRecordWithReadingsOrSay();
     if (!current)
         return;
     const LoggerRecord record = *current;
@@ -300,4 +308,44 @@ void MainWindow::on_m_actionSend_Report_triggered()
 
 void MainWindow::on_m_lineEditComment_textChanged(const QString &) {}
 
-void MainWindow::on_m_lineEditComment_editingFinished() { restartInactivityCountdown(); }
+void MainWindow::on_m_lineEditComment_editingFinished()
+{
+    restartInactivityCountdown();
+    storeEditedComment();
+}
+
+// The field shows the current record's comment. An edit not finished yet
+// goes to the record it was typed for before another one takes the field,
+// so a row that changes under the typing loses nothing.
+void MainWindow::showRecordComment()
+{
+    storeEditedComment();
+    QLineEdit *field = ui->m_lineEditComment;
+    const LoggerRecord *record = currentLoggerRecord();
+    commentRecordId = record ? record->recordId : 0;
+    field->setText(record ? record->comment : QString());
+    field->setModified(false);
+    field->setEnabled(record != nullptr);
+}
+
+// A changed comment is a change of the data set: it is offered for saving
+// as new readings are, and goes into the audit trail. Saving, reporting and
+// closing take a comment still being typed: a toolbar button or a shortcut
+// leaves the field without ending its editing.
+void MainWindow::storeEditedComment()
+{
+    QLineEdit *field = ui->m_lineEditComment;
+    const int row = rowOfRecordId(commentRecordId);
+    if (row < 0 || !field->isModified())
+        return;
+    field->setModified(false);
+    LoggerRecord &record = app->records[row];
+    const QString comment = field->text();
+    if (comment == record.comment)
+        return;
+    auditUserAction(QStringLiteral("Change comment: ") + record.comment + QStringLiteral(" --> ")
+                    + comment);
+    record.comment = comment;
+    if (record.dataLoaded)
+        record.unsavedReadings = true;
+}

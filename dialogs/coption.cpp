@@ -129,9 +129,12 @@ void COption::on_m_buttonBox_accepted()
     saveSettingsFile();
     m_mainWindow->viewsDirty = true;
     if (!energyTaken) {
-        CPrompt::warning(this, tr("Warning!\n\nThe MKT activation energy \"%1\" is not a positive "
-                                  "number; %2 kJ/mol is kept.")
-                                   .arg(typedEnergy, energyText(m_settings.mktActivationEnergy)));
+        CPrompt::warning(this, tr("Warning!\n\nThe MKT activation energy \"%1\" is not a number "
+                                  "from %2 to %3; %4 kJ/mol is kept.")
+                                   .arg(typedEnergy,
+                                        QString::number(AppSettings::kMinMktActivationEnergy),
+                                        QString::number(AppSettings::kMaxMktActivationEnergy),
+                                        energyText(m_settings.mktActivationEnergy)));
     }
 }
 
@@ -163,13 +166,14 @@ bool COption::takeTypedFields()
     s.defaultPath = m_ui->m_lineEditGeneralDefaultPath->text();
 
     // The field shows three decimals: an untouched field keeps the value
-    // exact. An energy of 0 or less would make every MKT undefined.
+    // exact. An energy outside the range would make every MKT undefined,
+    // or be dropped when the settings are read again.
     bool energyTaken = true;
     const QString energy = m_ui->m_lineEditOptionGeneralMkt->text().trimmed();
     if (energy != energyText(s.mktActivationEnergy)) {
         bool ok = false;
         const double value = energy.toDouble(&ok);
-        energyTaken = ok && value > 0.0 && qIsFinite(value);
+        energyTaken = ok && AppSettings::isMktActivationEnergy(value);
         if (energyTaken)
             s.mktActivationEnergy = value;
     }

@@ -61,6 +61,14 @@ struct AppSettings
     bool lockDescription = false;
 
     bool celsius() const { return modeCelsius != 0; }
+    // The mean kinetic temperature takes the energy in whole kJ/mol: below
+    // 1 it would be 0 and every MKT undefined.
+    static constexpr double kMinMktActivationEnergy = 1.0;
+    static constexpr double kMaxMktActivationEnergy = 1000.0;
+    static bool isMktActivationEnergy(double kJPerMol)
+    {
+        return kJPerMol >= kMinMktActivationEnergy && kJPerMol <= kMaxMktActivationEnergy;
+    }
     bool dayFirst() const { return dateFormat == 0; }
 };
 

@@ -121,7 +121,7 @@ bool numberFitsSetting(const char *key, double number)
     if (qstrcmp(key, "TIME_ZONE") == 0)
         return number >= -14.0 && number <= 14.0;
     if (qstrcmp(key, "MKT_ACTIVATION_ENERGY") == 0)
-        return number > 0.0 && number <= 1000.0;
+        return AppSettings::isMktActivationEnergy(number);
     return true;
 }
 

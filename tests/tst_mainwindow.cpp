@@ -1,3 +1,4 @@
+#include <QLineEdit>
 #include <QWebFrame>
 #include <QWebPage>
 #include <QWebView>
@@ -195,12 +196,14 @@ private slots:
         h.window.updateLoggerPage();
         QCOMPARE(tabs->indexOf(h.ui->m_tabUserAdmin), 6);
 
-        // a production station (a jig port) also gets its two pages, in order
+        // a production station (a jig port) gets its two pages only for an
+        // administrator, and nobody is logged in
         h.window.app->jigPort = QStringLiteral("ttyS0");
         h.window.updateLoggerPage();
-        QCOMPARE(tabs->count(), 9);
-        QCOMPARE(tabs->indexOf(h.ui->m_tabProduction), 8);
+        QCOMPARE(tabs->count(), 7);
+        QCOMPARE(tabs->indexOf(h.ui->m_tabProduction), -1);
 
+        // without user administration they follow the jig port alone, in order
         h.window.app->userAdmin->enabled = false;
         h.window.updateLoggerPage();
         QCOMPARE(tabs->indexOf(h.ui->m_tabUserAdmin), -1);
@@ -305,6 +308,109 @@ private slots:
         QVERIFY(lines.at(1).startsWith(QStringLiteral("1,")) && lines.at(3).contains(QStringLiteral("22.0")));
         QCOMPARE(h.prompts.boxes.size(), 2);
         QCOMPARE(h.records.at(0).fileName, h.homePath("copy.qlf"));   // still the data file
+    }
+
+    // The graph page's comment field edits the comment of the record in the
+    // current row: the data file keeps it and the report prints it. Typing
+    // not finished when the row changes goes to the record it was typed for.
+    void commentIsEditedSavedReopenedAndReported()
+    {
+        Harness h;
+        QLineEdit *field = h.ui->m_lineEditComment;
+        QVERIFY(field->isVisibleTo(h.ui->m_tabGraph));
+        QVERIFY(!field->isEnabledTo(h.ui->m_tabGraph));
+
+        LoggerRecord source = downloadedTrip("Q777", QVector<quint16>(40, 0x00C8));
+        source.sensorFlags = SensorBits::InternalNtc;
+        source.configWord = ConfigBits::InternalOn;
+        source.interval = 60;
+        source.startTime = QDateTime(QDate(2026, 3, 1), QTime(10, 0));
+        source.imageRead = ImageCodec::encode(source, QByteArray(kImageSize, '\0'));
+        source.comment = QStringLiteral("loaded at dock 4");
+        const QString path = h.homePath("Q777.qlf");
+        QVERIFY(CFileManager::writeDataFile(path, source, false));
+        QVERIFY(h.window.loadDataFile(path));
+        h.window.Timer();   // builds the views and enables their pages
+        QCOMPARE(field->text(), QStringLiteral("loaded at dock 4"));
+        QVERIFY(field->isEnabled());
+
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("Cold chain kept, 2-8 C"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(h.records.at(0).comment, QStringLiteral("Cold chain kept, 2-8 C"));
+        QVERIFY(h.records.at(0).unsavedReadings);   // offered for saving
+        h.ui->m_actionSave->trigger();
+        QVERIFY(!h.records.at(0).unsavedReadings);
+
+        h.ui->m_actionCloseAllFiles->trigger();
+        QVERIFY(h.records.isEmpty());
+        h.window.Timer();
+        QVERIFY(field->text().isEmpty() && !field->isEnabledTo(h.ui->m_tabGraph));
+        QVERIFY(h.window.loadDataFile(path));
+        QCOMPARE(field->text(), QStringLiteral("Cold chain kept, 2-8 C"));
+
+        // Save from the toolbar or its shortcut leaves the typing unfinished
+        h.window.Timer();
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("Cold chain kept"));
+        h.ui->m_actionSave->trigger();
+        LoggerRecord reread;
+        QVERIFY(CFileManager::readDataFile(path, reread, false, nullptr));
+        QCOMPARE(reread.comment, QStringLiteral("Cold chain kept"));
+
+        // Save As a PDF report, which prints the comment
+        const QString pdf = h.homePath("Q777 report.pdf");
+        h.prompts.filesToChoose = QStringList{ pdf };
+        h.ui->m_actionSaveAs->trigger();
+        QVERIFY(h.prompts.boxes.isEmpty());
+        const QString text = QString::fromUtf8(TestEnv::programOutput("pdftotext", { pdf, "-" }));
+        QVERIFY2(text.contains(QStringLiteral("Cold chain kept")), qPrintable(text));
+        QCOMPARE(h.records.at(0).fileName, path);   // the record still saves to its data file
+
+        // typing left unfinished when another row becomes current
+        LoggerRecord other = source;
+        other.comment = QStringLiteral("second trip");
+        const QString otherPath = h.homePath("Q778.qlf");
+        QVERIFY(CFileManager::writeDataFile(otherPath, other, false));
+        h.window.Timer();
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("half typed"));
+        QVERIFY(h.window.loadDataFile(otherPath));
+        QCOMPARE(h.records.at(0).comment, QStringLiteral("half typed"));
+        QCOMPARE(field->text(), QStringLiteral("second trip"));
+        QCOMPARE(h.records.at(1).comment, QStringLiteral("second trip"));
+    }
+
+    // Save As writes a PDF report by its type; a record without readings has
+    // no report, and a folder that is missing is told.
+    void saveAsWritesThePdfReport()
+    {
+        Harness h;
+        LoggerRecord logger = loggerRecord(QStringLiteral("ttyS7"), QStringLiteral("L7"));
+        logger.ready = true;
+        h.addAndSelect(logger);
+        h.prompts.filesToChoose = QStringList{ h.homePath("L7.pdf") };
+        h.window.on_m_actionSaveAs_triggered();
+        QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("no readings")));
+        QVERIFY(!QFile::exists(h.homePath("L7.pdf")));
+
+        h.records[0].readings = QVector<quint16>(10, 0x00C8);
+        h.records[0].readingCount = 10;
+        h.records[0].sensorFlags = SensorBits::InternalNtc;
+        h.records[0].configWord = ConfigBits::InternalOn;
+        h.records[0].updateChannels();
+        h.records[0].interval = 60;
+        h.records[0].dataLoaded = true;
+        h.prompts.boxes.clear();
+        h.prompts.filesToChoose = QStringList{ h.homePath("gone/L7.pdf") };
+        h.window.on_m_actionSaveAs_triggered();
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QVERIFY(!QFile::exists(h.homePath("gone/L7.pdf")));
+
+        h.prompts.filesToChoose = QStringList{ h.homePath("L7.PDF") };
+        h.window.on_m_actionSaveAs_triggered();
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QVERIFY(TestEnv::programOutput("pdfinfo", { h.homePath("L7.PDF") }).contains("Pages:"));
     }
 
     // The automatic save and exports after a download, and the storing of

@@ -1,6 +1,7 @@
 #include <QPushButton>
 
 #include "support/testenv.h"
+#include "support/useradmintest.h"
 #include "support/windowtest.h"
 #include "users/cuseradmin.h"
 
@@ -43,13 +44,6 @@ Inputs fileRow()
     return in;
 }
 
-template<typename Change>
-Inputs with(Inputs in, Change change)
-{
-    change(in);
-    return in;
-}
-
 // A user logged in with the rights named by letters: a admin, c configure,
 // d download, v view.
 Inputs loggedIn(Inputs in, const char *rights)
@@ -89,6 +83,9 @@ class TestMainWindowActions : public QObject
 {
     Q_OBJECT
 private slots:
+    // Rows of the enabling rules: the record's state alone (nobody logged
+    // in), then a logged-in user's rights over it. Where the rights would
+    // enable an action on a row that cannot serve it, the row says which.
     void actionStates_data()
     {
         QTest::addColumn<Inputs>("in");
@@ -97,51 +94,89 @@ private slots:
         auto row = [](const char *name, const Inputs &in, const char *enabled, const QString &tip = QString()) {
             QTest::newRow(name) << in << QString::fromLatin1(enabled) << tip;
         };
-        row("no row", Inputs(), "pbdfsarvcxtukLO");
+        auto set = [](Inputs in, auto change) { change(in); return in; };
+
+        // the record's state
+        row("no row: every record action off, no reason", Inputs(), "pbdfsarvcxtukLO");
         row("ready logger", readyLogger(), "PBDfsarvcXTUKLO");
         row("downloaded logger", downloadedLogger(), "PBDFSARVcXTUKLO");
-        row("file row, nothing chosen", fileRow(), "pbdFSARVCXTUKLO", kFileReasons);
-        row("two files selected", with(fileRow(), [](Inputs &in) { in.selectionCount = 2; }), "pbdfSARVCXTUKLO",
-            kFileReasons);
-        row("no start", with(readyLogger(), [](Inputs &in) { in.startAt = false; }), "pbDfsarvcXTUKLO",
+        row("file row, no start and no sensor", fileRow(), "pbdFSARVCXTUKLO", kFileReasons);
+        row("two files selected: no pdf", set(fileRow(), [](Inputs &in) { in.selectionCount = 2; }),
+            "pbdfSARVCXTUKLO", kFileReasons);
+        row("no start condition", set(readyLogger(), [](Inputs &in) { in.startAt = false; }), "pbDfsarvcXTUKLO",
             "No start condition selected\r");
-        row("no sensor", with(readyLogger(), [](Inputs &in) { in.sensorIntTemp = false; }), "pbDfsarvcXTUKLO",
+        row("no sensor", set(readyLogger(), [](Inputs &in) { in.sensorIntTemp = false; }), "pbDfsarvcXTUKLO",
             "No sensor selected\r");
-        row("wait start, external sensor", with(readyLogger(), [](Inputs &in) {
+        row("wait start, humidity sensor", set(readyLogger(), [](Inputs &in) {
                 in.startAt = in.sensorIntTemp = false;
-                in.startWait = in.sensorExtTemp = true;
+                in.startWait = in.sensorIntHum = true;
             }), "PBDfsarvcXTUKLO");
-        row("locked logger", with(lockedLogger(), [](Inputs &in) { in.startAt = false; }), "pbdfsarvcXTUKLO",
-            "Password protected\r");
-        row("password accepted", with(lockedLogger(), [](Inputs &in) { in.passwordAccepted = true; }),
+        row("wrong password, whatever the page holds", set(lockedLogger(), [](Inputs &in) {
+                in.startAt = in.sensorIntTemp = false;
+            }), "pbdfsarvcXTUKLO", "Password protected\r");
+        row("wrong password, image not read", set(lockedLogger(), [](Inputs &in) { in.ready = false; }),
+            "pbdfsarvcXTUKLO", "Password protected\rLogger not ready yet...");
+        row("password accepted", set(lockedLogger(), [](Inputs &in) { in.passwordAccepted = true; }),
             "PBDfsarvcXTUKLO");
-        row("write without password", with(lockedLogger(), [](Inputs &in) { in.writeWithoutPassword = true; }),
-            "PBdfsarvcxtukLO");
-        row("not ready", with(readyLogger(), [](Inputs &in) { in.ready = false; }), "pbDfsarvcXTUKLO",
+        row("write without password: program only", set(lockedLogger(), [](Inputs &in) {
+                in.writeWithoutPassword = true;
+            }), "PBdfsarvcxtukLO");
+        row("write without password, drive logger", set(lockedLogger(), [](Inputs &in) {
+                in.writeWithoutPassword = in.massStorage = in.fromFile = in.dataLoaded = true;
+            }), "pbdFSARVCXTUKLO", QStringLiteral("This is not a Logger\r"));
+        row("not ready", set(readyLogger(), [](Inputs &in) { in.ready = false; }), "pbDfsarvcXTUKLO",
             "Logger not ready yet...");
-        row("auto download pending",
-            with(readyLogger(), [](Inputs &in) { in.ready = false; in.autoDownloadSetting = true; }),
+        row("not ready, form locked", set(readyLogger(), [](Inputs &in) { in.ready = false; in.formLocked = true; }),
+            "PBDfsarvcXTUKLO");
+        row("automatic download awaited",
+            set(readyLogger(), [](Inputs &in) { in.ready = false; in.autoDownloadSetting = true; }),
             "pbDfsarvcXTUKLO", "Downloading\r");
-        row("download running", with(downloadedLogger(), [](Inputs &in) { in.transferInProgress = true; }),
-            "PBdFSARVcXTUKLO");
-        row("auto download running",
-            with(readyLogger(), [](Inputs &in) { in.autoDownloadSetting = in.autoDownloaded = true; }),
+        row("automatic download under way",
+            set(readyLogger(), [](Inputs &in) { in.autoDownloadSetting = in.autoDownloaded = true; }),
             "pbdfsarvcXTUKLO", "Downloading\r");
+        row("automatic download, password not given",
+            set(lockedLogger(), [](Inputs &in) { in.autoDownloadSetting = true; }),
+            "pbdfsarvcXTUKLO", "Password protected\r");
+        row("nobody logged in yet", set(downloadedLogger(), [](Inputs &in) { in.adminEnabled = true; }),
+            "PBDFSARVcXTUKLO");
 
         // rights of a logged-in user on a downloaded logger
         row("administrator", loggedIn(downloadedLogger(), "a"), "PBDFSARVcXTUKLO");
         row("viewer only", loggedIn(downloadedLogger(), "v"), "pbdFSARVcXtukLo");
+        row("viewer only on a file", loggedIn(fileRow(), "v"), "pbdFSARVCXtukLo", kFileReasons);
         row("configure only", loggedIn(downloadedLogger(), "c"), "PBdfsarvcxTUklo");
         row("download only", loggedIn(downloadedLogger(), "d"), "pbDFSARVcxtuklo");
-        row("no rights at all", loggedIn(downloadedLogger(), ""), "pbdfSArvcxtuklo");
-        row("nobody logged in yet", with(downloadedLogger(), [](Inputs &in) { in.adminEnabled = true; }),
-            "PBDFSARVcXTUKLO");
+        row("configure and view: no pdf", loggedIn(downloadedLogger(), "cv"), "PBdfSARVcXTUKLo");
+        row("no right at all", loggedIn(downloadedLogger(), ""), "pbdfSArvcxtuklo");
 
-        // a right never re-enables what the record's state disabled
+        // the rights enable again what the state disabled, except where the
+        // row cannot serve the action: download of a file or of a logger
+        // whose password was not given, the button of a refused program,
+        // closing a logger's row as a file
         row("download right on a file", loggedIn(fileRow(), "cdv"), "pbdFSARVCXTUKLo", kFileReasons);
-        row("administrator on a locked logger", loggedIn(lockedLogger(), "acdv"), "pbdfsarvcXTUKLO",
+        row("administrator, wrong password", loggedIn(lockedLogger(), "a"), "pbdfsaRVcXTUKLO",
             "Password protected\r");
-        row("administrator without a row", loggedIn(Inputs(), "acdv"), "pbdfsarvcxtukLO");
+        row("administrator, write without password",
+            loggedIn(set(lockedLogger(), [](Inputs &in) { in.writeWithoutPassword = true; }), "a"),
+            "PBdfsaRVcXTUKLO");
+        row("administrator, automatic download under way",
+            loggedIn(set(readyLogger(), [](Inputs &in) { in.autoDownloadSetting = in.autoDownloaded = true; }), "a"),
+            "pbDfsaRVcXTUKLO", "Downloading\r");
+
+        // no row: the user's rights alone, never program, download, pdf or print
+        row("administrator without a row", loggedIn(Inputs(), "a"), "pbdfsarvCXTUKLO");
+        row("viewer without a row", loggedIn(Inputs(), "v"), "pbdfsarvCXtukLo");
+        row("configure without a row", loggedIn(Inputs(), "c"), "pbdfsarvcxTUklo");
+        row("download without a row", loggedIn(Inputs(), "d"), "pbdfsarvcxtuklo");
+
+        // two selected: the rights give the pdf back, unless the row has no readings
+        row("two files, viewer", loggedIn(set(fileRow(), [](Inputs &in) { in.selectionCount = 2; }), "v"),
+            "pbdFSARVCXtukLo", kFileReasons);
+        row("two files, configure and view",
+            loggedIn(set(fileRow(), [](Inputs &in) { in.selectionCount = 2; }), "cv"),
+            "pbdfSARVCXTUKLo", kFileReasons);
+        row("two selected, row without readings",
+            loggedIn(set(readyLogger(), [](Inputs &in) { in.selectionCount = 2; }), "a"), "PBDfsaRVcXTUKLO");
     }
 
     void actionStates()
@@ -189,6 +224,72 @@ private slots:
         QVERIFY(!h.ui->m_actionCloseSelectedFile->isEnabled());
         QVERIFY(!h.ui->m_actionSave->isEnabled());
         QVERIFY(h.ui->m_pushButtonProgram->toolTip().isEmpty());
+    }
+
+    // What the rights enable on a row that cannot serve it tells the user
+    // what is missing; nothing else happens.
+    void actionsOnNothingSaySo()
+    {
+        setUserAdministration(true);
+        UserStoreFile::write({ UserStoreFile::user("boss", "Boss1pass", "1", UserRecord::RightAdmin) });
+        PromptRecorder prompts;
+        prompts.logins = { { "boss", "Boss1pass" } };
+        MainWindow window;
+        setUserAdministration(false);
+        Ui::MainWindow *ui = window.ui;
+        QVERIFY(ui->m_actionCloseSelectedFile->isEnabled() && ui->m_actionLoadTemplateProgram->isEnabled());
+        QVERIFY(!ui->m_pushButtonProgram->isEnabled());
+
+        ui->m_actionCloseSelectedFile->trigger();
+        QVERIFY(prompts.sawBoxContaining(QStringLiteral("No data file is selected")));
+        ui->m_actionCloseAllFiles->trigger();
+        QVERIFY(prompts.sawBoxContaining(QStringLiteral("No data file is open")));
+        ui->m_actionLoadTemplateProgram->trigger();
+        ui->m_actionSaveProgramTemplate->trigger();
+        QCOMPARE(prompts.boxesContaining(QStringLiteral("No logger or file is selected")), 2);
+        QVERIFY(prompts.fileCaptions.isEmpty());
+
+        // a logger that holds no readings yet, busy with a write
+        LoggerRecord logger = loggerRecord(QStringLiteral("ttyS9"), QStringLiteral("L1"));
+        logger.ready = true;
+        window.app->records << logger;
+        window.selectTableRow(0);
+        window.transferInProgress = true;
+        window.transferRecordIndex = 0;
+        window.updateActions();
+        QVERIFY(ui->m_actionPrintPreview->isEnabled() && ui->m_actionDownload->isEnabled());
+        ui->m_actionPrintPrint->trigger();
+        ui->m_actionPrintPreview->trigger();
+        QCOMPARE(prompts.boxesContaining(QStringLiteral("holds no readings yet")), 2);
+        ui->m_actionDownload->trigger();
+        QVERIFY(prompts.sawBoxContaining(QStringLiteral("busy with a transfer")));
+        QVERIFY(!window.app->records.at(0).downloadRunning);
+        window.transferInProgress = false;
+    }
+
+    // The production pages write calibration tables and initialise loggers:
+    // with user administration on, a production station shows them to an
+    // administrator only.
+    void productionPagesFollowTheLoggedInUser()
+    {
+        setUserAdministration(true);
+        UserStoreFile::write({ UserStoreFile::user("kim", "Kim1pass", "12", UserRecord::RightViewer),
+                               UserStoreFile::user("boss", "Boss1pass", "1", UserRecord::RightAdmin) });
+        PromptRecorder prompts;
+        prompts.logins = { { "kim", "Kim1pass" }, { "boss", "Boss1pass" } };
+        MainWindow window;
+        setUserAdministration(false);
+        QTabWidget *tabs = window.ui->m_tabWidget;
+        window.app->jigPort = QStringLiteral("ttyS0");
+        window.updateLoggerPage();
+        QCOMPARE(tabs->indexOf(window.ui->m_tabAdmin), -1);
+        QCOMPARE(tabs->indexOf(window.ui->m_tabProduction), -1);
+
+        window.on_m_actionLogout_triggered();
+        window.Timer100ms();
+        QCOMPARE(prompts.loginDialogs, 2);
+        QCOMPARE(tabs->indexOf(window.ui->m_tabAdmin), 7);
+        QCOMPARE(tabs->indexOf(window.ui->m_tabProduction), 8);
     }
 
     void timerTicksKeepTheInactivityCountdownAndUserActionsRestartIt()

@@ -46,10 +46,14 @@ private slots:
         QVERIFY(ui->m_tableWidgetLogger->item(0, 6)->icon().isNull());    // not OK
         QTRY_VERIFY_WITH_TIMEOUT(ui->m_actionDownload->isEnabled(), kLinkMs);
 
-        // while it runs, the download cannot be asked for again
+        // while it runs, asking again is refused with a word, not sent twice
         QSignalSpy progress(window.app, &CMainApp::downloadProgress);
         ui->m_actionDownload->trigger();
-        QVERIFY(!ui->m_actionDownload->isEnabled());
+        ui->m_actionDownload->trigger();
+        QCOMPARE(progress.size(), 1);
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("busy with a transfer")));
+        s.prompts.boxes.clear();
         QTRY_VERIFY_WITH_TIMEOUT(window.app->records.at(0).dataLoaded, kDownloadMs);
         QTRY_VERIFY_WITH_TIMEOUT(window.plot != nullptr, kLinkMs);
         QCOMPARE(window.app->records.at(0).readingCount, 500);

@@ -134,6 +134,40 @@ private slots:
         QVERIFY(h.prompts.sawBoxContaining(h.window.app->languageTable->text(188)));
     }
 
+    // The MKT takes the energy in whole kJ/mol: below 1 every MKT would be
+    // undefined. A refused energy keeps the old one, in the dialog as in a
+    // hand-edited settings file.
+    void energyOutsideItsRangeIsRefused_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("kept");
+        QTest::newRow("between 0 and 1") << "0.5" << 83.144;
+        QTest::newRow("just under 1") << "0.999" << 83.144;
+        QTest::newRow("zero") << "0" << 83.144;
+        QTest::newRow("negative") << "-80" << 83.144;
+        QTest::newRow("above the range") << "1000.5" << 83.144;
+        QTest::newRow("lowest") << "1" << 1.0;
+        QTest::newRow("highest") << "1000" << 1000.0;
+    }
+
+    void energyOutsideItsRangeIsRefused()
+    {
+        QFETCH(QString, typed);
+        QFETCH(double, kept);
+        Harness h;
+        h.window.app->settings.mktActivationEnergy = 83.144;
+        runOptions(h, [&typed](COption *, Ui_COption *f) {
+            f->m_lineEditOptionGeneralMkt->setText(typed);
+            pressOk(f);
+        });
+        QCOMPARE(h.window.app->settings.mktActivationEnergy, kept);
+        QCOMPARE(settingsReadBack().mktActivationEnergy, kept);
+        QCOMPARE(h.prompts.sawBoxContaining(QStringLiteral("\"%1\"").arg(typed)), kept == 83.144);
+
+        QVERIFY(TestEnv::writeFile(iniPath(), "[SETTINGS]\r\nMKT_ACTIVATION_ENERGY=" + typed.toLatin1() + "\r\n"));
+        QCOMPARE(settingsReadBack().mktActivationEnergy, kept);
+    }
+
     // A View-tab colour is in the graph behind the dialog at once; Cancel and
     // Escape both take it back in memory and leave the file as it was.
     void viewChangeShowsAtOnceAndIsTakenBack_data()

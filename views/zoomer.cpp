@@ -61,7 +61,8 @@ QString Zoomer::readingText(const QPointF &pos) const
     const QVector<Hit> hits = readingsAt(pos.x());
     if (hits.isEmpty())
         return QString();
-    // Where sets overlap, the one whose curve lies nearest the cursor.
+    // Sets side by side all have a reading at x: the one whose curve lies
+    // nearest the cursor is named.
     const Hit *chosen = &hits.first();
     double nearest = distanceTo(*chosen, pos.y());
     for (const Hit &hit : hits) {
@@ -113,6 +114,9 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
             // the first reading where the cursor time meets the set's start
             addHit(*record, seconds == 0 ? 0 : (seconds - 1) / record->interval, t);
         }
+        // a time inside two or more sets names no single reading
+        if (hits.size() > 1)
+            hits.clear();
         return hits;
     }
     // sets side by side: x counts the readings of every set
