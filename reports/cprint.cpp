@@ -1,5 +1,6 @@
 #include "reports/cprint.h"
 
+#include <cmath>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -23,6 +24,11 @@
 namespace {
 
 const char kLogoPath[] = ":/Pictures/NorvelLogoButton.png";
+// The line pitches of the layout were drawn up on a screen of this many
+// dots per inch.
+constexpr double kLayoutDpi = 96.0;
+// Room kept between the readings box and the footer, in report units.
+constexpr int kFooterGap = 100;
 const QColor kGrey(200, 200, 200);
 const QColor kVeil(200, 200, 200, 128);
 
@@ -349,6 +355,36 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
 }
 
 // ---------------------------------------------------------------------------
+// font metrics: always the printer's, never the screen's
+
+QPaintDevice *CPrint::device() const
+{
+    return painter.isActive() ? painter.device() : activePrinter;
+}
+
+int CPrint::printerHeight(const QFont &measured) const
+{
+    QPaintDevice *target = device();
+    return target ? QFontMetrics(measured, target).height()
+                  : int(std::ceil(layoutHeight(measured) / kLayoutDpi * 1200 / scale));
+}
+
+double CPrint::layoutHeight(const QFont &measured) const
+{
+    QPaintDevice *target = device();
+    if (!target || target->logicalDpiY() <= 0)
+        return measured.pointSizeF() * kLayoutDpi / 72.0 * 1.2;
+    return QFontMetricsF(measured, target).height() * kLayoutDpi / target->logicalDpiY();
+}
+
+int CPrint::readingsRowPitch(int boxTop) const
+{
+    const int wanted = int(layoutHeight(font("Helvetica", 12, false)) * 11 / scale);
+    const int room = footerTop() - units(kFooterGap) - boxTop - int(1.5 * units(300));
+    return qMax(1, qMin(wanted, room / (kSamplesPerPage / 2)));
+}
+
+// ---------------------------------------------------------------------------
 // header and footer
 
 void CPrint::drawHeader(const QString &path, const LoggerRecord &printed)
@@ -396,21 +432,47 @@ void CPrint::drawHeader(const QString &path, const LoggerRecord &printed)
     painter.setBrush(Qt::white);
 }
 
+bool CPrint::footerHasComplianceBand() const
+{
+    return userAdminOn() && !record.configuredBy.isEmpty();
+}
+
+int CPrint::footerLineTop(const QFont &lineFont) const
+{
+    return int(pageHeight - printerHeight(lineFont) - 600 / scale);
+}
+
+int CPrint::footerTop() const
+{
+    const int pageLine = footerLineTop(footerFont());
+    return footerHasComplianceBand() ? qMin(pageLine, footerLineTop(complianceFont())) : pageLine;
+}
+
+QFont CPrint::footerFont()
+{
+    return font("Courier New", 12, false);
+}
+
+QFont CPrint::complianceFont()
+{
+    return font("Helvetica", 12, true);
+}
+
 void CPrint::drawFooter(int page, int count)
 {
-    painter.setFont(font("Courier New", 12, false));
+    painter.setFont(footerFont());
     painter.setPen(hairline(Qt::black));
-    const int fh = painter.fontMetrics().height();
-    const int y = int(pageHeight - fh - 600 / scale);
+    const int fh = printerHeight(footerFont());
+    const int y = footerLineTop(footerFont());
     const QString pageText = tr("( Page  %1 / %2 )").arg(page).arg(count);
 
-    if (userAdminOn() && !record.configuredBy.isEmpty()) {
+    if (footerHasComplianceBand()) {
         painter.drawText(QRect(int(pageWidth - 1800 / scale), y, units(1800), fh), Qt::AlignCenter,
                          pageText);
-        painter.setFont(font("Helvetica", 12, true));
+        painter.setFont(complianceFont());
         painter.setPen(hairline(Qt::darkBlue));
-        const int fh2 = painter.fontMetrics().height();
-        const int y2 = int(pageHeight - fh2 - 600 / scale);
+        const int fh2 = printerHeight(complianceFont());
+        const int y2 = footerLineTop(complianceFont());
         const QRect band(0, y2, int(pageWidth - 2000 / scale), fh2);
         painter.fillRect(band, kVeil);
         painter.drawText(band, Qt::AlignCenter,
@@ -427,8 +489,8 @@ QPoint CPrint::measureSpecificationBox(int x, int y, int width, int, QTableWidge
                                        const QString &, int, int rowCount) const
 {
     const int r = units(300);
-    const int th = QFontMetrics(font("Helvetica", 18, true)).height();
-    const int lh = int(QFontMetrics(font("Helvetica", 11, false)).height() * 11 / scale);
+    const double th = layoutHeight(font("Helvetica", 18, true));
+    const int lh = int(layoutHeight(font("Helvetica", 11, false)) * 11 / scale);
     const int b0 = int(100 / scale + (y + r / 1.5 + lh));
     const int bEnd = b0 + rowCount * lh;
     return QPoint(x + width, bEnd + int(th * 10 / scale));
@@ -442,7 +504,7 @@ QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableW
     const QFont titleFont = font("Helvetica", 18, true);
     const QFont labelFont = font("Helvetica", 11, false);
     const QFont valueFont = font("Courier New", 11, false);
-    const int lh = int(QFontMetrics(labelFont).height() * 11 / scale);
+    const int lh = int(layoutHeight(labelFont) * 11 / scale);
     if (height == -1)
         height = int(1.5 * r + lh * rowCount);
 
@@ -492,7 +554,7 @@ void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *t
     const QFont headFont = font("Helvetica", 16, true);
     const QFont labelFont = font("Helvetica", 12, false);
     const QFont valueFont = font("Courier New", 12, false);
-    const int lh = int(QFontMetrics(labelFont).height() * 12 / scale);
+    const int lh = int(layoutHeight(labelFont) * 12 / scale);
     if (height == -1)
         height = lh * rowsPerChannel + 2 * g;
 
@@ -576,7 +638,7 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
     const int m = units(300);
     const int available = qMin(printed.readingCount, printed.readings.size());
     const int rows = qMin(kSamplesPerPage, qMax(0, (available - first) / stride));
-    const int L = int(QFontMetrics(font("Helvetica", 12, false)).height() * 11 / scale);
+    const int L = readingsRowPitch(y);
     if (height == -1) {
         height = int(1.5 * m + (rows / 2) * L);
         if (rows != kSamplesPerPage)
