@@ -1,6 +1,7 @@
 #include "reports/cprint.h"
 
 #include <cmath>
+#include <cstdio>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -15,6 +16,7 @@
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
+#include "core/localclock.h"
 #include "dialogs/cprompt.h"
 #include "users/cuseradmin.h"
 #include "views/chistogram.h"
@@ -118,10 +120,22 @@ QString CPrint::readingsTitle(const LoggerRecord &record, bool celsius)
 
 QString CPrint::sampleText(const LoggerRecord &record, int n, bool dayFirst)
 {
-    const QDateTime time = record.startTime.addSecs(qint64(n - 1) * record.interval);
-    return QString::asprintf("%4d", n)
-           + time.toString(dayFirst ? QStringLiteral("  dd/MM/yy hh:mm:ss")
-                                    : QStringLiteral("  MM/dd/yy hh:mm:ss"));
+    LocalClock clock(record.startTime);
+    return sampleText(clock, record, n, dayFirst);
+}
+
+QString CPrint::sampleText(LocalClock &clock, const LoggerRecord &record, int n, bool dayFirst)
+{
+    QDate date;
+    int second = 0;
+    clock.wallTime(qint64(n - 1) * record.interval, date, second);
+    const int leading = dayFirst ? date.day() : date.month();
+    const int trailing = dayFirst ? date.month() : date.day();
+    char text[48];
+    const int length = std::snprintf(text, sizeof text, "%4d  %02d/%02d/%02d %02d:%02d:%02d", n, leading,
+                                     trailing, date.year() % 100, second / 3600, second / 60 % 60,
+                                     second % 60);
+    return QString::fromLatin1(text, qBound(0, length, int(sizeof text) - 1));
 }
 
 // ---------------------------------------------------------------------------
@@ -675,6 +689,7 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
     const bool inCelsius = celsius();
     const bool byDay = dayFirst();
 
+    LocalClock clock(printed.startTime);
     int n = first / stride + 1;
     const int yFirstRow = int(m / 1.5 + y + L + 100 / scale);
     const int leftRows = rows / 2 + rows % 2;
@@ -683,7 +698,7 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
         const int xRow = int(150 / scale + x) + column * pageWidth / 2;
         int yRow = yFirstRow;
         for (int row = 0; row < columnRows && n * stride <= available; ++row) {
-            const QString text = sampleText(printed, n, byDay);
+            const QString text = sampleText(clock, printed, n, byDay);
             painter.setPen(Qt::black);
             painter.drawText(QPoint(xRow, yRow), text);
             int cellX = xRow + metrics.horizontalAdvance(text) + gapWidth;

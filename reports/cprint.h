@@ -11,6 +11,7 @@
 #include "core/loggerrecord.h"
 
 class CMainApp;
+class LocalClock;
 class MainWindow;
 class QPaintDevice;
 class QPrinter;
@@ -93,6 +94,8 @@ public slots:
 
 private:
     int units(double reportUnits) const { return int(reportUnits / scale); }
+    // sampleText for the samples of a page, one after another
+    static QString sampleText(LocalClock &clock, const LoggerRecord &record, int n, bool dayFirst);
     // The device the report is measured on: the printer, never the screen.
     QPaintDevice *device() const;
     // A font's height on the printer, in device pixels.

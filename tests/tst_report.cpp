@@ -97,6 +97,57 @@ private slots:
         delete folder;
     }
 
+    // Sample times read as the wall clock showed them, across both changes
+    // of daylight saving time (the tests run in Europe/Paris) and at
+    // intervals that do and do not divide a quarter hour.
+    void sampleTimesFollowTheWallClockAcrossDaylightSaving_data()
+    {
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("dayFirst");
+        QTest::addColumn<QString>("monthFirst");
+        const QDateTime spring(QDate(2026, 3, 29), QTime(1, 50), Qt::LocalTime);
+        const QDateTime autumn(QDate(2026, 10, 25), QTime(1, 50), Qt::LocalTime);
+        QTest::newRow("before spring") << spring << 60 << 10 << "  10  29/03/26 01:59:00" << "  10  03/29/26 01:59:00";
+        QTest::newRow("after spring") << spring << 60 << 11 << "  11  29/03/26 03:00:00" << "  11  03/29/26 03:00:00";
+        QTest::newRow("summer time") << autumn << 60 << 70 << "  70  25/10/26 02:59:00" << "  70  10/25/26 02:59:00";
+        QTest::newRow("the hour again") << autumn << 60 << 71 << "  71  25/10/26 02:00:00" << "  71  10/25/26 02:00:00";
+        QTest::newRow("odd interval") << spring << 7 << 1001 << "1001  29/03/26 04:46:40" << "1001  03/29/26 04:46:40";
+        QTest::newRow("over a year") << spring << 3700 << 9000 << "9000  18/04/27 11:48:20" << "9000  04/18/27 11:48:20";
+        QTest::newRow("wide number") << spring << 60 << 65536 << "65536  13/05/26 15:05:00" << "65536  05/13/26 15:05:00";
+    }
+
+    void sampleTimesFollowTheWallClockAcrossDaylightSaving()
+    {
+        QFETCH(QDateTime, start);
+        QFETCH(int, interval);
+        QFETCH(int, n);
+        QFETCH(QString, dayFirst);
+        QFETCH(QString, monthFirst);
+        LoggerRecord record = trip(1);
+        record.startTime = start;
+        record.interval = quint32(interval);
+        QCOMPARE(CPrint::sampleText(record, n, true), dayFirst);
+        QCOMPARE(CPrint::sampleText(record, n, false), monthFirst);
+    }
+
+    // A whole page of samples spanning a change of the clock, printed.
+    void readingsPageShowsTheWallTimeOfEverySample()
+    {
+        LoggerRecord record = trip(300);
+        record.startTime = QDateTime(QDate(2026, 10, 25), QTime(1, 10), Qt::LocalTime);
+        record.interval = 37;
+        const QString pages = textOf(writePdf(record)).simplified();
+        const qint64 startUtc = record.startTime.toSecsSinceEpoch();
+        for (int n = 1; n <= 300; ++n) {
+            const QString expected = QStringLiteral("%1 %2").arg(n).arg(
+                QDateTime::fromSecsSinceEpoch(startUtc + (n - 1) * 37, Qt::LocalTime)
+                    .toString(QStringLiteral("dd/MM/yy hh:mm:ss")));
+            QVERIFY2(pages.contains(expected), qPrintable(expected));
+        }
+    }
+
     void pageCountFollowsTheSamples_data()
     {
         QTest::addColumn<int>("samples");
