@@ -18,6 +18,7 @@
 #include "core/cmainapp.h"
 #include "core/localclock.h"
 #include "dialogs/cprompt.h"
+#include "reports/glyphbatch.h"
 #include "users/cuseradmin.h"
 #include "views/chistogram.h"
 #include "views/cplot.h"
@@ -672,12 +673,14 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
     drawTextRun(int(x + 150 / scale), y, m, title, true);
     drawTextRun(int(mid + 150 / scale), y, m, title, true);
 
-    painter.setFont(font("Courier New", 10, true));
-    const QFontMetrics metrics = painter.fontMetrics();
-    const int f = metrics.height();
-    const int gapWidth = metrics.horizontalAdvance(QStringLiteral("-"));
-    const int emptyCellWidth = metrics.horizontalAdvance(QStringLiteral("-----"));
+    const QFont rowFont = font("Courier New", 10, true);
+    painter.setFont(rowFont);
+    GlyphBatch rowTexts(rowFont, device());
+    const int f = painter.fontMetrics().height();
+    const int gapWidth = rowTexts.width(QStringLiteral("-"));
+    const int emptyCellWidth = rowTexts.width(QStringLiteral("-----"));
     painter.setBackground(QBrush(Qt::white));
+    QVector<QRect> veiledRows;
 
     struct Cell { bool present; int kind; };
     const Cell cells[3] = {
@@ -699,9 +702,8 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
         int yRow = yFirstRow;
         for (int row = 0; row < columnRows && n * stride <= available; ++row) {
             const QString text = sampleText(clock, printed, n, byDay);
-            painter.setPen(Qt::black);
-            painter.drawText(QPoint(xRow, yRow), text);
-            int cellX = xRow + metrics.horizontalAdvance(text) + gapWidth;
+            rowTexts.add(text, QPointF(xRow, yRow), Qt::black);
+            int cellX = xRow + rowTexts.width(text) + gapWidth;
             int used = 0;
             bool marked = false;
             for (const Cell &cell : cells) {
@@ -727,18 +729,19 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
                 // a mark on any channel of the sample marks its row
                 marked = marked || mark;
                 const QString cellString = QLatin1Char(' ') + CTable::formatMark(value);
-                painter.setPen(colour);
-                painter.drawText(QPoint(cellX, yRow), cellString);
-                cellX += metrics.horizontalAdvance(cellString);
+                rowTexts.add(cellString, QPointF(cellX, yRow), colour);
+                cellX += rowTexts.width(cellString);
                 ++used;
             }
-            if (marked) {
-                painter.fillRect(QRect(column * pageWidth / 2, int(yRow - 0.8 * f), pageWidth / 2, f),
-                                 kVeil);
-                painter.setBrush(Qt::NoBrush);
-            }
+            if (marked)
+                veiledRows.append(QRect(column * pageWidth / 2, int(yRow - 0.8 * f), pageWidth / 2, f));
             ++n;
             yRow += L;
         }
     }
+    rowTexts.flush(painter);
+    // the veil goes over the text of its row
+    for (const QRect &row : qAsConst(veiledRows))
+        painter.fillRect(row, kVeil);
+    painter.setBrush(Qt::NoBrush);
 }
