@@ -72,6 +72,7 @@ QPainterPath titleBand(int x, int y, int width, int radius)
     band.closeSubpath();
     return band;
 }
+
 }
 
 CPrint::CPrint(MainWindow *window)

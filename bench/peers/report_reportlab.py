@@ -97,7 +97,8 @@ class Report:
         c.drawCentredString(self.width / 2, self.y(self.height - 600 * UNIT - 4),
                             "( Page  %d / %d )" % (page, self.pages))
 
-    def box(self, top, height, title, rows):
+    def frame(self, top, height, divider):
+        """A rounded box with its grey title band and one vertical rule."""
         c = self.c
         r = 300 * UNIT
         c.setLineWidth(16 * UNIT)
@@ -106,7 +107,12 @@ class Report:
         c.setFillColor(black)
         c.roundRect(0, self.y(top + height), self.width, height, r, stroke=1, fill=0)
         c.line(0, self.y(top + r), self.width, self.y(top + r))
-        c.line(self.width / 3, self.y(top + r), self.width / 3, self.y(top + height))
+        c.line(divider, self.y(top + r), divider, self.y(top + height))
+
+    def box(self, top, height, title, rows):
+        c = self.c
+        r = 300 * UNIT
+        self.frame(top, height, self.width / 3)
         c.setFont("Helvetica-Bold", 18)
         c.drawCentredString(self.width / 2, self.y(top + r * 0.8), title)
         line = 13.0
@@ -156,13 +162,7 @@ class Report:
         rows = min(100, len(self.values) - first)
         pitch = 12.5
         height = 1.5 * m + (rows // 2 + rows % 2) * pitch
-        c.setLineWidth(16 * UNIT)
-        c.setFillColor(GREY)
-        c.roundRect(0, self.y(top + m), self.width, m, m / 2, stroke=0, fill=1)
-        c.setFillColor(black)
-        c.roundRect(0, self.y(top + height), self.width, height, m, stroke=1, fill=0)
-        c.line(0, self.y(top + m), self.width, self.y(top + m))
-        c.line(self.width / 2, self.y(top + m), self.width / 2, self.y(top + height))
+        self.frame(top, height, self.width / 2)
         c.setFont("Courier-Bold", 12)
         title = "  #   Date   Time     T\xb0C  H%  eT\xb0C"
         c.drawString(150 * UNIT, self.y(top + m * 0.75), title)
