@@ -1,10 +1,12 @@
 #include "reports/glyphbatch.h"
 
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
 
 GlyphBatch::GlyphBatch(const QFont &font, QPaintDevice *device)
-    : metrics(font, device), raw(QRawFont::fromFont(QFont(font, device)))
+    : metrics(font, device), raw(QRawFont::fromFont(QFont(font, device))),
+      asGlyphRuns(device->paintEngine() && device->paintEngine()->type() != QPaintEngine::Picture)
 {
 }
 
@@ -56,7 +58,7 @@ GlyphBatch::Run &GlyphBatch::runOf(const QColor &colour)
 
 void GlyphBatch::add(const QString &text, const QPointF &origin, const QColor &colour)
 {
-    if (!drawable(text)) {
+    if (!asGlyphRuns || !drawable(text)) {
         others.append({ text, origin, colour });
         return;
     }

@@ -18,7 +18,9 @@ class QPaintDevice;
 // its own, and the blanks of the columns cost a glyph each. Here a glyph
 // goes where drawText would put it, from the font's own advances, and a
 // blank only moves the pen. A text with a character the font has no glyph
-// for is drawn by drawText, as before.
+// for is drawn by drawText, as before, and so is every text on a picture
+// (the print preview records its pages as pictures), which would keep a
+// glyph run as the outline of every glyph instead of its text.
 class GlyphBatch
 {
 public:
@@ -56,6 +58,7 @@ private:
 
     QFontMetrics metrics;
     QRawFont raw;
+    bool asGlyphRuns;
     mutable std::array<Glyph, 256> glyphs {};
     QVector<Run> runs;
     QVector<Text> others;

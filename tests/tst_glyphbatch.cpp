@@ -1,4 +1,5 @@
 #include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -75,6 +76,34 @@ private slots:
         QCOMPARE(matched, words.size() / 2);
         QVERIFY(std::any_of(words.cbegin(), words.cend(),
                             [](const QPair<QString, QRectF> &word) { return word.first == QStringLiteral("\u2713"); }));
+    }
+
+    // The print preview records its pages as pictures: a picture keeps the
+    // texts as texts, not as the outlines of their glyphs, which would take
+    // megabytes a page.
+    void aPictureRecordsTextsAsTexts()
+    {
+        QPicture picture;
+        QPainter painter(&picture);
+        QFont big = rowFont();
+        big.setPixelSize(40);
+        painter.setFont(big);
+        GlyphBatch batch(big, &picture);
+        for (int row = 0; row < 100; ++row)
+            batch.add(QStringLiteral("%1  05/01/26 08:00:00").arg(row, 4), QPointF(10, 50 * row), Qt::black);
+        batch.flush(painter);
+        painter.end();
+        QVERIFY2(picture.size() < 30000, qPrintable(QString::number(picture.size())));
+
+        QImage image(800, 5000, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter player(&image);
+        picture.play(&player);
+        player.end();
+        int inked = 0;
+        for (int x = 0; x < image.width(); ++x)
+            inked += image.pixel(x, 50 * 99 - 10) != qRgb(255, 255, 255);
+        QVERIFY(inked > 20);
     }
 
     // Each text keeps its own colour, and a flushed batch is empty.
