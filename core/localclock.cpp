@@ -19,6 +19,11 @@ qint64 LocalClock::floorDiv(qint64 value, qint64 divisor)
 
 void LocalClock::wallTime(qint64 secondsFromOrigin, QDate &date, int &secondOfDay)
 {
+    if (!origin.isValid()) {
+        date = QDate();
+        secondOfDay = 0;
+        return;
+    }
     const qint64 utc = originUtc + secondsFromOrigin;
     const qint64 bucket = floorDiv(utc, kQuarterHour);
     if (bucket != offsetBucket) {

@@ -6,8 +6,9 @@
 
 // Wall times of instants that follow one another, such as the samples of a
 // trip. Asking the system for the zone of every instant costs a system call
-// or more each; a zone changes its offset only on quarter-hour boundaries,
-// so the offset is asked once per quarter hour and the rest is arithmetic.
+// or more each; zones change their offsets on quarter-hour boundaries (in
+// every year a logger can record), so the offset is asked once per quarter
+// hour and the rest is arithmetic.
 class LocalClock
 {
 public:
@@ -15,7 +16,8 @@ public:
     // time, UTC, an offset or a zone) the wall times follow.
     explicit LocalClock(const QDateTime &origin);
 
-    // The wall time that origin.addSecs(secondsFromOrigin) shows.
+    // The wall time that origin.addSecs(secondsFromOrigin) shows; an
+    // invalid date when the origin is not a valid time.
     void wallTime(qint64 secondsFromOrigin, QDate &date, int &secondOfDay);
 
 private:

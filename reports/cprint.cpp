@@ -133,6 +133,8 @@ QString CPrint::sampleText(LocalClock &clock, const LoggerRecord &record, int n,
     QDate date;
     int second = 0;
     clock.wallTime(qint64(n - 1) * record.interval, date, second);
+    if (!date.isValid())
+        return QString::asprintf("%4d", n);
     const int leading = dayFirst ? date.day() : date.month();
     const int trailing = dayFirst ? date.month() : date.day();
     char text[48];

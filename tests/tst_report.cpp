@@ -130,6 +130,9 @@ private slots:
         record.interval = quint32(interval);
         QCOMPARE(CPrint::sampleText(record, n, true), dayFirst);
         QCOMPARE(CPrint::sampleText(record, n, false), monthFirst);
+        // a set without a start time numbers its samples all the same
+        record.startTime = QDateTime();
+        QCOMPARE(CPrint::sampleText(record, n, true), dayFirst.left(dayFirst.indexOf(QLatin1Char('/')) - 4));
     }
 
     // A whole page of samples spanning a change of the clock, printed.
