@@ -1,5 +1,7 @@
 #include "reports/cprint.h"
 
+#include <cmath>
+#include <cstdio>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -14,7 +16,9 @@
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
+#include "core/localclock.h"
 #include "dialogs/cprompt.h"
+#include "reports/glyphbatch.h"
 #include "users/cuseradmin.h"
 #include "views/chistogram.h"
 #include "views/cplot.h"
@@ -23,6 +27,11 @@
 namespace {
 
 const char kLogoPath[] = ":/Pictures/NorvelLogoButton.png";
+// The line pitches of the layout were drawn up on a screen of this many
+// dots per inch.
+constexpr double kLayoutDpi = 96.0;
+// Room kept between the readings box and the footer, in report units.
+constexpr int kFooterGap = 100;
 const QColor kGrey(200, 200, 200);
 const QColor kVeil(200, 200, 200, 128);
 
@@ -51,14 +60,17 @@ QString cellText(const QTableWidget *table, int row, int column, bool *present =
     return item ? item->text() : QString();
 }
 
-// A band of height radius with rounded top corners and a square bottom.
+// A band of height radius with rounded top corners and a square bottom:
+// the upper half of a rounded rectangle twice as high, drawn as such
+// rather than cut from it, which costs a flattening of every curve.
 QPainterPath titleBand(int x, int y, int width, int radius)
 {
-    QPainterPath rounded;
-    rounded.addRoundedRect(QRectF(x, y, width, 2 * radius), radius, radius);
-    QPainterPath lowerHalf;
-    lowerHalf.addRect(QRectF(x, y + radius, width, radius));
-    return rounded.subtracted(lowerHalf);
+    QPainterPath band;
+    band.moveTo(x, y + radius);
+    band.arcTo(QRectF(x, y, 2 * radius, 2 * radius), 180, -90);
+    band.arcTo(QRectF(x + width - 2 * radius, y, 2 * radius, 2 * radius), 90, -90);
+    band.closeSubpath();
+    return band;
 }
 
 }
@@ -112,10 +124,24 @@ QString CPrint::readingsTitle(const LoggerRecord &record, bool celsius)
 
 QString CPrint::sampleText(const LoggerRecord &record, int n, bool dayFirst)
 {
-    const QDateTime time = record.startTime.addSecs(qint64(n - 1) * record.interval);
-    return QString::asprintf("%4d", n)
-           + time.toString(dayFirst ? QStringLiteral("  dd/MM/yy hh:mm:ss")
-                                    : QStringLiteral("  MM/dd/yy hh:mm:ss"));
+    LocalClock clock(record.startTime);
+    return sampleText(clock, record, n, dayFirst);
+}
+
+QString CPrint::sampleText(LocalClock &clock, const LoggerRecord &record, int n, bool dayFirst)
+{
+    QDate date;
+    int second = 0;
+    clock.wallTime(qint64(n - 1) * record.interval, date, second);
+    if (!date.isValid())
+        return QString::asprintf("%4d", n);
+    const int leading = dayFirst ? date.day() : date.month();
+    const int trailing = dayFirst ? date.month() : date.day();
+    char text[48];
+    const int length = std::snprintf(text, sizeof text, "%4d  %02d/%02d/%02d %02d:%02d:%02d", n, leading,
+                                     trailing, date.year() % 100, second / 3600, second / 60 % 60,
+                                     second % 60);
+    return QString::fromLatin1(text, qBound(0, length, int(sizeof text) - 1));
 }
 
 // ---------------------------------------------------------------------------
@@ -349,6 +375,36 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
 }
 
 // ---------------------------------------------------------------------------
+// font metrics: always the printer's, never the screen's
+
+QPaintDevice *CPrint::device() const
+{
+    return painter.isActive() ? painter.device() : activePrinter;
+}
+
+int CPrint::printerHeight(const QFont &measured) const
+{
+    QPaintDevice *target = device();
+    return target ? QFontMetrics(measured, target).height()
+                  : int(std::ceil(layoutHeight(measured) / kLayoutDpi * 1200 / scale));
+}
+
+double CPrint::layoutHeight(const QFont &measured) const
+{
+    QPaintDevice *target = device();
+    if (!target || target->logicalDpiY() <= 0)
+        return measured.pointSizeF() * kLayoutDpi / 72.0 * 1.2;
+    return QFontMetricsF(measured, target).height() * kLayoutDpi / target->logicalDpiY();
+}
+
+int CPrint::readingsRowPitch(int boxTop) const
+{
+    const int wanted = int(layoutHeight(font("Helvetica", 12, false)) * 11 / scale);
+    const int room = footerTop() - units(kFooterGap) - boxTop - int(1.5 * units(300));
+    return qMax(1, qMin(wanted, room / (kSamplesPerPage / 2)));
+}
+
+// ---------------------------------------------------------------------------
 // header and footer
 
 void CPrint::drawHeader(const QString &path, const LoggerRecord &printed)
@@ -396,21 +452,47 @@ void CPrint::drawHeader(const QString &path, const LoggerRecord &printed)
     painter.setBrush(Qt::white);
 }
 
+bool CPrint::footerHasComplianceBand() const
+{
+    return userAdminOn() && !record.configuredBy.isEmpty();
+}
+
+int CPrint::footerLineTop(const QFont &lineFont) const
+{
+    return int(pageHeight - printerHeight(lineFont) - 600 / scale);
+}
+
+int CPrint::footerTop() const
+{
+    const int pageLine = footerLineTop(footerFont());
+    return footerHasComplianceBand() ? qMin(pageLine, footerLineTop(complianceFont())) : pageLine;
+}
+
+QFont CPrint::footerFont()
+{
+    return font("Courier New", 12, false);
+}
+
+QFont CPrint::complianceFont()
+{
+    return font("Helvetica", 12, true);
+}
+
 void CPrint::drawFooter(int page, int count)
 {
-    painter.setFont(font("Courier New", 12, false));
+    painter.setFont(footerFont());
     painter.setPen(hairline(Qt::black));
-    const int fh = painter.fontMetrics().height();
-    const int y = int(pageHeight - fh - 600 / scale);
+    const int fh = printerHeight(footerFont());
+    const int y = footerLineTop(footerFont());
     const QString pageText = tr("( Page  %1 / %2 )").arg(page).arg(count);
 
-    if (userAdminOn() && !record.configuredBy.isEmpty()) {
+    if (footerHasComplianceBand()) {
         painter.drawText(QRect(int(pageWidth - 1800 / scale), y, units(1800), fh), Qt::AlignCenter,
                          pageText);
-        painter.setFont(font("Helvetica", 12, true));
+        painter.setFont(complianceFont());
         painter.setPen(hairline(Qt::darkBlue));
-        const int fh2 = painter.fontMetrics().height();
-        const int y2 = int(pageHeight - fh2 - 600 / scale);
+        const int fh2 = printerHeight(complianceFont());
+        const int y2 = footerLineTop(complianceFont());
         const QRect band(0, y2, int(pageWidth - 2000 / scale), fh2);
         painter.fillRect(band, kVeil);
         painter.drawText(band, Qt::AlignCenter,
@@ -427,8 +509,8 @@ QPoint CPrint::measureSpecificationBox(int x, int y, int width, int, QTableWidge
                                        const QString &, int, int rowCount) const
 {
     const int r = units(300);
-    const int th = QFontMetrics(font("Helvetica", 18, true)).height();
-    const int lh = int(QFontMetrics(font("Helvetica", 11, false)).height() * 11 / scale);
+    const double th = layoutHeight(font("Helvetica", 18, true));
+    const int lh = int(layoutHeight(font("Helvetica", 11, false)) * 11 / scale);
     const int b0 = int(100 / scale + (y + r / 1.5 + lh));
     const int bEnd = b0 + rowCount * lh;
     return QPoint(x + width, bEnd + int(th * 10 / scale));
@@ -442,7 +524,7 @@ QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableW
     const QFont titleFont = font("Helvetica", 18, true);
     const QFont labelFont = font("Helvetica", 11, false);
     const QFont valueFont = font("Courier New", 11, false);
-    const int lh = int(QFontMetrics(labelFont).height() * 11 / scale);
+    const int lh = int(layoutHeight(labelFont) * 11 / scale);
     if (height == -1)
         height = int(1.5 * r + lh * rowCount);
 
@@ -492,7 +574,7 @@ void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *t
     const QFont headFont = font("Helvetica", 16, true);
     const QFont labelFont = font("Helvetica", 12, false);
     const QFont valueFont = font("Courier New", 12, false);
-    const int lh = int(QFontMetrics(labelFont).height() * 12 / scale);
+    const int lh = int(layoutHeight(labelFont) * 12 / scale);
     if (height == -1)
         height = lh * rowsPerChannel + 2 * g;
 
@@ -576,7 +658,7 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
     const int m = units(300);
     const int available = qMin(printed.readingCount, printed.readings.size());
     const int rows = qMin(kSamplesPerPage, qMax(0, (available - first) / stride));
-    const int L = int(QFontMetrics(font("Helvetica", 12, false)).height() * 11 / scale);
+    const int L = readingsRowPitch(y);
     if (height == -1) {
         height = int(1.5 * m + (rows / 2) * L);
         if (rows != kSamplesPerPage)
@@ -596,12 +678,14 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
     drawTextRun(int(x + 150 / scale), y, m, title, true);
     drawTextRun(int(mid + 150 / scale), y, m, title, true);
 
-    painter.setFont(font("Courier New", 10, true));
-    const QFontMetrics metrics = painter.fontMetrics();
-    const int f = metrics.height();
-    const int gapWidth = metrics.horizontalAdvance(QStringLiteral("-"));
-    const int emptyCellWidth = metrics.horizontalAdvance(QStringLiteral("-----"));
+    const QFont rowFont = font("Courier New", 10, true);
+    painter.setFont(rowFont);
+    GlyphBatch rowTexts(rowFont, device());
+    const int f = painter.fontMetrics().height();
+    const int gapWidth = rowTexts.width(QStringLiteral("-"));
+    const int emptyCellWidth = rowTexts.width(QStringLiteral("-----"));
     painter.setBackground(QBrush(Qt::white));
+    QVector<QRect> veiledRows;
 
     struct Cell { bool present; int kind; };
     const Cell cells[3] = {
@@ -613,6 +697,7 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
     const bool inCelsius = celsius();
     const bool byDay = dayFirst();
 
+    LocalClock clock(printed.startTime);
     int n = first / stride + 1;
     const int yFirstRow = int(m / 1.5 + y + L + 100 / scale);
     const int leftRows = rows / 2 + rows % 2;
@@ -621,10 +706,9 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
         const int xRow = int(150 / scale + x) + column * pageWidth / 2;
         int yRow = yFirstRow;
         for (int row = 0; row < columnRows && n * stride <= available; ++row) {
-            const QString text = sampleText(printed, n, byDay);
-            painter.setPen(Qt::black);
-            painter.drawText(QPoint(xRow, yRow), text);
-            int cellX = xRow + metrics.horizontalAdvance(text) + gapWidth;
+            const QString text = sampleText(clock, printed, n, byDay);
+            rowTexts.add(text, QPointF(xRow, yRow), Qt::black);
+            int cellX = xRow + rowTexts.width(text) + gapWidth;
             int used = 0;
             bool marked = false;
             for (const Cell &cell : cells) {
@@ -650,18 +734,19 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
                 // a mark on any channel of the sample marks its row
                 marked = marked || mark;
                 const QString cellString = QLatin1Char(' ') + CTable::formatMark(value);
-                painter.setPen(colour);
-                painter.drawText(QPoint(cellX, yRow), cellString);
-                cellX += metrics.horizontalAdvance(cellString);
+                rowTexts.add(cellString, QPointF(cellX, yRow), colour);
+                cellX += rowTexts.width(cellString);
                 ++used;
             }
-            if (marked) {
-                painter.fillRect(QRect(column * pageWidth / 2, int(yRow - 0.8 * f), pageWidth / 2, f),
-                                 kVeil);
-                painter.setBrush(Qt::NoBrush);
-            }
+            if (marked)
+                veiledRows.append(QRect(column * pageWidth / 2, int(yRow - 0.8 * f), pageWidth / 2, f));
             ++n;
             yRow += L;
         }
     }
+    rowTexts.flush(painter);
+    // the veil goes over the text of its row
+    for (const QRect &row : qAsConst(veiledRows))
+        painter.fillRect(row, kVeil);
+    painter.setBrush(Qt::NoBrush);
 }

@@ -11,7 +11,9 @@
 #include "core/loggerrecord.h"
 
 class CMainApp;
+class LocalClock;
 class MainWindow;
+class QPaintDevice;
 class QPrinter;
 class QTableWidget;
 class QWidget;
@@ -92,6 +94,25 @@ public slots:
 
 private:
     int units(double reportUnits) const { return int(reportUnits / scale); }
+    // sampleText for the samples of a page, one after another
+    static QString sampleText(LocalClock &clock, const LoggerRecord &record, int n, bool dayFirst);
+    // The device the report is measured on: the printer, never the screen.
+    QPaintDevice *device() const;
+    // A font's height on the printer, in device pixels.
+    int printerHeight(const QFont &measured) const;
+    // A font's height as the layout's line pitches count it: its height at
+    // the layout's 96 dpi, taken from the printer's metrics so that the
+    // screen's dpi changes nothing.
+    double layoutHeight(const QFont &measured) const;
+    // Distance between the rows of a readings page: the layout's pitch, or
+    // less where fonts or paper would push the fiftieth row into the footer.
+    int readingsRowPitch(int boxTop) const;
+    static QFont footerFont();
+    static QFont complianceFont();
+    bool footerHasComplianceBand() const;
+    int footerLineTop(const QFont &lineFont) const;
+    // Top of the footer's highest line.
+    int footerTop() const;
     // Reports the page, begins its sheet and draws its header.
     void startPage(int page, bool &pagePainted);
     void renderView(QWidget *view, const QRect &rect);

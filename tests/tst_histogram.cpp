@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cmath>
 #include <qwt_legend.h>
 #include <qwt_legend_label.h>
 #include <qwt_scale_div.h>
@@ -77,7 +79,7 @@ private slots:
 
     void binsCountEveryReadingIncludingTheTopInCelsiusAndFahrenheit()
     {
-        // -0.5 and +0.5 share the bin of 0; the highest value has a bin of its own
+        // -0.5 goes below zero, +0.5 to the bin of 0; the highest value has a bin of its own
         LoggerRecord record = makeSet("A", kNtc, ConfigBits::InternalOn, { -5, 5, 9, 10, 19, 25, 29 });
         setExtremes(record, ChannelInternal, -0.5f, 2.9f);
         LoggerRecord flat = makeSet("F", kNtc, ConfigBits::InternalOn, QVector<int>(50, 200));
@@ -88,17 +90,17 @@ private slots:
 
         QScopedPointer<CHistogram> view(build({ 0 }));
         QCOMPARE(view->series().size(), 1);
-        QCOMPARE(filled(view->series().at(0)), QStringLiteral("0:3 1:2 2:2"));
-        QCOMPARE(view->m_minBin, 0);
+        QCOMPARE(filled(view->series().at(0)), QStringLiteral("-1:1 0:2 1:2 2:2"));
+        QCOMPARE(view->m_minBin, -1);
         QCOMPARE(view->m_maxBin, 3);
-        QCOMPARE(bottomAxis(*view), qMakePair(-0.5, 3.0));
+        QCOMPARE(bottomAxis(*view), qMakePair(-1.0, 3.0));
 
         QScopedPointer<CHistogram> flatView(build({ 1 }));
         QCOMPARE(filled(flatView->series().at(0)), QStringLiteral("20:50"));
 
         QScopedPointer<CHistogram> staleView(build({ 2 }));
-        QCOMPARE(filled(staleView->series().at(0)), QStringLiteral("-3:1 15:2"));
-        QCOMPARE(bottomAxis(*staleView), qMakePair(-3.0, 16.0));
+        QCOMPARE(filled(staleView->series().at(0)), QStringLiteral("-4:1 15:2"));
+        QCOMPARE(bottomAxis(*staleView), qMakePair(-4.0, 16.0));
 
         // full range: the logger's range, widened by a reading beyond it
         app->settings.histogramShowFullRange = true;
@@ -115,8 +117,51 @@ private slots:
         setExtremes(fahrenheit, ChannelInternal, 20.0f, 21.7f);
         app->records << fahrenheit;
         QCOMPARE(filled(QScopedPointer<CHistogram>(build({ 3 }))->series().at(0)), QStringLiteral("68:1 69:2 70:2 71:1"));
-        QCOMPARE(CHistogram::wholeValue(-178, true), 0);     // -0.04 F
-        QCOMPARE(CHistogram::wholeValue(-179, false), -17);
+    }
+
+    // Trips of ± 8 °C around 5 °C and around 0 °F: each bin holds the
+    // readings from its value up to the next whole value, counted here by
+    // comparing with the bin's ends.
+    void binsHoldOneWholeUnitAcrossZero_data()
+    {
+        QTest::addColumn<bool>("inFahrenheit");
+        QTest::addColumn<int>("middle");
+        QTest::newRow("5 °C") << false << 50;
+        QTest::newRow("0 °F") << true << -178;
+    }
+
+    void binsHoldOneWholeUnitAcrossZero()
+    {
+        QFETCH(bool, inFahrenheit);
+        QFETCH(int, middle);
+        QVector<int> tenths;
+        for (int i = 0; i < 2000; ++i)
+            tenths << int(std::lround(middle + 80 * std::sin(i / 37.0)));
+        LoggerRecord record = makeSet("T", kNtc, ConfigBits::InternalOn, tenths);
+        setExtremes(record, ChannelInternal, (middle - 80) / 10.0f, (middle + 80) / 10.0f);
+        app->settings.modeCelsius = inFahrenheit ? 0 : 1;
+        app->records << record;
+        QScopedPointer<CHistogram> view(build({ 0 }));
+        const Histogram *series = view->series().value(0);
+        QVERIFY(series);
+
+        // a value in fiftieths of a °F is 9 t + 1600 for t tenths of a °C
+        auto inBin = [inFahrenheit](int t, int bin) {
+            return inFahrenheit ? bin * 50 <= 9 * t + 1600 && 9 * t + 1600 < (bin + 1) * 50
+                                : bin * 10 <= t && t < (bin + 1) * 10;
+        };
+        int counted = 0;
+        for (size_t i = 0; i < series->dataSize(); ++i) {
+            const QwtIntervalSample sample = series->sample(int(i));
+            const int bin = int(sample.interval.minValue());
+            QCOMPARE(sample.interval.maxValue(), bin + 1.0);
+            const int expected = int(std::count_if(tenths.cbegin(), tenths.cend(),
+                                                   [&](int t) { return inBin(t, bin); }));
+            QVERIFY2(int(sample.value) == expected,
+                     qPrintable(QStringLiteral("bin %1: %2, expected %3").arg(bin).arg(sample.value).arg(expected)));
+            counted += int(sample.value);
+        }
+        QCOMPARE(counted, tenths.size());
     }
 
     void channelsAndTheirSeries()
@@ -134,7 +179,7 @@ private slots:
         QCOMPARE(series.size(), 3);
         QCOMPARE(filled(series.at(0)), QStringLiteral("5:2"));
         QCOMPARE(filled(series.at(1)), QStringLiteral("40:1 41:1"));
-        QCOMPARE(filled(series.at(2)), QStringLiteral("-2:2"));
+        QCOMPARE(filled(series.at(2)), QStringLiteral("-3:1 -2:1"));
         QVERIFY(QScopedPointer<CHistogram>(build({ 1 }))->series().isEmpty());
 
         // several sets: every one stays in view

@@ -97,6 +97,60 @@ private slots:
         delete folder;
     }
 
+    // Sample times read as the wall clock showed them, across both changes
+    // of daylight saving time (the tests run in Europe/Paris) and at
+    // intervals that do and do not divide a quarter hour.
+    void sampleTimesFollowTheWallClockAcrossDaylightSaving_data()
+    {
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("dayFirst");
+        QTest::addColumn<QString>("monthFirst");
+        const QDateTime spring(QDate(2026, 3, 29), QTime(1, 50), Qt::LocalTime);
+        const QDateTime autumn(QDate(2026, 10, 25), QTime(1, 50), Qt::LocalTime);
+        QTest::newRow("before spring") << spring << 60 << 10 << "  10  29/03/26 01:59:00" << "  10  03/29/26 01:59:00";
+        QTest::newRow("after spring") << spring << 60 << 11 << "  11  29/03/26 03:00:00" << "  11  03/29/26 03:00:00";
+        QTest::newRow("summer time") << autumn << 60 << 70 << "  70  25/10/26 02:59:00" << "  70  10/25/26 02:59:00";
+        QTest::newRow("the hour again") << autumn << 60 << 71 << "  71  25/10/26 02:00:00" << "  71  10/25/26 02:00:00";
+        QTest::newRow("odd interval") << spring << 7 << 1001 << "1001  29/03/26 04:46:40" << "1001  03/29/26 04:46:40";
+        QTest::newRow("over a year") << spring << 3700 << 9000 << "9000  18/04/27 11:48:20" << "9000  04/18/27 11:48:20";
+        QTest::newRow("wide number") << spring << 60 << 65536 << "65536  13/05/26 15:05:00" << "65536  05/13/26 15:05:00";
+    }
+
+    void sampleTimesFollowTheWallClockAcrossDaylightSaving()
+    {
+        QFETCH(QDateTime, start);
+        QFETCH(int, interval);
+        QFETCH(int, n);
+        QFETCH(QString, dayFirst);
+        QFETCH(QString, monthFirst);
+        LoggerRecord record = trip(1);
+        record.startTime = start;
+        record.interval = quint32(interval);
+        QCOMPARE(CPrint::sampleText(record, n, true), dayFirst);
+        QCOMPARE(CPrint::sampleText(record, n, false), monthFirst);
+        // a set without a start time numbers its samples all the same
+        record.startTime = QDateTime();
+        QCOMPARE(CPrint::sampleText(record, n, true), dayFirst.left(dayFirst.indexOf(QLatin1Char('/')) - 4));
+    }
+
+    // A whole page of samples spanning a change of the clock, printed.
+    void readingsPageShowsTheWallTimeOfEverySample()
+    {
+        LoggerRecord record = trip(300);
+        record.startTime = QDateTime(QDate(2026, 10, 25), QTime(1, 10), Qt::LocalTime);
+        record.interval = 37;
+        const QString pages = textOf(writePdf(record)).simplified();
+        const qint64 startUtc = record.startTime.toSecsSinceEpoch();
+        for (int n = 1; n <= 300; ++n) {
+            const QString expected = QStringLiteral("%1 %2").arg(n).arg(
+                QDateTime::fromSecsSinceEpoch(startUtc + (n - 1) * 37, Qt::LocalTime)
+                    .toString(QStringLiteral("dd/MM/yy hh:mm:ss")));
+            QVERIFY2(pages.contains(expected), qPrintable(expected));
+        }
+    }
+
     void pageCountFollowsTheSamples_data()
     {
         QTest::addColumn<int>("samples");
@@ -226,16 +280,18 @@ private slots:
         QCOMPARE(CPrint::scaleFor(600), 2.0);
 
         // a column right of the left half's text, over the readings: only the
-        // marked row is veiled
+        // marked row is veiled (a run as high as a row; the smoothed edge of
+        // a rule is one pixel of the same grey)
         const QImage page3 = pageImage(pdf, 3, dpi);
         const int x = int((area.left() + area.width() / 2 - 0.3) * dpi);
+        const int rowPixels = 10 * dpi / 72;
         int veiledRuns = 0;
-        bool inVeil = false;
+        int run = 0;
         for (int y = int((area.top() + 1.5) * dpi); y < page3.height() / 2; ++y) {
             const QColor c = page3.pixelColor(x, y);
             const bool veil = c.red() > 210 && c.red() < 245 && c.red() == c.blue();
-            veiledRuns += veil && !inVeil;
-            inVeil = veil;
+            run = veil ? run + 1 : 0;
+            veiledRuns += run == rowPixels / 2;
         }
         QCOMPARE(veiledRuns, 1);
     }

@@ -1,5 +1,6 @@
 #include "views/chistogram.h"
 
+#include <cmath>
 #include <QPalette>
 #include <qwt_legend.h>
 #include <qwt_legend_label.h>
@@ -51,13 +52,25 @@ bool &CHistogram::showFlag(ViewChannel channel)
     }
 }
 
+namespace {
+
+// Rounds toward minus infinity, so that a bin holds the readings of one
+// whole unit on either side of zero.
+int floorDivide(int value, int divisor)
+{
+    const int quotient = value / divisor;
+    return value % divisor < 0 ? quotient - 1 : quotient;
+}
+
+}
+
 int CHistogram::wholeValue(int tenths, bool fahrenheit)
 {
     if (!fahrenheit)
-        return tenths / 10;
-    // 9 t / 50 + 32 in fiftieths of a degree: exact, truncated toward zero
-    // like the Celsius value, and every Fahrenheit degree gets its readings.
-    return (9 * tenths + 1600) / 50;
+        return floorDivide(tenths, 10);
+    // 9 t / 50 + 32 in fiftieths of a degree: exact, so every Fahrenheit
+    // degree gets its readings.
+    return floorDivide(9 * tenths + 1600, 50);
 }
 
 QVector<CHistogram::ChannelCounts> CHistogram::countReadings(const LoggerRecord &record, bool fahrenheit)
@@ -239,15 +252,15 @@ void CHistogram::setXScale(const LoggerRecord &record, int &minBin, int &maxBin,
     double low = 0.0;
     double high = 0.0;
     valueRange(record, low, high);
-    minBin = int(low);
+    minBin = int(std::floor(low));
     if (low > high) {
         // nothing to show: the axis stays rather than turn upside down
-        maxBin = int(high);
+        maxBin = int(std::floor(high));
         binCount = maxBin - minBin;
         return;
     }
     // The bin of the highest whole value counts too.
-    maxBin = int(high) + 1;
+    maxBin = int(std::floor(high)) + 1;
     binCount = maxBin - minBin;
     setBottomAxis(qMin(low, double(minBin)), qMax(high, double(maxBin)));
 }

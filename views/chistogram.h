@@ -42,8 +42,8 @@ public:
     // bottom axis to it unless it is empty.
     void setXScale(const LoggerRecord &record, int &minBin, int &maxBin, int &binCount);
 
-    // A reading's whole value: tenths truncated toward zero, in Fahrenheit
-    // when asked.
+    // The whole value a reading counts for: the largest whole degree (or
+    // percent) not above it, in Fahrenheit when asked.
     static int wholeValue(int tenths, bool fahrenheit);
     // One pass over the readings: the counts of every channel the record holds.
     static QVector<ChannelCounts> countReadings(const LoggerRecord &record, bool fahrenheit);
