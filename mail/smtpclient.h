@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QList>
@@ -12,7 +14,8 @@ class QTcpSocket;
 
 // Sends one message to an SMTP server over plain TCP, SSL or STARTTLS.
 // Every call blocks until the server answers or a time-out runs out, and
-// reports by its boolean result; smtpError tells what went wrong.
+// reports by its boolean result; smtpError tells what went wrong. The client
+// lives on one thread: SmtpExchange runs it off the GUI thread.
 class SmtpClient : public QObject
 {
     Q_OBJECT
@@ -34,13 +37,24 @@ public:
         ResponseTimeoutError = 1,
         AuthenticationFailedError = 2,
         ServerError = 3,
-        ClientError = 4
+        ClientError = 4,
+        // a reply past the limits below: the exchange ends, failureText says why
+        ProtocolError = 5
     };
     Q_ENUM(SmtpError)
 
     class ResponseTimeoutException
     {
     };
+    class BadReplyException
+    {
+    };
+
+    // RFC 5321 allows reply lines of 512 octets; well past that, or past
+    // this many lines in one reply, the peer is not a mail server worth
+    // waiting for, and its bytes must not pile up in memory.
+    static constexpr int kMaxReplyLineBytes = 4096;
+    static constexpr int kMaxReplyLines = 100;
 
     explicit SmtpClient(const QString &host = QStringLiteral("localhost"), int port = 465,
                         int connectionType = SslConnection);
@@ -77,6 +91,12 @@ public:
     // Why the connection or its encryption failed, as the socket says it
     // (refused, unknown host, untrusted certificate); empty before a connection.
     QString connectionErrorText() const;
+    // The server closed the connection while the client waited for it.
+    bool connectionClosedByServer() const;
+    // Why the client itself ended or refused the exchange (a line break in
+    // a field, an unreadable attachment, a reply past the limits), as a
+    // phrase; empty when the server or the network ended it.
+    const QString &failureText() const;
     int getResponseCode() const;
 
     QTcpSocket *getSocket();
@@ -105,6 +125,8 @@ protected:
 
 private:
     bool greetAndIdentify();
+    bool guarded(const std::function<bool()> &step);
+    void refuseReply(const QString &why);
     bool expect(int code);
     bool authenticate(const QString &user, const QString &password, int method);
     bool transferMessage(MimeMessage &message);
@@ -113,7 +135,7 @@ private:
     void waitUntilWritten();
     void applyCaCertificates();
     static QByteArray dataForTransfer(const QByteArray &text);
-    static bool messageHeadersAreSafe(const MimeMessage &message);
+    static QString unsafeHeaderField(const MimeMessage &message);
 
     QTcpSocket *socket;
     QString host;
@@ -127,5 +149,6 @@ private:
     int responseTimeout;
     QString responseText;
     int responseCode;
+    QString failure;
     QList<QSslCertificate> extraCaCertificates;
 };
