@@ -833,8 +833,9 @@ void COption::showSmtpTestResult(bool sent)
 
 std::shared_ptr<OutgoingMail> COption::testMail(const SmtpTest &test)
 {
-    auto mail = std::make_shared<OutgoingMail>(test.senderEmail, test.senderName, test.recipientEmail,
-                                               test.recipientName, QString::fromLatin1(kTestSubject));
+    auto mail = std::make_shared<OutgoingMail>();
+    mail->address(test.senderEmail, test.senderName, test.recipientEmail, test.recipientName,
+                  QString::fromLatin1(kTestSubject));
     mail->setBody(QString::fromLatin1(kTestBody));
     return mail;
 }

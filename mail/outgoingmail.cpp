@@ -6,16 +6,23 @@
 
 #include "mail/mimeattachment.h"
 
-OutgoingMail::OutgoingMail(const QString &senderAddress, const QString &senderName,
-                           const QString &recipientAddress, const QString &recipientName, const QString &subject)
-    : sender(senderAddress, senderName), recipient(recipientAddress, recipientName)
+OutgoingMail::OutgoingMail()
 {
     mail.setSender(&sender);
     mail.addRecipient(&recipient, MimeMessage::To);
-    mail.setSubject(subject);
 }
 
 OutgoingMail::~OutgoingMail() = default;
+
+void OutgoingMail::address(const QString &senderAddress, const QString &senderName,
+                           const QString &recipientAddress, const QString &recipientName, const QString &subject)
+{
+    sender.setAddress(senderAddress);
+    sender.setName(senderName);
+    recipient.setAddress(recipientAddress);
+    recipient.setName(recipientName);
+    mail.setSubject(subject);
+}
 
 void OutgoingMail::setBody(const QString &body)
 {

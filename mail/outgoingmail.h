@@ -20,12 +20,13 @@ class QTemporaryDir;
 class OutgoingMail
 {
 public:
-    OutgoingMail(const QString &senderAddress, const QString &senderName, const QString &recipientAddress,
-                 const QString &recipientName, const QString &subject);
+    OutgoingMail();
     ~OutgoingMail();
     OutgoingMail(const OutgoingMail &) = delete;
     OutgoingMail &operator=(const OutgoingMail &) = delete;
 
+    void address(const QString &senderAddress, const QString &senderName, const QString &recipientAddress,
+                 const QString &recipientName, const QString &subject);
     // The text part, which goes before every attachment.
     void setBody(const QString &text);
     // Makes the folder the attachment files are written into, named

@@ -141,9 +141,9 @@ void CReport::address()
 {
     sent = false;
     ui->m_progressBar->setValue(25);
-    sending = std::make_shared<OutgoingMail>(ui->m_lineEditEmail->text(), ui->m_lineEditName->text(),
-                                             account.mailbox, account.mailboxName,
-                                             QStringLiteral("Quorvane Report"));
+    sending = std::make_shared<OutgoingMail>();
+    sending->address(ui->m_lineEditEmail->text(), ui->m_lineEditName->text(), account.mailbox, account.mailboxName,
+                     QStringLiteral("Quorvane Report"));
     state = Composing;
 }
 

@@ -101,11 +101,8 @@ void CSendEmail::begin()
 void CSendEmail::exportAttachments()
 {
     showProgress(20);
-    const AppSettings &settings = application->settings;
-    mail = std::make_shared<OutgoingMail>(settings.smtpSenderEmail, settings.smtpSenderName,
-                                          settings.smtpRecipientEmail, settings.smtpRecipientName,
-                                          settings.smtpSubject);
-    const int mask = settings.smtpAttachedFiles;
+    mail = std::make_shared<OutgoingMail>();
+    const int mask = application->settings.smtpAttachedFiles;
     if ((mask & ((1 << kAttachmentKinds) - 1)) && !mail->makeFolder(QStringLiteral("mirelda-mail"))) {
         fail(tr("No temporary folder could be made for the attachments."));
         return;
@@ -125,11 +122,12 @@ void CSendEmail::exportAttachments()
     state = Addressing;
 }
 
-// The addresses and the subject went into the mail when it was made, so
-// that the exports had its folder to go to.
 void CSendEmail::address()
 {
     showProgress(40);
+    const AppSettings &settings = application->settings;
+    mail->address(settings.smtpSenderEmail, settings.smtpSenderName, settings.smtpRecipientEmail,
+                  settings.smtpRecipientName, settings.smtpSubject);
     state = Composing;
 }
 

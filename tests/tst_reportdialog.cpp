@@ -136,6 +136,29 @@ private slots:
         }
     }
 
+    // Closed while its exchange runs, the dialog hears nothing more of it;
+    // the exchange ends on its own, its files with it.
+    void closingDuringTheExchangeDropsItsEnd()
+    {
+        MailTestServer peer;
+        QVERIFY(peer.start(QStringLiteral("smtp_script_server.py"),
+                           { "--certdir", certDir.path(), "--delay", "EHLO=1", "--lifetime", "30" }));
+        WindowTest::Harness h;
+        openRecord(h);
+        CReport report(&h.window);
+        report.setSupportAccount({ QStringLiteral("127.0.0.1"), peer.port(), kAccount, QStringLiteral("pw"), kAccount,
+                                   QStringLiteral("Support desk") });
+        fillIn(report, QStringLiteral("ann@acme.example"));
+        auto *send = report.findChild<QPushButton *>(QStringLiteral("m_pushButtonSend"));
+        send->click();
+        QTRY_VERIFY_WITH_TIMEOUT(peer.waitForOutput(QStringLiteral("EHLO localhost"), 0), 20000);
+        report.reject();
+        QVERIFY(send->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(leftovers(), QStringList(), 30000);
+        QVERIFY(peer.outputLines(20000).contains(QStringLiteral("QUIT")));
+        QVERIFY(h.prompts.boxes.isEmpty());
+    }
+
     void reportActionOpensTheDialogOnce()
     {
         WindowTest::Harness h;

@@ -17,8 +17,9 @@ namespace {
 std::shared_ptr<OutgoingMail> mail(const QString &subject = QStringLiteral("Trip"),
                                    const QString &recipientName = QStringLiteral("Rita"))
 {
-    auto outgoing = std::make_shared<OutgoingMail>(QStringLiteral("sam@example.org"), QStringLiteral("Sam"),
-                                                   QStringLiteral("rita@example.org"), recipientName, subject);
+    auto outgoing = std::make_shared<OutgoingMail>();
+    outgoing->address(QStringLiteral("sam@example.org"), QStringLiteral("Sam"), QStringLiteral("rita@example.org"),
+                      recipientName, subject);
     outgoing->setBody(QStringLiteral("body"));
     return outgoing;
 }
