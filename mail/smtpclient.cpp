@@ -23,6 +23,9 @@ bool mailboxIsSafe(const EmailAddress *address)
     return address && !hasLineBreak(address->address()) && !hasLineBreak(address->name());
 }
 
+// How often a wait looks at the cancel flag.
+constexpr int kCancelSliceMs = 100;
+
 // Past this the socket stops reading until the client has taken lines out:
 // a flooding peer fills no more than this between two checks.
 constexpr qint64 kReadBufferBytes = 64 * 1024;
@@ -165,6 +168,28 @@ bool SmtpClient::guarded(const std::function<bool()> &step)
     return false;
 }
 
+void SmtpClient::setCancelFlag(const std::atomic_bool *flag)
+{
+    cancelFlag = flag;
+}
+
+// A wait that ran out its slice leaves the socket as it was; a real
+// failure (a closed connection, a failed handshake) ends the wait at once.
+bool SmtpClient::waitInSlices(const std::function<bool(int)> &wait, int msec)
+{
+    const QDeadlineTimer deadline(msec);
+    for (;;) {
+        const qint64 remaining = deadline.remainingTime();
+        if (wait(int(cancelFlag ? qMin<qint64>(remaining, kCancelSliceMs) : remaining)))
+            return true;
+        const QAbstractSocket::SocketError error = socket->error();
+        if (deadline.hasExpired() || (cancelFlag && *cancelFlag)
+            || socket->state() == QAbstractSocket::UnconnectedState
+            || (error != QAbstractSocket::SocketTimeoutError && error != QAbstractSocket::UnknownSocketError))
+            return false;
+    }
+}
+
 QString SmtpClient::connectionErrorText() const
 {
     return socket ? socket->errorString() : QString();
@@ -183,7 +208,7 @@ const QString &SmtpClient::failureText() const
 bool SmtpClient::waitForEncryption()
 {
     auto sslSocket = static_cast<QSslSocket *>(socket);
-    if (sslSocket->waitForEncrypted(connectionTimeout))
+    if (waitInSlices([sslSocket](int msec) { return sslSocket->waitForEncrypted(msec); }, connectionTimeout))
         return true;
     qDebug() << "SMTP: TLS handshake failed:" << sslSocket->errorString();
     return false;
@@ -367,7 +392,7 @@ void SmtpClient::waitUntilWritten()
         return bytes;
     };
     while (pending() > 0) {
-        if (!socket->waitForBytesWritten(responseTimeout)) {
+        if (!waitInSlices([this](int msec) { return socket->waitForBytesWritten(msec); }, responseTimeout)) {
             emit smtpError(ResponseTimeoutError);
             throw ResponseTimeoutException();
         }
@@ -397,7 +422,9 @@ void SmtpClient::waitForResponse()
         while (!socket->canReadLine()) {
             if (socket->bytesAvailable() >= kMaxReplyLineBytes)
                 refuseReply(tr("the server sent a reply line longer than %1 bytes").arg(kMaxReplyLineBytes));
-            if (deadline.hasExpired() || !socket->waitForReadyRead(int(deadline.remainingTime()))) {
+            if (deadline.hasExpired()
+                || !waitInSlices([this](int msec) { return socket->waitForReadyRead(msec); },
+                                 int(deadline.remainingTime()))) {
                 emit smtpError(ResponseTimeoutError);
                 throw ResponseTimeoutException();
             }

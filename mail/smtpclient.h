@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 
 #include <QAbstractSocket>
@@ -105,6 +106,11 @@ public:
     // certificate comes from a private authority. Peer checks stay on.
     void addCaCertificates(const QList<QSslCertificate> &certificates);
 
+    // Once *flag is set, a wait for the server ends within a tenth of a
+    // second and the step fails: whoever wanted the mail has gone. The
+    // connection itself (at most the connection time-out) is not cut short.
+    void setCancelFlag(const std::atomic_bool *flag);
+
     bool connectToHost();
     bool login();
     bool login(const QString &user, const QString &password, int method = AuthPlain);
@@ -126,6 +132,7 @@ protected:
 private:
     bool greetAndIdentify();
     bool guarded(const std::function<bool()> &step);
+    bool waitInSlices(const std::function<bool(int)> &wait, int msec);
     void refuseReply(const QString &why);
     bool expect(int code);
     bool authenticate(const QString &user, const QString &password, int method);
@@ -150,5 +157,6 @@ private:
     QString responseText;
     int responseCode;
     QString failure;
+    const std::atomic_bool *cancelFlag = nullptr;
     QList<QSslCertificate> extraCaCertificates;
 };

@@ -5,20 +5,20 @@
 #include "mail/outgoingmail.h"
 #include "mail/smtpclient.h"
 
-namespace {
-
 // What the worker and the exchange share; the worker writes the outcome
 // before its thread ends, the exchange reads it afterwards.
-struct Sending
+struct SmtpExchange::Sending
 {
     std::shared_ptr<OutgoingMail> mail;
     bool sent = false;
     QString reason;
+    std::atomic_bool cancelled{ false };
 };
 
-void send(const SmtpExchange::Account &account, int responseTimeout, Sending &sending)
+void SmtpExchange::send(const Account &account, int responseTimeout, Sending &sending)
 {
     SmtpClient client(account.host, account.port, SmtpClient::SslConnection);
+    client.setCancelFlag(&sending.cancelled);
     client.setUser(account.user);
     client.setPassword(account.password);
     client.setResponseTimeout(responseTimeout);
@@ -32,9 +32,7 @@ void send(const SmtpExchange::Account &account, int responseTimeout, Sending &se
     if (sending.sent)
         client.quit();
     else
-        sending.reason = SmtpExchange::failureReason(client, firstError);
-}
-
+        sending.reason = failureReason(client, firstError);
 }
 
 SmtpExchange::SmtpExchange(QObject *parent)
@@ -42,23 +40,33 @@ SmtpExchange::SmtpExchange(QObject *parent)
 {
 }
 
-SmtpExchange::~SmtpExchange() = default;
+SmtpExchange::~SmtpExchange()
+{
+    if (!running)
+        return;
+    sending->cancelled = true;
+    if (worker)
+        worker->wait();
+    sending->mail.reset();
+}
 
 void SmtpExchange::start(const Account &account, std::shared_ptr<OutgoingMail> mail)
 {
     if (running)
         return;
     running = true;
-    auto sending = std::make_shared<Sending>();
+    sending = std::make_shared<Sending>();
     sending->mail = std::move(mail);
     const int timeout = responseTimeout;
-    QThread *worker = QThread::create([account, timeout, sending] { send(account, timeout, *sending); });
+    const std::shared_ptr<Sending> shared = sending;
+    worker = QThread::create([account, timeout, shared] { send(account, timeout, *shared); });
     // The mail goes on this thread, before the signal: its folder is gone
     // when the caller hears of the end.
-    connect(worker, &QThread::finished, this, [this, sending] {
+    connect(worker, &QThread::finished, this, [this, shared] {
         running = false;
-        sending->mail.reset();
-        emit finished(sending->sent, sending->reason);
+        sending.reset();
+        shared->mail.reset();
+        emit finished(shared->sent, shared->reason);
     });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();

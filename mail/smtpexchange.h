@@ -3,9 +3,11 @@
 #include <memory>
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class OutgoingMail;
+class QThread;
 class SmtpClient;
 
 // One SMTP conversation (connect over SSL, log in with AUTH PLAIN, send,
@@ -14,8 +16,10 @@ class SmtpClient;
 // server (up to a minute per reply) never holds up the window, and its end
 // comes back as finished on the exchange's own thread.
 //
-// An exchange destroyed while its worker runs sends nothing back: the
-// worker finishes within the client's time-outs and releases the mail.
+// An exchange destroyed while its worker runs cancels it: the client stops
+// waiting for the server within a tenth of a second (a connection under
+// way, at most the connection time-out), nothing more is sent, and the
+// mail is released before the destructor returns.
 class SmtpExchange : public QObject
 {
     Q_OBJECT
@@ -49,6 +53,11 @@ signals:
     void finished(bool sent, const QString &reason);
 
 private:
+    struct Sending;
+    static void send(const Account &account, int responseTimeout, Sending &sending);
+
     bool running = false;
+    QPointer<QThread> worker;
+    std::shared_ptr<Sending> sending;
     int responseTimeout = 60000;
 };

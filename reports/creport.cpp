@@ -54,8 +54,8 @@ CReport::CReport(MainWindow *window)
     updateSendButton();
 }
 
-// A closed dialog drops a running exchange, which then reports to nobody,
-// so that a later send never hears the end of an earlier one.
+// A closed dialog cancels a running exchange, and a later send gets a new
+// one that never hears the end of an earlier one.
 void CReport::makeExchange()
 {
     delete smtp;

@@ -23,8 +23,7 @@ class CReport;
 //
 // Each send builds its own message, and the files it attaches live in a
 // private temporary directory that goes with the send, also when the dialog
-// is closed half-way. Closed during the exchange, the dialog hears nothing
-// more of it: the exchange ends on its own within the client's time-outs.
+// is closed half-way. Closing the dialog during the exchange ends that too.
 class CReport : public QDialog
 {
     Q_OBJECT

@@ -136,8 +136,8 @@ private slots:
         }
     }
 
-    // Closed while its exchange runs, the dialog hears nothing more of it;
-    // the exchange ends on its own, its files with it.
+    // Closed while its exchange runs, the dialog ends the send there:
+    // nothing more goes to the server, no box comes, no file stays.
     void closingDuringTheExchangeDropsItsEnd()
     {
         MailTestServer peer;
@@ -154,8 +154,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(peer.waitForOutput(QStringLiteral("EHLO localhost"), 0), 20000);
         report.reject();
         QVERIFY(send->isEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(leftovers(), QStringList(), 30000);
-        QVERIFY(peer.outputLines(20000).contains(QStringLiteral("QUIT")));
+        QCOMPARE(leftovers(), QStringList());
+        QCOMPARE(peer.outputLines(20000), QStringList{ "EHLO localhost" });
+        QCoreApplication::processEvents();
         QVERIFY(h.prompts.boxes.isEmpty());
     }
 

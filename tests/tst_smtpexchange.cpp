@@ -70,12 +70,21 @@ private slots:
         QVERIFY(MailTestServer::makeTrustedCertificates(certDir.path()));
     }
 
-    // The greeting comes after a second and a half; a blocking exchange
-    // would let no tick through until it is over.
+    // The server takes a second and a half, before its TLS handshake or
+    // before its greeting; a blocking exchange would let no tick through
+    // until it is over, and the wait is taken in short slices that must
+    // not end it early.
+    void slowServerLeavesTheEventLoopRunning_data()
+    {
+        QTest::addColumn<QString>("delay");
+        QTest::newRow("handshake") << "HANDSHAKE=1.5";
+        QTest::newRow("greeting") << "GREETING=1.5";
+    }
     void slowServerLeavesTheEventLoopRunning()
     {
+        QFETCH(QString, delay);
         MailTestServer peer;
-        QVERIFY(startPeer(peer, { "--delay", "GREETING=1.5" }));
+        QVERIFY(startPeer(peer, { "--delay", delay }));
         auto outgoing = mail();
         std::weak_ptr<OutgoingMail> held = outgoing;
         const Outcome outcome = exchange(peer, std::move(outgoing), 20000);
@@ -85,6 +94,26 @@ private slots:
         // the mail, and the attachments' folder with it, is let go by the end
         QVERIFY(held.expired());
         QVERIFY(peer.outputLines(10000).contains(QStringLiteral("D:body")));
+    }
+
+    // Gone while the server dawdles, the exchange stops there and lets go
+    // of the mail at once; the server never hears of it.
+    void destroyedExchangeStopsAndLetsGo()
+    {
+        MailTestServer peer;
+        QVERIFY(startPeer(peer, { "--delay", "EHLO=3" }));
+        auto outgoing = mail();
+        std::weak_ptr<OutgoingMail> held = outgoing;
+        {
+            SmtpExchange smtp;
+            QSignalSpy finished(&smtp, &SmtpExchange::finished);
+            smtp.start({ QStringLiteral("127.0.0.1"), peer.port(), QStringLiteral("u"), QStringLiteral("p") },
+                       std::move(outgoing));
+            QTRY_VERIFY_WITH_TIMEOUT(peer.waitForOutput(QStringLiteral("EHLO localhost"), 0), 20000);
+            QVERIFY(finished.isEmpty());
+        }
+        QVERIFY(held.expired());
+        QCOMPARE(peer.outputLines(20000), QStringList{ "EHLO localhost" });
     }
 
     // Each row ends well within the reply time-out of 20 s, except the

@@ -9,7 +9,8 @@ answers each command from a fixed table that the arguments can change:
                      "close" closes the connection, "flood-line" sends one
                      endless line (up to 64 MB), "flood-lines" endless
                      continuation lines (up to a million)
-  --delay KEY=SECONDS  waits that long before that reply
+  --delay KEY=SECONDS  waits that long before that reply (HANDSHAKE: before
+                     taking part in the TLS handshake)
   --certdir DIR      speaks TLS from the start with DIR/server.pem and
                      DIR/server.key (as smtp_server.py --make-certs writes)
 Every line received is printed as it arrives, message lines prefixed with
@@ -127,6 +128,7 @@ def main():
     conn.settimeout(max(0.1, deadline - time.monotonic()))
     try:
         if args.certdir:
+            time.sleep(delays.get("HANDSHAKE", 0.0))
             context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
             context.load_cert_chain(os.path.join(args.certdir, "server.pem"),
                                     os.path.join(args.certdir, "server.key"))
