@@ -402,28 +402,17 @@ bool MainWindow::withViewsOf(int row, const std::function<bool()> &write)
     return written;
 }
 
-// The action is offered again once this sending is over.
 void MainWindow::startEmailOf(int row)
 {
-    ui->m_actionSendByEmail->setEnabled(false);
-    app->startEmail(row);
-    connect(app->emailSender, &CSendEmail::finished, this,
-            [this] { ui->m_actionSendByEmail->setEnabled(true); });
+    CSendEmail::sendFromWindow(this, row);
 }
 
-// After an automatic download each record is mailed once.
 void MainWindow::mailAutomatically(int row)
 {
-    if (!validRow(row) || app->settings.smtpServerAuto == 0 || app->records.at(row).autoMailStarted)
-        return;
-    app->records[row].autoMailStarted = true;
-    startEmailOf(row);
+    CSendEmail::mailAutomatically(this, row);
 }
 
 void MainWindow::serveReportRequest()
 {
-    if (!reportDialogPending.exchange(false))
-        return;
-    CReport report(this);
-    CPrompt::exec(&report);
+    CReport::serveRequest(this);
 }

@@ -16,13 +16,21 @@ void initCurlOnce()
     Q_UNUSED(done);
 }
 
-size_t writeToDevice(char *data, size_t size, size_t count, void *device)
+// A short count makes libcurl end the transfer with a write error: so it
+// ends when the file is larger than its cap, also when the server never
+// said how large it is.
+size_t writeToDevice(char *data, size_t size, size_t count, void *target)
 {
-    if (!device)
-        return size * count;   // a log-in carries no data worth keeping
+    auto *sink = static_cast<CFtpClient::Sink *>(target);
     const qint64 bytes = qint64(size * count);
-    // a short count makes libcurl end the transfer with a write error
-    return static_cast<QIODevice *>(device)->write(data, bytes) == bytes ? size_t(bytes) : 0;
+    if (!sink->device)
+        return size_t(bytes);   // a log-in carries no data worth keeping
+    if (bytes > sink->maxBytes - sink->written)
+        return 0;
+    if (sink->device->write(data, bytes) != bytes)
+        return 0;
+    sink->written += bytes;
+    return size_t(bytes);
 }
 
 // Polls are short so that a cancel is seen at once.
@@ -86,13 +94,13 @@ void CFtpClient::connectToHost(const Server &to, const QString &user, const QStr
     curl_easy_setopt(handle, CURLOPT_QUICK_EXIT, 1L);
 #endif
     // the folder URL ends in "/": libcurl logs in and changes into it only
-    run(Connect, urlFor(folder + QLatin1Char('/')), nullptr);
+    run(Connect, urlFor(folder + QLatin1Char('/')), nullptr, 0);
 }
 
-void CFtpClient::get(const QString &name, QIODevice *target)
+void CFtpClient::get(const QString &name, QIODevice *target, qint64 maxBytes)
 {
     const QString path = inFolder ? folder + QLatin1Char('/') + name : name;
-    run(Get, urlFor(path), target);
+    run(Get, urlFor(path), target, maxBytes);
 }
 
 void CFtpClient::close()
@@ -105,15 +113,18 @@ void CFtpClient::close()
     multi = curl_multi_init();
 }
 
-void CFtpClient::run(Command command, const QByteArray &url, QIODevice *target)
+void CFtpClient::run(Command command, const QByteArray &url, QIODevice *target, qint64 maxBytes)
 {
     waitForWorker();
     cancelled = false;
+    sink = Sink{ target, 0, maxBytes };
     CURL *handle = static_cast<CURL *>(easy);
     curl_easy_setopt(handle, CURLOPT_URL, url.constData());
     curl_easy_setopt(handle, CURLOPT_NOBODY, target ? 0L : 1L);
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, writeToDevice);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, target);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
+    // a size the server announces is refused before anything is fetched
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(target ? maxBytes : 0));
     curl_easy_setopt(handle, CURLOPT_TRANSFERTEXT, 0L);
     const int id = ++generation;
     worker = std::thread([this, command, id] {

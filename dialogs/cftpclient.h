@@ -36,17 +36,26 @@ public:
     void connectToHost(const Server &server, const QString &user, const QString &password,
                        const QString &folder);
     // Fetches name from the current folder, in binary, into target, which
-    // must stay open and untouched until commandFinished.
-    void get(const QString &name, QIODevice *target);
+    // must stay open and untouched until commandFinished. A file larger than
+    // maxBytes fails the command, whether the server announces its size or
+    // only sends too much; target then holds at most maxBytes.
+    void get(const QString &name, QIODevice *target, qint64 maxBytes);
     // Cancels a running command, which then reports nothing, and drops the
     // connection.
     void close();
+
+    // Where a transfer's bytes go; read by the worker only while it runs.
+    struct Sink {
+        QIODevice *device = nullptr;
+        qint64 written = 0;
+        qint64 maxBytes = 0;
+    };
 
 signals:
     void commandFinished(int command, bool error);
 
 private:
-    void run(Command command, const QByteArray &url, QIODevice *target);
+    void run(Command command, const QByteArray &url, QIODevice *target, qint64 maxBytes);
     int perform();
     void finish(Command command, int id, int result);
     void waitForWorker();
@@ -55,6 +64,7 @@ private:
     void *easy = nullptr;    // CURL *
     void *multi = nullptr;   // CURLM *, keeps the connection between commands
     std::thread worker;
+    Sink sink;
     std::atomic_bool cancelled{false};
     int generation = 0;      // of the command whose end is awaited
     Server server;

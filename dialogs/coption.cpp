@@ -1,11 +1,7 @@
 #include "dialogs/coption.h"
 #include "ui_coption.h"
 
-#include <atomic>
-#include <memory>
-
 #include <QDir>
-#include <QThread>
 #include <QTimer>
 
 #include "core/clanguagetable.h"
@@ -14,10 +10,8 @@
 #include "core/cmainapp.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
-#include "mail/emailaddress.h"
-#include "mail/mimemessage.h"
-#include "mail/mimetext.h"
-#include "mail/smtpclient.h"
+#include "mail/outgoingmail.h"
+#include "mail/smtpexchange.h"
 
 namespace {
 
@@ -816,18 +810,17 @@ COption::SmtpTest COption::smtpTestFromFields() const
     return test;
 }
 
-// The exchange may wait up to the client's time-outs; on a thread of its
-// own it leaves the dialog responsive. The thread touches no widget and
-// outlives a dialog closed meanwhile: the result then goes nowhere.
+// The exchange runs off the GUI thread and leaves the dialog responsive.
+// It is the dialog's child: closed meanwhile, the dialog hears nothing.
 void COption::startSmtpTest()
 {
+    if (!m_smtpTest) {
+        m_smtpTest = new SmtpExchange(this);
+        connect(m_smtpTest, &SmtpExchange::finished, this, [this](bool sent) { showSmtpTestResult(sent); });
+    }
     m_smtpTestRunning = true;
     const SmtpTest test = smtpTestFromFields();
-    auto sent = std::make_shared<std::atomic_bool>(false);
-    QThread *worker = QThread::create([test, sent] { *sent = sendTestEmail(test); });
-    connect(worker, &QThread::finished, this, [this, sent] { showSmtpTestResult(*sent); });
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    worker->start();
+    m_smtpTest->start({ test.host, test.port, test.user, test.password }, testMail(test));
 }
 
 void COption::showSmtpTestResult(bool sent)
@@ -838,24 +831,11 @@ void COption::showSmtpTestResult(bool sent)
     m_ui->m_pushButtonOptionSmtpTest->setEnabled(true);
 }
 
-bool COption::sendTestEmail(const SmtpTest &test)
+std::shared_ptr<OutgoingMail> COption::testMail(const SmtpTest &test)
 {
-    SmtpClient client(test.host, test.port, SmtpClient::SslConnection);
-    client.setUser(test.user);
-    client.setPassword(test.password);
-
-    MimeMessage message(true);
-    EmailAddress sender(test.senderEmail, test.senderName);
-    EmailAddress recipient(test.recipientEmail, test.recipientName);
-    message.setSender(&sender);
-    message.addRecipient(&recipient, MimeMessage::To);
-    message.setSubject(QString::fromLatin1(kTestSubject));
-    MimeText body;
-    body.setText(QString::fromLatin1(kTestBody));
-    message.addPart(&body);
-
-    if (!client.connectToHost() || !client.login() || !client.sendMail(message))
-        return false;
-    client.quit();
-    return true;
+    auto mail = std::make_shared<OutgoingMail>();
+    mail->address(test.senderEmail, test.senderName, test.recipientEmail, test.recipientName,
+                  QString::fromLatin1(kTestSubject));
+    mail->setBody(QString::fromLatin1(kTestBody));
+    return mail;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QDateTime>
 #include <QDialog>
 #include <QString>
@@ -8,9 +10,11 @@
 #include "files/appsettings.h"
 
 class MainWindow;
+class OutgoingMail;
 class QCheckBox;
 class QPushButton;
 class QTimer;
+class SmtpExchange;
 class Ui_COption;
 
 // The options dialog. It edits a working copy of the core's settings and
@@ -50,9 +54,8 @@ public:
         QString recipientEmail;
         QString recipientName;
     };
-    // Sends the fixed test message over SSL with AUTH PLAIN. It blocks for
-    // up to the client's time-outs, so the dialog runs it on a worker thread.
-    static bool sendTestEmail(const SmtpTest &test);
+    // The fixed test message, from and to the test's addresses.
+    static std::shared_ptr<OutgoingMail> testMail(const SmtpTest &test);
 
     // Label text of id in the current language.
     QString text(int id) const;
@@ -149,6 +152,8 @@ private:
     SmtpTest smtpTestFromFields() const;
     void startSmtpTest();
     void showSmtpTestResult(bool sent);
+
+    SmtpExchange *m_smtpTest = nullptr;
 
     MainWindow *m_mainWindow = nullptr;
     QTimer *m_timer = nullptr;

@@ -26,6 +26,25 @@ const char kPassword[] = "5Pemberlocksy71";
 // ours, and reserved: nothing answers it until a real server is configured
 const char kDefaultServer[] = "update.mirelda.example";
 
+// What one fetch may bring at most: "install.ini" and the configuration
+// file are a few lines, the updater a program. Past that the server is not
+// ours, or broken, and the temporary folder must not fill up.
+constexpr qint64 kInstallIniMaxBytes = 16 * 1024;
+constexpr qint64 kConfigFileMaxBytes = 1024 * 1024;
+constexpr qint64 kUpdaterMaxBytes = 64 * 1024 * 1024;
+
+qint64 maxBytesOf(CUpdate::State waiting)
+{
+    switch (waiting) {
+    case CUpdate::GettingInstallIni:
+        return kInstallIniMaxBytes;
+    case CUpdate::GettingUpdater:
+        return kUpdaterMaxBytes;
+    default:
+        return kConfigFileMaxBytes;
+    }
+}
+
 }
 
 CUpdate::CUpdate(QWidget *owner)
@@ -194,13 +213,13 @@ void CUpdate::connectToServer()
 void CUpdate::fetch(const QString &remoteName, const QString &localPath, State waiting)
 {
     addLine(tr("Get %1").arg(remoteName));
-    if (getFile(remoteName, localPath))
+    if (getFile(remoteName, localPath, maxBytesOf(waiting)))
         state = waiting;
     else
         fail(tr("Download Error..."));
 }
 
-bool CUpdate::getFile(const QString &remoteName, const QString &localPath)
+bool CUpdate::getFile(const QString &remoteName, const QString &localPath, qint64 maxBytes)
 {
     QFile::remove(localPath);
     downloadFile = new QFile(localPath);
@@ -209,7 +228,7 @@ bool CUpdate::getFile(const QString &remoteName, const QString &localPath)
         downloadFile = nullptr;
         return false;
     }
-    ftp->get(remoteName, downloadFile);
+    ftp->get(remoteName, downloadFile, maxBytes);
     return true;
 }
 

@@ -9,8 +9,11 @@ MimeAttachment::~MimeAttachment() = default;
 
 void MimeAttachment::prepare()
 {
-    // Rendering again must not repeat the disposition line.
-    const QString disposition = QStringLiteral("Content-disposition: attachment");
+    // Rendering again must not repeat the disposition line. A name beyond
+    // ASCII is given here too: readers look for it in the disposition first.
+    QString disposition = QStringLiteral("Content-disposition: attachment");
+    if (nameBeyondAscii(contentName))
+        disposition += nameParameter(QStringLiteral("filename"), contentName);
     if (!header.contains(disposition))
         addHeaderLine(disposition);
     MimeFile::prepare();

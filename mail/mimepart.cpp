@@ -95,12 +95,62 @@ static QString safeParameterValue(QString value)
     return value;
 }
 
+namespace {
+
+// RFC 2231 leaves only these as they are; every other byte is %XX.
+QStringList percentEncodedBytes(const QString &text)
+{
+    static const QByteArray plain = QByteArrayLiteral("!#$&+-.^_`|~");
+    QStringList bytes;
+    for (const char c : text.toUtf8()) {
+        const uchar byte = uchar(c);
+        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9')
+            || plain.contains(c))
+            bytes << QString(QLatin1Char(c));
+        else
+            bytes << QStringLiteral("%%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return bytes;
+}
+
+// Encoded characters per section: with the attribute and the indent a
+// folded line stays within 78 characters.
+constexpr int kSectionLength = 56;
+
+}
+
+bool MimePart::nameBeyondAscii(const QString &value)
+{
+    for (const QChar c : value)
+        if (c.unicode() > 0x7E)
+            return true;
+    return false;
+}
+
+QString MimePart::nameParameter(const QString &attribute, const QString &value)
+{
+    if (!nameBeyondAscii(value))
+        return QLatin1String("; ") + attribute + QLatin1String("=\"") + safeParameterValue(value)
+               + QLatin1String("\"");
+    QStringList sections{ QStringLiteral("utf-8''") };
+    for (const QString &byte : percentEncodedBytes(value)) {
+        if (sections.last().size() + byte.size() > kSectionLength)
+            sections << QString();
+        sections.last() += byte;
+    }
+    if (sections.size() == 1)
+        return QLatin1String(";\r\n ") + attribute + QLatin1String("*=") + sections.first();
+    QString parameter;
+    for (int i = 0; i < sections.size(); ++i)
+        parameter += QStringLiteral(";\r\n %1*%2*=%3").arg(attribute).arg(i).arg(sections.at(i));
+    return parameter;
+}
+
 QString MimePart::contentTypeLine() const
 {
     QString line = QLatin1String("Content-Type: ") + contentType;
     if (!contentName.isEmpty())
-        line += QLatin1String("; name=\"") + EncodedWord::encode(safeParameterValue(contentName))
-                + QLatin1String("\"");
+        line += nameParameter(QStringLiteral("name"), contentName);
     if (!contentCharset.isEmpty())
         line += QLatin1String("; charset=") + contentCharset;
     if (!contentBoundary.isEmpty())

@@ -53,6 +53,12 @@ public:
     virtual bool contentReadable() const { return true; }
 
     static QString encodingName(Encoding encoding);
+    // "; attribute=value" for a header line: a name in ASCII as a quoted
+    // string, one beyond ASCII as RFC 2231 parameters (attribute*=utf-8''
+    // and its percent-encoded bytes), split into numbered sections on lines
+    // of their own when long.
+    static QString nameParameter(const QString &attribute, const QString &value);
+    static bool nameBeyondAscii(const QString &value);
 
 protected:
     QString header;

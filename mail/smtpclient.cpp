@@ -23,6 +23,13 @@ bool mailboxIsSafe(const EmailAddress *address)
     return address && !hasLineBreak(address->address()) && !hasLineBreak(address->name());
 }
 
+// How often a wait looks at the cancel flag.
+constexpr int kCancelSliceMs = 100;
+
+// Past this the socket stops reading until the client has taken lines out:
+// a flooding peer fills no more than this between two checks.
+constexpr qint64 kReadBufferBytes = 64 * 1024;
+
 // Reading the system's list takes about a tenth of a second, and it does not
 // change while the program runs.
 const QList<QSslCertificate> &systemCaCertificates()
@@ -74,6 +81,7 @@ void SmtpClient::setConnectionType(int type)
     default:
         return;
     }
+    socket->setReadBufferSize(kReadBufferBytes);
     connect(socket, &QAbstractSocket::stateChanged, this, &SmtpClient::socketStateChanged);
     connect(socket, &QAbstractSocket::errorOccurred, this, &SmtpClient::socketError);
     connect(socket, &QIODevice::readyRead, this, &SmtpClient::socketReadyRead);
@@ -126,8 +134,10 @@ bool SmtpClient::connectToHost()
         qWarning() << "SMTP: unknown connection type" << connectionType;
         return false;
     }
+    failure.clear();
     if (hasLineBreak(name)) {
-        qWarning() << "SMTP: the client name holds a line break; nothing sent";
+        failure = tr("the client name holds a line break");
+        qWarning() << "SMTP:" << failure << "- nothing sent";
         return false;
     }
     if (connectionType == SslConnection)
@@ -143,10 +153,40 @@ bool SmtpClient::connectToHost()
         emit smtpError(ConnectionTimeoutError);
         return false;
     }
+    return guarded([this] { return greetAndIdentify(); });
+}
+
+// The waits throw when the server is silent or breaks the protocol; the
+// step then simply fails, its signal already sent.
+bool SmtpClient::guarded(const std::function<bool()> &step)
+{
     try {
-        return greetAndIdentify();
+        return step();
     } catch (ResponseTimeoutException &) {
-        return false;
+    } catch (BadReplyException &) {
+    }
+    return false;
+}
+
+void SmtpClient::setCancelFlag(const std::atomic_bool *flag)
+{
+    cancelFlag = flag;
+}
+
+// A wait that ran out its slice leaves the socket as it was; a real
+// failure (a closed connection, a failed handshake) ends the wait at once.
+bool SmtpClient::waitInSlices(const std::function<bool(int)> &wait, int msec)
+{
+    const QDeadlineTimer deadline(msec);
+    for (;;) {
+        const qint64 remaining = deadline.remainingTime();
+        if (wait(int(cancelFlag ? qMin<qint64>(remaining, kCancelSliceMs) : remaining)))
+            return true;
+        const QAbstractSocket::SocketError error = socket->error();
+        if (deadline.hasExpired() || (cancelFlag && *cancelFlag)
+            || socket->state() == QAbstractSocket::UnconnectedState
+            || (error != QAbstractSocket::SocketTimeoutError && error != QAbstractSocket::UnknownSocketError))
+            return false;
     }
 }
 
@@ -155,10 +195,20 @@ QString SmtpClient::connectionErrorText() const
     return socket ? socket->errorString() : QString();
 }
 
+bool SmtpClient::connectionClosedByServer() const
+{
+    return socket && socket->error() == QAbstractSocket::RemoteHostClosedError;
+}
+
+const QString &SmtpClient::failureText() const
+{
+    return failure;
+}
+
 bool SmtpClient::waitForEncryption()
 {
     auto sslSocket = static_cast<QSslSocket *>(socket);
-    if (sslSocket->waitForEncrypted(connectionTimeout))
+    if (waitInSlices([sslSocket](int msec) { return sslSocket->waitForEncrypted(msec); }, connectionTimeout))
         return true;
     qDebug() << "SMTP: TLS handshake failed:" << sslSocket->errorString();
     return false;
@@ -215,11 +265,8 @@ bool SmtpClient::login(const QString &u, const QString &pw, int method)
         return false;
     if (method != AuthPlain && method != AuthLogin)
         return true;
-    try {
-        if (authenticate(u, pw, method))
-            return true;
-    } catch (ResponseTimeoutException &) {
-    }
+    if (guarded([&] { return authenticate(u, pw, method); }))
+        return true;
     emit smtpError(AuthenticationFailedError);
     return false;
 }
@@ -242,32 +289,36 @@ bool SmtpClient::authenticate(const QString &u, const QString &pw, int method)
     return expect(235);
 }
 
-bool SmtpClient::messageHeadersAreSafe(const MimeMessage &message)
+// The field that would let the message start a header or a command of its
+// own, named for the user; empty when every field is safe.
+QString SmtpClient::unsafeHeaderField(const MimeMessage &message)
 {
-    if (!mailboxIsSafe(message.getSender()) || hasLineBreak(message.getSubject()))
-        return false;
+    if (!message.getSender())
+        return tr("the message has no sender");
+    if (!mailboxIsSafe(message.getSender()))
+        return tr("the sender's name or address holds a line break");
+    if (hasLineBreak(message.getSubject()))
+        return tr("the subject holds a line break");
     for (int type = MimeMessage::To; type <= MimeMessage::Bcc; ++type) {
         for (const EmailAddress *recipient : message.getRecipients(type)) {
             if (!mailboxIsSafe(recipient))
-                return false;
+                return tr("the name or address of the recipient %1 holds a line break")
+                    .arg(recipient ? recipient->address().simplified() : QString());
         }
     }
-    return true;
+    return QString();
 }
 
 bool SmtpClient::sendMail(MimeMessage &message)
 {
     if (!socket)
         return false;
-    if (!messageHeadersAreSafe(message)) {
-        qWarning() << "SMTP: missing sender, or a line break in an address, a name or the subject; nothing sent";
+    failure = unsafeHeaderField(message);
+    if (!failure.isEmpty()) {
+        qWarning() << "SMTP:" << failure << "- nothing sent";
         return false;
     }
-    try {
-        return transferMessage(message);
-    } catch (ResponseTimeoutException &) {
-        return false;
-    }
+    return guarded([&] { return transferMessage(message); });
 }
 
 bool SmtpClient::transferMessage(MimeMessage &message)
@@ -276,7 +327,8 @@ bool SmtpClient::transferMessage(MimeMessage &message)
     // before the server is asked for anything.
     const QByteArray data = dataForTransfer(message.toString().toLatin1());
     if (message.getContent() && !message.getContent()->contentReadable()) {
-        qWarning() << "SMTP: an attachment could not be read; nothing sent";
+        failure = tr("an attachment could not be read");
+        qWarning() << "SMTP:" << failure << "- nothing sent";
         return false;
     }
     sendMessage(QStringLiteral("MAIL FROM: <") + message.getSender()->address() + QLatin1Char('>'));
@@ -340,7 +392,7 @@ void SmtpClient::waitUntilWritten()
         return bytes;
     };
     while (pending() > 0) {
-        if (!socket->waitForBytesWritten(responseTimeout)) {
+        if (!waitInSlices([this](int msec) { return socket->waitForBytesWritten(msec); }, responseTimeout)) {
             emit smtpError(ResponseTimeoutError);
             throw ResponseTimeoutException();
         }
@@ -363,15 +415,23 @@ void SmtpClient::sendMessage(const QString &text)
 void SmtpClient::waitForResponse()
 {
     const QDeadlineTimer deadline(responseTimeout);
-    for (;;) {
+    for (int lines = 1;; ++lines) {
+        if (lines > kMaxReplyLines)
+            refuseReply(tr("the server's reply runs past %1 lines").arg(kMaxReplyLines));
         // A reply may already be buffered, read along with a TLS handshake.
         while (!socket->canReadLine()) {
-            if (deadline.hasExpired() || !socket->waitForReadyRead(int(deadline.remainingTime()))) {
+            if (socket->bytesAvailable() >= kMaxReplyLineBytes)
+                refuseReply(tr("the server sent a reply line longer than %1 bytes").arg(kMaxReplyLineBytes));
+            if (deadline.hasExpired()
+                || !waitInSlices([this](int msec) { return socket->waitForReadyRead(msec); },
+                                 int(deadline.remainingTime()))) {
                 emit smtpError(ResponseTimeoutError);
                 throw ResponseTimeoutException();
             }
         }
-        QByteArray line = socket->readLine();
+        QByteArray line = socket->readLine(kMaxReplyLineBytes + 1);
+        if (!line.endsWith('\n'))
+            refuseReply(tr("the server sent a reply line longer than %1 bytes").arg(kMaxReplyLineBytes));
         const int zero = line.indexOf('\0');
         if (zero >= 0)
             line.truncate(zero);
@@ -392,6 +452,15 @@ void SmtpClient::waitForResponse()
         if (ok && bare.size() >= 3 && (bare.size() == 3 || bare.at(3) != QLatin1Char('-')))
             return;
     }
+}
+
+// The connection is dropped at once: what the peer still sends is never read.
+void SmtpClient::refuseReply(const QString &why)
+{
+    failure = why;
+    socket->abort();
+    emit smtpError(ProtocolError);
+    throw BadReplyException();
 }
 
 void SmtpClient::socketStateChanged(QAbstractSocket::SocketState)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
+
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QList>
@@ -12,7 +15,8 @@ class QTcpSocket;
 
 // Sends one message to an SMTP server over plain TCP, SSL or STARTTLS.
 // Every call blocks until the server answers or a time-out runs out, and
-// reports by its boolean result; smtpError tells what went wrong.
+// reports by its boolean result; smtpError tells what went wrong. The client
+// lives on one thread: SmtpExchange runs it off the GUI thread.
 class SmtpClient : public QObject
 {
     Q_OBJECT
@@ -34,13 +38,24 @@ public:
         ResponseTimeoutError = 1,
         AuthenticationFailedError = 2,
         ServerError = 3,
-        ClientError = 4
+        ClientError = 4,
+        // a reply past the limits below: the exchange ends, failureText says why
+        ProtocolError = 5
     };
     Q_ENUM(SmtpError)
 
     class ResponseTimeoutException
     {
     };
+    class BadReplyException
+    {
+    };
+
+    // RFC 5321 allows reply lines of 512 octets; well past that, or past
+    // this many lines in one reply, the peer is not a mail server worth
+    // waiting for, and its bytes must not pile up in memory.
+    static constexpr int kMaxReplyLineBytes = 4096;
+    static constexpr int kMaxReplyLines = 100;
 
     explicit SmtpClient(const QString &host = QStringLiteral("localhost"), int port = 465,
                         int connectionType = SslConnection);
@@ -77,6 +92,12 @@ public:
     // Why the connection or its encryption failed, as the socket says it
     // (refused, unknown host, untrusted certificate); empty before a connection.
     QString connectionErrorText() const;
+    // The server closed the connection while the client waited for it.
+    bool connectionClosedByServer() const;
+    // Why the client itself ended or refused the exchange (a line break in
+    // a field, an unreadable attachment, a reply past the limits), as a
+    // phrase; empty when the server or the network ended it.
+    const QString &failureText() const;
     int getResponseCode() const;
 
     QTcpSocket *getSocket();
@@ -84,6 +105,11 @@ public:
     // Trusts these authorities besides the system's own, for servers whose
     // certificate comes from a private authority. Peer checks stay on.
     void addCaCertificates(const QList<QSslCertificate> &certificates);
+
+    // Once *flag is set, a wait for the server ends within a tenth of a
+    // second and the step fails: whoever wanted the mail has gone. The
+    // connection itself (at most the connection time-out) is not cut short.
+    void setCancelFlag(const std::atomic_bool *flag);
 
     bool connectToHost();
     bool login();
@@ -105,6 +131,9 @@ protected:
 
 private:
     bool greetAndIdentify();
+    bool guarded(const std::function<bool()> &step);
+    bool waitInSlices(const std::function<bool(int)> &wait, int msec);
+    void refuseReply(const QString &why);
     bool expect(int code);
     bool authenticate(const QString &user, const QString &password, int method);
     bool transferMessage(MimeMessage &message);
@@ -113,7 +142,7 @@ private:
     void waitUntilWritten();
     void applyCaCertificates();
     static QByteArray dataForTransfer(const QByteArray &text);
-    static bool messageHeadersAreSafe(const MimeMessage &message);
+    static QString unsafeHeaderField(const MimeMessage &message);
 
     QTcpSocket *socket;
     QString host;
@@ -127,5 +156,7 @@ private:
     int responseTimeout;
     QString responseText;
     int responseCode;
+    QString failure;
+    const std::atomic_bool *cancelFlag = nullptr;
     QList<QSslCertificate> extraCaCertificates;
 };

@@ -1,12 +1,8 @@
 #include "reports/creport.h"
 #include "ui_creport.h"
 
-#include <vector>
-
 #include <QDir>
-#include <QFile>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include "app/mainwindow.h"
@@ -15,11 +11,8 @@
 #include "core/loggerrecord.h"
 #include "dialogs/cprompt.h"
 #include "files/appsettings.h"
-#include "mail/emailaddress.h"
-#include "mail/mimeattachment.h"
-#include "mail/mimemessage.h"
-#include "mail/mimetext.h"
-#include "mail/smtpclient.h"
+#include "mail/outgoingmail.h"
+#include "mail/smtpexchange.h"
 #include "views/ctable.h"
 
 namespace {
@@ -33,32 +26,6 @@ QString summaryLine(const QString &label, const QString &value)
     return label.leftJustified(kSummaryLabelWidth, QLatin1Char(' ')) + value + kCrLf;
 }
 }
-
-// Everything one send makes; it goes as a whole when the send ends, files
-// included, so a second send starts from nothing.
-struct CReport::Outgoing
-{
-    Outgoing(const SupportAccount &account, const QString &senderAddress, const QString &senderName)
-        : client(account.host, account.port, SmtpClient::SslConnection),
-          sender(senderAddress, senderName),
-          recipient(account.mailbox, account.mailboxName),
-          directory(QDir::tempPath() + QStringLiteral("/mirelda-report-XXXXXX"))
-    {
-        client.setUser(account.user);
-        client.setPassword(account.password);
-        message.setSender(&sender);
-        message.addRecipient(&recipient, MimeMessage::To);
-        message.setSubject(QStringLiteral("Quorvane Report"));
-    }
-
-    SmtpClient client;
-    EmailAddress sender;
-    EmailAddress recipient;
-    MimeMessage message{ true };
-    MimeText text;
-    std::vector<std::unique_ptr<MimeAttachment>> attachments;
-    QTemporaryDir directory;
-};
 
 CReport::SupportAccount CReport::defaultSupportAccount()
 {
@@ -83,7 +50,25 @@ CReport::CReport(MainWindow *window)
     timer = new QTimer(this);
     timer->setInterval(100);
     connect(timer, &QTimer::timeout, this, &CReport::Timer);
+    makeExchange();
     updateSendButton();
+}
+
+// A closed dialog cancels a running exchange, and a later send gets a new
+// one that never hears the end of an earlier one.
+void CReport::makeExchange()
+{
+    delete smtp;
+    smtp = new SmtpExchange(this);
+    connect(smtp, &SmtpExchange::finished, this, &CReport::endExchange);
+}
+
+void CReport::serveRequest(MainWindow *window)
+{
+    if (!window->reportDialogPending.exchange(false))
+        return;
+    CReport report(window);
+    CPrompt::exec(&report);
 }
 
 CReport::~CReport()
@@ -124,6 +109,8 @@ void CReport::done(int result)
 {
     timer->stop();
     sending.reset();
+    if (smtp->isRunning())
+        makeExchange();
     state = Idle;
     updateSendButton();
     QDialog::done(result);
@@ -154,15 +141,16 @@ void CReport::address()
 {
     sent = false;
     ui->m_progressBar->setValue(25);
-    sending = std::make_unique<Outgoing>(account, ui->m_lineEditEmail->text(), ui->m_lineEditName->text());
+    sending = std::make_shared<OutgoingMail>();
+    sending->address(ui->m_lineEditEmail->text(), ui->m_lineEditName->text(), account.mailbox, account.mailboxName,
+                     QStringLiteral("Quorvane Report"));
     state = Composing;
 }
 
 void CReport::compose()
 {
     ui->m_progressBar->setValue(50);
-    sending->text.setText(body());
-    sending->message.addPart(&sending->text);
+    sending->setBody(body());
     state = Exporting;
 }
 
@@ -216,22 +204,22 @@ void CReport::writeAttachments()
 // row holds readings: a missing one is left out, a failed one ends the send.
 bool CReport::writeAttachmentFiles(QString *error)
 {
-    if (!sending->directory.isValid()) {
+    if (!sending->makeFolder(QStringLiteral("mirelda-report"))) {
         *error = tr("No temporary folder could be made for the attachments.");
         return false;
     }
-    const QDir directory(sending->directory.path());
+    const QDir directory(sending->folderPath());
     const QString picture = QStringLiteral("image/jpg");
     const QString plotPath = directory.filePath(QStringLiteral("plot.jpg"));
     if (mainWindow->plot) {
         if (!mainWindow->writeGraphImage(plotPath, error))
             return false;
-        attach(plotPath, picture);
+        sending->attach(plotPath, picture);
     }
     const QString windowPath = directory.filePath(QStringLiteral("program.jpg"));
     if (!writeWindowPicture(windowPath, error))
         return false;
-    attach(windowPath, picture);
+    sending->attach(windowPath, picture);
 
     const int row = mainWindow->currentLoggerRow();
     const QList<LoggerRecord> &records = mainWindow->app->records;
@@ -241,32 +229,27 @@ bool CReport::writeAttachmentFiles(QString *error)
         mainWindow->exportSelectedFile(QStringLiteral("qlf"), directory.path(), records.at(row), error);
     if (dataPath.isEmpty())
         return false;
-    attach(dataPath, QString());
+    sending->attach(dataPath);
     return true;
-}
-
-void CReport::attach(const QString &path, const QString &contentType)
-{
-    auto attachment = std::make_unique<MimeAttachment>(new QFile(path));
-    if (!contentType.isEmpty())
-        attachment->setContentType(contentType);
-    sending->message.addPart(attachment.get());
-    sending->attachments.push_back(std::move(attachment));
 }
 
 void CReport::exchange()
 {
+    if (smtp->isRunning())
+        return;
     ui->m_progressBar->setValue(75);
-    SmtpClient &client = sending->client;
-    sent = client.connectToHost() && client.login() && client.sendMail(sending->message);
-    if (sent)
-        client.quit();
+    smtp->start({ account.host, account.port, account.user, account.password }, std::move(sending));
+}
+
+void CReport::endExchange(bool done, const QString &reason)
+{
+    sent = done;
     endSend();
     // the box comes last: its event loop must find the send over
     if (sent)
         CPrompt::information(this, QStringLiteral("EMail sent...     Success\n"));
     else
-        CPrompt::information(this, QStringLiteral("EMail send Failed...     Error\n"));
+        CPrompt::information(this, QStringLiteral("EMail send Failed...     Error\n") + reason);
 }
 
 void CReport::endSend()

@@ -6,7 +6,9 @@
 #include <QString>
 
 class MainWindow;
+class OutgoingMail;
 class QTimer;
+class SmtpExchange;
 
 namespace Ui {
 class CReport;
@@ -16,11 +18,12 @@ class CReport;
 // the current logger's password word, the summary of the selected data
 // sets, pictures of the graph and of the window, and the current data set go
 // to the maker's support mailbox through the system's own account. A 100 ms
-// timer runs one step of a send per tick; the SMTP exchange blocks the last.
+// timer runs one step of a send per tick; the last hands the mail to an
+// SmtpExchange, and the dialog stays responsive until its end.
 //
 // Each send builds its own message, and the files it attaches live in a
 // private temporary directory that goes with the send, also when the dialog
-// is closed half-way.
+// is closed half-way. Closing the dialog during the exchange ends that too.
 class CReport : public QDialog
 {
     Q_OBJECT
@@ -38,6 +41,10 @@ public:
         QString mailboxName;
     };
     static SupportAccount defaultSupportAccount();
+
+    // The window's timer step: opens the dialog, modal, when the report
+    // action asked for it.
+    static void serveRequest(MainWindow *window);
 
     explicit CReport(MainWindow *window);
     ~CReport() override;
@@ -59,16 +66,15 @@ public slots:
     void done(int result) override;
 
 private:
-    struct Outgoing;
-
     void address();
     void compose();
     void writeAttachments();
     void exchange();
+    void endExchange(bool sent, const QString &reason);
+    void makeExchange();
     void endSend();
     void failExport(const QString &reason);
     bool writeAttachmentFiles(QString *error);
-    void attach(const QString &path, const QString &contentType);
     QString body() const;
     QString passwordLine() const;
     QString summaryText() const;
@@ -78,7 +84,8 @@ private:
     QTimer *timer;
     int state = Idle;
     bool sent = false;
-    std::unique_ptr<Outgoing> sending;
+    std::shared_ptr<OutgoingMail> sending;
+    SmtpExchange *smtp = nullptr;
     SupportAccount account;
     Ui::CReport *ui;
 };

@@ -1,15 +1,14 @@
 #include "reports/csendemail.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 
+#include "app/mainwindow.h"
 #include "core/cmainapp.h"
 #include "core/windowstate.h"
 #include "dialogs/cprompt.h"
-#include "mail/emailaddress.h"
-#include "mail/mimeattachment.h"
+#include "mail/outgoingmail.h"
+#include "mail/smtpexchange.h"
+#include "ui_mainwindow.h"
 
 QString CSendEmail::extensionOfBit(int bit)
 {
@@ -17,18 +16,34 @@ QString CSendEmail::extensionOfBit(int bit)
     return (bit >= 0 && bit < kAttachmentKinds) ? QLatin1String(extensions[bit]) : QString();
 }
 
-CSendEmail::CSendEmail(CMainApp *parent)
-    : QObject(parent), application(parent), text(QString()), message(true)
+void CSendEmail::sendFromWindow(MainWindow *window, int row)
 {
+    QAction *action = window->ui->m_actionSendByEmail;
+    action->setEnabled(false);
+    window->app->startEmail(row);
+    connect(window->app->emailSender, &CSendEmail::finished, action, [action] { action->setEnabled(true); });
+}
+
+void CSendEmail::mailAutomatically(MainWindow *window, int row)
+{
+    CMainApp *app = window->app;
+    if (row < 0 || row >= app->records.size() || app->settings.smtpServerAuto == 0
+        || app->records.at(row).autoMailStarted)
+        return;
+    app->records[row].autoMailStarted = true;
+    sendFromWindow(window, row);
+}
+
+CSendEmail::CSendEmail(CMainApp *parent)
+    : QObject(parent), application(parent), smtp(new SmtpExchange(this))
+{
+    connect(smtp, &SmtpExchange::finished, this, &CSendEmail::endExchange);
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &CSendEmail::Timer);
     timer->start(10);
 }
 
-CSendEmail::~CSendEmail()
-{
-    removeExports();
-}
+CSendEmail::~CSendEmail() = default;
 
 void CSendEmail::start(int index)
 {
@@ -86,20 +101,18 @@ void CSendEmail::begin()
 void CSendEmail::exportAttachments()
 {
     showProgress(20);
+    mail = std::make_shared<OutgoingMail>();
     const int mask = application->settings.smtpAttachedFiles;
-    if (mask & ((1 << kAttachmentKinds) - 1)) {
-        workDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/mirelda-mail-XXXXXX"));
-        if (!workDir->isValid()) {
-            fail(tr("No temporary folder could be made for the attachments."));
-            return;
-        }
+    if ((mask & ((1 << kAttachmentKinds) - 1)) && !mail->makeFolder(QStringLiteral("mirelda-mail"))) {
+        fail(tr("No temporary folder could be made for the attachments."));
+        return;
     }
     for (int bit = 0; bit < kAttachmentKinds; ++bit) {
         if (!(mask & (1 << bit)))
             continue;
         QString error;
         attachmentFiles[bit] = application->mainWindow
-            ? application->mainWindow->exportSelectedFile(extensionOfBit(bit), workDir->path(), record, &error)
+            ? application->mainWindow->exportSelectedFile(extensionOfBit(bit), mail->folderPath(), record, &error)
             : QString();
         if (attachmentFiles[bit].isEmpty()) {
             fail(error);
@@ -113,54 +126,51 @@ void CSendEmail::address()
 {
     showProgress(40);
     const AppSettings &settings = application->settings;
-    client = std::make_unique<SmtpClient>(settings.smtpServerAddress.trimmed(), settings.smtpServerPort,
-                                          SmtpClient::SslConnection);
-    client->setUser(settings.smtpUserName);
-    client->setPassword(settings.smtpPassword);
-    connect(client.get(), &SmtpClient::smtpError, this, &CSendEmail::noteSmtpError);
-
-    addresses.push_back(std::make_unique<EmailAddress>(settings.smtpSenderEmail, settings.smtpSenderName));
-    message.setSender(addresses.back().get());
-    addresses.push_back(std::make_unique<EmailAddress>(settings.smtpRecipientEmail, settings.smtpRecipientName));
-    message.addRecipient(addresses.back().get(), MimeMessage::To);
-    message.setSubject(settings.smtpSubject);
+    mail->address(settings.smtpSenderEmail, settings.smtpSenderName, settings.smtpRecipientEmail,
+                  settings.smtpRecipientName, settings.smtpSubject);
     state = Composing;
 }
 
 void CSendEmail::compose()
 {
     showProgress(65);
-    text.setText(QStringLiteral("Serial:     ") + record.serialNumber + QStringLiteral("\r\n")
-                 + QStringLiteral("Description:") + record.description + QStringLiteral("\r\n"));
-    message.addPart(&text);
+    mail->setBody(QStringLiteral("Serial:     ") + record.serialNumber + QStringLiteral("\r\n")
+                  + QStringLiteral("Description:") + record.description + QStringLiteral("\r\n"));
     for (const QString &path : attachmentFiles) {
-        if (path.isEmpty())
-            continue;
-        attachments.push_back(std::make_unique<MimeAttachment>(new QFile(path)));
-        message.addPart(attachments.back().get());
+        if (!path.isEmpty())
+            mail->attach(path);
     }
     state = Sending;
 }
 
 void CSendEmail::exchange()
 {
+    if (smtp->isRunning())
+        return;
     showProgress(80);
-    sent = client->connectToHost() && client->login() && client->sendMail(message);
-    if (sent) {
-        client->quit();
-        removeExports();
-        showProgress(100);
-        state = Idle;
-        finish();
-    } else {
-        fail(exchangeFailure());
+    const AppSettings &settings = application->settings;
+    const SmtpExchange::Account account{ settings.smtpServerAddress.trimmed(), settings.smtpServerPort,
+                                         settings.smtpUserName, settings.smtpPassword };
+    // the exchange holds the mail, and its exports, until it is over
+    smtp->start(account, std::move(mail));
+}
+
+void CSendEmail::endExchange(bool done, const QString &reason)
+{
+    sent = done;
+    if (!sent) {
+        fail(reason);
+        return;
     }
+    showProgress(100);
+    state = Idle;
+    finish();
 }
 
 // The sender is idle before the box opens: the timers run on under it.
 void CSendEmail::fail(const QString &reason)
 {
-    removeExports();
+    mail.reset();
     showProgress(100);
     state = Idle;
     const QString serial = record.serialNumber.trimmed();
@@ -174,41 +184,4 @@ void CSendEmail::finish()
     timer->stop();
     emit finished(sent);
     deleteLater();
-}
-
-void CSendEmail::removeExports()
-{
-    for (QString &path : attachmentFiles) {
-        if (!path.isEmpty())
-            QFile::remove(path);
-        path.clear();
-    }
-    workDir.reset();
-}
-
-void CSendEmail::noteSmtpError(SmtpClient::SmtpError error)
-{
-    // the first error says what went wrong; later ones follow from it
-    if (lastSmtpError < 0)
-        lastSmtpError = error;
-}
-
-QString CSendEmail::exchangeFailure() const
-{
-    const QString server = QStringLiteral("%1:%2").arg(client->getHost()).arg(client->getPort());
-    switch (lastSmtpError) {
-    case SmtpClient::ConnectionTimeoutError:
-        // a refused port and an untrusted certificate both end here
-        return tr("The server %1 could not be reached: %2")
-            .arg(server, client->connectionErrorText());
-    case SmtpClient::ResponseTimeoutError:
-        return tr("The server %1 did not answer in time.").arg(server);
-    case SmtpClient::AuthenticationFailedError:
-        return tr("The server %1 refused the user name or the password.").arg(server);
-    case SmtpClient::ServerError:
-    case SmtpClient::ClientError:
-        return tr("The server %1 answered: %2").arg(server, client->getResponseText().trimmed());
-    default:
-        return tr("The exchange with the server %1 failed.").arg(server);
-    }
 }

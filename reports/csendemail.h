@@ -1,30 +1,27 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
 #include <QObject>
 #include <QString>
 
 #include "core/loggerrecord.h"
-#include "mail/mimemessage.h"
-#include "mail/mimetext.h"
-#include "mail/smtpclient.h"
 
 class CMainApp;
-class EmailAddress;
-class MimeAttachment;
-class QTemporaryDir;
+class MainWindow;
+class OutgoingMail;
 class QTimer;
+class SmtpExchange;
 
 // E-mails one record with the user's SMTP settings: a body that names the
 // logger, and the exports that SMTP_ATACHED_FILES selects as attachments.
 // Its own 10 ms timer runs one step per tick and the main window's graph
-// progress bar follows them; the SMTP exchange blocks the last step.
+// progress bar follows them; the last step hands the mail to an
+// SmtpExchange and waits, ticking idly, for its end.
 //
-// The exports are written into a private temporary directory and removed
-// with it, whatever the outcome. A failure is told to the user. The sender
-// deletes itself once done.
+// The exports are written into the mail's private temporary folder and
+// removed with it, whatever the outcome. A failure is told to the user. The
+// sender deletes itself once done.
 class CSendEmail : public QObject
 {
     Q_OBJECT
@@ -43,6 +40,13 @@ public:
     static constexpr int kAttachmentKinds = 5;
     static QString extensionOfBit(int bit);
 
+    // The window's e-mail action: sends the record at row and offers the
+    // action again once that sending is over.
+    static void sendFromWindow(MainWindow *window, int row);
+    // After an automatic download, when the settings ask for it: each
+    // record is mailed once.
+    static void mailAutomatically(MainWindow *window, int row);
+
 signals:
     void finished(bool sent);
 
@@ -55,12 +59,10 @@ private:
     void address();
     void compose();
     void exchange();
+    void endExchange(bool sent, const QString &reason);
     void fail(const QString &reason);
     void finish();
-    void removeExports();
     void showProgress(int value);
-    QString exchangeFailure() const;
-    void noteSmtpError(SmtpClient::SmtpError error);
 
     CMainApp *application;
     QTimer *timer;
@@ -71,11 +73,6 @@ private:
     bool hasRecord = false;
     QString attachmentFiles[kAttachmentKinds];
     bool sent = false;
-    std::unique_ptr<SmtpClient> client;
-    int lastSmtpError = -1;
-    MimeText text;
-    MimeMessage message;
-    std::vector<std::unique_ptr<EmailAddress>> addresses;
-    std::vector<std::unique_ptr<MimeAttachment>> attachments;
-    std::unique_ptr<QTemporaryDir> workDir;
+    std::shared_ptr<OutgoingMail> mail;
+    SmtpExchange *smtp;
 };

@@ -6,6 +6,9 @@
 #include "mail/mimemultipart.h"
 #include "mail/mimetext.h"
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 QStringList crlfLines(const QString &text)
@@ -117,23 +120,71 @@ private slots:
         QVERIFY(!kept.toString().isEmpty());   // still alive: the message did not take it
     }
 
-    // Part headers travel as 7-bit text: names and extra lines beyond ASCII
-    // become encoded words of at most 75 characters that decode to the text.
+    // Part headers travel as 7-bit text: extra lines beyond ASCII become
+    // encoded words.
     void partHeadersBeyondAscii()
     {
         QTemporaryDir dir;
-        const QString name = QStringLiteral("\u4E2D\U0001F600 ") + QString(44, QChar(0x00E9)) + QStringLiteral(".csv");
         MimeAttachment attachment(new QFile(writeFile(dir, QStringLiteral("a.csv"), "1")));
-        attachment.setContentName(name);
         attachment.addHeaderLine(QStringLiteral("X-Note: caf\u00E9"));
-        const QStringList lines = crlfLines(attachment.toString());
-        QCOMPARE(lines.at(2), QStringLiteral("X-Note: =?utf-8?B?Y2Fmw6k=?="));
-        QByteArray decoded;
-        for (const QString &word : lines.at(0).section(QLatin1Char('"'), 1, 1).split(QLatin1Char(' '))) {
-            QVERIFY2(word.size() <= 75 && word.startsWith(QLatin1String("=?utf-8?B?")), qPrintable(word));
-            decoded += QByteArray::fromBase64(word.mid(10).chopped(2).toLatin1());
+        QCOMPARE(crlfLines(attachment.toString()).at(2), QStringLiteral("X-Note: =?utf-8?B?Y2Fmw6k=?="));
+    }
+
+    // Names beyond ASCII go as RFC 2231 parameters, long ones in sections,
+    // in the content type and in the disposition; Python's mail parser, as a
+    // receiving program would, gives back each name whole from both and
+    // finds nothing wrong with the message. Encoded words, which no
+    // parameter may hold (RFC 2047, 5), appear nowhere.
+    void attachmentNamesSurviveAMailReader()
+    {
+        QTemporaryDir dir;
+        const QStringList names{
+            QStringLiteral("a.csv"),
+            QStringLiteral("\u00C9t\u00E9-\u03A97.qlf"),
+            QStringLiteral("100% s\u00FBr 'quoted' *; x=y.pdf"),
+            QStringLiteral("\u4E2D\U0001F600 ") + QString(44, QChar(0x00E9)) + QStringLiteral(".csv"),
+        };
+        EmailAddress sender(QStringLiteral("s@example.org"));
+        EmailAddress to(QStringLiteral("t@example.org"));
+        MimeMessage message(true);
+        message.setSender(&sender);
+        message.addRecipient(&to);
+        MimeText text(QStringLiteral("body"));
+        message.addPart(&text);
+        std::vector<std::unique_ptr<MimeAttachment>> attachments;
+        for (const QString &name : names) {
+            attachments.push_back(std::make_unique<MimeAttachment>(new QFile(writeFile(dir, "f", "1"))));
+            attachments.back()->setContentName(name);
+            message.addPart(attachments.back().get());
         }
-        QCOMPARE(QString::fromUtf8(decoded), name);
+        const QString path = writeFile(dir, QStringLiteral("m.eml"), message.toString().toLatin1());
+        const QByteArray script =
+            "import email, email.policy, json, sys\n"
+            "m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=email.policy.default)\n"
+            "parts = [p for p in m.walk() if p.get_content_disposition() == 'attachment']\n"
+            "defects = [str(d) for p in m.walk() for d in p.defects]\n"
+            "print(json.dumps({'names': [[p.get_filename(), p.get_param('name'),"
+            " p.get_param('filename', '', 'content-disposition')] for p in parts],"
+            " 'defects': defects}))\n";
+        const QJsonObject parsed =
+            QJsonDocument::fromJson(TestEnv::programOutput(TestEnv::systemPython(), { "-c", script, path })).object();
+        QCOMPARE(parsed.value("defects").toArray().size(), 0);
+        QStringList parsedNames;
+        for (const QJsonValue &pair : parsed.value("names").toArray())
+            parsedNames << pair.toArray().at(0).toString() + '|' + pair.toArray().at(1).toString() + '|'
+                               + pair.toArray().at(2).toString();
+        QStringList expected;
+        for (const QString &name : names)
+            expected << name + '|' + name + '|' + (name == QLatin1String("a.csv") ? QString() : name);
+        QCOMPARE(parsedNames, expected);
+
+        const QByteArray rendered = TestEnv::readFile(path);
+        // the ASCII name keeps its plain form
+        QVERIFY(rendered.contains("Content-Type: application/octet-stream; name=\"a.csv\"\r\n"
+                                  "Content-Transfer-Encoding: base64\r\nContent-disposition: attachment\r\n"));
+        QVERIFY(!rendered.contains("=?"));
+        for (const QByteArray &line : rendered.split('\n'))
+            QVERIFY2(line.size() <= 78, line.constData());
     }
 };
 

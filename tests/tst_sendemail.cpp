@@ -7,8 +7,10 @@
 #include "support/windowtest.h"
 
 #include <QImage>
+#include <QTimer>
 
 #include "files/cfilemanager.h"
+#include "reports/csendemail.h"
 
 namespace {
 
@@ -127,6 +129,30 @@ private slots:
         QCOMPARE(h.ui->m_progressBarGraph->value(), 100);
         QCOMPARE(TestEnv::tempEntries(QStringLiteral("mirelda-mail-*")), QStringList());
         QCOMPARE(MailTestServer::messageCount(outDir.path()), 0);
+    }
+
+    // The server waits a second and a half before its greeting; meanwhile
+    // the window's timers run on and the sender sits in its last step.
+    void slowServerLeavesTheWindowRunning()
+    {
+        MailTestServer peer;
+        QVERIFY(peer.start(QStringLiteral("smtp_script_server.py"),
+                           { "--certdir", certDir.path(), "--delay", "GREETING=1.5", "--lifetime", "30" }));
+        WindowTest::Harness h;
+        h.addAndSelect(trip(QStringLiteral("S-1")));
+        configure(h, peer.port(), AttachBits::Csv);
+        int ticksWhileSending = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] {
+            const CSendEmail *sender = h.window.app->emailSender;
+            ticksWhileSending += sender && sender->currentState() == CSendEmail::Sending ? 1 : 0;
+        });
+        ticker.start(20);
+        h.window.on_m_actionSendByEmail_triggered();
+        QTRY_VERIFY_WITH_TIMEOUT(h.window.app->emailSender.isNull(), 30000);
+        QVERIFY(h.prompts.boxes.isEmpty());
+        QVERIFY2(ticksWhileSending >= 5, qPrintable(QString::number(ticksWhileSending)));
+        QVERIFY(peer.outputLines(20000).contains(QStringLiteral("D:Serial:     S-1")));
     }
 
 private:

@@ -40,10 +40,11 @@ struct Check
 
     Check() { owner.show(); }
     ~Check() { CPrompt::setDialogHandler(nullptr); }
-    bool serve(const QByteArray &ini, const QString &password = "5Pemberlocksy71")
+    bool serve(const QByteArray &ini, const QString &password = "5Pemberlocksy71",
+               const QStringList &options = {})
     {
         return QDir(root.path()).mkpath("Mirelda") && (ini.isEmpty() || put("install.ini", ini))
-               && server.start("ftp_server.py", { "--root", root.path(), "--password", password });
+               && server.start("ftp_server.py", QStringList{ "--root", root.path(), "--password", password } + options);
     }
     bool put(const QString &name, const QByteArray &bytes)
     {
@@ -166,6 +167,28 @@ private slots:
                                   QStringLiteral("Download Error..."), kWaitMs);
         QCOMPARE(check.update.state, int(CUpdate::Idle));
         QVERIFY(check.update.isVisible());   // stays for the user to read
+    }
+
+    // An "install.ini" of a megabyte is no "install.ini": the fetch stops
+    // past a few kilobytes, also when the server never says the size, and
+    // nothing of it is read.
+    void oversizedInstallIniIsRefused_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("size announced") << QStringList();
+        QTest::newRow("size not announced") << QStringList{ "--hide-sizes" };
+    }
+    void oversizedInstallIniIsRefused()
+    {
+        QFETCH(QStringList, options);
+        Check check;
+        const QByteArray ini = installIni("1.17.0") + QByteArray(1 << 20, ';');
+        QVERIFY(check.serve(ini, "5Pemberlocksy71", options));
+        check.run(check.server.port());
+        QTRY_COMPARE_WITH_TIMEOUT(listed(&check.update),
+                                  QStringList({ "Connect to server...", "Get install.ini", "Download Error..." }), kWaitMs);
+        QCOMPARE(check.asked, QStringList());
+        QCOMPARE(check.update.state, int(CUpdate::Idle));
     }
 
     // At start the check runs unseen; the menu action shows its steps, asks

@@ -57,7 +57,24 @@ QStringList MailTestServer::outputLines(int msec)
 {
     if (!process.waitForFinished(msec))
         stop();
-    return QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return seenLines
+           + QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool MailTestServer::waitForOutput(const QString &line, int msec)
+{
+    const QDeadlineTimer deadline(msec);
+    if (seenLines.contains(line))
+        return true;
+    for (;;) {
+        while (process.canReadLine()) {
+            seenLines << QString::fromUtf8(process.readLine()).trimmed();
+            if (seenLines.last() == line)
+                return true;
+        }
+        if (deadline.hasExpired() || !process.waitForReadyRead(int(deadline.remainingTime())))
+            return false;
+    }
 }
 
 void MailTestServer::stop()

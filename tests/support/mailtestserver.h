@@ -21,6 +21,9 @@ public:
     // Waits for the script to end by itself, killing it when it does not, and
     // gives the lines it printed after the port.
     QStringList outputLines(int msec);
+    // Waits (bounded) until the script prints line, or has printed it; what
+    // it printed stays for outputLines.
+    bool waitForOutput(const QString &line, int msec);
     void stop();
     QString errorOutput();
 
@@ -45,4 +48,5 @@ public:
 private:
     QProcess process;
     quint16 listenPort = 0;
+    QStringList seenLines;
 };

@@ -5,14 +5,23 @@ Accepts one connection on 127.0.0.1 (free port, printed as "PORT <n>") and
 answers each command from a fixed table that the arguments can change:
   --reply KEY=TEXT   reply for GREETING, EHLO, AUTH, MAIL, RCPT, DATA, END
                      or QUIT;
-                     "none" stays silent, "|" separates the lines of a reply
+                     "none" stays silent, "|" separates the lines of a reply,
+                     "close" closes the connection, "flood-line" sends one
+                     endless line (up to 64 MB), "flood-lines" endless
+                     continuation lines (up to a million)
+  --delay KEY=SECONDS  waits that long before that reply (HANDSHAKE: before
+                     taking part in the TLS handshake)
+  --certdir DIR      speaks TLS from the start with DIR/server.pem and
+                     DIR/server.key (as smtp_server.py --make-certs writes)
 Every line received is printed as it arrives, message lines prefixed with
 "D:". The script ends when the client closes the connection or --lifetime
 seconds have passed.
 """
 
 import argparse
+import os
 import socket
+import ssl
 import sys
 import time
 
@@ -29,15 +38,34 @@ DEFAULTS = {
 }
 
 
+class Closed(Exception):
+    pass
+
+
 class Peer:
-    def __init__(self, conn, replies):
+    def __init__(self, conn, replies, delays):
         self.conn = conn
         self.replies = replies
+        self.delays = delays
         self.buffer = b""
 
+    def flood(self, chunk, limit):
+        sent = 0
+        while sent < limit:
+            self.conn.sendall(chunk)
+            sent += len(chunk)
+
     def send(self, key):
+        time.sleep(self.delays.get(key, 0.0))
         text = self.replies[key]
-        if text != "none":
+        if text == "close":
+            raise Closed()
+        if text == "flood-line":
+            self.conn.sendall(b"250 ")
+            self.flood(b"x" * 65536, 64 << 20)
+        elif text == "flood-lines":
+            self.flood(b"250-more\r\n" * 1000, 10 << 20)
+        elif text != "none":
             self.conn.sendall(text.replace("|", "\r\n").encode("latin-1") + b"\r\n")
 
     def lines(self):
@@ -73,6 +101,8 @@ class Peer:
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--reply", action="append", default=[])
+    parser.add_argument("--delay", action="append", default=[])
+    parser.add_argument("--certdir")
     parser.add_argument("--lifetime", type=float, default=30.0)
     args = parser.parse_args()
 
@@ -80,6 +110,10 @@ def main():
     for item in args.reply:
         key, _, text = item.partition("=")
         replies[key.upper()] = text
+    delays = {}
+    for item in args.delay:
+        key, _, seconds = item.partition("=")
+        delays[key.upper()] = float(seconds)
 
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.bind(("127.0.0.1", 0))
@@ -93,8 +127,14 @@ def main():
         return 1
     conn.settimeout(max(0.1, deadline - time.monotonic()))
     try:
-        Peer(conn, replies).run()
-    except (socket.timeout, ConnectionError):
+        if args.certdir:
+            time.sleep(delays.get("HANDSHAKE", 0.0))
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(os.path.join(args.certdir, "server.pem"),
+                                    os.path.join(args.certdir, "server.key"))
+            conn = context.wrap_socket(conn, server_side=True)
+        Peer(conn, replies, delays).run()
+    except (socket.timeout, ConnectionError, ssl.SSLError, Closed):
         pass
     finally:
         conn.close()
