@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include <QIcon>
+#include <QProgressBar>
 
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
@@ -14,6 +15,7 @@
 #include "core/memorymap.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
+#include "programming/cpass.h"
 #include "programming/programlimits.h"
 #include "programming/templatecheck.h"
 #include "views/cplot.h"
@@ -758,17 +760,7 @@ void MainWindow::on_m_pushButtonLoggerSyncTime_clicked()
     restartInactivityCountdown();
     LoggerRecord *record = currentLoggerRecord();
     if (record && record->commandLink)
-        sendClockTo(*record);
-}
-
-// The clock goes with the logger time of now; its reply is checked
-// against now when it comes.
-void MainWindow::sendClockTo(LoggerRecord &record)
-{
-    const quint32 now = app->currentLoggerTime();
-    clockConfirmed = false;
-    clockCheckPending = true;
-    record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
+        loggerWriter.sendClockTo(*record);
 }
 
 // ---- program panel -------------------------------------------------------
@@ -1212,3 +1204,121 @@ void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableExtTemp_clicked(bool checke
 {
     onSensorClicked(ConfigBits::ExternalOn, checked);
 }
+
+// ---- logger password -----------------------------------------------------
+
+// Asked once per connected logger, when its image shows a password that
+// was not given yet.
+void MainWindow::askLoggerPasswordIfNeeded()
+{
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record || record->isFile() || record->versionWord == 0 || record->passwordAsked
+        || !record->isPasswordProtected() || record->passwordAccepted
+        || app->writeWithoutPasswordChosen
+        || CMainApp::checkLoggerPassword(record->passwordWord, quint16(app->enteredLoggerPassword)))
+        return;
+    record->passwordAsked = true;
+    const LoggerRecord asked = *record;
+    CPass dialog(this, app->languageTable, asked.serialNumber, asked.passwordWord);
+    CPrompt::exec(&dialog);
+    if (rowOfRecord(asked) < 0)
+        return;
+    switch (dialog.choice()) {
+    case CPass::Read:
+    case CPass::Write:
+        app->enteredLoggerPassword = dialog.password();
+        if (!CMainApp::checkLoggerPassword(asked.passwordWord, dialog.password()))
+            CPrompt::warning(this, tr("Warning!\n\nThe password does not match the logger's.\n"
+                                      "Type it into the Pass. field to try again."));
+        break;
+    case CPass::WriteWithout:
+        app->writeWithoutPasswordChosen = true;
+        break;
+    case CPass::ReadWithout:
+    case CPass::Cancelled:
+        break;
+    }
+    updateActions();
+}
+
+// ---- write transfers and production: the classes of programming/ ---------
+
+QProgressBar *MainWindow::writeProgressBar()
+{
+    return ui->m_progressBarWrite;
+}
+
+ProgrammingHost::ProductionWidgets MainWindow::productionWidgets()
+{
+    ProductionWidgets widgets;
+    widgets.internalTable = ui->m_listWidgetAdminIntTable;
+    widgets.externalTable = ui->m_listWidgetAdminExtTable;
+    widgets.internalTableFile = ui->m_lineEditAdminIntCalFile;
+    widgets.externalTableFile = ui->m_lineEditAdminExtCalFile;
+    widgets.jigPort = ui->m_comboBoxAdminJigCom;
+    return widgets;
+}
+
+void MainWindow::on_m_actionProgram_triggered() { loggerWriter.programAction(); }
+
+void MainWindow::on_m_pushButtonProgram_clicked() { on_m_actionProgram_triggered(); }
+
+void MainWindow::showDownloadProgress(int percent) { loggerWriter.showDownloadProgress(percent); }
+
+void MainWindow::on_m_actionEEpromRead_triggered() { loggerWriter.readEeprom(); }
+
+void MainWindow::on_m_actionEEpromWrite_triggered() { loggerWriter.writeEeprom(); }
+
+void MainWindow::on_m_pushButtonAdminWriteIntTable_clicked() { production.writeInternalTable(); }
+
+void MainWindow::on_m_pushButtonAdminWriteExtTable_clicked() { production.writeExternalTable(); }
+
+void MainWindow::on_m_pushButtonFactoryInit_clicked() { production.factoryInit(); }
+
+void MainWindow::fillJigPortCombo(const QString &port) { production.fillJigPortCombo(port); }
+
+// ---- admin and production slots that do nothing on this station -----------
+
+void MainWindow::on_m_pushButtonStartInit_clicked() {}
+
+void MainWindow::on_m_pushButtonFullInit_clicked() {}
+
+void MainWindow::on_m_comboBoxAdminJigCom_currentIndexChanged(const QString &) {}
+
+void MainWindow::on_m_pushButtonAdminRefreshCommJig_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminTestJig_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminTestPushDB_clicked() {}
+
+void MainWindow::on_m_lineEditAdminTesterName_textChanged(const QString &) {}
+
+void MainWindow::on_m_pushButtonAdminReadIntTable_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminLoadIntTable_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminReadExtTable_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminLoadExtTable_clicked() {}
+
+void MainWindow::on_m_lineEditAdminIntCalFile_editingFinished() {}
+
+void MainWindow::on_m_lineEditAdminExtCalFile_editingFinished() {}
+
+void MainWindow::on_m_lineEditAdminTemplate_editingFinished() {}
+
+void MainWindow::on_m_lineEditAdminDefaultPath_editingFinished() {}
+
+void MainWindow::on_m_pushButtonAdminTemplate_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminDefaultPath_clicked() {}
+
+void MainWindow::on_m_lineEditProdPath_editingFinished() {}
+
+void MainWindow::on_m_lineEditProdUser_editingFinished() {}
+
+void MainWindow::on_m_lineEditProdCustomer_editingFinished() {}
+
+void MainWindow::on_m_lineEditProdOrder_editingFinished() {}
+
+void MainWindow::on_m_pushButtonProdPath_clicked() {}

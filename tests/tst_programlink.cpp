@@ -108,7 +108,7 @@ private slots:
         Station s({ "--serial", "PRG-0001", "--drop-echo", "2", "--bad-echo", "2" });
         START_SELECTED(s);
         PROGRAM_CONFIRMED(s);
-        QCOMPARE(s.sim.memory().left(256), s.window.programImage.left(256));
+        QCOMPARE(s.sim.memory().left(256), s.window.loggerWriter.programImage().left(256));
         QVERIFY(s.record().configWord & ConfigBits::StartDelay);   // read back from the logger
 
         // a new description alone goes in two frames at the most
@@ -117,10 +117,10 @@ private slots:
         PROGRAM_CONFIRMED(s);
         QVERIFY(s.link()->writeFramesSent - framesBefore <= 2);
         QVERIFY(s.link()->writeFramesSent - framesBefore >= 1);
-        QCOMPARE(s.sim.memory().left(256), s.window.programImage.left(256));
+        QCOMPARE(s.sim.memory().left(256), s.window.loggerWriter.programImage().left(256));
         QCOMPARE(s.record().description, QStringLiteral("Cold room 4 to Lisbon"));
         QVERIFY(s.ui->m_progressBarWrite->format().contains(QLatin1Char(':')));   // the logger's clock
-        QCOMPARE(s.window.programRetryCount, 0);
+        QCOMPARE(s.window.loggerWriter.retryCount(), 0);
         QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
     }
 
@@ -134,7 +134,7 @@ private slots:
         s.ui->m_actionProgram->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(s.prompts.sawBoxContaining(QStringLiteral("Program unsuccessful")), 60000);
         QCOMPARE(reemissions.count(), 9);
-        QCOMPARE(s.window.programRetryCount, 0);
+        QCOMPARE(s.window.loggerWriter.retryCount(), 0);
         QVERIFY(s.transferOver());
         QTest::qWait(200);
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Program unsuccessful")), 1);
@@ -194,7 +194,7 @@ private slots:
                                  kProgramMs);
         QVERIFY(s.transferOver());
         QCOMPARE(reemissions.count(), 0);
-        QCOMPARE(s.sim.memory().left(256), s.window.programImage.left(256));   // the program went in
+        QCOMPARE(s.sim.memory().left(256), s.window.loggerWriter.programImage().left(256));   // the program went in
         QTest::qWait(200);
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Time/Date is wrong")), 1);
     }

@@ -209,12 +209,12 @@ private slots:
     {
         Harness h;
         h.addAndSelect(twoChannelLogger());
-        h.window.transferWatch.start(TransferWatch::Programming, true);
+        h.window.loggerWriter.watch().start(TransferWatch::Programming, true);
         h.window.transferInProgress = true;
         h.window.transferRecordIndex = -1;   // as the core leaves it when the logger goes
         h.window.Timer100ms();
         QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("disconnected before the transfer ended")));
-        QVERIFY(!h.window.transferWatch.running());
+        QVERIFY(!h.window.loggerWriter.watch().running());
         QVERIFY(!h.window.transferInProgress);
         QVERIFY(!h.window.programFailed);
     }
