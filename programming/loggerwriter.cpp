@@ -143,8 +143,11 @@ void LoggerWriter::startTransfer(TransferWatch::Kind kind, int row, bool clockQu
     host.state().transferRecordIndex = row;
     transferWatch.start(kind, clockQueued);
     host.state().transferInProgress = true;
+    host.state().updateActions();
 }
 
+// Every end, successful or not, gives the actions back what the transfer
+// took from them (the download first of all).
 void LoggerWriter::endTransfer()
 {
     host.state().transferInProgress = false;
@@ -153,6 +156,7 @@ void LoggerWriter::endTransfer()
         record->productionTask = 0;
         record->eepromTask = 0;
     }
+    host.state().updateActions();
 }
 
 bool LoggerWriter::transferDataArrived(const LoggerRecord &record) const
@@ -180,8 +184,10 @@ void LoggerWriter::serveWriteTransfer()
             const int left = record && record->commandLink ? record->commandLink->queueLength() : 0;
             if (!record || !record->downloadRunning)
                 bar->setValue(qMax(0, bar->maximum() - left));
-            if (left == 0)
+            if (left == 0) {
                 state.transferInProgress = false;
+                state.updateActions();
+            }
         }
         return;
     }
@@ -256,7 +262,6 @@ void LoggerWriter::finishTransfer(const LoggerRecord &record)
     if (setClock)
         bar->setFormat(QString::asprintf(
             "%s %%p%%", qPrintable(record.loggerClock.toString(QStringLiteral("hh:mm:ss dd/MM/yyyy")))));
-    host.state().updateActions();
 }
 
 // A programming runs at most ten times: the user's attempt and nine

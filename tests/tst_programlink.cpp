@@ -50,6 +50,16 @@ struct Station : WindowTest::SimulatedStation
         QCOMPARE(station.ui->m_progressBarWrite->styleSheet(), QString());                   \
     } while (false)
 
+// The download is offered and runs: no transfer holds the logger any more.
+#define DOWNLOAD_RUNS(station)                                                               \
+    do {                                                                                     \
+        QVERIFY(station.ui->m_actionDownload->isEnabled());                                  \
+        station.prompts.boxes.clear();                                                       \
+        station.ui->m_actionDownload->trigger();                                             \
+        QVERIFY(station.prompts.boxes.isEmpty());                                            \
+        QTRY_VERIFY_WITH_TIMEOUT(station.record().dataLoaded, kReplyMs);                     \
+    } while (false)
+
 }
 
 class TestProgramLink : public QObject
@@ -197,6 +207,49 @@ private slots:
         QCOMPARE(s.sim.memory().left(256), s.window.loggerWriter.programImage().left(256));   // the program went in
         QTest::qWait(200);
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Time/Date is wrong")), 1);
+        DOWNLOAD_RUNS(s);
+    }
+
+    // A transfer that fails leaves the logger free for a download, also
+    // when the logger garbles or loses every write or stops answering.
+    void aFailedTransferLeavesTheLoggerFree_data()
+    {
+        QTest::addColumn<QStringList>("simArguments");
+        QTest::addColumn<QString>("transfer");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("garbled echoes, calibration table")
+            << QStringList({ "--bad-echo", "1000" }) << "table" << "did not confirm the write";
+        QTest::newRow("lost echoes, calibration table")
+            << QStringList({ "--drop-echo", "1000" }) << "table" << "did not confirm the write";
+        QTest::newRow("silent logger, image read")
+            << QStringList() << "eeprom read" << "memory could not be read";
+    }
+
+    void aFailedTransferLeavesTheLoggerFree()
+    {
+        QFETCH(QStringList, simArguments);
+        QFETCH(QString, transfer);
+        QFETCH(QString, warning);
+        QTemporaryDir dataDir;
+        Station s(simArguments);
+        START_SELECTED(s);
+        s.window.app->settings.defaultPath = dataDir.path();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionDownload->isEnabled(), kReplyMs);
+        if (transfer == QLatin1String("table")) {
+            QVector<qint16> points(CalibrationTable::PointCount, 100);
+            const QString path = dataDir.filePath(QStringLiteral("int.bin"));
+            QVERIFY(TestEnv::writeFile(path, CalibrationTable::make(-20, 60, -200, 5, points)));
+            s.ui->m_lineEditAdminIntCalFile->setText(path);
+            s.window.on_m_pushButtonAdminWriteIntTable_clicked();
+        } else {
+            QVERIFY(s.sim.command(QStringLiteral("silent on")));
+            s.window.on_m_actionEEpromRead_triggered();
+        }
+        QVERIFY(s.window.transferInProgress);
+        QTRY_VERIFY_WITH_TIMEOUT(s.prompts.sawBoxContaining(warning), 40000);
+        QVERIFY(s.transferOver());
+        QVERIFY(s.sim.command(QStringLiteral("silent off")));
+        DOWNLOAD_RUNS(s);
     }
 
     void eepromReadGivesTheLoggersMemory()
