@@ -11,6 +11,7 @@
 #include "core/memorymap.h"
 #include "programming/calibrationtable.h"
 #include "programming/programlimits.h"
+#include "support/useradmintest.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"
 
@@ -252,6 +253,61 @@ private slots:
         DOWNLOAD_RUNS(s);
     }
 
+    // Factory Init asks first, says when readings would be lost, and is
+    // the configure right's; a refused or cancelled one leaves the logger
+    // as it was.
+    void factoryInitAsksAndNeedsTheConfigureRight()
+    {
+        Station s({ "--serial", "INI-0001", "--readings", "300" });
+        START_SELECTED(s);
+        const QByteArray before = s.sim.memory();
+        QVERIFY(before.size() == MemoryMap::ImageSize);
+        const auto loggerAnswered = [&s] {
+            // the clock is read after whatever was queued before it
+            s.record().loggerClockSeconds = 0;
+            s.ui->m_pushButtonLoggerReadTime->click();
+            return QTest::qWaitFor([&s] { return s.record().loggerClockSeconds != 0; }, kReplyMs);
+        };
+
+        CUserAdmin *users = s.window.app->userAdmin;
+        users->users = { UserStoreFile::user("kim", "Kim1pass", "12", UserRecord::RightViewer),
+                         UserStoreFile::user("cho", "Cho1pass", "13", UserRecord::RightConfigure) };
+        users->enabled = true;
+        users->currentUser = 0;
+        s.prompts.answer = QMessageBox::Yes;
+        s.ui->m_pushButtonFactoryInit->click();
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        QCOMPARE(s.prompts.boxes.first().kind, CPrompt::Warning);
+        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("right to configure")));
+
+        users->currentUser = 1;
+        s.prompts.boxes.clear();
+        s.prompts.answer = QMessageBox::No;
+        s.ui->m_pushButtonFactoryInit->click();
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        QCOMPARE(s.prompts.boxes.first().kind, CPrompt::Question);
+        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("logger #INI-0001")));
+        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("300 readings that were not downloaded")));
+        QVERIFY(loggerAnswered());
+        QCOMPARE(s.sim.memory(), before);
+        QVERIFY(!UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init")));
+
+        // downloaded first: nothing is said of lost readings
+        users->enabled = false;
+        s.ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().dataLoaded, kReplyMs);
+        users->enabled = true;
+        s.prompts.boxes.clear();
+        s.prompts.answer = QMessageBox::Yes;
+        s.ui->m_pushButtonFactoryInit->click();
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        QVERIFY(!s.prompts.boxes.first().text.contains(QStringLiteral("not downloaded")));
+        QTRY_COMPARE_WITH_TIMEOUT(s.record().recordedCount, 0u, kReplyMs);
+        QVERIFY(s.sim.memory() != before);
+        QVERIFY(UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init: INI-0001")));
+        users->enabled = false;
+    }
+
     void eepromReadGivesTheLoggersMemory()
     {
         QTemporaryDir dataDir;
@@ -316,6 +372,7 @@ private slots:
         QVERIFY(s.transferOver());
 
         s.ui->m_pushButtonFactoryInit->click();
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("logger #CAL-0001")));
         QTRY_COMPARE_WITH_TIMEOUT(s.record().description, QString(), kReplyMs);
         QCOMPARE(s.record().tripNumber, 0);
         QCOMPARE(s.record().serialNumber, QStringLiteral("CAL-0001"));

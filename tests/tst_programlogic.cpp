@@ -8,6 +8,7 @@
 #include "core/memorymap.h"
 #include "programming/calibrationtable.h"
 #include "programming/programimage.h"
+#include "programming/productionpanel.h"
 #include "programming/programlimits.h"
 #include "programming/templatecheck.h"
 #include "programming/transferwatch.h"
@@ -52,6 +53,21 @@ class TestProgramLogic : public QObject
 {
     Q_OBJECT
 private slots:
+    // Factory Init warns of readings the station has not got yet.
+    void readingsNotDownloadedAreThoseBeyondTheDownload()
+    {
+        LoggerRecord r;
+        QVERIFY(!ProductionPanel::holdsReadingsNotDownloaded(r));   // an empty memory
+        r.recordedCount = 300;
+        QVERIFY(ProductionPanel::holdsReadingsNotDownloaded(r));
+        r.dataLoaded = true;
+        r.readingCount = 300;
+        QVERIFY(!ProductionPanel::holdsReadingsNotDownloaded(r));
+        r.recordedCount = 320;   // it went on recording after the download
+        QVERIFY(ProductionPanel::holdsReadingsNotDownloaded(r));
+        QVERIFY(ProductionPanel::factoryInitQuestion(r).contains(QStringLiteral("320 readings")));
+    }
+
     // The simulator's tests program layout 2 over an image read; here
     // layout 1, and a logger whose image was never read.
     void onlyChangedBytesGoOnTheLine()
