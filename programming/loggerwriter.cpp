@@ -102,6 +102,11 @@ bool LoggerWriter::programLogger()
         CPrompt::warning(parent, labels->text(186).arg(serial));
         return false;
     }
+    const QString unrunnable = ProgramLimits::unrunnableProgram(program, host.loggerNow());
+    if (!unrunnable.isEmpty()) {
+        CPrompt::warning(parent, unrunnable);
+        return false;
+    }
 
     CComm *link = record->commandLink;
     link->sendCommand(MemoryMap::Command::Wake);

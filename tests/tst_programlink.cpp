@@ -175,6 +175,44 @@ private slots:
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
     }
 
+    // Nothing reaches a logger that could not run the program; the word
+    // says what to change.
+    void aProgramTheLoggerCannotRunIsNotWritten()
+    {
+        Station s({ "--serial", "RUN-0001" });
+        START_SELECTED(s);
+        const QByteArray before = s.sim.memory();
+        const int framesBefore = s.link()->writeFramesSent;
+        const auto refused = [&s](const QString &advice) {
+            s.prompts.boxes.clear();
+            s.ui->m_actionProgram->trigger();
+            return s.prompts.sawBoxContaining(advice) && s.transferOver();
+        };
+
+        s.ui->m_radioButtonPrgStartWait->click();
+        s.record().interval = 0;   // as a logger after its factory init holds it
+        s.window.updateProgramForm();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        QVERIFY(refused(QStringLiteral("Set an interval between 00h00m05s and 11h59m59s")));
+
+        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 10));
+        s.ui->m_radioButtonPrgStartAt->click();   // beside Wait: this logger has a header
+        QVERIFY(s.ui->m_radioButtonPrgStartWait->isChecked());
+        QVERIFY(refused(QStringLiteral("Uncheck the start you do not want")));
+
+        s.ui->m_radioButtonPrgStartWait->click();
+        s.ui->m_radioButtonPrgStopAt->click();
+        s.ui->m_dateTimeEditPrgStopAt->setDateTime(s.ui->m_dateTimeEditPrgStartAt->dateTime().addSecs(-3600));
+        QVERIFY(refused(QStringLiteral("Set Stop At later")));
+
+        // the clock is read after anything queued before it
+        s.record().loggerClockSeconds = 0;
+        s.ui->m_pushButtonLoggerReadTime->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().loggerClockSeconds != 0, kReplyMs);
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+        QCOMPARE(s.sim.memory(), before);
+    }
+
     void readAndSyncSetTheLoggersClock()
     {
         Station s({ "--clock-offset", "3600" });
