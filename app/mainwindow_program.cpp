@@ -276,6 +276,11 @@ void MainWindow::fillProgramPanel(const LoggerRecord &r)
     showDateTime(ui->m_dateTimeEditPrgStartAt, r.startAt.isValid() ? r.startAt : now);
     ui->m_radioButtonPrgStartWait->setChecked(c & ConfigBits::StartDelay);
     showDateTime(ui->m_dateTimeEditPrgStartWait, ProgramLimits::delayToEditor(r.startDelay));
+    // The editor of the start the logger will use is on: with both checked
+    // the logger would start at the time and ignore the wait.
+    const ProgramLimits::StartChoice start = ProgramLimits::startChoice(c);
+    ui->m_dateTimeEditPrgStartAt->setEnabled(c & ConfigBits::StartAt);
+    ui->m_dateTimeEditPrgStartWait->setEnabled(start == ProgramLimits::StartChoice::Wait);
     ui->m_radioButtonPrgStopAt->setChecked(c & ConfigBits::StopAt);
     showDateTime(ui->m_dateTimeEditPrgStopAt, r.stopAt.isValid() ? r.stopAt : now);
     ui->m_radioButtonPrgStopReading->setChecked(c & ConfigBits::StopAfterReadings);

@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
+#include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "programming/cpass.h"
 #include "support/windowtest.h"
@@ -95,6 +96,54 @@ private slots:
         h.ui->m_lineEditLoggerMaxTrip->setText(QStringLiteral("12000"));
         QCOMPARE(r.maxTrip, 9999);
         QCOMPARE(h.ui->m_lineEditLoggerMaxTrip->text(), QStringLiteral("9999"));
+    }
+
+    // At and Wait as their slots leave them, and which start the page
+    // shows in use: the editor of the start the logger would ignore is off.
+    void startAtAndStartWait_data()
+    {
+        QTest::addColumn<bool>("header");
+        QTest::newRow("memory with header") << true;
+        QTest::newRow("memory without header") << false;
+    }
+
+    void startAtAndStartWait()
+    {
+        QFETCH(bool, header);
+        Harness h;
+        LoggerRecord logger = twoChannelLogger();   // starts with Wait
+        logger.hasHeader = header;
+        h.addAndSelect(logger);
+        h.window.Timer();
+        const LoggerRecord &r = h.records[0];
+        QAbstractButton *at = h.ui->m_radioButtonPrgStartAt;
+        QAbstractButton *wait = h.ui->m_radioButtonPrgStartWait;
+        QVERIFY(wait->isChecked() && !at->isChecked());
+        QVERIFY(h.ui->m_dateTimeEditPrgStartWait->isEnabled());
+        QVERIFY(!h.ui->m_dateTimeEditPrgStartAt->isEnabled());
+
+        at->click();
+        QVERIFY(at->isChecked() && (r.configWord & ConfigBits::StartAt));
+        QVERIFY(h.ui->m_dateTimeEditPrgStartAt->isEnabled());
+        QVERIFY(!h.ui->m_dateTimeEditPrgStartWait->isEnabled());   // not used beside At
+        // only a memory without header loses the wait at once
+        QCOMPARE(wait->isChecked(), header);
+        QCOMPARE(bool(r.configWord & ConfigBits::StartDelay), header);
+        QVERIFY(r.startAt > LoggerTime::toDateTime(h.window.app->currentLoggerTime()));
+
+        at->click();   // unchecked: it stays the start unless Wait is checked
+        QCOMPARE(at->isChecked(), !header);
+        QCOMPARE(bool(r.configWord & ConfigBits::StartAt), !header);
+        QCOMPARE(wait->isChecked(), header);
+        QCOMPARE(h.ui->m_dateTimeEditPrgStartWait->isEnabled(), header);
+
+        if (!header) {
+            wait->click();   // checked beside At: both, which no logger runs
+            QVERIFY(at->isChecked() && wait->isChecked());
+            QVERIFY(!h.ui->m_dateTimeEditPrgStartWait->isEnabled());
+            wait->click();   // unchecked while At is checked
+            QVERIFY(!wait->isChecked() && !(r.configWord & ConfigBits::StartDelay));
+        }
     }
 
     void theLastSensorStaysOn()
