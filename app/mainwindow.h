@@ -447,6 +447,8 @@ private:
     void showRecordComment();
     void storeEditedComment();
     quint64 commentRecordId = 0;   // the record whose comment the graph page's field shows
+    void clearProgramPage();
+    void clearProgramFields();
     void dropViews();
     void emptyTable(QTableWidget *table);
     void showHomeWhenEmpty();

@@ -321,6 +321,61 @@ void MainWindow::showLoggerFacts(const LoggerRecord &r)
         QStringLiteral("%1 %2 %").arg(app->languageTable->text(196)).arg(r.battery));
 }
 
+// With no record selected the page holds nothing and is off, as the view
+// pages are: nothing on it would act on anything, and the next record's
+// page is filled from that record alone. A locked form keeps its program.
+void MainWindow::clearProgramPage()
+{
+    const bool wasUpdating = updatingForm;
+    updatingForm = true;
+    updatingProgramForm = true;
+    settingsFieldsOwner.clear();
+    for (QLineEdit *field : { ui->m_lineEditLoggerSerial, ui->m_lineEditLoggerProduct,
+                              ui->m_lineEditLoggerMemSize, ui->m_lineEditLoggerNbTrip,
+                              ui->m_lineEditLoggerRange })
+        field->clear();
+    ui->m_labelFirmwareVersion->clear();
+    ui->m_labelLoggerTime->clear();
+    shownClockSeconds = 0;
+    if (!formLocked)
+        clearProgramFields();
+    ui->m_tabWidget->setTabEnabled(PageLogger, false);
+    updatingProgramForm = false;
+    updatingForm = wasUpdating;
+}
+
+void MainWindow::clearProgramFields()
+{
+    ui->m_lineEditLoggerDescription->clear();
+    for (const AlarmPage &page : alarmPagesOf(ui)) {
+        for (int level = 0; level < 4; ++level) {
+            page.limits[level]->clear();
+            page.levels[level]->setChecked(false);
+        }
+        page.sensor->setChecked(false);
+        page.consecutive->clear();
+        page.total->clear();
+    }
+    QAbstractButton *const choices[] = {
+        ui->m_radioButtonPrgStartAt, ui->m_radioButtonPrgStartWait,
+        ui->m_radioButtonPrgStopAt, ui->m_radioButtonPrgStopReading,
+        ui->m_radioButtonPrgStopButonEnable, ui->m_radioButtonPrgStopContinue,
+        ui->m_radioButtonPrgAutoRestartEnable, ui->m_checkBoxLoggerShowAlarm,
+        ui->m_checkBoxLoggerShowTemp, ui->m_checkBoxLoggerAllowRead, ui->m_checkBoxLoggerAllowWrite,
+    };
+    for (QAbstractButton *button : choices)
+        button->setChecked(false);
+    const QDateTime zero = ProgramLimits::intervalToEditor(0);
+    for (QDateTimeEdit *editor : { ui->m_dateTimeEditPrgInterval, ui->m_dateTimeEditPrgStartAt,
+                                   ui->m_dateTimeEditPrgStartWait, ui->m_dateTimeEditPrgStopAt })
+        editor->setDateTime(zero);
+    ui->m_lineEditPrgStopReading->clear();
+    ui->m_lineEditLoggerMaxTrip->clear();
+    ui->m_comboBoxPrgDuration->setCurrentIndex(0);
+    ui->m_labelPrgDuration->clear();
+    ui->m_progressBarMem->setValue(0);
+}
+
 // The clock the logger gave last, as soon as its reply is in.
 void MainWindow::showLoggerClock()
 {

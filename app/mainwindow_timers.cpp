@@ -31,8 +31,10 @@ void MainWindow::Timer()
             updateProgramForm();
             return;
         }
-        // no row: the views of a record that was closed or unplugged go
+        // no row: the views and the page of a record that was closed or
+        // unplugged go
         clearViews();
+        clearProgramPage();
         if (!formLocked)
             showHomeWhenEmpty();
     }

@@ -146,6 +146,51 @@ private slots:
         }
     }
 
+    // A closed file leaves nothing of its program on the page, which is
+    // off like the view pages until a record is selected, and then shows
+    // that record only.
+    void closingAFileEmptiesThePage()
+    {
+        Harness h;
+        const LoggerRecord logger = twoChannelLogger();
+        h.records << logger;
+        LoggerRecord file = WindowTest::fileRecord(QStringLiteral("/tmp/closed.qlf"), QStringLiteral("FILE-9"));
+        file.configWord = ConfigBits::InternalOn | ConfigBits::StartAt | ConfigBits::StopAt;
+        file.startAt = QDateTime(QDate(2025, 4, 1), QTime(8, 0));
+        file.stopAt = QDateTime(QDate(2025, 4, 9), QTime(17, 30));
+        file.interval = 900;
+        file.description = QStringLiteral("Closed trip");
+        h.addAndSelect(file);
+        h.window.Timer();
+        QVERIFY(h.ui->m_radioButtonPrgStopAt->isChecked());
+        const QDateTime fileStop = h.ui->m_dateTimeEditPrgStopAt->dateTime();
+        QCOMPARE(h.ui->m_lineEditLoggerSerial->text(), QStringLiteral("FILE-9"));
+
+        h.ui->m_actionCloseSelectedFile->trigger();
+        h.window.Timer();
+        QCOMPARE(h.records.size(), 1);
+        QVERIFY(!h.ui->m_tabWidget->isTabEnabled(MainWindow::PageLogger));
+        const QWidget *unused[] = { h.ui->m_pushButtonLoggerReadTime, h.ui->m_pushButtonLoggerSyncTime,
+                                    h.ui->m_pushButtonPrgStartNow, h.ui->m_dateTimeEditPrgInterval,
+                                    h.ui->m_radioButtonPrgStartAt, h.ui->m_radioButtonPrgStopAt };
+        for (const QWidget *widget : unused)
+            QVERIFY2(!widget->isEnabled(), qPrintable(widget->objectName()));
+        QVERIFY(h.ui->m_lineEditLoggerSerial->text().isEmpty());
+        QVERIFY(h.ui->m_lineEditLoggerDescription->text().isEmpty());
+        QVERIFY(!h.ui->m_radioButtonPrgStopAt->isChecked() && !h.ui->m_radioButtonPrgStartAt->isChecked());
+        QVERIFY(h.ui->m_dateTimeEditPrgStopAt->dateTime() != fileStop);
+
+        h.window.selectTableRow(0);
+        h.window.Timer();
+        QVERIFY(h.ui->m_tabWidget->isTabEnabled(MainWindow::PageLogger));
+        QVERIFY(h.ui->m_pushButtonPrgStartNow->isEnabled());
+        QCOMPARE(h.ui->m_lineEditLoggerSerial->text(), logger.serialNumber);
+        QCOMPARE(h.ui->m_lineEditLoggerDescription->text(), logger.description);
+        QVERIFY(h.ui->m_radioButtonPrgStartWait->isChecked() && !h.ui->m_radioButtonPrgStopAt->isChecked());
+        QVERIFY(h.ui->m_dateTimeEditPrgStopAt->dateTime() != fileStop);
+        QCOMPARE(h.ui->m_dateTimeEditPrgInterval->time(), QTime(0, 10));
+    }
+
     void theLastSensorStaysOn()
     {
         Harness h;
