@@ -10,7 +10,9 @@
 #include <QVector>
 
 #include "core/windowstate.h"
-#include "programming/transferwatch.h"
+#include "programming/loggerwriter.h"
+#include "programming/productionpanel.h"
+#include "programming/programminghost.h"
 
 class CHelp;
 class CHistogram;
@@ -36,7 +38,7 @@ class MainWindow;
 // pages of the selected record on the right. It owns the core, serves the
 // core's and the threads' requests in its two timer slots, and decides in
 // updateActions which actions the record and the user's rights allow.
-class MainWindow : public QMainWindow, public WindowState
+class MainWindow : public QMainWindow, public WindowState, public ProgrammingHost
 {
     Q_OBJECT
 public:
@@ -57,7 +59,6 @@ public:
     // the flags live in WindowState
     int lastSelectedRow = -1;
     QString templateFileName;
-    int programRetryCount = 0;
     Ui::MainWindow *ui = nullptr;
 
     // Everything updateActions reads, gathered so that the decision itself
@@ -178,22 +179,17 @@ public:
     void showLoggerRecord();
     void updateProgramForm();
     // Copies the page's editable fields into the selected record.
-    void readProgramForm();
+    void readProgramForm() override;
     void checkAlarmLimits();
     void warnLimit(const QString &range);
     void checkTemplateCompatibility();
     void applyTemplate();
     void fillJigPortCombo(const QString &port);
-    void showCalibrationTables();
     int countEnabledSensors();
-    // Queues the program of programImage for the record at
-    // transferRecordIndex; false when it was refused.
-    bool programLogger();
 
-    TransferWatch transferWatch;
-    // what the program action writes, kept for its re-emissions
-    QByteArray programImage;
-    bool reemittingProgram = false;
+    // the write transfers to a logger and the production functions
+    LoggerWriter loggerWriter{ *this };
+    ProductionPanel production{ *this, loggerWriter };
     // taken when the form is locked: the program it holds
     quint32 lockedConfigWord = 0;
     quint32 lockedMemorySize = 0;
@@ -397,11 +393,18 @@ private:
 
     // The inactivity countdown restarts on what the user does, never on a
     // timer tick; otherwise the automatic logout could never fire.
-    void restartInactivityCountdown();
+    void restartInactivityCountdown() override;
     // audit line of a user action, written while somebody is logged in
-    void auditUserAction(const QString &text);
+    void auditUserAction(const QString &text) override;
+    // what the programming classes reach of the window
+    WindowState &state() override { return *this; }
+    CMainApp *core() const override { return app; }
+    QWidget *promptParent() override { return this; }
+    void reemitProgram() override { emit program(); }
+    QProgressBar *writeProgressBar() override;
+    ProductionWidgets productionWidgets() override;
     bool validRow(int row) const;
-    LoggerRecord *recordAt(int row);
+    LoggerRecord *recordAt(int row) override;
     LoggerRecord *currentLoggerRecord();
     void retitleFromLabelTable();
     void showPagesForMode();
@@ -419,7 +422,7 @@ private:
     int exportAutomatically(int row, const QString &extension);
     QString notWrittenText(const QString &path) const;
     void warnNotWritten(const QString &path);
-    int rowOfRecord(const LoggerRecord &record) const;
+    int rowOfRecord(const LoggerRecord &record) const override;
     int rowOfRecordId(quint64 recordId) const;
     bool loggerBusy(int row) const;
     // What keeps the current row's logger from being downloaded now; ""
@@ -444,6 +447,8 @@ private:
     void showRecordComment();
     void storeEditedComment();
     quint64 commentRecordId = 0;   // the record whose comment the graph page's field shows
+    void clearProgramPage();
+    void clearProgramFields();
     void dropViews();
     void emptyTable(QTableWidget *table);
     void showHomeWhenEmpty();
@@ -501,7 +506,6 @@ private:
     void serveShowRecordRequest();
     void serveTemplateCheck();
     void serveCalibrationTables();
-    void serveWriteTransfer();
     void showLoggerClock();
     void askLoggerPasswordIfNeeded();
     void fillProgramPanel(const LoggerRecord &record);
@@ -517,22 +521,10 @@ private:
     void onLevelClicked();
     void onLimitEdited();
     void recalcAfterSensorsOrInterval(int row);
-    bool refuseWhileTransferring();
-    bool startProgramming(int row);
-    void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
-    void endTransfer();
-    void finishTransfer(const LoggerRecord &record);
     void showDownloadProgress(int percent);
-    void retryOrFailProgramming();
-    void warnTransferFailed(TransferWatch::Kind kind);
-    bool transferDataArrived(const LoggerRecord &record) const;
-    void sendClockTo(LoggerRecord &record);
-    void writeCalibrationTable(int address, QLineEdit *fileField, int task);
     void warnOutOfRange(const QString &what, qint64 low, qint64 high);
-    QDateTime loggerNow() const;
+    QDateTime loggerNow() const override;
     void takeLockedCopies();
-    QByteArray expectedTable;   // a calibration table being written, as it must read back
-    int expectedTableAddress = 0;
     quint32 shownClockSeconds = 0;
     QString settingsFieldsOwner;   // the record the settings texts were filled from
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include <QIcon>
+#include <QProgressBar>
 
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
@@ -14,6 +15,7 @@
 #include "core/memorymap.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
+#include "programming/cpass.h"
 #include "programming/programlimits.h"
 #include "programming/templatecheck.h"
 #include "views/cplot.h"
@@ -274,6 +276,11 @@ void MainWindow::fillProgramPanel(const LoggerRecord &r)
     showDateTime(ui->m_dateTimeEditPrgStartAt, r.startAt.isValid() ? r.startAt : now);
     ui->m_radioButtonPrgStartWait->setChecked(c & ConfigBits::StartDelay);
     showDateTime(ui->m_dateTimeEditPrgStartWait, ProgramLimits::delayToEditor(r.startDelay));
+    // The editor of the start the logger will use is on: with both checked
+    // the logger would start at the time and ignore the wait.
+    const ProgramLimits::StartChoice start = ProgramLimits::startChoice(c);
+    ui->m_dateTimeEditPrgStartAt->setEnabled(c & ConfigBits::StartAt);
+    ui->m_dateTimeEditPrgStartWait->setEnabled(start == ProgramLimits::StartChoice::Wait);
     ui->m_radioButtonPrgStopAt->setChecked(c & ConfigBits::StopAt);
     showDateTime(ui->m_dateTimeEditPrgStopAt, r.stopAt.isValid() ? r.stopAt : now);
     ui->m_radioButtonPrgStopReading->setChecked(c & ConfigBits::StopAfterReadings);
@@ -312,6 +319,61 @@ void MainWindow::showLoggerFacts(const LoggerRecord &r)
     }
     ui->m_labelBattery->setToolTip(
         QStringLiteral("%1 %2 %").arg(app->languageTable->text(196)).arg(r.battery));
+}
+
+// With no record selected the page holds nothing and is off, as the view
+// pages are: nothing on it would act on anything, and the next record's
+// page is filled from that record alone. A locked form keeps its program.
+void MainWindow::clearProgramPage()
+{
+    const bool wasUpdating = updatingForm;
+    updatingForm = true;
+    updatingProgramForm = true;
+    settingsFieldsOwner.clear();
+    for (QLineEdit *field : { ui->m_lineEditLoggerSerial, ui->m_lineEditLoggerProduct,
+                              ui->m_lineEditLoggerMemSize, ui->m_lineEditLoggerNbTrip,
+                              ui->m_lineEditLoggerRange })
+        field->clear();
+    ui->m_labelFirmwareVersion->clear();
+    ui->m_labelLoggerTime->clear();
+    shownClockSeconds = 0;
+    if (!formLocked)
+        clearProgramFields();
+    ui->m_tabWidget->setTabEnabled(PageLogger, false);
+    updatingProgramForm = false;
+    updatingForm = wasUpdating;
+}
+
+void MainWindow::clearProgramFields()
+{
+    ui->m_lineEditLoggerDescription->clear();
+    for (const AlarmPage &page : alarmPagesOf(ui)) {
+        for (int level = 0; level < 4; ++level) {
+            page.limits[level]->clear();
+            page.levels[level]->setChecked(false);
+        }
+        page.sensor->setChecked(false);
+        page.consecutive->clear();
+        page.total->clear();
+    }
+    QAbstractButton *const choices[] = {
+        ui->m_radioButtonPrgStartAt, ui->m_radioButtonPrgStartWait,
+        ui->m_radioButtonPrgStopAt, ui->m_radioButtonPrgStopReading,
+        ui->m_radioButtonPrgStopButonEnable, ui->m_radioButtonPrgStopContinue,
+        ui->m_radioButtonPrgAutoRestartEnable, ui->m_checkBoxLoggerShowAlarm,
+        ui->m_checkBoxLoggerShowTemp, ui->m_checkBoxLoggerAllowRead, ui->m_checkBoxLoggerAllowWrite,
+    };
+    for (QAbstractButton *button : choices)
+        button->setChecked(false);
+    const QDateTime zero = ProgramLimits::intervalToEditor(0);
+    for (QDateTimeEdit *editor : { ui->m_dateTimeEditPrgInterval, ui->m_dateTimeEditPrgStartAt,
+                                   ui->m_dateTimeEditPrgStartWait, ui->m_dateTimeEditPrgStopAt })
+        editor->setDateTime(zero);
+    ui->m_lineEditPrgStopReading->clear();
+    ui->m_lineEditLoggerMaxTrip->clear();
+    ui->m_comboBoxPrgDuration->setCurrentIndex(0);
+    ui->m_labelPrgDuration->clear();
+    ui->m_progressBarMem->setValue(0);
 }
 
 // The clock the logger gave last, as soon as its reply is in.
@@ -758,17 +820,7 @@ void MainWindow::on_m_pushButtonLoggerSyncTime_clicked()
     restartInactivityCountdown();
     LoggerRecord *record = currentLoggerRecord();
     if (record && record->commandLink)
-        sendClockTo(*record);
-}
-
-// The clock goes with the logger time of now; its reply is checked
-// against now when it comes.
-void MainWindow::sendClockTo(LoggerRecord &record)
-{
-    const quint32 now = app->currentLoggerTime();
-    clockConfirmed = false;
-    clockCheckPending = true;
-    record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
+        loggerWriter.sendClockTo(*record);
 }
 
 // ---- program panel -------------------------------------------------------
@@ -1212,3 +1264,121 @@ void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableExtTemp_clicked(bool checke
 {
     onSensorClicked(ConfigBits::ExternalOn, checked);
 }
+
+// ---- logger password -----------------------------------------------------
+
+// Asked once per connected logger, when its image shows a password that
+// was not given yet.
+void MainWindow::askLoggerPasswordIfNeeded()
+{
+    LoggerRecord *record = currentLoggerRecord();
+    if (!record || record->isFile() || record->versionWord == 0 || record->passwordAsked
+        || !record->isPasswordProtected() || record->passwordAccepted
+        || app->writeWithoutPasswordChosen
+        || CMainApp::checkLoggerPassword(record->passwordWord, quint16(app->enteredLoggerPassword)))
+        return;
+    record->passwordAsked = true;
+    const LoggerRecord asked = *record;
+    CPass dialog(this, app->languageTable, asked.serialNumber, asked.passwordWord);
+    CPrompt::exec(&dialog);
+    if (rowOfRecord(asked) < 0)
+        return;
+    switch (dialog.choice()) {
+    case CPass::Read:
+    case CPass::Write:
+        app->enteredLoggerPassword = dialog.password();
+        if (!CMainApp::checkLoggerPassword(asked.passwordWord, dialog.password()))
+            CPrompt::warning(this, tr("Warning!\n\nThe password does not match the logger's.\n"
+                                      "Type it into the Pass. field to try again."));
+        break;
+    case CPass::WriteWithout:
+        app->writeWithoutPasswordChosen = true;
+        break;
+    case CPass::ReadWithout:
+    case CPass::Cancelled:
+        break;
+    }
+    updateActions();
+}
+
+// ---- write transfers and production: the classes of programming/ ---------
+
+QProgressBar *MainWindow::writeProgressBar()
+{
+    return ui->m_progressBarWrite;
+}
+
+ProgrammingHost::ProductionWidgets MainWindow::productionWidgets()
+{
+    ProductionWidgets widgets;
+    widgets.internalTable = ui->m_listWidgetAdminIntTable;
+    widgets.externalTable = ui->m_listWidgetAdminExtTable;
+    widgets.internalTableFile = ui->m_lineEditAdminIntCalFile;
+    widgets.externalTableFile = ui->m_lineEditAdminExtCalFile;
+    widgets.jigPort = ui->m_comboBoxAdminJigCom;
+    return widgets;
+}
+
+void MainWindow::on_m_actionProgram_triggered() { loggerWriter.programAction(); }
+
+void MainWindow::on_m_pushButtonProgram_clicked() { on_m_actionProgram_triggered(); }
+
+void MainWindow::showDownloadProgress(int percent) { loggerWriter.showDownloadProgress(percent); }
+
+void MainWindow::on_m_actionEEpromRead_triggered() { loggerWriter.readEeprom(); }
+
+void MainWindow::on_m_actionEEpromWrite_triggered() { loggerWriter.writeEeprom(); }
+
+void MainWindow::on_m_pushButtonAdminWriteIntTable_clicked() { production.writeInternalTable(); }
+
+void MainWindow::on_m_pushButtonAdminWriteExtTable_clicked() { production.writeExternalTable(); }
+
+void MainWindow::on_m_pushButtonFactoryInit_clicked() { production.factoryInit(); }
+
+void MainWindow::fillJigPortCombo(const QString &port) { production.fillJigPortCombo(port); }
+
+// ---- admin and production slots that do nothing on this station -----------
+
+void MainWindow::on_m_pushButtonStartInit_clicked() {}
+
+void MainWindow::on_m_pushButtonFullInit_clicked() {}
+
+void MainWindow::on_m_comboBoxAdminJigCom_currentIndexChanged(const QString &) {}
+
+void MainWindow::on_m_pushButtonAdminRefreshCommJig_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminTestJig_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminTestPushDB_clicked() {}
+
+void MainWindow::on_m_lineEditAdminTesterName_textChanged(const QString &) {}
+
+void MainWindow::on_m_pushButtonAdminReadIntTable_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminLoadIntTable_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminReadExtTable_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminLoadExtTable_clicked() {}
+
+void MainWindow::on_m_lineEditAdminIntCalFile_editingFinished() {}
+
+void MainWindow::on_m_lineEditAdminExtCalFile_editingFinished() {}
+
+void MainWindow::on_m_lineEditAdminTemplate_editingFinished() {}
+
+void MainWindow::on_m_lineEditAdminDefaultPath_editingFinished() {}
+
+void MainWindow::on_m_pushButtonAdminTemplate_clicked() {}
+
+void MainWindow::on_m_pushButtonAdminDefaultPath_clicked() {}
+
+void MainWindow::on_m_lineEditProdPath_editingFinished() {}
+
+void MainWindow::on_m_lineEditProdUser_editingFinished() {}
+
+void MainWindow::on_m_lineEditProdCustomer_editingFinished() {}
+
+void MainWindow::on_m_lineEditProdOrder_editingFinished() {}
+
+void MainWindow::on_m_pushButtonProdPath_clicked() {}

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include <QCoreApplication>
+
 #include "core/loggerrecord.h"
 
 namespace ProgramLimits {
@@ -87,6 +89,58 @@ bool startTimePassed(const QDateTime &startAt, const QDateTime &now)
 bool noProgramsLeft(int tripNumber, int maxTrip)
 {
     return maxTrip != MaxTrips && tripNumber >= maxTrip;
+}
+
+StartChoice startChoice(quint32 configWord)
+{
+    const bool at = configWord & ConfigBits::StartAt;
+    const bool wait = configWord & ConfigBits::StartDelay;
+    if (at && wait)
+        return StartChoice::Both;
+    if (at)
+        return StartChoice::At;
+    return wait ? StartChoice::Wait : StartChoice::None;
+}
+
+namespace {
+
+QString text(const char *source)
+{
+    return QCoreApplication::translate("ProgramLimits", source);
+}
+
+QString minuteText(const QDateTime &value)
+{
+    return value.toString(QStringLiteral("yyyy/MM/dd HH:mm"));
+}
+
+}
+
+QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now)
+{
+    const quint32 c = program.configWord;
+    if (program.interval < quint32(MinInterval) || program.interval > quint32(MaxInterval))
+        return text("Warning!\n\nThe logger cannot record every %1 s.\n"
+                    "Set an interval between 00h00m05s and 11h59m59s.")
+            .arg(program.interval);
+    const StartChoice start = startChoice(c);
+    if (start == StartChoice::None)
+        return text("Warning!\n\nNo start is chosen.\n"
+                    "Check At (a date and time) or Wait (the start button, after a wait).");
+    if (start == StartChoice::Both)
+        return text("Warning!\n\nAt and Wait are both checked, but the logger starts one way only.\n"
+                    "Uncheck the start you do not want.");
+    if (c & ConfigBits::StopAt) {
+        // the earliest the logger can start: its time, or now and the wait
+        const QDateTime earliestStart =
+            start == StartChoice::At ? program.startAt : now.addSecs(qint64(program.startDelay));
+        if (!program.stopAt.isValid() || program.stopAt <= earliestStart)
+            return text("Warning!\n\nThe stop time %1 does not lie after the start (%2).\n"
+                        "Set Stop At later, or choose another stop.")
+                .arg(program.stopAt.isValid() ? minuteText(program.stopAt) : QStringLiteral("-"),
+                     minuteText(earliestStart));
+    }
+    return QString();
 }
 
 bool correctAlarmLimits(double limits[4], const bool enabled[4], double low, double high)

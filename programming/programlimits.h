@@ -51,6 +51,17 @@ bool startTimePassed(const QDateTime &startAt, const QDateTime &now);
 // no maximum).
 bool noProgramsLeft(int tripNumber, int maxTrip);
 
+// A logger starts one way only: at a date and time (At) or with its button
+// after a wait (Wait). With both start bits it starts at the time and
+// ignores the wait; with neither it has no start at all.
+enum class StartChoice { None, At, Wait, Both };
+StartChoice startChoice(quint32 configWord);
+
+// Why the logger could not run this program (an interval it cannot record
+// at, no start or two, a stop that comes before the start), as a message
+// that says what to change; "" when it can run it. now is logger time.
+QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now);
+
 // Brings the four limits of one channel (HH, H, L, LL) inside low..high
 // (when low < high) and into the order HH >= H >= L >= LL among the enabled
 // levels; a lower level above the one over it is lowered to it. Returns

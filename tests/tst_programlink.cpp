@@ -11,6 +11,7 @@
 #include "core/memorymap.h"
 #include "programming/calibrationtable.h"
 #include "programming/programlimits.h"
+#include "support/useradmintest.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"
 
@@ -48,6 +49,16 @@ struct Station : WindowTest::SimulatedStation
         QVERIFY(station.window.transferInProgress);                                          \
         QTRY_VERIFY_WITH_TIMEOUT(station.transferOver(), kProgramMs);                        \
         QCOMPARE(station.ui->m_progressBarWrite->styleSheet(), QString());                   \
+    } while (false)
+
+// The download is offered and runs: no transfer holds the logger any more.
+#define DOWNLOAD_RUNS(station)                                                               \
+    do {                                                                                     \
+        QVERIFY(station.ui->m_actionDownload->isEnabled());                                  \
+        station.prompts.boxes.clear();                                                       \
+        station.ui->m_actionDownload->trigger();                                             \
+        QVERIFY(station.prompts.boxes.isEmpty());                                            \
+        QTRY_VERIFY_WITH_TIMEOUT(station.record().dataLoaded, kReplyMs);                     \
     } while (false)
 
 }
@@ -108,7 +119,7 @@ private slots:
         Station s({ "--serial", "PRG-0001", "--drop-echo", "2", "--bad-echo", "2" });
         START_SELECTED(s);
         PROGRAM_CONFIRMED(s);
-        QCOMPARE(s.sim.memory().left(256), s.window.programImage.left(256));
+        QCOMPARE(s.sim.memory().left(256), s.window.loggerWriter.programImage().left(256));
         QVERIFY(s.record().configWord & ConfigBits::StartDelay);   // read back from the logger
 
         // a new description alone goes in two frames at the most
@@ -117,10 +128,10 @@ private slots:
         PROGRAM_CONFIRMED(s);
         QVERIFY(s.link()->writeFramesSent - framesBefore <= 2);
         QVERIFY(s.link()->writeFramesSent - framesBefore >= 1);
-        QCOMPARE(s.sim.memory().left(256), s.window.programImage.left(256));
+        QCOMPARE(s.sim.memory().left(256), s.window.loggerWriter.programImage().left(256));
         QCOMPARE(s.record().description, QStringLiteral("Cold room 4 to Lisbon"));
         QVERIFY(s.ui->m_progressBarWrite->format().contains(QLatin1Char(':')));   // the logger's clock
-        QCOMPARE(s.window.programRetryCount, 0);
+        QCOMPARE(s.window.loggerWriter.retryCount(), 0);
         QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
     }
 
@@ -134,7 +145,7 @@ private slots:
         s.ui->m_actionProgram->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(s.prompts.sawBoxContaining(QStringLiteral("Program unsuccessful")), 60000);
         QCOMPARE(reemissions.count(), 9);
-        QCOMPARE(s.window.programRetryCount, 0);
+        QCOMPARE(s.window.loggerWriter.retryCount(), 0);
         QVERIFY(s.transferOver());
         QTest::qWait(200);
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Program unsuccessful")), 1);
@@ -162,6 +173,44 @@ private slots:
         QVERIFY(s.transferOver());
         QTest::qWait(300);
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
+    }
+
+    // Nothing reaches a logger that could not run the program; the word
+    // says what to change.
+    void aProgramTheLoggerCannotRunIsNotWritten()
+    {
+        Station s({ "--serial", "RUN-0001" });
+        START_SELECTED(s);
+        const QByteArray before = s.sim.memory();
+        const int framesBefore = s.link()->writeFramesSent;
+        const auto refused = [&s](const QString &advice) {
+            s.prompts.boxes.clear();
+            s.ui->m_actionProgram->trigger();
+            return s.prompts.sawBoxContaining(advice) && s.transferOver();
+        };
+
+        s.ui->m_radioButtonPrgStartWait->click();
+        s.record().interval = 0;   // as a logger after its factory init holds it
+        s.window.updateProgramForm();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        QVERIFY(refused(QStringLiteral("Set an interval between 00h00m05s and 11h59m59s")));
+
+        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 10));
+        s.ui->m_radioButtonPrgStartAt->click();   // beside Wait: this logger has a header
+        QVERIFY(s.ui->m_radioButtonPrgStartWait->isChecked());
+        QVERIFY(refused(QStringLiteral("Uncheck the start you do not want")));
+
+        s.ui->m_radioButtonPrgStartWait->click();
+        s.ui->m_radioButtonPrgStopAt->click();
+        s.ui->m_dateTimeEditPrgStopAt->setDateTime(s.ui->m_dateTimeEditPrgStartAt->dateTime().addSecs(-3600));
+        QVERIFY(refused(QStringLiteral("Set Stop At later")));
+
+        // the clock is read after anything queued before it
+        s.record().loggerClockSeconds = 0;
+        s.ui->m_pushButtonLoggerReadTime->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().loggerClockSeconds != 0, kReplyMs);
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+        QCOMPARE(s.sim.memory(), before);
     }
 
     void readAndSyncSetTheLoggersClock()
@@ -194,9 +243,107 @@ private slots:
                                  kProgramMs);
         QVERIFY(s.transferOver());
         QCOMPARE(reemissions.count(), 0);
-        QCOMPARE(s.sim.memory().left(256), s.window.programImage.left(256));   // the program went in
+        QCOMPARE(s.sim.memory().left(256), s.window.loggerWriter.programImage().left(256));   // the program went in
         QTest::qWait(200);
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Time/Date is wrong")), 1);
+        DOWNLOAD_RUNS(s);
+    }
+
+    // A transfer that fails leaves the logger free for a download, also
+    // when the logger garbles or loses every write or stops answering.
+    void aFailedTransferLeavesTheLoggerFree_data()
+    {
+        QTest::addColumn<QStringList>("simArguments");
+        QTest::addColumn<QString>("transfer");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("garbled echoes, calibration table")
+            << QStringList({ "--bad-echo", "1000" }) << "table" << "did not confirm the write";
+        QTest::newRow("lost echoes, calibration table")
+            << QStringList({ "--drop-echo", "1000" }) << "table" << "did not confirm the write";
+        QTest::newRow("silent logger, image read")
+            << QStringList() << "eeprom read" << "memory could not be read";
+    }
+
+    void aFailedTransferLeavesTheLoggerFree()
+    {
+        QFETCH(QStringList, simArguments);
+        QFETCH(QString, transfer);
+        QFETCH(QString, warning);
+        QTemporaryDir dataDir;
+        Station s(simArguments);
+        START_SELECTED(s);
+        s.window.app->settings.defaultPath = dataDir.path();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionDownload->isEnabled(), kReplyMs);
+        if (transfer == QLatin1String("table")) {
+            QVector<qint16> points(CalibrationTable::PointCount, 100);
+            const QString path = dataDir.filePath(QStringLiteral("int.bin"));
+            QVERIFY(TestEnv::writeFile(path, CalibrationTable::make(-20, 60, -200, 5, points)));
+            s.ui->m_lineEditAdminIntCalFile->setText(path);
+            s.window.on_m_pushButtonAdminWriteIntTable_clicked();
+        } else {
+            QVERIFY(s.sim.command(QStringLiteral("silent on")));
+            s.window.on_m_actionEEpromRead_triggered();
+        }
+        QVERIFY(s.window.transferInProgress);
+        QTRY_VERIFY_WITH_TIMEOUT(s.prompts.sawBoxContaining(warning), 40000);
+        QVERIFY(s.transferOver());
+        QVERIFY(s.sim.command(QStringLiteral("silent off")));
+        DOWNLOAD_RUNS(s);
+    }
+
+    // Factory Init asks first, says when readings would be lost, and is
+    // the configure right's; a refused or cancelled one leaves the logger
+    // as it was.
+    void factoryInitAsksAndNeedsTheConfigureRight()
+    {
+        Station s({ "--serial", "INI-0001", "--readings", "300" });
+        START_SELECTED(s);
+        const QByteArray before = s.sim.memory();
+        QVERIFY(before.size() == MemoryMap::ImageSize);
+        const auto loggerAnswered = [&s] {
+            // the clock is read after whatever was queued before it
+            s.record().loggerClockSeconds = 0;
+            s.ui->m_pushButtonLoggerReadTime->click();
+            return QTest::qWaitFor([&s] { return s.record().loggerClockSeconds != 0; }, kReplyMs);
+        };
+
+        CUserAdmin *users = s.window.app->userAdmin;
+        users->users = { UserStoreFile::user("kim", "Kim1pass", "12", UserRecord::RightViewer),
+                         UserStoreFile::user("cho", "Cho1pass", "13", UserRecord::RightConfigure) };
+        users->enabled = true;
+        users->currentUser = 0;
+        s.prompts.answer = QMessageBox::Yes;
+        s.ui->m_pushButtonFactoryInit->click();
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        QCOMPARE(s.prompts.boxes.first().kind, CPrompt::Warning);
+        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("right to configure")));
+
+        users->currentUser = 1;
+        s.prompts.boxes.clear();
+        s.prompts.answer = QMessageBox::No;
+        s.ui->m_pushButtonFactoryInit->click();
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        QCOMPARE(s.prompts.boxes.first().kind, CPrompt::Question);
+        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("logger #INI-0001")));
+        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("300 readings that were not downloaded")));
+        QVERIFY(loggerAnswered());
+        QCOMPARE(s.sim.memory(), before);
+        QVERIFY(!UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init")));
+
+        // downloaded first: nothing is said of lost readings
+        users->enabled = false;
+        s.ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().dataLoaded, kReplyMs);
+        users->enabled = true;
+        s.prompts.boxes.clear();
+        s.prompts.answer = QMessageBox::Yes;
+        s.ui->m_pushButtonFactoryInit->click();
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        QVERIFY(!s.prompts.boxes.first().text.contains(QStringLiteral("not downloaded")));
+        QTRY_COMPARE_WITH_TIMEOUT(s.record().recordedCount, 0u, kReplyMs);
+        QVERIFY(s.sim.memory() != before);
+        QVERIFY(UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init: INI-0001")));
+        users->enabled = false;
     }
 
     void eepromReadGivesTheLoggersMemory()
@@ -263,6 +410,7 @@ private slots:
         QVERIFY(s.transferOver());
 
         s.ui->m_pushButtonFactoryInit->click();
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("logger #CAL-0001")));
         QTRY_COMPARE_WITH_TIMEOUT(s.record().description, QString(), kReplyMs);
         QCOMPARE(s.record().tripNumber, 0);
         QCOMPARE(s.record().serialNumber, QStringLiteral("CAL-0001"));

@@ -8,6 +8,7 @@
 #include "core/memorymap.h"
 #include "programming/calibrationtable.h"
 #include "programming/programimage.h"
+#include "programming/productionpanel.h"
 #include "programming/programlimits.h"
 #include "programming/templatecheck.h"
 #include "programming/transferwatch.h"
@@ -52,6 +53,66 @@ class TestProgramLogic : public QObject
 {
     Q_OBJECT
 private slots:
+    void aProgramTheLoggerCannotRunSaysWhatToChange_data()
+    {
+        QTest::addColumn<quint32>("configWord");
+        QTest::addColumn<quint32>("interval");
+        QTest::addColumn<int>("stopAfterStartMinutes");   // Stop At from the start, in minutes
+        QTest::addColumn<QString>("advice");              // "" when the logger can run it
+        const quint32 at = ConfigBits::StartAt, wait = ConfigBits::StartDelay;
+        QTest::newRow("runs at a time") << at << 600u << 0 << "";
+        QTest::newRow("runs after a wait") << wait << 5u << 0 << "";
+        QTest::newRow("stops after its time start") << (at | ConfigBits::StopAt) << 600u << 60 << "";
+        QTest::newRow("stops after its wait") << (wait | ConfigBits::StopAt) << 600u << 60 << "";
+        QTest::newRow("interval 0") << at << 0u << 0 << "between 00h00m05s and 11h59m59s";
+        QTest::newRow("interval over 12 h") << wait << 43200u << 0 << "between 00h00m05s and 11h59m59s";
+        QTest::newRow("no start") << 0u << 600u << 0 << "Check At (a date and time) or Wait";
+        QTest::newRow("two starts") << (at | wait) << 600u << 0 << "Uncheck the start you do not want";
+        QTest::newRow("stop before the start time") << (at | ConfigBits::StopAt) << 600u << -10
+                                                    << "Set Stop At later";
+        QTest::newRow("stop at the start time") << (at | ConfigBits::StopAt) << 600u << 0
+                                                << "Set Stop At later";
+        QTest::newRow("stop within the wait") << (wait | ConfigBits::StopAt) << 600u << -1
+                                              << "Set Stop At later";
+    }
+
+    void aProgramTheLoggerCannotRunSaysWhatToChange()
+    {
+        QFETCH(quint32, configWord);
+        QFETCH(quint32, interval);
+        QFETCH(int, stopAfterStartMinutes);
+        QFETCH(QString, advice);
+        const QDateTime now(QDate(2026, 3, 1), QTime(10, 0));
+        LoggerRecord program;
+        program.configWord = configWord;
+        program.interval = interval;
+        program.startAt = now.addSecs(3600);
+        program.startDelay = 7200;   // the wait starts at the earliest now
+        const QDateTime start = (configWord & ConfigBits::StartAt) ? program.startAt : now.addSecs(7200);
+        program.stopAt = start.addSecs(60 * stopAfterStartMinutes);
+        const QString refusal = ProgramLimits::unrunnableProgram(program, now);
+        if (advice.isEmpty())
+            QCOMPARE(refusal, QString());
+        else
+            QVERIFY2(refusal.startsWith(QStringLiteral("Warning!\n\n")) && refusal.contains(advice),
+                     qPrintable(refusal));
+    }
+
+    // Factory Init warns of readings the station has not got yet.
+    void readingsNotDownloadedAreThoseBeyondTheDownload()
+    {
+        LoggerRecord r;
+        QVERIFY(!ProductionPanel::holdsReadingsNotDownloaded(r));   // an empty memory
+        r.recordedCount = 300;
+        QVERIFY(ProductionPanel::holdsReadingsNotDownloaded(r));
+        r.dataLoaded = true;
+        r.readingCount = 300;
+        QVERIFY(!ProductionPanel::holdsReadingsNotDownloaded(r));
+        r.recordedCount = 320;   // it went on recording after the download
+        QVERIFY(ProductionPanel::holdsReadingsNotDownloaded(r));
+        QVERIFY(ProductionPanel::factoryInitQuestion(r).contains(QStringLiteral("320 readings")));
+    }
+
     // The simulator's tests program layout 2 over an image read; here
     // layout 1, and a logger whose image was never read.
     void onlyChangedBytesGoOnTheLine()

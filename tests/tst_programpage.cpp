@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
+#include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "programming/cpass.h"
 #include "support/windowtest.h"
@@ -95,6 +96,99 @@ private slots:
         h.ui->m_lineEditLoggerMaxTrip->setText(QStringLiteral("12000"));
         QCOMPARE(r.maxTrip, 9999);
         QCOMPARE(h.ui->m_lineEditLoggerMaxTrip->text(), QStringLiteral("9999"));
+    }
+
+    // At and Wait as their slots leave them, and which start the page
+    // shows in use: the editor of the start the logger would ignore is off.
+    void startAtAndStartWait_data()
+    {
+        QTest::addColumn<bool>("header");
+        QTest::newRow("memory with header") << true;
+        QTest::newRow("memory without header") << false;
+    }
+
+    void startAtAndStartWait()
+    {
+        QFETCH(bool, header);
+        Harness h;
+        LoggerRecord logger = twoChannelLogger();   // starts with Wait
+        logger.hasHeader = header;
+        h.addAndSelect(logger);
+        h.window.Timer();
+        const LoggerRecord &r = h.records[0];
+        QAbstractButton *at = h.ui->m_radioButtonPrgStartAt;
+        QAbstractButton *wait = h.ui->m_radioButtonPrgStartWait;
+        QVERIFY(wait->isChecked() && !at->isChecked());
+        QVERIFY(h.ui->m_dateTimeEditPrgStartWait->isEnabled());
+        QVERIFY(!h.ui->m_dateTimeEditPrgStartAt->isEnabled());
+
+        at->click();
+        QVERIFY(at->isChecked() && (r.configWord & ConfigBits::StartAt));
+        QVERIFY(h.ui->m_dateTimeEditPrgStartAt->isEnabled());
+        QVERIFY(!h.ui->m_dateTimeEditPrgStartWait->isEnabled());   // not used beside At
+        // only a memory without header loses the wait at once
+        QCOMPARE(wait->isChecked(), header);
+        QCOMPARE(bool(r.configWord & ConfigBits::StartDelay), header);
+        QVERIFY(r.startAt > LoggerTime::toDateTime(h.window.app->currentLoggerTime()));
+
+        at->click();   // unchecked: it stays the start unless Wait is checked
+        QCOMPARE(at->isChecked(), !header);
+        QCOMPARE(bool(r.configWord & ConfigBits::StartAt), !header);
+        QCOMPARE(wait->isChecked(), header);
+        QCOMPARE(h.ui->m_dateTimeEditPrgStartWait->isEnabled(), header);
+
+        if (!header) {
+            wait->click();   // checked beside At: both, which no logger runs
+            QVERIFY(at->isChecked() && wait->isChecked());
+            QVERIFY(!h.ui->m_dateTimeEditPrgStartWait->isEnabled());
+            wait->click();   // unchecked while At is checked
+            QVERIFY(!wait->isChecked() && !(r.configWord & ConfigBits::StartDelay));
+        }
+    }
+
+    // A closed file leaves nothing of its program on the page, which is
+    // off like the view pages until a record is selected, and then shows
+    // that record only.
+    void closingAFileEmptiesThePage()
+    {
+        Harness h;
+        const LoggerRecord logger = twoChannelLogger();
+        h.records << logger;
+        LoggerRecord file = WindowTest::fileRecord(QStringLiteral("/tmp/closed.qlf"), QStringLiteral("FILE-9"));
+        file.configWord = ConfigBits::InternalOn | ConfigBits::StartAt | ConfigBits::StopAt;
+        file.startAt = QDateTime(QDate(2025, 4, 1), QTime(8, 0));
+        file.stopAt = QDateTime(QDate(2025, 4, 9), QTime(17, 30));
+        file.interval = 900;
+        file.description = QStringLiteral("Closed trip");
+        h.addAndSelect(file);
+        h.window.Timer();
+        QVERIFY(h.ui->m_radioButtonPrgStopAt->isChecked());
+        const QDateTime fileStop = h.ui->m_dateTimeEditPrgStopAt->dateTime();
+        QCOMPARE(h.ui->m_lineEditLoggerSerial->text(), QStringLiteral("FILE-9"));
+
+        h.ui->m_actionCloseSelectedFile->trigger();
+        h.window.Timer();
+        QCOMPARE(h.records.size(), 1);
+        QVERIFY(!h.ui->m_tabWidget->isTabEnabled(MainWindow::PageLogger));
+        const QWidget *unused[] = { h.ui->m_pushButtonLoggerReadTime, h.ui->m_pushButtonLoggerSyncTime,
+                                    h.ui->m_pushButtonPrgStartNow, h.ui->m_dateTimeEditPrgInterval,
+                                    h.ui->m_radioButtonPrgStartAt, h.ui->m_radioButtonPrgStopAt };
+        for (const QWidget *widget : unused)
+            QVERIFY2(!widget->isEnabled(), qPrintable(widget->objectName()));
+        QVERIFY(h.ui->m_lineEditLoggerSerial->text().isEmpty());
+        QVERIFY(h.ui->m_lineEditLoggerDescription->text().isEmpty());
+        QVERIFY(!h.ui->m_radioButtonPrgStopAt->isChecked() && !h.ui->m_radioButtonPrgStartAt->isChecked());
+        QVERIFY(h.ui->m_dateTimeEditPrgStopAt->dateTime() != fileStop);
+
+        h.window.selectTableRow(0);
+        h.window.Timer();
+        QVERIFY(h.ui->m_tabWidget->isTabEnabled(MainWindow::PageLogger));
+        QVERIFY(h.ui->m_pushButtonPrgStartNow->isEnabled());
+        QCOMPARE(h.ui->m_lineEditLoggerSerial->text(), logger.serialNumber);
+        QCOMPARE(h.ui->m_lineEditLoggerDescription->text(), logger.description);
+        QVERIFY(h.ui->m_radioButtonPrgStartWait->isChecked() && !h.ui->m_radioButtonPrgStopAt->isChecked());
+        QVERIFY(h.ui->m_dateTimeEditPrgStopAt->dateTime() != fileStop);
+        QCOMPARE(h.ui->m_dateTimeEditPrgInterval->time(), QTime(0, 10));
     }
 
     void theLastSensorStaysOn()
@@ -209,12 +303,12 @@ private slots:
     {
         Harness h;
         h.addAndSelect(twoChannelLogger());
-        h.window.transferWatch.start(TransferWatch::Programming, true);
+        h.window.loggerWriter.watch().start(TransferWatch::Programming, true);
         h.window.transferInProgress = true;
         h.window.transferRecordIndex = -1;   // as the core leaves it when the logger goes
         h.window.Timer100ms();
         QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("disconnected before the transfer ended")));
-        QVERIFY(!h.window.transferWatch.running());
+        QVERIFY(!h.window.loggerWriter.watch().running());
         QVERIFY(!h.window.transferInProgress);
         QVERIFY(!h.window.programFailed);
     }

@@ -79,7 +79,7 @@ struct SimulatedStation : Harness
     bool plugInAndSelect(int timeoutMs = 20000);
     LoggerRecord &record() { return records.first(); }
     // No write transfer running or being watched.
-    bool transferOver() const { return !window.transferInProgress && !window.transferWatch.running(); }
+    bool transferOver() const { return !window.transferInProgress && !window.loggerWriter.watch().running(); }
 
     LoggerSimProcess sim;
 };

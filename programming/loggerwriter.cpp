@@ -1,0 +1,381 @@
+#include "programming/loggerwriter.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <QProgressBar>
+
+#include "core/ccomm.h"
+#include "core/clanguagetable.h"
+#include "core/cmainapp.h"
+#include "core/imagecodec.h"
+#include "core/loggerrecord.h"
+#include "core/memorymap.h"
+#include "core/windowstate.h"
+#include "dialogs/cprompt.h"
+#include "programming/calibrationtable.h"
+#include "programming/programimage.h"
+#include "programming/programlimits.h"
+#include "programming/programminghost.h"
+#include "users/cuseradmin.h"
+
+namespace {
+
+constexpr char kRedGradient[] =
+    "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, "
+    "stop:0 rgb(255, 120, 120), stop:1 rgb(200, 0, 0)); }";
+
+}
+
+bool LoggerWriter::refuseWhileTransferring()
+{
+    if (!host.state().transferInProgress && !transferWatch.running())
+        return false;
+    CPrompt::warning(host.promptParent(), tr("Warning!\n\nA transfer to a logger is still running.\n"
+                                             "Wait until it has ended."));
+    return true;
+}
+
+// ---- programming ---------------------------------------------------------
+
+// A re-emission after an unconfirmed attempt writes the same program again
+// to the same logger, wherever the selection is by then.
+void LoggerWriter::programAction()
+{
+    WindowState &state = host.state();
+    if (!reemittingProgram) {
+        host.restartInactivityCountdown();
+        if (refuseWhileTransferring() || !startProgramming(state.currentLoggerRow()))
+            return;
+    }
+    if (const LoggerRecord *record = host.recordAt(state.transferRecordIndex))
+        host.auditUserAction(QStringLiteral("Configure: ") + record->serialNumber);
+    programLogger();
+}
+
+bool LoggerWriter::startProgramming(int row)
+{
+    const LoggerRecord *record = host.recordAt(row);
+    if (!record || !record->commandLink)
+        return false;
+    CMainApp *app = host.core();
+    const LoggerRecord asked = *record;
+    if (CPrompt::question(host.promptParent(), app->languageTable->text(187)) != QMessageBox::Yes)
+        return false;
+    // the timers ran while the question was open
+    row = host.rowOfRecord(asked);
+    if (row < 0 || row != host.state().currentLoggerRow()) {
+        CPrompt::warning(host.promptParent(),
+                         tr("Warning!\n\nThe logger was disconnected; nothing was written."));
+        return false;
+    }
+    host.readProgramForm();
+    LoggerRecord &r = app->records[row];
+    if (app->userAdmin->enabled)
+        r.configuredBy = app->userAdmin->currentUserShortName();
+    image = ProgramImage::build(r, r.imageRead);
+    programRetryCount = 0;
+    host.state().transferRecordIndex = row;
+    return true;
+}
+
+bool LoggerWriter::programLogger()
+{
+    WindowState &state = host.state();
+    state.updatingForm = false;
+    const int row = state.transferRecordIndex;
+    LoggerRecord *record = host.recordAt(row);
+    QWidget *parent = host.promptParent();
+    if (!record || !record->commandLink) {
+        CPrompt::warning(parent, tr("Warning!\n\nThe logger was disconnected; nothing was written."));
+        return false;
+    }
+    LoggerRecord program;
+    ImageCodec::decode(image, program);
+    const QString serial = record->serialNumber;
+    const CLanguageTable *labels = host.core()->languageTable;
+    if ((program.configWord & ConfigBits::StartAt)
+        && ProgramLimits::startTimePassed(program.startAt, host.loggerNow())) {
+        CPrompt::warning(parent, labels->text(185).arg(serial));
+        return false;
+    }
+    if (ProgramLimits::noProgramsLeft(program.tripNumber, program.maxTrip)) {
+        CPrompt::warning(parent, labels->text(186).arg(serial));
+        return false;
+    }
+    const QString unrunnable = ProgramLimits::unrunnableProgram(program, host.loggerNow());
+    if (!unrunnable.isEmpty()) {
+        CPrompt::warning(parent, unrunnable);
+        return false;
+    }
+
+    CComm *link = record->commandLink;
+    link->sendCommand(MemoryMap::Command::Wake);
+    const QList<ProgramImage::Span> spans =
+        ProgramImage::changedSpans(record->imageRead, image, 0, MemoryMap::BlockSize);
+    for (const ProgramImage::Span &span : spans)
+        link->sendWriteMemory(span.address, span.data);
+    link->sendCommand(MemoryMap::Command::Commit);
+    link->sendCommand(MemoryMap::Command::End);
+    record->imageToWrite = image;
+    // success is the programmed mark in the image the logger sends back
+    record->configWord &= ~ConfigBits::Programmed;
+    sendClockTo(*record);
+    startTransfer(TransferWatch::Programming, row, true, true);
+    return true;
+}
+
+void LoggerWriter::sendClockTo(LoggerRecord &record)
+{
+    WindowState &state = host.state();
+    const quint32 now = host.core()->currentLoggerTime();
+    state.clockConfirmed = false;
+    state.clockCheckPending = true;
+    record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
+}
+
+// ---- the transfer as the 25 ms tick follows it ---------------------------
+
+void LoggerWriter::startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red)
+{
+    const LoggerRecord *record = host.recordAt(row);
+    const int frames = record && record->commandLink ? record->commandLink->queueLength() : 0;
+    QProgressBar *bar = host.writeProgressBar();
+    bar->setFormat(QStringLiteral("%p%"));
+    bar->setMaximum(qMax(1, frames));
+    bar->setValue(0);
+    if (red)
+        bar->setStyleSheet(QString::fromLatin1(kRedGradient));
+    host.state().transferRecordIndex = row;
+    transferWatch.start(kind, clockQueued);
+    host.state().transferInProgress = true;
+    host.state().updateActions();
+}
+
+// Every end, successful or not, gives the actions back what the transfer
+// took from them (the download first of all).
+void LoggerWriter::endTransfer()
+{
+    host.state().transferInProgress = false;
+    transferWatch.finish();
+    if (LoggerRecord *record = host.recordAt(host.state().transferRecordIndex)) {
+        record->productionTask = 0;
+        record->eepromTask = 0;
+    }
+    host.state().updateActions();
+}
+
+bool LoggerWriter::transferDataArrived(const LoggerRecord &record) const
+{
+    switch (transferWatch.kind()) {
+    case TransferWatch::EepromRead:
+        return record.eepromReadState >= 1;
+    case TransferWatch::CalibrationTable:
+        return record.imageRead.mid(expectedTableAddress, expectedTable.size()) == expectedTable;
+    default:
+        return false;
+    }
+}
+
+void LoggerWriter::serveWriteTransfer()
+{
+    WindowState &state = host.state();
+    const bool dropped = state.transferWriteFailed.exchange(false);
+    QProgressBar *bar = host.writeProgressBar();
+    LoggerRecord *record = host.recordAt(state.transferRecordIndex);
+    if (!transferWatch.running()) {
+        // a transfer the core started on its own ends with its frames; a
+        // download shows its own progress
+        if (state.transferInProgress) {
+            const int left = record && record->commandLink ? record->commandLink->queueLength() : 0;
+            if (!record || !record->downloadRunning)
+                bar->setValue(qMax(0, bar->maximum() - left));
+            if (left == 0) {
+                state.transferInProgress = false;
+                state.updateActions();
+            }
+        }
+        return;
+    }
+    TransferWatch::Seen seen;
+    seen.recordPresent = record && record->commandLink;
+    seen.writeDropped = dropped;
+    if (seen.recordPresent) {
+        seen.queueLength = record->commandLink->queueLength();
+        seen.programmedBit = record->configWord & ConfigBits::Programmed;
+        seen.dataArrived = transferDataArrived(*record);
+    }
+    seen.clockConfirmed = state.clockConfirmed;
+    seen.clockReplyPending = state.clockCheckPending;
+    seen.nowMs = QDateTime::currentMSecsSinceEpoch();
+    const TransferWatch::Kind kind = transferWatch.kind();
+    switch (transferWatch.step(seen)) {
+    case TransferWatch::Waiting:
+        break;
+    case TransferWatch::Progress:
+        bar->setValue(bar->maximum() - seen.queueLength);
+        break;
+    case TransferWatch::SendClock:
+        sendClockTo(*record);
+        transferWatch.clockSent();
+        bar->setValue(bar->maximum() - 1);
+        break;
+    case TransferWatch::Succeeded:
+        finishTransfer(*record);
+        break;
+    case TransferWatch::Unconfirmed:
+        endTransfer();
+        retryOrFailProgramming();
+        break;
+    case TransferWatch::ClockWrong:
+        endTransfer();
+        state.loggerTimeWrong = true;
+        break;
+    case TransferWatch::Failed:
+        endTransfer();
+        warnTransferFailed(kind);
+        break;
+    case TransferWatch::RecordLost:
+        endTransfer();
+        CPrompt::warning(host.promptParent(),
+                         tr("Warning!\n\nThe logger was disconnected before the transfer "
+                            "ended.\nReconnect the logger and try again."));
+        break;
+    }
+}
+
+// The bar counted a write's frames, and may still show its clock or its
+// failure: a download counts in percent on a plain bar.
+void LoggerWriter::showDownloadProgress(int percent)
+{
+    QProgressBar *bar = host.writeProgressBar();
+    if (bar->maximum() != 100 || bar->format() != QLatin1String("%p%") || !bar->styleSheet().isEmpty()) {
+        bar->setStyleSheet(QString());
+        bar->setFormat(QStringLiteral("%p%"));
+        bar->setRange(0, 100);
+    }
+    bar->setValue(percent);
+}
+
+void LoggerWriter::finishTransfer(const LoggerRecord &record)
+{
+    QProgressBar *bar = host.writeProgressBar();
+    const bool setClock = transferWatch.needsClock();
+    bar->setValue(bar->maximum());
+    endTransfer();
+    bar->setStyleSheet(QString());
+    programRetryCount = 0;
+    if (setClock)
+        bar->setFormat(QString::asprintf(
+            "%s %%p%%", qPrintable(record.loggerClock.toString(QStringLiteral("hh:mm:ss dd/MM/yyyy")))));
+}
+
+// A programming runs at most ten times: the user's attempt and nine
+// re-emissions.
+void LoggerWriter::retryOrFailProgramming()
+{
+    if (programRetryCount <= 8) {
+        ++programRetryCount;
+        reemittingProgram = true;
+        host.reemitProgram();
+        reemittingProgram = false;
+    } else {
+        programRetryCount = 0;
+        host.state().programFailed = true;
+    }
+}
+
+void LoggerWriter::warnTransferFailed(TransferWatch::Kind kind)
+{
+    QWidget *parent = host.promptParent();
+    if (kind == TransferWatch::EepromRead)
+        CPrompt::warning(parent, tr("Warning!\n\nThe logger's memory could not be read.\n"
+                                    "Reconnect the logger and try again."));
+    else
+        CPrompt::warning(parent, tr("Warning!\n\nThe logger did not confirm the write.\n"
+                                    "Reconnect the logger and try again."));
+}
+
+// ---- EEPROM image --------------------------------------------------------
+
+void LoggerWriter::readEeprom()
+{
+    host.restartInactivityCountdown();
+    CMainApp *app = host.core();
+    const int row = host.state().currentLoggerRow();
+    const LoggerRecord *record = host.recordAt(row);
+    if (!record || !record->commandLink || refuseWhileTransferring())
+        return;
+    if (app->eepromFilePath().isEmpty()) {
+        CPrompt::warning(host.promptParent(),
+                         tr("Warning!\n\nThe memory image is written as eeprom.bin into the "
+                            "default path.\nChoose a default path in the options first."));
+        return;
+    }
+    app->currentRecord = row;
+    app->readEeprom();
+    startTransfer(TransferWatch::EepromRead, row, false, true);
+    host.auditUserAction(QStringLiteral("EEPROM Read: ") + record->serialNumber);
+}
+
+void LoggerWriter::writeEeprom()
+{
+    host.restartInactivityCountdown();
+    WindowState &state = host.state();
+    const int row = state.currentLoggerRow();
+    const LoggerRecord *record = host.recordAt(row);
+    if (!record || !record->commandLink || refuseWhileTransferring())
+        return;
+    CMainApp *app = host.core();
+    app->currentRecord = row;
+    // the core sends the clock before the image
+    state.clockConfirmed = false;
+    state.clockCheckPending = true;
+    if (!app->writeEeprom()) {
+        state.clockCheckPending = false;
+        return;
+    }
+    startTransfer(TransferWatch::EepromWrite, row, true, true);
+    host.auditUserAction(QStringLiteral("EEPROM Write: ") + record->serialNumber);
+}
+
+// ---- calibration tables --------------------------------------------------
+
+void LoggerWriter::writeCalibrationTable(int address, const QString &path, const QString &fieldName,
+                                         int task)
+{
+    host.restartInactivityCountdown();
+    const int row = host.state().currentLoggerRow();
+    LoggerRecord *record = host.recordAt(row);
+    if (!record || !record->commandLink || refuseWhileTransferring())
+        return;
+    QByteArray table;
+    QFile file(path);
+    if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
+        table = file.read(CalibrationTable::Size + 1);
+    if (!CalibrationTable::isValid(table)) {
+        CPrompt::warning(host.promptParent(),
+                         tr("Warning!\n\n%1\nis not a calibration table (%2 bytes ending "
+                            "with their check sum).")
+                             .arg(path.isEmpty() ? fieldName : path)
+                             .arg(CalibrationTable::Size));
+        return;
+    }
+    QByteArray target = record->imageRead;
+    target.replace(address, CalibrationTable::Size, table);
+    // the sensor flags of the logger share the external table's block
+    if (address == MemoryMap::ExternalTable)
+        target[MemoryMap::SensorFlags] = record->imageRead.at(MemoryMap::SensorFlags);
+    CComm *link = record->commandLink;
+    link->sendCommand(MemoryMap::Command::Wake);
+    const QList<ProgramImage::Span> spans = ProgramImage::changedSpans(
+        record->imageRead, target, address, address + CalibrationTable::Size);
+    for (const ProgramImage::Span &span : spans)
+        link->sendWriteMemory(span.address, span.data);
+    link->sendReadMemory(address, CalibrationTable::Size);
+    expectedTable = target.mid(address, CalibrationTable::Size);
+    expectedTableAddress = address;
+    record->imageToWrite = target;
+    record->productionTask = task;
+    startTransfer(TransferWatch::CalibrationTable, row, false, false);
+    host.auditUserAction(QStringLiteral("Write calibration table: ") + path);
+}

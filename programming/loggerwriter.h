@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+
+#include "programming/transferwatch.h"
+
+class ProgrammingHost;
+struct LoggerRecord;
+
+// The write transfers to a logger: a programming with its re-emissions,
+// the EEPROM image both ways and a calibration table, and how the window's
+// 25 ms tick follows each of them to its end on the write progress bar.
+class LoggerWriter
+{
+    Q_DECLARE_TR_FUNCTIONS(LoggerWriter)
+public:
+    explicit LoggerWriter(ProgrammingHost &host) : host(host) {}
+
+    // The program action: the user's attempt asks first and takes the
+    // program from the page; a re-emission writes the same program again.
+    void programAction();
+    // Queues the program of programImage for the record at the transfer's
+    // index; false when it was refused.
+    bool programLogger();
+    void readEeprom();
+    void writeEeprom();
+    // The table file names a whole table with its check sum; only its
+    // bytes that differ from the logger's are written, and the table is
+    // read back to be compared.
+    void writeCalibrationTable(int address, const QString &path, const QString &fieldName, int task);
+
+    // one step of the 25 ms tick
+    void serveWriteTransfer();
+    void showDownloadProgress(int percent);
+    // The clock goes with the logger time of now; its reply is checked
+    // against now when it comes.
+    void sendClockTo(LoggerRecord &record);
+    // A warning, and true, while a transfer to a logger runs.
+    bool refuseWhileTransferring();
+
+    const TransferWatch &watch() const { return transferWatch; }
+    TransferWatch &watch() { return transferWatch; }
+    // what the program action writes, kept for its re-emissions
+    const QByteArray &programImage() const { return image; }
+    // re-emissions made so far for the current programming
+    int retryCount() const { return programRetryCount; }
+
+private:
+    bool startProgramming(int row);
+    void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
+    void endTransfer();
+    void finishTransfer(const LoggerRecord &record);
+    void retryOrFailProgramming();
+    void warnTransferFailed(TransferWatch::Kind kind);
+    bool transferDataArrived(const LoggerRecord &record) const;
+
+    ProgrammingHost &host;
+    TransferWatch transferWatch;
+    QByteArray image;
+    int programRetryCount = 0;
+    bool reemittingProgram = false;
+    QByteArray expectedTable;   // a calibration table being written, as it must read back
+    int expectedTableAddress = 0;
+};

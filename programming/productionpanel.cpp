@@ -1,0 +1,115 @@
+#include "programming/productionpanel.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+
+#include "core/ccomm.h"
+#include "core/cmainapp.h"
+#include "core/loggerrecord.h"
+#include "core/memorymap.h"
+#include "core/platform.h"
+#include "core/windowstate.h"
+#include "dialogs/cprompt.h"
+#include "programming/calibrationtable.h"
+#include "programming/loggerwriter.h"
+#include "programming/programminghost.h"
+#include "users/cuseradmin.h"
+
+void ProductionPanel::writeInternalTable()
+{
+    const QLineEdit *field = host.productionWidgets().internalTableFile;
+    writer.writeCalibrationTable(MemoryMap::InternalTable, field->text().trimmed(), field->objectName(), 4);
+}
+
+void ProductionPanel::writeExternalTable()
+{
+    const QLineEdit *field = host.productionWidgets().externalTableFile;
+    writer.writeCalibrationTable(MemoryMap::ExternalTable, field->text().trimmed(), field->objectName(), 7);
+}
+
+void ProductionPanel::showCalibrationTables()
+{
+    host.restartInactivityCountdown();
+    WindowState &state = host.state();
+    const bool wasUpdating = state.updatingForm;
+    state.updatingForm = true;
+    const ProgrammingHost::ProductionWidgets widgets = host.productionWidgets();
+    widgets.internalTable->clear();
+    widgets.externalTable->clear();
+    // before the logger's image has come there is no table to list
+    const LoggerRecord *record = host.recordAt(state.currentLoggerRow());
+    if (record && record->imageRead.size() >= MemoryMap::ImageSize) {
+        const QByteArray image = record->imageRead;
+        widgets.internalTable->addItems(
+            CalibrationTable::listing(image.mid(MemoryMap::InternalTable, CalibrationTable::Size)));
+        widgets.externalTable->addItems(
+            CalibrationTable::listing(image.mid(MemoryMap::ExternalTable, CalibrationTable::Size)));
+    }
+    state.updatingForm = wasUpdating;
+}
+
+bool ProductionPanel::holdsReadingsNotDownloaded(const LoggerRecord &record)
+{
+    if (record.recordedCount == 0)
+        return false;
+    return !record.dataLoaded || quint32(qMax(0, record.readingCount)) < record.recordedCount;
+}
+
+QString ProductionPanel::factoryInitQuestion(const LoggerRecord &record)
+{
+    QString text = tr("Question?\n\nFactory Init erases the program, the limits, the description "
+                      "and every reading of the logger #%1.")
+                       .arg(record.serialNumber);
+    if (holdsReadingsNotDownloaded(record))
+        text += tr("\nIt holds %1 readings that were not downloaded; they will be lost.")
+                    .arg(record.recordedCount);
+    return text + tr("\n\nInitialise the logger?");
+}
+
+void ProductionPanel::factoryInit()
+{
+    host.restartInactivityCountdown();
+    const LoggerRecord *record = host.recordAt(host.state().currentLoggerRow());
+    if (!record || !record->commandLink)
+        return;
+    QWidget *parent = host.promptParent();
+    // canConfigure holds for an administrator, and for anybody while user
+    // administration is off
+    if (!host.core()->userAdmin->canConfigure()) {
+        CPrompt::warning(parent, tr("Warning!\n\nFactory Init needs the right to configure loggers.\n"
+                                    "The logger was not changed."));
+        return;
+    }
+    if (writer.refuseWhileTransferring())
+        return;
+    const LoggerRecord asked = *record;
+    if (CPrompt::question(parent, factoryInitQuestion(asked)) != QMessageBox::Yes)
+        return;
+    // the timers ran while the question was open
+    record = host.recordAt(host.rowOfRecord(asked));
+    if (!record || !record->commandLink) {
+        CPrompt::warning(parent, tr("Warning!\n\nThe logger was disconnected; nothing was changed."));
+        return;
+    }
+    record->commandLink->sendCommand(MemoryMap::Command::Wake);
+    record->commandLink->sendCommand(MemoryMap::Command::FactoryInit);
+    // the logger sends its image again, so that the page shows it as it now is
+    record->commandLink->sendCommand(MemoryMap::Command::End);
+    host.auditUserAction(QStringLiteral("Factory Init: ") + record->serialNumber);
+}
+
+void ProductionPanel::fillJigPortCombo(const QString &port)
+{
+    WindowState &state = host.state();
+    QComboBox *combo = host.productionWidgets().jigPort;
+    const bool wasUpdating = state.updatingForm;
+    state.updatingForm = true;
+    combo->clear();
+    combo->addItems(Platform::serialPorts());
+    if (!port.isEmpty() && combo->findText(port) < 0)
+        combo->addItem(port);
+    combo->setCurrentIndex(combo->findText(port));
+    state.updatingForm = wasUpdating;
+}
