@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include "core/clanguagetable.h"
@@ -16,6 +15,7 @@
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
+#include "files/wholefile.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -162,25 +162,6 @@ bool splitLine(QString line, QChar separator, QString &key, QString &value)
     return true;
 }
 
-// Permissions, when given, are set before the file takes its name, so the
-// content is never readable beyond them.
-bool writeWholeFile(const QString &path, const QByteArray &bytes,
-                    QFileDevice::Permissions permissions = {})
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (permissions != QFileDevice::Permissions() && !file.setPermissions(permissions)) {
-        file.cancelWriting();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 // ---- data file -----------------------------------------------------------
 
 constexpr int kMaxDataFileSize = 2 * 1024 * 1024;
@@ -234,9 +215,12 @@ bool CFileManager::writeSettings(const QString &path)
     text += QStringLiteral("SMTP_PASSWORD=%1\r\n").arg(s.smtpPassword);
     text += QStringLiteral("\r\n");
     // a file holding a mail password is for its owner's eyes only
-    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    return writeWholeFile(path, text.toUtf8(),
-                          s.smtpPassword.isEmpty() ? QFileDevice::Permissions() : ownerOnly);
+    WholeFile::Preparation ownerOnly;
+    if (!s.smtpPassword.isEmpty())
+        ownerOnly = [](QFileDevice &file) {
+            return file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        };
+    return WholeFile::write(path, text.toUtf8(), nullptr, ownerOnly);
 }
 
 bool CFileManager::readSettings(const QString &path)
@@ -319,16 +303,16 @@ bool CFileManager::writeBinaryFile(const QString &path, const char *data, int le
 {
     if (!data || length < 0)
         return false;
-    return writeWholeFile(path, QByteArray(data, length));
+    return WholeFile::write(path, QByteArray(data, length));
 }
 
 // ---- data file ---------------------------------------------------------
 
-bool CFileManager::writeDataFile(const QString &path, int recordIndex)
+bool CFileManager::writeDataFile(const QString &path, int recordIndex, QString *error)
 {
     if (recordIndex < 0 || recordIndex >= app->records.size())
         return false;
-    if (!writeDataFile(path, app->records.at(recordIndex), app->userAdmin->enabled))
+    if (!writeDataFile(path, app->records.at(recordIndex), app->userAdmin->enabled, error))
         return false;
     app->records[recordIndex].unsavedReadings = false;
     return true;
@@ -369,9 +353,10 @@ bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record
     if (withCheckValue)
         out << byteSum(bytes);
 
-    if (!writeWholeFile(path, bytes)) {
+    QString reason;
+    if (!WholeFile::write(path, bytes, &reason)) {
         if (error)
-            *error = QObject::tr("Warning!\n\nThe file \"%1\" could not be written.").arg(path);
+            *error = QObject::tr("Warning!\n\nThe file \"%1\" could not be written: %2.").arg(path, reason);
         return false;
     }
     return true;
@@ -525,7 +510,7 @@ bool CFileManager::exportText(const QString &path, const QStringList &rowTimes,
         fields << rowValues.value(row);
         text += joined(fields) + QStringLiteral("\r\n");
     }
-    return writeWholeFile(path, text.toUtf8());
+    return WholeFile::write(path, text.toUtf8());
 }
 
 // ---- program templates ------------------------------------------------
@@ -560,7 +545,7 @@ bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r)
     line(QStringLiteral("PRG_STOP_READING"), QString::number(r.stopReadingCount));
     line(QStringLiteral("PRG_DURATION"), QString::number(r.duration));
     line(QStringLiteral("MAX_TRIP"), QString::number(r.maxTrip));
-    return writeWholeFile(path, text.toUtf8());
+    return WholeFile::write(path, text.toUtf8());
 }
 
 bool CFileManager::readTemplate(const QString &path, LoggerRecord &r)

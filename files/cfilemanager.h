@@ -31,9 +31,10 @@ public:
 
     // The data file (".qlf"). The check value is written and required while
     // user administration is on. Writing goes through a temporary file, so a
-    // failed save leaves the previous file whole. Writing a record of the
-    // list marks its readings saved.
-    bool writeDataFile(const QString &path, int recordIndex);
+    // failed save leaves the previous file whole, and error says why.
+    // Writing a record of the list marks its readings saved only once the
+    // file is whole on the disk.
+    bool writeDataFile(const QString &path, int recordIndex, QString *error = nullptr);
     static bool writeDataFile(const QString &path, const LoggerRecord &record,
                               bool withCheckValue, QString *error = nullptr);
     bool readDataFile(const QString &path, LoggerRecord &record, QString *error = nullptr);

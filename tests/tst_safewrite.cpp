@@ -1,0 +1,254 @@
+// Writes that cannot complete (a full disk, a failing drive) never replace
+// a good file with a partial one, and the caller hears of it.
+#include "support/testenv.h"
+
+#include <functional>
+
+#include <QStorageInfo>
+#include <QTemporaryDir>
+
+#ifdef Q_OS_LINUX
+#include <sys/mount.h>
+#endif
+
+#include "core/imagecodec.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "files/cfilemanager.h"
+#include "files/wholefile.h"
+#include "support/coretest.h"
+#include "users/cuseradmin.h"
+
+namespace {
+
+using Stage = WholeFile::Stage;
+
+LoggerRecord trip(int readings)
+{
+    LoggerRecord r;
+    r.versionWord = 0x115;
+    r.serialNumber = QStringLiteral("QV777");
+    r.interval = 60;
+    r.memorySize = quint32(kMaxReadings) * 2;
+    r.rangeLow = -40;
+    r.rangeHigh = 85;
+    r.imageRead = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0'));
+    r.readings.resize(readings);
+    for (int i = 0; i < readings; ++i)
+        r.readings[i] = ReadingWord::make(i % 400 - 200, false);
+    r.readingCount = readings;
+    r.startTime = QDateTime(QDate(2026, 4, 1), QTime(8, 0));
+    r.unsavedReadings = true;
+    return r;
+}
+
+// What is in a folder besides the files a test put there on purpose.
+QStringList entriesOf(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A file system of its own, small enough to fill: tmpfs, mounted only
+// where the test runs as root.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(qint64 bytes)
+    {
+#ifdef Q_OS_LINUX
+        const QByteArray options = "size=" + QByteArray::number(bytes);
+        mounted = folder.isValid()
+                  && ::mount("tmpfs", QFile::encodeName(folder.path()).constData(), "tmpfs", 0,
+                             options.constData()) == 0;
+#else
+        Q_UNUSED(bytes)
+#endif
+    }
+    ~SmallDisk()
+    {
+#ifdef Q_OS_LINUX
+        if (mounted)
+            ::umount2(QFile::encodeName(folder.path()).constData(), MNT_DETACH);
+#endif
+    }
+    bool isMounted() const { return mounted; }
+    QString path(const QString &name) const { return folder.filePath(name); }
+
+    // Fills the disk until about `left` bytes remain free.
+    bool leaveFree(qint64 left)
+    {
+        QStorageInfo disk(folder.path());
+        const qint64 fill = disk.bytesAvailable() - left;
+        if (fill <= 0)
+            return true;
+        QFile filler(path(QStringLiteral("filler-%1").arg(++fillers)));
+        return filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(int(fill), 'x')) == fill
+               && filler.flush();
+    }
+
+private:
+    QTemporaryDir folder{ TestEnv::home() + QStringLiteral("/disk-XXXXXX") };
+    bool mounted = false;
+    int fillers = 0;
+};
+
+#define REQUIRE_SMALL_DISK(disk)                                                                  \
+    if (!(disk).isMounted())                                                                      \
+        QSKIP("a small tmpfs could not be mounted (the test must run as root on Linux); "        \
+              "the full-disk cases are covered here only through the fault seam");
+
+}
+
+class TestSafeWrite : public QObject, private CoreFixture
+{
+    Q_OBJECT
+private:
+    QTemporaryDir folder{ TestEnv::home() + QStringLiteral("/safe-XXXXXX") };
+
+    // Each way the program writes a whole file, on the core's objects.
+    std::function<bool(const QString &)> writer(const QString &kind)
+    {
+        if (kind == QLatin1String("data file"))
+            return [this](const QString &path) { return app->fileManager->writeDataFile(path, 0); };
+        if (kind == QLatin1String("settings"))
+            return [this](const QString &path) { return app->fileManager->writeSettings(path); };
+        if (kind == QLatin1String("user store"))
+            return [this](const QString &path) { return app->userAdmin->saveUsers(path); };
+        if (kind == QLatin1String("text export"))
+            return [](const QString &path) {
+                return CFileManager::exportText(path, { QStringLiteral("01/04/2026 08:00:00") },
+                                                { { QStringLiteral("5.0") } }, true, 1);
+            };
+        if (kind == QLatin1String("template"))
+            return [](const QString &path) { return CFileManager::saveTemplate(path, trip(0)); };
+        return [](const QString &path) { return CFileManager::writeBinaryFile(path, "\x01\x02\x03", 3); };
+    }
+
+    void addUsers(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            UserRecord user;
+            user.login = QStringLiteral("user%1").arg(i);
+            user.firstName = QStringLiteral("First%1").arg(i);
+            user.lastName = QStringLiteral("Last%1").arg(i);
+            user.password = QStringLiteral("secret-%1").arg(i);
+            user.employeeNumber = QString::number(i % 99 + 1);
+            app->userAdmin->users.append(user);
+        }
+    }
+
+private slots:
+    void init()
+    {
+        renewCore();
+        app->records.append(trip(3000));
+        addUsers(3);
+        app->settings.smtpSubject = QStringLiteral("Trip data");
+    }
+    void cleanup() { WholeFile::failNextForTests(Stage::None); }
+
+    void aFailedWriteKeepsThePreviousFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("stage");
+        for (const char *kind : { "data file", "settings", "user store", "text export", "template", "binary" }) {
+            for (Stage stage : { Stage::Write, Stage::Flush, Stage::Sync, Stage::Commit })
+                QTest::addRow("%s, stage %d", kind, int(stage)) << QString::fromLatin1(kind) << int(stage);
+        }
+    }
+    void aFailedWriteKeepsThePreviousFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, stage);
+        const QString path = folder.filePath(QStringLiteral("target"));
+        QVERIFY(TestEnv::writeFile(path, "the good file"));
+        const QStringList before = entriesOf(folder.path());
+
+        WholeFile::failNextForTests(Stage(stage));
+        QVERIFY(!writer(kind)(path));
+        QCOMPARE(TestEnv::readFile(path), QByteArray("the good file"));
+        QCOMPARE(entriesOf(folder.path()), before);   // no temporary left behind
+
+        // the fault was for one write: the next one goes through whole
+        QVERIFY(writer(kind)(path));
+        QVERIFY(TestEnv::readFile(path) != "the good file");
+        QCOMPARE(entriesOf(folder.path()), before);
+    }
+
+    void aRecordStaysUnsavedUntilItsFileIsWritten()
+    {
+        const QString path = folder.filePath(QStringLiteral("trip.qlf"));
+        QString error;
+        WholeFile::failNextForTests(Stage::Flush);
+        QVERIFY(!app->fileManager->writeDataFile(path, 0, &error));
+        QVERIFY(app->records.at(0).unsavedReadings);
+        QVERIFY2(error.contains(QStringLiteral("trip.qlf")) && error.contains(QStringLiteral("No space")),
+                 qPrintable(error));
+        QVERIFY(!QFileInfo::exists(path));
+
+        QVERIFY(app->fileManager->writeDataFile(path, 0, &error));
+        QVERIFY(!app->records.at(0).unsavedReadings);
+        LoggerRecord reread;
+        QVERIFY2(CFileManager::readDataFile(path, reread, false, &error), qPrintable(error));
+        QCOMPARE(reread.readings, app->records.at(0).readings);
+    }
+
+    // The disk that fills up: the write buffer hides the error from the
+    // write call, and only the flush before the rename sees it.
+    void aFullDiskNeverLeavesATruncatedDataFile()
+    {
+        SmallDisk disk(256 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        const QString good = disk.path(QStringLiteral("QV777_000.qlf"));
+        app->records[0] = trip(10);
+        QVERIFY(app->fileManager->writeDataFile(good, 0));
+        const QByteArray goodBytes = TestEnv::readFile(good);
+
+        app->records[0] = trip(6000);
+        QVERIFY(disk.leaveFree(8 * 1024));
+        const QString automatic = disk.path(QStringLiteral("QV777_001.qlf"));
+        QString error;
+        QVERIFY(!app->fileManager->writeDataFile(automatic, 0, &error));
+        QVERIFY(!QFileInfo::exists(automatic));
+        QVERIFY(app->records.at(0).unsavedReadings);
+        QVERIFY(!error.isEmpty());
+
+        // saving again over a good file leaves the good file
+        QVERIFY(!app->fileManager->writeDataFile(good, 0));
+        QCOMPARE(TestEnv::readFile(good), goodBytes);
+        LoggerRecord reread;
+        QVERIFY(CFileManager::readDataFile(good, reread, false, &error));
+    }
+
+    void aFullDiskKeepsTheUsersAndTheSettings()
+    {
+        SmallDisk disk(256 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        const QString store = disk.path(QStringLiteral(".ua.bin"));
+        const QString settings = disk.path(QStringLiteral("xZdr.ini"));
+        app->settings.smtpPassword = QStringLiteral("mail secret");
+        QVERIFY(app->userAdmin->saveUsers(store));
+        QVERIFY(app->fileManager->writeSettings(settings));
+        const QByteArray storeBytes = TestEnv::readFile(store);
+        const QByteArray settingsBytes = TestEnv::readFile(settings);
+        const int storedUsers = app->userAdmin->users.size();
+
+        addUsers(87);
+        app->settings.smtpSubject = QString(3000, QLatin1Char('s'));
+        QVERIFY(disk.leaveFree(0));
+        QVERIFY(!app->userAdmin->saveUsers(store));
+        QVERIFY(!app->fileManager->writeSettings(settings));
+        QCOMPARE(TestEnv::readFile(store), storeBytes);
+        QCOMPARE(TestEnv::readFile(settings), settingsBytes);
+
+        // the store on the disk still loads, with everybody in it
+        TestCore other;
+        QVERIFY(other.app.userAdmin->loadUsers(store));
+        QCOMPARE(other.app.userAdmin->users.size(), storedUsers);
+        QVERIFY(other.app.fileManager->readSettings(settings));
+        QCOMPARE(other.app.settings.smtpPassword, QStringLiteral("mail secret"));
+    }
+};
+
+MIRELDA_TEST_MAIN(TestSafeWrite)
+#include "tst_safewrite.moc"
