@@ -224,20 +224,25 @@ void CMainApp::recalcProgramTiming(int index, int mode)
 }
 
 // First counter at which no file of any of the extensions exists; the
-// name carries the first extension.
+// name carries the first extension. The serial number comes from the
+// logger's memory or a drive file: it enters the name only as the same safe
+// base the attachments use, and a name that would still leave the data
+// folder is not given.
 QString CMainApp::nextFreeName(const LoggerRecord &record, const QStringList &extensions) const
 {
     const QString path = settings.defaultPath;
-    const QString serial = record.serialNumber.trimmed();
-    if (path.isEmpty() || serial.isEmpty())
+    if (path.isEmpty() || record.serialNumber.trimmed().isEmpty())
         return QString();
+    const QDir folder(path);
+    QString base = CFileManager::fileBaseName(record.serialNumber);
+    if (record.tripNumber != kUnlimitedTrips)
+        base += QStringLiteral("_%1").arg(record.tripNumber, 4, 10, QLatin1Char('0'));
     auto nameAt = [&](int counter, const QString &extension) {
-        return record.tripNumber == kUnlimitedTrips
-            ? QString::asprintf("%s/%s_%03d.%s", qPrintable(path), qPrintable(serial), counter,
-                                qPrintable(extension))
-            : QString::asprintf("%s/%s_%04d_%03d.%s", qPrintable(path), qPrintable(serial),
-                                record.tripNumber, counter, qPrintable(extension));
+        return folder.filePath(
+            QStringLiteral("%1_%2.%3").arg(base).arg(counter, 3, 10, QLatin1Char('0')).arg(extension));
     };
+    if (QFileInfo(nameAt(0, extensions.first())).absolutePath() != folder.absolutePath())
+        return QString();
     for (int counter = 0; counter <= 999; ++counter) {
         const bool taken = std::any_of(extensions.begin(), extensions.end(),
                                        [&](const QString &extension) {

@@ -201,6 +201,20 @@ CFileManager::CFileManager(CMainApp *app)
 {
 }
 
+QString CFileManager::fileBaseName(const QString &serialNumber)
+{
+    static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
+    QString name = serialNumber.trimmed();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("logger");
+    for (QChar &c : name)
+        if (!c.isPrint() || unsafe.contains(c))
+            c = QLatin1Char('_');
+    if (name.startsWith(QLatin1Char('.')))
+        name[0] = QLatin1Char('_');
+    return name;
+}
+
 // ---- settings files ----------------------------------------------------
 
 bool CFileManager::writeSettings(const QString &path)

@@ -15,6 +15,13 @@ class CFileManager
 public:
     explicit CFileManager(CMainApp *app);
 
+    // The serial number of a logger as the base of the file names made from
+    // it: it comes from the logger's memory or a drive file, so anything
+    // that could leave the folder, hide the file or break the name (path
+    // separators, characters the file systems refuse, control characters, a
+    // leading dot) becomes "_", and a name left without use is "logger".
+    static QString fileBaseName(const QString &serialNumber);
+
     // "xZdr.ini": the core's settings, the label table's language and the
     // user administration's logout time. False when the file was not written.
     bool writeSettings(const QString &path);

@@ -217,6 +217,45 @@ private slots:
         QCOMPARE(app.nextDataFileName(r), QString());
     }
 
+    // The serial number is read from the logger or a drive file: whatever
+    // it holds, the names made from it stay in the data folder, visible.
+    void serialNumbersNeverSteerANameOutOfTheDataFolder_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::newRow("parent folders") << "../../escaped";
+        QTest::newRow("absolute path") << "/etc/passwd";
+        QTest::newRow("back slashes and drive") << "C:\\Windows\\x";
+        QTest::newRow("NUL and control characters") << QString::fromLatin1("QV\0\t\x01\x7F", 6);
+        QTest::newRow("hidden file") << ".hidden";
+        QTest::newRow("only dots") << "..";
+        QTest::newRow("characters a file system refuses") << "a*b?c\"d<e>f|g";
+    }
+    void serialNumbersNeverSteerANameOutOfTheDataFolder()
+    {
+        QFETCH(QString, serial);
+        TestCore core;
+        CMainApp &app = core.app;
+        QTemporaryDir steered(dir + "/steered-XXXXXX");
+        app.settings.defaultPath = steered.filePath("data");
+        QVERIFY(QDir().mkpath(app.settings.defaultPath));
+        LoggerRecord r = makeRecord(0x115, 10);
+        r.serialNumber = serial;
+        app.records.append(r);
+        const QStringList names{ app.nextDataFileName(r), app.nextPdfFileName(r),
+                                 app.nextExportFileName(r, "txt"), app.nextExportFileName(r, "csv") };
+        for (const QString &name : names) {
+            const QFileInfo info(name);
+            QCOMPARE(info.absolutePath(), QDir(app.settings.defaultPath).absolutePath());
+            QVERIFY2(!info.fileName().startsWith('.'), qPrintable(name));
+            for (const QChar c : info.fileName())
+                QVERIFY2(c.isPrint() && !QStringLiteral("\\:*?\"<>|").contains(c), qPrintable(name));
+        }
+        QVERIFY(app.fileManager->writeDataFile(names.first(), 0));
+        QCOMPARE(QDir(app.settings.defaultPath).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{ QFileInfo(names.first()).fileName() });
+        QVERIFY(QDir(steered.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
     void textExports()
     {
         const QStringList times{ "02/01/2026 03:04:05", "02/01/2026 03:05:05" };
