@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include <QRegularExpression>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
@@ -17,6 +18,8 @@
 #include "files/cfilemanager.h"
 #include "files/wholefile.h"
 #include "support/coretest.h"
+#include "reports/cprint.h"
+#include "support/viewstest.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -39,6 +42,17 @@ LoggerRecord trip(int readings)
     r.readingCount = readings;
     r.startTime = QDateTime(QDate(2026, 4, 1), QTime(8, 0));
     r.unsavedReadings = true;
+    return r;
+}
+
+// A trip with a report of many pages.
+LoggerRecord reportedTrip(int samples)
+{
+    LoggerRecord r = ViewsTest::downloadedSet(QStringLiteral("QV777"), SensorBits::InternalNtc,
+                                              ConfigBits::InternalOn,
+                                              ViewsTest::words(QVector<int>(samples, 215)), 60,
+                                              QDateTime(QDate(2026, 4, 1), QTime(8, 0)));
+    r.tripNumber = 7;
     return r;
 }
 
@@ -247,6 +261,67 @@ private slots:
         QCOMPARE(other.app.userAdmin->users.size(), storedUsers);
         QVERIFY(other.app.fileManager->readSettings(settings));
         QCOMPARE(other.app.settings.smtpPassword, QStringLiteral("mail secret"));
+    }
+
+    void aReportIsWrittenWholeOrNotAtAll()
+    {
+        app->settings.defaultPath = folder.filePath(QStringLiteral("reports"));
+        QVERIFY(QDir().mkpath(app->settings.defaultPath));
+        const LoggerRecord record = reportedTrip(150);
+        CPrint report(nullptr);
+
+        const QString first = app->nextPdfFileName(record);
+        WholeFile::failNextForTests(Stage::Sync);
+        QVERIFY(!report.printPdf(first, record));
+        QVERIFY2(report.errorText().contains(QFileInfo(first).fileName()), qPrintable(report.errorText()));
+        QVERIFY(entriesOf(app->settings.defaultPath).isEmpty());
+        // nothing left behind takes the counter of the next report
+        QCOMPARE(app->nextPdfFileName(record), first);
+
+        QVERIFY2(report.printPdf(first, record), qPrintable(report.errorText()));
+        QCOMPARE(entriesOf(app->settings.defaultPath), QStringList{ QFileInfo(first).fileName() });
+        const QByteArray info = TestEnv::programOutput(QStringLiteral("pdfinfo"), { first });
+        QVERIFY2(QString::fromLatin1(info).contains(QRegularExpression(QStringLiteral("Pages:\\s+4\\s"))),
+                 info.constData());
+    }
+
+    void aCutShortPdfIsNotComplete()
+    {
+        const QString good = folder.filePath(QStringLiteral("good.pdf"));
+        CPrint report(nullptr);
+        QVERIFY(report.printPdf(good, reportedTrip(120)));
+        QVERIFY(CPrint::isCompletePdf(good));
+        const QByteArray bytes = TestEnv::readFile(good);
+        const QString cut = folder.filePath(QStringLiteral("cut.pdf"));
+        const QList<QByteArray> damaged{
+            bytes.left(bytes.size() / 2),
+            bytes.left(bytes.size() - 12),
+            // the end written after a hole: the table it names is not there
+            bytes.left(bytes.size() / 3) + bytes.right(40),
+            QByteArray(),
+            "%%EOF\n",
+        };
+        for (const QByteArray &damage : damaged) {
+            QVERIFY(TestEnv::writeFile(cut, damage));
+            QVERIFY2(!CPrint::isCompletePdf(cut), damage.right(40).constData());
+        }
+        QVERIFY(!CPrint::isCompletePdf(folder.filePath(QStringLiteral("none.pdf"))));
+    }
+
+    void aFullDiskNeverLeavesATruncatedReport()
+    {
+        SmallDisk disk(512 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        app->settings.defaultPath = disk.path(QString());
+        const LoggerRecord record = reportedTrip(3000);
+        const QString path = app->nextPdfFileName(record);
+        QVERIFY(disk.leaveFree(24 * 1024));
+        const QStringList before = entriesOf(app->settings.defaultPath);
+        CPrint report(nullptr);
+        QVERIFY(!report.printPdf(path, record));
+        QVERIFY(!report.errorText().isEmpty());
+        QCOMPARE(entriesOf(app->settings.defaultPath), before);
+        QCOMPARE(app->nextPdfFileName(record), path);
     }
 };
 
