@@ -15,6 +15,7 @@
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
+#include "core/recordcheck.h"
 #include "files/wholefile.h"
 #include "users/cuseradmin.h"
 
@@ -461,12 +462,26 @@ bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, bool 
 
     LoggerRecord loaded;
     ImageCodec::decode(image, loaded);
+    // A file of the right shape may still hold nonsense: it is refused
+    // rather than shown as a trip with a range or times no logger has.
+    const QDateTime firstReading = LoggerTime::toDateTime(start);
+    QString implausible = RecordCheck::implausibleVersion(version, loaded.versionWord);
+    if (implausible.isEmpty())
+        implausible = RecordCheck::implausibleHeader(loaded, int(count), firstReading);
+    if (implausible.isEmpty())
+        implausible = RecordCheck::implausibleRange(loaded);
+    if (!implausible.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("Warning!\n\n")
+                     + QObject::tr("The file \"%1\" is not a logger's data file: %2.").arg(fileLabel(path), implausible);
+        return false;
+    }
     loaded.versionWord = version;
     loaded.alarmStatus = alarmStatus;
     loaded.readings = readings;
     loaded.readingCount = int(count);
     loaded.recordedCount = count;
-    loaded.startTime = LoggerTime::toDateTime(start);
+    loaded.startTime = firstReading;
     const int samples = loaded.sampleCount();
     loaded.stopTime = samples > 0 ? loaded.startTime.addSecs(qint64(samples - 1) * loaded.interval)
                                   : loaded.startTime;
