@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <QTextStream>
 
 #include "core/clanguagetable.h"
@@ -214,6 +215,24 @@ QString CFileManager::fileBaseName(const QString &serialNumber)
     if (name.startsWith(QLatin1Char('.')))
         name[0] = QLatin1Char('_');
     return name;
+}
+
+bool CFileManager::prepareDataFolder(const QString &path, QString *reason)
+{
+    auto refuse = [&](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (path.trimmed().isEmpty())
+        return refuse(QObject::tr("no folder is named"));
+    if (!QDir().mkpath(path))
+        return refuse(QObject::tr("it cannot be created"));
+    // the folder's permission bits do not tell what its file system allows
+    QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".mirelda-XXXXXX")));
+    if (!probe.open())
+        return refuse(QObject::tr("no file can be written in it (%1)").arg(probe.errorString()));
+    return true;
 }
 
 // ---- settings files ----------------------------------------------------

@@ -22,6 +22,10 @@ public:
     // leading dot) becomes "_", and a name left without use is "logger".
     static QString fileBaseName(const QString &serialNumber);
 
+    // Creates the data folder when it is missing and makes sure files can be
+    // written in it. False with the reason when it cannot be used.
+    static bool prepareDataFolder(const QString &path, QString *reason = nullptr);
+
     // "xZdr.ini": the core's settings, the label table's language and the
     // user administration's logout time. False when the file was not written.
     bool writeSettings(const QString &path);

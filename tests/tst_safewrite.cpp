@@ -12,6 +12,7 @@
 #include <sys/mount.h>
 #endif
 
+#include "core/cmainapp.h"
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
@@ -20,6 +21,9 @@
 #include "support/coretest.h"
 #include "reports/cprint.h"
 #include "support/viewstest.h"
+#include "support/windowtest.h"
+#include "ui_coption.h"
+#include "dialogs/coption.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -67,15 +71,16 @@ QStringList entriesOf(const QString &dir)
 class SmallDisk
 {
 public:
-    explicit SmallDisk(qint64 bytes)
+    explicit SmallDisk(qint64 bytes, bool readOnly = false)
     {
 #ifdef Q_OS_LINUX
         const QByteArray options = "size=" + QByteArray::number(bytes);
         mounted = folder.isValid()
-                  && ::mount("tmpfs", QFile::encodeName(folder.path()).constData(), "tmpfs", 0,
-                             options.constData()) == 0;
+                  && ::mount("tmpfs", QFile::encodeName(folder.path()).constData(), "tmpfs",
+                             readOnly ? MS_RDONLY : 0, options.constData()) == 0;
 #else
         Q_UNUSED(bytes)
+        Q_UNUSED(readOnly)
 #endif
     }
     ~SmallDisk()
@@ -105,6 +110,24 @@ private:
     bool mounted = false;
     int fillers = 0;
 };
+
+// Types path into the options dialog's default path and presses OK; gives
+// whether the dialog accepted.
+bool setDefaultPath(WindowTest::Harness &h, const QString &path)
+{
+    bool accepted = false;
+    CPrompt::setDialogHandler([&](QDialog *dialog) {
+        if (auto *options = qobject_cast<COption *>(dialog)) {
+            options->form()->m_lineEditGeneralDefaultPath->setText(path);
+            QTest::mouseClick(options->form()->m_buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            accepted = options->result() == QDialog::Accepted;
+        }
+        return 0;
+    });
+    h.ui->m_actionOptions->trigger();
+    CPrompt::setDialogHandler([](QDialog *) { return 0; });
+    return accepted;
+}
 
 #define REQUIRE_SMALL_DISK(disk)                                                                  \
     if (!(disk).isMounted())                                                                      \
@@ -322,6 +345,47 @@ private slots:
         QVERIFY(!report.errorText().isEmpty());
         QCOMPARE(entriesOf(app->settings.defaultPath), before);
         QCOMPARE(app->nextPdfFileName(record), path);
+    }
+
+    void theDataFolderIsCreatedWhenItIsSet()
+    {
+        WindowTest::Harness h;
+        const QString folder = h.homePath(QStringLiteral("new/trips/2026"));
+        QVERIFY(setDefaultPath(h, folder));
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(h.window.app->settings.defaultPath, folder);
+        QVERIFY(h.prompts.boxes.isEmpty());
+        QCOMPARE(entriesOf(folder), QStringList());   // the write test leaves nothing
+    }
+
+    void aDataFolderThatCannotBeUsedIsRefused_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("below a plain file") << "file";
+        QTest::newRow("on a read-only disk") << "read-only";
+    }
+    void aDataFolderThatCannotBeUsedIsRefused()
+    {
+        QFETCH(QString, where);
+        WindowTest::Harness h;
+        const QString kept = h.homePath(QStringLiteral("kept"));
+        QVERIFY(setDefaultPath(h, kept));
+        const QByteArray settingsBefore = TestEnv::readFile(h.window.app->settingsFilePath());
+
+        SmallDisk readOnly(64 * 1024, true);
+        QString folder = h.homePath(QStringLiteral("plain.txt/trips"));
+        if (where == QLatin1String("read-only")) {
+            REQUIRE_SMALL_DISK(readOnly)
+            folder = readOnly.path(QStringLiteral("trips"));
+        } else {
+            QVERIFY(TestEnv::writeFile(h.homePath(QStringLiteral("plain.txt")), "not a folder"));
+        }
+        QVERIFY(!setDefaultPath(h, folder));
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QVERIFY2(h.prompts.boxes.first().text.contains(QStringLiteral("cannot be used")),
+                 qPrintable(h.prompts.boxes.first().text));
+        QCOMPARE(h.window.app->settings.defaultPath, kept);
+        QCOMPARE(TestEnv::readFile(h.window.app->settingsFilePath()), settingsBefore);
     }
 };
 
