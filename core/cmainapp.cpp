@@ -19,7 +19,6 @@
 #include "core/memorymap.h"
 #include "core/platform.h"
 #include "core/windowstate.h"
-#include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "reports/csendemail.h"
 #include "users/cuseradmin.h"
@@ -110,6 +109,12 @@ QString CMainApp::settingsFilePath() const
 QString CMainApp::adminSettingsFilePath() const
 {
     return settingsDir + QStringLiteral("xZdrAdmin.ini");
+}
+
+void CMainApp::warnUser(const QString &text) const
+{
+    if (mainWindow)
+        mainWindow->warnUser(text);
 }
 
 int CMainApp::recordIndexOf(const CComm *comm) const
@@ -402,7 +407,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
     if (!CMsd::readDataFile(dataFilePath, record, &error)) {
         if (msd)
             msd->readFailed(dataFilePath);
-        CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\n%2").arg(dataFilePath, error));
+        warnUser(QStringLiteral("Warning!\n\n%1\n%2").arg(dataFilePath, error));
         return;
     }
     records.append(record);
@@ -581,9 +586,9 @@ bool CMainApp::writeEeprom()
     if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
         image = file.read(MemoryMap::ImageSize + 1);
     if (image.size() != MemoryMap::ImageSize) {
-        CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\n%2 bytes expected.")
-                                      .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path)
-                                      .arg(MemoryMap::ImageSize));
+        warnUser(QStringLiteral("Warning!\n\n%1\n%2 bytes expected.")
+                     .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path)
+                     .arg(MemoryMap::ImageSize));
         return false;
     }
     LoggerRecord &record = records[currentRecord];
@@ -619,8 +624,8 @@ bool CMainApp::storeEepromImage(int index)
     // Said once: the image is dropped and has to be read again, rather
     // than being offered to be written on every tick.
     record.eepromReadState = 0;
-    CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\ncould not be written.")
-                                  .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path));
+    warnUser(QStringLiteral("Warning!\n\n%1\ncould not be written.")
+                 .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path));
     return false;
 }
 

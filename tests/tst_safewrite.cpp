@@ -19,6 +19,7 @@
 #include "files/cfilemanager.h"
 #include "files/wholefile.h"
 #include "support/coretest.h"
+#include "support/useradmintest.h"
 #include "reports/cprint.h"
 #include "support/viewstest.h"
 #include "support/windowtest.h"
@@ -386,6 +387,30 @@ private slots:
                  qPrintable(h.prompts.boxes.first().text));
         QCOMPARE(h.window.app->settings.defaultPath, kept);
         QCOMPARE(TestEnv::readFile(h.window.app->settingsFilePath()), settingsBefore);
+    }
+
+    // The core tells the window, which shows the box; the core shows none.
+    void theCoreReportsAFailedStoreThroughTheWindow()
+    {
+        RecordingCore recording;
+        CMainApp &core = recording.app;
+        core.settings.defaultPath = folder.filePath(QStringLiteral("missing"));
+        core.records.append(app->records.at(0));
+        core.records[0].eepromReadState = 1;
+        core.records[0].eepromImage = QByteArray(MemoryMap::ImageSize, '\x5A');
+        QVERIFY(!core.storeEepromImage(0));
+        QCOMPARE(core.records.at(0).eepromReadState, 0);
+        QCOMPARE(recording.window.warnings.size(), 1);
+        QVERIFY(recording.window.warnings.first().contains(QStringLiteral("missing/eeprom.bin")));
+
+        WindowTest::Harness h;
+        h.window.app->settings.defaultPath = folder.filePath(QStringLiteral("missing"));
+        h.addAndSelect(app->records.at(0));
+        h.records[0].eepromReadState = 1;
+        h.window.Timer();
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QCOMPARE(h.prompts.boxes.first().kind, CPrompt::Warning);
+        QVERIFY(h.prompts.boxes.first().text.contains(QStringLiteral("eeprom.bin")));
     }
 };
 
