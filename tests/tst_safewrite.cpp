@@ -412,6 +412,17 @@ private slots:
         QCOMPARE(h.prompts.boxes.first().kind, CPrompt::Warning);
         QVERIFY(h.prompts.boxes.first().text.contains(QStringLiteral("eeprom.bin")));
     }
+
+    void aGraphPictureIsWrittenWholeOrNotAtAll()
+    {
+        WindowTest::Harness h;
+        const QString picture = folder.filePath(QStringLiteral("graph.jpg"));
+        WholeFile::failNextForTests(Stage::Write);
+        QVERIFY(!h.window.saveWindowImage(picture));
+        QVERIFY(!QFileInfo::exists(picture));
+        QVERIFY(h.window.saveWindowImage(picture));
+        QCOMPARE(QImage(picture).size(), h.window.grab().size());
+    }
 };
 
 MIRELDA_TEST_MAIN(TestSafeWrite)
