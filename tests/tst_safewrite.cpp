@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -422,6 +423,26 @@ private slots:
         QVERIFY(!QFileInfo::exists(picture));
         QVERIFY(h.window.saveWindowImage(picture));
         QCOMPARE(QImage(picture).size(), h.window.grab().size());
+    }
+
+    // The build's page generator writes as the program does: a disk that
+    // fills up stops the build instead of embedding a cut page.
+    void theHelpPagesAreNeverCutShort()
+    {
+        SmallDisk disk(256 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        QVERIFY(disk.leaveFree(40 * 1024));
+        QProcess generator;
+        generator.start(TestEnv::binaryDir() + QStringLiteral("/tools/helppages/helppages"),
+                        { TestEnv::sourceDir() + QStringLiteral("/../resources/help/helptopics.tsv"),
+                          disk.path(QStringLiteral("help")) });
+        QVERIFY(generator.waitForFinished(60000));
+        QVERIFY(generator.exitCode() != 0);
+        QVERIFY(generator.readAllStandardError().contains("cannot write"));
+        const QDir pages(disk.path(QStringLiteral("help/html")));
+        const QStringList written = pages.entryList(QDir::Files | QDir::Hidden);
+        for (const QString &page : written)
+            QVERIFY2(TestEnv::readFile(pages.filePath(page)).endsWith("</html>\n"), qPrintable(page));
     }
 };
 
