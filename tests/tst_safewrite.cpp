@@ -14,7 +14,6 @@
 #endif
 
 #include "core/cmainapp.h"
-#include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "files/cfilemanager.h"
@@ -32,20 +31,14 @@ namespace {
 
 using Stage = WholeFile::Stage;
 
+// A downloaded trip not saved yet.
 LoggerRecord trip(int readings)
 {
-    LoggerRecord r;
-    r.versionWord = 0x115;
-    r.serialNumber = QStringLiteral("QV777");
-    r.interval = 60;
-    r.memorySize = quint32(kMaxReadings) * 2;
-    r.rangeLow = -40;
-    r.rangeHigh = 85;
-    r.imageRead = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0'));
-    r.readings.resize(readings);
+    QVector<quint16> words(readings);
     for (int i = 0; i < readings; ++i)
-        r.readings[i] = ReadingWord::make(i % 400 - 200, false);
-    r.readingCount = readings;
+        words[i] = ReadingWord::make(i % 400 - 200, false);
+    LoggerRecord r = WindowTest::downloadedTrip(QStringLiteral("QV777"), words);
+    WindowTest::giveLoggerHeader(r);
     r.startTime = QDateTime(QDate(2026, 4, 1), QTime(8, 0));
     r.unsavedReadings = true;
     return r;
