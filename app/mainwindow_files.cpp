@@ -74,7 +74,7 @@ bool MainWindow::saveRecordAs(int row)
     const LoggerRecord record = app->records.at(row);
     QString suggestion = dialogStartDirectory();
     if (!record.serialNumber.trimmed().isEmpty())
-        suggestion += QLatin1Char('/') + record.serialNumber.trimmed() + QStringLiteral(".qlf");
+        suggestion += QLatin1Char('/') + CFileManager::fileBaseName(record.serialNumber) + QStringLiteral(".qlf");
     const QString pdfType = tr("PDF report (*.pdf)");
     const QStringList types = { tr("Data file (*.qlf)"), tr("Text file (*.txt)"),
                                 tr("CSV file (*.csv)"), pdfType };
@@ -294,27 +294,10 @@ bool MainWindow::writeTextExport(const QString &path, int selectedCount)
                                     table->valueHeaders);
 }
 
-namespace {
-
-// File name of a record's exports: its serial number, made safe for a path.
-QString exportBaseName(const LoggerRecord &record)
-{
-    static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
-    QString name = record.serialNumber.trimmed();
-    for (QChar &c : name)
-        if (c.unicode() < 0x20 || unsafe.contains(c))
-            c = QLatin1Char('_');
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        name = QStringLiteral("logger");
-    return name;
-}
-
-}
-
 QString MainWindow::exportSelectedFile(const QString &extension, const QString &directory,
                                        const LoggerRecord &record, QString *error)
 {
-    const QString path = QDir(directory).filePath(exportBaseName(record) + QLatin1Char('.') + extension);
+    const QString path = QDir(directory).filePath(CFileManager::fileBaseName(record.serialNumber) + QLatin1Char('.') + extension);
     // the record may have moved to another row, or gone, since it was chosen
     const int row = rowOfRecord(record);
     QString reason;

@@ -79,11 +79,12 @@ void MainWindow::runAutomaticSteps(int row)
     if (settings.autoSaveLogger && !current.autoSaved && users->canDownload()) {
         const QString path = app->nextDataFileName(current);
         app->records[row].autoSaved = true;
+        QString error;
         if (!path.isEmpty()) {
-            if (app->fileManager->writeDataFile(path, row))
+            if (app->fileManager->writeDataFile(path, row, &error))
                 app->records[row].fileName = path;
             else
-                row = warnKeepingRow(row, notWrittenText(path));
+                row = warnKeepingRow(row, error.isEmpty() ? notWrittenText(path) : error);
         }
     }
     if (row >= 0 && settings.autoGeneratePdf && !app->records.at(row).autoPdfDone) {

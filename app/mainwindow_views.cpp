@@ -4,8 +4,10 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -14,6 +16,7 @@
 #include "core/loggerrecord.h"
 #include "dialogs/cmessage.h"
 #include "dialogs/cprompt.h"
+#include "files/wholefile.h"
 #include "reports/cprint.h"
 #include "views/chistogram.h"
 #include "views/cplot.h"
@@ -72,11 +75,17 @@ void MainWindow::replaceHistogram(int row)
     histogram = newHistogram;
 }
 
+// The picture is encoded in memory first, so that its file is written whole
+// or not at all.
 bool MainWindow::savePlotImage(QWidget *widget, const QString &fileName)
 {
-    if (!widget || fileName.isEmpty())
+    const QByteArray format = QFileInfo(fileName).suffix().toLatin1();
+    if (!widget || format.isEmpty())
         return false;
-    return widget->grab().save(fileName);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    return buffer.open(QIODevice::WriteOnly) && widget->grab().save(&buffer, format.constData())
+           && WholeFile::write(fileName, bytes);
 }
 
 bool MainWindow::saveWindowImage(const QString &fileName)

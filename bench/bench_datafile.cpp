@@ -21,6 +21,9 @@ LoggerRecord fullRecord()
     r.sensorFlags = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
     r.configWord = ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::ExternalOn;
     r.interval = 30;
+    r.memorySize = quint32(kMaxReadings) * 2;
+    r.rangeLow = -40;
+    r.rangeHigh = 85;
     r.imageRead = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0'));
     r.readings.resize(kMaxReadings);
     for (int i = 0; i < kMaxReadings; ++i)

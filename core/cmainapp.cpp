@@ -19,7 +19,6 @@
 #include "core/memorymap.h"
 #include "core/platform.h"
 #include "core/windowstate.h"
-#include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "reports/csendemail.h"
 #include "users/cuseradmin.h"
@@ -110,6 +109,12 @@ QString CMainApp::settingsFilePath() const
 QString CMainApp::adminSettingsFilePath() const
 {
     return settingsDir + QStringLiteral("xZdrAdmin.ini");
+}
+
+void CMainApp::warnUser(const QString &text) const
+{
+    if (mainWindow)
+        mainWindow->warnUser(text);
 }
 
 int CMainApp::recordIndexOf(const CComm *comm) const
@@ -224,20 +229,25 @@ void CMainApp::recalcProgramTiming(int index, int mode)
 }
 
 // First counter at which no file of any of the extensions exists; the
-// name carries the first extension.
+// name carries the first extension. The serial number comes from the
+// logger's memory or a drive file: it enters the name only as the same safe
+// base the attachments use, and a name that would still leave the data
+// folder is not given.
 QString CMainApp::nextFreeName(const LoggerRecord &record, const QStringList &extensions) const
 {
     const QString path = settings.defaultPath;
-    const QString serial = record.serialNumber.trimmed();
-    if (path.isEmpty() || serial.isEmpty())
+    if (path.isEmpty() || record.serialNumber.trimmed().isEmpty())
         return QString();
+    const QDir folder(path);
+    QString base = CFileManager::fileBaseName(record.serialNumber);
+    if (record.tripNumber != kUnlimitedTrips)
+        base += QStringLiteral("_%1").arg(record.tripNumber, 4, 10, QLatin1Char('0'));
     auto nameAt = [&](int counter, const QString &extension) {
-        return record.tripNumber == kUnlimitedTrips
-            ? QString::asprintf("%s/%s_%03d.%s", qPrintable(path), qPrintable(serial), counter,
-                                qPrintable(extension))
-            : QString::asprintf("%s/%s_%04d_%03d.%s", qPrintable(path), qPrintable(serial),
-                                record.tripNumber, counter, qPrintable(extension));
+        return folder.filePath(
+            QStringLiteral("%1_%2.%3").arg(base).arg(counter, 3, 10, QLatin1Char('0')).arg(extension));
     };
+    if (QFileInfo(nameAt(0, extensions.first())).absolutePath() != folder.absolutePath())
+        return QString();
     for (int counter = 0; counter <= 999; ++counter) {
         const bool taken = std::any_of(extensions.begin(), extensions.end(),
                                        [&](const QString &extension) {
@@ -397,7 +407,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
     if (!CMsd::readDataFile(dataFilePath, record, &error)) {
         if (msd)
             msd->readFailed(dataFilePath);
-        CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\n%2").arg(dataFilePath, error));
+        warnUser(QStringLiteral("Warning!\n\n%1\n%2").arg(dataFilePath, error));
         return;
     }
     records.append(record);
@@ -576,9 +586,9 @@ bool CMainApp::writeEeprom()
     if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
         image = file.read(MemoryMap::ImageSize + 1);
     if (image.size() != MemoryMap::ImageSize) {
-        CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\n%2 bytes expected.")
-                                      .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path)
-                                      .arg(MemoryMap::ImageSize));
+        warnUser(QStringLiteral("Warning!\n\n%1\n%2 bytes expected.")
+                     .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path)
+                     .arg(MemoryMap::ImageSize));
         return false;
     }
     LoggerRecord &record = records[currentRecord];
@@ -614,8 +624,8 @@ bool CMainApp::storeEepromImage(int index)
     // Said once: the image is dropped and has to be read again, rather
     // than being offered to be written on every tick.
     record.eepromReadState = 0;
-    CPrompt::warning(nullptr, QStringLiteral("Warning!\n\n%1\ncould not be written.")
-                                  .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path));
+    warnUser(QStringLiteral("Warning!\n\n%1\ncould not be written.")
+                 .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path));
     return false;
 }
 

@@ -132,6 +132,8 @@ private:
     // ---- end of logger link ----------------------------------------------
 
 private:
+    // The window shows it; a core without a window has nobody to tell.
+    void warnUser(const QString &text) const;
     void startLinks();
     void stopLinks();
     QString nextFreeName(const LoggerRecord &record, const QStringList &extensions) const;

@@ -7,36 +7,14 @@
 
 #include "core/imagecodec.h"
 #include "core/loggerrecord.h"
-#include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/platform.h"
+#include "core/recordcheck.h"
 
 namespace {
 constexpr int kPollMs = 1000;
 constexpr int kSleepSliceMs = 50;
 constexpr int kHeaderBytes = 512;
-// The longest interval a logger can be programmed with.
-constexpr quint32 kLongestInterval = 24 * 3600 - 1;
-
-// Plain checks that a foreign or damaged file fails: the reasons it cannot
-// be a logger's own, or "" when it may be.
-QString implausibleHeader(const LoggerRecord &r, int readings)
-{
-    const quint32 memoryReadings = r.memoryReadings();
-    if (quint64(readings) > memoryReadings)
-        return QStringLiteral("it holds %1 readings, more than the logger's memory of %2")
-            .arg(readings).arg(memoryReadings);
-    if (r.interval == 0 || r.interval > kLongestInterval)
-        return QStringLiteral("its reading interval of %1 s is not a logger's").arg(r.interval);
-    // The logger's clock counts years from 2000 in six bits. A logger
-    // started without a start time has none to check.
-    const QDateTime clockEnd = LoggerTime::epoch().addYears(64);
-    const int samples = r.channelCount > 0 ? readings / r.channelCount : readings;
-    const QDateTime last = r.startAt.addSecs(qint64(qMax(0, samples - 1)) * r.interval);
-    if (r.startAt.isValid() && last >= clockEnd)
-        return QStringLiteral("its recording times lie outside the logger's clock");
-    return QString();
-}
 }
 
 CMsd::CMsd(QObject *parent)
@@ -99,7 +77,7 @@ bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *erro
         r.sensorFlags = SensorBits::InternalNtc;
         r.updateChannels();
     }
-    const QString implausible = implausibleHeader(r, count);
+    const QString implausible = RecordCheck::implausibleHeader(r, count, r.startAt);
     if (!implausible.isEmpty()) {
         if (error)
             *error = QStringLiteral("This is not a data file of the logger: %1.").arg(implausible);

@@ -113,8 +113,28 @@ void COption::fillTimeZones()
 
 // ---- OK, Cancel ---------------------------------------------------------
 
+// The default path is where every save and export goes: one that cannot be
+// created or written is refused here, while the user can still change it.
+// OK's work below asks the same question, whichever of the two runs first.
+void COption::accept()
+{
+    const QString folder = m_ui->m_lineEditGeneralDefaultPath->text();
+    QString reason;
+    if (!folder.isEmpty() && !CFileManager::prepareDataFolder(folder, &reason)) {
+        m_ui->m_tabWidgetOption->setCurrentWidget(m_ui->m_tabGeneral);
+        CPrompt::warning(this, tr("Warning!\n\nThe default path %1 cannot be used: %2.")
+                                   .arg(QDir::toNativeSeparators(folder), reason));
+        m_ui->m_lineEditGeneralDefaultPath->setFocus();
+        return;
+    }
+    QDialog::accept();
+}
+
 void COption::on_m_buttonBox_accepted()
 {
+    const QString folder = m_ui->m_lineEditGeneralDefaultPath->text();
+    if (!folder.isEmpty() && !CFileManager::prepareDataFolder(folder))
+        return;
     const QString typedEnergy = m_ui->m_lineEditOptionGeneralMkt->text();
     const bool energyTaken = takeTypedFields();
     CMainApp *app = m_mainWindow->app;

@@ -128,6 +128,8 @@ public slots:
 protected:
     // Cancel, Escape and the title bar's close button all end here.
     void reject() override;
+    // OK closes the dialog only with a default path that can be used.
+    void accept() override;
 
 private:
     void fillDateFormats();

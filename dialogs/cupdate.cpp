@@ -1,12 +1,12 @@
 #include "dialogs/cupdate.h"
 #include "ui_cupdate.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -15,6 +15,7 @@
 #include "core/appinfo.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
+#include "files/wholefile.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ CUpdate::~CUpdate()
     // the transfer writes into the download file until the worker is gone
     delete ftp;
     ftp = nullptr;
-    delete downloadFile;
+    delete downloadBuffer;
     delete ui;
 }
 
@@ -190,8 +191,8 @@ void CUpdate::Timer100ms()
 void CUpdate::startRun()
 {
     ftp->close();   // a run started over drops the transfer of the one before
-    delete downloadFile;
-    downloadFile = nullptr;
+    delete downloadBuffer;
+    downloadBuffer = nullptr;
     ui->m_listWidgetInfo->clear();
     addLine(tr("Connect to server..."));
     workDir.reset(new QTemporaryDir(QDir::tempPath() + QStringLiteral("/%1-update-XXXXXX").arg(productTitle)));
@@ -222,13 +223,10 @@ void CUpdate::fetch(const QString &remoteName, const QString &localPath, State w
 bool CUpdate::getFile(const QString &remoteName, const QString &localPath, qint64 maxBytes)
 {
     QFile::remove(localPath);
-    downloadFile = new QFile(localPath);
-    if (!downloadFile->open(QIODevice::WriteOnly)) {
-        delete downloadFile;
-        downloadFile = nullptr;
-        return false;
-    }
-    ftp->get(remoteName, downloadFile, maxBytes);
+    downloadPath = localPath;
+    downloadBuffer = new QBuffer;
+    downloadBuffer->open(QIODevice::WriteOnly);
+    ftp->get(remoteName, downloadBuffer, maxBytes);
     return true;
 }
 
@@ -242,18 +240,18 @@ void CUpdate::FtpCommandFinished(int command, bool error)
             connected = true;
         return;
     }
-    if (!downloadFile)
+    if (!downloadBuffer)
         return;
-    downloadFile->close();
-    if (error) {
-        downloadFile->remove();
-        delete downloadFile;
-        downloadFile = nullptr;
+    const QByteArray received = downloadBuffer->data();
+    delete downloadBuffer;
+    downloadBuffer = nullptr;
+    QString reason;
+    if (error || !WholeFile::write(downloadPath, received, &reason)) {
+        if (!reason.isEmpty())
+            addLine(reason);
         fail(tr("Download Error..."));
         return;
     }
-    delete downloadFile;
-    downloadFile = nullptr;
     if (state == GettingInstallIni || state == GettingUpdater || state == GettingConfigFile)
         ++state;
 }
@@ -325,9 +323,8 @@ void CUpdate::refreshConfigFile()
     if (!replace)
         return;
     QFile source(fetched);
-    QSaveFile target(current);
-    if (source.open(QIODevice::ReadOnly) && target.open(QIODevice::WriteOnly)
-        && target.write(source.readAll()) == source.size() && target.commit())
+    const QByteArray fresh = source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
+    if (source.isOpen() && fresh.size() == source.size() && WholeFile::write(current, fresh))
         QFile::remove(fetched);
     else
         fail(tr("Download Error..."));

@@ -7,7 +7,7 @@
 
 #include "dialogs/cftpclient.h"
 
-class QFile;
+class QBuffer;
 class QTemporaryDir;
 class QTimer;
 
@@ -90,7 +90,10 @@ private:
     QWidget *ownerWindow = nullptr;
     QTimer *timer = nullptr;
     CFtpClient *ftp = nullptr;
-    QFile *downloadFile = nullptr;
+    // The transfer lands in memory and becomes its file only once it is
+    // whole: a broken transfer or a full disk never leaves a partial file.
+    QBuffer *downloadBuffer = nullptr;
+    QString downloadPath;
     QString productTitle;
     QString version;
     QString buildDate;

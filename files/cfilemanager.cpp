@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QTextStream>
 
 #include "core/clanguagetable.h"
@@ -16,6 +16,8 @@
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
+#include "core/recordcheck.h"
+#include "files/wholefile.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -162,25 +164,6 @@ bool splitLine(QString line, QChar separator, QString &key, QString &value)
     return true;
 }
 
-// Permissions, when given, are set before the file takes its name, so the
-// content is never readable beyond them.
-bool writeWholeFile(const QString &path, const QByteArray &bytes,
-                    QFileDevice::Permissions permissions = {})
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (permissions != QFileDevice::Permissions() && !file.setPermissions(permissions)) {
-        file.cancelWriting();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 // ---- data file -----------------------------------------------------------
 
 constexpr int kMaxDataFileSize = 2 * 1024 * 1024;
@@ -220,6 +203,38 @@ CFileManager::CFileManager(CMainApp *app)
 {
 }
 
+QString CFileManager::fileBaseName(const QString &serialNumber)
+{
+    static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
+    QString name = serialNumber.trimmed();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("logger");
+    for (QChar &c : name)
+        if (!c.isPrint() || unsafe.contains(c))
+            c = QLatin1Char('_');
+    if (name.startsWith(QLatin1Char('.')))
+        name[0] = QLatin1Char('_');
+    return name;
+}
+
+bool CFileManager::prepareDataFolder(const QString &path, QString *reason)
+{
+    auto refuse = [&](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (path.trimmed().isEmpty())
+        return refuse(QObject::tr("no folder is named"));
+    if (!QDir().mkpath(path))
+        return refuse(QObject::tr("it cannot be created"));
+    // the folder's permission bits do not tell what its file system allows
+    QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".mirelda-XXXXXX")));
+    if (!probe.open())
+        return refuse(QObject::tr("no file can be written in it (%1)").arg(probe.errorString()));
+    return true;
+}
+
 // ---- settings files ----------------------------------------------------
 
 bool CFileManager::writeSettings(const QString &path)
@@ -234,9 +249,12 @@ bool CFileManager::writeSettings(const QString &path)
     text += QStringLiteral("SMTP_PASSWORD=%1\r\n").arg(s.smtpPassword);
     text += QStringLiteral("\r\n");
     // a file holding a mail password is for its owner's eyes only
-    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    return writeWholeFile(path, text.toUtf8(),
-                          s.smtpPassword.isEmpty() ? QFileDevice::Permissions() : ownerOnly);
+    WholeFile::Preparation ownerOnly;
+    if (!s.smtpPassword.isEmpty())
+        ownerOnly = [](QFileDevice &file) {
+            return file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        };
+    return WholeFile::write(path, text.toUtf8(), nullptr, ownerOnly);
 }
 
 bool CFileManager::readSettings(const QString &path)
@@ -319,16 +337,16 @@ bool CFileManager::writeBinaryFile(const QString &path, const char *data, int le
 {
     if (!data || length < 0)
         return false;
-    return writeWholeFile(path, QByteArray(data, length));
+    return WholeFile::write(path, QByteArray(data, length));
 }
 
 // ---- data file ---------------------------------------------------------
 
-bool CFileManager::writeDataFile(const QString &path, int recordIndex)
+bool CFileManager::writeDataFile(const QString &path, int recordIndex, QString *error)
 {
     if (recordIndex < 0 || recordIndex >= app->records.size())
         return false;
-    if (!writeDataFile(path, app->records.at(recordIndex), app->userAdmin->enabled))
+    if (!writeDataFile(path, app->records.at(recordIndex), app->userAdmin->enabled, error))
         return false;
     app->records[recordIndex].unsavedReadings = false;
     return true;
@@ -369,9 +387,10 @@ bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record
     if (withCheckValue)
         out << byteSum(bytes);
 
-    if (!writeWholeFile(path, bytes)) {
+    QString reason;
+    if (!WholeFile::write(path, bytes, &reason)) {
         if (error)
-            *error = QObject::tr("Warning!\n\nThe file \"%1\" could not be written.").arg(path);
+            *error = QObject::tr("Warning!\n\nThe file \"%1\" could not be written: %2.").arg(path, reason);
         return false;
     }
     return true;
@@ -462,12 +481,26 @@ bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, bool 
 
     LoggerRecord loaded;
     ImageCodec::decode(image, loaded);
+    // A file of the right shape may still hold nonsense: it is refused
+    // rather than shown as a trip with a range or times no logger has.
+    const QDateTime firstReading = LoggerTime::toDateTime(start);
+    QString implausible = RecordCheck::implausibleVersion(version, loaded.versionWord);
+    if (implausible.isEmpty())
+        implausible = RecordCheck::implausibleHeader(loaded, int(count), firstReading);
+    if (implausible.isEmpty())
+        implausible = RecordCheck::implausibleRange(loaded);
+    if (!implausible.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("Warning!\n\n")
+                     + QObject::tr("The file \"%1\" is not a logger's data file: %2.").arg(fileLabel(path), implausible);
+        return false;
+    }
     loaded.versionWord = version;
     loaded.alarmStatus = alarmStatus;
     loaded.readings = readings;
     loaded.readingCount = int(count);
     loaded.recordedCount = count;
-    loaded.startTime = LoggerTime::toDateTime(start);
+    loaded.startTime = firstReading;
     const int samples = loaded.sampleCount();
     loaded.stopTime = samples > 0 ? loaded.startTime.addSecs(qint64(samples - 1) * loaded.interval)
                                   : loaded.startTime;
@@ -525,7 +558,7 @@ bool CFileManager::exportText(const QString &path, const QStringList &rowTimes,
         fields << rowValues.value(row);
         text += joined(fields) + QStringLiteral("\r\n");
     }
-    return writeWholeFile(path, text.toUtf8());
+    return WholeFile::write(path, text.toUtf8());
 }
 
 // ---- program templates ------------------------------------------------
@@ -560,7 +593,7 @@ bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r)
     line(QStringLiteral("PRG_STOP_READING"), QString::number(r.stopReadingCount));
     line(QStringLiteral("PRG_DURATION"), QString::number(r.duration));
     line(QStringLiteral("MAX_TRIP"), QString::number(r.maxTrip));
-    return writeWholeFile(path, text.toUtf8());
+    return WholeFile::write(path, text.toUtf8());
 }
 
 bool CFileManager::readTemplate(const QString &path, LoggerRecord &r)

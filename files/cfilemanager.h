@@ -15,6 +15,17 @@ class CFileManager
 public:
     explicit CFileManager(CMainApp *app);
 
+    // The serial number of a logger as the base of the file names made from
+    // it: it comes from the logger's memory or a drive file, so anything
+    // that could leave the folder, hide the file or break the name (path
+    // separators, characters the file systems refuse, control characters, a
+    // leading dot) becomes "_", and a name left without use is "logger".
+    static QString fileBaseName(const QString &serialNumber);
+
+    // Creates the data folder when it is missing and makes sure files can be
+    // written in it. False with the reason when it cannot be used.
+    static bool prepareDataFolder(const QString &path, QString *reason = nullptr);
+
     // "xZdr.ini": the core's settings, the label table's language and the
     // user administration's logout time. False when the file was not written.
     bool writeSettings(const QString &path);
@@ -31,9 +42,10 @@ public:
 
     // The data file (".qlf"). The check value is written and required while
     // user administration is on. Writing goes through a temporary file, so a
-    // failed save leaves the previous file whole. Writing a record of the
-    // list marks its readings saved.
-    bool writeDataFile(const QString &path, int recordIndex);
+    // failed save leaves the previous file whole, and error says why.
+    // Writing a record of the list marks its readings saved only once the
+    // file is whole on the disk.
+    bool writeDataFile(const QString &path, int recordIndex, QString *error = nullptr);
     static bool writeDataFile(const QString &path, const LoggerRecord &record,
                               bool withCheckValue, QString *error = nullptr);
     bool readDataFile(const QString &path, LoggerRecord &record, QString *error = nullptr);

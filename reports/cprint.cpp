@@ -2,7 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
+
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainterPath>
@@ -18,6 +21,7 @@
 #include "core/cmainapp.h"
 #include "core/localclock.h"
 #include "dialogs/cprompt.h"
+#include "files/wholefile.h"
 #include "reports/glyphbatch.h"
 #include "users/cuseradmin.h"
 #include "views/chistogram.h"
@@ -174,6 +178,10 @@ bool CPrint::print(const LoggerRecord &printed)
     return paintReport(&printer, 0, 0);
 }
 
+// The report is painted under a name of its own in the target's folder and
+// takes its final name only once it is whole and on the disk: the PDF engine
+// says nothing of a disk that filled up on the way, and a truncated report
+// must neither be announced nor hold a name that shifts the next counter.
 bool CPrint::printPdf(const QString &fileName, const LoggerRecord &printed)
 {
     record = printed;
@@ -184,24 +192,54 @@ bool CPrint::printPdf(const QString &fileName, const LoggerRecord &printed)
                         .arg(QDir::toNativeSeparators(target.absolutePath()));
         return false;
     }
+    const QString partial = target.absoluteDir().filePath(
+        QStringLiteral(".%1.%2.part").arg(target.fileName()).arg(QCoreApplication::applicationPid()));
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(fileName);
+    printer.setOutputFileName(partial);
     printer.setCreator(AppInfo::windowTitle());
     printer.setDocName(record.serialNumber);
-    if (!paintReport(&printer, 0, 0)) {
+    const bool painted = paintReport(&printer, 0, 0);
+    if (!painted || printer.printerState() == QPrinter::Error) {
+        QFile::remove(partial);
         lastError = tr("The file %1 cannot be written.").arg(QDir::toNativeSeparators(fileName));
         return false;
     }
-    // the engine says nothing of a disk that filled up on the way
-    if (QFileInfo(fileName).size() == 0) {
-        lastError = tr("The file %1 could not be written completely.")
-                        .arg(QDir::toNativeSeparators(fileName));
-        return false;
+    QString reason;
+    if (!isCompletePdf(partial)) {
+        QFile::remove(partial);
+        reason = tr("the report was cut short; the disk may be full");
+    } else if (WholeFile::replace(partial, fileName, &reason)) {
+        return true;
     }
-    return true;
+    lastError = tr("The file %1 could not be written completely: %2.")
+                    .arg(QDir::toNativeSeparators(fileName), reason);
+    return false;
+}
+
+// Whole means: the header, then the cross-reference table at the offset the
+// trailer names, and the end-of-file mark last.
+bool CPrint::isCompletePdf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.read(5) != "%PDF-")
+        return false;
+    const qint64 size = file.size();
+    const qint64 tailSize = qMin<qint64>(size, 1024);
+    if (!file.seek(size - tailSize))
+        return false;
+    const QByteArray tail = file.read(tailSize).trimmed();
+    const int trailer = tail.lastIndexOf("startxref");
+    if (!tail.endsWith("%%EOF") || trailer < 0)
+        return false;
+    const int offsetAt = trailer + int(qstrlen("startxref"));
+    bool isNumber = false;
+    const qint64 table = tail.mid(offsetAt, tail.size() - int(qstrlen("%%EOF")) - offsetAt)
+                             .trimmed()
+                             .toLongLong(&isNumber);
+    return isNumber && table > 0 && table < size && file.seek(table) && file.read(4) == "xref";
 }
 
 void CPrint::PrintPreview(QPrinter *printer)

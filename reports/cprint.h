@@ -45,9 +45,12 @@ public:
     // Print dialog on A4, with an optional page range. False when the user
     // cancels or the printer cannot be opened.
     bool print(const LoggerRecord &record);
-    // The report as an A4 PDF file. False when the file cannot be written;
-    // errorText() then says why.
+    // The report as an A4 PDF file. False when the file cannot be written
+    // whole; errorText() then says why, and nothing stands under fileName
+    // that was not there before.
     bool printPdf(const QString &fileName, const LoggerRecord &record);
+    // A PDF file that was written to its end.
+    static bool isCompletePdf(const QString &path);
     // Paints the report of the stored record. fromPage 0 paints every page,
     // otherwise the pages fromPage to toPage (counted from 1). False when
     // the printer could not be opened.

@@ -20,6 +20,9 @@ LoggerRecord makeRecord(quint16 version, int readings)
     r.configWord = ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::IntH | ConfigBits::HumHH;
     r.sensorFlags = version > MemoryMap::LastInternalOnlyVersion ? SensorBits::DigitalTempHum : 1;
     r.interval = 60;
+    r.memorySize = quint32(kMaxReadings) * 2;
+    r.rangeLow = -40;
+    r.rangeHigh = 85;
     r.tripNumber = 7;
     r.alarmThresholds[GroupInternal][LevelH] = 8.5;
     r.alarmThresholds[GroupHumidity][LevelHH] = 95.25;
@@ -150,6 +153,13 @@ private slots:
         QTest::newRow("flipped byte, check value on") << "flip" << true;
         QTest::newRow("no check value while required") << "strip" << true;
         QTest::newRow("huge string length") << "string" << false;
+        // a file of the right shape whose header no logger writes
+        QTest::newRow("unknown version word") << "version" << false;
+        QTest::newRow("version unlike its image's") << "image-version" << false;
+        QTest::newRow("40 flipped header bytes") << "flip-header" << false;
+        QTest::newRow("no reading interval") << "interval" << false;
+        QTest::newRow("more readings than its memory") << "memory" << false;
+        QTest::newRow("recorded past the logger's clock") << "start" << false;
     }
     void badFilesAreRefusedWithAMessage()
     {
@@ -158,7 +168,8 @@ private slots:
         const QString path = dir + "/bad.qlf";
         QVERIFY(CFileManager::writeDataFile(path, makeRecord(0x115, 100), checkValue && damage != "strip"));
         QByteArray b = TestEnv::readFile(path);
-        const int countAt = 6 + int(ByteOrder::getBE32(b, 2)) + 6 + 768 + 4;
+        const int imageAt = 6 + int(ByteOrder::getBE32(b, 2)) + 6;
+        const int countAt = imageAt + 768 + 4;
         if (damage == "truncate-readings")
             b.truncate(countAt + 4 + 50);
         else if (damage == "truncate-image")
@@ -171,6 +182,20 @@ private slots:
             b[countAt + 10] = char(b[countAt + 10] ^ 0x40);
         else if (damage == "string")
             ByteOrder::putBE32(b, 2, 0x7FFFFFF0);
+        else if (damage == "version")
+            for (int at : { 0, imageAt })
+                ByteOrder::putBE16(b, at, 0x2A2A);
+        else if (damage == "image-version")
+            ByteOrder::putBE16(b, 0, 0x11A);
+        else if (damage == "flip-header")   // over the limits, the lowest and highest values and the range
+            for (int i = 0; i < 40; ++i)
+                b[imageAt + MemoryMap::ThresholdsHumidity + i] = char(b[imageAt + MemoryMap::ThresholdsHumidity + i] ^ 0xFF);
+        else if (damage == "interval")
+            ByteOrder::putBE32(b, imageAt + MemoryMap::Interval, 0);
+        else if (damage == "memory")
+            ByteOrder::putBE32(b, imageAt + MemoryMap::MemorySize, 100);
+        else if (damage == "start")
+            ByteOrder::putBE32(b, countAt - 4, 0xFFFFFF00);
         QVERIFY(TestEnv::writeFile(path, b));
 
         LoggerRecord loaded;
@@ -215,6 +240,45 @@ private slots:
         QCOMPARE(app.nextDataFileName(r), app.settings.defaultPath + "/QV123456_000.qlf");
         r.serialNumber.clear();
         QCOMPARE(app.nextDataFileName(r), QString());
+    }
+
+    // The serial number is read from the logger or a drive file: whatever
+    // it holds, the names made from it stay in the data folder, visible.
+    void serialNumbersNeverSteerANameOutOfTheDataFolder_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::newRow("parent folders") << "../../escaped";
+        QTest::newRow("absolute path") << "/etc/passwd";
+        QTest::newRow("back slashes and drive") << "C:\\Windows\\x";
+        QTest::newRow("NUL and control characters") << QString::fromLatin1("QV\0\t\x01\x7F", 6);
+        QTest::newRow("hidden file") << ".hidden";
+        QTest::newRow("only dots") << "..";
+        QTest::newRow("characters a file system refuses") << "a*b?c\"d<e>f|g";
+    }
+    void serialNumbersNeverSteerANameOutOfTheDataFolder()
+    {
+        QFETCH(QString, serial);
+        TestCore core;
+        CMainApp &app = core.app;
+        QTemporaryDir steered(dir + "/steered-XXXXXX");
+        app.settings.defaultPath = steered.filePath("data");
+        QVERIFY(QDir().mkpath(app.settings.defaultPath));
+        LoggerRecord r = makeRecord(0x115, 10);
+        r.serialNumber = serial;
+        app.records.append(r);
+        const QStringList names{ app.nextDataFileName(r), app.nextPdfFileName(r),
+                                 app.nextExportFileName(r, "txt"), app.nextExportFileName(r, "csv") };
+        for (const QString &name : names) {
+            const QFileInfo info(name);
+            QCOMPARE(info.absolutePath(), QDir(app.settings.defaultPath).absolutePath());
+            QVERIFY2(!info.fileName().startsWith('.'), qPrintable(name));
+            for (const QChar c : info.fileName())
+                QVERIFY2(c.isPrint() && !QStringLiteral("\\:*?\"<>|").contains(c), qPrintable(name));
+        }
+        QVERIFY(app.fileManager->writeDataFile(names.first(), 0));
+        QCOMPARE(QDir(app.settings.defaultPath).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{ QFileInfo(names.first()).fileName() });
+        QVERIFY(QDir(steered.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 
     void textExports()

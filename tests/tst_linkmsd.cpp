@@ -6,8 +6,8 @@
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
-#include "dialogs/cprompt.h"
 #include "support/coretest.h"
+#include "support/useradmintest.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -57,7 +57,7 @@ struct DriveRoot
     explicit DriveRoot(const QString &root) { qputenv("MIRELDA_MSD_ROOT", root.toLocal8Bit()); }
     ~DriveRoot() { qunsetenv("MIRELDA_MSD_ROOT"); }
 };
-struct Drive : DriveRoot, TestCore
+struct Drive : DriveRoot, RecordingCore
 {
     explicit Drive(const QString &root) : DriveRoot(root) {}
     int state() const { return app.msd->state.load(); }
@@ -171,12 +171,8 @@ private slots:
         QTemporaryDir dir;
         const QDateTime now = QDateTime::currentDateTime();
         QVERIFY(writeFile(dir.filePath("BAD.QLF"), QByteArray(100, '\0'), now.addSecs(-60)));
-        QStringList warnings;
-        CPrompt::setBoxHandler([&warnings](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
-            warnings << text;
-            return QMessageBox::Ok;
-        });
         Drive drive(dir.path());
+        const QStringList &warnings = drive.window.warnings;
         QTRY_COMPARE_WITH_TIMEOUT(warnings.size(), 1, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Looking), 5000);
         QTest::qWait(2500);   // several polls: the same bad file is not read again
@@ -186,7 +182,6 @@ private slots:
         QVERIFY(writeFile(dir.filePath("GOOD.QLF"), driveFile(6, QStringLiteral("GOOD")), now));
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
         QCOMPARE(drive.app.records.first().serialNumber, QStringLiteral("GOOD"));
-        CPrompt::setBoxHandler(nullptr);
     }
 
     void clockLineIsWrittenAgainUntilItLands()

@@ -548,6 +548,7 @@ private slots:
         h.records << fileRecord("/tmp/first.qlf", "A1");
         h.addAndSelect(fileRecord("/tmp/second.qlf", "B2"));
         h.records[1].versionWord = 0x115;
+        giveLoggerHeader(h.records[1]);
         h.records[0].comment = QStringLiteral("first");
         h.records[1].comment = QStringLiteral("second");
         // the row above goes while the file dialog is open

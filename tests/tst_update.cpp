@@ -4,6 +4,7 @@
 
 #include "core/appinfo.h"
 #include "dialogs/cupdate.h"
+#include "files/wholefile.h"
 #include "support/mailtestserver.h"
 #include "support/testenv.h"
 #include "support/windowtest.h"
@@ -146,6 +147,7 @@ private slots:
         QTest::newRow("missing install.ini") << "missing";
         QTest::newRow("silent server") << "silent";
         QTest::newRow("no server") << "none";
+        QTest::newRow("a disk that cannot take the download") << "disk";
     }
     void failedStepsSayDownloadError()
     {
@@ -159,6 +161,8 @@ private slots:
                 silent.close();
             check.run(port);
         } else {
+            if (failure == "disk")
+                WholeFile::failNextForTests(WholeFile::Stage::Flush);
             QVERIFY(check.serve(failure == "missing" ? QByteArray() : installIni("1.17.0"),
                                 failure == "password" ? "another" : "5Pemberlocksy71"));
             check.run(check.server.port());
@@ -167,6 +171,10 @@ private slots:
                                   QStringLiteral("Download Error..."), kWaitMs);
         QCOMPARE(check.update.state, int(CUpdate::Idle));
         QVERIFY(check.update.isVisible());   // stays for the user to read
+        if (failure == "disk") {
+            QVERIFY(listed(&check.update).contains(QStringLiteral("No space left on device")));
+            QVERIFY(check.asked.isEmpty());   // nothing was offered from a file never written
+        }
     }
 
     // An "install.ini" of a megabyte is no "install.ini": the fetch stops

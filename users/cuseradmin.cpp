@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -15,6 +14,7 @@
 #include "core/cmainapp.h"
 #include "core/windowstate.h"
 #include "files/cfilemanager.h"
+#include "files/wholefile.h"
 
 namespace {
 
@@ -186,11 +186,8 @@ bool CUserAdmin::saveUsers(const QString &path)
     if (storeProtected && isStorePath(path))
         return false;
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    makePrivate(file);
-    QDataStream out(&file);
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
     prepareStream(out);
     out << AppInfo::productTitle() << AppInfo::version() << AppInfo::buildDate()
         << quint16(users.size() + removedUsers.size());
@@ -199,11 +196,14 @@ bool CUserAdmin::saveUsers(const QString &path)
             if (user.isStorable())
                 user.writeTo(out);
     }
-    if (out.status() != QDataStream::Ok) {
-        file.cancelWriting();
+    if (out.status() != QDataStream::Ok)
         return false;
-    }
-    return file.commit();
+    // a store the disk could not take whole must not replace the one that
+    // lets everybody log in
+    return WholeFile::write(path, bytes, nullptr, [](QFileDevice &file) {
+        makePrivate(file);
+        return true;
+    });
 }
 
 bool CUserAdmin::addUser(const QString &login)

@@ -1,4 +1,6 @@
 #include "support/windowtest.h"
+
+#include "core/imagecodec.h"
 #include "support/testenv.h"
 
 #include <QAction>
@@ -117,9 +119,22 @@ LoggerRecord downloadedTrip(const QString &serial, const QVector<quint16> &readi
 {
     LoggerRecord r = loggerRecord(QString(), serial, 0);
     r.versionWord = 0x115;
+    r.memorySize = quint32(kMaxReadings) * 2;
+    r.rangeLow = -40;
+    r.rangeHigh = 85;
     r.readings = readings;
     r.readingCount = readings.size();
     return r;
+}
+
+void giveLoggerHeader(LoggerRecord &r)
+{
+    if (r.interval == 0)
+        r.interval = 60;
+    r.memorySize = quint32(kMaxReadings) * 2;
+    r.rangeLow = -40;
+    r.rangeHigh = 85;
+    r.imageRead = ImageCodec::encode(r, QByteArray(kImageSize, '\0'));
 }
 
 void setUserAdministration(bool on)

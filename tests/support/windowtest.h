@@ -57,6 +57,9 @@ LoggerRecord loggerRecord(const QString &port, const QString &serial, quint32 al
 LoggerRecord fileRecord(const QString &path, const QString &serial, quint32 alarmStatus = 0);
 // A downloaded trip holding these readings, as written to a data file.
 LoggerRecord downloadedTrip(const QString &serial, const QVector<quint16> &readings);
+// Gives a record made up field by field the header of a real logger (its
+// version word kept), so that its data file opens again.
+void giveLoggerHeader(LoggerRecord &record);
 // Turns user administration on or off for the windows built afterwards.
 void setUserAdministration(bool on);
 // A main window whose boxes, choosers and menus never block.

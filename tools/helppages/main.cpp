@@ -13,9 +13,10 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
-#include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
+
+#include "files/wholefile.h"
 
 namespace {
 
@@ -71,12 +72,6 @@ QByteArray pageHtml(const Page &page)
 QString pageFileName(const Page &page)
 {
     return QStringLiteral("helpProgram%1_%2.html").arg(page.word, page.language);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 int fail(const QString &message)
@@ -158,13 +153,15 @@ int main(int argc, char *argv[])
     list << "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n <qresource prefix=\"/help\">\n";
     for (auto it = pages.cbegin(); it != pages.cend(); ++it) {
         const QString relative = QStringLiteral("html/") + it.key();
-        if (!writeFile(outputDir + QLatin1Char('/') + relative, pageHtml(it.value())))
-            return fail(QStringLiteral("cannot write %1").arg(relative));
+        QString reason;
+        if (!WholeFile::write(outputDir + QLatin1Char('/') + relative, pageHtml(it.value()), &reason))
+            return fail(QStringLiteral("cannot write %1: %2").arg(relative, reason));
         list << "  <file>" << relative << "</file>\n";
     }
     list << " </qresource>\n</RCC>\n";
     list.flush();
-    if (!writeFile(outputDir + QStringLiteral("/help.qrc"), qrc.toUtf8()))
-        return fail(QStringLiteral("cannot write help.qrc"));
+    QString reason;
+    if (!WholeFile::write(outputDir + QStringLiteral("/help.qrc"), qrc.toUtf8(), &reason))
+        return fail(QStringLiteral("cannot write help.qrc: %1").arg(reason));
     return 0;
 }

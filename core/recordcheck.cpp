@@ -1,0 +1,52 @@
+#include "core/recordcheck.h"
+
+#include "core/loggerrecord.h"
+#include "core/loggertime.h"
+
+namespace {
+// The longest interval a logger can be programmed with.
+constexpr quint32 kLongestInterval = 24 * 3600 - 1;
+// The firmware family: every version word of the loggers this program
+// knows lies here, whichever memory layout it selects.
+constexpr quint16 kFirstVersion = 0x100;
+constexpr quint16 kLastVersion = 0x1FF;
+}
+
+namespace RecordCheck {
+
+QString implausibleHeader(const LoggerRecord &r, int readings, const QDateTime &firstReading)
+{
+    const quint32 memoryReadings = r.memoryReadings();
+    if (quint64(readings) > memoryReadings)
+        return QStringLiteral("it holds %1 readings, more than the logger's memory of %2")
+            .arg(readings).arg(memoryReadings);
+    if (r.interval == 0 || r.interval > kLongestInterval)
+        return QStringLiteral("its reading interval of %1 s is not a logger's").arg(r.interval);
+    // The logger's clock counts years from 2000 in six bits.
+    const QDateTime clockEnd = LoggerTime::epoch().addYears(64);
+    const int samples = r.channelCount > 0 ? readings / r.channelCount : readings;
+    const QDateTime last = firstReading.addSecs(qint64(qMax(0, samples - 1)) * r.interval);
+    if (firstReading.isValid() && last >= clockEnd)
+        return QStringLiteral("its recording times lie outside the logger's clock");
+    return QString();
+}
+
+QString implausibleVersion(quint16 fileVersion, quint16 imageVersion)
+{
+    if (fileVersion < kFirstVersion || fileVersion > kLastVersion)
+        return QStringLiteral("its version word 0x%1 is not a logger's").arg(fileVersion, 4, 16, QLatin1Char('0'));
+    if (imageVersion != fileVersion)
+        return QStringLiteral("its memory image is of version 0x%1, not 0x%2")
+            .arg(imageVersion, 4, 16, QLatin1Char('0'))
+            .arg(fileVersion, 4, 16, QLatin1Char('0'));
+    return QString();
+}
+
+QString implausibleRange(const LoggerRecord &r)
+{
+    if (r.rangeLow >= r.rangeHigh)
+        return QStringLiteral("its measuring range from %1 to %2 is empty").arg(r.rangeLow).arg(r.rangeHigh);
+    return QString();
+}
+
+}

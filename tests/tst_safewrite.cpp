@@ -1,0 +1,443 @@
+// Writes that cannot complete (a full disk, a failing drive) never replace
+// a good file with a partial one, and the caller hears of it.
+#include "support/testenv.h"
+
+#include <functional>
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+
+#ifdef Q_OS_LINUX
+#include <sys/mount.h>
+#endif
+
+#include "core/cmainapp.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
+#include "files/cfilemanager.h"
+#include "files/wholefile.h"
+#include "support/coretest.h"
+#include "support/useradmintest.h"
+#include "reports/cprint.h"
+#include "support/viewstest.h"
+#include "support/windowtest.h"
+#include "ui_coption.h"
+#include "dialogs/coption.h"
+#include "users/cuseradmin.h"
+
+namespace {
+
+using Stage = WholeFile::Stage;
+
+// A downloaded trip not saved yet.
+LoggerRecord trip(int readings)
+{
+    QVector<quint16> words(readings);
+    for (int i = 0; i < readings; ++i)
+        words[i] = ReadingWord::make(i % 400 - 200, false);
+    LoggerRecord r = WindowTest::downloadedTrip(QStringLiteral("QV777"), words);
+    WindowTest::giveLoggerHeader(r);
+    r.startTime = QDateTime(QDate(2026, 4, 1), QTime(8, 0));
+    r.unsavedReadings = true;
+    return r;
+}
+
+// A trip with a report of many pages.
+LoggerRecord reportedTrip(int samples)
+{
+    LoggerRecord r = ViewsTest::downloadedSet(QStringLiteral("QV777"), SensorBits::InternalNtc,
+                                              ConfigBits::InternalOn,
+                                              ViewsTest::words(QVector<int>(samples, 215)), 60,
+                                              QDateTime(QDate(2026, 4, 1), QTime(8, 0)));
+    r.tripNumber = 7;
+    return r;
+}
+
+// What is in a folder besides the files a test put there on purpose.
+QStringList entriesOf(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A file system of its own, small enough to fill: tmpfs, mounted only
+// where the test runs as root.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(qint64 bytes, bool readOnly = false)
+    {
+#ifdef Q_OS_LINUX
+        const QByteArray options = "size=" + QByteArray::number(bytes);
+        mounted = folder.isValid()
+                  && ::mount("tmpfs", QFile::encodeName(folder.path()).constData(), "tmpfs",
+                             readOnly ? MS_RDONLY : 0, options.constData()) == 0;
+#else
+        Q_UNUSED(bytes)
+        Q_UNUSED(readOnly)
+#endif
+    }
+    ~SmallDisk()
+    {
+#ifdef Q_OS_LINUX
+        if (mounted)
+            ::umount2(QFile::encodeName(folder.path()).constData(), MNT_DETACH);
+#endif
+    }
+    bool isMounted() const { return mounted; }
+    QString path(const QString &name) const { return folder.filePath(name); }
+
+    // Fills the disk until about `left` bytes remain free.
+    bool leaveFree(qint64 left)
+    {
+        QStorageInfo disk(folder.path());
+        const qint64 fill = disk.bytesAvailable() - left;
+        if (fill <= 0)
+            return true;
+        QFile filler(path(QStringLiteral("filler-%1").arg(++fillers)));
+        return filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(int(fill), 'x')) == fill
+               && filler.flush();
+    }
+
+private:
+    QTemporaryDir folder{ TestEnv::home() + QStringLiteral("/disk-XXXXXX") };
+    bool mounted = false;
+    int fillers = 0;
+};
+
+// Types path into the options dialog's default path and presses OK; gives
+// whether the dialog accepted.
+bool setDefaultPath(WindowTest::Harness &h, const QString &path)
+{
+    bool accepted = false;
+    CPrompt::setDialogHandler([&](QDialog *dialog) {
+        if (auto *options = qobject_cast<COption *>(dialog)) {
+            options->form()->m_lineEditGeneralDefaultPath->setText(path);
+            QTest::mouseClick(options->form()->m_buttonBox->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            accepted = options->result() == QDialog::Accepted;
+        }
+        return 0;
+    });
+    h.ui->m_actionOptions->trigger();
+    CPrompt::setDialogHandler([](QDialog *) { return 0; });
+    return accepted;
+}
+
+#define REQUIRE_SMALL_DISK(disk)                                                                  \
+    if (!(disk).isMounted())                                                                      \
+        QSKIP("a small tmpfs could not be mounted (the test must run as root on Linux); "        \
+              "the full-disk cases are covered here only through the fault seam");
+
+}
+
+class TestSafeWrite : public QObject, private CoreFixture
+{
+    Q_OBJECT
+private:
+    QTemporaryDir folder{ TestEnv::home() + QStringLiteral("/safe-XXXXXX") };
+
+    // Each way the program writes a whole file, on the core's objects.
+    std::function<bool(const QString &)> writer(const QString &kind)
+    {
+        if (kind == QLatin1String("data file"))
+            return [this](const QString &path) { return app->fileManager->writeDataFile(path, 0); };
+        if (kind == QLatin1String("settings"))
+            return [this](const QString &path) { return app->fileManager->writeSettings(path); };
+        if (kind == QLatin1String("user store"))
+            return [this](const QString &path) { return app->userAdmin->saveUsers(path); };
+        if (kind == QLatin1String("text export"))
+            return [](const QString &path) {
+                return CFileManager::exportText(path, { QStringLiteral("01/04/2026 08:00:00") },
+                                                { { QStringLiteral("5.0") } }, true, 1);
+            };
+        if (kind == QLatin1String("template"))
+            return [](const QString &path) { return CFileManager::saveTemplate(path, trip(0)); };
+        return [](const QString &path) { return CFileManager::writeBinaryFile(path, "\x01\x02\x03", 3); };
+    }
+
+    void addUsers(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            UserRecord user;
+            user.login = QStringLiteral("user%1").arg(i);
+            user.firstName = QStringLiteral("First%1").arg(i);
+            user.lastName = QStringLiteral("Last%1").arg(i);
+            user.password = QStringLiteral("secret-%1").arg(i);
+            user.employeeNumber = QString::number(i % 99 + 1);
+            app->userAdmin->users.append(user);
+        }
+    }
+
+private slots:
+    void init()
+    {
+        renewCore();
+        app->records.append(trip(3000));
+        addUsers(3);
+        app->settings.smtpSubject = QStringLiteral("Trip data");
+    }
+    void cleanup() { WholeFile::failNextForTests(Stage::None); }
+
+    void aFailedWriteKeepsThePreviousFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("stage");
+        for (const char *kind : { "data file", "settings", "user store", "text export", "template", "binary" }) {
+            for (Stage stage : { Stage::Write, Stage::Flush, Stage::Sync, Stage::Commit })
+                QTest::addRow("%s, stage %d", kind, int(stage)) << QString::fromLatin1(kind) << int(stage);
+        }
+    }
+    void aFailedWriteKeepsThePreviousFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, stage);
+        const QString path = folder.filePath(QStringLiteral("target"));
+        QVERIFY(TestEnv::writeFile(path, "the good file"));
+        const QStringList before = entriesOf(folder.path());
+
+        WholeFile::failNextForTests(Stage(stage));
+        QVERIFY(!writer(kind)(path));
+        QCOMPARE(TestEnv::readFile(path), QByteArray("the good file"));
+        QCOMPARE(entriesOf(folder.path()), before);   // no temporary left behind
+
+        // the fault was for one write: the next one goes through whole
+        QVERIFY(writer(kind)(path));
+        QVERIFY(TestEnv::readFile(path) != "the good file");
+        QCOMPARE(entriesOf(folder.path()), before);
+    }
+
+    void aRecordStaysUnsavedUntilItsFileIsWritten()
+    {
+        const QString path = folder.filePath(QStringLiteral("trip.qlf"));
+        QString error;
+        WholeFile::failNextForTests(Stage::Flush);
+        QVERIFY(!app->fileManager->writeDataFile(path, 0, &error));
+        QVERIFY(app->records.at(0).unsavedReadings);
+        QVERIFY2(error.contains(QStringLiteral("trip.qlf")) && error.contains(QStringLiteral("No space")),
+                 qPrintable(error));
+        QVERIFY(!QFileInfo::exists(path));
+
+        QVERIFY(app->fileManager->writeDataFile(path, 0, &error));
+        QVERIFY(!app->records.at(0).unsavedReadings);
+        LoggerRecord reread;
+        QVERIFY2(CFileManager::readDataFile(path, reread, false, &error), qPrintable(error));
+        QCOMPARE(reread.readings, app->records.at(0).readings);
+    }
+
+    // The disk that fills up: the write buffer hides the error from the
+    // write call, and only the flush before the rename sees it.
+    void aFullDiskNeverLeavesATruncatedDataFile()
+    {
+        SmallDisk disk(256 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        const QString good = disk.path(QStringLiteral("QV777_000.qlf"));
+        app->records[0] = trip(10);
+        QVERIFY(app->fileManager->writeDataFile(good, 0));
+        const QByteArray goodBytes = TestEnv::readFile(good);
+
+        app->records[0] = trip(6000);
+        QVERIFY(disk.leaveFree(8 * 1024));
+        const QString automatic = disk.path(QStringLiteral("QV777_001.qlf"));
+        QString error;
+        QVERIFY(!app->fileManager->writeDataFile(automatic, 0, &error));
+        QVERIFY(!QFileInfo::exists(automatic));
+        QVERIFY(app->records.at(0).unsavedReadings);
+        QVERIFY(!error.isEmpty());
+
+        // saving again over a good file leaves the good file
+        QVERIFY(!app->fileManager->writeDataFile(good, 0));
+        QCOMPARE(TestEnv::readFile(good), goodBytes);
+        LoggerRecord reread;
+        QVERIFY(CFileManager::readDataFile(good, reread, false, &error));
+    }
+
+    void aFullDiskKeepsTheUsersAndTheSettings()
+    {
+        SmallDisk disk(256 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        const QString store = disk.path(QStringLiteral(".ua.bin"));
+        const QString settings = disk.path(QStringLiteral("xZdr.ini"));
+        app->settings.smtpPassword = QStringLiteral("mail secret");
+        QVERIFY(app->userAdmin->saveUsers(store));
+        QVERIFY(app->fileManager->writeSettings(settings));
+        const QByteArray storeBytes = TestEnv::readFile(store);
+        const QByteArray settingsBytes = TestEnv::readFile(settings);
+        const int storedUsers = app->userAdmin->users.size();
+
+        addUsers(87);
+        app->settings.smtpSubject = QString(3000, QLatin1Char('s'));
+        QVERIFY(disk.leaveFree(0));
+        QVERIFY(!app->userAdmin->saveUsers(store));
+        QVERIFY(!app->fileManager->writeSettings(settings));
+        QCOMPARE(TestEnv::readFile(store), storeBytes);
+        QCOMPARE(TestEnv::readFile(settings), settingsBytes);
+
+        // the store on the disk still loads, with everybody in it
+        TestCore other;
+        QVERIFY(other.app.userAdmin->loadUsers(store));
+        QCOMPARE(other.app.userAdmin->users.size(), storedUsers);
+        QVERIFY(other.app.fileManager->readSettings(settings));
+        QCOMPARE(other.app.settings.smtpPassword, QStringLiteral("mail secret"));
+    }
+
+    void aReportIsWrittenWholeOrNotAtAll()
+    {
+        app->settings.defaultPath = folder.filePath(QStringLiteral("reports"));
+        QVERIFY(QDir().mkpath(app->settings.defaultPath));
+        const LoggerRecord record = reportedTrip(150);
+        CPrint report(nullptr);
+
+        const QString first = app->nextPdfFileName(record);
+        WholeFile::failNextForTests(Stage::Sync);
+        QVERIFY(!report.printPdf(first, record));
+        QVERIFY2(report.errorText().contains(QFileInfo(first).fileName()), qPrintable(report.errorText()));
+        QVERIFY(entriesOf(app->settings.defaultPath).isEmpty());
+        // nothing left behind takes the counter of the next report
+        QCOMPARE(app->nextPdfFileName(record), first);
+
+        QVERIFY2(report.printPdf(first, record), qPrintable(report.errorText()));
+        QCOMPARE(entriesOf(app->settings.defaultPath), QStringList{ QFileInfo(first).fileName() });
+        const QByteArray info = TestEnv::programOutput(QStringLiteral("pdfinfo"), { first });
+        QVERIFY2(QString::fromLatin1(info).contains(QRegularExpression(QStringLiteral("Pages:\\s+4\\s"))),
+                 info.constData());
+    }
+
+    void aCutShortPdfIsNotComplete()
+    {
+        const QString good = folder.filePath(QStringLiteral("good.pdf"));
+        CPrint report(nullptr);
+        QVERIFY(report.printPdf(good, reportedTrip(120)));
+        QVERIFY(CPrint::isCompletePdf(good));
+        const QByteArray bytes = TestEnv::readFile(good);
+        const QString cut = folder.filePath(QStringLiteral("cut.pdf"));
+        const QList<QByteArray> damaged{
+            bytes.left(bytes.size() / 2),
+            bytes.left(bytes.size() - 12),
+            // the end written after a hole: the table it names is not there
+            bytes.left(bytes.size() / 3) + bytes.right(40),
+            QByteArray(),
+            "%%EOF\n",
+        };
+        for (const QByteArray &damage : damaged) {
+            QVERIFY(TestEnv::writeFile(cut, damage));
+            QVERIFY2(!CPrint::isCompletePdf(cut), damage.right(40).constData());
+        }
+        QVERIFY(!CPrint::isCompletePdf(folder.filePath(QStringLiteral("none.pdf"))));
+    }
+
+    void aFullDiskNeverLeavesATruncatedReport()
+    {
+        SmallDisk disk(512 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        app->settings.defaultPath = disk.path(QString());
+        const LoggerRecord record = reportedTrip(3000);
+        const QString path = app->nextPdfFileName(record);
+        QVERIFY(disk.leaveFree(24 * 1024));
+        const QStringList before = entriesOf(app->settings.defaultPath);
+        CPrint report(nullptr);
+        QVERIFY(!report.printPdf(path, record));
+        QVERIFY(!report.errorText().isEmpty());
+        QCOMPARE(entriesOf(app->settings.defaultPath), before);
+        QCOMPARE(app->nextPdfFileName(record), path);
+    }
+
+    void theDataFolderIsCreatedWhenItIsSet()
+    {
+        WindowTest::Harness h;
+        const QString folder = h.homePath(QStringLiteral("new/trips/2026"));
+        QVERIFY(setDefaultPath(h, folder));
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(h.window.app->settings.defaultPath, folder);
+        QVERIFY(h.prompts.boxes.isEmpty());
+        QCOMPARE(entriesOf(folder), QStringList());   // the write test leaves nothing
+    }
+
+    void aDataFolderThatCannotBeUsedIsRefused_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("below a plain file") << "file";
+        QTest::newRow("on a read-only disk") << "read-only";
+    }
+    void aDataFolderThatCannotBeUsedIsRefused()
+    {
+        QFETCH(QString, where);
+        WindowTest::Harness h;
+        const QString kept = h.homePath(QStringLiteral("kept"));
+        QVERIFY(setDefaultPath(h, kept));
+        const QByteArray settingsBefore = TestEnv::readFile(h.window.app->settingsFilePath());
+
+        SmallDisk readOnly(64 * 1024, true);
+        QString folder = h.homePath(QStringLiteral("plain.txt/trips"));
+        if (where == QLatin1String("read-only")) {
+            REQUIRE_SMALL_DISK(readOnly)
+            folder = readOnly.path(QStringLiteral("trips"));
+        } else {
+            QVERIFY(TestEnv::writeFile(h.homePath(QStringLiteral("plain.txt")), "not a folder"));
+        }
+        QVERIFY(!setDefaultPath(h, folder));
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QVERIFY2(h.prompts.boxes.first().text.contains(QStringLiteral("cannot be used")),
+                 qPrintable(h.prompts.boxes.first().text));
+        QCOMPARE(h.window.app->settings.defaultPath, kept);
+        QCOMPARE(TestEnv::readFile(h.window.app->settingsFilePath()), settingsBefore);
+    }
+
+    // The core tells the window, which shows the box; the core shows none.
+    void theCoreReportsAFailedStoreThroughTheWindow()
+    {
+        RecordingCore recording;
+        CMainApp &core = recording.app;
+        core.settings.defaultPath = folder.filePath(QStringLiteral("missing"));
+        core.records.append(app->records.at(0));
+        core.records[0].eepromReadState = 1;
+        core.records[0].eepromImage = QByteArray(MemoryMap::ImageSize, '\x5A');
+        QVERIFY(!core.storeEepromImage(0));
+        QCOMPARE(core.records.at(0).eepromReadState, 0);
+        QCOMPARE(recording.window.warnings.size(), 1);
+        QVERIFY(recording.window.warnings.first().contains(QStringLiteral("missing/eeprom.bin")));
+
+        WindowTest::Harness h;
+        h.window.app->settings.defaultPath = folder.filePath(QStringLiteral("missing"));
+        h.addAndSelect(app->records.at(0));
+        h.records[0].eepromReadState = 1;
+        h.window.Timer();
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QCOMPARE(h.prompts.boxes.first().kind, CPrompt::Warning);
+        QVERIFY(h.prompts.boxes.first().text.contains(QStringLiteral("eeprom.bin")));
+    }
+
+    void aGraphPictureIsWrittenWholeOrNotAtAll()
+    {
+        WindowTest::Harness h;
+        const QString picture = folder.filePath(QStringLiteral("graph.jpg"));
+        WholeFile::failNextForTests(Stage::Write);
+        QVERIFY(!h.window.saveWindowImage(picture));
+        QVERIFY(!QFileInfo::exists(picture));
+        QVERIFY(h.window.saveWindowImage(picture));
+        QCOMPARE(QImage(picture).size(), h.window.grab().size());
+    }
+
+    // The build's page generator writes as the program does: a disk that
+    // fills up stops the build instead of embedding a cut page.
+    void theHelpPagesAreNeverCutShort()
+    {
+        SmallDisk disk(256 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        QVERIFY(disk.leaveFree(40 * 1024));
+        QProcess generator;
+        generator.start(TestEnv::binaryDir() + QStringLiteral("/tools/helppages/helppages"),
+                        { TestEnv::sourceDir() + QStringLiteral("/../resources/help/helptopics.tsv"),
+                          disk.path(QStringLiteral("help")) });
+        QVERIFY(generator.waitForFinished(60000));
+        QVERIFY(generator.exitCode() != 0);
+        QVERIFY(generator.readAllStandardError().contains("cannot write"));
+        const QDir pages(disk.path(QStringLiteral("help/html")));
+        const QStringList written = pages.entryList(QDir::Files | QDir::Hidden);
+        for (const QString &page : written)
+            QVERIFY2(TestEnv::readFile(pages.filePath(page)).endsWith("</html>\n"), qPrintable(page));
+    }
+};
+
+MIRELDA_TEST_MAIN(TestSafeWrite)
+#include "tst_safewrite.moc"
