@@ -837,7 +837,7 @@ void MainWindow::on_m_tabWidget_currentChanged(int index)
     if (index == PageLogger)
         updateLoggerPage();
     else if (index == PageTable)
-        fillReadingsTable(app->selection);
+        showReadingsTable();
 }
 
 void MainWindow::on_m_actionOptions_triggered()

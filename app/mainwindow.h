@@ -131,6 +131,9 @@ public:
     bool loadDataFile(const QString &path);
     void showGraphProgress(bool visible, int value) override;
     void fillReadingsTable(const QList<int> &rows);
+    // The readings table of the selection, refilled only when a rebuild or
+    // another selection has made it stale.
+    void showReadingsTable();
     // Lock icon and read-only state of the settings fields, by formLocked.
     void setFormLocked();
     // Today's or another day's audit trail in the user-administration page.
@@ -360,6 +363,7 @@ public slots:
     void on_m_pushButtonProdPath_clicked();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     // A double-click over the graph or the histogram copies its image.
     void mousePressEvent(QMouseEvent *event) override;
@@ -417,6 +421,10 @@ private:
     void disableUnservedFields();
     void placeLoggerPanels();
     void rebuildViews(int row);
+    void fillReadingsTableSoon();
+    // set by a rebuild until the readings table holds its selection
+    bool readingsTablePending = false;
+    QList<int> readingsTableRows;   // the selection the readings table shows
     void runAutomaticSteps(int row);
     // the row of the record after the export's warning, -1 when it went
     int exportAutomatically(int row, const QString &extension);

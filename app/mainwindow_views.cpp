@@ -37,6 +37,45 @@ void MainWindow::fillReadingsTable(const QList<int> &rows)
         app->table->fillReadings(ui->m_tableWidgetTable, rows);
     else
         emptyTable(ui->m_tableWidgetTable);
+    readingsTablePending = false;
+    readingsTableRows = rows;
+}
+
+void MainWindow::showReadingsTable()
+{
+    if (readingsTablePending || readingsTableRows != app->selection)
+        fillReadingsTable(app->selection);
+}
+
+// Tens of thousands of readings take a while to lay out as table items;
+// the graph's first frame does not wait for them. The table is filled
+// right after the new graph has been painted, or as soon as its own page
+// is shown, whichever comes first. A window that shows neither (hidden,
+// or on another page) fills it at once or at the visit of its page.
+void MainWindow::fillReadingsTableSoon()
+{
+    readingsTablePending = true;
+    if (!isVisible() || ui->m_tabWidget->currentWidget() == ui->m_tabTable) {
+        fillReadingsTable(app->selection);
+        return;
+    }
+    if (plot && ui->m_widgetGraph->isVisible())
+        plot->canvas()->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint && plot && watched == plot->canvas()) {
+        watched->removeEventFilter(this);
+        // queued, so the frame being painted reaches the screen first
+        QMetaObject::invokeMethod(
+            this, [this] {
+                if (readingsTablePending)
+                    fillReadingsTable(app->selection);
+            },
+            Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // The previous view is destroyed with the layout that held it, so a
@@ -126,6 +165,8 @@ void MainWindow::dropViews()
     delete histogram;
     histogram = nullptr;
     emptyTable(ui->m_tableWidgetTable);
+    readingsTablePending = false;
+    readingsTableRows.clear();
     emptyTable(ui->m_tableWidgetTableSummary);
 }
 
@@ -164,8 +205,8 @@ void MainWindow::rebuildViews(int row)
     if (record.dataLoaded) {
         replaceGraph(row);
         replaceHistogram(row);
-        fillReadingsTable(app->selection);
         fillSummaryTable();
+        fillReadingsTableSoon();
     } else {
         dropViews();
     }

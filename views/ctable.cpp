@@ -890,6 +890,16 @@ void fillReadingItems(QTableWidget *table, const ReadingGrid &grid, const QStrin
 
 void CTable::fillReadings(QTableWidget *table, QList<int> selection)
 {
+    fillReadingsInto(target(table), selection);
+}
+
+void CTable::collectReadings(QList<int> selection)
+{
+    fillReadingsInto(nullptr, selection);
+}
+
+void CTable::fillReadingsInto(QTableWidget *table, const QList<int> &selection)
+{
     // Released first, so the new rows reuse their memory.
     rowTimes.clear();
     rowValues.clear();
@@ -900,7 +910,6 @@ void CTable::fillReadings(QTableWidget *table, QList<int> selection)
     QVector<ReadingSet> sets = readingSets(app->records, selection, origin, byDate, fahrenheit(),
                                            activationEnergy(), valueColumns);
 
-    table = target(table);
     if (table) {
         table->setUpdatesEnabled(false);
         table->setSortingEnabled(false);
