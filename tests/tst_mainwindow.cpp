@@ -70,6 +70,13 @@ private:
     QTableWidget *table;
 };
 
+bool shownOnScreen(MainWindow &window)
+{
+    window.resize(1200, 800);
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 LoggerRecord openedTrip(const QString &serial, const QVector<int> &tenths)
 {
     LoggerRecord trip = ViewsTest::downloadedSet(serial, SensorBits::InternalNtc, ConfigBits::InternalOn,
@@ -202,9 +209,7 @@ private slots:
     void readingsTableFollowsTheGraphOncePerRebuild()
     {
         Harness h;
-        h.window.resize(1200, 800);
-        h.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
+        QVERIFY(shownOnScreen(h.window));
         QTableWidget *table = h.ui->m_tableWidgetTable;
         QTabWidget *tabs = h.ui->m_tabWidget;
         h.addAndSelect(openedTrip("A1", { 200, 210, 220 }));
@@ -256,9 +261,7 @@ private slots:
     void pressSelectsOrOpensTheContextMenu()
     {
         Harness h;
-        h.window.resize(1200, 800);
-        h.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
+        QVERIFY(shownOnScreen(h.window));
         QTableWidget *table = h.ui->m_tableWidgetLogger;
         h.records << fileRecord("/tmp/a.qlf", "F1") << fileRecord("/tmp/b.qlf", "F2");
         h.window.fillLoggerTable(false);
