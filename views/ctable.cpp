@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QTableWidget>
@@ -10,6 +9,7 @@
 #include "core/clanguagetable.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
+#include "core/localclock.h"
 #include "core/loggertime.h"
 #include "views/cmktcalculator.h"
 #include "views/cplot.h"
@@ -66,34 +66,22 @@ qint64 sampleOffset(const LoggerRecord &record, int sample)
     return qint64(sample) * qint64(record.interval);
 }
 
-// Date and time texts of the rows of one table. Converting every row
-// through the time zone costs a system call or more per row; the zone
-// offset only changes on quarter-hour boundaries, so it is looked up once
-// per quarter hour and the text is built from plain arithmetic.
+// Date and time texts of the rows of one table: the wall time of each row
+// from the clock, the date written once per day.
 class RowClock
 {
 public:
-    RowClock(const QDateTime &origin, bool monthFirst)
-        : originUtc(origin.toSecsSinceEpoch()), monthFirst(monthFirst)
-    {
-    }
+    RowClock(const QDateTime &origin, bool monthFirst) : clock(origin), monthFirst(monthFirst) {}
 
     // Text of the time secondsFromOrigin after the origin, as
     // QDateTime::addSecs and toString would give it.
     QString text(qint64 secondsFromOrigin)
     {
-        const qint64 utc = originUtc + secondsFromOrigin;
-        const qint64 bucket = floorDiv(utc, 900);
-        if (bucket != offsetBucket) {
-            offsetBucket = bucket;
-            offset = QDateTime::fromSecsSinceEpoch(utc, Qt::LocalTime).offsetFromUtc();
-        }
-        const qint64 local = utc + offset;
-        const qint64 day = floorDiv(local, 86400);
-        const int second = int(local - day * 86400);
-        if (day != textDay) {
-            textDay = day;
-            const QDate date = QDate::fromJulianDay(day + kJulianDayOfEpoch);
+        QDate date;
+        int second = 0;
+        clock.wallTime(secondsFromOrigin, date, second);
+        if (date != textDate) {
+            textDate = date;
             const int leading = monthFirst ? date.month() : date.day();
             const int trailing = monthFirst ? date.day() : date.month();
             dateLength = std::snprintf(dateText, sizeof dateText, "%02d/%02d/%04d ", leading, trailing,
@@ -115,18 +103,9 @@ public:
     }
 
 private:
-    static constexpr qint64 kJulianDayOfEpoch = 2440588;   // 1970-01-01
-    static qint64 floorDiv(qint64 value, qint64 divisor)
-    {
-        const qint64 quotient = value / divisor;
-        return (value % divisor < 0) ? quotient - 1 : quotient;
-    }
-
-    qint64 originUtc;
+    LocalClock clock;
     bool monthFirst;
-    qint64 offsetBucket = std::numeric_limits<qint64>::min();
-    int offset = 0;
-    qint64 textDay = std::numeric_limits<qint64>::min();
+    QDate textDate;
     char dateText[32] = {};
     int dateLength = 0;
 };
