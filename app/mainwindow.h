@@ -26,6 +26,7 @@ class QLineEdit;
 class QRadioButton;
 class QTableWidget;
 class QTableWidgetItem;
+class QThread;
 class QTimer;
 struct LoggerRecord;
 struct UserRecord;
@@ -187,7 +188,9 @@ public:
     void warnLimit(const QString &range);
     void checkTemplateCompatibility();
     void applyTemplate();
-    void fillJigPortCombo(const QString &port);
+    void fillJigPortCombo(const QString &port, const QStringList &ports);
+    void listJigPortsAway(const QString &port);
+    QThread *jigPortLister = nullptr;
     int countEnabledSensors();
 
     // the write transfers to a logger and the production functions
@@ -363,7 +366,6 @@ public slots:
     void on_m_pushButtonProdPath_clicked();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     // A double-click over the graph or the histogram copies its image.
     void mousePressEvent(QMouseEvent *event) override;

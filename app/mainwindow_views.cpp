@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/afterfirstpaint.h"
+
 #include <algorithm>
 
 #include <QApplication>
@@ -60,22 +62,10 @@ void MainWindow::fillReadingsTableSoon()
         return;
     }
     if (plot && ui->m_widgetGraph->isVisible())
-        plot->canvas()->installEventFilter(this);
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::Paint && plot && watched == plot->canvas()) {
-        watched->removeEventFilter(this);
-        // queued, so the frame being painted reaches the screen first
-        QMetaObject::invokeMethod(
-            this, [this] {
-                if (readingsTablePending)
-                    fillReadingsTable(app->selection);
-            },
-            Qt::QueuedConnection);
-    }
-    return QMainWindow::eventFilter(watched, event);
+        AfterFirstPaint::run(plot->canvas(), [this] {
+            if (readingsTablePending)
+                fillReadingsTable(app->selection);
+        });
 }
 
 // The previous view is destroyed with the layout that held it, so a

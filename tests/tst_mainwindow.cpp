@@ -118,7 +118,9 @@ private slots:
         if (!ini.isEmpty())
             QVERIFY(TestEnv::writeFile(adminIniPath(), ini));
         MainWindow window;
-        QTEST(window.ui->m_webView->page()->mainFrame()->requestedUrl().toString(), "url");
+        QVERIFY(shownOnScreen(window));
+        QFETCH(QString, url);
+        QTRY_COMPARE(window.ui->m_webView->page()->mainFrame()->requestedUrl().toString(), url);
     }
 
     void tableShowsRecordsWithBalls()
