@@ -70,6 +70,20 @@ private:
     QTableWidget *table;
 };
 
+// Extra serial ports for the windows built while it lives.
+class ExtraPorts
+{
+public:
+    explicit ExtraPorts(const QByteArray &paths) : previous(qgetenv("MIRELDA_EXTRA_PORTS"))
+    {
+        qputenv("MIRELDA_EXTRA_PORTS", paths);
+    }
+    ~ExtraPorts() { qputenv("MIRELDA_EXTRA_PORTS", previous); }
+
+private:
+    QByteArray previous;
+};
+
 bool shownOnScreen(MainWindow &window)
 {
     window.resize(1200, 800);
@@ -121,6 +135,20 @@ private slots:
         QVERIFY(shownOnScreen(window));
         QFETCH(QString, url);
         QTRY_COMPARE(window.ui->m_webView->page()->mainFrame()->requestedUrl().toString(), url);
+    }
+
+    // The jig's ports are listed away from the window's thread and arrive
+    // in its list; the configured jig port stays chosen while unplugged.
+    void jigPortsArriveFromTheirWorker()
+    {
+        const ExtraPorts extra("/dev/pts/mirelda-a:/dev/pts/mirelda-b");
+        QVERIFY(TestEnv::writeFile(adminIniPath(), "[SETTINGS]\r\nADMIN_JIG_PORT=/dev/ttyJIG9\r\n"));
+        MainWindow window;
+        QComboBox *combo = window.ui->m_comboBoxAdminJigCom;
+        QTRY_COMPARE(combo->currentText(), QStringLiteral("/dev/ttyJIG9"));
+        QCOMPARE(combo->findText("/dev/ttyJIG9"), combo->count() - 1);
+        QVERIFY(combo->findText("/dev/pts/mirelda-a") >= 0);
+        QVERIFY(combo->findText("/dev/pts/mirelda-b") >= 0);
     }
 
     void tableShowsRecordsWithBalls()
