@@ -162,8 +162,10 @@ void MainWindow::listJigPortsAway(const QString &port)
 MainWindow::~MainWindow()
 {
     // its list would come back to a window that is gone
-    jigPortLister->wait();
-    delete jigPortLister;
+    if (jigPortLister) {
+        jigPortLister->wait();
+        delete jigPortLister;
+    }
     timer->stop();
     timer100ms->stop();
     delete updateCheck;
