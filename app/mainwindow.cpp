@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/afterfirstpaint.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -10,6 +12,7 @@
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -22,6 +25,7 @@
 #include "core/cmainapp.h"
 #include "core/loggerrecord.h"
 #include "core/memorymap.h"
+#include "core/platform.h"
 #include "dialogs/cabout.h"
 #include "dialogs/chelp.h"
 #include "dialogs/coption.h"
@@ -98,7 +102,7 @@ MainWindow::MainWindow(QWidget *parent)
     updateLoggerPage();
     updateActions();
     updateProgramForm();
-    fillJigPortCombo(app->jigPort);
+    listJigPortsAway(app->jigPort);
 
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &MainWindow::Timer);
@@ -136,12 +140,32 @@ MainWindow::MainWindow(QWidget *parent)
     if (openOptionsAtStart)
         openOptionsAtFirstStart();
 
-    ui->m_webView->load(QUrl(startPageAddress()));
+    // the web engine takes a while to set up: the window's first frame
+    // does not wait for it
+    AfterFirstPaint::run(this, [this] { ui->m_webView->load(QUrl(startPageAddress())); });
     startUpdateCheck(false);
+}
+
+// Listing the serial ports asks the system about every device, some
+// milliseconds that the window's start does not wait for: a worker lists
+// them and hands the list back to the window's thread.
+void MainWindow::listJigPortsAway(const QString &port)
+{
+    jigPortLister = QThread::create([this, port] {
+        const QStringList ports = Platform::serialPorts();
+        QMetaObject::invokeMethod(this, [this, port, ports] { fillJigPortCombo(port, ports); },
+                                  Qt::QueuedConnection);
+    });
+    jigPortLister->start();
 }
 
 MainWindow::~MainWindow()
 {
+    // its list would come back to a window that is gone
+    if (jigPortLister) {
+        jigPortLister->wait();
+        delete jigPortLister;
+    }
     timer->stop();
     timer100ms->stop();
     delete updateCheck;
@@ -837,7 +861,7 @@ void MainWindow::on_m_tabWidget_currentChanged(int index)
     if (index == PageLogger)
         updateLoggerPage();
     else if (index == PageTable)
-        fillReadingsTable(app->selection);
+        showReadingsTable();
 }
 
 void MainWindow::on_m_actionOptions_triggered()

@@ -26,6 +26,7 @@ class QLineEdit;
 class QRadioButton;
 class QTableWidget;
 class QTableWidgetItem;
+class QThread;
 class QTimer;
 struct LoggerRecord;
 struct UserRecord;
@@ -131,6 +132,9 @@ public:
     bool loadDataFile(const QString &path);
     void showGraphProgress(bool visible, int value) override;
     void fillReadingsTable(const QList<int> &rows);
+    // The readings table of the selection, refilled only when a rebuild or
+    // another selection has made it stale.
+    void showReadingsTable();
     // Lock icon and read-only state of the settings fields, by formLocked.
     void setFormLocked();
     // Today's or another day's audit trail in the user-administration page.
@@ -184,7 +188,9 @@ public:
     void warnLimit(const QString &range);
     void checkTemplateCompatibility();
     void applyTemplate();
-    void fillJigPortCombo(const QString &port);
+    void fillJigPortCombo(const QString &port, const QStringList &ports);
+    void listJigPortsAway(const QString &port);
+    QThread *jigPortLister = nullptr;
     int countEnabledSensors();
 
     // the write transfers to a logger and the production functions
@@ -417,6 +423,10 @@ private:
     void disableUnservedFields();
     void placeLoggerPanels();
     void rebuildViews(int row);
+    void fillReadingsTableSoon();
+    // set by a rebuild until the readings table holds its selection
+    bool readingsTablePending = false;
+    QList<int> readingsTableRows;   // the selection the readings table shows
     void runAutomaticSteps(int row);
     // the row of the record after the export's warning, -1 when it went
     int exportAutomatically(int row, const QString &extension);

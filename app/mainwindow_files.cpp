@@ -131,7 +131,7 @@ bool MainWindow::exportReadings(int row, const QString &path)
         CPrompt::warning(this, tr("Warning!\n\nThis logger holds no readings to export yet."));
         return false;
     }
-    app->table->fillReadings(ui->m_tableWidgetTable, rows);
+    app->table->collectReadings(rows);
     if (!writeTextExport(path, rows.size())) {
         warnNotWritten(path);
         return false;
@@ -270,7 +270,7 @@ int MainWindow::exportAutomatically(int row, const QString &extension)
     if (path.isEmpty())
         return row;
     app->records[row].exportFileName = path;
-    app->table->fillReadings(ui->m_tableWidgetTable, QList<int>{ row });
+    app->table->collectReadings({ row });
     if (!writeTextExport(path, 1))
         return warnKeepingRow(row, notWrittenText(path));
     return row;
@@ -331,14 +331,8 @@ QString MainWindow::exportSelectedFile(const QString &extension, const QString &
 
 bool MainWindow::writeReadingsExport(int row, const QString &path)
 {
-    app->table->fillReadings(ui->m_tableWidgetTable, QList<int>{ row });
-    const bool written = writeTextExport(path, 1);
-    // the readings page shows the selection again, not the exported record
-    if (app->selection != QList<int>{ row }) {
-        ui->m_tableWidgetTable->setRowCount(0);
-        fillReadingsTable(app->selection);
-    }
-    return written;
+    app->table->collectReadings({ row });
+    return writeTextExport(path, 1);
 }
 
 bool MainWindow::writeGraphImage(const QString &path, QString *error)

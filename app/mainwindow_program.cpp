@@ -1335,7 +1335,10 @@ void MainWindow::on_m_pushButtonAdminWriteExtTable_clicked() { production.writeE
 
 void MainWindow::on_m_pushButtonFactoryInit_clicked() { production.factoryInit(); }
 
-void MainWindow::fillJigPortCombo(const QString &port) { production.fillJigPortCombo(port); }
+void MainWindow::fillJigPortCombo(const QString &port, const QStringList &ports)
+{
+    production.fillJigPortCombo(port, ports);
+}
 
 // ---- admin and production slots that do nothing on this station -----------
 

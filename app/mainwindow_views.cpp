@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/afterfirstpaint.h"
+
 #include <algorithm>
 
 #include <QApplication>
@@ -40,6 +42,33 @@ void MainWindow::fillReadingsTable(const QList<int> &rows)
         app->table->fillReadings(ui->m_tableWidgetTable, rows);
     else
         emptyTable(ui->m_tableWidgetTable);
+    readingsTablePending = false;
+    readingsTableRows = rows;
+}
+
+void MainWindow::showReadingsTable()
+{
+    if (readingsTablePending || readingsTableRows != app->selection)
+        fillReadingsTable(app->selection);
+}
+
+// Tens of thousands of readings take a while to lay out as table items;
+// the graph's first frame does not wait for them. The table is filled
+// right after the new graph has been painted, or as soon as its own page
+// is shown, whichever comes first. A window that shows neither (hidden,
+// or on another page) fills it at once or at the visit of its page.
+void MainWindow::fillReadingsTableSoon()
+{
+    readingsTablePending = true;
+    if (!isVisible() || ui->m_tabWidget->currentWidget() == ui->m_tabTable) {
+        fillReadingsTable(app->selection);
+        return;
+    }
+    if (plot && ui->m_widgetGraph->isVisible())
+        AfterFirstPaint::run(plot->canvas(), [this] {
+            if (readingsTablePending)
+                fillReadingsTable(app->selection);
+        });
 }
 
 // The previous view is destroyed with the layout that held it, so a
@@ -135,6 +164,8 @@ void MainWindow::dropViews()
     delete histogram;
     histogram = nullptr;
     emptyTable(ui->m_tableWidgetTable);
+    readingsTablePending = false;
+    readingsTableRows.clear();
     emptyTable(ui->m_tableWidgetTableSummary);
 }
 
@@ -173,8 +204,8 @@ void MainWindow::rebuildViews(int row)
     if (record.dataLoaded) {
         replaceGraph(row);
         replaceHistogram(row);
-        fillReadingsTable(app->selection);
         fillSummaryTable();
+        fillReadingsTableSoon();
     } else {
         dropViews();
     }

@@ -67,6 +67,11 @@ int main(int argc, char *argv[])
     report("readings table, 1 set x 65,536 readings (1 channel)", repeats,
            [&] { app.table->fillReadings(&table, { 3 }); });
 
+    report("export rows, 1 set x 65,536 readings (no table)", repeats,
+           [&] { app.table->fillReadings(nullptr, { 3 }); });
+    report("export rows, 3 sets x 65,535 readings merged (no table)", repeats,
+           [&] { app.table->fillReadings(nullptr, { 0, 1, 2 }); });
+
     QTableWidget summary;
     report("summary, 1 set x 65,535 readings", repeats, [&] {
         app.table->initSummary(&summary, { 0 });

@@ -9,7 +9,6 @@
 #include "core/cmainapp.h"
 #include "core/loggerrecord.h"
 #include "core/memorymap.h"
-#include "core/platform.h"
 #include "core/windowstate.h"
 #include "dialogs/cprompt.h"
 #include "programming/calibrationtable.h"
@@ -100,14 +99,14 @@ void ProductionPanel::factoryInit()
     host.auditUserAction(QStringLiteral("Factory Init: ") + record->serialNumber);
 }
 
-void ProductionPanel::fillJigPortCombo(const QString &port)
+void ProductionPanel::fillJigPortCombo(const QString &port, const QStringList &ports)
 {
     WindowState &state = host.state();
     QComboBox *combo = host.productionWidgets().jigPort;
     const bool wasUpdating = state.updatingForm;
     state.updatingForm = true;
     combo->clear();
-    combo->addItems(Platform::serialPorts());
+    combo->addItems(ports);
     if (!port.isEmpty() && combo->findText(port) < 0)
         combo->addItem(port);
     combo->setCurrentIndex(combo->findText(port));

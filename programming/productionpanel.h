@@ -23,7 +23,8 @@ public:
     void writeInternalTable();
     void writeExternalTable();
     void showCalibrationTables();
-    void fillJigPortCombo(const QString &port);
+    // ports: as Platform::serialPorts lists them
+    void fillJigPortCombo(const QString &port, const QStringList &ports);
 
     // The logger has readings in its memory that this station has not
     // downloaded (or more than it downloaded).

@@ -37,6 +37,59 @@ QString cell(QTableWidget &table, int row, int column)
     return item ? item->text() : QStringLiteral("<none>");
 }
 
+QString colourName(const QBrush &brush)
+{
+    return brush.style() == Qt::NoBrush ? QStringLiteral("-") : brush.color().name();
+}
+
+// A cell as the user sees it: its text, its text colour and its background
+// ("-" where the table's own applies), and ">" when it is right-aligned.
+QString look(QTableWidget &table, int row, int column)
+{
+    QTableWidgetItem *item = table.item(row, column);
+    if (!item)
+        return QStringLiteral("<none>");
+    const int alignment = item->data(Qt::TextAlignmentRole).toInt();
+    return QStringLiteral("%1 %2 %3%4")
+        .arg(item->text(), colourName(item->foreground()), colourName(item->background()),
+             (alignment & Qt::AlignRight) ? QStringLiteral(" >") : QString());
+}
+
+QStringList rowLooks(QTableWidget &table, int row)
+{
+    QStringList looks;
+    for (int column = 0; column < table.columnCount(); ++column)
+        looks << look(table, row, column);
+    return looks;
+}
+
+QStringList headers(QTableWidget &table)
+{
+    QStringList texts;
+    for (int column = 0; column < table.columnCount(); ++column)
+        texts << (table.horizontalHeaderItem(column) ? table.horizontalHeaderItem(column)->text() : QString());
+    return texts;
+}
+
+// Internal temperature (HH 30, H 25, L 5, LL 0), humidity (H 70 only) and
+// external temperature (LL -10 only), five samples 90 s apart; the internal
+// reading of the second sample is marked.
+LoggerRecord threeChannelTrip()
+{
+    const quint32 config = ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::ExternalOn
+                           | kAllIntLevels | ConfigBits::HumH | ConfigBits::ExtLL;
+    QVector<quint16> words = ViewsTest::words({ 200, 455, -35, 260, 750, -120, 310, 500, -99,
+                                                49, 0, 40, -5, 1000, -100 });
+    words[3] = ReadingWord::make(260, true);
+    LoggerRecord record = ViewsTest::downloadedSet("A", SensorBits::DigitalTempHum | SensorBits::ExternalProbe,
+                                                   config, words, 90, kStart);
+    ViewsTest::setLimits(record, ChannelInternal, 30.0, 25.0, 5.0, 0.0);
+    ViewsTest::setLimits(record, ChannelHumidity, 90.0, 70.0, 20.0, 10.0);
+    ViewsTest::setLimits(record, ChannelExternal, 40.0, 30.0, 0.0, -10.0);
+    record.fromFile = true;
+    return record;
+}
+
 }
 
 class TestCTable : public QObject, CoreFixture
@@ -104,6 +157,78 @@ private slots:
         QCOMPARE(counts[CTable::LevelHighHigh], 0);
         QCOMPARE(counts[CTable::LevelHigh], 3);
         QCOMPARE(widget.item(2, 2)->foreground().color(), QColor(255, 100, 100));
+    }
+
+    // Every cell of a small trip: times, values, alarm colours, marks,
+    // alignment and the table's geometry, in Celsius day first and again
+    // in Fahrenheit month first.
+    void readingsTableCellByCell()
+    {
+        app->records << threeChannelTrip();
+        QTableWidget widget;
+        table()->fillReadings(&widget, { 0 });
+        QCOMPARE(headers(widget), QStringList({ "Time", "Elapsed", "T°C", "H%", "eT°C" }));
+        QCOMPARE(widget.rowCount(), 5);
+        const QString red = "#ff6464", blue = "#6464ff";
+        QCOMPARE(rowLooks(widget, 0), QStringList({ "02/03/2026 10:00:00 - -", "00:00:00 - -", "20.0 - - >",
+                                                   "45.5 - - >", "-3.5 - - >" }));
+        QCOMPARE(rowLooks(widget, 1), QStringList({ "02/03/2026 10:01:30 - -", "00:01:30 - -",
+                                                   "26.0 " + red + " #c8c8c8 >", "75.0 " + red + " - >",
+                                                   "-12.0 " + blue + " #d7d7ff >" }));
+        QCOMPARE(rowLooks(widget, 2), QStringList({ "02/03/2026 10:03:00 - -", "00:03:00 - -",
+                                                   "31.0 " + red + " #ffd7d7 >", "50.0 - - >", "-9.9 - - >" }));
+        QCOMPARE(rowLooks(widget, 3), QStringList({ "02/03/2026 10:04:30 - -", "00:04:30 - -",
+                                                   "4.9 " + blue + " - >", "0.0 - - >", "4.0 - - >" }));
+        QCOMPARE(rowLooks(widget, 4), QStringList({ "02/03/2026 10:06:00 - -", "00:06:00 - -",
+                                                   "-0.5 " + blue + " #d7d7ff >", "100.0 " + red + " - >",
+                                                   "-10.0 - - >" }));
+        QCOMPARE(widget.columnWidth(0), 170);
+        QCOMPARE(widget.columnWidth(1), 170);
+        QCOMPARE(widget.columnWidth(4), 90);
+        QCOMPARE(table()->rowValues.at(4), QStringList({ "-0.5", "100.0", "-10.0" }));
+        const int *counts = app->records[0].levelCounts[ChannelInternal];
+        QCOMPARE(QList<int>(counts, counts + CTable::LevelCount), QList<int>({ 1, 1, 1, 1, 1 }));
+
+        app->settings.modeCelsius = 0;
+        app->settings.dateFormat = 1;
+        table()->fillReadings(&widget, { 0 });
+        QCOMPARE(headers(widget), QStringList({ "Time", "Elapsed", "T°F", "H%", "eT°F" }));
+        QCOMPARE(widget.rowCount(), 5);
+        QCOMPARE(rowLooks(widget, 1), QStringList({ "03/02/2026 10:01:30 - -", "00:01:30 - -",
+                                                   "78.8 " + red + " #c8c8c8 >", "75.0 " + red + " - >",
+                                                   "10.4 " + blue + " #d7d7ff >" }));
+        QCOMPARE(rowLooks(widget, 4).mid(2), QStringList({ "31.1 " + blue + " #d7d7ff >", "100.0 " + red + " - >",
+                                                          "14.0 - - >" }));
+        QCOMPARE(QList<int>(counts, counts + CTable::LevelCount), QList<int>({ 1, 1, 1, 1, 1 }));
+    }
+
+    // Sets merged by time share the time column; a set without a reading at
+    // a row's time has no cell there.
+    void mergedReadingsTableCellByCell()
+    {
+        app->settings.multiLinkSyncDateTime = true;
+        LoggerRecord a = internalSet("A", { 100, 260, 120 });
+        ViewsTest::setLimits(a, ChannelInternal, 30.0, 25.0, 5.0, 0.0);
+        a.configWord |= kAllIntLevels;
+        app->records << a << internalSet("B", { 200, 210 }, 60, kStart.addSecs(30));
+        QTableWidget widget;
+        table()->fillReadings(&widget, { 0, 1 });
+        QCOMPARE(headers(widget), QStringList({ "Time", "A T°C", "B T°C" }));
+        QCOMPARE(widget.rowCount(), 5);
+        QCOMPARE(rowLooks(widget, 0), QStringList({ "02/03/2026 10:00:00 - -", "10.0 - - >", "<none>" }));
+        QCOMPARE(rowLooks(widget, 1), QStringList({ "02/03/2026 10:00:30 - -", "<none>", "20.0 - - >" }));
+        QCOMPARE(rowLooks(widget, 2), QStringList({ "02/03/2026 10:01:00 - -", "26.0 #ff6464 - >", "<none>" }));
+        QCOMPARE(rowLooks(widget, 4), QStringList({ "02/03/2026 10:02:00 - -", "12.0 - - >", "<none>" }));
+        QCOMPARE(widget.columnWidth(0), 170);
+        QCOMPARE(widget.columnWidth(1), 90);
+
+        // laid side by side, each set from its own start
+        app->settings.multiLinkSyncDateTime = false;
+        table()->fillReadings(&widget, { 1, 0 });
+        QCOMPARE(headers(widget), QStringList({ "Elapsed", "B T°C", "A T°C" }));
+        QCOMPARE(widget.rowCount(), 3);
+        QCOMPARE(rowLooks(widget, 1), QStringList({ "00:01:00 - -", "21.0 - - >", "26.0 #ff6464 - >" }));
+        QCOMPARE(rowLooks(widget, 2), QStringList({ "00:02:00 - -", "<none>", "12.0 - - >" }));
     }
 
     void singleSetColumnsAndExportRows()

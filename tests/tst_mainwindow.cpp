@@ -9,6 +9,7 @@
 #include "views/cplot.h"
 #include "files/cfilemanager.h"
 #include "support/testenv.h"
+#include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "users/cuseradmin.h"
 
@@ -50,6 +51,55 @@ QString ballsOf(QTableWidget *table, int row)
     return shown;
 }
 
+// What the readings table held when the graph's canvas was first painted.
+class FirstPaintWatch : public QObject
+{
+public:
+    FirstPaintWatch(QWidget *canvas, QTableWidget *table) : table(table) { canvas->installEventFilter(this); }
+    int rowsAtFirstPaint = -1;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && rowsAtFirstPaint < 0)
+            rowsAtFirstPaint = table->rowCount();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QTableWidget *table;
+};
+
+// Extra serial ports for the windows built while it lives.
+class ExtraPorts
+{
+public:
+    explicit ExtraPorts(const QByteArray &paths) : previous(qgetenv("MIRELDA_EXTRA_PORTS"))
+    {
+        qputenv("MIRELDA_EXTRA_PORTS", paths);
+    }
+    ~ExtraPorts() { qputenv("MIRELDA_EXTRA_PORTS", previous); }
+
+private:
+    QByteArray previous;
+};
+
+bool shownOnScreen(MainWindow &window)
+{
+    window.resize(1200, 800);
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
+LoggerRecord openedTrip(const QString &serial, const QVector<int> &tenths)
+{
+    LoggerRecord trip = ViewsTest::downloadedSet(serial, SensorBits::InternalNtc, ConfigBits::InternalOn,
+                                                 ViewsTest::words(tenths), 60,
+                                                 QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
+    trip.fromFile = trip.ready = trip.dataLoaded = true;
+    return trip;
+}
+
 }
 
 class TestMainWindow : public QObject
@@ -82,7 +132,23 @@ private slots:
         if (!ini.isEmpty())
             QVERIFY(TestEnv::writeFile(adminIniPath(), ini));
         MainWindow window;
-        QTEST(window.ui->m_webView->page()->mainFrame()->requestedUrl().toString(), "url");
+        QVERIFY(shownOnScreen(window));
+        QFETCH(QString, url);
+        QTRY_COMPARE(window.ui->m_webView->page()->mainFrame()->requestedUrl().toString(), url);
+    }
+
+    // The jig's ports are listed away from the window's thread and arrive
+    // in its list; the configured jig port stays chosen while unplugged.
+    void jigPortsArriveFromTheirWorker()
+    {
+        const ExtraPorts extra("/dev/pts/mirelda-a:/dev/pts/mirelda-b");
+        QVERIFY(TestEnv::writeFile(adminIniPath(), "[SETTINGS]\r\nADMIN_JIG_PORT=/dev/ttyJIG9\r\n"));
+        MainWindow window;
+        QComboBox *combo = window.ui->m_comboBoxAdminJigCom;
+        QTRY_COMPARE(combo->currentText(), QStringLiteral("/dev/ttyJIG9"));
+        QCOMPARE(combo->findText("/dev/ttyJIG9"), combo->count() - 1);
+        QVERIFY(combo->findText("/dev/pts/mirelda-a") >= 0);
+        QVERIFY(combo->findText("/dev/pts/mirelda-b") >= 0);
     }
 
     void tableShowsRecordsWithBalls()
@@ -166,12 +232,66 @@ private slots:
         QVERIFY(h.window.viewsDirty);
     }
 
+    // The graph's first frame does not wait for the readings table, which
+    // is filled right after it, once: a visit of its page with nothing
+    // changed keeps what it holds; a rebuild or another selection refills
+    // it, and an export of another record leaves it alone.
+    void readingsTableFollowsTheGraphOncePerRebuild()
+    {
+        Harness h;
+        QVERIFY(shownOnScreen(h.window));
+        QTableWidget *table = h.ui->m_tableWidgetTable;
+        QTabWidget *tabs = h.ui->m_tabWidget;
+        h.addAndSelect(openedTrip("A1", { 200, 210, 220 }));
+        h.window.Timer();
+        QVERIFY(h.window.plot);
+        QCOMPARE(tabs->currentWidget(), h.ui->m_tabGraph);
+        FirstPaintWatch watch(h.window.plot->canvas(), table);
+        QTRY_VERIFY(watch.rowsAtFirstPaint >= 0);
+        QCOMPARE(watch.rowsAtFirstPaint, 0);
+        QTRY_COMPARE(table->rowCount(), 3);
+        QCOMPARE(table->item(2, 2)->text(), QStringLiteral("22.0"));
+
+        const auto keepsMarkedItems = [&] { return table->item(0, 0)->data(Qt::UserRole).toString() == "kept"; };
+        table->item(0, 0)->setData(Qt::UserRole, QStringLiteral("kept"));
+        tabs->setCurrentWidget(h.ui->m_tabTable);
+        tabs->setCurrentWidget(h.ui->m_tabSummary);
+        tabs->setCurrentWidget(h.ui->m_tabTable);
+        QVERIFY(keepsMarkedItems());
+
+        // a rebuild while the table is shown fills it at once
+        h.window.app->settings.modeCelsius = 0;
+        h.window.viewsDirty = true;
+        h.window.Timer();
+        QVERIFY(!keepsMarkedItems());
+        QCOMPARE(table->item(2, 2)->text(), QStringLiteral("71.6"));
+
+        // the text export of another record is not shown in the table
+        h.records << openedTrip("B2", { 100, 110 });
+        h.window.fillLoggerTable(false);
+        h.window.selectTableRow(0);
+        table->item(0, 0)->setData(Qt::UserRole, QStringLiteral("kept"));
+        QString error;
+        const QString written = h.window.exportSelectedFile("txt", TestEnv::home(), h.records.at(1), &error);
+        QVERIFY2(!written.isEmpty(), qPrintable(error));
+        QVERIFY(TestEnv::readFile(written).contains("\t50.0\r\n"));
+        QVERIFY(keepsMarkedItems());
+        QCOMPARE(table->rowCount(), 3);
+
+        // another selection that no rebuild follows still shows at the visit
+        h.records << WindowTest::loggerRecord("ttyUSB9", "C3");
+        h.window.fillLoggerTable(false);
+        h.window.selectTableRow(2);
+        h.window.viewsDirty = false;
+        tabs->setCurrentWidget(h.ui->m_tabSummary);
+        tabs->setCurrentWidget(h.ui->m_tabTable);
+        QCOMPARE(table->rowCount(), 0);
+    }
+
     void pressSelectsOrOpensTheContextMenu()
     {
         Harness h;
-        h.window.resize(1200, 800);
-        h.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
+        QVERIFY(shownOnScreen(h.window));
         QTableWidget *table = h.ui->m_tableWidgetLogger;
         h.records << fileRecord("/tmp/a.qlf", "F1") << fileRecord("/tmp/b.qlf", "F2");
         h.window.fillLoggerTable(false);

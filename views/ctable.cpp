@@ -2,13 +2,14 @@
 
 #include <cmath>
 #include <cstdio>
-#include <limits>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QTableWidget>
 
 #include "core/clanguagetable.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
+#include "core/localclock.h"
 #include "core/loggertime.h"
 #include "views/cmktcalculator.h"
 #include "views/cplot.h"
@@ -65,58 +66,48 @@ qint64 sampleOffset(const LoggerRecord &record, int sample)
     return qint64(sample) * qint64(record.interval);
 }
 
-// Date and time texts of the rows of one table. Converting every row
-// through the time zone costs a system call or more per row; the zone
-// offset only changes on quarter-hour boundaries, so it is looked up once
-// per quarter hour and the text is built from plain arithmetic.
+// Date and time texts of the rows of one table: the wall time of each row
+// from the clock, the date written once per day.
 class RowClock
 {
 public:
-    RowClock(const QDateTime &origin, bool monthFirst)
-        : originUtc(origin.toSecsSinceEpoch()), monthFirst(monthFirst)
-    {
-    }
+    RowClock(const QDateTime &origin, bool monthFirst) : clock(origin), monthFirst(monthFirst) {}
 
     // Text of the time secondsFromOrigin after the origin, as
     // QDateTime::addSecs and toString would give it.
     QString text(qint64 secondsFromOrigin)
     {
-        const qint64 utc = originUtc + secondsFromOrigin;
-        const qint64 bucket = floorDiv(utc, 900);
-        if (bucket != offsetBucket) {
-            offsetBucket = bucket;
-            offset = QDateTime::fromSecsSinceEpoch(utc, Qt::LocalTime).offsetFromUtc();
-        }
-        const qint64 local = utc + offset;
-        const qint64 day = floorDiv(local, 86400);
-        const int second = int(local - day * 86400);
-        if (day != textDay) {
-            textDay = day;
-            const QDate date = QDate::fromJulianDay(day + kJulianDayOfEpoch);
+        QDate date;
+        int second = 0;
+        clock.wallTime(secondsFromOrigin, date, second);
+        if (date != textDate) {
+            textDate = date;
             const int leading = monthFirst ? date.month() : date.day();
             const int trailing = monthFirst ? date.day() : date.month();
-            std::snprintf(dateText, sizeof dateText, "%02d/%02d/%04d ", leading, trailing, date.year());
+            dateLength = std::snprintf(dateText, sizeof dateText, "%02d/%02d/%04d ", leading, trailing,
+                                       date.year());
         }
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%s%02d:%02d:%02d", dateText, second / 3600,
-                      (second / 60) % 60, second % 60);
-        return QString::fromLatin1(buffer);
+        // written digit by digit: a table formats tens of thousands of these
+        QString text(dateLength + 8, Qt::Uninitialized);
+        QChar *out = text.data();
+        for (int i = 0; i < dateLength; ++i)
+            *out++ = QLatin1Char(dateText[i]);
+        const int parts[3] = { second / 3600, (second / 60) % 60, second % 60 };
+        for (int part = 0; part < 3; ++part) {
+            if (part > 0)
+                *out++ = QLatin1Char(':');
+            *out++ = QLatin1Char(char('0' + parts[part] / 10));
+            *out++ = QLatin1Char(char('0' + parts[part] % 10));
+        }
+        return text;
     }
 
 private:
-    static constexpr qint64 kJulianDayOfEpoch = 2440588;   // 1970-01-01
-    static qint64 floorDiv(qint64 value, qint64 divisor)
-    {
-        const qint64 quotient = value / divisor;
-        return (value % divisor < 0) ? quotient - 1 : quotient;
-    }
-
-    qint64 originUtc;
+    LocalClock clock;
     bool monthFirst;
-    qint64 offsetBucket = std::numeric_limits<qint64>::min();
-    int offset = 0;
-    qint64 textDay = std::numeric_limits<qint64>::min();
-    char dateText[16] = {};
+    QDate textDate;
+    char dateText[32] = {};
+    int dateLength = 0;
 };
 
 }
@@ -613,18 +604,26 @@ struct ReadingSet
     bool pending() const { return next < samples; }
 };
 
+// A reading as the table shows it; a merged set without a reading at a
+// row's time leaves its cell absent.
 struct ReadingCell
 {
-    int column;   // among the value columns
-    QString text;
-    CTable::Level level;
-    bool mark;
+    qint16 tenths = 0;
+    quint8 level = CTable::LevelNormal;
+    bool present = false;
+    bool mark = false;
+    bool fahrenheit = false;
 };
 
-struct ReadingRow
+// The rows of the table: the time of each row (seconds on the merged time
+// line) and, row after row, one cell per value column.
+struct ReadingGrid
 {
-    qint64 time;   // seconds on the merged time line
+    int columns = 0;
+    QVector<qint64> times;
     QVector<ReadingCell> cells;
+    int rowCount() const { return times.size(); }
+    const ReadingCell *row(int r) const { return cells.constData() + qint64(r) * columns; }
 };
 
 // Earliest start of the selected sets: the origin of a time line by date.
@@ -697,7 +696,7 @@ bool nextRowTime(const QVector<ReadingSet> &sets, qint64 &time)
 
 // Places the next sample of a set in a row: its cells, its level counts
 // and its temperatures for the mean kinetic temperature.
-void placeSample(ReadingSet &set, ReadingRow &row)
+void placeSample(ReadingSet &set, ReadingCell *row)
 {
     const quint16 *words = set.record->readings.constData() + qint64(set.next) * set.stride;
     for (int c = 0; c < set.channels.size(); ++c) {
@@ -708,8 +707,12 @@ void placeSample(ReadingSet &set, ReadingRow &row)
         ++set.record->levelCounts[channel.channel][level];
         if (isTemperature(channel.channel))
             set.mkt[channel.channel].add(tenths / 10.0);
-        row.cells.append({ set.firstColumn + c, CTable::valueText(tenths, channel.fahrenheit), level,
-                           ReadingWord::mark(word) });
+        ReadingCell &cell = row[set.firstColumn + c];
+        cell.tenths = qint16(tenths);
+        cell.level = quint8(level);
+        cell.present = true;
+        cell.mark = ReadingWord::mark(word);
+        cell.fahrenheit = channel.fahrenheit;
     }
     ++set.next;
 }
@@ -717,22 +720,26 @@ void placeSample(ReadingSet &set, ReadingRow &row)
 // Merges the sets by time. A row takes the next sample of every set at the
 // earliest pending time, never two samples of one set, so sets with equal
 // or zero intervals keep every reading.
-QVector<ReadingRow> mergeByTime(QVector<ReadingSet> &sets)
+ReadingGrid mergeByTime(QVector<ReadingSet> &sets, int valueColumns)
 {
-    QVector<ReadingRow> rows;
+    ReadingGrid grid;
+    grid.columns = valueColumns;
     int largest = 0;
     for (const ReadingSet &set : sets)
         largest = qMax(largest, set.samples);
-    rows.reserve(largest);
+    grid.times.reserve(largest);
+    grid.cells.reserve(largest * valueColumns);
     qint64 time = 0;
     while (nextRowTime(sets, time)) {
-        ReadingRow row { time, {} };
+        const int row = grid.times.size();
+        grid.times.append(time);
+        grid.cells.resize((row + 1) * valueColumns);
+        ReadingCell *cells = grid.cells.data() + qint64(row) * valueColumns;
         for (ReadingSet &set : sets)
             if (set.pending() && set.timeOf(set.next) == time)
-                placeSample(set, row);
-        rows.append(row);
+                placeSample(set, cells);
     }
-    return rows;
+    return grid;
 }
 
 void storeMeanKineticTemperatures(QVector<ReadingSet> &sets)
@@ -746,70 +753,131 @@ void storeMeanKineticTemperatures(QVector<ReadingSet> &sets)
     }
 }
 
-QTableWidgetItem *readingItem(const ReadingCell &cell)
+// The texts of reading values. A trip repeats a few hundred values over
+// tens of thousands of rows: each is formatted once, and the rows share it.
+class ValueTexts
 {
-    auto *item = new QTableWidgetItem(cell.text);
-    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Normal readings keep the table's own (alternating) look.
-    if (cell.level != CTable::LevelNormal)
-        item->setForeground(CTable::levelTextColor(cell.level));
-    const QColor back = CTable::levelBackColor(cell.level);
-    if (cell.mark)
-        item->setBackground(QColor(200, 200, 200));
-    else if (back != QColor(Qt::white))
-        item->setBackground(back);
-    return item;
-}
+public:
+    const QString &of(const ReadingCell &cell)
+    {
+        QString &text = texts[cell.fahrenheit ? 1 : 0][cell.tenths + kLowest];
+        if (text.isNull())
+            text = CTable::valueText(cell.tenths, cell.fahrenheit);
+        return text;
+    }
+
+private:
+    static constexpr int kLowest = 1024;   // readings hold 11-bit signed tenths
+    QVector<QString> texts[2] = { QVector<QString>(2 * kLowest), QVector<QString>(2 * kLowest) };
+};
 
 // The rows as the text exports write them: the row's time (date and time,
 // or the elapsed time of sets laid side by side) and its value texts.
-void exportRows(const QVector<ReadingRow> &rows, const QDateTime &origin, bool byDate,
-                bool monthFirst, int valueColumns, QStringList &rowTimes,
-                QList<QStringList> &rowValues)
+void exportRows(const ReadingGrid &grid, const QDateTime &origin, bool byDate, bool monthFirst,
+                ValueTexts &texts, QStringList &rowTimes, QList<QStringList> &rowValues)
 {
     rowTimes.clear();
     rowValues.clear();
-    rowTimes.reserve(rows.size());
-    rowValues.reserve(rows.size());
+    rowTimes.reserve(grid.rowCount());
+    rowValues.reserve(grid.rowCount());
     RowClock clock(origin, monthFirst);
     const bool dated = byDate && origin.isValid();
-    for (const ReadingRow &row : rows) {
-        rowTimes << (dated ? clock.text(row.time) : ElapsedTimeScaleDraw::formatElapsed(row.time));
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        const qint64 time = grid.times.at(r);
+        rowTimes << (dated ? clock.text(time) : ElapsedTimeScaleDraw::formatElapsed(time));
         QStringList values;
-        values.reserve(valueColumns);
-        for (int c = 0; c < valueColumns; ++c)
-            values << QString();
-        for (const ReadingCell &cell : row.cells)
-            values[cell.column] = cell.text;
+        values.reserve(grid.columns);
+        const ReadingCell *cells = grid.row(r);
+        for (int c = 0; c < grid.columns; ++c)
+            values << (cells[c].present ? texts.of(cells[c]) : QString());
         rowValues << values;
     }
 }
 
-// Items are built whole before they enter the table, each in one pass, and
-// rows keep a fixed height: nothing is measured per row.
-void fillReadingItems(QTableWidget *table, const QVector<ReadingRow> &rows,
-                      const QStringList &rowTimes, bool withElapsed)
+// The items of reading cells: right-aligned, in the colours of their alarm
+// level, grey when marked. Each is a copy of the prototype of its look, so
+// it shares the prototype's colours and alignment instead of making its own.
+class ReadingItems
+{
+public:
+    ReadingItems()
+    {
+        for (int level = 0; level < CTable::LevelCount; ++level) {
+            for (int mark = 0; mark < 2; ++mark) {
+                QTableWidgetItem &item = prototypes[level][mark];
+                item.setText(QString());
+                item.setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                // normal readings keep the table's own (alternating) look
+                if (level != CTable::LevelNormal)
+                    item.setForeground(CTable::levelTextColor(CTable::Level(level)));
+                const QColor back = CTable::levelBackColor(CTable::Level(level));
+                if (mark)
+                    item.setBackground(QColor(200, 200, 200));
+                else if (back != QColor(Qt::white))
+                    item.setBackground(back);
+            }
+        }
+    }
+
+    QTableWidgetItem *make(const ReadingCell &cell, const QString &text) const
+    {
+        QTableWidgetItem *item = prototypes[cell.level][cell.mark ? 1 : 0].clone();
+        item->setText(text);
+        return item;
+    }
+
+private:
+    QTableWidgetItem prototypes[CTable::LevelCount][2];
+};
+
+// Rows keep a fixed height and items are built whole before they enter
+// the table: nothing is measured per row. The model's notice of each new
+// item would make the view look up where that item stands; one notice for
+// the whole table is enough.
+void fillReadingItems(QTableWidget *table, const ReadingGrid &grid, const QStringList &rowTimes,
+                      bool withElapsed, ValueTexts &texts)
 {
     const int timeColumns = withElapsed ? 2 : 1;
     QHeaderView *vertical = table->verticalHeader();
     vertical->setSectionResizeMode(QHeaderView::Fixed);
     vertical->setDefaultSectionSize(kReadingRowHeight);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    table->setRowCount(rows.size());
+    table->setRowCount(grid.rowCount());
     for (int column = 0; column < table->columnCount(); ++column)
         table->setColumnWidth(column, column < timeColumns ? kTimeColumnWidth : kReadingColumnWidth);
-    for (int r = 0; r < rows.size(); ++r) {
-        table->setItem(r, 0, new QTableWidgetItem(rowTimes.at(r)));
-        if (withElapsed)
-            table->setItem(r, 1, new QTableWidgetItem(ElapsedTimeScaleDraw::formatElapsed(rows.at(r).time)));
-        for (const ReadingCell &cell : rows.at(r).cells)
-            table->setItem(r, timeColumns + cell.column, readingItem(cell));
+    if (grid.rowCount() == 0 || table->columnCount() == 0)
+        return;
+
+    const ReadingItems items;
+    QAbstractItemModel *model = table->model();
+    {
+        const QSignalBlocker quiet(model);
+        for (int r = 0; r < grid.rowCount(); ++r) {
+            table->setItem(r, 0, new QTableWidgetItem(rowTimes.at(r)));
+            if (withElapsed)
+                table->setItem(r, 1, new QTableWidgetItem(ElapsedTimeScaleDraw::formatElapsed(grid.times.at(r))));
+            const ReadingCell *cells = grid.row(r);
+            for (int c = 0; c < grid.columns; ++c)
+                if (cells[c].present)
+                    table->setItem(r, timeColumns + c, items.make(cells[c], texts.of(cells[c])));
+        }
     }
+    emit model->dataChanged(model->index(0, 0), model->index(grid.rowCount() - 1, table->columnCount() - 1));
 }
 
 }
 
 void CTable::fillReadings(QTableWidget *table, QList<int> selection)
+{
+    fillReadingsInto(target(table), selection);
+}
+
+void CTable::collectReadings(QList<int> selection)
+{
+    fillReadingsInto(nullptr, selection);
+}
+
+void CTable::fillReadingsInto(QTableWidget *table, const QList<int> &selection)
 {
     // Released first, so the new rows reuse their memory.
     rowTimes.clear();
@@ -821,7 +889,6 @@ void CTable::fillReadings(QTableWidget *table, QList<int> selection)
     QVector<ReadingSet> sets = readingSets(app->records, selection, origin, byDate, fahrenheit(),
                                            activationEnergy(), valueColumns);
 
-    table = target(table);
     if (table) {
         table->setUpdatesEnabled(false);
         table->setSortingEnabled(false);
@@ -835,11 +902,12 @@ void CTable::fillReadings(QTableWidget *table, QList<int> selection)
     else if (table)
         table->setColumnCount(0);
 
-    const QVector<ReadingRow> rows = mergeByTime(sets);
+    const ReadingGrid grid = mergeByTime(sets, valueColumns);
     storeMeanKineticTemperatures(sets);
-    exportRows(rows, origin, byDate, app->settings.dateFormat != 0, valueColumns, rowTimes, rowValues);
+    ValueTexts texts;
+    exportRows(grid, origin, byDate, app->settings.dateFormat != 0, texts, rowTimes, rowValues);
     if (table) {
-        fillReadingItems(table, rows, rowTimes, !several);
+        fillReadingItems(table, grid, rowTimes, !several, texts);
         table->setUpdatesEnabled(true);
     }
 }

@@ -74,6 +74,8 @@ public:
     // Fills the readings table, the level counters and mean kinetic
     // temperatures of the selected records, and rowTimes / rowValues.
     void fillReadings(QTableWidget *table, QList<int> selection);
+    // All of that but the table: what the text exports write.
+    void collectReadings(QList<int> selection);
 
     QString formatValueInt(LoggerRecord *record, int index, bool celsius, QColor &back,
                            QColor &text, bool &mark);
@@ -99,6 +101,7 @@ public:
 
 private:
     QTableWidget *target(QTableWidget *table) const;
+    void fillReadingsInto(QTableWidget *table, const QList<int> &selection);
     QString formatValue(LoggerRecord *record, int index, ViewChannel channel, bool fahrenheit,
                         QColor &back, QColor &text, bool &mark);
     QString channelName(ViewChannel channel) const;

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Start-up to the first painted frame (offscreen), the whole process: the
+# program's own start against a bare window with a table in the same
+# executable, so with the same libraries. Paired runs, alternately.
+#
+# usage: BUILD=/abs/build bench/compare/startup.sh N
+# stdout: "startup <ours_s> <bare_s>" per paired run
+set -euo pipefail
+export LC_ALL=C   # decimal points in the times
+runs=${1:-5}
+build=${BUILD:?BUILD must name the build directory}
+bench="$build/bench/bench_startup"
+[ -x "$bench" ] || { echo "startup: $bench is not built" >&2; exit 1; }
+
+seconds_of() {   # wall time of a whole command, in seconds
+  local start=$EPOCHREALTIME
+  "$@" >/dev/null 2>&1
+  local end=$EPOCHREALTIME
+  echo "$start $end" | awk '{ printf "%.6f\n", $2 - $1 }'
+}
+
+"$bench" >/dev/null 2>&1   # once, so that neither side pays for a cold disk cache
+for ((i = 1; i <= runs; i++)); do
+  ours=$(seconds_of "$bench")
+  bare=$(seconds_of "$bench" --bare)
+  echo "startup $ours $bare"
+done
