@@ -51,6 +51,10 @@ public:
     // belong to a new download.
     void expectDownload();
 
+    // True while the bytes fed so far end inside a frame or a raw block:
+    // more of the same reply is on its way.
+    bool midFrame() const { return !pending.isEmpty() || rawRemaining > 0; }
+
     QList<LinkResult> takeResults();
     // Write-memory echoes received, without CR LF, for write confirmation.
     QStringList takeEchoes();
