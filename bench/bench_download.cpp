@@ -1,5 +1,9 @@
 // Downloads 65,536 readings from the logger simulator (no baud pacing) over
-// a pseudo-terminal and prints the time against the bytes on the line.
+// a pseudo-terminal and prints the time against the bytes on the line; then
+// the fixed cost of a download (one reading: the wake pause and the turns
+// of the link, no line time to speak of).
+//
+// bench_download --fixed-only prints only the fixed cost, in seconds.
 
 #include <cstdio>
 
@@ -33,21 +37,58 @@ qint64 downloadOnce(const QString &pty, quint64 &bytes, int &readings)
     return ms;
 }
 
+bool startSimulator(QProcess &sim, int readings, QString &pty)
+{
+    const QStringList arguments = { QStringLiteral("--readings"), QString::number(readings),
+                                    QStringLiteral("--version"), QStringLiteral("0x11A"),
+                                    QStringLiteral("--no-pacing") };
+    if (BenchSimulator::start(sim, arguments, pty))
+        return true;
+    std::fprintf(stderr, "bench_download: cannot start %s\n", qPrintable(BenchSimulator::path()));
+    return false;
+}
+
+// Mean milliseconds of a download of one reading, -1 on failure.
+double fixedCostMs()
+{
+    constexpr int kRuns = 20;
+    QProcess sim;
+    QString pty;
+    if (!startSimulator(sim, 1, pty))
+        return -1;
+    qint64 total = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        quint64 bytes = 0;
+        int readings = 0;
+        const qint64 ms = downloadOnce(pty, bytes, readings);
+        if (ms < 0 || readings != 1) {
+            total = -1;
+            break;
+        }
+        total += ms;
+    }
+    sim.kill();
+    sim.waitForFinished(3000);
+    return total < 0 ? -1 : double(total) / kRuns;
+}
+
 }
 
 int main(int argc, char *argv[])
 {
     BenchHome home;
     QCoreApplication app(argc, argv);
+    if (app.arguments().contains(QStringLiteral("--fixed-only"))) {
+        const double ms = fixedCostMs();
+        if (ms < 0)
+            return 1;
+        std::printf("%.6f\n", ms / 1e3);
+        return 0;
+    }
     QProcess sim;
     QString pty;
-    const QStringList arguments = { QStringLiteral("--readings"), QStringLiteral("65536"),
-                                    QStringLiteral("--version"), QStringLiteral("0x11A"),
-                                    QStringLiteral("--no-pacing") };
-    if (!BenchSimulator::start(sim, arguments, pty)) {
-        std::fprintf(stderr, "bench_download: cannot start %s\n", qPrintable(BenchSimulator::path()));
+    if (!startSimulator(sim, 65536, pty))
         return 1;
-    }
     constexpr int kRuns = 5;
     std::printf("download of 65536 readings from the simulator (no pacing)\n");
     qint64 total = 0;
@@ -69,5 +110,11 @@ int main(int argc, char *argv[])
     std::printf("mean: %.1f ms per download\n", double(total) / kRuns);
     sim.kill();
     sim.waitForFinished(3000);
+    const double fixed = fixedCostMs();
+    if (fixed < 0) {
+        std::fprintf(stderr, "bench_download: download of one reading failed\n");
+        return 1;
+    }
+    std::printf("fixed cost: %.1f ms per download (one reading)\n", fixed);
     return 0;
 }
