@@ -37,39 +37,46 @@ qint64 downloadOnce(const QString &pty, quint64 &bytes, int &readings)
     return ms;
 }
 
-bool startSimulator(QProcess &sim, int readings, QString &pty)
+// Mean milliseconds of runs downloads of readings readings from a fresh
+// simulator, -1 on failure; each run printed when printRuns is set.
+double meanDownloadMs(int readings, int runs, bool printRuns)
 {
+    QProcess sim;
+    QString pty;
     const QStringList arguments = { QStringLiteral("--readings"), QString::number(readings),
                                     QStringLiteral("--version"), QStringLiteral("0x11A"),
                                     QStringLiteral("--no-pacing") };
-    if (BenchSimulator::start(sim, arguments, pty))
-        return true;
-    std::fprintf(stderr, "bench_download: cannot start %s\n", qPrintable(BenchSimulator::path()));
-    return false;
-}
-
-// Mean milliseconds of a download of one reading, -1 on failure.
-double fixedCostMs()
-{
-    constexpr int kRuns = 20;
-    QProcess sim;
-    QString pty;
-    if (!startSimulator(sim, 1, pty))
+    if (!BenchSimulator::start(sim, arguments, pty)) {
+        std::fprintf(stderr, "bench_download: cannot start %s\n", qPrintable(BenchSimulator::path()));
         return -1;
+    }
     qint64 total = 0;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < runs && total >= 0; ++run) {
         quint64 bytes = 0;
-        int readings = 0;
-        const qint64 ms = downloadOnce(pty, bytes, readings);
-        if (ms < 0 || readings != 1) {
+        int received = 0;
+        const qint64 ms = downloadOnce(pty, bytes, received);
+        if (ms < 0 || received != readings) {
+            std::fprintf(stderr, "bench_download: download of %d readings failed\n", readings);
             total = -1;
-            break;
+        } else {
+            total += ms;
         }
-        total += ms;
+        if (printRuns && total >= 0)
+            std::printf("run %d: %lld ms, %llu bytes on the line, %.1f MB/s; at 115200 baud the "
+                        "line alone takes %.1f s\n",
+                        run + 1, static_cast<long long>(ms), static_cast<unsigned long long>(bytes),
+                        ms > 0 ? double(bytes) / 1e3 / double(ms) : 0.0, double(bytes) * 10.0 / 115200.0);
     }
     sim.kill();
     sim.waitForFinished(3000);
-    return total < 0 ? -1 : double(total) / kRuns;
+    return total < 0 ? -1 : double(total) / runs;
+}
+
+// One reading: the wake pause and the turns of the link, no line time to
+// speak of.
+double fixedCostMs()
+{
+    return meanDownloadMs(1, 20, false);
 }
 
 }
@@ -85,36 +92,14 @@ int main(int argc, char *argv[])
         std::printf("%.6f\n", ms / 1e3);
         return 0;
     }
-    QProcess sim;
-    QString pty;
-    if (!startSimulator(sim, 65536, pty))
-        return 1;
-    constexpr int kRuns = 5;
     std::printf("download of 65536 readings from the simulator (no pacing)\n");
-    qint64 total = 0;
-    for (int run = 0; run < kRuns; ++run) {
-        quint64 bytes = 0;
-        int readings = 0;
-        const qint64 ms = downloadOnce(pty, bytes, readings);
-        if (ms < 0 || readings != 65536) {
-            std::fprintf(stderr, "bench_download: download failed\n");
-            sim.kill();
-            return 1;
-        }
-        total += ms;
-        std::printf("run %d: %lld ms, %llu bytes on the line, %.1f MB/s; at 115200 baud the "
-                    "line alone takes %.1f s\n",
-                    run + 1, static_cast<long long>(ms), static_cast<unsigned long long>(bytes),
-                    ms > 0 ? double(bytes) / 1e3 / double(ms) : 0.0, double(bytes) * 10.0 / 115200.0);
-    }
-    std::printf("mean: %.1f ms per download\n", double(total) / kRuns);
-    sim.kill();
-    sim.waitForFinished(3000);
-    const double fixed = fixedCostMs();
-    if (fixed < 0) {
-        std::fprintf(stderr, "bench_download: download of one reading failed\n");
+    const double mean = meanDownloadMs(65536, 5, true);
+    if (mean < 0)
         return 1;
-    }
+    std::printf("mean: %.1f ms per download\n", mean);
+    const double fixed = fixedCostMs();
+    if (fixed < 0)
+        return 1;
     std::printf("fixed cost: %.1f ms per download (one reading)\n", fixed);
     return 0;
 }
