@@ -7,6 +7,7 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "support/coretest.h"
+#include "support/envguard.h"
 #include "support/useradmintest.h"
 #include "users/cuseradmin.h"
 
@@ -54,8 +55,8 @@ bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &mo
 // A core whose drive logger looks in this folder.
 struct DriveRoot
 {
-    explicit DriveRoot(const QString &root) { qputenv("MIRELDA_MSD_ROOT", root.toLocal8Bit()); }
-    ~DriveRoot() { qunsetenv("MIRELDA_MSD_ROOT"); }
+    explicit DriveRoot(const QString &root) : guard("MIRELDA_MSD_ROOT", root.toLocal8Bit()) {}
+    EnvGuard guard;
 };
 struct Drive : DriveRoot, RecordingCore
 {
