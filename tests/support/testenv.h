@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "support/envguard.h"
+#include "support/nonewfiles.h"
 
 // Each test process runs with its own HOME and settings directory, both
 // temporary, so that no test reads or writes the user's real files.
