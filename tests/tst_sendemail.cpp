@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QTimer>
 
+#include "core/imagecodec.h"
+#include "core/memorymap.h"
 #include "files/cfilemanager.h"
 #include "reports/csendemail.h"
 
@@ -27,6 +29,10 @@ LoggerRecord trip(const QString &serial, bool withReadings = true)
     record.fileName = QStringLiteral("/data/") + serial + QStringLiteral(".qlf");
     record.fromFile = true;
     record.dataLoaded = withReadings;
+    // as downloaded: the logger's memory image comes with the readings
+    record.versionWord = 0x11A;
+    record.memorySize = 0x20000;
+    record.imageRead = ImageCodec::encode(record, QByteArray(MemoryMap::ImageSize, '\0'));
     return record;
 }
 
@@ -194,9 +200,11 @@ private:
             QString error;
             if (!CFileManager::readDataFile(path, opened, false, &error))
                 return error;
-            // (the trip has no memory image, so no serial number inside)
-            const QStringList values{ opened.startTime.toString(Qt::ISODate), QString::number(opened.readingCount) };
-            if (values != QStringList({ "2024-05-06T07:00:00", "4" }))
+            // (the image holds Latin-1 texts: the serial's omega does not
+            // survive there, so the attachment's name carries it)
+            const QStringList values{ opened.description, opened.startTime.toString(Qt::ISODate),
+                                      QString::number(opened.readingCount) };
+            if (values != QStringList({ QStringLiteral("Cold chain \u00E0 Lyon"), "2024-05-06T07:00:00", "4" }))
                 return values.join(QLatin1Char(' '));
             return opened.readings == ViewsTest::words({ 215, 220, -35, 240 }) ? QString() : QStringLiteral("readings");
         }
