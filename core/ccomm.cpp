@@ -16,6 +16,10 @@ namespace {
 constexpr int kPauseAfterWakeMs = 20;
 constexpr int kReadsPerTurn = 20;
 constexpr int kReadSize = 4096;
+// How long a turn waits for a reply to begin, or for the rest of a frame
+// cut between two reads. A turn ends as soon as the bytes in end on a frame
+// boundary: the next frame goes out at once, and a reply of several frames
+// is read on over the following turns.
 constexpr int kReadGapMs = 5;
 // A missing echo is asked for again once the line has been quiet this long
 // after the write: the logger may still be busy with a long reply.
@@ -228,9 +232,11 @@ void CComm::runLink()
                 wakeSent = frame == QLatin1String(WakeLine);
             }
         }
+        // The wake line has no reply: after its pause, only what is already
+        // in is read.
         if (wakeSent)
             msleep(kPauseAfterWakeMs);
-        heardLastTurn = readReplies(port);
+        heardLastTurn = readReplies(port, wakeSent ? 0 : kReadGapMs);
         if (heardLastTurn)
             sinceLastReply.restart();
         confirmWrites();
@@ -266,11 +272,12 @@ void CComm::announceExpectedReply(const QString &frame)
     }
 }
 
-bool CComm::readReplies(QSerialPort &port)
+bool CComm::readReplies(QSerialPort &port, int firstByteWaitMs)
 {
     bool heard = false;
     for (int i = 0; i < kReadsPerTurn; ++i) {
-        if (port.bytesAvailable() == 0 && !port.waitForReadyRead(kReadGapMs))
+        const int waitMs = heard ? kReadGapMs : firstByteWaitMs;
+        if (port.bytesAvailable() == 0 && !port.waitForReadyRead(waitMs))
             break;
         const QByteArray data = port.read(kReadSize);
         if (data.isEmpty())
@@ -278,6 +285,8 @@ bool CComm::readReplies(QSerialPort &port)
         bytesRead += quint64(data.size());
         gestionSerie.dispatchReply(data);
         heard = true;
+        if (!gestionSerie.midFrame())
+            break;
     }
     return heard;
 }

@@ -83,7 +83,8 @@ private:
     void appendFrames(const QStringList &frames);
     void sendFrame(QSerialPort &port, const QString &frame);
     void announceExpectedReply(const QString &frame);
-    bool readReplies(QSerialPort &port);   // true when anything arrived
+    // true when anything arrived
+    bool readReplies(QSerialPort &port, int firstByteWaitMs);
     void confirmWrites();
     void giveUpWrite();
     void reportPortLost();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QElapsedTimer>
+
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
 #include "core/loggerrecord.h"
@@ -59,7 +61,12 @@ void settlePassword(LoggerRecord &record, quint32 entered)
 
 }
 
-CGestionSerie::CGestionSerie() = default;
+CGestionSerie::CGestionSerie()
+{
+    QElapsedTimer steady;
+    steady.start();
+    now = [steady] { return steady.elapsed(); };
+}
 
 void CGestionSerie::dispatchReply(const QByteArray &bytes)
 {
@@ -198,7 +205,7 @@ void CGestionSerie::onMemoryFrame(const QByteArray &payload)
         }
     }
     e.nextAddress = int(address) + bytes.size();
-    e.lastFrame.start();
+    e.lastFrameMs = now();
     if (e.missing == 0) {
         LinkResult r;
         r.kind = e.image ? LinkResult::Image : LinkResult::MemoryRead;
@@ -223,7 +230,7 @@ int CGestionSerie::requestFor(int address, int length)
             }
             const bool started = e.nextAddress > e.address;
             if (address < e.nextAddress
-                || (started && e.lastFrame.elapsed() > kStaleReplyMs)) {
+                || (started && now() - e.lastFrameMs > kStaleReplyMs)) {
                 expectations.removeAt(i);
                 continue;
             }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QElapsedTimer>
+#include <functional>
 #include <QList>
 #include <QStringList>
 #include <QVector>
@@ -41,6 +41,12 @@ class CGestionSerie
 public:
     CGestionSerie();
 
+    // Milliseconds on a steady clock; a reply's frames are judged stale by
+    // it. The default is the process's monotonic clock; tests hand in
+    // their own.
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock) { now = std::move(clock); }
+
     // Feeds bytes as read from the port; frames may be split anywhere.
     void dispatchReply(const QByteArray &bytes);
 
@@ -50,6 +56,10 @@ public:
     // The link sent the download command: the readings blocks that follow
     // belong to a new download.
     void expectDownload();
+
+    // True while the bytes fed so far end inside a frame or a raw block:
+    // more of the same reply is on its way.
+    bool midFrame() const { return !pending.isEmpty() || rawRemaining > 0; }
 
     QList<LinkResult> takeResults();
     // Write-memory echoes received, without CR LF, for write confirmation.
@@ -68,7 +78,7 @@ private:
         QByteArray covered;   // one byte per address, 1 once received
         int missing = 0;
         int nextAddress = 0;  // end of the last frame received
-        QElapsedTimer lastFrame;
+        qint64 lastFrameMs = 0;
         bool announced = true;
     };
 
@@ -80,6 +90,7 @@ private:
     void finishDownload(const QByteArray &payload);
     void post(const LinkResult &result);
 
+    Clock now;
     QByteArray pending;        // bytes not yet assembled into a frame
     int rawRemaining = 0;      // bytes of an announced raw block still to come
     QByteArray rawBlock;

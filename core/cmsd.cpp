@@ -12,7 +12,6 @@
 #include "core/recordcheck.h"
 
 namespace {
-constexpr int kPollMs = 1000;
 constexpr int kSleepSliceMs = 50;
 constexpr int kHeaderBytes = 512;
 }
@@ -142,8 +141,9 @@ void CMsd::run()
     while (!isInterruptionRequested()) {
         if (!paused)
             step();
-        for (int slept = 0; slept < kPollMs && !isInterruptionRequested(); slept += kSleepSliceMs)
-            msleep(kSleepSliceMs);
+        ++polls;
+        for (int slept = 0; slept < pollMs && !isInterruptionRequested(); slept += kSleepSliceMs)
+            msleep(qMin(kSleepSliceMs, pollMs.load()));
     }
 }
 

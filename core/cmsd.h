@@ -25,6 +25,10 @@ public:
     // Set by the core while user administration is on and nobody is logged
     // in: the worker then does nothing.
     std::atomic_bool paused{false};
+    // Time between two looks at the drive; polls counts the looks so far
+    // (paused ones too), so that a test can wait for the worker's next ones.
+    std::atomic_int pollMs{1000};
+    std::atomic_int polls{0};
     // Nobody is logged in: the worker rests (state Idle) until resume, which
     // looks for the drive again, as the logout closed its record.
     void pause();

@@ -13,10 +13,16 @@ namespace {
 
 const int kLanguages[] = { 0, 1, 2, 3, 5, 6 };
 
-QString pageText(int topic, int language)
+// The text of a page, found by the resource naming rule of the help pages
+// (":/help/html/helpProgram" + topic word + "_" + language code + ".html")
+// and read one byte per character.
+QString pageText(const char *topicWord, const char *language)
 {
+    QFile page(QStringLiteral(":/help/html/helpProgram%1_%2.html").arg(QLatin1String(topicWord), QLatin1String(language)));
+    if (!page.open(QIODevice::ReadOnly))
+        return QString();
     QTextDocument document;
-    document.setHtml(CHelp::readFile(CHelp::pageName(topic, language)));
+    document.setHtml(QString::fromLatin1(page.readAll()));
     return document.toPlainText();
 }
 
@@ -30,6 +36,7 @@ private slots:
     {
         QCOMPARE(CHelp::pageName(17, 0), QStringLiteral(":/help/html/helpProgramStartAt_EN.html"));
         QCOMPARE(CHelp::pageName(39, 5), QStringLiteral(":/help/html/helpProgramShowAlarm_GR.html"));
+        QCOMPARE(CHelp::pageName(1, 1), QStringLiteral(":/help/html/helpProgramSerial_FR.html"));
         QVERIFY(CHelp::pageName(1, 4).isEmpty());
 
         WindowTest::Harness h;   // the pages come with the window's resources
@@ -43,7 +50,9 @@ private slots:
                 // a character reference
                 for (QChar c : html)
                     QVERIFY2(c.unicode() < 0x80, qPrintable(name));
-                const QString text = pageText(topic, language);
+                QTextDocument document;
+                document.setHtml(html);
+                const QString text = document.toPlainText();
                 QVERIFY2(text.split('\n', Qt::SkipEmptyParts).size() >= 3, qPrintable(name));
                 texts.insert(text);
             }
@@ -54,6 +63,7 @@ private slots:
     void aTopicLoadsOnlyWhenItChanges()
     {
         WindowTest::Harness h;
+        QVERIFY(!pageText("AlarmH", "EN").isEmpty() && !pageText("AlarmLL", "PR").isEmpty());
         QTextBrowser view;
         CHelp help(&h.window);
         help.showHelp(7);   // no view yet: nothing happens
@@ -61,20 +71,20 @@ private slots:
         help.setTextEdit(&view);
 
         help.showHelp(7);
-        QCOMPARE(view.toPlainText(), pageText(7, 0));
+        QCOMPARE(view.toPlainText(), pageText("AlarmH", "EN"));
         view.setPlainText(QStringLiteral("replaced"));
         help.showHelp(7);
         QCOMPARE(view.toPlainText(), QStringLiteral("replaced"));
         help.showHelp(40);   // no such topic: the view stays as it is
         help.showHelp(7);
-        QCOMPARE(view.toPlainText(), pageText(7, 0));
+        QCOMPARE(view.toPlainText(), pageText("AlarmH", "EN"));
 
         h.window.app->languageTable->language = 4;
         help.showHelp(8);
-        QCOMPARE(view.toPlainText(), pageText(7, 0));
+        QCOMPARE(view.toPlainText(), pageText("AlarmH", "EN"));
         h.window.app->languageTable->language = 6;
         help.showHelp(9);
-        QCOMPARE(view.toPlainText(), pageText(9, 6));
+        QCOMPARE(view.toPlainText(), pageText("AlarmLL", "PR"));
     }
 
     void aboutBoxNamesTheReleaseAndTheMaker()
@@ -98,21 +108,22 @@ private slots:
     {
         WindowTest::Harness h;
         QTextBrowser *pane = h.ui->m_textBrowserHelp;
+        QVERIFY(!pageText("AlarmTotal", "EN").isEmpty() && !pageText("ShowAlarm", "EN").isEmpty());
         h.window.app->settings.showHelp = true;
         h.ui->m_lineEditLoggerTotalAlarmDelayExt->setAttribute(Qt::WA_UnderMouse, true);
-        QTRY_COMPARE(pane->toPlainText(), pageText(15, 0));
+        QTRY_COMPARE(pane->toPlainText(), pageText("AlarmTotal", "EN"));
 
         h.window.updateLoggerPage();
-        QCOMPARE(pane->toPlainText(), pageText(15, 0));
+        QCOMPARE(pane->toPlainText(), pageText("AlarmTotal", "EN"));
 
         // with help switched off the pane no longer follows the mouse
         h.ui->m_lineEditLoggerTotalAlarmDelayExt->setAttribute(Qt::WA_UnderMouse, false);
         h.window.app->settings.showHelp = false;
         h.ui->m_checkBoxLoggerShowAlarm->setAttribute(Qt::WA_UnderMouse, true);
         h.window.Timer100ms();
-        QCOMPARE(pane->toPlainText(), pageText(15, 0));
+        QCOMPARE(pane->toPlainText(), pageText("AlarmTotal", "EN"));
         h.window.app->settings.showHelp = true;
-        QTRY_COMPARE(pane->toPlainText(), pageText(39, 0));
+        QTRY_COMPARE(pane->toPlainText(), pageText("ShowAlarm", "EN"));
     }
 };
 

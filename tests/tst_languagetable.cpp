@@ -31,8 +31,53 @@ private slots:
         }
         for (int column : { 1, 2, 3, 5, 6 })
             QVERIFY2(translated.at(column) > CLanguageTable::kTextCount * 2 / 3, qPrintable(QString::number(column)));
-        QCOMPARE(table.text(4, 1), QStringLiteral("S\u00E9rie #"));
-        QCOMPARE(table.text(207, 2), QStringLiteral("S\u00ED"));
+        // the placeholder column copies English for 138 ids, and German
+        // keeps the English warnings and question
+        QCOMPARE(CLanguageTable::kTextCount - translated.at(4), 138);
+        for (int id = 183; id <= 188; ++id)
+            QCOMPARE(table.text(id, 5), table.text(id, 0));
+    }
+
+    // Rows as the product's documents list them, in all seven columns.
+    void rowsInEveryColumn_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("0") << 0 << QStringList{ "Program", "Programme", "Programar", "Programma", "????????", "Programm", "Programa" };
+        QTest::newRow("4") << 4 << QStringList{ "Serial #", "S\u00E9rie #", "Serie #", "Seriale #", "???????? #", "Serien#", "S\u00E9rie #" };
+        QTest::newRow("44") << 44 << QStringList{ "Logger/File List", "Liste de fichiers/acquisiteurs",
+                                                  "Lista de Registrador de Datos/Archivos", "Lista File/Logger", "logger/file",
+                                                  "Logger/Datei ", "Registador/Lista de Ficheiros" };
+        QTest::newRow("67") << 67 << QStringList{ "English", "Anglais", "Ingl\u00E9s", "Inglese", "English", "Englisch", "Ingl\u00EAs" };
+        QTest::newRow("69") << 69 << QStringList{ "Russian", "Russe", "Ruso", "Russo", "Russian", "Russisch", "Russo" };
+        QTest::newRow("79") << 79 << QStringList{ "OK", "OK", "OK", "Pun", "OK", "OK", "OK" };
+        QTest::newRow("80") << 80 << QStringList{ "Name", "Nom", "Nombre", "Nome", "Name", "Name", "Nome" };
+        const QString close = QStringLiteral("Warning!\n\nDo you want to save the download data before closing the Application?");
+        QTest::newRow("183") << 183 << QStringList{
+            close,
+            QStringLiteral("Attention !\n\nVoulez-vous sauvegarder les donn\u00E9es t\u00E9l\u00E9charg\u00E9es avant de fermer l'application ?"),
+            QStringLiteral("Cuidado!\n\nQuer\u00E9is guardar los datos descargado antes cerrar la aplicaci\u00F3n? "),
+            QStringLiteral("Attenzione!\n\nSalvare I dati scaricati prima di chiudere il programma?"),
+            close, close,
+            QStringLiteral("Aten\u00E7\u00E3o!\n\n pretende guardar os dados descarregados antes de sair da aplica\u00E7\u00E3o?") };
+        const QString program = QStringLiteral("Question?\n\nThis will program the Logger");
+        QTest::newRow("187") << 187 << QStringList{
+            program,
+            QStringLiteral("Question ?\n\nCette action programmera l'acquisiteur. "),
+            QStringLiteral("\u00BFPregunta?\n\n Esto programar\u00E1 el registrador de datos. "),
+            QStringLiteral("Domanda?\n\n Questo programmer\u00E0 il logger"),
+            program, program,
+            QStringLiteral("Pergunta?\n\nSe prosseguir vai programar o registador") };
+    }
+    void rowsInEveryColumn()
+    {
+        QFETCH(int, id);
+        QFETCH(QStringList, texts);
+        const CLanguageTable table;
+        QStringList found;
+        for (int column = 0; column < CLanguageTable::kColumnCount; ++column)
+            found << table.text(id, column);
+        QCOMPARE(found, texts);
     }
 
     // Other parts of the program address texts by these ids; a row added or

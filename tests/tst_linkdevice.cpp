@@ -46,6 +46,53 @@ struct Bench
     QScopedPointer<CMainApp> app;
 };
 
+// Waits until the port scanner has ended count passes from now, polling
+// the core as its one-second timer does, only sooner. The scanner's finds
+// reach the core queued before the end of their pass, so the core has acted
+// on every one of them by then.
+bool waitForScannerPasses(CMainApp &app, int count)
+{
+    int passes = 0;
+    QObject receiver;
+    QObject::connect(app.scanner, &QThread::finished, &receiver, [&passes] { ++passes; });
+    return QTest::qWaitFor([&app, &passes, count] {
+        app.pollLoggers();
+        return passes >= count;
+    }, kFoundMs);
+}
+
+// Polls, without the event loop (the core's timers would take the link's
+// results), until the simulator has sent at least atLeast bytes from now,
+// has no reply in progress, and the link has read them all. The line must
+// be quiet when it starts. (The simulator also counts what the port scanner
+// read from it, hence the differences.)
+class LineWatch
+{
+public:
+    LineWatch(LoggerSimProcess &sim, CComm &link)
+        : sim(sim), link(link), sentBefore(sim.bytesSent()), readBefore(link.bytesRead)
+    {
+    }
+    bool waitUntilAllRead(qint64 atLeast)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (sentBefore >= 0 && waited.elapsed() < kDownloadMs) {
+            bool busy = true;
+            const qint64 sent = sim.bytesSent(&busy) - sentBefore;
+            if (!busy && sent >= atLeast && quint64(sent) == link.bytesRead - readBefore)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    LoggerSimProcess &sim;
+    CComm &link;
+    const qint64 sentBefore;
+    const quint64 readBefore;
+};
+
 #define START_WITH_IMAGE(bench)                                                              \
     do {                                                                                     \
         QVERIFY(bench.start());                                                              \
@@ -83,8 +130,9 @@ private slots:
         // its readings cross the enabled HH and H limits, never the lower ones
         QCOMPARE(r.alarmStatus, AlarmStatusBits::HH | AlarmStatusBits::H);
 
-        // the scanner leaves a port in use alone: still one record
-        QTest::qWait(1500);
+        // the scanner leaves a port in use alone: still one record after
+        // two passes, the second begun with the record there
+        QVERIFY(waitForScannerPasses(*bench.app, 2));
         QCOMPARE(bench.app->records.size(), 1);
     }
 
@@ -169,16 +217,11 @@ private slots:
     {
         Bench bench({ "--readings", "500" });
         START_WITH_IMAGE(bench);
+        LineWatch line(bench.sim, *bench.link());
         bench.link()->sendCommand(MemoryMap::Command::Download);
-        // no event loop: the finished download waits in the link's mailbox
-        quint64 seen = 0;
-        QElapsedTimer waited;
-        waited.start();
-        for (int quiet = 0; quiet < 10 && waited.elapsed() < kDownloadMs; QThread::msleep(50)) {
-            const quint64 now = bench.link()->bytesRead;
-            quiet = now == seen && now > 1000 ? quiet + 1 : 0;
-            seen = now;
-        }
+        // no event loop: the finished download waits in the link's mailbox;
+        // its reply holds two bytes a reading at least
+        QVERIFY(line.waitUntilAllRead(2 * 500));
         QVERIFY(!bench.record().dataLoaded);
         bench.record().disconnectRequested = true;
         bench.app->pollLoggers();
@@ -196,8 +239,7 @@ private slots:
         bench.record().disconnectRequested = true;
         QTRY_COMPARE_WITH_TIMEOUT(bench.app->records.size(), 0, kFoundMs);
         QVERIFY(bench.app->disconnectedPorts.contains(port));
-        // several scanner passes
-        QTest::qWait(2500);
+        QVERIFY(waitForScannerPasses(*bench.app, 2));
         QCOMPARE(bench.app->records.size(), 0);
         // once the port is gone it is forgotten
         QVERIFY(bench.sim.command(QStringLiteral("unplug")));
@@ -260,7 +302,7 @@ private slots:
         QCOMPARE(bench.record().passwordWord & PasswordBits::PasswordMask, 4711u);
         QVERIFY(!bench.record().ready && !bench.record().passwordAccepted);
         bench.app->enteredLoggerPassword = 1234;
-        QTest::qWait(100);
+        bench.app->Timer();   // the core's check of the entered password
         QVERIFY(!bench.record().ready);
         bench.window.loggerTableDirty = false;
         bench.app->enteredLoggerPassword = 4711;

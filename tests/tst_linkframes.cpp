@@ -229,17 +229,42 @@ private slots:
         QCOMPARE(read.kind, LinkResult::MemoryRead);
         QCOMPARE(read.data, second.mid(0x100, 0x100));
 
-        // a reply to the whole image that stops before its last frame
+    }
+
+    // A reply to the whole image that pauses before its last frame: a short
+    // pause is a slow logger and the reply is completed; after a long one
+    // its rest is lost, and a later read of that last part alone gets its
+    // own bytes.
+    void aStalledReplyIsDroppedByTheClock_data()
+    {
+        QTest::addColumn<int>("pauseMs");
+        QTest::addColumn<bool>("completed");
+        QTest::newRow("slow logger") << 1500 << true;
+        QTest::newRow("stopped logger") << 2500 << false;
+    }
+    void aStalledReplyIsDroppedByTheClock()
+    {
+        QFETCH(int, pauseMs);
+        QFETCH(bool, completed);
+        const QByteArray first = patternImage(3);
+        const QByteArray second = patternImage(7);
+        qint64 nowMs = 1000;
+        CGestionSerie decoder;
+        decoder.setClock([&nowMs] { return nowMs; });
         decoder.expectMemory(0, 0x300, false);
         decoder.dispatchReply(memoryFrames(first, 0, 0x2C0));
-        QTest::qWait(2200);
-        // a later read of that last part alone gets its own bytes
+        nowMs += pauseMs;
         decoder.expectMemory(0x2C0, 0x40, false);
         decoder.dispatchReply(memoryFrames(second, 0x2C0, 0x40));
-        const auto last = decoder.takeResults();
-        QCOMPARE(last.size(), 1);
-        QCOMPARE(last.first().address, 0x2C0);
-        QCOMPARE(last.first().data, second.mid(0x2C0, 0x40));
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        if (completed) {
+            QCOMPARE(results.first().address, 0);
+            QCOMPARE(results.first().data, first.left(0x2C0) + second.mid(0x2C0, 0x40));
+        } else {
+            QCOMPARE(results.first().address, 0x2C0);
+            QCOMPARE(results.first().data, second.mid(0x2C0, 0x40));
+        }
     }
 
     void strayMemoryFramesDoNotCaptureALaterRead_data()

@@ -7,6 +7,7 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "support/coretest.h"
+#include "support/envguard.h"
 #include "support/useradmintest.h"
 #include "users/cuseradmin.h"
 
@@ -54,13 +55,22 @@ bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &mo
 // A core whose drive logger looks in this folder.
 struct DriveRoot
 {
-    explicit DriveRoot(const QString &root) { qputenv("MIRELDA_MSD_ROOT", root.toLocal8Bit()); }
-    ~DriveRoot() { qunsetenv("MIRELDA_MSD_ROOT"); }
+    explicit DriveRoot(const QString &root) : guard("MIRELDA_MSD_ROOT", root.toLocal8Bit()) {}
+    EnvGuard guard;
 };
 struct Drive : DriveRoot, RecordingCore
 {
-    explicit Drive(const QString &root) : DriveRoot(root) {}
+    explicit Drive(const QString &root) : DriveRoot(root) { app.msd->pollMs = 20; }
     int state() const { return app.msd->state.load(); }
+    // Waits until the worker has looked count more times, and lets the
+    // core act on what those looks reported.
+    bool waitForPolls(int count)
+    {
+        const int target = app.msd->polls + count;
+        const bool done = QTest::qWaitFor([this, target] { return app.msd->polls >= target; }, 5000);
+        QCoreApplication::processEvents();
+        return done;
+    }
 };
 
 }
@@ -144,7 +154,7 @@ private slots:
         QVERIFY(qAbs(qint64(line.mid(5, 8).toUInt(nullptr, 16)) - qint64(drive.app.currentLoggerTime())) < 5);
 
         // idle: the drive is not read again
-        QTest::qWait(1500);
+        QVERIFY(drive.waitForPolls(3));
         QCOMPARE(drive.app.records.size(), 1);
     }
 
@@ -175,7 +185,7 @@ private slots:
         const QStringList &warnings = drive.window.warnings;
         QTRY_COMPARE_WITH_TIMEOUT(warnings.size(), 1, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Looking), 5000);
-        QTest::qWait(2500);   // several polls: the same bad file is not read again
+        QVERIFY(drive.waitForPolls(3));   // the same bad file is not read again
         QCOMPARE(warnings.size(), 1);
         QCOMPARE(drive.app.records.size(), 0);
 
@@ -195,7 +205,7 @@ private slots:
         Drive drive(dir.path());
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::ClockPending), 5000);
-        QTest::qWait(2500);   // several polls, each failing
+        QVERIFY(drive.waitForPolls(3));   // each failing
         QCOMPARE(drive.state(), int(CMsd::ClockPending));
 
         QVERIFY(QFile::remove(command));
@@ -211,7 +221,7 @@ private slots:
         drive.app.userAdmin->currentUser = -1;
         QTRY_VERIFY(drive.app.msd->paused);   // the core's poll pauses the worker
         QVERIFY(writeFile(dir.filePath("A.QLF"), driveFile(3, QStringLiteral("A"))));
-        QTest::qWait(2200);
+        QVERIFY(drive.waitForPolls(3));
         QCOMPARE(drive.app.records.size(), 0);
         drive.app.userAdmin->currentUser = 0;
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);

@@ -109,12 +109,11 @@ private slots:
                                                        QVector<quint16>(400, 250));
         const QString path = drive.filePath(QStringLiteral("COPY.QLF"));
         QVERIFY(CFileManager::writeDataFile(path, trip, false));
-        qputenv("MIRELDA_MSD_ROOT", drive.path().toLocal8Bit());
+        EnvGuard driveRoot("MIRELDA_MSD_ROOT", drive.path().toLocal8Bit());
         WindowTest::Harness h;
         QTRY_VERIFY_WITH_TIMEOUT(h.prompts.sawBoxContaining(QStringLiteral("COPY.QLF")), kLinkMs);
         QVERIFY(h.prompts.boxes.first().text.startsWith(QStringLiteral("Warning!\n\n")));
         QCOMPARE(h.records.size(), 0);
-        qunsetenv("MIRELDA_MSD_ROOT");
     }
 };
 

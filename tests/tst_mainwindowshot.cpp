@@ -52,6 +52,12 @@ class TestMainWindowShot : public QObject
 {
     Q_OBJECT
 private:
+    // The page is on screen and the timers have built the views it shows.
+    static bool pageShown(const MainWindow &window, const QWidget *page)
+    {
+        return page->isVisible() && !window.viewsDirty;
+    }
+
     // At the window's default size: a day of the trip zoomed, with the
     // tracker over a reading, and the histogram page.
     void saveZoomAndHistogramShots(MainWindow &window, QString shot)
@@ -59,16 +65,16 @@ private:
         Ui::MainWindow *ui = window.ui;
         window.resize(1092, 732);
         ui->m_tabWidget->setCurrentWidget(ui->m_tabGraph);
-        QTest::qWait(200);
+        QTRY_VERIFY(pageShown(window, ui->m_tabGraph));
         Zoomer *zoomer = window.plot->zoomer();
         const QRectF base = zoomer->zoomBase();
         zoomer->zoom(QRectF(QPointF(860, base.top()), QPointF(1150, base.bottom())));
         QWidget *canvas = window.plot->canvas();
         QTest::mouseMove(canvas, QPoint(canvas->width() / 2, canvas->height() / 2));
-        QTest::qWait(200);
+        QCoreApplication::processEvents();
         QVERIFY(window.grab().save(QString(shot).replace(QStringLiteral(".png"), QStringLiteral("-graph-zoom.png"))));
         ui->m_tabWidget->setCurrentWidget(ui->m_tabHistogram);
-        QTest::qWait(200);
+        QTRY_VERIFY(pageShown(window, ui->m_tabHistogram));
         QVERIFY(window.grab().save(QString(shot).replace(QStringLiteral(".png"), QStringLiteral("-histogram.png"))));
     }
 
@@ -84,15 +90,15 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(window.loadDataFile(path));
-        QTest::qWait(100);   // let the timers serve the view request
 
+        // the timers serve the view request: the graph page opens
         Ui::MainWindow *ui = window.ui;
+        QTRY_VERIFY(ui->m_tabWidget->isTabEnabled(2));
         QCOMPARE(QStringList({ ui->m_lineEditLoggerSerial->text(), ui->m_lineEditLoggerDescription->text(),
                                ui->m_lineEditLoggerRange->text(), ui->m_lineEditLoggerHigh->text(),
                                ui->m_lineEditLoggerLowHum->text(), ui->m_lineEditLoggerTotalAlarmDelay->text() }),
                  QStringList({ "QV0012345", "Vaccines Lyon - Porto", "-40/85", "8.0", "30.0", "12" }));
         QVERIFY(ui->m_checkBoxLoggerAlarmHighHigh->isChecked() && !ui->m_checkBoxLoggerAlarmHighHighHum->isChecked());
-        QVERIFY(ui->m_tabWidget->isTabEnabled(2));
 
         // the logger page's panels are each as wide as the page, and the
         // lowest of them can be scrolled to at this size
@@ -118,7 +124,7 @@ private slots:
                 { ui->m_tabSummary, "-summary.png" } };
             for (const auto &page : pages) {
                 ui->m_tabWidget->setCurrentWidget(page.first);
-                QTest::qWait(200);
+                QTRY_VERIFY(pageShown(window, page.first));
                 QVERIFY(window.grab().save(QString(shot).replace(QStringLiteral(".png"),
                                                                  QString::fromLatin1(page.second))));
             }

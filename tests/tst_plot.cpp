@@ -147,10 +147,21 @@ private slots:
         QScopedPointer<CPlot> mixed(build({ 2, 1, 0 }, 2));
         QCOMPARE(curvesOf(*mixed).size(), 2);
         QCOMPARE(mixed->alarmBands().size(), 0);
+        // a set without channel or interval beside the others still draws:
+        // the canvas is painted over all its width
         mixed->setCanvasGradient();
         QImage image(400, 300, QImage::Format_ARGB32);
+        const QRgb unpainted = qRgb(255, 0, 255);
+        image.fill(unpainted);
         mixed->resize(400, 300);
+        mixed->replot();
         mixed->render(&image);
+        const QRect canvas(mixed->canvas()->mapTo(mixed.data(), QPoint(0, 0)), mixed->canvas()->size());
+        QVERIFY(canvas.width() > 200);
+        int untouched = 0;
+        for (int x = canvas.left(); x <= canvas.right(); ++x)
+            untouched += image.pixel(x, canvas.center().y()) == unpainted ? 1 : 0;
+        QCOMPARE(untouched, 0);
 
         QScopedPointer<CPlot> bigPlot(build({ 3 }));
         QCOMPARE(curvesOf(*bigPlot).at(0)->dataSize(), size_t(CPlot::kSampleCapacity));
@@ -279,8 +290,10 @@ private slots:
         QCOMPARE(plot->alarmBands().size(), bandCount);
         QCOMPARE(attachedMarks(*plot), 2);
 
-        // A plot deleted with a marker detached frees it (checked under ASan).
+        // A plot deleted with a marker detached deletes it once: a marker
+        // left to both the plot and its list would be deleted twice here.
         QTest::mouseClick(label(1), Qt::LeftButton);
+        QCOMPARE(attachedMarks(*plot), 1);
         plot.reset();
     }
 };

@@ -26,6 +26,16 @@ struct Station : WindowTest::SimulatedStation
 {
     explicit Station(const QStringList &simArguments) : SimulatedStation(simArguments) { prompts.answer = QMessageBox::Yes; }
     CComm *link() { return record().commandLink; }
+    // A round trip to the logger and through the window's timers: a clock
+    // read queued now is answered after every frame queued before it, and
+    // applied by the timer that serves the transfers. What has not happened
+    // by then does not follow from what came before.
+    bool roundTrip()
+    {
+        record().loggerClockSeconds = 0;
+        link()->sendCommand(MemoryMap::Command::Clock);
+        return QTest::qWaitFor([this] { return record().loggerClockSeconds != 0; }, kReplyMs);
+    }
 };
 
 // Plugs the logger in and selects it; its page is filled and open.
@@ -87,7 +97,7 @@ private slots:
             s.window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&s.window));
             s.ui->m_tabWidget->setCurrentWidget(s.ui->m_tabLogger);
-            QTest::qWait(300);
+            QTRY_VERIFY(s.ui->m_widgetPrg->isVisible());
             QVERIFY(s.window.grab().save(shot));
         }
 
@@ -147,7 +157,8 @@ private slots:
         QCOMPARE(reemissions.count(), 9);
         QCOMPARE(s.window.loggerWriter.retryCount(), 0);
         QVERIFY(s.transferOver());
-        QTest::qWait(200);
+        QVERIFY(s.sim.command(QStringLiteral("silent off")));
+        QVERIFY(s.roundTrip());
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Program unsuccessful")), 1);
     }
 
@@ -171,7 +182,7 @@ private slots:
         s.ui->m_actionProgram->trigger();
         QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("no longer capable of recieving new program")));
         QVERIFY(s.transferOver());
-        QTest::qWait(300);
+        QVERIFY(s.roundTrip());
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
     }
 
@@ -244,7 +255,7 @@ private slots:
         QVERIFY(s.transferOver());
         QCOMPARE(reemissions.count(), 0);
         QCOMPARE(s.sim.memory().left(256), s.window.loggerWriter.programImage().left(256));   // the program went in
-        QTest::qWait(200);
+        QVERIFY(s.roundTrip());
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Time/Date is wrong")), 1);
         DOWNLOAD_RUNS(s);
     }
@@ -300,12 +311,6 @@ private slots:
         START_SELECTED(s);
         const QByteArray before = s.sim.memory();
         QVERIFY(before.size() == MemoryMap::ImageSize);
-        const auto loggerAnswered = [&s] {
-            // the clock is read after whatever was queued before it
-            s.record().loggerClockSeconds = 0;
-            s.ui->m_pushButtonLoggerReadTime->click();
-            return QTest::qWaitFor([&s] { return s.record().loggerClockSeconds != 0; }, kReplyMs);
-        };
 
         CUserAdmin *users = s.window.app->userAdmin;
         users->users = { UserStoreFile::user("kim", "Kim1pass", "12", UserRecord::RightViewer),
@@ -326,7 +331,7 @@ private slots:
         QCOMPARE(s.prompts.boxes.first().kind, CPrompt::Question);
         QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("logger #INI-0001")));
         QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("300 readings that were not downloaded")));
-        QVERIFY(loggerAnswered());
+        QVERIFY(s.roundTrip());
         QCOMPARE(s.sim.memory(), before);
         QVERIFY(!UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init")));
 
@@ -375,7 +380,7 @@ private slots:
         s.window.on_m_actionEEpromWrite_triggered();
         QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("768 bytes expected.")));
         QVERIFY(s.transferOver());
-        QTest::qWait(300);
+        QVERIFY(s.roundTrip());
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
     }
 

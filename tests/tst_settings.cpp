@@ -4,6 +4,7 @@
 #include "core/loggertime.h"
 #include "files/cfilemanager.h"
 #include "support/coretest.h"
+#include "support/envguard.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -20,7 +21,7 @@ private slots:
     // A first start on a machine without a settings folder.
     void firstStartWritesDefaults()
     {
-        qputenv("MIRELDA_SETTINGS_DIR", QByteArray((TestEnv::home() + "/fresh/config").toLocal8Bit()));
+        EnvGuard settingsDir("MIRELDA_SETTINGS_DIR", (TestEnv::home() + "/fresh/config").toLocal8Bit());
         {
             TestCore core;
             const QString text = readAll(core.app.settingsFilePath());
@@ -30,7 +31,6 @@ private slots:
             QVERIFY(text.contains("FIRST_INIT_LANGUAGE=1\r\n"));
             QVERIFY(text.indexOf("SMTP_PASSWORD=") > text.indexOf("USER_ADMIN_LOGOUT_TIME=3\r\n"));
         }
-        qputenv("MIRELDA_SETTINGS_DIR", TestEnv::settingsDir().toLocal8Bit());
     }
 
     // Every value comes back; a file holding a mail password is its owner's
@@ -182,11 +182,20 @@ private slots:
         core.app.recalcProgramTiming(0, 1);
         QCOMPARE(rec.duration, 0u);
 
-        rec.interval = 0;                             // never a division by zero
+        // no interval or no channel yet: taken as one second and one
+        // channel rather than divided by
+        rec.interval = 0;
         rec.channelCount = 0;
+        rec.duration = 100;
         core.app.recalcProgramTiming(0, 0);
+        QCOMPARE(rec.stopReadingCount, 100);
+        rec.stopReadingCount = 50;
         core.app.recalcProgramTiming(0, 1);
-        core.app.recalcProgramTiming(5, 0);                                 // a bad index does nothing
+        QCOMPARE(rec.duration, 50u);
+        QCOMPARE(rec.stopAt, rec.startAt.addSecs(50));
+        core.app.recalcProgramTiming(5, 0);   // a bad index does nothing
+        core.app.recalcProgramTiming(-1, 1);
+        QCOMPARE(QList<qint64>({ rec.stopReadingCount, rec.duration }), QList<qint64>({ 50, 50 }));
     }
 };
 

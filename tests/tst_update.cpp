@@ -205,8 +205,7 @@ private slots:
     {
         Check check;
         QVERIFY(check.serve(installIni("1.16.34")));
-        const QByteArray previous = qgetenv("MIRELDA_UPDATE_SERVER");
-        qputenv("MIRELDA_UPDATE_SERVER", "127.0.0.1:" + QByteArray::number(check.server.port()));
+        EnvGuard server("MIRELDA_UPDATE_SERVER", "127.0.0.1:" + QByteArray::number(check.server.port()));
         auto windowCheck = [&check]() -> CUpdate * {
             for (QWidget *widget : QApplication::topLevelWidgets())
                 if (auto *update = qobject_cast<CUpdate *>(widget))
@@ -233,7 +232,6 @@ private slots:
             QCOMPARE(asked, 0);
         }
         QVERIFY(!windowCheck());
-        qputenv("MIRELDA_UPDATE_SERVER", previous);
     }
 };
 

@@ -80,22 +80,37 @@ bool LoggerSimProcess::command(const QString &line, int timeoutMs)
     }
 }
 
-QByteArray LoggerSimProcess::memory(int timeoutMs)
+QByteArray LoggerSimProcess::ask(const QByteArray &line, const QByteArray &prefix, int timeoutMs)
 {
-    process.write("dump\n");
+    process.write(line + '\n');
     process.waitForBytesWritten(1000);
     QElapsedTimer elapsed;
     elapsed.start();
     for (;;) {
         while (process.canReadLine()) {
-            const QByteArray line = process.readLine().trimmed();
-            if (line.startsWith("memory "))
-                return QByteArray::fromHex(line.mid(7));
+            const QByteArray answer = process.readLine().trimmed();
+            if (answer.startsWith(prefix))
+                return answer.mid(prefix.size());
         }
         const int left = timeoutMs - int(elapsed.elapsed());
         if (left <= 0 || process.state() == QProcess::NotRunning || !process.waitForReadyRead(left))
             return QByteArray();
     }
+}
+
+QByteArray LoggerSimProcess::memory(int timeoutMs)
+{
+    return QByteArray::fromHex(ask("dump", "memory ", timeoutMs));
+}
+
+qint64 LoggerSimProcess::bytesSent(bool *busy, int timeoutMs)
+{
+    const QList<QByteArray> words = ask("written", "written ", timeoutMs).split(' ');
+    bool ok = false;
+    const qint64 sent = words.first().toLongLong(&ok);
+    if (busy)
+        *busy = words.contains("busy");
+    return ok ? sent : -1;
 }
 
 bool LoggerSimProcess::waitForExit(int timeoutMs)

@@ -25,6 +25,9 @@ public:
     bool command(const QString &line, int timeoutMs = 5000);
     // The simulator's 768-byte memory ("dump"); empty when it did not answer.
     QByteArray memory(int timeoutMs = 5000);
+    // The bytes the simulator has sent on the line ("written"), -1 when it
+    // did not answer; busy tells that it is in the middle of a reply.
+    qint64 bytesSent(bool *busy = nullptr, int timeoutMs = 5000);
     // Waits for the process to end after "unplug".
     bool waitForExit(int timeoutMs = 5000);
 
@@ -34,6 +37,10 @@ public:
     static void hidePort(const QString &path);
 
 private:
+    // Sends a script line and returns the rest of the first output line
+    // that starts with prefix; empty when none came within timeoutMs.
+    QByteArray ask(const QByteArray &line, const QByteArray &prefix, int timeoutMs);
+
     QProcess process;
     QStringList args;
     QString path;

@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <QtTest>
 
+#include "support/envguard.h"
+#include "support/nonewfiles.h"
+
 // Each test process runs with its own HOME and settings directory, both
 // temporary, so that no test reads or writes the user's real files.
 namespace TestEnv {

@@ -5,7 +5,9 @@
 // runs: "unplug" (the logger goes away at once, also halfway through a
 // reply), "skew S" (its clock runs S seconds off), "silent on" / "silent
 // off" (it stops / resumes answering), "fast N" (as --fast N, from now on),
-// "dump" (prints "memory " and the 768-byte memory in hex). Each script
+// "dump" (prints "memory " and the 768-byte memory in hex), "written"
+// (prints "written N", the bytes sent on the line so far, followed by
+// " busy" while a reply is still being sent). Each script
 // line is acknowledged on standard output with "ok " and the line, once it
 // has taken effect.
 //
@@ -136,11 +138,20 @@ void closePty(Pty &pty)
     pty.slave = pty.master = -1;
 }
 
+struct Script
+{
+    QByteArray pending;
+    bool open = true;
+    qint64 written = 0;     // bytes sent on the line
+    bool replying = false;  // between the first and last chunk of a reply
+};
+
 // Writes out, at the line's 115200 baud (10 bits a byte) unless pacing is
 // off, in chunks; between two chunks plugged() may say the logger is gone,
 // which ends the reply where it stands. False then.
-bool writeAll(int fd, const QByteArray &out, bool pacing, const std::function<bool()> &plugged)
+bool writeAll(int fd, const QByteArray &out, bool pacing, Script &script, const std::function<bool()> &plugged)
 {
+    script.replying = true;
     constexpr int kChunk = 64;
     int written = 0;
     while (written < out.size()) {
@@ -151,17 +162,20 @@ bool writeAll(int fd, const QByteArray &out, bool pacing, const std::function<bo
         if (done < 0) {
             if (errno == EINTR || errno == EAGAIN)
                 continue;
+            script.replying = false;
             return true;
         }
         written += int(done);
+        script.written += done;
         if (pacing)
             usleep(useconds_t(done * 10 * 1000000LL / 115200));
     }
+    script.replying = false;
     return true;
 }
 
 // Returns false when the logger is unplugged.
-bool runScriptLine(const QByteArray &line, LoggerModel &model)
+bool runScriptLine(const QByteArray &line, LoggerModel &model, const Script &script)
 {
     const QList<QByteArray> words = line.simplified().split(' ');
     const QByteArray command = words.value(0);
@@ -175,14 +189,11 @@ bool runScriptLine(const QByteArray &line, LoggerModel &model)
         model.setFast(words.value(1).toInt());
     else if (command == "dump")
         std::printf("memory %s\n", model.image().toHex().toUpper().constData());
+    else if (command == "written")
+        std::printf("written %lld%s\n", static_cast<long long>(script.written),
+                    script.replying ? " busy" : "");
     return true;
 }
-
-struct Script
-{
-    QByteArray pending;
-    bool open = true;
-};
 
 // Acts on the script lines waiting on standard input, each acknowledged
 // once it took effect; false once the logger is unplugged. Called between
@@ -203,7 +214,7 @@ bool serveScript(Script &script, LoggerModel &model)
     while ((end = script.pending.indexOf('\n')) >= 0) {
         const QByteArray line = script.pending.left(end).trimmed();
         script.pending.remove(0, end + 1);
-        const bool plugged = runScriptLine(line, model);
+        const bool plugged = runScriptLine(line, model, script);
         std::printf("ok %s\n", line.constData());
         std::fflush(stdout);
         if (!plugged)
@@ -248,7 +259,7 @@ int main(int argc, char *argv[])
             const ssize_t n = read(pty.master, buffer, sizeof buffer);
             if (n > 0) {
                 const QByteArray out = model.feed(QByteArray(buffer, int(n)));
-                if (!out.isEmpty() && !writeAll(pty.master, out, options.pacing, plugged))
+                if (!out.isEmpty() && !writeAll(pty.master, out, options.pacing, script, plugged))
                     break;
             }
         }
