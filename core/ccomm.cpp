@@ -329,6 +329,7 @@ void CComm::giveUpWrite()
 {
     qWarning("Logger on %s does not confirm its writes; transfer dropped", qPrintable(portName));
     pendingWrite.clear();
+    ++writesGivenUp;
     {
         QMutexLocker lock(&queueMutex);
         commandQueue.clear();

@@ -63,6 +63,11 @@ public:
     // Set once the port failed or disappeared (the PortLost result).
     std::atomic_bool portLost{false};
 
+    // Writes given up so far. It counts up before the queue is emptied, so
+    // whoever sees the emptied queue also sees the give-up, even before the
+    // WriteFailed result has been taken.
+    std::atomic<int> writesGivenUp{0};
+
     // Bytes read from and written to the port so far, and write-memory
     // frames sent (resends not counted), for measurements.
     std::atomic<quint64> bytesRead{0};

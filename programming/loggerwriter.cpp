@@ -146,6 +146,7 @@ void LoggerWriter::startTransfer(TransferWatch::Kind kind, int row, bool clockQu
     if (red)
         bar->setStyleSheet(QString::fromLatin1(kRedGradient));
     host.state().transferRecordIndex = row;
+    writesGivenUpAtStart = record && record->commandLink ? record->commandLink->writesGivenUp.load() : 0;
     transferWatch.start(kind, clockQueued);
     host.state().transferInProgress = true;
     host.state().updateActions();
@@ -200,6 +201,11 @@ void LoggerWriter::serveWriteTransfer()
     seen.recordPresent = record && record->commandLink;
     seen.writeDropped = dropped;
     if (seen.recordPresent) {
+        // The link empties its queue when it gives a write up: an empty
+        // queue must not pass for a finished transfer before the failure
+        // has come through the core.
+        if (record->commandLink->writesGivenUp != writesGivenUpAtStart)
+            seen.writeDropped = true;
         seen.queueLength = record->commandLink->queueLength();
         seen.programmedBit = record->configWord & ConfigBits::Programmed;
         seen.dataArrived = transferDataArrived(*record);

@@ -62,4 +62,5 @@ private:
     bool reemittingProgram = false;
     QByteArray expectedTable;   // a calibration table being written, as it must read back
     int expectedTableAddress = 0;
+    int writesGivenUpAtStart = 0;   // the link's give-up count when the transfer began
 };

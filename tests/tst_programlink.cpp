@@ -4,7 +4,9 @@
 #include "support/testenv.h"
 
 #include <QSignalSpy>
+#include <QDeadlineTimer>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "core/ccomm.h"
 #include "core/loggertime.h"
@@ -300,6 +302,38 @@ private slots:
         QVERIFY(s.transferOver());
         QVERIFY(s.sim.command(QStringLiteral("silent off")));
         DOWNLOAD_RUNS(s);
+    }
+
+    // The clock of an image write is confirmed before the image goes out.
+    // A link that gives the image up empties its queue at once, while its
+    // WriteFailed result waits for the core's next timer tick: the window's
+    // transfer step must not take that empty queue for a finished write.
+    void aGivenUpImageWriteIsNotTakenForASuccess()
+    {
+        QTemporaryDir dataDir;
+        // lost echoes: the link gives up only after seconds of silence, long
+        // after the clock's reply has been taken
+        Station s({ "--drop-echo", "1000" });
+        START_SELECTED(s);
+        s.window.app->settings.defaultPath = dataDir.path();
+        QVERIFY(TestEnv::writeFile(dataDir.filePath(QStringLiteral("eeprom.bin")), s.sim.memory()));
+        CComm *link = s.window.app->records.at(s.window.currentLoggerRow()).commandLink;
+        QVERIFY(link);
+        s.window.on_m_actionEEpromWrite_triggered();
+        QVERIFY(s.window.transferInProgress);
+        QTRY_VERIFY_WITH_TIMEOUT(s.window.clockConfirmed, kReplyMs);
+
+        // no event is served from here on, so the core takes no result
+        QDeadlineTimer deadline(40000);
+        while ((link->writesGivenUp == 0 || link->queueLength() > 0) && !deadline.hasExpired())
+            QThread::msleep(1);
+        QVERIFY(link->writesGivenUp > 0);
+        QVERIFY(s.window.transferInProgress);
+        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("did not confirm the write")));
+        s.window.loggerWriter.serveWriteTransfer();
+        QVERIFY(!s.window.transferInProgress);
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("did not confirm the write")));
+        QVERIFY(s.transferOver());
     }
 
     // Factory Init asks first, says when readings would be lost, and is
