@@ -33,6 +33,7 @@
 #include "dialogs/cupdate.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
+#include "core/labelid.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     ui->m_lineEditLoggerMemSize->setText(QStringLiteral(". Rec"));
 
-    ui->m_comboBoxPrgDuration->addItem(app->languageTable->text(131));
+    ui->m_comboBoxPrgDuration->addItem(app->languageTable->text(LabelId::UserDefined));
     ui->m_comboBoxPrgDuration->addItem(tr("1 Day"));
     for (int days = 2; days <= 60; ++days)
         ui->m_comboBoxPrgDuration->addItem(tr("%1 Days").arg(days));
@@ -252,7 +253,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     for (const LoggerRecord &record : qAsConst(unsaved)) {
         if (rowOfRecord(record) < 0)
             continue;
-        if (CPrompt::question(this, app->languageTable->text(183)) != QMessageBox::Yes)
+        const QString question = app->languageTable->text(LabelId::SaveBeforeClosingQuestion);
+        if (CPrompt::question(this, question) != QMessageBox::Yes)
             break;
         if (!saveRecordAs(rowOfRecord(record))) {
             event->ignore();
@@ -528,10 +530,10 @@ void MainWindow::fillLoggerTable(bool force)
             table->setCurrentCell(-1, -1);
             table->clear();
         }
-        QString serialHeader = app->languageTable->text(4);
+        QString serialHeader = app->languageTable->text(LabelId::SerialNumber);
         serialHeader.remove(QStringLiteral(" #"));
         const QStringList headers = { QStringLiteral("#"), QStringLiteral("T"),
-                                      app->languageTable->text(80), serialHeader,
+                                      app->languageTable->text(LabelId::Name), serialHeader,
                                       QStringLiteral("LL"), QStringLiteral("L"),
                                       QStringLiteral("OK"), QStringLiteral("H"),
                                       QStringLiteral("HH") };
@@ -689,45 +691,48 @@ void MainWindow::retitleFromLabelTable()
     auto t = [labels](int id) { return labels->text(id); };
     const bool celsius = app->settings.modeCelsius != 0;
 
-    ui->menuFile->setTitle(t(47));
-    ui->menuLogger->setTitle(t(63));
-    const int tabIds[] = { 62, 0, 74, 75, 76, 77 };
+    ui->menuFile->setTitle(t(LabelId::FileMenu));
+    ui->menuLogger->setTitle(t(LabelId::LoggerMenu));
+    const int tabIds[] = { LabelId::Home,      LabelId::Program, LabelId::Graph,
+                           LabelId::Histogram, LabelId::Table,   LabelId::Summary };
     for (int page = PageHome; page <= PageSummary; ++page)
         ui->m_tabWidget->setTabText(page, t(tabIds[page]));
-    ui->m_labelMainList->setText(t(44));
+    ui->m_labelMainList->setText(t(LabelId::LoggerFileList));
 
-    ui->m_actionLoad->setText(t(48));
-    ui->m_actionSave->setText(t(49));
-    ui->m_actionSaveAs->setText(t(50));
-    ui->m_actionCloseSelectedFile->setText(t(51));
-    ui->m_actionCloseAllFiles->setText(t(52));
-    ui->m_actionOptions->setText(t(53));
-    ui->m_actionLoadTemplateProgram->setText(t(55));
-    ui->m_actionSaveProgramTemplate->setText(t(56));
-    ui->m_actionGeneratPdf->setText(t(57));
-    ui->m_actionCheckForUpdate->setText(t(58));
-    ui->m_actionAbout->setText(t(59));
-    ui->m_actionExit->setText(t(60));
-    ui->m_actionProgram->setText(t(0));
-    ui->m_actionDownload->setText(t(64));
-    ui->m_actionLock->setText(t(65));
-    ui->m_actionPrintPrint->setText(t(198));
-    ui->m_actionPrintPreview->setText(t(199));
+    ui->m_actionLoad->setText(t(LabelId::Load));
+    ui->m_actionSave->setText(t(LabelId::Save));
+    ui->m_actionSaveAs->setText(t(LabelId::SaveAs));
+    ui->m_actionCloseSelectedFile->setText(t(LabelId::CloseSelectedFiles));
+    ui->m_actionCloseAllFiles->setText(t(LabelId::CloseAllFiles));
+    ui->m_actionOptions->setText(t(LabelId::Options));
+    ui->m_actionLoadTemplateProgram->setText(t(LabelId::LoadTemplateProgram));
+    ui->m_actionSaveProgramTemplate->setText(t(LabelId::SaveTemplateProgram));
+    ui->m_actionGeneratPdf->setText(t(LabelId::GeneratePdfFile));
+    ui->m_actionCheckForUpdate->setText(t(LabelId::CheckForUpdates));
+    ui->m_actionAbout->setText(t(LabelId::About));
+    ui->m_actionExit->setText(t(LabelId::Exit));
+    ui->m_actionProgram->setText(t(LabelId::Program));
+    ui->m_actionDownload->setText(t(LabelId::Download));
+    ui->m_actionLock->setText(t(LabelId::Lock));
+    ui->m_actionPrintPrint->setText(t(LabelId::Print));
+    ui->m_actionPrintPreview->setText(t(LabelId::PrintPreview));
 
-    ui->m_groupBoxSettings->setTitle(t(11));
-    ui->m_labelMainPrgPassRW->setText(t(2));
-    ui->m_checkBoxLoggerAllowWrite->setText(t(3));
-    ui->m_checkBoxLoggerAllowRead->setText(t(5));
-    ui->m_labelMainPrgSerial->setText(t(4));
-    ui->m_labelMainPrgProduct->setText(t(6));
-    ui->m_labelMainPrgMemSize->setText(t(7));
-    ui->m_labelMainPrgTrip->setText(t(8));
-    ui->m_labelRange->setText(t(celsius ? 9 : 126));
-    ui->m_labelMainPrgDescription->setText(t(10));
+    ui->m_groupBoxSettings->setTitle(t(LabelId::LoggerSettings));
+    ui->m_labelMainPrgPassRW->setText(t(LabelId::PasswordReadWrite));
+    ui->m_checkBoxLoggerAllowWrite->setText(t(LabelId::AllowWrite));
+    ui->m_checkBoxLoggerAllowRead->setText(t(LabelId::AllowRead));
+    ui->m_labelMainPrgSerial->setText(t(LabelId::SerialNumber));
+    ui->m_labelMainPrgProduct->setText(t(LabelId::ProductNumber));
+    ui->m_labelMainPrgMemSize->setText(t(LabelId::MemorySize));
+    ui->m_labelMainPrgTrip->setText(t(LabelId::TripAndTimeZone));
+    ui->m_labelRange->setText(t(celsius ? LabelId::RangeCelsius : LabelId::RangeFahrenheit));
+    ui->m_labelMainPrgDescription->setText(t(LabelId::Description));
 
     // level labels: temperature pages in the display unit, humidity in %
-    const int tempIds[] = { celsius ? 26 : 13, celsius ? 27 : 14, celsius ? 28 : 15,
-                            celsius ? 29 : 16 };
+    const int tempIds[] = { celsius ? LabelId::HighHighCelsius : LabelId::HighHighFahrenheit,
+                            celsius ? LabelId::HighCelsius : LabelId::HighFahrenheit,
+                            celsius ? LabelId::LowCelsius : LabelId::LowFahrenheit,
+                            celsius ? LabelId::LowLowCelsius : LabelId::LowLowFahrenheit };
     ui->m_labelAlarmHighHigh->setText(t(tempIds[0]));
     ui->m_labelAlarmHigh->setText(t(tempIds[1]));
     ui->m_labelAlarmLow->setText(t(tempIds[2]));
@@ -736,10 +741,10 @@ void MainWindow::retitleFromLabelTable()
     ui->m_labelAlarmHighExt->setText(t(tempIds[1]));
     ui->m_labelAlarmLowExt->setText(t(tempIds[2]));
     ui->m_labelAlarmLowLowExt->setText(t(tempIds[3]));
-    ui->m_labelAlarmHighHighHum->setText(t(22));
-    ui->m_labelAlarmHighHum->setText(t(23));
-    ui->m_labelAlarmLowHum->setText(t(24));
-    ui->m_labelAlarmLowLowHum->setText(t(25));
+    ui->m_labelAlarmHighHighHum->setText(t(LabelId::HighHighPercent));
+    ui->m_labelAlarmHighHum->setText(t(LabelId::HighPercent));
+    ui->m_labelAlarmLowHum->setText(t(LabelId::LowPercent));
+    ui->m_labelAlarmLowLowHum->setText(t(LabelId::LowLowPercent));
 
     QCheckBox *levelBoxes[] = {
         ui->m_checkBoxLoggerAlarmHighHigh, ui->m_checkBoxLoggerAlarmHigh,
@@ -749,38 +754,38 @@ void MainWindow::retitleFromLabelTable()
         ui->m_checkBoxLoggerAlarmHighHighExt, ui->m_checkBoxLoggerAlarmHighExt,
         ui->m_checkBoxLoggerAlarmLowExt, ui->m_checkBoxLoggerAlarmLowLowExt };
     for (QCheckBox *box : levelBoxes)
-        box->setText(t(17));
-    ui->m_checkBoxLoggerAlarmSensorEnableIntTemp->setText(t(18));
-    ui->m_checkBoxLoggerAlarmSensorEnableIntHum->setText(t(18));
-    ui->m_checkBoxLoggerAlarmSensorEnableExtTemp->setText(t(18));
-    ui->m_labelAlarmConDelay->setText(t(19));
-    ui->m_labelAlarmConDelayHum->setText(t(19));
-    ui->m_labelAlarmConDelayExt->setText(t(19));
-    ui->m_labelAlarmTotDelay->setText(t(20));
-    ui->m_labelAlarmTotoDelayHim->setText(t(20));
-    ui->m_labelAlarmTotDelayExt->setText(t(20));
-    ui->m_tabWidgetAlarm->setTabText(1, t(21));
-    ui->m_tabWidgetAlarm->setTabText(2, t(30));
+        box->setText(t(LabelId::Enable));
+    ui->m_checkBoxLoggerAlarmSensorEnableIntTemp->setText(t(LabelId::EnableSensor));
+    ui->m_checkBoxLoggerAlarmSensorEnableIntHum->setText(t(LabelId::EnableSensor));
+    ui->m_checkBoxLoggerAlarmSensorEnableExtTemp->setText(t(LabelId::EnableSensor));
+    ui->m_labelAlarmConDelay->setText(t(LabelId::ConsecutiveDelayBeforeAlarm));
+    ui->m_labelAlarmConDelayHum->setText(t(LabelId::ConsecutiveDelayBeforeAlarm));
+    ui->m_labelAlarmConDelayExt->setText(t(LabelId::ConsecutiveDelayBeforeAlarm));
+    ui->m_labelAlarmTotDelay->setText(t(LabelId::TotalDelayBeforeAlarm));
+    ui->m_labelAlarmTotoDelayHim->setText(t(LabelId::TotalDelayBeforeAlarm));
+    ui->m_labelAlarmTotDelayExt->setText(t(LabelId::TotalDelayBeforeAlarm));
+    ui->m_tabWidgetAlarm->setTabText(1, t(LabelId::InternalHumidityTab));
+    ui->m_tabWidgetAlarm->setTabText(2, t(LabelId::ExternalTemperatureTab));
 
-    ui->m_labelMainPrgStart->setText(t(31));
-    ui->m_labelMainPrgInterval->setText(t(32));
-    ui->m_labelMainPrgStop->setText(t(33));
-    ui->m_radioButtonPrgStartAt->setText(t(34));
-    ui->m_radioButtonPrgStopAt->setText(t(34));
-    ui->m_radioButtonPrgStartWait->setText(t(35));
-    ui->m_radioButtonPrgStopReading->setText(t(36));
-    ui->m_pushButtonPrgStopAfterMax->setText(t(37));
-    ui->m_labelPrgStopReading->setText(t(38));
-    ui->m_checkBoxLoggerShowAlarm->setText(t(39));
-    ui->m_checkBoxLoggerShowTemp->setText(t(40));
-    ui->m_radioButtonPrgStopButonEnable->setText(t(41));
-    ui->m_radioButtonPrgStopContinue->setText(t(42));
-    ui->m_radioButtonPrgAutoRestartEnable->setText(t(43));
-    ui->m_labelMainPrgDurationOfTrip->setText(t(45));
-    ui->m_labelMainPrgMemoryProgressBar->setText(t(78));
+    ui->m_labelMainPrgStart->setText(t(LabelId::Start));
+    ui->m_labelMainPrgInterval->setText(t(LabelId::Interval));
+    ui->m_labelMainPrgStop->setText(t(LabelId::Stop));
+    ui->m_radioButtonPrgStartAt->setText(t(LabelId::At));
+    ui->m_radioButtonPrgStopAt->setText(t(LabelId::At));
+    ui->m_radioButtonPrgStartWait->setText(t(LabelId::Wait));
+    ui->m_radioButtonPrgStopReading->setText(t(LabelId::After));
+    ui->m_pushButtonPrgStopAfterMax->setText(t(LabelId::Max));
+    ui->m_labelPrgStopReading->setText(t(LabelId::RecordsShort));
+    ui->m_checkBoxLoggerShowAlarm->setText(t(LabelId::ShowAlarms));
+    ui->m_checkBoxLoggerShowTemp->setText(t(LabelId::ShowTemperatureOnLcd));
+    ui->m_radioButtonPrgStopButonEnable->setText(t(LabelId::StopButtonEnable));
+    ui->m_radioButtonPrgStopContinue->setText(t(LabelId::ContinuousLogging));
+    ui->m_radioButtonPrgAutoRestartEnable->setText(t(LabelId::AutoResetEnabled));
+    ui->m_labelMainPrgDurationOfTrip->setText(t(LabelId::DurationOfTripAtLeast));
+    ui->m_labelMainPrgMemoryProgressBar->setText(t(LabelId::Memory));
     if (ui->m_comboBoxPrgDuration->count() > 1) {
-        ui->m_comboBoxPrgDuration->setItemText(0, t(131));
-        ui->m_comboBoxPrgDuration->setItemText(1, t(46));
+        ui->m_comboBoxPrgDuration->setItemText(0, t(LabelId::UserDefined));
+        ui->m_comboBoxPrgDuration->setItemText(1, t(LabelId::OneDay));
     }
 }
 
@@ -833,7 +838,7 @@ void MainWindow::updateLoggerPage()
     ui->m_textBrowserHelp->setVisible(app->settings.showHelp);
     // the page under the mouse stays; only an empty pane gets the heading
     if (!help || !help->pageShown())
-        ui->m_textBrowserHelp->setPlainText(app->languageTable->text(1));
+        ui->m_textBrowserHelp->setPlainText(app->languageTable->text(LabelId::Help));
     showLoggerStatus();
     updatingForm = false;
 }
@@ -844,7 +849,7 @@ void MainWindow::showLoggerStatus()
     if (const LoggerRecord *record = currentLoggerRecord()) {
         if (record->memorySize != 0) {
             ui->m_lineEditLoggerMemSize->setText(
-                app->languageTable->text(190).arg(record->memoryReadings() / 1000));
+                app->languageTable->text(LabelId::KiloRecordsFormat).arg(record->memoryReadings() / 1000));
         }
     }
     updatingForm = false;

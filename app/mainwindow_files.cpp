@@ -17,6 +17,7 @@
 #include "views/chistogram.h"
 #include "views/cplot.h"
 #include "views/ctable.h"
+#include "core/labelid.h"
 
 bool MainWindow::loadDataFile(const QString &path)
 {
@@ -58,7 +59,7 @@ bool MainWindow::loadDataFile(const QString &path)
 bool MainWindow::writeDataFileFor(int row, const QString &path)
 {
     if (!app->fileManager->writeDataFile(path, row)) {
-        CPrompt::warning(this, app->languageTable->text(188));
+        CPrompt::warning(this, app->languageTable->text(LabelId::FileNotWritableWarning));
         return false;
     }
     app->records[row].fileName = path;
@@ -257,7 +258,7 @@ void MainWindow::on_m_actionSaveProgramTemplate_triggered()
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".xtp");
     if (!CFileManager::saveTemplate(path, record))
-        CPrompt::warning(this, app->languageTable->text(188));
+        CPrompt::warning(this, app->languageTable->text(LabelId::FileNotWritableWarning));
 }
 
 // The export takes the report's name with its own extension, at the first

@@ -19,6 +19,7 @@
 #include "programming/programlimits.h"
 #include "programming/templatecheck.h"
 #include "views/cplot.h"
+#include "core/labelid.h"
 
 namespace {
 
@@ -303,7 +304,7 @@ void MainWindow::showProgramSummary(const LoggerRecord &r)
     const bool wholeDays = r.duration % 86400 == 0 && days >= 1
                            && int(days) < ui->m_comboBoxPrgDuration->count();
     ui->m_comboBoxPrgDuration->setCurrentIndex(wholeDays ? int(days) : 0);
-    ui->m_labelPrgDuration->setText(durationText(app->languageTable->text(189), r.duration));
+    ui->m_labelPrgDuration->setText(durationText(app->languageTable->text(LabelId::DaysFormat), r.duration));
     ui->m_progressBarMem->setRange(0, 100);
     ui->m_progressBarMem->setValue(memoryUsePercent(r));
 }
@@ -318,7 +319,7 @@ void MainWindow::showLoggerFacts(const LoggerRecord &r)
                 .arg(QString::number(r.versionWord & 0xFF, 16).toUpper().rightJustified(2, QLatin1Char('0'))));
     }
     ui->m_labelBattery->setToolTip(
-        QStringLiteral("%1 %2 %").arg(app->languageTable->text(196)).arg(r.battery));
+        QStringLiteral("%1 %2 %").arg(app->languageTable->text(LabelId::Battery)).arg(r.battery));
 }
 
 // With no record selected the page holds nothing and is off, as the view
@@ -523,7 +524,7 @@ void MainWindow::checkAlarmLimits()
 
 void MainWindow::warnLimit(const QString &range)
 {
-    CPrompt::warning(this, app->languageTable->text(184).arg(range));
+    CPrompt::warning(this, app->languageTable->text(LabelId::ThresholdsOutsideRangeWarning).arg(range));
 }
 
 void MainWindow::warnOutOfRange(const QString &what, qint64 low, qint64 high)
@@ -609,7 +610,8 @@ void MainWindow::on_m_actionLoadTemplateProgram_triggered()
     if (!currentRecordOrSay())
         return;
     const QStringList chosen = CPrompt::openFileNames(
-        this, app->languageTable->text(55), app->settings.defaultPath, tr("Program template (*.xtp)"));
+        this, app->languageTable->text(LabelId::LoadTemplateProgram), app->settings.defaultPath,
+        tr("Program template (*.xtp)"));
     templateFileName = chosen.value(0);
     if (templateFileName.isEmpty())
         return;
@@ -742,7 +744,7 @@ void MainWindow::on_m_lineEditLoggerNbTrip_textChanged(const QString &text)
     record->tripNumber = qBound(0, trip, ProgramLimits::MaxTrips);
     if (trip != record->tripNumber) {
         ui->m_lineEditLoggerNbTrip->setText(QString::number(record->tripNumber));
-        warnOutOfRange(app->languageTable->text(8), 0, ProgramLimits::MaxTrips);
+        warnOutOfRange(app->languageTable->text(LabelId::TripAndTimeZone), 0, ProgramLimits::MaxTrips);
     }
 }
 
@@ -906,7 +908,7 @@ void MainWindow::on_m_dateTimeEditPrgStartWait_editingFinished()
         updatingProgramForm = true;
         ui->m_dateTimeEditPrgStartWait->setDateTime(ProgramLimits::delayToEditor(limit));
         updatingProgramForm = false;
-        warnOutOfRange(app->languageTable->text(35) + tr(" (days)"), 0, maxDays);
+        warnOutOfRange(app->languageTable->text(LabelId::Wait) + tr(" (days)"), 0, maxDays);
     }
 }
 
@@ -991,7 +993,7 @@ void MainWindow::on_m_lineEditPrgStopReading_textChanged(const QString &text)
         updatingProgramForm = true;
         ui->m_lineEditPrgStopReading->setText(QString::number(largest));
         updatingProgramForm = false;
-        warnOutOfRange(app->languageTable->text(36), 1, largest);
+        warnOutOfRange(app->languageTable->text(LabelId::After), 1, largest);
     }
     updateProgramForm();
 }
@@ -1179,7 +1181,9 @@ void MainWindow::storeDelay(QLineEdit *field, int group, bool consecutive, const
         updatingForm = false;
     }
     if (typed > value)
-        warnOutOfRange(app->languageTable->text(consecutive ? 19 : 20), ProgramLimits::MinDelay,
+        warnOutOfRange(app->languageTable->text(consecutive ? LabelId::ConsecutiveDelayBeforeAlarm
+                                                            : LabelId::TotalDelayBeforeAlarm),
+                       ProgramLimits::MinDelay,
                        ProgramLimits::MaxDelay);
     updateLoggerPage();
 }

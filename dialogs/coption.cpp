@@ -12,6 +12,7 @@
 #include "files/cfilemanager.h"
 #include "mail/outgoingmail.h"
 #include "mail/smtpexchange.h"
+#include "core/labelid.h"
 
 namespace {
 
@@ -170,7 +171,8 @@ void COption::saveSettingsFile()
     CMainApp *app = m_mainWindow->app;
     const QString path = app->settingsFilePath();
     if (!app->fileManager->writeSettings(path))
-        CPrompt::warning(this, text(188) + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+        CPrompt::warning(this, text(LabelId::FileNotWritableWarning) + QLatin1Char('\n')
+                                   + QDir::toNativeSeparators(path));
 }
 
 bool COption::takeTypedFields()
@@ -735,65 +737,66 @@ void COption::on_m_checkBoxOptionLangPo_clicked() { chooseLanguage(Portuguese); 
 void COption::retranslate()
 {
     Ui_COption *f = m_ui;
-    setWindowTitle(tr("%1... %2 %3").arg(text(53), AppInfo::productTitle(), AppInfo::version()));
+    setWindowTitle(
+        tr("%1... %2 %3").arg(text(LabelId::Options), AppInfo::productTitle(), AppInfo::version()));
 
     QTabWidget *tabs = f->m_tabWidgetOption;
-    tabs->setTabText(tabs->indexOf(f->m_tabGeneral), text(86));
-    tabs->setTabText(tabs->indexOf(f->m_tabView), text(97));
-    tabs->setTabText(tabs->indexOf(f->m_tabLanguages), text(66));
+    tabs->setTabText(tabs->indexOf(f->m_tabGeneral), text(LabelId::General));
+    tabs->setTabText(tabs->indexOf(f->m_tabView), text(LabelId::View));
+    tabs->setTabText(tabs->indexOf(f->m_tabLanguages), text(LabelId::Language));
 
     const QPair<QWidget *, int> labels[] = {
-        { f->m_groupBoxOptionGeneral, 86 },
-        { f->m_checkBoxGeneralShowHelp, 87 },
-        { f->m_checkBoxGeneralAutoDownloadLogger, 88 },
-        { f->m_checkBoxGeneralAutoSaveLogger, 89 },
-        { f->m_checkBoxGeneralAutoPDFLogger, 90 },
-        { f->m_checkBoxAutoOpenPDF, 91 },
-        { f->m_labelOptionGeneralUnit, 92 },
-        { f->m_checkBoxMultiLinkSyncDateTime, 93 },
-        { f->m_checkBoxMultiLinkSyncElapsedTime, 94 },
-        { f->m_groupBoxOptionViewGraph, 74 },
-        { f->m_labelOptionViewBackground, 98 },
-        { f->m_labelOptionViewHisBackground, 98 },
-        { f->m_labelOptionViewHH, 99 },
-        { f->m_labelOptionViewH, 100 },
-        { f->m_labelOptionViewNormal, 101 },
-        { f->m_labelOptionViewMultiLink, 102 },
-        { f->m_labelOptionViewL, 103 },
-        { f->m_labelOptionViewLL, 104 },
-        { f->m_labelOptionViewLineIntTemp, 105 },
-        { f->m_labelOptionViewLineIntHum, 106 },
-        { f->m_labelOptionViewLineExtTemp, 107 },
-        { f->m_labelOptionViewLineThick, 108 },
-        { f->m_checkBoxViewGraphShowHGrid, 109 },
-        { f->m_checkBoxViewHisShowHGrid, 109 },
-        { f->m_checkBoxViewGraphShowVGrid, 110 },
-        { f->m_checkBoxViewHisShowVGrid, 110 },
-        { f->m_checkBoxViewGraphShowTime, 111 },
-        { f->m_checkBoxViewGraphShowThreshold, 112 },
-        { f->m_checkBoxViewGraphShowFullRange, 113 },
-        { f->m_checkBoxViewHisShowFullRange, 113 },
-        { f->m_pushButtonViewGraphDefault, 114 },
-        { f->m_pushButtonViewHisDefault, 114 },
-        { f->m_groupBoxOptionViewHistogram, 75 },
-        { f->m_labelOptionViewHisBack, 115 },
-        { f->m_labelOptionViewHisLis, 116 },
-        { f->m_groupBoxOptionLanguage, 66 },
-        { f->m_checkBoxOptionLangEn, 67 },
-        { f->m_checkBoxOptionLangFr, 68 },
-        { f->m_checkBoxOptionLangIt, 70 },
-        { f->m_checkBoxOptionLangSp, 71 },
-        { f->m_checkBoxOptionLangGr, 72 },
-        { f->m_checkBoxOptionLangPo, 73 },
-        { f->m_checkBoxGeneralAutoTxt, 191 },
-        { f->m_checkBoxGeneralAutoCsv, 200 },
-        { f->m_labelOptionGeneralMktEnergy, 201 },
-        { f->m_labelOptionGeneralTimeAtSelTimeZone, 202 },
-        { f->m_labelOptionGeneralTimeZone, 203 },
-        { f->m_checkBoxGeneralDaylightTime, 204 },
-        { f->m_labelOptionGeneralPath, 205 },
-        { f->m_buttonBox->button(QDialogButtonBox::Ok), 79 },
-        { f->m_buttonBox->button(QDialogButtonBox::Cancel), 206 },
+        { f->m_groupBoxOptionGeneral, LabelId::General },
+        { f->m_checkBoxGeneralShowHelp, LabelId::ShowHelpWindow },
+        { f->m_checkBoxGeneralAutoDownloadLogger, LabelId::AutoDownloadLogger },
+        { f->m_checkBoxGeneralAutoSaveLogger, LabelId::AutoSaveLogger },
+        { f->m_checkBoxGeneralAutoPDFLogger, LabelId::AutoGeneratePdf },
+        { f->m_checkBoxAutoOpenPDF, LabelId::AutoOpenPdf },
+        { f->m_labelOptionGeneralUnit, LabelId::UnitDisplay },
+        { f->m_checkBoxMultiLinkSyncDateTime, LabelId::CompareByActualTime },
+        { f->m_checkBoxMultiLinkSyncElapsedTime, LabelId::CompareFromDifferentPeriods },
+        { f->m_groupBoxOptionViewGraph, LabelId::Graph },
+        { f->m_labelOptionViewBackground, LabelId::Background },
+        { f->m_labelOptionViewHisBackground, LabelId::Background },
+        { f->m_labelOptionViewHH, LabelId::HighHigh },
+        { f->m_labelOptionViewH, LabelId::High },
+        { f->m_labelOptionViewNormal, LabelId::Normal },
+        { f->m_labelOptionViewMultiLink, LabelId::MultiLink },
+        { f->m_labelOptionViewL, LabelId::Low },
+        { f->m_labelOptionViewLL, LabelId::LowLow },
+        { f->m_labelOptionViewLineIntTemp, LabelId::LineInternalTemperature },
+        { f->m_labelOptionViewLineIntHum, LabelId::LineInternalHumidity },
+        { f->m_labelOptionViewLineExtTemp, LabelId::LineExternalTemperature },
+        { f->m_labelOptionViewLineThick, LabelId::LineThickness },
+        { f->m_checkBoxViewGraphShowHGrid, LabelId::ShowHorizontalGrid },
+        { f->m_checkBoxViewHisShowHGrid, LabelId::ShowHorizontalGrid },
+        { f->m_checkBoxViewGraphShowVGrid, LabelId::ShowVerticalGrid },
+        { f->m_checkBoxViewHisShowVGrid, LabelId::ShowVerticalGrid },
+        { f->m_checkBoxViewGraphShowTime, LabelId::ShowTime },
+        { f->m_checkBoxViewGraphShowThreshold, LabelId::ShowThreshold },
+        { f->m_checkBoxViewGraphShowFullRange, LabelId::ShowFullRange },
+        { f->m_checkBoxViewHisShowFullRange, LabelId::ShowFullRange },
+        { f->m_pushButtonViewGraphDefault, LabelId::Default },
+        { f->m_pushButtonViewHisDefault, LabelId::Default },
+        { f->m_groupBoxOptionViewHistogram, LabelId::Histogram },
+        { f->m_labelOptionViewHisBack, LabelId::Back },
+        { f->m_labelOptionViewHisLis, LabelId::Line },
+        { f->m_groupBoxOptionLanguage, LabelId::Language },
+        { f->m_checkBoxOptionLangEn, LabelId::English },
+        { f->m_checkBoxOptionLangFr, LabelId::French },
+        { f->m_checkBoxOptionLangIt, LabelId::Italian },
+        { f->m_checkBoxOptionLangSp, LabelId::Spanish },
+        { f->m_checkBoxOptionLangGr, LabelId::German },
+        { f->m_checkBoxOptionLangPo, LabelId::Portuguese },
+        { f->m_checkBoxGeneralAutoTxt, LabelId::AutoGenerateTxt },
+        { f->m_checkBoxGeneralAutoCsv, LabelId::AutoGenerateCsv },
+        { f->m_labelOptionGeneralMktEnergy, LabelId::MktActivationEnergy },
+        { f->m_labelOptionGeneralTimeAtSelTimeZone, LabelId::CurrentTimeInZone },
+        { f->m_labelOptionGeneralTimeZone, LabelId::TimeZone },
+        { f->m_checkBoxGeneralDaylightTime, LabelId::UseDaylightTime },
+        { f->m_labelOptionGeneralPath, LabelId::DefaultPathOptions },
+        { f->m_buttonBox->button(QDialogButtonBox::Ok), LabelId::Ok },
+        { f->m_buttonBox->button(QDialogButtonBox::Cancel), LabelId::Cancel },
     };
     for (const auto &label : labels)
         setLabelText(label.first, text(label.second));

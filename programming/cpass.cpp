@@ -5,6 +5,7 @@
 #include "core/appinfo.h"
 #include "core/loggerrecord.h"
 #include "programming/programlimits.h"
+#include "core/labelid.h"
 
 CPass::CPass(QWidget *parent, const CLanguageTable *labels, const QString &serial,
              quint32 passwordWord)
@@ -13,13 +14,13 @@ CPass::CPass(QWidget *parent, const CLanguageTable *labels, const QString &seria
     ui = new Ui::CPass;
     ui->setupUi(this);
     setWindowTitle(AppInfo::windowTitle());
-    ui->m_labelMessage->setText(labels->text(117) + QStringLiteral("\n") + serial);
-    ui->m_labelPassword->setText(labels->text(118));
-    ui->m_pushButtonReadWithout->setText(labels->text(119));
-    ui->m_pushButtonRead->setText(labels->text(120));
-    ui->m_pushButtonWriteWithout->setText(labels->text(121));
-    ui->m_pushButtonWrite->setText(labels->text(122));
-    ui->m_pushButtonCancel->setText(labels->text(206));
+    ui->m_labelMessage->setText(labels->text(LabelId::PasswordProtected) + QStringLiteral("\n") + serial);
+    ui->m_labelPassword->setText(labels->text(LabelId::Password));
+    ui->m_pushButtonReadWithout->setText(labels->text(LabelId::ReadWithoutPassword));
+    ui->m_pushButtonRead->setText(labels->text(LabelId::Read));
+    ui->m_pushButtonWriteWithout->setText(labels->text(LabelId::WriteWithoutPassword));
+    ui->m_pushButtonWrite->setText(labels->text(LabelId::Write));
+    ui->m_pushButtonCancel->setText(labels->text(LabelId::Cancel));
     // the logger's protection word says what it allows without the password
     ui->m_pushButtonReadWithout->setEnabled(passwordWord & PasswordBits::ReadWithout);
     ui->m_pushButtonWriteWithout->setEnabled(passwordWord & PasswordBits::WriteWithout);

@@ -17,6 +17,7 @@
 #include "programming/programlimits.h"
 #include "programming/programminghost.h"
 #include "users/cuseradmin.h"
+#include "core/labelid.h"
 
 namespace {
 
@@ -59,7 +60,8 @@ bool LoggerWriter::startProgramming(int row)
         return false;
     CMainApp *app = host.core();
     const LoggerRecord asked = *record;
-    if (CPrompt::question(host.promptParent(), app->languageTable->text(187)) != QMessageBox::Yes)
+    const QString question = app->languageTable->text(LabelId::ProgramLoggerQuestion);
+    if (CPrompt::question(host.promptParent(), question) != QMessageBox::Yes)
         return false;
     // the timers ran while the question was open
     row = host.rowOfRecord(asked);
@@ -95,11 +97,11 @@ bool LoggerWriter::programLogger()
     const CLanguageTable *labels = host.core()->languageTable;
     if ((program.configWord & ConfigBits::StartAt)
         && ProgramLimits::startTimePassed(program.startAt, host.loggerNow())) {
-        CPrompt::warning(parent, labels->text(185).arg(serial));
+        CPrompt::warning(parent, labels->text(LabelId::StartTimePassedWarning).arg(serial));
         return false;
     }
     if (ProgramLimits::noProgramsLeft(program.tripNumber, program.maxTrip)) {
-        CPrompt::warning(parent, labels->text(186).arg(serial));
+        CPrompt::warning(parent, labels->text(LabelId::CannotBeProgrammedWarning).arg(serial));
         return false;
     }
     const QString unrunnable = ProgramLimits::unrunnableProgram(program, host.loggerNow());

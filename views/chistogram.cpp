@@ -12,6 +12,7 @@
 #include "core/loggertime.h"
 #include "views/cplot.h"
 #include "views/histogram.h"
+#include "core/labelid.h"
 
 namespace {
 
@@ -126,12 +127,12 @@ void CHistogram::setupPlot()
     plotLayout()->setAlignCanvasToScales(true);
 
     const CLanguageTable *labels = m_app->languageTable;
-    setAxisTitle(yLeft, labels->text(127));
-    QString bottomTitle = fahrenheit() ? tr("%1 (°F)").arg(labels->text(192))
-                                       : tr("%1 (°C)").arg(labels->text(192));
+    setAxisTitle(yLeft, labels->text(LabelId::NumberOfRecords));
+    QString bottomTitle = fahrenheit() ? tr("%1 (°F)").arg(labels->text(LabelId::Temperature))
+                                       : tr("%1 (°C)").arg(labels->text(LabelId::Temperature));
     if (const LoggerRecord *record = recordAt(m_recordIndex)) {
         if (record->isChannelOn(ChannelHumidity))
-            bottomTitle += tr(" / %1 (%)").arg(labels->text(193));
+            bottomTitle += tr(" / %1 (%)").arg(labels->text(LabelId::Humidity));
     }
     setAxisTitle(xBottom, bottomTitle);
 

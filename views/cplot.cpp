@@ -23,6 +23,7 @@
 #include "views/reducedcurve.h"
 #include "views/timescaledraw.h"
 #include "views/zoomer.h"
+#include "core/labelid.h"
 
 namespace {
 
@@ -370,10 +371,10 @@ void CPlot::buildCurves(QList<int> selection)
         currentSetStart = record.startTime;
 
         const QString unit = settings.modeCelsius != 0 ? QStringLiteral("°C") : QStringLiteral("°F");
-        const QString temperature = m_app->languageTable->text(192);
+        const QString temperature = m_app->languageTable->text(LabelId::Temperature);
         if (record.sensorFlags & SensorBits::DigitalTempHum)
             setAxisTitle(yLeft, tr("%1 (%2) / %3 (%)")
-                                    .arg(temperature, unit, m_app->languageTable->text(193)));
+                                    .arg(temperature, unit, m_app->languageTable->text(LabelId::Humidity)));
         else
             setAxisTitle(yLeft, tr("%1 (%2)").arg(temperature, unit));
 
@@ -400,7 +401,7 @@ void CPlot::buildCurves(QList<int> selection)
                 // the time base either: the other sets keep their places.
                 if (record.recordedCount != 0) {
                     setAxisScaleDraw(xBottom, new TimeScaleDraw(earliestStart, 1, settings.dateFormat));
-                    setAxisTitle(xBottom, m_app->languageTable->text(194));
+                    setAxisTitle(xBottom, m_app->languageTable->text(LabelId::DateAndTime));
                 }
             }
         } else {
@@ -410,12 +411,12 @@ void CPlot::buildCurves(QList<int> selection)
                 if (!severalSets) {
                     setAxisScaleDraw(xBottom, new TimeScaleDraw(record.startTime, int(record.interval),
                                                                 settings.dateFormat));
-                    setAxisTitle(xBottom, m_app->languageTable->text(194));
+                    setAxisTitle(xBottom, m_app->languageTable->text(LabelId::DateAndTime));
                 } else if (settings.multiLinkSyncElapsedTime) {
                     setAxisScaleDraw(xBottom, new ElapsedTimeScaleDraw(
                                                   QDateTime(QDate(2000, 1, 1), QTime(0, 0), Qt::LocalTime),
                                                   int(record.interval)));
-                    setAxisTitle(xBottom, m_app->languageTable->text(195));
+                    setAxisTitle(xBottom, m_app->languageTable->text(LabelId::ElapsedTime));
                 }
             }
         }

@@ -14,6 +14,7 @@
 #include "views/cmktcalculator.h"
 #include "views/cplot.h"
 #include "views/elapsedtimescaledraw.h"
+#include "core/labelid.h"
 
 namespace {
 
@@ -306,9 +307,9 @@ QString CTable::temperatureText(double celsius, int decimals) const
 QString CTable::channelName(ViewChannel channel) const
 {
     switch (channel) {
-    case ChannelHumidity: return QStringLiteral("Int. ") + text(193);
-    case ChannelExternal: return QStringLiteral("Ext. ") + text(192);
-    default: return QStringLiteral("Int. ") + text(192);
+    case ChannelHumidity: return QStringLiteral("Int. ") + text(LabelId::Humidity);
+    case ChannelExternal: return QStringLiteral("Ext. ") + text(LabelId::Temperature);
+    default: return QStringLiteral("Int. ") + text(LabelId::Temperature);
     }
 }
 
@@ -367,41 +368,41 @@ QString CTable::summaryLabel(SummaryItem item, ViewChannel channel, bool shortLa
                              bool reportMode) const
 {
     const QString space = QStringLiteral(" ");
-    const QString outOfSpec = text(197);
+    const QString outOfSpec = text(LabelId::OutOfSpecification);
     QString label;
     switch (item) {
-    case Item::Serial: return text(4);
-    case Item::ProductCode: return text(132);
-    case Item::Versions: return text(133);
-    case Item::MemorySize: return text(7);
+    case Item::Serial: return text(LabelId::SerialNumber);
+    case Item::ProductCode: return text(LabelId::ProductCode);
+    case Item::Versions: return text(LabelId::FirmwareVersion);
+    case Item::MemorySize: return text(LabelId::MemorySize);
     case Item::Range: return QStringLiteral("Range");
-    case Item::Battery: return text(196);
-    case Item::TripAndZone: return text(8);
-    case Item::Description: return text(10);
-    case Item::UnitMode: return text(135);
-    case Item::StartAt: return text(142);
-    case Item::StartDelay: return text(143);
-    case Item::StopAt: return text(144);
-    case Item::StopAfterRecords: return text(145);
-    case Item::Interval: return text(146);
-    case Item::Continuous: return text(147);
-    case Item::StopButton: return text(148);
-    case Item::MemoryUsed: return text(149);
-    case Item::RecordCount: return text(127);
-    case Item::StartedTime: return text(153);
-    case Item::StoppedTime: return text(154);
+    case Item::Battery: return text(LabelId::Battery);
+    case Item::TripAndZone: return text(LabelId::TripAndTimeZone);
+    case Item::Description: return text(LabelId::Description);
+    case Item::UnitMode: return text(LabelId::UnitModeProgrammed);
+    case Item::StartAt: return text(LabelId::ProgramStartAt);
+    case Item::StartDelay: return text(LabelId::ProgramStartButtonAfter);
+    case Item::StopAt: return text(LabelId::ProgramStopAt);
+    case Item::StopAfterRecords: return text(LabelId::ProgramStopAfterRecords);
+    case Item::Interval: return text(LabelId::ProgramInterval);
+    case Item::Continuous: return text(LabelId::ProgramContinuousLogging);
+    case Item::StopButton: return text(LabelId::ProgramStopButtonEnabled);
+    case Item::MemoryUsed: return text(LabelId::ProgramMemoryUsed);
+    case Item::RecordCount: return text(LabelId::NumberOfRecords);
+    case Item::StartedTime: return text(LabelId::StartedTime);
+    case Item::StoppedTime: return text(LabelId::StoppedTime);
     case Item::ConfiguredBy: return QStringLiteral("Configured by:");
     case Item::DownloadedBy: return QStringLiteral("Downloaded by:");
     case Item::LimitHH: label = reportMode ? QStringLiteral("Alarm HH") : QStringLiteral("HH"); break;
     case Item::LimitH: label = reportMode ? QStringLiteral("Alarm H") : QStringLiteral("H"); break;
     case Item::LimitL: label = reportMode ? QStringLiteral("Alarm L") : QStringLiteral("L"); break;
     case Item::LimitLL: label = reportMode ? QStringLiteral("Alarm LL") : QStringLiteral("LL"); break;
-    case Item::ConsecutiveDelay: label = text(140); break;
-    case Item::TotalDelay: label = text(141); break;
-    case Item::TimeHH: label = text(100) + space + text(100) + space + outOfSpec; break;
-    case Item::TimeH: label = text(100) + space + outOfSpec; break;
-    case Item::TimeL: label = text(103) + space + outOfSpec; break;
-    case Item::TimeLL: label = text(103) + space + text(103) + space + outOfSpec; break;
+    case Item::ConsecutiveDelay: label = text(LabelId::ConsecutiveAlarmDelay); break;
+    case Item::TotalDelay: label = text(LabelId::TotalAlarmDelay); break;
+    case Item::TimeHH: label = text(LabelId::High) + space + text(LabelId::High) + space + outOfSpec; break;
+    case Item::TimeH: label = text(LabelId::High) + space + outOfSpec; break;
+    case Item::TimeL: label = text(LabelId::Low) + space + outOfSpec; break;
+    case Item::TimeLL: label = text(LabelId::Low) + space + text(LabelId::Low) + space + outOfSpec; break;
     case Item::ValueMax: label = QStringLiteral("Value Max:"); break;
     case Item::ValueAvg: label = QStringLiteral("Value Avg:"); break;
     case Item::ValueMin: label = QStringLiteral("Value Min:"); break;
@@ -414,7 +415,7 @@ QString CTable::generalValue(SummaryItem item, const LoggerRecord &record) const
 {
     const QString none = QStringLiteral("-");
     const quint32 config = record.configWord;
-    auto yesNo = [&](bool yes) { return yes ? text(207) : text(208); };
+    auto yesNo = [&](bool yes) { return yes ? text(LabelId::Yes) : text(LabelId::No); };
     auto orNone = [&](const QString &value) { return value.trimmed().isEmpty() ? none : value; };
     switch (item) {
     case Item::Serial: return record.serialNumber;
@@ -557,7 +558,8 @@ void CTable::setReadingsHeader(QTableWidget *table, const LoggerRecord &record)
     if (!table)
         return;
     table->setColumnCount(2 + valueHeaders.size());
-    table->setHorizontalHeaderLabels(QStringList { text(125), text(130) } + valueHeaders);
+    table->setHorizontalHeaderLabels(QStringList { text(LabelId::Time), text(LabelId::Elapsed) }
+                                     + valueHeaders);
 }
 
 void CTable::setReadingsHeaderMulti(QTableWidget *table, QList<int> selection)
@@ -573,7 +575,8 @@ void CTable::setReadingsHeaderMulti(QTableWidget *table, QList<int> selection)
     }
     if (!table)
         return;
-    const QString timeHeader = app->settings.multiLinkSyncDateTime ? text(125) : text(130);
+    const QString timeHeader =
+        app->settings.multiLinkSyncDateTime ? text(LabelId::Time) : text(LabelId::Elapsed);
     table->setColumnCount(1 + valueHeaders.size());
     table->setHorizontalHeaderLabels(QStringList { timeHeader } + valueHeaders);
 }
