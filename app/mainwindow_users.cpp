@@ -15,8 +15,8 @@
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
-#include "users/cuseradminnewpass.h"
-#include "users/cuseradminpass.h"
+#include "dialogs/cuseradminnewpass.h"
+#include "dialogs/cuseradminpass.h"
 
 namespace {
 

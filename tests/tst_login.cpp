@@ -9,7 +9,7 @@
 #include <QPushButton>
 
 #include "core/cmsd.h"
-#include "users/cuseradminnewpass.h"
+#include "dialogs/cuseradminnewpass.h"
 
 using WindowTest::setUserAdministration;
 

@@ -11,8 +11,8 @@
 #include <QMetaMethod>
 #include <QPushButton>
 
-#include "users/cuseradminnewpass.h"
-#include "users/cuseradminpass.h"
+#include "dialogs/cuseradminnewpass.h"
+#include "dialogs/cuseradminpass.h"
 
 PromptRecorder::PromptRecorder()
 {

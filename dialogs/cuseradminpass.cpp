@@ -1,4 +1,4 @@
-#include "users/cuseradminpass.h"
+#include "dialogs/cuseradminpass.h"
 #include "ui_cuseradminpass.h"
 
 #include "core/appinfo.h"

@@ -1,4 +1,4 @@
-#include "users/cuseradminnewpass.h"
+#include "dialogs/cuseradminnewpass.h"
 #include "ui_cuseradminnewpass.h"
 
 #include <QPushButton>
