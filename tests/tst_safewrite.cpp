@@ -24,6 +24,7 @@
 #include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "ui_coption.h"
+#include "views/cplot.h"
 #include "dialogs/coption.h"
 #include "users/cuseradmin.h"
 
@@ -416,6 +417,50 @@ private slots:
         QVERIFY(!QFileInfo::exists(picture));
         QVERIFY(h.window.saveWindowImage(picture));
         QCOMPARE(QImage(picture).size(), h.window.grab().size());
+    }
+
+    void aGraphExportThatFailsKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("pdf") << "graph.pdf";
+        QTest::newRow("svg") << "graph.svg";
+        QTest::newRow("png") << "graph.png";
+    }
+    void aGraphExportThatFailsKeepsTheEarlierFile()
+    {
+        QFETCH(QString, name);
+        PromptRecorder prompts;
+        app->selection = { 0 };
+        CPlot plot;
+        plot.setData(app, 0);
+        plot.setupPlot();
+        const QString path = folder.filePath(name);
+        QVERIFY(plot.exportDocument(path));
+        const QByteArray good = TestEnv::readFile(path);
+        const QStringList before = entriesOf(folder.path());
+
+        for (Stage stage : { Stage::Write, Stage::Sync, Stage::Commit }) {
+            WholeFile::failNextForTests(stage);
+            QVERIFY(!plot.exportDocument(path));
+            QCOMPARE(TestEnv::readFile(path), good);
+            QCOMPARE(entriesOf(folder.path()), before);
+        }
+        QCOMPARE(prompts.boxes.size(), 3);
+        for (const PromptRecorder::Box &box : qAsConst(prompts.boxes)) {
+            QCOMPARE(box.kind, CPrompt::Warning);
+            QVERIFY2(box.text.contains(path) && box.text.contains(QStringLiteral("No space left on device")),
+                     qPrintable(box.text));
+        }
+
+        // a full disk: the earlier export stays whole and readable
+        SmallDisk disk(256 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        const QString onDisk = disk.path(name);
+        QVERIFY(TestEnv::writeFile(onDisk, good));
+        QVERIFY(disk.leaveFree(0));
+        QVERIFY(!plot.exportDocument(onDisk));
+        QCOMPARE(TestEnv::readFile(onDisk), good);
+        QCOMPARE(prompts.boxes.size(), 4);
     }
 
     // The build's page generator writes as the program does: a disk that
