@@ -24,6 +24,10 @@ QString adminIniPath()
     return TestEnv::settingsDir() + QStringLiteral("xZdrAdmin.ini");
 }
 
+// The warning users know for a file that could not be saved, before its path
+// and reason.
+const QString kNotWritable = QStringLiteral("Warning!\n\nFailed to open file, is it writable?\n\n");
+
 // A trip of a one-minute interval from 1 March 2026, 10:00, as a data file
 // holds it.
 LoggerRecord fileTrip(const char *serial, const QVector<quint16> &readings)
@@ -414,7 +418,7 @@ private slots:
         h.prompts.filesToChoose = QStringList{ h.homePath("missing/dir/x.qlf") };
         h.ui->m_actionSaveAs->trigger();
         QCOMPARE(h.prompts.boxes.size(), 1);
-        QVERIFY(h.prompts.boxes.first().text.startsWith(h.window.app->languageTable->text(188) + "\n\n"));
+        QVERIFY(h.prompts.boxes.first().text.startsWith(kNotWritable));
         QVERIFY(h.prompts.boxes.first().text.contains(h.homePath("missing/dir/x.qlf")));
         QCOMPARE(h.records.at(0).fileName, path);
         QCOMPARE(TestEnv::readFile(path), before);
@@ -467,7 +471,7 @@ private slots:
         for (int i = 0; i < paths.size(); ++i) {
             const QString text = h.prompts.boxes.at(i).text;
             QCOMPARE(h.prompts.boxes.at(i).kind, CPrompt::Warning);
-            QVERIFY2(text.startsWith(h.window.app->languageTable->text(188) + "\n\n"), qPrintable(text));
+            QVERIFY2(text.startsWith(kNotWritable), qPrintable(text));
             QVERIFY2(text.contains(paths.at(i)) && text.contains("No space left on device"), qPrintable(text));
         }
         QCOMPARE(TestEnv::readFile(path), dataBefore);
