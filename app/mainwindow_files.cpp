@@ -19,6 +19,26 @@
 #include "views/ctable.h"
 #include "core/labelid.h"
 
+namespace {
+
+const QString kWarningHead = QStringLiteral("Warning!\n\n");
+
+// A writer's reason without the heading of a box of its own.
+QString withoutWarningHead(QString reason)
+{
+    if (reason.startsWith(kWarningHead))
+        reason.remove(0, kWarningHead.size());
+    return reason;
+}
+
+// The label's text stays first, as users know it; what went wrong follows.
+void warnNotSaved(QWidget *parent, const QString &label, const QString &reason)
+{
+    CPrompt::warning(parent, label + QStringLiteral("\n\n") + withoutWarningHead(reason));
+}
+
+}
+
 bool MainWindow::loadDataFile(const QString &path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
@@ -58,8 +78,9 @@ bool MainWindow::loadDataFile(const QString &path)
 
 bool MainWindow::writeDataFileFor(int row, const QString &path)
 {
-    if (!app->fileManager->writeDataFile(path, row)) {
-        CPrompt::warning(this, app->languageTable->text(LabelId::FileNotWritableWarning));
+    QString reason;
+    if (!app->fileManager->writeDataFile(path, row, &reason)) {
+        warnNotSaved(this, app->languageTable->text(LabelId::FileNotWritableWarning), reason);
         return false;
     }
     app->records[row].fileName = path;
@@ -257,8 +278,9 @@ void MainWindow::on_m_actionSaveProgramTemplate_triggered()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".xtp");
-    if (!CFileManager::saveTemplate(path, record))
-        CPrompt::warning(this, app->languageTable->text(LabelId::FileNotWritableWarning));
+    QString reason;
+    if (!CFileManager::saveTemplate(path, record, &reason))
+        warnNotSaved(this, app->languageTable->text(LabelId::FileNotWritableWarning), reason);
 }
 
 // The export takes the report's name with its own extension, at the first
@@ -322,11 +344,8 @@ QString MainWindow::exportSelectedFile(const QString &extension, const QString &
 
     if (reason.isEmpty())
         reason = tr("The file %1 could not be written.").arg(QDir::toNativeSeparators(path));
-    const QString warning = QStringLiteral("Warning!\n\n");
-    if (reason.startsWith(warning))
-        reason.remove(0, warning.size());
     if (error)
-        *error = reason;
+        *error = withoutWarningHead(reason);
     return QString();
 }
 

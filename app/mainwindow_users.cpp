@@ -300,10 +300,11 @@ void MainWindow::on_m_actionBackup_triggered()
         chooseUserDirFolder(QStringLiteral("Backup"), tr("%1 Backup Destination Path"));
     if (folder.isEmpty())
         return;
-    if (app->userAdmin->backup(folder))
+    QString reason;
+    if (app->userAdmin->backup(folder, &reason))
         CPrompt::information(this, tr("Backup done.\n") + folder + tr("\nSuccess"));
     else
-        CPrompt::warning(this, tr("Backup Failed.\nError"));
+        CPrompt::warning(this, tr("Backup Failed.\nError") + QStringLiteral("\n\n") + reason);
 }
 
 void MainWindow::on_m_actionRestore_triggered()
@@ -311,8 +312,9 @@ void MainWindow::on_m_actionRestore_triggered()
     const QString folder = chooseUserDirFolder(QStringLiteral("Restore"), tr("%1 Restore Path"));
     if (folder.isEmpty())
         return;
-    if (!app->userAdmin->restore(folder)) {
-        CPrompt::warning(this, tr("Restore Failed.\nError"));
+    QString reason;
+    if (!app->userAdmin->restore(folder, &reason)) {
+        CPrompt::warning(this, tr("Restore Failed.\nError") + QStringLiteral("\n\n") + reason);
         return;
     }
     CPrompt::information(this,

@@ -181,6 +181,17 @@ QString fileLabel(const QString &path)
     return QFileInfo(path).fileName();
 }
 
+// Writes bytes whole; on failure error names the file and the reason.
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QString reason;
+    if (WholeFile::write(path, bytes, &reason))
+        return true;
+    if (error)
+        *error = QObject::tr("Warning!\n\nThe file \"%1\" could not be written: %2.").arg(path, reason);
+    return false;
+}
+
 // A string of the data stream whose length prefix is plausible: a damaged
 // prefix must not make the reader allocate or read past the end.
 bool readStreamString(QDataStream &in, const QByteArray &bytes, QString &text)
@@ -387,13 +398,7 @@ bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record
     if (withCheckValue)
         out << byteSum(bytes);
 
-    QString reason;
-    if (!WholeFile::write(path, bytes, &reason)) {
-        if (error)
-            *error = QObject::tr("Warning!\n\nThe file \"%1\" could not be written: %2.").arg(path, reason);
-        return false;
-    }
-    return true;
+    return writeWhole(path, bytes, error);
 }
 
 bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, QString *error)
@@ -570,7 +575,7 @@ const char *const kGroupSuffix[3] = { "", "_EXT", "_HUM" };
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 }
 
-bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r)
+bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r, QString *error)
 {
     QString text = QStringLiteral("[TEMPLATE]\r\n");
     auto line = [&](const QString &key, const QString &value) {
@@ -593,7 +598,7 @@ bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r)
     line(QStringLiteral("PRG_STOP_READING"), QString::number(r.stopReadingCount));
     line(QStringLiteral("PRG_DURATION"), QString::number(r.duration));
     line(QStringLiteral("MAX_TRIP"), QString::number(r.maxTrip));
-    return WholeFile::write(path, text.toUtf8());
+    return writeWhole(path, text.toUtf8(), error);
 }
 
 bool CFileManager::readTemplate(const QString &path, LoggerRecord &r)

@@ -58,8 +58,9 @@ public:
                            const QList<QStringList> &rowValues, bool syncDateTime,
                            int selectedCount, const QStringList &headers = QStringList());
 
-    // Program templates (".xtp").
-    static bool saveTemplate(const QString &path, const LoggerRecord &record);
+    // Program templates (".xtp"). A failed save leaves the previous file
+    // whole, and error says why.
+    static bool saveTemplate(const QString &path, const LoggerRecord &record, QString *error = nullptr);
     static bool readTemplate(const QString &path, LoggerRecord &record);
 
 private:

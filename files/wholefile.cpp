@@ -18,11 +18,16 @@ namespace {
 
 WholeFile::Stage failingStage = WholeFile::Stage::None;
 int failuresLeft = 0;
+int passesLeft = 0;
 
 bool faultAt(WholeFile::Stage stage)
 {
     if (failuresLeft <= 0 || failingStage != stage)
         return false;
+    if (passesLeft > 0) {
+        --passesLeft;
+        return false;
+    }
     if (--failuresLeft == 0)
         failingStage = WholeFile::Stage::None;
     return true;
@@ -69,10 +74,11 @@ QString systemReason()
 
 namespace WholeFile {
 
-void failNextForTests(Stage stage, int count)
+void failNextForTests(Stage stage, int count, int passing)
 {
     failingStage = stage;
     failuresLeft = stage == Stage::None ? 0 : count;
+    passesLeft = failuresLeft > 0 ? passing : 0;
 }
 
 bool write(const QString &path, const QByteArray &bytes, QString *error, const Preparation &prepare)

@@ -31,9 +31,10 @@ bool write(const QString &path, const QByteArray &bytes, QString *error = nullpt
 // path is left as it was and error tells why.
 bool replace(const QString &temporaryPath, const QString &path, QString *error = nullptr);
 
-// Test seam: the next count writes or replacements fail at stage as a full
-// disk would make them fail (a write stage keeps half of the bytes).
+// Test seam: the next count writes or replacements that reach stage fail
+// there as a full disk would make them fail (a write stage keeps half of the
+// bytes), once the first `passing` of them have gone through.
 enum class Stage { None, Write, Flush, Sync, Commit };
-void failNextForTests(Stage stage, int count = 1);
+void failNextForTests(Stage stage, int count = 1, int passing = 0);
 
 }

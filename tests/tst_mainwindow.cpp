@@ -1,4 +1,5 @@
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QWebFrame>
 #include <QWebPage>
 #include <QWebView>
@@ -8,6 +9,7 @@
 #include "views/chistogram.h"
 #include "views/cplot.h"
 #include "files/cfilemanager.h"
+#include "files/wholefile.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
 #include "support/windowtest.h"
@@ -20,6 +22,23 @@ namespace {
 QString adminIniPath()
 {
     return TestEnv::settingsDir() + QStringLiteral("xZdrAdmin.ini");
+}
+
+// The warning users know for a file that could not be saved, before its path
+// and reason.
+const QString kNotWritable = QStringLiteral("Warning!\n\nFailed to open file, is it writable?\n\n");
+
+// A trip of a one-minute interval from 1 March 2026, 10:00, as a data file
+// holds it.
+LoggerRecord fileTrip(const char *serial, const QVector<quint16> &readings)
+{
+    LoggerRecord source = downloadedTrip(QString::fromLatin1(serial), readings);
+    source.sensorFlags = SensorBits::InternalNtc;
+    source.configWord = ConfigBits::InternalOn;
+    source.interval = 60;
+    source.startTime = QDateTime(QDate(2026, 3, 1), QTime(10, 0));
+    source.imageRead = ImageCodec::encode(source, QByteArray(kImageSize, '\0'));
+    return source;
 }
 
 QImage iconImage(const QIcon &icon)
@@ -338,12 +357,7 @@ private slots:
     void dataFilesOpenOnceShowAndSaveWithoutLoss()
     {
         Harness h;
-        LoggerRecord source = downloadedTrip("Q12345", { 0x00C8, 0x00D2, 0x00DC });
-        source.sensorFlags = SensorBits::InternalNtc;
-        source.configWord = ConfigBits::InternalOn;
-        source.interval = 60;
-        source.startTime = QDateTime(QDate(2026, 3, 1), QTime(10, 0));
-        source.imageRead = ImageCodec::encode(source, QByteArray(kImageSize, '\0'));
+        LoggerRecord source = fileTrip("Q12345", QVector<quint16>{ 0x00C8, 0x00D2, 0x00DC });
         const QString path = h.homePath("Q12345_0001_000.qlf");
         QVERIFY(CFileManager::writeDataFile(path, source, false));
 
@@ -404,7 +418,8 @@ private slots:
         h.prompts.filesToChoose = QStringList{ h.homePath("missing/dir/x.qlf") };
         h.ui->m_actionSaveAs->trigger();
         QCOMPARE(h.prompts.boxes.size(), 1);
-        QCOMPARE(h.prompts.boxes.first().text, h.window.app->languageTable->text(188));
+        QVERIFY(h.prompts.boxes.first().text.startsWith(kNotWritable));
+        QVERIFY(h.prompts.boxes.first().text.contains(h.homePath("missing/dir/x.qlf")));
         QCOMPARE(h.records.at(0).fileName, path);
         QCOMPARE(TestEnv::readFile(path), before);
 
@@ -430,6 +445,39 @@ private slots:
         QCOMPARE(h.records.at(0).fileName, h.homePath("copy.qlf"));   // still the data file
     }
 
+    // A save the disk cannot take names the file and the reason after the
+    // words users know, and leaves the file that was there.
+    void aFailedSaveSaysWhereAndWhy()
+    {
+        const auto noFault = qScopeGuard([] { WholeFile::failNextForTests(WholeFile::Stage::None); });
+        Harness h;
+        LoggerRecord source = fileTrip("Q12345", QVector<quint16>{ 0x00C8, 0x00D2, 0x00DC });
+        const QString path = h.homePath("Q12345.qlf");
+        QVERIFY(CFileManager::writeDataFile(path, source, false));
+        QVERIFY(h.window.loadDataFile(path));
+        const QString template_ = h.homePath("kept.xtp");
+        QVERIFY(TestEnv::writeFile(template_, "[TEMPLATE]\r\n"));
+        const QByteArray dataBefore = TestEnv::readFile(path);
+        h.records[0].comment = QStringLiteral("edited");
+
+        WholeFile::failNextForTests(WholeFile::Stage::Flush);
+        h.ui->m_actionSave->trigger();
+        WholeFile::failNextForTests(WholeFile::Stage::Sync);
+        h.prompts.filesToChoose = QStringList{ template_ };
+        h.ui->m_actionSaveProgramTemplate->trigger();
+
+        QCOMPARE(h.prompts.boxes.size(), 2);
+        const QStringList paths{ path, template_ };
+        for (int i = 0; i < paths.size(); ++i) {
+            const QString text = h.prompts.boxes.at(i).text;
+            QCOMPARE(h.prompts.boxes.at(i).kind, CPrompt::Warning);
+            QVERIFY2(text.startsWith(kNotWritable), qPrintable(text));
+            QVERIFY2(text.contains(paths.at(i)) && text.contains("No space left on device"), qPrintable(text));
+        }
+        QCOMPARE(TestEnv::readFile(path), dataBefore);
+        QCOMPARE(TestEnv::readFile(template_), QByteArray("[TEMPLATE]\r\n"));
+    }
+
     // The graph page's comment field edits the comment of the record in the
     // current row: the data file keeps it and the report prints it. Typing
     // not finished when the row changes goes to the record it was typed for.
@@ -440,12 +488,7 @@ private slots:
         QVERIFY(field->isVisibleTo(h.ui->m_tabGraph));
         QVERIFY(!field->isEnabledTo(h.ui->m_tabGraph));
 
-        LoggerRecord source = downloadedTrip("Q777", QVector<quint16>(40, 0x00C8));
-        source.sensorFlags = SensorBits::InternalNtc;
-        source.configWord = ConfigBits::InternalOn;
-        source.interval = 60;
-        source.startTime = QDateTime(QDate(2026, 3, 1), QTime(10, 0));
-        source.imageRead = ImageCodec::encode(source, QByteArray(kImageSize, '\0'));
+        LoggerRecord source = fileTrip("Q777", QVector<quint16>(40, 0x00C8));
         source.comment = QStringLiteral("loaded at dock 4");
         const QString path = h.homePath("Q777.qlf");
         QVERIFY(CFileManager::writeDataFile(path, source, false));

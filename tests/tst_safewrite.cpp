@@ -5,6 +5,7 @@
 #include <functional>
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QRegularExpression>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -24,6 +25,7 @@
 #include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "ui_coption.h"
+#include "views/cplot.h"
 #include "dialogs/coption.h"
 #include "users/cuseradmin.h"
 
@@ -416,6 +418,98 @@ private slots:
         QVERIFY(!QFileInfo::exists(picture));
         QVERIFY(h.window.saveWindowImage(picture));
         QCOMPARE(QImage(picture).size(), h.window.grab().size());
+    }
+
+    void aGraphExportThatFailsKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("pdf") << "graph.pdf";
+        QTest::newRow("svg") << "graph.svg";
+        QTest::newRow("png") << "graph.png";
+    }
+    void aGraphExportThatFailsKeepsTheEarlierFile()
+    {
+        QFETCH(QString, name);
+        PromptRecorder prompts;
+        app->selection = { 0 };
+        CPlot plot;
+        plot.setData(app, 0);
+        plot.setupPlot();
+        const QString path = folder.filePath(name);
+        QVERIFY(plot.exportDocument(path));
+        const QByteArray good = TestEnv::readFile(path);
+        const QStringList before = entriesOf(folder.path());
+
+        for (Stage stage : { Stage::Write, Stage::Sync, Stage::Commit }) {
+            WholeFile::failNextForTests(stage);
+            QVERIFY(!plot.exportDocument(path));
+            QCOMPARE(TestEnv::readFile(path), good);
+            QCOMPARE(entriesOf(folder.path()), before);
+        }
+        QCOMPARE(prompts.boxes.size(), 3);
+        for (const PromptRecorder::Box &box : qAsConst(prompts.boxes)) {
+            QCOMPARE(box.kind, CPrompt::Warning);
+            QVERIFY2(box.text.contains(path) && box.text.contains(QStringLiteral("No space left on device")),
+                     qPrintable(box.text));
+        }
+
+        // a full disk: the earlier export stays whole and readable
+        SmallDisk disk(256 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        const QString onDisk = disk.path(name);
+        QVERIFY(TestEnv::writeFile(onDisk, good));
+        QVERIFY(disk.leaveFree(0));
+        QVERIFY(!plot.exportDocument(onDisk));
+        QCOMPARE(TestEnv::readFile(onDisk), good);
+        QCOMPARE(prompts.boxes.size(), 4);
+    }
+
+    // The administrator hears why a backup or a restore failed, after the
+    // words the boxes always had.
+    void aFailedBackupOrRestoreSaysWhy()
+    {
+        const auto restore = qScopeGuard([] { WindowTest::setUserAdministration(false); });
+        WindowTest::setUserAdministration(true);
+        QDir(UserStoreFile::userDir()).removeRecursively();
+        const quint16 admin = UserRecord::RightAdmin | UserRecord::UnlockAdmin;
+        UserStoreFile::write({ UserStoreFile::user("admin", "Adm1npass", "1", admin),
+                               UserStoreFile::user("boss", "Boss1pass", "2", admin) });
+        PromptRecorder prompts;
+        prompts.logins = { { "boss", "Boss1pass" } };
+        MainWindow window;
+        QCOMPARE(window.app->userAdmin->currentUserLogin(), QStringLiteral("boss"));
+        const QString backup = folder.filePath(QStringLiteral("backup"));
+        QVERIFY(QDir().mkpath(backup));
+        const QByteArray store = TestEnv::readFile(UserStoreFile::path());
+
+        prompts.filesToChoose = QStringList{ backup };
+        WholeFile::failNextForTests(Stage::Flush, 1, 1);
+        window.ui->m_actionBackup->trigger();
+        prompts.filesToChoose = QStringList{ backup };
+        window.ui->m_actionRestore->trigger();
+
+        QCOMPARE(prompts.boxes.size(), 2);
+        QVERIFY2(prompts.boxes.at(0).text.startsWith(QStringLiteral("Backup Failed.\nError\n\n"))
+                     && prompts.boxes.at(0).text.contains(QStringLiteral("No space left on device")),
+                 qPrintable(prompts.boxes.at(0).text));
+        QVERIFY2(prompts.boxes.at(1).text.startsWith(QStringLiteral("Restore Failed.\nError\n\n"))
+                     && prompts.boxes.at(1).text.contains(QDir::toNativeSeparators(backup)),
+                 qPrintable(prompts.boxes.at(1).text));
+        QVERIFY(!QFileInfo::exists(QDir(backup).filePath(QStringLiteral("check.txt"))));
+        QCOMPARE(TestEnv::readFile(UserStoreFile::path()), store);
+    }
+
+    void aBackupOnAFullDiskIsReported()
+    {
+        SmallDisk disk(64 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        QVERIFY(app->userAdmin->saveUsers(app->userAdmin->storePath));
+        QVERIFY(disk.leaveFree(0));
+        QString error;
+        QVERIFY(!app->userAdmin->backup(disk.path(QString()), &error));
+        QVERIFY2(!error.isEmpty(), "no reason given");
+        QVERIFY(!QFileInfo::exists(disk.path(QStringLiteral("check.txt"))));
+        QVERIFY(!app->userAdmin->verifyBackup(disk.path(QString())));
     }
 
     // The build's page generator writes as the program does: a disk that

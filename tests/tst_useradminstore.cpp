@@ -7,6 +7,9 @@
 
 #include <memory>
 
+#include <QScopeGuard>
+
+#include "files/wholefile.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -53,6 +56,15 @@ int modeOf(const QString &path)
 {
     struct stat info {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+// Every file of a folder with its bytes, hidden ones included.
+QMap<QString, QByteArray> filesIn(const QString &dir)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+        files.insert(name, TestEnv::readFile(dir + QLatin1Char('/') + name));
+    return files;
 }
 
 QDateTime at(int y, int m, int d, int hh, int mm, int ss)
@@ -347,6 +359,73 @@ private slots:
         QVERIFY(ua->restore(backup.path()));
         QCOMPARE(TestEnv::readFile(path), backedUp);
         QCOMPARE(core.window.warnings, QStringList());
+    }
+
+    // A disk that fills up at any file of a restore, before or after the
+    // first file was replaced, leaves the user directory exactly as it was
+    // and says why; once the disk takes it, the restore goes through.
+    void aRestoreCutShortLeavesTheUserDirectoryAsItWas_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::newRow("writing") << int(WholeFile::Stage::Write);
+        QTest::newRow("replacing") << int(WholeFile::Stage::Commit);
+    }
+    void aRestoreCutShortLeavesTheUserDirectoryAsItWas()
+    {
+        QFETCH(int, stage);
+        const auto noFault = qScopeGuard([] { WholeFile::failNextForTests(WholeFile::Stage::None); });
+        RecordingCore core;
+        CUserAdmin *ua = core.app.userAdmin;
+        QVERIFY(ua->addAuditEntry("Login", at(2031, 6, 1, 8, 0, 0)));
+        QVERIFY(ua->addAuditEntry("Login", at(2031, 6, 2, 8, 0, 0)));
+        QTemporaryDir backup;
+        QVERIFY(ua->backup(backup.path()));
+        ua->users.append(storedUser("later"));
+        QVERIFY(ua->saveUsers(storeFile));
+        QVERIFY(ua->addAuditEntry("Message: after the backup", at(2031, 6, 2, 9, 0, 0)));
+        const QMap<QString, QByteArray> before = filesIn(userDir());
+
+        int passing = 0;
+        QString error;
+        for (; passing < 30; ++passing) {
+            WholeFile::failNextForTests(WholeFile::Stage(stage), 1, passing);
+            if (ua->restore(backup.path(), &error))
+                break;
+            QVERIFY2(error.contains("No space left on device"), qPrintable(error));
+            QCOMPARE(filesIn(userDir()), before);
+            QVERIFY(ua->indexOfLogin("later") >= 0);
+        }
+        QVERIFY2(passing >= 2 && passing < 30, qPrintable(QString::number(passing)));
+
+        QCOMPARE(TestEnv::readFile(storeFile), TestEnv::readFile(backup.filePath("ua.bin")));
+        QCOMPARE(ua->indexOfLogin("later"), -1);
+        QVERIFY(TestEnv::readFile(ua->auditFilePath(QDate(2031, 6, 2))).contains("after the backup"));
+        QCOMPARE(core.window.warnings, QStringList());
+    }
+
+    // A backup cut short at any file is reported, with the reason, and
+    // gets no check file that a restore would trust.
+    void aBackupCutShortIsReportedWithoutACheckFile()
+    {
+        const auto noFault = qScopeGuard([] { WholeFile::failNextForTests(WholeFile::Stage::None); });
+        RecordingCore core;
+        CUserAdmin *ua = core.app.userAdmin;
+        QVERIFY(ua->addAuditEntry("Login", at(2031, 6, 1, 8, 0, 0)));
+        QVERIFY(ua->addAuditEntry("Login", at(2031, 6, 2, 8, 0, 0)));
+        int passing = 0;
+        for (; passing < 30; ++passing) {
+            QTemporaryDir backup;
+            QString error;
+            WholeFile::failNextForTests(WholeFile::Stage::Flush, 1, passing);
+            if (ua->backup(backup.path(), &error)) {
+                QVERIFY(ua->verifyBackup(backup.path()));
+                break;
+            }
+            QVERIFY2(error.contains("No space left on device"), qPrintable(error));
+            QVERIFY(!QFileInfo::exists(backup.filePath("check.txt")));
+            QVERIFY(!ua->verifyBackup(backup.path()));
+        }
+        QVERIFY2(passing >= 3 && passing < 30, qPrintable(QString::number(passing)));
     }
 };
 

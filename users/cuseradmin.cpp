@@ -8,8 +8,6 @@
 #include <QHash>
 #include <QRegularExpression>
 
-#include <cstdio>
-
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
 #include "core/windowstate.h"
@@ -478,23 +476,67 @@ QStringList plainFiles(const QString &dir)
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
 }
 
-// The check value's sum: every byte taken as a signed 8-bit value, wrapping
-// at 32 bits.
-bool byteSum(const QString &path, quint32 *sum)
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool fail(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
+bool readWhole(const QString &path, QByteArray *bytes, QString *error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    quint32 total = 0;
-    while (!file.atEnd()) {
-        const QByteArray chunk = file.read(64 * 1024);
-        if (chunk.isEmpty() && file.error() != QFileDevice::NoError)
-            return false;
-        for (const char byte : chunk)
-            total += quint32(qint32(qint8(byte)));
+    if (file.open(QIODevice::ReadOnly)) {
+        *bytes = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            return true;
     }
-    *sum = total;
+    return fail(error, CUserAdmin::tr("The file %1 cannot be read: %2.").arg(nativePath(path), file.errorString()));
+}
+
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QString reason;
+    if (WholeFile::write(path, bytes, &reason, [](QFileDevice &file) {
+            makePrivate(file);
+            return true;
+        }))
+        return true;
+    return fail(error, CUserAdmin::tr("The file %1 could not be written: %2.").arg(nativePath(path), reason));
+}
+
+// A folder's plain files, each read whole, so that what is checked is what
+// is then written.
+struct FolderFile
+{
+    QString name;
+    QByteArray bytes;
+};
+
+bool readFolder(const QString &dir, QList<FolderFile> *files, QString *error)
+{
+    for (const QString &name : plainFiles(dir)) {
+        FolderFile file{ name, QByteArray() };
+        if (!readWhole(dir + QLatin1Char('/') + name, &file.bytes, error))
+            return false;
+        files->append(file);
+    }
     return true;
+}
+
+// The check value's sum: every byte taken as a signed 8-bit value, wrapping
+// at 32 bits.
+quint32 byteSum(const QByteArray &bytes)
+{
+    quint32 total = 0;
+    for (const char byte : bytes)
+        total += quint32(qint32(qint8(byte)));
+    return total;
 }
 
 // An audit file's entries, each with the empty line that ends it. An entry
@@ -537,30 +579,23 @@ bool isAuditFile(const QString &name)
     return name.startsWith(kAuditName + QLatin1Char('-'));
 }
 
-// A restored audit file keeps what the user directory's file of that day
-// holds beyond the backup, after the backup's entries: the trail is only
-// ever appended to.
-bool keepLaterAuditEntries(const QString &restoredCopy, const QString &current)
+// One file of the user directory that a restore replaces: what it gets, and
+// what it held, to be put back when a later file cannot be replaced.
+struct Replacement
 {
-    if (!QFileInfo::exists(current))
-        return true;
-    QFile currentFile(current);
-    QFile copy(restoredCopy);
-    if (!currentFile.open(QIODevice::ReadOnly) || !copy.open(QIODevice::ReadWrite))
-        return false;
-    const QByteArray currentTrail = currentFile.readAll();
-    const QByteArray restoredTrail = copy.readAll();
-    if (currentFile.error() != QFileDevice::NoError || copy.error() != QFileDevice::NoError)
-        return false;
-    const QByteArray missing = entriesMissingFrom(restoredTrail, currentTrail);
-    return missing.isEmpty() || (copy.seek(copy.size()) && copy.write(missing) == missing.size()
-                                 && copy.flush());
-}
+    QString target;
+    QByteArray bytes;
+    QByteArray previous;
+    bool existed = false;
+};
 
-// rename() of the platform replaces the target in one step.
-bool replaceFile(const QString &from, const QString &to)
+// Puts back the files already replaced; false when one of them could not be.
+bool putBack(const QList<Replacement> &replaced)
 {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    bool all = true;
+    for (const Replacement &file : replaced)
+        all = (file.existed ? writeWhole(file.target, file.previous, nullptr) : QFile::remove(file.target)) && all;
+    return all;
 }
 
 }
@@ -578,15 +613,9 @@ QString CUserAdmin::hiddenName(const QString &name)
     return QLatin1Char('.') + visibleName(name);
 }
 
-bool CUserAdmin::writeCheckFile(const QString &path, unsigned value)
+bool CUserAdmin::writeCheckFile(const QString &path, unsigned value, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text))
-        return false;
-    const QByteArray text = QByteArray::number(value, 16).toUpper();
-    const bool written = file.write(text) == text.size();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    return writeWhole(path, QByteArray::number(value, 16).toUpper(), error);
 }
 
 unsigned CUserAdmin::readCheckFile(const QString &path, bool *valid)
@@ -612,93 +641,115 @@ bool CUserAdmin::isUserDir(const QString &dir) const
     return !canonical.isEmpty() && canonical == QFileInfo(userAdminDir).canonicalFilePath();
 }
 
-bool CUserAdmin::backup(const QString &targetDir)
+namespace {
+
+// Whether the folder's files, as read, add up to its check value.
+bool matchesCheck(const QString &sourceDir, const QList<FolderFile> &files)
 {
-    if (isUserDir(targetDir) || !QFileInfo(targetDir).isDir())
-        return false;
+    bool valid = false;
+    const quint32 stored = CUserAdmin::readCheckFile(sourceDir + QLatin1Char('/') + kCheckFileName, &valid);
+    quint32 sum = 0;
+    for (const FolderFile &file : files)
+        if (!CUserAdmin::hiddenName(file.name).contains(kCheckFileName))
+            sum += byteSum(file.bytes);
+    return valid && ~stored == sum;
+}
+
+// Every file is first written whole beside its target, so a disk that
+// cannot take them all fails before anything is replaced; only then do they
+// replace the files, each in one step. A replacement that still fails puts
+// back the files replaced before it.
+bool installRestoredFiles(const QList<Replacement> &replacements, QString *error)
+{
+    QStringList staged;
+    auto dropStaged = [&staged](int from) {
+        for (int i = from; i < staged.size(); ++i)
+            QFile::remove(staged.at(i));
+    };
+    for (const Replacement &file : replacements) {
+        const QString copy = file.target + kRestoreSuffix;
+        if (!writeWhole(copy, file.bytes, error)) {
+            dropStaged(0);
+            return false;
+        }
+        staged << copy;
+    }
+    for (int i = 0; i < replacements.size(); ++i) {
+        QString reason;
+        if (!WholeFile::replace(staged.at(i), replacements.at(i).target, &reason)) {
+            dropStaged(i + 1);
+            QString text = CUserAdmin::tr("The file %1 could not be replaced: %2.")
+                               .arg(nativePath(replacements.at(i).target), reason);
+            if (!putBack(replacements.mid(0, i)))
+                text += QLatin1Char(' ') + CUserAdmin::tr("Files replaced before it could not all be put back.");
+            return fail(error, text);
+        }
+    }
+    return true;
+}
+
+}
+
+// Each file is read whole and written whole, so the check value is taken
+// from exactly the bytes that stand in the backup. The check file is written
+// last: a backup cut short never gets one.
+bool CUserAdmin::backup(const QString &targetDir, QString *error)
+{
+    if (isUserDir(targetDir))
+        return fail(error, tr("The backup cannot be made into the user directory itself."));
+    if (!QFileInfo(targetDir).isDir())
+        return fail(error, tr("The folder %1 does not exist.").arg(nativePath(targetDir)));
     quint32 sum = 0;
     for (const QString &name : plainFiles(userAdminDir)) {
         const QString visible = visibleName(name);
         if (visible.contains(kCheckFileName))
             continue;
         const QString target = targetDir + QLatin1Char('/') + visible;
-        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        if (QFileInfo(target).isSymLink())
             QFile::remove(target);
-        quint32 fileSum = 0;
-        // The check value describes what the backup holds, so it is taken
-        // from the copy.
-        if (!QFile::copy(userAdminDir + QLatin1Char('/') + name, target)
-            || !byteSum(target, &fileSum))
+        QByteArray bytes;
+        if (!readWhole(userAdminDir + QLatin1Char('/') + name, &bytes, error) || !writeWhole(target, bytes, error))
             return false;
-        sum += fileSum;
+        sum += byteSum(bytes);
     }
     const QString checkPath = targetDir + QLatin1Char('/') + kCheckFileName;
     if (QFileInfo(checkPath).isSymLink())
         QFile::remove(checkPath);
-    return writeCheckFile(checkPath, ~sum);
+    return writeCheckFile(checkPath, ~sum, error);
 }
 
 bool CUserAdmin::verifyBackup(const QString &sourceDir) const
 {
-    bool valid = false;
-    const quint32 stored = readCheckFile(sourceDir + QLatin1Char('/') + kCheckFileName, &valid);
-    if (!valid)
-        return false;
-    quint32 sum = 0;
-    for (const QString &name : plainFiles(sourceDir)) {
-        if (hiddenName(name).contains(kCheckFileName))
-            continue;
-        quint32 fileSum = 0;
-        if (!byteSum(sourceDir + QLatin1Char('/') + name, &fileSum))
-            return false;
-        sum += fileSum;
-    }
-    return ~stored == sum;
+    QList<FolderFile> files;
+    return readFolder(sourceDir, &files, nullptr) && matchesCheck(sourceDir, files);
 }
 
-bool CUserAdmin::restore(const QString &sourceDir)
+bool CUserAdmin::restore(const QString &sourceDir, QString *error)
 {
-    if (isUserDir(sourceDir) || !verifyBackup(sourceDir))
+    if (isUserDir(sourceDir))
+        return fail(error, tr("A backup cannot be restored from the user directory itself."));
+    QList<FolderFile> files;
+    if (!readFolder(sourceDir, &files, error))
         return false;
-    if (!installRestoredFiles(sourceDir, plainFiles(sourceDir)))
+    if (!matchesCheck(sourceDir, files))
+        return fail(error, tr("The files in %1 do not match its check file.").arg(nativePath(sourceDir)));
+    QList<Replacement> replacements;
+    for (const FolderFile &file : qAsConst(files)) {
+        Replacement replacement;
+        replacement.target = userAdminDir + QLatin1Char('/') + hiddenName(file.name);
+        replacement.existed = QFileInfo::exists(replacement.target);
+        if (replacement.existed && !readWhole(replacement.target, &replacement.previous, error))
+            return false;
+        // the trail is only ever appended to: a restored day keeps what was
+        // written since the backup, after the backup's entries
+        replacement.bytes = file.bytes;
+        if (isAuditFile(hiddenName(file.name)))
+            replacement.bytes += entriesMissingFrom(file.bytes, replacement.previous);
+        replacements << replacement;
+    }
+    if (!installRestoredFiles(replacements, error))
         return false;
     reloadAfterRestore();
-    return true;
-}
-
-// Every file is first copied beside its target under a temporary name, so a
-// copy that fails leaves the user directory untouched; only then do the
-// copies replace the files, each in one step. Audit files are merged, not
-// replaced.
-bool CUserAdmin::installRestoredFiles(const QString &sourceDir, const QStringList &names)
-{
-    QStringList copies;
-    auto dropCopies = [&copies]() {
-        for (const QString &copy : qAsConst(copies))
-            QFile::remove(copy);
-    };
-    for (const QString &name : names) {
-        const QString target = userAdminDir + QLatin1Char('/') + hiddenName(name);
-        const QString copy = target + kRestoreSuffix;
-        QFile::remove(copy);
-        const bool copied = QFile::copy(sourceDir + QLatin1Char('/') + name, copy);
-        if (copied)
-            copies << copy;
-        if (!copied || (isAuditFile(hiddenName(name)) && !keepLaterAuditEntries(copy, target))) {
-            dropCopies();
-            return false;
-        }
-        QFile file(copy);
-        makePrivate(file);
-    }
-    for (int i = 0; i < names.size(); ++i) {
-        const QString target = userAdminDir + QLatin1Char('/') + hiddenName(names.at(i));
-        if (!replaceFile(copies.at(i), target)) {
-            copies = copies.mid(i);
-            dropCopies();
-            return false;
-        }
-    }
     return true;
 }
 

@@ -80,17 +80,22 @@ public:
 
     // ---- backup and restore of the user directory
     // Copies every file of the user directory into targetDir under its
-    // visible name and writes "check.txt" there; false when a file or the
-    // check file could not be written, or targetDir is the user directory.
-    bool backup(const QString &targetDir);
+    // visible name and writes "check.txt" there; false, with the reason in
+    // error, when a file or the check file could not be written whole, or
+    // targetDir is the user directory. A backup cut short has no new
+    // "check.txt".
+    bool backup(const QString &targetDir, QString *error = nullptr);
     // Whether the files of sourceDir match its "check.txt"; false without a
     // readable check value.
     bool verifyBackup(const QString &sourceDir) const;
     // Copies a verified backup back under hidden names and reads the store
-    // again. False, with the user directory as it was, when the check fails,
-    // sourceDir is the user directory, or a copy fails.
-    bool restore(const QString &sourceDir);
-    static bool writeCheckFile(const QString &path, unsigned value);
+    // again. False, with the reason in error and the user directory as it
+    // was, when a file cannot be read, the check fails, sourceDir is the
+    // user directory, or a file cannot be written.
+    bool restore(const QString &sourceDir, QString *error = nullptr);
+    // Writes the value whole as upper-case hexadecimal; false, with the
+    // reason, when it could not be written.
+    static bool writeCheckFile(const QString &path, unsigned value, QString *error = nullptr);
     // The hexadecimal value of the file's first line; 0xFFFFFFFF when the
     // file cannot be read. valid tells whether it held such a value at all.
     static unsigned readCheckFile(const QString &path, bool *valid = nullptr);
@@ -114,7 +119,6 @@ private:
     QString auditUserName() const;
     void noteAuditWrite(bool written, const QString &path);
     bool isUserDir(const QString &dir) const;
-    bool installRestoredFiles(const QString &sourceDir, const QStringList &names);
     void reloadAfterRestore();
 
     CMainApp *app;

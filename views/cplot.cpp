@@ -1,10 +1,14 @@
 #include "views/cplot.h"
 
-#include <QFile>
+#include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QPainter>
 #include <QPalette>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QSvgGenerator>
 #include <qwt_legend.h>
 #include <qwt_legend_label.h>
 #include <qwt_plot_curve.h>
@@ -18,6 +22,7 @@
 #include "core/cmainapp.h"
 #include "core/loggertime.h"
 #include "dialogs/cprompt.h"
+#include "files/wholefile.h"
 #include "views/elapsedtimescaledraw.h"
 #include "views/rectitem.h"
 #include "views/reducedcurve.h"
@@ -684,22 +689,70 @@ void CPlot::exportDocument()
 
 bool CPlot::exportDocument(const QString &fileName)
 {
-    // The renderer says nothing of a failure: a file it could not open, or
-    // a format it does not know, is found out by what it left behind.
-    QFile target(fileName);
-    bool written = target.open(QIODevice::WriteOnly);
-    target.close();
-    if (written) {
-        // the renderer's defaults keep the background and the frames as on screen
-        QwtPlotRenderer renderer;
-        renderer.renderDocument(this, fileName, QSizeF(300, 200), 85);
-        written = QFileInfo(fileName).size() > 0;
-        if (!written)
-            QFile::remove(fileName);
-    }
+    QByteArray document;
+    QString reason;
+    // Rendered into memory first: the renderer tells nothing of a disk that
+    // fills up under it, and the file is then written whole or not at all.
+    const bool written = renderDocument(this, QFileInfo(fileName).suffix(), &document, &reason)
+                         && WholeFile::write(fileName, document, &reason);
     if (!written)
-        CPrompt::warning(this, tr("Warning!\n\nThe graph could not be written to\n%1").arg(fileName));
+        CPrompt::warning(this, tr("Warning!\n\nThe graph could not be written to\n%1\n%2")
+                                   .arg(QDir::toNativeSeparators(fileName), reason));
     return written;
+}
+
+bool CPlot::renderDocument(QwtPlot *plot, const QString &format, QByteArray *document, QString *error)
+{
+    const QSizeF sizeMM(300.0, 200.0);
+    const int resolution = 85;
+    const QSizeF size = sizeMM / 25.4 * resolution;
+    const QRectF documentRect(QPointF(0.0, 0.0), size);
+    QString title = plot->title().text();
+    if (title.isEmpty())
+        title = QStringLiteral("Plot Document");
+
+    QBuffer buffer(document);
+    buffer.open(QIODevice::WriteOnly);
+    // the renderer's defaults keep the background and the frames as on screen
+    QwtPlotRenderer renderer;
+    const QString type = format.toLower();
+    if (type == QLatin1String("pdf")) {
+        QPdfWriter writer(&buffer);
+        writer.setTitle(title);
+        writer.setResolution(resolution);
+        writer.setPageLayout(QPageLayout(QPageSize(sizeMM, QPageSize::Millimeter), QPageLayout::Portrait,
+                                         QMarginsF()));
+        QPainter painter(&writer);
+        renderer.render(plot, &painter, documentRect);
+    } else if (type == QLatin1String("svg")) {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setTitle(title);
+        generator.setResolution(resolution);
+        generator.setViewBox(documentRect);
+        QPainter painter(&generator);
+        renderer.render(plot, &painter, documentRect);
+    } else if (QImageWriter::supportedImageFormats().contains(type.toLatin1())) {
+        const QRect imageRect = documentRect.toRect();
+        const int dotsPerMeter = qRound(resolution / 25.4 * 1000.0);
+        QImage image(imageRect.size(), QImage::Format_ARGB32);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        renderer.render(plot, &painter, imageRect);
+        painter.end();
+        if (!image.save(&buffer, type.toLatin1().constData())) {
+            if (error)
+                *error = tr("The picture could not be encoded as %1.").arg(type);
+            return false;
+        }
+    } else {
+        if (error)
+            *error = tr("Files of type .%1 cannot be written here.").arg(type);
+        return false;
+    }
+    return true;
 }
 
 void CPlot::renderToPrinter(QPrinter &printer)

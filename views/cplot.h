@@ -65,7 +65,8 @@ public:
     // Asks for a file name and writes the graph there as PDF, SVG or an
     // image, by the name's extension.
     void exportDocument();
-    // False, after telling the user, when the file could not be written.
+    // False, after telling the user why, when the file could not be written
+    // whole; an earlier file of that name is then left as it was.
     bool exportDocument(const QString &fileName);
     void renderToPrinter(QPrinter &printer);
     // The filters of the export's file chooser.
@@ -119,6 +120,11 @@ private slots:
     void legendChecked(const QVariant &itemInfo, bool on, int index);
 
 private:
+    // The plot as a document of 300 x 200 mm at 85 dpi in the format an
+    // extension names (pdf, svg or an image format); false, with the
+    // reason, for a format that cannot be made.
+    static bool renderDocument(QwtPlot *plot, const QString &format, QByteArray *document,
+                               QString *error = nullptr);
     bool celsius() const;
     double displayTemperature(double celsius) const;
     bool &showFlag(ViewChannel channel);
