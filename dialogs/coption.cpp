@@ -4,15 +4,15 @@
 #include <QDir>
 #include <QTimer>
 
-#include "core/clanguagetable.h"
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
+#include "core/clanguagetable.h"
 #include "core/cmainapp.h"
+#include "core/labelid.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "mail/outgoingmail.h"
 #include "mail/smtpexchange.h"
-#include "core/labelid.h"
 
 namespace {
 

@@ -214,20 +214,19 @@ void CUpdate::connectToServer()
 void CUpdate::fetch(const QString &remoteName, const QString &localPath, State waiting)
 {
     addLine(tr("Get %1").arg(remoteName));
-    if (getFile(remoteName, localPath, maxBytesOf(waiting)))
-        state = waiting;
-    else
-        fail(tr("Download Error..."));
+    getFile(remoteName, localPath, maxBytesOf(waiting));
+    state = waiting;
 }
 
-bool CUpdate::getFile(const QString &remoteName, const QString &localPath, qint64 maxBytes)
+// The fetch lands in memory, which cannot refuse it; its file is written
+// only once it is whole, and the failure, if any, is told then.
+void CUpdate::getFile(const QString &remoteName, const QString &localPath, qint64 maxBytes)
 {
     QFile::remove(localPath);
     downloadPath = localPath;
     downloadBuffer = new QBuffer;
     downloadBuffer->open(QIODevice::WriteOnly);
     ftp->get(remoteName, downloadBuffer, maxBytes);
-    return true;
 }
 
 void CUpdate::FtpCommandFinished(int command, bool error)

@@ -79,7 +79,7 @@ private:
     void startRun();
     void connectToServer();
     void fetch(const QString &remoteName, const QString &localPath, State waiting);
-    bool getFile(const QString &remoteName, const QString &localPath, qint64 maxBytes);
+    void getFile(const QString &remoteName, const QString &localPath, qint64 maxBytes);
     void offerUpdate();
     bool startUpgrade();
     void refreshConfigFile();

@@ -421,7 +421,7 @@ void SmtpClient::waitForResponse()
         // A reply may already be buffered, read along with a TLS handshake.
         while (!socket->canReadLine()) {
             if (socket->bytesAvailable() >= kMaxReplyLineBytes)
-                refuseReply(tr("the server sent a reply line longer than %1 bytes").arg(kMaxReplyLineBytes));
+                refuseLongReplyLine();
             if (deadline.hasExpired()
                 || !waitInSlices([this](int msec) { return socket->waitForReadyRead(msec); },
                                  int(deadline.remainingTime()))) {
@@ -431,7 +431,7 @@ void SmtpClient::waitForResponse()
         }
         QByteArray line = socket->readLine(kMaxReplyLineBytes + 1);
         if (!line.endsWith('\n'))
-            refuseReply(tr("the server sent a reply line longer than %1 bytes").arg(kMaxReplyLineBytes));
+            refuseLongReplyLine();
         const int zero = line.indexOf('\0');
         if (zero >= 0)
             line.truncate(zero);
@@ -461,6 +461,13 @@ void SmtpClient::refuseReply(const QString &why)
     socket->abort();
     emit smtpError(ProtocolError);
     throw BadReplyException();
+}
+
+// A line end that has not come within the limit, whether the bytes are
+// still arriving or a line of them was read, is the same refusal.
+void SmtpClient::refuseLongReplyLine()
+{
+    refuseReply(tr("the server sent a reply line longer than %1 bytes").arg(kMaxReplyLineBytes));
 }
 
 void SmtpClient::socketStateChanged(QAbstractSocket::SocketState)

@@ -134,6 +134,7 @@ private:
     bool guarded(const std::function<bool()> &step);
     bool waitInSlices(const std::function<bool(int)> &wait, int msec);
     void refuseReply(const QString &why);
+    void refuseLongReplyLine();
     bool expect(int code);
     bool authenticate(const QString &user, const QString &password, int method);
     bool transferMessage(MimeMessage &message);

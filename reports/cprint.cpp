@@ -166,6 +166,7 @@ void CPrint::printPreview(const LoggerRecord &printed)
 bool CPrint::print(const LoggerRecord &printed)
 {
     record = printed;
+    lastError.clear();
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setPageSize(QPageSize(QPageSize::A4));
@@ -173,9 +174,22 @@ bool CPrint::print(const LoggerRecord &printed)
     dialog.setMinMax(1, pageCountOf(record));
     if (CPrompt::exec(&dialog) != QDialog::Accepted)
         return false;
-    if (dialog.printRange() != QAbstractPrintDialog::AllPages)
-        return paintReport(&printer, dialog.fromPage(), dialog.toPage());
-    return paintReport(&printer, 0, 0);
+    const bool allPages = dialog.printRange() == QAbstractPrintDialog::AllPages;
+    if (paintReport(&printer, allPages ? 0 : dialog.fromPage(), allPages ? 0 : dialog.toPage())
+        && printer.printerState() != QPrinter::Error)
+        return true;
+    lastError = printingFailure(printer);
+    return false;
+}
+
+QString CPrint::printingFailure(const QPrinter &printer)
+{
+    const QString target = printer.outputFileName().isEmpty()
+                               ? printer.printerName()
+                               : QDir::toNativeSeparators(printer.outputFileName());
+    if (target.isEmpty())
+        return tr("The report could not be printed: no printer took it.");
+    return tr("The report could not be printed on %1.").arg(target);
 }
 
 // The report is painted under a name of its own in the target's folder and
@@ -242,9 +256,12 @@ bool CPrint::isCompletePdf(const QString &path)
     return isNumber && table > 0 && table < size && file.seek(table) && file.read(4) == "xref";
 }
 
+// The preview's print button sends the pages to a real printer through
+// here, and the dialog says nothing of a printer that refused them.
 void CPrint::PrintPreview(QPrinter *printer)
 {
-    paintReport(printer, 0, 0);
+    if (!paintReport(printer, 0, 0) && printer)
+        CPrompt::warning(parentWindow, tr("Warning!\n\n") + printingFailure(*printer));
 }
 
 // ---------------------------------------------------------------------------

@@ -43,7 +43,8 @@ public:
     // Modal preview on Letter paper, until the user closes it.
     void printPreview(const LoggerRecord &record);
     // Print dialog on A4, with an optional page range. False when the user
-    // cancels or the printer cannot be opened.
+    // cancels (errorText() empty) or the printer does not take the report
+    // (errorText() says which printer).
     bool print(const LoggerRecord &record);
     // The report as an A4 PDF file. False when the file cannot be written
     // whole; errorText() then says why, and nothing stands under fileName
@@ -128,6 +129,7 @@ private:
     bool celsius() const;
     bool dayFirst() const;
     bool openPrinter(QPrinter *printer);
+    static QString printingFailure(const QPrinter &printer);
 
     LoggerRecord record;
     MainWindow *parentWindow = nullptr;

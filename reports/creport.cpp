@@ -73,7 +73,6 @@ void CReport::serveRequest(MainWindow *window)
 
 CReport::~CReport()
 {
-    sending.reset();
     delete ui;
 }
 
@@ -108,7 +107,7 @@ void CReport::on_m_pushButtonSend_clicked()
 void CReport::done(int result)
 {
     timer->stop();
-    sending.reset();
+    mail.reset();
     if (smtp->isRunning())
         makeExchange();
     state = Idle;
@@ -141,8 +140,8 @@ void CReport::address()
 {
     sent = false;
     ui->m_progressBar->setValue(25);
-    sending = std::make_shared<OutgoingMail>();
-    sending->address(ui->m_lineEditEmail->text(), ui->m_lineEditName->text(), account.mailbox, account.mailboxName,
+    mail = std::make_shared<OutgoingMail>();
+    mail->address(ui->m_lineEditEmail->text(), ui->m_lineEditName->text(), account.mailbox, account.mailboxName,
                      QStringLiteral("Quorvane Report"));
     state = Composing;
 }
@@ -150,7 +149,7 @@ void CReport::address()
 void CReport::compose()
 {
     ui->m_progressBar->setValue(50);
-    sending->setBody(body());
+    mail->setBody(body());
     state = Exporting;
 }
 
@@ -204,22 +203,22 @@ void CReport::writeAttachments()
 // row holds readings: a missing one is left out, a failed one ends the send.
 bool CReport::writeAttachmentFiles(QString *error)
 {
-    if (!sending->makeFolder(QStringLiteral("mirelda-report"))) {
+    if (!mail->makeFolder(QStringLiteral("mirelda-report"))) {
         *error = tr("No temporary folder could be made for the attachments.");
         return false;
     }
-    const QDir directory(sending->folderPath());
+    const QDir directory(mail->folderPath());
     const QString picture = QStringLiteral("image/jpg");
     const QString plotPath = directory.filePath(QStringLiteral("plot.jpg"));
     if (mainWindow->plot) {
         if (!mainWindow->writeGraphImage(plotPath, error))
             return false;
-        sending->attach(plotPath, picture);
+        mail->attach(plotPath, picture);
     }
     const QString windowPath = directory.filePath(QStringLiteral("program.jpg"));
     if (!writeWindowPicture(windowPath, error))
         return false;
-    sending->attach(windowPath, picture);
+    mail->attach(windowPath, picture);
 
     const int row = mainWindow->currentLoggerRow();
     const QList<LoggerRecord> &records = mainWindow->app->records;
@@ -229,7 +228,7 @@ bool CReport::writeAttachmentFiles(QString *error)
         mainWindow->exportSelectedFile(QStringLiteral("qlf"), directory.path(), records.at(row), error);
     if (dataPath.isEmpty())
         return false;
-    sending->attach(dataPath);
+    mail->attach(dataPath);
     return true;
 }
 
@@ -238,7 +237,7 @@ void CReport::exchange()
     if (smtp->isRunning())
         return;
     ui->m_progressBar->setValue(75);
-    smtp->start({ account.host, account.port, account.user, account.password }, std::move(sending));
+    smtp->start({ account.host, account.port, account.user, account.password }, std::move(mail));
 }
 
 void CReport::endExchange(bool done, const QString &reason)
@@ -255,7 +254,7 @@ void CReport::endExchange(bool done, const QString &reason)
 void CReport::endSend()
 {
     timer->stop();
-    sending.reset();
+    mail.reset();
     ui->m_progressBar->setValue(100);
     state = Idle;
     updateSendButton();

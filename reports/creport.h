@@ -84,7 +84,9 @@ private:
     QTimer *timer;
     int state = Idle;
     bool sent = false;
-    std::shared_ptr<OutgoingMail> sending;
+    // the message of the send under way, with its attachments' folder,
+    // until the exchange takes it
+    std::shared_ptr<OutgoingMail> mail;
     SmtpExchange *smtp = nullptr;
     SupportAccount account;
     Ui::CReport *ui;

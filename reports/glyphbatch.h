@@ -18,7 +18,8 @@ class QPaintDevice;
 // its own, and the blanks of the columns cost a glyph each. Here a glyph
 // goes where drawText would put it, from the font's own advances, and a
 // blank only moves the pen. A text with a character the font has no glyph
-// for is drawn by drawText, as before, and so is every text on a picture
+// for is drawn by drawText, which falls back on other fonts, and so is
+// every text on a picture
 // (the print preview records its pages as pictures), which would keep a
 // glyph run as the outline of every glyph instead of its text.
 class GlyphBatch

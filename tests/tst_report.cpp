@@ -246,6 +246,38 @@ private slots:
         QVERIFY(report.errorText().isEmpty());
     }
 
+    // A printer that cannot take the report, chosen in the print dialog or
+    // from the preview's print button, is said: nothing printed is no
+    // quiet outcome.
+    void aPrinterThatRefusesTheReportIsSaid()
+    {
+        h->addAndSelect(trip(30));
+        const QString unwritable = folder->filePath(QStringLiteral("missing/p.pdf"));
+        auto refusingPrinter = [&unwritable](QPrinter *printer) {
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(unwritable);
+        };
+        CPrompt::setDialogHandler([&](QDialog *dialog) {
+            refusingPrinter(static_cast<QPrintDialog *>(dialog)->printer());
+            return int(QDialog::Accepted);
+        });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("QPainter::begin")));
+        h->window.on_m_actionPrintPrint_triggered();
+        QCOMPARE(h->prompts.boxesContaining(QStringLiteral("could not be printed")), 1);
+        QVERIFY(h->prompts.sawBoxContaining(QDir::toNativeSeparators(unwritable)));
+
+        CPrompt::setDialogHandler([&](QDialog *dialog) {
+            auto *preview = qobject_cast<QPrintPreviewDialog *>(dialog);
+            QPrinter printer(QPrinter::HighResolution);
+            refusingPrinter(&printer);
+            emit preview->paintRequested(&printer);
+            return 0;
+        });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("QPainter::begin")));
+        h->window.on_m_actionPrintPreview_triggered();
+        QCOMPARE(h->prompts.boxesContaining(QStringLiteral("could not be printed")), 2);
+    }
+
     // Alarm lights of the header, and the grey band of a reading marked on
     // a channel that is not the last of its sample.
     void lightsAndMarksShowOnTheRenderedPage()
