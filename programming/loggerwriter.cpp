@@ -356,6 +356,15 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, const
     LoggerRecord *record = host.recordAt(row);
     if (!record || !record->commandLink || refuseWhileTransferring())
         return;
+    // The table is written over the logger's image, and the external one
+    // keeps the sensor flags of its block from there: before the image has
+    // come, there is nothing to write over.
+    if (record->imageRead.size() < MemoryMap::ImageSize) {
+        CPrompt::warning(host.promptParent(),
+                         tr("Warning!\n\nThe logger's memory has not been read yet.\n"
+                            "Wait until its page is filled and try again."));
+        return;
+    }
     QByteArray table;
     QFile file(path);
     if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
