@@ -8,6 +8,7 @@
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
+#include "core/labelid.h"
 #include "core/loggerrecord.h"
 #include "core/memorymap.h"
 #include "core/windowstate.h"
@@ -17,7 +18,6 @@
 #include "programming/programlimits.h"
 #include "programming/programminghost.h"
 #include "users/cuseradmin.h"
-#include "core/labelid.h"
 
 namespace {
 
