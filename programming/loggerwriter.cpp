@@ -132,6 +132,7 @@ void LoggerWriter::sendClockTo(LoggerRecord &record)
     const quint32 now = host.core()->currentLoggerTime();
     state.clockConfirmed = false;
     state.clockCheckPending = true;
+    state.clockCheckRecordIndex = host.core()->recordIndexOf(record.commandLink);
     record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
 }
 
@@ -338,6 +339,7 @@ void LoggerWriter::writeEeprom()
     // the core sends the clock before the image
     state.clockConfirmed = false;
     state.clockCheckPending = true;
+    state.clockCheckRecordIndex = row;
     if (!app->writeEeprom()) {
         state.clockCheckPending = false;
         return;
