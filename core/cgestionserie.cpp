@@ -363,7 +363,10 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
     case LinkResult::Clock: {
         record.loggerClockSeconds = result.value;
         record.loggerClock = LoggerTime::toDateTime(result.value);
-        if (window && window->clockCheckPending) {
+        // Only the clock of the logger that was sent one settles its check:
+        // the clock of another one (just plugged in, say) tells nothing of
+        // whether this one took its transfer.
+        if (window && window->clockCheckPending && recordIndex == window->clockCheckRecordIndex) {
             window->clockCheckPending = false;
             // a clock ahead of now is as wrong as one behind it
             const qint64 off = qint64(app.currentLoggerTime()) - qint64(result.value);

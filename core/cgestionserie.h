@@ -1,7 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <functional>
+#include <utility>
+
+#include <QByteArray>
 #include <QList>
 #include <QStringList>
 #include <QVector>

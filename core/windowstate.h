@@ -46,6 +46,8 @@ public:
     bool formLocked = false;
     std::atomic_bool transferInProgress{false};
     std::atomic_bool clockCheckPending{false};
+    // the logger whose clock reply settles the pending check
+    std::atomic_int clockCheckRecordIndex{-1};
     std::atomic_bool clockConfirmed{false};
     std::atomic_int transferRecordIndex{-1};
 

@@ -118,8 +118,10 @@ bool replace(const QString &temporaryPath, const QString &path, QString *error)
         QFile::remove(temporaryPath);
         return fail(error, reason);
     };
+    // A writer that never made its file must not have an empty one made
+    // here and put in place of the target.
     QFile written(temporaryPath);
-    if (!written.open(QIODevice::ReadWrite))
+    if (!written.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return abandon(written.errorString());
     errno = 0;
     if (faultAt(Stage::Sync) || !syncToDisk(written.handle()))

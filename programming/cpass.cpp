@@ -3,9 +3,9 @@
 
 #include "core/clanguagetable.h"
 #include "core/appinfo.h"
+#include "core/labelid.h"
 #include "core/loggerrecord.h"
 #include "programming/programlimits.h"
-#include "core/labelid.h"
 
 CPass::CPass(QWidget *parent, const CLanguageTable *labels, const QString &serial,
              quint32 passwordWord)

@@ -8,6 +8,7 @@
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
+#include "core/labelid.h"
 #include "core/loggerrecord.h"
 #include "core/memorymap.h"
 #include "core/windowstate.h"
@@ -17,7 +18,6 @@
 #include "programming/programlimits.h"
 #include "programming/programminghost.h"
 #include "users/cuseradmin.h"
-#include "core/labelid.h"
 
 namespace {
 
@@ -132,6 +132,7 @@ void LoggerWriter::sendClockTo(LoggerRecord &record)
     const quint32 now = host.core()->currentLoggerTime();
     state.clockConfirmed = false;
     state.clockCheckPending = true;
+    state.clockCheckRecordIndex = host.core()->recordIndexOf(record.commandLink);
     record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
 }
 
@@ -338,6 +339,7 @@ void LoggerWriter::writeEeprom()
     // the core sends the clock before the image
     state.clockConfirmed = false;
     state.clockCheckPending = true;
+    state.clockCheckRecordIndex = row;
     if (!app->writeEeprom()) {
         state.clockCheckPending = false;
         return;
@@ -356,6 +358,15 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, const
     LoggerRecord *record = host.recordAt(row);
     if (!record || !record->commandLink || refuseWhileTransferring())
         return;
+    // The table is written over the logger's image, and the external one
+    // keeps the sensor flags of its block from there: before the image has
+    // come, there is nothing to write over.
+    if (record->imageRead.size() < MemoryMap::ImageSize) {
+        CPrompt::warning(host.promptParent(),
+                         tr("Warning!\n\nThe logger's memory has not been read yet.\n"
+                            "Wait until its page is filled and try again."));
+        return;
+    }
     QByteArray table;
     QFile file(path);
     if (!path.isEmpty() && file.open(QIODevice::ReadOnly))

@@ -316,6 +316,7 @@ private slots:
         QFETCH(int, behind);
         QFETCH(bool, timeWrong);
         OneLogger core;
+        core.window.clockCheckRecordIndex = 0;
         core.window.clockCheckPending = true;
         core.window.loggerTimeWrong = timeWrong;
         LinkResult clock;
@@ -332,6 +333,35 @@ private slots:
         core.window.clockConfirmed = false;
         CGestionSerie::applyResult(clock, 0, core.app);
         QVERIFY(!core.window.clockConfirmed);
+    }
+
+    // Two loggers: the one being written waits for its clock while the
+    // other's clock comes in first.
+    void onlyTheWrittenLoggersClockSettlesItsCheck()
+    {
+        OneLogger core;
+        core.app.records << core.record();
+        core.window.clockCheckRecordIndex = 0;
+        core.window.clockCheckPending = true;
+        LinkResult clock;
+        clock.kind = LinkResult::Clock;
+
+        // a logger that was never set, plugged in meanwhile
+        clock.value = core.app.currentLoggerTime() - 3600;
+        CGestionSerie::applyResult(clock, 1, core.app);
+        QVERIFY(core.window.clockCheckPending);
+        QVERIFY(!core.window.clockConfirmed);
+        QCOMPARE(core.app.records.at(1).loggerClockSeconds, clock.value);
+
+        // a right clock of the other logger confirms nothing either
+        clock.value = core.app.currentLoggerTime();
+        CGestionSerie::applyResult(clock, 1, core.app);
+        QVERIFY(core.window.clockCheckPending);
+        QVERIFY(!core.window.clockConfirmed);
+
+        CGestionSerie::applyResult(clock, 0, core.app);
+        QVERIFY(!core.window.clockCheckPending);
+        QVERIFY(core.window.clockConfirmed);
     }
 
     // The simulator's tests cover a logger without a password and one that

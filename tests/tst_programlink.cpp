@@ -448,6 +448,22 @@ private slots:
         QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("is not a calibration table")));
         QVERIFY(s.transferOver());
 
+        // so is a table for a logger whose image has not come yet: the
+        // external table's block also holds the sensor flags, which would be
+        // written from nothing
+        const QByteArray image = s.record().imageRead;
+        const int framesBefore = s.link()->writeFramesSent;
+        QVERIFY(TestEnv::writeFile(path, table));
+        s.ui->m_lineEditAdminExtCalFile->setText(path);
+        s.record().imageRead.clear();
+        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("has not been read yet")));
+        QVERIFY(s.transferOver());
+        s.record().imageRead = image;
+        QVERIFY(s.roundTrip());
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+        QCOMPARE(s.sim.memory().at(MemoryMap::SensorFlags), image.at(MemoryMap::SensorFlags));
+
         s.ui->m_pushButtonFactoryInit->click();
         QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("logger #CAL-0001")));
         QTRY_COMPARE_WITH_TIMEOUT(s.record().description, QString(), kReplyMs);

@@ -209,6 +209,20 @@ private slots:
         QCOMPARE(entriesOf(folder.path()), before);
     }
 
+    // A writer with a file name of its own (the printer) may fail before it
+    // made any file: nothing then takes the target's place.
+    void aReplacementNeverWrittenKeepsTheTarget()
+    {
+        const QString path = folder.filePath(QStringLiteral("report.pdf"));
+        QVERIFY(TestEnv::writeFile(path, "the good file"));
+        const QStringList before = entriesOf(folder.path());
+        QString error;
+        QVERIFY(!WholeFile::replace(folder.filePath(QStringLiteral(".report.pdf.part")), path, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(TestEnv::readFile(path), QByteArray("the good file"));
+        QCOMPARE(entriesOf(folder.path()), before);
+    }
+
     void aRecordStaysUnsavedUntilItsFileIsWritten()
     {
         const QString path = folder.filePath(QStringLiteral("trip.qlf"));
