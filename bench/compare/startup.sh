@@ -12,12 +12,7 @@ build=${BUILD:?BUILD must name the build directory}
 bench="$build/bench/bench_startup"
 [ -x "$bench" ] || { echo "startup: $bench is not built" >&2; exit 1; }
 
-seconds_of() {   # wall time of a whole command, in seconds
-  local start=$EPOCHREALTIME
-  "$@" >/dev/null 2>&1
-  local end=$EPOCHREALTIME
-  echo "$start $end" | awk '{ printf "%.6f\n", $2 - $1 }'
-}
+. "$(dirname "$0")/wall_time.bash"
 
 "$bench" >/dev/null 2>&1   # once, so that neither side pays for a cold disk cache
 for ((i = 1; i <= runs; i++)); do
