@@ -12,6 +12,12 @@ build=${BUILD:?BUILD must name the build directory}
 bench="$build/bench/bench_startup"
 [ -x "$bench" ] || { echo "startup: $bench is not built" >&2; exit 1; }
 
+# The benchmark ends at its first frame without tearing down, so its
+# temporary home stays behind: it is made in a folder removed here.
+homes=$(mktemp -d "${TMPDIR:-/tmp}/mirelda-startup-XXXXXX")
+trap 'rm -rf "$homes"' EXIT
+export TMPDIR="$homes"
+
 . "$(dirname "$0")/wall_time.bash"
 
 "$bench" >/dev/null 2>&1   # once, so that neither side pays for a cold disk cache
