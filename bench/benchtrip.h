@@ -40,6 +40,9 @@ inline LoggerRecord benchTrip(const QString &serial, int channels, int readings,
     record.interval = 60;
     record.rangeLow = -40;
     record.rangeHigh = 85;
+    // the memory of the loggers of 64k readings: a data file of more
+    // readings than its logger holds does not open
+    record.memorySize = quint32(kMaxReadings) * 2;
     record.dataLoaded = true;
     return record;
 }

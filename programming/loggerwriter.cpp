@@ -1,5 +1,6 @@
 #include "programming/loggerwriter.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -25,6 +26,14 @@ constexpr char kRedGradient[] =
     "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, "
     "stop:0 rgb(255, 120, 120), stop:1 rgb(200, 0, 0)); }";
 
+}
+
+LoggerWriter::LoggerWriter(ProgrammingHost &host)
+    : host(host)
+{
+    QElapsedTimer steady;
+    steady.start();
+    now = [steady] { return steady.elapsed(); };
 }
 
 bool LoggerWriter::refuseWhileTransferring()
@@ -215,7 +224,7 @@ void LoggerWriter::serveWriteTransfer()
     }
     seen.clockConfirmed = state.clockConfirmed;
     seen.clockReplyPending = state.clockCheckPending;
-    seen.nowMs = QDateTime::currentMSecsSinceEpoch();
+    seen.nowMs = now();
     const TransferWatch::Kind kind = transferWatch.kind();
     switch (transferWatch.step(seen)) {
     case TransferWatch::Waiting:

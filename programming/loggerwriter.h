@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QCoreApplication>
 
+#include <functional>
+
 #include "programming/transferwatch.h"
 
 class ProgrammingHost;
@@ -15,7 +17,7 @@ class LoggerWriter
 {
     Q_DECLARE_TR_FUNCTIONS(LoggerWriter)
 public:
-    explicit LoggerWriter(ProgrammingHost &host) : host(host) {}
+    explicit LoggerWriter(ProgrammingHost &host);
 
     // The program action: the user's attempt asks first and takes the
     // program from the page; a re-emission writes the same program again.
@@ -46,6 +48,12 @@ public:
     // re-emissions made so far for the current programming
     int retryCount() const { return programRetryCount; }
 
+    // Milliseconds on a steady clock, by which the watch times the replies
+    // of a transfer. The default is the process's monotonic clock, which a
+    // change of the computer's time does not move; tests hand in their own.
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock) { now = std::move(clock); }
+
 private:
     bool startProgramming(int row);
     void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
@@ -63,4 +71,5 @@ private:
     QByteArray expectedTable;   // a calibration table being written, as it must read back
     int expectedTableAddress = 0;
     int writesGivenUpAtStart = 0;   // the link's give-up count when the transfer began
+    Clock now;
 };

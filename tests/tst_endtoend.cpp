@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -169,6 +170,7 @@ private slots:
     {
         QTemporaryDir dataDir;
         QDir(UserStoreFile::userDir()).removeRecursively();
+        const auto restore = qScopeGuard([] { WindowTest::setUserAdministration(false); });
         WindowTest::setUserAdministration(true);
         WindowTest::SimulatedStation h({ "--serial", "UA-0001", "--readings", "300" });
         QCOMPARE(h.prompts.loginCancels, 1);
@@ -195,7 +197,6 @@ private slots:
         QVERIFY(!app->userAdmin->logoutRequested && !app->userAdmin->autoLogout);
         const QString audit = UserStoreFile::auditOfToday();
         QVERIFY(audit.lastIndexOf("Auto Logout") > audit.lastIndexOf("Login"));
-        WindowTest::setUserAdministration(false);
     }
 
 private:

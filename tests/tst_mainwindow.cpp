@@ -89,20 +89,6 @@ private:
     QTableWidget *table;
 };
 
-// Extra serial ports for the windows built while it lives.
-class ExtraPorts
-{
-public:
-    explicit ExtraPorts(const QByteArray &paths) : previous(qgetenv("MIRELDA_EXTRA_PORTS"))
-    {
-        qputenv("MIRELDA_EXTRA_PORTS", paths);
-    }
-    ~ExtraPorts() { qputenv("MIRELDA_EXTRA_PORTS", previous); }
-
-private:
-    QByteArray previous;
-};
-
 bool shownOnScreen(MainWindow &window)
 {
     window.resize(1200, 800);
@@ -160,7 +146,7 @@ private slots:
     // in its list; the configured jig port stays chosen while unplugged.
     void jigPortsArriveFromTheirWorker()
     {
-        const ExtraPorts extra("/dev/pts/mirelda-a:/dev/pts/mirelda-b");
+        const EnvGuard extraPorts("MIRELDA_EXTRA_PORTS", "/dev/pts/mirelda-a:/dev/pts/mirelda-b");
         QVERIFY(TestEnv::writeFile(adminIniPath(), "[SETTINGS]\r\nADMIN_JIG_PORT=/dev/ttyJIG9\r\n"));
         MainWindow window;
         QComboBox *combo = window.ui->m_comboBoxAdminJigCom;

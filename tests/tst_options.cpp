@@ -392,8 +392,6 @@ private slots:
             Harness h;
             COption dialog(&h.window);
             fillMailFields(dialog.form(), port);
-            QElapsedTimer elapsed;
-            elapsed.start();
             QTest::mouseClick(dialog.form()->m_pushButtonOptionSmtpTest, Qt::LeftButton);
             if (port == silent.serverPort()) {
                 QTRY_VERIFY_WITH_TIMEOUT(dialog.smtpTestRunning(), 5000);
@@ -402,7 +400,6 @@ private slots:
                 QVERIFY(dialog.smtpTestRunning());
             }
             QTRY_VERIFY_WITH_TIMEOUT(h.prompts.sawBoxContaining(QStringLiteral("EMail failed...     Error\n")), 20000);
-            QVERIFY(elapsed.elapsed() < 20000);
             QVERIFY(!h.prompts.sawBoxContaining(QStringLiteral("Success")));
         }
     }

@@ -38,6 +38,14 @@ struct Station : WindowTest::SimulatedStation
         link()->sendCommand(MemoryMap::Command::Clock);
         return QTest::qWaitFor([this] { return record().loggerClockSeconds != 0; }, kReplyMs);
     }
+    // For a logger that has gone silent: the transfer's clock moves past
+    // every reply time at each tick of the window, so that what follows
+    // from the silence comes at once instead of after the real waits.
+    void makeEveryReplyOverdue()
+    {
+        const qint64 step = qMax(TransferWatch::ClockReplyMs, TransferWatch::DataReplyMs) + 1;
+        window.loggerWriter.setClock([step, nowMs = qint64(0)]() mutable { return nowMs += step; });
+    }
 };
 
 // Plugs the logger in and selects it; its page is filled and open.
@@ -153,6 +161,7 @@ private slots:
         START_SELECTED(s);
         PROGRAM_CONFIRMED(s);   // the page now holds what the logger holds
         QVERIFY(s.sim.command(QStringLiteral("silent on")));
+        s.makeEveryReplyOverdue();
         QSignalSpy reemissions(&s.window, &MainWindow::program);
         s.ui->m_actionProgram->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(s.prompts.sawBoxContaining(QStringLiteral("Program unsuccessful")), 60000);
@@ -295,6 +304,7 @@ private slots:
             s.window.on_m_pushButtonAdminWriteIntTable_clicked();
         } else {
             QVERIFY(s.sim.command(QStringLiteral("silent on")));
+            s.makeEveryReplyOverdue();
             s.window.on_m_actionEEpromRead_triggered();
         }
         QVERIFY(s.window.transferInProgress);

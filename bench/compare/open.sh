@@ -19,12 +19,7 @@ files=$(mktemp -d "${TMPDIR:-/tmp}/mirelda-open-XXXXXX")
 trap 'rm -rf "$files"' EXIT
 "$bench" --write "$files" 2>/dev/null
 
-seconds_of() {   # wall time of a whole command, in seconds
-  local start=$EPOCHREALTIME
-  "$@" >/dev/null 2>&1
-  local end=$EPOCHREALTIME
-  echo "$start $end" | awk '{ printf "%.6f\n", $2 - $1 }'
-}
+. "$(dirname "$0")/wall_time.bash"
 
 for ((i = 1; i <= runs; i++)); do
   ours=$("$bench" "$files/trip.qlf" 2>/dev/null)

@@ -7,6 +7,7 @@
 # stdout: "program <ours_s> <peer_s>" and "download-fixed <ours_s> 0.025"
 # per paired run.
 set -euo pipefail
+export LC_ALL=C   # decimal points in the times: the benchmarks print through the C library
 runs=${1:-5}
 build=${BUILD:?BUILD must name the build directory}
 here=$(cd "$(dirname "$0")/.." && pwd)

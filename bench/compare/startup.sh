@@ -12,12 +12,13 @@ build=${BUILD:?BUILD must name the build directory}
 bench="$build/bench/bench_startup"
 [ -x "$bench" ] || { echo "startup: $bench is not built" >&2; exit 1; }
 
-seconds_of() {   # wall time of a whole command, in seconds
-  local start=$EPOCHREALTIME
-  "$@" >/dev/null 2>&1
-  local end=$EPOCHREALTIME
-  echo "$start $end" | awk '{ printf "%.6f\n", $2 - $1 }'
-}
+# The benchmark ends at its first frame without tearing down, so its
+# temporary home stays behind: it is made in a folder removed here.
+homes=$(mktemp -d "${TMPDIR:-/tmp}/mirelda-startup-XXXXXX")
+trap 'rm -rf "$homes"' EXIT
+export TMPDIR="$homes"
+
+. "$(dirname "$0")/wall_time.bash"
 
 "$bench" >/dev/null 2>&1   # once, so that neither side pays for a cold disk cache
 for ((i = 1; i <= runs; i++)); do
