@@ -613,6 +613,22 @@ private slots:
         h.addAndSelect(fileRecord(saved, "S77"));
         h.window.Timer();
         QVERIFY(!h.records.at(1).autoDownloaded);
+
+        // a logger whose password was not given waits without a word until
+        // it is: no tick shows the Download action's refusal
+        LoggerRecord locked = loggerRecord("ttyUSB1", "S78");
+        locked.ready = true;
+        locked.passwordWord = 0x0A5A1234;
+        h.addAndSelect(locked);
+        h.prompts.boxes.clear();
+        for (int tick = 0; tick < 3; ++tick)
+            h.window.Timer();
+        QVERIFY(h.prompts.boxes.isEmpty());
+        QVERIFY(!h.records.at(2).autoDownloaded);
+        h.records[2].passwordAccepted = true;
+        h.window.Timer();
+        QVERIFY(h.records.at(2).autoDownloaded);
+        QVERIFY(h.prompts.boxes.isEmpty());
     }
 
     void closingOffersEveryTripNeverSaved()
