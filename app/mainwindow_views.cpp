@@ -43,13 +43,21 @@ void MainWindow::fillReadingsTable(const QList<int> &rows)
     else
         emptyTable(ui->m_tableWidgetTable);
     readingsTablePending = false;
-    readingsTableRows = rows;
+    readingsTableRecords = recordIdsOf(rows);
 }
 
 void MainWindow::showReadingsTable()
 {
-    if (readingsTablePending || readingsTableRows != app->selection)
+    if (readingsTablePending || readingsTableRecords != recordIdsOf(app->selection))
         fillReadingsTable(app->selection);
+}
+
+QList<quint64> MainWindow::recordIdsOf(const QList<int> &rows) const
+{
+    QList<quint64> ids;
+    for (int row : rows)
+        ids << (validRow(row) ? app->records.at(row).recordId : 0);
+    return ids;
 }
 
 // Tens of thousands of readings take a while to lay out as table items;
@@ -165,7 +173,7 @@ void MainWindow::dropViews()
     histogram = nullptr;
     emptyTable(ui->m_tableWidgetTable);
     readingsTablePending = false;
-    readingsTableRows.clear();
+    readingsTableRecords.clear();
     emptyTable(ui->m_tableWidgetTableSummary);
 }
 

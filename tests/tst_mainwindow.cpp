@@ -291,6 +291,18 @@ private slots:
         tabs->setCurrentWidget(h.ui->m_tabSummary);
         tabs->setCurrentWidget(h.ui->m_tabTable);
         QCOMPARE(table->rowCount(), 0);
+
+        // a closed file's rows never show under the record that took its row
+        h.window.selectTableRow(1);
+        h.window.Timer();
+        QCOMPARE(table->rowCount(), 2);
+        tabs->setCurrentWidget(h.ui->m_tabSummary);
+        h.ui->m_actionCloseSelectedFile->trigger();
+        h.window.selectTableRow(1);   // the logger, which asks for its image
+        QCOMPARE(h.records.at(1).serialNumber, QStringLiteral("C3"));
+        QVERIFY(!h.window.viewsDirty);
+        tabs->setCurrentWidget(h.ui->m_tabTable);
+        QCOMPARE(table->rowCount(), 0);
     }
 
     void pressSelectsOrOpensTheContextMenu()
