@@ -364,12 +364,16 @@ void MainWindow::on_m_lineEditComment_editingFinished()
 
 // The field shows the current record's comment. An edit not finished yet
 // goes to the record it was typed for before another one takes the field,
-// so a row that changes under the typing loses nothing.
+// so a row that changes under the typing loses nothing. A rebuild of the
+// same record's views (a logger plugged in elsewhere, a download ending)
+// leaves the typing and its cursor where they are.
 void MainWindow::showRecordComment()
 {
-    storeEditedComment();
     QLineEdit *field = ui->m_lineEditComment;
     const LoggerRecord *record = currentLoggerRecord();
+    if (record && record->recordId == commentRecordId && field->isModified())
+        return;
+    storeEditedComment();
     commentRecordId = record ? record->recordId : 0;
     field->setText(record ? record->comment : QString());
     field->setModified(false);

@@ -510,8 +510,18 @@ private slots:
         QVERIFY(h.window.loadDataFile(path));
         QCOMPARE(field->text(), QStringLiteral("Cold chain kept, 2-8 C"));
 
-        // Save from the toolbar or its shortcut leaves the typing unfinished
+        // a rebuild of the same record's views while a word is mended in the
+        // middle leaves the typing where it is
         h.window.Timer();
+        field->setCursorPosition(4);
+        QTest::keyClicks(field, QStringLiteral(","));
+        h.window.viewsDirty = true;
+        h.window.Timer();
+        QTest::keyClicks(field, QStringLiteral(" the"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(h.records.at(0).comment, QStringLiteral("Cold, the chain kept, 2-8 C"));
+
+        // Save from the toolbar or its shortcut leaves the typing unfinished
         field->selectAll();
         QTest::keyClicks(field, QStringLiteral("Cold chain kept"));
         h.ui->m_actionSave->trigger();
