@@ -260,8 +260,6 @@ void MainWindow::on_m_actionPrintPreview_triggered()
 {
     restartInactivityCountdown();
     storeEditedComment();
-    if (!currentLoggerRecord())
-        return;
     const LoggerRecord *record = currentRecordWithReadingsOrSay();
     if (!record)
         return;
