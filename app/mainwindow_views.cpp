@@ -72,9 +72,11 @@ void MainWindow::fillReadingsTableSoon()
         fillReadingsTable(app->selection);
         return;
     }
+    // a window closed (or hidden for a login) right after the paint has
+    // nobody to show the table to: its page's next visit fills it
     if (plot && ui->m_widgetGraph->isVisible())
         AfterFirstPaint::run(plot->canvas(), [this] {
-            if (readingsTablePending)
+            if (readingsTablePending && isVisible())
                 fillReadingsTable(app->selection);
         });
 }

@@ -70,23 +70,27 @@ QString ballsOf(QTableWidget *table, int row)
     return shown;
 }
 
-// What the readings table held when the graph's canvas was first painted.
-class FirstPaintWatch : public QObject
+// Runs a function at every event of a type that reaches a widget.
+class EventWatch : public QObject
 {
 public:
-    FirstPaintWatch(QWidget *canvas, QTableWidget *table) : table(table) { canvas->installEventFilter(this); }
-    int rowsAtFirstPaint = -1;
+    EventWatch(QWidget *widget, QEvent::Type type, std::function<void()> seen)
+        : type(type), seen(std::move(seen))
+    {
+        widget->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && rowsAtFirstPaint < 0)
-            rowsAtFirstPaint = table->rowCount();
+        if (event->type() == type)
+            seen();
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    QTableWidget *table;
+    QEvent::Type type;
+    std::function<void()> seen;
 };
 
 bool shownOnScreen(MainWindow &window)
@@ -251,9 +255,13 @@ private slots:
         h.window.Timer();
         QVERIFY(h.window.plot);
         QCOMPARE(tabs->currentWidget(), h.ui->m_tabGraph);
-        FirstPaintWatch watch(h.window.plot->canvas(), table);
-        QTRY_VERIFY(watch.rowsAtFirstPaint >= 0);
-        QCOMPARE(watch.rowsAtFirstPaint, 0);
+        int rowsAtFirstPaint = -1;
+        EventWatch firstPaint(h.window.plot->canvas(), QEvent::Paint, [&] {
+            if (rowsAtFirstPaint < 0)
+                rowsAtFirstPaint = table->rowCount();
+        });
+        QTRY_VERIFY(rowsAtFirstPaint >= 0);
+        QCOMPARE(rowsAtFirstPaint, 0);
         QTRY_COMPARE(table->rowCount(), 3);
         QCOMPARE(table->item(2, 2)->text(), QStringLiteral("22.0"));
 
@@ -303,6 +311,32 @@ private slots:
         QVERIFY(!h.window.viewsDirty);
         tabs->setCurrentWidget(h.ui->m_tabTable);
         QCOMPARE(table->rowCount(), 0);
+    }
+
+    // A window closed between the graph's first frame and the table's fill
+    // spends no time on a table nobody will see.
+    void readingsTableIsNotFilledForAClosedWindow()
+    {
+        Harness h;
+        QVERIFY(shownOnScreen(h.window));
+        h.addAndSelect(openedTrip("A1", QVector<int>(500, 200)));
+        h.window.Timer();
+        QVERIFY(h.window.plot);
+        bool closeAsked = false;
+        // installed after the window's own watch, so it sees the paint first
+        // and its close is queued before the fill
+        EventWatch closeAtPaint(h.window.plot->canvas(), QEvent::Paint, [&] {
+            if (!closeAsked)
+                QMetaObject::invokeMethod(&h.window, &QWidget::close, Qt::QueuedConnection);
+            closeAsked = true;
+        });
+        QTRY_VERIFY(closeAsked && !h.window.isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 0);
+        // its page shown again, the table is filled
+        h.window.show();
+        h.ui->m_tabWidget->setCurrentWidget(h.ui->m_tabTable);
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 500);
     }
 
     void pressSelectsOrOpensTheContextMenu()
