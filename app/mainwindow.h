@@ -426,7 +426,10 @@ private:
     void fillReadingsTableSoon();
     // set by a rebuild until the readings table holds its selection
     bool readingsTablePending = false;
-    QList<int> readingsTableRows;   // the selection the readings table shows
+    // The records the readings table shows, by id: rows move when a record
+    // before them goes, and another record may then stand at the same row.
+    QList<quint64> readingsTableRecords;
+    QList<quint64> recordIdsOf(const QList<int> &rows) const;
     void runAutomaticSteps(int row);
     // the row of the record after the export's warning, -1 when it went
     int exportAutomatically(int row, const QString &extension);

@@ -133,17 +133,22 @@ bool MainWindow::saveRecordAs(int row)
 }
 
 // The report draws the record's own graph and histogram, whatever the
-// window shows.
+// window shows. A failure is told once the window's own views are back: a
+// box's event loop runs the timers, whose rebuild would delete the
+// stand-ins.
 bool MainWindow::saveReportAs(int row, const QString &path)
 {
     if (!app->records.at(row).dataLoaded) {
         CPrompt::warning(this, tr("Warning!\n\nThis logger holds no readings to report yet."));
         return false;
     }
-    const bool written = withViewsOf(row, [&] { return writePdfReport(app->records.at(row), path); });
-    if (written)
-        auditUserAction(QStringLiteral("Save File: ") + path);
-    return written;
+    QString error;
+    if (!withViewsOf(row, [&] { return writeReportPdf(app->records.at(row), path, &error); })) {
+        CPrompt::warning(this, tr("Warning!\n\n") + error);
+        return false;
+    }
+    auditUserAction(QStringLiteral("Save File: ") + path);
+    return true;
 }
 
 bool MainWindow::exportReadings(int row, const QString &path)

@@ -61,12 +61,13 @@ void MainWindow::runAutomaticSteps(int row)
     const AppSettings &settings = app->settings;
     LoggerRecord &record = app->records[row];
 
-    // a logger still taking a write waits for its download; it is not
-    // marked as downloaded without one
+    // A logger the Download action would refuse (still taking a write, or
+    // its password not given) waits, unmarked, until it can be downloaded:
+    // the refusal's box is for a user who asked, never for a timer tick.
     if (settings.autoDownloadLogger && record.ready && !record.autoDownloaded
         && (users->canDownload() || users->canConfigure())
         && !(users->enabled && users->currentUser == -1) && row == currentLoggerRow()
-        && !loggerBusy(row)) {
+        && downloadRefusal().isEmpty()) {
         record.autoDownloaded = true;
         on_m_actionDownload_triggered();
     }

@@ -43,13 +43,21 @@ void MainWindow::fillReadingsTable(const QList<int> &rows)
     else
         emptyTable(ui->m_tableWidgetTable);
     readingsTablePending = false;
-    readingsTableRows = rows;
+    readingsTableRecords = recordIdsOf(rows);
 }
 
 void MainWindow::showReadingsTable()
 {
-    if (readingsTablePending || readingsTableRows != app->selection)
+    if (readingsTablePending || readingsTableRecords != recordIdsOf(app->selection))
         fillReadingsTable(app->selection);
+}
+
+QList<quint64> MainWindow::recordIdsOf(const QList<int> &rows) const
+{
+    QList<quint64> ids;
+    for (int row : rows)
+        ids << (validRow(row) ? app->records.at(row).recordId : 0);
+    return ids;
 }
 
 // Tens of thousands of readings take a while to lay out as table items;
@@ -64,9 +72,11 @@ void MainWindow::fillReadingsTableSoon()
         fillReadingsTable(app->selection);
         return;
     }
+    // a window closed (or hidden for a login) right after the paint has
+    // nobody to show the table to: its page's next visit fills it
     if (plot && ui->m_widgetGraph->isVisible())
         AfterFirstPaint::run(plot->canvas(), [this] {
-            if (readingsTablePending)
+            if (readingsTablePending && isVisible())
                 fillReadingsTable(app->selection);
         });
 }
@@ -165,7 +175,7 @@ void MainWindow::dropViews()
     histogram = nullptr;
     emptyTable(ui->m_tableWidgetTable);
     readingsTablePending = false;
-    readingsTableRows.clear();
+    readingsTableRecords.clear();
     emptyTable(ui->m_tableWidgetTableSummary);
 }
 
@@ -252,8 +262,6 @@ void MainWindow::on_m_actionPrintPreview_triggered()
 {
     restartInactivityCountdown();
     storeEditedComment();
-    if (!currentLoggerRecord())
-        return;
     const LoggerRecord *record = currentRecordWithReadingsOrSay();
     if (!record)
         return;
@@ -356,12 +364,16 @@ void MainWindow::on_m_lineEditComment_editingFinished()
 
 // The field shows the current record's comment. An edit not finished yet
 // goes to the record it was typed for before another one takes the field,
-// so a row that changes under the typing loses nothing.
+// so a row that changes under the typing loses nothing. A rebuild of the
+// same record's views (a logger plugged in elsewhere, a download ending)
+// leaves the typing and its cursor where they are.
 void MainWindow::showRecordComment()
 {
-    storeEditedComment();
     QLineEdit *field = ui->m_lineEditComment;
     const LoggerRecord *record = currentLoggerRecord();
+    if (record && record->recordId == commentRecordId && field->isModified())
+        return;
+    storeEditedComment();
     commentRecordId = record ? record->recordId : 0;
     field->setText(record ? record->comment : QString());
     field->setModified(false);

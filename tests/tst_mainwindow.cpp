@@ -70,23 +70,27 @@ QString ballsOf(QTableWidget *table, int row)
     return shown;
 }
 
-// What the readings table held when the graph's canvas was first painted.
-class FirstPaintWatch : public QObject
+// Runs a function at every event of a type that reaches a widget.
+class EventWatch : public QObject
 {
 public:
-    FirstPaintWatch(QWidget *canvas, QTableWidget *table) : table(table) { canvas->installEventFilter(this); }
-    int rowsAtFirstPaint = -1;
+    EventWatch(QWidget *widget, QEvent::Type type, std::function<void()> seen)
+        : type(type), seen(std::move(seen))
+    {
+        widget->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && rowsAtFirstPaint < 0)
-            rowsAtFirstPaint = table->rowCount();
+        if (event->type() == type)
+            seen();
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    QTableWidget *table;
+    QEvent::Type type;
+    std::function<void()> seen;
 };
 
 bool shownOnScreen(MainWindow &window)
@@ -251,9 +255,13 @@ private slots:
         h.window.Timer();
         QVERIFY(h.window.plot);
         QCOMPARE(tabs->currentWidget(), h.ui->m_tabGraph);
-        FirstPaintWatch watch(h.window.plot->canvas(), table);
-        QTRY_VERIFY(watch.rowsAtFirstPaint >= 0);
-        QCOMPARE(watch.rowsAtFirstPaint, 0);
+        int rowsAtFirstPaint = -1;
+        EventWatch firstPaint(h.window.plot->canvas(), QEvent::Paint, [&] {
+            if (rowsAtFirstPaint < 0)
+                rowsAtFirstPaint = table->rowCount();
+        });
+        QTRY_VERIFY(rowsAtFirstPaint >= 0);
+        QCOMPARE(rowsAtFirstPaint, 0);
         QTRY_COMPARE(table->rowCount(), 3);
         QCOMPARE(table->item(2, 2)->text(), QStringLiteral("22.0"));
 
@@ -291,6 +299,44 @@ private slots:
         tabs->setCurrentWidget(h.ui->m_tabSummary);
         tabs->setCurrentWidget(h.ui->m_tabTable);
         QCOMPARE(table->rowCount(), 0);
+
+        // a closed file's rows never show under the record that took its row
+        h.window.selectTableRow(1);
+        h.window.Timer();
+        QCOMPARE(table->rowCount(), 2);
+        tabs->setCurrentWidget(h.ui->m_tabSummary);
+        h.ui->m_actionCloseSelectedFile->trigger();
+        h.window.selectTableRow(1);   // the logger, which asks for its image
+        QCOMPARE(h.records.at(1).serialNumber, QStringLiteral("C3"));
+        QVERIFY(!h.window.viewsDirty);
+        tabs->setCurrentWidget(h.ui->m_tabTable);
+        QCOMPARE(table->rowCount(), 0);
+    }
+
+    // A window closed between the graph's first frame and the table's fill
+    // spends no time on a table nobody will see.
+    void readingsTableIsNotFilledForAClosedWindow()
+    {
+        Harness h;
+        QVERIFY(shownOnScreen(h.window));
+        h.addAndSelect(openedTrip("A1", QVector<int>(500, 200)));
+        h.window.Timer();
+        QVERIFY(h.window.plot);
+        bool closeAsked = false;
+        // installed after the window's own watch, so it sees the paint first
+        // and its close is queued before the fill
+        EventWatch closeAtPaint(h.window.plot->canvas(), QEvent::Paint, [&] {
+            if (!closeAsked)
+                QMetaObject::invokeMethod(&h.window, &QWidget::close, Qt::QueuedConnection);
+            closeAsked = true;
+        });
+        QTRY_VERIFY(closeAsked && !h.window.isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 0);
+        // its page shown again, the table is filled
+        h.window.show();
+        h.ui->m_tabWidget->setCurrentWidget(h.ui->m_tabTable);
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 500);
     }
 
     void pressSelectsOrOpensTheContextMenu()
@@ -498,8 +544,18 @@ private slots:
         QVERIFY(h.window.loadDataFile(path));
         QCOMPARE(field->text(), QStringLiteral("Cold chain kept, 2-8 C"));
 
-        // Save from the toolbar or its shortcut leaves the typing unfinished
+        // a rebuild of the same record's views while a word is mended in the
+        // middle leaves the typing where it is
         h.window.Timer();
+        field->setCursorPosition(4);
+        QTest::keyClicks(field, QStringLiteral(","));
+        h.window.viewsDirty = true;
+        h.window.Timer();
+        QTest::keyClicks(field, QStringLiteral(" the"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(h.records.at(0).comment, QStringLiteral("Cold, the chain kept, 2-8 C"));
+
+        // Save from the toolbar or its shortcut leaves the typing unfinished
         field->selectAll();
         QTest::keyClicks(field, QStringLiteral("Cold chain kept"));
         h.ui->m_actionSave->trigger();
@@ -551,10 +607,19 @@ private slots:
         h.records[0].interval = 60;
         h.records[0].dataLoaded = true;
         h.prompts.boxes.clear();
+        // the box's event loop runs the timers, as a real box does: a tick
+        // that rebuilds the views meanwhile meets the window's own views
+        CPrompt::setBoxHandler([&h](CPrompt::Kind kind, const QString &text, QMessageBox::StandardButtons) {
+            h.prompts.boxes.append({ kind, text });
+            h.window.viewsDirty = true;
+            h.window.Timer();
+            return QMessageBox::Ok;
+        });
         h.prompts.filesToChoose = QStringList{ h.homePath("gone/L7.pdf") };
         h.window.on_m_actionSaveAs_triggered();
         QCOMPARE(h.prompts.boxes.size(), 1);
         QVERIFY(!QFile::exists(h.homePath("gone/L7.pdf")));
+        QVERIFY(h.window.plot && h.window.plot->m_recordIndex == 0);
 
         h.prompts.filesToChoose = QStringList{ h.homePath("L7.PDF") };
         h.window.on_m_actionSaveAs_triggered();
@@ -613,6 +678,22 @@ private slots:
         h.addAndSelect(fileRecord(saved, "S77"));
         h.window.Timer();
         QVERIFY(!h.records.at(1).autoDownloaded);
+
+        // a logger whose password was not given waits without a word until
+        // it is: no tick shows the Download action's refusal
+        LoggerRecord locked = loggerRecord("ttyUSB1", "S78");
+        locked.ready = true;
+        locked.passwordWord = 0x0A5A1234;
+        h.addAndSelect(locked);
+        h.prompts.boxes.clear();
+        for (int tick = 0; tick < 3; ++tick)
+            h.window.Timer();
+        QVERIFY(h.prompts.boxes.isEmpty());
+        QVERIFY(!h.records.at(2).autoDownloaded);
+        h.records[2].passwordAccepted = true;
+        h.window.Timer();
+        QVERIFY(h.records.at(2).autoDownloaded);
+        QVERIFY(h.prompts.boxes.isEmpty());
     }
 
     void closingOffersEveryTripNeverSaved()
