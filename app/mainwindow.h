@@ -158,6 +158,9 @@ public:
     static bool openOptionsAtStart;
     // ---- user administration: login and the user page
     void fillUserList();
+    // The employee-number choice of user index; the combo's slot ignores
+    // what the fill changes.
+    void fillUserCombo(int index);
     void fillUserAdminPage();
     // Copies the page into the selected user and saves the store; false when
     // nothing was applied.

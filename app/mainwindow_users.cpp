@@ -430,7 +430,7 @@ void MainWindow::fillUserAdminPage()
         if (user.has(UserRecord::RightAdmin))
             user.rights &= quint16(~(UserRecord::RightViewer | UserRecord::RightDownload
                                      | UserRecord::RightConfigure));
-        users->fillUserCombo(index, ui->m_comboBoxUserAdminEmployeeNb);
+        fillUserCombo(index);
         const bool admin = user.has(UserRecord::RightAdmin);
         ui->m_dateTimeEditUserAdminPassExp->setVisible(!admin);
         ui->m_labelUserAdminPassExp->setVisible(!admin);
@@ -661,6 +661,20 @@ void MainWindow::on_m_lineEditUserAdminPassword2_editingFinished()
         ui->m_lineEditUserAdminPassword2->clear();
     }
     applyUserAdminEdit();
+}
+
+void MainWindow::fillUserCombo(int index)
+{
+    QComboBox *combo = ui->m_comboBoxUserAdminEmployeeNb;
+    const bool wasUpdating = updatingForm;
+    updatingForm = true;
+    bool chosen = false;
+    const QStringList choices = app->userAdmin->employeeNumberChoices(index, &chosen);
+    combo->clear();
+    combo->addItems(choices);
+    if (!chosen)
+        combo->setCurrentIndex(-1);
+    updatingForm = wasUpdating;
 }
 
 void MainWindow::on_m_comboBoxUserAdminEmployeeNb_currentIndexChanged(const QString &text)

@@ -1,6 +1,5 @@
 #include "users/cuseradmin.h"
 
-#include <QComboBox>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
@@ -64,28 +63,6 @@ bool ensurePrivateFile(const QString &path)
     file.close();
     return true;
 }
-
-// Sets a window guard flag for its lifetime and puts the previous value back.
-class GuardFlag
-{
-public:
-    explicit GuardFlag(bool *flag) : flag(flag), previous(flag ? *flag : false)
-    {
-        if (flag)
-            *flag = true;
-    }
-    ~GuardFlag()
-    {
-        if (flag)
-            *flag = previous;
-    }
-    GuardFlag(const GuardFlag &) = delete;
-    GuardFlag &operator=(const GuardFlag &) = delete;
-
-private:
-    bool *flag;
-    bool previous;
-};
 
 }
 
@@ -257,24 +234,23 @@ bool CUserAdmin::isUserComplete(int index) const
            && !user.employeeNumber.isEmpty() && !user.password.isEmpty();
 }
 
-void CUserAdmin::fillUserCombo(int index, QComboBox *combo)
+QStringList CUserAdmin::employeeNumberChoices(int index, bool *chosen) const
 {
-    if (!combo)
-        return;
-    // The page's combo slot ignores the changes made while the guard is set.
-    GuardFlag guard(app && app->mainWindow ? &app->mainWindow->updatingForm : nullptr);
-    combo->clear();
+    if (chosen)
+        *chosen = false;
     if (index < 0 || index >= users.size())
-        return;
+        return {};
     const QString number = users.at(index).employeeNumber;
-    combo->addItem(number);
-    if (!number.isEmpty() && number != QLatin1String("0"))
-        return;   // a chosen number is kept for good
-    combo->clear();
+    if (!number.isEmpty() && number != QLatin1String("0")) {
+        if (chosen)
+            *chosen = true;
+        return { number };   // a chosen number is kept for good
+    }
+    QStringList free;
     for (int n = 1; n <= 99; ++n)
         if (indexOfEmployeeNumber(n) == -1)
-            combo->addItem(QString::number(n));
-    combo->setCurrentIndex(-1);
+            free << QString::number(n);
+    return free;
 }
 
 // ---- login and rights ------------------------------------------------------

@@ -6,11 +6,11 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include "users/userrecord.h"
 
 class CMainApp;
-class QComboBox;
 
 // The user administration: the user store ".ua.bin" with its active and
 // removed users, login and rights, the inactivity logout and the audit trail.
@@ -48,9 +48,9 @@ public:
     int indexOfLogin(const QString &login) const;
     int indexOfEmployeeNumber(int number) const;
     bool isUserComplete(int index) const;
-    // Offers the numbers user index may take: its own once chosen, else every
-    // free one from 1 to 99 with nothing selected.
-    void fillUserCombo(int index, QComboBox *combo);
+    // The employee numbers user index may take: its own once chosen (then
+    // *chosen is true), else every free one from 1 to 99.
+    QStringList employeeNumberChoices(int index, bool *chosen = nullptr) const;
 
     // ---- login and rights
     int checkLogin(const QString &login, const QString &password) const;
