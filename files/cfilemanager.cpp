@@ -535,7 +535,7 @@ QString csvField(const QString &field)
 
 bool CFileManager::exportText(const QString &path, const QStringList &rowTimes,
                               const QList<QStringList> &rowValues, bool syncDateTime,
-                              int selectedCount, const QStringList &headers)
+                              int selectedCount, const QStringList &headers, QString *error)
 {
     Q_UNUSED(selectedCount)
     const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
@@ -563,7 +563,7 @@ bool CFileManager::exportText(const QString &path, const QStringList &rowTimes,
         fields << rowValues.value(row);
         text += joined(fields) + QStringLiteral("\r\n");
     }
-    return WholeFile::write(path, text.toUtf8());
+    return WholeFile::write(path, text.toUtf8(), error);
 }
 
 // ---- program templates ------------------------------------------------

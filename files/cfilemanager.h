@@ -53,10 +53,12 @@ public:
                              QString *error);
 
     // Readings export: tab-separated for ".txt", comma-separated for ".csv".
-    // rowTimes and rowValues are the readings table's rows.
+    // rowTimes and rowValues are the readings table's rows. A failed export
+    // leaves the previous file whole, and error says why.
     static bool exportText(const QString &path, const QStringList &rowTimes,
                            const QList<QStringList> &rowValues, bool syncDateTime,
-                           int selectedCount, const QStringList &headers = QStringList());
+                           int selectedCount, const QStringList &headers = QStringList(),
+                           QString *error = nullptr);
 
     // Program templates (".xtp"). A failed save leaves the previous file
     // whole, and error says why.
