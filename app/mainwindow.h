@@ -492,6 +492,11 @@ private:
     void releaseLoggersAtLogout();
     void saveUserStore();
     void warnUserStoreNotSaved();
+    // The expiry edit cannot show a user without an expiry, and holds a
+    // stand-in then: an edit applied to such a user stores the edit's moment
+    // only once the administrator changed it.
+    bool expiryEditedOnPage = false;
+    void showExpiryOf(const UserRecord &user);
     QVector<QPair<QAbstractButton *, quint16>> rightsWidgets() const;
     quint16 rightsFromPage() const;
     void applyNameEdit(QLineEdit *field, QString UserRecord::*name, const QString &change);
