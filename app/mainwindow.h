@@ -436,8 +436,9 @@ private:
     void runAutomaticSteps(int row);
     // the row of the record after the export's warning, -1 when it went
     int exportAutomatically(int row, const QString &extension);
-    QString notWrittenText(const QString &path) const;
-    void warnNotWritten(const QString &path);
+    // reason, when known, follows the text users know
+    QString notWrittenText(const QString &path, const QString &reason = QString()) const;
+    void warnNotWritten(const QString &path, const QString &reason);
     int rowOfRecord(const LoggerRecord &record) const override;
     int rowOfRecordId(quint64 recordId) const;
     bool loggerBusy(int row) const;
@@ -453,7 +454,7 @@ private:
     int warnKeepingRow(int row, const QString &text);
     // Where file dialogs open: the data path, or home until one is set.
     QString dialogStartDirectory() const;
-    bool writeTextExport(const QString &path, int selectedCount);
+    bool writeTextExport(const QString &path, int selectedCount, QString *error);
     bool exportReadings(int row, const QString &path);
     bool saveReportAs(int row, const QString &path);
     void replaceGraph(int row);
@@ -491,6 +492,11 @@ private:
     void releaseLoggersAtLogout();
     void saveUserStore();
     void warnUserStoreNotSaved();
+    // The expiry edit cannot show a user without an expiry, and holds a
+    // stand-in then: an edit applied to such a user stores the edit's moment
+    // only once the administrator changed it.
+    bool expiryEditedOnPage = false;
+    void showExpiryOf(const UserRecord &user);
     QVector<QPair<QAbstractButton *, quint16>> rightsWidgets() const;
     quint16 rightsFromPage() const;
     void applyNameEdit(QLineEdit *field, QString UserRecord::*name, const QString &change);
@@ -514,7 +520,7 @@ private:
     void startEmailOf(int row);
     void mailAutomatically(int row);
     void serveReportRequest();
-    bool writeReadingsExport(int row, const QString &path);
+    bool writeReadingsExport(int row, const QString &path, QString *error);
     bool withViewsOf(int row, const std::function<bool()> &write);
     // The PDF report of a record; false with the reason in error.
     bool writeReportPdf(const LoggerRecord &record, const QString &path, QString *error);

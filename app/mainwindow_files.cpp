@@ -159,8 +159,9 @@ bool MainWindow::exportReadings(int row, const QString &path)
         return false;
     }
     app->table->collectReadings(rows);
-    if (!writeTextExport(path, rows.size())) {
-        warnNotWritten(path);
+    QString reason;
+    if (!writeTextExport(path, rows.size(), &reason)) {
+        warnNotWritten(path, reason);
         return false;
     }
     auditUserAction(QStringLiteral("Save File: ") + path);
@@ -298,28 +299,31 @@ int MainWindow::exportAutomatically(int row, const QString &extension)
     if (path.isEmpty())
         return row;
     app->records[row].exportFileName = path;
-    app->table->collectReadings({ row });
-    if (!writeTextExport(path, 1))
-        return warnKeepingRow(row, notWrittenText(path));
+    QString reason;
+    if (!writeReadingsExport(row, path, &reason))
+        return warnKeepingRow(row, notWrittenText(path, reason));
     return row;
 }
 
-QString MainWindow::notWrittenText(const QString &path) const
+QString MainWindow::notWrittenText(const QString &path, const QString &reason) const
 {
-    return tr("Warning!\n\nThe file %1 could not be written.").arg(QDir::toNativeSeparators(path));
+    QString text = tr("Warning!\n\nThe file %1 could not be written.").arg(QDir::toNativeSeparators(path));
+    if (!reason.isEmpty())
+        text += QStringLiteral("\n\n") + withoutWarningHead(reason);
+    return text;
 }
 
-void MainWindow::warnNotWritten(const QString &path)
+void MainWindow::warnNotWritten(const QString &path, const QString &reason)
 {
-    CPrompt::warning(this, notWrittenText(path));
+    CPrompt::warning(this, notWrittenText(path, reason));
 }
 
-bool MainWindow::writeTextExport(const QString &path, int selectedCount)
+bool MainWindow::writeTextExport(const QString &path, int selectedCount, QString *error)
 {
     const CTable *table = app->table;
     return CFileManager::exportText(path, table->rowTimes, table->rowValues,
                                     app->settings.multiLinkSyncDateTime, selectedCount,
-                                    table->valueHeaders);
+                                    table->valueHeaders, error);
 }
 
 QString MainWindow::exportSelectedFile(const QString &extension, const QString &directory,
@@ -336,9 +340,12 @@ QString MainWindow::exportSelectedFile(const QString &extension, const QString &
         reason = tr("The logger %1 holds no readings yet.").arg(record.serialNumber.trimmed());
     else if (extension == QLatin1String("qlf"))
         written = CFileManager::writeDataFile(path, app->records.at(row), app->userAdmin->enabled, &reason);
-    else if (extension == QLatin1String("txt") || extension == QLatin1String("csv"))
-        written = writeReadingsExport(row, path);
-    else if (extension == QLatin1String("pdf"))
+    else if (extension == QLatin1String("txt") || extension == QLatin1String("csv")) {
+        QString systemReason;
+        written = writeReadingsExport(row, path, &systemReason);
+        if (!written)
+            reason = notWrittenText(path, systemReason);
+    } else if (extension == QLatin1String("pdf"))
         written = withViewsOf(row, [&] { return writeReportPdf(app->records.at(row), path, &reason); });
     else if (extension == QLatin1String("jpg"))
         written = withViewsOf(row, [&] { return writeGraphImage(path, &reason); });
@@ -354,10 +361,10 @@ QString MainWindow::exportSelectedFile(const QString &extension, const QString &
     return QString();
 }
 
-bool MainWindow::writeReadingsExport(int row, const QString &path)
+bool MainWindow::writeReadingsExport(int row, const QString &path, QString *error)
 {
     app->table->collectReadings({ row });
-    return writeTextExport(path, 1);
+    return writeTextExport(path, 1, error);
 }
 
 bool MainWindow::writeGraphImage(const QString &path, QString *error)

@@ -388,6 +388,7 @@ void MainWindow::fillUserAdminPage()
 {
     CUserAdmin *users = app->userAdmin;
     updatingUserAdminPage = true;
+    expiryEditedOnPage = false;
     ui->m_pushButtonUserAdminAddAuditMessage->setEnabled(
         !ui->m_plainTextEditUserAdminMessage->toPlainText().isEmpty());
     ui->m_lineEditUserAdminTimeOut->setText(QString::number(users->logoutMinutes));
@@ -434,7 +435,7 @@ void MainWindow::fillUserAdminPage()
         const bool admin = user.has(UserRecord::RightAdmin);
         ui->m_dateTimeEditUserAdminPassExp->setVisible(!admin);
         ui->m_labelUserAdminPassExp->setVisible(!admin);
-        ui->m_dateTimeEditUserAdminPassExp->setDateTime(user.expiry);
+        showExpiryOf(user);
         ui->m_spinBoxUserAdminPassDuration->setValue(
             int(QDate::currentDate().daysTo(user.renewalDate)));
         for (const auto &widget : rightsWidgets())
@@ -514,6 +515,20 @@ quint16 MainWindow::rightsFromPage() const
     return rights;
 }
 
+// A user without an expiry cannot log in, as one whose expiry has passed,
+// but has nothing to write to the trail: the edit shows now, quietly, and
+// never the previous user's moment, which it would otherwise keep.
+void MainWindow::showExpiryOf(const UserRecord &user)
+{
+    QDateTimeEdit *edit = ui->m_dateTimeEditUserAdminPassExp;
+    if (user.expiry.isValid()) {
+        edit->setDateTime(user.expiry);
+        return;
+    }
+    const QSignalBlocker quiet(edit);
+    edit->setDateTime(QDateTime::currentDateTime());
+}
+
 bool MainWindow::applyUserAdminEdit()
 {
     if (updatingUserAdminPage)
@@ -545,7 +560,8 @@ bool MainWindow::applyUserAdminEdit()
     user.lastName = ui->m_lineEditUserAdminLastName->text();
     if (!agreed.isEmpty())
         user.password = agreed;
-    user.expiry = ui->m_dateTimeEditUserAdminPassExp->dateTime();
+    if (user.expiry.isValid() || expiryEditedOnPage)
+        user.expiry = ui->m_dateTimeEditUserAdminPassExp->dateTime();
     user.renewalDate = QDate::currentDate().addDays(ui->m_spinBoxUserAdminPassDuration->value());
     user.rights = rightsFromPage();
     saveUserStore();
@@ -702,6 +718,8 @@ void MainWindow::on_m_dateTimeEditUserAdminPassExp_dateTimeChanged(const QDateTi
     const int index = filling ? selectedUserIndex() : editedUserIndex();
     if (index < 0 || (!filling && editRefusedForPasswords()))
         return;
+    if (!filling)
+        expiryEditedOnPage = true;
     QDateTimeEdit *edit = ui->m_dateTimeEditUserAdminPassExp;
     const QDateTime now = QDateTime::currentDateTime();
     if (!(edit->dateTime() > now)) {

@@ -615,17 +615,21 @@ bool CMainApp::storeEepromImage(int index)
         return false;
     LoggerRecord &record = records[index];
     const QString path = eepromFilePath();
+    QString reason;
     if (!path.isEmpty()
         && CFileManager::writeBinaryFile(path, record.eepromImage.constData(),
-                                         record.eepromImage.size())) {
+                                         record.eepromImage.size(), &reason)) {
         record.eepromReadState = 2;
         return true;
     }
     // Said once: the image is dropped and has to be read again, rather
     // than being offered to be written on every tick.
     record.eepromReadState = 0;
-    warnUser(QStringLiteral("Warning!\n\n%1\ncould not be written.")
-                 .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path));
+    QString text = QStringLiteral("Warning!\n\n%1\ncould not be written.")
+                       .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path);
+    if (!reason.isEmpty())
+        text += QStringLiteral("\n\n") + reason;
+    warnUser(text);
     return false;
 }
 

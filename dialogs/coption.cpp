@@ -170,9 +170,10 @@ void COption::saveSettingsFile()
 {
     CMainApp *app = m_mainWindow->app;
     const QString path = app->settingsFilePath();
-    if (!app->fileManager->writeSettings(path))
+    QString reason;
+    if (!app->fileManager->writeSettings(path, &reason))
         CPrompt::warning(this, text(LabelId::FileNotWritableWarning) + QLatin1Char('\n')
-                                   + QDir::toNativeSeparators(path));
+                                   + QDir::toNativeSeparators(path) + QStringLiteral("\n\n") + reason);
 }
 
 bool COption::takeTypedFields()

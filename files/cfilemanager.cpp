@@ -248,7 +248,7 @@ bool CFileManager::prepareDataFolder(const QString &path, QString *reason)
 
 // ---- settings files ----------------------------------------------------
 
-bool CFileManager::writeSettings(const QString &path)
+bool CFileManager::writeSettings(const QString &path, QString *error)
 {
     const AppSettings &s = app->settings;
     QString text = QStringLiteral("[SETTINGS]\r\n");
@@ -265,7 +265,7 @@ bool CFileManager::writeSettings(const QString &path)
         ownerOnly = [](QFileDevice &file) {
             return file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         };
-    return WholeFile::write(path, text.toUtf8(), nullptr, ownerOnly);
+    return WholeFile::write(path, text.toUtf8(), error, ownerOnly);
 }
 
 bool CFileManager::readSettings(const QString &path)
@@ -344,11 +344,12 @@ bool CFileManager::appendTextLine(const QString &path, const QString &text)
     return written && file.error() == QFileDevice::NoError;
 }
 
-bool CFileManager::writeBinaryFile(const QString &path, const char *data, int length)
+bool CFileManager::writeBinaryFile(const QString &path, const char *data, int length,
+                                   QString *error)
 {
     if (!data || length < 0)
         return false;
-    return WholeFile::write(path, QByteArray(data, length));
+    return WholeFile::write(path, QByteArray(data, length), error);
 }
 
 // ---- data file ---------------------------------------------------------
@@ -535,7 +536,7 @@ QString csvField(const QString &field)
 
 bool CFileManager::exportText(const QString &path, const QStringList &rowTimes,
                               const QList<QStringList> &rowValues, bool syncDateTime,
-                              int selectedCount, const QStringList &headers)
+                              int selectedCount, const QStringList &headers, QString *error)
 {
     Q_UNUSED(selectedCount)
     const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
@@ -563,7 +564,7 @@ bool CFileManager::exportText(const QString &path, const QStringList &rowTimes,
         fields << rowValues.value(row);
         text += joined(fields) + QStringLiteral("\r\n");
     }
-    return WholeFile::write(path, text.toUtf8());
+    return WholeFile::write(path, text.toUtf8(), error);
 }
 
 // ---- program templates ------------------------------------------------

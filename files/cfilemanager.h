@@ -27,8 +27,9 @@ public:
     static bool prepareDataFolder(const QString &path, QString *reason = nullptr);
 
     // "xZdr.ini": the core's settings, the label table's language and the
-    // user administration's logout time. False when the file was not written.
-    bool writeSettings(const QString &path);
+    // user administration's logout time. False with the reason in error when
+    // the file was not written.
+    bool writeSettings(const QString &path, QString *error = nullptr);
     // Missing file: defaults stay, returns false.
     bool readSettings(const QString &path);
 
@@ -38,7 +39,8 @@ public:
 
     // Appends text, creating the file; line ends are written "\r\n".
     static bool appendTextLine(const QString &path, const QString &text);
-    static bool writeBinaryFile(const QString &path, const char *data, int length);
+    static bool writeBinaryFile(const QString &path, const char *data, int length,
+                                QString *error = nullptr);
 
     // The data file (".qlf"). The check value is written and required while
     // user administration is on. Writing goes through a temporary file, so a
@@ -53,10 +55,12 @@ public:
                              QString *error);
 
     // Readings export: tab-separated for ".txt", comma-separated for ".csv".
-    // rowTimes and rowValues are the readings table's rows.
+    // rowTimes and rowValues are the readings table's rows. A failed export
+    // leaves the previous file whole, and error says why.
     static bool exportText(const QString &path, const QStringList &rowTimes,
                            const QList<QStringList> &rowValues, bool syncDateTime,
-                           int selectedCount, const QStringList &headers = QStringList());
+                           int selectedCount, const QStringList &headers = QStringList(),
+                           QString *error = nullptr);
 
     // Program templates (".xtp"). A failed save leaves the previous file
     // whole, and error says why.

@@ -510,6 +510,50 @@ private slots:
         QCOMPARE(TestEnv::readFile(template_), QByteArray("[TEMPLATE]\r\n"));
     }
 
+    // A failed readings export, asked for or automatic, tells the file and
+    // the system's reason, and an earlier export stays as it was.
+    void aFailedExportSaysWhereAndWhy()
+    {
+        const auto noFault = qScopeGuard([] { WholeFile::failNextForTests(WholeFile::Stage::None); });
+        Harness h;
+        const QString dir = h.homePath("exports");
+        QVERIFY(QDir().mkpath(dir));
+        const QString csv = dir + QStringLiteral("/asked.csv");
+        QVERIFY(TestEnv::writeFile(csv, "earlier export"));
+        h.addAndSelect(openedTrip("E1", { 40, 50 }));
+        WholeFile::failNextForTests(WholeFile::Stage::Flush);
+        h.prompts.filesToChoose = QStringList{ csv };
+        h.ui->m_actionSaveAs->trigger();
+
+        AppSettings &settings = h.window.app->settings;
+        settings.defaultPath = dir;
+        settings.autoGenerateTxt = true;
+        LoggerRecord logger = openedTrip("E2", { 60, 70 });
+        logger.fromFile = false;
+        logger.autoDownloaded = true;
+        logger.autoDelay = 0;
+        h.addAndSelect(logger);
+        h.window.viewsDirty = false;
+        WholeFile::failNextForTests(WholeFile::Stage::Sync);
+        h.window.Timer();
+        QVERIFY(h.records.at(1).autoTxtDone);
+        const QString txt = h.records.at(1).exportFileName;
+        QVERIFY2(txt.endsWith(".txt"), qPrintable(txt));
+
+        QCOMPARE(h.prompts.boxes.size(), 2);
+        const QStringList paths{ csv, txt };
+        for (int i = 0; i < paths.size(); ++i) {
+            const QString text = h.prompts.boxes.at(i).text;
+            QCOMPARE(h.prompts.boxes.at(i).kind, CPrompt::Warning);
+            QVERIFY2(text.startsWith("Warning!\n\nThe file " + QDir::toNativeSeparators(paths.at(i))
+                                     + " could not be written.\n\n"),
+                     qPrintable(text));
+            QVERIFY2(text.contains("No space left on device"), qPrintable(text));
+        }
+        QCOMPARE(TestEnv::readFile(csv), QByteArray("earlier export"));
+        QVERIFY(!QFile::exists(txt));
+    }
+
     // The graph page's comment field edits the comment of the record in the
     // current row: the data file keeps it and the report prints it. Typing
     // not finished when the row changes goes to the record it was typed for.

@@ -9,6 +9,7 @@
 #include "core/loggertime.h"
 #include "dialogs/coption.h"
 #include "files/cfilemanager.h"
+#include "files/wholefile.h"
 #include "support/mailtestserver.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
@@ -132,6 +133,28 @@ private slots:
         QCOMPARE(h.window.app->settings.mktActivationEnergy, 83.144);
         QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("\"eighty\"")));
         QVERIFY(h.prompts.sawBoxContaining(h.window.app->languageTable->text(188)));
+    }
+
+    // OK on a full disk: the box names the settings file and the system's
+    // reason, and the file written before stays as it was.
+    void aFailedSaveSaysWhereAndWhy()
+    {
+        const auto noFault = qScopeGuard([] { WholeFile::failNextForTests(WholeFile::Stage::None); });
+        Harness h;
+        QVERIFY(h.window.app->fileManager->writeSettings(iniPath()));
+        const QByteArray before = TestEnv::readFile(iniPath());
+        WholeFile::failNextForTests(WholeFile::Stage::Flush);
+        runOptions(h, [](COption *, Ui_COption *f) {
+            QTest::mouseClick(f->m_checkBoxGeneralAutoCsv, Qt::LeftButton);
+            pressOk(f);
+        });
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        const QString text = h.prompts.boxes.first().text;
+        QVERIFY2(text.startsWith(h.window.app->languageTable->text(188) + QLatin1Char('\n')
+                                 + QDir::toNativeSeparators(iniPath()) + QStringLiteral("\n\n"))
+                     && text.contains(QStringLiteral("No space left on device")),
+                 qPrintable(text));
+        QCOMPARE(TestEnv::readFile(iniPath()), before);
     }
 
     // The MKT takes the energy in whole kJ/mol: below 1 every MKT would be

@@ -423,6 +423,28 @@ private slots:
         QVERIFY(h.prompts.boxes.first().text.contains(QStringLiteral("eeprom.bin")));
     }
 
+    // The box of a failed store names the file and the system's reason, and
+    // an earlier image stays as it was.
+    void aFailedStoreSaysWhereAndWhy()
+    {
+        RecordingCore recording;
+        CMainApp &core = recording.app;
+        core.settings.defaultPath = folder.path();
+        const QString image = folder.filePath(QStringLiteral("eeprom.bin"));
+        QVERIFY(TestEnv::writeFile(image, "earlier image"));
+        core.records.append(app->records.at(0));
+        core.records[0].eepromReadState = 1;
+        core.records[0].eepromImage = QByteArray(MemoryMap::ImageSize, '\x5A');
+        WholeFile::failNextForTests(Stage::Sync);
+        QVERIFY(!core.storeEepromImage(0));
+        QCOMPARE(recording.window.warnings.size(), 1);
+        const QString text = recording.window.warnings.first();
+        QVERIFY2(text.startsWith(QStringLiteral("Warning!\n\n") + image + QStringLiteral("\ncould not be written.\n\n"))
+                     && text.contains(QStringLiteral("No space left on device")),
+                 qPrintable(text));
+        QCOMPARE(TestEnv::readFile(image), QByteArray("earlier image"));
+    }
+
     void aGraphPictureIsWrittenWholeOrNotAtAll()
     {
         WindowTest::Harness h;

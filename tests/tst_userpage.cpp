@@ -271,6 +271,40 @@ private slots:
         QCOMPARE(UserStoreFile::auditOfToday().count("User: kim Change expiration date"), 2);
     }
 
+    // A stored user without an expiry keeps none through edits of other
+    // fields, whoever was selected before; a changed expiry edit is stored.
+    void aUserWithoutExpiryKeepsNoneUntilItIsSet()
+    {
+        window.reset();
+        UserRecord lee = UserStoreFile::user("lee", "Lee1pass", "13", UserRecord::RightViewer);
+        lee.expiry = QDateTime();
+        UserStoreFile::write({ UserStoreFile::user("admin", "Adm1npass", "1", kAdmin),
+                               UserStoreFile::user("kim", "Kim1pass", "12", UserRecord::RightViewer), lee,
+                               UserStoreFile::user("boss", "Boss1pass", "2", kAdmin) });
+        QVERIFY(!stored("lee").expiry.isValid());
+        prompts->logins = { { "boss", "Boss1pass" } };
+        window.reset(new MainWindow);
+        ui = window->ui;
+        users = window->app->userAdmin;
+        const QDateTime kimExpiry = stored("kim").expiry;
+
+        selectUser("kim");
+        selectUser("lee");
+        finishEditing(ui->m_lineEditUserAdminFirstName, "Leonie");
+        QCOMPARE(stored("lee").firstName, QStringLiteral("Leonie"));
+        QVERIFY(!stored("lee").expiry.isValid());
+        QVERIFY(!users->users.at(2).expiry.isValid());
+        ui->m_checkBoxUserAdminAccessDownload->click();
+        QVERIFY(!stored("lee").expiry.isValid());
+        QVERIFY(!auditHas("User: lee Change expiration date"));
+        QCOMPARE(stored("kim").expiry, kimExpiry);
+
+        const QDateTime expiry = QDateTime::currentDateTime().addDays(90);
+        ui->m_dateTimeEditUserAdminPassExp->setDateTime(expiry);
+        QCOMPARE(stored("lee").expiry.date(), expiry.date());
+        QCOMPARE(UserStoreFile::auditOfToday().count("User: lee Change expiration date: "), 1);
+    }
+
     // The built-in administrator keeps its duration though its password
     // fills both fields; a confirmed password is written even unchanged.
     void adminKeepsItsDurationAndConfirmationsAreAudited()
