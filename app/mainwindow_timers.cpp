@@ -85,7 +85,7 @@ void MainWindow::runAutomaticSteps(int row)
             if (app->fileManager->writeDataFile(path, row, &error))
                 app->records[row].fileName = path;
             else
-                row = warnKeepingRow(row, error.isEmpty() ? notWrittenText(path) : error);
+                row = warnKeepingRow(row, notWrittenText(path, error));
         }
     }
     if (row >= 0 && settings.autoGeneratePdf && !app->records.at(row).autoPdfDone) {

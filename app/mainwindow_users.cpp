@@ -913,9 +913,10 @@ void MainWindow::on_m_lineEditUserAdminTimeOut_editingFinished()
     // written, restarted and audited even when unchanged: the field was
     // confirmed
     users->logoutMinutes = stored;
-    if (!app->fileManager->writeSettings(app->settingsFilePath()))
-        CPrompt::warning(this, tr("Warning!\n\nThe settings file\n%1\ncould not be written.")
-                                   .arg(app->settingsFilePath()));
+    QString reason;
+    if (!app->fileManager->writeSettings(app->settingsFilePath(), &reason))
+        CPrompt::warning(this, tr("Warning!\n\nThe settings file\n%1\ncould not be written.\n%2")
+                                   .arg(app->settingsFilePath(), reason));
     users->resetLogoutCountdown();
     addAudit(tr("Change time out: %1 min").arg(stored));
 }

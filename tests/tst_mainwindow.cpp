@@ -527,6 +527,7 @@ private slots:
 
         AppSettings &settings = h.window.app->settings;
         settings.defaultPath = dir;
+        settings.autoSaveLogger = true;
         settings.autoGenerateTxt = true;
         LoggerRecord logger = openedTrip("E2", { 60, 70 });
         logger.fromFile = false;
@@ -534,14 +535,16 @@ private slots:
         logger.autoDelay = 0;
         h.addAndSelect(logger);
         h.window.viewsDirty = false;
-        WholeFile::failNextForTests(WholeFile::Stage::Sync);
+        WholeFile::failNextForTests(WholeFile::Stage::Sync, 2);
         h.window.Timer();
-        QVERIFY(h.records.at(1).autoTxtDone);
+        QVERIFY(h.records.at(1).autoSaved && h.records.at(1).autoTxtDone);
+        QVERIFY(h.records.at(1).fileName.isEmpty());   // nothing was saved
         const QString txt = h.records.at(1).exportFileName;
         QVERIFY2(txt.endsWith(".txt"), qPrintable(txt));
+        const QString qlf = QFileInfo(txt).path() + QLatin1Char('/') + QFileInfo(txt).completeBaseName() + ".qlf";
 
-        QCOMPARE(h.prompts.boxes.size(), 2);
-        const QStringList paths{ csv, txt };
+        QCOMPARE(h.prompts.boxes.size(), 3);
+        const QStringList paths{ csv, qlf, txt };
         for (int i = 0; i < paths.size(); ++i) {
             const QString text = h.prompts.boxes.at(i).text;
             QCOMPARE(h.prompts.boxes.at(i).kind, CPrompt::Warning);
@@ -551,7 +554,7 @@ private slots:
             QVERIFY2(text.contains("No space left on device"), qPrintable(text));
         }
         QCOMPARE(TestEnv::readFile(csv), QByteArray("earlier export"));
-        QVERIFY(!QFile::exists(txt));
+        QVERIFY(!QFile::exists(txt) && !QFile::exists(qlf));
     }
 
     // The graph page's comment field edits the comment of the record in the
