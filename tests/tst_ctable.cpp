@@ -28,7 +28,7 @@ LoggerRecord makeRecord(const QString &serial, quint8 sensors, quint32 config, c
 LoggerRecord internalSet(const QString &serial, const QVector<int> &tenths, quint32 interval = 60,
                          const QDateTime &start = kStart)
 {
-    return makeRecord(serial, SensorBits::InternalNtc, ConfigBits::InternalOn, tenths, interval, start);
+    return ViewsTest::openedSet(serial, tenths, interval, start);
 }
 
 QString cell(QTableWidget &table, int row, int column)

@@ -102,10 +102,8 @@ bool shownOnScreen(MainWindow &window)
 
 LoggerRecord openedTrip(const QString &serial, const QVector<int> &tenths)
 {
-    LoggerRecord trip = ViewsTest::downloadedSet(serial, SensorBits::InternalNtc, ConfigBits::InternalOn,
-                                                 ViewsTest::words(tenths), 60,
-                                                 QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
-    trip.fromFile = trip.ready = trip.dataLoaded = true;
+    LoggerRecord trip = ViewsTest::openedSet(serial, tenths);
+    trip.ready = true;
     return trip;
 }
 
