@@ -28,7 +28,7 @@ LoggerRecord makeRecord(const QString &serial, quint8 sensors, quint32 config, c
 LoggerRecord internalSet(const QString &serial, const QVector<int> &tenths, quint32 interval = 60,
                          const QDateTime &start = kStart)
 {
-    return makeRecord(serial, SensorBits::InternalNtc, ConfigBits::InternalOn, tenths, interval, start);
+    return ViewsTest::openedSet(serial, tenths, interval, start);
 }
 
 QString cell(QTableWidget &table, int row, int column)
@@ -134,19 +134,13 @@ private slots:
         table()->fillReadings(&widget, { 0 });
         QCOMPARE(widget.rowCount(), 9);
         QCOMPARE(widget.columnCount(), 3);   // time, elapsed, internal temperature
-        using L = CTable::Level;
-        const QList<L> levels = { L::LevelNormal, L::LevelHigh, L::LevelHighHigh, L::LevelLow, L::LevelLowLow,
-                                  L::LevelHigh, L::LevelNormal, L::LevelNormal, L::LevelLow };
-        for (int row = 0; row < levels.size(); ++row) {
-            const QTableWidgetItem *item = widget.item(row, 2);
-            const QBrush fore = item->foreground(), back = item->background();
-            QCOMPARE(fore.style() == Qt::NoBrush ? QColor(Qt::black) : fore.color(),
-                     CTable::levelTextColor(levels.at(row)));
-            QCOMPARE(back.style() == Qt::NoBrush ? QColor(Qt::white) : back.color(),
-                     CTable::levelBackColor(levels.at(row)));
-        }
-
-        // Filling again counts afresh.
+        // a reading at a limit is on its inner side
+        QStringList colours;
+        for (int row = 0; row < widget.rowCount(); ++row)
+            colours << look(widget, row, 2).section(QLatin1Char(' '), 1, 2);
+        const QString n = "- -", h = "#ff6464 -", hh = "#ff6464 #ffd7d7", l = "#6464ff -", ll = "#6464ff #d7d7ff";
+        QCOMPARE(colours, QStringList({ n, h, hh, l, ll, h, n, n, l }));
+        // filling again counts afresh
         table()->fillReadings(&widget, { 0 });
         const int *counts = app->records[0].levelCounts[ChannelInternal];
         QCOMPARE(QList<int>(counts, counts + CTable::LevelCount), QList<int>({ 3, 1, 2, 2, 1 }));
@@ -185,6 +179,9 @@ private slots:
         QCOMPARE(widget.columnWidth(0), 170);
         QCOMPARE(widget.columnWidth(1), 170);
         QCOMPARE(widget.columnWidth(4), 90);
+        QCOMPARE(table()->valueHeaders, QStringList({ "T°C", "H%", "eT°C" }));
+        QCOMPARE(table()->rowTimes.mid(0, 2), QStringList({ "02/03/2026 10:00:00", "02/03/2026 10:01:30" }));
+        QCOMPARE(table()->rowValues.at(0), QStringList({ "20.0", "45.5", "-3.5" }));
         QCOMPARE(table()->rowValues.at(4), QStringList({ "-0.5", "100.0", "-10.0" }));
         const int *counts = app->records[0].levelCounts[ChannelInternal];
         QCOMPARE(QList<int>(counts, counts + CTable::LevelCount), QList<int>({ 1, 1, 1, 1, 1 }));
@@ -200,6 +197,8 @@ private slots:
         QCOMPARE(rowLooks(widget, 4).mid(2), QStringList({ "31.1 " + blue + " #d7d7ff >", "100.0 " + red + " - >",
                                                           "14.0 - - >" }));
         QCOMPARE(QList<int>(counts, counts + CTable::LevelCount), QList<int>({ 1, 1, 1, 1, 1 }));
+        QCOMPARE(table()->rowValues.at(0), QStringList({ "68.0", "45.5", "25.7" }));
+        QCOMPARE(table()->rowTimes.at(1), QStringLiteral("03/02/2026 10:01:30"));
     }
 
     // Sets merged by time share the time column; a set without a reading at
@@ -229,27 +228,6 @@ private slots:
         QCOMPARE(widget.rowCount(), 3);
         QCOMPARE(rowLooks(widget, 1), QStringList({ "00:01:00 - -", "21.0 - - >", "26.0 #ff6464 - >" }));
         QCOMPARE(rowLooks(widget, 2), QStringList({ "00:02:00 - -", "<none>", "12.0 - - >" }));
-    }
-
-    void singleSetColumnsAndExportRows()
-    {
-        // internal, humidity and external interleaved, two samples
-        app->records << makeRecord("A", SensorBits::DigitalTempHum | SensorBits::ExternalProbe,
-                                   ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::ExternalOn,
-                                   { 200, 455, -35, 210, 460, -30 }, 90);
-        QTableWidget widget;
-        table()->fillReadings(&widget, { 0 });
-        QCOMPARE(widget.columnCount(), 5);
-        QCOMPARE(table()->valueHeaders, QStringList({ "T°C", "H%", "eT°C" }));
-        QCOMPARE(cell(widget, 1, 1), QStringLiteral("00:01:30"));
-        QCOMPARE(table()->rowTimes, QStringList({ "02/03/2026 10:00:00", "02/03/2026 10:01:30" }));
-        QCOMPARE(table()->rowValues.at(0), QStringList({ "20.0", "45.5", "-3.5" }));
-
-        app->settings.modeCelsius = 0;
-        app->settings.dateFormat = 1;
-        table()->fillReadings(&widget, { 0 });
-        QCOMPARE(table()->rowValues.at(0), QStringList({ "68.0", "45.5", "25.7" }));
-        QCOMPARE(table()->rowTimes.at(1), QStringLiteral("03/02/2026 10:01:30"));
     }
 
     void mergedSetsAreOrderedByTime()

@@ -18,11 +18,8 @@ namespace {
 
 LoggerRecord fileSet()
 {
-    LoggerRecord record = ViewsTest::downloadedSet(
-        QStringLiteral("IMG1"), SensorBits::InternalNtc, ConfigBits::InternalOn,
-        ViewsTest::words({ 10, 25, 40, 35, 20 }), 60, QDateTime(QDate(2026, 3, 2), QTime(8, 0)));
-    record.fromFile = true;
-    return record;
+    return ViewsTest::openedSet(QStringLiteral("IMG1"), { 10, 25, 40, 35, 20 }, 60,
+                                QDateTime(QDate(2026, 3, 2), QTime(8, 0)));
 }
 
 }

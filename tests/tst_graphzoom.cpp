@@ -115,8 +115,7 @@ private slots:
 
     void zoomShowsTheBarsItNeeds()
     {
-        app->records << ViewsTest::downloadedSet("Z", SensorBits::InternalNtc, ConfigBits::InternalOn,
-                                                 ViewsTest::words(QVector<int>(1000, 150)), 60, kStart);
+        app->records << ViewsTest::openedSet("Z", QVector<int>(1000, 150), 60, kStart);
         QScopedPointer<CPlot> plot(build({ 0 }));
         Zoomer *zoomer = plot->zoomer();
         QVERIFY(zoomer);
@@ -275,10 +274,8 @@ private slots:
     void trackerAmongSetsPlacedByDate()
     {
         // B starts ten minutes after A and overlaps it; A reads 10.0, B 30.0
-        app->records << ViewsTest::downloadedSet("A", SensorBits::InternalNtc, ConfigBits::InternalOn,
-                                                 ViewsTest::words(QVector<int>(30, 100)), 60, kStart)
-                     << ViewsTest::downloadedSet("B", SensorBits::InternalNtc, ConfigBits::InternalOn,
-                                                 ViewsTest::words(QVector<int>(30, 300)), 60, kStart.addSecs(600));
+        app->records << ViewsTest::openedSet("A", QVector<int>(30, 100), 60, kStart)
+                     << ViewsTest::openedSet("B", QVector<int>(30, 300), 60, kStart.addSecs(600));
         app->settings.multiLinkSyncDateTime = true;
         QScopedPointer<CPlot> plot(build({ 0, 1 }));
         Zoomer *zoomer = plot->zoomer();

@@ -86,12 +86,9 @@ private slots:
     {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("english");
-        QTest::newRow("first") << 0 << QStringLiteral("Program");
         QTest::newRow("range") << 9 << QStringLiteral("Range(\u00B0C)");
         QTest::newRow("option typo kept") << 90 << QStringLiteral("Auto Genterate PDF");
         QTest::newRow("ext total") << 173 << QStringLiteral("Ext. Temp. Total alarm delay");
-        QTest::newRow("close offer") << 183
-            << QStringLiteral("Warning!\n\nDo you want to save the download data before closing the Application?");
         QTest::newRow("memory status") << 190 << QStringLiteral("%1k Rec.");
         QTest::newRow("last") << 208 << QStringLiteral("No");
     }

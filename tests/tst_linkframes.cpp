@@ -112,7 +112,6 @@ private slots:
         decoder.expectDownload();
         feed(decoder, line, piece);
         const LinkResult done = only(decoder, LinkResult::DownloadDone);
-        QCOMPARE(done.kind, LinkResult::DownloadDone);
         const QVector<quint16> stored = { 0, 1, 2, 0x0A0D, 0x0A0E };
         QCOMPARE(done.readings, stored.mid(oldest) + stored.mid(0, oldest));
         QCOMPARE(done.start, 1000u);
@@ -129,7 +128,6 @@ private slots:
                               + ".0F00007FFF\r\n" + rawBlock(7, 4) + ".0F0000FFFE\r\n"
                               + rawBlock(1, 2) + ".0F00FFFFFF\r\n" + lastReply(true, 0x20000, 0, 0, 0));
         const LinkResult done = only(decoder, LinkResult::DownloadDone);
-        QCOMPARE(done.kind, LinkResult::DownloadDone);
         QCOMPARE(done.readings.size(), kMaxReadings);
         QCOMPARE(done.readings.at(65534), quint16(7));
         QCOMPARE(done.readings.at(65535), quint16(8));
@@ -225,10 +223,7 @@ private slots:
         decoder.dispatchReply(memoryFrames(first, 0x100, 0x40));
         decoder.expectMemory(0x100, 0x100, false);
         decoder.dispatchReply(memoryFrames(second, 0x100, 0x100));
-        const LinkResult read = only(decoder, LinkResult::MemoryRead);
-        QCOMPARE(read.kind, LinkResult::MemoryRead);
-        QCOMPARE(read.data, second.mid(0x100, 0x100));
-
+        QCOMPARE(only(decoder, LinkResult::MemoryRead).data, second.mid(0x100, 0x100));
     }
 
     // A reply to the whole image that pauses before its last frame: a short

@@ -206,10 +206,7 @@ private slots:
         h.window.app->settings.defaultPath = h.homePath(QStringLiteral("trips"));
         QVERIFY(h.window.app->fileManager->writeSettings(iniPath()));
         const QByteArray fileBefore = TestEnv::readFile(iniPath());
-        LoggerRecord trip = ViewsTest::downloadedSet(QStringLiteral("T1"), SensorBits::InternalNtc, ConfigBits::InternalOn,
-                                                     ViewsTest::words({ 40, 50, 60 }), 600, QDateTime::currentDateTime());
-        trip.fromFile = true;
-        h.addAndSelect(trip);
+        h.addAndSelect(ViewsTest::openedSet(QStringLiteral("T1"), { 40, 50, 60 }, 600, QDateTime::currentDateTime()));
         QTRY_VERIFY_WITH_TIMEOUT(h.window.plot, 5000);
         const QColor white(255, 255, 255), blue(0, 0, 255);
         QCOMPARE(h.window.plot->palette().color(QPalette::Window), white);

@@ -14,6 +14,7 @@
 #include "ui_mainwindow.h"
 
 using WindowTest::Harness;
+using WindowTest::finishEditing;
 
 namespace {
 
@@ -46,12 +47,6 @@ LoggerRecord twoChannelLogger()
 QImage lockPicture(const char *name)
 {
     return QIcon(QStringLiteral(":/Pictures/") + QLatin1String(name)).pixmap(16).toImage();
-}
-
-void finishEditing(QLineEdit *field, const QString &text)
-{
-    field->setText(text);
-    emit field->editingFinished();
 }
 
 }

@@ -22,12 +22,9 @@ const QString kSerial = QStringLiteral("\u00C9t\u00E9-\u03A97");
 
 LoggerRecord trip(const QString &serial, bool withReadings = true)
 {
-    LoggerRecord record = ViewsTest::downloadedSet(
-        serial, SensorBits::InternalNtc, ConfigBits::InternalOn, ViewsTest::words({ 215, 220, -35, 240 }), 60,
-        QDateTime(QDate(2024, 5, 6), QTime(7, 0)));
+    LoggerRecord record = ViewsTest::openedSet(serial, { 215, 220, -35, 240 }, 60, QDateTime(QDate(2024, 5, 6), QTime(7, 0)));
     record.description = QStringLiteral("Cold chain \u00E0 Lyon");
     record.fileName = QStringLiteral("/data/") + serial + QStringLiteral(".qlf");
-    record.fromFile = true;
     record.dataLoaded = withReadings;
     // as downloaded: the logger's memory image comes with the readings
     record.versionWord = 0x11A;

@@ -123,16 +123,6 @@ private slots:
         QVERIFY(app.userAdmin->logoutCountdown > 0);
     }
 
-    // USER_ADMIN and URL are read by the login and start-page tests.
-    void adminFileNamesTheJigPort()
-    {
-        const QString admin = TestEnv::settingsDir() + "xZdrAdmin.ini";
-        QVERIFY(TestEnv::writeFile(admin, "[SETTINGS]\r\nADMIN_JIG_PORT=/dev/ttyUSB3\r\n"));
-        QCOMPARE(TestCore().app.jigPort, QString("/dev/ttyUSB3"));
-        QFile::remove(admin);
-        QCOMPARE(TestCore().app.jigPort, QString());
-    }
-
     void loggerTimeFollowsTheZoneRule()
     {
         TestCore core;

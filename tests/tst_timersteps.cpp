@@ -4,7 +4,6 @@
 #include "support/viewstest.h"
 #include "support/windowtest.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "core/ccomm.h"
@@ -72,10 +71,8 @@ private slots:
     void rebuildWithoutReadingsKeepsNoViewsOfAnotherSet()
     {
         Harness h;
-        LoggerRecord trip = ViewsTest::downloadedSet(
-            "SHOWN", SensorBits::InternalNtc, ConfigBits::InternalOn, ViewsTest::words({ 200, 210, 220 }), 60,
-            QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
-        trip.fromFile = trip.ready = trip.dataLoaded = true;
+        LoggerRecord trip = ViewsTest::openedSet("SHOWN", { 200, 210, 220 });
+        trip.ready = true;
         h.addAndSelect(trip);
         h.window.Timer();
         QVERIFY(h.window.plot && h.window.histogram);
@@ -106,20 +103,17 @@ private slots:
         QTemporaryDir dataDir;
         h.window.app->settings.defaultPath = dataDir.path();
         h.window.app->settings.autoGeneratePdf = true;
-        LoggerRecord trip = ViewsTest::downloadedSet(
-            "OWN-1", SensorBits::InternalNtc, ConfigBits::InternalOn, ViewsTest::words({ 200, 210, 220 }), 60,
-            QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
+        LoggerRecord trip = ViewsTest::openedSet("OWN-1", { 200, 210, 220 });
+        trip.fromFile = false;   // downloaded from a logger
         trip.productCode = QStringLiteral("QV-2T");
         trip.portName = QStringLiteral("ttyUSB0");
-        trip.ready = trip.dataLoaded = trip.autoDownloaded = true;
+        trip.ready = trip.autoDownloaded = true;
         h.addAndSelect(trip);
         h.window.viewsDirty = false;
         h.window.Timer();
         QVERIFY(!h.window.plot);
-        QProcess pdftotext;
-        pdftotext.start(QStringLiteral("pdftotext"), { dataDir.filePath("OWN-1_0000_000.pdf"), QStringLiteral("-") });
-        QVERIFY(pdftotext.waitForFinished(30000));
-        QVERIFY(pdftotext.readAllStandardOutput().contains("OWN-1 QV-2T"));
+        QVERIFY(TestEnv::programOutput("pdftotext", { dataDir.filePath("OWN-1_0000_000.pdf"), "-" })
+                    .contains("OWN-1 QV-2T"));
     }
 
     // The automatic download of a logger that takes a write waits for the

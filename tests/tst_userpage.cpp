@@ -4,6 +4,7 @@
 
 #include <memory>
 
+using WindowTest::finishEditing;
 using WindowTest::setUserAdministration;
 
 namespace {
@@ -17,12 +18,6 @@ UserRecord stored(const QString &login)
         if (user.login == login)
             return user;
     return UserRecord();
-}
-
-void finishEditing(QLineEdit *field, const QString &text)
-{
-    field->setText(text);
-    emit field->editingFinished();
 }
 
 // The text of each entry of today's trail, in order, without its header.

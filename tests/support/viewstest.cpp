@@ -35,6 +35,15 @@ LoggerRecord downloadedSet(const QString &serial, quint8 sensors, quint32 config
     return record;
 }
 
+LoggerRecord openedSet(const QString &serial, const QVector<int> &tenths, quint32 interval,
+                       const QDateTime &start)
+{
+    LoggerRecord record = downloadedSet(serial, SensorBits::InternalNtc, ConfigBits::InternalOn, words(tenths),
+                                        interval, start);
+    record.fromFile = true;
+    return record;
+}
+
 void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, double l, double ll)
 {
     double *limits = record.alarmThresholds[limitGroupOf(channel)];

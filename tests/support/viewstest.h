@@ -14,6 +14,10 @@ QVector<quint16> words(const QVector<int> &tenths);
 LoggerRecord downloadedSet(const QString &serial, quint8 sensors, quint32 config,
                            const QVector<quint16> &readings, quint32 interval,
                            const QDateTime &start);
+// A set of the internal sensor alone, opened from a file: a reading a
+// minute from 1 March 2026, 10:00, unless told otherwise.
+LoggerRecord openedSet(const QString &serial, const QVector<int> &tenths, quint32 interval = 60,
+                       const QDateTime &start = QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
 // The four alarm limits of a channel, HH, H, L, LL.
 void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, double l, double ll);
 }

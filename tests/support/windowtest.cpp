@@ -168,6 +168,12 @@ bool SimulatedStation::plugInAndSelect(int timeoutMs)
     return true;
 }
 
+void finishEditing(QLineEdit *field, const QString &text)
+{
+    field->setText(text);
+    emit field->editingFinished();
+}
+
 QStringList unboundSlots(const QObject *object)
 {
     QStringList unbound;

@@ -13,6 +13,7 @@
 #include "ui_mainwindow.h"
 
 class QDialog;
+class QLineEdit;
 class QMenu;
 
 // Answers every box, file chooser and menu of the window without a modal
@@ -86,6 +87,8 @@ struct SimulatedStation : Harness
 
     LoggerSimProcess sim;
 };
+// Types text into the field as a user does who then leaves it.
+void finishEditing(QLineEdit *field, const QString &text);
 // The on_<child>_<signal> slots of object that name no child with that
 // signal: slots that nothing ever calls.
 QStringList unboundSlots(const QObject *object);
