@@ -38,8 +38,8 @@ public:
     ~SmtpExchange() override;
 
     // Sends mail to account's server. The mail is the worker's, which lets
-    // go of it before finished. One sending
-    // at a time: a start while one runs is ignored.
+    // go of it before finished. One sending at a time: a start while one
+    // runs is ignored.
     void start(const Account &account, std::shared_ptr<OutgoingMail> mail);
     bool isRunning() const { return running; }
 
