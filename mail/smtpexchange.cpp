@@ -1,12 +1,18 @@
 #include "mail/smtpexchange.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QThread>
+
+#include <algorithm>
+#include <vector>
 
 #include "mail/outgoingmail.h"
 #include "mail/smtpclient.h"
 
 // What the worker and the exchange share; the worker writes the outcome
-// before its thread ends, the exchange reads it afterwards.
+// before its thread ends, the exchange reads it afterwards. The mail is the
+// worker's alone.
 struct SmtpExchange::Sending
 {
     std::shared_ptr<OutgoingMail> mail;
@@ -14,6 +20,31 @@ struct SmtpExchange::Sending
     QString reason;
     std::atomic_bool cancelled{ false };
 };
+
+namespace {
+
+// Long enough for a cancelled connection to reach its time-out, short
+// enough that quitting never seems to hang.
+constexpr int kExitJoinMs = 12000;
+
+// The worker threads not yet freed, kept on the exchanges' thread: an
+// exchange may be gone long before its worker ends, and at exit no event
+// loop is left to free them.
+struct Worker
+{
+    QThread *thread;
+    std::shared_ptr<std::atomic_bool> cancelled;
+};
+
+std::vector<Worker> &workers()
+{
+    static std::vector<Worker> list;
+    return list;
+}
+
+bool joinAtExitRegistered = false;
+
+}
 
 void SmtpExchange::send(const Account &account, int responseTimeout, Sending &sending)
 {
@@ -40,14 +71,12 @@ SmtpExchange::SmtpExchange(QObject *parent)
 {
 }
 
+// The worker may be deep in a connection Qt cannot interrupt: it is told to
+// stop and left to end by itself.
 SmtpExchange::~SmtpExchange()
 {
-    if (!running)
-        return;
-    sending->cancelled = true;
-    if (worker)
-        worker->wait();
-    sending->mail.reset();
+    if (running)
+        sending->cancelled = true;
 }
 
 void SmtpExchange::start(const Account &account, std::shared_ptr<OutgoingMail> mail)
@@ -59,17 +88,55 @@ void SmtpExchange::start(const Account &account, std::shared_ptr<OutgoingMail> m
     sending->mail = std::move(mail);
     const int timeout = responseTimeout;
     const std::shared_ptr<Sending> shared = sending;
-    worker = QThread::create([account, timeout, shared] { send(account, timeout, *shared); });
-    // The mail goes on this thread, before the signal: its folder is gone
-    // when the caller hears of the end.
+    // The mail goes on the worker's thread, before the signal: its folder
+    // is gone when the caller hears of the end, and a destroyed exchange
+    // leaves nothing behind.
+    QThread *worker = QThread::create([account, timeout, shared] {
+        send(account, timeout, *shared);
+        shared->mail.reset();
+    });
+    // queued to this exchange, so dropped with it
     connect(worker, &QThread::finished, this, [this, shared] {
         running = false;
         sending.reset();
-        shared->mail.reset();
         emit finished(shared->sent, shared->reason);
     });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    connect(worker, &QObject::destroyed, [worker] {
+        auto &list = workers();
+        list.erase(std::remove_if(list.begin(), list.end(), [worker](const Worker &w) { return w.thread == worker; }),
+                   list.end());
+    });
+    workers().push_back({ worker, std::shared_ptr<std::atomic_bool>(shared, &shared->cancelled) });
+    if (!joinAtExitRegistered) {
+        qAddPostRoutine(joinAtExit);
+        joinAtExitRegistered = true;
+    }
     worker->start();
+}
+
+bool SmtpExchange::joinWorkers(int msec)
+{
+    const QDeadlineTimer deadline(msec);
+    const QDeadlineTimer patience(msec / 2);
+    const std::vector<Worker> list = workers();
+    for (const Worker &worker : list) {
+        if (!worker.thread->wait(patience))
+            *worker.cancelled = true;
+    }
+    // one still running past the deadline is left alone: deleting its
+    // thread object would abort the program
+    for (const Worker &worker : list) {
+        if (worker.thread->wait(deadline))
+            delete worker.thread;
+    }
+    return workers().empty();
+}
+
+void SmtpExchange::joinAtExit()
+{
+    joinAtExitRegistered = false;
+    joinWorkers(kExitJoinMs);
 }
 
 QString SmtpExchange::failureReason(const SmtpClient &client, int firstError)

@@ -8,6 +8,7 @@
 #include "mail/outgoingmail.h"
 #include "mail/smtpexchange.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 #include <memory>
@@ -45,6 +46,18 @@ class TestSmtpExchange : public QObject
                           options + QStringList{ "--certdir", certDir.path(), "--lifetime", "30" });
     }
 
+    static SmtpExchange::Account account(const MailTestServer &peer)
+    {
+        return { QStringLiteral("127.0.0.1"), peer.port(), QStringLiteral("u"), QStringLiteral("p") };
+    }
+
+    // Starts smtp and waits until the peer has the client's EHLO.
+    static bool startUntilHeard(SmtpExchange &smtp, MailTestServer &peer, std::shared_ptr<OutgoingMail> outgoing)
+    {
+        smtp.start(account(peer), std::move(outgoing));
+        return QTest::qWaitFor([&peer] { return peer.waitForOutput(QStringLiteral("EHLO localhost"), 0); }, 20000);
+    }
+
     // Runs one exchange with the peer while a 20 ms timer counts its ticks.
     Outcome exchange(const MailTestServer &peer, std::shared_ptr<OutgoingMail> outgoing, int responseTimeoutMs)
     {
@@ -55,8 +68,7 @@ class TestSmtpExchange : public QObject
         QTimer ticker;
         connect(&ticker, &QTimer::timeout, [&] { outcome.ticksWhileRunning += smtp.isRunning() ? 1 : 0; });
         ticker.start(20);
-        smtp.start({ QStringLiteral("127.0.0.1"), peer.port(), QStringLiteral("u"), QStringLiteral("p") },
-                   std::move(outgoing));
+        smtp.start(account(peer), std::move(outgoing));
         if (!finished.wait(60000))
             return outcome;
         outcome.sent = finished.first().at(0).toBool();
@@ -96,9 +108,10 @@ private slots:
         QVERIFY(peer.outputLines(10000).contains(QStringLiteral("D:body")));
     }
 
-    // Gone while the server dawdles, the exchange stops there and lets go
-    // of the mail at once; the server never hears of it.
-    void destroyedExchangeStopsAndLetsGo()
+    // Gone while the server dawdles, the exchange stops there; the server
+    // never hears of it. At exit no event loop is left to free the ended
+    // worker, so the join alone must free it, and with it the mail.
+    void destroyedExchangeStopsAndTheJoinFreesItsWorker()
     {
         MailTestServer peer;
         QVERIFY(startPeer(peer, { "--delay", "EHLO=3" }));
@@ -107,13 +120,63 @@ private slots:
         {
             SmtpExchange smtp;
             QSignalSpy finished(&smtp, &SmtpExchange::finished);
-            smtp.start({ QStringLiteral("127.0.0.1"), peer.port(), QStringLiteral("u"), QStringLiteral("p") },
-                       std::move(outgoing));
-            QTRY_VERIFY_WITH_TIMEOUT(peer.waitForOutput(QStringLiteral("EHLO localhost"), 0), 20000);
+            QVERIFY(startUntilHeard(smtp, peer, std::move(outgoing)));
             QVERIFY(finished.isEmpty());
         }
+        QVERIFY(SmtpExchange::joinWorkers(20000));
         QVERIFY(held.expired());
         QCOMPARE(peer.outputLines(20000), QStringList{ "EHLO localhost" });
+    }
+
+    // The server never completes the connection, which Qt waits for in one
+    // piece. Destroyed meanwhile, the exchange hands control back at once:
+    // the timer ticks while the worker still holds the mail. The worker
+    // ends later by itself, takes the mail's folder with it and reaches
+    // nobody.
+    void destroyedWhileConnectingReturnsAtOnce()
+    {
+        MailTestServer peer;
+        QVERIFY(startPeer(peer, { "--no-accept" }));
+        auto outgoing = mail();
+        QVERIFY(outgoing->makeFolder(QStringLiteral("mirelda-exchange-test")));
+        const QString folder = outgoing->folderPath();
+        std::weak_ptr<OutgoingMail> held = outgoing;
+        int ticksWhileTheWorkerRuns = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ticksWhileTheWorkerRuns += held.expired() ? 0 : 1; });
+        int signalled = 0;
+        {
+            QObject owner;
+            auto *smtp = new SmtpExchange(&owner);
+            connect(smtp, &SmtpExchange::finished, [&signalled] { ++signalled; });
+            smtp->start(account(peer), std::move(outgoing));
+            ticker.start(10);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(ticksWhileTheWorkerRuns >= 3, 20000);
+        // the mail is let go before its destructor has removed the folder
+        QTRY_VERIFY_WITH_TIMEOUT(held.expired() && !QFileInfo::exists(folder), 20000);
+        QVERIFY(SmtpExchange::joinWorkers(20000));
+        QCoreApplication::processEvents();
+        QCOMPARE(signalled, 0);
+    }
+
+    // A live exchange whose server never answers does not hold up the
+    // exit for good: the join cancels it past half its time and its end
+    // still reaches the exchange as a failure.
+    void joinCancelsAWorkerThatOutlastsIt()
+    {
+        MailTestServer peer;
+        QVERIFY(startPeer(peer, { "--reply", "EHLO=none" }));
+        auto outgoing = mail();
+        std::weak_ptr<OutgoingMail> held = outgoing;
+        SmtpExchange smtp;
+        QSignalSpy finished(&smtp, &SmtpExchange::finished);
+        QVERIFY(startUntilHeard(smtp, peer, std::move(outgoing)));
+        QVERIFY(SmtpExchange::joinWorkers(4000));
+        QVERIFY(held.expired());
+        QVERIFY(finished.wait(20000));
+        QVERIFY(!finished.first().at(0).toBool());
+        QVERIFY(!smtp.isRunning());
     }
 
     // Each row ends well within the reply time-out of 20 s, except the

@@ -13,6 +13,9 @@ answers each command from a fixed table that the arguments can change:
                      taking part in the TLS handshake)
   --certdir DIR      speaks TLS from the start with DIR/server.pem and
                      DIR/server.key (as smtp_server.py --make-certs writes)
+  --no-accept        never accepts, and fills its accept queue first: the
+                     kernel then drops a client's SYN, so its connection
+                     stays under way until the client gives up
 Every line received is printed as it arrives, message lines prefixed with
 "D:". The script ends when the client closes the connection or --lifetime
 seconds have passed.
@@ -98,12 +101,32 @@ class Peer:
                 self.send("OTHER")
 
 
+def stall(listener, lifetime):
+    listener.listen(0)
+    port = listener.getsockname()[1]
+    # connections the queue still takes complete at once; the first that
+    # does not shows the queue is full
+    fillers = []
+    while len(fillers) < 16:
+        filler = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        filler.settimeout(0.5)
+        fillers.append(filler)
+        try:
+            filler.connect(("127.0.0.1", port))
+        except socket.timeout:
+            break
+    print("PORT %d" % port, flush=True)
+    time.sleep(lifetime)
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--reply", action="append", default=[])
     parser.add_argument("--delay", action="append", default=[])
     parser.add_argument("--certdir")
     parser.add_argument("--lifetime", type=float, default=30.0)
+    parser.add_argument("--no-accept", action="store_true")
     args = parser.parse_args()
 
     replies = dict(DEFAULTS)
@@ -117,6 +140,8 @@ def main():
 
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.bind(("127.0.0.1", 0))
+    if args.no_accept:
+        return stall(listener, args.lifetime)
     listener.listen(1)
     listener.settimeout(args.lifetime)
     print("PORT %d" % listener.getsockname()[1], flush=True)
