@@ -46,12 +46,15 @@ MimeMultiPart::MultiPartType MimeMultiPart::getMimeType() const
 }
 
 // A part deleted before the multipart leaves it, so that no rendering
-// reaches a part that is gone.
+// reaches a part that is gone. The removal is direct: a sent mail is
+// deleted whole on the exchange's thread, and a removal queued to the
+// multipart's own thread would run while that thread deletes it.
 void MimeMultiPart::addPart(MimePart *part)
 {
     parts.append(part);
     if (part)
-        connect(part, &QObject::destroyed, this, [this, part] { parts.removeAll(part); });
+        connect(part, &QObject::destroyed, this, [this, part] { parts.removeAll(part); },
+                Qt::DirectConnection);
 }
 
 const QList<MimePart *> &MimeMultiPart::getParts() const

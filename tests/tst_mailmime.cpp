@@ -7,6 +7,7 @@
 #include "mail/mimetext.h"
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -118,6 +119,20 @@ private slots:
         }
         QVERIFY(content.isNull());
         QVERIFY(!kept.toString().isEmpty());   // still alive: the message did not take it
+    }
+
+    // A sent mail is deleted on the exchange's thread: a part deleted there
+    // leaves its message at once, not by an event the message's own thread
+    // would serve while that thread may be deleting the message.
+    void partDeletedOnAnotherThreadLeavesAtOnce()
+    {
+        MimeMessage message;
+        MimeText kept(QStringLiteral("x"));
+        message.addPart(&kept);
+        auto *gone = new MimeText(QStringLiteral("y"));
+        message.addPart(gone);
+        std::thread([gone] { delete gone; }).join();
+        QCOMPARE(message.getParts(), (QList<MimePart *>{ &kept }));
     }
 
     // Part headers travel as 7-bit text: extra lines beyond ASCII become
