@@ -1,7 +1,7 @@
 #pragma once
 
-// Ids of the label table's rows (CLanguageTable::text), named after their
-// English text.
+// Ids of the label table's rows (CLanguageTable::text), named after what
+// their English text says.
 namespace LabelId {
 enum : int {
     Program = 0,
@@ -201,7 +201,7 @@ enum : int {
     DateAndTime = 194,
     ElapsedTime = 195,
     Battery = 196,
-    OutOfSpecification = 197,
+    OutOfLimits = 197,
     Print = 198,
     PrintPreview = 199,
     AutoGenerateCsv = 200,

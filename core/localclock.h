@@ -12,7 +12,7 @@
 class LocalClock
 {
 public:
-    // Instants are counted in seconds from origin, whose time spec (local
+    // Instants are counted in seconds from origin, whose kind of time (local
     // time, UTC, an offset or a zone) the wall times follow.
     explicit LocalClock(const QDateTime &origin);
 

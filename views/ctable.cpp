@@ -368,7 +368,7 @@ QString CTable::summaryLabel(SummaryItem item, ViewChannel channel, bool shortLa
                              bool reportMode) const
 {
     const QString space = QStringLiteral(" ");
-    const QString outOfSpec = text(LabelId::OutOfSpecification);
+    const QString outOfSpec = text(LabelId::OutOfLimits);
     QString label;
     switch (item) {
     case Item::Serial: return text(LabelId::SerialNumber);

@@ -3,7 +3,7 @@
 
 Writes the PDF report of 65,536 single-channel readings (658 A4 pages): on
 every page the logo, the header rule, serial number and print time, five
-alarm lights and the footer; page 1 the device specification box and a
+alarm lights and the footer; page 1 the device box and a
 graph, page 2 the alarm table and a histogram, then 100 samples a page in
 two columns of a rounded box, each value in the colour of its alarm level,
 marked samples veiled. The trip is the benchmark's own (bench/benchtrip.h).
