@@ -834,6 +834,11 @@ COption::SmtpTest COption::smtpTestFromFields() const
     return test;
 }
 
+bool COption::smtpTestRunning() const
+{
+    return m_smtpTest && m_smtpTest->isRunning();
+}
+
 // The exchange runs off the GUI thread and leaves the dialog responsive.
 // It is the dialog's child: closed meanwhile, the dialog hears nothing.
 void COption::startSmtpTest()
@@ -842,14 +847,12 @@ void COption::startSmtpTest()
         m_smtpTest = new SmtpExchange(this);
         connect(m_smtpTest, &SmtpExchange::finished, this, [this](bool sent) { showSmtpTestResult(sent); });
     }
-    m_smtpTestRunning = true;
     const SmtpTest test = smtpTestFromFields();
     m_smtpTest->start({ test.host, test.port, test.user, test.password }, testMail(test));
 }
 
 void COption::showSmtpTestResult(bool sent)
 {
-    m_smtpTestRunning = false;
     CPrompt::information(this, sent ? tr("EMail sent...     Success\n")
                                     : tr("EMail failed...     Error\n"));
     m_ui->m_pushButtonOptionSmtpTest->setEnabled(true);

@@ -67,7 +67,7 @@ public:
 
     Ui_COption *form() const { return m_ui; }
     const AppSettings &workingSettings() const { return m_settings; }
-    bool smtpTestRunning() const { return m_smtpTestRunning; }
+    bool smtpTestRunning() const;
 
 public slots:
     void on_m_buttonBox_accepted();
@@ -166,6 +166,5 @@ private:
     Ui_COption *m_ui = nullptr;
 
     bool m_filled = false;            // the widgets show the working copy
-    bool m_smtpTestRunning = false;
     int m_pdfReaderKnown = -1;        // -1 until first asked
 };

@@ -75,15 +75,14 @@ SmtpExchange::SmtpExchange(QObject *parent)
 // stop and left to end by itself.
 SmtpExchange::~SmtpExchange()
 {
-    if (running)
+    if (sending)
         sending->cancelled = true;
 }
 
 void SmtpExchange::start(const Account &account, std::shared_ptr<OutgoingMail> mail)
 {
-    if (running)
+    if (sending)
         return;
-    running = true;
     sending = std::make_shared<Sending>();
     sending->mail = std::move(mail);
     const int timeout = responseTimeout;
@@ -97,7 +96,6 @@ void SmtpExchange::start(const Account &account, std::shared_ptr<OutgoingMail> m
     });
     // queued to this exchange, so dropped with it
     connect(worker, &QThread::finished, this, [this, shared] {
-        running = false;
         sending.reset();
         emit finished(shared->sent, shared->reason);
     });

@@ -41,7 +41,7 @@ public:
     // go of it before finished. One sending at a time: a start while one
     // runs is ignored.
     void start(const Account &account, std::shared_ptr<OutgoingMail> mail);
-    bool isRunning() const { return running; }
+    bool isRunning() const { return sending != nullptr; }
 
     // The client's reply time-out, 60 s unless set.
     void setResponseTimeout(int msec) { responseTimeout = msec; }
@@ -65,7 +65,7 @@ private:
     static void send(const Account &account, int responseTimeout, Sending &sending);
     static void joinAtExit();
 
-    bool running = false;
+    // the sending under way, null between sendings
     std::shared_ptr<Sending> sending;
     int responseTimeout = 60000;
 };

@@ -138,7 +138,6 @@ void CReport::Timer()
 
 void CReport::address()
 {
-    sent = false;
     ui->m_progressBar->setValue(25);
     mail = std::make_shared<OutgoingMail>();
     mail->address(ui->m_lineEditEmail->text(), ui->m_lineEditName->text(), account.mailbox, account.mailboxName,
@@ -240,9 +239,8 @@ void CReport::exchange()
     smtp->start({ account.host, account.port, account.user, account.password }, std::move(mail));
 }
 
-void CReport::endExchange(bool done, const QString &reason)
+void CReport::endExchange(bool sent, const QString &reason)
 {
-    sent = done;
     endSend();
     // the box comes last: its event loop must find the send over
     if (sent)

@@ -83,7 +83,6 @@ private:
     MainWindow *mainWindow;
     QTimer *timer;
     int state = Idle;
-    bool sent = false;
     // the message of the send under way, with its attachments' folder,
     // until the exchange takes it
     std::shared_ptr<OutgoingMail> mail;

@@ -84,7 +84,6 @@ void CSendEmail::showProgress(int value)
 
 void CSendEmail::begin()
 {
-    sent = false;
     showProgress(0);
     if (!hasRecord) {
         fail(tr("There is no logger or file to send."));
@@ -155,16 +154,15 @@ void CSendEmail::exchange()
     smtp->start(account, std::move(mail));
 }
 
-void CSendEmail::endExchange(bool done, const QString &reason)
+void CSendEmail::endExchange(bool sent, const QString &reason)
 {
-    sent = done;
     if (!sent) {
         fail(reason);
         return;
     }
     showProgress(100);
     state = Idle;
-    finish();
+    finish(true);
 }
 
 // The sender is idle before the box opens: the timers run on under it.
@@ -176,10 +174,10 @@ void CSendEmail::fail(const QString &reason)
     const QString serial = record.serialNumber.trimmed();
     const QString what = serial.isEmpty() ? tr("The e-mail") : tr("The e-mail of %1").arg(serial);
     CPrompt::warning(nullptr, tr("Warning!\n\n%1 was not sent.\n%2").arg(what, reason));
-    finish();
+    finish(false);
 }
 
-void CSendEmail::finish()
+void CSendEmail::finish(bool sent)
 {
     timer->stop();
     emit finished(sent);

@@ -61,7 +61,7 @@ private:
     void exchange();
     void endExchange(bool sent, const QString &reason);
     void fail(const QString &reason);
-    void finish();
+    void finish(bool sent);
     void showProgress(int value);
 
     CMainApp *application;
@@ -72,7 +72,6 @@ private:
     LoggerRecord record;
     bool hasRecord = false;
     QString attachmentFiles[kAttachmentKinds];
-    bool sent = false;
     std::shared_ptr<OutgoingMail> mail;
     SmtpExchange *smtp;
 };
