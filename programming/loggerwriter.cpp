@@ -1,6 +1,5 @@
 #include "programming/loggerwriter.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -30,10 +29,8 @@ constexpr char kRedGradient[] =
 
 LoggerWriter::LoggerWriter(ProgrammingHost &host)
     : host(host)
+    , now(processSteadyClock())
 {
-    QElapsedTimer steady;
-    steady.start();
-    now = [steady] { return steady.elapsed(); };
 }
 
 bool LoggerWriter::refuseWhileTransferring()

@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QCoreApplication>
 
-#include <functional>
+#include <utility>
 
+#include "core/steadyclock.h"
 #include "programming/transferwatch.h"
 
 class ProgrammingHost;
@@ -51,7 +52,7 @@ public:
     // Milliseconds on a steady clock, by which the watch times the replies
     // of a transfer. The default is the process's monotonic clock, which a
     // change of the computer's time does not move; tests hand in their own.
-    using Clock = std::function<qint64()>;
+    using Clock = SteadyClock;
     void setClock(Clock clock) { now = std::move(clock); }
 
 private:
