@@ -134,12 +134,17 @@ bool LoggerWriter::programLogger()
 
 void LoggerWriter::sendClockTo(LoggerRecord &record)
 {
-    WindowState &state = host.state();
     const quint32 now = host.core()->currentLoggerTime();
+    armClockCheck(host.core()->recordIndexOf(record.commandLink));
+    record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
+}
+
+void LoggerWriter::armClockCheck(int recordIndex)
+{
+    WindowState &state = host.state();
     state.clockConfirmed = false;
     state.clockCheckPending = true;
-    state.clockCheckRecordIndex = host.core()->recordIndexOf(record.commandLink);
-    record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
+    state.clockCheckRecordIndex = recordIndex;
 }
 
 // ---- the transfer as the 25 ms tick follows it ---------------------------
@@ -343,9 +348,7 @@ void LoggerWriter::writeEeprom()
     CMainApp *app = host.core();
     app->currentRecord = row;
     // the core sends the clock before the image
-    state.clockConfirmed = false;
-    state.clockCheckPending = true;
-    state.clockCheckRecordIndex = row;
+    armClockCheck(row);
     if (!app->writeEeprom()) {
         state.clockCheckPending = false;
         return;

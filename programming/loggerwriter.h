@@ -57,6 +57,8 @@ public:
 
 private:
     bool startProgramming(int row);
+    // The next clock reply of the logger at recordIndex settles the check.
+    void armClockCheck(int recordIndex);
     void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
     void endTransfer();
     void finishTransfer(const LoggerRecord &record);
