@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <QElapsedTimer>
-
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
 #include "core/loggerrecord.h"
@@ -62,10 +60,8 @@ void settlePassword(LoggerRecord &record, quint32 entered)
 }
 
 CGestionSerie::CGestionSerie()
+    : now(processSteadyClock())
 {
-    QElapsedTimer steady;
-    steady.start();
-    now = [steady] { return steady.elapsed(); };
 }
 
 void CGestionSerie::dispatchReply(const QByteArray &bytes)

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <functional>
 #include <utility>
 
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
 #include <QVector>
+
+#include "core/steadyclock.h"
 
 class CMainApp;
 struct LoggerRecord;
@@ -46,7 +47,7 @@ public:
     // Milliseconds on a steady clock; a reply's frames are judged stale by
     // it. The default is the process's monotonic clock; tests hand in
     // their own.
-    using Clock = std::function<qint64()>;
+    using Clock = SteadyClock;
     void setClock(Clock clock) { now = std::move(clock); }
 
     // Feeds bytes as read from the port; frames may be split anywhere.

@@ -1,6 +1,5 @@
 #include "programming/loggerwriter.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -26,14 +25,19 @@ constexpr char kRedGradient[] =
     "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, "
     "stop:0 rgb(255, 120, 120), stop:1 rgb(200, 0, 0)); }";
 
+// Only what differs from the logger's image goes over the line.
+void sendChangedSpans(CComm &link, const QByteArray &current, const QByteArray &target, int begin, int end)
+{
+    for (const ProgramImage::Span &span : ProgramImage::changedSpans(current, target, begin, end))
+        link.sendWriteMemory(span.address, span.data);
+}
+
 }
 
 LoggerWriter::LoggerWriter(ProgrammingHost &host)
     : host(host)
+    , now(processSteadyClock())
 {
-    QElapsedTimer steady;
-    steady.start();
-    now = [steady] { return steady.elapsed(); };
 }
 
 bool LoggerWriter::refuseWhileTransferring()
@@ -104,8 +108,9 @@ bool LoggerWriter::programLogger()
     ImageCodec::decode(image, program);
     const QString serial = record->serialNumber;
     const CLanguageTable *labels = host.core()->languageTable;
+    const QDateTime loggerNow = host.loggerNow();
     if ((program.configWord & ConfigBits::StartAt)
-        && ProgramLimits::startTimePassed(program.startAt, host.loggerNow())) {
+        && ProgramLimits::startTimePassed(program.startAt, loggerNow)) {
         CPrompt::warning(parent, labels->text(LabelId::StartTimePassedWarning).arg(serial));
         return false;
     }
@@ -113,7 +118,7 @@ bool LoggerWriter::programLogger()
         CPrompt::warning(parent, labels->text(LabelId::CannotBeProgrammedWarning).arg(serial));
         return false;
     }
-    const QString unrunnable = ProgramLimits::unrunnableProgram(program, host.loggerNow());
+    const QString unrunnable = ProgramLimits::unrunnableProgram(program, loggerNow);
     if (!unrunnable.isEmpty()) {
         CPrompt::warning(parent, unrunnable);
         return false;
@@ -121,10 +126,7 @@ bool LoggerWriter::programLogger()
 
     CComm *link = record->commandLink;
     link->sendCommand(MemoryMap::Command::Wake);
-    const QList<ProgramImage::Span> spans =
-        ProgramImage::changedSpans(record->imageRead, image, 0, MemoryMap::BlockSize);
-    for (const ProgramImage::Span &span : spans)
-        link->sendWriteMemory(span.address, span.data);
+    sendChangedSpans(*link, record->imageRead, image, 0, MemoryMap::BlockSize);
     link->sendCommand(MemoryMap::Command::Commit);
     link->sendCommand(MemoryMap::Command::End);
     record->imageToWrite = image;
@@ -137,12 +139,17 @@ bool LoggerWriter::programLogger()
 
 void LoggerWriter::sendClockTo(LoggerRecord &record)
 {
-    WindowState &state = host.state();
     const quint32 now = host.core()->currentLoggerTime();
+    armClockCheck(host.core()->recordIndexOf(record.commandLink));
+    record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
+}
+
+void LoggerWriter::armClockCheck(int recordIndex)
+{
+    WindowState &state = host.state();
     state.clockConfirmed = false;
     state.clockCheckPending = true;
-    state.clockCheckRecordIndex = host.core()->recordIndexOf(record.commandLink);
-    record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
+    state.clockCheckRecordIndex = recordIndex;
 }
 
 // ---- the transfer as the 25 ms tick follows it ---------------------------
@@ -346,9 +353,7 @@ void LoggerWriter::writeEeprom()
     CMainApp *app = host.core();
     app->currentRecord = row;
     // the core sends the clock before the image
-    state.clockConfirmed = false;
-    state.clockCheckPending = true;
-    state.clockCheckRecordIndex = row;
+    armClockCheck(row);
     if (!app->writeEeprom()) {
         state.clockCheckPending = false;
         return;
@@ -395,10 +400,7 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, const
         target[MemoryMap::SensorFlags] = record->imageRead.at(MemoryMap::SensorFlags);
     CComm *link = record->commandLink;
     link->sendCommand(MemoryMap::Command::Wake);
-    const QList<ProgramImage::Span> spans = ProgramImage::changedSpans(
-        record->imageRead, target, address, address + CalibrationTable::Size);
-    for (const ProgramImage::Span &span : spans)
-        link->sendWriteMemory(span.address, span.data);
+    sendChangedSpans(*link, record->imageRead, target, address, address + CalibrationTable::Size);
     link->sendReadMemory(address, CalibrationTable::Size);
     expectedTable = target.mid(address, CalibrationTable::Size);
     expectedTableAddress = address;

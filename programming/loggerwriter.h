@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QCoreApplication>
 
-#include <functional>
+#include <utility>
 
+#include "core/steadyclock.h"
 #include "programming/transferwatch.h"
 
 class ProgrammingHost;
@@ -51,11 +52,13 @@ public:
     // Milliseconds on a steady clock, by which the watch times the replies
     // of a transfer. The default is the process's monotonic clock, which a
     // change of the computer's time does not move; tests hand in their own.
-    using Clock = std::function<qint64()>;
+    using Clock = SteadyClock;
     void setClock(Clock clock) { now = std::move(clock); }
 
 private:
     bool startProgramming(int row);
+    // The next clock reply of the logger at recordIndex settles the check.
+    void armClockCheck(int recordIndex);
     void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
     void endTransfer();
     void finishTransfer(const LoggerRecord &record);
