@@ -1,10 +1,37 @@
 #include "core/platform.h"
 
 #include <QDir>
+#include <QMutex>
 #include <QSerialPortInfo>
 #include <QStorageInfo>
 
 namespace Platform {
+
+namespace {
+
+QMutex extraPortsMutex;
+QStringList extraPortList;
+bool extraPortsKnown = false;
+
+}
+
+QStringList extraPorts()
+{
+    QMutexLocker lock(&extraPortsMutex);
+    if (!extraPortsKnown) {
+        extraPortList =
+            qEnvironmentVariable("MIRELDA_EXTRA_PORTS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+        extraPortsKnown = true;
+    }
+    return extraPortList;
+}
+
+void setExtraPorts(const QStringList &paths)
+{
+    QMutexLocker lock(&extraPortsMutex);
+    extraPortList = paths;
+    extraPortsKnown = true;
+}
 
 QStringList serialPorts()
 {
@@ -12,8 +39,7 @@ QStringList serialPorts()
     const auto infos = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : infos)
         ports << info.systemLocation();
-    const QStringList extra =
-        qEnvironmentVariable("MIRELDA_EXTRA_PORTS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    const QStringList extra = extraPorts();
     for (const QString &path : extra)
         if (!ports.contains(path))
             ports << path;

@@ -4,6 +4,7 @@
 #include <QWebPage>
 #include <QWebView>
 
+#include "core/platform.h"
 #include "core/clanguagetable.h"
 #include "core/imagecodec.h"
 #include "views/chistogram.h"
@@ -148,7 +149,9 @@ private slots:
     // in its list; the configured jig port stays chosen while unplugged.
     void jigPortsArriveFromTheirWorker()
     {
-        const EnvGuard extraPorts("MIRELDA_EXTRA_PORTS", "/dev/pts/mirelda-a:/dev/pts/mirelda-b");
+        const QStringList earlierPorts = Platform::extraPorts();
+        const auto restorePorts = qScopeGuard([earlierPorts] { Platform::setExtraPorts(earlierPorts); });
+        Platform::setExtraPorts({ "/dev/pts/mirelda-a", "/dev/pts/mirelda-b" });
         QVERIFY(TestEnv::writeFile(adminIniPath(), "[SETTINGS]\r\nADMIN_JIG_PORT=/dev/ttyJIG9\r\n"));
         MainWindow window;
         QComboBox *combo = window.ui->m_comboBoxAdminJigCom;

@@ -1,5 +1,7 @@
 #include "support/loggersimprocess.h"
 
+#include "core/platform.h"
+
 #include <QElapsedTimer>
 
 #include "support/testenv.h"
@@ -31,13 +33,12 @@ QString LoggerSimProcess::executable()
 
 void LoggerSimProcess::exposePorts(const QStringList &paths)
 {
-    qputenv("MIRELDA_EXTRA_PORTS", paths.join(QLatin1Char(':')).toLocal8Bit());
+    Platform::setExtraPorts(paths);
 }
 
 void LoggerSimProcess::hidePort(const QString &path)
 {
-    QStringList ports =
-        qEnvironmentVariable("MIRELDA_EXTRA_PORTS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    QStringList ports = Platform::extraPorts();
     ports.removeAll(path);
     exposePorts(ports);
 }

@@ -32,7 +32,7 @@ public:
     bool waitForExit(int timeoutMs = 5000);
 
     static QString executable();
-    // Makes the core's port list include these terminals (MIRELDA_EXTRA_PORTS).
+    // Makes the core's port list include these terminals (the extra ports).
     static void exposePorts(const QStringList &paths);
     static void hidePort(const QString &path);
 
