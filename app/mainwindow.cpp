@@ -19,10 +19,11 @@
 #include <memory>
 #include <utility>
 
-#include "core/clanguagetable.h"
 #include "core/appinfo.h"
 #include "core/ccomm.h"
+#include "core/clanguagetable.h"
 #include "core/cmainapp.h"
+#include "core/labelid.h"
 #include "core/loggerrecord.h"
 #include "core/memorymap.h"
 #include "core/platform.h"
@@ -33,7 +34,6 @@
 #include "dialogs/cupdate.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
-#include "core/labelid.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
+#include "core/labelid.h"
 #include "core/loggerrecord.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
@@ -17,7 +18,6 @@
 #include "views/chistogram.h"
 #include "views/cplot.h"
 #include "views/ctable.h"
-#include "core/labelid.h"
 
 namespace {
 

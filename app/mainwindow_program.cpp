@@ -7,9 +7,10 @@
 #include <QIcon>
 #include <QProgressBar>
 
+#include "core/ccomm.h"
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
-#include "core/ccomm.h"
+#include "core/labelid.h"
 #include "core/loggerrecord.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
@@ -19,7 +20,6 @@
 #include "programming/programlimits.h"
 #include "programming/templatecheck.h"
 #include "views/cplot.h"
-#include "core/labelid.h"
 
 namespace {
 

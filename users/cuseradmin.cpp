@@ -50,6 +50,16 @@ void makePrivate(QFileDevice &file)
                  qPrintable(file.errorString()));
 }
 
+// Writes the file whole under its name, private to its owner, or leaves the
+// earlier file as it was.
+bool writePrivateFile(const QString &path, const QByteArray &bytes, QString *reason)
+{
+    return WholeFile::write(path, bytes, reason, [](QFileDevice &file) {
+        makePrivate(file);
+        return true;
+    });
+}
+
 // Creates a missing file empty and private, so that an entry never lands in
 // a file others can read where the file system allows it.
 bool ensurePrivateFile(const QString &path)
@@ -175,10 +185,7 @@ bool CUserAdmin::saveUsers(const QString &path)
         return false;
     // a store the disk could not take whole must not replace the one that
     // lets everybody log in
-    return WholeFile::write(path, bytes, nullptr, [](QFileDevice &file) {
-        makePrivate(file);
-        return true;
-    });
+    return writePrivateFile(path, bytes, nullptr);
 }
 
 bool CUserAdmin::addUser(const QString &login)
@@ -478,10 +485,7 @@ bool readWhole(const QString &path, QByteArray *bytes, QString *error)
 bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
 {
     QString reason;
-    if (WholeFile::write(path, bytes, &reason, [](QFileDevice &file) {
-            makePrivate(file);
-            return true;
-        }))
+    if (writePrivateFile(path, bytes, &reason))
         return true;
     return fail(error, CUserAdmin::tr("The file %1 could not be written: %2.").arg(nativePath(path), reason));
 }

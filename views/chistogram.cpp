@@ -9,10 +9,10 @@
 
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
+#include "core/labelid.h"
 #include "core/loggertime.h"
 #include "views/cplot.h"
 #include "views/histogram.h"
-#include "core/labelid.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
+#include "core/labelid.h"
 #include "core/loggertime.h"
 #include "dialogs/cprompt.h"
 #include "files/wholefile.h"
@@ -28,7 +29,6 @@
 #include "views/reducedcurve.h"
 #include "views/timescaledraw.h"
 #include "views/zoomer.h"
-#include "core/labelid.h"
 
 namespace {
 

@@ -6,15 +6,15 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 
-#include "core/clanguagetable.h"
 #include "core/appinfo.h"
+#include "core/clanguagetable.h"
 #include "core/cmainapp.h"
+#include "core/labelid.h"
 #include "core/localclock.h"
 #include "core/loggertime.h"
 #include "views/cmktcalculator.h"
 #include "views/cplot.h"
 #include "views/elapsedtimescaledraw.h"
-#include "core/labelid.h"
 
 namespace {
 
