@@ -141,11 +141,13 @@ private:
     bool pdfReaderKnown();
     void showClock();
 
+    // The fields without a slot of their own: OK alone reads them.
     void showFieldsOkTakes();
     QString refusalOfTypedFields();
+    // Whether the field holds a value the settings can take; it is given
+    // back through the pointer when there is one.
     bool typedEnergy(double *energy) const;
     bool typedPort(int *port) const;
-    // Fields without a slot of their own into the working copy.
     void takeTypedFields();
     QVector<QPair<QCheckBox *, int>> attachmentBoxes() const;
     void pickColor(QColor AppSettings::*member);
