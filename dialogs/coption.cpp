@@ -59,6 +59,7 @@ COption::COption(MainWindow *mainWindow)
 
     m_ui->m_tabWidgetOption->setCurrentWidget(m_ui->m_tabGeneral);
     fillDateFormats();
+    showFieldsOkTakes();
     // the clock shows the fields it is given, whatever the zone
     m_ui->m_dateTimeEditGeneralCurrentTime->setTimeSpec(Qt::UTC);
     // selecting the language fills and labels every widget, once
@@ -93,8 +94,8 @@ void COption::chooseFirstPage()
     if (m_mainWindow->app->languageTable->firstInitLanguage != 0) {
         m_ui->m_tabWidgetOption->setCurrentWidget(m_ui->m_tabLanguages);
     } else if (m_settings.defaultPath.isEmpty()) {
-        m_settings.defaultPath = QDir::homePath();
-        m_ui->m_lineEditGeneralDefaultPath->setText(m_settings.defaultPath);
+        // a proposal like a typed path: OK tries it before it is taken
+        m_ui->m_lineEditGeneralDefaultPath->setText(QDir::homePath());
         m_ui->m_tabWidgetOption->setCurrentWidget(m_ui->m_tabGeneral);
     }
 }
@@ -115,17 +116,14 @@ void COption::fillTimeZones()
 // ---- OK, Cancel ---------------------------------------------------------
 
 // The default path is where every save and export goes: one that cannot be
-// created or written is refused here, while the user can still change it.
-// OK's work below asks the same question, whichever of the two runs first.
+// created or written is refused here, while the user can still change it;
+// so is a typed number that the settings could not hold. OK's work below
+// asks the same question, whichever of the two runs first.
 void COption::accept()
 {
-    const QString folder = m_ui->m_lineEditGeneralDefaultPath->text();
-    QString reason;
-    if (!folder.isEmpty() && !CFileManager::prepareDataFolder(folder, &reason)) {
-        m_ui->m_tabWidgetOption->setCurrentWidget(m_ui->m_tabGeneral);
-        CPrompt::warning(this, tr("Warning!\n\nThe default path %1 cannot be used: %2.")
-                                   .arg(QDir::toNativeSeparators(folder), reason));
-        m_ui->m_lineEditGeneralDefaultPath->setFocus();
+    const QString refusal = refusalOfTypedFields();
+    if (!refusal.isEmpty()) {
+        CPrompt::warning(this, refusal);
         return;
     }
     QDialog::accept();
@@ -133,24 +131,76 @@ void COption::accept()
 
 void COption::on_m_buttonBox_accepted()
 {
-    const QString folder = m_ui->m_lineEditGeneralDefaultPath->text();
-    if (!folder.isEmpty() && !CFileManager::prepareDataFolder(folder))
+    if (!refusalOfTypedFields().isEmpty())
         return;
-    const QString typedEnergy = m_ui->m_lineEditOptionGeneralMkt->text();
-    const bool energyTaken = takeTypedFields();
+    takeTypedFields();
     CMainApp *app = m_mainWindow->app;
     app->settings = m_settings;
     app->languageTable->firstInitLanguage = 0;
     saveSettingsFile();
     m_mainWindow->viewsDirty = true;
-    if (!energyTaken) {
-        CPrompt::warning(this, tr("Warning!\n\nThe MKT activation energy \"%1\" is not a number "
-                                  "from %2 to %3; %4 kJ/mol is kept.")
-                                   .arg(typedEnergy,
-                                        QString::number(AppSettings::kMinMktActivationEnergy),
-                                        QString::number(AppSettings::kMaxMktActivationEnergy),
-                                        energyText(m_settings.mktActivationEnergy)));
+}
+
+// Empty when OK may take every field it alone reads; otherwise the warning,
+// with the General tab shown and the field to correct focused (the e-mail
+// fields are not shown, so only a value set in code can be refused there).
+QString COption::refusalOfTypedFields()
+{
+    Ui_COption *f = m_ui;
+    QLineEdit *field = nullptr;
+    QString refusal;
+    const QString folder = f->m_lineEditGeneralDefaultPath->text();
+    QString reason;
+    if (!folder.isEmpty() && !CFileManager::prepareDataFolder(folder, &reason)) {
+        field = f->m_lineEditGeneralDefaultPath;
+        refusal = tr("Warning!\n\nThe default path %1 cannot be used: %2.")
+                      .arg(QDir::toNativeSeparators(folder), reason);
+    } else if (!typedEnergy(nullptr)) {
+        field = f->m_lineEditOptionGeneralMkt;
+        refusal = tr("Warning!\n\nThe MKT activation energy \"%1\" is not a number from %2 to %3.")
+                      .arg(field->text(), QString::number(AppSettings::kMinMktActivationEnergy),
+                           QString::number(AppSettings::kMaxMktActivationEnergy));
+    } else if (!typedPort(nullptr)) {
+        field = f->m_lineEditOptionSmtpPort;
+        refusal = tr("Warning!\n\nThe SMTP port \"%1\" is not a number from 1 to 65535.").arg(field->text());
     }
+    if (field) {
+        f->m_tabWidgetOption->setCurrentWidget(f->m_tabGeneral);
+        field->setFocus();
+    }
+    return refusal;
+}
+
+// The field shows three decimals: an untouched field keeps the value
+// exact. An energy outside the range would make every MKT undefined, or be
+// dropped when the settings are read again.
+bool COption::typedEnergy(double *energy) const
+{
+    const QString text = m_ui->m_lineEditOptionGeneralMkt->text().trimmed();
+    double value = m_settings.mktActivationEnergy;
+    bool usable = true;
+    if (text != energyText(value)) {
+        value = text.toDouble(&usable);
+        usable = usable && AppSettings::isMktActivationEnergy(value);
+    }
+    if (usable && energy)
+        *energy = value;
+    return usable;
+}
+
+// An untouched field keeps the port it shows, whatever it is.
+bool COption::typedPort(int *port) const
+{
+    const QString text = m_ui->m_lineEditOptionSmtpPort->text().trimmed();
+    int value = m_settings.smtpServerPort;
+    bool usable = true;
+    if (text != QString::number(value)) {
+        value = text.toInt(&usable, 10);
+        usable = usable && value > 0 && value <= 65535;
+    }
+    if (usable && port)
+        *port = value;
+    return usable;
 }
 
 void COption::reject()
@@ -176,51 +226,65 @@ void COption::saveSettingsFile()
                                    + QDir::toNativeSeparators(path) + QStringLiteral("\n\n") + reason);
 }
 
-bool COption::takeTypedFields()
+// Only after refusalOfTypedFields() found nothing to refuse.
+void COption::takeTypedFields()
 {
     AppSettings &s = m_settings;
-    s.showHelp = isChecked(m_ui->m_checkBoxGeneralShowHelp);
-    s.defaultPath = m_ui->m_lineEditGeneralDefaultPath->text();
+    Ui_COption *f = m_ui;
+    s.showHelp = isChecked(f->m_checkBoxGeneralShowHelp);
+    s.defaultPath = f->m_lineEditGeneralDefaultPath->text();
+    typedEnergy(&s.mktActivationEnergy);
+    s.smtpServerAuto = isChecked(f->m_checkBoxOptionSmtpAuto) ? 1 : 0;
+    s.smtpServerAddress = f->m_lineEditOptionSmtpAddress->text();
+    s.smtpUserName = f->m_lineEditOptionSmtpUser->text();
+    s.smtpPassword = f->m_lineEditOptionSmtpPass->text();
+    s.smtpSenderName = f->m_lineEditOptionSmtpSenderName->text();
+    s.smtpSenderEmail = f->m_lineEditOptionSmtpSenderEmail->text();
+    s.smtpRecipientName = f->m_lineEditOptionSmtpRecipientName->text();
+    s.smtpRecipientEmail = f->m_lineEditOptionSmtpRecipientEmail->text();
+    s.smtpSubject = f->m_lineEditOptionSmtpSubject->text();
+    typedPort(&s.smtpServerPort);
+    s.smtpAttachedFiles = 0;
+    for (const auto &box : attachmentBoxes())
+        if (isChecked(box.first))
+            s.smtpAttachedFiles |= box.second;
+}
 
-    // The field shows three decimals: an untouched field keeps the value
-    // exact. An energy outside the range would make every MKT undefined,
-    // or be dropped when the settings are read again.
-    bool energyTaken = true;
-    const QString energy = m_ui->m_lineEditOptionGeneralMkt->text().trimmed();
-    if (energy != energyText(s.mktActivationEnergy)) {
-        bool ok = false;
-        const double value = energy.toDouble(&ok);
-        energyTaken = ok && AppSettings::isMktActivationEnergy(value);
-        if (energyTaken)
-            s.mktActivationEnergy = value;
-    }
-
-    s.smtpServerAuto = isChecked(m_ui->m_checkBoxOptionSmtpAuto) ? 1 : 0;
-    s.smtpServerAddress = m_ui->m_lineEditOptionSmtpAddress->text();
-    s.smtpUserName = m_ui->m_lineEditOptionSmtpUser->text();
-    s.smtpPassword = m_ui->m_lineEditOptionSmtpPass->text();
-    s.smtpSenderName = m_ui->m_lineEditOptionSmtpSenderName->text();
-    s.smtpSenderEmail = m_ui->m_lineEditOptionSmtpSenderEmail->text();
-    s.smtpRecipientName = m_ui->m_lineEditOptionSmtpRecipientName->text();
-    s.smtpRecipientEmail = m_ui->m_lineEditOptionSmtpRecipientEmail->text();
-    s.smtpSubject = m_ui->m_lineEditOptionSmtpSubject->text();
-    bool portOk = false;
-    const int port = m_ui->m_lineEditOptionSmtpPort->text().trimmed().toInt(&portOk, 10);
-    if (portOk && port > 0 && port <= 65535)
-        s.smtpServerPort = port;
-
-    const QPair<QCheckBox *, int> attachments[] = {
+QVector<QPair<QCheckBox *, int>> COption::attachmentBoxes() const
+{
+    return {
         { m_ui->m_checkBoxOptionSmtpQlf, AttachBits::DataFile },
         { m_ui->m_checkBoxOptionSmtpTxt, AttachBits::Txt },
         { m_ui->m_checkBoxOptionSmtpCsv, AttachBits::Csv },
         { m_ui->m_checkBoxOptionSmtpPdf, AttachBits::Pdf },
         { m_ui->m_checkBoxOptionSmtpGraph, AttachBits::GraphImage },
     };
-    s.smtpAttachedFiles = 0;
-    for (const auto &box : attachments)
-        if (isChecked(box.first))
-            s.smtpAttachedFiles |= box.second;
-    return energyTaken;
+}
+
+// The fields that OK alone reads show the working copy once, at opening; a
+// refresh leaves them as the user is typing them, for OK to judge.
+void COption::showFieldsOkTakes()
+{
+    const AppSettings &s = m_settings;
+    Ui_COption *f = m_ui;
+    m_updating = true;
+    f->m_checkBoxGeneralShowHelp->setChecked(s.showHelp);
+    f->m_lineEditGeneralDefaultPath->setText(s.defaultPath);
+    f->m_lineEditOptionGeneralMkt->setText(energyText(s.mktActivationEnergy));
+    f->m_checkBoxOptionSmtpAuto->setChecked(s.smtpServerAuto != 0);
+    f->m_lineEditOptionSmtpAddress->setText(s.smtpServerAddress);
+    // shown also without an address, so that OK never reads an empty port
+    f->m_lineEditOptionSmtpPort->setText(QString::number(s.smtpServerPort));
+    f->m_lineEditOptionSmtpUser->setText(s.smtpUserName);
+    f->m_lineEditOptionSmtpPass->setText(s.smtpPassword);
+    f->m_lineEditOptionSmtpSenderName->setText(s.smtpSenderName);
+    f->m_lineEditOptionSmtpSenderEmail->setText(s.smtpSenderEmail);
+    f->m_lineEditOptionSmtpRecipientName->setText(s.smtpRecipientName);
+    f->m_lineEditOptionSmtpRecipientEmail->setText(s.smtpRecipientEmail);
+    f->m_lineEditOptionSmtpSubject->setText(s.smtpSubject);
+    for (const auto &box : attachmentBoxes())
+        box.first->setChecked(s.smtpAttachedFiles & box.second);
+    m_updating = false;
 }
 
 // ---- refresh -------------------------------------------------------------
@@ -259,12 +323,8 @@ bool COption::pdfReaderKnown()
     return m_pdfReaderKnown == 1;
 }
 
-// What the user typed into fields without a slot of their own is taken
-// into the working copy first, so that a refresh never throws it away.
 void COption::updateDialog()
 {
-    if (m_filled)
-        takeTypedFields();
     m_updating = true;
     AppSettings &s = m_settings;
     Ui_COption *f = m_ui;
@@ -297,8 +357,6 @@ void COption::updateDialog()
     f->m_checkBoxViewHisShowVGrid->setChecked(s.histogramShowVGrid);
     f->m_checkBoxViewHisShowFullRange->setChecked(s.histogramShowFullRange);
 
-    f->m_checkBoxGeneralShowHelp->setChecked(s.showHelp);
-    f->m_lineEditGeneralDefaultPath->setText(s.defaultPath);
     if (!s.autoDownloadLogger) {
         s.autoSaveLogger = false;
         s.autoGeneratePdf = false;
@@ -320,30 +378,12 @@ void COption::updateDialog()
     f->m_comboBoxLoggerUnit->setEnabled(!m_mainWindow->formLocked);
     f->m_checkBoxMultiLinkSyncDateTime->setChecked(s.multiLinkSyncDateTime);
     f->m_checkBoxMultiLinkSyncElapsedTime->setChecked(s.multiLinkSyncElapsedTime);
-    f->m_lineEditOptionGeneralMkt->setText(energyText(s.mktActivationEnergy));
     f->m_comboBoxGeneralDateFormat->setCurrentIndex(s.dateFormat == 0 ? 0 : 1);
     f->m_dateTimeEditGeneralCurrentTime->setDisplayFormat(
         s.dateFormat == 0 ? QStringLiteral("dd/MM/yyyy HH:mm:ss") : QStringLiteral("MM/dd/yyyy HH:mm:ss"));
     f->m_checkBoxGeneralDaylightTime->setEnabled(s.timeZoneIndex != 0);
 
-    f->m_checkBoxOptionSmtpAuto->setChecked(s.smtpServerAuto != 0);
-    f->m_lineEditOptionSmtpAddress->setText(s.smtpServerAddress);
-    // shown also without an address, so that OK never reads an empty port
-    f->m_lineEditOptionSmtpPort->setText(QString::number(s.smtpServerPort));
-    f->m_lineEditOptionSmtpUser->setText(s.smtpUserName);
-    f->m_lineEditOptionSmtpPass->setText(s.smtpPassword);
-    f->m_lineEditOptionSmtpSenderName->setText(s.smtpSenderName);
-    f->m_lineEditOptionSmtpSenderEmail->setText(s.smtpSenderEmail);
-    f->m_lineEditOptionSmtpRecipientName->setText(s.smtpRecipientName);
-    f->m_lineEditOptionSmtpRecipientEmail->setText(s.smtpRecipientEmail);
-    f->m_lineEditOptionSmtpSubject->setText(s.smtpSubject);
-    f->m_checkBoxOptionSmtpQlf->setChecked(s.smtpAttachedFiles & AttachBits::DataFile);
-    f->m_checkBoxOptionSmtpTxt->setChecked(s.smtpAttachedFiles & AttachBits::Txt);
-    f->m_checkBoxOptionSmtpCsv->setChecked(s.smtpAttachedFiles & AttachBits::Csv);
-    f->m_checkBoxOptionSmtpPdf->setChecked(s.smtpAttachedFiles & AttachBits::Pdf);
-    f->m_checkBoxOptionSmtpGraph->setChecked(s.smtpAttachedFiles & AttachBits::GraphImage);
     m_updating = false;
-    m_filled = true;
 }
 
 // ---- View tab: in force behind the dialog at once -------------------------
@@ -454,11 +494,11 @@ void COption::setGeneralFlag(bool AppSettings::*member, const QCheckBox *box)
 
 void COption::on_m_toolButtonGeneralDefaultPath_clicked()
 {
-    const QString chosen = CPrompt::existingDirectory(
-        this, tr("%1 Default Path").arg(AppInfo::productTitle()), m_settings.defaultPath);
+    const QString chosen = CPrompt::existingDirectory(this, tr("%1 Default Path").arg(AppInfo::productTitle()),
+                                                      m_ui->m_lineEditGeneralDefaultPath->text());
     if (chosen.isEmpty())
         return;
-    m_settings.defaultPath = chosen;
+    // a chosen folder may be one that cannot be written: OK tries it too
     m_ui->m_lineEditGeneralDefaultPath->setText(chosen);
     updateDialog();
 }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include "files/appsettings.h"
 
@@ -140,9 +141,15 @@ private:
     bool pdfReaderKnown();
     void showClock();
 
-    // Fields without a slot of their own into the working copy; false when
-    // the activation energy typed is no usable number (the old one stays).
-    bool takeTypedFields();
+    // The fields without a slot of their own: OK alone reads them.
+    void showFieldsOkTakes();
+    QString refusalOfTypedFields();
+    // Whether the field holds a value the settings can take; it is given
+    // back through the pointer when there is one.
+    bool typedEnergy(double *energy) const;
+    bool typedPort(int *port) const;
+    void takeTypedFields();
+    QVector<QPair<QCheckBox *, int>> attachmentBoxes() const;
     void pickColor(QColor AppSettings::*member);
     void setViewFlag(bool AppSettings::*member, bool on);
     void applyViewChange();
@@ -165,6 +172,5 @@ private:
     bool m_smtpTestPending = false;
     Ui_COption *m_ui = nullptr;
 
-    bool m_filled = false;            // the widgets show the working copy
     int m_pdfReaderKnown = -1;        // -1 until first asked
 };

@@ -31,8 +31,10 @@ QString EncodedWord::encode(const QString &text)
     QStringList words;
     QByteArray pending;
     for (int i = 0; i < text.size(); ++i) {
-        // a surrogate pair is one character and goes into one word
-        const int length = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+        // a surrogate pair is one character and goes into one word; a lone
+        // surrogate is one unit, which must not take the next character along
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const int length = pair ? 2 : 1;
         const QByteArray bytes = text.mid(i, length).toUtf8();
         i += length - 1;
         if (pending.size() + bytes.size() > kBytesPerWord) {

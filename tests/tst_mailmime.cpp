@@ -1,6 +1,7 @@
 #include "support/testenv.h"
 
 #include "mail/emailaddress.h"
+#include "mail/encodedword.h"
 #include "mail/mimeattachment.h"
 #include "mail/mimemessage.h"
 #include "mail/mimemultipart.h"
@@ -143,6 +144,32 @@ private slots:
         MimeAttachment attachment(new QFile(writeFile(dir, QStringLiteral("a.csv"), "1")));
         attachment.addHeaderLine(QStringLiteral("X-Note: caf\u00E9"));
         QCOMPARE(crlfLines(attachment.toString()).at(2), QStringLiteral("X-Note: =?utf-8?B?Y2Fmw6k=?="));
+    }
+
+    // Each encoded word decodes on its own to whole characters, and the
+    // words together to the text's own UTF-8: a lone surrogate is one unit
+    // and never takes the emoji after it along.
+    void encodedWordsKeepEveryCharacterWhole()
+    {
+        const QString emoji = QStringLiteral("\U0001F600");
+        const QStringList texts{
+            QStringLiteral("A") + QChar(0xD800) + emoji + QStringLiteral("B"),
+            // the lone surrogate fills the first word: the emoji opens the next
+            QString(22, QChar(0x00E9)) + QChar(0xD800) + emoji + QString(30, QChar(0x4E2D)),
+        };
+        for (const QString &text : texts) {
+            QVERIFY(text.toUtf8().contains("\xF0\x9F\x98\x80"));
+            QByteArray decoded;
+            for (const QString &word : EncodedWord::encode(text).split(QLatin1Char(' '))) {
+                QVERIFY2(word.startsWith(QLatin1String("=?utf-8?B?")) && word.endsWith(QLatin1String("?="))
+                             && word.size() <= 75,
+                         qPrintable(word));
+                const QByteArray bytes = QByteArray::fromBase64(word.mid(10, word.size() - 12).toLatin1());
+                QCOMPARE(QString::fromUtf8(bytes).toUtf8(), bytes);
+                decoded += bytes;
+            }
+            QCOMPARE(decoded, text.toUtf8());
+        }
     }
 
     // Names beyond ASCII go as RFC 2231 parameters, long ones in sections,

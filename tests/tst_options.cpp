@@ -119,20 +119,44 @@ private slots:
         QVERIFY(h.prompts.boxes.isEmpty());
     }
 
-    void badEnergyKeepsTheOldOneAndFailedWriteIsShown()
+    // A typed data folder goes nowhere before OK has tried it: neither a
+    // refresh, a View-tab change nor a language click hands it to the core
+    // or to "xZdr.ini", and a folder chosen by browsing waits for OK too.
+    void aTypedFolderWaitsForOksCheck()
     {
         Harness h;
-        h.window.app->settings.mktActivationEnergy = 83.144;
-        QVERIFY(QFile::remove(iniPath()));
-        QVERIFY(QDir().mkpath(iniPath()));   // a directory where the file should go
-        runOptions(h, [](COption *, Ui_COption *f) {
-            f->m_lineEditOptionGeneralMkt->setText(QStringLiteral("eighty"));
-            pressOk(f);
+        const QString kept = h.homePath(QStringLiteral("trips"));
+        h.window.app->settings.defaultPath = kept;
+        QVERIFY(TestEnv::writeFile(h.homePath(QStringLiteral("plain.txt")), "not a folder"));
+        const QString typed = h.homePath(QStringLiteral("plain.txt/trips"));
+        const QString browsed = h.homePath(QStringLiteral("plain.txt/browsed"));
+        CPrompt::setFileHandler([&browsed](const QString &, const QString &, const QString &, const QString &) {
+            return QStringList{ browsed };
         });
-        QVERIFY(QDir().rmdir(iniPath()));
-        QCOMPARE(h.window.app->settings.mktActivationEnergy, 83.144);
-        QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("\"eighty\"")));
-        QVERIFY(h.prompts.sawBoxContaining(h.window.app->languageTable->text(188)));
+        const auto noBrowsing = qScopeGuard([] { CPrompt::setFileHandler(nullptr); });
+        runOptions(h, [&](COption *dialog, Ui_COption *f) {
+            f->m_lineEditGeneralDefaultPath->setText(typed);
+            QTest::mouseClick(f->m_checkBoxGeneralLockDescription, Qt::LeftButton);
+            f->m_comboBoxGeneralDateFormat->setCurrentIndex(1);
+            QCOMPARE(f->m_lineEditGeneralDefaultPath->text(), typed);
+            QTest::mouseClick(f->m_checkBoxViewGraphShowTime, Qt::LeftButton);
+            QTest::mouseClick(f->m_checkBoxOptionLangFr, Qt::LeftButton);
+            QCOMPARE(h.window.app->settings.defaultPath, kept);
+            QCOMPARE(settingsReadBack().defaultPath, kept);
+
+            QTest::mouseClick(f->m_toolButtonGeneralDefaultPath, Qt::LeftButton);
+            QCOMPARE(f->m_lineEditGeneralDefaultPath->text(), browsed);
+            QTest::mouseClick(f->m_checkBoxViewGraphShowTime, Qt::LeftButton);
+            QCOMPARE(h.window.app->settings.defaultPath, kept);
+
+            pressOk(f);
+            QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        });
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QVERIFY2(h.prompts.boxes.first().text.contains(QStringLiteral("cannot be used")),
+                 qPrintable(h.prompts.boxes.first().text));
+        QCOMPARE(h.window.app->settings.defaultPath, kept);
+        QCOMPARE(settingsReadBack().defaultPath, kept);
     }
 
     // OK on a full disk: the box names the settings file and the system's
@@ -158,37 +182,58 @@ private slots:
     }
 
     // The MKT takes the energy in whole kJ/mol: below 1 every MKT would be
-    // undefined. A refused energy keeps the old one, in the dialog as in a
-    // hand-edited settings file.
-    void energyOutsideItsRangeIsRefused_data()
+    // undefined; a port outside 1 to 65535 reaches no server. A refresh
+    // leaves what is typed for OK, which refuses a bad number with its
+    // warning and stays open; the settings keep the old value, in the
+    // dialog as in a hand-edited settings file.
+    void typedNumberOutsideItsRangeIsRefused_data()
     {
+        QTest::addColumn<bool>("energy");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<double>("kept");
-        QTest::newRow("between 0 and 1") << "0.5" << 83.144;
-        QTest::newRow("just under 1") << "0.999" << 83.144;
-        QTest::newRow("zero") << "0" << 83.144;
-        QTest::newRow("negative") << "-80" << 83.144;
-        QTest::newRow("above the range") << "1000.5" << 83.144;
-        QTest::newRow("lowest") << "1" << 1.0;
-        QTest::newRow("highest") << "1000" << 1000.0;
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("energy not a number") << true << "eighty" << false;
+        QTest::newRow("energy between 0 and 1") << true << "0.5" << false;
+        QTest::newRow("energy just under 1") << true << "0.999" << false;
+        QTest::newRow("energy zero") << true << "0" << false;
+        QTest::newRow("energy negative") << true << "-80" << false;
+        QTest::newRow("energy above the range") << true << "1000.5" << false;
+        QTest::newRow("energy lowest") << true << "1" << true;
+        QTest::newRow("energy highest") << true << "1000" << true;
+        QTest::newRow("port not a number") << false << "smtp" << false;
+        QTest::newRow("port zero") << false << "0" << false;
+        QTest::newRow("port above the range") << false << "65536" << false;
+        QTest::newRow("port highest") << false << "65535" << true;
     }
 
-    void energyOutsideItsRangeIsRefused()
+    void typedNumberOutsideItsRangeIsRefused()
     {
+        QFETCH(bool, energy);
         QFETCH(QString, typed);
-        QFETCH(double, kept);
+        QFETCH(bool, taken);
         Harness h;
-        h.window.app->settings.mktActivationEnergy = 83.144;
-        runOptions(h, [&typed](COption *, Ui_COption *f) {
-            f->m_lineEditOptionGeneralMkt->setText(typed);
+        AppSettings &s = h.window.app->settings;
+        s.mktActivationEnergy = 83.144;
+        s.smtpServerPort = 2525;
+        const QByteArray fileBefore = TestEnv::readFile(iniPath());
+        runOptions(h, [&](COption *dialog, Ui_COption *f) {
+            QLineEdit *field = energy ? f->m_lineEditOptionGeneralMkt : f->m_lineEditOptionSmtpPort;
+            field->setText(typed);
+            QTest::mouseClick(f->m_checkBoxGeneralLockDescription, Qt::LeftButton);
+            QCOMPARE(field->text(), typed);
             pressOk(f);
+            QCOMPARE(dialog->result() == QDialog::Accepted, taken);
         });
-        QCOMPARE(h.window.app->settings.mktActivationEnergy, kept);
-        QCOMPARE(settingsReadBack().mktActivationEnergy, kept);
-        QCOMPARE(h.prompts.sawBoxContaining(QStringLiteral("\"%1\"").arg(typed)), kept == 83.144);
+        QCOMPARE(h.prompts.sawBoxContaining(QStringLiteral("\"%1\"").arg(typed)), !taken);
+        const double keptEnergy = energy && taken ? typed.toDouble() : 83.144;
+        const int keptPort = !energy && taken ? typed.toInt() : 2525;
+        QCOMPARE(s.mktActivationEnergy, keptEnergy);
+        QCOMPARE(s.smtpServerPort, keptPort);
+        QCOMPARE(TestEnv::readFile(iniPath()) != fileBefore, taken);
 
-        QVERIFY(TestEnv::writeFile(iniPath(), "[SETTINGS]\r\nMKT_ACTIVATION_ENERGY=" + typed.toLatin1() + "\r\n"));
-        QCOMPARE(settingsReadBack().mktActivationEnergy, kept);
+        if (energy) {
+            QVERIFY(TestEnv::writeFile(iniPath(), "[SETTINGS]\r\nMKT_ACTIVATION_ENERGY=" + typed.toLatin1() + "\r\n"));
+            QCOMPARE(settingsReadBack().mktActivationEnergy, keptEnergy);
+        }
     }
 
     // A View-tab colour is in the graph behind the dialog at once; Cancel and

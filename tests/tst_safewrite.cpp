@@ -374,6 +374,7 @@ private slots:
         QTest::addColumn<QString>("where");
         QTest::newRow("below a plain file") << "file";
         QTest::newRow("on a read-only disk") << "read-only";
+        QTest::newRow("existing, on a read-only disk") << "existing";
     }
     void aDataFolderThatCannotBeUsedIsRefused()
     {
@@ -385,11 +386,12 @@ private slots:
 
         SmallDisk readOnly(64 * 1024, true);
         QString folder = h.homePath(QStringLiteral("plain.txt/trips"));
-        if (where == QLatin1String("read-only")) {
-            REQUIRE_SMALL_DISK(readOnly)
-            folder = readOnly.path(QStringLiteral("trips"));
-        } else {
+        if (where == QLatin1String("file")) {
             QVERIFY(TestEnv::writeFile(h.homePath(QStringLiteral("plain.txt")), "not a folder"));
+        } else {
+            REQUIRE_SMALL_DISK(readOnly)
+            // the disk's root exists: only the write test can refuse it
+            folder = readOnly.path(where == QLatin1String("existing") ? QString() : QStringLiteral("trips"));
         }
         QVERIFY(!setDefaultPath(h, folder));
         QCOMPARE(h.prompts.boxes.size(), 1);
