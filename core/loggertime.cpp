@@ -24,26 +24,6 @@ quint32 fromDateTime(const QDateTime &dateTime)
     return seconds < 0 ? 0 : quint32(qMin<qint64>(seconds, 0xFFFFFFFFLL));
 }
 
-quint32 pack(const QDateTime &dateTime)
-{
-    const QDate d = dateTime.date();
-    const QTime t = dateTime.time();
-    const quint32 year = quint32(qBound(0, d.year() - 2000, 63));
-    return quint32(t.hour()) << 27 | quint32(t.minute()) << 21 | quint32(t.second()) << 15
-           | quint32(d.day()) << 10 | quint32(d.month()) << 6 | year;
-}
-
-QDateTime unpack(quint32 packed)
-{
-    const int hour = int(packed >> 27) & 0x1F;
-    const int minute = int(packed >> 21) & 0x3F;
-    const int second = int(packed >> 15) & 0x3F;
-    const int day = int(packed >> 10) & 0x1F;
-    const int month = int(packed >> 6) & 0x0F;
-    const int year = 2000 + int(packed & 0x3F);
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::LocalTime);
-}
-
 }
 
 namespace ReadingWord {

@@ -9,11 +9,6 @@ namespace LoggerTime {
 QDateTime epoch();
 QDateTime toDateTime(quint32 seconds);
 quint32 fromDateTime(const QDateTime &dateTime);
-
-// Packed date-time, from the top bit down: hour 5, minute 6, second 6,
-// day 5, month 4, year - 2000 6.
-quint32 pack(const QDateTime &dateTime);
-QDateTime unpack(quint32 packed);
 }
 
 // A reading word: bits 0-10 a signed value in tenths, bit 11 the mark.

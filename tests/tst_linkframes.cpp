@@ -139,16 +139,18 @@ private slots:
     {
         CGestionSerie decoder;
         decoder.expectDownload();
-        decoder.dispatchReply(rawBlock(10, 5) + ".0F0000\r\n" + lastReply(false, 5, 0, 0, 0));
+        decoder.dispatchReply(rawBlock(10, 3) + ".0F0000\r\n" + rawBlock(13, 2) + ".0F0003\r\n"
+                              + lastReply(false, 5, 0, 0, 0));
         QCOMPARE(only(decoder, LinkResult::DownloadDone).readings.size(), 5);
 
-        // the next download loses its second block: neither zeros nor the
-        // readings of the one before fill the gap
+        // the next download's last block comes one reading short: neither a
+        // zero nor the reading of the one before fills the gap
         decoder.expectDownload();
-        decoder.dispatchReply(rawBlock(20, 3) + ".0F0000\r\n" + lastReply(false, 5, 0, 0, 0));
+        decoder.dispatchReply(rawBlock(20, 3) + ".0F0000\r\n" + rawBlock(23, 1) + ".0F0003\r\n"
+                              + lastReply(false, 5, 0, 0, 0));
         const auto results = decoder.takeResults();
         QCOMPARE(results.last().kind, LinkResult::DownloadFailed);
-        QCOMPARE(results.last().value, 3u);
+        QCOMPARE(results.last().value, 4u);
         for (const LinkResult &r : results)
             QVERIFY(r.kind != LinkResult::DownloadDone);
 

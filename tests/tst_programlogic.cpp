@@ -64,7 +64,7 @@ private slots:
         QTest::newRow("runs after a wait") << wait << 5u << 0 << "";
         QTest::newRow("stops after its time start") << (at | ConfigBits::StopAt) << 600u << 60 << "";
         QTest::newRow("stops after its wait") << (wait | ConfigBits::StopAt) << 600u << 60 << "";
-        QTest::newRow("interval 0") << at << 0u << 0 << "between 00h00m05s and 11h59m59s";
+        QTest::newRow("interval 4 s") << at << 4u << 0 << "between 00h00m05s and 11h59m59s";
         QTest::newRow("interval over 12 h") << wait << 43200u << 0 << "between 00h00m05s and 11h59m59s";
         QTest::newRow("no start") << 0u << 600u << 0 << "Check At (a date and time) or Wait";
         QTest::newRow("two starts") << (at | wait) << 600u << 0 << "Uncheck the start you do not want";
@@ -186,6 +186,8 @@ private slots:
         QVERIFY(!ProgramLimits::startTimePassed(now.addSecs(301), now));
         QVERIFY(ProgramLimits::startTimePassed(QDateTime(), now));
         QVERIFY(!ProgramLimits::noProgramsLeft(12000, 9999));   // no maximum
+        QCOMPARE(ProgramLimits::clampInterval(4), 5);
+        QCOMPARE(ProgramLimits::clampInterval(5), 5);
 
         LoggerRecord small;
         small.memorySize = 4096;
