@@ -7,13 +7,11 @@
 #include <QIcon>
 #include <QProgressBar>
 
-#include "core/ccomm.h"
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/labelid.h"
 #include "core/loggerrecord.h"
 #include "core/loggertime.h"
-#include "core/memorymap.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "programming/cpass.h"
@@ -809,21 +807,9 @@ void MainWindow::on_m_checkBoxLoggerShowTemp_clicked()
         setBit(record->configWord, ConfigBits::ShowTemperature, ui->m_checkBoxLoggerShowTemp->isChecked());
 }
 
-void MainWindow::on_m_pushButtonLoggerReadTime_clicked()
-{
-    restartInactivityCountdown();
-    const LoggerRecord *record = currentLoggerRecord();
-    if (record && record->commandLink)
-        record->commandLink->sendCommand(MemoryMap::Command::Clock);
-}
+void MainWindow::on_m_pushButtonLoggerReadTime_clicked() { loggerWriter.readClock(); }
 
-void MainWindow::on_m_pushButtonLoggerSyncTime_clicked()
-{
-    restartInactivityCountdown();
-    LoggerRecord *record = currentLoggerRecord();
-    if (record && record->commandLink)
-        loggerWriter.sendClockTo(*record);
-}
+void MainWindow::on_m_pushButtonLoggerSyncTime_clicked() { loggerWriter.syncClock(); }
 
 // ---- program panel -------------------------------------------------------
 

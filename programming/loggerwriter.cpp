@@ -10,6 +10,7 @@
 #include "core/imagecodec.h"
 #include "core/labelid.h"
 #include "core/loggerrecord.h"
+#include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/windowstate.h"
 #include "dialogs/cprompt.h"
@@ -49,6 +50,34 @@ bool LoggerWriter::refuseWhileTransferring()
     return true;
 }
 
+// Every user action that writes to a logger passes here, so that the right
+// to change a logger is checked in one place and before anything is queued.
+LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
+{
+    LoggerRecord *record = host.recordAt(row);
+    if (!record)
+        return nullptr;
+    if (!record->commandLink) {
+        warnNoLoggerBehind();
+        return nullptr;
+    }
+    // canConfigure holds for an administrator, and for anybody while user
+    // administration is off
+    if (!host.core()->userAdmin->canConfigure()) {
+        CPrompt::warning(host.promptParent(), tr("Warning!\n\n%1 needs the right to configure loggers.\n"
+                                                 "The logger was not changed.")
+                                                  .arg(action));
+        return nullptr;
+    }
+    return refuseWhileTransferring() ? nullptr : record;
+}
+
+void LoggerWriter::warnNoLoggerBehind()
+{
+    CPrompt::warning(host.promptParent(),
+                     tr("Warning!\n\nNo logger is connected to this record: it was opened from a file."));
+}
+
 // ---- programming ---------------------------------------------------------
 
 // A re-emission after an unconfirmed attempt writes the same program again
@@ -58,7 +87,7 @@ void LoggerWriter::programAction()
     WindowState &state = host.state();
     if (!reemittingProgram) {
         host.restartInactivityCountdown();
-        if (refuseWhileTransferring() || !startProgramming(state.currentLoggerRow()))
+        if (!startProgramming(state.currentLoggerRow()))
             return;
     }
     if (const LoggerRecord *record = host.recordAt(state.transferRecordIndex))
@@ -68,8 +97,8 @@ void LoggerWriter::programAction()
 
 bool LoggerWriter::startProgramming(int row)
 {
-    const LoggerRecord *record = host.recordAt(row);
-    if (!record || !record->commandLink)
+    const LoggerRecord *record = recordToWrite(row, tr("Programming"));
+    if (!record)
         return false;
     CMainApp *app = host.core();
     const LoggerRecord asked = *record;
@@ -85,6 +114,11 @@ bool LoggerWriter::startProgramming(int row)
     }
     host.readProgramForm();
     LoggerRecord &r = app->records[row];
+    const QString unholdable = ProgramLimits::textTheLoggerCannotHold(r);
+    if (!unholdable.isEmpty()) {
+        CPrompt::warning(host.promptParent(), unholdable);
+        return false;
+    }
     if (app->userAdmin->enabled)
         r.configuredBy = app->userAdmin->currentUserShortName();
     image = ProgramImage::build(r, r.imageRead);
@@ -137,11 +171,35 @@ bool LoggerWriter::programLogger()
     return true;
 }
 
-void LoggerWriter::sendClockTo(LoggerRecord &record)
+quint32 LoggerWriter::sendClockTo(LoggerRecord &record)
 {
     const quint32 now = host.core()->currentLoggerTime();
     armClockCheck(host.core()->recordIndexOf(record.commandLink));
     record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
+    return now;
+}
+
+void LoggerWriter::readClock()
+{
+    host.restartInactivityCountdown();
+    const LoggerRecord *record = host.recordAt(host.state().currentLoggerRow());
+    if (!record)
+        return;
+    if (!record->commandLink)
+        warnNoLoggerBehind();
+    else
+        record->commandLink->sendCommand(MemoryMap::Command::Clock);
+}
+
+void LoggerWriter::syncClock()
+{
+    host.restartInactivityCountdown();
+    LoggerRecord *record = recordToWrite(host.state().currentLoggerRow(), tr("Sync"));
+    if (!record)
+        return;
+    const QDateTime set = LoggerTime::toDateTime(sendClockTo(*record));
+    host.auditUserAction(QStringLiteral("Sync Time: ") + record->serialNumber + QLatin1Char(' ')
+                         + set.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")));
 }
 
 void LoggerWriter::armClockCheck(int recordIndex)
@@ -347,8 +405,8 @@ void LoggerWriter::writeEeprom()
     host.restartInactivityCountdown();
     WindowState &state = host.state();
     const int row = state.currentLoggerRow();
-    const LoggerRecord *record = host.recordAt(row);
-    if (!record || !record->commandLink || refuseWhileTransferring())
+    const LoggerRecord *record = recordToWrite(row, tr("EEPROM Write"));
+    if (!record)
         return;
     CMainApp *app = host.core();
     app->currentRecord = row;
@@ -369,8 +427,8 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, const
 {
     host.restartInactivityCountdown();
     const int row = host.state().currentLoggerRow();
-    LoggerRecord *record = host.recordAt(row);
-    if (!record || !record->commandLink || refuseWhileTransferring())
+    LoggerRecord *record = recordToWrite(row, tr("Writing a calibration table"));
+    if (!record)
         return;
     // The table is written over the logger's image, and the external one
     // keeps the sensor flags of its block from there: before the image has
@@ -407,5 +465,6 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, const
     record->imageToWrite = target;
     record->productionTask = task;
     startTransfer(TransferWatch::CalibrationTable, row, false, false);
-    host.auditUserAction(QStringLiteral("Write calibration table: ") + path);
+    host.auditUserAction(QStringLiteral("Write calibration table: ") + record->serialNumber
+                         + QLatin1Char(' ') + path);
 }

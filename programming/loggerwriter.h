@@ -28,6 +28,9 @@ public:
     bool programLogger();
     void readEeprom();
     void writeEeprom();
+    // The clock buttons of the logger page.
+    void readClock();
+    void syncClock();
     // The table file names a whole table with its check sum; only its
     // bytes that differ from the logger's are written, and the table is
     // read back to be compared.
@@ -36,11 +39,16 @@ public:
     // one step of the 25 ms tick
     void serveWriteTransfer();
     void showDownloadProgress(int percent);
-    // The clock goes with the logger time of now; its reply is checked
-    // against now when it comes.
-    void sendClockTo(LoggerRecord &record);
+    // The clock goes with the logger time of now, which it returns; its
+    // reply is checked against now when it comes.
+    quint32 sendClockTo(LoggerRecord &record);
     // A warning, and true, while a transfer to a logger runs.
     bool refuseWhileTransferring();
+    // The record at row, when the user's action (named in the refusal) may
+    // write to it: a logger is behind it, the user holds the configure
+    // right (with user administration on) and no transfer runs. Otherwise
+    // the user is told why, and nullptr.
+    LoggerRecord *recordToWrite(int row, const QString &action);
 
     const TransferWatch &watch() const { return transferWatch; }
     TransferWatch &watch() { return transferWatch; }
@@ -57,6 +65,7 @@ public:
 
 private:
     bool startProgramming(int row);
+    void warnNoLoggerBehind();
     // The next clock reply of the logger at recordIndex settles the check.
     void armClockCheck(int recordIndex);
     void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);

@@ -6,7 +6,6 @@
 #include <QMessageBox>
 
 #include "core/ccomm.h"
-#include "core/cmainapp.h"
 #include "core/loggerrecord.h"
 #include "core/memorymap.h"
 #include "core/windowstate.h"
@@ -14,7 +13,6 @@
 #include "programming/calibrationtable.h"
 #include "programming/loggerwriter.h"
 #include "programming/programminghost.h"
-#include "users/cuseradmin.h"
 
 void ProductionPanel::writeInternalTable()
 {
@@ -70,19 +68,10 @@ QString ProductionPanel::factoryInitQuestion(const LoggerRecord &record)
 void ProductionPanel::factoryInit()
 {
     host.restartInactivityCountdown();
-    const LoggerRecord *record = host.recordAt(host.state().currentLoggerRow());
-    if (!record || !record->commandLink)
+    const LoggerRecord *record = writer.recordToWrite(host.state().currentLoggerRow(), tr("Factory Init"));
+    if (!record)
         return;
     QWidget *parent = host.promptParent();
-    // canConfigure holds for an administrator, and for anybody while user
-    // administration is off
-    if (!host.core()->userAdmin->canConfigure()) {
-        CPrompt::warning(parent, tr("Warning!\n\nFactory Init needs the right to configure loggers.\n"
-                                    "The logger was not changed."));
-        return;
-    }
-    if (writer.refuseWhileTransferring())
-        return;
     const LoggerRecord asked = *record;
     if (CPrompt::question(parent, factoryInitQuestion(asked)) != QMessageBox::Yes)
         return;

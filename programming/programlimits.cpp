@@ -4,6 +4,7 @@
 #include <limits>
 
 #include <QCoreApplication>
+#include <QPair>
 
 #include "core/loggerrecord.h"
 
@@ -141,6 +142,44 @@ QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now)
                      minuteText(earliestStart));
     }
     return QString();
+}
+
+namespace {
+
+// each character once, in the order of the text; a character beyond the
+// 16-bit range stays whole
+QString charactersBeyondLatin1(const QString &text)
+{
+    QString found;
+    for (const uint c : text.toUcs4()) {
+        const QString character = QString::fromUcs4(&c, 1);
+        if (c > 0xFF && !found.contains(character))
+            found += character;
+    }
+    return found;
+}
+
+}
+
+QString textTheLoggerCannotHold(const LoggerRecord &program)
+{
+    const QPair<const char *, QString> fields[] = {
+        { QT_TRANSLATE_NOOP("ProgramLimits", "Serial #"), program.serialNumber },
+        { QT_TRANSLATE_NOOP("ProgramLimits", "Product #"), program.productCode },
+        { QT_TRANSLATE_NOOP("ProgramLimits", "Description"), program.description },
+        { QT_TRANSLATE_NOOP("ProgramLimits", "Comment"), program.comment },
+    };
+    QString lines;
+    for (const auto &field : fields) {
+        const QString beyond = charactersBeyondLatin1(field.second);
+        if (!beyond.isEmpty())
+            lines += QStringLiteral("%1: %2\n").arg(text(field.first), beyond);
+    }
+    if (lines.isEmpty())
+        return QString();
+    return text("Warning!\n\nThe logger cannot hold these characters:\n%1"
+                "Replace them and program again.")
+        .arg(lines);
 }
 
 bool correctAlarmLimits(double limits[4], const bool enabled[4], double low, double high)

@@ -62,6 +62,12 @@ StartChoice startChoice(quint32 configWord);
 // that says what to change; "" when it can run it. now is logger time.
 QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now);
 
+// The logger keeps its texts (serial number, product code, description,
+// comment) in Latin-1, one byte a character: any other character would come
+// back as "?". The message names each field and the characters it cannot
+// hold; "" when every text fits.
+QString textTheLoggerCannotHold(const LoggerRecord &program);
+
 // Brings the four limits of one channel (HH, H, L, LL) inside low..high
 // (when low < high) and into the order HH >= H >= L >= LL among the enabled
 // levels; a lower level above the one over it is lowered to it. Returns

@@ -251,6 +251,13 @@ private slots:
         s.ui->m_pushButtonLoggerSyncTime->click();
         QTRY_VERIFY_WITH_TIMEOUT(s.window.clockConfirmed, kReplyMs);
         QVERIFY(qAbs(qint64(s.record().loggerClockSeconds) - qint64(s.window.app->currentLoggerTime())) < 10);
+
+        // a record opened from a file has no clock behind it
+        s.addAndSelect(WindowTest::fileRecord(QStringLiteral("/tmp/trip.qlf"), QStringLiteral("F1")));
+        s.prompts.boxes.clear();
+        s.ui->m_pushButtonLoggerReadTime->click();
+        s.ui->m_pushButtonLoggerSyncTime->click();
+        QCOMPARE(s.prompts.boxesContaining(QStringLiteral("No logger is connected")), 2);
     }
 
     void aClockThatStaysWrongIsReported()
@@ -346,10 +353,9 @@ private slots:
         QVERIFY(s.transferOver());
     }
 
-    // Factory Init asks first, says when readings would be lost, and is
-    // the configure right's; a refused or cancelled one leaves the logger
-    // as it was.
-    void factoryInitAsksAndNeedsTheConfigureRight()
+    // Factory Init asks first and says when readings would be lost; a
+    // cancelled one leaves the logger as it was.
+    void factoryInitAsksAndSaysWhatIsLost()
     {
         Station s({ "--serial", "INI-0001", "--readings", "300" });
         START_SELECTED(s);
@@ -357,18 +363,9 @@ private slots:
         QVERIFY(before.size() == MemoryMap::ImageSize);
 
         CUserAdmin *users = s.window.app->userAdmin;
-        users->users = { UserStoreFile::user("kim", "Kim1pass", "12", UserRecord::RightViewer),
-                         UserStoreFile::user("cho", "Cho1pass", "13", UserRecord::RightConfigure) };
+        users->users = { UserStoreFile::user("cho", "Cho1pass", "13", UserRecord::RightConfigure) };
         users->enabled = true;
         users->currentUser = 0;
-        s.prompts.answer = QMessageBox::Yes;
-        s.ui->m_pushButtonFactoryInit->click();
-        QCOMPARE(s.prompts.boxes.size(), 1);
-        QCOMPARE(s.prompts.boxes.first().kind, CPrompt::Warning);
-        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("right to configure")));
-
-        users->currentUser = 1;
-        s.prompts.boxes.clear();
         s.prompts.answer = QMessageBox::No;
         s.ui->m_pushButtonFactoryInit->click();
         QCOMPARE(s.prompts.boxes.size(), 1);
@@ -377,7 +374,7 @@ private slots:
         QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("300 readings that were not downloaded")));
         QVERIFY(s.roundTrip());
         QCOMPARE(s.sim.memory(), before);
-        QVERIFY(!UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init")));
+        QVERIFY(!UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init: INI-0001")));
 
         // downloaded first: nothing is said of lost readings
         users->enabled = false;
@@ -393,6 +390,120 @@ private slots:
         QVERIFY(s.sim.memory() != before);
         QVERIFY(UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init: INI-0001")));
         users->enabled = false;
+    }
+
+    // Every write to a logger is the configure right's: a viewer's leaves
+    // the logger's memory and clock as they were and no audit line; a
+    // configure user's goes out, and its line names the logger.
+    void aWriteNeedsTheConfigureRight_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("audit");
+        QTest::newRow("sync") << "sync" << "WR-0001" << "Sync Time: WR-0001 ";
+        QTest::newRow("program") << "program" << "WR-0002" << "Configure: WR-0002";
+        QTest::newRow("eeprom write") << "eeprom" << "WR-0003" << "EEPROM Write: WR-0003";
+        QTest::newRow("internal table") << "internal" << "WR-0004" << "Write calibration table: WR-0004 ";
+        QTest::newRow("external table") << "external" << "WR-0005" << "Write calibration table: WR-0005 ";
+        QTest::newRow("factory init") << "init" << "WR-0006" << "Factory Init: WR-0006";
+    }
+
+    void aWriteNeedsTheConfigureRight()
+    {
+        QFETCH(QString, write);
+        QFETCH(QString, serial);
+        QFETCH(QString, audit);
+        QTemporaryDir dataDir;
+        Station s({ "--serial", serial, "--clock-offset", "3600" });
+        START_SELECTED(s);
+        s.window.app->settings.defaultPath = dataDir.path();
+        const QByteArray before = s.sim.memory();
+        QByteArray image = before;
+        image.replace(MemoryMap::Description, 9, QByteArray("From file"));
+        QVERIFY(TestEnv::writeFile(dataDir.filePath(QStringLiteral("eeprom.bin")), image));
+        QVector<qint16> points(CalibrationTable::PointCount, 100);
+        const QString table = dataDir.filePath(QStringLiteral("table.bin"));
+        QVERIFY(TestEnv::writeFile(table, CalibrationTable::make(-20, 60, -200, 5, points)));
+        s.ui->m_lineEditAdminIntCalFile->setText(table);
+        s.ui->m_lineEditAdminExtCalFile->setText(table);
+        s.ui->m_radioButtonPrgStartWait->click();
+        const auto startWrite = [&s, &write] {
+            if (write == QLatin1String("sync"))
+                s.ui->m_pushButtonLoggerSyncTime->click();
+            else if (write == QLatin1String("program"))
+                s.window.on_m_actionProgram_triggered();   // as the window's program() signal
+            else if (write == QLatin1String("eeprom"))
+                s.window.on_m_actionEEpromWrite_triggered();
+            else if (write == QLatin1String("internal"))
+                s.window.on_m_pushButtonAdminWriteIntTable_clicked();
+            else if (write == QLatin1String("external"))
+                s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+            else
+                s.ui->m_pushButtonFactoryInit->click();
+        };
+        const auto clockOffset = [&s] {
+            return qint64(s.record().loggerClockSeconds) - qint64(s.window.app->currentLoggerTime());
+        };
+
+        CUserAdmin *users = s.window.app->userAdmin;
+        users->users = { UserStoreFile::user("kim", "Kim1pass", "12", UserRecord::RightViewer),
+                         UserStoreFile::user("cho", "Cho1pass", "13", UserRecord::RightConfigure) };
+        users->enabled = true;
+        users->currentUser = 0;
+        s.prompts.boxes.clear();
+        startWrite();
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("needs the right to configure")));
+        QVERIFY(s.transferOver());
+        QVERIFY(s.roundTrip());
+        QVERIFY(qAbs(clockOffset() - 3600) < 10);
+        QCOMPARE(s.sim.memory(), before);
+        QVERIFY(!UserStoreFile::auditOfToday().contains(serial));
+
+        users->currentUser = 1;
+        s.prompts.boxes.clear();
+        startWrite();
+        QVERIFY(UserStoreFile::auditOfToday().contains(audit));
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+        // what each write does to the logger is shown above and below
+        if (write == QLatin1String("sync")) {
+            QTRY_VERIFY_WITH_TIMEOUT(s.window.clockConfirmed, kReplyMs);
+            QVERIFY(qAbs(clockOffset()) < 10);
+        }
+        users->enabled = false;
+    }
+
+    // The logger keeps its texts in Latin-1: a program with a character
+    // beyond it is refused before anything is written, naming the field;
+    // accented Latin-1 letters go in and come back.
+    void textTheLoggerCannotHoldIsNotWritten()
+    {
+        Station s({ "--serial", "TXT-0001" });
+        START_SELECTED(s);
+        const QByteArray before = s.sim.memory();
+        const int framesBefore = s.link()->writeFramesSent;
+        s.ui->m_radioButtonPrgStartWait->click();
+        s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Walk test \u2013 Lyon"));
+        s.record().comment = QStringLiteral("Ice \U0001F9CA, 3 \u20AC");
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        s.ui->m_actionProgram->trigger();
+        QCOMPARE(s.prompts.boxes.size(), 2);   // the question, then the refusal
+        const QString refusal = s.prompts.boxes.last().text;
+        QVERIFY2(refusal.contains(QStringLiteral("Description: \u2013\n")), qPrintable(refusal));
+        QVERIFY2(refusal.contains(QStringLiteral("Comment: \U0001F9CA\u20AC\n")), qPrintable(refusal));
+        QVERIFY(!refusal.contains(QStringLiteral("Serial")));
+        QVERIFY(s.transferOver());
+        QVERIFY(s.roundTrip());
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+        QCOMPARE(s.sim.memory(), before);
+
+        s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Walk test - Gen\u00E8ve"));
+        s.record().comment = QStringLiteral("Ice, 3 EUR");
+        s.prompts.boxes.clear();
+        PROGRAM_CONFIRMED(s);
+        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+        QCOMPARE(s.record().description, QStringLiteral("Walk test - Gen\u00E8ve"));
     }
 
     void eepromReadGivesTheLoggersMemory()
