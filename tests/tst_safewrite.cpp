@@ -367,22 +367,6 @@ private slots:
         QVERIFY(!CPrint::isCompletePdf(folder.filePath(QStringLiteral("none.pdf"))));
     }
 
-    void aFullDiskNeverLeavesATruncatedReport()
-    {
-        SmallDisk disk(512 * 1024);
-        REQUIRE_SMALL_DISK(disk)
-        app->settings.defaultPath = disk.path(QString());
-        const LoggerRecord record = reportedTrip(3000);
-        const QString path = app->nextPdfFileName(record);
-        QVERIFY(disk.leaveFree(24 * 1024));
-        const QStringList before = entriesOf(app->settings.defaultPath);
-        CPrint report(nullptr);
-        QVERIFY(!report.printPdf(path, record));
-        QVERIFY(!report.errorText().isEmpty());
-        QCOMPARE(entriesOf(app->settings.defaultPath), before);
-        QCOMPARE(app->nextPdfFileName(record), path);
-    }
-
     // Every writer the user meets on a disk that is really full says why in
     // the system's words, after its own heading, and leaves nothing behind.
     void aFullDiskIsSaidInTheSystemsWords()
