@@ -5,12 +5,16 @@
 #include <cstring>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -20,6 +24,8 @@ WholeFile::Stage failingStage = WholeFile::Stage::None;
 int failuresLeft = 0;
 int passesLeft = 0;
 
+// A failure made here stands for a full disk, with the system's own words
+// for it.
 bool faultAt(WholeFile::Stage stage)
 {
     if (failuresLeft <= 0 || failingStage != stage)
@@ -30,6 +36,7 @@ bool faultAt(WholeFile::Stage stage)
     }
     if (--failuresLeft == 0)
         failingStage = WholeFile::Stage::None;
+    errno = ENOSPC;
     return true;
 }
 
@@ -38,15 +45,10 @@ QString text(const char *source)
     return QCoreApplication::translate("WholeFile", source);
 }
 
-QString diskFullText()
-{
-    return text("No space left on device");
-}
-
 bool fail(QString *error, const QString &reason)
 {
     if (error)
-        *error = reason.isEmpty() ? text("Unknown error") : reason;
+        *error = reason;
     return false;
 }
 
@@ -63,11 +65,62 @@ bool syncToDisk(int handle)
 #endif
 }
 
-// The system's reason for the last failed call; a failure made by the test
-// seam has none and reads as a full disk.
+// The system's reason for the last failed call, errno having been cleared
+// before it.
 QString systemReason()
 {
-    return errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : diskFullText();
+    return errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : text("Unknown error");
+}
+
+// Why the call just made on file failed. Qt has no words for some failures
+// (a flush that the full disk refused reads "Unknown error"): the system's
+// reason stands in for them.
+QString reasonOf(const QFileDevice &file)
+{
+    const bool qtHasWords = file.error() != QFileDevice::NoError
+                            && file.errorString() != QCoreApplication::translate("QIODevice", "Unknown error");
+    return qtHasWords ? file.errorString() : systemReason();
+}
+
+const QLatin1String kTemporarySuffix(".part");
+
+QString temporaryPrefixOf(const QString &fileName)
+{
+    return QLatin1Char('.') + fileName + QLatin1Char('.');
+}
+
+bool isRunning(qint64 pid)
+{
+#ifdef Q_OS_WIN
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process)
+        return ::GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    const bool running = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    ::CloseHandle(process);
+    return running;
+#else
+    // a process of another user answers EPERM: it runs
+    return ::kill(pid_t(pid), 0) == 0 || errno != ESRCH;
+#endif
+}
+
+// The process id in a temporary's name of the file name, written as the
+// program writes it; 0 when the name is not one of its temporaries.
+qint64 temporaryOwner(const QString &entry, const QString &fileName)
+{
+    const QString prefix = temporaryPrefixOf(fileName);
+    if (!entry.startsWith(prefix) || !entry.endsWith(kTemporarySuffix))
+        return 0;
+    const QStringRef digits = entry.midRef(prefix.size(), entry.size() - prefix.size() - kTemporarySuffix.size());
+    if (digits.isEmpty() || digits.startsWith(QLatin1Char('0')))
+        return 0;
+    for (const QChar c : digits)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+    bool ok = false;
+    const qint64 pid = digits.toLongLong(&ok);
+    return ok && pid <= 0x7FFFFFFF ? pid : 0;
 }
 
 }
@@ -83,32 +136,37 @@ void failNextForTests(Stage stage, int count, int passing)
 
 bool write(const QString &path, const QByteArray &bytes, QString *error, const Preparation &prepare)
 {
+    removeAbandonedTemporaries(path);
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        return fail(error, file.errorString());
+        return fail(error, reasonOf(file));
     auto abandon = [&](const QString &reason) {
         file.cancelWriting();
         return fail(error, reason);
     };
+    errno = 0;
     if (prepare && !prepare(file))
-        return abandon(file.errorString());
+        return abandon(reasonOf(file));
 
     // A short write is a full disk. The bytes that did fit must not be
     // committed, and a flush error that only close() would see must be
     // seen here: QSaveFile commits what close() failed to write.
-    const bool shortened = faultAt(Stage::Write);
-    const QByteArray kept = shortened ? bytes.left(bytes.size() / 2) : bytes;
+    errno = 0;
+    const QByteArray kept = faultAt(Stage::Write) ? bytes.left(bytes.size() / 2) : bytes;
     if (file.write(kept) != bytes.size())
-        return abandon(shortened ? diskFullText() : file.errorString());
+        return abandon(reasonOf(file));
+    errno = 0;
     if (faultAt(Stage::Flush) || !file.flush())
-        return abandon(file.error() != QFileDevice::NoError ? file.errorString() : diskFullText());
+        return abandon(reasonOf(file));
     errno = 0;
     if (faultAt(Stage::Sync) || !syncToDisk(file.handle()))
-        return abandon(systemReason());
+        return abandon(reasonOf(file));
+    errno = 0;
     if (faultAt(Stage::Commit))
-        return abandon(diskFullText());
+        return abandon(reasonOf(file));
     if (!file.commit())
-        return fail(error, file.errorString());
+        return fail(error, reasonOf(file));
     return true;
 }
 
@@ -121,11 +179,12 @@ bool replace(const QString &temporaryPath, const QString &path, QString *error)
     // A writer that never made its file must not have an empty one made
     // here and put in place of the target.
     QFile written(temporaryPath);
+    errno = 0;
     if (!written.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        return abandon(written.errorString());
+        return abandon(reasonOf(written));
     errno = 0;
     if (faultAt(Stage::Sync) || !syncToDisk(written.handle()))
-        return abandon(systemReason());
+        return abandon(reasonOf(written));
     written.close();
     errno = 0;
     // rename() puts the new file in place in one step: a reader sees the
@@ -134,6 +193,39 @@ bool replace(const QString &temporaryPath, const QString &path, QString *error)
         || std::rename(QFile::encodeName(temporaryPath).constData(), QFile::encodeName(path).constData()) != 0)
         return abandon(systemReason());
     return true;
+}
+
+QString temporaryPathFor(const QString &path)
+{
+    const QFileInfo target(path);
+    return target.absoluteDir().filePath(temporaryPrefixOf(target.fileName())
+                                         + QString::number(QCoreApplication::applicationPid()) + kTemporarySuffix);
+}
+
+void removeAbandonedTemporaries(const QString &path)
+{
+    const QFileInfo target(path);
+    const QDir folder = target.absoluteDir();
+    const QStringList candidates = folder.entryList({ QStringLiteral(".*") + kTemporarySuffix },
+                                                    QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString &entry : candidates) {
+        const qint64 owner = temporaryOwner(entry, target.fileName());
+        if (owner > 0 && !isRunning(owner))
+            QFile::remove(folder.filePath(entry));
+    }
+}
+
+QString refusalAt(const QString &path)
+{
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return reasonOf(file);
+    const QByteArray probe(64 * 1024, '\0');
+    errno = 0;
+    if (file.write(probe) != probe.size() || !file.flush() || !syncToDisk(file.handle()))
+        return reasonOf(file);
+    return QString();
 }
 
 }

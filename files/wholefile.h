@@ -31,9 +31,25 @@ bool write(const QString &path, const QByteArray &bytes, QString *error = nullpt
 // path is left as it was and error tells why.
 bool replace(const QString &temporaryPath, const QString &path, QString *error = nullptr);
 
+// The name under which a writer with a file name of its own makes path:
+// hidden beside it, and carrying the process id, so that what a writer
+// killed on its way left behind can be told from a running writer's file.
+QString temporaryPathFor(const QString &path);
+
+// Removes the temporaries of path (temporaryPathFor) whose process is gone:
+// nothing else would ever remove them. Those of running processes and
+// every other file stay.
+void removeAbandonedTemporaries(const QString &path);
+
+// For a writer that says nothing of its own failures (a printer): the
+// system's reason for refusing bytes at path, asked by writing there once
+// more (the file may be created, and stays). Empty when the bytes now fit.
+QString refusalAt(const QString &path);
+
 // Test seam: the next count writes or replacements that reach stage fail
 // there as a full disk would make them fail (a write stage keeps half of the
-// bytes), once the first `passing` of them have gone through.
+// bytes, and the reason is the system's for a full disk), once the first
+// `passing` of them have gone through.
 enum class Stage { None, Write, Flush, Sync, Commit };
 void failNextForTests(Stage stage, int count = 1, int passing = 0);
 

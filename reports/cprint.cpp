@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -206,8 +205,9 @@ bool CPrint::printPdf(const QString &fileName, const LoggerRecord &printed)
                         .arg(QDir::toNativeSeparators(target.absolutePath()));
         return false;
     }
-    const QString partial = target.absoluteDir().filePath(
-        QStringLiteral(".%1.%2.part").arg(target.fileName()).arg(QCoreApplication::applicationPid()));
+    // a writer killed on its way left its temporary behind for ever
+    WholeFile::removeAbandonedTemporaries(fileName);
+    const QString partial = WholeFile::temporaryPathFor(fileName);
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setPageSize(QPageSize(QPageSize::A4));
@@ -217,20 +217,29 @@ bool CPrint::printPdf(const QString &fileName, const LoggerRecord &printed)
     printer.setDocName(record.serialNumber);
     const bool painted = paintReport(&printer, 0, 0);
     if (!painted || printer.printerState() == QPrinter::Error) {
-        QFile::remove(partial);
-        lastError = tr("The file %1 cannot be written.").arg(QDir::toNativeSeparators(fileName));
+        lastError = tr("The file %1 cannot be written: %2.")
+                        .arg(QDir::toNativeSeparators(fileName), refusalOf(partial));
         return false;
     }
     QString reason;
-    if (!isCompletePdf(partial)) {
-        QFile::remove(partial);
-        reason = tr("the report was cut short; the disk may be full");
-    } else if (WholeFile::replace(partial, fileName, &reason)) {
+    if (!isCompletePdf(partial))
+        reason = refusalOf(partial);
+    else if (WholeFile::replace(partial, fileName, &reason))
         return true;
-    }
     lastError = tr("The file %1 could not be written completely: %2.")
                     .arg(QDir::toNativeSeparators(fileName), reason);
     return false;
+}
+
+// The PDF engine keeps the system's reason to itself: the disk is asked
+// again, and the temporary goes.
+QString CPrint::refusalOf(const QString &partial)
+{
+    QString reason = WholeFile::refusalAt(partial);
+    QFile::remove(partial);
+    if (reason.isEmpty())
+        reason = tr("the report was cut short; the disk may be full");
+    return reason;
 }
 
 // Whole means: the header, then the cross-reference table at the offset the

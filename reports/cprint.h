@@ -130,6 +130,7 @@ private:
     bool dayFirst() const;
     bool openPrinter(QPrinter *printer);
     static QString printingFailure(const QPrinter &printer);
+    static QString refusalOf(const QString &partial);
 
     LoggerRecord record;
     MainWindow *parentWindow = nullptr;

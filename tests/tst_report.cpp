@@ -1,9 +1,13 @@
+#include <cerrno>
+#include <cstring>
+
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 
 #include "dialogs/cmessage.h"
+#include "files/wholefile.h"
 #include "reports/cprint.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
@@ -276,6 +280,25 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("QPainter::begin")));
         h->window.on_m_actionPrintPreview_triggered();
         QCOMPARE(h->prompts.boxesContaining(QStringLiteral("could not be printed")), 2);
+    }
+
+    // The PDF writer's printer left in its error state (its file could not
+    // be opened) is said as such, with the system's reason, not as a
+    // report cut short; nothing takes the report's name.
+    void aPdfPrinterInItsErrorStateIsSaid()
+    {
+        const LoggerRecord record = trip(30);
+        h->addAndSelect(record);
+        const QString path = folder->filePath(QStringLiteral("blocked.pdf"));
+        QVERIFY(QDir().mkpath(WholeFile::temporaryPathFor(path)));
+        CPrint report(&h->window);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("QPainter::begin")));
+        QVERIFY(!report.printPdf(path, record));
+        const QString said = report.errorText();
+        QVERIFY2(said.startsWith(QStringLiteral("The file %1 cannot be written: ").arg(QDir::toNativeSeparators(path)))
+                     && said.contains(QString::fromLocal8Bit(std::strerror(EISDIR))),
+                 qPrintable(said));
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     // Alarm lights of the header, and the grey band of a reading marked on

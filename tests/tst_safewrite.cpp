@@ -2,6 +2,8 @@
 // a good file with a partial one, and the caller hears of it.
 #include "support/testenv.h"
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 
 #include <QProcess>
@@ -55,6 +57,28 @@ LoggerRecord reportedTrip(int samples)
                                               QDateTime(QDate(2026, 4, 1), QTime(8, 0)));
     r.tripNumber = 7;
     return r;
+}
+
+// The PDF with its trailer naming a cross-reference table shift bytes away
+// from where the table starts: still inside the file.
+QByteArray crossReferenceMovedBy(QByteArray pdf, int shift)
+{
+    const int keyword = pdf.lastIndexOf("startxref");
+    const int digits = pdf.indexOf('\n', keyword) + 1;
+    const int end = pdf.indexOf('\n', digits);
+    const qint64 table = pdf.mid(digits, end - digits).toLongLong();
+    return pdf.replace(digits, end - digits, QByteArray::number(table + shift));
+}
+
+// The id of a process that has ended and been reaped.
+qint64 endedProcessId()
+{
+    QProcess child;
+    child.start(QStringLiteral("true"), QStringList());
+    if (!child.waitForStarted(60000))
+        return 0;
+    const qint64 pid = child.processId();
+    return child.waitForFinished(60000) ? pid : 0;
 }
 
 // What is in a folder besides the files a test put there on purpose.
@@ -334,6 +358,7 @@ private slots:
             bytes.left(bytes.size() / 3) + bytes.right(40),
             QByteArray(),
             "%%EOF\n",
+            crossReferenceMovedBy(bytes, -1),
         };
         for (const QByteArray &damage : damaged) {
             QVERIFY(TestEnv::writeFile(cut, damage));
@@ -342,20 +367,96 @@ private slots:
         QVERIFY(!CPrint::isCompletePdf(folder.filePath(QStringLiteral("none.pdf"))));
     }
 
-    void aFullDiskNeverLeavesATruncatedReport()
+    // Every writer the user meets on a disk that is really full says why in
+    // the system's words, after its own heading, and leaves nothing behind.
+    void aFullDiskIsSaidInTheSystemsWords()
     {
         SmallDisk disk(512 * 1024);
         REQUIRE_SMALL_DISK(disk)
-        app->settings.defaultPath = disk.path(QString());
-        const LoggerRecord record = reportedTrip(3000);
-        const QString path = app->nextPdfFileName(record);
-        QVERIFY(disk.leaveFree(24 * 1024));
-        const QStringList before = entriesOf(app->settings.defaultPath);
-        CPrint report(nullptr);
-        QVERIFY(!report.printPdf(path, record));
-        QVERIFY(!report.errorText().isEmpty());
-        QCOMPARE(entriesOf(app->settings.defaultPath), before);
-        QCOMPARE(app->nextPdfFileName(record), path);
+        WindowTest::Harness h;
+        AppSettings &settings = h.window.app->settings;
+        settings.defaultPath = disk.path(QString());
+        LoggerRecord opened = reportedTrip(3000);
+        opened.fromFile = true;
+        opened.fileName = disk.path(QStringLiteral("QV777.qlf"));
+        QVERIFY(CFileManager::writeDataFile(opened.fileName, opened, false));
+        h.addAndSelect(opened);
+        // room for a part of each file: the disk takes a first write
+        QVERIFY(disk.leaveFree(4 * 1024));
+        const QStringList before = entriesOf(disk.path(QString()));
+
+        h.ui->m_actionSave->trigger();
+        for (const char *name : { "as.qlf", "as.txt", "as.csv", "as.pdf" }) {
+            h.prompts.filesToChoose = QStringList{ disk.path(QString::fromLatin1(name)) };
+            h.ui->m_actionSaveAs->trigger();
+        }
+        settings.autoSaveLogger = settings.autoGeneratePdf = true;
+        settings.autoGenerateTxt = settings.autoGenerateCsv = true;
+        LoggerRecord downloaded = reportedTrip(3000);
+        downloaded.serialNumber = QStringLiteral("QV778");
+        downloaded.ready = downloaded.autoDownloaded = true;
+        downloaded.autoDelay = 0;
+        h.addAndSelect(downloaded);
+        h.window.viewsDirty = false;
+        h.window.Timer();
+
+        QCOMPARE(h.prompts.boxes.size(), 9);
+        const QString diskFull = QString::fromLocal8Bit(std::strerror(ENOSPC));
+        QStringList unexplained;
+        for (const PromptRecorder::Box &box : qAsConst(h.prompts.boxes))
+            if (!box.text.startsWith(QStringLiteral("Warning!\n\n")) || !box.text.contains(diskFull))
+                unexplained << box.text;
+        QVERIFY2(unexplained.isEmpty(), qPrintable(unexplained.join(QStringLiteral("\n--\n"))));
+        QCOMPARE(entriesOf(disk.path(QString())), before);
+    }
+
+    // A writer killed on its way leaves its temporary; the next write of
+    // the same file removes it, and only it.
+    void aGoneWritersTemporaryIsRemovedByTheNextWrite_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("report") << "QV777.pdf";
+        QTest::newRow("data file") << "QV777.qlf";
+    }
+    void aGoneWritersTemporaryIsRemovedByTheNextWrite()
+    {
+        QFETCH(QString, name);
+        const qint64 ended = endedProcessId();
+        QVERIFY(ended > 0);
+        QProcess running;
+        running.start(QStringLiteral("sleep"), { QStringLiteral("120") });
+        QVERIFY(running.waitForStarted(60000));
+        const auto stop = qScopeGuard([&running] {
+            running.kill();
+            running.waitForFinished(60000);
+        });
+
+        const QDir dir(folder.filePath(QStringLiteral("leftovers-") + QFileInfo(name).suffix()));
+        QVERIFY(dir.mkpath(QStringLiteral(".")));
+        auto temporary = [&name](const QString &pid) { return QStringLiteral(".%1.%2.part").arg(name, pid); };
+        const QString abandoned = temporary(QString::number(ended));
+        const QStringList kept{
+            temporary(QString::number(running.processId())),
+            temporary(QLatin1Char('0') + QString::number(ended)),
+            temporary(QString::number(ended) + QLatin1Char('x')),
+            temporary(QString::number(ended)) + QStringLiteral(".bak"),
+            temporary(QString::number(ended)).mid(1),
+            QStringLiteral(".other.pdf.%1.part").arg(ended),
+        };
+        const QStringList planted = kept + QStringList{ abandoned };
+        for (const QString &entry : planted)
+            QVERIFY(TestEnv::writeFile(dir.filePath(entry), "%PDF-1.4 half"));
+
+        const QString path = dir.filePath(name);
+        if (name.endsWith(QLatin1String(".pdf"))) {
+            CPrint report(nullptr);
+            QVERIFY2(report.printPdf(path, reportedTrip(10)), qPrintable(report.errorText()));
+        } else {
+            QVERIFY(app->fileManager->writeDataFile(path, 0));
+        }
+        QStringList expected = kept + QStringList{ name };
+        expected.sort();
+        QCOMPARE(entriesOf(dir.path()), expected);
     }
 
     void theDataFolderIsCreatedWhenItIsSet()
