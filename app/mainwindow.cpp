@@ -32,6 +32,7 @@
 #include "dialogs/coption.h"
 #include "dialogs/cprompt.h"
 #include "dialogs/cupdate.h"
+#include "dialogs/textfit.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
 
@@ -203,12 +204,22 @@ void MainWindow::placeLoggerPanels()
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->setSizePolicy(page->sizePolicy());
-    const int bar = scroll->verticalScrollBar()->sizeHint().width();
-    scroll->setMinimumWidth(qMax(page->minimumWidth(), column->minimumSize().width()) + bar);
-    scroll->setMaximumWidth(page->maximumWidth() + bar);
     delete ui->gridLayout_2->replaceWidget(page, scroll);
     page->setMinimumHeight(column->minimumSize().height());
     scroll->setWidget(page);
+    fitLoggerPanelsWidth();
+}
+
+// The scroll area shows no horizontal bar: it is as wide as the panels
+// need, which changes with the language of their texts.
+void MainWindow::fitLoggerPanelsWidth()
+{
+    QWidget *page = ui->m_widgetPrg;
+    auto *scroll = qobject_cast<QScrollArea *>(page->parentWidget()->parentWidget());
+    const int needed = qMax(page->minimumWidth(), page->layout()->minimumSize().width());
+    const int bar = scroll->verticalScrollBar()->sizeHint().width();
+    scroll->setMinimumWidth(needed + bar);
+    scroll->setMaximumWidth(qMax(page->maximumWidth(), needed) + bar);
 }
 
 // The production station's jig test, database push, table reads and its
@@ -787,6 +798,8 @@ void MainWindow::retitleFromLabelTable()
         ui->m_comboBoxPrgDuration->setItemText(0, t(LabelId::UserDefined));
         ui->m_comboBoxPrgDuration->setItemText(1, t(LabelId::OneDay));
     }
+    TextFit::fitTexts(this);
+    fitLoggerPanelsWidth();
 }
 
 // Production pages show on a production station only (one with a jig
