@@ -210,16 +210,16 @@ void MainWindow::placeLoggerPanels()
     fitLoggerPanelsWidth();
 }
 
-// The scroll area shows no horizontal bar: it is as wide as the panels
-// need, which changes with the language of their texts.
+// The scroll area shows no horizontal bar: the panels are as wide as their
+// texts need in the current language, and the scroll area as wide as they.
 void MainWindow::fitLoggerPanelsWidth()
 {
     QWidget *page = ui->m_widgetPrg;
+    TextFit::widenTo(page, page->layout()->minimumSize().width());
     auto *scroll = qobject_cast<QScrollArea *>(page->parentWidget()->parentWidget());
-    const int needed = qMax(page->minimumWidth(), page->layout()->minimumSize().width());
     const int bar = scroll->verticalScrollBar()->sizeHint().width();
-    scroll->setMinimumWidth(needed + bar);
-    scroll->setMaximumWidth(qMax(page->maximumWidth(), needed) + bar);
+    scroll->setMinimumWidth(page->minimumWidth() + bar);
+    scroll->setMaximumWidth(page->maximumWidth() + bar);
 }
 
 // The production station's jig test, database push, table reads and its

@@ -1,8 +1,12 @@
 #include "dialogs/textfit.h"
 
+#include <tuple>
+
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -19,6 +23,8 @@ struct WidthBounds
     int minimum;
     int maximum;
 };
+
+using ColumnKey = std::tuple<const void *, int, int, int, const QMetaObject *>;
 
 // Kept on the widget the first time it is fitted, so that every language
 // starts again from the form.
@@ -70,6 +76,44 @@ int comboBoxWidth(const QComboBox *combo)
     return combo->style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, metrics.height()), combo).width();
 }
 
+// Where the widget stands: the outermost grid that holds it and the column
+// of the cell that holds it there.
+struct GridCell
+{
+    const QGridLayout *grid = nullptr;
+    int column = -1;
+};
+
+bool findCell(const QLayout *layout, const QWidget *widget, GridCell &cell)
+{
+    const auto *grid = qobject_cast<const QGridLayout *>(layout);
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem *item = layout->itemAt(i);
+        const bool holds = item->widget() == widget || (item->layout() && findCell(item->layout(), widget, cell));
+        if (!holds)
+            continue;
+        if (grid) {
+            int row, rowSpan, columnSpan;
+            cell.grid = grid;
+            grid->getItemPosition(i, &row, &cell.column, &rowSpan, &columnSpan);
+        }
+        return true;
+    }
+    return false;
+}
+
+// A widget outside any grid, or without a width from the form, is a column
+// of its own.
+ColumnKey columnKey(const QWidget *widget, WidthBounds form)
+{
+    GridCell cell;
+    const QLayout *layout = widget->parentWidget() ? widget->parentWidget()->layout() : nullptr;
+    const bool formWidth = form.minimum > 0 || form.maximum < QWIDGETSIZE_MAX;
+    if (!formWidth || !layout || !findCell(layout, widget, cell) || !cell.grid)
+        return { widget, 0, 0, 0, nullptr };
+    return { cell.grid, cell.column, form.minimum, form.maximum, widget->metaObject() };
+}
+
 }
 
 int TextFit::neededWidth(const QWidget *widget)
@@ -85,8 +129,13 @@ int TextFit::neededWidth(const QWidget *widget)
     return -1;
 }
 
+// The widgets of one kind that the form gave the same width and put in the
+// same column of a grid, directly or in a nested layout, line up their
+// fields: they grow together, to the widest text among them.
 void TextFit::fitTexts(QWidget *root)
 {
+    QMap<ColumnKey, int> columnWidths;
+    QList<QPair<QWidget *, ColumnKey>> fitted;
     const auto widgets = root->findChildren<QWidget *>();
     for (QWidget *widget : widgets) {
         const int needed = neededWidth(widget);
@@ -95,7 +144,17 @@ void TextFit::fitTexts(QWidget *root)
         const WidthBounds form = formWidths(widget);
         if (!boundByForm(widget, form))
             continue;
-        widget->setMinimumWidth(qMax(form.minimum, needed));
-        widget->setMaximumWidth(qMax(form.maximum, needed));
+        const ColumnKey key = columnKey(widget, form);
+        columnWidths[key] = qMax(columnWidths.value(key), needed);
+        fitted.append({ widget, key });
     }
+    for (const auto &entry : qAsConst(fitted))
+        widenTo(entry.first, columnWidths.value(entry.second));
+}
+
+void TextFit::widenTo(QWidget *widget, int width)
+{
+    const WidthBounds form = formWidths(widget);
+    widget->setMinimumWidth(qMax(form.minimum, width));
+    widget->setMaximumWidth(qMax(form.maximum, width));
 }

@@ -13,6 +13,9 @@ public:
     // root that the form bounds in width gets at least the width its text
     // needs (for a combo box, its widest item). The layouts make the room.
     static void fitTexts(QWidget *root);
+    // Gives the widget at least width, and otherwise the width bounds its
+    // form gave it.
+    static void widenTo(QWidget *widget, int width);
     // The width the widget's text needs; -1 for a widget whose text is not
     // fitted: none, or one that wraps.
     static int neededWidth(const QWidget *widget);

@@ -139,6 +139,7 @@ public:
         for (QWidget *widget : widgets) {
             if (!widget->isVisible())
                 continue;
+            checkRoomForLayout(widget, language);
             const int need = widthNeeded(widget);
             if (need < 0 || widget->width() >= need)
                 continue;
@@ -149,6 +150,16 @@ public:
             m_failures.insert(name + QStringLiteral(" [") + language + QStringLiteral("]"),
                               QStringLiteral("\"%1\": %2 < %3").arg(shownText(widget)).arg(widget->width()).arg(need));
         }
+    }
+    // A panel narrower than its layout's minimum squeezes its widgets below
+    // the widths they need.
+    void checkRoomForLayout(QWidget *widget, const QString &language)
+    {
+        const QLayout *layout = widget->layout();
+        if (!layout || widget->width() >= layout->totalMinimumSize().width())
+            return;
+        m_failures.insert(widget->objectName() + QStringLiteral(" [") + language + QStringLiteral("]"),
+                          QStringLiteral("squeezed: %1 < %2").arg(widget->width()).arg(layout->totalMinimumSize().width()));
     }
     QString report() const
     {
@@ -162,6 +173,17 @@ public:
 private:
     QMap<QString, QString> m_failures;
 };
+
+// The window shows each page it has; the language puts back the set of
+// pages this station and user see.
+void showEveryPage(Ui::MainWindow *ui)
+{
+    for (QWidget *page : { ui->m_tabUserAdmin, ui->m_tabAdmin, ui->m_tabProduction })
+        if (ui->m_tabWidget->indexOf(page) < 0)
+            ui->m_tabWidget->addTab(page, page->objectName());
+    for (int page = 0; page < ui->m_tabWidget->count(); ++page)
+        ui->m_tabWidget->setTabEnabled(page, true);
+}
 
 struct Language
 {
@@ -189,11 +211,6 @@ private slots:
     {
         Harness h;
         Ui::MainWindow *ui = h.ui;
-        for (QWidget *page : { ui->m_tabUserAdmin, ui->m_tabAdmin, ui->m_tabProduction })
-            if (ui->m_tabWidget->indexOf(page) < 0)
-                ui->m_tabWidget->addTab(page, page->objectName());
-        for (int page = 0; page < ui->m_tabWidget->count(); ++page)
-            ui->m_tabWidget->setTabEnabled(page, true);
         h.window.resize(1092, 732);
         h.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&h.window));
@@ -206,6 +223,7 @@ private slots:
         for (const Language &language : kLanguages) {
             options.findChild<QCheckBox *>(QLatin1String(language.box))->click();
             QCOMPARE(h.window.app->languageTable->language, language.column);
+            showEveryPage(ui);
             settleLayouts();
             const QString name = QLatin1String(language.name);
             visitEveryPage(&h.window, [&] { clipped.checkShown(&h.window, name); });
