@@ -1,19 +1,21 @@
-// Every text of the window's pages and of the dialogs is shown whole in
-// each of the six languages: no label, check box, radio button, push
-// button or combo box is narrower than its text needs with the fonts the
-// program runs with.
+// Every text of the window's pages and of the dialogs that speak the
+// user's language is shown whole in each of the six languages: no label,
+// check box, radio button, push button or combo box is narrower than its
+// text needs with the fonts the program runs with, and no panel squeezes
+// them.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStackedWidget>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTextDocument>
 
 #include "core/clanguagetable.h"
 #include "dialogs/coption.h"
+#include "programming/cpass.h"
 #include "support/testenv.h"
 #include "support/windowtest.h"
 #include "ui_coption.h"
@@ -45,14 +47,18 @@ int labelNeed(const QLabel *label)
     return metrics.horizontalAdvance(longestLine(metrics, label->text())) + chrome + (indented ? indent : 0);
 }
 
-// A push button centres its text inside its frame and margin; the wider
-// minimum some styles give a button with text is looks, not room.
+// A push button centres its text in the contents rectangle of its style;
+// the wider minimum some styles give a button with text is looks, not room.
 int pushButtonNeed(const QPushButton *button)
 {
-    const QStyle *style = button->style();
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    if (button->autoDefault() || button->isDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
     const QString shown = QString(button->text()).remove(QLatin1Char('&'));
-    return button->fontMetrics().horizontalAdvance(shown) + style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button)
-           + 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    return button->fontMetrics().horizontalAdvance(shown) + button->width() - room.width();
 }
 
 // A combo box that shows each of its items whole: one made afresh with the
@@ -185,6 +191,14 @@ void showEveryPage(Ui::MainWindow *ui)
         ui->m_tabWidget->setTabEnabled(page, true);
 }
 
+bool sameWidths(std::initializer_list<const QWidget *> widgets)
+{
+    QSet<int> widths;
+    for (const QWidget *widget : widgets)
+        widths.insert(widget->width());
+    return widths.size() == 1;
+}
+
 struct Language
 {
     const char *name;
@@ -228,6 +242,14 @@ private slots:
             const QString name = QLatin1String(language.name);
             visitEveryPage(&h.window, [&] { clipped.checkShown(&h.window, name); });
             visitEveryPage(&options, [&] { clipped.checkShown(&options, name); });
+            CPass password(&h.window, h.window.app->languageTable, QStringLiteral("QV0012345"), 0);
+            password.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&password));
+            clipped.checkShown(&password, name);
+            // the fields beside the left column's labels still line up
+            QVERIFY2(sameWidths({ ui->m_labelMainPrgPassRW, ui->m_labelMainPrgSerial, ui->m_labelMainPrgProduct,
+                                  ui->m_labelMainPrgDescription }),
+                     language.name);
         }
         if (!clipped.empty())
             qWarning().noquote() << "clipped:\n" + clipped.report();
