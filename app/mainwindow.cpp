@@ -32,6 +32,7 @@
 #include "dialogs/coption.h"
 #include "dialogs/cprompt.h"
 #include "dialogs/cupdate.h"
+#include "dialogs/textfit.h"
 #include "files/cfilemanager.h"
 #include "users/cuseradmin.h"
 
@@ -203,12 +204,22 @@ void MainWindow::placeLoggerPanels()
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->setSizePolicy(page->sizePolicy());
-    const int bar = scroll->verticalScrollBar()->sizeHint().width();
-    scroll->setMinimumWidth(qMax(page->minimumWidth(), column->minimumSize().width()) + bar);
-    scroll->setMaximumWidth(page->maximumWidth() + bar);
     delete ui->gridLayout_2->replaceWidget(page, scroll);
     page->setMinimumHeight(column->minimumSize().height());
     scroll->setWidget(page);
+    fitLoggerPanelsWidth();
+}
+
+// The scroll area shows no horizontal bar: the panels are as wide as their
+// texts need in the current language, and the scroll area as wide as they.
+void MainWindow::fitLoggerPanelsWidth()
+{
+    QWidget *page = ui->m_widgetPrg;
+    TextFit::widenTo(page, page->layout()->minimumSize().width());
+    auto *scroll = qobject_cast<QScrollArea *>(page->parentWidget()->parentWidget());
+    const int bar = scroll->verticalScrollBar()->sizeHint().width();
+    scroll->setMinimumWidth(page->minimumWidth() + bar);
+    scroll->setMaximumWidth(page->maximumWidth() + bar);
 }
 
 // The production station's jig test, database push, table reads and its
@@ -787,6 +798,8 @@ void MainWindow::retitleFromLabelTable()
         ui->m_comboBoxPrgDuration->setItemText(0, t(LabelId::UserDefined));
         ui->m_comboBoxPrgDuration->setItemText(1, t(LabelId::OneDay));
     }
+    TextFit::fitTexts(this);
+    fitLoggerPanelsWidth();
 }
 
 // Production pages show on a production station only (one with a jig

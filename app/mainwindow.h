@@ -425,6 +425,7 @@ private:
     QString startPageAddress() const;
     void disableUnservedFields();
     void placeLoggerPanels();
+    void fitLoggerPanelsWidth();
     void rebuildViews(int row);
     void fillReadingsTableSoon();
     // set by a rebuild until the readings table holds its selection

@@ -10,6 +10,7 @@
 #include "core/cmainapp.h"
 #include "core/labelid.h"
 #include "dialogs/cprompt.h"
+#include "dialogs/textfit.h"
 #include "files/cfilemanager.h"
 #include "mail/outgoingmail.h"
 #include "mail/smtpexchange.h"
@@ -66,6 +67,7 @@ COption::COption(MainWindow *mainWindow)
     selectLanguage(m_mainWindow->app->languageTable->language);
     chooseFirstPage();
     fillTimeZones();
+    TextFit::fitTexts(this);
 
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, &COption::Timer1Sec);
@@ -763,6 +765,7 @@ void COption::selectLanguage(int language)
 void COption::chooseLanguage(int language)
 {
     selectLanguage(language);
+    TextFit::fitTexts(this);
     saveSettingsFile();
     m_mainWindow->updateLoggerPage();
     m_mainWindow->viewsDirty = true;

@@ -1,0 +1,261 @@
+// Every text of the window's pages and of the dialogs that speak the
+// user's language is shown whole in each of the six languages: no label,
+// check box, radio button, push button or combo box is narrower than its
+// text needs with the fonts the program runs with, and no panel squeezes
+// them.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabWidget>
+#include <QTextDocument>
+
+#include "core/clanguagetable.h"
+#include "dialogs/coption.h"
+#include "programming/cpass.h"
+#include "support/testenv.h"
+#include "support/windowtest.h"
+#include "ui_coption.h"
+
+using namespace WindowTest;
+
+namespace {
+
+QString longestLine(const QFontMetrics &metrics, const QString &text)
+{
+    QString longest;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        if (metrics.horizontalAdvance(line) > metrics.horizontalAdvance(longest))
+            longest = line;
+    return longest;
+}
+
+// The room a label gives its text is its contents rectangle less its
+// margin and indent on both sides.
+int labelNeed(const QLabel *label)
+{
+    const QFontMetrics metrics = label->fontMetrics();
+    int indent = label->indent();
+    if (indent < 0)
+        indent = label->frameWidth() > 0 ? metrics.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+    const int chrome = label->width() - label->contentsRect().width() + 2 * label->margin();
+    const Qt::Alignment align = QStyle::visualAlignment(label->layoutDirection(), label->alignment());
+    const bool indented = align & (Qt::AlignLeft | Qt::AlignRight);
+    return metrics.horizontalAdvance(longestLine(metrics, label->text())) + chrome + (indented ? indent : 0);
+}
+
+// A push button centres its text in the contents rectangle of its style;
+// the wider minimum some styles give a button with text is looks, not room.
+int pushButtonNeed(const QPushButton *button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    if (button->autoDefault() || button->isDefault())
+        option.features |= QStyleOptionButton::AutoDefaultButton;
+    const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    const QString shown = QString(button->text()).remove(QLatin1Char('&'));
+    return button->fontMetrics().horizontalAdvance(shown) + button->width() - room.width();
+}
+
+// A combo box that shows each of its items whole: one made afresh with the
+// same items sized to them.
+int comboNeed(const QComboBox *combo)
+{
+    QComboBox fresh;
+    fresh.setFont(combo->font());
+    fresh.setStyle(combo->style());
+    fresh.setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    fresh.setEditable(combo->isEditable());
+    for (int i = 0; i < combo->count(); ++i)
+        fresh.addItem(combo->itemText(i));
+    return fresh.sizeHint().width();
+}
+
+// -1 for a widget whose text is not measured: no text, or text that wraps
+// or is laid out as rich text.
+int widthNeeded(const QWidget *widget)
+{
+    if (auto *label = qobject_cast<const QLabel *>(widget)) {
+        if (label->text().isEmpty() || label->wordWrap() || Qt::mightBeRichText(label->text()))
+            return -1;
+        return labelNeed(label);
+    }
+    if (auto *button = qobject_cast<const QPushButton *>(widget))
+        return button->text().isEmpty() ? -1 : pushButtonNeed(button);
+    if (auto *button = qobject_cast<const QAbstractButton *>(widget)) {
+        if (!qobject_cast<const QCheckBox *>(widget) && !qobject_cast<const QRadioButton *>(widget))
+            return -1;
+        return button->text().isEmpty() ? -1 : button->sizeHint().width();
+    }
+    if (auto *combo = qobject_cast<const QComboBox *>(widget))
+        return combo->count() == 0 ? -1 : comboNeed(combo);
+    return -1;
+}
+
+QString shownText(const QWidget *widget)
+{
+    if (auto *label = qobject_cast<const QLabel *>(widget))
+        return label->text();
+    if (auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return button->text();
+    if (auto *combo = qobject_cast<const QComboBox *>(widget))
+        return combo->currentText();
+    return QString();
+}
+
+void settleLayouts()
+{
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+    }
+}
+
+// Brings every page of every tab widget under root to the front in turn
+// (its enclosing pages with it) and hands each state to check.
+void visitEveryPage(QWidget *root, const std::function<void()> &check)
+{
+    check();
+    const auto tabWidgets = root->findChildren<QTabWidget *>();
+    for (QTabWidget *tabs : tabWidgets) {
+        const int was = tabs->currentIndex();
+        for (int i = 0; i < tabs->count(); ++i) {
+            for (QWidget *up = tabs; up && up != root; up = up->parentWidget())
+                if (auto *outer = qobject_cast<QTabWidget *>(up->parentWidget() ? up->parentWidget()->parentWidget() : nullptr))
+                    outer->setCurrentWidget(up);
+            tabs->setCurrentIndex(i);
+            settleLayouts();
+            check();
+        }
+        tabs->setCurrentIndex(was);
+    }
+}
+
+// Failures by widget, in the form "name [language] "text": width < need".
+class ClipList
+{
+public:
+    void checkShown(QWidget *root, const QString &language)
+    {
+        const auto widgets = root->findChildren<QWidget *>();
+        for (QWidget *widget : widgets) {
+            if (!widget->isVisible())
+                continue;
+            checkRoomForLayout(widget, language);
+            const int need = widthNeeded(widget);
+            if (need < 0 || widget->width() >= need)
+                continue;
+            const QString name = widget->objectName().isEmpty()
+                                     ? QString::fromLatin1(widget->metaObject()->className()) + QStringLiteral(" in ")
+                                           + widget->parentWidget()->objectName()
+                                     : widget->objectName();
+            m_failures.insert(name + QStringLiteral(" [") + language + QStringLiteral("]"),
+                              QStringLiteral("\"%1\": %2 < %3").arg(shownText(widget)).arg(widget->width()).arg(need));
+        }
+    }
+    // A panel narrower than its layout's minimum squeezes its widgets below
+    // the widths they need.
+    void checkRoomForLayout(QWidget *widget, const QString &language)
+    {
+        const QLayout *layout = widget->layout();
+        if (!layout || widget->width() >= layout->totalMinimumSize().width())
+            return;
+        m_failures.insert(widget->objectName() + QStringLiteral(" [") + language + QStringLiteral("]"),
+                          QStringLiteral("squeezed: %1 < %2").arg(widget->width()).arg(layout->totalMinimumSize().width()));
+    }
+    QString report() const
+    {
+        QStringList lines;
+        for (auto it = m_failures.cbegin(); it != m_failures.cend(); ++it)
+            lines << it.key() + QStringLiteral(" ") + it.value();
+        return lines.join(QLatin1Char('\n'));
+    }
+    bool empty() const { return m_failures.isEmpty(); }
+
+private:
+    QMap<QString, QString> m_failures;
+};
+
+// The window shows each page it has; the language puts back the set of
+// pages this station and user see.
+void showEveryPage(Ui::MainWindow *ui)
+{
+    for (QWidget *page : { ui->m_tabUserAdmin, ui->m_tabAdmin, ui->m_tabProduction })
+        if (ui->m_tabWidget->indexOf(page) < 0)
+            ui->m_tabWidget->addTab(page, page->objectName());
+    for (int page = 0; page < ui->m_tabWidget->count(); ++page)
+        ui->m_tabWidget->setTabEnabled(page, true);
+}
+
+bool sameWidths(std::initializer_list<const QWidget *> widgets)
+{
+    QSet<int> widths;
+    for (const QWidget *widget : widgets)
+        widths.insert(widget->width());
+    return widths.size() == 1;
+}
+
+struct Language
+{
+    const char *name;
+    int column;
+    const char *box;   // its check box in the options dialog
+};
+const Language kLanguages[] = {
+    { "EN", 0, "m_checkBoxOptionLangEn" }, { "FR", 1, "m_checkBoxOptionLangFr" },
+    { "SP", 2, "m_checkBoxOptionLangSp" }, { "IT", 3, "m_checkBoxOptionLangIt" },
+    { "GR", 5, "m_checkBoxOptionLangGr" }, { "PR", 6, "m_checkBoxOptionLangPo" },
+};
+
+}
+
+class TestTextFit : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { MainWindow::applyFormFont(); }
+
+    // At the window's default size, with the pages that only production
+    // stations and user administration show put in as well.
+    void windowAndOptionsShowEveryTextWhole()
+    {
+        Harness h;
+        Ui::MainWindow *ui = h.ui;
+        h.window.resize(1092, 732);
+        h.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
+
+        COption options(&h.window);
+        options.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&options));
+
+        ClipList clipped;
+        for (const Language &language : kLanguages) {
+            options.findChild<QCheckBox *>(QLatin1String(language.box))->click();
+            QCOMPARE(h.window.app->languageTable->language, language.column);
+            showEveryPage(ui);
+            settleLayouts();
+            const QString name = QLatin1String(language.name);
+            visitEveryPage(&h.window, [&] { clipped.checkShown(&h.window, name); });
+            visitEveryPage(&options, [&] { clipped.checkShown(&options, name); });
+            CPass password(&h.window, h.window.app->languageTable, QStringLiteral("QV0012345"), 0);
+            password.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&password));
+            clipped.checkShown(&password, name);
+            // the fields beside the left column's labels still line up
+            QVERIFY2(sameWidths({ ui->m_labelMainPrgPassRW, ui->m_labelMainPrgSerial, ui->m_labelMainPrgProduct,
+                                  ui->m_labelMainPrgDescription }),
+                     language.name);
+        }
+        if (!clipped.empty())
+            qWarning().noquote() << "clipped:\n" + clipped.report();
+        QVERIFY2(clipped.empty(), "texts clipped; the list is above");
+    }
+};
+
+MIRELDA_TEST_MAIN(TestTextFit)
+#include "tst_textfit.moc"
