@@ -26,21 +26,6 @@
 
 namespace {
 
-// The settings directory: the application's configuration location, or the
-// directory named by MIRELDA_SETTINGS_DIR (tests). Created when missing.
-QString resolveSettingsDir()
-{
-    QString dir = qEnvironmentVariable("MIRELDA_SETTINGS_DIR");
-    if (dir.isEmpty()) {
-        dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-              + QStringLiteral("/Mirelda");
-    }
-    QDir().mkpath(dir);
-    if (!dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    return dir;
-}
-
 // Start values of the settings before "xZdr.ini" is read.
 void applyStartValues(AppSettings &settings)
 {
@@ -99,6 +84,21 @@ CMainApp::~CMainApp()
     stopLinks();
     delete fileManager;
     delete languageTable;
+}
+
+// The application's configuration location, or the directory named by
+// MIRELDA_SETTINGS_DIR (tests).
+QString CMainApp::resolveSettingsDir()
+{
+    QString dir = qEnvironmentVariable("MIRELDA_SETTINGS_DIR");
+    if (dir.isEmpty()) {
+        dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+              + QStringLiteral("/Mirelda");
+    }
+    QDir().mkpath(dir);
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    return dir;
 }
 
 QString CMainApp::settingsFilePath() const

@@ -56,6 +56,8 @@ public:
     QString hardwareAddress;
     QString ipAddress;
 
+    // The settings directory, created when missing; ends in "/".
+    static QString resolveSettingsDir();
     QString settingsFilePath() const;      // settingsDir + "xZdr.ini"
     QString adminSettingsFilePath() const; // settingsDir + "xZdrAdmin.ini"
 

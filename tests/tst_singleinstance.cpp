@@ -1,0 +1,121 @@
+#include "support/testenv.h"
+
+#include <QDirIterator>
+#include <QProcess>
+
+#include "support/windowtest.h"
+
+namespace {
+
+constexpr int kLimitMs = 30000;
+
+// The built program, started on the test's home and settings folder (the
+// environment TestEnv::isolate gave this process). The copy is killed when
+// the object goes, so that a failing case leaves nothing running.
+class ProgramCopy
+{
+public:
+    ProgramCopy() { process.start(QStringLiteral(MIRELDA_PROGRAM), QStringList()); }
+    ~ProgramCopy()
+    {
+        process.kill();
+        process.waitForFinished(kLimitMs);
+    }
+
+    QProcess process;
+};
+
+QString lockPath()
+{
+    return TestEnv::settingsDir() + QStringLiteral("Mirelda.lock");
+}
+
+// The process named on the lock file's first line, 0 while there is none.
+qint64 lockHolder()
+{
+    return TestEnv::readFile(lockPath()).split('\n').first().toLongLong();
+}
+
+// A copy that holds the folder and has written what it writes at start; at
+// the login dialog it writes nothing more.
+bool settledAtLogin(const ProgramCopy &copy)
+{
+    return lockHolder() == copy.process.processId()
+           && QFileInfo::exists(TestEnv::settingsDir() + QStringLiteral("xZdr.ini"));
+}
+
+// Name, size and modification time of everything under the settings folder
+// and the home (where the user store lives).
+QStringList filesWritten()
+{
+    QStringList entries;
+    for (const QString &root : { TestEnv::settingsDir(), TestEnv::home() }) {
+        QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            const QFileInfo info = it.fileInfo();
+            entries << QStringLiteral("%1 %2 %3").arg(info.filePath()).arg(info.size()).arg(
+                info.lastModified().toMSecsSinceEpoch());
+        }
+    }
+    entries.sort();
+    return entries;
+}
+
+}
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Each case starts on a settings folder and home that no copy has used,
+    // with user administration on: a copy waits at its login dialog.
+    void init()
+    {
+        QDir(TestEnv::settingsDir()).removeRecursively();
+        QDir(TestEnv::home()).removeRecursively();
+        QDir().mkpath(TestEnv::settingsDir());
+        QDir().mkpath(TestEnv::home());
+        WindowTest::setUserAdministration(true);
+    }
+
+    // A second copy on the folder of a running one would keep its own user
+    // list and save it over the other's: it ends by itself, says why, and
+    // leaves every file as it found it, the running copy's lock included.
+    void secondCopyEndsWithoutWriting()
+    {
+        ProgramCopy running;
+        QTRY_VERIFY_WITH_TIMEOUT(settledAtLogin(running), kLimitMs);
+        const QStringList before = filesWritten();
+
+        ProgramCopy second;
+        QVERIFY(second.process.waitForFinished(kLimitMs));
+        QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
+        QVERIFY(second.process.exitCode() != 0);
+        QVERIFY(second.process.readAllStandardError().contains("Mirelda is already running."));
+        QCOMPARE(filesWritten(), before);
+        QCOMPARE(lockHolder(), running.process.processId());
+        QCOMPARE(running.process.state(), QProcess::Running);
+    }
+
+    // A copy killed outright leaves its lock on disk; its process is gone,
+    // so the next start takes the folder over.
+    void lockOfAKilledCopyDoesNotBlock()
+    {
+        {
+            ProgramCopy crashed;
+            QTRY_VERIFY_WITH_TIMEOUT(settledAtLogin(crashed), kLimitMs);
+            crashed.process.kill();
+            QVERIFY(crashed.process.waitForFinished(kLimitMs));
+        }
+        QVERIFY(QFileInfo::exists(lockPath()));
+
+        ProgramCopy next;
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), next.process.processId(), kLimitMs);
+        QCOMPARE(next.process.state(), QProcess::Running);
+    }
+};
+
+MIRELDA_TEST_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"
