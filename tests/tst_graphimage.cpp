@@ -5,7 +5,6 @@
 #include <QSvgRenderer>
 #include <QImageReader>
 #include <QRegularExpression>
-#include <QXmlStreamReader>
 
 #include "core/loggertime.h"
 #include "dialogs/cmessage.h"
@@ -27,32 +26,23 @@ LoggerRecord fileSet()
 }
 
 // The boxes of the dates on the first page's line that holds most of them,
-// in reading order, as pdftotext finds the words.
+// in reading order, and the words of that line.
 QList<QRectF> datesOfTheFullestLine(const QString &pdf, QStringList *line)
 {
     const QRegularExpression date(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}$"));
-    QMap<int, QList<QPair<QRectF, QString>>> lines;   // by top, in points
-    QXmlStreamReader xml(TestEnv::programOutput(QStringLiteral("pdftotext"),
-                                                { QStringLiteral("-bbox"), QStringLiteral("-l"),
-                                                  QStringLiteral("1"), pdf, QStringLiteral("-") }));
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("word"))
-            continue;
-        const QXmlStreamAttributes a = xml.attributes();
-        auto number = [&a](const char *name) { return a.value(QLatin1String(name)).toDouble(); };
-        const QRectF box(QPointF(number("xMin"), number("yMin")), QPointF(number("xMax"), number("yMax")));
-        lines[qRound(box.top())].append(qMakePair(box, xml.readElementText()));
-    }
+    QMap<int, QList<QPair<QString, QRectF>>> lines;   // by top, in points
+    for (const auto &word : ViewsTest::pdfWords(pdf, 1))
+        lines[qRound(word.second.top())].append(word);
     QList<QRectF> fullest;
     for (auto words : lines) {
         std::sort(words.begin(), words.end(),
-                  [](const auto &a, const auto &b) { return a.first.left() < b.first.left(); });
+                  [](const auto &a, const auto &b) { return a.second.left() < b.second.left(); });
         QList<QRectF> dates;
         QStringList texts;
         for (const auto &word : words) {
-            texts << word.second;
-            if (date.match(word.second).hasMatch())
-                dates << word.first;
+            texts << word.first;
+            if (date.match(word.first).hasMatch())
+                dates << word.second;
         }
         if (dates.size() > fullest.size()) {
             fullest = dates;

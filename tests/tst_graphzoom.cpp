@@ -231,7 +231,8 @@ private slots:
             Zoomer *zoomer = plot->zoomer();
             for (int level = 0; level < 5; ++level) {
                 const QRectF view = zoomer->zoomRect();
-                zoomer->zoom(QRectF(QPointF(view.left() + view.width() * 0.3, view.top()), view.bottomRight()));
+                const QPointF from(view.left() + view.width() * 0.3, view.top());
+                zoomer->zoom(QRectF(from, view.bottomRight()));
                 QTRY_VERIFY2_WITH_TIMEOUT(!labelBoxesApart(*plot, &why).isEmpty(), qPrintable(why), 10000);
             }
         }
