@@ -13,7 +13,6 @@
 #include <QPrinter>
 #include <QTableWidget>
 #include <qwt_plot.h>
-#include <qwt_plot_renderer.h>
 
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
@@ -26,6 +25,7 @@
 #include "views/chistogram.h"
 #include "views/cplot.h"
 #include "views/ctable.h"
+#include "views/plotrenderer.h"
 
 namespace {
 
@@ -351,7 +351,7 @@ void CPrint::renderView(QWidget *view, const QRect &rect)
     if (!plot || rect.width() <= 0 || rect.height() <= 0)
         return;
     // the renderer's defaults keep the background and the frames as on screen
-    QwtPlotRenderer renderer;
+    PlotRenderer renderer;
     renderer.render(plot, &painter, QRectF(rect));
 }
 

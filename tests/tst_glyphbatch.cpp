@@ -2,10 +2,10 @@
 #include <QPicture>
 #include <QPrinter>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 
 #include "reports/glyphbatch.h"
 #include "support/testenv.h"
+#include "support/viewstest.h"
 
 namespace {
 
@@ -16,22 +16,7 @@ QFont rowFont()
     return font;
 }
 
-// Words of a one-page PDF with their left edges and baselines' bottoms.
-QList<QPair<QString, QRectF>> wordsOf(const QString &pdf)
-{
-    QList<QPair<QString, QRectF>> words;
-    QXmlStreamReader xml(TestEnv::programOutput(QStringLiteral("pdftotext"),
-                                                { QStringLiteral("-bbox"), pdf, QStringLiteral("-") }));
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("word"))
-            continue;
-        const QXmlStreamAttributes a = xml.attributes();
-        auto number = [&a](const char *name) { return a.value(QLatin1String(name)).toDouble(); };
-        const QRectF box(QPointF(number("xMin"), number("yMin")), QPointF(number("xMax"), number("yMax")));
-        words.append({ xml.readElementText(), box });
-    }
-    return words;
-}
+using ViewsTest::pdfWords;
 
 }
 
@@ -62,7 +47,7 @@ private slots:
         batch.flush(painter);
         painter.end();
 
-        const QList<QPair<QString, QRectF>> words = wordsOf(pdf);
+        const QList<QPair<QString, QRectF>> words = pdfWords(pdf);
         // the same words twice, the batch's 300 dots (18 points) lower
         QCOMPARE(words.size() % 2, 0);
         int matched = 0;

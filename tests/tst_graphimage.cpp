@@ -1,12 +1,15 @@
 #include <QClipboard>
 #include <QImage>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSvgRenderer>
 #include <QImageReader>
+#include <QRegularExpression>
 
 #include "core/loggertime.h"
 #include "dialogs/cmessage.h"
 #include "dialogs/cprompt.h"
+#include "reports/cprint.h"
 #include "support/coretest.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
@@ -20,6 +23,33 @@ LoggerRecord fileSet()
 {
     return ViewsTest::openedSet(QStringLiteral("IMG1"), { 10, 25, 40, 35, 20 }, 60,
                                 QDateTime(QDate(2026, 3, 2), QTime(8, 0)));
+}
+
+// The boxes of the dates on the first page's line that holds most of them,
+// in reading order, and the words of that line.
+QList<QRectF> datesOfTheFullestLine(const QString &pdf, QStringList *line)
+{
+    const QRegularExpression date(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}$"));
+    QMap<int, QList<QPair<QString, QRectF>>> lines;   // by top, in points
+    for (const auto &word : ViewsTest::pdfWords(pdf, 1))
+        lines[qRound(word.second.top())].append(word);
+    QList<QRectF> fullest;
+    for (auto words : lines) {
+        std::sort(words.begin(), words.end(),
+                  [](const auto &a, const auto &b) { return a.second.left() < b.second.left(); });
+        QList<QRectF> dates;
+        QStringList texts;
+        for (const auto &word : words) {
+            texts << word.first;
+            if (date.match(word.first).hasMatch())
+                dates << word.second;
+        }
+        if (dates.size() > fullest.size()) {
+            fullest = dates;
+            *line = texts;
+        }
+    }
+    return fullest;
 }
 
 }
@@ -101,6 +131,37 @@ private slots:
         clipboard->clear();
         QTest::mouseDClick(harness.ui->m_tableWidgetLogger->viewport(), Qt::LeftButton);
         QVERIFY(clipboard->image().isNull());
+    }
+
+    // The graph of a five-day trip in the report previewed on A5 paper: the
+    // page is narrower than the window's graph, its fonts the printer's.
+    void timeLabelsStandApartOnPaper()
+    {
+        WindowTest::Harness harness;
+        const LoggerRecord trip = ViewsTest::openedSet(QStringLiteral("DAYS"), QVector<int>(720, 150), 600,
+                                                       QDateTime(QDate(2026, 12, 7), QTime(1, 33, 9)));
+        harness.addAndSelect(trip);
+        harness.window.viewsDirty = true;
+        QTRY_VERIFY(harness.window.plot);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("a5.pdf"));
+        CPrompt::setDialogHandler([&pdf](QDialog *dialog) {
+            if (auto *preview = qobject_cast<QPrintPreviewDialog *>(dialog)) {
+                QPrinter *printer = preview->printer();
+                printer->setOutputFormat(QPrinter::PdfFormat);
+                printer->setOutputFileName(pdf);
+                printer->setPageSize(QPageSize(QPageSize::A5));
+                emit preview->paintRequested(printer);
+            }
+            return 0;
+        });
+        CPrint(&harness.window).printPreview(trip);
+        QStringList line;
+        const QList<QRectF> dates = datesOfTheFullestLine(pdf, &line);
+        // every word of the line a date, each clear of the next
+        QVERIFY2(dates.size() >= 3 && dates.size() == line.size(), qPrintable(line.join(QLatin1Char(' '))));
+        for (int i = 1; i < dates.size(); ++i)
+            QVERIFY2(dates.at(i).left() > dates.at(i - 1).right(), qPrintable(line.join(QLatin1Char(' '))));
     }
 
     void graphExportedAsDocumentOrImage()

@@ -26,6 +26,27 @@ QString tail(const QString &text)
     return text.mid(text.indexOf(QLatin1Char(' ')));
 }
 
+// The boxes of the bottom axis's labels where Qwt draws them; empty when
+// two of them touch or one leaves the axis, with the faults in why.
+QList<QRect> labelBoxesApart(const QwtPlot &plot, QString *why)
+{
+    const QwtScaleWidget *axis = plot.axisWidget(QwtPlot::xBottom);
+    const QwtScaleDraw *draw = axis->scaleDraw();
+    QList<QRect> boxes;
+    for (double tick : draw->scaleDiv().ticks(QwtScaleDiv::MajorTick))
+        boxes << draw->boundingLabelRect(axis->font(), tick);
+    std::sort(boxes.begin(), boxes.end(), [](const QRect &a, const QRect &b) { return a.left() < b.left(); });
+    QStringList faults;
+    for (int i = 0; i < boxes.size(); ++i) {
+        if (!axis->rect().contains(boxes.at(i)))
+            faults << QStringLiteral("label %1 leaves the axis").arg(i);
+        if (i > 0 && boxes.at(i).left() <= boxes.at(i - 1).right() + 1)
+            faults << QStringLiteral("labels %1 and %2 touch").arg(i - 1).arg(i);
+    }
+    *why = QStringLiteral("axis %1 wide: %2").arg(axis->width()).arg(faults.join(QStringLiteral(", ")));
+    return faults.isEmpty() ? boxes : QList<QRect>();
+}
+
 }
 
 int differingPixels(const QImage &a, const QImage &b)
@@ -58,13 +79,13 @@ class TestGraphZoom : public QObject, CoreFixture
 {
     Q_OBJECT
 
-    CPlot *build(QList<int> selection)
+    CPlot *build(QList<int> selection, const QSize &size = QSize(800, 500))
     {
         app->selection = selection;
         auto *plot = new CPlot;
         plot->setData(app, selection.value(0, 0));
         plot->setupPlot();
-        plot->resize(800, 500);
+        plot->resize(size);
         plot->show();
         if (!QTest::qWaitForWindowExposed(plot))
             qWarning("plot not exposed");
@@ -180,6 +201,41 @@ private slots:
         zoomer->zoom(0);
         zoomer->zoom(QRectF(QPointF(200, 10), QPointF(400, 20)));
         QVERIFY(zoomer->verticalScrollBar());
+    }
+
+    // A five-day trip by its dates, and two side by side by their elapsed
+    // time, at the graph's size in the window's default 1092 x 732, on a
+    // narrow graph, and zoomed in on that.
+    void timeLabelsStandApartAtAnyWidth()
+    {
+        app->records << ViewsTest::openedSet("D", QVector<int>(720, 150), 600, kStart)
+                     << ViewsTest::openedSet("E", QVector<int>(700, 160), 600, kStart);
+        app->settings.multiLinkSyncElapsedTime = true;
+        for (const QList<int> &selection : { QList<int>{ 0 }, QList<int>{ 0, 1 } }) {
+            // shown narrow first, then at the size, narrower and back
+            QScopedPointer<CPlot> plot(build(selection, QSize(500, 400)));
+            QString why;
+            QList<int> counts;
+            for (const QSize &size : { QSize(500, 400), QSize(686, 519), QSize(360, 300), QSize(686, 519) }) {
+                plot->resize(size);
+                QTRY_VERIFY2_WITH_TIMEOUT(!labelBoxesApart(*plot, &why).isEmpty(), qPrintable(why), 10000);
+                counts << labelBoxesApart(*plot, &why).size();
+            }
+            // as many as the room holds: fewer only where narrower, all back when wide again
+            QVERIFY2(counts.at(1) >= 4 && counts.at(0) <= counts.at(1) && counts.at(2) < counts.at(1)
+                         && counts.at(3) == counts.at(1),
+                     qPrintable(QStringLiteral("%1 %2 %3 %4").arg(counts.at(0)).arg(counts.at(1))
+                                    .arg(counts.at(2)).arg(counts.at(3))));
+            // zoomed in step by step, each time on the later part
+            plot->resize(420, 400);
+            Zoomer *zoomer = plot->zoomer();
+            for (int level = 0; level < 5; ++level) {
+                const QRectF view = zoomer->zoomRect();
+                const QPointF from(view.left() + view.width() * 0.3, view.top());
+                zoomer->zoom(QRectF(from, view.bottomRight()));
+                QTRY_VERIFY2_WITH_TIMEOUT(!labelBoxesApart(*plot, &why).isEmpty(), qPrintable(why), 10000);
+            }
+        }
     }
 
     void reducedCurveDrawsTheSamePicture()

@@ -14,7 +14,6 @@
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
 #include <qwt_plot_marker.h>
-#include <qwt_plot_renderer.h>
 #include <qwt_scale_div.h>
 #include <qwt_symbol.h>
 
@@ -24,7 +23,9 @@
 #include "core/loggertime.h"
 #include "dialogs/cprompt.h"
 #include "files/wholefile.h"
+#include "views/axislabelfit.h"
 #include "views/elapsedtimescaledraw.h"
+#include "views/plotrenderer.h"
 #include "views/rectitem.h"
 #include "views/reducedcurve.h"
 #include "views/timescaledraw.h"
@@ -170,6 +171,7 @@ void CPlot::setupPlot()
 
     setAxisTitle(xBottom, QStringLiteral("Time"));
     setAxisScale(xBottom, 0, 100);
+    new AxisLabelFit(this);
 
     auto *grid = new QwtPlotGrid;
     grid->setMajorPen(QPen(Qt::darkGray, 0, Qt::SolidLine));
@@ -714,7 +716,7 @@ bool CPlot::renderDocument(QwtPlot *plot, const QString &format, QByteArray *doc
     QBuffer buffer(document);
     buffer.open(QIODevice::WriteOnly);
     // the renderer's defaults keep the background and the frames as on screen
-    QwtPlotRenderer renderer;
+    PlotRenderer renderer;
     const QString type = format.toLower();
     if (type == QLatin1String("pdf")) {
         QPdfWriter writer(&buffer);
@@ -757,7 +759,7 @@ bool CPlot::renderDocument(QwtPlot *plot, const QString &format, QByteArray *doc
 
 void CPlot::renderToPrinter(QPrinter &printer)
 {
-    QwtPlotRenderer renderer;
+    PlotRenderer renderer;
     renderer.renderTo(this, printer);
 }
 

@@ -1,6 +1,9 @@
 #include "support/viewstest.h"
 
+#include <QXmlStreamReader>
+
 #include "core/loggertime.h"
+#include "support/testenv.h"
 
 namespace ViewsTest {
 
@@ -51,6 +54,26 @@ void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, d
     limits[LevelH] = h;
     limits[LevelL] = l;
     limits[LevelLL] = ll;
+}
+
+QList<QPair<QString, QRectF>> pdfWords(const QString &pdf, int page)
+{
+    QStringList arguments{ QStringLiteral("-bbox") };
+    if (page > 0)
+        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+                  << QString::number(page);
+    arguments << pdf << QStringLiteral("-");
+    QList<QPair<QString, QRectF>> words;
+    QXmlStreamReader xml(TestEnv::programOutput(QStringLiteral("pdftotext"), arguments));
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("word"))
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        auto number = [&a](const char *name) { return a.value(QLatin1String(name)).toDouble(); };
+        const QRectF box(QPointF(number("xMin"), number("yMin")), QPointF(number("xMax"), number("yMax")));
+        words.append({ xml.readElementText(), box });
+    }
+    return words;
 }
 
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QRectF>
 #include <QVector>
 
 #include "core/loggerrecord.h"
@@ -20,4 +23,7 @@ LoggerRecord openedSet(const QString &serial, const QVector<int> &tenths, quint3
                        const QDateTime &start = QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
 // The four alarm limits of a channel, HH, H, L, LL.
 void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, double l, double ll);
+// The words of a PDF with their boxes in points, as pdftotext finds them:
+// of every page, or of the one page counted from 1.
+QList<QPair<QString, QRectF>> pdfWords(const QString &pdf, int page = 0);
 }
