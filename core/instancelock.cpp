@@ -14,9 +14,12 @@ InstanceLock::InstanceLock(const QString &settingsDir)
     lockFile.setStaleLockTime(0);
 }
 
+// A folder where no lock can be made (read-only, or a full disk) is held by
+// nobody: the copy runs as it did before there was a lock, and says so when
+// it cannot save.
 bool InstanceLock::acquire()
 {
-    if (lockFile.tryLock(0))
+    if (lockFile.tryLock(0) || lockFile.error() != QLockFile::LockFailedError)
         return true;
     return leftByThisProcessId() && lockFile.removeStaleLockFile() && lockFile.tryLock(0);
 }

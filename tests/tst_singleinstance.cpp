@@ -139,6 +139,16 @@ private slots:
         InstanceLock second(TestEnv::settingsDir());
         QVERIFY(!second.acquire());
     }
+
+    // No copy holds a folder where no lock can be made: the start is not
+    // told that one runs.
+    void folderWithoutALockIsHeldByNobody()
+    {
+        const QString plainFile = TestEnv::home() + QStringLiteral("/plain.txt");
+        QVERIFY(TestEnv::writeFile(plainFile, "not a folder"));
+        InstanceLock lock(plainFile);
+        QVERIFY(lock.acquire());
+    }
 };
 
 MIRELDA_TEST_MAIN(TestSingleInstance)
