@@ -21,5 +21,7 @@ public:
     static QString alreadyRunningText();
 
 private:
+    bool leftByThisProcessId() const;
+
     QLockFile lockFile;
 };

@@ -90,9 +90,10 @@ void LoggerWriter::programAction()
         if (!startProgramming(state.currentLoggerRow()))
             return;
     }
+    if (!programLogger())
+        return;
     if (const LoggerRecord *record = host.recordAt(state.transferRecordIndex))
         host.auditUserAction(QStringLiteral("Configure: ") + record->serialNumber);
-    programLogger();
 }
 
 bool LoggerWriter::startProgramming(int row)
@@ -112,16 +113,24 @@ bool LoggerWriter::startProgramming(int row)
                          tr("Warning!\n\nThe logger was disconnected; nothing was written."));
         return false;
     }
-    host.readProgramForm();
+    // The typed texts go into the record for a program that is written: a
+    // refused one leaves the record as the logger holds it (its reports and
+    // mails say so), and the page as it was typed.
     LoggerRecord &r = app->records[row];
-    const QString unholdable = ProgramLimits::textTheLoggerCannotHold(r);
-    if (!unholdable.isEmpty()) {
-        CPrompt::warning(host.promptParent(), unholdable);
-        return false;
-    }
+    const LoggerRecord beforeForm = r;
+    host.readProgramForm();
     if (app->userAdmin->enabled)
         r.configuredBy = app->userAdmin->currentUserShortName();
-    image = ProgramImage::build(r, r.imageRead);
+    const QByteArray built = ProgramImage::build(r, r.imageRead);
+    QString refusal = ProgramLimits::textTheLoggerCannotHold(r);
+    if (refusal.isEmpty())
+        refusal = refusalOfProgram(built, r.serialNumber);
+    if (!refusal.isEmpty()) {
+        r = beforeForm;
+        CPrompt::warning(host.promptParent(), refusal);
+        return false;
+    }
+    image = built;
     programRetryCount = 0;
     host.state().transferRecordIndex = row;
     return true;
@@ -138,23 +147,10 @@ bool LoggerWriter::programLogger()
         CPrompt::warning(parent, tr("Warning!\n\nThe logger was disconnected; nothing was written."));
         return false;
     }
-    LoggerRecord program;
-    ImageCodec::decode(image, program);
-    const QString serial = record->serialNumber;
-    const CLanguageTable *labels = host.core()->languageTable;
-    const QDateTime loggerNow = host.loggerNow();
-    if ((program.configWord & ConfigBits::StartAt)
-        && ProgramLimits::startTimePassed(program.startAt, loggerNow)) {
-        CPrompt::warning(parent, labels->text(LabelId::StartTimePassedWarning).arg(serial));
-        return false;
-    }
-    if (ProgramLimits::noProgramsLeft(program.tripNumber, program.maxTrip)) {
-        CPrompt::warning(parent, labels->text(LabelId::CannotBeProgrammedWarning).arg(serial));
-        return false;
-    }
-    const QString unrunnable = ProgramLimits::unrunnableProgram(program, loggerNow);
-    if (!unrunnable.isEmpty()) {
-        CPrompt::warning(parent, unrunnable);
+    // a re-emission comes later: its start time may have passed meanwhile
+    const QString refusal = refusalOfProgram(image, record->serialNumber);
+    if (!refusal.isEmpty()) {
+        CPrompt::warning(parent, refusal);
         return false;
     }
 
@@ -169,6 +165,19 @@ bool LoggerWriter::programLogger()
     sendClockTo(*record);
     startTransfer(TransferWatch::Programming, row, true, true);
     return true;
+}
+
+QString LoggerWriter::refusalOfProgram(const QByteArray &programImage, const QString &serial) const
+{
+    LoggerRecord program;
+    ImageCodec::decode(programImage, program);
+    const CLanguageTable *labels = host.core()->languageTable;
+    const QDateTime loggerNow = host.loggerNow();
+    if ((program.configWord & ConfigBits::StartAt) && ProgramLimits::startTimePassed(program.startAt, loggerNow))
+        return labels->text(LabelId::StartTimePassedWarning).arg(serial);
+    if (ProgramLimits::noProgramsLeft(program.tripNumber, program.maxTrip))
+        return labels->text(LabelId::CannotBeProgrammedWarning).arg(serial);
+    return ProgramLimits::unrunnableProgram(program, loggerNow);
 }
 
 quint32 LoggerWriter::sendClockTo(LoggerRecord &record)

@@ -65,6 +65,9 @@ public:
 
 private:
     bool startProgramming(int row);
+    // "" when the logger can run the program of programImage; otherwise the
+    // warning that says why not.
+    QString refusalOfProgram(const QByteArray &programImage, const QString &serial) const;
     void warnNoLoggerBehind();
     // The next clock reply of the logger at recordIndex settles the check.
     void armClockCheck(int recordIndex);

@@ -168,6 +168,7 @@ QString textTheLoggerCannotHold(const LoggerRecord &program)
         { QT_TRANSLATE_NOOP("ProgramLimits", "Product #"), program.productCode },
         { QT_TRANSLATE_NOOP("ProgramLimits", "Description"), program.description },
         { QT_TRANSLATE_NOOP("ProgramLimits", "Comment"), program.comment },
+        { QT_TRANSLATE_NOOP("ProgramLimits", "Configured by"), program.configuredBy },
     };
     QString lines;
     for (const auto &field : fields) {

@@ -63,7 +63,7 @@ StartChoice startChoice(quint32 configWord);
 QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now);
 
 // The logger keeps its texts (serial number, product code, description,
-// comment) in Latin-1, one byte a character: any other character would come
+// comment, the short name of who configured it) in Latin-1, one byte a character: any other character would come
 // back as "?". The message names each field and the characters it cannot
 // hold; "" when every text fits.
 QString textTheLoggerCannotHold(const LoggerRecord &program);

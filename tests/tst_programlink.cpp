@@ -184,9 +184,16 @@ private slots:
         s.ui->m_dateTimeEditPrgStartAt->setDateTime(soon);
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
         const int framesBefore = s.link()->writeFramesSent;
+        CUserAdmin *users = s.window.app->userAdmin;
+        users->users = { UserStoreFile::user("cho", "Cho1pass", "13", UserRecord::RightConfigure) };
+        users->enabled = true;
+        users->currentUser = 0;
         s.ui->m_actionProgram->trigger();
         QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("serial #REF-0001 can not be programmed. \n The start time has passed")));
         QVERIFY(s.transferOver());
+        // the audit trail names only what was written
+        QVERIFY(!UserStoreFile::auditOfToday().contains(QStringLiteral("Configure: REF-0001")));
+        users->enabled = false;
 
         s.ui->m_dateTimeEditPrgStartAt->setDateTime(soon.addSecs(3600));
         s.ui->m_lineEditLoggerMaxTrip->setText(QStringLiteral("1"));   // the logger is at trip 1
@@ -475,16 +482,19 @@ private slots:
     }
 
     // The logger keeps its texts in Latin-1: a program with a character
-    // beyond it is refused before anything is written, naming the field;
-    // accented Latin-1 letters go in and come back.
+    // beyond it is refused before anything is written, naming the field; the
+    // record keeps the logger's texts and the page the typed ones. Accented
+    // Latin-1 letters go in and come back.
     void textTheLoggerCannotHoldIsNotWritten()
     {
         Station s({ "--serial", "TXT-0001" });
         START_SELECTED(s);
         const QByteArray before = s.sim.memory();
+        const QString loggersDescription = s.record().description;
         const int framesBefore = s.link()->writeFramesSent;
         s.ui->m_radioButtonPrgStartWait->click();
-        s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Walk test \u2013 Lyon"));
+        const QString typed = QStringLiteral("Walk test \u2013 Lyon");
+        s.ui->m_lineEditLoggerDescription->setText(typed);
         s.record().comment = QStringLiteral("Ice \U0001F9CA, 3 \u20AC");
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
         s.ui->m_actionProgram->trigger();
@@ -497,13 +507,35 @@ private slots:
         QVERIFY(s.roundTrip());
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
         QCOMPARE(s.sim.memory(), before);
+        QCOMPARE(s.record().description, loggersDescription);
+        s.window.showLoggerRecord();
+        QCOMPARE(s.ui->m_lineEditLoggerDescription->text(), typed);
 
+        // the short name of who configures goes into the logger too
         s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Walk test - Gen\u00E8ve"));
         s.record().comment = QStringLiteral("Ice, 3 EUR");
+        CUserAdmin *users = s.window.app->userAdmin;
+        UserRecord configurer = UserStoreFile::user("cho", "Cho1pass", "13", UserRecord::RightConfigure);
+        configurer.lastName = QStringLiteral("Wi\u015Bniewski");
+        users->users = { configurer };
+        users->enabled = true;
+        users->currentUser = 0;
+        const QString loggersConfigurer = s.record().configuredBy;
+        s.prompts.boxes.clear();
+        s.ui->m_actionProgram->trigger();
+        QVERIFY2(s.prompts.boxes.last().text.contains(QStringLiteral("Configured by: \u015B\n")),
+                 qPrintable(s.prompts.boxes.last().text));
+        QVERIFY(s.transferOver());
+        QCOMPARE(s.record().configuredBy, loggersConfigurer);
+
+        configurer.lastName = QStringLiteral("M\u00FCller");
+        users->users = { configurer };
         s.prompts.boxes.clear();
         PROGRAM_CONFIRMED(s);
+        users->enabled = false;
         QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
         QCOMPARE(s.record().description, QStringLiteral("Walk test - Gen\u00E8ve"));
+        QCOMPARE(s.record().configuredBy, QStringLiteral("C.M\u00FCller"));
     }
 
     void eepromReadGivesTheLoggersMemory()

@@ -1,7 +1,10 @@
 #include "support/testenv.h"
 
 #include <QDirIterator>
+#include <QLockFile>
 #include <QProcess>
+
+#include "core/instancelock.h"
 
 #include "support/windowtest.h"
 
@@ -114,6 +117,37 @@ private slots:
         ProgramCopy next;
         QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), next.process.processId(), kLimitMs);
         QCOMPARE(next.process.state(), QProcess::Running);
+    }
+
+    // Process ids come round again (a container hands out the same ones at
+    // each start): a lock left by a copy that had this very process's id is
+    // nobody's, though a process of that id and name runs.
+    void leftoverLockOfThisProcessIdDoesNotBlock()
+    {
+        QByteArray leftover;
+        {
+            QLockFile copyThatEnded(lockPath());
+            QVERIFY(copyThatEnded.tryLock(0));
+            leftover = TestEnv::readFile(lockPath());
+        }
+        QVERIFY(!QFileInfo::exists(lockPath()));
+        QVERIFY(TestEnv::writeFile(lockPath(), leftover));
+
+        InstanceLock lock(TestEnv::settingsDir());
+        QVERIFY(lock.acquire());
+        QCOMPARE(lockHolder(), QCoreApplication::applicationPid());
+        InstanceLock second(TestEnv::settingsDir());
+        QVERIFY(!second.acquire());
+    }
+
+    // No copy holds a folder where no lock can be made: the start is not
+    // told that one runs.
+    void folderWithoutALockIsHeldByNobody()
+    {
+        const QString plainFile = TestEnv::home() + QStringLiteral("/plain.txt");
+        QVERIFY(TestEnv::writeFile(plainFile, "not a folder"));
+        InstanceLock lock(plainFile);
+        QVERIFY(lock.acquire());
     }
 };
 
