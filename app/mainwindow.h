@@ -149,9 +149,10 @@ public:
     bool writePdfReport(const LoggerRecord &record, const QString &path);
 
     // graph and histogram images: the format follows the file's extension
-    // ("plot.jpg" is a JPEG); false when nothing could be written
-    bool savePlotImage(QWidget *widget, const QString &fileName);
-    bool saveWindowImage(const QString &fileName);
+    // ("plot.jpg" is a JPEG); false, with the reason in error, when nothing
+    // could be written
+    bool savePlotImage(QWidget *widget, const QString &fileName, QString *error = nullptr);
+    bool saveWindowImage(const QString &fileName, QString *error = nullptr);
     // options dialog
     // main() turns it on: the options dialog of a first start then opens
     // while the window is built. Windows built by tests open none.
@@ -437,7 +438,8 @@ private:
     void runAutomaticSteps(int row);
     // the row of the record after the export's warning, -1 when it went
     int exportAutomatically(int row, const QString &extension);
-    // reason, when known, follows the text users know
+    // reason, when known, follows the text users know; a reason that names
+    // the file already is said alone
     QString notWrittenText(const QString &path, const QString &reason = QString()) const;
     void warnNotWritten(const QString &path, const QString &reason);
     int rowOfRecord(const LoggerRecord &record) const override;

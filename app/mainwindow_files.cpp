@@ -307,9 +307,14 @@ int MainWindow::exportAutomatically(int row, const QString &extension)
 
 QString MainWindow::notWrittenText(const QString &path, const QString &reason) const
 {
+    // the data-file writer's sentence names the file itself: a heading
+    // above it would say the file twice
+    const QString said = withoutWarningHead(reason);
+    if (!path.isEmpty() && said.contains(path))
+        return tr("Warning!\n\n") + said;
     QString text = tr("Warning!\n\nThe file %1 could not be written.").arg(QDir::toNativeSeparators(path));
-    if (!reason.isEmpty())
-        text += QStringLiteral("\n\n") + withoutWarningHead(reason);
+    if (!said.isEmpty())
+        text += QStringLiteral("\n\n") + said;
     return text;
 }
 
@@ -369,9 +374,11 @@ bool MainWindow::writeReadingsExport(int row, const QString &path, QString *erro
 
 bool MainWindow::writeGraphImage(const QString &path, QString *error)
 {
-    if (savePlotImage(plot, path))
+    QString reason;
+    if (savePlotImage(plot, path, &reason))
         return true;
-    *error = tr("The picture of the graph could not be written to %1.").arg(QDir::toNativeSeparators(path));
+    *error = tr("The picture of the graph could not be written to %1.").arg(QDir::toNativeSeparators(path))
+             + QStringLiteral("\n\n") + reason;
     return false;
 }
 

@@ -368,7 +368,8 @@ private slots:
     }
 
     // Every writer the user meets on a disk that is really full says why in
-    // the system's words, after its own heading, and leaves nothing behind.
+    // the system's words, after its own heading, names its file once, and
+    // leaves nothing behind.
     void aFullDiskIsSaidInTheSystemsWords()
     {
         SmallDisk disk(512 * 1024);
@@ -404,8 +405,21 @@ private slots:
         const QString diskFull = QString::fromLocal8Bit(std::strerror(ENOSPC));
         QStringList unexplained;
         for (const PromptRecorder::Box &box : qAsConst(h.prompts.boxes))
-            if (!box.text.startsWith(QStringLiteral("Warning!\n\n")) || !box.text.contains(diskFull))
+            if (!box.text.startsWith(QStringLiteral("Warning!\n\n")) || !box.text.contains(diskFull)
+                || box.text.count(disk.path(QString())) != 1)
                 unexplained << box.text;
+
+        // the pictures the e-mails attach
+        QString graphError;
+        const LoggerRecord &mailed = h.window.app->records.last();
+        QVERIFY(h.window.exportSelectedFile(QStringLiteral("jpg"), disk.path(QString()), mailed, &graphError).isEmpty());
+        QString windowError;
+        QVERIFY(!h.window.saveWindowImage(disk.path(QStringLiteral("program.jpg")), &windowError));
+        if (!graphError.startsWith(QStringLiteral("The picture of the graph could not be written to "))
+            || !graphError.contains(diskFull))
+            unexplained << graphError;
+        if (windowError != diskFull)
+            unexplained << windowError;
         QVERIFY2(unexplained.isEmpty(), qPrintable(unexplained.join(QStringLiteral("\n--\n"))));
         QCOMPARE(entriesOf(disk.path(QString())), before);
     }
