@@ -438,8 +438,7 @@ private:
     void runAutomaticSteps(int row);
     // the row of the record after the export's warning, -1 when it went
     int exportAutomatically(int row, const QString &extension);
-    // reason, when known, follows the text users know; a reason that names
-    // the file already is said alone
+    // reason, when known, follows the text users know
     QString notWrittenText(const QString &path, const QString &reason = QString()) const;
     void warnNotWritten(const QString &path, const QString &reason);
     int rowOfRecord(const LoggerRecord &record) const override;

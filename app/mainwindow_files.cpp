@@ -307,14 +307,9 @@ int MainWindow::exportAutomatically(int row, const QString &extension)
 
 QString MainWindow::notWrittenText(const QString &path, const QString &reason) const
 {
-    // the data-file writer's sentence names the file itself: a heading
-    // above it would say the file twice
-    const QString said = withoutWarningHead(reason);
-    if (!path.isEmpty() && said.contains(path))
-        return tr("Warning!\n\n") + said;
     QString text = tr("Warning!\n\nThe file %1 could not be written.").arg(QDir::toNativeSeparators(path));
-    if (!said.isEmpty())
-        text += QStringLiteral("\n\n") + said;
+    if (!reason.isEmpty())
+        text += QStringLiteral("\n\n") + withoutWarningHead(reason);
     return text;
 }
 
