@@ -149,9 +149,10 @@ public:
     bool writePdfReport(const LoggerRecord &record, const QString &path);
 
     // graph and histogram images: the format follows the file's extension
-    // ("plot.jpg" is a JPEG); false when nothing could be written
-    bool savePlotImage(QWidget *widget, const QString &fileName);
-    bool saveWindowImage(const QString &fileName);
+    // ("plot.jpg" is a JPEG); false, with the reason in error, when nothing
+    // could be written
+    bool savePlotImage(QWidget *widget, const QString &fileName, QString *error = nullptr);
+    bool saveWindowImage(const QString &fileName, QString *error = nullptr);
     // options dialog
     // main() turns it on: the options dialog of a first start then opens
     // while the window is built. Windows built by tests open none.

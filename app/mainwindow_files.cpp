@@ -369,9 +369,11 @@ bool MainWindow::writeReadingsExport(int row, const QString &path, QString *erro
 
 bool MainWindow::writeGraphImage(const QString &path, QString *error)
 {
-    if (savePlotImage(plot, path))
+    QString reason;
+    if (savePlotImage(plot, path, &reason))
         return true;
-    *error = tr("The picture of the graph could not be written to %1.").arg(QDir::toNativeSeparators(path));
+    *error = tr("The picture of the graph could not be written to %1.").arg(QDir::toNativeSeparators(path))
+             + QStringLiteral("\n\n") + reason;
     return false;
 }
 

@@ -80,12 +80,12 @@ void MainWindow::runAutomaticSteps(int row)
     if (settings.autoSaveLogger && !current.autoSaved && users->canDownload()) {
         const QString path = app->nextDataFileName(current);
         app->records[row].autoSaved = true;
-        QString error;
+        QString reason;
         if (!path.isEmpty()) {
-            if (app->fileManager->writeDataFile(path, row, &error))
+            if (app->fileManager->writeDataFile(path, row, nullptr, &reason))
                 app->records[row].fileName = path;
             else
-                row = warnKeepingRow(row, notWrittenText(path, error));
+                row = warnKeepingRow(row, notWrittenText(path, reason));
         }
     }
     if (row >= 0 && settings.autoGeneratePdf && !app->records.at(row).autoPdfDone) {

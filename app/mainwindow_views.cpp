@@ -116,20 +116,27 @@ void MainWindow::replaceHistogram(int row)
 
 // The picture is encoded in memory first, so that its file is written whole
 // or not at all.
-bool MainWindow::savePlotImage(QWidget *widget, const QString &fileName)
+bool MainWindow::savePlotImage(QWidget *widget, const QString &fileName, QString *error)
 {
-    const QByteArray format = QFileInfo(fileName).suffix().toLatin1();
-    if (!widget || format.isEmpty())
+    auto fail = [error](const QString &reason) {
+        if (error)
+            *error = reason;
         return false;
+    };
+    if (!widget)
+        return fail(tr("There is no view to take a picture of."));
+    const QString suffix = QFileInfo(fileName).suffix();
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    return buffer.open(QIODevice::WriteOnly) && widget->grab().save(&buffer, format.constData())
-           && WholeFile::write(fileName, bytes);
+    if (suffix.isEmpty() || !buffer.open(QIODevice::WriteOnly)
+        || !widget->grab().save(&buffer, suffix.toLatin1().constData()))
+        return fail(tr("No picture of the type .%1 can be made.").arg(suffix));
+    return WholeFile::write(fileName, bytes, error);
 }
 
-bool MainWindow::saveWindowImage(const QString &fileName)
+bool MainWindow::saveWindowImage(const QString &fileName, QString *error)
 {
-    return savePlotImage(this, fileName);
+    return savePlotImage(this, fileName, error);
 }
 
 // The image goes to the clipboard straight from the widget: no file in a

@@ -181,14 +181,17 @@ QString fileLabel(const QString &path)
     return QFileInfo(path).fileName();
 }
 
-// Writes bytes whole; on failure error names the file and the reason.
-bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
+// Writes bytes whole; on failure error names the file and the reason, and
+// reason, when asked for, holds the system's reason alone.
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error, QString *reason = nullptr)
 {
-    QString reason;
-    if (WholeFile::write(path, bytes, &reason))
+    QString why;
+    if (WholeFile::write(path, bytes, &why))
         return true;
     if (error)
-        *error = QObject::tr("Warning!\n\nThe file \"%1\" could not be written: %2.").arg(path, reason);
+        *error = QObject::tr("Warning!\n\nThe file \"%1\" could not be written: %2.").arg(path, why);
+    if (reason)
+        *reason = why;
     return false;
 }
 
@@ -354,25 +357,28 @@ bool CFileManager::writeBinaryFile(const QString &path, const char *data, int le
 
 // ---- data file ---------------------------------------------------------
 
-bool CFileManager::writeDataFile(const QString &path, int recordIndex, QString *error)
+bool CFileManager::writeDataFile(const QString &path, int recordIndex, QString *error, QString *reason)
 {
     if (recordIndex < 0 || recordIndex >= app->records.size())
         return false;
-    if (!writeDataFile(path, app->records.at(recordIndex), app->userAdmin->enabled, error))
+    if (!writeDataFile(path, app->records.at(recordIndex), app->userAdmin->enabled, error, reason))
         return false;
     app->records[recordIndex].unsavedReadings = false;
     return true;
 }
 
 bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record,
-                                 bool withCheckValue, QString *error)
+                                 bool withCheckValue, QString *error, QString *reason)
 {
     const bool longReadings = record.versionWord <= MemoryMap::LastInternalOnlyVersion;
     const int count = qBound(0, qMin(record.readingCount, record.readings.size()), kMaxReadings);
     if (longReadings && count > 0xFFFF) {
+        const QString tooMany = QObject::tr("This logger's data file format holds at most 65,535 readings; "
+                                            "the file was not written.");
         if (error)
-            *error = QObject::tr("Warning!\n\nThis logger's data file format holds at most 65,535 readings; "
-                                 "the file was not written.");
+            *error = QObject::tr("Warning!\n\n") + tooMany;
+        if (reason)
+            *reason = tooMany;
         return false;
     }
 
@@ -399,7 +405,7 @@ bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record
     if (withCheckValue)
         out << byteSum(bytes);
 
-    return writeWhole(path, bytes, error);
+    return writeWhole(path, bytes, error, reason);
 }
 
 bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, QString *error)

@@ -44,12 +44,14 @@ public:
 
     // The data file (".qlf"). The check value is written and required while
     // user administration is on. Writing goes through a temporary file, so a
-    // failed save leaves the previous file whole, and error says why.
+    // failed save leaves the previous file whole, and error says which file
+    // and why; reason says why alone, for a box that names the file itself.
     // Writing a record of the list marks its readings saved only once the
     // file is whole on the disk.
-    bool writeDataFile(const QString &path, int recordIndex, QString *error = nullptr);
+    bool writeDataFile(const QString &path, int recordIndex, QString *error = nullptr,
+                       QString *reason = nullptr);
     static bool writeDataFile(const QString &path, const LoggerRecord &record,
-                              bool withCheckValue, QString *error = nullptr);
+                              bool withCheckValue, QString *error = nullptr, QString *reason = nullptr);
     bool readDataFile(const QString &path, LoggerRecord &record, QString *error = nullptr);
     static bool readDataFile(const QString &path, LoggerRecord &record, bool requireCheckValue,
                              QString *error);

@@ -174,21 +174,36 @@ bool CPrint::print(const LoggerRecord &printed)
     if (CPrompt::exec(&dialog) != QDialog::Accepted)
         return false;
     const bool allPages = dialog.printRange() == QAbstractPrintDialog::AllPages;
-    if (paintReport(&printer, allPages ? 0 : dialog.fromPage(), allPages ? 0 : dialog.toPage())
-        && printer.printerState() != QPrinter::Error)
+    const bool painted = paintReport(&printer, allPages ? 0 : dialog.fromPage(), allPages ? 0 : dialog.toPage())
+                         && printer.printerState() != QPrinter::Error;
+    if (painted && !isCutShortFile(printer))
         return true;
     lastError = printingFailure(printer);
+    // the printer made this file, and a report cut short must not pass for one
+    if (painted)
+        QFile::remove(printer.outputFileName());
     return false;
+}
+
+// The PDF engine says nothing of a disk that filled up on the way.
+bool CPrint::isCutShortFile(const QPrinter &printer)
+{
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()
+           && !isCompletePdf(printer.outputFileName());
 }
 
 QString CPrint::printingFailure(const QPrinter &printer)
 {
-    const QString target = printer.outputFileName().isEmpty()
-                               ? printer.printerName()
-                               : QDir::toNativeSeparators(printer.outputFileName());
-    if (target.isEmpty())
+    const QString file = printer.outputFileName();
+    if (!file.isEmpty()) {
+        // the printer keeps the system's reason to itself: the disk is asked
+        const QString reason = WholeFile::refusalAt(file);
+        const QString text = tr("The report could not be printed on %1.").arg(QDir::toNativeSeparators(file));
+        return reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason;
+    }
+    if (printer.printerName().isEmpty())
         return tr("The report could not be printed: no printer took it.");
-    return tr("The report could not be printed on %1.").arg(target);
+    return tr("The report could not be printed on %1.").arg(printer.printerName());
 }
 
 // The report is painted under a name of its own in the target's folder and

@@ -44,7 +44,7 @@ public:
     void printPreview(const LoggerRecord &record);
     // Print dialog on A4, with an optional page range. False when the user
     // cancels (errorText() empty) or the printer does not take the report
-    // (errorText() says which printer).
+    // (errorText() says which printer; for a file, why it was refused).
     bool print(const LoggerRecord &record);
     // The report as an A4 PDF file. False when the file cannot be written
     // whole; errorText() then says why, and nothing stands under fileName
@@ -129,7 +129,10 @@ private:
     bool celsius() const;
     bool dayFirst() const;
     bool openPrinter(QPrinter *printer);
+    // Which printer refused the report; a file's printer asks the disk why,
+    // and may leave the file made.
     static QString printingFailure(const QPrinter &printer);
+    static bool isCutShortFile(const QPrinter &printer);
     static QString refusalOf(const QString &partial);
 
     LoggerRecord record;

@@ -266,8 +266,10 @@ void CReport::failExport(const QString &reason)
 
 bool CReport::writeWindowPicture(const QString &path, QString *error)
 {
-    if (mainWindow->saveWindowImage(path))
+    QString reason;
+    if (mainWindow->saveWindowImage(path, &reason))
         return true;
-    *error = tr("The picture of the window could not be written to %1.").arg(QDir::toNativeSeparators(path));
+    *error = tr("The picture of the window could not be written to %1.").arg(QDir::toNativeSeparators(path))
+             + QStringLiteral("\n\n") + reason;
     return false;
 }

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <functional>
 
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QRegularExpression>
@@ -368,7 +370,8 @@ private slots:
     }
 
     // Every writer the user meets on a disk that is really full says why in
-    // the system's words, after its own heading, and leaves nothing behind.
+    // the system's words, after its own heading, names its file once, and
+    // leaves nothing behind.
     void aFullDiskIsSaidInTheSystemsWords()
     {
         SmallDisk disk(512 * 1024);
@@ -390,6 +393,14 @@ private slots:
             h.prompts.filesToChoose = QStringList{ disk.path(QString::fromLatin1(name)) };
             h.ui->m_actionSaveAs->trigger();
         }
+        CPrompt::setDialogHandler([&disk](QDialog *dialog) {
+            QPrinter *printer = static_cast<QPrintDialog *>(dialog)->printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(disk.path(QStringLiteral("printed.pdf")));
+            return int(QDialog::Accepted);
+        });
+        h.ui->m_actionPrintPrint->trigger();
+        CPrompt::setDialogHandler([](QDialog *) { return 0; });
         settings.autoSaveLogger = settings.autoGeneratePdf = true;
         settings.autoGenerateTxt = settings.autoGenerateCsv = true;
         LoggerRecord downloaded = reportedTrip(3000);
@@ -400,12 +411,25 @@ private slots:
         h.window.viewsDirty = false;
         h.window.Timer();
 
-        QCOMPARE(h.prompts.boxes.size(), 9);
+        QCOMPARE(h.prompts.boxes.size(), 10);
         const QString diskFull = QString::fromLocal8Bit(std::strerror(ENOSPC));
         QStringList unexplained;
         for (const PromptRecorder::Box &box : qAsConst(h.prompts.boxes))
-            if (!box.text.startsWith(QStringLiteral("Warning!\n\n")) || !box.text.contains(diskFull))
+            if (!box.text.startsWith(QStringLiteral("Warning!\n\n")) || !box.text.contains(diskFull)
+                || box.text.count(disk.path(QString())) != 1)
                 unexplained << box.text;
+
+        // the pictures the e-mails attach
+        QString graphError;
+        const LoggerRecord &mailed = h.window.app->records.last();
+        QVERIFY(h.window.exportSelectedFile(QStringLiteral("jpg"), disk.path(QString()), mailed, &graphError).isEmpty());
+        QString windowError;
+        QVERIFY(!h.window.saveWindowImage(disk.path(QStringLiteral("program.jpg")), &windowError));
+        if (!graphError.startsWith(QStringLiteral("The picture of the graph could not be written to "))
+            || !graphError.contains(diskFull))
+            unexplained << graphError;
+        if (windowError != diskFull)
+            unexplained << windowError;
         QVERIFY2(unexplained.isEmpty(), qPrintable(unexplained.join(QStringLiteral("\n--\n"))));
         QCOMPARE(entriesOf(disk.path(QString())), before);
     }
