@@ -221,11 +221,19 @@ QString refusalAt(const QString &path)
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return reasonOf(file);
-    const QByteArray probe(64 * 1024, '\0');
+    file.close();
+    // the bytes go into a temporary of our own beside it: whatever the
+    // writer left at path is not added to
+    QFile probe(temporaryPathFor(path));
     errno = 0;
-    if (file.write(probe) != probe.size() || !file.flush() || !syncToDisk(file.handle()))
-        return reasonOf(file);
-    return QString();
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return reasonOf(probe);
+    const QByteArray bytes(64 * 1024, '\0');
+    errno = 0;
+    const bool fits = probe.write(bytes) == bytes.size() && probe.flush() && syncToDisk(probe.handle());
+    const QString reason = fits ? QString() : reasonOf(probe);
+    probe.remove();
+    return reason;
 }
 
 }

@@ -372,6 +372,21 @@ private slots:
     // Every writer the user meets on a disk that is really full says why in
     // the system's words, after its own heading, names its file once, and
     // leaves nothing behind.
+    // The disk is asked for the reason a printer keeps to itself; what the
+    // printer left under the name stays as it was, and no probe is left.
+    void askingTheDiskWhyLeavesThePrintersFile()
+    {
+        SmallDisk disk(256 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        const QString printed = disk.path(QStringLiteral("report.pdf"));
+        QVERIFY(TestEnv::writeFile(printed, QByteArray("%PDF-1.4 cut")));
+        QVERIFY(disk.leaveFree(4 * 1024));
+        QCOMPARE(WholeFile::refusalAt(printed), QStringLiteral("No space left on device"));
+        QCOMPARE(TestEnv::readFile(printed), QByteArray("%PDF-1.4 cut"));
+        const QStringList left = QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(left.filter(QStringLiteral(".part")).isEmpty(), qPrintable(left.join(QLatin1Char(' '))));
+    }
+
     void aFullDiskIsSaidInTheSystemsWords()
     {
         SmallDisk disk(512 * 1024);
