@@ -18,6 +18,7 @@
 #include "programming/cpass.h"
 #include "support/testenv.h"
 #include "support/windowtest.h"
+#include "users/cuseradmin.h"
 #include "ui_coption.h"
 
 using namespace WindowTest;
@@ -135,6 +136,8 @@ void visitEveryPage(QWidget *root, const std::function<void()> &check)
     }
 }
 
+const int kDefaultWidth = 1092;
+
 // Failures by widget, in the form "name [language] "text": width < need".
 class ClipList
 {
@@ -156,6 +159,17 @@ public:
             m_failures.insert(name + QStringLiteral(" [") + language + QStringLiteral("]"),
                               QStringLiteral("\"%1\": %2 < %3").arg(shownText(widget)).arg(widget->width()).arg(need));
         }
+    }
+    // Texts that fit only because the window outgrew its default width do
+    // not fit the window the user sees.
+    void checkDefaultWidth(const QWidget *window, const QString &language)
+    {
+        if (window->width() <= kDefaultWidth)
+            return;
+        const auto *tabs = window->findChild<QTabWidget *>(QStringLiteral("m_tabWidget"));
+        m_failures.insert(QStringLiteral("window on ") + tabs->currentWidget()->objectName() + QStringLiteral(" [")
+                              + language + QStringLiteral("]"),
+                          QStringLiteral("wider than its default: %1 > %2").arg(window->width()).arg(kDefaultWidth));
     }
     // A panel narrower than its layout's minimum squeezes its widgets below
     // the widths they need.
@@ -180,15 +194,18 @@ private:
     QMap<QString, QString> m_failures;
 };
 
-// The window shows each page it has; the language puts back the set of
-// pages this station and user see.
-void showEveryPage(Ui::MainWindow *ui)
+// A production station with user administration on and its administrator
+// logged in: the window itself keeps every page it has, whichever page is
+// visited. Pages with no record to show are enabled all the same.
+void showEveryPage(Harness &h)
 {
-    for (QWidget *page : { ui->m_tabUserAdmin, ui->m_tabAdmin, ui->m_tabProduction })
-        if (ui->m_tabWidget->indexOf(page) < 0)
-            ui->m_tabWidget->addTab(page, page->objectName());
-    for (int page = 0; page < ui->m_tabWidget->count(); ++page)
-        ui->m_tabWidget->setTabEnabled(page, true);
+    CMainApp *app = h.window.app;
+    app->jigPort = QStringLiteral("ttyS0");
+    app->userAdmin->enabled = true;
+    app->userAdmin->currentUser = 0;   // the first start's administrator
+    h.window.updateLoggerPage();
+    for (int page = 0; page < h.ui->m_tabWidget->count(); ++page)
+        h.ui->m_tabWidget->setTabEnabled(page, true);
 }
 
 bool sameWidths(std::initializer_list<const QWidget *> widgets)
@@ -225,7 +242,7 @@ private slots:
     {
         Harness h;
         Ui::MainWindow *ui = h.ui;
-        h.window.resize(1092, 732);
+        h.window.resize(kDefaultWidth, 732);
         h.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&h.window));
 
@@ -237,10 +254,14 @@ private slots:
         for (const Language &language : kLanguages) {
             options.findChild<QCheckBox *>(QLatin1String(language.box))->click();
             QCOMPARE(h.window.app->languageTable->language, language.column);
-            showEveryPage(ui);
+            showEveryPage(h);
             settleLayouts();
+            QCOMPARE(ui->m_tabWidget->count(), 9);
             const QString name = QLatin1String(language.name);
-            visitEveryPage(&h.window, [&] { clipped.checkShown(&h.window, name); });
+            visitEveryPage(&h.window, [&] {
+                clipped.checkShown(&h.window, name);
+                clipped.checkDefaultWidth(&h.window, name);
+            });
             visitEveryPage(&options, [&] { clipped.checkShown(&options, name); });
             CPass password(&h.window, h.window.app->languageTable, QStringLiteral("QV0012345"), 0);
             password.show();
