@@ -449,6 +449,37 @@ private slots:
         QCOMPARE(entriesOf(disk.path(QString())), before);
     }
 
+    // The printer empties the file it prints to before the report is in:
+    // printed to a file on a full disk, the report must not take the
+    // user's earlier file with it.
+    void aPrintToAFileThatFailsKeepsTheEarlierFile()
+    {
+        SmallDisk disk(512 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        WindowTest::Harness h;
+        h.addAndSelect(reportedTrip(3000));
+        const QString printed = disk.path(QStringLiteral("printed.pdf"));
+        const QByteArray earlier("%PDF-1.4 the earlier report");
+        QVERIFY(TestEnv::writeFile(printed, earlier));
+        QVERIFY(disk.leaveFree(4 * 1024));
+        const QStringList before = entriesOf(disk.path(QString()));
+        CPrompt::setDialogHandler([&printed](QDialog *dialog) {
+            QPrinter *printer = static_cast<QPrintDialog *>(dialog)->printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(printed);
+            return int(QDialog::Accepted);
+        });
+        h.ui->m_actionPrintPrint->trigger();
+        CPrompt::setDialogHandler([](QDialog *) { return 0; });
+
+        const QString said = QStringLiteral("could not be printed on %1.\n\n%2")
+                                 .arg(QDir::toNativeSeparators(printed), QString::fromLocal8Bit(std::strerror(ENOSPC)));
+        QCOMPARE(h.prompts.boxesContaining(said), 1);
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QCOMPARE(TestEnv::readFile(printed), earlier);
+        QCOMPARE(entriesOf(disk.path(QString())), before);
+    }
+
     // A writer killed on its way leaves its temporary; the next write of
     // the same file removes it, and only it.
     void aGoneWritersTemporaryIsRemovedByTheNextWrite_data()
