@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -176,19 +177,31 @@ bool CPrint::print(const LoggerRecord &printed)
     const bool allPages = dialog.printRange() == QAbstractPrintDialog::AllPages;
     const int fromPage = allPages ? 0 : dialog.fromPage();
     const int toPage = allPages ? 0 : dialog.toPage();
-    const QString file = printer.outputFileName();
-    if (printer.outputFormat() == QPrinter::PdfFormat && !file.isEmpty()) {
-        QString reason;
-        if (paintWholePdf(&printer, file, fromPage, toPage, &reason) == PdfResult::Whole)
-            return true;
-        lastError = tr("The report could not be printed on %1.").arg(QDir::toNativeSeparators(file));
-        if (!reason.isEmpty())
-            lastError += QStringLiteral("\n\n") + reason;
-        return false;
-    }
+    if (printsToPdfFile(printer))
+        return printPdfFile(&printer, fromPage, toPage);
     if (paintReport(&printer, fromPage, toPage) && printer.printerState() != QPrinter::Error)
         return true;
     lastError = printingFailure(printer);
+    return false;
+}
+
+// The preview paints its own pages through a printer too, with the file
+// name of an earlier print still set.
+bool CPrint::printsToPdfFile(const QPrinter &printer)
+{
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()
+           && printer.paintEngine() && printer.paintEngine()->type() == QPaintEngine::Pdf;
+}
+
+bool CPrint::printPdfFile(QPrinter *printer, int fromPage, int toPage)
+{
+    const QString file = printer->outputFileName();
+    QString reason;
+    if (paintWholePdf(printer, file, fromPage, toPage, &reason) == PdfResult::Whole)
+        return true;
+    lastError = tr("The report could not be printed on %1.").arg(QDir::toNativeSeparators(file));
+    if (!reason.isEmpty())
+        lastError += QStringLiteral("\n\n") + reason;
     return false;
 }
 
@@ -297,8 +310,12 @@ bool CPrint::isCompletePdf(const QString &path)
 // here, and the dialog says nothing of a printer that refused them.
 void CPrint::PrintPreview(QPrinter *printer)
 {
-    if (!paintReport(printer, 0, 0) && printer)
+    if (printer && printsToPdfFile(*printer)) {
+        if (!printPdfFile(printer, 0, 0))
+            CPrompt::warning(parentWindow, tr("Warning!\n\n") + lastError);
+    } else if (!paintReport(printer, 0, 0) && printer) {
         CPrompt::warning(parentWindow, tr("Warning!\n\n") + printingFailure(*printer));
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -132,6 +132,9 @@ private:
     bool openPrinter(QPrinter *printer);
     // Which printer refused the report; a file's printer asks the disk why.
     static QString printingFailure(const QPrinter &printer);
+    static bool printsToPdfFile(const QPrinter &printer);
+    // The report printed to the printer's PDF file; false with errorText().
+    bool printPdfFile(QPrinter *printer, int fromPage, int toPage);
     enum class PdfResult { Whole, Refused, Incomplete };
     // A report printed as PDF into fileName, whole or not at all; reason
     // says why not, when the system knows.

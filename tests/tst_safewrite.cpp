@@ -7,6 +7,7 @@
 #include <functional>
 
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QScopeGuard>
@@ -453,10 +454,18 @@ private slots:
     }
 
     // The printer empties the file it prints to before the report is in:
-    // printed to a file on a full disk, the report must not take the
-    // user's earlier file with it.
+    // printed to a file on a full disk, from the print dialog or from the
+    // preview's print button, the report must not take the user's earlier
+    // file with it, nor fail unsaid.
+    void aPrintToAFileThatFailsKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<bool>("fromPreview");
+        QTest::newRow("print dialog") << false;
+        QTest::newRow("preview") << true;
+    }
     void aPrintToAFileThatFailsKeepsTheEarlierFile()
     {
+        QFETCH(bool, fromPreview);
         SmallDisk disk(512 * 1024);
         REQUIRE_SMALL_DISK(disk)
         WindowTest::Harness h;
@@ -467,12 +476,16 @@ private slots:
         QVERIFY(disk.leaveFree(4 * 1024));
         const QStringList before = entriesOf(disk.path(QString()));
         CPrompt::setDialogHandler([&printed](QDialog *dialog) {
-            QPrinter *printer = static_cast<QPrintDialog *>(dialog)->printer();
+            auto *preview = qobject_cast<QPrintPreviewDialog *>(dialog);
+            QPrinter *printer = preview ? preview->printer() : static_cast<QPrintDialog *>(dialog)->printer();
             printer->setOutputFormat(QPrinter::PdfFormat);
             printer->setOutputFileName(printed);
-            return int(QDialog::Accepted);
+            if (!preview)
+                return int(QDialog::Accepted);
+            emit preview->paintRequested(printer);
+            return 0;
         });
-        h.ui->m_actionPrintPrint->trigger();
+        (fromPreview ? h.ui->m_actionPrintPreview : h.ui->m_actionPrintPrint)->trigger();
         CPrompt::setDialogHandler([](QDialog *) { return 0; });
 
         const QString said = QStringLiteral("could not be printed on %1.\n\n%2")
