@@ -199,21 +199,22 @@ bool CPrint::printPdfFile(QPrinter *printer, int fromPage, int toPage)
     QString reason;
     if (paintWholePdf(printer, file, fromPage, toPage, &reason) == PdfResult::Whole)
         return true;
-    lastError = tr("The report could not be printed on %1.").arg(QDir::toNativeSeparators(file));
-    if (!reason.isEmpty())
-        lastError += QStringLiteral("\n\n") + reason;
+    lastError = notPrintedOnFile(file, reason);
     return false;
+}
+
+QString CPrint::notPrintedOnFile(const QString &file, const QString &reason)
+{
+    const QString text = tr("The report could not be printed on %1.").arg(QDir::toNativeSeparators(file));
+    return reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason;
 }
 
 QString CPrint::printingFailure(const QPrinter &printer)
 {
     const QString file = printer.outputFileName();
-    if (!file.isEmpty()) {
-        // the printer keeps the system's reason to itself: the disk is asked
-        const QString reason = WholeFile::refusalAt(file);
-        const QString text = tr("The report could not be printed on %1.").arg(QDir::toNativeSeparators(file));
-        return reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason;
-    }
+    // the printer keeps the system's reason to itself: the disk is asked
+    if (!file.isEmpty())
+        return notPrintedOnFile(file, WholeFile::refusalAt(file));
     if (printer.printerName().isEmpty())
         return tr("The report could not be printed: no printer took it.");
     return tr("The report could not be printed on %1.").arg(printer.printerName());

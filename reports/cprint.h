@@ -135,6 +135,7 @@ private:
     static bool printsToPdfFile(const QPrinter &printer);
     // The report printed to the printer's PDF file; false with errorText().
     bool printPdfFile(QPrinter *printer, int fromPage, int toPage);
+    static QString notPrintedOnFile(const QString &file, const QString &reason);
     enum class PdfResult { Whole, Refused, Incomplete };
     // A report printed as PDF into fileName, whole or not at all; reason
     // says why not, when the system knows.
