@@ -217,9 +217,11 @@ void removeAbandonedTemporaries(const QString &path)
 
 QString refusalAt(const QString &path)
 {
+    // a file the writer never made is not made here: the probe beside it
+    // answers for the folder
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (file.exists() && !file.open(QIODevice::WriteOnly | QIODevice::Append))
         return reasonOf(file);
     file.close();
     // the bytes go into a temporary of our own beside it: whatever the

@@ -42,9 +42,9 @@ QString temporaryPathFor(const QString &path);
 void removeAbandonedTemporaries(const QString &path);
 
 // For a writer that says nothing of its own failures (a printer): the
-// system's reason for refusing bytes at path, asked by opening path (which
-// may be created, and stays) and by writing a temporary beside it, which
-// goes again. Empty when the bytes now fit.
+// system's reason for refusing bytes at path, asked by opening path when it
+// exists and by writing a temporary beside it, which goes again. Empty when
+// the bytes now fit.
 QString refusalAt(const QString &path);
 
 // Test seam: the next count writes or replacements that reach stage fail

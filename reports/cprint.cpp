@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -174,42 +175,51 @@ bool CPrint::print(const LoggerRecord &printed)
     if (CPrompt::exec(&dialog) != QDialog::Accepted)
         return false;
     const bool allPages = dialog.printRange() == QAbstractPrintDialog::AllPages;
-    const bool painted = paintReport(&printer, allPages ? 0 : dialog.fromPage(), allPages ? 0 : dialog.toPage())
-                         && printer.printerState() != QPrinter::Error;
-    if (painted && !isCutShortFile(printer))
+    const int fromPage = allPages ? 0 : dialog.fromPage();
+    const int toPage = allPages ? 0 : dialog.toPage();
+    if (printsToPdfFile(printer))
+        return printPdfFile(&printer, fromPage, toPage);
+    if (paintReport(&printer, fromPage, toPage) && printer.printerState() != QPrinter::Error)
         return true;
     lastError = printingFailure(printer);
-    // the printer made this file, and a report cut short must not pass for one
-    if (painted)
-        QFile::remove(printer.outputFileName());
     return false;
 }
 
-// The PDF engine says nothing of a disk that filled up on the way.
-bool CPrint::isCutShortFile(const QPrinter &printer)
+// The preview paints its own pages through a printer too, with the file
+// name of an earlier print still set.
+bool CPrint::printsToPdfFile(const QPrinter &printer)
 {
     return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()
-           && !isCompletePdf(printer.outputFileName());
+           && printer.paintEngine() && printer.paintEngine()->type() == QPaintEngine::Pdf;
+}
+
+bool CPrint::printPdfFile(QPrinter *printer, int fromPage, int toPage)
+{
+    const QString file = printer->outputFileName();
+    QString reason;
+    if (paintWholePdf(printer, file, fromPage, toPage, &reason) == PdfResult::Whole)
+        return true;
+    lastError = notPrintedOnFile(file, reason);
+    return false;
+}
+
+QString CPrint::notPrintedOnFile(const QString &file, const QString &reason)
+{
+    const QString text = tr("The report could not be printed on %1.").arg(QDir::toNativeSeparators(file));
+    return reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason;
 }
 
 QString CPrint::printingFailure(const QPrinter &printer)
 {
     const QString file = printer.outputFileName();
-    if (!file.isEmpty()) {
-        // the printer keeps the system's reason to itself: the disk is asked
-        const QString reason = WholeFile::refusalAt(file);
-        const QString text = tr("The report could not be printed on %1.").arg(QDir::toNativeSeparators(file));
-        return reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason;
-    }
+    // the printer keeps the system's reason to itself: the disk is asked
+    if (!file.isEmpty())
+        return notPrintedOnFile(file, WholeFile::refusalAt(file));
     if (printer.printerName().isEmpty())
         return tr("The report could not be printed: no printer took it.");
     return tr("The report could not be printed on %1.").arg(printer.printerName());
 }
 
-// The report is painted under a name of its own in the target's folder and
-// takes its final name only once it is whole and on the disk: the PDF engine
-// says nothing of a disk that filled up on the way, and a truncated report
-// must neither be announced nor hold a name that shifts the next counter.
 bool CPrint::printPdf(const QString &fileName, const LoggerRecord &printed)
 {
     record = printed;
@@ -220,40 +230,57 @@ bool CPrint::printPdf(const QString &fileName, const LoggerRecord &printed)
                         .arg(QDir::toNativeSeparators(target.absolutePath()));
         return false;
     }
-    // a writer killed on its way left its temporary behind for ever
-    WholeFile::removeAbandonedTemporaries(fileName);
-    const QString partial = WholeFile::temporaryPathFor(fileName);
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(partial);
     printer.setCreator(AppInfo::windowTitle());
     printer.setDocName(record.serialNumber);
-    const bool painted = paintReport(&printer, 0, 0);
-    if (!painted || printer.printerState() == QPrinter::Error) {
-        lastError = tr("The file %1 cannot be written: %2.")
-                        .arg(QDir::toNativeSeparators(fileName), refusalOf(partial));
-        return false;
-    }
     QString reason;
-    if (!isCompletePdf(partial))
-        reason = refusalOf(partial);
-    else if (WholeFile::replace(partial, fileName, &reason))
+    const PdfResult result = paintWholePdf(&printer, fileName, 0, 0, &reason);
+    const QString shownName = QDir::toNativeSeparators(fileName);
+    if (result == PdfResult::Whole)
         return true;
-    lastError = tr("The file %1 could not be written completely: %2.")
-                    .arg(QDir::toNativeSeparators(fileName), reason);
+    if (result == PdfResult::Refused)
+        lastError = reason.isEmpty() ? tr("The file %1 cannot be written.").arg(shownName)
+                                     : tr("The file %1 cannot be written: %2.").arg(shownName, reason);
+    else
+        lastError = tr("The file %1 could not be written completely: %2.")
+                        .arg(shownName, reason.isEmpty() ? tr("the report was cut short; the disk may be full")
+                                                         : reason);
     return false;
+}
+
+// The report is painted under a name of its own in the target's folder and
+// takes its final name only once it is whole and on the disk: the PDF engine
+// empties its file first and says nothing of a disk that filled up on the
+// way, and a truncated report must neither be announced, nor hold a name
+// that shifts the next counter, nor take the place of an earlier file.
+CPrint::PdfResult CPrint::paintWholePdf(QPrinter *printer, const QString &fileName, int fromPage, int toPage,
+                                        QString *reason)
+{
+    // a writer killed on its way left its temporary behind for ever
+    WholeFile::removeAbandonedTemporaries(fileName);
+    const QString partial = WholeFile::temporaryPathFor(fileName);
+    printer->setOutputFileName(partial);
+    const bool painted = paintReport(printer, fromPage, toPage);
+    if (!painted || printer->printerState() == QPrinter::Error) {
+        *reason = refusalOf(partial);
+        return PdfResult::Refused;
+    }
+    if (!isCompletePdf(partial)) {
+        *reason = refusalOf(partial);
+        return PdfResult::Incomplete;
+    }
+    return WholeFile::replace(partial, fileName, reason) ? PdfResult::Whole : PdfResult::Incomplete;
 }
 
 // The PDF engine keeps the system's reason to itself: the disk is asked
 // again, and the temporary goes.
 QString CPrint::refusalOf(const QString &partial)
 {
-    QString reason = WholeFile::refusalAt(partial);
+    const QString reason = WholeFile::refusalAt(partial);
     QFile::remove(partial);
-    if (reason.isEmpty())
-        reason = tr("the report was cut short; the disk may be full");
     return reason;
 }
 
@@ -284,8 +311,12 @@ bool CPrint::isCompletePdf(const QString &path)
 // here, and the dialog says nothing of a printer that refused them.
 void CPrint::PrintPreview(QPrinter *printer)
 {
-    if (!paintReport(printer, 0, 0) && printer)
+    if (printer && printsToPdfFile(*printer)) {
+        if (!printPdfFile(printer, 0, 0))
+            CPrompt::warning(parentWindow, tr("Warning!\n\n") + lastError);
+    } else if (!paintReport(printer, 0, 0) && printer) {
         CPrompt::warning(parentWindow, tr("Warning!\n\n") + printingFailure(*printer));
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -44,7 +44,8 @@ public:
     void printPreview(const LoggerRecord &record);
     // Print dialog on A4, with an optional page range. False when the user
     // cancels (errorText() empty) or the printer does not take the report
-    // (errorText() says which printer; for a file, why it was refused).
+    // (errorText() says which printer; for a file, why it was refused). A
+    // PDF file takes the place of an earlier one only once it is whole.
     bool print(const LoggerRecord &record);
     // The report as an A4 PDF file. False when the file cannot be written
     // whole; errorText() then says why, and nothing stands under fileName
@@ -129,10 +130,17 @@ private:
     bool celsius() const;
     bool dayFirst() const;
     bool openPrinter(QPrinter *printer);
-    // Which printer refused the report; a file's printer asks the disk why,
-    // and may leave the file made.
+    // Which printer refused the report; a file's printer asks the disk why.
     static QString printingFailure(const QPrinter &printer);
-    static bool isCutShortFile(const QPrinter &printer);
+    static bool printsToPdfFile(const QPrinter &printer);
+    // The report printed to the printer's PDF file; false with errorText().
+    bool printPdfFile(QPrinter *printer, int fromPage, int toPage);
+    static QString notPrintedOnFile(const QString &file, const QString &reason);
+    enum class PdfResult { Whole, Refused, Incomplete };
+    // A report printed as PDF into fileName, whole or not at all; reason
+    // says why not, when the system knows.
+    PdfResult paintWholePdf(QPrinter *printer, const QString &fileName, int fromPage, int toPage,
+                            QString *reason);
     static QString refusalOf(const QString &partial);
 
     LoggerRecord record;

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QScopeGuard>
@@ -369,11 +370,9 @@ private slots:
         QVERIFY(!CPrint::isCompletePdf(folder.filePath(QStringLiteral("none.pdf"))));
     }
 
-    // Every writer the user meets on a disk that is really full says why in
-    // the system's words, after its own heading, names its file once, and
-    // leaves nothing behind.
     // The disk is asked for the reason a printer keeps to itself; what the
-    // printer left under the name stays as it was, and no probe is left.
+    // printer left under the name stays as it was, a file it never made is
+    // not made by the asking, and no probe is left.
     void askingTheDiskWhyLeavesThePrintersFile()
     {
         SmallDisk disk(256 * 1024);
@@ -381,12 +380,17 @@ private slots:
         const QString printed = disk.path(QStringLiteral("report.pdf"));
         QVERIFY(TestEnv::writeFile(printed, QByteArray("%PDF-1.4 cut")));
         QVERIFY(disk.leaveFree(4 * 1024));
-        QCOMPARE(WholeFile::refusalAt(printed), QStringLiteral("No space left on device"));
+        const QStringList before = entriesOf(disk.path(QString()));
+        const QString diskFull = QString::fromLocal8Bit(std::strerror(ENOSPC));
+        QCOMPARE(WholeFile::refusalAt(printed), diskFull);
+        QCOMPARE(WholeFile::refusalAt(disk.path(QStringLiteral("never.pdf"))), diskFull);
         QCOMPARE(TestEnv::readFile(printed), QByteArray("%PDF-1.4 cut"));
-        const QStringList left = QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden);
-        QVERIFY2(left.filter(QStringLiteral(".part")).isEmpty(), qPrintable(left.join(QLatin1Char(' '))));
+        QCOMPARE(entriesOf(disk.path(QString())), before);
     }
 
+    // Every writer the user meets on a disk that is really full says why in
+    // the system's words, after its own heading, names its file once, and
+    // leaves nothing behind.
     void aFullDiskIsSaidInTheSystemsWords()
     {
         SmallDisk disk(512 * 1024);
@@ -408,14 +412,6 @@ private slots:
             h.prompts.filesToChoose = QStringList{ disk.path(QString::fromLatin1(name)) };
             h.ui->m_actionSaveAs->trigger();
         }
-        CPrompt::setDialogHandler([&disk](QDialog *dialog) {
-            QPrinter *printer = static_cast<QPrintDialog *>(dialog)->printer();
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(disk.path(QStringLiteral("printed.pdf")));
-            return int(QDialog::Accepted);
-        });
-        h.ui->m_actionPrintPrint->trigger();
-        CPrompt::setDialogHandler([](QDialog *) { return 0; });
         settings.autoSaveLogger = settings.autoGeneratePdf = true;
         settings.autoGenerateTxt = settings.autoGenerateCsv = true;
         LoggerRecord downloaded = reportedTrip(3000);
@@ -426,7 +422,7 @@ private slots:
         h.window.viewsDirty = false;
         h.window.Timer();
 
-        QCOMPARE(h.prompts.boxes.size(), 10);
+        QCOMPARE(h.prompts.boxes.size(), 9);
         const QString diskFull = QString::fromLocal8Bit(std::strerror(ENOSPC));
         QStringList unexplained;
         for (const PromptRecorder::Box &box : qAsConst(h.prompts.boxes))
@@ -446,6 +442,49 @@ private slots:
         if (windowError != diskFull)
             unexplained << windowError;
         QVERIFY2(unexplained.isEmpty(), qPrintable(unexplained.join(QStringLiteral("\n--\n"))));
+        QCOMPARE(entriesOf(disk.path(QString())), before);
+    }
+
+    // The printer empties the file it prints to before the report is in:
+    // printed to a file on a full disk, from the print dialog or from the
+    // preview's print button, the report must not take the user's earlier
+    // file with it, nor fail unsaid.
+    void aPrintToAFileThatFailsKeepsTheEarlierFile_data()
+    {
+        QTest::addColumn<bool>("fromPreview");
+        QTest::newRow("print dialog") << false;
+        QTest::newRow("preview") << true;
+    }
+    void aPrintToAFileThatFailsKeepsTheEarlierFile()
+    {
+        QFETCH(bool, fromPreview);
+        SmallDisk disk(512 * 1024);
+        REQUIRE_SMALL_DISK(disk)
+        WindowTest::Harness h;
+        h.addAndSelect(reportedTrip(3000));
+        const QString printed = disk.path(QStringLiteral("printed.pdf"));
+        const QByteArray earlier("%PDF-1.4 the earlier report");
+        QVERIFY(TestEnv::writeFile(printed, earlier));
+        QVERIFY(disk.leaveFree(4 * 1024));
+        const QStringList before = entriesOf(disk.path(QString()));
+        CPrompt::setDialogHandler([&printed](QDialog *dialog) {
+            auto *preview = qobject_cast<QPrintPreviewDialog *>(dialog);
+            QPrinter *printer = preview ? preview->printer() : static_cast<QPrintDialog *>(dialog)->printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(printed);
+            if (!preview)
+                return int(QDialog::Accepted);
+            emit preview->paintRequested(printer);
+            return 0;
+        });
+        (fromPreview ? h.ui->m_actionPrintPreview : h.ui->m_actionPrintPrint)->trigger();
+        CPrompt::setDialogHandler([](QDialog *) { return 0; });
+
+        const QString said = QStringLiteral("could not be printed on %1.\n\n%2")
+                                 .arg(QDir::toNativeSeparators(printed), QString::fromLocal8Bit(std::strerror(ENOSPC)));
+        QCOMPARE(h.prompts.boxesContaining(said), 1);
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QCOMPARE(TestEnv::readFile(printed), earlier);
         QCOMPARE(entriesOf(disk.path(QString())), before);
     }
 
