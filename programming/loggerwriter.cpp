@@ -113,6 +113,9 @@ bool LoggerWriter::startProgramming(int row)
                          tr("Warning!\n\nThe logger was disconnected; nothing was written."));
         return false;
     }
+    // an automatic download may have begun while the question was open
+    if (refuseWhileTransferring())
+        return false;
     // The typed texts go into the record for a program that is written: a
     // refused one leaves the record as the logger holds it (its reports and
     // mails say so), and the page as it was typed.

@@ -81,6 +81,9 @@ void ProductionPanel::factoryInit()
         CPrompt::warning(parent, tr("Warning!\n\nThe logger was disconnected; nothing was changed."));
         return;
     }
+    // an automatic download may have begun while the question was open
+    if (writer.refuseWhileTransferring())
+        return;
     record->commandLink->sendCommand(MemoryMap::Command::Wake);
     record->commandLink->sendCommand(MemoryMap::Command::FactoryInit);
     // the logger sends its image again, so that the page shows it as it now is

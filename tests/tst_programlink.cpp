@@ -481,6 +481,49 @@ private slots:
         users->enabled = false;
     }
 
+    // A download that begins while the question is open (the automatic one
+    // runs from the window's timer) holds the logger: the answer Yes then
+    // writes nothing.
+    void aDownloadBegunDuringTheQuestionHoldsTheLogger_data()
+    {
+        QTest::addColumn<bool>("program");
+        QTest::newRow("program") << true;
+        QTest::newRow("factory init") << false;
+    }
+
+    void aDownloadBegunDuringTheQuestionHoldsTheLogger()
+    {
+        QFETCH(bool, program);
+        QStringList warnings;   // outlives the window, whose close may still ask
+        bool asked = false;
+        Station s({ "--serial", "BSY-0001", "--readings", "300" });
+        START_SELECTED(s);
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        const QByteArray before = s.sim.memory();
+        const int framesBefore = s.link()->writeFramesSent;
+        CPrompt::setBoxHandler([&](CPrompt::Kind kind, const QString &text, QMessageBox::StandardButtons) {
+            if (kind != CPrompt::Question)
+                warnings << text;
+            else if (!asked) {
+                asked = true;
+                s.window.app->startDownload(0);
+            }
+            return QMessageBox::Yes;
+        });
+        if (program)
+            s.ui->m_actionProgram->trigger();
+        else
+            s.ui->m_pushButtonFactoryInit->click();
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings.first().contains(QStringLiteral("still running")), qPrintable(warnings.first()));
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().dataLoaded, kProgramMs);
+        QVERIFY(s.roundTrip());
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+        QCOMPARE(s.sim.memory(), before);
+        QCOMPARE(s.record().recordedCount, 300u);
+    }
+
     // The logger keeps its texts in Latin-1: a program with a character
     // beyond it is refused before anything is written, naming the field; the
     // record keeps the logger's texts and the page the typed ones. Accented
