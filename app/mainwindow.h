@@ -179,8 +179,10 @@ public:
     // "" with the reason in error.
     QString exportSelectedFile(const QString &extension, const QString &directory,
                                const LoggerRecord &record, QString *error) override;
-    // The graph page's picture; false with the reason in error.
+    // The graph page's picture, and the window's; false with the reason in
+    // error.
     bool writeGraphImage(const QString &path, QString *error);
+    bool writeWindowImage(const QString &path, QString *error);
     // ---- programming page and production ---------------------------------
     // Fills the whole logger page (settings, alarm tabs by the logger's
     // sensors, program panel) from the selected record.
@@ -524,6 +526,7 @@ private:
     void serveReportRequest();
     bool writeReadingsExport(int row, const QString &path, QString *error);
     bool withViewsOf(int row, const std::function<bool()> &write);
+    bool writePicture(QWidget *view, const QString &path, const QString &notWritten, QString *error);
     // The PDF report of a record; false with the reason in error.
     bool writeReportPdf(const LoggerRecord &record, const QString &path, QString *error);
     // ---- programming page and production ---------------------------------

@@ -369,11 +369,21 @@ bool MainWindow::writeReadingsExport(int row, const QString &path, QString *erro
 
 bool MainWindow::writeGraphImage(const QString &path, QString *error)
 {
+    return writePicture(plot, path, tr("The picture of the graph could not be written to %1."), error);
+}
+
+bool MainWindow::writeWindowImage(const QString &path, QString *error)
+{
+    return writePicture(this, path, tr("The picture of the window could not be written to %1."), error);
+}
+
+// notWritten names the file with %1; the reason follows it.
+bool MainWindow::writePicture(QWidget *view, const QString &path, const QString &notWritten, QString *error)
+{
     QString reason;
-    if (savePlotImage(plot, path, &reason))
+    if (savePlotImage(view, path, &reason))
         return true;
-    *error = tr("The picture of the graph could not be written to %1.").arg(QDir::toNativeSeparators(path))
-             + QStringLiteral("\n\n") + reason;
+    *error = notWritten.arg(QDir::toNativeSeparators(path)) + QStringLiteral("\n\n") + reason;
     return false;
 }
 

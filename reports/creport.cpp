@@ -215,7 +215,7 @@ bool CReport::writeAttachmentFiles(QString *error)
         mail->attach(plotPath, picture);
     }
     const QString windowPath = directory.filePath(QStringLiteral("program.jpg"));
-    if (!writeWindowPicture(windowPath, error))
+    if (!mainWindow->writeWindowImage(windowPath, error))
         return false;
     mail->attach(windowPath, picture);
 
@@ -262,14 +262,4 @@ void CReport::failExport(const QString &reason)
 {
     endSend();
     CPrompt::warning(this, tr("Warning!\n\nThe report was not sent.\n%1").arg(reason));
-}
-
-bool CReport::writeWindowPicture(const QString &path, QString *error)
-{
-    QString reason;
-    if (mainWindow->saveWindowImage(path, &reason))
-        return true;
-    *error = tr("The picture of the window could not be written to %1.").arg(QDir::toNativeSeparators(path))
-             + QStringLiteral("\n\n") + reason;
-    return false;
 }

@@ -78,7 +78,6 @@ private:
     QString body() const;
     QString passwordLine() const;
     QString summaryText() const;
-    bool writeWindowPicture(const QString &path, QString *error);
 
     MainWindow *mainWindow;
     QTimer *timer;
