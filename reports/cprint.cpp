@@ -444,14 +444,14 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
     const QString deviceBoxTitle = tr("Device Specification");
     const int boxTop = int(100 / scale + contentTopFor(logoImage(QString::fromLatin1(kLogoPath))));
     // the histogram of page 2 stands where the graph of page 1 does
-    const int boxBottom = measureSpecificationBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0,
+    const int boxBottom = measureDeviceBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0,
                                                   kSummaryGeneralRows)
                               .y();
     bool pagePainted = false;
 
     if (painted(1)) {
         startPage(1, pagePainted);
-        drawSpecificationBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0, kSummaryGeneralRows);
+        drawDeviceBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0, kSummaryGeneralRows);
         if (showViews)
             renderView(graphView(), QRect(0, boxBottom, pageWidth,
                                           int(pageHeight - boxBottom - 800 / scale)));
@@ -613,9 +613,9 @@ void CPrint::drawFooter(int page, int count)
 }
 
 // ---------------------------------------------------------------------------
-// page 1: the device specification box
+// page 1: the device box
 
-QPoint CPrint::measureSpecificationBox(int x, int y, int width, int, QTableWidget *,
+QPoint CPrint::measureDeviceBox(int x, int y, int width, int, QTableWidget *,
                                        const QString &, int, int rowCount) const
 {
     const int r = units(300);
@@ -626,7 +626,7 @@ QPoint CPrint::measureSpecificationBox(int x, int y, int width, int, QTableWidge
     return QPoint(x + width, bEnd + int(th * 10 / scale));
 }
 
-QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableWidget *table,
+QPoint CPrint::drawDeviceBox(int x, int y, int width, int height, QTableWidget *table,
                                     const QString &title, int firstRow, int rowCount)
 {
     const int r = units(300);
@@ -667,7 +667,7 @@ QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableW
     painter.setFont(titleFont);
     painter.drawText(QRect(int(150 / scale + x), bEnd, width, r), Qt::AlignCenter,
                      commentLine(record, userAdminOn()));
-    return measureSpecificationBox(x, y, width, height, table, title, firstRow, rowCount);
+    return measureDeviceBox(x, y, width, height, table, title, firstRow, rowCount);
 }
 
 // ---------------------------------------------------------------------------
