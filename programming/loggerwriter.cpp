@@ -54,13 +54,9 @@ bool LoggerWriter::refuseWhileTransferring()
 // to change a logger is checked in one place and before anything is queued.
 LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
 {
-    LoggerRecord *record = host.recordAt(row);
+    LoggerRecord *record = loggerAt(row);
     if (!record)
         return nullptr;
-    if (!record->commandLink) {
-        warnNoLoggerBehind();
-        return nullptr;
-    }
     // canConfigure holds for an administrator, and for anybody while user
     // administration is off
     if (!host.core()->userAdmin->canConfigure()) {
@@ -72,10 +68,15 @@ LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
     return refuseWhileTransferring() ? nullptr : record;
 }
 
-void LoggerWriter::warnNoLoggerBehind()
+LoggerRecord *LoggerWriter::loggerAt(int row)
 {
-    CPrompt::warning(host.promptParent(),
-                     tr("Warning!\n\nNo logger is connected to this record: it was opened from a file."));
+    LoggerRecord *record = host.recordAt(row);
+    if (record && !record->commandLink) {
+        CPrompt::warning(host.promptParent(),
+                         tr("Warning!\n\nNo logger is connected to this record: it was opened from a file."));
+        return nullptr;
+    }
+    return record;
 }
 
 // ---- programming ---------------------------------------------------------
@@ -194,12 +195,7 @@ quint32 LoggerWriter::sendClockTo(LoggerRecord &record)
 void LoggerWriter::readClock()
 {
     host.restartInactivityCountdown();
-    const LoggerRecord *record = host.recordAt(host.state().currentLoggerRow());
-    if (!record)
-        return;
-    if (!record->commandLink)
-        warnNoLoggerBehind();
-    else
+    if (const LoggerRecord *record = loggerAt(host.state().currentLoggerRow()))
         record->commandLink->sendCommand(MemoryMap::Command::Clock);
 }
 

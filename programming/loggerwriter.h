@@ -68,7 +68,9 @@ private:
     // "" when the logger can run the program of programImage; otherwise the
     // warning that says why not.
     QString refusalOfProgram(const QByteArray &programImage, const QString &serial) const;
-    void warnNoLoggerBehind();
+    // The record at row with its logger behind it; a record opened from a
+    // file is said to have none, and nullptr.
+    LoggerRecord *loggerAt(int row);
     // The next clock reply of the logger at recordIndex settles the check.
     void armClockCheck(int recordIndex);
     void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
