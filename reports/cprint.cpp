@@ -444,14 +444,14 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
     const QString deviceBoxTitle = tr("Device Specification");
     const int boxTop = int(100 / scale + contentTopFor(logoImage(QString::fromLatin1(kLogoPath))));
     // the histogram of page 2 stands where the graph of page 1 does
-    const int boxBottom = measureDeviceBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0,
+    const int boxBottom = measureSpecificationBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0,
                                                   kSummaryGeneralRows)
                               .y();
     bool pagePainted = false;
 
     if (painted(1)) {
         startPage(1, pagePainted);
-        drawDeviceBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0, kSummaryGeneralRows);
+        drawSpecificationBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0, kSummaryGeneralRows);
         if (showViews)
             renderView(graphView(), QRect(0, boxBottom, pageWidth,
                                           int(pageHeight - boxBottom - 800 / scale)));
@@ -613,9 +613,9 @@ void CPrint::drawFooter(int page, int count)
 }
 
 // ---------------------------------------------------------------------------
-// page 1: the device box
+// page 1: the device specification box
 
-QPoint CPrint::measureDeviceBox(int x, int y, int width, int, QTableWidget *,
+QPoint CPrint::measureSpecificationBox(int x, int y, int width, int, QTableWidget *,
                                        const QString &, int, int rowCount) const
 {
     const int r = units(300);
@@ -626,7 +626,7 @@ QPoint CPrint::measureDeviceBox(int x, int y, int width, int, QTableWidget *,
     return QPoint(x + width, bEnd + int(th * 10 / scale));
 }
 
-QPoint CPrint::drawDeviceBox(int x, int y, int width, int height, QTableWidget *table,
+QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableWidget *table,
                                     const QString &title, int firstRow, int rowCount)
 {
     const int r = units(300);
@@ -667,7 +667,7 @@ QPoint CPrint::drawDeviceBox(int x, int y, int width, int height, QTableWidget *
     painter.setFont(titleFont);
     painter.drawText(QRect(int(150 / scale + x), bEnd, width, r), Qt::AlignCenter,
                      commentLine(record, userAdminOn()));
-    return measureDeviceBox(x, y, width, height, table, title, firstRow, rowCount);
+    return measureSpecificationBox(x, y, width, height, table, title, firstRow, rowCount);
 }
 
 // ---------------------------------------------------------------------------

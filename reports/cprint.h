@@ -18,7 +18,7 @@ class QPrinter;
 class QTableWidget;
 class QWidget;
 
-// The printed report of one record: page 1 the device box and
+// The printed report of one record: page 1 the device specification box and
 // the graph, page 2 the alarm table and the histogram, then one page of
 // readings per hundred samples. The same pages go to the print preview
 // (Letter), the printer and PDF files (A4).
@@ -79,10 +79,10 @@ public:
     // page parts, each in report units divided by scale
     void drawHeader(const QString &logoPath, const LoggerRecord &record);
     void drawFooter(int page, int pageCount);
-    QPoint drawDeviceBox(int x, int y, int width, int height, QTableWidget *table,
+    QPoint drawSpecificationBox(int x, int y, int width, int height, QTableWidget *table,
                                 const QString &title, int firstRow, int rowCount);
-    // Where drawDeviceBox would end, without drawing.
-    QPoint measureDeviceBox(int x, int y, int width, int height, QTableWidget *table,
+    // Where drawSpecificationBox would end, without drawing.
+    QPoint measureSpecificationBox(int x, int y, int width, int height, QTableWidget *table,
                                    const QString &title, int firstRow, int rowCount) const;
     void drawAlarmTable(int x, int y, int width, int height, QTableWidget *table,
                         const QString &title, const LoggerRecord &record, int firstRow,

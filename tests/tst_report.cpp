@@ -218,6 +218,20 @@ private slots:
             QVERIFY2(shows(probes, QString::fromUtf8(text)), text);
     }
 
+    // Page 1's graph starts where the specification box is measured to end:
+    // a line a row below its title band, wherever the box stands.
+    void specificationBoxIsMeasuredByItsRows()
+    {
+        CPrint report(&h->window);
+        const QString title = QStringLiteral("Device Specification");
+        const QPoint rows22 = report.measureSpecificationBox(0, 500, 4000, -1, nullptr, title, 0, 22);
+        const QPoint rows23 = report.measureSpecificationBox(0, 500, 4000, -1, nullptr, title, 0, 23);
+        const QPoint lower = report.measureSpecificationBox(0, 900, 4000, -1, nullptr, title, 0, 22);
+        QCOMPARE(rows22.x(), 4000);
+        QVERIFY(rows23.y() > rows22.y());
+        QCOMPARE(lower.y() - rows22.y(), 400);
+    }
+
     void pageRangePrintsOnlyThosePages()
     {
         const LoggerRecord record = trip(250);   // 5 pages
