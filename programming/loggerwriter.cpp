@@ -71,12 +71,19 @@ LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
 LoggerRecord *LoggerWriter::loggerAt(int row)
 {
     LoggerRecord *record = host.recordAt(row);
-    if (record && !record->commandLink) {
+    if (!record || record->commandLink)
+        return record;
+    // The mass-storage logger is plugged in, but only its drive is reached:
+    // its clock line goes into the drive's command file when it is read.
+    if (record->massStorage)
+        CPrompt::warning(host.promptParent(),
+                         tr("Warning!\n\nThis logger is read from its drive: its clock cannot be read or set "
+                            "from here. The program sets it through the drive each time it reads the "
+                            "logger."));
+    else
         CPrompt::warning(host.promptParent(),
                          tr("Warning!\n\nNo logger is connected to this record: it was opened from a file."));
-        return nullptr;
-    }
-    return record;
+    return nullptr;
 }
 
 // ---- programming ---------------------------------------------------------

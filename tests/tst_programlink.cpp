@@ -265,6 +265,16 @@ private slots:
         s.ui->m_pushButtonLoggerReadTime->click();
         s.ui->m_pushButtonLoggerSyncTime->click();
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("No logger is connected")), 2);
+
+        // the mass-storage logger is plugged in, though only its drive is reached
+        LoggerRecord drive = WindowTest::fileRecord(QStringLiteral("/media/KelpraUSB/D1.QLF"), QStringLiteral("D1"));
+        drive.massStorage = true;
+        s.addAndSelect(drive);
+        s.prompts.boxes.clear();
+        s.ui->m_pushButtonLoggerReadTime->click();
+        s.ui->m_pushButtonLoggerSyncTime->click();
+        QCOMPARE(s.prompts.boxesContaining(QStringLiteral("clock cannot be read or set from here")), 2);
+        QCOMPARE(s.prompts.boxesContaining(QStringLiteral("No logger is connected")), 0);
     }
 
     void aClockThatStaysWrongIsReported()
