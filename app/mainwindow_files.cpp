@@ -95,8 +95,9 @@ bool MainWindow::saveRecordAs(int row)
         return false;
     const LoggerRecord record = app->records.at(row);
     QString suggestion = dialogStartDirectory();
-    if (!record.serialNumber.trimmed().isEmpty())
-        suggestion += QLatin1Char('/') + CFileManager::fileBaseName(record.serialNumber) + QStringLiteral(".qlf");
+    const QString serial = record.trip().serialNumber;
+    if (!serial.trimmed().isEmpty())
+        suggestion += QLatin1Char('/') + CFileManager::fileBaseName(serial) + QStringLiteral(".qlf");
     const QString pdfType = tr("PDF report (*.pdf)");
     const QStringList types = { tr("Data file (*.qlf)"), tr("Text file (*.txt)"),
                                 tr("CSV file (*.csv)"), pdfType };
@@ -143,7 +144,7 @@ bool MainWindow::saveReportAs(int row, const QString &path)
         return false;
     }
     QString error;
-    if (!withViewsOf(row, [&] { return writeReportPdf(app->records.at(row), path, &error); })) {
+    if (!withViewsOf(row, [&] { return writeReportPdf(app->records.at(row).trip(), path, &error); })) {
         CPrompt::warning(this, tr("Warning!\n\n") + error);
         return false;
     }
@@ -295,7 +296,7 @@ void MainWindow::on_m_actionSaveProgramTemplate_triggered()
 // file's path, so a later Save never writes a data file over the export.
 int MainWindow::exportAutomatically(int row, const QString &extension)
 {
-    const QString path = app->nextExportFileName(app->records.at(row), extension);
+    const QString path = app->nextExportFileName(app->records.at(row).trip(), extension);
     if (path.isEmpty())
         return row;
     app->records[row].exportFileName = path;
@@ -329,7 +330,8 @@ bool MainWindow::writeTextExport(const QString &path, int selectedCount, QString
 QString MainWindow::exportSelectedFile(const QString &extension, const QString &directory,
                                        const LoggerRecord &record, QString *error)
 {
-    const QString path = QDir(directory).filePath(CFileManager::fileBaseName(record.serialNumber) + QLatin1Char('.') + extension);
+    const QString path = QDir(directory).filePath(CFileManager::fileBaseName(record.trip().serialNumber)
+                                                  + QLatin1Char('.') + extension);
     // the record may have moved to another row, or gone, since it was chosen
     const int row = rowOfRecord(record);
     QString reason;
@@ -339,14 +341,15 @@ QString MainWindow::exportSelectedFile(const QString &extension, const QString &
     else if (!app->records.at(row).dataLoaded)
         reason = tr("The logger %1 holds no readings yet.").arg(record.serialNumber.trimmed());
     else if (extension == QLatin1String("qlf"))
-        written = CFileManager::writeDataFile(path, app->records.at(row), app->userAdmin->enabled, &reason);
+        written = CFileManager::writeDataFile(path, app->records.at(row).trip(), app->userAdmin->enabled,
+                                              &reason);
     else if (extension == QLatin1String("txt") || extension == QLatin1String("csv")) {
         QString systemReason;
         written = writeReadingsExport(row, path, &systemReason);
         if (!written)
             reason = notWrittenText(path, systemReason);
     } else if (extension == QLatin1String("pdf"))
-        written = withViewsOf(row, [&] { return writeReportPdf(app->records.at(row), path, &reason); });
+        written = withViewsOf(row, [&] { return writeReportPdf(app->records.at(row).trip(), path, &reason); });
     else if (extension == QLatin1String("jpg"))
         written = withViewsOf(row, [&] { return writeGraphImage(path, &reason); });
     else

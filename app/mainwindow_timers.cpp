@@ -78,7 +78,7 @@ void MainWindow::runAutomaticSteps(int row)
     // A step that shows a box gives back the record's row again: the box's
     // event loop may remove records (warnKeepingRow).
     if (settings.autoSaveLogger && !current.autoSaved && users->canDownload()) {
-        const QString path = app->nextDataFileName(current);
+        const QString path = app->nextDataFileName(current.trip());
         app->records[row].autoSaved = true;
         QString reason;
         if (!path.isEmpty()) {

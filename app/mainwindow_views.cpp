@@ -251,7 +251,7 @@ void MainWindow::on_m_actionGeneratPdf_triggered()
     const LoggerRecord *current = recordAt(row);
     if (!current)
         return;
-    const LoggerRecord record = *current;
+    const LoggerRecord record = current->trip();
     const QString path = app->nextPdfFileName(record);
     if (path.isEmpty()) {
         CPrompt::warning(this, tr("Warning!\n\nNo name is free for the PDF report.\n"
@@ -273,7 +273,7 @@ void MainWindow::on_m_actionPrintPreview_triggered()
     if (!record)
         return;
     CPrint report(this);
-    report.printPreview(*record);
+    report.printPreview(record->trip());
 }
 
 void MainWindow::on_m_actionPrintPrint_triggered()
@@ -283,7 +283,7 @@ void MainWindow::on_m_actionPrintPrint_triggered()
     const LoggerRecord *current = currentRecordWithReadingsOrSay();
     if (!current)
         return;
-    const LoggerRecord record = *current;
+    const LoggerRecord record = current->trip();
     CPrint report(this);
     if (report.print(record))
         auditUserAction(QStringLiteral("Print File: ") + record.serialNumber);
@@ -335,7 +335,7 @@ void MainWindow::showReportProgress(int page, int pageCount)
 // timers, so the row of the record is looked up again (-1 when it went).
 int MainWindow::generatePdfAutomatically(int row)
 {
-    const LoggerRecord record = app->records.at(row);
+    const LoggerRecord record = app->records.at(row).trip();
     const QString path = app->nextPdfFileName(record);
     app->records[row].exportFileName = path;
     if (path.isEmpty())
@@ -382,7 +382,7 @@ void MainWindow::showRecordComment()
         return;
     storeEditedComment();
     commentRecordId = record ? record->recordId : 0;
-    field->setText(record ? record->comment : QString());
+    field->setText(record ? record->trip().comment : QString());
     field->setModified(false);
     field->setEnabled(record != nullptr);
 }
@@ -400,10 +400,12 @@ void MainWindow::storeEditedComment()
     field->setModified(false);
     LoggerRecord &record = app->records[row];
     const QString comment = field->text();
-    if (comment == record.comment)
+    const QString before = record.trip().comment;
+    if (comment == before)
         return;
-    auditUserAction(QStringLiteral("Change comment: ") + record.comment + QStringLiteral(" --> ")
-                    + comment);
+    auditUserAction(QStringLiteral("Change comment: ") + before + QStringLiteral(" --> ") + comment);
+    // the logger takes the comment with its next program as well
+    record.tripForChange().comment = comment;
     record.comment = comment;
     if (record.dataLoaded)
         record.unsavedReadings = true;

@@ -377,13 +377,8 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
     case LinkResult::DownloadProgress:
         break;   // the core turns it into the progress bar
     case LinkResult::DownloadDone:
-        record.readings = result.readings;
-        record.readingCount = result.readings.size();
-        record.recordedCount = quint32(result.readings.size());
-        record.startTime = LoggerTime::toDateTime(result.start);
-        record.stopTime = LoggerTime::toDateTime(result.end);
-        record.downloadTime = QDateTime::currentDateTime();
-        record.dataLoaded = true;
+        record.keepDownloadAsTrip(result.readings, LoggerTime::toDateTime(result.start),
+                                  LoggerTime::toDateTime(result.end));
         record.unsavedReadings = true;
         record.downloadRunning = false;
         if (window)

@@ -481,6 +481,16 @@ void CMainApp::releaseRecord(int index)
     removeRecord(index);
 }
 
+const LoggerRecord *CMainApp::tripAt(int index) const
+{
+    return index >= 0 && index < records.size() ? &records.at(index).trip() : nullptr;
+}
+
+LoggerRecord *CMainApp::tripForChangeAt(int index)
+{
+    return index >= 0 && index < records.size() ? &records[index].tripForChange() : nullptr;
+}
+
 void CMainApp::removeRecord(int index)
 {
     if (index < 0 || index >= records.size())
@@ -662,8 +672,11 @@ bool CMainApp::applyResultsOf(int i)
         if (wasDownloading && !records.at(i).downloadRunning)
             endTransferOf(i);
         if (result.kind == LinkResult::DownloadDone) {
-            if (userAdmin->enabled)
-                records[i].downloadedBy = userAdmin->currentUserShortName();
+            if (userAdmin->enabled) {
+                const QString name = userAdmin->currentUserShortName();
+                records[i].downloadedBy = name;
+                records[i].tripForChange().downloadedBy = name;
+            }
             downloadPercent = 100;
             emit downloadProgress(i, downloadPercent);
         } else if (result.kind == LinkResult::DownloadFailed) {

@@ -65,6 +65,11 @@ public:
     // record and the watched transfer on the records they named.
     void removeRecord(int index);
 
+    // The trip of the record at index (see LoggerRecord::trip), null
+    // outside the list; the second for a change of the trip's own.
+    const LoggerRecord *tripAt(int index) const;
+    LoggerRecord *tripForChangeAt(int index);
+
     // Index of the record whose link is comm, -1 when none (records shift
     // when one is removed, so threads never keep an index).
     int recordIndexOf(const CComm *comm) const;

@@ -98,6 +98,7 @@ bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *erro
     r.massStorage = true;
     r.dataLoaded = true;
     r.ready = true;
+    r.keepAsTrip();
     record = r;
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "core/imagecodec.h"
+
 namespace {
 std::atomic<quint64> lastRecordId{0};
 }
@@ -98,4 +100,42 @@ void LoggerRecord::updateChannels()
     for (int c = ChannelInternal; c <= ChannelExternal; ++c)
         if (isChannelOn(ViewChannel(c)))
             ++channelCount;
+}
+
+LoggerRecord &LoggerRecord::tripForChange()
+{
+    if (!recordedTrip)
+        return *this;
+    if (recordedTrip.use_count() > 1)
+        recordedTrip = std::make_shared<LoggerRecord>(*recordedTrip);
+    return *recordedTrip;
+}
+
+void LoggerRecord::keepAsTrip()
+{
+    auto kept = std::make_shared<LoggerRecord>(*this);
+    kept->recordedTrip.reset();
+    recordedTrip = std::move(kept);
+}
+
+void LoggerRecord::keepDownloadAsTrip(const QVector<quint16> &downloaded, const QDateTime &start,
+                                      const QDateTime &stop)
+{
+    readings = downloaded;
+    readingCount = downloaded.size();
+    recordedCount = quint32(downloaded.size());
+    startTime = start;
+    stopTime = stop;
+    downloadTime = QDateTime::currentDateTime();
+    dataLoaded = true;
+
+    LoggerRecord recorded = *this;
+    recorded.recordedTrip.reset();
+    // the alarm state came in its own reply, and the comment line is the
+    // trip's: both stand as they are, the rest as the logger holds it
+    ImageCodec::decode(imageRead, recorded);
+    recorded.alarmStatus = alarmStatus;
+    recorded.comment = comment;
+    recorded.recordedCount = recordedCount;
+    recordedTrip = std::make_shared<LoggerRecord>(std::move(recorded));
 }

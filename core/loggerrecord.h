@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -149,6 +151,15 @@ struct LoggerRecord
     // readings per alarm level, by ViewChannel: normal, HH, H, L, LL
     int levelCounts[3][5] = {};
 
+    // The trip whose readings the record holds, with the program it was
+    // recorded under. The page sets up the logger's next trip in the
+    // record's own fields, and a program sent rereads them from the logger;
+    // neither may change the interval, channels, limits, texts or alarm
+    // state that the readings are shown, reported and saved with. Null
+    // while the record took no readings: its trip is then the record
+    // itself. The copies of a record share it until one changes it.
+    std::shared_ptr<LoggerRecord> recordedTrip;
+
     LoggerRecord();
 
     bool isFile() const { return portName.isEmpty(); }
@@ -166,6 +177,19 @@ struct LoggerRecord
 
     // Recomputes recordedChannels and channelCount from sensorFlags and configWord.
     void updateChannels();
+
+    // What shows, prints, exports or saves the readings reads them here.
+    const LoggerRecord &trip() const { return recordedTrip ? *recordedTrip : *this; }
+    // The trip, for a change of its own (its comment, its statistics): the
+    // other copies of the record keep theirs.
+    LoggerRecord &tripForChange();
+    // The record as it stands becomes its trip.
+    void keepAsTrip();
+    // Readings that arrived from the logger become the trip, with the
+    // program of the image the logger gave (imageRead), not with the
+    // page's edits of the next one.
+    void keepDownloadAsTrip(const QVector<quint16> &downloaded, const QDateTime &start,
+                            const QDateTime &stop);
 };
 
 // The views number channels internal, humidity, external; the logger stores

@@ -361,7 +361,7 @@ bool CFileManager::writeDataFile(const QString &path, int recordIndex, QString *
 {
     if (recordIndex < 0 || recordIndex >= app->records.size())
         return false;
-    if (!writeDataFile(path, app->records.at(recordIndex), app->userAdmin->enabled, error, reason))
+    if (!writeDataFile(path, app->records.at(recordIndex).trip(), app->userAdmin->enabled, error, reason))
         return false;
     app->records[recordIndex].unsavedReadings = false;
     return true;
@@ -522,6 +522,7 @@ bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, bool 
     loaded.fromFile = true;
     loaded.dataLoaded = true;
     loaded.ready = true;
+    loaded.keepAsTrip();
     record = loaded;
     return true;
 }

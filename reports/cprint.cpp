@@ -376,7 +376,7 @@ void CPrint::fillSummary(QTableWidget &summary)
         return;
     const QList<int> selection = summarySelection();
     // the summary leaves its counts in the record; the readings table's stay
-    LoggerRecord *summarised = selection.isEmpty() ? nullptr : &app->records[selection.first()];
+    LoggerRecord *summarised = selection.isEmpty() ? nullptr : app->tripForChangeAt(selection.first());
     int levelCounts[3][5];
     float mktValue[3];
     if (summarised) {

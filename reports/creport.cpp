@@ -164,10 +164,10 @@ QString CReport::body() const
 // the word without them.
 QString CReport::passwordLine() const
 {
-    const int row = mainWindow->currentLoggerRow();
-    if (row < 0 || row >= mainWindow->app->records.size())
+    const LoggerRecord *trip = mainWindow->app->tripAt(mainWindow->currentLoggerRow());
+    if (!trip)
         return QString();
-    const quint32 word = mainWindow->app->records.at(row).passwordWord;
+    const quint32 word = trip->passwordWord;
     return QString::asprintf("Password:%08X - %d\r\n", word, int(word & 0x3FFFFFFFu));
 }
 

@@ -49,7 +49,7 @@ void CSendEmail::start(int index)
 {
     hasRecord = index >= 0 && index < application->records.size();
     if (hasRecord)
-        record = application->records.at(index);
+        record = application->records.at(index).trip();
     state = Starting;
 }
 

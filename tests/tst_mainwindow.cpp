@@ -432,8 +432,10 @@ private slots:
             QVERIFY2(directory.startsWith(QDir::homePath()), qPrintable(directory));
         h.prompts.fileCaptions.clear();
 
-        // Save writes the same file without asking
-        h.records[0].comment = QStringLiteral("edited");
+        // Save writes the same file without asking, with the comment typed
+        // over the graph
+        h.ui->m_lineEditComment->setText(QStringLiteral("edited"));
+        h.ui->m_lineEditComment->setModified(true);
         h.ui->m_actionSave->trigger();
         QVERIFY(h.prompts.fileCaptions.isEmpty());
         LoggerRecord reread;

@@ -84,9 +84,7 @@ void CPlot::setData(CMainApp *app, int recordIndex)
 
 const LoggerRecord *CPlot::recordAt(int index) const
 {
-    if (!m_app || index < 0 || index >= m_app->records.size())
-        return nullptr;
-    return &m_app->records.at(index);
+    return m_app ? m_app->tripAt(index) : nullptr;
 }
 
 bool CPlot::celsius() const

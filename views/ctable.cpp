@@ -353,8 +353,7 @@ void CTable::initSummary(QTableWidget *table, QList<int> selection)
     table->setColumnCount(1 + selection.size());
     QStringList headers { QString() };
     for (int index : selection)
-        headers << (index >= 0 && index < app->records.size() ? app->records.at(index).serialNumber
-                                                               : QString());
+        headers << (app->tripAt(index) ? app->tripAt(index)->serialNumber : QString());
     table->setHorizontalHeaderLabels(headers);
     table->setColumnWidth(0, 300);
     for (int column = 1; column < table->columnCount(); ++column)
@@ -524,9 +523,10 @@ void CTable::fillSummary(QTableWidget *table, QList<int> selection, bool reportM
 
     for (int column = 0; column < selection.size(); ++column) {
         const int index = selection.at(column);
-        if (index < 0 || index >= app->records.size())
+        LoggerRecord *trip = app->tripForChangeAt(index);
+        if (!trip)
             continue;
-        LoggerRecord &record = app->records[index];
+        LoggerRecord &record = *trip;
         for (int row = 0; row < kGeneralRowCount; ++row)
             table->setItem(row, column + 1, new QTableWidgetItem(generalValue(kGeneralRows[row], record)));
         for (int block = 0; block < 3; ++block) {
@@ -566,9 +566,10 @@ void CTable::setReadingsHeaderMulti(QTableWidget *table, QList<int> selection)
 {
     valueHeaders.clear();
     for (int index : selection) {
-        if (index < 0 || index >= app->records.size())
+        const LoggerRecord *trip = app->tripAt(index);
+        if (!trip)
             continue;
-        const LoggerRecord &record = app->records.at(index);
+        const LoggerRecord &record = *trip;
         for (ViewChannel channel : kChannelOrder)
             if (record.channelPosition(channel) >= 0)
                 valueHeaders << record.serialNumber + QLatin1Char(' ') + channelHeader(record, channel);
@@ -630,13 +631,11 @@ struct ReadingGrid
 };
 
 // Earliest start of the selected sets: the origin of a time line by date.
-QDateTime earliestStart(const QList<LoggerRecord> &records, const QList<int> &selection)
+QDateTime earliestStart(const QVector<LoggerRecord *> &trips)
 {
     QDateTime origin;
-    for (int index : selection) {
-        if (index < 0 || index >= records.size())
-            continue;
-        const QDateTime start = records.at(index).startTime;
+    for (const LoggerRecord *trip : trips) {
+        const QDateTime start = trip->startTime;
         if (start.isValid() && (!origin.isValid() || start < origin))
             origin = start;
     }
@@ -645,17 +644,14 @@ QDateTime earliestStart(const QList<LoggerRecord> &records, const QList<int> &se
 
 // The sets of the selection, with their counters cleared. Placed by date,
 // every set counts from origin; otherwise each from its own start.
-QVector<ReadingSet> readingSets(QList<LoggerRecord> &records, const QList<int> &selection,
-                                const QDateTime &origin, bool byDate, bool fahrenheit, int energy,
-                                int &valueColumns)
+QVector<ReadingSet> readingSets(const QVector<LoggerRecord *> &trips, const QDateTime &origin,
+                                bool byDate, bool fahrenheit, int energy, int &valueColumns)
 {
     QVector<ReadingSet> sets;
     valueColumns = 0;
-    for (int index : selection) {
-        if (index < 0 || index >= records.size())
-            continue;
+    for (LoggerRecord *trip : trips) {
         ReadingSet set;
-        set.record = &records[index];
+        set.record = trip;
         LoggerRecord &record = *set.record;
         set.stride = record.channelCount;
         set.samples = record.sampleCount();
@@ -887,10 +883,15 @@ void CTable::fillReadingsInto(QTableWidget *table, const QList<int> &selection)
     rowValues.clear();
     const bool several = selection.size() > 1;
     const bool byDate = !several || app->settings.multiLinkSyncDateTime;
-    const QDateTime origin = earliestStart(app->records, selection);
+    // the counters and temperatures the sets leave go to their trips
+    QVector<LoggerRecord *> trips;
+    for (int index : selection)
+        if (LoggerRecord *trip = app->tripForChangeAt(index))
+            trips << trip;
+    const QDateTime origin = earliestStart(trips);
     int valueColumns = 0;
-    QVector<ReadingSet> sets = readingSets(app->records, selection, origin, byDate, fahrenheit(),
-                                           activationEnergy(), valueColumns);
+    QVector<ReadingSet> sets = readingSets(trips, origin, byDate, fahrenheit(), activationEnergy(),
+                                           valueColumns);
 
     if (table) {
         table->setUpdatesEnabled(false);
