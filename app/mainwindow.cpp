@@ -264,10 +264,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
     for (const LoggerRecord &record : qAsConst(unsaved)) {
         if (rowOfRecord(record) < 0)
             continue;
-        const QString question = app->languageTable->text(LabelId::SaveBeforeClosingQuestion);
-        if (CPrompt::question(this, question) != QMessageBox::Yes)
+        const UnsavedOutcome outcome = offerUnsavedReadings(record);
+        if (outcome == UnsavedOutcome::Declined)
             break;
-        if (!saveRecordAs(rowOfRecord(record))) {
+        if (outcome == UnsavedOutcome::NotSaved) {
             event->ignore();
             return;
         }

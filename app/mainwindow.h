@@ -424,6 +424,13 @@ private:
     void fillSettingsFields(const LoggerRecord &record);
     void removeRecord(int index);
     bool saveRecordAs(int row);
+    // The answer to "save before closing?" for a record whose readings were
+    // never saved: NotSaved when a save was asked for and did not happen.
+    enum class UnsavedOutcome { Saved, Declined, NotSaved };
+    UnsavedOutcome offerUnsavedReadings(const LoggerRecord &record);
+    // Closes the file record at row; one holding readings never saved is
+    // offered first and stays when its save does not happen.
+    bool closeFileRecord(int row);
     bool writeDataFileFor(int row, const QString &path);
     QString startPageAddress() const;
     void disableUnservedFields();

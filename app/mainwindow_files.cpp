@@ -1,8 +1,6 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include <algorithm>
-
 #include <QDir>
 #include <QFileInfo>
 
@@ -206,16 +204,40 @@ void MainWindow::removeRecord(int index)
     lastSelectedRow = -1;
 }
 
+MainWindow::UnsavedOutcome MainWindow::offerUnsavedReadings(const LoggerRecord &record)
+{
+    const QString question = app->languageTable->text(LabelId::SaveBeforeClosingQuestion);
+    if (CPrompt::question(this, question) != QMessageBox::Yes)
+        return UnsavedOutcome::Declined;
+    // the question's event loop may have moved the row
+    const int row = rowOfRecord(record);
+    return row >= 0 && saveRecordAs(row) ? UnsavedOutcome::Saved : UnsavedOutcome::NotSaved;
+}
+
+// A trip whose logger went before it was saved stands as a file; its
+// readings exist nowhere else.
+bool MainWindow::closeFileRecord(int row)
+{
+    const LoggerRecord record = app->records.at(row);
+    if (record.unsavedReadings && offerUnsavedReadings(record) == UnsavedOutcome::NotSaved)
+        return false;
+    row = rowOfRecord(record);
+    if (row >= 0)
+        removeRecord(row);
+    return true;
+}
+
 void MainWindow::on_m_actionCloseSelectedFile_triggered()
 {
     restartInactivityCountdown();
+    storeEditedComment();
     const int row = currentLoggerRow();
     // a connected logger's record belongs to its link; only files close here
     if (!validRow(row) || !app->records.at(row).fromFile) {
         CPrompt::warning(this, tr("Warning!\n\nNo data file is selected in the list."));
         return;
     }
-    removeRecord(row);
+    closeFileRecord(row);
     fillLoggerTable(false);
     viewsDirty = true;
 }
@@ -223,15 +245,20 @@ void MainWindow::on_m_actionCloseSelectedFile_triggered()
 void MainWindow::on_m_actionCloseAllFiles_triggered()
 {
     restartInactivityCountdown();
-    const bool anyFile = std::any_of(app->records.cbegin(), app->records.cend(),
-                                     [](const LoggerRecord &record) { return record.fromFile; });
-    if (!anyFile) {
+    storeEditedComment();
+    QList<quint64> files;
+    for (const LoggerRecord &record : qAsConst(app->records))
+        if (record.fromFile)
+            files << record.recordId;
+    if (files.isEmpty()) {
         CPrompt::warning(this, tr("Warning!\n\nNo data file is open."));
         return;
     }
-    for (int row = app->records.size() - 1; row >= 0; --row)
-        if (app->records.at(row).fromFile)
-            removeRecord(row);
+    for (quint64 id : qAsConst(files)) {
+        const int row = rowOfRecordId(id);
+        if (row >= 0)
+            closeFileRecord(row);
+    }
     fillLoggerTable(false);
     if (app->records.isEmpty())
         app->currentRecord = -1;

@@ -775,6 +775,39 @@ private slots:
         QVERIFY(!h.records.at(0).unsavedReadings && !h.records.at(2).unsavedReadings);
     }
 
+    // A trip whose logger went before it was saved stands as a file row:
+    // closing it, alone or with all files, offers it as exit does.
+    void closingAFileOffersItsTripNeverSaved()
+    {
+        Harness h;
+        LoggerRecord orphan = loggerRecord(QString(), "D3");
+        orphan.fromFile = orphan.dataLoaded = orphan.unsavedReadings = true;
+        orphan.versionWord = 0x115;
+        h.records << fileRecord("/tmp/f.qlf", "F1");
+        h.addAndSelect(orphan);
+        h.prompts.answer = QMessageBox::Yes;
+        h.prompts.filesToChoose.clear();   // the save is cancelled: the trip stays
+        h.ui->m_actionCloseSelectedFile->trigger();
+        h.ui->m_actionCloseAllFiles->trigger();
+        QCOMPARE(h.records.size(), 1);
+        QCOMPARE(h.records.first().serialNumber, QStringLiteral("D3"));
+        QCOMPARE(h.prompts.boxes.size(), 2);
+        QCOMPARE(h.prompts.boxes.first().text, h.window.app->languageTable->text(183));
+
+        const QString path = h.homePath("D3.qlf");
+        h.prompts.filesToChoose = QStringList{ path };
+        h.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        h.ui->m_actionCloseSelectedFile->trigger();
+        QVERIFY(h.records.isEmpty());
+        QVERIFY(QFile::exists(path));
+
+        // "No" lets it go
+        h.addAndSelect(orphan);
+        h.prompts.answer = QMessageBox::No;
+        h.ui->m_actionCloseAllFiles->trigger();
+        QVERIFY(h.records.isEmpty());
+    }
+
     // A box inside a timer step runs the event loop, in which the core's
     // tick may remove records: the step goes on with its own record.
     void timerStepsFindTheirRecordAgainAfterABox()
