@@ -1,6 +1,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
@@ -11,11 +13,31 @@
 
 namespace {
 
+// The data file named on the command line, "" when there is none.
+QString dataFileArgument()
+{
+    const QStringList arguments = QApplication::arguments();
+    return arguments.size() > 1 ? arguments.at(1) : QString();
+}
+
+// A start from a file manager's "open with" would otherwise seem to have
+// done nothing with the file.
+QString notOpenedText(const QString &dataFile)
+{
+    return QCoreApplication::translate(
+               "main", "The file \"%1\" was not opened: open it in the running copy with File > Load.")
+        .arg(QDir::toNativeSeparators(QFileInfo(dataFile).absoluteFilePath()));
+}
+
 // The notice closes by itself, so that a start with nobody at the screen
 // still ends; stderr keeps the reason for a start from a script.
-void tellAlreadyRunning()
+void tellAlreadyRunning(const InstanceLock &lock)
 {
-    const QString text = InstanceLock::alreadyRunningText();
+    QString text = lock.refusalText();
+    const QString dataFile = dataFileArgument();
+    // the notice does not wrap: a sentence a line keeps it within the screen
+    if (!dataFile.isEmpty())
+        text += QLatin1Char('\n') + notOpenedText(dataFile);
     std::fprintf(stderr, "%s\n", qPrintable(text));
     CMessage notice(nullptr, text, 5);
     CPrompt::exec(&notice);
@@ -34,7 +56,7 @@ int main(int argc, char *argv[])
     // store, and held until the window and its core are gone
     InstanceLock instanceLock(CMainApp::resolveSettingsDir());
     if (!instanceLock.acquire()) {
-        tellAlreadyRunning();
+        tellAlreadyRunning(instanceLock);
         return EXIT_FAILURE;
     }
 
@@ -42,8 +64,8 @@ int main(int argc, char *argv[])
     MainWindow window;
     window.show();
     // a data file named on the command line opens as the Load action would
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1)
-        window.loadDataFile(arguments.at(1));
+    const QString dataFile = dataFileArgument();
+    if (!dataFile.isEmpty())
+        window.loadDataFile(dataFile);
     return application.exec();
 }

@@ -18,10 +18,17 @@ public:
     // False when a running copy holds the folder; nothing is written then.
     bool acquire();
 
-    static QString alreadyRunningText();
+    // Why acquire() gave up, for the user: a copy on another computer is
+    // named, with the file to remove once it is closed.
+    QString refusalText() const;
 
 private:
-    bool leftByThisProcessId() const;
+    bool isLeftover() const;
+    bool leftByThisProcessId(qint64 pid, const QString &hostName) const;
+    bool isOldEnoughToBeAbandoned() const;
+    QString otherComputerHoldingIt() const;
+    static bool isThisComputer(const QString &hostName);
 
+    const QString path;
     QLockFile lockFile;
 };

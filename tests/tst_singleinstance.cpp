@@ -18,7 +18,10 @@ constexpr int kLimitMs = 30000;
 class ProgramCopy
 {
 public:
-    ProgramCopy() { process.start(QStringLiteral(MIRELDA_PROGRAM), QStringList()); }
+    explicit ProgramCopy(const QStringList &arguments = QStringList())
+    {
+        process.start(QStringLiteral(MIRELDA_PROGRAM), arguments);
+    }
     ~ProgramCopy()
     {
         process.kill();
@@ -37,6 +40,24 @@ QString lockPath()
 qint64 lockHolder()
 {
     return TestEnv::readFile(lockPath()).split('\n').first().toLongLong();
+}
+
+// What a copy that gave up on the folder said, once it has ended.
+QByteArray refusalOf(ProgramCopy &copy)
+{
+    if (!copy.process.waitForFinished(kLimitMs) || copy.process.exitStatus() != QProcess::NormalExit
+        || copy.process.exitCode() == 0)
+        return QByteArray();
+    return copy.process.readAllStandardError();
+}
+
+// A lock file with the given content, made at the given time.
+bool placeLock(const QByteArray &content, const QDateTime &made)
+{
+    QFile lock(lockPath());
+    // written out before the time is set, which the write would move
+    return lock.open(QIODevice::WriteOnly) && lock.write(content) == content.size() && lock.flush()
+           && lock.setFileTime(made, QFileDevice::FileModificationTime);
 }
 
 // A copy that holds the folder and has written what it writes at start; at
@@ -93,10 +114,7 @@ private slots:
         const QStringList before = filesWritten();
 
         ProgramCopy second;
-        QVERIFY(second.process.waitForFinished(kLimitMs));
-        QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
-        QVERIFY(second.process.exitCode() != 0);
-        QVERIFY(second.process.readAllStandardError().contains("Mirelda is already running."));
+        QVERIFY(refusalOf(second).contains("Mirelda is already running."));
         QCOMPARE(filesWritten(), before);
         QCOMPARE(lockHolder(), running.process.processId());
         QCOMPARE(running.process.state(), QProcess::Running);
@@ -138,6 +156,68 @@ private slots:
         QCOMPARE(lockHolder(), QCoreApplication::applicationPid());
         InstanceLock second(TestEnv::settingsDir());
         QVERIFY(!second.acquire());
+    }
+
+    // A start given a data file opens nothing when it gives up: it says so,
+    // and where the file can be opened instead.
+    void secondCopyTellsTheFileWasNotOpened()
+    {
+        ProgramCopy running;
+        QTRY_VERIFY_WITH_TIMEOUT(settledAtLogin(running), kLimitMs);
+
+        const QString dataFile = TestEnv::home() + QStringLiteral("/trip.qlf");
+        ProgramCopy second({ dataFile });
+        const QByteArray refusal = refusalOf(second);
+        const QString notOpened = QStringLiteral("Mirelda is already running.\nThe file \"%1\" was "
+                                                 "not opened: open it in the running copy with File > Load.")
+                                      .arg(dataFile);
+        QVERIFY2(refusal.contains(notOpened.toLocal8Bit()), refusal.constData());
+    }
+
+    // A power cut between making the lock and writing it leaves a lock that
+    // nobody holds and that names nobody: once it is old it is taken over.
+    void oldUnreadableLockDoesNotBlock_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("\x7f\x01garbage\nnot a lock");
+        QTest::newRow("no process id") << QByteArray("Mirelda\nvm\n");
+    }
+    void oldUnreadableLockDoesNotBlock()
+    {
+        QFETCH(QByteArray, content);
+        QVERIFY(placeLock(content, QDateTime::currentDateTime().addSecs(-3600)));
+
+        ProgramCopy next;
+        QTRY_VERIFY_WITH_TIMEOUT(settledAtLogin(next), kLimitMs);
+        QCOMPARE(next.process.state(), QProcess::Running);
+    }
+
+    // A copy makes its lock and then writes it: an unreadable lock that was
+    // just made may be one being written, and is left alone.
+    void youngUnreadableLockStillBlocks()
+    {
+        QVERIFY(placeLock(QByteArray(), QDateTime::currentDateTime()));
+
+        ProgramCopy second;
+        QVERIFY(refusalOf(second).contains("Mirelda is already running."));
+        QVERIFY(TestEnv::readFile(lockPath()).isEmpty());
+    }
+
+    // Whether the holder on another computer (a home on a network share)
+    // still runs cannot be seen from here: the lock stays, and the refusal
+    // says whose it is and which file to remove once that copy is closed.
+    void lockOfAnotherComputerNamesItAndTheFile()
+    {
+        const QByteArray content = QByteArray::number(QCoreApplication::applicationPid())
+                                   + "\nmirelda\nother-desk-7\n";
+        QVERIFY(placeLock(content, QDateTime::currentDateTime().addSecs(-3600)));
+
+        ProgramCopy second;
+        const QByteArray refusal = refusalOf(second);
+        QVERIFY2(refusal.contains("\"other-desk-7\""), refusal.constData());
+        QVERIFY2(refusal.contains("\"" + lockPath().toLocal8Bit() + "\""), refusal.constData());
+        QCOMPARE(TestEnv::readFile(lockPath()), content);
     }
 
     // No copy holds a folder where no lock can be made: the start is not
