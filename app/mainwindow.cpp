@@ -68,6 +68,17 @@ QTableWidgetItem *ballItem(bool shown, const char *picture)
     return centredItem(QString(), shown ? QIcon(QString::fromLatin1(picture)) : QIcon());
 }
 
+// A layout takes in what its widgets need only when it is next activated,
+// innermost first; the panels' width is read as soon as their texts change.
+void activateLayouts(QWidget *root)
+{
+    const auto widgets = root->findChildren<QWidget *>();
+    for (auto it = widgets.crbegin(); it != widgets.crend(); ++it)
+        if ((*it)->layout())
+            (*it)->layout()->activate();
+    root->layout()->activate();
+}
+
 }
 
 // The pictures are compiled into the static library, whose resource
@@ -201,25 +212,34 @@ void MainWindow::placeLoggerPanels()
     scroll->setObjectName(QStringLiteral("m_scrollAreaPrg"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->setSizePolicy(page->sizePolicy());
     delete ui->gridLayout_2->replaceWidget(page, scroll);
+    // Of the page's width the panels take what they need first and the help
+    // pane the rest; the pane's minimum comes before the panels' need.
+    ui->gridLayout_2->setColumnStretch(0, 1000);
+    ui->gridLayout_2->setColumnStretch(1, 1);
     page->setMinimumHeight(column->minimumSize().height());
     scroll->setWidget(page);
     fitLoggerPanelsWidth();
 }
 
-// The scroll area shows no horizontal bar: the panels are as wide as their
-// texts need in the current language, and the scroll area as wide as they.
+// The panels are as wide as their texts need in the current language, and
+// the scroll area as wide as they where the page has room. The help pane
+// is never narrower than the longest word of its pages, as a word broken
+// in the middle cannot be read: where both do not fit, the panels give way
+// and scroll sideways.
 void MainWindow::fitLoggerPanelsWidth()
 {
     QWidget *page = ui->m_widgetPrg;
+    activateLayouts(page);
     TextFit::widenTo(page, page->layout()->minimumSize().width());
     auto *scroll = qobject_cast<QScrollArea *>(page->parentWidget()->parentWidget());
     const int bar = scroll->verticalScrollBar()->sizeHint().width();
-    scroll->setMinimumWidth(page->minimumWidth() + bar);
     scroll->setMaximumWidth(page->maximumWidth() + bar);
+    if (help)
+        ui->m_textBrowserHelp->setMinimumWidth(help->widthForWholeWords(app->languageTable->language));
 }
 
 // The production station's jig test, database push, table reads and its

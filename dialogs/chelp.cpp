@@ -1,7 +1,10 @@
 #include "dialogs/chelp.h"
 
 #include <QFile>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QtMath>
 
 #include "core/clanguagetable.h"
 #include "app/mainwindow.h"
@@ -20,6 +23,21 @@ const char *const kTopicWords[CHelp::kTopicCount] = {
 
 // By label-table column; the fifth column is no language of its own.
 const char *const kLanguageSuffixes[] = { "EN", "FR", "SP", "IT", nullptr, "GR", "PR" };
+
+// Given no room at all, a page puts each run that may not be broken on a
+// line of its own, and is as wide as the widest of them and its margins.
+qreal widestRun(const QString &html, const QTextDocument &view)
+{
+    QTextDocument page;
+    page.setDefaultFont(view.defaultFont());
+    page.setDocumentMargin(view.documentMargin());
+    QTextOption option = view.defaultTextOption();
+    option.setWrapMode(QTextOption::WordWrap);
+    page.setDefaultTextOption(option);
+    page.setHtml(html);
+    page.setTextWidth(0);
+    return page.idealWidth();
+}
 
 }
 
@@ -63,6 +81,20 @@ QString CHelp::readFile(const QString &fileName)
     if (end >= 0)
         bytes.truncate(end);
     return QString::fromLatin1(bytes);
+}
+
+int CHelp::widthForWholeWords(int language) const
+{
+    if (!textEdit)
+        return 0;
+    qreal widest = 0;
+    for (int topic = 1; topic <= kTopicCount; ++topic) {
+        const QString name = pageName(topic, language);
+        if (name.isEmpty())
+            return 0;
+        widest = qMax(widest, widestRun(readFile(name), *textEdit->document()));
+    }
+    return qCeil(widest) + 2 * textEdit->frameWidth() + textEdit->verticalScrollBar()->sizeHint().width();
 }
 
 // Called on every tick while the mouse rests on a field, so a repeated

@@ -24,6 +24,11 @@ public:
     void showHelp(int topic);
     // Whether a help page has been written into the view.
     bool pageShown() const { return shownPage; }
+    // The narrowest view that breaks no word of the language's pages: their
+    // longest run without a break opportunity as the view lays it out, with
+    // the view's frame and its vertical scroll bar. 0 without a view or
+    // pages.
+    int widthForWholeWords(int language) const;
 
     // The page's resource name, "" when the topic or the language index
     // (the label table's column) has none.

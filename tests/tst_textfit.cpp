@@ -2,18 +2,25 @@
 // user's language is shown whole in each of the six languages: no label,
 // check box, radio button, push button or combo box is narrower than its
 // text needs with the fonts the program runs with, and no panel squeezes
-// them.
+// them. Beside the panels, the help pane breaks no word of its pages.
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include "core/clanguagetable.h"
+#include "dialogs/chelp.h"
 #include "dialogs/coption.h"
 #include "programming/cpass.h"
 #include "support/testenv.h"
@@ -228,6 +235,56 @@ const Language kLanguages[] = {
     { "GR", 5, "m_checkBoxOptionLangGr" }, { "PR", 6, "m_checkBoxOptionLangPo" },
 };
 
+// Through the Options action, as the user does: the box is clicked and the
+// dialog closed.
+void chooseLanguage(Harness &h, const Language &language)
+{
+    CPrompt::setDialogHandler([&language](QDialog *dialog) {
+        if (auto *options = qobject_cast<COption *>(dialog))
+            options->findChild<QCheckBox *>(QLatin1String(language.box))->click();
+        return 0;
+    });
+    h.ui->m_actionOptions->trigger();
+    CPrompt::setDialogHandler([](QDialog *) { return 0; });
+}
+
+bool inWord(QChar c)
+{
+    return c.isLetterOrNumber();
+}
+
+// The word around position, with a bar where a line breaks it.
+QString brokenWord(const QString &text, int position)
+{
+    int start = position;
+    int end = position;
+    while (start > 0 && inWord(text.at(start - 1)))
+        --start;
+    while (end < text.size() && inWord(text.at(end)))
+        ++end;
+    return text.mid(start, position - start) + QLatin1Char('|') + text.mid(position, end - position);
+}
+
+// A line that ends between two letters or digits has broken a word; one
+// that ends after a space, a hyphen or a slash has not.
+QStringList brokenWords(QTextDocument *document)
+{
+    QStringList broken;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        document->documentLayout()->blockBoundingRect(block);   // lays the block out
+        const QString text = block.text();
+        const QTextLayout *layout = block.layout();
+        if (!text.isEmpty() && layout->lineCount() == 0)
+            broken << QStringLiteral("(not laid out) ") + text;
+        for (int i = 0; i + 1 < layout->lineCount(); ++i) {
+            const int end = layout->lineAt(i).textStart() + layout->lineAt(i).textLength();
+            if (inWord(text.at(end - 1)) && inWord(text.at(end)))
+                broken << brokenWord(text, end);
+        }
+    }
+    return broken;
+}
+
 }
 
 class TestTextFit : public QObject
@@ -275,6 +332,47 @@ private slots:
         if (!clipped.empty())
             qWarning().noquote() << "clipped:\n" + clipped.report();
         QVERIFY2(clipped.empty(), "texts clipped; the list is above");
+    }
+
+    // Every page of the help pane as it shows beside the logger page's
+    // panels at the window's default size, once the language is chosen.
+    void helpPaneBreaksNoWordInAnyLanguage()
+    {
+        Harness h;
+        h.window.resize(kDefaultWidth, 732);
+        h.window.app->settings.showHelp = true;
+        h.addAndSelect(loggerRecord(QStringLiteral("ttyS0"), QStringLiteral("QV0012345")));
+        h.ui->m_tabWidget->setTabEnabled(MainWindow::PageLogger, true);
+        h.ui->m_tabWidget->setCurrentWidget(h.ui->m_tabLogger);
+        h.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
+        QTextBrowser *pane = h.ui->m_textBrowserHelp;
+        const auto *scroll = h.window.findChild<QScrollArea *>(QStringLiteral("m_scrollAreaPrg"));
+
+        QStringList counts;
+        QStringList examples;
+        for (const Language &language : kLanguages) {
+            chooseLanguage(h, language);
+            QCOMPARE(h.window.app->languageTable->language, language.column);
+            settleLayouts();
+            QVERIFY(pane->isVisible() && h.ui->m_groupBoxProgram->isVisible());
+            QCOMPARE(h.window.width(), kDefaultWidth);
+            // the panels scroll sideways only to leave the pane its minimum
+            if (scroll->horizontalScrollBar()->maximum() > 0)
+                QVERIFY2(pane->width() == pane->minimumWidth(), language.name);
+            int broken = 0;
+            for (int topic = 1; topic <= CHelp::kTopicCount; ++topic) {
+                h.window.help->showHelp(topic);
+                const QStringList words = brokenWords(pane->document());
+                broken += words.size();
+                if (!words.isEmpty() && examples.size() < 12)
+                    examples << QStringLiteral("%1 %2: %3").arg(QLatin1String(language.name)).arg(topic).arg(words.first());
+            }
+            counts << QStringLiteral("%1 %2").arg(QLatin1String(language.name)).arg(broken);
+        }
+        const QString report = QStringLiteral("words broken per language: ") + counts.join(QStringLiteral(", "))
+                               + QLatin1Char('\n') + examples.join(QLatin1Char('\n'));
+        QVERIFY2(examples.isEmpty(), qPrintable(report));
     }
 };
 
