@@ -376,14 +376,17 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         break;
     case LinkResult::DownloadProgress:
         break;   // the core turns it into the progress bar
-    case LinkResult::DownloadDone:
-        record.keepDownloadAsTrip(result.readings, LoggerTime::toDateTime(result.start),
-                                  LoggerTime::toDateTime(result.end));
-        record.unsavedReadings = true;
-        record.downloadRunning = false;
+    case LinkResult::DownloadDone: {
+        const QDateTime start = LoggerTime::toDateTime(result.start);
+        app.keepUnsavedTripApart(recordIndex, start);
+        LoggerRecord &downloaded = app.records[recordIndex];
+        downloaded.keepDownloadAsTrip(result.readings, start, LoggerTime::toDateTime(result.end));
+        downloaded.unsavedReadings = true;
+        downloaded.downloadRunning = false;
         if (window)
             window->viewsDirty = true;
         break;
+    }
     case LinkResult::DownloadFailed:
         qWarning("Download from logger %s incomplete: %u of %d readings received; nothing kept",
                  qPrintable(record.serialNumber), result.value, result.address);

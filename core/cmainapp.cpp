@@ -473,12 +473,23 @@ void CMainApp::releaseRecord(int index)
         failDownload(index);
     LoggerRecord &record = records[index];
     if (record.unsavedReadings) {
-        record.portName.clear();
-        record.fromFile = true;
-        record.disconnectRequested = false;
+        record.standWithoutLogger();
         return;
     }
     removeRecord(index);
+}
+
+// Another download of the same trip (it started at the same time) brings
+// its readings again and more; a trip that started at another time is the
+// logger's next one, and an earlier trip never saved stays beside it.
+void CMainApp::keepUnsavedTripApart(int index, const QDateTime &nextStart)
+{
+    const LoggerRecord &record = records.at(index);
+    if (!record.unsavedReadings || !record.recordedTrip || record.trip().startTime == nextStart)
+        return;
+    records.append(record.tripApart());
+    if (mainWindow)
+        mainWindow->loggerTableDirty = true;
 }
 
 const LoggerRecord *CMainApp::tripAt(int index) const

@@ -70,6 +70,10 @@ public:
     const LoggerRecord *tripAt(int index) const;
     LoggerRecord *tripForChangeAt(int index);
 
+    // Before a download of the record at index that starts at nextStart:
+    // an unsaved trip of another start becomes a row of its own.
+    void keepUnsavedTripApart(int index, const QDateTime &nextStart);
+
     // Index of the record whose link is comm, -1 when none (records shift
     // when one is removed, so threads never keep an index).
     int recordIndexOf(const CComm *comm) const;

@@ -118,6 +118,25 @@ void LoggerRecord::keepAsTrip()
     recordedTrip = std::move(kept);
 }
 
+void LoggerRecord::standWithoutLogger()
+{
+    portName.clear();
+    commandLink = nullptr;
+    fromFile = true;
+    disconnectRequested = false;
+}
+
+LoggerRecord LoggerRecord::tripApart() const
+{
+    LoggerRecord apart = trip();
+    apart.recordedTrip.reset();
+    apart.recordId = ++lastRecordId;
+    apart.standWithoutLogger();
+    apart.downloadRunning = false;
+    apart.unsavedReadings = unsavedReadings;
+    return apart;
+}
+
 void LoggerRecord::keepDownloadAsTrip(const QVector<quint16> &downloaded, const QDateTime &start,
                                       const QDateTime &stop)
 {

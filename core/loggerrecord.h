@@ -185,6 +185,11 @@ struct LoggerRecord
     LoggerRecord &tripForChange();
     // The record as it stands becomes its trip.
     void keepAsTrip();
+    // A record whose logger is gone and whose readings stay, as a file row.
+    void standWithoutLogger();
+    // The trip as a record of its own, with a new identity: the row of a
+    // trip kept when its logger brought the next one.
+    LoggerRecord tripApart() const;
     // Readings that arrived from the logger become the trip, with the
     // program of the image the logger gave (imageRead), not with the
     // page's edits of the next one.

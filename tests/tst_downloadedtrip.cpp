@@ -36,7 +36,7 @@ constexpr quint32 kRecordedAlarms = AlarmStatusBits::HH | AlarmStatusBits::H;
 
 struct Station : WindowTest::SimulatedStation
 {
-    Station() : SimulatedStation(kTwoChannelTrip)
+    explicit Station(const QStringList &more = {}) : SimulatedStation(kTwoChannelTrip + more)
     {
         prompts.answer = QMessageBox::Yes;
         window.app->settings.dateFormat = 0;
@@ -152,6 +152,54 @@ private slots:
         QVERIFY(text.contains(kRecordedDescription));
         QVERIFY(!text.contains(kNextDescription));
         QVERIFY(text.contains(kLastSampleTime.left(6) + QStringLiteral("26 12:59:00")));
+    }
+
+    // Downloading the same trip again brings it again; a logger that began
+    // its next trip brings that one, and the earlier trip, never saved,
+    // stays as a row of its own, offered for saving as an unplugged
+    // logger's trip is.
+    void theNextTripDownloadedLeavesTheUnsavedOneApart()
+    {
+        Station s({ "--fast", "60" });
+        QVERIFY(s.plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().ready, kReplyMs);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        const QDateTime recordedStart = LoggerTime::toDateTime(LoggerSimPattern::startSeconds());
+        for (int round = 0; round < 2; ++round) {
+            s.ui->m_actionDownload->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(!s.record().downloadRunning && s.record().dataLoaded, kReplyMs);
+            QCOMPARE(s.records.size(), 1);
+            QCOMPARE(s.record().trip().startTime, recordedStart);
+        }
+
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        s.ui->m_actionProgram->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+        s.ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(s.records.size() == 2 && !s.record().downloadRunning, kReplyMs);
+
+        const LoggerRecord &next = s.record();
+        QVERIFY(next.trip().startTime > recordedStart);
+        QVERIFY(next.unsavedReadings && !next.fromFile);
+        const LoggerRecord &earlier = s.records.at(1);
+        QVERIFY(earlier.fromFile && earlier.unsavedReadings && earlier.portName.isEmpty());
+        QVERIFY(earlier.recordId != next.recordId);
+        QCOMPARE(earlier.startTime, recordedStart);
+        QCOMPARE(earlier.sampleCount(), 300);
+        QCOMPARE(earlier.interval, LoggerSimPattern::kInterval);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_tableWidgetLogger->rowCount(), 2, kReplyMs);
+        QCOMPARE(s.ui->m_tableWidgetLogger->item(1, 2)->text(), QStringLiteral("TRIP-0001"));
+
+        // exit offers each for saving
+        QTemporaryDir folder;
+        s.prompts.boxes.clear();
+        s.prompts.filesToChoose = QStringList{ folder.filePath(QStringLiteral("trip.qlf")) };
+        s.window.show();
+        QVERIFY(s.window.close());
+        QCOMPARE(s.prompts.boxes.size(), 2);
+        QVERIFY(!s.records.at(0).unsavedReadings && !s.records.at(1).unsavedReadings);
     }
 
     // The comment over the graph is the trip's: typed after the program was
