@@ -238,6 +238,39 @@ private slots:
         }
     }
 
+    // Trips of five days and a little more, shown first at the graph's size
+    // in the window's default 1092 x 732: the last reading is drawn at the
+    // canvas's right edge, and the time axis maps as after a zoom in and out
+    // again. Every 12 minutes the last label stands at the axis's end; every
+    // 6 minutes for 5 1/4 days its labels change in place on the first showing.
+    void firstShowingFillsTheCanvasAsZoomedOut()
+    {
+        const QList<QPair<int, int>> trips = { { 601, 720 }, { 721, 600 }, { 1441, 300 }, { 1261, 360 } };
+        for (const auto &trip : trips) {
+            renewCore();
+            const int last = trip.first - 1;
+            app->records << ViewsTest::openedSet("F", QVector<int>(trip.first, 150), trip.second, kStart);
+            QScopedPointer<CPlot> plot(build({ 0 }, QSize(686, 519)));
+            auto mapped = [&plot] {
+                const QwtScaleMap map = plot->canvasMap(QwtPlot::xBottom);
+                return QList<double>({ map.p1(), map.p2(), map.s1(), map.s2() });
+            };
+            auto lastAt = [&plot, last] { return plot->canvasMap(QwtPlot::xBottom).transform(last); };
+            auto edge = [&plot] { return plot->canvas()->contentsRect().right(); };
+            QTRY_VERIFY2_WITH_TIMEOUT(std::abs(lastAt() - edge()) <= 1.0,
+                                      qPrintable(QStringLiteral("every %1 s: last reading at %2, edge at %3")
+                                                     .arg(trip.second).arg(lastAt()).arg(edge())),
+                                      10000);
+            const QList<double> first = mapped();
+            Zoomer *zoomer = plot->zoomer();
+            const QRectF base = zoomer->zoomBase();
+            zoomer->zoom(QRectF(QPointF(base.left() + base.width() / 4, base.top()), base.bottomRight()));
+            QTRY_VERIFY_WITH_TIMEOUT(mapped() != first, 10000);
+            zoomer->zoom(0);
+            QTRY_COMPARE_WITH_TIMEOUT(mapped(), first, 10000);
+        }
+    }
+
     void reducedCurveDrawsTheSamePicture()
     {
         // a noisy wave of 65,536 points, drawn whole and zoomed into spans

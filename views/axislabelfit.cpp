@@ -34,9 +34,10 @@ double narrowestStep(const QwtScaleDiv &div)
 
 AxisLabelFit::AxisLabelFit(QwtPlot *plot)
     : QObject(plot),
-      plot(plot)
+      plot(plot),
+      canvas(plot->canvas())
 {
-    plot->canvas()->installEventFilter(this);
+    canvas->installEventFilter(this);
     connect(plot->axisWidget(QwtPlot::xBottom), &QwtScaleWidget::scaleDivChanged, this, &AxisLabelFit::refit);
 }
 
@@ -76,7 +77,7 @@ QwtScaleDiv AxisLabelFit::bottomScaleDiv(const QwtPlot &plot, int intervals)
 bool AxisLabelFit::eventFilter(QObject *watched, QEvent *event)
 {
     // The canvas is placed after the axes: the axis has its new length.
-    if (watched == plot->canvas() && event->type() == QEvent::Resize)
+    if (watched == canvas && event->type() == QEvent::Resize)
         refit();
     return QObject::eventFilter(watched, event);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 class QPaintDevice;
 class QwtPlot;
@@ -39,5 +41,8 @@ private slots:
 
 private:
     QwtPlot *plot;
+    // The canvas is known by this copy of its address: its events go on
+    // while the plot is destroyed, when no member of the plot may be called.
+    QPointer<QWidget> canvas;
     bool fitting = false;
 };

@@ -13,8 +13,10 @@
 #include <qwt_legend_label.h>
 #include <qwt_plot_curve.h>
 #include <qwt_plot_grid.h>
+#include <qwt_plot_layout.h>
 #include <qwt_plot_marker.h>
 #include <qwt_scale_div.h>
+#include <qwt_scale_widget.h>
 #include <qwt_symbol.h>
 
 #include "core/clanguagetable.h"
@@ -80,6 +82,37 @@ void CPlot::setData(CMainApp *app, int recordIndex)
 {
     m_app = app;
     m_recordIndex = recordIndex;
+}
+
+// Qwt gives an axis the border distances its labels need only when the
+// axis moves. Labels that change in place, as on the first showing or
+// after a fit to the width, would keep the borders of the old ones, and the
+// scale would end short of the canvas until a zoom moved the axis.
+void CPlot::updateLayout()
+{
+    QwtPlot::updateLayout();
+    // A border changes the axis's length and so its labels' places: a few
+    // passes settle it.
+    for (int pass = 0; pass < 3 && takeBorderDistHints(); ++pass)
+        QwtPlot::updateLayout();
+}
+
+bool CPlot::takeBorderDistHints()
+{
+    bool changed = false;
+    for (int axis = 0; axis < axisCnt; ++axis) {
+        if (!axisEnabled(axis))
+            continue;
+        QwtScaleWidget *scale = axisWidget(axis);
+        int start = 0;
+        int end = 0;
+        scale->getBorderDistHint(start, end);
+        if (start != scale->startBorderDist() || end != scale->endBorderDist()) {
+            scale->setBorderDist(start, end);
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 const LoggerRecord *CPlot::recordAt(int index) const
@@ -169,6 +202,10 @@ void CPlot::setupPlot()
 
     setAxisTitle(xBottom, QStringLiteral("Time"));
     setAxisScale(xBottom, 0, 100);
+    // The last reading is drawn at the canvas's right edge: a label standing
+    // out past the end of the time axis overhangs beside the canvas instead
+    // of pushing the readings away from its edge.
+    plotLayout()->setAlignCanvasToScale(yRight, true);
     new AxisLabelFit(this);
 
     auto *grid = new QwtPlotGrid;

@@ -39,6 +39,7 @@ public:
     ~CPlot() override;
 
     void setData(CMainApp *app, int recordIndex);
+    void updateLayout() override;
     // Builds the whole graph; setData first.
     void setupPlot();
 
@@ -135,6 +136,9 @@ private:
     void addThresholdLines();
     void clearAlarmBands();
     void createZoomer();
+    // Gives each axis the border distances its labels ask for; false when
+    // every axis had them already.
+    bool takeBorderDistHints();
     void followValueAxis();
 
     QList<RectItem *> bands;
