@@ -826,7 +826,8 @@ void MainWindow::on_m_radioButtonPrgStartAt_clicked(bool checked)
     if (!record)
         return;
     if (checked) {
-        if (ui->m_dateTimeEditPrgStartAt->dateTime() < loggerNow())
+        // a start at this very minute has passed by the time it is written
+        if (ui->m_dateTimeEditPrgStartAt->dateTime() <= loggerNow())
             ui->m_dateTimeEditPrgStartAt->setDateTime(
                 ProgramLimits::toWholeMinutes(loggerNow().addSecs(600)));
         record = currentLoggerRecord();   // the editor's slot ran
