@@ -8,6 +8,7 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/windowstate.h"
+#include "users/cuseradmin.h"
 
 using namespace MemoryMap;
 
@@ -380,6 +381,8 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         const QDateTime start = LoggerTime::toDateTime(result.start);
         app.keepUnsavedTripApart(recordIndex, start);
         LoggerRecord &downloaded = app.records[recordIndex];
+        if (app.userAdmin->enabled)
+            downloaded.downloadedBy = app.userAdmin->currentUserShortName();
         downloaded.keepDownloadAsTrip(result.readings, start, LoggerTime::toDateTime(result.end));
         downloaded.unsavedReadings = true;
         downloaded.downloadRunning = false;

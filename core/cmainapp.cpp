@@ -683,11 +683,6 @@ bool CMainApp::applyResultsOf(int i)
         if (wasDownloading && !records.at(i).downloadRunning)
             endTransferOf(i);
         if (result.kind == LinkResult::DownloadDone) {
-            if (userAdmin->enabled) {
-                const QString name = userAdmin->currentUserShortName();
-                records[i].downloadedBy = name;
-                records[i].tripForChange().downloadedBy = name;
-            }
             downloadPercent = 100;
             emit downloadProgress(i, downloadPercent);
         } else if (result.kind == LinkResult::DownloadFailed) {

@@ -218,8 +218,8 @@ private slots:
             QVERIFY2(shows(probes, QString::fromUtf8(text)), text);
     }
 
-    // Page 1's graph starts where the specification box is measured to end:
-    // a line a row below its title band, wherever the box stands.
+    // Page 1's graph starts where its first box is measured to end: a line
+    // a row below the box's title band, wherever the box stands.
     void specificationBoxIsMeasuredByItsRows()
     {
         CPrint report(&h->window);

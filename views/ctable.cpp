@@ -352,8 +352,10 @@ void CTable::initSummary(QTableWidget *table, QList<int> selection)
     table->setSortingEnabled(false);
     table->setColumnCount(1 + selection.size());
     QStringList headers { QString() };
-    for (int index : selection)
-        headers << (app->tripAt(index) ? app->tripAt(index)->serialNumber : QString());
+    for (int index : selection) {
+        const LoggerRecord *trip = app->tripAt(index);
+        headers << (trip ? trip->serialNumber : QString());
+    }
     table->setHorizontalHeaderLabels(headers);
     table->setColumnWidth(0, 300);
     for (int column = 1; column < table->columnCount(); ++column)
