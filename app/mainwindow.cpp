@@ -284,10 +284,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
     for (const LoggerRecord &record : qAsConst(unsaved)) {
         if (rowOfRecord(record) < 0)
             continue;
-        const UnsavedOutcome outcome = offerUnsavedReadings(record);
+        const UnsavedOutcome outcome =
+            offerUnsavedReadings(record, app->languageTable->text(LabelId::SaveBeforeClosingQuestion));
         if (outcome == UnsavedOutcome::Declined)
             break;
-        if (outcome == UnsavedOutcome::NotSaved) {
+        if (outcome == UnsavedOutcome::NotSaved || outcome == UnsavedOutcome::Cancelled) {
             event->ignore();
             return;
         }
@@ -595,7 +596,8 @@ void MainWindow::fillLoggerTable(bool force)
         table->setItem(row, 2, leftItem(name));
         table->setItem(row, 3, leftItem(r.serialNumber));
         const bool known = !r.serialNumber.isEmpty();
-        const quint32 status = r.alarmStatus;
+        // the alarms of the trip the row shows; before a download, the logger's own
+        const quint32 status = r.trip().alarmStatus;
         const quint32 anyLevel =
             AlarmStatusBits::HH | AlarmStatusBits::H | AlarmStatusBits::L | AlarmStatusBits::LL;
         table->setItem(row, 4, ballItem(known && (status & AlarmStatusBits::LL), kBallBlue));

@@ -426,8 +426,12 @@ private:
     bool saveRecordAs(int row);
     // The answer to "save before closing?" for a record whose readings were
     // never saved: NotSaved when a save was asked for and did not happen.
-    enum class UnsavedOutcome { Saved, Declined, NotSaved };
-    UnsavedOutcome offerUnsavedReadings(const LoggerRecord &record);
+    // Saved, not to be saved (No), not saved after all (its chooser
+    // cancelled, its write failed), or the closing given up (Cancel, or the
+    // box closed without an answer).
+    enum class UnsavedOutcome { Saved, Declined, NotSaved, Cancelled };
+    UnsavedOutcome offerUnsavedReadings(const LoggerRecord &record, const QString &question);
+    QString closingRowQuestion(const LoggerRecord &record) const;
     // Closes the file record at row; one holding readings never saved is
     // offered first and stays when its save does not happen.
     bool closeFileRecord(int row);

@@ -204,23 +204,41 @@ void MainWindow::removeRecord(int index)
     lastSelectedRow = -1;
 }
 
-MainWindow::UnsavedOutcome MainWindow::offerUnsavedReadings(const LoggerRecord &record)
+// Escape and the box's close button answer Cancel: the way back never
+// throws a trip away.
+MainWindow::UnsavedOutcome MainWindow::offerUnsavedReadings(const LoggerRecord &record,
+                                                            const QString &question)
 {
-    const QString question = app->languageTable->text(LabelId::SaveBeforeClosingQuestion);
-    if (CPrompt::question(this, question) != QMessageBox::Yes)
+    const QMessageBox::StandardButton answer =
+        CPrompt::question(this, question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::No)
         return UnsavedOutcome::Declined;
+    if (answer != QMessageBox::Yes)
+        return UnsavedOutcome::Cancelled;
     // the question's event loop may have moved the row
     const int row = rowOfRecord(record);
     return row >= 0 && saveRecordAs(row) ? UnsavedOutcome::Saved : UnsavedOutcome::NotSaved;
 }
 
+QString MainWindow::closingRowQuestion(const LoggerRecord &record) const
+{
+    const LoggerRecord &trip = record.trip();
+    return tr("Warning!\n\nThe data of %1, its trip started %2, was never saved.\n"
+              "Do you want to save it before its row is closed?")
+        .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime));
+}
+
 // A trip whose logger went before it was saved stands as a file; its
-// readings exist nowhere else.
+// readings exist nowhere else. False when the row stays: its trip was not
+// saved after all, or the closing was given up.
 bool MainWindow::closeFileRecord(int row)
 {
     const LoggerRecord record = app->records.at(row);
-    if (record.unsavedReadings && offerUnsavedReadings(record) == UnsavedOutcome::NotSaved)
-        return false;
+    if (record.unsavedReadings) {
+        const UnsavedOutcome outcome = offerUnsavedReadings(record, closingRowQuestion(record));
+        if (outcome == UnsavedOutcome::NotSaved || outcome == UnsavedOutcome::Cancelled)
+            return false;
+    }
     row = rowOfRecord(record);
     if (row >= 0)
         removeRecord(row);
@@ -254,10 +272,11 @@ void MainWindow::on_m_actionCloseAllFiles_triggered()
         CPrompt::warning(this, tr("Warning!\n\nNo data file is open."));
         return;
     }
+    // a row the user keeps ends the closing: the rest stay as they are
     for (quint64 id : qAsConst(files)) {
         const int row = rowOfRecordId(id);
-        if (row >= 0)
-            closeFileRecord(row);
+        if (row >= 0 && !closeFileRecord(row))
+            break;
     }
     fillLoggerTable(false);
     if (app->records.isEmpty())

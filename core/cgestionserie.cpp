@@ -378,13 +378,17 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
     case LinkResult::DownloadProgress:
         break;   // the core turns it into the progress bar
     case LinkResult::DownloadDone: {
-        const QDateTime start = LoggerTime::toDateTime(result.start);
-        app.keepUnsavedTripApart(recordIndex, start);
+        const bool sameTrip = app.makeRoomForDownloadedTrip(recordIndex, result.readings);
         LoggerRecord &downloaded = app.records[recordIndex];
+        // a saved trip brought again without a reading more is in its file
+        const bool nothingNew = sameTrip && !downloaded.unsavedReadings
+                                && downloaded.trip().readings == result.readings;
         if (app.userAdmin->enabled)
             downloaded.downloadedBy = app.userAdmin->currentUserShortName();
-        downloaded.keepDownloadAsTrip(result.readings, start, LoggerTime::toDateTime(result.end));
-        downloaded.unsavedReadings = true;
+        downloaded.keepDownloadAsTrip(result.readings, LoggerTime::toDateTime(result.start),
+                                      LoggerTime::toDateTime(result.end));
+        // a trip that has not begun holds nothing to lose
+        downloaded.unsavedReadings = !result.readings.isEmpty() && !nothingNew;
         downloaded.downloadRunning = false;
         if (window)
             window->viewsDirty = true;

@@ -1,6 +1,7 @@
 #include "core/cmainapp.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QDesktopServices>
 #include <QDir>
@@ -15,9 +16,11 @@
 #include "core/ccomm.h"
 #include "core/cgestionserie.h"
 #include "core/cmsd.h"
+#include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/platform.h"
+#include "core/tripcontinuity.h"
 #include "core/windowstate.h"
 #include "files/cfilemanager.h"
 #include "reports/csendemail.h"
@@ -479,17 +482,28 @@ void CMainApp::releaseRecord(int index)
     removeRecord(index);
 }
 
-// Another download of the same trip (it started at the same time) brings
-// its readings again and more; a trip that started at another time is the
-// logger's next one, and an earlier trip never saved stays beside it.
-void CMainApp::keepUnsavedTripApart(int index, const QDateTime &nextStart)
+// The same trip downloaded again brings its readings again and more, into
+// the same row and the same file; a trip the logger began afresh is
+// another, and the earlier one, never saved, stays beside it.
+bool CMainApp::makeRoomForDownloadedTrip(int index, const QVector<quint16> &readings)
 {
-    const LoggerRecord &record = records.at(index);
-    if (!record.unsavedReadings || !record.recordedTrip || record.trip().startTime == nextStart)
-        return;
-    records.append(record.tripApart());
+    LoggerRecord &record = records[index];
+    const bool programSent = std::exchange(record.programSentSinceDownload, false);
+    if (!record.recordedTrip)
+        return false;
+    LoggerRecord logger;
+    ImageCodec::decode(record.imageRead, logger);
+    if (!programSent && TripContinuity::sameTrip(record.trip(), logger, readings))
+        return true;
+    record.fileName.clear();
+    record.exportFileName.clear();
+    if (record.unsavedReadings) {
+        const LoggerRecord apart = record.tripApart();
+        records.append(apart);
+    }
     if (mainWindow)
         mainWindow->loggerTableDirty = true;
+    return false;
 }
 
 const LoggerRecord *CMainApp::tripAt(int index) const

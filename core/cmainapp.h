@@ -70,9 +70,12 @@ public:
     const LoggerRecord *tripAt(int index) const;
     LoggerRecord *tripForChangeAt(int index);
 
-    // Before a download of the record at index that starts at nextStart:
-    // an unsaved trip of another start becomes a row of its own.
-    void keepUnsavedTripApart(int index, const QDateTime &nextStart);
+    // Before the readings of a download are kept for the record at index:
+    // when they are another trip than the row holds (see TripContinuity),
+    // an earlier trip never saved becomes a row of its own, and the row's
+    // file name, which belongs to the trip saved in it, goes. True when
+    // they are the row's trip again.
+    bool makeRoomForDownloadedTrip(int index, const QVector<quint16> &readings);
 
     // Index of the record whose link is comm, -1 when none (records shift
     // when one is removed, so threads never keep an index).

@@ -129,11 +129,15 @@ void LoggerRecord::standWithoutLogger()
 LoggerRecord LoggerRecord::tripApart() const
 {
     LoggerRecord apart = trip();
-    apart.recordedTrip.reset();
     apart.recordId = ++lastRecordId;
     apart.standWithoutLogger();
+    // never saved: it is named by its serial number until it is
+    apart.fileName.clear();
+    apart.exportFileName.clear();
     apart.downloadRunning = false;
+    apart.programSentSinceDownload = false;
     apart.unsavedReadings = unsavedReadings;
+    apart.keepAsTrip();
     return apart;
 }
 

@@ -147,6 +147,9 @@ struct LoggerRecord
     // the seconds since its last sign of progress.
     bool downloadRunning = false;
     int downloadSilentSeconds = 0;
+    // A program (or an initialisation) went to the logger since its last
+    // download: what it records from then on is its next trip.
+    bool programSentSinceDownload = false;
 
     // readings per alarm level, by ViewChannel: normal, HH, H, L, LL
     int levelCounts[3][5] = {};
@@ -187,8 +190,9 @@ struct LoggerRecord
     void keepAsTrip();
     // A record whose logger is gone and whose readings stay, as a file row.
     void standWithoutLogger();
-    // The trip as a record of its own, with a new identity: the row of a
-    // trip kept when its logger brought the next one.
+    // The trip as a record of its own, with a new identity and no file:
+    // the row of a trip kept when its logger brought the next one. It keeps
+    // the program it was recorded under whatever its page sets up.
     LoggerRecord tripApart() const;
     // Readings that arrived from the logger become the trip, with the
     // program of the image the logger gave (imageRead), not with the

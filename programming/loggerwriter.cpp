@@ -171,6 +171,7 @@ bool LoggerWriter::programLogger()
     link->sendCommand(MemoryMap::Command::Commit);
     link->sendCommand(MemoryMap::Command::End);
     record->imageToWrite = image;
+    record->programSentSinceDownload = true;
     // success is the programmed mark in the image the logger sends back
     record->configWord &= ~ConfigBits::Programmed;
     sendClockTo(*record);
@@ -420,7 +421,7 @@ void LoggerWriter::writeEeprom()
     host.restartInactivityCountdown();
     WindowState &state = host.state();
     const int row = state.currentLoggerRow();
-    const LoggerRecord *record = recordToWrite(row, tr("EEPROM Write"));
+    LoggerRecord *record = recordToWrite(row, tr("EEPROM Write"));
     if (!record)
         return;
     CMainApp *app = host.core();
@@ -431,6 +432,8 @@ void LoggerWriter::writeEeprom()
         state.clockCheckPending = false;
         return;
     }
+    // the image carries a program: the logger may begin its next trip
+    record->programSentSinceDownload = true;
     startTransfer(TransferWatch::EepromWrite, row, true, true);
     host.auditUserAction(QStringLiteral("EEPROM Write: ") + record->serialNumber);
 }

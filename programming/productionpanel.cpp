@@ -76,19 +76,21 @@ void ProductionPanel::factoryInit()
     if (CPrompt::question(parent, factoryInitQuestion(asked)) != QMessageBox::Yes)
         return;
     // the timers ran while the question was open
-    record = host.recordAt(host.rowOfRecord(asked));
-    if (!record || !record->commandLink) {
+    LoggerRecord *logger = host.recordAt(host.rowOfRecord(asked));
+    if (!logger || !logger->commandLink) {
         CPrompt::warning(parent, tr("Warning!\n\nThe logger was disconnected; nothing was changed."));
         return;
     }
     // an automatic download may have begun while the question was open
     if (writer.refuseWhileTransferring())
         return;
-    record->commandLink->sendCommand(MemoryMap::Command::Wake);
-    record->commandLink->sendCommand(MemoryMap::Command::FactoryInit);
+    logger->commandLink->sendCommand(MemoryMap::Command::Wake);
+    logger->commandLink->sendCommand(MemoryMap::Command::FactoryInit);
     // the logger sends its image again, so that the page shows it as it now is
-    record->commandLink->sendCommand(MemoryMap::Command::End);
-    host.auditUserAction(QStringLiteral("Factory Init: ") + record->serialNumber);
+    logger->commandLink->sendCommand(MemoryMap::Command::End);
+    // its trip is gone: whatever it records next is another
+    logger->programSentSinceDownload = true;
+    host.auditUserAction(QStringLiteral("Factory Init: ") + logger->serialNumber);
 }
 
 void ProductionPanel::fillJigPortCombo(const QString &port, const QStringList &ports)

@@ -161,13 +161,15 @@ QString CReport::body() const
 }
 
 // The two top bits are the read and write permissions; the decimal shows
-// the word without them.
+// the word without them. It is the logger's word as it now stands, set by
+// its last program, not the one its downloaded trip was recorded with.
 QString CReport::passwordLine() const
 {
-    const LoggerRecord *trip = mainWindow->app->tripAt(mainWindow->currentLoggerRow());
-    if (!trip)
+    const QList<LoggerRecord> &records = mainWindow->app->records;
+    const int row = mainWindow->currentLoggerRow();
+    if (row < 0 || row >= records.size())
         return QString();
-    const quint32 word = trip->passwordWord;
+    const quint32 word = records.at(row).passwordWord;
     return QString::asprintf("Password:%08X - %d\r\n", word, int(word & 0x3FFFFFFFu));
 }
 

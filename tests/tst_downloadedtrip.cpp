@@ -4,13 +4,18 @@
 // recorded under.
 #include "support/testenv.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include "core/loggertime.h"
+#include "core/tripcontinuity.h"
 #include "files/cfilemanager.h"
+#include "support/coretest.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"
+#include "views/chistogram.h"
 #include "views/elapsedtimescaledraw.h"
+#include "views/histogram.h"
 
 // A check made in a helper ends the test where it failed.
 #define CHECKED(call)                                                                        \
@@ -67,10 +72,41 @@ struct Station : WindowTest::SimulatedStation
         return values;
     }
 
-    // What every view of the trip shows, with its own program.
-    void checkViewsShowTheRecordedTrip()
+    // The alarm balls a row of the logger list shows.
+    QStringList lights(int row) const
     {
-        QVERIFY(viewsRebuilt());
+        static const char *const levels[] = { "LL", "L", "OK", "H", "HH" };
+        QStringList shown;
+        for (int column = 4; column <= 8; ++column)
+            if (!ui->m_tableWidgetLogger->item(row, column)->icon().isNull())
+                shown << QLatin1String(levels[column - 4]);
+        return shown;
+    }
+
+    // Readings per curve of the histogram.
+    QList<double> histogramCounts() const
+    {
+        QList<double> counts;
+        for (const Histogram *series : window.histogram->series()) {
+            double count = 0;
+            for (size_t i = 0; i < series->dataSize(); ++i)
+                count += series->sample(int(i)).value;
+            counts << count;
+        }
+        return counts;
+    }
+
+    // The views of the row of the list, made current, built again.
+    bool showRow(int row)
+    {
+        window.selectTableRow(row);
+        return viewsRebuilt();
+    }
+
+    // What every view of the trip shows, with its own program.
+    void checkViewsShowTheRecordedTrip(int row = 0)
+    {
+        QVERIFY(showRow(row));
         QCOMPARE(ui->m_tableWidgetTable->rowCount(), 300);
         QCOMPARE(ui->m_tableWidgetTable->columnCount(), 4);   // time, elapsed, T, H
         QCOMPARE(lastRowTime(), kLastSampleTime);
@@ -79,8 +115,86 @@ struct Station : WindowTest::SimulatedStation
         QVERIFY(!summary.contains(kNextDescription));
         QVERIFY(summary.contains(ElapsedTimeScaleDraw::formatElapsed(LoggerSimPattern::kInterval)));
         QVERIFY(summary.contains(QStringLiteral("300")));
-        QCOMPARE(record().trip().alarmStatus & kRecordedAlarms, kRecordedAlarms);
-        QVERIFY(!(record().trip().configWord & ConfigBits::StartDelay));
+        QCOMPARE(histogramCounts(), (QList<double>{ 300, 300 }));   // temperature, humidity
+        const LoggerRecord &trip = records.at(row).trip();
+        QCOMPARE(trip.alarmStatus & kRecordedAlarms, kRecordedAlarms);
+        QVERIFY(!(trip.configWord & ConfigBits::StartDelay));
+        QCOMPARE(lights(row), (QStringList{ "H", "HH" }));
+    }
+
+    // The next trip set up on the page of the current row: nothing sent yet.
+    void setUpTheNextTrip()
+    {
+        ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 5));
+        if (ui->m_checkBoxLoggerAlarmSensorEnableIntHum->isChecked())
+            ui->m_checkBoxLoggerAlarmSensorEnableIntHum->click();
+        ui->m_lineEditLoggerDescription->setText(kNextDescription);
+        ui->m_radioButtonPrgStartWait->click();
+        window.readProgramForm();
+    }
+
+    // F5 on the current row, confirmed by the logger: a trip that begins a
+    // minute on (a second at the simulator's pace), or after the wait set.
+    void program()
+    {
+        if (!ui->m_radioButtonPrgStartWait->isChecked() && !ui->m_radioButtonPrgStartAt->isChecked()) {
+            ui->m_radioButtonPrgStartWait->click();
+            ui->m_dateTimeEditPrgStartWait->setTime(QTime(0, 1));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(ui->m_actionProgram->isEnabled(), kReplyMs);
+        programmedAt = QDateTime::currentDateTime();
+        ui->m_actionProgram->trigger();
+        QVERIFY(window.transferInProgress);
+        QTRY_VERIFY_WITH_TIMEOUT(transferOver(), kProgramMs);
+        QVERIFY(!prompts.sawBoxContaining(QStringLiteral("Warning")));
+    }
+
+    // F6 on the logger's row, until its readings are in.
+    void download()
+    {
+        window.selectTableRow(0);
+        const QDateTime before = record().downloadTime;
+        ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!record().downloadRunning && record().downloadTime != before, kReplyMs);
+    }
+
+
+    // Reads the logger's clock until it stands at moment.
+    bool loggerClockReaches(const QDateTime &moment)
+    {
+        QElapsedTimer sinceAsked;
+        return QTest::qWaitFor(
+            [&] {
+                if (!sinceAsked.isValid() || sinceAsked.elapsed() > 100) {
+                    ui->m_pushButtonLoggerReadTime->click();
+                    sinceAsked.start();
+                }
+                return record().loggerClock >= moment;
+            },
+            kProgramMs);
+    }
+
+    // Lets the logger record more than samples of the trip programmed last
+    // (a minute on, a sample a minute: a second each at the simulator's
+    // pace), and downloads it once.
+    void downloadOnceRecorded(int samples)
+    {
+        QVERIFY(loggerClockReaches(programmedAt.addSecs(60 * (samples + 2))));
+        CHECKED(download());
+        QVERIFY(record().sampleCount() > samples);
+    }
+
+    QDateTime programmedAt;
+
+    // Closes the window, answering Yes and saving each trip it offers into
+    // the folder; the number of trips offered.
+    int tripsOfferedAtExit(const QTemporaryDir &folder)
+    {
+        prompts.boxes.clear();
+        prompts.answer = QMessageBox::Yes;
+        prompts.filesToChoose = QStringList{ folder.filePath(QStringLiteral("at-exit.qlf")) };
+        window.show();
+        return window.close() ? prompts.boxes.size() : -1;
     }
 
     // A data file of the trip, read back as a new start would read it.
@@ -119,22 +233,14 @@ private slots:
         CHECKED(s.checkViewsShowTheRecordedTrip());
 
         // the next trip set up on the page, nothing sent yet
-        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 5));
-        s.ui->m_checkBoxLoggerAlarmSensorEnableIntHum->click();
+        s.setUpTheNextTrip();
         QVERIFY(!s.ui->m_checkBoxLoggerAlarmSensorEnableIntHum->isChecked());
-        s.ui->m_lineEditLoggerDescription->setText(kNextDescription);
-        s.ui->m_radioButtonPrgStartWait->click();
-        s.window.readProgramForm();
         QCOMPARE(s.record().interval, 300u);
         CHECKED(s.checkViewsShowTheRecordedTrip());
         CHECKED(s.checkSavedAsRecorded(folder.filePath(QStringLiteral("before.qlf"))));
 
         // the logger takes it and is read again with it
-        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
-        s.ui->m_actionProgram->trigger();
-        QVERIFY(s.window.transferInProgress);
-        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
-        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+        CHECKED(s.program());
         QTRY_COMPARE_WITH_TIMEOUT(s.record().description, kNextDescription, kReplyMs);
         QTRY_VERIFY_WITH_TIMEOUT(s.record().configWord & ConfigBits::StartDelay, kReplyMs);
         QCOMPARE(s.record().interval, 300u);
@@ -152,54 +258,191 @@ private slots:
         QVERIFY(text.contains(kRecordedDescription));
         QVERIFY(!text.contains(kNextDescription));
         QVERIFY(text.contains(kLastSampleTime.left(6) + QStringLiteral("26 12:59:00")));
+
+        // a data file opened keeps its own program whatever its page sets up
+        QVERIFY(s.window.loadDataFile(folder.filePath(QStringLiteral("after.qlf"))));
+        QCOMPARE(s.records.size(), 2);
+        s.setUpTheNextTrip();
+        QCOMPARE(s.records.at(1).interval, 300u);
+        CHECKED(s.checkViewsShowTheRecordedTrip(1));
     }
 
-    // Downloading the same trip again brings it again; a logger that began
-    // its next trip brings that one, and the earlier trip, never saved,
-    // stays as a row of its own, offered for saving as an unplugged
-    // logger's trip is.
+    // Downloading the same trip again brings it again, also once its
+    // logger's clock was set; a logger that began its next trip brings that
+    // one, and the earlier trip, never saved, stays as a row of its own,
+    // offered for saving as an unplugged logger's trip is. A file belongs
+    // to the trip saved in it.
     void theNextTripDownloadedLeavesTheUnsavedOneApart()
     {
         Station s({ "--fast", "60" });
+        QTemporaryDir folder;
         QVERIFY(s.plugInAndSelect(kFoundMs));
         QTRY_VERIFY_WITH_TIMEOUT(s.record().ready, kReplyMs);
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
         const QDateTime recordedStart = LoggerTime::toDateTime(LoggerSimPattern::startSeconds());
-        for (int round = 0; round < 2; ++round) {
-            s.ui->m_actionDownload->trigger();
-            QTRY_VERIFY_WITH_TIMEOUT(!s.record().downloadRunning && s.record().dataLoaded, kReplyMs);
-            QCOMPARE(s.records.size(), 1);
-            QCOMPARE(s.record().trip().startTime, recordedStart);
-        }
+        CHECKED(s.download());
+        QCOMPARE(s.record().trip().startTime, recordedStart);
+        const QString firstFile = folder.filePath(QStringLiteral("first.qlf"));
+        s.prompts.filesToChoose = QStringList{ firstFile };
+        s.ui->m_actionSave->trigger();
+        const QByteArray firstTrip = TestEnv::readFile(firstFile);
+        QVERIFY(!firstTrip.isEmpty());
+        // brought again without a reading more, it is still in its file
+        CHECKED(s.download());
+        QVERIFY(!s.record().unsavedReadings);
 
-        s.ui->m_radioButtonPrgStartWait->click();
-        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
-        s.ui->m_actionProgram->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
-        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
-        s.ui->m_actionDownload->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(s.records.size() == 2 && !s.record().downloadRunning, kReplyMs);
+        // the next trip: until it is downloaded the row shows the first
+        // one, with its alarms; its Save asks for a name, the first file stays
+        CHECKED(s.program());
+        QTRY_VERIFY_WITH_TIMEOUT(!(s.record().alarmStatus & kRecordedAlarms), kReplyMs);
+        s.window.fillLoggerTable(false);
+        QCOMPARE(s.lights(0), (QStringList{ "H", "HH" }));
+        CHECKED(s.downloadOnceRecorded(0));
+        QCOMPARE(s.records.size(), 1);   // the first trip is in its file
+        QVERIFY(s.record().trip().startTime > recordedStart);
+        QVERIFY(s.record().unsavedReadings && !s.record().fromFile);
+        s.prompts.fileCaptions.clear();
+        s.prompts.filesToChoose.clear();
+        s.ui->m_actionSave->trigger();
+        QCOMPARE(s.prompts.fileCaptions.size(), 1);
+        QCOMPARE(TestEnv::readFile(firstFile), firstTrip);
 
-        const LoggerRecord &next = s.record();
-        QVERIFY(next.trip().startTime > recordedStart);
-        QVERIFY(next.unsavedReadings && !next.fromFile);
-        const LoggerRecord &earlier = s.records.at(1);
-        QVERIFY(earlier.fromFile && earlier.unsavedReadings && earlier.portName.isEmpty());
-        QVERIFY(earlier.recordId != next.recordId);
-        QCOMPARE(earlier.startTime, recordedStart);
-        QCOMPARE(earlier.sampleCount(), 300);
-        QCOMPARE(earlier.interval, LoggerSimPattern::kInterval);
+        // the trip after it, even when it begins with the same readings,
+        // leaves it, downloaded once and never saved, as a row of its own
+        const int nextSamples = s.record().sampleCount();
+        CHECKED(s.program());
+        CHECKED(s.downloadOnceRecorded(nextSamples));
+        QTRY_COMPARE_WITH_TIMEOUT(s.records.size(), 2, kReplyMs);
+        const LoggerRecord &kept = s.records.at(1);
+        QVERIFY(kept.fromFile && kept.unsavedReadings && kept.portName.isEmpty() && kept.fileName.isEmpty());
+        QVERIFY(kept.recordId != s.record().recordId);
+        QCOMPARE(kept.sampleCount(), nextSamples);
         QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_tableWidgetLogger->rowCount(), 2, kReplyMs);
         QCOMPARE(s.ui->m_tableWidgetLogger->item(1, 2)->text(), QStringLiteral("TRIP-0001"));
+        // its page sets up nothing it was recorded with
+        QVERIFY(s.showRow(1));
+        const QString keptLastReading = s.lastRowTime();
+        QVERIFY(!keptLastReading.isEmpty());
+        s.setUpTheNextTrip();
+        QCOMPARE(s.records.at(1).interval, 300u);
+        QVERIFY(s.viewsRebuilt());
+        QCOMPARE(s.lastRowTime(), keptLastReading);
+        QCOMPARE(s.records.at(1).trip().interval, LoggerSimPattern::kInterval);
+        // the first trip's file opens as a row of its own
+        QVERIFY(s.window.loadDataFile(firstFile));
+        QCOMPARE(s.records.size(), 3);
 
-        // exit offers each for saving
-        QTemporaryDir folder;
+        // the clock set moves the trip's start: the same trip, the same row
+        s.window.selectTableRow(0);
+        const QDateTime thirdStart = s.record().trip().startTime;
+        s.ui->m_pushButtonLoggerSyncTime->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending, kReplyMs);
+        CHECKED(s.download());
+        QVERIFY(s.record().trip().startTime != thirdStart);
+        QCOMPARE(s.records.size(), 3);
+
+        // a trip that has not begun is neither kept apart nor offered; the
+        // one it follows is
+        s.window.selectTableRow(0);
+        s.ui->m_radioButtonPrgStartWait->click();
+        s.ui->m_dateTimeEditPrgStartWait->setTime(QTime(23, 0));
+        CHECKED(s.program());
+        for (int round = 0; round < 2; ++round) {
+            CHECKED(s.download());
+            QCOMPARE(s.record().sampleCount(), 0);
+            QVERIFY(!s.record().unsavedReadings);
+        }
+        QCOMPARE(s.records.size(), 4);
+        QVERIFY(s.records.at(3).unsavedReadings);
+
+        // closing a kept row offers it; so does exit, each kept trip
+        s.ui->m_tableWidgetLogger->setCurrentCell(3, 0);
         s.prompts.boxes.clear();
-        s.prompts.filesToChoose = QStringList{ folder.filePath(QStringLiteral("trip.qlf")) };
-        s.window.show();
-        QVERIFY(s.window.close());
-        QCOMPARE(s.prompts.boxes.size(), 2);
-        QVERIFY(!s.records.at(0).unsavedReadings && !s.records.at(1).unsavedReadings);
+        s.prompts.answer = QMessageBox::Cancel;
+        s.ui->m_actionCloseSelectedFile->trigger();
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        QCOMPARE(s.records.size(), 4);
+        QCOMPARE(s.tripsOfferedAtExit(folder), 2);
+    }
+
+    // A later download goes on with a trip when the trip's readings stand
+    // again at its head: all of them, or, once a continuous trip went
+    // round the memory, its newest ones from a whole sample on.
+    void tellingTripsApart_data()
+    {
+        QTest::addColumn<QVector<quint16>>("earlier");
+        QTest::addColumn<QVector<quint16>>("later");
+        QTest::addColumn<bool>("roundTheMemory");
+        QTest::addColumn<bool>("goesOn");
+        const QVector<quint16> trip{ 1, 2, 3, 4, 5, 6 };   // three samples of two channels
+        QTest::newRow("more readings") << trip << QVector<quint16>{ 1, 2, 3, 4, 5, 6, 7, 8 } << false << true;
+        QTest::newRow("the same again") << trip << trip << false << true;
+        QTest::newRow("fewer: a trip begun afresh") << trip << QVector<quint16>{ 1, 2, 3, 4 } << false << false;
+        QTest::newRow("other readings") << trip << QVector<quint16>{ 1, 2, 9, 4, 5, 6 } << false << false;
+        QTest::newRow("round the memory") << trip << QVector<quint16>{ 3, 4, 5, 6, 7, 8 } << true << true;
+        QTest::newRow("round, not continuous") << trip << QVector<quint16>{ 3, 4, 5, 6, 7, 8 } << false << false;
+        QTest::newRow("round, off by a channel") << trip << QVector<quint16>{ 4, 5, 6, 7, 8, 9 } << true << false;
+        QTest::newRow("round entirely") << trip << QVector<quint16>{ 7, 8, 9, 10, 11, 12 } << true << false;
+        // the longest overlap is off by a channel, a shorter one is whole
+        QTest::newRow("repeated readings") << QVector<quint16>{ 5, 5, 5, 5, 5 } << QVector<quint16>{ 5, 5, 5, 5, 7, 7 }
+                                           << true << true;
+        QTest::newRow("nothing before") << QVector<quint16>() << trip << true << false;
+    }
+    void tellingTripsApart()
+    {
+        QFETCH(QVector<quint16>, earlier);
+        QFETCH(QVector<quint16>, later);
+        QFETCH(bool, roundTheMemory);
+        QFETCH(bool, goesOn);
+        QCOMPARE(TripContinuity::readingsGoOn(earlier, later, 2, roundTheMemory), goesOn);
+    }
+
+    // What a program sets makes the trip; what the logger counts while it
+    // records, and the comment line, do not.
+    void theProgramMakesTheTrip()
+    {
+        LoggerRecord earlier = WindowTest::downloadedTrip(QStringLiteral("P-1"), { 10, 20, 30, 40 });
+        earlier.configWord |= ConfigBits::Continuous;
+        LoggerRecord later = earlier;
+        later.alarmStatus = AlarmStatusBits::HH;
+        later.recordedCount += 9;
+        later.highestValue[0] = 99;
+        later.battery = 10;
+        later.comment = QStringLiteral("typed on the graph page");
+        const QVector<quint16> more{ 20, 30, 40, 50 };
+        QVERIFY(TripContinuity::sameTrip(earlier, later, more));
+        later.interval += 60;
+        QVERIFY(!TripContinuity::sameTrip(earlier, later, more));
+        later = earlier;
+        later.alarmThresholds[GroupHumidity][LevelL] += 1;
+        QVERIFY(!TripContinuity::sameTrip(earlier, later, more));
+        // a trip that had not begun goes on in whatever came since
+        earlier.readings.clear();
+        earlier.readingCount = 0;
+        QVERIFY(TripContinuity::sameTrip(earlier, earlier, more));
+    }
+
+    // Whatever its readings, what a logger records after a program went to
+    // it is its next trip: the trip before is not brought again.
+    void aProgramSentBeginsTheNextTrip()
+    {
+        TestCore core;
+        LoggerRecord logger = WindowTest::loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("P-2"));
+        const QDateTime start(QDate(2026, 2, 1), QTime(6, 0));
+        logger.keepDownloadAsTrip({ 10, 20, 30, 40 }, start, start.addSecs(180));
+        logger.unsavedReadings = true;
+        logger.fileName = QStringLiteral("/data/P-2.qlf");
+        core.app.records << logger;
+        const QVector<quint16> more{ 10, 20, 30, 40, 50, 60 };
+        QVERIFY(core.app.makeRoomForDownloadedTrip(0, more));
+        QCOMPARE(core.app.records.size(), 1);
+        QCOMPARE(core.app.records.at(0).fileName, logger.fileName);
+
+        core.app.records[0].programSentSinceDownload = true;
+        QVERIFY(!core.app.makeRoomForDownloadedTrip(0, more));
+        QCOMPARE(core.app.records.size(), 2);
+        QVERIFY(core.app.records.at(0).fileName.isEmpty() && !core.app.records.at(0).programSentSinceDownload);
+        QVERIFY(core.app.records.at(1).unsavedReadings && core.app.records.at(1).fileName.isEmpty());
     }
 
     // The comment over the graph is the trip's: typed after the program was

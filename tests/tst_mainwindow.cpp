@@ -1,5 +1,6 @@
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QTimer>
 #include <QWebFrame>
 #include <QWebPage>
 #include <QWebView>
@@ -766,13 +767,60 @@ private slots:
         QVERIFY(!h.window.close());
         QVERIFY(h.window.isVisible());
 
+        // "Cancel" (as Escape and the box's close button answer) keeps
+        // the window and every trip as they were
+        h.prompts.answer = QMessageBox::Cancel;
+        h.prompts.boxes.clear();
+        QVERIFY(!h.window.close());
+        QVERIFY(h.window.isVisible());
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QCOMPARE(h.prompts.boxes.first().text, h.window.app->languageTable->text(183));
+        QVERIFY(h.records.at(0).unsavedReadings && h.records.at(2).unsavedReadings);
+
         // every unsaved trip is offered, not only the first, and is then saved
+        h.prompts.answer = QMessageBox::Yes;
         h.records[0].versionWord = h.records[2].versionWord = 0x115;
         h.prompts.filesToChoose = QStringList{ h.homePath("D.qlf") };
         h.prompts.boxes.clear();
         QVERIFY(h.window.close());
         QCOMPARE(h.prompts.boxes.size(), 2);
         QVERIFY(!h.records.at(0).unsavedReadings && !h.records.at(2).unsavedReadings);
+    }
+
+    // The real box: Escape, or its close button, is the way back, at exit
+    // and when a row is closed; the trip stays unsaved and offered.
+    void escapingTheQuestionKeepsTheTrip()
+    {
+        Harness h;
+        LoggerRecord orphan = loggerRecord(QString(), "D4");
+        orphan.fromFile = orphan.dataLoaded = orphan.unsavedReadings = true;
+        h.addAndSelect(orphan);
+        h.window.show();
+        CPrompt::setBoxHandler(nullptr);
+        QStringList asked;
+        bool byCloseButton = false;
+        QTimer answering;
+        connect(&answering, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            asked << box->text();
+            if (byCloseButton)
+                box->close();
+            else
+                QTest::keyClick(box, Qt::Key_Escape);
+        });
+        answering.start(20);
+        for (bool closeButton : { false, true }) {
+            byCloseButton = closeButton;
+            QVERIFY(!h.window.close());
+            QVERIFY(h.window.isVisible());
+            h.ui->m_actionCloseSelectedFile->trigger();
+            QCOMPARE(h.records.size(), 1);
+            QVERIFY(h.records.first().unsavedReadings);
+        }
+        QCOMPARE(asked.size(), 4);
+        QCOMPARE(asked.first(), h.window.app->languageTable->text(183));
     }
 
     // A trip whose logger went before it was saved stands as a file row:
@@ -783,6 +831,7 @@ private slots:
         LoggerRecord orphan = loggerRecord(QString(), "D3");
         orphan.fromFile = orphan.dataLoaded = orphan.unsavedReadings = true;
         orphan.versionWord = 0x115;
+        orphan.startTime = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7));
         h.records << fileRecord("/tmp/f.qlf", "F1");
         h.addAndSelect(orphan);
         h.prompts.answer = QMessageBox::Yes;
@@ -792,7 +841,28 @@ private slots:
         QCOMPARE(h.records.size(), 1);
         QCOMPARE(h.records.first().serialNumber, QStringLiteral("D3"));
         QCOMPARE(h.prompts.boxes.size(), 2);
-        QCOMPARE(h.prompts.boxes.first().text, h.window.app->languageTable->text(183));
+        // the question names the row's trip; only the exit's asks about the application
+        const QString question = h.prompts.boxes.first().text;
+        QVERIFY2(question.contains(QStringLiteral("D3")) && question.contains(QStringLiteral("04/03/2026 05:06:07"))
+                     && question != h.window.app->languageTable->text(183),
+                 qPrintable(question));
+
+        // "Cancel" keeps the row, and ends a closing of all files there
+        h.records.prepend(fileRecord("/tmp/g.qlf", "F2"));
+        h.window.fillLoggerTable(false);
+        h.prompts.answer = QMessageBox::Cancel;
+        h.ui->m_tableWidgetLogger->setCurrentCell(1, 0);
+        h.ui->m_actionCloseSelectedFile->trigger();
+        QCOMPARE(h.records.size(), 2);
+        h.records.append(fileRecord("/tmp/h.qlf", "F3"));
+        h.ui->m_actionCloseAllFiles->trigger();
+        QCOMPARE(h.records.size(), 2);
+        QCOMPARE(h.records.at(0).serialNumber, QStringLiteral("D3"));
+        QVERIFY(h.records.at(0).unsavedReadings);
+        QCOMPARE(h.records.at(1).serialNumber, QStringLiteral("F3"));
+        h.records.removeLast();
+        h.window.fillLoggerTable(false);
+        h.prompts.answer = QMessageBox::Yes;
 
         const QString path = h.homePath("D3.qlf");
         h.prompts.filesToChoose = QStringList{ path };

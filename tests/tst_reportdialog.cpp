@@ -31,7 +31,10 @@ void openRecord(WindowTest::Harness &h)
                                                    ConfigBits::InternalOn, ViewsTest::words({ 50, 61, 72 }), 300,
                                                    QDateTime(QDate(2024, 3, 1), QTime(8, 0)));
     record.fromFile = true;
-    // the two permission bits show in the hexadecimal field only
+    // the two permission bits show in the hexadecimal field only; the word
+    // is the logger's as its last program set it, not its trip's
+    record.passwordWord = 0x0A5A0001;
+    record.keepAsTrip();
     record.passwordWord = 0xCA5A1234;
     h.addAndSelect(record);
     h.window.Timer();

@@ -30,6 +30,10 @@ LoggerRecord trip(const QString &serial, bool withReadings = true)
     record.versionWord = 0x11A;
     record.memorySize = 0x20000;
     record.imageRead = ImageCodec::encode(record, QByteArray(MemoryMap::ImageSize, '\0'));
+    // its logger set up for its next trip: the mail is of the trip downloaded
+    record.keepAsTrip();
+    record.description = QStringLiteral("Next trip to Porto");
+    record.interval = 300;
     return record;
 }
 

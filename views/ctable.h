@@ -99,6 +99,10 @@ public:
     QList<QStringList> rowValues;
     QStringList valueHeaders;
 
+    // A moment as the tables show it, in the chosen date format; "-" when
+    // there is none.
+    QString dateTimeText(const QDateTime &time) const;
+
 private:
     QTableWidget *target(QTableWidget *table) const;
     void fillReadingsInto(QTableWidget *table, const QList<int> &selection);
@@ -111,7 +115,6 @@ private:
     QString generalValue(SummaryItem item, const LoggerRecord &record) const;
     QString channelValue(SummaryItem item, const LoggerRecord &record, ViewChannel channel,
                          const ChannelStats &stats) const;
-    QString dateTimeText(const QDateTime &time) const;
     QString temperatureText(double celsius, int decimals = 1) const;
     bool fahrenheit() const;
     int activationEnergy() const;
