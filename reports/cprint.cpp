@@ -36,6 +36,14 @@ const char kLogoPath[] = ":/Pictures/NorvelLogoButton.png";
 constexpr double kLayoutDpi = 96.0;
 // Room kept between the readings box and the footer, in report units.
 constexpr int kFooterGap = 100;
+// Room kept between a label and the rule beside it, in report units: the
+// values keep as much from the rule on its other side.
+constexpr int kLabelGap = 150;
+// Room kept between a label of the alarm table and the grey rule of its
+// first channel, in report units: less than kLabelGap, which the longest
+// English label of the table does not leave, and the English rows keep
+// their one line.
+constexpr int kAlarmLabelGap = 50;
 const QColor kGrey(200, 200, 200);
 const QColor kVeil(200, 200, 200, 128);
 
@@ -62,6 +70,24 @@ QString cellText(const QTableWidget *table, int row, int column, bool *present =
     if (present)
         *present = item != nullptr;
     return item ? item->text() : QString();
+}
+
+// A label on as many lines as keep each within room, broken between words;
+// a word wider than room stands whole on a line of its own. A label that
+// fits stands as it is.
+QStringList wrappedLines(const QString &text, const QFontMetricsF &metrics, double room)
+{
+    if (metrics.horizontalAdvance(text) <= room)
+        return { text };
+    QStringList lines;
+    for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString spaced = QLatin1Char(' ') + word;
+        if (!lines.isEmpty() && metrics.horizontalAdvance(lines.last() + spaced) <= room)
+            lines.last() += spaced;
+        else
+            lines << word;
+    }
+    return lines.isEmpty() ? QStringList{ text } : lines;
 }
 
 // A band of height radius with rounded top corners and a square bottom:
@@ -460,11 +486,14 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
 
     if (painted(2)) {
         startPage(2, pagePainted);
-        drawAlarmTable(0, int(200 / scale + contentTop), pageWidth, -1, &summary, tr("Alarms"),
-                       record, kSummaryGeneralRows, kSummaryBlockRows);
+        const int tableBottom = drawAlarmTable(0, int(200 / scale + contentTop), pageWidth, -1, &summary,
+                                               tr("Alarms"), record, kSummaryGeneralRows, kSummaryBlockRows)
+                                    .y();
+        // a table grown by its labels' second lines pushes the histogram down
+        const int histogramTop = qMax(boxBottom, tableBottom);
         if (showViews)
-            renderView(histogramView(), QRect(0, boxBottom, pageWidth,
-                                              int(pageHeight - boxBottom - 800 / scale)));
+            renderView(histogramView(), QRect(0, histogramTop, pageWidth,
+                                              int(pageHeight - histogramTop - 800 / scale)));
         drawFooter(2, pageCount);
     }
 
@@ -626,13 +655,26 @@ QPoint CPrint::measureSpecificationBox(int x, int y, int width, int, QTableWidge
     return QPoint(x + width, bEnd + int(th * 10 / scale));
 }
 
+int CPrint::specificationValueColumn(int x, int width, const QFont &labelFont, const QTableWidget *table,
+                                     int firstRow, int rowCount) const
+{
+    const int third = width / 3 + x;
+    if (!table)
+        return third;
+    const QFontMetricsF metrics(labelFont, device());
+    double widest = 0;
+    for (int i = 0; i < rowCount; ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(cellText(table, firstRow + i, 0)));
+    return qMax(third, int(150 / scale + x) + int(std::ceil(widest)) + units(kLabelGap));
+}
+
 QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableWidget *table,
                                     const QString &title, int firstRow, int rowCount)
 {
     const int r = units(300);
-    const int xv = width / 3 + x;
     const QFont titleFont = font("Helvetica", 18, true);
     const QFont labelFont = font("Helvetica", 11, false);
+    const int xv = specificationValueColumn(x, width, labelFont, table, firstRow, rowCount);
     const QFont valueFont = font("Courier New", 11, false);
     const int lh = int(layoutHeight(labelFont) * 11 / scale);
     if (height == -1)
@@ -673,9 +715,9 @@ QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableW
 // ---------------------------------------------------------------------------
 // page 2: the alarm table
 
-void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *table,
-                            const QString &title, const LoggerRecord &printed, int firstRow,
-                            int rowsPerChannel)
+QPoint CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *table,
+                              const QString &title, const LoggerRecord &printed, int firstRow,
+                              int rowsPerChannel)
 {
     const int g = units(400);
     const int xv = width / 3 + x;
@@ -685,8 +727,20 @@ void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *t
     const QFont labelFont = font("Helvetica", 12, false);
     const QFont valueFont = font("Courier New", 12, false);
     const int lh = int(layoutHeight(labelFont) * 12 / scale);
+    // The channel columns fill the page's width and cannot move: a label
+    // longer than its column takes a second line in its row.
+    const int labelLeft = int(150 / scale + x);
+    const QFontMetricsF labelMetrics(labelFont, device());
+    QVector<QStringList> labels;
+    int lineCount = 0;
+    for (int i = 0; table && i < rowsPerChannel; ++i) {
+        labels << wrappedLines(cellText(table, firstRow + i, 0), labelMetrics,
+                               xv - units(kAlarmLabelGap) - labelLeft);
+        lineCount += labels.last().size();
+    }
     if (height == -1)
-        height = lh * rowsPerChannel + 2 * g;
+        height = lh * (table ? lineCount : rowsPerChannel) + 2 * g;
+    const QPoint bottomRight(x + width, y + height);
 
     painter.setFont(titleFont);
     const int th = painter.fontMetrics().height();
@@ -726,11 +780,16 @@ void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *t
     }
 
     if (!table)
-        return;
+        return bottomRight;
     const int b0 = int(100 / scale + (lh + y + g));
+    // each row's first line, where its values stand
+    QVector<int> baselines;
     painter.setFont(labelFont);
-    for (int i = 0; i < rowsPerChannel; ++i)
-        painter.drawText(QPoint(int(150 / scale + x), b0 + i * lh), cellText(table, firstRow + i, 0));
+    for (int i = 0, line = 0; i < rowsPerChannel; ++i) {
+        baselines << b0 + line * lh;
+        for (const QString &part : qAsConst(labels.at(i)))
+            painter.drawText(QPoint(labelLeft, b0 + line++ * lh), part);
+    }
 
     struct Column { bool shown; int block; int left; };
     const Column columns[3] = {
@@ -744,8 +803,9 @@ void CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget *t
         if (!column.shown || table->rowCount() < blockStart + rowsPerChannel)
             continue;
         for (int i = 0; i < rowsPerChannel; ++i)
-            painter.drawText(QPoint(column.left, b0 + i * lh), cellText(table, blockStart + i, 1));
+            painter.drawText(QPoint(column.left, baselines.at(i)), cellText(table, blockStart + i, 1));
     }
+    return bottomRight;
 }
 
 // ---------------------------------------------------------------------------

@@ -84,9 +84,10 @@ public:
     // Where drawSpecificationBox would end, without drawing.
     QPoint measureSpecificationBox(int x, int y, int width, int height, QTableWidget *table,
                                    const QString &title, int firstRow, int rowCount) const;
-    void drawAlarmTable(int x, int y, int width, int height, QTableWidget *table,
-                        const QString &title, const LoggerRecord &record, int firstRow,
-                        int rowsPerChannel);
+    // Returns the table's bottom right: what follows it starts no higher.
+    QPoint drawAlarmTable(int x, int y, int width, int height, QTableWidget *table,
+                          const QString &title, const LoggerRecord &record, int firstRow,
+                          int rowsPerChannel);
     void drawReadings(int x, int y, int width, int height, LoggerRecord &record, int first);
     void drawTextRun(int x, int y, int height, const QString &text, bool restart);
 
@@ -99,6 +100,10 @@ public slots:
 
 private:
     int units(double reportUnits) const { return int(reportUnits / scale); }
+    // Where the box's values stand: a third into it, or further right, just
+    // clear of its widest label, where a translation runs longer.
+    int specificationValueColumn(int x, int width, const QFont &labelFont, const QTableWidget *table,
+                                 int firstRow, int rowCount) const;
     // sampleText for the samples of a page, one after another
     static QString sampleText(LocalClock &clock, const LoggerRecord &record, int n, bool dayFirst);
     // The device the report is measured on: the printer, never the screen.

@@ -6,6 +6,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 
+#include "core/clanguagetable.h"
 #include "dialogs/cmessage.h"
 #include "files/wholefile.h"
 #include "reports/cprint.h"
@@ -13,6 +14,7 @@
 #include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "users/cuseradmin.h"
+#include "views/ctable.h"
 
 namespace {
 
@@ -66,6 +68,107 @@ LoggerRecord trip(int samples, quint8 sensors = SensorBits::InternalNtc,
     record.fileName = QStringLiteral("/data/RPT%1.qlf").arg(samples);
     record.comment = QStringLiteral("Cold chain");
     return record;
+}
+
+using PdfWord = QPair<QString, QRectF>;
+
+// Where text's words stand, drawn one after another from index from on,
+// none taken yet and, when top <= bottom, each on a line from top to
+// bottom. Its words are taken; the index past them, or -1 when the text is
+// not there whole.
+int findText(const QList<PdfWord> &words, QSet<int> &taken, int from, const QString &text, double top,
+             double bottom, QList<QRectF> &boxes)
+{
+    const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    auto fits = [&](int at, const QString &part) {
+        const QRectF &box = words.at(at).second;
+        return !taken.contains(at) && words.at(at).first == part
+               && (top > bottom || (box.top() > top - 0.5 && box.top() < bottom + 0.5));
+    };
+    for (int start = from; start + parts.size() <= words.size(); ++start) {
+        int k = 0;
+        while (k < parts.size() && fits(start + k, parts.at(k)))
+            ++k;
+        if (k < parts.size())
+            continue;
+        boxes.clear();
+        for (k = 0; k < parts.size(); ++k) {
+            taken.insert(start + k);
+            boxes << words.at(start + k).second;
+        }
+        return start + k;
+    }
+    return -1;
+}
+
+// Space between two word boxes side by side; none when one is above the other.
+double gapBeside(const QRectF &a, const QRectF &b)
+{
+    if (a.bottom() <= b.top() || b.bottom() <= a.top())
+        return qInf();
+    return qMax(b.left() - a.right(), a.left() - b.right());
+}
+
+// One box of the report as printed, under its title: the words of each
+// row's label (the summary's column 0) and of the values beside it (column
+// 1 of the rows valueOffsets below), and what a reader would find wrong.
+struct PrintedBox
+{
+    QRectF title;
+    QHash<QString, QList<QRectF>> labels;
+    QList<QList<QRectF>> values;
+    QStringList faults;
+};
+
+PrintedBox printedBox(const QList<PdfWord> &words, const QString &title, const QTableWidget &summary,
+                      int firstRow, int rows, const QList<int> &valueOffsets)
+{
+    PrintedBox box;
+    int start = 0;
+    while (start < words.size() && words.at(start).first != title)
+        ++start;
+    if (start == words.size())
+        return { {}, {}, {}, { title + QStringLiteral(" is not printed") } };
+    box.title = words.at(start).second;
+    QSet<int> taken;
+    int next = start;
+    for (int row = firstRow; row < firstRow + rows; ++row) {
+        const QString label = summary.item(row, 0)->text();
+        QList<QRectF> &labelWords = box.labels[label];
+        const int past = findText(words, taken, next, label, 1, 0, labelWords);
+        if (past < 0) {
+            box.faults << QStringLiteral("label \"%1\" is not printed whole").arg(label);
+            continue;
+        }
+        next = past;
+        for (int offset : valueOffsets) {
+            const QString value = summary.item(row + offset, 1)->text();
+            box.values.append(QList<QRectF>());
+            if (findText(words, taken, start, value, labelWords.first().top(), labelWords.last().top(),
+                         box.values.last()) < 0)
+                box.faults << QStringLiteral("value \"%1\" of \"%2\" is not printed whole").arg(value, label);
+        }
+    }
+    // what follows the box starts below its rows
+    double rowsBottom = 0;
+    for (const int index : qAsConst(taken))
+        rowsBottom = qMax(rowsBottom, words.at(index).second.bottom());
+    for (int index = start + 1; index < words.size(); ++index) {
+        const QRectF &word = words.at(index).second;
+        if (!taken.contains(index) && word.top() > box.title.bottom() && word.top() < rowsBottom)
+            box.faults << QStringLiteral("\"%1\" stands among the rows").arg(words.at(index).first);
+    }
+    for (auto label = box.labels.cbegin(); label != box.labels.cend(); ++label) {
+        double nearest = qInf();
+        for (const QRectF &word : label.value())
+            for (const QList<QRectF> &value : qAsConst(box.values))
+                for (const QRectF &valueWord : value)
+                    nearest = qMin(nearest, gapBeside(word, valueWord));
+        if (nearest < 3.0)
+            box.faults << QStringLiteral("label \"%1\" is %2 pt from a value")
+                              .arg(label.key()).arg(nearest, 0, 'f', 1);
+    }
+    return box;
 }
 
 }
@@ -230,6 +333,84 @@ private slots:
         QCOMPARE(rows22.x(), 4000);
         QVERIFY(rows23.y() > rows22.y());
         QCOMPARE(lower.y() - rows22.y(), 400);
+    }
+
+    void labelsStandClearOfTheirValuesInEveryLanguage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("dpi");
+        const QList<QPair<const char *, int>> languages {
+            { "EN", 0 }, { "FR", 1 }, { "SP", 2 }, { "IT", 3 }, { "GR", 5 }, { "PR", 6 }
+        };
+        for (int dpi : { 1200, 300 })
+            for (const auto &language : languages)
+                QTest::addRow("%s %d dpi", language.first, dpi) << language.second << dpi;
+    }
+
+    // Both boxes of the report, read back word by word: every label and
+    // value printed whole, inside the page, each label's words a clear gap
+    // away from every value beside them. The English report keeps its
+    // values at a third of the page, one line a row.
+    void labelsStandClearOfTheirValuesInEveryLanguage()
+    {
+        QFETCH(int, language);
+        QFETCH(int, dpi);
+        LoggerRecord record = trip(150, kAllSensors,
+                                   kAllChannels | ConfigBits::StartDelay | ConfigBits::StopAfterReadings
+                                       | ConfigBits::Continuous | ConfigBits::StopButton | ConfigBits::IntHH
+                                       | ConfigBits::IntH);
+        record.startDelay = 600;
+        record.stopReadingCount = 1000;
+        record.description = QStringLiteral("Vaccines, cold room 4, shelf 12");
+        ViewsTest::setLimits(record, ChannelInternal, 21.0, 20.0, 5.0, 0.0);
+        h->window.app->languageTable->language = language;
+        h->addAndSelect(record);
+        h->window.viewsDirty = true;
+        QTRY_VERIFY(h->window.plot && h->window.histogram);
+        const QString pdf = folder->filePath(QStringLiteral("words.pdf"));
+        CPrompt::setDialogHandler([&](QDialog *dialog) {
+            QPrinter *printer = static_cast<QPrintDialog *>(dialog)->printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            printer->setResolution(dpi);
+            return int(QDialog::Accepted);
+        });
+        CPrint report(&h->window);
+        QVERIFY(report.print(record));
+        QTableWidget summary;
+        h->window.app->table->initSummary(&summary, { 0 });
+        h->window.app->table->fillSummary(&summary, { 0 }, true);
+
+        const int rows = CPrint::kSummaryBlockRows;
+        const PrintedBox device = printedBox(ViewsTest::pdfWordsAsDrawn(pdf, 1), QStringLiteral("Specification"),
+                                             summary, 0, CPrint::kSummaryGeneralRows, { 0 });
+        const PrintedBox alarms = printedBox(ViewsTest::pdfWordsAsDrawn(pdf, 2), QStringLiteral("Alarms"), summary,
+                                             CPrint::kSummaryGeneralRows, rows, { 0, rows, 2 * rows });
+        QVERIFY2(device.faults.isEmpty(), qPrintable(device.faults.join(QLatin1Char('\n'))));
+        QVERIFY2(alarms.faults.isEmpty(), qPrintable(alarms.faults.join(QLatin1Char('\n'))));
+
+        // the page's printable width: from 150 units left of the labels to
+        // where the header's print time ends
+        double right = 0;
+        for (const PdfWord &word : ViewsTest::pdfWords(pdf, 1))
+            if (word.second.bottom() < device.title.top())
+                right = qMax(right, word.second.right());
+        const double left = device.labels.value(summary.item(0, 0)->text()).first().left() - 150.0 / 1200 * 72;
+        for (const PrintedBox *box : { &device, &alarms })
+            for (const QList<QRectF> &value : box->values)
+                for (const QRectF &word : value)
+                    QVERIFY2(word.left() > left && word.right() < right + 0.01,
+                             qPrintable(QStringLiteral("%1 to %2 pt").arg(word.left()).arg(word.right())));
+        if (language != 0)
+            return;
+        for (const PrintedBox *box : { &device, &alarms })
+            for (const QList<QRectF> &label : box->labels)
+                QCOMPARE(label.last().top(), label.first().top());
+        const double third = left + (right - left) / 3 + 150.0 / 1200 * 72;
+        for (int row = 0; row < CPrint::kSummaryGeneralRows; ++row)
+            if (!device.values.at(row).isEmpty())
+                QVERIFY2(qAbs(device.values.at(row).first().left() - third) < 0.5,
+                         qPrintable(summary.item(row, 0)->text()));
     }
 
     void pageRangePrintsOnlyThosePages()

@@ -56,9 +56,10 @@ void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, d
     limits[LevelLL] = ll;
 }
 
-QList<QPair<QString, QRectF>> pdfWords(const QString &pdf, int page)
+namespace {
+
+QList<QPair<QString, QRectF>> pdfWordsWith(QStringList arguments, const QString &pdf, int page)
 {
-    QStringList arguments{ QStringLiteral("-bbox") };
     if (page > 0)
         arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
                   << QString::number(page);
@@ -74,6 +75,18 @@ QList<QPair<QString, QRectF>> pdfWords(const QString &pdf, int page)
         words.append({ xml.readElementText(), box });
     }
     return words;
+}
+
+}
+
+QList<QPair<QString, QRectF>> pdfWords(const QString &pdf, int page)
+{
+    return pdfWordsWith({ QStringLiteral("-bbox") }, pdf, page);
+}
+
+QList<QPair<QString, QRectF>> pdfWordsAsDrawn(const QString &pdf, int page)
+{
+    return pdfWordsWith({ QStringLiteral("-bbox"), QStringLiteral("-raw") }, pdf, page);
 }
 
 }

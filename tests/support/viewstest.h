@@ -26,4 +26,7 @@ void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, d
 // The words of a PDF with their boxes in points, as pdftotext finds them:
 // of every page, or of the one page counted from 1.
 QList<QPair<QString, QRectF>> pdfWords(const QString &pdf, int page = 0);
+// The same words in the order they were drawn: each text drawn gives its
+// words one after another, wherever it overlaps another.
+QList<QPair<QString, QRectF>> pdfWordsAsDrawn(const QString &pdf, int page = 0);
 }
