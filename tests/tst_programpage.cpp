@@ -9,6 +9,7 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "programming/cpass.h"
+#include "programming/programlimits.h"
 #include "support/windowtest.h"
 #include "ui_cpass.h"
 #include "ui_mainwindow.h"
@@ -43,6 +44,16 @@ LoggerRecord twoChannelLogger()
     r.updateChannels();
     return r;
 }
+
+// A window whose logger clock stands where the test puts it.
+class ClockedWindow : public MainWindow
+{
+public:
+    QDateTime clock;
+
+private:
+    QDateTime loggerNow() const override { return clock; }
+};
 
 QImage lockPicture(const char *name)
 {
@@ -139,6 +150,22 @@ private slots:
             wait->click();   // unchecked while At is checked
             QVERIFY(!wait->isChecked() && !(r.configWord & ConfigBits::StartDelay));
         }
+    }
+
+    // A start at the very minute the logger's clock stands at has passed by
+    // the time it is written, at second 00 as at any other.
+    void atChosenAtTheTurnOfAMinuteMovesTheStartAhead()
+    {
+        PromptRecorder prompts;
+        ClockedWindow window;
+        window.clock = ProgramLimits::toWholeMinutes(QDateTime::currentDateTime());
+        window.app->records.append(twoChannelLogger());
+        window.selectTableRow(0);
+        window.Timer();
+        window.ui->m_dateTimeEditPrgStartAt->setDateTime(window.clock);
+        window.ui->m_radioButtonPrgStartAt->click();
+        QCOMPARE(window.ui->m_dateTimeEditPrgStartAt->dateTime(), window.clock.addSecs(600));
+        QCOMPARE(window.app->records.at(0).startAt, window.clock.addSecs(600));
     }
 
     // A closed file leaves nothing of its program on the page, which is
