@@ -213,6 +213,12 @@ private slots:
         QCOMPARE(h.ui->m_dateTimeEditPrgInterval->time(), QTime(0, 10));
     }
 
+    void programPanelLayoutKeepsItsName()
+    {
+        Harness h;
+        QCOMPARE(h.window.findChild<QLayout *>(QStringLiteral("gridLayout_10")), h.ui->m_groupBoxProgram->layout());
+    }
+
     void theLastSensorStaysOn()
     {
         Harness h;
