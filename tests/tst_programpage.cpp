@@ -3,6 +3,10 @@
 // logger-password dialog and a transfer whose logger went.
 #include "support/testenv.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QtTest/qtestspontaneevent.h>
+
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
@@ -54,6 +58,21 @@ public:
 private:
     QDateTime loggerNow() const override { return clock; }
 };
+
+// One notch of the wheel with the pointer on the middle of field, delivered
+// as the system delivers it: to the widget under the pointer.
+void turnWheel(QWidget *field, int notches)
+{
+    QWidget *window = field->window();
+    const QPoint inWindow = field->mapTo(window, field->rect().center());
+    QWidget *under = window->childAt(inWindow);
+    QVERIFY(under == field || field->isAncestorOf(under));
+    const QPoint at = under->mapFrom(window, inWindow);
+    QWheelEvent event(at, under->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    qApp->notify(under, &event);
+}
 
 QImage lockPicture(const char *name)
 {
@@ -211,6 +230,54 @@ private slots:
         QVERIFY(h.ui->m_radioButtonPrgStartWait->isChecked() && !h.ui->m_radioButtonPrgStopAt->isChecked());
         QVERIFY(h.ui->m_dateTimeEditPrgStopAt->dateTime() != fileStop);
         QCOMPARE(h.ui->m_dateTimeEditPrgInterval->time(), QTime(0, 10));
+    }
+
+    // The wheel turned over a field scrolls the page and leaves the field
+    // as it was; a field clicked or tabbed into takes the wheel.
+    void theWheelScrollsThePageUnlessAFieldHasTheFocus()
+    {
+        Harness h;
+        h.window.resize(1092, 560);
+        h.addAndSelect(twoChannelLogger());
+        h.window.Timer();
+        h.ui->m_radioButtonPrgStopAt->click();
+        h.ui->m_tabWidget->setCurrentWidget(h.ui->m_tabLogger);
+        h.window.show();
+        h.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&h.window));
+        auto *scroll = h.window.findChild<QScrollArea *>(QStringLiteral("m_scrollAreaPrg"));
+        QScrollBar *bar = scroll->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+
+        // each with what it sets and a turn of the wheel it can follow
+        const LoggerRecord &r = h.records.at(0);
+        struct Field {
+            QWidget *widget;
+            std::function<QString()> value;
+            int notches;
+        };
+        const Field fields[] = {
+            { h.ui->m_dateTimeEditPrgInterval, [&] { return QString::number(r.interval); }, 1 },
+            { h.ui->m_dateTimeEditPrgStopAt, [&] { return r.stopAt.toString(); }, 1 },
+            { h.ui->m_comboBoxPrgDuration, [&] { return h.ui->m_comboBoxPrgDuration->currentText(); }, -1 },
+        };
+        for (const Field &field : fields) {
+            const QByteArray name = field.widget->objectName().toLatin1();
+            scroll->ensureWidgetVisible(field.widget);
+            bar->setValue(qMin(bar->value(), bar->maximum() - 1));   // room to scroll down
+            const QString before = field.value();
+            const int scrolled = bar->value();
+            turnWheel(field.widget, -1);
+            QVERIFY2(bar->value() > scrolled, name);
+            QVERIFY2(field.value() == before && !field.widget->hasFocus(), name);
+
+            scroll->ensureWidgetVisible(field.widget);
+            field.widget->setFocus(Qt::TabFocusReason);
+            const int still = bar->value();
+            turnWheel(field.widget, field.notches);
+            QVERIFY2(field.value() != before, name);
+            QCOMPARE(bar->value(), still);
+        }
     }
 
     void programPanelLayoutKeepsItsName()
