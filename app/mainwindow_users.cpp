@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QTextCursor>
 
+#include "app/editconfirmation.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
 #include "core/cmsd.h"
@@ -351,6 +352,12 @@ void MainWindow::fitUserPage()
     ui->m_labelUAUnlock->hide();
     ui->m_radioButtonUserAdminUnlockUser->hide();
     ui->m_radioButtonUserAdminUnlockAdmin->hide();
+    // each confirmation of these fields is saved and may write a line or
+    // show a box: the focus leaving after Return is no second one
+    for (QLineEdit *field : { ui->m_lineEditUserAdminUserName, ui->m_lineEditUserAdminFirstName,
+                              ui->m_lineEditUserAdminLastName, ui->m_lineEditUserAdminPassword,
+                              ui->m_lineEditUserAdminPassword2, ui->m_lineEditUserAdminTimeOut })
+        EditConfirmation::watch(field);
 }
 
 void MainWindow::fillUserList()
@@ -591,6 +598,8 @@ bool MainWindow::editRefusedForPasswords()
 
 void MainWindow::on_m_lineEditUserAdminUserName_editingFinished()
 {
+    if (!EditConfirmation::isNew(ui->m_lineEditUserAdminUserName))
+        return;
     const int index = editedUserIndex();
     if (index < 0)
         return;
@@ -623,6 +632,8 @@ void MainWindow::on_m_lineEditUserAdminUserName_editingFinished()
 void MainWindow::applyNameEdit(QLineEdit *field, QString UserRecord::*name,
                                const QString &change)
 {
+    if (!EditConfirmation::isNew(field))
+        return;
     const int index = editedUserIndex();
     if (index < 0)
         return;
@@ -649,6 +660,8 @@ void MainWindow::on_m_lineEditUserAdminLastName_editingFinished()
 
 void MainWindow::on_m_lineEditUserAdminPassword_editingFinished()
 {
+    if (!EditConfirmation::isNew(ui->m_lineEditUserAdminPassword))
+        return;
     restartInactivityCountdown();
     applyUserAdminEdit();
 }
@@ -663,6 +676,8 @@ void MainWindow::on_m_lineEditUserAdminPassword_textChanged(const QString &text)
 // stored: the confirmation itself is the act. The password never is.
 void MainWindow::on_m_lineEditUserAdminPassword2_editingFinished()
 {
+    if (!EditConfirmation::isNew(ui->m_lineEditUserAdminPassword2))
+        return;
     const int index = editedUserIndex();
     if (index < 0)
         return;
@@ -904,6 +919,8 @@ void MainWindow::on_m_pushButtonUserAdminRemove_clicked()
 
 void MainWindow::on_m_lineEditUserAdminTimeOut_editingFinished()
 {
+    if (!EditConfirmation::isNew(ui->m_lineEditUserAdminTimeOut))
+        return;
     restartInactivityCountdown();
     CUserAdmin *users = app->userAdmin;
     bool number = false;

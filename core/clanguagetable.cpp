@@ -240,7 +240,12 @@ CLanguageTable::CLanguageTable()
 
 QString CLanguageTable::text(int id) const
 {
-    return text(id, language);
+    return text(id, isLanguage(language) ? language : 0);
+}
+
+bool CLanguageTable::isLanguage(int column)
+{
+    return column >= 0 && column < kColumnCount && column != kPlaceholderColumn;
 }
 
 QString CLanguageTable::text(int id, int column) const

@@ -12,6 +12,7 @@ class CLanguageTable
 public:
     static constexpr int kTextCount = 209;
     static constexpr int kColumnCount = 7;
+    static constexpr int kPlaceholderColumn = 4;
 
     CLanguageTable();
 
@@ -20,7 +21,12 @@ public:
     int firstInitLanguage = 1;
 
     // The text of id in the current language; "" for an id outside 0..208,
-    // English for a language outside 0..6.
+    // English for a language that is none of the six.
     QString text(int id) const;
+    // The text of id in a column, the placeholder's included.
     QString text(int id, int column) const;
+    // Whether a language setting names a column of texts: the placeholder
+    // column holds none of its own, and reads as English as a value out of
+    // range does.
+    static bool isLanguage(int column);
 };

@@ -286,8 +286,7 @@ bool CFileManager::readSettings(const QString &path)
             s.smtpPassword = value;
         } else if (key == QLatin1String("LANGUAGE")) {
             const int language = value.trimmed().toInt();
-            app->languageTable->language =
-                (language >= 0 && language < CLanguageTable::kColumnCount) ? language : 0;
+            app->languageTable->language = CLanguageTable::isLanguage(language) ? language : 0;
         } else if (key == QLatin1String("FIRST_INIT_LANGUAGE")) {
             app->languageTable->firstInitLanguage = value.trimmed().toInt();
         } else if (key == QLatin1String("USER_ADMIN_LOGOUT_TIME")) {

@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(table.text(-1), QString());
         QCOMPARE(table.text(100000, 1), QString());
         QCOMPARE(table.text(1, -5), QStringLiteral("Help"));
-        for (int language : { -1, 7 }) {
+        for (int language : { -1, 7, CLanguageTable::kPlaceholderColumn }) {
             table.language = language;
             QCOMPARE(table.text(0), QStringLiteral("Program"));
             QCOMPARE(table.text(CLanguageTable::kTextCount), QString());

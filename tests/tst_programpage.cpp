@@ -3,12 +3,17 @@
 // logger-password dialog and a transfer whose logger went.
 #include "support/testenv.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QtTest/qtestspontaneevent.h>
+
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "programming/cpass.h"
+#include "programming/programlimits.h"
 #include "support/windowtest.h"
 #include "ui_cpass.h"
 #include "ui_mainwindow.h"
@@ -42,6 +47,31 @@ LoggerRecord twoChannelLogger()
     r.imageRead = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0'));
     r.updateChannels();
     return r;
+}
+
+// A window whose logger clock stands where the test puts it.
+class ClockedWindow : public MainWindow
+{
+public:
+    QDateTime clock;
+
+private:
+    QDateTime loggerNow() const override { return clock; }
+};
+
+// One notch of the wheel with the pointer on the middle of field, delivered
+// as the system delivers it: to the widget under the pointer.
+void turnWheel(QWidget *field, int notches)
+{
+    QWidget *window = field->window();
+    const QPoint inWindow = field->mapTo(window, field->rect().center());
+    QWidget *under = window->childAt(inWindow);
+    QVERIFY(under == field || field->isAncestorOf(under));
+    const QPoint at = under->mapFrom(window, inWindow);
+    QWheelEvent event(at, under->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    qApp->notify(under, &event);
 }
 
 QImage lockPicture(const char *name)
@@ -141,6 +171,22 @@ private slots:
         }
     }
 
+    // A start at the very minute the logger's clock stands at has passed by
+    // the time it is written, at second 00 as at any other.
+    void atChosenAtTheTurnOfAMinuteMovesTheStartAhead()
+    {
+        PromptRecorder prompts;
+        ClockedWindow window;
+        window.clock = ProgramLimits::toWholeMinutes(QDateTime::currentDateTime());
+        window.app->records.append(twoChannelLogger());
+        window.selectTableRow(0);
+        window.Timer();
+        window.ui->m_dateTimeEditPrgStartAt->setDateTime(window.clock);
+        window.ui->m_radioButtonPrgStartAt->click();
+        QCOMPARE(window.ui->m_dateTimeEditPrgStartAt->dateTime(), window.clock.addSecs(600));
+        QCOMPARE(window.app->records.at(0).startAt, window.clock.addSecs(600));
+    }
+
     // A closed file leaves nothing of its program on the page, which is
     // off like the view pages until a record is selected, and then shows
     // that record only.
@@ -184,6 +230,60 @@ private slots:
         QVERIFY(h.ui->m_radioButtonPrgStartWait->isChecked() && !h.ui->m_radioButtonPrgStopAt->isChecked());
         QVERIFY(h.ui->m_dateTimeEditPrgStopAt->dateTime() != fileStop);
         QCOMPARE(h.ui->m_dateTimeEditPrgInterval->time(), QTime(0, 10));
+    }
+
+    // The wheel turned over a field scrolls the page and leaves the field
+    // as it was; a field clicked or tabbed into takes the wheel.
+    void theWheelScrollsThePageUnlessAFieldHasTheFocus()
+    {
+        Harness h;
+        h.window.resize(1092, 560);
+        h.addAndSelect(twoChannelLogger());
+        h.window.Timer();
+        h.ui->m_radioButtonPrgStopAt->click();
+        h.ui->m_tabWidget->setCurrentWidget(h.ui->m_tabLogger);
+        h.window.show();
+        h.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&h.window));
+        auto *scroll = h.window.findChild<QScrollArea *>(QStringLiteral("m_scrollAreaPrg"));
+        QScrollBar *bar = scroll->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+
+        // each with what it sets and a turn of the wheel it can follow
+        const LoggerRecord &r = h.records.at(0);
+        struct Field {
+            QWidget *widget;
+            std::function<QString()> value;
+            int notches;
+        };
+        const Field fields[] = {
+            { h.ui->m_dateTimeEditPrgInterval, [&] { return QString::number(r.interval); }, 1 },
+            { h.ui->m_dateTimeEditPrgStopAt, [&] { return r.stopAt.toString(); }, 1 },
+            { h.ui->m_comboBoxPrgDuration, [&] { return h.ui->m_comboBoxPrgDuration->currentText(); }, -1 },
+        };
+        for (const Field &field : fields) {
+            const QByteArray name = field.widget->objectName().toLatin1();
+            scroll->ensureWidgetVisible(field.widget);
+            bar->setValue(qMin(bar->value(), bar->maximum() - 1));   // room to scroll down
+            const QString before = field.value();
+            const int scrolled = bar->value();
+            turnWheel(field.widget, -1);
+            QVERIFY2(bar->value() > scrolled, name);
+            QVERIFY2(field.value() == before && !field.widget->hasFocus(), name);
+
+            scroll->ensureWidgetVisible(field.widget);
+            field.widget->setFocus(Qt::TabFocusReason);
+            const int still = bar->value();
+            turnWheel(field.widget, field.notches);
+            QVERIFY2(field.value() != before, name);
+            QCOMPARE(bar->value(), still);
+        }
+    }
+
+    void programPanelLayoutKeepsItsName()
+    {
+        Harness h;
+        QCOMPARE(h.window.findChild<QLayout *>(QStringLiteral("gridLayout_10")), h.ui->m_groupBoxProgram->layout());
     }
 
     void theLastSensorStaysOn()

@@ -1,6 +1,7 @@
 #include "support/testenv.h"
 
 #include "core/clanguagetable.h"
+#include "core/labelid.h"
 #include "core/loggertime.h"
 #include "files/cfilemanager.h"
 #include "support/coretest.h"
@@ -100,11 +101,15 @@ private slots:
         QCOMPARE(app.languageTable->firstInitLanguage, 0);
         QCOMPARE(app.settings.graphBackground, QColor(255, 255, 255));
 
+        // the placeholder column, which no language choice offers, holds
+        // no texts of its own: English, as a value out of range
+        app.languageTable->language = 2;
         QVERIFY(TestEnv::writeFile(path, "[SETTINGS]\nTIME_ZONE=3\nTIME_ZONE_INDEX=-1\nLANGUAGE=4\n"));
         QVERIFY(app.fileManager->readSettings(path));
         QCOMPARE(app.settings.timeZone, 0.0f);
         QCOMPARE(app.settings.timeZoneIndex, 0);
-        QCOMPARE(app.languageTable->language, 4);
+        QCOMPARE(app.languageTable->language, 0);
+        QCOMPARE(app.languageTable->text(LabelId::Program), QStringLiteral("Program"));
 
         // numbers no setting can mean keep what the setting had
         app.settings.timeZone = 2.0f;

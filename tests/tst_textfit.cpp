@@ -335,11 +335,24 @@ private slots:
     }
 
     // Every page of the help pane as it shows beside the logger page's
-    // panels at the window's default size, once the language is chosen.
+    // panels, once the language is chosen: at the window's default size,
+    // and in a window so narrow that the panels scroll sideways and the
+    // pane stands at its minimum, where a long page's scroll bar takes a
+    // part of it.
+    void helpPaneBreaksNoWordInAnyLanguage_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("default size") << kDefaultWidth << 732;
+        QTest::newRow("narrowed and lowered") << 760 << 480;
+    }
     void helpPaneBreaksNoWordInAnyLanguage()
     {
+        QFETCH(int, width);
+        QFETCH(int, height);
         Harness h;
-        h.window.resize(kDefaultWidth, 732);
+        h.window.resize(width, height);
+        const bool narrowed = width < kDefaultWidth;
         h.window.app->settings.showHelp = true;
         h.addAndSelect(loggerRecord(QStringLiteral("ttyS0"), QStringLiteral("QV0012345")));
         h.ui->m_tabWidget->setTabEnabled(MainWindow::PageLogger, true);
@@ -351,17 +364,23 @@ private slots:
 
         QStringList counts;
         QStringList examples;
+        int scrollingPages = 0;
         for (const Language &language : kLanguages) {
             chooseLanguage(h, language);
             QCOMPARE(h.window.app->languageTable->language, language.column);
             settleLayouts();
             QVERIFY(pane->isVisible() && h.ui->m_groupBoxProgram->isVisible());
-            QCOMPARE(h.window.width(), kDefaultWidth);
-            // the panels are whole beside the pane: nothing hides sideways
-            QVERIFY2(scroll->horizontalScrollBar()->maximum() == 0, language.name);
+            QCOMPARE(h.window.width(), width);
+            // at the default size the panels are whole beside the pane:
+            // nothing hides sideways
+            QVERIFY2((scroll->horizontalScrollBar()->maximum() > 0) == narrowed, language.name);
+            if (narrowed)
+                QCOMPARE(pane->width(), pane->minimumWidth());
             int broken = 0;
             for (int topic = 1; topic <= CHelp::kTopicCount; ++topic) {
                 h.window.help->showHelp(topic);
+                settleLayouts();   // a long page shows its scroll bar
+                scrollingPages += pane->verticalScrollBar()->isVisible() ? 1 : 0;
                 const QStringList words = brokenWords(pane->document());
                 broken += words.size();
                 if (!words.isEmpty() && examples.size() < 12)
@@ -372,6 +391,7 @@ private slots:
         const QString report = QStringLiteral("words broken per language: ") + counts.join(QStringLiteral(", "))
                                + QLatin1Char('\n') + examples.join(QLatin1Char('\n'));
         QVERIFY2(examples.isEmpty(), qPrintable(report));
+        QVERIFY(!narrowed || scrollingPages > 0);
     }
 };
 

@@ -323,6 +323,65 @@ private slots:
         QCOMPARE(stored("admin").lastName, QStringLiteral("Test"));
     }
 
+    // Return and then the focus leaving, with nothing typed between, is one
+    // edit: one line, one box. Another Return or typing again confirms anew.
+    void returnThenLeavingTheFieldIsOneEdit()
+    {
+        prompts->boxesTakeFocus = true;
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabUserAdmin);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        selectUser("kim");
+        QLineEdit *password = ui->m_lineEditUserAdminPassword;
+        QLineEdit *repeated = ui->m_lineEditUserAdminPassword2;
+        const auto typeInto = [](QLineEdit *field, const QString &text) {
+            field->setFocus();
+            QVERIFY(field->hasFocus());
+            field->selectAll();
+            QTest::keyClick(field, Qt::Key_Backspace);   // empties the repeat field too
+            QTest::keyClicks(field, text);
+        };
+        const auto leave = [this] {
+            ui->m_lineEditUserAdminFirstName->setFocus();
+            QVERIFY(ui->m_lineEditUserAdminFirstName->hasFocus());
+        };
+        const auto passwordLines = [] {
+            return UserStoreFile::auditOfToday().count("User: kim Change password: **** --> ****");
+        };
+
+        typeInto(password, "Fresh9pw");
+        typeInto(repeated, "Fresh9pw");
+        QTest::keyClick(repeated, Qt::Key_Return);
+        leave();
+        QCOMPARE(passwordLines(), 1);
+        QCOMPARE(stored("kim").password, QStringLiteral("Fresh9pw"));
+        repeated->setFocus();
+        QTest::keyClick(repeated, Qt::Key_Return);
+        leave();
+        QCOMPARE(passwordLines(), 2);
+        repeated->setFocus();
+        QTest::keyClick(repeated, Qt::Key_Backspace);
+        QTest::keyClicks(repeated, "w");
+        leave();
+        QCOMPARE(passwordLines(), 3);
+
+        // the box takes the focus from the field it warns about
+        typeInto(password, "short");
+        typeInto(repeated, "short");
+        QTest::keyClick(repeated, Qt::Key_Return);
+        leave();
+        QCOMPARE(prompts->boxesContaining("Password should have at least 6 characters"), 1);
+        QCOMPARE(stored("kim").password, QStringLiteral("Fresh9pw"));
+
+        typeInto(ui->m_lineEditUserAdminTimeOut, "5");
+        QTest::keyClick(ui->m_lineEditUserAdminTimeOut, Qt::Key_Return);
+        QTest::keyClick(ui->m_lineEditUserAdminTimeOut, Qt::Key_Tab);
+        QVERIFY(!ui->m_lineEditUserAdminTimeOut->hasFocus());
+        QCOMPARE(UserStoreFile::auditOfToday().count("Change time out: 5 min"), 1);
+        QCOMPARE(passwordLines(), 3);
+    }
+
     // Viewer takes Administrator's place and Administrator the others': each
     // right the click changed gets its line, the clicked one first.
     void rightsChangedByAClickAreEachAudited()

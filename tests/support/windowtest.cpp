@@ -4,6 +4,7 @@
 #include "support/testenv.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QLineEdit>
@@ -19,6 +20,8 @@ PromptRecorder::PromptRecorder()
     CPrompt::setBoxHandler([this](CPrompt::Kind kind, const QString &text,
                                   QMessageBox::StandardButtons) {
         boxes.append({ kind, text });
+        if (boxesTakeFocus && QApplication::focusWidget())
+            QApplication::focusWidget()->clearFocus();
         return answer;
     });
     CPrompt::setFileHandler([this](const QString &, const QString &caption, const QString &directory,

@@ -41,6 +41,9 @@ public:
     // Old password, new password and its repeat typed into each
     // change-password dialog in turn; OK is pressed when it is enabled.
     QList<QStringList> passwordChanges;
+    // A box takes the keyboard focus from the field that had it, as a real
+    // one does when it opens.
+    bool boxesTakeFocus = false;
     int loginDialogs = 0;
     int passwordDialogs = 0;
     int loginCancels = 0;
