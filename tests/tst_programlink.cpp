@@ -651,7 +651,20 @@ private slots:
         // a file that is not a table is refused before anything is sent
         QVERIFY(TestEnv::writeFile(path, table.left(200)));
         s.window.on_m_pushButtonAdminWriteIntTable_clicked();
-        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("is not a calibration table")));
+        QVERIFY(s.prompts.sawBoxContaining(path + QStringLiteral("\nis not a calibration table")));
+        QVERIFY(s.transferOver());
+
+        // an empty file field is told by the sensor it is for
+        const int boxesBefore = s.prompts.boxes.size();
+        s.ui->m_lineEditAdminIntCalFile->clear();
+        s.ui->m_lineEditAdminExtCalFile->setText(QStringLiteral("  "));
+        s.window.on_m_pushButtonAdminWriteIntTable_clicked();
+        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        QCOMPARE(s.prompts.boxes.size(), boxesBefore + 2);
+        QCOMPARE(s.prompts.boxes.at(boxesBefore).text,
+                 QStringLiteral("Warning!\n\nNo calibration table file is given for the internal sensor."));
+        QCOMPARE(s.prompts.boxes.at(boxesBefore + 1).text,
+                 QStringLiteral("Warning!\n\nNo calibration table file is given for the external sensor."));
         QVERIFY(s.transferOver());
 
         // so is a table for a logger whose image has not come yet: the
