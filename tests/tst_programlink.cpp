@@ -9,11 +9,13 @@
 #include <QThread>
 
 #include "core/ccomm.h"
+#include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "programming/calibrationtable.h"
 #include "programming/programlimits.h"
 #include "support/useradmintest.h"
+#include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"
 
@@ -153,6 +155,28 @@ private slots:
         QVERIFY(s.ui->m_progressBarWrite->format().contains(QLatin1Char(':')));   // the logger's clock
         QCOMPARE(s.window.loggerWriter.retryCount(), 0);
         QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+    }
+
+    // A trip the logger records after its program keeps each channel's
+    // extremes in the image as it goes, as the preloaded one does.
+    void aRecordedTripKeepsItsExtremes()
+    {
+        Station s({ "--serial", "REC-0001", "--sensors", "5", "--fast", "600" });
+        START_SELECTED(s);
+        s.ui->m_radioButtonPrgStopReading->click();
+        WindowTest::finishEditing(s.ui->m_lineEditPrgStopReading, QStringLiteral("40"));
+        PROGRAM_CONFIRMED(s);
+        const auto loggerImage = [&s] {
+            LoggerRecord image;
+            ImageCodec::decode(s.sim.memory(), image);
+            return image;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(loggerImage().recordedCount, 40u, kProgramMs);
+        DOWNLOAD_RUNS(s);
+        const LoggerRecord &trip = s.record().trip();
+        QCOMPARE(trip.readingCount, 40);
+        QCOMPARE(ReadingWord::value(trip.readings.at(2)), ReadingWord::value(LoggerSimPattern::recorded(1, 0)));
+        QCOMPARE(ViewsTest::keptExtremes(loggerImage()), ViewsTest::readingExtremes(trip));
     }
 
     void silentLoggerEndsInTheFailureAfterNineReemissions()

@@ -26,4 +26,9 @@ void setLimits(LoggerRecord &record, ViewChannel channel, double hh, double h, d
 // The words of a PDF with their boxes in points, as pdftotext finds them:
 // of every page, or of the one page counted from 1.
 QList<QPair<QString, QRectF>> pdfWords(const QString &pdf, int page = 0);
+// Each channel's lowest and highest reading, internal, humidity, external,
+// as the readings hold them (0 and 0 for a channel not recorded), and as
+// the record keeps them from the logger's image.
+QList<float> readingExtremes(const LoggerRecord &record);
+QList<float> keptExtremes(const LoggerRecord &record);
 }
