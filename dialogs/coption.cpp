@@ -211,10 +211,11 @@ void COption::reject()
     QDialog::reject();
 }
 
-// Undoes in memory what the View tab applied; the file was never written.
+// Undoes in memory what the View tab previewed; nothing else reached the
+// core before OK, and the file was never written.
 void COption::restoreSettingsAtOpen()
 {
-    m_mainWindow->app->settings = m_settingsAtOpen;
+    copyViewSettings(m_settingsAtOpen, &m_mainWindow->app->settings);
     m_mainWindow->viewsDirty = true;
 }
 
@@ -390,11 +391,50 @@ void COption::updateDialog()
 
 // ---- View tab: in force behind the dialog at once -------------------------
 
+// Only what the View tab shows is previewed: the General tab's automatic
+// steps, unit or time zone in force before OK would act on a choice the
+// user may still cancel.
 void COption::applyViewChange()
 {
     updateDialog();
-    m_mainWindow->app->settings = m_settings;
+    copyViewSettings(m_settings, &m_mainWindow->app->settings);
     m_mainWindow->viewsDirty = true;
+}
+
+void COption::copyGraphSettings(const AppSettings &from, AppSettings *to)
+{
+    to->graphBackground = from.graphBackground;
+    to->graphThresholdHH = from.graphThresholdHH;
+    to->graphThresholdH = from.graphThresholdH;
+    to->graphThresholdNormal = from.graphThresholdNormal;
+    to->graphThresholdMultiLink = from.graphThresholdMultiLink;
+    to->graphThresholdL = from.graphThresholdL;
+    to->graphThresholdLL = from.graphThresholdLL;
+    to->graphLineColor = from.graphLineColor;
+    to->graphLineHumColor = from.graphLineHumColor;
+    to->graphLineExtColor = from.graphLineExtColor;
+    to->graphLineThickness = from.graphLineThickness;
+    to->graphShowHGrid = from.graphShowHGrid;
+    to->graphShowVGrid = from.graphShowVGrid;
+    to->graphShowTime = from.graphShowTime;
+    to->graphShowThresholdLine = from.graphShowThresholdLine;
+    to->graphShowFullRange = from.graphShowFullRange;
+}
+
+void COption::copyHistogramSettings(const AppSettings &from, AppSettings *to)
+{
+    to->histogramBackground = from.histogramBackground;
+    to->histogramBack = from.histogramBack;
+    to->histogramLineColor = from.histogramLineColor;
+    to->histogramShowHGrid = from.histogramShowHGrid;
+    to->histogramShowVGrid = from.histogramShowVGrid;
+    to->histogramShowFullRange = from.histogramShowFullRange;
+}
+
+void COption::copyViewSettings(const AppSettings &from, AppSettings *to)
+{
+    copyGraphSettings(from, to);
+    copyHistogramSettings(from, to);
 }
 
 void COption::pickColor(QColor AppSettings::*member)
@@ -412,28 +452,14 @@ void COption::setViewFlag(bool AppSettings::*member, bool on)
     applyViewChange();
 }
 
+// The comparison of several sets is a General-tab choice: the default
+// sets it in the working copy, for OK.
 void COption::setDefaultGraphColors()
 {
     const AppSettings defaults;
-    AppSettings &s = m_settings;
-    s.graphBackground = defaults.graphBackground;
-    s.graphThresholdHH = defaults.graphThresholdHH;
-    s.graphThresholdH = defaults.graphThresholdH;
-    s.graphThresholdNormal = defaults.graphThresholdNormal;
-    s.graphThresholdMultiLink = defaults.graphThresholdMultiLink;
-    s.graphThresholdL = defaults.graphThresholdL;
-    s.graphThresholdLL = defaults.graphThresholdLL;
-    s.graphLineColor = defaults.graphLineColor;
-    s.graphLineHumColor = defaults.graphLineHumColor;
-    s.graphLineExtColor = defaults.graphLineExtColor;
-    s.graphLineThickness = defaults.graphLineThickness;
-    s.graphShowHGrid = defaults.graphShowHGrid;
-    s.graphShowVGrid = defaults.graphShowVGrid;
-    s.graphShowTime = defaults.graphShowTime;
-    s.graphShowThresholdLine = defaults.graphShowThresholdLine;
-    s.graphShowFullRange = defaults.graphShowFullRange;
-    s.multiLinkSyncDateTime = defaults.multiLinkSyncDateTime;
-    s.multiLinkSyncElapsedTime = defaults.multiLinkSyncElapsedTime;
+    copyGraphSettings(defaults, &m_settings);
+    m_settings.multiLinkSyncDateTime = defaults.multiLinkSyncDateTime;
+    m_settings.multiLinkSyncElapsedTime = defaults.multiLinkSyncElapsedTime;
 }
 
 void COption::on_m_pushButtonViewGraphBackground_clicked() { pickColor(&AppSettings::graphBackground); }
@@ -476,13 +502,7 @@ void COption::on_m_checkBoxViewHisShowFullRange_clicked(bool checked) { setViewF
 
 void COption::on_m_pushButtonViewHisDefault_clicked()
 {
-    const AppSettings defaults;
-    m_settings.histogramBackground = defaults.histogramBackground;
-    m_settings.histogramBack = defaults.histogramBack;
-    m_settings.histogramLineColor = defaults.histogramLineColor;
-    m_settings.histogramShowHGrid = defaults.histogramShowHGrid;
-    m_settings.histogramShowVGrid = defaults.histogramShowVGrid;
-    m_settings.histogramShowFullRange = defaults.histogramShowFullRange;
+    copyHistogramSettings(AppSettings(), &m_settings);
     applyViewChange();
 }
 

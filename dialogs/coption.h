@@ -19,11 +19,12 @@ class SmtpExchange;
 class Ui_COption;
 
 // The options dialog. It edits a working copy of the core's settings and
-// keeps the copy taken when it opened: the View tab hands the working copy
-// to the core at once so the graph and histogram follow behind the dialog,
-// OK applies it and writes "xZdr.ini", Cancel (or Escape, or the close
-// button) puts the opening copy back. A language choice is in force in the
-// whole window and saved at once.
+// keeps the copy taken when it opened: the View tab hands its own colours
+// and flags to the core at once so the graph and histogram follow behind
+// the dialog, OK applies the whole working copy and writes "xZdr.ini",
+// Cancel (or Escape, or the close button) puts the opening colours and
+// flags back. A language choice is in force in the whole window and saved
+// at once.
 class COption : public QDialog
 {
     Q_OBJECT
@@ -42,6 +43,10 @@ public:
     static QDateTime zoneClockTime(const AppSettings &settings, const QDateTime &utcNow);
     // "200,0,0": the colour of a swatch's style sheet.
     static QString colorToRgbText(const QColor &color);
+    // The members the View tab edits, graph and histogram.
+    static void copyGraphSettings(const AppSettings &from, AppSettings *to);
+    static void copyHistogramSettings(const AppSettings &from, AppSettings *to);
+    static void copyViewSettings(const AppSettings &from, AppSettings *to);
 
     // What the test e-mail is sent with: the e-mail fields as they stand.
     struct SmtpTest

@@ -440,8 +440,7 @@ void LoggerWriter::writeEeprom()
 
 // ---- calibration tables --------------------------------------------------
 
-void LoggerWriter::writeCalibrationTable(int address, const QString &path, const QString &fieldName,
-                                         int task)
+void LoggerWriter::writeCalibrationTable(int address, const QString &path, int task)
 {
     host.restartInactivityCountdown();
     const int row = host.state().currentLoggerRow();
@@ -457,15 +456,22 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, const
                             "Wait until its page is filled and try again."));
         return;
     }
+    if (path.isEmpty()) {
+        CPrompt::warning(host.promptParent(),
+                         address == MemoryMap::ExternalTable
+                             ? tr("Warning!\n\nNo calibration table file is given for the external sensor.")
+                             : tr("Warning!\n\nNo calibration table file is given for the internal sensor."));
+        return;
+    }
     QByteArray table;
     QFile file(path);
-    if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
+    if (file.open(QIODevice::ReadOnly))
         table = file.read(CalibrationTable::Size + 1);
     if (!CalibrationTable::isValid(table)) {
         CPrompt::warning(host.promptParent(),
                          tr("Warning!\n\n%1\nis not a calibration table (%2 bytes ending "
                             "with their check sum).")
-                             .arg(path.isEmpty() ? fieldName : path)
+                             .arg(path)
                              .arg(CalibrationTable::Size));
         return;
     }

@@ -34,7 +34,7 @@ public:
     // The table file names a whole table with its check sum; only its
     // bytes that differ from the logger's are written, and the table is
     // read back to be compared.
-    void writeCalibrationTable(int address, const QString &path, const QString &fieldName, int task);
+    void writeCalibrationTable(int address, const QString &path, int task);
 
     // one step of the 25 ms tick
     void serveWriteTransfer();

@@ -17,13 +17,13 @@
 void ProductionPanel::writeInternalTable()
 {
     const QLineEdit *field = host.productionWidgets().internalTableFile;
-    writer.writeCalibrationTable(MemoryMap::InternalTable, field->text().trimmed(), field->objectName(), 4);
+    writer.writeCalibrationTable(MemoryMap::InternalTable, field->text().trimmed(), 4);
 }
 
 void ProductionPanel::writeExternalTable()
 {
     const QLineEdit *field = host.productionWidgets().externalTableFile;
-    writer.writeCalibrationTable(MemoryMap::ExternalTable, field->text().trimmed(), field->objectName(), 7);
+    writer.writeCalibrationTable(MemoryMap::ExternalTable, field->text().trimmed(), 7);
 }
 
 void ProductionPanel::showCalibrationTables()

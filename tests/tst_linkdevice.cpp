@@ -11,6 +11,7 @@
 #include "core/windowstate.h"
 #include "tools/loggersim/loggersimpattern.h"
 #include "support/loggersimprocess.h"
+#include "support/viewstest.h"
 
 namespace {
 
@@ -177,6 +178,8 @@ private slots:
         QCOMPARE(r.startTime, LoggerTime::toDateTime(LoggerSimPattern::startSeconds()));
         QCOMPARE(r.stopTime, r.startTime.addSecs(qint64(count / channels - 1) * LoggerSimPattern::kInterval));
         QCOMPARE(progress.isEmpty() ? -1 : progress.last().at(1).toInt(), 100);
+        // the logger keeps each channel's extremes, which the fitted graph reads
+        QCOMPARE(ViewsTest::keptExtremes(r.trip()), ViewsTest::readingExtremes(r.trip()));
     }
 
     void downloadAskedAgainWhileRunningIsIgnored()

@@ -109,6 +109,17 @@ LoggerRecord openedTrip(const QString &serial, const QVector<int> &tenths)
     return trip;
 }
 
+// How a plain push button with the text and font of button draws, beside
+// it on the same page.
+QImage plainButtonLook(const QPushButton *button, bool enabled)
+{
+    QPushButton plain(button->text(), button->parentWidget());
+    plain.setFont(button->font());
+    plain.resize(button->size());
+    plain.setEnabled(enabled);
+    return plain.grab().toImage();
+}
+
 }
 
 class TestMainWindow : public QObject
@@ -124,6 +135,27 @@ private slots:
     {
         MainWindow window;
         QCOMPARE(unboundSlots(&window), QStringList());
+    }
+
+    // A button with no routine behind it draws as any disabled button does;
+    // the red of Full Init is for a button that can be pressed.
+    void buttonsWithNoRoutineLookDisabled()
+    {
+        MainWindow window;
+        Ui::MainWindow *ui = window.ui;
+        QPushButton *const unserved[] = { ui->m_pushButtonStartInit, ui->m_pushButtonFullInit,
+                                          ui->m_pushButtonAdminRefreshCommJig, ui->m_pushButtonAdminTestJig,
+                                          ui->m_pushButtonAdminTestPushDB, ui->m_pushButtonAdminReadIntTable,
+                                          ui->m_pushButtonAdminReadExtTable, ui->m_pushButtonProdPath };
+        for (QPushButton *button : unserved) {
+            // its own look first: drawing it settles its size
+            const QImage look = button->grab().toImage();
+            QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
+            QVERIFY2(look == plainButtonLook(button, false), qPrintable(button->objectName()));
+        }
+        QPushButton *fullInit = ui->m_pushButtonFullInit;
+        fullInit->setEnabled(true);
+        QVERIFY(fullInit->grab().toImage() != plainButtonLook(fullInit, true));
     }
 
     void startPageComesFromAdminSettings_data()

@@ -8,6 +8,7 @@
 
 #include "core/clanguagetable.h"
 #include "files/cfilemanager.h"
+#include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"
 #include "views/cplot.h"
@@ -35,6 +36,7 @@ private slots:
         WindowTest::SimulatedStation s({ "--serial", "WIN-0042", "--readings", "500", "--sensors", "5" });
         MainWindow &window = s.window;
         Ui::MainWindow *ui = s.ui;
+        window.app->settings.graphShowFullRange = false;
         QVERIFY(s.plugInAndSelect(kLinkMs));
         QCOMPARE(ui->m_tableWidgetLogger->item(0, 2)->text(), s.sim.ptyPath());
 
@@ -57,6 +59,16 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(window.app->records.at(0).dataLoaded, kDownloadMs);
         QTRY_VERIFY_WITH_TIMEOUT(window.plot != nullptr, kLinkMs);
         QCOMPARE(window.app->records.at(0).readingCount, 500);
+        // the graph fitted to the data spans the temperatures and humidities
+        // read, one unit beyond
+        const QList<float> extremes = ViewsTest::readingExtremes(window.app->records.at(0).trip());
+        const QList<double> fitted{ qMin(extremes.at(0), extremes.at(2)) - 1.0,
+                                    qMax(extremes.at(1), extremes.at(3)) + 1.0 };
+        const auto valueAxis = [&window] {
+            const QwtInterval axis = window.plot ? window.plot->axisInterval(QwtPlot::yLeft) : QwtInterval();
+            return QList<double>{ axis.minValue(), axis.maxValue() };
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(valueAxis(), fitted, kLinkMs);
         QCOMPARE(ui->m_progressBarWrite->value(), 100);
         QVERIFY(ui->m_tabWidget->isTabEnabled(2));
         QCOMPARE(ui->m_tableWidgetTableSummary->rowCount(), 64);

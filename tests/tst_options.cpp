@@ -275,6 +275,57 @@ private slots:
         QCOMPARE(TestEnv::readFile(iniPath()), fileBefore);
     }
 
+    // The automatic steps ticked on the General tab stay out of the core,
+    // where the window's timer would run them, while a View-tab change is
+    // previewed behind the dialog; OK puts them in force, Cancel takes the
+    // preview back and leaves them out.
+    void automaticStepsWaitForOkWhileTheViewIsPreviewed_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("OK") << true;
+        QTest::newRow("Cancel") << false;
+    }
+    void automaticStepsWaitForOkWhileTheViewIsPreviewed()
+    {
+        QFETCH(bool, ok);
+        Harness h;
+        const AppSettings &core = h.window.app->settings;
+        h.window.app->settings.defaultPath = h.homePath(QStringLiteral("trips"));
+        h.addAndSelect(ViewsTest::openedSet(QStringLiteral("T1"), { 40, 50, 60 }));
+        QTRY_VERIFY_WITH_TIMEOUT(h.window.plot, 5000);
+        const QColor white(255, 255, 255), green(0, 160, 0);
+        const auto automaticSteps = [&core]() {
+            return QVector<bool>{ core.autoDownloadLogger, core.autoSaveLogger, core.autoGeneratePdf,
+                                  core.autoGenerateTxt, core.autoGenerateCsv, core.multiLinkSyncDateTime };
+        };
+        const QVector<bool> none(6, false), all(6, true);
+        QCOMPARE(automaticSteps(), none);
+
+        CPrompt::setColorHandler([green](const QColor &) { return green; });
+        runOptions(h, [&](COption *, Ui_COption *f) {
+            for (QCheckBox *box : { f->m_checkBoxGeneralAutoDownloadLogger, f->m_checkBoxGeneralAutoSaveLogger,
+                                    f->m_checkBoxGeneralAutoPDFLogger, f->m_checkBoxGeneralAutoTxt,
+                                    f->m_checkBoxGeneralAutoCsv, f->m_checkBoxMultiLinkSyncDateTime })
+                QTest::mouseClick(box, Qt::LeftButton);
+            f->m_comboBoxLoggerUnit->setCurrentIndex(1);
+            QTest::mouseClick(f->m_pushButtonViewGraphBackground, Qt::LeftButton);
+            QTest::mouseClick(f->m_checkBoxViewHisShowVGrid, Qt::LeftButton);
+            QTRY_COMPARE_WITH_TIMEOUT(h.window.plot->palette().color(QPalette::Window), green, 5000);
+            QCOMPARE(core.histogramShowVGrid, true);
+            QCOMPARE(automaticSteps(), none);
+            QCOMPARE(core.modeCelsius, 1);
+            if (ok)
+                pressOk(f);
+            else
+                QTest::mouseClick(f->m_buttonBox->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+        });
+        QCOMPARE(automaticSteps(), ok ? all : none);
+        QCOMPARE(core.modeCelsius, ok ? 0 : 1);
+        QCOMPARE(core.histogramShowVGrid, ok);
+        QCOMPARE(core.graphBackground, ok ? green : white);
+        QTRY_COMPARE_WITH_TIMEOUT(h.window.plot->palette().color(QPalette::Window), ok ? green : white, 5000);
+    }
+
     void automaticStepsFollowPathAndDownload()
     {
         Harness h;

@@ -9,11 +9,13 @@
 #include <QThread>
 
 #include "core/ccomm.h"
+#include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "programming/calibrationtable.h"
 #include "programming/programlimits.h"
 #include "support/useradmintest.h"
+#include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"
 
@@ -153,6 +155,28 @@ private slots:
         QVERIFY(s.ui->m_progressBarWrite->format().contains(QLatin1Char(':')));   // the logger's clock
         QCOMPARE(s.window.loggerWriter.retryCount(), 0);
         QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+    }
+
+    // A trip the logger records after its program keeps each channel's
+    // extremes in the image as it goes, as the preloaded one does.
+    void aRecordedTripKeepsItsExtremes()
+    {
+        Station s({ "--serial", "REC-0001", "--sensors", "5", "--fast", "600" });
+        START_SELECTED(s);
+        s.ui->m_radioButtonPrgStopReading->click();
+        WindowTest::finishEditing(s.ui->m_lineEditPrgStopReading, QStringLiteral("40"));
+        PROGRAM_CONFIRMED(s);
+        const auto loggerImage = [&s] {
+            LoggerRecord image;
+            ImageCodec::decode(s.sim.memory(), image);
+            return image;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(loggerImage().recordedCount, 40u, kProgramMs);
+        DOWNLOAD_RUNS(s);
+        const LoggerRecord &trip = s.record().trip();
+        QCOMPARE(trip.readingCount, 40);
+        QCOMPARE(ReadingWord::value(trip.readings.at(2)), ReadingWord::value(LoggerSimPattern::recorded(1, 0)));
+        QCOMPARE(ViewsTest::keptExtremes(loggerImage()), ViewsTest::readingExtremes(trip));
     }
 
     void silentLoggerEndsInTheFailureAfterNineReemissions()
@@ -651,7 +675,20 @@ private slots:
         // a file that is not a table is refused before anything is sent
         QVERIFY(TestEnv::writeFile(path, table.left(200)));
         s.window.on_m_pushButtonAdminWriteIntTable_clicked();
-        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("is not a calibration table")));
+        QVERIFY(s.prompts.sawBoxContaining(path + QStringLiteral("\nis not a calibration table")));
+        QVERIFY(s.transferOver());
+
+        // an empty file field is told by the sensor it is for
+        const int boxesBefore = s.prompts.boxes.size();
+        s.ui->m_lineEditAdminIntCalFile->clear();
+        s.ui->m_lineEditAdminExtCalFile->setText(QStringLiteral("  "));
+        s.window.on_m_pushButtonAdminWriteIntTable_clicked();
+        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        QCOMPARE(s.prompts.boxes.size(), boxesBefore + 2);
+        QCOMPARE(s.prompts.boxes.at(boxesBefore).text,
+                 QStringLiteral("Warning!\n\nNo calibration table file is given for the internal sensor."));
+        QCOMPARE(s.prompts.boxes.at(boxesBefore + 1).text,
+                 QStringLiteral("Warning!\n\nNo calibration table file is given for the external sensor."));
         QVERIFY(s.transferOver());
 
         // so is a table for a logger whose image has not come yet: the

@@ -2,6 +2,8 @@
 
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 #include "core/loggertime.h"
 #include "support/testenv.h"
 
@@ -75,6 +77,28 @@ QList<QPair<QString, QRectF>> pdfWordsWith(QStringList arguments, const QString 
         words.append({ xml.readElementText(), box });
     }
     return words;
+}
+
+QList<float> readingExtremes(const LoggerRecord &record)
+{
+    QList<float> extremes;
+    for (const ViewChannel channel : { ChannelInternal, ChannelHumidity, ChannelExternal }) {
+        QVector<double> values;
+        for (int sample = 0; record.channelPosition(channel) >= 0 && sample < record.sampleCount(); ++sample)
+            values << ReadingWord::value(record.reading(channel, sample));
+        const auto range = std::minmax_element(values.cbegin(), values.cend());
+        extremes << (values.isEmpty() ? 0.0f : float(*range.first))
+                 << (values.isEmpty() ? 0.0f : float(*range.second));
+    }
+    return extremes;
+}
+
+QList<float> keptExtremes(const LoggerRecord &record)
+{
+    QList<float> extremes;
+    for (const ViewChannel channel : { ChannelInternal, ChannelHumidity, ChannelExternal })
+        extremes << record.lowestValue[limitGroupOf(channel)] << record.highestValue[limitGroupOf(channel)];
+    return extremes;
 }
 
 }

@@ -29,4 +29,10 @@ QList<QPair<QString, QRectF>> pdfWords(const QString &pdf, int page = 0);
 // The same words in the order they were drawn: each text drawn gives its
 // words one after another, wherever it overlaps another.
 QList<QPair<QString, QRectF>> pdfWordsAsDrawn(const QString &pdf, int page = 0);
+
+// Each channel's lowest and highest reading, internal, humidity, external,
+// as the readings hold them (0 and 0 for a channel not recorded), and as
+// the record keeps them from the logger's image.
+QList<float> readingExtremes(const LoggerRecord &record);
+QList<float> keptExtremes(const LoggerRecord &record);
 }

@@ -77,6 +77,27 @@ quint32 alarmStatusOf(const LoggerRecord &r)
     return status;
 }
 
+// A logger keeps each channel's lowest and highest reading of the trip in
+// its image, where the graph fitted to the data and the histogram read
+// them; a channel it does not record, or a trip without readings, keeps 0.
+void keepExtremes(const LoggerRecord &trip, LoggerRecord &image)
+{
+    for (int c = ChannelInternal; c <= ChannelExternal; ++c) {
+        const ViewChannel channel = ViewChannel(c);
+        double lowest = 0, highest = 0;
+        if (trip.channelPosition(channel) >= 0) {
+            for (int sample = 0; sample < trip.sampleCount(); ++sample) {
+                const double value = ReadingWord::value(trip.reading(channel, sample));
+                lowest = sample == 0 ? value : qMin(lowest, value);
+                highest = sample == 0 ? value : qMax(highest, value);
+            }
+        }
+        const LimitGroup group = limitGroupOf(channel);
+        image.lowestValue[group] = float(lowest);
+        image.highestValue[group] = float(highest);
+    }
+}
+
 // A sensor's table as production leaves it: its points rise steadily over
 // the range, each sensor a little off the next.
 QByteArray calibrationTable(int seed)
@@ -130,6 +151,7 @@ LoggerModel::LoggerModel(const SimOptions &o)
     r.readingCount = n;
     r.updateChannels();
     r.alarmStatus = alarmStatusOf(r);
+    keepExtremes(r, r);
 
     QByteArray base(ImageSize, '\0');
     base.replace(InternalTable, BlockSize, calibrationTable(1));
@@ -395,8 +417,8 @@ void LoggerModel::recordDueReadings()
     storeTripState();
 }
 
-// The image says how many readings the trip holds and which alarms they
-// raised.
+// The image says how many readings the trip holds, which alarms they
+// raised and each channel's extremes.
 void LoggerModel::storeTripState()
 {
     LoggerRecord trip = tripProgram;
@@ -408,6 +430,7 @@ void LoggerModel::storeTripState()
     ImageCodec::decode(memoryImage, image);
     image.recordedCount = quint32(memory.size());
     image.alarmStatus = alarmStatusOf(trip);
+    keepExtremes(trip, image);
     memoryImage = ImageCodec::encode(image, memoryImage);
 }
 
