@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/afterfirstpaint.h"
+#include "app/focusedwheelfilter.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -95,6 +96,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui = new Ui::MainWindow;
     ui->setupUi(this);
     fitUserPage();
+    // the wheel scrolls the logger page past its fields
+    FocusedWheelFilter::install(ui->m_widgetPrg);
     setWindowTitle(AppInfo::windowTitle());
     placeLoggerPanels();
 

@@ -7,7 +7,6 @@
 #include <QIcon>
 #include <QProgressBar>
 
-#include "app/focusedwheelfilter.h"
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/labelid.h"
@@ -252,9 +251,6 @@ void MainWindow::showLoggerRecord()
 
 void MainWindow::updateProgramForm()
 {
-    // the first fill, in the constructor, lets the wheel scroll the page past
-    // its fields; the later ones find that done
-    FocusedWheelFilter::install(ui->m_widgetPrg);
     updatingProgramForm = true;
     restartInactivityCountdown();
     if (const LoggerRecord *record = currentLoggerRecord()) {

@@ -79,6 +79,18 @@ QList<QPair<QString, QRectF>> pdfWordsWith(QStringList arguments, const QString 
     return words;
 }
 
+}
+
+QList<QPair<QString, QRectF>> pdfWords(const QString &pdf, int page)
+{
+    return pdfWordsWith({ QStringLiteral("-bbox") }, pdf, page);
+}
+
+QList<QPair<QString, QRectF>> pdfWordsAsDrawn(const QString &pdf, int page)
+{
+    return pdfWordsWith({ QStringLiteral("-bbox"), QStringLiteral("-raw") }, pdf, page);
+}
+
 QList<float> readingExtremes(const LoggerRecord &record)
 {
     QList<float> extremes;
@@ -99,18 +111,6 @@ QList<float> keptExtremes(const LoggerRecord &record)
     for (const ViewChannel channel : { ChannelInternal, ChannelHumidity, ChannelExternal })
         extremes << record.lowestValue[limitGroupOf(channel)] << record.highestValue[limitGroupOf(channel)];
     return extremes;
-}
-
-}
-
-QList<QPair<QString, QRectF>> pdfWords(const QString &pdf, int page)
-{
-    return pdfWordsWith({ QStringLiteral("-bbox") }, pdf, page);
-}
-
-QList<QPair<QString, QRectF>> pdfWordsAsDrawn(const QString &pdf, int page)
-{
-    return pdfWordsWith({ QStringLiteral("-bbox"), QStringLiteral("-raw") }, pdf, page);
 }
 
 }
