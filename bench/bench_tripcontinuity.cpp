@@ -1,0 +1,60 @@
+// Tells whether a download of 65,536 readings goes on with the trip a row
+// holds, as each download does before its readings are kept: the same trip
+// with more readings, the same trip gone round the memory, a trip begun
+// afresh, and readings that repeat all but their last (the longest search).
+#include <benchmark/benchmark.h>
+
+#include "core/loggerrecord.h"
+#include "core/loggertime.h"
+#include "core/tripcontinuity.h"
+
+namespace {
+
+constexpr int kChannels = 3;
+
+QVector<quint16> pattern(int first, int count)
+{
+    QVector<quint16> readings(count);
+    for (int i = 0; i < count; ++i)
+        readings[i] = ReadingWord::make((first + i) * 7 % 1200 - 300);
+    return readings;
+}
+
+void run(benchmark::State &state, const QVector<quint16> &earlier, const QVector<quint16> &later,
+         bool roundTheMemory)
+{
+    bool goesOn = false;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(goesOn = TripContinuity::readingsGoOn(earlier, later, kChannels, roundTheMemory));
+    state.counters["goes_on"] = goesOn;
+}
+
+void BM_SameTripMoreReadings(benchmark::State &state)
+{
+    run(state, pattern(0, kMaxReadings - 3000), pattern(0, kMaxReadings), false);
+}
+
+void BM_SameTripRoundTheMemory(benchmark::State &state)
+{
+    run(state, pattern(0, kMaxReadings), pattern(kMaxReadings / 2 / kChannels * kChannels, kMaxReadings), true);
+}
+
+void BM_TripBegunAfresh(benchmark::State &state)
+{
+    run(state, pattern(0, kMaxReadings), pattern(5, kMaxReadings), true);
+}
+
+void BM_RepeatedReadings(benchmark::State &state)
+{
+    QVector<quint16> earlier(kMaxReadings, ReadingWord::make(40));
+    earlier.last() = ReadingWord::make(41);
+    run(state, earlier, QVector<quint16>(kMaxReadings, ReadingWord::make(40)), true);
+}
+
+}
+
+BENCHMARK(BM_SameTripMoreReadings)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SameTripRoundTheMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TripBegunAfresh)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepeatedReadings)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
