@@ -10,7 +10,6 @@
 #include "core/loggertime.h"
 #include "core/tripcontinuity.h"
 #include "files/cfilemanager.h"
-#include "support/coretest.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"
 #include "views/chistogram.h"
@@ -376,7 +375,6 @@ private slots:
         QTest::addColumn<bool>("goesOn");
         const QVector<quint16> trip{ 1, 2, 3, 4, 5, 6 };   // three samples of two channels
         QTest::newRow("more readings") << trip << QVector<quint16>{ 1, 2, 3, 4, 5, 6, 7, 8 } << false << true;
-        QTest::newRow("the same again") << trip << trip << false << true;
         QTest::newRow("fewer: a trip begun afresh") << trip << QVector<quint16>{ 1, 2, 3, 4 } << false << false;
         QTest::newRow("other readings") << trip << QVector<quint16>{ 1, 2, 9, 4, 5, 6 } << false << false;
         QTest::newRow("round the memory") << trip << QVector<quint16>{ 3, 4, 5, 6, 7, 8 } << true << true;
@@ -386,7 +384,6 @@ private slots:
         // the longest overlap is off by a channel, a shorter one is whole
         QTest::newRow("repeated readings") << QVector<quint16>{ 5, 5, 5, 5, 5 } << QVector<quint16>{ 5, 5, 5, 5, 7, 7 }
                                            << true << true;
-        QTest::newRow("nothing before") << QVector<quint16>() << trip << true << false;
     }
     void tellingTripsApart()
     {
@@ -420,29 +417,6 @@ private slots:
         earlier.readings.clear();
         earlier.readingCount = 0;
         QVERIFY(TripContinuity::sameTrip(earlier, earlier, more));
-    }
-
-    // Whatever its readings, what a logger records after a program went to
-    // it is its next trip: the trip before is not brought again.
-    void aProgramSentBeginsTheNextTrip()
-    {
-        TestCore core;
-        LoggerRecord logger = WindowTest::loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("P-2"));
-        const QDateTime start(QDate(2026, 2, 1), QTime(6, 0));
-        logger.keepDownloadAsTrip({ 10, 20, 30, 40 }, start, start.addSecs(180));
-        logger.unsavedReadings = true;
-        logger.fileName = QStringLiteral("/data/P-2.qlf");
-        core.app.records << logger;
-        const QVector<quint16> more{ 10, 20, 30, 40, 50, 60 };
-        QVERIFY(core.app.makeRoomForDownloadedTrip(0, more));
-        QCOMPARE(core.app.records.size(), 1);
-        QCOMPARE(core.app.records.at(0).fileName, logger.fileName);
-
-        core.app.records[0].programSentSinceDownload = true;
-        QVERIFY(!core.app.makeRoomForDownloadedTrip(0, more));
-        QCOMPARE(core.app.records.size(), 2);
-        QVERIFY(core.app.records.at(0).fileName.isEmpty() && !core.app.records.at(0).programSentSinceDownload);
-        QVERIFY(core.app.records.at(1).unsavedReadings && core.app.records.at(1).fileName.isEmpty());
     }
 
     // The comment over the graph is the trip's: typed after the program was

@@ -73,8 +73,9 @@ LoggerRecord trip(int samples, quint8 sensors = SensorBits::InternalNtc,
 using PdfWord = QPair<QString, QRectF>;
 
 // Where text's words stand, drawn one after another from index from on,
-// none taken yet and, when top <= bottom, each on a line from top to
-// bottom. Its words are taken; the index past them, or -1 when the text is
+// none taken yet and, when top <= bottom, each with its middle between top
+// and bottom (on a line of a label that spans them, whatever the fonts'
+// ascents). Its words are taken; the index past them, or -1 when the text is
 // not there whole.
 int findText(const QList<PdfWord> &words, QSet<int> &taken, int from, const QString &text, double top,
              double bottom, QList<QRectF> &boxes)
@@ -83,7 +84,7 @@ int findText(const QList<PdfWord> &words, QSet<int> &taken, int from, const QStr
     auto fits = [&](int at, const QString &part) {
         const QRectF &box = words.at(at).second;
         return !taken.contains(at) && words.at(at).first == part
-               && (top > bottom || (box.top() > top - 0.5 && box.top() < bottom + 0.5));
+               && (top > bottom || (box.center().y() > top && box.center().y() < bottom));
     };
     for (int start = from; start + parts.size() <= words.size(); ++start) {
         int k = 0;
@@ -144,7 +145,7 @@ PrintedBox printedBox(const QList<PdfWord> &words, const QString &title, const Q
         for (int offset : valueOffsets) {
             const QString value = summary.item(row + offset, 1)->text();
             box.values.append(QList<QRectF>());
-            if (findText(words, taken, start, value, labelWords.first().top(), labelWords.last().top(),
+            if (findText(words, taken, start, value, labelWords.first().top(), labelWords.last().bottom(),
                          box.values.last()) < 0)
                 box.faults << QStringLiteral("value \"%1\" of \"%2\" is not printed whole").arg(value, label);
         }
