@@ -4,8 +4,7 @@
 
 void EditConfirmation::watch(QLineEdit *field)
 {
-    if (!field->findChild<EditConfirmation *>(QString(), Qt::FindDirectChildrenOnly))
-        new EditConfirmation(field);
+    new EditConfirmation(field);
 }
 
 // Return says returnPressed just before its editingFinished.

@@ -7,8 +7,7 @@
 
 void FocusedWheelFilter::install(QWidget *page)
 {
-    if (!page->findChild<FocusedWheelFilter *>(QString(), Qt::FindDirectChildrenOnly))
-        new FocusedWheelFilter(page);
+    new FocusedWheelFilter(page);
 }
 
 FocusedWheelFilter::FocusedWheelFilter(QWidget *page) : QObject(page)

@@ -13,7 +13,7 @@ class FocusedWheelFilter : public QObject
 {
     Q_OBJECT
 public:
-    // Watches the fields under page; a page watched already stays as it is.
+    // Watches the fields under page, once, as the page is built.
     static void install(QWidget *page);
 
 protected:

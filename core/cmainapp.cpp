@@ -497,10 +497,8 @@ bool CMainApp::makeRoomForDownloadedTrip(int index, const QVector<quint16> &read
         return true;
     record.fileName.clear();
     record.exportFileName.clear();
-    if (record.unsavedReadings) {
-        const LoggerRecord apart = record.tripApart();
-        records.append(apart);
-    }
+    if (record.unsavedReadings)
+        records.append(record.tripApart());
     if (mainWindow)
         mainWindow->loggerTableDirty = true;
     return false;

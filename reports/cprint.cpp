@@ -655,7 +655,7 @@ QPoint CPrint::measureSpecificationBox(int x, int y, int width, int, QTableWidge
     return QPoint(x + width, bEnd + int(th * 10 / scale));
 }
 
-int CPrint::specificationValueColumn(int x, int width, const QFont &labelFont, const QTableWidget *table,
+int CPrint::deviceBoxValueColumn(int x, int width, const QFont &labelFont, const QTableWidget *table,
                                      int firstRow, int rowCount) const
 {
     const int third = width / 3 + x;
@@ -674,7 +674,7 @@ QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableW
     const int r = units(300);
     const QFont titleFont = font("Helvetica", 18, true);
     const QFont labelFont = font("Helvetica", 11, false);
-    const int xv = specificationValueColumn(x, width, labelFont, table, firstRow, rowCount);
+    const int xv = deviceBoxValueColumn(x, width, labelFont, table, firstRow, rowCount);
     const QFont valueFont = font("Courier New", 11, false);
     const int lh = int(layoutHeight(labelFont) * 11 / scale);
     if (height == -1)

@@ -102,7 +102,7 @@ private:
     int units(double reportUnits) const { return int(reportUnits / scale); }
     // Where the box's values stand: a third into it, or further right, just
     // clear of its widest label, where a translation runs longer.
-    int specificationValueColumn(int x, int width, const QFont &labelFont, const QTableWidget *table,
+    int deviceBoxValueColumn(int x, int width, const QFont &labelFont, const QTableWidget *table,
                                  int firstRow, int rowCount) const;
     // sampleText for the samples of a page, one after another
     static QString sampleText(LocalClock &clock, const LoggerRecord &record, int n, bool dayFirst);

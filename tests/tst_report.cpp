@@ -383,7 +383,7 @@ private slots:
         h->window.app->table->fillSummary(&summary, { 0 }, true);
 
         const int rows = CPrint::kSummaryBlockRows;
-        const PrintedBox device = printedBox(ViewsTest::pdfWordsAsDrawn(pdf, 1), QStringLiteral("Specification"),
+        const PrintedBox device = printedBox(ViewsTest::pdfWordsAsDrawn(pdf, 1), QStringLiteral("Device"),
                                              summary, 0, CPrint::kSummaryGeneralRows, { 0 });
         const PrintedBox alarms = printedBox(ViewsTest::pdfWordsAsDrawn(pdf, 2), QStringLiteral("Alarms"), summary,
                                              CPrint::kSummaryGeneralRows, rows, { 0, rows, 2 * rows });
