@@ -79,16 +79,31 @@ void setBit(quint32 &word, quint32 bit, bool on)
 }
 
 // Temperatures are kept in Celsius and shown in the unit of the settings.
+double shownFromCelsius(double value, bool temperature, bool celsius)
+{
+    return temperature && !celsius ? CMainApp::celsiusToFahrenheit(value) : value;
+}
+
 QString limitText(double value, bool temperature, bool celsius)
 {
-    if (temperature && !celsius)
-        value = CMainApp::celsiusToFahrenheit(value);
-    return QString::number(value, 'f', 1);
+    return QString::number(shownFromCelsius(value, temperature, celsius), 'f', 1);
 }
 
 double celsiusFromShown(double value, bool temperature, bool celsius)
 {
     return temperature && !celsius ? (value - 32.0) * 5.0 / 9.0 : value;
+}
+
+// The logger holds its range in whole degrees Celsius; it is shown in whole
+// degrees of the settings' unit, which give the same Celsius degrees back.
+int shownRangeEnd(int rangeEnd, bool celsius)
+{
+    return qRound(shownFromCelsius(rangeEnd, true, celsius));
+}
+
+QString rangeText(const LoggerRecord &r, bool celsius)
+{
+    return QStringLiteral("%1/%2").arg(shownRangeEnd(r.rangeLow, celsius)).arg(shownRangeEnd(r.rangeHigh, celsius));
 }
 
 // A limit is taken from its field only when the field no longer shows the
@@ -170,8 +185,7 @@ void MainWindow::fillSettingsFields(const LoggerRecord &record)
         fill(ui->m_lineEditLoggerDescription, record.description);
     }
     showText(ui->m_lineEditLoggerNbTrip, QString::number(record.tripNumber));
-    ui->m_lineEditLoggerRange->setText(
-        QStringLiteral("%1/%2").arg(record.rangeLow).arg(record.rangeHigh));
+    ui->m_lineEditLoggerRange->setText(rangeText(record, app->settings.modeCelsius != 0));
 }
 
 void MainWindow::fillAlarmFields(const LoggerRecord &record)
@@ -511,13 +525,8 @@ void MainWindow::checkAlarmLimits()
         warn = warn || corrected || unreadable;
     }
     updatingForm = false;
-    if (warn) {
-        const auto shown = [&](double c) { return qRound(celsius ? c : CMainApp::celsiusToFahrenheit(c)); };
-        warnLimit(QStringLiteral("%1/%2 %3")
-                      .arg(shown(record->rangeLow))
-                      .arg(shown(record->rangeHigh))
-                      .arg(celsius ? QStringLiteral("°C") : QStringLiteral("°F")));
-    }
+    if (warn)
+        warnLimit(rangeText(*record, celsius) + (celsius ? QStringLiteral(" °C") : QStringLiteral(" °F")));
 }
 
 void MainWindow::warnLimit(const QString &range)
@@ -755,9 +764,11 @@ void MainWindow::on_m_lineEditLoggerRange_textChanged(const QString &text)
     const QStringList parts = text.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (parts.size() != 2)
         return;
+    // the field speaks the settings' unit, the record keeps Celsius
+    const bool celsius = app->settings.modeCelsius != 0;
     bool okLow = false, okHigh = false;
-    const int low = parts.at(0).trimmed().toInt(&okLow);
-    const int high = parts.at(1).trimmed().toInt(&okHigh);
+    const int low = qRound(celsiusFromShown(parts.at(0).trimmed().toInt(&okLow), true, celsius));
+    const int high = qRound(celsiusFromShown(parts.at(1).trimmed().toInt(&okHigh), true, celsius));
     // the range is stored in one signed byte each
     if (okLow && okHigh && low >= -128 && high <= 127) {
         record->rangeLow = low;

@@ -14,7 +14,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
+#include "core/clanguagetable.h"
 #include "core/cmainapp.h"
+#include "core/labelid.h"
 #include "core/loggerrecord.h"
 #include "dialogs/cmessage.h"
 #include "dialogs/cprompt.h"
@@ -254,8 +256,11 @@ void MainWindow::on_m_actionGeneratPdf_triggered()
     const LoggerRecord record = current->trip();
     const QString path = app->nextPdfFileName(record);
     if (path.isEmpty()) {
-        CPrompt::warning(this, tr("Warning!\n\nNo name is free for the PDF report.\n"
-                                  "Choose the default path in the options."));
+        // the first start's options, cancelled, leave no data folder
+        CPrompt::warning(this, app->settings.defaultPath.isEmpty()
+                                   ? app->languageTable->text(LabelId::NoDataFolderWarning)
+                                   : tr("Warning!\n\nNo name is free for the PDF report.\n"
+                                        "Choose the default path in the options."));
         return;
     }
     app->records[row].exportFileName = path;

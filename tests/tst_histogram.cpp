@@ -189,6 +189,24 @@ private slots:
         QCOMPARE(bottomAxis(*both), qMakePair(-18.0, 42.0));
     }
 
+    // In °F the temperatures move to their Fahrenheit bins while the
+    // humidity keeps its percent: 21.5 °C is 70.7 °F, 45 % stays 45, and
+    // the axis spans the two instead of reaching 113 (45 taken for °C).
+    void humidityStaysInPercentInFahrenheit()
+    {
+        app->settings.modeCelsius = 0;
+        LoggerRecord record = makeSet("TH", kDigitalExt, kTempHum, { 215, 450, 216, 455, 215, 460 });
+        setExtremes(record, ChannelInternal, 21.5f, 21.6f);
+        setExtremes(record, ChannelHumidity, 45.0f, 46.0f);
+        app->records << record;
+        QScopedPointer<CHistogram> view(build({ 0 }));
+        const QList<Histogram *> series = view->series();
+        QCOMPARE(series.size(), 2);
+        QCOMPARE(filled(series.at(0)), QStringLiteral("70:3"));
+        QCOMPARE(filled(series.at(1)), QStringLiteral("45:2 46:1"));
+        QCOMPARE(bottomAxis(*view), qMakePair(45.0, 71.0));
+    }
+
     void legendHidesASeriesAndRescales()
     {
         // humidity and external probe, no internal temperature: each check

@@ -157,6 +157,33 @@ private slots:
         QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
     }
 
+    // In °F the range is shown in °F under its °F label; the field gives
+    // the record Celsius back, so a range typed in °F, and the range shown
+    // again, reach the logger's image in Celsius.
+    void theRangeIsShownInItsUnitAndWrittenInCelsius()
+    {
+        Station s({ "--serial", "RNG-0001" });
+        s.window.app->settings.modeCelsius = 0;
+        START_SELECTED(s);
+        QCOMPARE(s.ui->m_labelRange->text(), QStringLiteral("Range (\u00B0F)"));
+        QCOMPARE(s.ui->m_lineEditLoggerRange->text(), QStringLiteral("-40/185"));
+        const auto imageRange = [&s] {
+            LoggerRecord image;
+            ImageCodec::decode(s.sim.memory(), image);
+            return qMakePair(image.rangeLow, image.rangeHigh);
+        };
+
+        s.ui->m_lineEditLoggerRange->setText(QStringLiteral("-4/122"));
+        PROGRAM_CONFIRMED(s);
+        QCOMPARE(imageRange(), qMakePair(-20, 50));
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_lineEditLoggerRange->text(), QStringLiteral("-4/122"), kReplyMs);
+
+        s.ui->m_lineEditLoggerRange->setText(QStringLiteral("-40/185"));
+        PROGRAM_CONFIRMED(s);
+        QCOMPARE(imageRange(), qMakePair(-40, 85));
+        QCOMPARE(qMakePair(s.record().rangeLow, s.record().rangeHigh), qMakePair(-40, 85));
+    }
+
     // A trip the logger records after its program keeps each channel's
     // extremes in the image as it goes, as the preloaded one does.
     void aRecordedTripKeepsItsExtremes()

@@ -82,6 +82,8 @@ QVector<CHistogram::ChannelCounts> CHistogram::countReadings(const LoggerRecord 
         const int position = record.channelPosition(channel);
         if (position < 0 || position >= stride)
             continue;
+        // humidity stays in percent whatever the temperature unit
+        const bool inFahrenheit = fahrenheit && channel != ChannelHumidity;
         // Tally the raw values first: a reading has only 2048 of them.
         int tally[kTenthsValues] = {};
         for (int i = position; i < available; i += stride)
@@ -94,7 +96,7 @@ QVector<CHistogram::ChannelCounts> CHistogram::countReadings(const LoggerRecord 
         for (int raw = 0; raw < kTenthsValues; ++raw) {
             if (!tally[raw])
                 continue;
-            const int whole = wholeValue(ReadingWord::tenths(quint16(raw)), fahrenheit);
+            const int whole = wholeValue(ReadingWord::tenths(quint16(raw)), inFahrenheit);
             if (low > high) {
                 low = high = whole;
             } else {
@@ -107,7 +109,7 @@ QVector<CHistogram::ChannelCounts> CHistogram::countReadings(const LoggerRecord 
             counts.counts.fill(0, high - low + 1);
             for (int raw = 0; raw < kTenthsValues; ++raw)
                 if (tally[raw])
-                    counts.counts[wholeValue(ReadingWord::tenths(quint16(raw)), fahrenheit) - low] += tally[raw];
+                    counts.counts[wholeValue(ReadingWord::tenths(quint16(raw)), inFahrenheit) - low] += tally[raw];
         }
         result.append(counts);
     }

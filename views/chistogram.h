@@ -45,7 +45,8 @@ public:
     // The whole value a reading counts for: the largest whole degree (or
     // percent) not above it, in Fahrenheit when asked.
     static int wholeValue(int tenths, bool fahrenheit);
-    // One pass over the readings: the counts of every channel the record holds.
+    // One pass over the readings: the counts of every channel the record holds,
+    // its temperatures in Fahrenheit when asked, its humidity in percent.
     static QVector<ChannelCounts> countReadings(const LoggerRecord &record, bool fahrenheit);
 
     QwtLegend *legendWidget() const { return m_legend; }
