@@ -14,9 +14,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
-#include "core/clanguagetable.h"
 #include "core/cmainapp.h"
-#include "core/labelid.h"
 #include "core/loggerrecord.h"
 #include "dialogs/cmessage.h"
 #include "dialogs/cprompt.h"
@@ -258,7 +256,8 @@ void MainWindow::on_m_actionGeneratPdf_triggered()
     if (path.isEmpty()) {
         // the first start's options, cancelled, leave no data folder
         CPrompt::warning(this, app->settings.defaultPath.isEmpty()
-                                   ? app->languageTable->text(LabelId::NoDataFolderWarning)
+                                   ? tr("Warning!\n\nNo data folder is chosen.\n"
+                                        "Choose the Default Path in the Options.")
                                    : tr("Warning!\n\nNo name is free for the PDF report.\n"
                                         "Choose the default path in the options."));
         return;

@@ -221,7 +221,6 @@ const char *const kLabelTexts[CLanguageTable::kTextCount][CLanguageTable::kColum
     { "Cancel", "Annuler", "Cancelar", "Annulla", "Annulla", "Abbrechen", "Cancelar" }, // 206
     { "Yes", "Oui", "Sí", "Sì", "Sì", "Ja", "Sim" }, // 207
     { "No", "Non", "No", "No", "", "No", "No" }, // 208
-    { "Warning!\n\nNo data folder is chosen.\nChoose the Default Path in the Options.", "Attention !\n\nAucun dossier de données n'est choisi.\nChoisissez le Chemin par défaut dans les Options.", "¡Cuidado!\n\nNo se ha elegido ninguna carpeta de datos.\nElija la Ruta predeterminada en las Opciones.", "Attenzione!\n\nNessuna cartella dei dati è stata scelta.\nScegliere il Percorso predefinito nelle Opzioni.", "Warning!\n\nNo data folder is chosen.\nChoose the Default Path in the Options.", "Achtung!\n\nEs ist kein Datenordner gewählt.\nWählen Sie den Standardpfad in den Optionen.", "Atenção!\n\nNão foi escolhida nenhuma pasta de dados.\nEscolha o Caminho predefinido nas Opções." }, // 209
     // clang-format on
 };
 
