@@ -48,6 +48,25 @@ struct Station : WindowTest::SimulatedStation
         const qint64 step = qMax(TransferWatch::ClockReplyMs, TransferWatch::DataReplyMs) + 1;
         window.loggerWriter.setClock([step, nowMs = qint64(0)]() mutable { return nowMs += step; });
     }
+    // F6, until the readings are in.
+    bool download()
+    {
+        const QDateTime before = record().downloadTime;
+        ui->m_actionDownload->trigger();
+        return QTest::qWaitFor([&] { return !record().downloadRunning && record().downloadTime != before; },
+                               kReplyMs);
+    }
+    bool clockReaches(qint64 seconds)
+    {
+        return QTest::qWaitFor([&] { return roundTrip() && record().loggerClockSeconds >= seconds; }, kProgramMs);
+    }
+    // The logger's image as it stands.
+    LoggerRecord loggerImage()
+    {
+        LoggerRecord image;
+        ImageCodec::decode(sim.memory(), image);
+        return image;
+    }
 };
 
 // Plugs the logger in and selects it; its page is filled and open.
@@ -193,17 +212,94 @@ private slots:
         s.ui->m_radioButtonPrgStopReading->click();
         WindowTest::finishEditing(s.ui->m_lineEditPrgStopReading, QStringLiteral("40"));
         PROGRAM_CONFIRMED(s);
-        const auto loggerImage = [&s] {
-            LoggerRecord image;
-            ImageCodec::decode(s.sim.memory(), image);
-            return image;
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(loggerImage().recordedCount, 40u, kProgramMs);
+        QTRY_COMPARE_WITH_TIMEOUT(s.loggerImage().recordedCount, 40u, kProgramMs);
         DOWNLOAD_RUNS(s);
         const LoggerRecord &trip = s.record().trip();
         QCOMPARE(trip.readingCount, 40);
         QCOMPARE(ReadingWord::value(trip.readings.at(2)), ReadingWord::value(LoggerSimPattern::recorded(1, 0)));
-        QCOMPARE(ViewsTest::keptExtremes(loggerImage()), ViewsTest::readingExtremes(trip));
+        QCOMPARE(ViewsTest::keptExtremes(s.loggerImage()), ViewsTest::readingExtremes(trip));
+    }
+
+    // A programmed trip begins when the clock, as the program set it,
+    // reaches its start, and holds the readings from its start on. The
+    // logger's clock stands four hours ahead until the program sets it, so
+    // the start already lies behind it when the program comes; a clock set
+    // while the trip waits leaves its start where it is. A Now start begins
+    // with its program.
+    void aProgrammedTripBeginsAtItsStart_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::newRow("at") << "at";
+        QTest::newRow("wait") << "wait";
+        QTest::newRow("now") << "now";
+    }
+
+    void aProgrammedTripBeginsAtItsStart()
+    {
+        QFETCH(QString, start);
+        constexpr qint64 hour = 3600;
+        Station s({ "--serial", "START-001", "--fast", "1", "--clock-offset", QString::number(4 * hour) });
+        START_SELECTED(s);
+        s.ui->m_radioButtonPrgStopReading->click();
+        WindowTest::finishEditing(s.ui->m_lineEditPrgStopReading, QStringLiteral("40"));
+        const qint64 programmedFrom = s.window.app->currentLoggerTime();
+        const QDateTime at = ProgramLimits::toWholeMinutes(LoggerTime::toDateTime(programmedFrom + 2 * hour));
+        if (start == QLatin1String("now")) {   // the page programs no Now start: a program's frames
+            LoggerRecord program;
+            ImageCodec::decode(s.sim.memory(), program);
+            program.configWord = (program.configWord & ~(ConfigBits::StartAt | ConfigBits::StartDelay))
+                                 | ConfigBits::StopAfterReadings;
+            program.stopReadingCount = 40;
+            s.link()->sendCommand(MemoryMap::Command::Wake);
+            s.link()->sendWriteMemory(0, ImageCodec::encode(program, s.sim.memory()).left(MemoryMap::BlockSize));
+            s.link()->sendCommand(MemoryMap::Command::Commit);
+            s.link()->sendCommand(MemoryMap::Command::End);
+            s.link()->sendCommand32(MemoryMap::Command::Clock, s.window.app->currentLoggerTime());
+            QVERIFY(s.roundTrip());
+        } else {
+            if (start == QLatin1String("at")) {
+                s.ui->m_radioButtonPrgStartAt->click();
+                s.ui->m_dateTimeEditPrgStartAt->setDateTime(at);
+            } else {
+                s.ui->m_radioButtonPrgStartWait->click();
+                s.ui->m_dateTimeEditPrgStartWait->setTime(QTime(2, 0));
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+            s.ui->m_actionProgram->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+            QCOMPARE(s.ui->m_progressBarWrite->styleSheet(), QString());
+        }
+        const qint64 programmedTo = s.window.app->currentLoggerTime();
+
+        if (start != QLatin1String("now")) {
+            QVERIFY(s.download());
+            QCOMPARE(s.record().sampleCount(), 0);
+            // the clock runs a quarter of an hour on and is set back
+            QVERIFY(s.sim.command(QStringLiteral("fast 600")));
+            QVERIFY(s.clockReaches(programmedTo + hour / 4));
+            QVERIFY(s.sim.command(QStringLiteral("fast 1")));
+            s.ui->m_pushButtonLoggerSyncTime->click();
+            QTRY_VERIFY_WITH_TIMEOUT(s.window.clockConfirmed, kReplyMs);
+            QVERIFY(s.download());
+            QCOMPARE(s.record().sampleCount(), 0);
+        }
+
+        QVERIFY(s.sim.command(QStringLiteral("fast 6000")));
+        QTRY_COMPARE_WITH_TIMEOUT(s.loggerImage().recordedCount, 40u, kProgramMs);
+        QVERIFY(s.download());
+        const LoggerRecord &trip = s.record().trip();
+        const qint64 began = LoggerTime::fromDateTime(trip.startTime);
+        if (start == QLatin1String("at"))
+            QCOMPARE(trip.startTime, at);
+        else {
+            const qint64 wait = start == QLatin1String("wait") ? 2 * hour : 0;
+            QVERIFY2(began >= programmedFrom + wait - 5 && began <= programmedTo + wait,
+                     qPrintable(trip.startTime.toString(Qt::ISODate)));
+        }
+        QCOMPARE(trip.sampleCount(), 40);
+        QCOMPARE(trip.startTime.secsTo(trip.stopTime), qint64(39 * LoggerSimPattern::kInterval));
+        QCOMPARE(trip.readings.first(), LoggerSimPattern::recorded(0, ChannelInternal));
+        QCOMPARE(trip.readings.last(), LoggerSimPattern::recorded(39, ChannelInternal));
     }
 
     void silentLoggerEndsInTheFailureAfterNineReemissions()

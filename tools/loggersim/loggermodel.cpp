@@ -208,11 +208,13 @@ QByteArray LoggerModel::handleFrame(const QByteArray &line)
 {
     if (line.size() < 3 || line.at(0) != '.' || line.at(1) == '.')
         return QByteArray();
-    recordDueReadings();
     bool ok = false;
     const int code = line.mid(1, 2).toInt(&ok, 16);
     if (!ok)
         return QByteArray();
+    if (code != Command::End && code != Command::Clock)
+        programClockDue = false;
+    recordDueReadings();
     const QByteArray payload = line.mid(3);
     switch (code) {
     case Command::Wake:
@@ -293,14 +295,20 @@ QByteArray LoggerModel::clock(const QByteArray &payload)
         const quint32 value = payload.toUInt(&ok, 16);
         if (ok) {
             // what was due goes in at the old clock; a trip that records
-            // goes on by its intervals, its start moved with the clock
+            // goes on by its intervals, its start moved with the clock. A
+            // start still to come stays at its time, but a wait counts from
+            // its program, on the clock that program sets.
             recordDueReadings();
             const qint64 before = now();
             setClock(value);
-            if (recording)
+            const quint32 c = tripProgram.configWord;
+            const bool waitOfThisProgram =
+                programClockDue && !(c & ConfigBits::StartAt) && (c & ConfigBits::StartDelay);
+            if (recording && (tripBegun || waitOfThisProgram))
                 tripStart = quint32(qint64(tripStart) + qint64(now()) - before);
         }
     }
+    programClockDue = false;
     return ".06" + hex(now(), 8) + "\r\n";
 }
 
@@ -335,6 +343,7 @@ QByteArray LoggerModel::download() const
 // records from its start condition on; the readings of the last trip go.
 QByteArray LoggerModel::commit(const QByteArray &line)
 {
+    programClockDue = true;
     startNewTrip();
     return line + "\r\n";
 }
@@ -377,6 +386,7 @@ void LoggerModel::startNewTrip()
         tripStart = now();
     tripProgram = r;
     recording = true;
+    tripBegun = !(r.configWord & (ConfigBits::StartAt | ConfigBits::StartDelay));
     storeTripState();
     recordDueReadings();
 }
@@ -384,8 +394,9 @@ void LoggerModel::startNewTrip()
 void LoggerModel::recordDueReadings()
 {
     const quint32 t = now();
-    if (!recording || t < tripStart)
+    if (!recording || t < tripStart || (!tripBegun && programClockDue))
         return;
+    tripBegun = true;
     const quint32 c = tripProgram.configWord;
     qint64 samples = qint64(t - tripStart) / tripInterval + 1;
     if (c & ConfigBits::StopAt) {

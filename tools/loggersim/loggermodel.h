@@ -78,6 +78,11 @@ private:
     int tripChannels = 1;
     // while a trip records (a program with a clock rate)
     bool recording = false;
+    // An At or Wait trip has not begun until the clock reaches its start.
+    bool tripBegun = false;
+    // From a program's commit to its next frame but End: a clock set then
+    // is the program's own, and the trip's start is judged on that clock.
+    bool programClockDue = false;
     LoggerRecord tripProgram;   // channels, stop condition, limits
     QVector<int> tripChannelOrder;
     qint64 recordedWords = 0;   // every word recorded this trip
