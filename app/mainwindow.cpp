@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -273,28 +274,67 @@ QString MainWindow::startPageAddress() const
     return configured.isEmpty() ? QString::fromLatin1(kStartPage) : configured;
 }
 
+namespace {
+
+// A row with the trip it holds: a row answered for is asked again once
+// another trip came into it.
+using RowTrip = QPair<quint64, quint64>;
+
+RowTrip rowTripOf(const LoggerRecord &record)
+{
+    return { record.recordId, record.trip().tripId };
+}
+
+// How the exit's questions were answered: the rows asked about, and the
+// trips the user chose not to save, wherever they stand since.
+struct ExitAnswers
+{
+    QSet<RowTrip> askedRows;
+    QSet<quint64> declinedTrips;
+
+    bool cover(const LoggerRecord &record) const
+    {
+        return askedRows.contains(rowTripOf(record)) || declinedTrips.contains(record.trip().tripId);
+    }
+};
+
+// The records holding readings never saved and not answered for, in the list's order.
+QList<LoggerRecord> unansweredUnsaved(const QList<LoggerRecord> &records, const ExitAnswers &answers)
+{
+    QList<LoggerRecord> unanswered;
+    for (const LoggerRecord &record : records)
+        if (record.unsavedReadings && !answers.cover(record))
+            unanswered << record;
+    return unanswered;
+}
+
+}
+
 // Every record whose downloaded readings were never written to a data file
 // is offered, also one whose logger has gone since; a save that is
-// cancelled or fails keeps the window open, so no download is lost. The
-// records are taken first: rows move while a dialog is open.
+// cancelled or fails keeps the window open, so no download is lost. A
+// question runs the timers: the logger's next trip may come into a row
+// meanwhile and set the trip before it apart in a row of its own, so the
+// rows are looked at again after each answer. No answers for every trip
+// unsaved when it was asked, not for one that came while it was open.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     storeEditedComment();
-    QList<LoggerRecord> unsaved;
-    for (const LoggerRecord &record : qAsConst(app->records))
-        if (record.unsavedReadings)
-            unsaved.append(record);
-    for (const LoggerRecord &record : qAsConst(unsaved)) {
-        if (rowOfRecord(record) < 0)
-            continue;
+    ExitAnswers answers;
+    for (QList<LoggerRecord> unsaved = unansweredUnsaved(app->records, answers); !unsaved.isEmpty();
+         unsaved = unansweredUnsaved(app->records, answers)) {
+        const LoggerRecord &asked = unsaved.first();
         const UnsavedOutcome outcome =
-            offerUnsavedReadings(record, app->languageTable->text(LabelId::SaveBeforeClosingQuestion));
-        if (outcome == UnsavedOutcome::Declined)
-            break;
+            offerUnsavedReadings(asked, app->languageTable->text(LabelId::SaveBeforeClosingQuestion));
         if (outcome == UnsavedOutcome::NotSaved || outcome == UnsavedOutcome::Cancelled) {
             event->ignore();
             return;
         }
+        if (outcome == UnsavedOutcome::Declined)
+            for (const LoggerRecord &record : qAsConst(unsaved))
+                answers.declinedTrips.insert(record.trip().tripId);
+        // a trip exported as text or a report stays unsaved, and is not asked for again
+        answers.askedRows.insert(rowTripOf(asked));
     }
     QMainWindow::closeEvent(event);
 }

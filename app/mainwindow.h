@@ -456,6 +456,10 @@ private:
     void warnNotWritten(const QString &path, const QString &reason);
     int rowOfRecord(const LoggerRecord &record) const override;
     int rowOfRecordId(quint64 recordId) const;
+    // The row that holds the trip record held when a modal dialog opened:
+    // its own while it holds it still, else the row the trip was set apart
+    // into when the logger's next trip came meanwhile; -1 when in none.
+    int rowOfTrip(const LoggerRecord &record) const;
     bool loggerBusy(int row) const;
     // What keeps the current row's logger from being downloaded now; ""
     // when nothing.

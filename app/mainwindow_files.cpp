@@ -104,10 +104,14 @@ bool MainWindow::saveRecordAs(int row)
                                          types.join(QStringLiteral(";;")), &chosenType);
     if (path.isEmpty())
         return false;
-    // the timers run while the dialog is open: the logger may have gone
-    row = rowOfRecord(record);
+    // the timers run while the dialog is open: the logger may have gone, or
+    // brought its next trip into the row; the file is for the trip chosen
+    row = rowOfTrip(record);
     if (row < 0) {
-        CPrompt::warning(this, tr("Warning!\n\nThe logger was disconnected; nothing was saved."));
+        CPrompt::warning(this, rowOfRecord(record) < 0
+                                   ? tr("Warning!\n\nThe logger was disconnected; nothing was saved.")
+                                   : tr("Warning!\n\nThe logger's next trip arrived while the file was "
+                                        "chosen and its row now holds that trip; nothing was saved."));
         return false;
     }
     QString suffix = QFileInfo(path).suffix().toLower();
@@ -215,8 +219,8 @@ MainWindow::UnsavedOutcome MainWindow::offerUnsavedReadings(const LoggerRecord &
         return UnsavedOutcome::Declined;
     if (answer != QMessageBox::Yes)
         return UnsavedOutcome::Cancelled;
-    // the question's event loop may have moved the row
-    const int row = rowOfRecord(record);
+    // the question's event loop may have moved the row, or the trip asked for
+    const int row = rowOfTrip(record);
     return row >= 0 && saveRecordAs(row) ? UnsavedOutcome::Saved : UnsavedOutcome::NotSaved;
 }
 
@@ -264,20 +268,23 @@ void MainWindow::on_m_actionCloseAllFiles_triggered()
 {
     restartInactivityCountdown();
     storeEditedComment();
-    QList<quint64> files;
-    for (const LoggerRecord &record : qAsConst(app->records))
-        if (record.fromFile)
-            files << record.recordId;
-    if (files.isEmpty()) {
+    // A question runs the timers: a logger's next trip sets the one before
+    // it apart, an unplugged logger's trip stands as a file. Every file row
+    // there is until the end is closed; a row the user keeps ends the
+    // closing, the rest stay as they are.
+    auto firstFileRow = [this] {
+        for (int row = 0; row < app->records.size(); ++row)
+            if (app->records.at(row).fromFile)
+                return row;
+        return -1;
+    };
+    if (firstFileRow() < 0) {
         CPrompt::warning(this, tr("Warning!\n\nNo data file is open."));
         return;
     }
-    // a row the user keeps ends the closing: the rest stay as they are
-    for (quint64 id : qAsConst(files)) {
-        const int row = rowOfRecordId(id);
-        if (row >= 0 && !closeFileRecord(row))
+    for (int row = firstFileRow(); row >= 0; row = firstFileRow())
+        if (!closeFileRecord(row))
             break;
-    }
     fillLoggerTable(false);
     if (app->records.isEmpty())
         app->currentRecord = -1;
@@ -296,6 +303,18 @@ int MainWindow::rowOfRecordId(quint64 recordId) const
 {
     for (int row = 0; row < app->records.size(); ++row)
         if (app->records.at(row).recordId == recordId)
+            return row;
+    return -1;
+}
+
+int MainWindow::rowOfTrip(const LoggerRecord &record) const
+{
+    const quint64 tripId = record.trip().tripId;
+    const int own = rowOfRecord(record);
+    if (own >= 0 && app->records.at(own).trip().tripId == tripId)
+        return own;
+    for (int row = 0; row < app->records.size(); ++row)
+        if (app->records.at(row).trip().tripId == tripId)
             return row;
     return -1;
 }

@@ -497,6 +497,8 @@ bool CMainApp::makeRoomForDownloadedTrip(int index, const QVector<quint16> &read
         return true;
     record.fileName.clear();
     record.exportFileName.clear();
+    // the trip kept apart keeps its identity: a chooser opened for it finds it there
+    record.beginNextTrip();
     if (record.unsavedReadings)
         records.append(record.tripApart());
     if (mainWindow)

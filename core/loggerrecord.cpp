@@ -6,10 +6,12 @@
 
 namespace {
 std::atomic<quint64> lastRecordId{0};
+std::atomic<quint64> lastTripId{0};
 }
 
 LoggerRecord::LoggerRecord()
     : recordId(++lastRecordId),
+      tripId(++lastTripId),
       imageRead(kImageSize, '\0'),
       imageToWrite(kImageSize, '\0'),
       eepromImage(kImageSize, '\0'),
@@ -139,6 +141,11 @@ LoggerRecord LoggerRecord::tripApart() const
     apart.unsavedReadings = unsavedReadings;
     apart.keepAsTrip();
     return apart;
+}
+
+void LoggerRecord::beginNextTrip()
+{
+    tripId = ++lastTripId;
 }
 
 void LoggerRecord::keepDownloadAsTrip(const QVector<quint16> &downloaded, const QDateTime &start,

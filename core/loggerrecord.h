@@ -59,6 +59,10 @@ struct LoggerRecord
     // identity: the same in every copy of one record, new for every new
     // record, so a record can be found again after the list changed
     quint64 recordId;
+    // identity of the trip the record holds: kept by the row a trip is set
+    // apart into, new when the logger's next trip takes the record, so a
+    // trip can be found again after a download changed what a row holds
+    quint64 tripId;
     QString portName;          // empty for a record read from a file
     QString fileName;
     QString exportFileName;
@@ -194,6 +198,8 @@ struct LoggerRecord
     // the row of a trip kept when its logger brought the next one. It keeps
     // the program it was recorded under whatever its page sets up.
     LoggerRecord tripApart() const;
+    // The logger's next trip takes the record: a trip identity of its own.
+    void beginNextTrip();
     // Readings that arrived from the logger become the trip, with the
     // program of the image the logger gave (imageRead), not with the
     // page's edits of the next one.
