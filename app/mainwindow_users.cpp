@@ -4,11 +4,11 @@
 #include <cstdlib>
 
 #include <QApplication>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextCursor>
 
 #include "app/editconfirmation.h"
+#include "app/textendinview.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
 #include "core/cmsd.h"
@@ -95,7 +95,7 @@ void MainWindow::showAuditTrail(const QDate &date)
 {
     QPlainTextEdit *view = ui->m_plainTextEditUserAdminAudit;
     view->setPlainText(app->userAdmin->readAuditFile(date));
-    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    TextEndInView::scrollToEnd(view);
 }
 
 void MainWindow::on_m_dateEditUserAdminDate_dateTimeChanged(const QDateTime &)
@@ -352,6 +352,7 @@ void MainWindow::fitUserPage()
     ui->m_labelUAUnlock->hide();
     ui->m_radioButtonUserAdminUnlockUser->hide();
     ui->m_radioButtonUserAdminUnlockAdmin->hide();
+    TextEndInView::install(ui->m_plainTextEditUserAdminAudit);
     // each confirmation of these fields is saved and may write a line or
     // show a box: the focus leaving after Return is no second one
     for (QLineEdit *field : { ui->m_lineEditUserAdminUserName, ui->m_lineEditUserAdminFirstName,

@@ -360,6 +360,37 @@ private slots:
         QCOMPARE(tail(zoomer->readingText(QPointF(0, 0))), QStringLiteral("  intT:68.0°F  intH:50.0%"));
     }
 
+    // A right click zooms out under a still pointer: the value axis narrows
+    // and the canvas moves under it. The label names at once the reading
+    // under the pointer, as it does after the pointer moves.
+    void trackerFollowsThePointerThroughAZoomOut()
+    {
+        QVector<int> tenths;
+        for (int i = 0; i < 24 * 60; ++i)
+            tenths << 150 + i % 60;
+        app->records << ViewsTest::openedSet("D", tenths, 60, kStart);
+        QScopedPointer<CPlot> plot(build({ 0 }));
+        Zoomer *zoomer = plot->zoomer();
+        QWidget *canvas = plot->canvas();
+        const QPoint at(canvas->width() / 2, canvas->height() / 2);
+        const QRectF base = zoomer->zoomBase();
+        zoomer->zoom(QRectF(QPointF(600, base.top()), QPointF(700, base.bottom())));
+        QTest::mouseMove(canvas, at);
+        QTRY_COMPARE(zoomer->trackerPosition(), at);
+        const int canvasLeft = canvas->x();
+
+        QTest::mouseClick(canvas, Qt::RightButton, Qt::NoModifier, at);
+        QCOMPARE(zoomer->zoomRectIndex(), 0u);
+        QCoreApplication::processEvents();
+        QVERIFY(canvas->x() < canvasLeft);
+        const QPoint pointer = canvas->mapFromGlobal(QCursor::pos());
+        QCOMPARE(zoomer->trackerPosition(), pointer);
+        const QPointF value(plot->invTransform(QwtPlot::xBottom, pointer.x()),
+                            plot->invTransform(QwtPlot::yLeft, pointer.y()));
+        const QString shown = static_cast<QwtPicker *>(zoomer)->trackerText(zoomer->trackerPosition()).text();
+        QCOMPARE(shown, zoomer->readingText(value));
+    }
+
     void trackerAmongSetsPlacedByDate()
     {
         // B starts ten minutes after A and overlaps it; A reads 10.0, B 30.0

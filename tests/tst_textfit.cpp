@@ -14,16 +14,19 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextLayout>
 
 #include "core/clanguagetable.h"
+#include "core/labelid.h"
 #include "dialogs/chelp.h"
 #include "dialogs/coption.h"
 #include "programming/cpass.h"
 #include "support/testenv.h"
+#include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "users/cuseradmin.h"
 #include "ui_coption.h"
@@ -235,6 +238,28 @@ const Language kLanguages[] = {
     { "GR", 5, "m_checkBoxOptionLangGr" }, { "PR", 6, "m_checkBoxOptionLangPo" },
 };
 
+// The room an item's text takes in a cell: the style's margin on each side.
+int cellNeed(const QTableWidget *table, const QString &text)
+{
+    const int margin = table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;
+    return table->fontMetrics().horizontalAdvance(text) + 2 * margin;
+}
+
+// The labels of the summary cut in their column, in the form
+// "[language] row "text": width < need".
+QStringList cutSummaryLabels(const QTableWidget *table, const QString &language)
+{
+    QStringList cut;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const QString text = table->item(row, 0)->text();
+        const int need = cellNeed(table, text);
+        if (table->columnWidth(0) < need)
+            cut << QStringLiteral("[%1] %2 \"%3\": %4 < %5").arg(language).arg(row).arg(text)
+                       .arg(table->columnWidth(0)).arg(need);
+    }
+    return cut;
+}
+
 // Through the Options action, as the user does: the box is clicked and the
 // dialog closed.
 void chooseLanguage(Harness &h, const Language &language)
@@ -332,6 +357,34 @@ private slots:
         if (!clipped.empty())
             qWarning().noquote() << "clipped:\n" + clipped.report();
         QVERIFY2(clipped.empty(), "texts clipped; the list is above");
+    }
+
+    // The summary of a trip at the window's default size: in each language
+    // every label is whole and its value stands beside it in view.
+    void summaryLabelsWholeInEveryLanguage()
+    {
+        Harness h;
+        h.window.resize(kDefaultWidth, 732);
+        h.addAndSelect(ViewsTest::openedSet(QStringLiteral("QV0012345"), { 50, 60, 70 }));
+        h.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
+        QTableWidget *table = h.ui->m_tableWidgetTableSummary;
+        const CLanguageTable *words = h.window.app->languageTable;
+        QStringList cut;
+        for (const Language &language : kLanguages) {
+            chooseLanguage(h, language);
+            h.window.Timer();
+            h.ui->m_tabWidget->setCurrentWidget(h.ui->m_tabSummary);
+            QTRY_VERIFY(table->isVisible() && table->rowCount() > 0);
+            QCOMPARE(table->item(0, 0)->text(), words->text(LabelId::SerialNumber));
+            settleLayouts();
+            QCOMPARE(h.window.width(), kDefaultWidth);
+            cut << cutSummaryLabels(table, QLatin1String(language.name));
+            QCOMPARE(table->horizontalScrollBar()->maximum(), 0);
+            QVERIFY2(table->columnViewportPosition(1) + table->columnWidth(1) <= table->viewport()->width(),
+                     language.name);
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
     }
 
     // Every page of the help pane as it shows beside the logger page's

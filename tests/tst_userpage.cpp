@@ -4,6 +4,9 @@
 
 #include <memory>
 
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
 using WindowTest::finishEditing;
 using WindowTest::setUserAdministration;
 
@@ -399,6 +402,43 @@ private slots:
                                                   "User: admin Change viewer access level: Disable",
                                                   "User: admin Change download access level: Disable" }));
         QVERIFY(!ui->m_checkBoxUserAdminAccessViewer->isChecked());
+    }
+
+    // A trail filled while its box is out of sight, behind another page or
+    // in the window hidden by Logout until the next login, shows its last
+    // lines, painted, as soon as its page shows.
+    void auditTrailShowsItsLastLinesWhenItsPageShows()
+    {
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QPlainTextEdit *trail = ui->m_plainTextEditUserAdminAudit;
+        // what is painted first: finding the line lays the text out, which
+        // mends the scroll range as a click does
+        auto shownWhole = [trail](const QString &line) {
+            const QImage painted = trail->viewport()->grab().toImage();
+            bool ink = false;
+            for (int y = 0; y < painted.height() && !ink; ++y)
+                for (int x = 0; x < painted.width() && !ink; ++x)
+                    ink = qGray(painted.pixel(x, y)) < 100;
+            QTextDocument *text = trail->document();
+            const QTextCursor found = text->find(line, text->characterCount(), QTextDocument::FindBackward);
+            return ink && !found.isNull() && trail->viewport()->rect().contains(trail->cursorRect(found));
+        };
+        // more lines than the box holds
+        for (int i = 0; i < 40; ++i)
+            window->addAudit(QStringLiteral("Message: line %1").arg(i));
+        prompts->logins = { { "boss", "Boss1pass" } };
+        window->on_m_actionLogout_triggered();
+        window->Timer100ms();
+        QCOMPARE(prompts->loginDialogs, 2);
+        QVERIFY(window->isVisible());
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabUserAdmin);
+        QTRY_VERIFY(trail->isVisible());
+        QVERIFY(shownWhole(QStringLiteral("Login")));
+
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabHome);
+        window->addAudit(QStringLiteral("Message: while away"));
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabUserAdmin);
+        QVERIFY(shownWhole(QStringLiteral("Message: while away")));
     }
 
     void refusedPermissionsStillSave()

@@ -357,7 +357,11 @@ void CTable::initSummary(QTableWidget *table, QList<int> selection)
         headers << (trip ? trip->serialNumber : QString());
     }
     table->setHorizontalHeaderLabels(headers);
-    table->setColumnWidth(0, 300);
+    // The labels, longer in some languages than in others, take the width
+    // they need; the last column takes the room the page has left.
+    QHeaderView *header = table->horizontalHeader();
+    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header->setStretchLastSection(true);
     for (int column = 1; column < table->columnCount(); ++column)
         table->setColumnWidth(column, 170);
     QFont font = table->font();

@@ -1,6 +1,9 @@
 #include "views/scrollzoomer.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QResizeEvent>
 #include <QFrame>
 #include <QChildEvent>
@@ -314,6 +317,19 @@ void ScrollZoomer::rescale()
     }
     QwtPlotZoomer::rescale();
     updateScrollBars();
+    followPointer();
+}
+
+// Qwt moves the tracker only with the mouse: while the pointer stands
+// still, the label would name the point that was under it before.
+void ScrollZoomer::followPointer()
+{
+    QWidget *widget = canvas();
+    if (!widget || isActive() || trackerPosition() == QPoint(-1, -1))
+        return;
+    QMouseEvent move(QEvent::MouseMove, widget->mapFromGlobal(QCursor::pos()), Qt::NoButton,
+                     QApplication::mouseButtons(), QApplication::keyboardModifiers());
+    widgetMouseMoveEvent(&move);
 }
 
 void ScrollZoomer::scrollBarMoved(Qt::Orientation orientation, double min, double)

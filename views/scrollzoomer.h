@@ -56,6 +56,10 @@ private slots:
     void scrollBarMoved(Qt::Orientation orientation, double min, double max);
 
 private:
+    // The tracker takes the pointer's place on the canvas again, where a
+    // change of the axes or of the canvas's place has left it standing
+    // over another point.
+    void followPointer();
     int scrollBarAxis(Qt::Orientation orientation) const;
     ScrollData *scrollData(Qt::Orientation orientation) const;
     void showScrollBar(Qt::Orientation orientation, bool show);
