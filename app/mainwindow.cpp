@@ -593,6 +593,7 @@ void MainWindow::fillLoggerTable(bool force)
     QTableWidget *table = ui->m_tableWidgetLogger;
     const int count = app->records.size();
     const bool sameCount = table->rowCount() == count;
+    const QList<quint64> chosen = chosenRecordIds();
 
     if (!force && sameCount) {
         if (!loggerTableDirty.exchange(false))
@@ -626,7 +627,9 @@ void MainWindow::fillLoggerTable(bool force)
     for (int row = 0; row < count; ++row) {
         const LoggerRecord &r = app->records.at(row);
         const bool logger = !r.portName.isEmpty();
-        table->setItem(row, 0, centredItem(QString::number(row + 1)));
+        QTableWidgetItem *number = centredItem(QString::number(row + 1));
+        number->setData(Qt::UserRole, r.recordId);
+        table->setItem(row, 0, number);
         table->setRowHeight(row, kRowHeight);
         table->setItem(row, 1, centredItem(QString(),
                                            QIcon(logger ? QStringLiteral(":/Pictures/kelpra.png")
@@ -650,8 +653,70 @@ void MainWindow::fillLoggerTable(bool force)
         table->setItem(row, 8, ballItem(known && (status & AlarmStatusBits::HH), kBallRed));
     }
 
+    keepChosenRecords(chosen);
     fillingLoggerTable = false;
     updateActions();
+}
+
+// The records of the current row, then of the other selected rows, as the
+// table showed them: the records may have moved since.
+QList<quint64> MainWindow::chosenRecordIds() const
+{
+    const QTableWidget *table = ui->m_tableWidgetLogger;
+    const auto shownId = [table](int row) {
+        const QTableWidgetItem *item = table->item(row, 0);
+        return item ? item->data(Qt::UserRole).toULongLong() : 0;
+    };
+    const int current = table->currentRow();
+    const quint64 currentId = shownId(current);
+    if (currentId == 0)
+        return {};
+    QList<quint64> ids{ currentId };
+    for (const QModelIndex &index : table->selectionModel()->selectedRows())
+        if (index.row() != current && shownId(index.row()) != 0)
+            ids << shownId(index.row());
+    return ids;
+}
+
+// Rows come and go with loggers plugged and trips kept apart: the row the
+// user chose stays chosen, as the same record, and so do the other
+// selected ones that remain. When the chosen record is gone nothing is
+// current, and the page and the views lose what they showed of it.
+void MainWindow::keepChosenRecords(const QList<quint64> &chosen)
+{
+    if (chosen.isEmpty())
+        return;
+    QTableWidget *table = ui->m_tableWidgetLogger;
+    const int current = rowOfRecordId(chosen.first());
+    QList<int> rows;
+    for (quint64 id : chosen) {
+        const int row = rowOfRecordId(id);
+        if (row >= 0)
+            rows << row;
+    }
+    if (rows.size() != chosen.size())
+        viewsDirty = true;
+    std::sort(rows.begin(), rows.end());
+    QList<int> shown;
+    for (const QModelIndex &index : table->selectionModel()->selectedRows())
+        shown << index.row();
+    std::sort(shown.begin(), shown.end());
+    if (table->currentRow() == current && shown == rows)
+        return;
+    lastSelectedRow = current;
+    if (current < 0) {
+        table->setCurrentCell(-1, -1);
+        table->clearSelection();
+        app->selection.clear();
+        app->currentRecord = -1;
+        return;
+    }
+    table->setCurrentCell(current, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    for (int row : qAsConst(rows))
+        table->selectionModel()->select(table->model()->index(row, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    app->selection = rows;
+    app->currentRecord = current;
 }
 
 // The core and the user administration report here what they cannot show

@@ -416,6 +416,8 @@ private:
     QProgressBar *writeProgressBar() override;
     ProductionWidgets productionWidgets() override;
     bool validRow(int row) const;
+    QList<quint64> chosenRecordIds() const;
+    void keepChosenRecords(const QList<quint64> &chosen);
     LoggerRecord *recordAt(int row) override;
     LoggerRecord *currentLoggerRecord();
     void retitleFromLabelTable();
@@ -568,5 +570,7 @@ private:
     QDateTime loggerNow() const override;
     void takeLockedCopies();
     quint32 shownClockSeconds = 0;
-    QString settingsFieldsOwner;   // the record the settings texts were filled from
+    // the identity of the record the settings texts were filled from, and
+    // its own texts then
+    QStringList settingsFieldsOwner;
 };

@@ -165,14 +165,16 @@ QDateTime MainWindow::loggerNow() const
 }
 
 // The texts the user types go into the record only when the page is read
-// for a programming or a template: a refresh of the same record keeps
-// them; another record, or the logger's image coming in, replaces them.
+// for a programming or a template. They stay while the page shows the same
+// record, which a save, a download or another row coming into the list
+// leaves the same. Another record, or the record's own texts changed (the
+// logger's image after a program, a template), replace them.
 // The serial number is the logger's own: a locked form keeps its program,
 // never the identity of the logger it was locked on.
 void MainWindow::fillSettingsFields(const LoggerRecord &record)
 {
-    const QString owner = record.portName + QLatin1Char('|') + record.fileName + QLatin1Char('|')
-                          + QString::number(quintptr(record.commandLink));
+    const QStringList owner = { QString::number(record.recordId), record.serialNumber,
+                                record.productCode, record.description };
     const bool otherRecord = owner != settingsFieldsOwner;
     settingsFieldsOwner = owner;
     auto fill = [otherRecord](QLineEdit *field, const QString &text) {

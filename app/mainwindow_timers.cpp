@@ -128,7 +128,6 @@ void MainWindow::serveShowRecordRequest()
 {
     if (!showRecordPending.exchange(false))
         return;
-    settingsFieldsOwner.clear();   // the page shows what the logger now holds
     showLoggerRecord();
     calibrationTablesDue = true;   // the listing follows the logger's image
     askLoggerPasswordIfNeeded();

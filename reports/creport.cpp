@@ -8,6 +8,7 @@
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
+#include "core/imagecodec.h"
 #include "core/loggerrecord.h"
 #include "dialogs/cprompt.h"
 #include "files/appsettings.h"
@@ -161,15 +162,19 @@ QString CReport::body() const
 }
 
 // The two top bits are the read and write permissions; the decimal shows
-// the word without them. It is the logger's word as it now stands, set by
-// its last program, not the one its downloaded trip was recorded with.
+// the word without them. It is the word of the logger's image as last read
+// from it, set by its last program: not the one its downloaded trip was
+// recorded with, nor the record's, which the page's password field changes
+// at every keystroke before anything is programmed.
 QString CReport::passwordLine() const
 {
     const QList<LoggerRecord> &records = mainWindow->app->records;
     const int row = mainWindow->currentLoggerRow();
     if (row < 0 || row >= records.size())
         return QString();
-    const quint32 word = records.at(row).passwordWord;
+    LoggerRecord logger;
+    ImageCodec::decode(records.at(row).imageRead, logger);
+    const quint32 word = logger.passwordWord;
     return QString::asprintf("Password:%08X - %d\r\n", word, int(word & 0x3FFFFFFFu));
 }
 

@@ -222,11 +222,75 @@ private slots:
         QCOMPARE(table->item(3, 3)->text(), QStringLiteral("B200"));
         QCOMPARE(ballsOf(table, 3), QStringLiteral("---r-"));
         QCOMPARE(table->currentRow(), 3);
-        // a change of the count rebuilds everything and leaves no row current
+        // a change of the count rebuilds everything; the chosen row stays current
         h.records << loggerRecord("ttyUSB5", "B201");
         h.window.fillLoggerTable(false);
         QCOMPARE(table->rowCount(), 6);
+        QCOMPARE(table->item(5, 3)->text(), QStringLiteral("B201"));
+        QCOMPARE(table->currentRow(), 3);
+    }
+
+    // Rows come and go beside the one the user chose (a logger plugged, a
+    // trip kept apart, a row above closed): the same record stays chosen,
+    // with what was typed for it, its actions and the rows selected beside
+    // it. Once it is gone nothing is current and the page shows no
+    // logger's identity.
+    void theChosenRecordStaysChosenWhileRowsComeAndGo()
+    {
+        Harness h;
+        QTableWidget *table = h.ui->m_tableWidgetLogger;
+        h.records << fileRecord("/data/trips/A1.qlf", "A1");
+        LoggerRecord chosen = downloadedTrip(QStringLiteral("B2"), { 250, 251 });
+        chosen.portName = QStringLiteral("ttyUSB1");
+        chosen.configWord = ConfigBits::InternalOn | ConfigBits::StartDelay;
+        chosen.description = QStringLiteral("Before");
+        chosen.ready = chosen.dataLoaded = chosen.unsavedReadings = true;
+        chosen.keepAsTrip();
+        h.addAndSelect(chosen);
+        h.window.Timer();
+        h.ui->m_tabWidget->setCurrentWidget(h.ui->m_tabLogger);
+        QLineEdit *description = h.ui->m_lineEditLoggerDescription;
+        description->selectAll();
+        QTest::keyClicks(description, QStringLiteral("Typed for B2"));
+
+        h.records << loggerRecord("ttyUSB2", QString());   // a logger plugged in
+        h.window.fillLoggerTable(false);
+        h.records << h.records.at(1).tripApart();          // its trip kept apart
+        h.window.fillLoggerTable(false);
+        h.window.app->removeRecord(0);                      // the file above closed
+        h.window.fillLoggerTable(false);
+        h.window.Timer();
+        h.window.updateLoggerPage();
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(table->currentRow(), 0);
+        QCOMPARE(h.window.app->selection, QList<int>({ 0 }));
+        QCOMPARE(h.window.lastSelectedRow, 0);   // a press on it is no new choice
+        QCOMPARE(h.ui->m_lineEditLoggerSerial->text(), QStringLiteral("B2"));
+        QCOMPARE(description->text(), QStringLiteral("Typed for B2"));
+        QVERIFY(h.ui->m_actionSave->isEnabled() && h.ui->m_actionDownload->isEnabled()
+                && h.ui->m_actionProgram->isEnabled());
+
+        // the kept trip selected beside it; the logger between them goes
+        table->selectionModel()->select(table->model()->index(2, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(h.window.app->selection, QList<int>({ 0, 2 }));
+        h.window.app->removeRecord(1);
+        h.window.fillLoggerTable(false);
+        QCOMPARE(table->currentRow(), 0);
+        QCOMPARE(h.window.app->selection, QList<int>({ 0, 1 }));
+        QCOMPARE(table->selectionModel()->selectedRows().size(), 2);
+        h.window.Timer();
+
+        // the chosen record goes, the kept trip stays
+        h.window.app->removeRecord(0);
+        h.window.fillLoggerTable(false);
+        h.window.Timer();
+        QCOMPARE(table->rowCount(), 1);
         QCOMPARE(table->currentRow(), -1);
+        QVERIFY(table->selectionModel()->selectedRows().isEmpty());
+        QVERIFY(h.ui->m_lineEditLoggerSerial->text().isEmpty());
+        QVERIFY(description->text().isEmpty());
+        QVERIFY(!h.ui->m_actionSave->isEnabled() && !h.ui->m_actionProgram->isEnabled());
     }
 
     // Without rows the window shows its home page; a file opens the views,

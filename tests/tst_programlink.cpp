@@ -302,6 +302,59 @@ private slots:
         QCOMPARE(trip.readings.last(), LoggerSimPattern::recorded(39, ChannelInternal));
     }
 
+    // What the user typed stays on the page for the logger it was typed
+    // for while its trip is saved, the page is left and found again, and a
+    // second logger comes into the list with its image; the first logger's
+    // row stays chosen with its actions, F6 downloads it and F5 programs
+    // the typed description.
+    void typedTextsStayWithTheChosenLoggerUntilProgrammed()
+    {
+        Station s({ "--serial", "KEEP-0001", "--readings", "40" });
+        START_SELECTED(s);
+        DOWNLOAD_RUNS(s);
+        QTabWidget *tabs = s.ui->m_tabWidget;
+        tabs->setCurrentWidget(s.ui->m_tabLogger);
+        QLineEdit *description = s.ui->m_lineEditLoggerDescription;
+        const QString typed = QStringLiteral("Cold room 7");
+        description->selectAll();
+        QTest::keyClicks(description, typed);
+
+        const QString path = s.homePath(QStringLiteral("keep.qlf"));
+        s.prompts.filesToChoose = QStringList{ path };
+        s.ui->m_actionSave->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(s.record().fileName, path, kReplyMs);
+        QVERIFY(tabs->isTabEnabled(MainWindow::PageGraph));
+        tabs->setCurrentIndex(MainWindow::PageGraph);
+        tabs->setCurrentWidget(s.ui->m_tabLogger);
+        QCOMPARE(description->text(), typed);
+
+        LoggerSimProcess second({ "--serial", "KEEP-0002" });
+        QVERIFY(second.start());
+        LoggerSimProcess::exposePorts({ s.sim.ptyPath(), second.ptyPath() });
+        QTableWidget *table = s.ui->m_tableWidgetLogger;
+        QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 2, kFoundMs);
+        QTRY_VERIFY_WITH_TIMEOUT(s.records.at(1).loggerClockSeconds != 0 && !s.window.showRecordPending,
+                                 kReplyMs);
+        s.window.updateLoggerPage();
+        QCOMPARE(table->currentRow(), 0);
+        QCOMPARE(s.ui->m_lineEditLoggerSerial->text(), QStringLiteral("KEEP-0001"));
+        QCOMPARE(description->text(), typed);
+        QVERIFY(s.ui->m_actionSave->isEnabled());
+
+        QSignalSpy progress(s.window.app, &CMainApp::downloadProgress);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionDownload->isEnabled(), kReplyMs);
+        s.ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty() && progress.last().at(1).toInt() == 100, kReplyMs);
+        QCOMPARE(description->text(), typed);
+
+        PROGRAM_CONFIRMED(s);
+        LoggerRecord programmed;
+        ImageCodec::decode(s.sim.memory(), programmed);
+        QCOMPARE(programmed.serialNumber, QStringLiteral("KEEP-0001"));
+        QCOMPARE(programmed.description, typed);
+        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+    }
+
     void silentLoggerEndsInTheFailureAfterNineReemissions()
     {
         Station s({});

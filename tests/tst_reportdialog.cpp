@@ -11,6 +11,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include "core/imagecodec.h"
 #include "files/cfilemanager.h"
 #include "mail/smtpexchange.h"
 #include "reports/creport.h"
@@ -32,10 +33,13 @@ void openRecord(WindowTest::Harness &h)
                                                    QDateTime(QDate(2024, 3, 1), QTime(8, 0)));
     record.fromFile = true;
     // the two permission bits show in the hexadecimal field only; the word
-    // is the logger's as its last program set it, not its trip's
+    // is the logger's image's as its last program set it, not its trip's,
+    // nor the one the page's password field leaves in the record
+    record.passwordWord = 0xCA5A1234;
+    record.imageRead = ImageCodec::encode(record, record.imageRead);
     record.passwordWord = 0x0A5A0001;
     record.keepAsTrip();
-    record.passwordWord = 0xCA5A1234;
+    record.passwordWord = PasswordBits::Marker | 4321;
     h.addAndSelect(record);
     h.window.Timer();
 }
