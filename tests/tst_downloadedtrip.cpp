@@ -573,42 +573,12 @@ private slots:
         QCOMPARE(TestEnv::readFile(path), firstFile);
     }
 
-    // A trip the logger began by itself, without a program from here, is
-    // another whatever its readings: the one the user met, begun
-    // on the last reading saved, and one that records the same readings
-    // again from a later start.
-    void aTripBegunAfreshLeavesTheSavedOneInItsFile_data()
-    {
-        QTest::addColumn<QVector<quint16>>("later");
-        QTest::addColumn<quint32>("laterStart");
-        const QVector<quint16> onTheLastReading{ ReadingWord::make(202), ReadingWord::make(150),
-                                                 ReadingWord::make(140), ReadingWord::make(130) };
-        QTest::newRow("begun on the last reading") << onTheLastReading << kTripStart + 11 * 24 * 3600;
-        QTest::newRow("the same readings again") << tenthsFrom(200, 5) << kTripStart + 10 * 60;
-    }
-    void aTripBegunAfreshLeavesTheSavedOneInItsFile()
-    {
-        QFETCH(QVector<quint16>, later);
-        QFETCH(quint32, laterStart);
-        WindowTest::Harness h;
-        QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("first.qlf"));
-        h.addAndSelect(continuousLogger(kMaxReadings));
-        downloadArrives(h, 0, tenthsFrom(200, 3), kTripStart, false);
-        QVERIFY(saveAskedForAName(h, path));
-        const QByteArray firstFile = TestEnv::readFile(path);
-
-        downloadArrives(h, 0, later, laterStart, false);
-        QCOMPARE(h.records.size(), 1);
-        QCOMPARE(h.records.at(0).trip().startTime, LoggerTime::toDateTime(laterStart));
-        QVERIFY(saveAskedForAName(h, folder.filePath(QStringLiteral("second.qlf"))));
-        QCOMPARE(TestEnv::readFile(path), firstFile);
-    }
-
-    // What the download says tells the trip: a start that stays, or moves
-    // by exactly the samples the memory dropped going round (a memory just
-    // full may have gone round to its first place); after a clock set only
-    // the readings tell.
+    // What the download says tells the trip, whatever its readings: a
+    // start that stays, or moves by exactly the samples the memory dropped
+    // going round (a memory just full may have gone round to its first
+    // place); after a clock set only the readings tell. The same trip goes
+    // on in its row behind the readings dropped; another leaves the one
+    // before, never saved, as a row of its own.
     void theDownloadTellsTheTrip_data()
     {
         QTest::addColumn<QVector<quint16>>("earlier");
@@ -618,8 +588,12 @@ private slots:
         QTest::addColumn<bool>("clockSet");
         QTest::addColumn<int>("ahead");   // -1: another trip
         const QVector<quint16> trip = tenthsFrom(200, 6);
+        const QVector<quint16> onTheLastReading{ ReadingWord::make(202), ReadingWord::make(150),
+                                                 ReadingWord::make(140), ReadingWord::make(130) };
         QTest::newRow("more readings") << trip << tenthsFrom(200, 8) << 0 << false << false << 0;
-        QTest::newRow("begun later") << trip << tenthsFrom(200, 8) << 600 << false << false << -1;
+        QTest::newRow("the same readings, begun later") << trip << tenthsFrom(200, 8) << 600 << false << false << -1;
+        QTest::newRow("begun on the last reading") << tenthsFrom(200, 3) << onTheLastReading << 11 * 24 * 3600
+                                                   << false << false << -1;
         QTest::newRow("gone round") << trip << tenthsFrom(202, 8) << 120 << true << false << 2;
         QTest::newRow("gone round, not by the start") << trip << tenthsFrom(202, 8) << 180 << true << false << -1;
         QTest::newRow("gone round, off the interval") << trip << tenthsFrom(202, 8) << 150 << true << false << -1;
@@ -637,13 +611,18 @@ private slots:
         QFETCH(bool, wentRound);
         QFETCH(bool, clockSet);
         QFETCH(int, ahead);
-        const LoggerRecord program = continuousLogger(8);
-        LoggerRecord trip = program;
-        trip.readings = earlier;
-        trip.readingCount = earlier.size();
-        trip.startTime = LoggerTime::toDateTime(kTripStart);
-        const TripContinuity::Download download{ later, kTripStart + quint32(startMoved), wentRound };
-        QCOMPARE(TripContinuity::readingsBefore(trip, program, download, clockSet), ahead);
+        WindowTest::Harness h;
+        h.addAndSelect(continuousLogger(8));
+        downloadArrives(h, 0, earlier, kTripStart, false);
+        h.records[0].clockSetSinceDownload = clockSet;
+        const quint32 laterStart = kTripStart + quint32(startMoved);
+        downloadArrives(h, 0, later, laterStart, wentRound);
+        QCOMPARE(h.records.size(), ahead < 0 ? 2 : 1);
+        const LoggerRecord &trip = h.records.at(0).trip();
+        QCOMPARE(trip.readings, earlier.mid(0, qMax(0, ahead)) + later);
+        QCOMPARE(trip.startTime, LoggerTime::toDateTime(laterStart - quint32(qMax(0, ahead)) * 60));
+        if (ahead < 0)
+            QCOMPARE(h.records.at(1).trip().readings, earlier);
     }
 
     // A later download goes on with a trip when the trip's readings stand
