@@ -449,9 +449,8 @@ private slots:
         QVERIFY(s.plugInAndSelect(kFoundMs));
         QTRY_VERIFY_WITH_TIMEOUT(s.record().ready, kReplyMs);
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
-        for (QAbstractButton *option : { static_cast<QAbstractButton *>(s.ui->m_radioButtonPrgStopContinue),
-                                         static_cast<QAbstractButton *>(s.ui->m_radioButtonPrgStopButonEnable),
-                                         static_cast<QAbstractButton *>(s.ui->m_radioButtonPrgAutoRestartEnable) })
+        for (QRadioButton *option : { s.ui->m_radioButtonPrgStopContinue, s.ui->m_radioButtonPrgStopButonEnable,
+                                      s.ui->m_radioButtonPrgAutoRestartEnable })
             if (!option->isChecked())
                 option->click();
         CHECKED(s.program());
