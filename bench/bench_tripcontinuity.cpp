@@ -1,7 +1,9 @@
 // Tells whether a download of 65,536 readings goes on with the trip a row
-// holds, as each download does before its readings are kept: the same trip
-// with more readings, the same trip gone round the memory, a trip begun
-// afresh, and readings that repeat all but their last (the longest search).
+// holds, as each download does before its readings are kept: by the
+// readings alone, as after a clock set, the same trip with more readings,
+// the same trip gone round the memory, a trip begun afresh, and readings
+// that repeat all but their last (the longest search); and as a download
+// mostly tells it, by its start, a trip gone round the memory.
 #include <benchmark/benchmark.h>
 
 #include "core/loggerrecord.h"
@@ -23,10 +25,10 @@ QVector<quint16> pattern(int first, int count)
 void run(benchmark::State &state, const QVector<quint16> &earlier, const QVector<quint16> &later,
          bool roundTheMemory)
 {
-    bool goesOn = false;
+    int ahead = -1;
     for (auto _ : state)
-        benchmark::DoNotOptimize(goesOn = TripContinuity::readingsGoOn(earlier, later, kChannels, roundTheMemory));
-    state.counters["goes_on"] = goesOn;
+        benchmark::DoNotOptimize(ahead = TripContinuity::readingsBefore(earlier, later, kChannels, roundTheMemory));
+    state.counters["goes_on"] = ahead >= 0;
 }
 
 void BM_SameTripMoreReadings(benchmark::State &state)
@@ -51,10 +53,31 @@ void BM_RepeatedReadings(benchmark::State &state)
     run(state, earlier, QVector<quint16>(kMaxReadings, ReadingWord::make(40)), true);
 }
 
+void BM_SameTripToldByItsStart(benchmark::State &state)
+{
+    LoggerRecord trip;
+    trip.configWord = ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::ExternalOn
+                      | ConfigBits::Continuous;
+    trip.sensorFlags = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
+    trip.updateChannels();
+    trip.interval = 60;
+    trip.memorySize = quint32(kMaxReadings) * 2;
+    trip.readings = pattern(0, kMaxReadings);
+    trip.readingCount = kMaxReadings;
+    trip.startTime = LoggerTime::toDateTime(0);
+    const int dropped = kMaxReadings / 2 / kChannels * kChannels;
+    const TripContinuity::Download later{ pattern(dropped, kMaxReadings), quint32(dropped / kChannels * 60), true };
+    int ahead = -1;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ahead = TripContinuity::readingsBefore(trip, trip, later, false));
+    state.counters["goes_on"] = ahead >= 0;
+}
+
 }
 
 BENCHMARK(BM_SameTripMoreReadings)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SameTripRoundTheMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TripBegunAfresh)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepeatedReadings)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SameTripToldByItsStart)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

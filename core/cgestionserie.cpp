@@ -294,7 +294,8 @@ void CGestionSerie::finishDownload(const QByteArray &tail)
     } else {
         QVector<quint16> readings = download.mid(0, n);
         // A roll-over memory is a ring: put the oldest reading first.
-        if (n > 0 && rollOffset % quint32(n) != 0) {
+        r.wentRound = n > 0 && rollOffset % quint32(n) != 0;
+        if (r.wentRound) {
             const int first = int(rollOffset % quint32(n));
             readings = readings.mid(first) + readings.mid(0, first);
         }
@@ -378,15 +379,16 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
     case LinkResult::DownloadProgress:
         break;   // the core turns it into the progress bar
     case LinkResult::DownloadDone: {
-        const bool sameTrip = app.makeRoomForDownloadedTrip(recordIndex, result.readings);
+        const int kept =
+            app.makeRoomForDownloadedTrip(recordIndex, { result.readings, result.start, result.wentRound });
         LoggerRecord &downloaded = app.records[recordIndex];
         // a saved trip brought again without a reading more is in its file
-        const bool nothingNew = sameTrip && !downloaded.unsavedReadings
-                                && downloaded.trip().readings == result.readings;
+        const bool nothingNew = kept >= 0 && !downloaded.unsavedReadings
+                                && downloaded.trip().readings.mid(kept) == result.readings;
         if (app.userAdmin->enabled)
             downloaded.downloadedBy = app.userAdmin->currentUserShortName();
         downloaded.keepDownloadAsTrip(result.readings, LoggerTime::toDateTime(result.start),
-                                      LoggerTime::toDateTime(result.end));
+                                      LoggerTime::toDateTime(result.end), qMax(0, kept));
         // a trip that has not begun holds nothing to lose
         downloaded.unsavedReadings = !result.readings.isEmpty() && !nothingNew;
         downloaded.downloadRunning = false;

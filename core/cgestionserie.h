@@ -22,7 +22,7 @@ struct LinkResult
         Clock,            // value: logger seconds since 2000-01-01
         AlarmStatus,      // value: alarm status word
         DownloadProgress, // value: readings received so far
-        DownloadDone,     // readings (oldest first), start, end
+        DownloadDone,     // readings (oldest first), start, end, wentRound
         DownloadFailed,   // value: readings received, address: readings announced
         WriteFailed,      // a write was never confirmed; the rest of the transfer is dropped
         PortLost          // the port failed or disappeared
@@ -34,6 +34,8 @@ struct LinkResult
     QVector<quint16> readings;
     quint32 start = 0;
     quint32 end = 0;
+    // The logger's memory went round: its oldest readings were written over.
+    bool wentRound = false;
 };
 
 // Assembles a logger's reply frames across reads and turns them into

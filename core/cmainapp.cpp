@@ -483,18 +483,22 @@ void CMainApp::releaseRecord(int index)
 }
 
 // The same trip downloaded again brings its readings again and more, into
-// the same row and the same file; a trip the logger began afresh is
-// another, and the earlier one, never saved, stays beside it.
-bool CMainApp::makeRoomForDownloadedTrip(int index, const QVector<quint16> &readings)
+// the same row and the same file, behind those its logger's memory dropped
+// going round while they fit one data file; a trip the logger began afresh
+// is another, and so is the rest of a trip past that: the earlier one,
+// never saved, stays beside it.
+int CMainApp::makeRoomForDownloadedTrip(int index, const TripContinuity::Download &download)
 {
     LoggerRecord &record = records[index];
     const bool programSent = std::exchange(record.programSentSinceDownload, false);
+    const bool clockSet = std::exchange(record.clockSetSinceDownload, false);
     if (!record.recordedTrip)
-        return false;
+        return -1;
     LoggerRecord logger;
     ImageCodec::decode(record.imageRead, logger);
-    if (!programSent && TripContinuity::sameTrip(record.trip(), logger, readings))
-        return true;
+    const int kept = programSent ? -1 : TripContinuity::readingsBefore(record.trip(), logger, download, clockSet);
+    if (kept >= 0 && kept + download.readings.size() <= record.trip().fileCapacity())
+        return kept;
     record.fileName.clear();
     record.exportFileName.clear();
     // the trip kept apart keeps its identity: a chooser opened for it finds it there
@@ -503,7 +507,7 @@ bool CMainApp::makeRoomForDownloadedTrip(int index, const QVector<quint16> &read
         records.append(record.tripApart());
     if (mainWindow)
         mainWindow->loggerTableDirty = true;
-    return false;
+    return -1;
 }
 
 const LoggerRecord *CMainApp::tripAt(int index) const

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "core/loggerrecord.h"
+#include "core/tripcontinuity.h"
 #include "files/appsettings.h"
 
 class CComm;
@@ -72,10 +73,11 @@ public:
 
     // Before the readings of a download are kept for the record at index:
     // when they are another trip than the row holds (see TripContinuity),
-    // an earlier trip never saved becomes a row of its own, and the row's
-    // file name, which belongs to the trip saved in it, goes. True when
-    // they are the row's trip again.
-    bool makeRoomForDownloadedTrip(int index, const QVector<quint16> &readings);
+    // or the row's trip would no longer fit one data file with them, an
+    // earlier trip never saved becomes a row of its own, and the row's
+    // file name, which belongs to the trip saved in it, goes; -1 then.
+    // Else how many readings of the row's trip stay ahead of them.
+    int makeRoomForDownloadedTrip(int index, const TripContinuity::Download &download);
 
     // Index of the record whose link is comm, -1 when none (records shift
     // when one is removed, so threads never keep an index).

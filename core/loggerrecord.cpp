@@ -3,6 +3,8 @@
 #include <atomic>
 
 #include "core/imagecodec.h"
+#include "core/loggertime.h"
+#include "core/memorymap.h"
 
 namespace {
 std::atomic<quint64> lastRecordId{0};
@@ -92,6 +94,12 @@ quint32 LoggerRecord::memoryReadings() const
     return memorySize > quint32(kImageSize) ? (memorySize - kImageSize) / 2 : 0;
 }
 
+int LoggerRecord::fileCapacity() const
+{
+    // the files of the first loggers count their readings in 16 bits
+    return versionWord <= MemoryMap::LastInternalOnlyVersion ? 0xFFFF : kMaxReadings;
+}
+
 void LoggerRecord::updateChannels()
 {
     recordedChannels = 0;
@@ -138,6 +146,7 @@ LoggerRecord LoggerRecord::tripApart() const
     apart.exportFileName.clear();
     apart.downloadRunning = false;
     apart.programSentSinceDownload = false;
+    apart.clockSetSinceDownload = false;
     apart.unsavedReadings = unsavedReadings;
     apart.keepAsTrip();
     return apart;
@@ -149,12 +158,18 @@ void LoggerRecord::beginNextTrip()
 }
 
 void LoggerRecord::keepDownloadAsTrip(const QVector<quint16> &downloaded, const QDateTime &start,
-                                      const QDateTime &stop)
+                                      const QDateTime &stop, int kept)
 {
-    readings = downloaded;
-    readingCount = downloaded.size();
+    // the trip held so far, which the download's trip replaces below
+    const std::shared_ptr<const LoggerRecord> held = kept > 0 ? recordedTrip : nullptr;
+    readings = held ? held->readings.mid(0, kept) + downloaded : downloaded;
+    readingCount = readings.size();
     recordedCount = quint32(downloaded.size());
     startTime = start;
+    if (held) {
+        const quint32 keptSeconds = quint32(kept / qMax(1, held->channelCount)) * held->interval;
+        startTime = LoggerTime::toDateTime(LoggerTime::fromDateTime(start) - keptSeconds);
+    }
     stopTime = stop;
     downloadTime = QDateTime::currentDateTime();
     dataLoaded = true;
@@ -166,6 +181,15 @@ void LoggerRecord::keepDownloadAsTrip(const QVector<quint16> &downloaded, const 
     ImageCodec::decode(imageRead, recorded);
     recorded.alarmStatus = alarmStatus;
     recorded.comment = comment;
-    recorded.recordedCount = recordedCount;
+    recorded.recordedCount = quint32(readingCount);
+    if (held) {
+        // the image saved with the trip fits the graph to its extremes
+        recorded.alarmStatus |= held->alarmStatus;
+        for (int g = 0; g < 3; ++g) {
+            recorded.lowestValue[g] = qMin(recorded.lowestValue[g], held->lowestValue[g]);
+            recorded.highestValue[g] = qMax(recorded.highestValue[g], held->highestValue[g]);
+        }
+        recorded.imageRead = ImageCodec::encode(recorded, recorded.imageRead);
+    }
     recordedTrip = std::make_shared<LoggerRecord>(std::move(recorded));
 }

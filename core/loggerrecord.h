@@ -154,6 +154,9 @@ struct LoggerRecord
     // A program (or an initialisation) went to the logger since its last
     // download: what it records from then on is its next trip.
     bool programSentSinceDownload = false;
+    // The logger's clock was set since its last download: the start it
+    // reports for its trip moved with it.
+    bool clockSetSinceDownload = false;
 
     // readings per alarm level, by ViewChannel: normal, HH, H, L, LL
     int levelCounts[3][5] = {};
@@ -181,6 +184,8 @@ struct LoggerRecord
     // Readings the logger's memory holds: the 768-byte header, when the
     // memory has one, is not for readings.
     quint32 memoryReadings() const;
+    // Readings one data file of this logger holds.
+    int fileCapacity() const;
 
     // Recomputes recordedChannels and channelCount from sensorFlags and configWord.
     void updateChannels();
@@ -202,9 +207,12 @@ struct LoggerRecord
     void beginNextTrip();
     // Readings that arrived from the logger become the trip, with the
     // program of the image the logger gave (imageRead), not with the
-    // page's edits of the next one.
+    // page's edits of the next one. The first kept readings of the trip
+    // held so far stay ahead of them (those its logger's memory dropped
+    // going round): the trip starts with them, and keeps the alarms and
+    // extremes they raised.
     void keepDownloadAsTrip(const QVector<quint16> &downloaded, const QDateTime &start,
-                            const QDateTime &stop);
+                            const QDateTime &stop, int kept = 0);
 };
 
 // The views number channels internal, humidity, external; the logger stores

@@ -17,7 +17,9 @@ namespace RecordCheck {
 QString implausibleHeader(const LoggerRecord &r, int readings, const QDateTime &firstReading)
 {
     const quint32 memoryReadings = r.memoryReadings();
-    if (quint64(readings) > memoryReadings)
+    // a continuous trip keeps, downloaded time and again, what its memory
+    // dropped going round
+    if (quint64(readings) > memoryReadings && !(r.configWord & ConfigBits::Continuous))
         return QStringLiteral("it holds %1 readings, more than the logger's memory of %2")
             .arg(readings).arg(memoryReadings);
     if (r.interval == 0 || r.interval > kLongestInterval)

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/loggerrecord.h"
+#include "core/loggertime.h"
 
 namespace TripContinuity {
 
@@ -44,6 +45,16 @@ std::vector<int> overlapsOf(const QVector<quint16> &earlier, const QVector<quint
     return lengths;
 }
 
+// A continuous trip that filled the memory may have gone round it to the
+// very place it began, which its download cannot tell from a memory just
+// full.
+bool mayHaveGoneRound(const LoggerRecord &program, int readings)
+{
+    const int channels = qMax(1, program.channelCount);
+    const int capacity = int(qMin<quint32>(program.memoryReadings(), quint32(kMaxReadings))) / channels * channels;
+    return (program.configWord & ConfigBits::Continuous) && capacity > 0 && readings >= capacity;
+}
+
 }
 
 bool sameProgram(const LoggerRecord &a, const LoggerRecord &b)
@@ -59,31 +70,49 @@ bool sameProgram(const LoggerRecord &a, const LoggerRecord &b)
            && sameLimits(a, b);
 }
 
-bool readingsGoOn(const QVector<quint16> &earlier, const QVector<quint16> &later, int channels,
-                  bool roundTheMemory)
+int readingsBefore(const QVector<quint16> &earlier, const QVector<quint16> &later, int channels,
+                   bool roundTheMemory)
 {
     if (earlier.isEmpty())
-        return false;
+        return -1;
     if (!roundTheMemory)
-        return later.size() >= earlier.size() && std::equal(earlier.cbegin(), earlier.cend(), later.cbegin());
+        return later.size() >= earlier.size() && std::equal(earlier.cbegin(), earlier.cend(), later.cbegin())
+                   ? 0
+                   : -1;
     const int sample = qMax(1, channels);
     for (int overlap : overlapsOf(earlier, later))
         if (overlap >= sample && (earlier.size() - overlap) % sample == 0)
-            return true;
-    return false;
+            return earlier.size() - overlap;
+    return -1;
 }
 
-bool sameTrip(const LoggerRecord &earlier, const LoggerRecord &laterProgram,
-              const QVector<quint16> &laterReadings)
+int readingsBefore(const LoggerRecord &earlier, const LoggerRecord &laterProgram, const Download &later,
+                   bool clockSet)
 {
     if (!sameProgram(earlier, laterProgram))
-        return false;
+        return -1;
     // a trip that had not begun yet goes on in whatever its logger recorded since
     const QVector<quint16> before = earlier.readings.mid(0, earlier.readingCount);
     if (before.isEmpty())
-        return true;
-    return readingsGoOn(before, laterReadings, earlier.channelCount,
-                        earlier.configWord & ConfigBits::Continuous);
+        return 0;
+    const int channels = qMax(1, earlier.channelCount);
+    const bool round = later.wentRound || mayHaveGoneRound(laterProgram, later.readings.size());
+    if (clockSet)
+        return readingsBefore(before, later.readings, channels, round);
+    const qint64 moved = qint64(later.start) - qint64(LoggerTime::fromDateTime(earlier.startTime));
+    const qint64 interval = qMax<quint32>(1, earlier.interval);
+    if (moved < 0 || moved % interval != 0)
+        return -1;
+    const qint64 dropped = moved / interval * channels;
+    // a memory that did not go round keeps its first reading; one that went
+    // round past every reading downloaded before leaves nothing to go on
+    if ((dropped > 0 && !round) || dropped >= before.size())
+        return -1;
+    const int ahead = int(dropped);
+    if (later.readings.size() < before.size() - ahead
+        || !std::equal(before.cbegin() + ahead, before.cend(), later.readings.cbegin()))
+        return -1;
+    return ahead;
 }
 
 }

@@ -5,26 +5,40 @@
 struct LoggerRecord;
 
 // Whether a download brings again the trip a row already holds, or a trip
-// the logger began afresh. The start a logger reports is no guide: it
-// moves with the logger's clock when that is set, and with the oldest
-// reading kept once a continuous trip went round the memory.
+// the logger began afresh. The readings alone are no guide: a trip begun
+// afresh may record the same values again. Nor is the program: a logger
+// whose stop button resets it begins its next trip under the same one.
 namespace TripContinuity {
+
+// What a download says of the trip its logger holds.
+struct Download
+{
+    QVector<quint16> readings;   // oldest first
+    quint32 start = 0;           // logger seconds of the oldest reading
+    bool wentRound = false;      // the memory went round: older readings were written over
+};
 
 // The program two images hold is the same: what a program sets, not what
 // the logger counts while it records (readings, alarm state, extremes,
 // battery), nor the comment line, which is edited with the trip.
 bool sameProgram(const LoggerRecord &earlier, const LoggerRecord &later);
 
-// The readings downloaded before stand again, in order, at the head of the
-// later download: all of them from the first, or, for a trip that goes
-// round the memory, the newest of them from a whole sample on (at least
-// one sample of them). No readings before go on in anything.
-bool readingsGoOn(const QVector<quint16> &earlier, const QVector<quint16> &later, int channels,
-                  bool roundTheMemory);
+// How many of the readings downloaded before come ahead of the later
+// download, when the rest of them stand again, in order, at its head: all
+// of them from the first (0), or, for a memory that went round, the newest
+// of them from a whole sample on (at least one sample of them); -1 when
+// they go on in nothing. Where several would do, the fewest ahead.
+int readingsBefore(const QVector<quint16> &earlier, const QVector<quint16> &later, int channels,
+                   bool roundTheMemory);
 
-// The later download, of the logger whose program laterProgram decodes,
-// goes on with the trip earlier: the same program, the readings going on.
-bool sameTrip(const LoggerRecord &earlier, const LoggerRecord &laterProgram,
-              const QVector<quint16> &laterReadings);
+// How many readings of the trip earlier come ahead of the later download
+// of the logger whose program laterProgram decodes, when that download
+// goes on with the trip; -1 when it is another trip. The same trip has the
+// same program, readings that go on, and a start that stays, or moves by
+// exactly the samples the memory dropped going round; a clock set since
+// (clockSet) moves it by what the clock was off, so only the readings
+// tell then.
+int readingsBefore(const LoggerRecord &earlier, const LoggerRecord &laterProgram, const Download &later,
+                   bool clockSet);
 
 }

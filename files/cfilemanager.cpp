@@ -371,7 +371,7 @@ bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record
 {
     const bool longReadings = record.versionWord <= MemoryMap::LastInternalOnlyVersion;
     const int count = qBound(0, qMin(record.readingCount, record.readings.size()), kMaxReadings);
-    if (longReadings && count > 0xFFFF) {
+    if (count > record.fileCapacity()) {
         const QString tooMany = QObject::tr("This logger's data file format holds at most 65,535 readings; "
                                             "the file was not written.");
         if (error)

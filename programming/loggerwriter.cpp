@@ -197,6 +197,7 @@ quint32 LoggerWriter::sendClockTo(LoggerRecord &record)
     const quint32 now = host.core()->currentLoggerTime();
     armClockCheck(host.core()->recordIndexOf(record.commandLink));
     record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
+    record.clockSetSinceDownload = true;
     return now;
 }
 

@@ -7,12 +7,15 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include "core/cgestionserie.h"
+#include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/tripcontinuity.h"
 #include "files/cfilemanager.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"
 #include "views/chistogram.h"
+#include "views/ctable.h"
 #include "views/elapsedtimescaledraw.h"
 #include "views/histogram.h"
 
@@ -214,6 +217,78 @@ struct Station : WindowTest::SimulatedStation
     }
 };
 
+// Readings of a trip of internal temperature: first, first + 1, ... tenths
+// of a degree.
+QVector<quint16> tenthsFrom(int first, int count)
+{
+    QVector<quint16> readings(count);
+    for (int i = 0; i < count; ++i)
+        readings[i] = ReadingWord::make((first + i) % 1000);
+    return readings;
+}
+
+// A logger whose memory holds memoryReadings readings, programmed for
+// continuous logging of its internal temperature, a reading a minute. No
+// link: the test hands its replies to the core.
+LoggerRecord continuousLogger(int memoryReadings)
+{
+    LoggerRecord r = WindowTest::loggerRecord(QStringLiteral("ttyS9"), QStringLiteral("ROUND-1"));
+    r.versionWord = 0x11A;
+    r.configWord = ConfigBits::Programmed | ConfigBits::Continuous | ConfigBits::InternalOn | ConfigBits::IntHH;
+    r.alarmThresholds[GroupInternal][LevelHH] = 30;
+    r.interval = 60;
+    r.memorySize = quint32(memoryReadings) * 2;
+    r.rangeLow = -40;
+    r.rangeHigh = 85;
+    r.updateChannels();
+    r.imageRead = ImageCodec::encode(r, QByteArray(kImageSize, '\0'));
+    r.ready = true;
+    return r;
+}
+
+// The logger's memory, oldest first, downloaded into the record at row as
+// the core applies a download: the image the logger sent before it holds
+// the readings' extremes.
+void downloadArrives(WindowTest::Harness &h, int row, const QVector<quint16> &memory, quint32 start,
+                     bool wentRound)
+{
+    LoggerRecord logger;
+    ImageCodec::decode(h.records.at(row).imageRead, logger);
+    logger.lowestValue[GroupInternal] = float(ReadingWord::value(*std::min_element(memory.begin(), memory.end())));
+    logger.highestValue[GroupInternal] = float(ReadingWord::value(*std::max_element(memory.begin(), memory.end())));
+    LinkResult image;
+    image.kind = LinkResult::Image;
+    image.data = ImageCodec::encode(logger, logger.imageRead);
+    CGestionSerie::applyResult(image, row, *h.window.app);
+    LinkResult done;
+    done.kind = LinkResult::DownloadDone;
+    done.readings = memory;
+    done.start = start;
+    done.end = start + quint32(qMax(0, memory.size() - 1)) * 60;
+    done.wentRound = wentRound;
+    CGestionSerie::applyResult(done, row, *h.window.app);
+}
+
+// File > Save of the current row: whether it asked for a name.
+bool saveAskedForAName(WindowTest::Harness &h, const QString &path)
+{
+    h.prompts.fileCaptions.clear();
+    h.prompts.filesToChoose = QStringList{ path };
+    h.ui->m_actionSave->trigger();
+    return !h.prompts.fileCaptions.isEmpty();
+}
+
+LoggerRecord readBack(const QString &path)
+{
+    LoggerRecord saved;
+    QString error;
+    if (!CFileManager::readDataFile(path, saved, false, &error))
+        qWarning("%s", qPrintable(error));
+    return saved;
+}
+
+constexpr quint32 kTripStart = 820497600;   // 31/12/2025 12:00 on the logger's clock
+
 }
 
 class TestDownloadedTrip : public QObject
@@ -364,6 +439,191 @@ private slots:
         QCOMPARE(s.tripsOfferedAtExit(folder), 2);
     }
 
+    // A logger whose stop button resets it begins its next trip by itself,
+    // with no program from here, and records the same readings again from
+    // its first on: the download's start tells it from the trip saved.
+    void aTripTheLoggerBeganByItselfIsAnother()
+    {
+        Station s({ "--fast", "60" });
+        QTemporaryDir folder;
+        QVERIFY(s.plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().ready, kReplyMs);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        for (QRadioButton *option : { s.ui->m_radioButtonPrgStopContinue, s.ui->m_radioButtonPrgStopButonEnable,
+                                      s.ui->m_radioButtonPrgAutoRestartEnable })
+            if (!option->isChecked())
+                option->click();
+        CHECKED(s.program());
+        CHECKED(s.downloadOnceRecorded(2));
+        const LoggerRecord first = s.record().trip();
+        const QString firstFile = folder.filePath(QStringLiteral("first.qlf"));
+        s.prompts.filesToChoose = QStringList{ firstFile };
+        s.ui->m_actionSave->trigger();
+        const QByteArray firstTrip = TestEnv::readFile(firstFile);
+        QVERIFY(!firstTrip.isEmpty() && !s.record().unsavedReadings);
+
+        QVERIFY(s.sim.command(QStringLiteral("button")));
+        const QDateTime clockBefore = s.record().loggerClock;
+        s.ui->m_pushButtonLoggerReadTime->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().loggerClock != clockBefore, kReplyMs);
+        QVERIFY(s.loggerClockReaches(s.record().loggerClock.addSecs(60 * (first.sampleCount() + 2))));
+        CHECKED(s.download());
+        const LoggerRecord &next = s.record().trip();
+        QVERIFY(next.sampleCount() > first.sampleCount());
+        QCOMPARE(next.readings.mid(0, first.readingCount), first.readings.mid(0, first.readingCount));
+        QVERIFY(next.startTime > first.startTime);
+        QCOMPARE(s.records.size(), 1);   // the first trip is in its file
+        QVERIFY(s.record().unsavedReadings);
+        s.prompts.fileCaptions.clear();
+        s.prompts.filesToChoose.clear();
+        s.ui->m_actionSave->trigger();
+        QCOMPARE(s.prompts.fileCaptions.size(), 1);
+        QCOMPARE(TestEnv::readFile(firstFile), firstTrip);
+    }
+
+    // A continuous trip gone round the memory of a logger of 8 readings:
+    // the row keeps the readings the logger dropped ahead of those it still
+    // holds, saved or not, and Save writes them all into the trip's file.
+    void aTripGoneRoundTheMemoryKeepsItsHead_data()
+    {
+        QTest::addColumn<bool>("savedBefore");
+        QTest::newRow("saved before") << true;
+        QTest::newRow("never saved") << false;
+    }
+    void aTripGoneRoundTheMemoryKeepsItsHead()
+    {
+        QFETCH(bool, savedBefore);
+        WindowTest::Harness h;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("first.qlf"));
+        h.addAndSelect(continuousLogger(8));
+        downloadArrives(h, 0, tenthsFrom(200, 8), kTripStart, false);
+        if (savedBefore)
+            QVERIFY(saveAskedForAName(h, path));
+
+        // two readings on: 200 and 201 are no longer in the logger
+        downloadArrives(h, 0, tenthsFrom(202, 8), kTripStart + 2 * 60, true);
+        QCOMPARE(h.records.size(), 1);
+        const LoggerRecord &trip = h.records.at(0).trip();
+        QCOMPARE(trip.readings, tenthsFrom(200, 10));
+        QCOMPARE(trip.sampleCount(), 10);
+        QCOMPARE(trip.startTime, LoggerTime::toDateTime(kTripStart));
+        QCOMPARE(trip.stopTime, LoggerTime::toDateTime(kTripStart + 9 * 60));
+        QVERIFY(h.records.at(0).unsavedReadings);
+        // the views count them all from that start, in a memory still full
+        h.window.viewsDirty = true;
+        QTRY_VERIFY_WITH_TIMEOUT(!h.window.viewsDirty, kReplyMs);
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 10);
+        const auto summary = [&h](CTable::SummaryItem item) {
+            const QTableWidgetItem *cell = h.ui->m_tableWidgetTableSummary->item(CTable::summaryRow(item), 1);
+            return cell ? cell->text() : QString();
+        };
+        QCOMPARE(summary(CTable::SummaryItem::RecordCount), QStringLiteral("10"));
+        QCOMPARE(summary(CTable::SummaryItem::MemoryUsed), QStringLiteral("100.0 %"));
+        QCOMPARE(summary(CTable::SummaryItem::StartedTime),
+                 h.window.app->table->dateTimeText(LoggerTime::toDateTime(kTripStart)));
+
+        QCOMPARE(saveAskedForAName(h, path), !savedBefore);
+        const LoggerRecord saved = readBack(path);
+        QCOMPARE(saved.readings, tenthsFrom(200, 10));
+        QCOMPARE(saved.startTime, LoggerTime::toDateTime(kTripStart));
+        QCOMPARE(saved.stopTime, LoggerTime::toDateTime(kTripStart + 9 * 60));
+        // the graph of the file opened again fits every reading
+        QCOMPARE(saved.lowestValue[GroupInternal], 20.0f);
+        QCOMPARE(saved.highestValue[GroupInternal], 20.9f);
+
+        // brought again without a reading more, it is in its file
+        downloadArrives(h, 0, tenthsFrom(202, 8), kTripStart + 2 * 60, true);
+        QCOMPARE(h.records.at(0).trip().readings, tenthsFrom(200, 10));
+        QVERIFY(!h.records.at(0).unsavedReadings);
+    }
+
+    // Past one data file a trip gone round the memory goes on in a new
+    // row's worth: the readings held before stay where they are, in their
+    // file, or never saved as a row of their own.
+    void aTripPastOneDataFileLeavesTheEarlierReadingsWhereTheyAre_data()
+    {
+        aTripGoneRoundTheMemoryKeepsItsHead_data();
+    }
+    void aTripPastOneDataFileLeavesTheEarlierReadingsWhereTheyAre()
+    {
+        QFETCH(bool, savedBefore);
+        WindowTest::Harness h;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("first.qlf"));
+        h.addAndSelect(continuousLogger(kMaxReadings));
+        downloadArrives(h, 0, tenthsFrom(0, kMaxReadings), kTripStart, false);
+        if (savedBefore)
+            QVERIFY(saveAskedForAName(h, path));
+        const QByteArray firstFile = TestEnv::readFile(path);
+
+        downloadArrives(h, 0, tenthsFrom(8, kMaxReadings), kTripStart + 8 * 60, true);
+        QCOMPARE(h.records.at(0).trip().readings, tenthsFrom(8, kMaxReadings));
+        QCOMPARE(h.records.at(0).trip().startTime, LoggerTime::toDateTime(kTripStart + 8 * 60));
+        QCOMPARE(h.records.size(), savedBefore ? 1 : 2);
+        if (!savedBefore) {
+            const LoggerRecord &kept = h.records.at(1);
+            QVERIFY(kept.unsavedReadings && kept.portName.isEmpty());
+            QCOMPARE(kept.trip().readings, tenthsFrom(0, kMaxReadings));
+            QCOMPARE(kept.trip().startTime, LoggerTime::toDateTime(kTripStart));
+        }
+        h.window.selectTableRow(0);
+        QVERIFY(saveAskedForAName(h, folder.filePath(QStringLiteral("second.qlf"))));
+        QCOMPARE(TestEnv::readFile(path), firstFile);
+    }
+
+    // What the download says tells the trip, whatever its readings: a
+    // start that stays, or moves by exactly the samples the memory dropped
+    // going round (a memory just full may have gone round to its first
+    // place); after a clock set only the readings tell. The same trip goes
+    // on in its row behind the readings dropped; another leaves the one
+    // before, never saved, as a row of its own.
+    void theDownloadTellsTheTrip_data()
+    {
+        QTest::addColumn<QVector<quint16>>("earlier");
+        QTest::addColumn<QVector<quint16>>("later");
+        QTest::addColumn<int>("startMoved");
+        QTest::addColumn<bool>("wentRound");
+        QTest::addColumn<bool>("clockSet");
+        QTest::addColumn<int>("ahead");   // -1: another trip
+        const QVector<quint16> trip = tenthsFrom(200, 6);
+        const QVector<quint16> onTheLastReading{ ReadingWord::make(202), ReadingWord::make(150),
+                                                 ReadingWord::make(140), ReadingWord::make(130) };
+        QTest::newRow("more readings") << trip << tenthsFrom(200, 8) << 0 << false << false << 0;
+        QTest::newRow("the same readings, begun later") << trip << tenthsFrom(200, 8) << 600 << false << false << -1;
+        QTest::newRow("begun on the last reading") << tenthsFrom(200, 3) << onTheLastReading << 11 * 24 * 3600
+                                                   << false << false << -1;
+        QTest::newRow("gone round") << trip << tenthsFrom(202, 8) << 120 << true << false << 2;
+        QTest::newRow("gone round, not by the start") << trip << tenthsFrom(202, 8) << 180 << true << false << -1;
+        QTest::newRow("gone round, off the interval") << trip << tenthsFrom(202, 8) << 150 << true << false << -1;
+        QTest::newRow("not gone round") << trip << tenthsFrom(202, 6) << 120 << false << false << -1;
+        QTest::newRow("round to the first place") << tenthsFrom(200, 10) << tenthsFrom(208, 8) << 480 << false
+                                                  << false << 8;
+        QTest::newRow("clock set") << trip << tenthsFrom(202, 8) << 7 << true << true << 2;
+        QTest::newRow("clock set, begun afresh") << trip << tenthsFrom(100, 8) << 0 << false << true << -1;
+    }
+    void theDownloadTellsTheTrip()
+    {
+        QFETCH(QVector<quint16>, earlier);
+        QFETCH(QVector<quint16>, later);
+        QFETCH(int, startMoved);
+        QFETCH(bool, wentRound);
+        QFETCH(bool, clockSet);
+        QFETCH(int, ahead);
+        WindowTest::Harness h;
+        h.addAndSelect(continuousLogger(8));
+        downloadArrives(h, 0, earlier, kTripStart, false);
+        h.records[0].clockSetSinceDownload = clockSet;
+        const quint32 laterStart = kTripStart + quint32(startMoved);
+        downloadArrives(h, 0, later, laterStart, wentRound);
+        QCOMPARE(h.records.size(), ahead < 0 ? 2 : 1);
+        const LoggerRecord &trip = h.records.at(0).trip();
+        QCOMPARE(trip.readings, earlier.mid(0, qMax(0, ahead)) + later);
+        QCOMPARE(trip.startTime, LoggerTime::toDateTime(laterStart - quint32(qMax(0, ahead)) * 60));
+        if (ahead < 0)
+            QCOMPARE(h.records.at(1).trip().readings, earlier);
+    }
+
     // A later download goes on with a trip when the trip's readings stand
     // again at its head: all of them, or, once a continuous trip went
     // round the memory, its newest ones from a whole sample on.
@@ -372,26 +632,26 @@ private slots:
         QTest::addColumn<QVector<quint16>>("earlier");
         QTest::addColumn<QVector<quint16>>("later");
         QTest::addColumn<bool>("roundTheMemory");
-        QTest::addColumn<bool>("goesOn");
+        QTest::addColumn<int>("ahead");   // -1: another trip
         const QVector<quint16> trip{ 1, 2, 3, 4, 5, 6 };   // three samples of two channels
-        QTest::newRow("more readings") << trip << QVector<quint16>{ 1, 2, 3, 4, 5, 6, 7, 8 } << false << true;
-        QTest::newRow("fewer: a trip begun afresh") << trip << QVector<quint16>{ 1, 2, 3, 4 } << false << false;
-        QTest::newRow("other readings") << trip << QVector<quint16>{ 1, 2, 9, 4, 5, 6 } << false << false;
-        QTest::newRow("round the memory") << trip << QVector<quint16>{ 3, 4, 5, 6, 7, 8 } << true << true;
-        QTest::newRow("round, not continuous") << trip << QVector<quint16>{ 3, 4, 5, 6, 7, 8 } << false << false;
-        QTest::newRow("round, off by a channel") << trip << QVector<quint16>{ 4, 5, 6, 7, 8, 9 } << true << false;
-        QTest::newRow("round entirely") << trip << QVector<quint16>{ 7, 8, 9, 10, 11, 12 } << true << false;
+        QTest::newRow("more readings") << trip << QVector<quint16>{ 1, 2, 3, 4, 5, 6, 7, 8 } << false << 0;
+        QTest::newRow("fewer: a trip begun afresh") << trip << QVector<quint16>{ 1, 2, 3, 4 } << false << -1;
+        QTest::newRow("other readings") << trip << QVector<quint16>{ 1, 2, 9, 4, 5, 6 } << false << -1;
+        QTest::newRow("round the memory") << trip << QVector<quint16>{ 3, 4, 5, 6, 7, 8 } << true << 2;
+        QTest::newRow("round, not continuous") << trip << QVector<quint16>{ 3, 4, 5, 6, 7, 8 } << false << -1;
+        QTest::newRow("round, off by a channel") << trip << QVector<quint16>{ 4, 5, 6, 7, 8, 9 } << true << -1;
+        QTest::newRow("round entirely") << trip << QVector<quint16>{ 7, 8, 9, 10, 11, 12 } << true << -1;
         // the longest overlap is off by a channel, a shorter one is whole
         QTest::newRow("repeated readings") << QVector<quint16>{ 5, 5, 5, 5, 5 } << QVector<quint16>{ 5, 5, 5, 5, 7, 7 }
-                                           << true << true;
+                                           << true << 2;
     }
     void tellingTripsApart()
     {
         QFETCH(QVector<quint16>, earlier);
         QFETCH(QVector<quint16>, later);
         QFETCH(bool, roundTheMemory);
-        QFETCH(bool, goesOn);
-        QCOMPARE(TripContinuity::readingsGoOn(earlier, later, 2, roundTheMemory), goesOn);
+        QFETCH(int, ahead);
+        QCOMPARE(TripContinuity::readingsBefore(earlier, later, 2, roundTheMemory), ahead);
     }
 
     // What a program sets makes the trip; what the logger counts while it
@@ -406,17 +666,18 @@ private slots:
         later.highestValue[0] = 99;
         later.battery = 10;
         later.comment = QStringLiteral("typed on the graph page");
-        const QVector<quint16> more{ 20, 30, 40, 50 };
-        QVERIFY(TripContinuity::sameTrip(earlier, later, more));
+        // gone round the memory by one reading
+        const TripContinuity::Download more{ { 20, 30, 40, 50 }, qMax<quint32>(1, earlier.interval), true };
+        QCOMPARE(TripContinuity::readingsBefore(earlier, later, more, false), 1);
         later.interval += 60;
-        QVERIFY(!TripContinuity::sameTrip(earlier, later, more));
+        QCOMPARE(TripContinuity::readingsBefore(earlier, later, more, false), -1);
         later = earlier;
         later.alarmThresholds[GroupHumidity][LevelL] += 1;
-        QVERIFY(!TripContinuity::sameTrip(earlier, later, more));
+        QCOMPARE(TripContinuity::readingsBefore(earlier, later, more, false), -1);
         // a trip that had not begun goes on in whatever came since
         earlier.readings.clear();
         earlier.readingCount = 0;
-        QVERIFY(TripContinuity::sameTrip(earlier, earlier, more));
+        QCOMPARE(TripContinuity::readingsBefore(earlier, earlier, more, false), 0);
     }
 
     // The comment over the graph is the trip's: typed after the program was

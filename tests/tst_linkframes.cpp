@@ -114,6 +114,7 @@ private slots:
         const LinkResult done = only(decoder, LinkResult::DownloadDone);
         const QVector<quint16> stored = { 0, 1, 2, 0x0A0D, 0x0A0E };
         QCOMPARE(done.readings, stored.mid(oldest) + stored.mid(0, oldest));
+        QCOMPARE(done.wentRound, oldest != 0);
         QCOMPARE(done.start, 1000u);
         QCOMPARE(done.end, 1240u);
     }

@@ -452,7 +452,9 @@ QString CTable::generalValue(SummaryItem item, const LoggerRecord &record) const
         const quint32 capacity = record.memoryReadings();
         if (capacity == 0)
             return none;
-        return QStringLiteral("%1 %").arg(100.0 * record.readingCount / capacity, 0, 'f', 1);
+        // a continuous trip keeps more than its memory, which stays full
+        return QStringLiteral("%1 %").arg(100.0 * qMin<quint32>(quint32(record.readingCount), capacity) / capacity,
+                                          0, 'f', 1);
     }
     case Item::RecordCount: return QString::number(record.sampleCount());
     case Item::StartedTime: return dateTimeText(record.startTime);

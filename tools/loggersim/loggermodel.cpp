@@ -391,6 +391,26 @@ void LoggerModel::startNewTrip()
     recordDueReadings();
 }
 
+void LoggerModel::pressStopButton()
+{
+    recordDueReadings();
+    if (!recording || !(tripProgram.configWord & ConfigBits::StopButton))
+        return;
+    recording = false;
+    if (!(tripProgram.configWord & ConfigBits::AutoRestart))
+        return;
+    startNewTrip();
+    if (!recording)
+        return;
+    // the next trip begins now, whatever start the program set
+    memory.clear();
+    recordedWords = 0;
+    options.rollover = 0;
+    tripStart = now();
+    storeTripState();
+    recordDueReadings();
+}
+
 void LoggerModel::recordDueReadings()
 {
     const quint32 t = now();

@@ -37,6 +37,10 @@ public:
     void setSilent(bool on) { silent = on; }
     // The clock runs factor times faster from now on, and new programs record.
     void setFast(int factor);
+    // The stop button pressed: where the program enables it the trip ends,
+    // and with Auto-Reset the logger begins its next trip at once, under
+    // the same program.
+    void pressStopButton();
     // The memory as it stands now, with the readings due by now recorded.
     const QByteArray &image()
     {

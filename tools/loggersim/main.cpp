@@ -5,6 +5,8 @@
 // runs: "unplug" (the logger goes away at once, also halfway through a
 // reply), "skew S" (its clock runs S seconds off), "silent on" / "silent
 // off" (it stops / resumes answering), "fast N" (as --fast N, from now on),
+// "button" (its stop button pressed: with the stop button enabled the trip
+// ends, and with Auto-Reset too the next one begins at once),
 // "dump" (prints "memory " and the 768-byte memory in hex), "written"
 // (prints "written N", the bytes sent on the line so far, followed by
 // " busy" while a reply is still being sent). Each script
@@ -187,6 +189,8 @@ bool runScriptLine(const QByteArray &line, LoggerModel &model, const Script &scr
         model.setSilent(words.value(1) != "off");
     else if (command == "fast")
         model.setFast(words.value(1).toInt());
+    else if (command == "button")
+        model.pressStopButton();
     else if (command == "dump")
         std::printf("memory %s\n", model.image().toHex().toUpper().constData());
     else if (command == "written")
