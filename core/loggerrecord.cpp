@@ -123,6 +123,7 @@ void LoggerRecord::standWithoutLogger()
     portName.clear();
     commandLink = nullptr;
     fromFile = true;
+    loggerGone = true;
     disconnectRequested = false;
 }
 
