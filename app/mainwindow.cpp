@@ -399,6 +399,7 @@ MainWindow::ActionInputs MainWindow::gatherActionInputs() const
         in.dataLoaded = r.dataLoaded;
         in.autoDownloaded = r.autoDownloaded;
         in.massStorage = r.massStorage;
+        in.loggerGone = r.loggerGone;
     }
     in.writeWithoutPassword = app->writeWithoutPasswordChosen;
     in.selectionCount = app->selection.size();
@@ -503,6 +504,7 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
     } else if (!in.dataLoaded) {
         s.generatePdf = false;
     }
+    s.loggerCommands = !(in.hasRow && in.loggerGone);
     return s;
 }
 
@@ -582,6 +584,11 @@ void MainWindow::updateActions()
     ui->m_actionLogout->setVisible(s.logoutVisible);
     ui->m_actionBackup->setVisible(s.backupRestoreVisible);
     ui->m_actionRestore->setVisible(s.backupRestoreVisible);
+    for (QPushButton *button : { ui->m_pushButtonLoggerReadTime, ui->m_pushButtonLoggerSyncTime,
+                                 ui->m_pushButtonFactoryInit, ui->m_pushButtonAdminWriteIntTable,
+                                 ui->m_pushButtonAdminWriteExtTable })
+        button->setEnabled(s.loggerCommands);
+    ui->m_actionDisconnect_Logger->setEnabled(s.loggerCommands);
 
     ui->m_plainTextEditInfo->setVisible(false);
     ui->m_actionProgram->setToolTip(s.programToolTip);

@@ -74,6 +74,7 @@ public:
         bool dataLoaded = false;
         bool autoDownloaded = false;
         bool massStorage = false;
+        bool loggerGone = false;
         bool writeWithoutPassword = false;
         int selectionCount = 0;
         bool autoDownloadSetting = false;
@@ -108,6 +109,10 @@ public:
         bool options = true;
         bool logoutVisible = false;
         bool backupRestoreVisible = false;
+        // What talks to the row's logger (its clock, Factory Init, its
+        // calibration tables, Disconnect): off on a row whose trip's logger
+        // is gone, which no right can bring back.
+        bool loggerCommands = true;
         QString programToolTip;
     };
     static ActionStates computeActionStates(const ActionInputs &in);

@@ -413,9 +413,17 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
         warnUser(QStringLiteral("Warning!\n\n%1\n%2").arg(dataFilePath, error));
         return;
     }
-    records.append(record);
-    const int row = records.size() - 1;
+    int row = driveRowOf(record);
+    if (row < 0) {
+        records.append(record);
+        row = records.size() - 1;
+    } else {
+        // the row it was, holding what its drive holds now
+        record.recordId = records.at(row).recordId;
+        records[row] = record;
+    }
     if (mainWindow) {
+        mainWindow->loggerTableDirty = true;
         mainWindow->updatingForm = true;
         mainWindow->showRecordPending = true;
         mainWindow->fillLoggerTable(false);
@@ -430,6 +438,17 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
     }
     if (msd)
         msd->requestClockLine(currentLoggerTime());
+}
+
+// The drive logger's record stays when its drive goes, as a file row; a
+// drive that comes back is the same logger when it carries the same serial
+// number.
+int CMainApp::driveRowOf(const LoggerRecord &read) const
+{
+    for (int i = 0; i < records.size(); ++i)
+        if (records.at(i).massStorage && records.at(i).serialNumber == read.serialNumber)
+            return i;
+    return -1;
 }
 
 void CMainApp::pollLoggers()

@@ -139,6 +139,9 @@ private:
     bool applyResultsOf(int recordIndex);
     bool settleEnteredPasswords();
     void releaseRecord(int index);
+    // The row of the drive logger that the record just read from a drive
+    // came from, -1 when that logger has no row.
+    int driveRowOf(const LoggerRecord &read) const;
     void restartScanner();
     QStringList busyPorts() const;
     void forgetVanishedPorts();

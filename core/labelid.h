@@ -213,5 +213,6 @@ enum : int {
     Cancel = 206,
     Yes = 207,
     No = 208,
+    TripWithoutLoggerWarning = 209,
 };
 }

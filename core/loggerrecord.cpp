@@ -133,6 +133,7 @@ void LoggerRecord::standWithoutLogger()
     portName.clear();
     commandLink = nullptr;
     fromFile = true;
+    loggerGone = true;
     disconnectRequested = false;
 }
 

@@ -147,6 +147,10 @@ struct LoggerRecord
     // Readings arrived from a logger and were not yet written to a data
     // file, whatever became of the logger since.
     bool unsavedReadings = false;
+    // The record holds a trip that came from a logger which is no longer
+    // connected to it (see standWithoutLogger): a file row that was never
+    // opened from a file; its logger, plugged in, has a row of its own.
+    bool loggerGone = false;
     // A download was asked for and has neither finished nor failed yet;
     // the seconds since its last sign of progress.
     bool downloadRunning = false;

@@ -54,7 +54,7 @@ bool LoggerWriter::refuseWhileTransferring()
 // to change a logger is checked in one place and before anything is queued.
 LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
 {
-    LoggerRecord *record = loggerAt(row);
+    LoggerRecord *record = loggerAt(row, action);
     if (!record)
         return nullptr;
     // canConfigure holds for an administrator, and for anybody while user
@@ -68,22 +68,30 @@ LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
     return refuseWhileTransferring() ? nullptr : record;
 }
 
-LoggerRecord *LoggerWriter::loggerAt(int row)
+LoggerRecord *LoggerWriter::loggerAt(int row, const QString &action)
 {
     LoggerRecord *record = host.recordAt(row);
     if (!record || record->commandLink)
         return record;
-    // The mass-storage logger is plugged in, but only its drive is reached:
-    // its clock line goes into the drive's command file when it is read.
-    if (record->massStorage)
-        CPrompt::warning(host.promptParent(),
-                         tr("Warning!\n\nThis logger is read from its drive: its clock cannot be read or set "
-                            "from here. The program sets it through the drive each time it reads the "
-                            "logger."));
-    else
-        CPrompt::warning(host.promptParent(),
-                         tr("Warning!\n\nNo logger is connected to this record: it was opened from a file."));
+    CPrompt::warning(host.promptParent(), withoutLoggerText(*record, action));
     return nullptr;
+}
+
+QString LoggerWriter::withoutLoggerText(const LoggerRecord &record, const QString &action) const
+{
+    // The mass-storage logger is plugged in, but only its drive is reached:
+    // its clock line goes into the drive's command file when it is read,
+    // and the drive takes nothing else.
+    if (record.massStorage && action.isEmpty())
+        return tr("Warning!\n\nThis logger is read from its drive: its clock cannot be read or set "
+                  "from here. The program sets it through the drive each time it reads the logger.");
+    if (record.massStorage)
+        return tr("Warning!\n\nThis logger is read from its drive: %1 cannot be done through the drive.\n"
+                  "Nothing was written to the logger.")
+            .arg(action);
+    if (record.loggerGone)
+        return host.core()->languageTable->text(LabelId::TripWithoutLoggerWarning);
+    return tr("Warning!\n\nNo logger is connected to this record: it was opened from a file.");
 }
 
 // ---- programming ---------------------------------------------------------
@@ -204,14 +212,18 @@ quint32 LoggerWriter::sendClockTo(LoggerRecord &record)
 void LoggerWriter::readClock()
 {
     host.restartInactivityCountdown();
-    if (const LoggerRecord *record = loggerAt(host.state().currentLoggerRow()))
+    if (const LoggerRecord *record = loggerAt(host.state().currentLoggerRow(), QString()))
         record->commandLink->sendCommand(MemoryMap::Command::Clock);
 }
 
 void LoggerWriter::syncClock()
 {
     host.restartInactivityCountdown();
-    LoggerRecord *record = recordToWrite(host.state().currentLoggerRow(), tr("Sync"));
+    const int row = host.state().currentLoggerRow();
+    // the drive logger is told about its clock as Read tells it
+    if (!loggerAt(row, QString()))
+        return;
+    LoggerRecord *record = recordToWrite(row, tr("Sync"));
     if (!record)
         return;
     const QDateTime set = LoggerTime::toDateTime(sendClockTo(*record));

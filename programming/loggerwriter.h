@@ -68,9 +68,12 @@ private:
     // "" when the logger can run the program of programImage; otherwise the
     // warning that says why not.
     QString refusalOfProgram(const QByteArray &programImage, const QString &serial) const;
-    // The record at row with its logger behind it; a record opened from a
-    // file is said to have none, and nullptr.
-    LoggerRecord *loggerAt(int row);
+    // The record at row with its logger behind it. A record without one
+    // gives nullptr, and the user is told why (withoutLoggerText).
+    LoggerRecord *loggerAt(int row, const QString &action);
+    // Why nothing reaches a logger from record: action names what was
+    // asked, "" for the logger's clock.
+    QString withoutLoggerText(const LoggerRecord &record, const QString &action) const;
     // The next clock reply of the logger at recordIndex settles the check.
     void armClockCheck(int recordIndex);
     void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);

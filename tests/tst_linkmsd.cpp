@@ -158,22 +158,41 @@ private slots:
         QCOMPARE(drive.app.records.size(), 1);
     }
 
-    void aSecondDriveIsReadAfterTheFirstGoes()
+    // The drive logger's row stays when its drive goes. A drive that comes
+    // back is the row it was, holding what the drive holds now; another
+    // logger's drive is a row of its own.
+    void aDriveThatComesBackIsItsRowAndAnotherIsNew()
     {
         QTemporaryDir base;
         const QString path = base.filePath(QStringLiteral("drive"));
+        const QString away = base.filePath(QStringLiteral("unplugged"));
         QVERIFY(QDir().mkpath(path));
-        QVERIFY(writeFile(path + QStringLiteral("/A.QLF"), driveFile(3, QStringLiteral("FIRST"))));
+        QVERIFY(writeFile(path + QStringLiteral("/MSD1.QLF"), driveFile(3, QStringLiteral("FIRST"))));
         Drive drive(path);
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
+        const quint64 id = drive.app.records.first().recordId;
+        const auto unplug = [&] {
+            return QDir().rename(path, away)
+                   && QTest::qWaitFor([&drive] { return drive.state() == CMsd::Looking; }, 5000);
+        };
 
-        QVERIFY(QDir().rename(path, base.filePath(QStringLiteral("unplugged"))));
-        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Looking), 5000);
+        QVERIFY(unplug());
+        QCOMPARE(drive.app.records.size(), 1);
+        QVERIFY(writeFile(away + QStringLiteral("/MSD1.QLF"), driveFile(5, QStringLiteral("FIRST"))));
+        QVERIFY(QDir().rename(away, path));
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.first().readingCount, 5, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
+        QCOMPARE(drive.app.records.size(), 1);
+        QCOMPARE(drive.app.records.first().recordId, id);
+        QCOMPARE(drive.app.currentRecord, 0);
+
+        QVERIFY(unplug());
         QVERIFY(QDir().mkpath(path));
         QVERIFY(writeFile(path + QStringLiteral("/B.QLF"), driveFile(4, QStringLiteral("SECOND"))));
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 2, 5000);
         QCOMPARE(drive.app.records.last().serialNumber, QStringLiteral("SECOND"));
+        QCOMPARE(drive.app.records.first().readingCount, 5);
     }
 
     void anUnreadableFileDoesNotEndTheSearch()

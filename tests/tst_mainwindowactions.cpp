@@ -1,6 +1,8 @@
 #include <QPushButton>
 
 #include "support/testenv.h"
+
+#include "core/clanguagetable.h"
 #include "support/useradmintest.h"
 #include "support/windowtest.h"
 #include "users/cuseradmin.h"
@@ -224,6 +226,56 @@ private slots:
         QVERIFY(!h.ui->m_actionCloseSelectedFile->isEnabled());
         QVERIFY(!h.ui->m_actionSave->isEnabled());
         QVERIFY(h.ui->m_pushButtonProgram->toolTip().isEmpty());
+    }
+
+    // A row that keeps a trip of a logger gone from it (here one kept apart
+    // when its logger brought the next; tst_mainwindowlink unplugs one)
+    // offers nothing that talks to a logger, and says so, in the user's
+    // language, when asked anyway. A logger's row and a file's row keep
+    // what they had; no right brings the commands back on a kept trip.
+    void aKeptTripOffersNothingThatNeedsItsLogger()
+    {
+        Harness h;
+        // the page itself opens once the views are built
+        QWidget *page = h.ui->m_tabLogger;
+        const auto commandsOn = [&h, page] {
+            return QVector<bool>{ h.ui->m_pushButtonLoggerReadTime->isEnabledTo(page),
+                                  h.ui->m_pushButtonLoggerSyncTime->isEnabledTo(page),
+                                  h.ui->m_pushButtonFactoryInit->isEnabledTo(page),
+                                  h.ui->m_pushButtonAdminWriteIntTable->isEnabledTo(page),
+                                  h.ui->m_pushButtonAdminWriteExtTable->isEnabledTo(page),
+                                  h.ui->m_actionDisconnect_Logger->isEnabled() };
+        };
+        const QVector<bool> allOn(6, true);
+        const QVector<bool> allOff(6, false);
+        LoggerRecord logger = downloadedTrip(QStringLiteral("K-1"), QVector<quint16>(30, 250));
+        logger.portName = QStringLiteral("ttyS9");
+        logger.ready = logger.dataLoaded = logger.unsavedReadings = true;
+        logger.keepAsTrip();
+        h.addAndSelect(logger);
+        QCOMPARE(commandsOn(), allOn);
+
+        h.addAndSelect(logger.tripApart());
+        QCOMPARE(commandsOn(), allOff);
+        h.window.loggerWriter.readClock();
+        h.window.app->languageTable->language = 1;
+        h.window.loggerWriter.syncClock();
+        QCOMPARE(h.prompts.boxes.size(), 2);
+        QVERIFY(h.prompts.boxes.at(0).text.contains(QStringLiteral("holds a trip whose logger is not connected")));
+        QVERIFY(h.prompts.boxes.at(1).text.contains(QStringLiteral("un voyage dont l'acquisiteur")));
+        QVERIFY(!h.prompts.sawBoxContaining(QStringLiteral("opened from a file")));
+        h.window.app->languageTable->language = 0;
+
+        h.addAndSelect(fileRecord(QStringLiteral("/tmp/a.qlf"), QStringLiteral("F1")));
+        QCOMPARE(commandsOn(), allOn);
+        h.prompts.boxes.clear();
+        h.window.on_m_pushButtonLoggerReadTime_clicked();
+        QVERIFY(h.prompts.sawBoxContaining(QStringLiteral("opened from a file")));
+
+        Inputs kept = fileRow();
+        kept.loggerGone = true;
+        QVERIFY(!MainWindow::computeActionStates(loggedIn(kept, "a")).loggerCommands);
+        QVERIFY(MainWindow::computeActionStates(loggedIn(fileRow(), "a")).loggerCommands);
     }
 
     // What the rights enable on a row that cannot serve it tells the user

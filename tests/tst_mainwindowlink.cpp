@@ -95,6 +95,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->item(0, 2)->text(),
                                   QStringLiteral("WIN-0042"), kLinkMs);
         QVERIFY(s.prompts.boxes.isEmpty());
+        // nothing on the row talks to a logger any more
+        QVERIFY(!ui->m_pushButtonLoggerReadTime->isEnabled() && !ui->m_pushButtonLoggerSyncTime->isEnabled());
+        QVERIFY(!ui->m_pushButtonFactoryInit->isEnabled() && !ui->m_actionDisconnect_Logger->isEnabled());
     }
 
     void downloadCutShortIsReported()

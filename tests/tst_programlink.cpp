@@ -69,6 +69,24 @@ struct Station : WindowTest::SimulatedStation
     }
 };
 
+// Starts the write to the selected logger that write names: sync,
+// program, eeprom, internal, external or init.
+void startWriteNamed(WindowTest::Harness &h, const QString &write)
+{
+    if (write == QLatin1String("sync"))
+        h.ui->m_pushButtonLoggerSyncTime->click();
+    else if (write == QLatin1String("program"))
+        h.window.on_m_actionProgram_triggered();   // as the window's program() signal
+    else if (write == QLatin1String("eeprom"))
+        h.window.on_m_actionEEpromWrite_triggered();
+    else if (write == QLatin1String("internal"))
+        h.window.on_m_pushButtonAdminWriteIntTable_clicked();
+    else if (write == QLatin1String("external"))
+        h.window.on_m_pushButtonAdminWriteExtTable_clicked();
+    else
+        h.ui->m_pushButtonFactoryInit->click();
+}
+
 // Plugs the logger in and selects it; its page is filled and open.
 #define START_SELECTED(station)                                                              \
     do {                                                                                     \
@@ -477,6 +495,38 @@ private slots:
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("No logger is connected")), 0);
     }
 
+    // The drive logger takes no write: each names what was asked and says
+    // that the drive cannot take it, and nothing is marked as sent.
+    void theDriveLoggerSaysWhichWriteItCannotTake_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("factory init") << "init" << "Factory Init";
+        QTest::newRow("program") << "program" << "Programming";
+        QTest::newRow("eeprom write") << "eeprom" << "EEPROM Write";
+        QTest::newRow("internal table") << "internal" << "Writing a calibration table";
+        QTest::newRow("external table") << "external" << "Writing a calibration table";
+    }
+    void theDriveLoggerSaysWhichWriteItCannotTake()
+    {
+        QFETCH(QString, write);
+        QFETCH(QString, named);
+        WindowTest::Harness h;
+        h.prompts.answer = QMessageBox::Yes;
+        LoggerRecord drive = WindowTest::fileRecord(QStringLiteral("MSD1.QLF"), QStringLiteral("D1"));
+        drive.massStorage = true;
+        h.addAndSelect(drive);
+        // the page opens once the views of the row are built
+        QTRY_VERIFY_WITH_TIMEOUT(h.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        h.ui->m_radioButtonPrgStartWait->click();
+        startWriteNamed(h, write);
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        const QString text = h.prompts.boxes.first().text;
+        QVERIFY2(text.contains(named + QStringLiteral(" cannot be done through the drive")), qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("clock")), qPrintable(text));
+        QVERIFY(!h.records.first().programSentSinceDownload && !h.window.transferInProgress);
+    }
+
     void aClockThatStaysWrongIsReported()
     {
         Station s({ "--clock-skew", "600" });
@@ -644,20 +694,7 @@ private slots:
         s.ui->m_lineEditAdminIntCalFile->setText(table);
         s.ui->m_lineEditAdminExtCalFile->setText(table);
         s.ui->m_radioButtonPrgStartWait->click();
-        const auto startWrite = [&s, &write] {
-            if (write == QLatin1String("sync"))
-                s.ui->m_pushButtonLoggerSyncTime->click();
-            else if (write == QLatin1String("program"))
-                s.window.on_m_actionProgram_triggered();   // as the window's program() signal
-            else if (write == QLatin1String("eeprom"))
-                s.window.on_m_actionEEpromWrite_triggered();
-            else if (write == QLatin1String("internal"))
-                s.window.on_m_pushButtonAdminWriteIntTable_clicked();
-            else if (write == QLatin1String("external"))
-                s.window.on_m_pushButtonAdminWriteExtTable_clicked();
-            else
-                s.ui->m_pushButtonFactoryInit->click();
-        };
+        const auto startWrite = [&s, &write] { startWriteNamed(s, write); };
         const auto clockOffset = [&s] {
             return qint64(s.record().loggerClockSeconds) - qint64(s.window.app->currentLoggerTime());
         };
