@@ -10,7 +10,7 @@
 class CLanguageTable
 {
 public:
-    static constexpr int kTextCount = 210;
+    static constexpr int kTextCount = 209;
     static constexpr int kColumnCount = 7;
     static constexpr int kPlaceholderColumn = 4;
 
@@ -20,7 +20,7 @@ public:
     int language = 0;
     int firstInitLanguage = 1;
 
-    // The text of id in the current language; "" for an id outside 0..209,
+    // The text of id in the current language; "" for an id outside 0..208,
     // English for a language that is none of the six.
     QString text(int id) const;
     // The text of id in a column, the placeholder's included.

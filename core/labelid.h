@@ -213,6 +213,5 @@ enum : int {
     Cancel = 206,
     Yes = 207,
     No = 208,
-    TripWithoutLoggerWarning = 209,
 };
 }

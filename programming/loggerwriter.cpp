@@ -90,7 +90,8 @@ QString LoggerWriter::withoutLoggerText(const LoggerRecord &record, const QStrin
                   "Nothing was written to the logger.")
             .arg(action);
     if (record.loggerGone)
-        return host.core()->languageTable->text(LabelId::TripWithoutLoggerWarning);
+        return tr("Warning!\n\nThis row holds a trip whose logger is not connected to it: nothing can be "
+                  "read from the logger or written to it through this row.\nA connected logger has a row of its own.");
     return tr("Warning!\n\nNo logger is connected to this record: it was opened from a file.");
 }
 
