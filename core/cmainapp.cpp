@@ -441,13 +441,21 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
 }
 
 // The drive logger's record stays when its drive goes, as a file row; a
-// drive that comes back is the same logger when it carries the same serial
-// number.
+// drive that comes back is that row when it carries the same logger and
+// the same trip, every reading the row holds again at its head. A drive
+// that brings another trip gets a row of its own: the row before keeps
+// what it holds.
 int CMainApp::driveRowOf(const LoggerRecord &read) const
 {
-    for (int i = 0; i < records.size(); ++i)
-        if (records.at(i).massStorage && records.at(i).serialNumber == read.serialNumber)
+    for (int i = 0; i < records.size(); ++i) {
+        const LoggerRecord &held = records.at(i);
+        if (!held.massStorage || held.serialNumber != read.serialNumber || held.startTime != read.startTime)
+            continue;
+        const QVector<quint16> before = held.readings.mid(0, held.readingCount);
+        if (before.isEmpty()
+            || TripContinuity::readingsBefore(before, read.readings.mid(0, read.readingCount), 1, false) == 0)
             return i;
+    }
     return -1;
 }
 

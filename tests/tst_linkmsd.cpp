@@ -193,6 +193,19 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 2, 5000);
         QCOMPARE(drive.app.records.last().serialNumber, QStringLiteral("SECOND"));
         QCOMPARE(drive.app.records.first().readingCount, 5);
+
+        // the same logger back with its next trip, shorter than the one its
+        // row holds: the row keeps its five readings, the trip comes beside it
+        QVERIFY(QDir(away).removeRecursively() && unplug());
+        QVERIFY(QDir().mkpath(path));
+        QVERIFY(writeFile(path + QStringLiteral("/MSD1.QLF"),
+                          driveFile(2, QStringLiteral("FIRST"), 0, 300, quint32(kMaxReadings) * 2,
+                                    kStart.addDays(1))));
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 3, 5000);
+        QCOMPARE(drive.app.records.at(0).recordId, id);
+        QCOMPARE(drive.app.records.at(0).readingCount, 5);
+        QCOMPARE(drive.app.records.at(2).serialNumber, QStringLiteral("FIRST"));
+        QCOMPARE(drive.app.records.at(2).readingCount, 2);
     }
 
     void anUnreadableFileDoesNotEndTheSearch()
