@@ -177,6 +177,7 @@ private slots:
                    && QTest::qWaitFor([&drive] { return drive.state() == CMsd::Looking; }, 5000);
         };
 
+        drive.app.records.first().comment = QStringLiteral("Pallet 7");
         QVERIFY(unplug());
         QCOMPARE(drive.app.records.size(), 1);
         QVERIFY(writeFile(away + QStringLiteral("/MSD1.QLF"), driveFile(5, QStringLiteral("FIRST"))));
@@ -185,6 +186,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
         QCOMPARE(drive.app.records.size(), 1);
         QCOMPARE(drive.app.records.first().recordId, id);
+        QCOMPARE(drive.app.records.first().comment, QStringLiteral("Pallet 7"));
         QCOMPARE(drive.app.currentRecord, 0);
 
         QVERIFY(unplug());
