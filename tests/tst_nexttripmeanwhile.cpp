@@ -152,6 +152,44 @@ private slots:
         QCOMPARE(declining.records.size(), 2);
     }
 
+    // A comment being typed over the graph is for the trip shown: when the
+    // logger's next trip comes meanwhile, it goes with that trip into the
+    // row it was kept apart into, and the next trip's file has none of it.
+    void aCommentBeingTypedStaysWithItsTrip()
+    {
+        Station s;
+        s.window.Timer();
+        QLineEdit *field = s.ui->m_lineEditComment;
+        QVERIFY(field->isEnabled());
+        QTest::keyClicks(field, QStringLiteral("Door left open"));
+        s.nextTripArrives();
+        s.window.Timer();
+        QCOMPARE(s.records.size(), 2);
+        QVERIFY(field->text().isEmpty());   // the next trip's own
+
+        QTemporaryDir folder;
+        const QString next = folder.filePath(QStringLiteral("next.qlf"));
+        s.prompts.filesToChoose = QStringList{ next };
+        s.ui->m_actionSaveAs->trigger();
+        LoggerRecord saved;
+        QVERIFY(CFileManager::readDataFile(next, saved, false, nullptr));
+        QCOMPARE(saved.readings.mid(0, saved.readingCount), kNextTrip);
+        QVERIFY(saved.comment.isEmpty());
+        QCOMPARE(s.records.at(1).trip().readings, kFirstTrip);
+        QCOMPARE(s.records.at(1).trip().comment, QStringLiteral("Door left open"));
+        QVERIFY(s.records.at(1).unsavedReadings);
+
+        // typed again and saved before the views catch up with the next trip
+        Station late;
+        late.window.Timer();
+        QTest::keyClicks(late.ui->m_lineEditComment, QStringLiteral("Checked at gate"));
+        late.nextTripArrives();
+        late.prompts.filesToChoose = QStringList{ folder.filePath(QStringLiteral("late.qlf")) };
+        late.ui->m_actionSaveAs->trigger();
+        QVERIFY(late.records.at(0).trip().comment.isEmpty());
+        QCOMPARE(late.records.at(1).trip().comment, QStringLiteral("Checked at gate"));
+    }
+
     // Close All Files closes a file row that came while a question was
     // open, and offers its trip first.
     void closingAllFilesClosesTheRowThatCameMeanwhile()
