@@ -467,6 +467,7 @@ private:
     // its own while it holds it still, else the row the trip was set apart
     // into when the logger's next trip came meanwhile; -1 when in none.
     int rowOfTrip(const LoggerRecord &record) const;
+    int rowOfTrip(quint64 recordId, quint64 tripId) const;
     bool loggerBusy(int row) const;
     // What keeps the current row's logger from being downloaded now; ""
     // when nothing.
@@ -490,6 +491,7 @@ private:
     void showRecordComment();
     void storeEditedComment();
     quint64 commentRecordId = 0;   // the record whose comment the graph page's field shows
+    quint64 commentTripId = 0;     // and the trip of it shown there
     void clearProgramPage();
     void clearProgramFields();
     void dropViews();

@@ -309,8 +309,12 @@ int MainWindow::rowOfRecordId(quint64 recordId) const
 
 int MainWindow::rowOfTrip(const LoggerRecord &record) const
 {
-    const quint64 tripId = record.trip().tripId;
-    const int own = rowOfRecord(record);
+    return rowOfTrip(record.recordId, record.trip().tripId);
+}
+
+int MainWindow::rowOfTrip(quint64 recordId, quint64 tripId) const
+{
+    const int own = rowOfRecordId(recordId);
     if (own >= 0 && app->records.at(own).trip().tripId == tripId)
         return own;
     for (int row = 0; row < app->records.size(); ++row)

@@ -374,18 +374,21 @@ void MainWindow::on_m_lineEditComment_editingFinished()
 }
 
 // The field shows the current record's comment. An edit not finished yet
-// goes to the record it was typed for before another one takes the field,
-// so a row that changes under the typing loses nothing. A rebuild of the
-// same record's views (a logger plugged in elsewhere, a download ending)
-// leaves the typing and its cursor where they are.
+// goes to the trip it was typed for before another one takes the field,
+// so a row that changes under the typing loses nothing, and the logger's
+// next trip coming into the row takes nothing typed for the one before. A
+// rebuild of the same trip's views (a logger plugged in elsewhere, a
+// download of more readings) leaves the typing and its cursor where they are.
 void MainWindow::showRecordComment()
 {
     QLineEdit *field = ui->m_lineEditComment;
     const LoggerRecord *record = currentLoggerRecord();
-    if (record && record->recordId == commentRecordId && field->isModified())
+    if (record && record->recordId == commentRecordId && record->trip().tripId == commentTripId
+        && field->isModified())
         return;
     storeEditedComment();
     commentRecordId = record ? record->recordId : 0;
+    commentTripId = record ? record->trip().tripId : 0;
     field->setText(record ? record->trip().comment : QString());
     field->setModified(false);
     field->setEnabled(record != nullptr);
@@ -398,7 +401,8 @@ void MainWindow::showRecordComment()
 void MainWindow::storeEditedComment()
 {
     QLineEdit *field = ui->m_lineEditComment;
-    const int row = rowOfRecordId(commentRecordId);
+    // the trip may have been kept apart in a row of its own since
+    const int row = rowOfTrip(commentRecordId, commentTripId);
     if (row < 0 || !field->isModified())
         return;
     field->setModified(false);

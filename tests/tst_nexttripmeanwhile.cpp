@@ -152,6 +152,29 @@ private slots:
         QCOMPARE(declining.records.size(), 2);
     }
 
+    // A comment being typed over the graph is for the trip shown: when the
+    // logger's next trip comes meanwhile, it goes with that trip into the
+    // row it was kept apart into, whether the views caught up with the next
+    // trip before Save As or not, and the next trip's file has none of it.
+    void aCommentBeingTypedStaysWithItsTrip()
+    {
+        for (bool viewsCaughtUp : { true, false }) {
+            Station s;
+            s.window.Timer();
+            QTest::keyClicks(s.ui->m_lineEditComment, QStringLiteral("Door left open"));
+            s.nextTripArrives();
+            if (viewsCaughtUp) {
+                s.window.Timer();
+                QVERIFY(s.ui->m_lineEditComment->text().isEmpty());   // the next trip's own
+            }
+            s.prompts.filesToChoose = QStringList{ s.homePath(QStringLiteral("next.qlf")) };
+            s.ui->m_actionSaveAs->trigger();
+            QVERIFY(s.records.at(0).trip().comment.isEmpty());
+            QCOMPARE(s.records.at(1).trip().readings, kFirstTrip);
+            QCOMPARE(s.records.at(1).trip().comment, QStringLiteral("Door left open"));
+        }
+    }
+
     // Close All Files closes a file row that came while a question was
     // open, and offers its trip first.
     void closingAllFilesClosesTheRowThatCameMeanwhile()
