@@ -418,9 +418,10 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
         records.append(record);
         row = records.size() - 1;
     } else {
-        // the row it was, holding what its drive holds now, with the comment
+        // the row and the trip it was, holding what its drive holds now, with the comment
         // typed for its trip, which the drive does not carry
         record.recordId = records.at(row).recordId;
+        //Y
         record.comment = records.at(row).comment;
         records[row] = record;
     }

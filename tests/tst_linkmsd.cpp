@@ -172,6 +172,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
         const quint64 id = drive.app.records.first().recordId;
+        const quint64 trip = drive.app.records.first().tripId;
         const auto unplug = [&] {
             return QDir().rename(path, away)
                    && QTest::qWaitFor([&drive] { return drive.state() == CMsd::Looking; }, 5000);
@@ -186,6 +187,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
         QCOMPARE(drive.app.records.size(), 1);
         QCOMPARE(drive.app.records.first().recordId, id);
+        QCOMPARE(drive.app.records.first().tripId, trip);
         QCOMPARE(drive.app.records.first().comment, QStringLiteral("Pallet 7"));
         QCOMPARE(drive.app.currentRecord, 0);
 
