@@ -421,7 +421,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
         // the row and the trip it was, holding what its drive holds now, with the comment
         // typed for its trip, which the drive does not carry
         record.recordId = records.at(row).recordId;
-        //Y
+        record.tripId = records.at(row).tripId;
         record.comment = records.at(row).comment;
         records[row] = record;
     }
