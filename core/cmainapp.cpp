@@ -16,7 +16,6 @@
 #include "core/ccomm.h"
 #include "core/cgestionserie.h"
 #include "core/cmsd.h"
-#include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/platform.h"
@@ -524,9 +523,8 @@ int CMainApp::makeRoomForDownloadedTrip(int index, const TripContinuity::Downloa
     const bool clockSet = std::exchange(record.clockSetSinceDownload, false);
     if (!record.recordedTrip)
         return -1;
-    LoggerRecord logger;
-    ImageCodec::decode(record.imageRead, logger);
-    const int kept = programSent ? -1 : TripContinuity::readingsBefore(record.trip(), logger, download, clockSet);
+    const int kept =
+        programSent ? -1 : TripContinuity::readingsBefore(record.trip(), record.asLastRead(), download, clockSet);
     if (kept >= 0 && kept + download.readings.size() <= record.trip().fileCapacity())
         return kept;
     record.fileName.clear();

@@ -158,6 +158,13 @@ void LoggerRecord::beginNextTrip()
     tripId = ++lastTripId;
 }
 
+LoggerRecord LoggerRecord::asLastRead() const
+{
+    LoggerRecord logger;
+    ImageCodec::decode(imageRead, logger);
+    return logger;
+}
+
 void LoggerRecord::keepDownloadAsTrip(const QVector<quint16> &downloaded, const QDateTime &start,
                                       const QDateTime &stop, int kept)
 {

@@ -209,6 +209,9 @@ struct LoggerRecord
     LoggerRecord tripApart() const;
     // The logger's next trip takes the record: a trip identity of its own.
     void beginNextTrip();
+    // The logger as the image last read from it has it: its program as it
+    // stands, not the page's edits nor the program of the trip shown.
+    LoggerRecord asLastRead() const;
     // Readings that arrived from the logger become the trip, with the
     // program of the image the logger gave (imageRead), not with the
     // page's edits of the next one. The first kept readings of the trip

@@ -8,7 +8,6 @@
 #include "app/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
-#include "core/imagecodec.h"
 #include "core/loggerrecord.h"
 #include "dialogs/cprompt.h"
 #include "files/appsettings.h"
@@ -172,9 +171,7 @@ QString CReport::passwordLine() const
     const int row = mainWindow->currentLoggerRow();
     if (row < 0 || row >= records.size())
         return QString();
-    LoggerRecord logger;
-    ImageCodec::decode(records.at(row).imageRead, logger);
-    const quint32 word = logger.passwordWord;
+    const quint32 word = records.at(row).asLastRead().passwordWord;
     return QString::asprintf("Password:%08X - %d\r\n", word, int(word & 0x3FFFFFFFu));
 }
 
