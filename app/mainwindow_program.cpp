@@ -625,8 +625,11 @@ void MainWindow::on_m_actionLoadTemplateProgram_triggered()
     if (templateFileName.isEmpty())
         return;
     LoggerRecord templ;
-    if (!CFileManager::readTemplate(templateFileName, templ)) {
-        CPrompt::warning(this, tr("Warning!\n\n%1\nis not a program template.").arg(templateFileName));
+    QString why;
+    if (!CFileManager::readTemplate(templateFileName, templ, &why)) {
+        CPrompt::warning(this, tr("Warning!\n\nThe program template %1 was not applied: %2.\n"
+                                  "The Program page is unchanged.")
+                                   .arg(templateFileName, why));
         templateFileName.clear();
         return;
     }

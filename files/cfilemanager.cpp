@@ -608,58 +608,100 @@ bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r, QStr
     return writeWhole(path, text.toUtf8(), error);
 }
 
-bool CFileManager::readTemplate(const QString &path, LoggerRecord &r)
+bool CFileManager::readTemplate(const QString &path, LoggerRecord &r, QString *error)
 {
+    auto refuse = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return refuse(QObject::tr("it cannot be read (%1)").arg(file.errorString()));
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     if (lines.isEmpty() || lines.first().trimmed() != QLatin1String("[TEMPLATE]"))
-        return false;
+        return refuse(QObject::tr("it is not a program template"));
     QHash<QString, QString> values;
     for (const QString &line : lines) {
         QString key, value;
         if (splitLine(line, QLatin1Char('='), key, value))
             values.insert(key.trimmed(), value);
     }
-    LoggerRecord t = r;
-    t.productCode = values.value(QStringLiteral("PRODUCTION_CODE"), t.productCode);
-    t.description = values.value(QStringLiteral("DESCRIPTION"), t.description);
-    bool ok = false;
-    const quint32 mode = values.value(QStringLiteral("MODE")).toUInt(&ok, 16);
-    if (ok)
-        t.configWord = mode;
-    // A value outside what its field holds (or not a number) keeps the
-    // record's own value: a hand-edited template never wraps a field.
-    auto number = [&](const QString &key, double fallback, double lowest, double highest) {
-        bool valid = false;
-        const double v = values.value(key).toDouble(&valid);
-        return valid && std::isfinite(v) && v >= lowest && v <= highest ? v : fallback;
+    // Every key the save writes must be there with a value its field holds:
+    // a template cut short or edited by hand is refused whole, rather than
+    // mixed with what the page held before.
+    QString fault;
+    auto present = [&](const QString &key) {
+        if (!fault.isEmpty())
+            return false;
+        if (values.contains(key))
+            return true;
+        fault = QObject::tr("%1 is missing").arg(key);
+        return false;
     };
+    auto badValue = [&](const QString &key) {
+        if (fault.isEmpty())
+            fault = QObject::tr("%1=%2 is not a value it can take").arg(key, values.value(key));
+    };
+    auto number = [&](const QString &key, double lowest, double highest) {
+        if (!present(key))
+            return 0.0;
+        bool valid = false;
+        const double v = values.value(key).trimmed().toDouble(&valid);
+        if (valid && std::isfinite(v) && v >= lowest && v <= highest)
+            return v;
+        badValue(key);
+        return 0.0;
+    };
+    // The save writes no date where the record has none: the record's own stays.
+    auto date = [&](const QString &key, const QDateTime &own) {
+        if (!present(key) || values.value(key).trimmed().isEmpty())
+            return own;
+        const QDateTime read = QDateTime::fromString(values.value(key).trimmed(), kDateFormat);
+        if (!read.isValid())
+            badValue(key);
+        return read.isValid() ? read : own;
+    };
+
+    LoggerRecord t = r;
+    const QString productKey = QStringLiteral("PRODUCTION_CODE");
+    if (present(productKey))
+        t.productCode = values.value(productKey);
+    const QString descriptionKey = QStringLiteral("DESCRIPTION");
+    if (present(descriptionKey)) {
+        t.description = values.value(descriptionKey);
+        if (t.description.size() > MemoryMap::DescriptionLength)
+            fault = QObject::tr("%1 holds %2 characters; the logger takes at most %3")
+                        .arg(descriptionKey)
+                        .arg(t.description.size())
+                        .arg(MemoryMap::DescriptionLength);
+    }
+    const QString modeKey = QStringLiteral("MODE");
+    if (present(modeKey)) {
+        bool ok = false;
+        t.configWord = values.value(modeKey).trimmed().toUInt(&ok, 16);
+        if (!ok)
+            badValue(modeKey);
+    }
     constexpr double kLimit = 327.67;   // limits are stored as 16-bit hundredths
     constexpr double kU16 = 65535.0, kU32 = 4294967295.0, kI32 = 2147483647.0;
     for (int g = 0; g < 3; ++g) {
         const QString suffix = QLatin1String(kGroupSuffix[g]);
         for (int level = 0; level < 4; ++level)
-            t.alarmThresholds[g][level] = number(QLatin1String(kLimitKeys[level]) + suffix,
-                                                 t.alarmThresholds[g][level], -kLimit - 0.01, kLimit);
-        t.consecutiveDelay[g] = quint16(number(QStringLiteral("CONSECUTIVE_ALARM_DELAY") + suffix,
-                                               t.consecutiveDelay[g], 0, kU16));
-        t.totalDelay[g] =
-            quint16(number(QStringLiteral("TOTAL_ALARM_DELAY") + suffix, t.totalDelay[g], 0, kU16));
+            t.alarmThresholds[g][level] =
+                number(QLatin1String(kLimitKeys[level]) + suffix, -kLimit - 0.01, kLimit);
+        t.consecutiveDelay[g] = quint16(number(QStringLiteral("CONSECUTIVE_ALARM_DELAY") + suffix, 0, kU16));
+        t.totalDelay[g] = quint16(number(QStringLiteral("TOTAL_ALARM_DELAY") + suffix, 0, kU16));
     }
-    t.interval = quint32(number(QStringLiteral("PRG_INTERVAL"), t.interval, 0, kU32));
-    const QDateTime start = QDateTime::fromString(values.value(QStringLiteral("PRG_START_DATE")), kDateFormat);
-    if (start.isValid())
-        t.startAt = start;
-    const QDateTime stop = QDateTime::fromString(values.value(QStringLiteral("PRG_STOP_DATE")), kDateFormat);
-    if (stop.isValid())
-        t.stopAt = stop;
-    t.startDelay = quint32(number(QStringLiteral("PRG_START_WAIT"), t.startDelay, 0, kU32));
-    t.stopReadingCount =
-        qint32(number(QStringLiteral("PRG_STOP_READING"), t.stopReadingCount, 0, kI32));
-    t.duration = quint32(number(QStringLiteral("PRG_DURATION"), t.duration, 0, kU32));
-    t.maxTrip = int(number(QStringLiteral("MAX_TRIP"), t.maxTrip, 0, kU16));
+    t.interval = quint32(number(QStringLiteral("PRG_INTERVAL"), 0, kU32));
+    t.startAt = date(QStringLiteral("PRG_START_DATE"), t.startAt);
+    t.stopAt = date(QStringLiteral("PRG_STOP_DATE"), t.stopAt);
+    t.startDelay = quint32(number(QStringLiteral("PRG_START_WAIT"), 0, kU32));
+    t.stopReadingCount = qint32(number(QStringLiteral("PRG_STOP_READING"), 0, kI32));
+    t.duration = quint32(number(QStringLiteral("PRG_DURATION"), 0, kU32));
+    t.maxTrip = int(number(QStringLiteral("MAX_TRIP"), 0, kU16));
+    if (!fault.isEmpty())
+        return refuse(fault);
     r = t;
     return true;
 }

@@ -67,7 +67,9 @@ public:
     // Program templates (".xtp"). A failed save leaves the previous file
     // whole, and error says why.
     static bool saveTemplate(const QString &path, const LoggerRecord &record, QString *error = nullptr);
-    static bool readTemplate(const QString &path, LoggerRecord &record);
+    // A template with a key missing or a value its field cannot hold is
+    // refused whole: record is left as it was, and error names the key.
+    static bool readTemplate(const QString &path, LoggerRecord &record, QString *error = nullptr);
 
 private:
     CMainApp *app;

@@ -44,6 +44,9 @@ constexpr int kLabelGap = 150;
 // English label of the table does not leave, and the English rows keep
 // their one line.
 constexpr int kAlarmLabelGap = 50;
+// The smallest size a long comment is printed in: a comment of 58
+// characters with a user's name of 30 still fits an A4 page's box at 8 points.
+constexpr int kSmallestCommentPoints = 6;
 const QColor kGrey(200, 200, 200);
 const QColor kVeil(200, 200, 200, 128);
 
@@ -119,10 +122,9 @@ double CPrint::scaleFor(int resolution)
 {
     if (resolution <= 0)
         return 1.0;
-    // Above 1200 dpi the integer quotient would be 0: take the exact ratio.
-    if (resolution > 1200)
-        return 1200.0 / resolution;
-    return double(1200 / resolution);
+    // The exact ratio: a whole quotient would print every length too large at
+    // a resolution that does not divide 1200 (720 dpi: 1 instead of 1.67).
+    return 1200.0 / resolution;
 }
 
 int CPrint::sampleCountOf(const LoggerRecord &record)
@@ -668,6 +670,20 @@ int CPrint::deviceBoxValueColumn(int x, int width, const QFont &labelFont, const
     return qMax(third, int(150 / scale + x) + int(std::ceil(widest)) + units(kLabelGap));
 }
 
+QFont CPrint::commentFont(const QString &comment, const QFont &titleFont, int room) const
+{
+    // The comment is centred 150 units right of the box's middle: it fits
+    // while it is no wider than the box less those units. A longer one is
+    // made smaller until it fits, so that it is printed whole.
+    QFont chosen = titleFont;
+    for (int points = titleFont.pointSize(); points > kSmallestCommentPoints; --points) {
+        if (QFontMetricsF(chosen, device()).horizontalAdvance(comment) <= room)
+            break;
+        chosen.setPointSize(points - 1);
+    }
+    return chosen;
+}
+
 QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableWidget *table,
                                     const QString &title, int firstRow, int rowCount)
 {
@@ -706,9 +722,9 @@ QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableW
     }
 
     const int bEnd = b0 + rowCount * lh;
-    painter.setFont(titleFont);
-    painter.drawText(QRect(int(150 / scale + x), bEnd, width, r), Qt::AlignCenter,
-                     commentLine(record, userAdminOn()));
+    const QString comment = commentLine(record, userAdminOn());
+    painter.setFont(commentFont(comment, titleFont, width - units(150)));
+    painter.drawText(QRect(int(150 / scale + x), bEnd, width, r), Qt::AlignCenter, comment);
     return measureSpecificationBox(x, y, width, height, table, title, firstRow, rowCount);
 }
 

@@ -104,6 +104,8 @@ private:
     // clear of its widest label, where a translation runs longer.
     int deviceBoxValueColumn(int x, int width, const QFont &labelFont, const QTableWidget *table,
                                  int firstRow, int rowCount) const;
+    // The device box's title font, made smaller for a comment too wide for the room.
+    QFont commentFont(const QString &comment, const QFont &titleFont, int room) const;
     // sampleText for the samples of a page, one after another
     static QString sampleText(LocalClock &clock, const LoggerRecord &record, int n, bool dayFirst);
     // The device the report is measured on: the printer, never the screen.

@@ -352,14 +352,40 @@ private slots:
         QCOMPARE(QList<qint64>({ t.startDelay, t.stopReadingCount, t.duration, t.maxTrip, t.passwordWord }),
                  QList<qint64>({ 600, 2880, 172800, 50, 0 }));
 
-        // values a field cannot hold keep the record's own
-        QVERIFY(TestEnv::writeFile(path, "[TEMPLATE]\r\nALARM_HIGH=1e10\r\nPRG_INTERVAL=-5\r\nMAX_TRIP=nan\r\n"
-                                         "TOTAL_ALARM_DELAY_HUM=70000\r\nPRG_STOP_READING=12\r\n"));
+        // a template with a value its field cannot hold, a key missing or a
+        // description longer than the logger's is refused whole, naming the
+        // key: the record keeps every value it had
+        const QByteArray saved = TestEnv::readFile(path);
+        const QList<QPair<QByteArray, QByteArray>> faults {
+            { "PRG_INTERVAL=60", "PRG_INTERVAL=-5" },
+            { "ALARM_LOW=", "ALARM_LOW=abc\r\nX=" },
+            { "MAX_TRIP=50", "MAX_TRIP=nan" },
+            { "TOTAL_ALARM_DELAY_HUM=", "TOTAL_ALARM_DELAY_HUM=70000\r\nX=" },
+            { "MODE=", "MODE=xyz\r\nX=" },
+            { "PRG_START_DATE=", "PRG_START_DATE=someday\r\nX=" },
+            { "DESCRIPTION=", "DESCRIPTION=Vaccines, cold room 4, shelf 12 of 20\r\nX=" },
+        };
+        for (const auto &fault : faults) {
+            QByteArray edited = saved;
+            QVERIFY2(edited.contains(fault.first), fault.first.constData());
+            edited.replace(fault.first, fault.second);
+            QVERIFY(TestEnv::writeFile(path, edited));
+            LoggerRecord odd = t;
+            odd.interval = 77;
+            odd.description = QStringLiteral("The page's own");
+            const QStringList before = kept(odd);
+            QString why;
+            QVERIFY2(!CFileManager::readTemplate(path, odd, &why), fault.second.constData());
+            QVERIFY2(why.contains(QString::fromLatin1(fault.second.left(fault.second.indexOf('=')))), qPrintable(why));
+            QCOMPARE(kept(odd), before);
+            QCOMPARE(odd.maxTrip, t.maxTrip);
+        }
+        QVERIFY(TestEnv::writeFile(path, saved.left(saved.indexOf("PRG_INTERVAL"))));
+        QString why;
+        LoggerRecord cut = t;
+        QVERIFY(!CFileManager::readTemplate(path, cut, &why));
+        QVERIFY2(why.contains(QLatin1String("PRG_INTERVAL is missing")), qPrintable(why));
         LoggerRecord odd = t;
-        QVERIFY(CFileManager::readTemplate(path, odd));
-        QCOMPARE(kept(odd).mid(8), kept(t).mid(8));
-        QCOMPARE(odd.maxTrip, t.maxTrip);
-        QCOMPARE(odd.stopReadingCount, 12);
         // an image never wraps a limit it cannot hold
         odd.alarmThresholds[GroupInternal][LevelH] = 1e10;
         odd.alarmThresholds[GroupInternal][LevelL] = -1e10;

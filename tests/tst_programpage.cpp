@@ -328,10 +328,39 @@ private slots:
         QVERIFY(h.ui->m_lineEditLoggerLowLow->isReadOnly());
         QVERIFY(h.prompts.boxes.isEmpty());
 
+        // a template with a value it cannot take, cut short or with too long
+        // a description is refused, naming the key, and leaves the page alone
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray template_ = saved.readAll();
+        saved.close();
+        const QList<QPair<QByteArray, QString>> faults {
+            { QByteArray(template_).replace("PRG_INTERVAL=900", "PRG_INTERVAL=-5")
+                                   .replace("DESCRIPTION=Template trip", "DESCRIPTION=Another trip"),
+              QStringLiteral("PRG_INTERVAL=-5") },
+            { template_.left(template_.indexOf("PRG_INTERVAL")), QStringLiteral("PRG_INTERVAL is missing") },
+            { QByteArray(template_).replace("Template trip", "Template trip of more than 32 chars"),
+              QStringLiteral("DESCRIPTION holds 35 characters") },
+        };
+        const QString bad = h.homePath(QStringLiteral("bad.xtp"));
+        for (const auto &fault : faults) {
+            QFile file(bad);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(fault.first) == fault.first.size());
+            file.close();
+            h.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Typed here"));
+            h.prompts.boxes.clear();
+            h.prompts.filesToChoose = QStringList{ bad };
+            h.window.on_m_actionLoadTemplateProgram_triggered();
+            QVERIFY2(h.prompts.sawBoxContaining(fault.second), qPrintable(fault.second));
+            QCOMPARE(h.ui->m_lineEditLoggerDescription->text(), QStringLiteral("Typed here"));
+            QCOMPARE(h.records.at(0).interval, 900u);
+        }
+        h.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Template trip"));
+
         // a template of another model is refused and leaves the page alone
         QFile other(h.homePath(QStringLiteral("other.xtp")));
         QVERIFY(other.open(QIODevice::WriteOnly));
-        other.write("[TEMPLATE]\r\nPRODUCTION_CODE=QV-7T\r\nDESCRIPTION=Two probes\r\nPRG_INTERVAL=60\r\n");
+        other.write(QByteArray(template_).replace("PRODUCTION_CODE=", "PRODUCTION_CODE=QV-7T\r\nX="));
         other.close();
         h.window.on_m_actionLock_triggered();
         h.prompts.filesToChoose = QStringList{ other.fileName() };

@@ -72,6 +72,19 @@ LoggerRecord trip(int samples, quint8 sensors = SensorBits::InternalNtc,
 
 using PdfWord = QPair<QString, QRectF>;
 
+// Rows of a page image holding anything darker than a light grey.
+int inkedRows(const QImage &page)
+{
+    int rows = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 160) {
+                ++rows;
+                break;
+            }
+    return rows;
+}
+
 // Where text's words stand, drawn one after another from index from on,
 // none taken yet and, when top <= bottom, each with its middle between top
 // and bottom (on a line of a label that spans them, whatever the fonts'
@@ -187,6 +200,21 @@ private:
         const QString path = folder->filePath(name);
         CPrint report(&h->window);
         return report.printPdf(path, record) ? path : QString();
+    }
+
+    // The record printed through the print dialog onto a PDF printer of that resolution.
+    QString printedAt(const LoggerRecord &record, int dpi)
+    {
+        const QString pdf = folder->filePath(QStringLiteral("at%1.pdf").arg(dpi));
+        CPrompt::setDialogHandler([&](QDialog *dialog) {
+            QPrinter *printer = static_cast<QPrintDialog *>(dialog)->printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            printer->setResolution(dpi);
+            return int(QDialog::Accepted);
+        });
+        CPrint report(&h->window);
+        return report.print(record) ? pdf : QString();
     }
 
 private slots:
@@ -322,6 +350,86 @@ private slots:
             QVERIFY2(shows(probes, QString::fromUtf8(text)), text);
     }
 
+    // A printer's resolution that does not divide 1200 lays the pages out as
+    // 1200 dpi does: every word of the boxes at its place, the third channel
+    // of the alarm table on the page, the graph and histogram as high.
+    void aReportAt720DpiIsLaidOutAsAt1200()
+    {
+        const LoggerRecord record = trip(150, kAllSensors, kAllChannels);
+        h->addAndSelect(record);
+        h->window.viewsDirty = true;
+        QTRY_VERIFY(h->window.plot && h->window.histogram);
+        const QString fine = printedAt(record, 1200);
+        const QString inkJet = printedAt(record, 720);
+        QVERIFY(!fine.isEmpty() && !inkJet.isEmpty());
+        const QRegularExpression clockTime(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
+        for (int page : { 1, 2 }) {
+            const QList<PdfWord> expected = ViewsTest::pdfWordsAsDrawn(fine, page);
+            const QList<PdfWord> printed = ViewsTest::pdfWordsAsDrawn(inkJet, page);
+            QCOMPARE(printed.size(), expected.size());
+            for (int i = 0; i < expected.size(); ++i) {
+                const QRectF &want = expected.at(i).second;
+                const QRectF &got = printed.at(i).second;
+                // the header's print time may have ticked between the two
+                const bool sameWord = printed.at(i).first == expected.at(i).first
+                                      || (clockTime.match(printed.at(i).first).hasMatch()
+                                          && clockTime.match(expected.at(i).first).hasMatch());
+                QVERIFY2(sameWord && qAbs(got.left() - want.left()) < 2 && qAbs(got.top() - want.top()) < 2,
+                         qPrintable(QStringLiteral("page %1: \"%2\" at %3,%4 pt, at 1200 dpi \"%5\" at %6,%7 pt")
+                                        .arg(page).arg(printed.at(i).first).arg(got.left()).arg(got.top())
+                                        .arg(expected.at(i).first).arg(want.left()).arg(want.top())));
+            }
+        }
+        // the graph on page 1 and the histogram on page 2 keep their height:
+        // the rows of ink between the boxes and the footer
+        for (int page : { 1, 2 }) {
+            const int fineRows = inkedRows(pageImage(fine, page, 72));
+            const int inkJetRows = inkedRows(pageImage(inkJet, page, 72));
+            QVERIFY2(qAbs(inkJetRows - fineRows) <= 2,
+                     qPrintable(QStringLiteral("page %1: %2 rows inked, %3 at 1200 dpi").arg(page).arg(inkJetRows).arg(fineRows)));
+        }
+    }
+
+    // The comment under the device box is printed whole: at the title's size
+    // while it fits, smaller when the longest comment and its user's name do
+    // not.
+    void theCommentIsPrintedWhole()
+    {
+        LoggerRecord record = trip(10);
+        record.downloadedBy = QStringLiteral("a.my");
+        h->window.app->userAdmin->enabled = true;
+        auto commentWords = [&](const QString &pdf) {
+            QList<PdfWord> words;
+            bool under = false;
+            for (const PdfWord &word : ViewsTest::pdfWordsAsDrawn(pdf, 1)) {
+                if (word.first == QLatin1String("Device"))
+                    words << word;
+                under = under || word.first.startsWith(QLatin1String("WAREHOUSE"))
+                        || word.first == QLatin1String("Cold");
+                if (under)
+                    words << word;
+                if (word.first.endsWith(QLatin1String("(a.my)")))
+                    break;
+            }
+            return words;
+        };
+        const QList<PdfWord> fitting = commentWords(writePdf(record));
+        QCOMPARE(fitting.size(), 4);   // the title's first word, "Cold chain (a.my)"
+        QCOMPARE(fitting.at(1).second.height(), fitting.at(0).second.height());
+
+        record.comment = QStringLiteral("WAREHOUSE MUNICH CONSIGNMENT 26-12-07 PALLET 17/20 0042 OK");
+        QCOMPARE(record.comment.size(), 58);
+        const QString pdf = writePdf(record, QStringLiteral("long.pdf"));
+        QVERIFY(shows(textOf(pdf, 1), record.comment + QStringLiteral(" (a.my)")));
+        const QList<PdfWord> longOne = commentWords(pdf);
+        QVERIFY(longOne.size() > 2);
+        const QImage page = pageImage(pdf, 1, 72);
+        for (int i = 1; i < longOne.size(); ++i) {
+            QVERIFY(longOne.at(i).second.height() < longOne.at(0).second.height());
+            QVERIFY(longOne.at(i).second.left() > 0 && longOne.at(i).second.right() < page.width());
+        }
+    }
+
     // Page 1's graph starts where its first box is measured to end: a line
     // a row below the box's title band, wherever the box stands.
     void specificationBoxIsMeasuredByItsRows()
@@ -368,16 +476,8 @@ private slots:
         h->addAndSelect(record);
         h->window.viewsDirty = true;
         QTRY_VERIFY(h->window.plot && h->window.histogram);
-        const QString pdf = folder->filePath(QStringLiteral("words.pdf"));
-        CPrompt::setDialogHandler([&](QDialog *dialog) {
-            QPrinter *printer = static_cast<QPrintDialog *>(dialog)->printer();
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(pdf);
-            printer->setResolution(dpi);
-            return int(QDialog::Accepted);
-        });
-        CPrint report(&h->window);
-        QVERIFY(report.print(record));
+        const QString pdf = printedAt(record, dpi);
+        QVERIFY(!pdf.isEmpty());
         QTableWidget summary;
         h->window.app->table->initSummary(&summary, { 0 });
         h->window.app->table->fillSummary(&summary, { 0 }, true);
