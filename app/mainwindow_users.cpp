@@ -568,7 +568,9 @@ bool MainWindow::applyUserAdminEdit()
     user.login = ui->m_lineEditUserAdminUserName->text();
     user.firstName = ui->m_lineEditUserAdminFirstName->text();
     user.lastName = ui->m_lineEditUserAdminLastName->text();
-    if (!agreed.isEmpty())
+    // a password longer than the fields shows cut; left as shown, it is the
+    // stored one, which the login still asks for whole
+    if (!agreed.isEmpty() && agreed != user.password.left(password->maxLength()))
         user.password = agreed;
     if (expiryEditedOnPage)
         user.expiry = ui->m_dateTimeEditUserAdminPassExp->dateTime();

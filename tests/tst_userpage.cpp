@@ -284,6 +284,26 @@ private slots:
                                                 + "-->" + edit->dateTime().toString(format)));
     }
 
+    // The fields hold 16 characters and show a longer password cut; edits
+    // of the user's other fields keep it whole, and say nothing of it.
+    void aPasswordLongerThanTheFieldsStaysWhole()
+    {
+        const QString password = QStringLiteral("Kim1pass-twenty-char");
+        QCOMPARE(password.size(), 20);
+        users->users[1].password = password;
+        QVERIFY(users->saveUsers(users->storePath));
+        selectUser("kim");
+        QCOMPARE(ui->m_lineEditUserAdminPassword->text(), password.left(16));
+        finishEditing(ui->m_lineEditUserAdminFirstName, "Kimberly");
+        ui->m_checkBoxUserAdminAccessDownload->click();
+        ui->m_radioButtonUserAdminActiveNo->click();
+        ui->m_radioButtonUserAdminActiveYes->click();
+        ui->m_spinBoxUserAdminPassDuration->setValue(45);
+        QCOMPARE(stored("kim").password, password);
+        QCOMPARE(users->checkLogin("kim", password), 1);
+        QVERIFY(!auditHas("User: kim Change password:"));
+    }
+
     // A stored user without an expiry keeps none through edits of other
     // fields, whoever was selected before; a changed expiry edit is stored.
     void aUserWithoutExpiryKeepsNoneUntilItIsSet()
