@@ -8,6 +8,7 @@
 #include <QTextCursor>
 
 #include "app/editconfirmation.h"
+#include "app/focusedwheelfilter.h"
 #include "app/textendinview.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
@@ -359,6 +360,8 @@ void MainWindow::fitUserPage()
                               ui->m_lineEditUserAdminLastName, ui->m_lineEditUserAdminPassword,
                               ui->m_lineEditUserAdminPassword2, ui->m_lineEditUserAdminTimeOut })
         EditConfirmation::watch(field);
+    // a notch over a field passing under the pointer would change a user
+    FocusedWheelFilter::install(ui->m_tabUserAdmin);
 }
 
 void MainWindow::fillUserList()

@@ -9,6 +9,7 @@
 
 using WindowTest::finishEditing;
 using WindowTest::setUserAdministration;
+using WindowTest::turnWheel;
 
 namespace {
 
@@ -302,6 +303,39 @@ private slots:
         QCOMPARE(stored("kim").password, password);
         QCOMPARE(users->checkLogin("kim", password), 1);
         QVERIFY(!auditHas("User: kim Change password:"));
+    }
+
+    // A notch of the wheel over a field without the focus changes no user:
+    // no number given for good, no duration, no expiry, no line.
+    void theWheelChangesNoUserFieldWithoutTheFocus()
+    {
+        users->users[1].employeeNumber.clear();
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabUserAdmin);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        selectUser("kim");
+        ui->m_listWidgetUserAdminList->setFocus();
+        const QByteArray store = TestEnv::readFile(UserStoreFile::path());
+        const QStringList trail = auditTexts();
+        const QDateTime expiry = ui->m_dateTimeEditUserAdminPassExp->dateTime();
+        QSpinBox *duration = ui->m_spinBoxUserAdminPassDuration;
+        QWidget *const fields[] = { ui->m_comboBoxUserAdminEmployeeNb, duration,
+                                    ui->m_dateTimeEditUserAdminPassExp };
+        for (QWidget *field : fields) {
+            turnWheel(field, -1);
+            QVERIFY2(!field->hasFocus(), field->objectName().toLatin1());
+        }
+        QCOMPARE(ui->m_comboBoxUserAdminEmployeeNb->currentIndex(), -1);
+        QVERIFY(ui->m_lineEditUserAdminUserName->isEnabled());
+        QCOMPARE(duration->value(), 30);
+        QCOMPARE(ui->m_dateTimeEditUserAdminPassExp->dateTime(), expiry);
+        QCOMPARE(TestEnv::readFile(UserStoreFile::path()), store);
+        QCOMPARE(auditTexts(), trail);
+
+        duration->setFocus(Qt::TabFocusReason);
+        turnWheel(duration, -1);
+        QVERIFY(auditHas("User: kim Change password duration: 29 days"));
     }
 
     // A stored user without an expiry keeps none through edits of other
