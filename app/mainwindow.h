@@ -520,9 +520,9 @@ private:
     void releaseLoggersAtLogout();
     void saveUserStore();
     void warnUserStoreNotSaved();
-    // The expiry edit cannot show a user without an expiry, and holds a
-    // stand-in then: an edit applied to such a user stores the edit's moment
-    // only once the administrator changed it.
+    // An applied edit stores the expiry edit's moment only once the
+    // administrator changed it: the edit holds a stand-in for a user without
+    // an expiry, and no other field's edit may move a user's expiry.
     bool expiryEditedOnPage = false;
     void showExpiryOf(const UserRecord &user);
     QVector<QPair<QAbstractButton *, quint16>> rightsWidgets() const;

@@ -8,6 +8,7 @@
 #include <QTextCursor>
 
 #include "app/editconfirmation.h"
+#include "app/focusedwheelfilter.h"
 #include "app/textendinview.h"
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
@@ -359,6 +360,8 @@ void MainWindow::fitUserPage()
                               ui->m_lineEditUserAdminLastName, ui->m_lineEditUserAdminPassword,
                               ui->m_lineEditUserAdminPassword2, ui->m_lineEditUserAdminTimeOut })
         EditConfirmation::watch(field);
+    // a notch over a field passing under the pointer would change a user
+    FocusedWheelFilter::install(ui->m_tabUserAdmin);
 }
 
 void MainWindow::fillUserList()
@@ -440,9 +443,11 @@ void MainWindow::fillUserAdminPage()
             user.rights &= quint16(~(UserRecord::RightViewer | UserRecord::RightDownload
                                      | UserRecord::RightConfigure));
         fillUserCombo(index);
-        const bool admin = user.has(UserRecord::RightAdmin);
-        ui->m_dateTimeEditUserAdminPassExp->setVisible(!admin);
-        ui->m_labelUserAdminPassExp->setVisible(!admin);
+        // the login refuses an expired administrator too, who must be able
+        // to see why
+        const bool expiryShown = !user.has(UserRecord::RightAdmin) || user.expiry.isValid();
+        ui->m_dateTimeEditUserAdminPassExp->setVisible(expiryShown);
+        ui->m_labelUserAdminPassExp->setVisible(expiryShown);
         showExpiryOf(user);
         ui->m_spinBoxUserAdminPassDuration->setValue(
             int(QDate::currentDate().daysTo(user.renewalDate)));
@@ -566,9 +571,11 @@ bool MainWindow::applyUserAdminEdit()
     user.login = ui->m_lineEditUserAdminUserName->text();
     user.firstName = ui->m_lineEditUserAdminFirstName->text();
     user.lastName = ui->m_lineEditUserAdminLastName->text();
-    if (!agreed.isEmpty())
+    // a password longer than the fields shows cut; left as shown, it is the
+    // stored one, which the login still asks for whole
+    if (!agreed.isEmpty() && agreed != user.password.left(password->maxLength()))
         user.password = agreed;
-    if (user.expiry.isValid() || expiryEditedOnPage)
+    if (expiryEditedOnPage)
         user.expiry = ui->m_dateTimeEditUserAdminPassExp->dateTime();
     user.renewalDate = QDate::currentDate().addDays(ui->m_spinBoxUserAdminPassDuration->value());
     user.rights = rightsFromPage();
@@ -724,18 +731,16 @@ void MainWindow::on_m_comboBoxUserAdminEmployeeNb_currentIndexChanged(const QStr
     applyUserAdminEdit();
 }
 
-// Runs while the page is filled too: a user whose expiry has passed is
-// shown with now, and the line says so at once; the record takes the new
-// moment with the next applied edit. The moments are compared, not their
-// texts, which show no seconds.
+// Only the administrator's change counts: the page shows a passed expiry as
+// it stands, which tells why the user cannot log in, and showing it changes
+// and writes nothing. A moment changed to one not ahead becomes now. The
+// moments are compared, not their texts, which show no seconds.
 void MainWindow::on_m_dateTimeEditUserAdminPassExp_dateTimeChanged(const QDateTime &)
 {
-    const bool filling = updatingUserAdminPage;
-    const int index = filling ? selectedUserIndex() : editedUserIndex();
-    if (index < 0 || (!filling && editRefusedForPasswords()))
+    const int index = editedUserIndex();
+    if (index < 0 || editRefusedForPasswords())
         return;
-    if (!filling)
-        expiryEditedOnPage = true;
+    expiryEditedOnPage = true;
     QDateTimeEdit *edit = ui->m_dateTimeEditUserAdminPassExp;
     const QDateTime now = QDateTime::currentDateTime();
     if (!(edit->dateTime() > now)) {

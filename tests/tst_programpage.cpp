@@ -5,7 +5,6 @@
 
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QtTest/qtestspontaneevent.h>
 
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
@@ -20,6 +19,7 @@
 
 using WindowTest::Harness;
 using WindowTest::finishEditing;
+using WindowTest::turnWheel;
 
 namespace {
 
@@ -58,21 +58,6 @@ public:
 private:
     QDateTime loggerNow() const override { return clock; }
 };
-
-// One notch of the wheel with the pointer on the middle of field, delivered
-// as the system delivers it: to the widget under the pointer.
-void turnWheel(QWidget *field, int notches)
-{
-    QWidget *window = field->window();
-    const QPoint inWindow = field->mapTo(window, field->rect().center());
-    QWidget *under = window->childAt(inWindow);
-    QVERIFY(under == field || field->isAncestorOf(under));
-    const QPoint at = under->mapFrom(window, inWindow);
-    QWheelEvent event(at, under->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QSpontaneKeyEvent::setSpontaneous(&event);
-    qApp->notify(under, &event);
-}
 
 QImage lockPicture(const char *name)
 {

@@ -9,6 +9,7 @@
 
 using WindowTest::finishEditing;
 using WindowTest::setUserAdministration;
+using WindowTest::turnWheel;
 
 namespace {
 
@@ -241,32 +242,100 @@ private slots:
         QVERIFY(!users->backup(backup.path()));   // no check file, no success
     }
 
-    // Selecting a user whose expiry has passed shows now and writes the
-    // line at once, even within the minute, where both moments read alike;
-    // the record takes the moment with the next applied edit.
-    void passedExpiryMovesToNowOnSelection()
+    // The expiry field shows each user's moment as stored, a passed one and
+    // an administrator's too: showing a user, at a selection or at the next
+    // login, moves and writes nothing. Only the administrator's change writes
+    // its line, a moment not ahead taken as now.
+    void theExpiryShowsAsStoredAndOnlyAnEditWritesIt()
     {
-        // away from the minute's edges, so that now stays within it
-        QTRY_VERIFY_WITH_TIMEOUT(QTime::currentTime().second() >= 1 && QTime::currentTime().second() < 55, 10000);
-        QDateTime passed = QDateTime::currentDateTime();
-        passed.setTime(QTime(passed.time().hour(), passed.time().minute()));
-        users->users[1].expiry = passed;
-        selectUser("kim");
         QDateTimeEdit *edit = ui->m_dateTimeEditUserAdminPassExp;
-        QVERIFY(edit->dateTime() > passed && edit->dateTime() <= QDateTime::currentDateTime());
-        const QString minute = passed.toString("hh:mm dd/MM/yyyy");
-        QCOMPARE(lastAuditTexts(1), QStringList("User: kim Change expiration date: " + minute + "-->" + minute));
-        QCOMPARE(users->users.at(1).expiry, passed);
-        const QDateTime shown = edit->dateTime();
-        finishEditing(ui->m_lineEditUserAdminLastName, "Later");
-        QCOMPARE(stored("kim").expiry, shown);
+        selectUser("boss");
+        QVERIFY(!edit->isHidden() && !ui->m_labelUserAdminPassExp->isHidden());
+        QCOMPARE(edit->dateTime(), users->users.at(2).expiry);
 
-        // an expiry ahead is shown as it stands, and selecting writes nothing
-        selectUser("admin");
-        QCOMPARE(edit->dateTime(), users->users.at(0).expiry);
-        QVERIFY(!auditHas("User: admin Change expiration date"));
-        selectUser("kim");   // passed since the edit stored it
-        QCOMPARE(UserStoreFile::auditOfToday().count("User: kim Change expiration date"), 2);
+        const QDateTime passed = QDateTime::currentDateTime().addDays(-2);
+        users->users[1].expiry = passed;
+        QVERIFY(users->saveUsers(users->storePath));
+        selectUser("kim");
+        QCOMPARE(edit->dateTime(), passed);
+        finishEditing(ui->m_lineEditUserAdminLastName, "Later");
+        ui->m_checkBoxUserAdminAccessAdmin->click();
+        QVERIFY(!edit->isHidden());
+        QCOMPARE(stored("kim").expiry, passed);
+        QVERIFY(!auditHas("Change expiration date"));
+
+        // left selected by the administrator who logs out
+        const auto expiryLines = [] { return UserStoreFile::auditOfToday().count("Change expiration date"); };
+        const int linesBefore = expiryLines();
+        prompts->logins = { { "boss", "Boss1pass" } };
+        window->on_m_actionLogout_triggered();
+        window->Timer100ms();
+        QCOMPARE(prompts->loginDialogs, 2);
+        QCOMPARE(users->currentUserLogin(), QStringLiteral("boss"));
+        QCOMPARE(ui->m_listWidgetUserAdminList->currentItem()->text(), QStringLiteral("kim"));
+        QCOMPARE(edit->dateTime(), passed);
+        QCOMPARE(stored("kim").expiry, passed);
+        QCOMPARE(expiryLines(), linesBefore);
+
+        edit->setDateTime(passed.addDays(1));
+        QVERIFY(edit->dateTime() > passed.addDays(1) && edit->dateTime() <= QDateTime::currentDateTime());
+        QCOMPARE(stored("kim").expiry, edit->dateTime());
+        const QString format = QStringLiteral("hh:mm dd/MM/yyyy");
+        QCOMPARE(lastAuditTexts(1), QStringList("User: kim Change expiration date: " + passed.toString(format)
+                                                + "-->" + edit->dateTime().toString(format)));
+    }
+
+    // The fields hold 16 characters and show a longer password cut; edits
+    // of the user's other fields keep it whole, and say nothing of it.
+    void aPasswordLongerThanTheFieldsStaysWhole()
+    {
+        const QString password = QStringLiteral("Kim1pass-twenty-char");
+        QCOMPARE(password.size(), 20);
+        users->users[1].password = password;
+        QVERIFY(users->saveUsers(users->storePath));
+        selectUser("kim");
+        QCOMPARE(ui->m_lineEditUserAdminPassword->text(), password.left(16));
+        finishEditing(ui->m_lineEditUserAdminFirstName, "Kimberly");
+        ui->m_checkBoxUserAdminAccessDownload->click();
+        ui->m_radioButtonUserAdminActiveNo->click();
+        ui->m_radioButtonUserAdminActiveYes->click();
+        ui->m_spinBoxUserAdminPassDuration->setValue(45);
+        QCOMPARE(stored("kim").password, password);
+        QCOMPARE(users->checkLogin("kim", password), 1);
+        QVERIFY(!auditHas("User: kim Change password:"));
+    }
+
+    // A notch of the wheel over a field without the focus changes no user:
+    // no number given for good, no duration, no expiry, no line.
+    void theWheelChangesNoUserFieldWithoutTheFocus()
+    {
+        users->users[1].employeeNumber.clear();
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabUserAdmin);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        selectUser("kim");
+        ui->m_listWidgetUserAdminList->setFocus();
+        const QByteArray store = TestEnv::readFile(UserStoreFile::path());
+        const QStringList trail = auditTexts();
+        const QDateTime expiry = ui->m_dateTimeEditUserAdminPassExp->dateTime();
+        QSpinBox *duration = ui->m_spinBoxUserAdminPassDuration;
+        QWidget *const fields[] = { ui->m_comboBoxUserAdminEmployeeNb, duration,
+                                    ui->m_dateTimeEditUserAdminPassExp };
+        for (QWidget *field : fields) {
+            turnWheel(field, -1);
+            QVERIFY2(!field->hasFocus(), field->objectName().toLatin1());
+        }
+        QCOMPARE(ui->m_comboBoxUserAdminEmployeeNb->currentIndex(), -1);
+        QVERIFY(ui->m_lineEditUserAdminUserName->isEnabled());
+        QCOMPARE(duration->value(), 30);
+        QCOMPARE(ui->m_dateTimeEditUserAdminPassExp->dateTime(), expiry);
+        QCOMPARE(TestEnv::readFile(UserStoreFile::path()), store);
+        QCOMPARE(auditTexts(), trail);
+
+        duration->setFocus(Qt::TabFocusReason);
+        turnWheel(duration, -1);
+        QVERIFY(auditHas("User: kim Change password duration: 29 days"));
     }
 
     // A stored user without an expiry keeps none through edits of other

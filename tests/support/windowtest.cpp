@@ -11,6 +11,9 @@
 #include <QMenu>
 #include <QMetaMethod>
 #include <QPushButton>
+#include <QTest>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 #include "dialogs/cuseradminnewpass.h"
 #include "dialogs/cuseradminpass.h"
@@ -175,6 +178,19 @@ void finishEditing(QLineEdit *field, const QString &text)
 {
     field->setText(text);
     emit field->editingFinished();
+}
+
+void turnWheel(QWidget *field, int notches)
+{
+    QWidget *window = field->window();
+    const QPoint inWindow = field->mapTo(window, field->rect().center());
+    QWidget *under = window->childAt(inWindow);
+    QVERIFY(under == field || field->isAncestorOf(under));
+    const QPoint at = under->mapFrom(window, inWindow);
+    QWheelEvent event(at, under->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    qApp->notify(under, &event);
 }
 
 QStringList unboundSlots(const QObject *object)

@@ -92,6 +92,9 @@ struct SimulatedStation : Harness
 };
 // Types text into the field as a user does who then leaves it.
 void finishEditing(QLineEdit *field, const QString &text);
+// One notch of the wheel with the pointer on the middle of field, delivered
+// as the system delivers it: to the widget under the pointer.
+void turnWheel(QWidget *field, int notches);
 // The on_<child>_<signal> slots of object that name no child with that
 // signal: slots that nothing ever calls.
 QStringList unboundSlots(const QObject *object);
