@@ -112,7 +112,9 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
                 continue;
             const qint64 seconds = record->startTime.secsTo(t);
             // the first reading where the cursor time meets the set's start
-            addHit(*record, seconds == 0 ? 0 : (seconds - 1) / record->interval, t);
+            const qint64 reading = seconds == 0 ? 0 : (seconds - 1) / record->interval;
+            // headed by the time the reading was taken, not the grid's
+            addHit(*record, reading, record->startTime.addSecs(reading * record->interval));
         }
         // a time inside two or more sets names no single reading
         if (hits.size() > 1)
