@@ -15,6 +15,7 @@
 #include "views/elapsedtimescaledraw.h"
 #include "views/rectitem.h"
 #include "views/timescaledraw.h"
+#include "views/zoomer.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ private slots:
         QCOMPARE(curvesOf(*side).at(1)->sample(0).x(), 0.0);
         // the axis spans the longest set, whichever comes last
         QScopedPointer<CPlot> longFirst(build({ 2, 0 }));
-        QCOMPARE(longFirst->axisScaleDiv(QwtPlot::xBottom).upperBound(), 65534.0);
+        QCOMPARE(longFirst->axisScaleDiv(QwtPlot::xBottom).upperBound(), 65534.0 * 43199.0);
 
         app->settings.multiLinkSyncDateTime = true;
         QScopedPointer<CPlot> byDate(build({ 0, 1 }));
@@ -165,6 +166,22 @@ private slots:
 
         QScopedPointer<CPlot> bigPlot(build({ 3 }));
         QCOMPARE(curvesOf(*bigPlot).at(0)->dataSize(), size_t(CPlot::kSampleCapacity));
+    }
+
+    void sideBySideElapsedTimeHoldsForEveryInterval()
+    {
+        app->records << makeRecord("F", kNtc, ConfigBits::InternalOn, words({ 100, 110, 120, 130 }), 60)
+                     << makeRecord("S", kNtc, ConfigBits::InternalOn, words({ 200, 210, 220, 230 }), 600,
+                                   kStart.addDays(1));
+        QScopedPointer<CPlot> plot(build({ 0, 1 }));
+        const QList<QwtPlotCurve *> curves = curvesOf(*plot);
+        const QwtScaleDraw *axis = plot->axisScaleDraw(QwtPlot::xBottom);
+        QCOMPARE(axis->label(curves.at(0)->sample(2).x()).text(), QStringLiteral("00:02:00"));
+        QCOMPARE(axis->label(curves.at(1)->sample(2).x()).text(), QStringLiteral("00:20:00"));
+        QCOMPARE(plot->axisScaleDiv(QwtPlot::xBottom).upperBound(), 1800.0);
+        // the tracker names each trip's reading at that elapsed time
+        QCOMPARE(plot->zoomer()->readingText(QPointF(150, 12.0)), QStringLiteral("#3-10:02:00  intT:12.0°C"));
+        QCOMPARE(plot->zoomer()->readingText(QPointF(1250, 12.0)), QStringLiteral("#3-10:20:00  intT:22.0°C"));
     }
 
     void valueAxisFullRangeAndFitted()

@@ -371,6 +371,7 @@ void CPlot::buildCurves(QList<int> selection)
     const AppSettings &settings = m_app->settings;
     const bool severalSets = selection.size() >= 2;
     xSpan = 0.0;
+    bool mixedIntervals = false;
 
     if (severalSets) {
         bool first = true;
@@ -385,6 +386,8 @@ void CPlot::buildCurves(QList<int> selection)
             }
             if (record->startTime < earliestStart)
                 earliestStart = record->startTime;
+            if (record->interval != minInterval)
+                mixedIntervals = true;
             if (record->interval < minInterval)
                 minInterval = record->interval;
             const QDateTime end = lastSampleTime(*record);
@@ -392,6 +395,10 @@ void CPlot::buildCurves(QList<int> selection)
                 latestEnd = end;
         }
     }
+    // Reading numbers mean the same for every set; elapsed times only while
+    // the sets share one interval.
+    elapsedSeconds = severalSets && !settings.multiLinkSyncDateTime && settings.multiLinkSyncElapsedTime
+                     && settings.graphShowTime && mixedIntervals;
 
     for (int index : selection) {
         currentSetIndex = index;
@@ -448,7 +455,13 @@ void CPlot::buildCurves(QList<int> selection)
             }
         } else {
             // Sets side by side: the axis spans the longest one, so no set is cut.
-            xSpan = qMax(xSpan, double(samples));
+            if (elapsedSeconds) {
+                step = record.interval;
+                if (samples > 0)
+                    xSpan = qMax(xSpan, double(samples - 1) * step + 1.0);
+            } else {
+                xSpan = qMax(xSpan, double(samples));
+            }
             if (settings.graphShowTime && record.recordedCount != 0) {
                 if (!severalSets) {
                     setAxisScaleDraw(xBottom, new TimeScaleDraw(record.startTime, int(record.interval),
@@ -457,7 +470,7 @@ void CPlot::buildCurves(QList<int> selection)
                 } else if (settings.multiLinkSyncElapsedTime) {
                     setAxisScaleDraw(xBottom, new ElapsedTimeScaleDraw(
                                                   QDateTime(QDate(2000, 1, 1), QTime(0, 0), Qt::LocalTime),
-                                                  int(record.interval)));
+                                                  elapsedSeconds ? 1 : int(record.interval)));
                     setAxisTitle(xBottom, m_app->languageTable->text(LabelId::ElapsedTime));
                 }
             }

@@ -109,6 +109,9 @@ public:
     // x extent of the data: readings, or seconds when sets are placed by
     // their dates. A double, since 65,535 intervals of 12 hours pass 2^31 s.
     double xSpan = 0.0;
+    // Sets side by side whose intervals differ stand at the seconds elapsed
+    // from each one's start, so that one elapsed-time label is true for all.
+    bool elapsedSeconds = false;
     bool m_showIntTemp = true;
     bool m_showHum = true;
     bool m_showExtTemp = true;

@@ -121,12 +121,14 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
             hits.clear();
         return hits;
     }
-    // sets side by side: x counts the readings of every set
-    const int index = readingIndexAt(x);
-    if (index < 0)
-        return hits;
+    // sets side by side: x counts the readings of every set, or the
+    // seconds from every set's start
     for (int recordIndex : app->selection) {
-        if (const LoggerRecord *record = ownerPlot->recordAt(recordIndex))
+        const LoggerRecord *record = ownerPlot->recordAt(recordIndex);
+        if (!record || (ownerPlot->elapsedSeconds && record->interval == 0))
+            continue;
+        const int index = readingIndexAt(ownerPlot->elapsedSeconds ? x / record->interval : x);
+        if (index >= 0)
             addHit(*record, index, record->startTime.addSecs(qint64(index) * record->interval));
     }
     return hits;
