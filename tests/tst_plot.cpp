@@ -47,6 +47,22 @@ int attachedMarks(const CPlot &plot)
     return attached;
 }
 
+// Pixels of a colour on the plot's canvas, as it renders off screen.
+int canvasPixelsOf(CPlot &plot, const QColor &colour)
+{
+    plot.resize(600, 400);
+    plot.replot();
+    QImage image(plot.size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    plot.render(&image);
+    const QRect canvas(plot.canvas()->mapTo(&plot, QPoint(0, 0)), plot.canvas()->size());
+    int count = 0;
+    for (int y = canvas.top(); y <= canvas.bottom(); ++y)
+        for (int x = canvas.left(); x <= canvas.right(); ++x)
+            count += image.pixel(x, y) == colour.rgb() ? 1 : 0;
+    return count;
+}
+
 }
 
 class TestPlot : public QObject, CoreFixture
@@ -166,6 +182,32 @@ private slots:
 
         QScopedPointer<CPlot> bigPlot(build({ 3 }));
         QCOMPARE(curvesOf(*bigPlot).at(0)->dataSize(), size_t(CPlot::kSampleCapacity));
+    }
+
+    void oneReadingTripShowsItsReadingAndItsTime()
+    {
+        const QColor dot(200, 0, 200);
+        app->settings.graphLineExtColor = dot;
+        app->settings.dateFormat = 1;
+        app->records << makeRecord("1", SensorBits::ExternalProbe, ConfigBits::ExternalOn, words({ 55 }), 60,
+                                   kStart.addSecs(1800))
+                     << makeRecord("L", kNtc, ConfigBits::InternalOn, words(QVector<int>(61, 200)), 60);
+
+        // alone: the reading stands inside the axis, its time under it
+        QScopedPointer<CPlot> alone(build({ 0 }));
+        const QwtScaleDiv &div = alone->axisScaleDiv(QwtPlot::xBottom);
+        QVERIFY2(div.lowerBound() < 0.0 && div.upperBound() > 0.0,
+                 qPrintable(QStringLiteral("%1..%2").arg(div.lowerBound()).arg(div.upperBound())));
+        QVERIFY(div.ticks(QwtScaleDiv::MajorTick).contains(0.0));
+        QCOMPARE(alone->axisScaleDraw(QwtPlot::xBottom)->label(0.0).text(), QStringLiteral("02/09/2016\n 10:30:00"));
+        QVERIFY(canvasPixelsOf(*alone, dot) > 0);
+
+        // beside a longer trip, side by side and placed by date
+        QScopedPointer<CPlot> side(build({ 1, 0 }));
+        QVERIFY(canvasPixelsOf(*side, dot) > 0);
+        app->settings.multiLinkSyncDateTime = true;
+        QScopedPointer<CPlot> byDate(build({ 1, 0 }));
+        QVERIFY(canvasPixelsOf(*byDate, dot) > 0);
     }
 
     void sideBySideElapsedTimeHoldsForEveryInterval()

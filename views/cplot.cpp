@@ -479,7 +479,8 @@ void CPlot::buildCurves(QList<int> selection)
 
         if (record.recordedCount != 0) {
             const double extent = minInterval == 0xFFFFFFFFu ? double(samples) : xSpan;
-            setAxisScale(xBottom, 0.0, extent - 1.0);
+            const bool xInSeconds = elapsedSeconds || (severalSets && settings.multiLinkSyncDateTime);
+            setTimeAxisRange(extent - 1.0, xInSeconds ? double(minInterval) : 1.0);
         }
 
         markList.clear();
@@ -543,8 +544,26 @@ void CPlot::addCurve(const LoggerRecord &record, ViewChannel channel, int sample
         xs[1] = xs[0];
         ys[1] = ys[0];
         count = 2;
+        // A line between two points on one spot draws nothing: a dot in the
+        // curve's colour shows the reading.
+        const int size = qMax(7, 3 * settings.graphLineThickness);
+        curve->setSymbol(new QwtSymbol(QwtSymbol::Ellipse, QBrush(colour, Qt::SolidPattern),
+                                       solidPen(colour, 1.0), QSize(size, size)));
     }
     curve->setSamples(xs, ys, count);
+}
+
+void CPlot::setTimeAxisRange(double lastX, double unit)
+{
+    if (lastX > 0.0) {
+        setAxisScale(xBottom, 0.0, lastX);
+        return;
+    }
+    // An axis from 0 to 0 has no room for a reading nor for a label: one
+    // interval either side puts the lone reading in the middle, its time
+    // under it.
+    const double half = qMax(1.0, unit);
+    setAxisScale(xBottom, -half, half);
 }
 
 void CPlot::addThresholdLines()

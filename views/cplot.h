@@ -137,6 +137,8 @@ private:
     void addCurve(const LoggerRecord &record, ViewChannel channel, int samples, double offset,
                   double step);
     void addThresholdLines();
+    // The time axis from 0 to the last x; around x 0 when there is no extent.
+    void setTimeAxisRange(double lastX, double unit);
     void clearAlarmBands();
     void createZoomer();
     // Gives each axis the border distances its labels ask for; false when
