@@ -399,8 +399,8 @@ private slots:
         app->settings.multiLinkSyncDateTime = true;
         QScopedPointer<CPlot> plot(build({ 0, 1 }));
         Zoomer *zoomer = plot->zoomer();
-        // only A covers the start: the grid time after the cursor heads it
-        QCOMPARE(zoomer->readingText(QPointF(130, 0)), QStringLiteral("#3-08:03:00  intT:10.0°C"));
+        // only A covers the start: its reading before the cursor, at the time it was taken
+        QCOMPARE(zoomer->readingText(QPointF(130, 0)), QStringLiteral("#3-08:02:00  intT:10.0°C"));
         // a time inside both sets names no reading, wherever the cursor stands
         QVERIFY(zoomer->readingText(QPointF(1230, 9.0)).isEmpty());
         QVERIFY(zoomer->readingText(QPointF(1230, 28.0)).isEmpty());
@@ -410,6 +410,12 @@ private slots:
         // only B past A's end, nothing past B's
         QCOMPARE(zoomer->readingText(QPointF(1900, 10.0)).left(4), QStringLiteral("#22-"));
         QVERIFY(zoomer->readingText(QPointF(2500, 10.0)).isEmpty());
+        // a trip read every ten minutes is headed by its reading's time, not
+        // by the minute grid of the other trip
+        app->records << ViewsTest::openedSet("C", QVector<int>(6, 200), 600, kStart.addSecs(7200));
+        QScopedPointer<CPlot> slow(build({ 0, 2 }));
+        QCOMPARE(slow->zoomer()->readingText(QPointF(7330, 20.0)), QStringLiteral("#1-10:00:00  intT:20.0°C"));
+        QCOMPARE(slow->zoomer()->readingText(QPointF(7930, 20.0)), QStringLiteral("#2-10:10:00  intT:20.0°C"));
 
         // side by side every set starts at 0: the reading of the set nearer the cursor
         app->settings.multiLinkSyncDateTime = false;

@@ -15,6 +15,7 @@
 #include "views/elapsedtimescaledraw.h"
 #include "views/rectitem.h"
 #include "views/timescaledraw.h"
+#include "views/zoomer.h"
 
 namespace {
 
@@ -44,6 +45,22 @@ int attachedMarks(const CPlot &plot)
     for (const auto &mark : plot.markList)
         attached += mark.first->plot() ? 1 : 0;
     return attached;
+}
+
+// Pixels of a colour on the plot's canvas, as it renders off screen.
+int canvasPixelsOf(CPlot &plot, const QColor &colour)
+{
+    plot.resize(600, 400);
+    plot.replot();
+    QImage image(plot.size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    plot.render(&image);
+    const QRect canvas(plot.canvas()->mapTo(&plot, QPoint(0, 0)), plot.canvas()->size());
+    int count = 0;
+    for (int y = canvas.top(); y <= canvas.bottom(); ++y)
+        for (int x = canvas.left(); x <= canvas.right(); ++x)
+            count += image.pixel(x, y) == colour.rgb() ? 1 : 0;
+    return count;
 }
 
 }
@@ -85,7 +102,7 @@ private slots:
         QCOMPARE(curvesOf(*side).at(1)->sample(0).x(), 0.0);
         // the axis spans the longest set, whichever comes last
         QScopedPointer<CPlot> longFirst(build({ 2, 0 }));
-        QCOMPARE(longFirst->axisScaleDiv(QwtPlot::xBottom).upperBound(), 65534.0);
+        QCOMPARE(longFirst->axisScaleDiv(QwtPlot::xBottom).upperBound(), 65534.0 * 43199.0);
 
         app->settings.multiLinkSyncDateTime = true;
         QScopedPointer<CPlot> byDate(build({ 0, 1 }));
@@ -165,6 +182,48 @@ private slots:
 
         QScopedPointer<CPlot> bigPlot(build({ 3 }));
         QCOMPARE(curvesOf(*bigPlot).at(0)->dataSize(), size_t(CPlot::kSampleCapacity));
+    }
+
+    void oneReadingTripShowsItsReadingAndItsTime()
+    {
+        const QColor dot(200, 0, 200);
+        app->settings.graphLineExtColor = dot;
+        app->settings.dateFormat = 1;
+        app->records << makeRecord("1", SensorBits::ExternalProbe, ConfigBits::ExternalOn, words({ 55 }), 60,
+                                   kStart.addSecs(1800))
+                     << makeRecord("L", kNtc, ConfigBits::InternalOn, words(QVector<int>(61, 200)), 60);
+
+        // alone: the reading stands inside the axis, its time under it
+        QScopedPointer<CPlot> alone(build({ 0 }));
+        const QwtScaleDiv &div = alone->axisScaleDiv(QwtPlot::xBottom);
+        QVERIFY2(div.lowerBound() < 0.0 && div.upperBound() > 0.0,
+                 qPrintable(QStringLiteral("%1..%2").arg(div.lowerBound()).arg(div.upperBound())));
+        QVERIFY(div.ticks(QwtScaleDiv::MajorTick).contains(0.0));
+        QCOMPARE(alone->axisScaleDraw(QwtPlot::xBottom)->label(0.0).text(), QStringLiteral("02/09/2016\n 10:30:00"));
+        QVERIFY(canvasPixelsOf(*alone, dot) > 0);
+
+        // beside a longer trip, side by side and placed by date
+        QScopedPointer<CPlot> side(build({ 1, 0 }));
+        QVERIFY(canvasPixelsOf(*side, dot) > 0);
+        app->settings.multiLinkSyncDateTime = true;
+        QScopedPointer<CPlot> byDate(build({ 1, 0 }));
+        QVERIFY(canvasPixelsOf(*byDate, dot) > 0);
+    }
+
+    void sideBySideElapsedTimeHoldsForEveryInterval()
+    {
+        app->records << makeRecord("F", kNtc, ConfigBits::InternalOn, words({ 100, 110, 120, 130 }), 60)
+                     << makeRecord("S", kNtc, ConfigBits::InternalOn, words({ 200, 210, 220, 230 }), 600,
+                                   kStart.addDays(1));
+        QScopedPointer<CPlot> plot(build({ 0, 1 }));
+        const QList<QwtPlotCurve *> curves = curvesOf(*plot);
+        const QwtScaleDraw *axis = plot->axisScaleDraw(QwtPlot::xBottom);
+        QCOMPARE(axis->label(curves.at(0)->sample(2).x()).text(), QStringLiteral("00:02:00"));
+        QCOMPARE(axis->label(curves.at(1)->sample(2).x()).text(), QStringLiteral("00:20:00"));
+        QCOMPARE(plot->axisScaleDiv(QwtPlot::xBottom).upperBound(), 1800.0);
+        // the tracker names each trip's reading at that elapsed time
+        QCOMPARE(plot->zoomer()->readingText(QPointF(150, 12.0)), QStringLiteral("#3-10:02:00  intT:12.0°C"));
+        QCOMPARE(plot->zoomer()->readingText(QPointF(1250, 12.0)), QStringLiteral("#3-10:20:00  intT:22.0°C"));
     }
 
     void valueAxisFullRangeAndFitted()

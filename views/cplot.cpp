@@ -371,6 +371,7 @@ void CPlot::buildCurves(QList<int> selection)
     const AppSettings &settings = m_app->settings;
     const bool severalSets = selection.size() >= 2;
     xSpan = 0.0;
+    bool mixedIntervals = false;
 
     if (severalSets) {
         bool first = true;
@@ -385,6 +386,8 @@ void CPlot::buildCurves(QList<int> selection)
             }
             if (record->startTime < earliestStart)
                 earliestStart = record->startTime;
+            if (record->interval != minInterval)
+                mixedIntervals = true;
             if (record->interval < minInterval)
                 minInterval = record->interval;
             const QDateTime end = lastSampleTime(*record);
@@ -392,6 +395,10 @@ void CPlot::buildCurves(QList<int> selection)
                 latestEnd = end;
         }
     }
+    // Reading numbers mean the same for every set; elapsed times only while
+    // the sets share one interval.
+    elapsedSeconds = severalSets && !settings.multiLinkSyncDateTime && settings.multiLinkSyncElapsedTime
+                     && settings.graphShowTime && mixedIntervals;
 
     for (int index : selection) {
         currentSetIndex = index;
@@ -448,7 +455,13 @@ void CPlot::buildCurves(QList<int> selection)
             }
         } else {
             // Sets side by side: the axis spans the longest one, so no set is cut.
-            xSpan = qMax(xSpan, double(samples));
+            if (elapsedSeconds) {
+                step = record.interval;
+                if (samples > 0)
+                    xSpan = qMax(xSpan, double(samples - 1) * step + 1.0);
+            } else {
+                xSpan = qMax(xSpan, double(samples));
+            }
             if (settings.graphShowTime && record.recordedCount != 0) {
                 if (!severalSets) {
                     setAxisScaleDraw(xBottom, new TimeScaleDraw(record.startTime, int(record.interval),
@@ -457,7 +470,7 @@ void CPlot::buildCurves(QList<int> selection)
                 } else if (settings.multiLinkSyncElapsedTime) {
                     setAxisScaleDraw(xBottom, new ElapsedTimeScaleDraw(
                                                   QDateTime(QDate(2000, 1, 1), QTime(0, 0), Qt::LocalTime),
-                                                  int(record.interval)));
+                                                  elapsedSeconds ? 1 : int(record.interval)));
                     setAxisTitle(xBottom, m_app->languageTable->text(LabelId::ElapsedTime));
                 }
             }
@@ -466,7 +479,8 @@ void CPlot::buildCurves(QList<int> selection)
 
         if (record.recordedCount != 0) {
             const double extent = minInterval == 0xFFFFFFFFu ? double(samples) : xSpan;
-            setAxisScale(xBottom, 0.0, extent - 1.0);
+            const bool xInSeconds = elapsedSeconds || (severalSets && settings.multiLinkSyncDateTime);
+            setTimeAxisRange(extent - 1.0, xInSeconds ? double(minInterval) : 1.0);
         }
 
         markList.clear();
@@ -530,8 +544,26 @@ void CPlot::addCurve(const LoggerRecord &record, ViewChannel channel, int sample
         xs[1] = xs[0];
         ys[1] = ys[0];
         count = 2;
+        // A line between two points on one spot draws nothing: a dot in the
+        // curve's colour shows the reading.
+        const int size = qMax(7, 3 * settings.graphLineThickness);
+        curve->setSymbol(new QwtSymbol(QwtSymbol::Ellipse, QBrush(colour, Qt::SolidPattern),
+                                       solidPen(colour, 1.0), QSize(size, size)));
     }
     curve->setSamples(xs, ys, count);
+}
+
+void CPlot::setTimeAxisRange(double lastX, double unit)
+{
+    if (lastX > 0.0) {
+        setAxisScale(xBottom, 0.0, lastX);
+        return;
+    }
+    // An axis from 0 to 0 has no room for a reading nor for a label: one
+    // interval either side puts the lone reading in the middle, its time
+    // under it.
+    const double half = qMax(1.0, unit);
+    setAxisScale(xBottom, -half, half);
 }
 
 void CPlot::addThresholdLines()

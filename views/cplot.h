@@ -109,6 +109,9 @@ public:
     // x extent of the data: readings, or seconds when sets are placed by
     // their dates. A double, since 65,535 intervals of 12 hours pass 2^31 s.
     double xSpan = 0.0;
+    // Sets side by side whose intervals differ stand at the seconds elapsed
+    // from each one's start, so that one elapsed-time label is true for all.
+    bool elapsedSeconds = false;
     bool m_showIntTemp = true;
     bool m_showHum = true;
     bool m_showExtTemp = true;
@@ -134,6 +137,8 @@ private:
     void addCurve(const LoggerRecord &record, ViewChannel channel, int samples, double offset,
                   double step);
     void addThresholdLines();
+    // The time axis from 0 to the last x; around x 0 when there is no extent.
+    void setTimeAxisRange(double lastX, double unit);
     void clearAlarmBands();
     void createZoomer();
     // Gives each axis the border distances its labels ask for; false when

@@ -112,19 +112,23 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
                 continue;
             const qint64 seconds = record->startTime.secsTo(t);
             // the first reading where the cursor time meets the set's start
-            addHit(*record, seconds == 0 ? 0 : (seconds - 1) / record->interval, t);
+            const qint64 reading = seconds == 0 ? 0 : (seconds - 1) / record->interval;
+            // headed by the time the reading was taken, not the grid's
+            addHit(*record, reading, record->startTime.addSecs(reading * record->interval));
         }
         // a time inside two or more sets names no single reading
         if (hits.size() > 1)
             hits.clear();
         return hits;
     }
-    // sets side by side: x counts the readings of every set
-    const int index = readingIndexAt(x);
-    if (index < 0)
-        return hits;
+    // sets side by side: x counts the readings of every set, or the
+    // seconds from every set's start
     for (int recordIndex : app->selection) {
-        if (const LoggerRecord *record = ownerPlot->recordAt(recordIndex))
+        const LoggerRecord *record = ownerPlot->recordAt(recordIndex);
+        if (!record || (ownerPlot->elapsedSeconds && record->interval == 0))
+            continue;
+        const int index = readingIndexAt(ownerPlot->elapsedSeconds ? x / record->interval : x);
+        if (index >= 0)
             addHit(*record, index, record->startTime.addSecs(qint64(index) * record->interval));
     }
     return hits;
