@@ -207,6 +207,19 @@ private slots:
         QCOMPARE(bottomAxis(*view), qMakePair(45.0, 71.0));
     }
 
+    // The humidity of a trip beside the current one is named, as is that
+    // of the current trip.
+    void bottomTitleNamesHumidityOfAnyTripDrawn()
+    {
+        const QString both = QStringLiteral("Temperature (°C) / Humidity (%)");
+        app->records << makeSet("T", kNtc, ConfigBits::InternalOn, { 150, 160 })
+                     << makeSet("H", SensorBits::DigitalTempHum, kTempHum, { 150, 500 });
+        QCOMPARE(QScopedPointer<CHistogram>(build({ 0, 1 }))->axisTitle(QwtPlot::xBottom).text(), both);
+        QCOMPARE(QScopedPointer<CHistogram>(build({ 1 }))->axisTitle(QwtPlot::xBottom).text(), both);
+        QCOMPARE(QScopedPointer<CHistogram>(build({ 0 }))->axisTitle(QwtPlot::xBottom).text(),
+                 QStringLiteral("Temperature (°C)"));
+    }
+
     void legendHidesASeriesAndRescales()
     {
         // humidity and external probe, no internal temperature: each check

@@ -39,6 +39,19 @@ QList<QwtPlotCurve *> curvesOf(const CPlot &plot)
     return curves;
 }
 
+// The colour the graph paints at a value, a third into the canvas.
+QColor colourAt(CPlot &plot, double value)
+{
+    plot.resize(600, 400);
+    plot.replot();
+    QImage image(plot.size(), QImage::Format_ARGB32);
+    image.fill(Qt::black);
+    plot.render(&image);
+    const QPoint origin = plot.canvas()->mapTo(&plot, QPoint(0, 0));
+    return image.pixel(origin.x() + plot.canvas()->width() / 3,
+                       origin.y() + int(plot.canvasMap(QwtPlot::yLeft).transform(value)));
+}
+
 int attachedMarks(const CPlot &plot)
 {
     int attached = 0;
@@ -317,6 +330,112 @@ private slots:
                  AppSettings().graphThresholdMultiLink);
     }
 
+    // A trip beside one without its second channel keeps that channel in
+    // view, in the value axis and in the tracker.
+    void eachTripKeepsTheChannelsItHas_data()
+    {
+        QTest::addColumn<quint8>("sensors");
+        QTest::addColumn<quint32>("config");
+        QTest::addColumn<bool>("fullRange");
+        QTest::addColumn<QString>("reading");
+        const quint32 tempHum = ConfigBits::InternalOn | ConfigBits::HumidityOn;
+        const quint32 tempExt = ConfigBits::InternalOn | ConfigBits::ExternalOn;
+        QTest::newRow("humidity, full range") << SensorBits::DigitalTempHum << tempHum << true << "intH:93.0%";
+        QTest::newRow("humidity sensor alone, fitted") << SensorBits::DigitalTempHum << tempHum << false
+                                                       << "intH:93.0%";
+        QTest::newRow("humidity beside a probe, fitted")
+            << quint8(SensorBits::DigitalTempHum | SensorBits::ExternalProbe) << tempHum << false << "intH:93.0%";
+        QTest::newRow("external probe, fitted") << kNtcExt << tempExt << false << "extT:93.0°C";
+    }
+    void eachTripKeepsTheChannelsItHas()
+    {
+        QFETCH(quint8, sensors);
+        QFETCH(quint32, config);
+        LoggerRecord plain = makeRecord("T", kNtc, ConfigBits::InternalOn, words({ 100, 150, 200 }));
+        LoggerRecord both = makeRecord("B", sensors, config, words({ 120, 700, 150, 930, 200, 800 }));
+        const LimitGroup second = sensors == kNtcExt ? GroupExternal : GroupHumidity;
+        plain.lowestValue[GroupInternal] = both.lowestValue[GroupInternal] = 10.0f;
+        plain.highestValue[GroupInternal] = both.highestValue[GroupInternal] = 20.0f;
+        both.lowestValue[second] = 70.0f;
+        both.highestValue[second] = 93.0f;
+        app->records << plain << both;
+        QFETCH(bool, fullRange);
+        app->settings.graphShowFullRange = fullRange;
+        app->settings.graphShowHGrid = false;
+
+        for (const QList<int> &order : { QList<int>{ 0, 1 }, QList<int>{ 1, 0 } }) {
+            QScopedPointer<CPlot> plot(build(order, 0));
+            const QwtScaleDiv &values = plot->axisScaleDiv(QwtPlot::yLeft);
+            QCOMPARE(curvesOf(*plot).size(), 3);
+            for (const QwtPlotCurve *curve : curvesOf(*plot))
+                QVERIFY2(values.contains(curve->minYValue()) && values.contains(curve->maxYValue()),
+                         qPrintable(curve->title().text()));
+        }
+        // the trip without the channel last, and current
+        QScopedPointer<CPlot> plot(build({ 1, 0 }, 0));
+        // the cursor on the second channel's reading names it
+        QFETCH(QString, reading);
+        const QString text = plot->zoomer()->readingText(QPointF(1.0, 93.0));
+        QVERIFY2(text.contains(reading), qPrintable(text));
+        // the bands reach as far as the humidity
+        if (second == GroupHumidity)
+            QCOMPARE(colourAt(*plot, 87.5), AppSettings().graphThresholdMultiLink);
+
+        // its legend box, not the trip the window calls current, hides it
+        QwtPlotItem *secondCurve = curvesOf(*plot).at(1);
+        QTest::mouseClick(CPlot::legendLabel(plot.data(), plot->legendWidget(), secondCurve), Qt::LeftButton);
+        QVERIFY(!plot->zoomer()->readingText(QPointF(1.0, 93.0)).contains(reading));
+    }
+
+    // With its second channel hidden, a logger's bands are those of a
+    // logger of its first channel alone.
+    void hiddenChannelLeavesTheBandsOfTheOneShown_data()
+    {
+        QTest::addColumn<quint8>("sensors");
+        QTest::addColumn<quint32>("secondChannel");
+        QTest::addColumn<quint32>("levels");
+        const quint32 allLevels = ConfigBits::IntHH | ConfigBits::IntH | ConfigBits::IntL | ConfigBits::IntLL;
+        QTest::newRow("humidity without levels") << SensorBits::DigitalTempHum << ConfigBits::HumidityOn << allLevels;
+        QTest::newRow("external probe with L") << kNtcExt << (ConfigBits::ExternalOn | ConfigBits::ExtL)
+                                               << (ConfigBits::IntHH | ConfigBits::IntH);
+    }
+    void hiddenChannelLeavesTheBandsOfTheOneShown()
+    {
+        QFETCH(quint8, sensors);
+        QFETCH(quint32, secondChannel);
+        QFETCH(quint32, levels);
+        app->settings.graphShowHGrid = app->settings.graphShowVGrid = false;
+        LoggerRecord two = makeRecord("A", sensors, ConfigBits::InternalOn | levels | secondChannel,
+                                      words({ 150, 500, 150, 500 }));
+        LoggerRecord one = makeRecord("B", kNtc, ConfigBits::InternalOn | levels, words({ 150, 150 }));
+        setLimits(two, ChannelInternal, 30, 25, 5, 0);
+        setLimits(one, ChannelInternal, 30, 25, 5, 0);
+        app->records << two << one;
+        QScopedPointer<CPlot> twoPlot(build({ 0 }));
+        QwtPlotItem *second = curvesOf(*twoPlot).at(1);
+        QTest::mouseClick(CPlot::legendLabel(twoPlot.data(), twoPlot->legendWidget(), second), Qt::LeftButton);
+        QVERIFY(!second->isVisible());
+        QScopedPointer<CPlot> onePlot(build({ 1 }));
+
+        QCOMPARE(colourAt(*onePlot, 27.5), AppSettings().graphThresholdH);
+        for (double value : { -30.0, 2.5, 10.0, 27.5, 50.0 })
+            QCOMPARE(colourAt(*twoPlot, value), colourAt(*onePlot, value));
+    }
+
+    // Each axis title names every channel drawn, whichever trip came last.
+    void axisTitlesNameEveryChannelDrawn()
+    {
+        app->records << makeRecord("H", SensorBits::DigitalTempHum, ConfigBits::InternalOn | ConfigBits::HumidityOn,
+                                   words({ 150, 500 }))
+                     << makeRecord("T", kNtc, ConfigBits::InternalOn, words({ 150 }))
+                     << makeRecord("S", SensorBits::DigitalTempHum, ConfigBits::InternalOn, words({ 150 }));
+        const QString both = QStringLiteral("Temperature (°C) / Humidity (%)");
+        QCOMPARE(QScopedPointer<CPlot>(build({ 0, 1 }))->axisTitle(QwtPlot::yLeft).text(), both);
+        // the humidity sensor with its channel off draws no humidity
+        QCOMPARE(QScopedPointer<CPlot>(build({ 2 }))->axisTitle(QwtPlot::yLeft).text(),
+                 QStringLiteral("Temperature (°C)"));
+    }
+
     void legendClicksShowAndHideChannels()
     {
         LoggerRecord record = makeRecord("A", kNtcExt,
@@ -336,7 +455,7 @@ private slots:
         QTest::mouseClick(label(1), Qt::LeftButton);
         QVERIFY(!label(1)->isChecked() && !curves.at(1)->isVisible());
         QCOMPARE(plot->m_limitH, 25.0);
-        QCOMPARE(plot->alarmBands().size(), bandCount);
+        QCOMPARE(plot->alarmBands().size(), 2);
         QCOMPARE(plot->alarmBands().at(1)->brush().color(), AppSettings().graphThresholdNormal);
         QCOMPARE(attachedMarks(*plot), 1);
 

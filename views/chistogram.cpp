@@ -128,16 +128,20 @@ void CHistogram::setupPlot()
 
     const CLanguageTable *labels = m_app->languageTable;
     setAxisTitle(yLeft, labels->text(LabelId::NumberOfRecords));
-    QString bottomTitle = fahrenheit() ? tr("%1 (°F)").arg(labels->text(LabelId::Temperature))
-                                       : tr("%1 (°C)").arg(labels->text(LabelId::Temperature));
-    if (const LoggerRecord *record = recordAt(m_recordIndex)) {
-        if (record->isChannelOn(ChannelHumidity))
-            bottomTitle += tr(" / %1 (%)").arg(labels->text(LabelId::Humidity));
-    }
-    setAxisTitle(xBottom, bottomTitle);
-
     for (int index : m_app->selection)
         buildHistograms(index);
+
+    // Humidity is named for the current trip's channel and for any trip's
+    // humidity series beside it.
+    QString bottomTitle = fahrenheit() ? tr("%1 (°F)").arg(labels->text(LabelId::Temperature))
+                                       : tr("%1 (°C)").arg(labels->text(LabelId::Temperature));
+    const LoggerRecord *current = recordAt(m_recordIndex);
+    bool namesHumidity = current && current->isChannelOn(ChannelHumidity);
+    for (const Series &entry : m_series)
+        namesHumidity = namesHumidity || entry.channel == ChannelHumidity;
+    if (namesHumidity)
+        bottomTitle += tr(" / %1 (%)").arg(labels->text(LabelId::Humidity));
+    setAxisTitle(xBottom, bottomTitle);
     coverShownSeries();
 
     m_legend = new QwtLegend;

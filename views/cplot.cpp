@@ -248,15 +248,17 @@ bool CPlot::isShown(ViewChannel channel) const
     return const_cast<CPlot *>(this)->showFlag(channel);
 }
 
-int CPlot::channelCount(const LoggerRecord &record)
+int CPlot::channelCount(const LoggerRecord &record) const
 {
-    if (!(record.configWord & ConfigBits::InternalOn))
-        m_showIntTemp = false;
-    if (!((record.sensorFlags & SensorBits::DigitalTempHum) && (record.configWord & ConfigBits::HumidityOn)))
-        m_showHum = false;
-    if (!((record.sensorFlags & SensorBits::ExternalProbe) && (record.configWord & ConfigBits::ExternalOn)))
-        m_showExtTemp = false;
-    return int(m_showIntTemp) + int(m_showHum) + int(m_showExtTemp);
+    int shown = 0;
+    for (ViewChannel channel : kChannelOrder)
+        shown += showsChannelOf(record, channel) ? 1 : 0;
+    return shown;
+}
+
+bool CPlot::showsChannelOf(const LoggerRecord &record, ViewChannel channel) const
+{
+    return record.isChannelOn(channel) && isShown(channel);
 }
 
 void CPlot::setYScale(QList<int> selection)
@@ -264,24 +266,22 @@ void CPlot::setYScale(QList<int> selection)
     double bottom = 1000.0;
     double top = -1000.0;
     for (int index : selection) {
-        const LoggerRecord *record = recordAt(index);
-        if (!record)
+        const LoggerRecord *source = recordAt(index);
+        if (!source)
             continue;
-        if (record->versionWord <= kLastOneChannelVersion) {
-            m_showHum = false;
-            m_showExtTemp = false;
-        }
-        m_shownChannels = channelCount(viewedRecord(*record));
-        const bool temperatureShown = m_showIntTemp || m_showExtTemp;
-        const double rangeHigh = temperatureShown ? displayTemperature(record->rangeHigh) : record->rangeHigh;
-        const double rangeLow = temperatureShown ? displayTemperature(record->rangeLow) : record->rangeLow;
+        const LoggerRecord record = viewedRecord(*source);
+        m_shownChannels = channelCount(record);
+        const bool temperatureShown = showsChannelOf(record, ChannelInternal)
+                                      || showsChannelOf(record, ChannelExternal);
+        const double rangeHigh = temperatureShown ? displayTemperature(record.rangeHigh) : record.rangeHigh;
+        const double rangeLow = temperatureShown ? displayTemperature(record.rangeLow) : record.rangeLow;
 
         if (m_shownChannels == 1 && selection.size() == 1) {
-            const ViewChannel shown = m_showIntTemp ? ChannelInternal
-                                      : m_showHum   ? ChannelHumidity
-                                                    : ChannelExternal;
+            const ViewChannel shown = showsChannelOf(record, ChannelInternal)   ? ChannelInternal
+                                      : showsChannelOf(record, ChannelHumidity) ? ChannelHumidity
+                                                                                : ChannelExternal;
             auto limit = [&](AlarmLevel level) {
-                const double value = record->threshold(shown, level);
+                const double value = record.threshold(shown, level);
                 return isTemperature(shown) ? displayTemperature(value) : value;
             };
             m_limitHH = limit(LevelHH);
@@ -303,8 +303,7 @@ void CPlot::setYScale(QList<int> selection)
             m_rangeTop = rangeHigh;
             m_rangeBottom = rangeLow;
         }
-        if (m_showHum && (record->sensorFlags & SensorBits::DigitalTempHum)
-            && (record->configWord & ConfigBits::HumidityOn)) {
+        if (showsChannelOf(record, ChannelHumidity)) {
             m_rangeTop = qMax(m_rangeTop, 100.0);
             m_rangeBottom = qMin(m_rangeBottom, 0.0);
         }
@@ -312,8 +311,15 @@ void CPlot::setYScale(QList<int> selection)
         top = qMax(top, m_rangeTop);
     }
     // With no record there is no range: an inverted axis would show nothing.
-    if (bottom <= top)
+    if (bottom <= top) {
         setAxisScale(yLeft, bottom, top);
+        // The bands of several trips reach as far as the axis, whichever
+        // trip came last.
+        if (selection.size() > 1) {
+            m_rangeBottom = bottom;
+            m_rangeTop = top;
+        }
+    }
 }
 
 void CPlot::fitValueAxis(QList<int> selection)
@@ -323,23 +329,26 @@ void CPlot::fitValueAxis(QList<int> selection)
     double bottom = 1000.0;
     double top = -1000.0;
     for (int index : selection) {
-        const LoggerRecord *record = recordAt(index);
-        if (!record)
+        const LoggerRecord *source = recordAt(index);
+        if (!source)
             continue;
+        const LoggerRecord record = viewedRecord(*source);
         double b = 1000.0;
         double t = -1000.0;
-        if (record->recordedChannels == 1) {
-            b = displayTemperature(record->lowestValue[GroupInternal]);
-            t = displayTemperature(record->highestValue[GroupInternal]);
-        } else if (record->recordedCount == 0) {
+        // One sensor reads one temperature, unless it is the digital
+        // sensor, whose humidity needs room too.
+        if (record.recordedChannels == 1 && !record.isChannelOn(ChannelHumidity)) {
+            b = displayTemperature(record.lowestValue[GroupInternal]);
+            t = displayTemperature(record.highestValue[GroupInternal]);
+        } else if (record.recordedCount == 0) {
             continue;
         } else {
             auto widen = [&](ViewChannel channel, bool passes) {
                 if (!passes)
                     return;
                 const LimitGroup group = limitGroupOf(channel);
-                double low = record->lowestValue[group];
-                double high = record->highestValue[group];
+                double low = record.lowestValue[group];
+                double high = record.highestValue[group];
                 if (isTemperature(channel)) {
                     low = displayTemperature(low);
                     high = displayTemperature(high);
@@ -347,14 +356,8 @@ void CPlot::fitValueAxis(QList<int> selection)
                 b = qMin(b, low);
                 t = qMax(t, high);
             };
-            const quint8 sensors = record->sensorFlags;
-            const quint32 config = record->configWord;
-            widen(ChannelInternal, (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum))
-                                       && (config & ConfigBits::InternalOn) && m_showIntTemp);
-            widen(ChannelHumidity, (sensors & SensorBits::DigitalTempHum)
-                                       && (config & ConfigBits::HumidityOn) && m_showHum);
-            widen(ChannelExternal, (sensors & SensorBits::ExternalProbe)
-                                       && (config & ConfigBits::ExternalOn) && m_showExtTemp);
+            for (ViewChannel channel : kChannelOrder)
+                widen(channel, showsChannelOf(record, channel));
         }
         bottom = qMin(bottom, b);
         top = qMax(top, t);
@@ -372,6 +375,7 @@ void CPlot::buildCurves(QList<int> selection)
     const bool severalSets = selection.size() >= 2;
     xSpan = 0.0;
     bool mixedIntervals = false;
+    bool namesHumidity = false;
 
     if (severalSets) {
         bool first = true;
@@ -411,17 +415,15 @@ void CPlot::buildCurves(QList<int> selection)
             continue;
 
         const LoggerRecord record = viewedRecord(*source);
-        if (source->versionWord <= kLastOneChannelVersion) {
-            m_showIntTemp = true;
-            m_showHum = false;
-            m_showExtTemp = false;
-        }
         const int samples = qMin(record.sampleCount(), kSampleCapacity);
         currentSetStart = record.startTime;
 
         const QString unit = settings.modeCelsius != 0 ? QStringLiteral("°C") : QStringLiteral("°F");
         const QString temperature = m_app->languageTable->text(LabelId::Temperature);
-        if (record.sensorFlags & SensorBits::DigitalTempHum)
+        // The title names the channels of every set drawn so far, not
+        // those of the last one alone.
+        namesHumidity = namesHumidity || record.isChannelOn(ChannelHumidity);
+        if (namesHumidity)
             setAxisTitle(yLeft, tr("%1 (%2) / %3 (%)")
                                     .arg(temperature, unit, m_app->languageTable->text(LabelId::Humidity)));
         else
@@ -516,6 +518,7 @@ void CPlot::addCurve(const LoggerRecord &record, ViewChannel channel, int sample
     curve->setLegendAttribute(QwtPlotCurve::LegendShowLine, true);
     curve->setPen(solidPen(colour, settings.graphLineThickness));
     curve->attach(this);
+    curveChannels.append(qMakePair(static_cast<QwtPlotItem *>(curve), channel));
 
     const bool convert = isTemperature(channel) && settings.modeCelsius == 0;
     const quint16 *words = record.readings.constData();
@@ -600,6 +603,7 @@ void CPlot::buildAlarmBands()
     const QColor normalColour = (m_shownChannels == 1 && m_app->selection.size() < 2)
                                     ? settings.graphThresholdNormal
                                     : settings.graphThresholdMultiLink;
+    // by ViewChannel
     struct ChannelBits { quint32 on, hh, h, l, ll; };
     static const ChannelBits kChannels[3] = {
         { ConfigBits::InternalOn, ConfigBits::IntHH, ConfigBits::IntH, ConfigBits::IntL, ConfigBits::IntLL },
@@ -614,9 +618,14 @@ void CPlot::buildAlarmBands()
         band->attach(this);
         bands.append(band);
     };
-    for (const ChannelBits &bits : kChannels) {
+    for (ViewChannel channel : kChannelOrder) {
+        const ChannelBits &bits = kChannels[channel];
         const quint32 config = record.configWord;
         if (!(config & bits.on))
+            continue;
+        // A channel hidden in the legend would have its bands built at the
+        // limits of the one still shown, and paint over its zones.
+        if (record.isChannelOn(channel) && !isShown(channel))
             continue;
         const bool hh = config & bits.hh;
         const bool h = config & bits.h;
@@ -674,7 +683,6 @@ void CPlot::ShowItem(QwtPlotItem *item, bool on)
     const LoggerRecord *current = item ? recordAt(m_recordIndex) : nullptr;
     if (!current)
         return;
-    const LoggerRecord record = viewedRecord(*current);
     const QList<QwtPlotItem *> curveList = curves();
 
     if (!on) {
@@ -689,19 +697,19 @@ void CPlot::ShowItem(QwtPlotItem *item, bool on)
         }
     }
 
-    // Curves were built for the channels the record draws, in kind order.
-    QList<ViewChannel> drawn;
-    for (ViewChannel channel : kChannelOrder)
-        if (record.isChannelOn(channel))
-            drawn.append(channel);
-    int next = 0;
-    for (QwtPlotItem *curve : curveList) {
-        if (next >= drawn.size())
-            break;
-        if (!m_legend || !m_legend->legendWidget(itemToInfo(curve)))
+    // A channel is shown while the legend shows one of its curves, of
+    // whichever trip. A channel without a curve keeps its flag.
+    bool drawn[3] = { false, false, false };
+    bool checked[3] = { false, false, false };
+    for (const auto &entry : curveChannels) {
+        if (!m_legend || !m_legend->legendWidget(itemToInfo(entry.first)))
             continue;
-        showFlag(drawn.at(next++)) = isLegendChecked(curve);
+        drawn[entry.second] = true;
+        checked[entry.second] = checked[entry.second] || isLegendChecked(entry.first);
     }
+    for (ViewChannel channel : kChannelOrder)
+        if (drawn[channel])
+            showFlag(channel) = checked[channel];
 
     setYScale(m_app->selection);
     buildAlarmBands();

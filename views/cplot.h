@@ -43,9 +43,12 @@ public:
     // Builds the whole graph; setData first.
     void setupPlot();
 
-    // Clears the show flag of each channel the record lacks; returns how
-    // many stay set.
-    int channelCount(const LoggerRecord &record);
+    // How many of the record's channels are shown.
+    int channelCount(const LoggerRecord &record) const;
+    // The record has the channel and the legend shows it. The show flags
+    // hold the legend's choice alone: a trip without a channel does not
+    // hide it for the others.
+    bool showsChannelOf(const LoggerRecord &record, ViewChannel channel) const;
     // Full-range value axis, and the limits and range of the alarm bands.
     void setYScale(QList<int> selection);
     // Value axis fitted to the data, unless the full range is asked for.
@@ -147,4 +150,6 @@ private:
     void followValueAxis();
 
     QList<RectItem *> bands;
+    // The channel each curve draws, in the order the curves were built.
+    QList<QPair<QwtPlotItem *, ViewChannel>> curveChannels;
 };
