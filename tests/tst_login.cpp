@@ -5,9 +5,13 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 #include "core/cmsd.h"
+#include "dialogs/coption.h"
 #include "dialogs/cuseradminnewpass.h"
+#include "files/cfilemanager.h"
+#include "ui_coption.h"
 
 using WindowTest::setUserAdministration;
 
@@ -18,6 +22,21 @@ constexpr quint16 kAdmin = UserRecord::RightAdmin | UserRecord::UnlockAdmin;
 QLineEdit *field(QDialog &dialog, const char *name)
 {
     return dialog.findChild<QLineEdit *>(QLatin1String(name));
+}
+
+// An administrator and a viewer, each with a password of the rule.
+void writeAdminAndViewer()
+{
+    UserStoreFile::write({ UserStoreFile::user("admin", "Adm1npass", "1", kAdmin),
+                           UserStoreFile::user("vera", "Pass1word", "7", UserRecord::RightViewer) });
+}
+
+// A downloaded trip that was never saved, standing as a file row.
+LoggerRecord unsavedTrip(const QString &serial)
+{
+    LoggerRecord trip = WindowTest::downloadedTrip(serial, { 40, 50, 60 });
+    trip.fromFile = trip.ready = trip.dataLoaded = trip.unsavedReadings = true;
+    return trip;
 }
 
 }
@@ -185,6 +204,101 @@ private slots:
         window.Timer100ms();
         QCOMPARE(boxes, 1);
         QCOMPARE(prompts.loginDialogs, 2);
+    }
+
+    // The options left open when the automatic logout comes close as their
+    // Cancel would (the previewed colour goes back) before the next user
+    // logs in; she never gets to press their OK.
+    void optionsLeftOpenAtLogoutAreCancelledForTheNextUser()
+    {
+        writeAdminAndViewer();
+        PromptRecorder prompts;
+        prompts.logins = { { "admin", "Adm1npass" }, { "vera", "Pass1word" } };
+        MainWindow window;
+        CMainApp *app = window.app;
+        CUserAdmin *users = app->userAdmin;
+        app->settings.defaultPath = TestEnv::home() + "/trips";
+        QVERIFY(app->fileManager->writeSettings(app->settingsFilePath()));
+        const QByteArray fileBefore = TestEnv::readFile(app->settingsFilePath());
+        const QColor colorBefore = app->settings.graphBackground;
+        CPrompt::setColorHandler([](const QColor &) { return QColor(0, 0, 255); });
+        const auto noColors = qScopeGuard([] { CPrompt::setColorHandler(nullptr); });
+
+        int oksPressed = 0;
+        prompts.otherDialogs = [&](QDialog *dialog) {
+            auto *options = qobject_cast<COption *>(dialog);
+            Ui_COption *f = options->form();
+            QTimer::singleShot(0, options, [&, f] {
+                QTest::mouseClick(f->m_checkBoxGeneralAutoDownloadLogger, Qt::LeftButton);
+                QTest::mouseClick(f->m_pushButtonViewGraphBackground, Qt::LeftButton);
+                users->logoutRequested = users->autoLogout = true;
+            });
+            QTimer viewer;
+            connect(&viewer, &QTimer::timeout, options, [&, f] {
+                if (users->currentUserLogin() == "vera" && options->isVisible()) {
+                    ++oksPressed;
+                    f->m_buttonBox->button(QDialogButtonBox::Ok)->click();
+                }
+            });
+            viewer.start(20);
+            QTimer::singleShot(30000, options, &QDialog::reject);
+            return options->exec();
+        };
+        window.on_m_actionOptions_triggered();
+        QCOMPARE(users->currentUserLogin(), QStringLiteral("vera"));
+        QCOMPARE(oksPressed, 0);
+        QCOMPARE(TestEnv::readFile(app->settingsFilePath()), fileBefore);
+        QVERIFY(!app->settings.autoDownloadLogger);
+        QCOMPARE(app->settings.graphBackground, colorBefore);
+    }
+
+    // A box or a chooser still open when the logout is served answers
+    // nothing when it returns, whatever it says: neither the exit question's
+    // Yes nor the Save As chooser's file act for the next user.
+    void promptsOpenAtLogoutAnswerNothingAfterIt()
+    {
+        writeAdminAndViewer();
+        PromptRecorder prompts;
+        prompts.logins = { { "admin", "Adm1npass" }, { "vera", "Pass1word" }, { "vera", "Pass1word" } };
+        MainWindow window;
+        CUserAdmin *users = window.app->userAdmin;
+        window.app->records << unsavedTrip("D1");
+        window.fillLoggerTable(true);
+        window.selectTableRow(0);
+        window.show();
+        const QString path = TestEnv::home() + "/D1-at-logout.qlf";
+        bool logoutComes = false;
+        auto logoutMeanwhile = [&] {
+            if (!logoutComes)
+                return;
+            logoutComes = false;
+            users->logoutRequested = users->autoLogout = true;
+            window.Timer100ms();
+        };
+        int choosers = 0;
+        CPrompt::setBoxHandler([&](CPrompt::Kind, const QString &, QMessageBox::StandardButtons) {
+            logoutMeanwhile();
+            return QMessageBox::Yes;
+        });
+        CPrompt::setFileHandler([&](const QString &, const QString &, const QString &, const QString &) {
+            ++choosers;
+            logoutMeanwhile();
+            return QStringList{ path };
+        });
+
+        logoutComes = true;
+        QVERIFY(!window.close());
+        QCOMPARE(users->currentUserLogin(), QStringLiteral("vera"));
+        QVERIFY(window.isVisible());
+        QCOMPARE(choosers, 0);
+
+        window.selectTableRow(0);
+        logoutComes = true;
+        window.on_m_actionSaveAs_triggered();
+        QCOMPARE(choosers, 1);
+        QCOMPARE(prompts.loginDialogs, 3);
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(window.app->records.at(0).unsavedReadings);
     }
 };
 
