@@ -300,6 +300,61 @@ private slots:
         QVERIFY(!QFile::exists(path));
         QVERIFY(window.app->records.at(0).unsavedReadings);
     }
+
+    // What the options at a first start, a data file named at start and
+    // the exit's offer to save do follows the rights of the user logged in.
+    void firstStartFileAtStartAndExitFollowTheRights_data()
+    {
+        QTest::addColumn<quint16>("rights");
+        QTest::addColumn<int>("optionsOpened");
+        QTest::addColumn<bool>("fileOpened");
+        QTest::addColumn<bool>("savedAtExit");
+        QTest::newRow("administrator") << quint16(kAdmin) << 2 << true << true;
+        QTest::newRow("viewer") << quint16(UserRecord::RightViewer) << 0 << true << true;
+        QTest::newRow("download only") << quint16(UserRecord::RightDownload) << 0 << false << true;
+        QTest::newRow("configure only") << quint16(UserRecord::RightConfigure) << 0 << false << false;
+    }
+    void firstStartFileAtStartAndExitFollowTheRights()
+    {
+        QFETCH(quint16, rights);
+        QFETCH(bool, fileOpened);
+        QFETCH(bool, savedAtExit);
+        UserStoreFile::write({ UserStoreFile::user("kim", "Pass1word", "5", rights) });
+        QFile::remove(TestEnv::settingsDir() + "xZdr.ini");
+        const QString given = TestEnv::home() + "/given.qlf";
+        LoggerRecord givenTrip = WindowTest::downloadedTrip("G1", { 40, 50 });
+        WindowTest::giveLoggerHeader(givenTrip);
+        QVERIFY(CFileManager::writeDataFile(given, givenTrip, true));
+        const QString saved = TestEnv::home() + "/kept.qlf";
+        QFile::remove(saved);
+
+        PromptRecorder prompts;
+        prompts.logins = { { "kim", "Pass1word" } };
+        int optionsOpened = 0;
+        prompts.otherDialogs = [&](QDialog *dialog) {
+            optionsOpened += qobject_cast<COption *>(dialog) ? 1 : 0;
+            return int(QDialog::Rejected);
+        };
+        MainWindow::openOptionsAtStart = true;
+        const auto noOptions = qScopeGuard([] { MainWindow::openOptionsAtStart = false; });
+        MainWindow window;
+        QTEST(optionsOpened, "optionsOpened");
+
+        window.openStartFile(given);
+        QCOMPARE(window.app->records.size(), fileOpened ? 1 : 0);
+        QCOMPARE(prompts.boxesContaining("was not opened"), fileOpened ? 0 : 1);
+
+        window.app->records << unsavedTrip("K1");
+        window.fillLoggerTable(true);
+        window.show();
+        prompts.answer = QMessageBox::Yes;
+        prompts.filesToChoose = QStringList{ saved };
+        QCOMPARE(window.close(), savedAtExit);
+        QCOMPARE(QFile::exists(saved), savedAtExit);
+        QCOMPARE(prompts.fileCaptions.isEmpty(), !savedAtExit);
+        QCOMPARE(prompts.boxesContaining("do not let you save"), savedAtExit ? 0 : 1);
+        QCOMPARE(window.app->records.last().unsavedReadings, !savedAtExit);
+    }
 };
 
 MIRELDA_TEST_MAIN(TestLogin)
