@@ -63,9 +63,8 @@ int main(int argc, char *argv[])
     MainWindow::openOptionsAtStart = true;
     MainWindow window;
     window.show();
-    // a data file named on the command line opens as the Load action would
     const QString dataFile = dataFileArgument();
     if (!dataFile.isEmpty())
-        window.loadDataFile(dataFile);
+        window.openStartFile(dataFile);
     return application.exec();
 }

@@ -383,6 +383,11 @@ MainWindow::Rights MainWindow::currentRights() const
     return rights;
 }
 
+bool MainWindow::savingRefused(const Rights &rights)
+{
+    return !rights.admin && !rights.view && !rights.download && rights.configure;
+}
+
 MainWindow::ActionInputs MainWindow::gatherActionInputs() const
 {
     ActionInputs in;
@@ -536,12 +541,11 @@ void MainWindow::applyRights(const ActionInputs &in, ActionStates &s, bool closa
         s.download = s.printPrint = s.printPreview = false;
     if (!v) {
         s.closeSelectedFile = s.closeAllFiles = s.load = false;
-        if (!d) {
+        if (!d)
             s.printPrint = s.printPreview = false;
-            if (c)
-                s.save = s.saveAs = false;
-        }
     }
+    if (savingRefused({ a, in.canConfigure, in.canDownload, in.canView }))
+        s.save = s.saveAs = false;
     s.options = a;
     if (v) {
         if (!d && c && !a)
@@ -1041,9 +1045,12 @@ void MainWindow::runOptionsDialog()
 }
 
 // The language is asked for until the dialog was confirmed once, and the
-// data path until one is set.
+// data path until one is set. The options are an administrator's to set:
+// the others work without them until one has.
 void MainWindow::openOptionsAtFirstStart()
 {
+    if (!app->userAdmin->isAdmin())
+        return;
     if (app->languageTable->firstInitLanguage != 0)
         runOptionsDialog();
     if (app->settings.defaultPath.isEmpty())

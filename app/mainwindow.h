@@ -135,6 +135,10 @@ public:
     // Opens a data file as a new row (or makes its row current when it is
     // open already). False, with a message to the user, when it cannot be read.
     bool loadDataFile(const QString &path);
+    // The data file named when the program was started, once somebody is
+    // logged in: opened as the Load action would for a user who may load
+    // files; any other user is told that it was not opened.
+    void openStartFile(const QString &path);
     void showGraphProgress(bool visible, int value) override;
     void fillReadingsTable(const QList<int> &rows);
     // The readings table of the selection, refilled only when a rebuild or
@@ -400,6 +404,9 @@ private:
         bool view = false;
     };
     Rights currentRights() const;
+    // A user who may only configure loggers writes no readings anywhere:
+    // Save, Save As and the exit's offer to save follow this.
+    static bool savingRefused(const Rights &rights);
     // The rights stage of computeActionStates: closableAsFile and
     // downloadable say what the row allows whatever the rights.
     static void applyRights(const ActionInputs &in, ActionStates &s, bool closableAsFile,
@@ -439,6 +446,7 @@ private:
     enum class UnsavedOutcome { Saved, Declined, NotSaved, Cancelled };
     UnsavedOutcome offerUnsavedReadings(const LoggerRecord &record, const QString &question);
     QString closingRowQuestion(const LoggerRecord &record) const;
+    QString keptUnsavedText(const LoggerRecord &record) const;
     // Closes the file record at row; one holding readings never saved is
     // offered first and stays when its save does not happen.
     bool closeFileRecord(int row);

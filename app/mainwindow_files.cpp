@@ -171,6 +171,16 @@ bool MainWindow::exportReadings(int row, const QString &path)
     return true;
 }
 
+void MainWindow::openStartFile(const QString &path)
+{
+    if (computeActionStates(gatherActionInputs()).load) {
+        loadDataFile(path);
+        return;
+    }
+    CPrompt::warning(this, tr("Warning!\n\nThe file %1 was not opened: your rights do not let you load files.")
+                               .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
+}
+
 void MainWindow::on_m_actionLoad_triggered()
 {
     restartInactivityCountdown();
@@ -209,10 +219,15 @@ void MainWindow::removeRecord(int index)
 }
 
 // Escape and the box's close button answer Cancel: the way back never
-// throws a trip away.
+// throws a trip away. A user who may not save it may not throw it away
+// either: it stays as at a logout, for the next user.
 MainWindow::UnsavedOutcome MainWindow::offerUnsavedReadings(const LoggerRecord &record,
                                                             const QString &question)
 {
+    if (savingRefused(currentRights())) {
+        CPrompt::warning(this, keptUnsavedText(record));
+        return UnsavedOutcome::Cancelled;
+    }
     const QMessageBox::StandardButton answer =
         CPrompt::question(this, question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::No)
@@ -229,6 +244,15 @@ QString MainWindow::closingRowQuestion(const LoggerRecord &record) const
     const LoggerRecord &trip = record.trip();
     return tr("Warning!\n\nThe data of %1, its trip started %2, was never saved.\n"
               "Do you want to save it before its row is closed?")
+        .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime));
+}
+
+QString MainWindow::keptUnsavedText(const LoggerRecord &record) const
+{
+    const LoggerRecord &trip = record.trip();
+    return tr("Warning!\n\nThe data of %1, its trip started %2, was never saved, and your rights "
+              "do not let you save it.\nIt stays as it is for the next user: log out to let in a "
+              "user who may save it.")
         .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime));
 }
 

@@ -245,6 +245,10 @@ void MainWindow::serveLogout()
     // runs this timer again: the flags are already cleared by then
     if (automatic)
         users->addAuditEntry(QStringLiteral("Auto Logout"));
+    // This step may run inside a dialog's or a box's event loop: what the
+    // user left open closes as its Cancel would, and its caller, which goes
+    // on only once the next user has logged in, takes it as cancelled.
+    CPrompt::dismissOpen();
     closeFilesAtLogout();
     users->currentUser = -1;
     if (app->msd)

@@ -222,11 +222,33 @@ void COption::restoreSettingsAtOpen()
 void COption::saveSettingsFile()
 {
     CMainApp *app = m_mainWindow->app;
-    const QString path = app->settingsFilePath();
     QString reason;
-    if (!app->fileManager->writeSettings(path, &reason))
-        CPrompt::warning(this, text(LabelId::FileNotWritableWarning) + QLatin1Char('\n')
-                                   + QDir::toNativeSeparators(path) + QStringLiteral("\n\n") + reason);
+    if (!app->fileManager->writeSettings(app->settingsFilePath(), &reason))
+        warnSettingsNotWritten(reason);
+}
+
+// The View tab's colours and flags in the core are a preview until OK: the
+// file keeps those it had when the dialog opened. The preview is back in
+// the core before the warning's event loop redraws the views.
+void COption::saveLanguageChoice()
+{
+    AppSettings &core = m_mainWindow->app->settings;
+    AppSettings previewed;
+    copyViewSettings(core, &previewed);
+    copyViewSettings(m_settingsAtOpen, &core);
+    QString reason;
+    const bool written =
+        m_mainWindow->app->fileManager->writeSettings(m_mainWindow->app->settingsFilePath(), &reason);
+    copyViewSettings(previewed, &core);
+    if (!written)
+        warnSettingsNotWritten(reason);
+}
+
+void COption::warnSettingsNotWritten(const QString &reason)
+{
+    const QString path = m_mainWindow->app->settingsFilePath();
+    CPrompt::warning(this, text(LabelId::FileNotWritableWarning) + QLatin1Char('\n')
+                               + QDir::toNativeSeparators(path) + QStringLiteral("\n\n") + reason);
 }
 
 // Only after refusalOfTypedFields() found nothing to refuse.
@@ -786,7 +808,7 @@ void COption::chooseLanguage(int language)
 {
     selectLanguage(language);
     TextFit::fitTexts(this);
-    saveSettingsFile();
+    saveLanguageChoice();
     m_mainWindow->updateLoggerPage();
     m_mainWindow->viewsDirty = true;
 }

@@ -163,6 +163,8 @@ private:
     void restoreSettingsAtOpen();
     // Writes "xZdr.ini" from the core; a failed write is shown.
     void saveSettingsFile();
+    void saveLanguageChoice();
+    void warnSettingsNotWritten(const QString &reason);
     SmtpTest smtpTestFromFields() const;
     void startSmtpTest();
     void showSmtpTestResult(bool sent);

@@ -1,9 +1,11 @@
 #include "dialogs/cprompt.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMenu>
+#include <QPointer>
 
 #include "core/appinfo.h"
 
@@ -33,13 +35,52 @@ CPrompt::ColorHandler &colorHandler()
     static CPrompt::ColorHandler handler;
     return handler;
 }
+
+int &dismissals()
+{
+    static int count = 0;
+    return count;
+}
+
+// Taken when a prompt opens: whether it was dismissed before it returned.
+class Opening
+{
+public:
+    bool dismissed() const { return dismissals() != at; }
+
+private:
+    int at = dismissals();
+};
+}
+
+void CPrompt::dismissOpen()
+{
+    ++dismissals();
+    while (QWidget *popup = QApplication::activePopupWidget())
+        if (!popup->close())
+            break;
+    // a dialog's own Cancel may close or delete another one
+    QList<QPointer<QDialog>> open;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *dialog = qobject_cast<QDialog *>(window))
+            open << dialog;
+    for (const QPointer<QDialog> &dialog : qAsConst(open))
+        if (dialog && dialog->isVisible())
+            dialog->reject();
 }
 
 QMessageBox::StandardButton CPrompt::show(QWidget *parent, Kind kind, const QString &text,
                                           QMessageBox::StandardButtons buttons)
 {
-    if (boxHandler())
-        return boxHandler()(kind, text, buttons);
+    const Opening opening;
+    const QMessageBox::StandardButton answer = boxHandler() ? boxHandler()(kind, text, buttons)
+                                                            : showBox(parent, kind, text, buttons);
+    return opening.dismissed() ? QMessageBox::Cancel : answer;
+}
+
+QMessageBox::StandardButton CPrompt::showBox(QWidget *parent, Kind kind, const QString &text,
+                                             QMessageBox::StandardButtons buttons)
+{
     const QString title = AppInfo::windowTitle();
     switch (kind) {
     case Warning: return QMessageBox::warning(parent, title, text, buttons);
@@ -73,51 +114,58 @@ QMessageBox::StandardButton CPrompt::question(QWidget *parent, const QString &te
 
 int CPrompt::exec(QDialog *dialog)
 {
-    if (dialogHandler())
-        return dialogHandler()(dialog);
-    return dialog->exec();
+    const Opening opening;
+    const int result = dialogHandler() ? dialogHandler()(dialog) : dialog->exec();
+    return opening.dismissed() ? int(QDialog::Rejected) : result;
 }
 
 QAction *CPrompt::execMenu(QMenu *menu, const QPoint &position)
 {
-    if (menuHandler())
-        return menuHandler()(menu);
-    return menu->exec(position);
+    const Opening opening;
+    QAction *chosen = menuHandler() ? menuHandler()(menu) : menu->exec(position);
+    return opening.dismissed() ? nullptr : chosen;
 }
 
 QStringList CPrompt::openFileNames(QWidget *parent, const QString &caption,
                                    const QString &directory, const QString &filter)
 {
-    if (fileHandler())
-        return fileHandler()(QStringLiteral("openMany"), caption, directory, filter);
-    return QFileDialog::getOpenFileNames(parent, caption, directory, filter);
+    const Opening opening;
+    const QStringList chosen =
+        fileHandler() ? fileHandler()(QStringLiteral("openMany"), caption, directory, filter)
+                      : QFileDialog::getOpenFileNames(parent, caption, directory, filter);
+    return opening.dismissed() ? QStringList() : chosen;
 }
 
 QString CPrompt::saveFileName(QWidget *parent, const QString &caption, const QString &directory,
                               const QString &filter, QString *selectedFilter)
 {
-    if (fileHandler()) {
-        const QStringList chosen = fileHandler()(QStringLiteral("save"), caption, directory, filter);
-        return chosen.value(0);
-    }
-    return QFileDialog::getSaveFileName(parent, caption, directory, filter, selectedFilter);
+    const Opening opening;
+    const QString chosen =
+        fileHandler()
+            ? fileHandler()(QStringLiteral("save"), caption, directory, filter).value(0)
+            : QFileDialog::getSaveFileName(parent, caption, directory, filter, selectedFilter);
+    return opening.dismissed() ? QString() : chosen;
 }
 
 QString CPrompt::existingDirectory(QWidget *parent, const QString &caption,
                                    const QString &directory)
 {
-    if (fileHandler())
-        return fileHandler()(QStringLiteral("directory"), caption, directory, QString()).value(0);
-    return QFileDialog::getExistingDirectory(parent, caption, directory,
-                                             QFileDialog::ShowDirsOnly
-                                                 | QFileDialog::DontResolveSymlinks);
+    const Opening opening;
+    const QString chosen =
+        fileHandler()
+            ? fileHandler()(QStringLiteral("directory"), caption, directory, QString()).value(0)
+            : QFileDialog::getExistingDirectory(parent, caption, directory,
+                                                QFileDialog::ShowDirsOnly
+                                                    | QFileDialog::DontResolveSymlinks);
+    return opening.dismissed() ? QString() : chosen;
 }
 
 QColor CPrompt::color(QWidget *parent, const QColor &initial)
 {
-    if (colorHandler())
-        return colorHandler()(initial);
-    return QColorDialog::getColor(initial, parent);
+    const Opening opening;
+    const QColor chosen =
+        colorHandler() ? colorHandler()(initial) : QColorDialog::getColor(initial, parent);
+    return opening.dismissed() ? QColor() : chosen;
 }
 
 void CPrompt::setBoxHandler(BoxHandler handler)

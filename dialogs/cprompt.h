@@ -55,6 +55,12 @@ public:
     // The toolkit's colour chooser; an invalid colour when cancelled.
     static QColor color(QWidget *parent, const QColor &initial);
 
+    // Closes every dialog, box, chooser and menu still open as Cancel would,
+    // and makes each call that opened one answer as cancelled when it
+    // returns, whatever happened inside meanwhile: what was asked for a user
+    // who has gone is no answer of the next one.
+    static void dismissOpen();
+
     static void setBoxHandler(BoxHandler handler);
     static void setDialogHandler(DialogHandler handler);
     static void setFileHandler(FileHandler handler);
@@ -64,4 +70,6 @@ public:
 private:
     static QMessageBox::StandardButton show(QWidget *parent, Kind kind, const QString &text,
                                             QMessageBox::StandardButtons buttons);
+    static QMessageBox::StandardButton showBox(QWidget *parent, Kind kind, const QString &text,
+                                               QMessageBox::StandardButtons buttons);
 };

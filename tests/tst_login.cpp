@@ -5,9 +5,13 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 #include "core/cmsd.h"
+#include "dialogs/coption.h"
 #include "dialogs/cuseradminnewpass.h"
+#include "files/cfilemanager.h"
+#include "ui_coption.h"
 
 using WindowTest::setUserAdministration;
 
@@ -18,6 +22,21 @@ constexpr quint16 kAdmin = UserRecord::RightAdmin | UserRecord::UnlockAdmin;
 QLineEdit *field(QDialog &dialog, const char *name)
 {
     return dialog.findChild<QLineEdit *>(QLatin1String(name));
+}
+
+// An administrator and a viewer, each with a password of the rule.
+void writeAdminAndViewer()
+{
+    UserStoreFile::write({ UserStoreFile::user("admin", "Adm1npass", "1", kAdmin),
+                           UserStoreFile::user("vera", "Pass1word", "7", UserRecord::RightViewer) });
+}
+
+// A downloaded trip that was never saved, standing as a file row.
+LoggerRecord unsavedTrip(const QString &serial)
+{
+    LoggerRecord trip = WindowTest::downloadedTrip(serial, { 40, 50, 60 });
+    trip.fromFile = trip.ready = trip.dataLoaded = trip.unsavedReadings = true;
+    return trip;
 }
 
 }
@@ -185,6 +204,136 @@ private slots:
         window.Timer100ms();
         QCOMPARE(boxes, 1);
         QCOMPARE(prompts.loginDialogs, 2);
+    }
+
+    // What the user left open when the automatic logout comes closes as its
+    // Cancel would before the next user logs in: she never gets to press the
+    // options' OK (the previewed colour goes back too). A box or a chooser
+    // that answers after the logout anyway acts for nobody: neither the exit
+    // question's Yes nor the Save As chooser's file.
+    void whatIsLeftOpenAtLogoutActsForNobody()
+    {
+        writeAdminAndViewer();
+        PromptRecorder prompts;
+        prompts.logins = { { "admin", "Adm1npass" }, { "vera", "Pass1word" }, { "admin", "Adm1npass" },
+                           { "vera", "Pass1word" }, { "vera", "Pass1word" } };
+        MainWindow window;
+        CMainApp *app = window.app;
+        CUserAdmin *users = app->userAdmin;
+        auto logoutMeanwhile = [&] {
+            users->logoutRequested = users->autoLogout = true;
+            window.Timer100ms();
+        };
+        app->settings.defaultPath = TestEnv::home() + "/trips";
+        QVERIFY(app->fileManager->writeSettings(app->settingsFilePath()));
+        const QByteArray fileBefore = TestEnv::readFile(app->settingsFilePath());
+        const QColor colorBefore = app->settings.graphBackground;
+        CPrompt::setColorHandler([](const QColor &) { return QColor(0, 0, 255); });
+        const auto noColors = qScopeGuard([] { CPrompt::setColorHandler(nullptr); });
+        int oksPressed = 0;
+        prompts.otherDialogs = [&](QDialog *dialog) {
+            auto *options = qobject_cast<COption *>(dialog);
+            Ui_COption *f = options->form();
+            QTimer::singleShot(0, options, [&, f] {
+                QTest::mouseClick(f->m_checkBoxGeneralAutoDownloadLogger, Qt::LeftButton);
+                QTest::mouseClick(f->m_pushButtonViewGraphBackground, Qt::LeftButton);
+                users->logoutRequested = users->autoLogout = true;
+            });
+            QTimer viewer;
+            connect(&viewer, &QTimer::timeout, options, [&, f] {
+                if (users->currentUserLogin() == "vera" && options->isVisible()) {
+                    ++oksPressed;
+                    f->m_buttonBox->button(QDialogButtonBox::Ok)->click();
+                }
+            });
+            viewer.start(20);
+            QTimer::singleShot(30000, options, &QDialog::reject);
+            return options->exec();
+        };
+        window.on_m_actionOptions_triggered();
+        QCOMPARE(users->currentUserLogin(), QStringLiteral("vera"));
+        QCOMPARE(oksPressed, 0);
+        QCOMPARE(TestEnv::readFile(app->settingsFilePath()), fileBefore);
+        QVERIFY(!app->settings.autoDownloadLogger);
+        QCOMPARE(app->settings.graphBackground, colorBefore);
+
+        logoutMeanwhile();   // the administrator again
+        app->records << unsavedTrip("D1");
+        window.fillLoggerTable(true);
+        window.selectTableRow(0);
+        window.show();
+        const QString path = TestEnv::home() + "/D1-at-logout.qlf";
+        CPrompt::setBoxHandler([&](CPrompt::Kind, const QString &, QMessageBox::StandardButtons) {
+            logoutMeanwhile();
+            return QMessageBox::Yes;
+        });
+        QVERIFY(!window.close());
+        QVERIFY(window.isVisible());
+        QVERIFY(prompts.fileCaptions.isEmpty());
+        CPrompt::setFileHandler([&](const QString &, const QString &, const QString &, const QString &) {
+            logoutMeanwhile();
+            return QStringList{ path };
+        });
+        window.selectTableRow(0);
+        window.on_m_actionSaveAs_triggered();
+        QCOMPARE(prompts.loginDialogs, 5);
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(app->records.at(0).unsavedReadings);
+    }
+
+    // What the options at a first start, a data file named at start and
+    // the exit's offer to save do follows the rights of the user logged in.
+    void firstStartFileAtStartAndExitFollowTheRights_data()
+    {
+        QTest::addColumn<quint16>("rights");
+        QTest::addColumn<int>("optionsOpened");
+        QTest::addColumn<bool>("fileOpened");
+        QTest::addColumn<bool>("savedAtExit");
+        QTest::newRow("administrator") << quint16(kAdmin) << 2 << true << true;
+        QTest::newRow("viewer") << quint16(UserRecord::RightViewer) << 0 << true << true;
+        QTest::newRow("download only") << quint16(UserRecord::RightDownload) << 0 << false << true;
+        QTest::newRow("configure only") << quint16(UserRecord::RightConfigure) << 0 << false << false;
+    }
+    void firstStartFileAtStartAndExitFollowTheRights()
+    {
+        QFETCH(quint16, rights);
+        QFETCH(bool, fileOpened);
+        QFETCH(bool, savedAtExit);
+        UserStoreFile::write({ UserStoreFile::user("kim", "Pass1word", "5", rights) });
+        QFile::remove(TestEnv::settingsDir() + "xZdr.ini");
+        const QString given = TestEnv::home() + "/given.qlf";
+        LoggerRecord givenTrip = WindowTest::downloadedTrip("G1", { 40, 50 });
+        WindowTest::giveLoggerHeader(givenTrip);
+        QVERIFY(CFileManager::writeDataFile(given, givenTrip, true));
+        const QString saved = TestEnv::home() + "/kept.qlf";
+        QFile::remove(saved);
+
+        PromptRecorder prompts;
+        prompts.logins = { { "kim", "Pass1word" } };
+        int optionsOpened = 0;
+        prompts.otherDialogs = [&](QDialog *dialog) {
+            optionsOpened += qobject_cast<COption *>(dialog) ? 1 : 0;
+            return int(QDialog::Rejected);
+        };
+        MainWindow::openOptionsAtStart = true;
+        const auto noOptions = qScopeGuard([] { MainWindow::openOptionsAtStart = false; });
+        MainWindow window;
+        QTEST(optionsOpened, "optionsOpened");
+
+        window.openStartFile(given);
+        QCOMPARE(window.app->records.size(), fileOpened ? 1 : 0);
+        QCOMPARE(prompts.boxesContaining("was not opened"), fileOpened ? 0 : 1);
+
+        window.app->records << unsavedTrip("K1");
+        window.fillLoggerTable(true);
+        window.show();
+        prompts.answer = QMessageBox::Yes;
+        prompts.filesToChoose = QStringList{ saved };
+        QCOMPARE(window.close(), savedAtExit);
+        QCOMPARE(QFile::exists(saved), savedAtExit);
+        QCOMPARE(prompts.fileCaptions.isEmpty(), !savedAtExit);
+        QCOMPARE(prompts.boxesContaining("do not let you save"), savedAtExit ? 0 : 1);
+        QCOMPARE(window.app->records.last().unsavedReadings, !savedAtExit);
     }
 };
 

@@ -409,13 +409,19 @@ private slots:
         QCOMPARE(h.window.app->settings.timeZoneIndex, 0);
     }
 
-    // A language is in force in the window and saved at once; Cancel keeps it.
+    // A language is in force in the window and saved at once; Cancel keeps
+    // it. The file it is saved in keeps the colours it had at opening while
+    // the View tab previews another one, which Cancel takes back.
     void languageRetitlesTheWindowAndIsSaved()
     {
         Harness h;
         const CLanguageTable *labels = h.window.app->languageTable;
+        const QColor colorAtOpening = h.window.app->settings.graphBackground, blue(0, 0, 255);
+        CPrompt::setColorHandler([blue](const QColor &) { return blue; });
         runOptions(h, [&](COption *dialog, Ui_COption *f) {
+            QTest::mouseClick(f->m_pushButtonViewGraphBackground, Qt::LeftButton);
             QTest::mouseClick(f->m_checkBoxOptionLangGr, Qt::LeftButton);
+            QCOMPARE(h.window.app->settings.graphBackground, blue);
             QCOMPARE(h.ui->m_labelMainList->text(), QStringLiteral("Logger/Datei "));
             QCOMPARE(h.ui->m_actionProgram->text(), QStringLiteral("Programm"));
             QVERIFY(dialog->windowTitle().endsWith(QStringLiteral("... Mirelda 1.16.34")));
@@ -431,6 +437,7 @@ private slots:
         });
         QCOMPARE(labels->language, 5);
         QVERIFY(TestEnv::readFile(iniPath()).contains("LANGUAGE=5\r\n"));
+        QCOMPARE(settingsReadBack().graphBackground, colorAtOpening);
     }
 
     // The first start asks for the language, then for the data path, and

@@ -78,7 +78,7 @@ int PromptRecorder::answerDialog(QDialog *dialog)
         dialog->accept();
         return dialog->result();
     }
-    return QDialog::Rejected;
+    return otherDialogs ? otherDialogs(dialog) : int(QDialog::Rejected);
 }
 
 PromptRecorder::~PromptRecorder()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QMessageBox>
 #include <QString>
@@ -44,6 +46,8 @@ public:
     // A box takes the keyboard focus from the field that had it, as a real
     // one does when it opens.
     bool boxesTakeFocus = false;
+    // Runs every other dialog; none rejects it at once.
+    std::function<int(QDialog *)> otherDialogs;
     int loginDialogs = 0;
     int passwordDialogs = 0;
     int loginCancels = 0;
