@@ -1,5 +1,7 @@
 #include "core/loggertime.h"
 
+#include "files/appsettings.h"
+
 namespace LoggerTime {
 
 QDateTime epoch()
@@ -19,6 +21,13 @@ QDateTime toDateTime(quint32 seconds)
     // logger's time: it stands at the offset in force the day before.
     const int before = QDateTime(utc.date().addDays(-1), utc.time(), Qt::LocalTime).offsetFromUtc();
     return QDateTime(utc.date(), utc.time(), Qt::OffsetFromUTC, before);
+}
+
+QDateTime readingOrigin(const QDateTime &start, const AppSettings &settings)
+{
+    if (!settings.zoneChosen() || !start.isValid())
+        return start;
+    return QDateTime(start.date(), start.time(), Qt::OffsetFromUTC, int(settings.zoneOffsetSeconds()));
 }
 
 quint32 fromDateTime(const QDateTime &dateTime)
