@@ -107,10 +107,11 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
             if (!record || record->interval == 0)
                 continue;
             const int samples = CPlot::viewedRecord(*record).sampleCount();
-            const QDateTime end = record->startTime.addSecs(qint64(samples) * record->interval);
-            if (samples == 0 || t < record->startTime || end < t)
+            const QDateTime start = ownerPlot->readingStart(*record);
+            const QDateTime end = start.addSecs(qint64(samples) * record->interval);
+            if (samples == 0 || t < start || end < t)
                 continue;
-            const qint64 seconds = record->startTime.secsTo(t);
+            const qint64 seconds = start.secsTo(t);
             // the first reading where the cursor time meets the set's start
             addHit(*record, seconds == 0 ? 0 : (seconds - 1) / record->interval, t);
         }
@@ -125,7 +126,7 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
         return hits;
     for (int recordIndex : app->selection) {
         if (const LoggerRecord *record = ownerPlot->recordAt(recordIndex))
-            addHit(*record, index, record->startTime.addSecs(qint64(index) * record->interval));
+            addHit(*record, index, ownerPlot->readingStart(*record).addSecs(qint64(index) * record->interval));
     }
     return hits;
 }
