@@ -129,14 +129,10 @@ int CMainApp::recordIndexOf(const CComm *comm) const
 
 quint32 CMainApp::currentLoggerTime() const
 {
-    if (settings.timeZoneIndex != 0) {
+    if (settings.zoneChosen()) {
         const QDateTime utc = QDateTime::currentDateTimeUtc();
-        double offset = double(settings.timeZone) * 3600.0;
-        if (settings.timeZoneDaylight != 0)
-            offset += 3600.0;
-        const double seconds =
-            double(LoggerTime::epoch().secsTo(utc)) + offset;
-        return seconds <= 0 ? 0 : quint32(qint64(seconds));
+        const qint64 seconds = LoggerTime::epoch().secsTo(utc) + settings.zoneOffsetSeconds();
+        return seconds <= 0 ? 0 : quint32(seconds);
     }
     return LoggerTime::fromDateTime(QDateTime::currentDateTime());
 }

@@ -71,9 +71,11 @@ bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *erro
     LoggerRecord r;
     ImageCodec::decode(header.left(MemoryMap::BlockSize), r);
     // The sensor flags live in the external table, which the file does not
-    // carry: the drive logger measures with its internal sensor.
+    // carry: the drive logger measures with its internal sensor. The kept
+    // image says so too, since a data file saved from it is decoded again.
     if (r.sensorFlags == 0) {
         r.sensorFlags = SensorBits::InternalNtc;
+        r.imageRead[MemoryMap::SensorFlags] = char(r.sensorFlags);
         r.updateChannels();
     }
     const QString implausible = RecordCheck::implausibleHeader(r, count, r.startAt);

@@ -1,5 +1,7 @@
 #include "core/loggertime.h"
 
+#include "files/appsettings.h"
+
 namespace LoggerTime {
 
 QDateTime epoch()
@@ -12,7 +14,20 @@ QDateTime toDateTime(quint32 seconds)
     // Computed in UTC so that no daylight-saving gap or repeat moves the
     // wall time, then handed out as local wall time.
     const QDateTime utc = epoch().addSecs(qint64(seconds));
-    return QDateTime(utc.date(), utc.time(), Qt::LocalTime);
+    const QDateTime local(utc.date(), utc.time(), Qt::LocalTime);
+    if (local.isValid())
+        return local;
+    // A wall time that the PC's spring-forward change skips is still the
+    // logger's time: it stands at the offset in force the day before.
+    const int before = QDateTime(utc.date().addDays(-1), utc.time(), Qt::LocalTime).offsetFromUtc();
+    return QDateTime(utc.date(), utc.time(), Qt::OffsetFromUTC, before);
+}
+
+QDateTime readingOrigin(const QDateTime &start, const AppSettings &settings)
+{
+    if (!settings.zoneChosen() || !start.isValid())
+        return start;
+    return QDateTime(start.date(), start.time(), Qt::OffsetFromUTC, int(settings.zoneOffsetSeconds()));
 }
 
 quint32 fromDateTime(const QDateTime &dateTime)

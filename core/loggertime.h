@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+struct AppSettings;
+
 // Logger time is counted in seconds since 2000-01-01 00:00:00 of the
 // logger's own clock, which runs on local (or configured zone) wall time.
 // The conversions therefore treat that wall time as such: no zone shift.
@@ -9,6 +11,11 @@ namespace LoggerTime {
 QDateTime epoch();
 QDateTime toDateTime(quint32 seconds);
 quint32 fromDateTime(const QDateTime &dateTime);
+// The origin from which the reading times of a trip begun at start are
+// laid out. A logger set by a zone chosen in the options runs on that
+// zone's fixed offset, so its readings keep it through the PC's
+// daylight-saving changes; one on local time follows the PC's zone.
+QDateTime readingOrigin(const QDateTime &start, const AppSettings &settings);
 }
 
 // A reading word: bits 0-10 a signed value in tenths, bit 11 the mark.

@@ -744,13 +744,8 @@ float COption::timeZoneOffset(const QString &rowText)
 
 QDateTime COption::zoneClockTime(const AppSettings &settings, const QDateTime &utcNow)
 {
-    if (settings.timeZoneIndex != 0) {
-        double offset = double(settings.timeZone) * 3600.0;
-        if (settings.timeZoneDaylight != 0)
-            offset += 3600.0;
-        const auto seconds = qint64(double(utcNow.toSecsSinceEpoch()) + offset);
-        return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
-    }
+    if (settings.zoneChosen())
+        return QDateTime::fromSecsSinceEpoch(utcNow.toSecsSinceEpoch() + settings.zoneOffsetSeconds(), Qt::UTC);
     const QDateTime local = utcNow.toLocalTime();
     return QDateTime(local.date(), local.time(), Qt::UTC);
 }

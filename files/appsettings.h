@@ -70,6 +70,13 @@ struct AppSettings
         return kJPerMol >= kMinMktActivationEnergy && kJPerMol <= kMaxMktActivationEnergy;
     }
     bool dayFirst() const { return dateFormat == 0; }
+    // A zone chosen in the options, rather than the PC's own, sets the
+    // loggers' clocks at its fixed offset from UTC (daylight hour included).
+    bool zoneChosen() const { return timeZoneIndex != 0; }
+    qint64 zoneOffsetSeconds() const
+    {
+        return qint64(double(timeZone) * 3600.0 + (timeZoneDaylight != 0 ? 3600.0 : 0.0));
+    }
 };
 
 // Attachment bits of AppSettings::smtpAttachedFiles.

@@ -303,7 +303,10 @@ bool CFileManager::readSettings(const QString &path)
             }
         }
     }
-    if (s.timeZone == -1.0f || s.timeZoneIndex == -1) {
+    // The zone is unset or local by its row alone (earlier files mark an
+    // unset zone with the index -1): an offset of -1 is no such mark, since
+    // the Azores and Cape Verde rows have it.
+    if (s.timeZoneIndex <= 0) {
         s.timeZone = 0.0f;
         s.timeZoneIndex = 0;
     }

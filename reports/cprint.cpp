@@ -19,6 +19,7 @@
 #include "core/appinfo.h"
 #include "core/cmainapp.h"
 #include "core/localclock.h"
+#include "core/loggertime.h"
 #include "dialogs/cprompt.h"
 #include "files/wholefile.h"
 #include "reports/glyphbatch.h"
@@ -883,7 +884,7 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
     const bool inCelsius = celsius();
     const bool byDay = dayFirst();
 
-    LocalClock clock(printed.startTime);
+    LocalClock clock(app ? LoggerTime::readingOrigin(printed.startTime, app->settings) : printed.startTime);
     int n = first / stride + 1;
     const int yFirstRow = int(m / 1.5 + y + L + 100 / scale);
     const int leftRows = rows / 2 + rows % 2;

@@ -271,6 +271,35 @@ private slots:
         QCOMPARE(cell(widget, 39, 1), QStringLiteral("06:30:00"));
     }
 
+    // A logger set by a zone chosen in the options runs on that zone's
+    // offset: its rows, alone or merged by date, and its last reading take
+    // no notice of the PC's changes in March and October.
+    void rowTimesKeepAChosenZone()
+    {
+        app->settings.timeZone = 1.0f;
+        app->settings.timeZoneIndex = 34;
+        app->records << internalSet("M", QVector<int>(5, 100), 3600, QDateTime(QDate(2026, 3, 29), QTime(0, 0)))
+                     << internalSet("O", QVector<int>(5, 100), 3600, QDateTime(QDate(2026, 10, 25), QTime(0, 0)))
+                     << internalSet("N", { 200, 201 }, 3600, QDateTime(QDate(2026, 3, 29), QTime(3, 0)));
+        QTableWidget widget;
+        for (int index : { 0, 1 }) {
+            table()->fillReadings(&widget, { index });
+            const QString day = index == 0 ? QStringLiteral("29/03/2026") : QStringLiteral("25/10/2026");
+            QStringList hours;
+            for (int hour = 0; hour < 5; ++hour)
+                hours << QStringLiteral("%1 0%2:00:00").arg(day).arg(hour);
+            QCOMPARE(table()->rowTimes, hours);
+        }
+        app->settings.multiLinkSyncDateTime = true;
+        table()->fillReadings(&widget, { 0, 2 });
+        QCOMPARE(table()->rowTimes.at(3), QStringLiteral("29/03/2026 03:00:00"));
+        QCOMPARE(table()->rowValues.at(3), QStringList({ "10.0", "20.0" }));
+
+        table()->initSummary(&widget, { 0 });
+        table()->fillSummary(&widget, { 0 }, false);
+        QCOMPARE(summary(widget, { Item::StoppedTime }), QStringList({ "29/03/2026 04:00:00" }));
+    }
+
     void summaryOfAHumidityOnlySet()
     {
         LoggerRecord record = makeRecord("H1", SensorBits::DigitalTempHum, ConfigBits::HumidityOn | ConfigBits::HumH,

@@ -67,6 +67,8 @@ private slots:
         // inside a DST gap in Paris
         const quint32 s = LoggerTime::fromDateTime(QDateTime(QDate(2026, 3, 29), QTime(2, 30), Qt::UTC));
         QCOMPARE(LoggerTime::toDateTime(s).time(), QTime(2, 30));
+        QVERIFY(LoggerTime::toDateTime(s).isValid());
+        QCOMPARE(LoggerTime::fromDateTime(LoggerTime::toDateTime(s)), s);
 
         QByteArray data(6, '\0');
         ByteOrder::putBE32(data, 0, 0x01020304);
@@ -77,6 +79,25 @@ private slots:
         QCOMPARE(data.mid(4), QByteArray(2, '\0'));
         QCOMPARE(ByteOrder::getBE32(data, 4), quint32(0));
         QCOMPARE(ByteOrder::getBE16(data, -1), quint16(0));
+    }
+
+    // A logger started in the hour that the PC's clock skips: the file
+    // keeps the logger's own seconds and the trip reopens at that time.
+    void startInTheSkippedHourIsKept()
+    {
+        const quint32 start = LoggerTime::fromDateTime(QDateTime(QDate(2026, 3, 29), QTime(2, 30), Qt::UTC));
+        LoggerRecord r = makeRecord(0x115, 4);
+        r.startTime = LoggerTime::toDateTime(start);
+        const QString path = dir + "/skipped.qlf";
+        QVERIFY(CFileManager::writeDataFile(path, r, false));
+        const QByteArray b = TestEnv::readFile(path);
+        QCOMPARE(ByteOrder::getBE32(b, 6 + int(ByteOrder::getBE32(b, 2)) + 6 + 768), start);
+
+        LoggerRecord loaded;
+        QVERIFY(CFileManager::readDataFile(path, loaded, false, nullptr));
+        QVERIFY(loaded.startTime.isValid());
+        QCOMPARE(loaded.startTime.toString("yyyy-MM-dd hh:mm:ss"), QString("2026-03-29 02:30:00"));
+        QCOMPARE(loaded.stopTime, loaded.startTime.addSecs(qint64(loaded.sampleCount() - 1) * 60));
     }
 
     void roundTrip_data()

@@ -6,6 +6,7 @@
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
+#include "files/cfilemanager.h"
 #include "support/coretest.h"
 #include "support/envguard.h"
 #include "support/useradmintest.h"
@@ -29,6 +30,8 @@ QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0,
     r.configWord = ConfigBits::InternalOn | ConfigBits::Programmed;
     r.interval = interval;
     r.memorySize = memorySize;
+    r.rangeLow = -40;
+    r.rangeHigh = 85;
     r.startAt = start;
     r.alarmStatus = AlarmStatusBits::H | AlarmStatusBits::LL;
     QByteArray file = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0')).left(256);
@@ -100,6 +103,27 @@ private slots:
         QVERIFY(writeFile(path, driveFile(kMaxReadings + 10, QStringLiteral("B"))));
         QVERIFY(CMsd::readDataFile(path, r));
         QCOMPARE(r.readingCount, kMaxReadings);
+    }
+
+    // Saved as a data file and opened again, the drive's trip keeps its
+    // channel, so every reading comes back as a sample.
+    void aSavedDriveTripReopensWhole()
+    {
+        QTemporaryDir dir;
+        const QString drivePath = dir.filePath(QStringLiteral("LOG00002.QLF"));
+        QVERIFY(writeFile(drivePath, driveFile(100, QStringLiteral("KU-9"))));
+        LoggerRecord drive;
+        QVERIFY(CMsd::readDataFile(drivePath, drive));
+        const QString saved = dir.filePath(QStringLiteral("saved.qlf"));
+        QString error;
+        QVERIFY2(CFileManager::writeDataFile(saved, drive, false, &error), qPrintable(error));
+
+        LoggerRecord reopened;
+        QVERIFY2(CFileManager::readDataFile(saved, reopened, false, &error), qPrintable(error));
+        QCOMPARE(QList<int>({ reopened.sampleCount(), reopened.channelCount, int(reopened.sensorFlags) }),
+                 QList<int>({ drive.sampleCount(), drive.channelCount, int(drive.sensorFlags) }));
+        QCOMPARE(reopened.sampleCount(), 100);
+        QCOMPARE(reopened.readings, drive.readings);
     }
 
     // A file too short, or whose header cannot be a logger's (another

@@ -134,6 +134,23 @@ private slots:
         QCOMPARE(withEmpty->axisScaleDraw(QwtPlot::xBottom)->label(60).text(), QStringLiteral("02/09/2016\n 10:00:00"));
     }
 
+    // With a zone chosen in the options, the time axis and the places of
+    // sets by date count at that zone's offset, through the PC's change.
+    void timeAxisKeepsAChosenZone()
+    {
+        app->settings.timeZone = 1.0f;
+        app->settings.timeZoneIndex = 34;
+        const QDateTime night(QDate(2026, 3, 29), QTime(0, 0), Qt::LocalTime);
+        app->records << makeRecord("M", kNtc, ConfigBits::InternalOn, words({ 1, 2, 3, 4, 5 }), 3600, night)
+                     << makeRecord("N", kNtc, ConfigBits::InternalOn, words({ 1, 2 }), 3600, night.addSecs(7200));
+        QScopedPointer<CPlot> single(build({ 0 }));
+        QCOMPARE(single->axisScaleDraw(QwtPlot::xBottom)->label(2).text(), QStringLiteral("29/03/2026\n 02:00:00"));
+        app->settings.multiLinkSyncDateTime = true;
+        QScopedPointer<CPlot> byDate(build({ 0, 1 }));
+        QCOMPARE(curvesOf(*byDate).at(1)->sample(0).x(), 3.0 * 3600);
+        QCOMPARE(byDate->axisScaleDraw(QwtPlot::xBottom)->label(4 * 3600).text(), QStringLiteral("29/03/2026\n 04:00:00"));
+    }
+
     void curvesPerChannelWithMarksAndUnits()
     {
         // internal, humidity, external interleaved; the second sample marked

@@ -287,6 +287,23 @@ private slots:
         }
     }
 
+    // With a zone chosen in the options, the samples stand at the start
+    // plus their elapsed time at that zone's offset, through the PC's
+    // October change.
+    void sampleTimesKeepAChosenZone()
+    {
+        h->window.app->settings.timeZone = 1.0f;
+        h->window.app->settings.timeZoneIndex = 34;
+        LoggerRecord record = trip(6);
+        record.startTime = QDateTime(QDate(2026, 10, 25), QTime(0, 30), Qt::LocalTime);
+        record.interval = 3600;
+        const QString pages = textOf(writePdf(record)).simplified();
+        for (int n = 1; n <= 6; ++n) {
+            const QString expected = QStringLiteral("%1 25/10/26 0%2:30:00").arg(n).arg(n - 1);
+            QVERIFY2(pages.contains(expected), qPrintable(expected));
+        }
+    }
+
     void pageCountFollowsTheSamples_data()
     {
         QTest::addColumn<int>("samples");

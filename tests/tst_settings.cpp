@@ -3,6 +3,7 @@
 #include "core/clanguagetable.h"
 #include "core/labelid.h"
 #include "core/loggertime.h"
+#include "dialogs/coption.h"
 #include "files/cfilemanager.h"
 #include "support/coretest.h"
 #include "support/envguard.h"
@@ -87,12 +88,32 @@ private slots:
         QCOMPARE(other.app.settings.smtpPassword, QString());
     }
 
+    // The zones one hour behind UTC are chosen zones like any other (the
+    // unset mark of earlier files is the index -1, which no row has).
+    void zonesOneHourBehindStayChosen()
+    {
+        const QStringList rows = COption::timeZoneRows();
+        const QString path = TestEnv::settingsDir() + "behind.ini";
+        for (const QString &row : { QStringLiteral("(GMT  -1:00) Azores"), QStringLiteral("(GMT  -1:00) Cape Verde") }) {
+            const int index = rows.indexOf(row);
+            QVERIFY(index > 0);
+            TestCore core;
+            core.app.settings.timeZone = COption::timeZoneOffset(row);
+            core.app.settings.timeZoneIndex = index;
+            QVERIFY(core.app.fileManager->writeSettings(path));
+            TestCore next;
+            QVERIFY(next.app.fileManager->readSettings(path));
+            QCOMPARE(next.app.settings.timeZone, -1.0f);
+            QCOMPARE(next.app.settings.timeZoneIndex, index);
+        }
+    }
+
     void oddValuesFallBack()
     {
         TestCore core;
         CMainApp &app = core.app;
         const QString path = TestEnv::settingsDir() + "odd.ini";
-        QVERIFY(TestEnv::writeFile(path, "[SETTINGS]\nTIME_ZONE=-1\nTIME_ZONE_INDEX=7\nLANGUAGE=9\nFIRST_INIT_LANGUAGE=x\n"
+        QVERIFY(TestEnv::writeFile(path, "[SETTINGS]\nTIME_ZONE=-1\nTIME_ZONE_INDEX=-1\nLANGUAGE=9\nFIRST_INIT_LANGUAGE=x\n"
                                          "GRAPH_BACKGROUND=oops\nno separator here\n"));
         QVERIFY(app.fileManager->readSettings(path));
         QCOMPARE(app.settings.timeZone, 0.0f);

@@ -43,13 +43,13 @@ bool isTemperature(ViewChannel channel)
     return channel != ChannelHumidity;
 }
 
-// End of a set: the time of its last sample.
-QDateTime lastSampleTime(const LoggerRecord &record)
+// End of a set whose readings count from start: the time of its last sample.
+QDateTime lastSampleTime(const LoggerRecord &record, const QDateTime &start)
 {
     const int samples = record.sampleCount();
     if (samples == 0)
-        return record.startTime;
-    return record.startTime.addSecs(qint64(samples - 1) * record.interval);
+        return start;
+    return start.addSecs(qint64(samples - 1) * record.interval);
 }
 
 QPen solidPen(const QColor &colour, qreal width)
@@ -149,6 +149,11 @@ LoggerRecord CPlot::viewedRecord(const LoggerRecord &record)
         viewed.configWord |= ConfigBits::InternalOn;
     }
     return viewed;
+}
+
+QDateTime CPlot::readingStart(const LoggerRecord &record) const
+{
+    return m_app ? LoggerTime::readingOrigin(record.startTime, m_app->settings) : record.startTime;
 }
 
 bool CPlot::isTwoProbeModel(const LoggerRecord &record)
@@ -383,18 +388,19 @@ void CPlot::buildCurves(QList<int> selection)
             const LoggerRecord *record = recordAt(index);
             if (!record)
                 continue;
+            const QDateTime start = readingStart(*record);
             if (first) {
-                earliestStart = latestEnd = record->startTime;
+                earliestStart = latestEnd = start;
                 minInterval = record->interval;
                 first = false;
             }
-            if (record->startTime < earliestStart)
-                earliestStart = record->startTime;
+            if (start < earliestStart)
+                earliestStart = start;
             if (record->interval != minInterval)
                 mixedIntervals = true;
             if (record->interval < minInterval)
                 minInterval = record->interval;
-            const QDateTime end = lastSampleTime(*record);
+            const QDateTime end = lastSampleTime(*record, start);
             if (latestEnd < end)
                 latestEnd = end;
         }
@@ -416,7 +422,8 @@ void CPlot::buildCurves(QList<int> selection)
 
         const LoggerRecord record = viewedRecord(*source);
         const int samples = qMin(record.sampleCount(), kSampleCapacity);
-        currentSetStart = record.startTime;
+        const QDateTime start = readingStart(record);
+        currentSetStart = start;
 
         const QString unit = settings.modeCelsius != 0 ? QStringLiteral("°C") : QStringLiteral("°F");
         const QString temperature = m_app->languageTable->text(LabelId::Temperature);
@@ -429,21 +436,21 @@ void CPlot::buildCurves(QList<int> selection)
         else
             setAxisTitle(yLeft, tr("%1 (%2)").arg(temperature, unit));
 
-        if (record.startTime < earliestStart)
-            earliestStart = record.startTime;
+        if (start < earliestStart)
+            earliestStart = start;
 
         double offset = 0.0;
         double step = 1.0;
         if (severalSets && settings.multiLinkSyncDateTime) {
             if (minInterval == 0xFFFFFFFFu) {
-                earliestStart = record.startTime;
+                earliestStart = start;
                 minInterval = record.interval;
-                latestEnd = lastSampleTime(record);
+                latestEnd = lastSampleTime(record, start);
                 xSpan = samples;
             } else {
-                offset = double(earliestStart.secsTo(record.startTime));
-                if (samples > 0 && latestEnd < lastSampleTime(record))
-                    latestEnd = lastSampleTime(record);
+                offset = double(earliestStart.secsTo(start));
+                if (samples > 0 && latestEnd < lastSampleTime(record, start))
+                    latestEnd = lastSampleTime(record, start);
                 xSpan = double(earliestStart.secsTo(latestEnd));
             }
             step = record.interval;
@@ -466,7 +473,7 @@ void CPlot::buildCurves(QList<int> selection)
             }
             if (settings.graphShowTime && record.recordedCount != 0) {
                 if (!severalSets) {
-                    setAxisScaleDraw(xBottom, new TimeScaleDraw(record.startTime, int(record.interval),
+                    setAxisScaleDraw(xBottom, new TimeScaleDraw(start, int(record.interval),
                                                                 settings.dateFormat));
                     setAxisTitle(xBottom, m_app->languageTable->text(LabelId::DateAndTime));
                 } else if (settings.multiLinkSyncElapsedTime) {

@@ -83,6 +83,8 @@ public:
     // The record as the graph draws it: a logger of firmware 0x114 or
     // lower recorded only its internal temperature, whatever its flags say.
     static LoggerRecord viewedRecord(const LoggerRecord &record);
+    // The start from which the set's reading times count (see LoggerTime::readingOrigin).
+    QDateTime readingStart(const LoggerRecord &record) const;
     // Serial number and channel label; the histogram writes the two-probe
     // model's labels with dots.
     enum TitleStyle { GraphTitles, HistogramTitles };

@@ -461,7 +461,8 @@ QString CTable::generalValue(SummaryItem item, const LoggerRecord &record) const
     case Item::StoppedTime: {
         const int samples = record.sampleCount();
         if (samples > 0 && record.startTime.isValid())
-            return dateTimeText(record.startTime.addSecs(sampleOffset(record, samples - 1)));
+            return dateTimeText(LoggerTime::readingOrigin(record.startTime, app->settings)
+                                    .addSecs(sampleOffset(record, samples - 1)));
         return dateTimeText(record.stopTime);
     }
     case Item::ConfiguredBy: return orNone(record.configuredBy);
@@ -639,11 +640,11 @@ struct ReadingGrid
 };
 
 // Earliest start of the selected sets: the origin of a time line by date.
-QDateTime earliestStart(const QVector<LoggerRecord *> &trips)
+QDateTime earliestStart(const QVector<LoggerRecord *> &trips, const AppSettings &settings)
 {
     QDateTime origin;
     for (const LoggerRecord *trip : trips) {
-        const QDateTime start = trip->startTime;
+        const QDateTime start = LoggerTime::readingOrigin(trip->startTime, settings);
         if (start.isValid() && (!origin.isValid() || start < origin))
             origin = start;
     }
@@ -653,7 +654,8 @@ QDateTime earliestStart(const QVector<LoggerRecord *> &trips)
 // The sets of the selection, with their counters cleared. Placed by date,
 // every set counts from origin; otherwise each from its own start.
 QVector<ReadingSet> readingSets(const QVector<LoggerRecord *> &trips, const QDateTime &origin,
-                                bool byDate, bool fahrenheit, int energy, int &valueColumns)
+                                const AppSettings &settings, bool byDate, bool fahrenheit, int energy,
+                                int &valueColumns)
 {
     QVector<ReadingSet> sets;
     valueColumns = 0;
@@ -665,7 +667,7 @@ QVector<ReadingSet> readingSets(const QVector<LoggerRecord *> &trips, const QDat
         set.samples = record.sampleCount();
         set.interval = record.interval;
         if (byDate && origin.isValid() && record.startTime.isValid())
-            set.start = origin.secsTo(record.startTime);
+            set.start = origin.secsTo(LoggerTime::readingOrigin(record.startTime, settings));
         set.firstColumn = valueColumns;
         set.mkt = QVector<CMktCalculator>(3, CMktCalculator(energy));
         for (ViewChannel channel : kChannelOrder) {
@@ -896,10 +898,10 @@ void CTable::fillReadingsInto(QTableWidget *table, const QList<int> &selection)
     for (int index : selection)
         if (LoggerRecord *trip = app->tripForChangeAt(index))
             trips << trip;
-    const QDateTime origin = earliestStart(trips);
+    const QDateTime origin = earliestStart(trips, app->settings);
     int valueColumns = 0;
-    QVector<ReadingSet> sets = readingSets(trips, origin, byDate, fahrenheit(), activationEnergy(),
-                                           valueColumns);
+    QVector<ReadingSet> sets = readingSets(trips, origin, app->settings, byDate, fahrenheit(),
+                                           activationEnergy(), valueColumns);
 
     if (table) {
         table->setUpdatesEnabled(false);

@@ -107,14 +107,15 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
             if (!record || record->interval == 0)
                 continue;
             const int samples = CPlot::viewedRecord(*record).sampleCount();
-            const QDateTime end = record->startTime.addSecs(qint64(samples) * record->interval);
-            if (samples == 0 || t < record->startTime || end < t)
+            const QDateTime start = ownerPlot->readingStart(*record);
+            const QDateTime end = start.addSecs(qint64(samples) * record->interval);
+            if (samples == 0 || t < start || end < t)
                 continue;
-            const qint64 seconds = record->startTime.secsTo(t);
+            const qint64 seconds = start.secsTo(t);
             // the first reading where the cursor time meets the set's start
             const qint64 reading = seconds == 0 ? 0 : (seconds - 1) / record->interval;
             // headed by the time the reading was taken, not the grid's
-            addHit(*record, reading, record->startTime.addSecs(reading * record->interval));
+            addHit(*record, reading, start.addSecs(reading * record->interval));
         }
         // a time inside two or more sets names no single reading
         if (hits.size() > 1)
@@ -129,7 +130,7 @@ QVector<Zoomer::Hit> Zoomer::readingsAt(double x) const
             continue;
         const int index = readingIndexAt(ownerPlot->elapsedSeconds ? x / record->interval : x);
         if (index >= 0)
-            addHit(*record, index, record->startTime.addSecs(qint64(index) * record->interval));
+            addHit(*record, index, ownerPlot->readingStart(*record).addSecs(qint64(index) * record->interval));
     }
     return hits;
 }
