@@ -197,6 +197,7 @@ public:
     void updateProgramForm();
     // Copies the page's editable fields into the selected record.
     void readProgramForm() override;
+    QString typedLoggerPassword() const override;
     void checkAlarmLimits();
     void warnLimit(const QString &range);
     void checkTemplateCompatibility();

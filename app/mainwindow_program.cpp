@@ -433,6 +433,11 @@ void MainWindow::readProgramForm()
     readProgramPanel(*record);
 }
 
+QString MainWindow::typedLoggerPassword() const
+{
+    return ui->m_lineEditLoggerPassword->text();
+}
+
 void MainWindow::readAlarmTabs(LoggerRecord &r)
 {
     const bool celsius = app->settings.modeCelsius != 0;

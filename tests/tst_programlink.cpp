@@ -935,6 +935,34 @@ private slots:
         QCOMPARE(image.passwordWord, PasswordBits::Marker | 1234u);
     }
 
+    // A password the logger cannot hold is refused with the range, and
+    // nothing is written; one inside it is programmed.
+    void aPasswordOutOfRangeIsNotProgrammed()
+    {
+        Station s({ "--serial", "PWR-0001", "--password", "1234" });
+        answerPasswordDialog(CPass::Write, QStringLiteral("1234"));
+        QVERIFY(s.plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        const QByteArray before = s.sim.memory();
+        const int framesBefore = s.link()->writeFramesSent;
+        for (const char *typed : { "70000", "65536", "0", "12a" }) {
+            s.ui->m_lineEditLoggerPassword->setText(QLatin1String(typed));
+            s.prompts.boxes.clear();
+            s.ui->m_actionProgram->trigger();
+            QVERIFY2(s.prompts.sawBoxContaining(QStringLiteral("a number from 1 to 65535")), typed);
+            QVERIFY(s.transferOver());
+        }
+        QVERIFY(s.roundTrip());
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+        QCOMPARE(s.sim.memory(), before);
+
+        s.ui->m_lineEditLoggerPassword->setText(QStringLiteral("65535"));
+        PROGRAM_CONFIRMED(s);
+        QCOMPARE(s.loggerImage().passwordWord, PasswordBits::Marker | 65535u);
+    }
+
     void eepromReadGivesTheLoggersMemory()
     {
         QTemporaryDir dataDir;
