@@ -405,8 +405,9 @@ MainWindow::ActionInputs MainWindow::gatherActionInputs() const
         in.autoDownloaded = r.autoDownloaded;
         in.massStorage = r.massStorage;
         in.loggerGone = r.loggerGone;
+        in.readWithoutPassword = r.readableWithoutPassword();
+        in.writeWithoutPassword = r.writableWithoutPassword();
     }
-    in.writeWithoutPassword = app->writeWithoutPasswordChosen;
     in.selectionCount = app->selection.size();
     in.autoDownloadSetting = app->settings.autoDownloadLogger;
     in.formLocked = formLocked;
@@ -449,6 +450,7 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
         const bool locked = passwordWithheld(in) && !in.writeWithoutPassword;
         if (locked) {
             reasons += QStringLiteral("Password protected\r");
+            s.download = !in.fromFile && !downloadWithheld(in);
         } else {
             programAllowed = true;
             if (in.fromFile) {
@@ -500,7 +502,7 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
     s.backupRestoreVisible = in.adminEnabled && in.isAdmin;
     if (in.loggedIn) {
         const bool closableAsFile = !in.hasRow || in.fromFile;
-        const bool downloadable = in.hasRow && !in.fromFile && !passwordWithheld(in);
+        const bool downloadable = in.hasRow && !in.fromFile && !downloadWithheld(in);
         applyRights(in, s, closableAsFile, downloadable);
     }
 
@@ -517,6 +519,12 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
 bool MainWindow::passwordWithheld(const ActionInputs &in)
 {
     return (in.passwordWord & 0x0FFFFFFF) != 0 && !in.passwordMatches && !in.passwordAccepted;
+}
+
+// ... and the user did not open it for reading without the password.
+bool MainWindow::downloadWithheld(const ActionInputs &in)
+{
+    return passwordWithheld(in) && !in.readWithoutPassword;
 }
 
 // The program button keeps what the state gave it, like the program action.
@@ -1036,9 +1044,10 @@ void MainWindow::runOptionsDialog()
 {
     auto dialog = std::make_unique<COption>(this);
     CPrompt::exec(dialog.get());
-    // a protected logger that was never opened with its password shows no views
+    // a protected logger that was never opened with its password, nor for
+    // reading without it, shows no views
     if (const LoggerRecord *record = recordAt(app->currentRecord))
-        if (record->passwordWord != 0 && !record->passwordAccepted)
+        if (record->passwordWord != 0 && !record->passwordAccepted && !record->readableWithoutPassword())
             viewsDirty = false;
     updateLoggerPage();
     updateActions();
@@ -1094,7 +1103,7 @@ QString MainWindow::downloadRefusal() const
         return noRowText();
     if (in.fromFile)
         return tr("Warning!\n\nA data file is not downloaded: select a connected logger.");
-    if (passwordWithheld(in))
+    if (downloadWithheld(in))
         return tr("Warning!\n\nThe selected logger is password protected: enter its password first.");
     if (loggerBusy(currentLoggerRow()))
         return tr("Warning!\n\nThe selected logger is busy with a transfer; try again when it has ended.");

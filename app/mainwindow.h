@@ -75,6 +75,8 @@ public:
         bool autoDownloaded = false;
         bool massStorage = false;
         bool loggerGone = false;
+        // opened without the password, as the user chose and the word allows
+        bool readWithoutPassword = false;
         bool writeWithoutPassword = false;
         int selectionCount = 0;
         bool autoDownloadSetting = false;
@@ -199,6 +201,7 @@ public:
     void updateProgramForm();
     // Copies the page's editable fields into the selected record.
     void readProgramForm() override;
+    QString typedLoggerPassword() const override;
     void checkAlarmLimits();
     void warnLimit(const QString &range);
     void checkTemplateCompatibility();
@@ -412,6 +415,7 @@ private:
     static void applyRights(const ActionInputs &in, ActionStates &s, bool closableAsFile,
                             bool downloadable);
     static bool passwordWithheld(const ActionInputs &in);
+    static bool downloadWithheld(const ActionInputs &in);
     // set while a timer slot runs: what it does on its own is no user activity
     bool servingTimer = false;
 
@@ -567,6 +571,7 @@ private:
     void serveCalibrationTables();
     void showLoggerClock();
     void askLoggerPasswordIfNeeded();
+    void openLoggerPasswordField();
     void fillProgramPanel(const LoggerRecord &record);
     void showProgramSummary(const LoggerRecord &record);
     void showLoggerFacts(const LoggerRecord &record);

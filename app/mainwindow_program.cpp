@@ -433,6 +433,11 @@ void MainWindow::readProgramForm()
     readProgramPanel(*record);
 }
 
+QString MainWindow::typedLoggerPassword() const
+{
+    return ui->m_lineEditLoggerPassword->text();
+}
+
 void MainWindow::readAlarmTabs(LoggerRecord &r)
 {
     const bool celsius = app->settings.modeCelsius != 0;
@@ -1275,37 +1280,55 @@ void MainWindow::on_m_checkBoxLoggerAlarmSensorEnableExtTemp_clicked(bool checke
 // ---- logger password -----------------------------------------------------
 
 // Asked once per connected logger, when its image shows a password that
-// was not given yet.
+// was not given yet. A logger left without it keeps its page open at the
+// password field, where it can be typed again.
 void MainWindow::askLoggerPasswordIfNeeded()
 {
     LoggerRecord *record = currentLoggerRecord();
     if (!record || record->isFile() || record->versionWord == 0 || record->passwordAsked
         || !record->isPasswordProtected() || record->passwordAccepted
-        || app->writeWithoutPasswordChosen
         || CMainApp::checkLoggerPassword(record->passwordWord, quint16(app->enteredLoggerPassword)))
         return;
     record->passwordAsked = true;
     const LoggerRecord asked = *record;
     CPass dialog(this, app->languageTable, asked.serialNumber, asked.passwordWord);
     CPrompt::exec(&dialog);
-    if (rowOfRecord(asked) < 0)
+    // the timers ran while the dialog was open
+    record = recordAt(rowOfRecord(asked));
+    if (!record)
         return;
+    bool given = false;
     switch (dialog.choice()) {
     case CPass::Read:
     case CPass::Write:
         app->enteredLoggerPassword = dialog.password();
-        if (!CMainApp::checkLoggerPassword(asked.passwordWord, dialog.password()))
+        given = CMainApp::checkLoggerPassword(asked.passwordWord, dialog.password());
+        if (!given)
             CPrompt::warning(this, tr("Warning!\n\nThe password does not match the logger's.\n"
                                       "Type it into the Pass. field to try again."));
         break;
-    case CPass::WriteWithout:
-        app->writeWithoutPasswordChosen = true;
-        break;
     case CPass::ReadWithout:
+        record->passwordWaiver = LoggerRecord::PasswordWaiver::Read;
+        given = true;
+        break;
+    case CPass::WriteWithout:
+        record->passwordWaiver = LoggerRecord::PasswordWaiver::Write;
+        given = true;
+        break;
     case CPass::Cancelled:
         break;
     }
+    if (!given && rowOfRecord(asked) == currentLoggerRow())
+        openLoggerPasswordField();
     updateActions();
+}
+
+void MainWindow::openLoggerPasswordField()
+{
+    ui->m_tabWidget->setTabEnabled(PageLogger, true);
+    ui->m_tabWidget->setCurrentWidget(ui->m_tabLogger);
+    ui->m_lineEditLoggerPassword->setFocus();
+    ui->m_lineEditLoggerPassword->selectAll();
 }
 
 // ---- write transfers and production: the classes of programming/ ---------

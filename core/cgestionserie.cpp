@@ -55,7 +55,7 @@ void settlePassword(LoggerRecord &record, quint32 entered)
 {
     const bool matches = CMainApp::checkLoggerPassword(record.passwordWord, quint16(entered));
     record.passwordAccepted = matches;
-    record.ready = matches || (record.passwordWord & PasswordBits::ReadWithout);
+    record.ready = matches || record.opensWithoutPassword();
 }
 
 }

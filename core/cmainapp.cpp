@@ -737,7 +737,8 @@ bool CMainApp::applyResultsOf(int i)
 }
 
 // A protected logger becomes ready once the password entered by the user
-// matches its own.
+// matches its own, or once the user opened it without as its word allows.
+// Its page and views are then built as for a logger without a password.
 bool CMainApp::settleEnteredPasswords()
 {
     bool changed = false;
@@ -745,13 +746,16 @@ bool CMainApp::settleEnteredPasswords()
         if (record.ready || record.isFile() || record.versionWord == 0)
             continue;
         if (record.passwordAccepted
-            || checkLoggerPassword(record.passwordWord, quint16(enteredLoggerPassword))) {
+            || checkLoggerPassword(record.passwordWord, quint16(enteredLoggerPassword)))
             record.passwordAccepted = true;
-            record.ready = true;
-            if (mainWindow)
-                mainWindow->loggerTableDirty = true;
-            changed = true;
+        else if (!record.opensWithoutPassword())
+            continue;
+        record.ready = true;
+        if (mainWindow) {
+            mainWindow->loggerTableDirty = true;
+            mainWindow->viewsDirty = true;
         }
+        changed = true;
     }
     return changed;
 }

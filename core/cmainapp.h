@@ -39,7 +39,6 @@ public:
     QString jigPort;
     int jigTestStep = 0;
     quint32 enteredLoggerPassword = 0;
-    bool writeWithoutPasswordChosen = false;
 
     AppSettings settings;
     CFileManager *fileManager = nullptr;

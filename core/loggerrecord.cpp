@@ -87,6 +87,24 @@ bool LoggerRecord::isPasswordProtected() const
     return (passwordWord & PasswordBits::PasswordMask) != 0;
 }
 
+bool LoggerRecord::readableWithoutPassword() const
+{
+    return passwordWaiver == PasswordWaiver::Read && (passwordWord & PasswordBits::ReadWithout);
+}
+
+bool LoggerRecord::writableWithoutPassword() const
+{
+    return passwordWaiver == PasswordWaiver::Write && (passwordWord & PasswordBits::WriteWithout);
+}
+
+// A word that allows reading settles the password before anything is
+// chosen (what it opens is still the user's choice); writing without it
+// only once the user chose so.
+bool LoggerRecord::opensWithoutPassword() const
+{
+    return (passwordWord & PasswordBits::ReadWithout) || writableWithoutPassword();
+}
+
 quint32 LoggerRecord::memoryReadings() const
 {
     if (!hasHeader)

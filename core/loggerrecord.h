@@ -80,6 +80,9 @@ struct LoggerRecord
     quint32 passwordWord = 0;
     bool passwordAccepted = false;
     bool passwordAsked = false;   // the logger-password dialog was shown for this logger
+    // What the user chose in that dialog instead of giving the password.
+    enum class PasswordWaiver { None, Read, Write };
+    PasswordWaiver passwordWaiver = PasswordWaiver::None;
     quint8 sensorFlags = 1;
     quint32 recordedChannels = 0;
     qint32 channelCount = 0;
@@ -185,6 +188,14 @@ struct LoggerRecord
     bool levelEnabled(ViewChannel channel, AlarmLevel level) const;
     double threshold(ViewChannel channel, AlarmLevel level) const;
     bool isPasswordProtected() const;
+    // Opened without the password for reading (or writing): the user chose
+    // it and the protection word allows it. Programming still needs the
+    // password after reading without it, and the readings after writing.
+    bool readableWithoutPassword() const;
+    bool writableWithoutPassword() const;
+    // The password needs not be given for the logger to be served, as far
+    // as its word and the user's choice go.
+    bool opensWithoutPassword() const;
     // Readings the logger's memory holds: the 768-byte header, when the
     // memory has one, is not for readings.
     quint32 memoryReadings() const;

@@ -142,7 +142,9 @@ bool LoggerWriter::startProgramming(int row)
     if (app->userAdmin->enabled)
         r.configuredBy = app->userAdmin->currentUserShortName();
     const QByteArray built = ProgramImage::build(r, r.imageRead);
-    QString refusal = ProgramLimits::textTheLoggerCannotHold(r);
+    QString refusal = ProgramLimits::passwordRefusal(host.typedLoggerPassword());
+    if (refusal.isEmpty())
+        refusal = ProgramLimits::textTheLoggerCannotHold(r);
     if (refusal.isEmpty())
         refusal = refusalOfProgram(built, r.serialNumber);
     if (!refusal.isEmpty()) {

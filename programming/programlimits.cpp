@@ -144,6 +144,17 @@ QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now)
     return QString();
 }
 
+// An empty field programs no password; 0, which the logger reads as none,
+// is no password one could type to protect it.
+QString passwordRefusal(const QString &typed)
+{
+    if (typed.trimmed().isEmpty() || parsePassword(typed) != 0)
+        return QString();
+    return text("Warning!\n\nThe logger password has to be a number from 1 to %1 "
+                "(an empty field for no password).\nNothing was written to the logger.")
+        .arg(MaxPassword);
+}
+
 namespace {
 
 // each character once, in the order of the text; a character beyond the

@@ -62,6 +62,11 @@ StartChoice startChoice(quint32 configWord);
 // that says what to change; "" when it can run it. now is logger time.
 QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now);
 
+// Why the password typed on the page cannot be programmed (a number
+// outside 1..MaxPassword, or not a number), as a message that names the
+// range; "" when it can, or when the field is empty (no password).
+QString passwordRefusal(const QString &typed);
+
 // The logger keeps its texts (serial number, product code, description,
 // comment, the short name of who configured it) in Latin-1, one byte a character: any other character would come
 // back as "?". The message names each field and the characters it cannot

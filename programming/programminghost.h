@@ -31,6 +31,8 @@ public:
     virtual QDateTime loggerNow() const = 0;
     // copies the page's editable fields into the selected record
     virtual void readProgramForm() = 0;
+    // the logger password as typed on the page
+    virtual QString typedLoggerPassword() const = 0;
     virtual void restartInactivityCountdown() = 0;
     // audit line of a user action, written while somebody is logged in
     virtual void auditUserAction(const QString &text) = 0;

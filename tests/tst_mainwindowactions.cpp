@@ -123,6 +123,9 @@ private slots:
         row("write without password: program only", set(lockedLogger(), [](Inputs &in) {
                 in.writeWithoutPassword = true;
             }), "PBdfsarvcxtukLO");
+        row("read without password: download, never program", set(lockedLogger(), [](Inputs &in) {
+                in.readWithoutPassword = true;
+            }), "pbDfsarvcXTUKLO", "Password protected\r");
         row("write without password, drive logger", set(lockedLogger(), [](Inputs &in) {
                 in.writeWithoutPassword = in.massStorage = in.fromFile = in.dataLoaded = true;
             }), "pbdFSARVCXTUKLO", QStringLiteral("This is not a Logger\r"));
@@ -161,6 +164,9 @@ private slots:
         row("administrator, write without password",
             loggedIn(set(lockedLogger(), [](Inputs &in) { in.writeWithoutPassword = true; }), "a"),
             "PBdfsaRVcXTUKLO");
+        row("administrator, read without password",
+            loggedIn(set(lockedLogger(), [](Inputs &in) { in.readWithoutPassword = true; }), "a"),
+            "pbDfsaRVcXTUKLO", "Password protected\r");
         row("administrator, automatic download under way",
             loggedIn(set(readyLogger(), [](Inputs &in) { in.autoDownloadSetting = in.autoDownloaded = true; }), "a"),
             "pbDfsaRVcXTUKLO", "Downloading\r");

@@ -13,11 +13,13 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "programming/calibrationtable.h"
+#include "programming/cpass.h"
 #include "programming/programlimits.h"
 #include "support/useradmintest.h"
 #include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "tools/loggersim/loggersimpattern.h"
+#include "ui_cpass.h"
 
 namespace {
 
@@ -109,6 +111,24 @@ void startWriteNamed(WindowTest::Harness &h, const QString &write)
         QTRY_VERIFY_WITH_TIMEOUT(station.transferOver(), kProgramMs);                        \
         QCOMPARE(station.ui->m_progressBarWrite->styleSheet(), QString());                   \
     } while (false)
+
+// The logger-password dialog is answered as a user does: typed goes into
+// its field, then the button of choice is pressed.
+void answerPasswordDialog(CPass::Choice choice, const QString &typed = QString())
+{
+    CPrompt::setDialogHandler([choice, typed](QDialog *dialog) {
+        auto *pass = qobject_cast<CPass *>(dialog);
+        if (!pass)
+            return int(QDialog::Rejected);
+        QPushButton *const buttons[] = { pass->ui->m_pushButtonCancel, pass->ui->m_pushButtonRead,
+                                         pass->ui->m_pushButtonWrite, pass->ui->m_pushButtonReadWithout,
+                                         pass->ui->m_pushButtonWriteWithout };
+        pass->ui->m_lineEditPassword->setText(typed);
+        if (buttons[choice]->isEnabled())
+            buttons[choice]->click();
+        return pass->result();
+    });
+}
 
 // The download is offered and runs: no transfer holds the logger any more.
 #define DOWNLOAD_RUNS(station)                                                               \
@@ -826,6 +846,121 @@ private slots:
         QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
         QCOMPARE(s.record().description, QStringLiteral("Walk test - Gen\u00E8ve"));
         QCOMPARE(s.record().configuredBy, QStringLiteral("C.M\u00FCller"));
+    }
+
+    // Opened for writing without its password, as its word allows, a
+    // protected logger takes a program and offers nothing of its readings,
+    // nor the files, templates or lock; its own password stays in it.
+    void aLoggerOpenedForWritingOnlyTakesAProgram()
+    {
+        Station s({ "--serial", "WRO-0001", "--password", "1234", "--allow", "write" });
+        answerPasswordDialog(CPass::WriteWithout);
+        QVERIFY(s.plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Written without its password"));
+        PROGRAM_CONFIRMED(s);
+        const LoggerRecord image = s.loggerImage();
+        QCOMPARE(image.description, QStringLiteral("Written without its password"));
+        QCOMPARE(image.passwordWord, PasswordBits::Marker | PasswordBits::WriteWithout | 1234u);
+        QVERIFY(s.ui->m_actionProgram->isEnabled());
+        for (const QAction *action : { s.ui->m_actionDownload, s.ui->m_actionSave, s.ui->m_actionSaveAs,
+                                       s.ui->m_actionPrintPrint, s.ui->m_actionPrintPreview,
+                                       s.ui->m_actionGeneratPdf, s.ui->m_actionLoadTemplateProgram,
+                                       s.ui->m_actionSaveProgramTemplate, s.ui->m_actionLock,
+                                       s.ui->m_actionCloseAllFiles })
+            QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+    }
+
+    // Opened for reading without its password, as its word allows, a
+    // protected logger is downloaded, viewed and saved; its programming
+    // waits for the password, typed on the page.
+    void aLoggerOpenedForReadingOnlyIsDownloadedNotProgrammed()
+    {
+        Station s({ "--serial", "RDO-0001", "--password", "1234", "--allow", "read", "--readings", "300" });
+        answerPasswordDialog(CPass::ReadWithout);
+        QVERIFY(s.plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionDownload->isEnabled(), kReplyMs);
+        DOWNLOAD_RUNS(s);
+        QTRY_VERIFY_WITH_TIMEOUT(s.window.plot && s.ui->m_tableWidgetTableSummary->columnCount() > 0,
+                                 kReplyMs);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("read-only.qlf"));
+        s.prompts.filesToChoose = QStringList{ file };
+        s.ui->m_actionSave->trigger();
+        QVERIFY(!TestEnv::readFile(file).isEmpty());
+
+        if (!s.ui->m_radioButtonPrgStartWait->isChecked())
+            s.ui->m_radioButtonPrgStartWait->click();
+        QVERIFY(!s.ui->m_actionProgram->isEnabled());
+        QCOMPARE(s.ui->m_actionProgram->toolTip(), QStringLiteral("Password protected\r"));
+        s.ui->m_lineEditLoggerPassword->setText(QStringLiteral("1234"));
+        s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Read, then written with it"));
+        PROGRAM_CONFIRMED(s);
+        QCOMPARE(s.loggerImage().description, QStringLiteral("Read, then written with it"));
+    }
+
+    // After a wrong password, or Cancel, the password field on the logger's
+    // page takes the password, which then opens the logger as the dialog
+    // does: downloaded and programmed.
+    void aPasswordNotGivenCanBeTypedAgain_data()
+    {
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("wrong password") << false;
+        QTest::newRow("cancelled") << true;
+    }
+
+    void aPasswordNotGivenCanBeTypedAgain()
+    {
+        QFETCH(bool, cancelled);
+        Station s({ "--serial", "TRY-0001", "--password", "1234" });
+        if (cancelled)
+            answerPasswordDialog(CPass::Cancelled);
+        else
+            answerPasswordDialog(CPass::Read, QStringLiteral("4321"));
+        QVERIFY(s.plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().passwordAsked, kReplyMs);
+        QCOMPARE(s.prompts.sawBoxContaining(QStringLiteral("Type it into the Pass. field")), !cancelled);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_lineEditLoggerPassword->isEnabled(), kReplyMs);
+        QVERIFY(!s.ui->m_actionDownload->isEnabled() && !s.ui->m_actionProgram->isEnabled());
+        s.ui->m_lineEditLoggerPassword->clear();
+        QTest::keyClicks(s.ui->m_lineEditLoggerPassword, QStringLiteral("1234"));
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().passwordAccepted && s.record().ready, kReplyMs);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionDownload->isEnabled(), kReplyMs);
+        DOWNLOAD_RUNS(s);
+        s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Typed again on the page"));
+        PROGRAM_CONFIRMED(s);
+        const LoggerRecord image = s.loggerImage();
+        QCOMPARE(image.description, QStringLiteral("Typed again on the page"));
+        QCOMPARE(image.passwordWord, PasswordBits::Marker | 1234u);
+    }
+
+    // A password the logger cannot hold is refused with the range, and
+    // nothing is written; one inside it is programmed.
+    void aPasswordOutOfRangeIsNotProgrammed()
+    {
+        Station s({ "--serial", "PWR-0001", "--password", "1234" });
+        answerPasswordDialog(CPass::Write, QStringLiteral("1234"));
+        QVERIFY(s.plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        const QByteArray before = s.sim.memory();
+        const int framesBefore = s.link()->writeFramesSent;
+        for (const char *typed : { "70000", "65536", "0", "12a" }) {
+            s.ui->m_lineEditLoggerPassword->setText(QLatin1String(typed));
+            s.prompts.boxes.clear();
+            s.ui->m_actionProgram->trigger();
+            QVERIFY2(s.prompts.sawBoxContaining(QStringLiteral("a number from 1 to 65535")), typed);
+            QVERIFY(s.transferOver());
+        }
+        QVERIFY(s.roundTrip());
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+        QCOMPARE(s.sim.memory(), before);
+
+        s.ui->m_lineEditLoggerPassword->setText(QStringLiteral("65535"));
+        PROGRAM_CONFIRMED(s);
+        QCOMPARE(s.loggerImage().passwordWord, PasswordBits::Marker | 65535u);
     }
 
     void eepromReadGivesTheLoggersMemory()

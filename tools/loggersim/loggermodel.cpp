@@ -119,7 +119,7 @@ LoggerModel::LoggerModel(const SimOptions &o)
     r.sensorFlags = o.sensors;
     r.configWord = ConfigBits::Programmed | ConfigBits::ShowTemperature | channelBits(o.sensors)
                    | (o.rollover > 0 ? ConfigBits::Continuous : 0);
-    r.passwordWord = o.password ? (PasswordBits::Marker | o.password) : 0;
+    r.passwordWord = o.password ? (PasswordBits::Marker | o.passwordAccess | o.password) : 0;
     r.interval = LoggerSimPattern::kInterval;
     r.startAt = LoggerTime::toDateTime(LoggerSimPattern::startSeconds());
     r.memorySize = quint32(kMaxReadings) * 2 + ImageSize;

@@ -12,6 +12,8 @@ struct SimOptions
     quint16 version = 0x11A;
     quint8 sensors = 1;          // bit 0 internal, 1 external probe, 2 T/RH
     quint16 password = 0;
+    // PasswordBits::ReadWithout or WriteWithout: what the password leaves open
+    quint32 passwordAccess = 0;
     int readings = 100;
     int rollover = 0;            // index of the oldest reading in memory
     int dropEcho = 0;            // write frames lost before the logger (no echo)

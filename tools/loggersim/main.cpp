@@ -16,6 +16,10 @@
 // --fast N runs its clock N times faster and makes every new program record
 // at its interval (N = 1: in real time); without it a new trip stays empty.
 //
+// --password N protects the logger with that password; --allow read (or
+// write) sets the bit of its protection word that lets it be read (or
+// written) without it.
+//
 // Start it, then the application with MIRELDA_EXTRA_PORTS set to the path
 // it printed.
 
@@ -47,6 +51,7 @@ void usage()
 {
     std::fprintf(stderr,
                  "usage: loggersim [--serial S] [--version 0x11A] [--sensors N] [--password N]\n"
+                 "                 [--allow read|write]\n"
                  "                 [--readings N] [--rollover K] [--drop-echo N] [--bad-echo N]\n"
                  "                 [--clock-skew S] [--clock-offset S] [--fast N] [--no-pacing]\n");
 }
@@ -73,6 +78,13 @@ bool parseArguments(const QStringList &args, Options &o)
         int number = 0;
         if (flag == QLatin1String("--serial")) {
             o.logger.serial = value;
+            continue;
+        }
+        if (flag == QLatin1String("--allow")) {
+            if (value != QLatin1String("read") && value != QLatin1String("write"))
+                return false;
+            o.logger.passwordAccess =
+                value == QLatin1String("read") ? PasswordBits::ReadWithout : PasswordBits::WriteWithout;
             continue;
         }
         if (!parseNumber(value, number))
