@@ -103,6 +103,15 @@ private slots:
         QCOMPARE(message.getParts(), (QList<MimePart *>{&text}));
     }
 
+    // 998 characters are the most a line of a mail may hold.
+    void onlyTextPastTheLineLimitGoesQuotedPrintable()
+    {
+        MimeText fits(QString(998, 'x') + "\nend");
+        MimeText past(QString(999, 'x'));
+        QCOMPARE(crlfLines(fits.toString()).at(1), QStringLiteral("Content-Transfer-Encoding: 8bit"));
+        QCOMPARE(crlfLines(past.toString()).at(1), QStringLiteral("Content-Transfer-Encoding: quoted-printable"));
+    }
+
     // The message frees the multipart it made itself; the parts stay their
     // caller's, and one deleted first leaves the message.
     void messageFreesItsOwnMultipartOnly()

@@ -37,12 +37,6 @@ CUpdate *windowCheck(const CUpdate *other)
     return nullptr;
 }
 
-// An updater that adds a line to the mark each time it runs.
-QByteArray markingUpdater(const QString &mark)
-{
-    return "#!/bin/sh\necho ran >> '" + mark.toUtf8() + "'\n";
-}
-
 // A shown update check against an FTP account "upgrade" on loopback (the
 // mail tests' script runner starts and stops the server). Questions are
 // answered from replies in turn, Cancel once they run out.
@@ -113,12 +107,8 @@ private slots:
         QTest::addColumn<bool>("offered");
         QTest::newRow("same version") << installIni("1.16.34") << false;
         QTest::newRow("older version") << installIni("1.15.0") << false;
-        QTest::newRow("one below") << installIni("1.16.33") << false;
-        QTest::newRow("one above") << installIni("1.16.35") << true;
         QTest::newRow("below by number, above as text") << installIni("1.16.4") << false;
         QTest::newRow("above by number, below as text") << installIni("1.100") << true;
-        QTest::newRow("same with a zero more") << installIni("1.16.34.0") << false;
-        QTest::newRow("a number more") << installIni("1.16.34.1") << true;
         QTest::newRow("not numbers") << installIni("1.17.0-beta") << false;
         QTest::newRow("another product") << installIni("2.0.0", "Other") << false;
         QTest::newRow("blank before =") << QByteArray("[MAIN]\nVERSION =2.0\n") << false;
@@ -239,16 +229,6 @@ private slots:
         QCOMPARE(check.update.state, int(CUpdate::Idle));
     }
 
-    void olderReleaseOnTheServerIsNotOffered()
-    {
-        Check check;
-        QVERIFY(check.serve(installIni("1.16.33")));
-        check.run(check.server.port());
-        QTRY_COMPARE_WITH_TIMEOUT(listed(&check.update),
-                                  QStringList({ "Connect to server...", "Get install.ini", "Up to Date..." }), kWaitMs);
-        QCOMPARE(check.asked, QStringList());
-    }
-
     // Accepted, the update first closes the window through its usual
     // questions: Cancel at the offer of a trip never saved keeps the window
     // and starts nothing; the updater runs once the window has closed.
@@ -257,7 +237,8 @@ private slots:
         Check check;
         QTemporaryDir out;
         const QString mark = out.filePath("ran.txt");
-        QVERIFY(check.serve(installIni("1.17.0")) && check.put("Upgrade.exe", markingUpdater(mark)));
+        const QByteArray updater = "#!/bin/sh\necho ran >> '" + mark.toUtf8() + "'\n";   // a line each run
+        QVERIFY(check.serve(installIni("1.17.0")) && check.put("Upgrade.exe", updater));
         UpdatingWindow w(check);
         LoggerRecord unsaved = WindowTest::fileRecord(QString(), "U1");
         unsaved.unsavedReadings = true;
@@ -305,11 +286,12 @@ private slots:
     }
 
     // At start the check runs unseen; the menu action shows its steps, asks
-    // nothing when up to date, and closes itself.
+    // nothing when up to date (an older release on the server), and closes
+    // itself.
     void windowChecksHiddenAtStartAndShownFromTheMenu()
     {
         Check check;
-        QVERIFY(check.serve(installIni("1.16.34")));
+        QVERIFY(check.serve(installIni("1.16.33")));
         EnvGuard server("MIRELDA_UPDATE_SERVER", "127.0.0.1:" + QByteArray::number(check.server.port()));
         auto windowCheck = [&check]() { return ::windowCheck(&check.update); };
         {
