@@ -1,9 +1,12 @@
 #include "dialogs/cupdate.h"
 #include "ui_cupdate.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoopLocker>
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
@@ -153,18 +156,8 @@ void CUpdate::Timer100ms()
         fetch(QString::fromLatin1(kUpdater), workPath(QString::fromLatin1(kUpdater)),
               GettingUpdater);
         break;
-    case StartUpdater:
-        if (startUpgrade())
-            state = CloseApplication;
-        else
-            fail(tr("Upgrade Start Error..."));
-        break;
-    case CloseApplication:
-        addLine(tr("Close Application..."));
-        state = Idle;
-        timer->stop();
-        ownerWindow->close();
-        close();
+    case CloseThenStartUpdater:
+        closeThenStartUpdater();
         break;
     case ConfigFile:
         state = configFileName.isEmpty() ? Done : ConnectingForConfig;
@@ -193,6 +186,7 @@ void CUpdate::startRun()
     ftp->close();   // a run started over drops the transfer of the one before
     delete downloadBuffer;
     downloadBuffer = nullptr;
+    updateAccepted = false;
     ui->m_listWidgetInfo->clear();
     addLine(tr("Connect to server..."));
     workDir.reset(new QTemporaryDir(QDir::tempPath() + QStringLiteral("/%1-update-XXXXXX").arg(productTitle)));
@@ -248,19 +242,29 @@ void CUpdate::FtpCommandFinished(int command, bool error)
     if (error || !WholeFile::write(downloadPath, received, &reason)) {
         if (!reason.isEmpty())
             addLine(reason);
-        fail(tr("Download Error..."));
+        QString told = tr("The update could not be downloaded from %1.").arg(server.host);
+        if (!reason.isEmpty())
+            told += QLatin1Char('\n') + reason;
+        fail(tr("Download Error..."), told);
         return;
     }
     if (state == GettingInstallIni || state == GettingUpdater || state == GettingConfigFile)
         ++state;
 }
 
-void CUpdate::fail(const QString &line)
+void CUpdate::endRun()
 {
-    addLine(line);
     ftp->close();
     state = Idle;
     timer->stop();
+}
+
+void CUpdate::fail(const QString &line, const QString &told)
+{
+    addLine(line);
+    endRun();
+    if (updateAccepted)
+        CPrompt::warning(nullptr, told);
 }
 
 namespace {
@@ -284,9 +288,32 @@ void CUpdate::offerUpdate()
     }
     addLine(tr("New update available..."));
     state = Asking;
-    state = askToGoOn(tr("New update available."), tr("Do you want to start upgrade?"))
-                ? FetchUpdater
-                : ConfigFile;
+    updateAccepted = askToGoOn(tr("New update available."), tr("Do you want to start upgrade?"));
+    state = updateAccepted ? FetchUpdater : ConfigFile;
+}
+
+// The program closes first, through its usual questions (a trip never saved
+// is offered there): the updater must never run beside it. Cancel keeps the
+// program, and nothing is started.
+void CUpdate::closeThenStartUpdater()
+{
+    addLine(tr("Close Application..."));
+    state = Asking;   // the questions run the timers
+    // a start that fails is told once the window has gone: the application
+    // must not end before the box has been read
+    QEventLoopLocker untilTold;
+    if (!ownerWindow->close()) {
+        addLine(tr("Upgrade Cancelled..."));
+        endRun();
+        return;
+    }
+    if (!startUpgrade()) {
+        const QString updater = QDir::toNativeSeparators(workPath(QString::fromLatin1(kUpdater)));
+        fail(tr("Upgrade Start Error..."), tr("The updater %1 could not be started.").arg(updater));
+        return;
+    }
+    endRun();
+    close();
 }
 
 bool CUpdate::startUpgrade()
@@ -346,10 +373,38 @@ bool CUpdate::readInstallIni(const QString &path, const QString &title, const QS
         if (keyed && parts.at(0) == QLatin1String("NAME") && parts.at(1) != title)
             return false;
         inMain = true;
-        if (keyed && parts.at(0) == QLatin1String("VERSION") && parts.at(1) != running)
+        if (keyed && parts.at(0) == QLatin1String("VERSION") && isNewerVersion(parts.at(1), running))
             return true;
     }
     return false;
+}
+
+namespace {
+// The numbers of a dotted version; empty when any part is not a number.
+QList<qulonglong> versionNumbers(const QString &version)
+{
+    QList<qulonglong> numbers;
+    for (const QString &part : version.split(QLatin1Char('.'))) {
+        bool ok = false;
+        numbers << part.toULongLong(&ok);
+        if (!ok)
+            return {};
+    }
+    return numbers;
+}
+}
+
+bool CUpdate::isNewerVersion(const QString &offered, const QString &running)
+{
+    QList<qulonglong> a = versionNumbers(offered);
+    QList<qulonglong> b = versionNumbers(running);
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    while (a.size() < b.size())
+        a << 0;
+    while (b.size() < a.size())
+        b << 0;
+    return std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end());
 }
 
 bool CUpdate::compareIniFiles(const QString &pathA, const QString &pathB)

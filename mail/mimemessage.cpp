@@ -1,6 +1,7 @@
 #include "mail/mimemessage.h"
 
 #include "mail/emailaddress.h"
+#include "mail/encodedword.h"
 #include "mail/mimemultipart.h"
 
 #include <QDateTime>
@@ -146,8 +147,16 @@ QString MimeMessage::namePart(const QString &name) const
     case MimePart::EncodingQuotedPrintable:
         return QLatin1Char(' ') + qWord(name);
     default:
-        return QLatin1Char(' ') + utf8Bytes(phrase(name));
+        return QLatin1Char(' ') + headerText(phrase(name), name);
     }
+}
+
+// Header text beyond ASCII raw in a header is read garbled by some servers
+// and readers: it goes as encoded words (RFC 2047), which carry the text
+// itself, never its quoted form.
+QString MimeMessage::headerText(const QString &ascii, const QString &text)
+{
+    return EncodedWord::isAscii(text) ? ascii : EncodedWord::encode(text);
 }
 
 QString MimeMessage::mailbox(const EmailAddress *address) const
@@ -174,7 +183,7 @@ QString MimeMessage::encodedSubject() const
     case MimePart::EncodingQuotedPrintable:
         return qWord(subject);
     default:
-        return utf8Bytes(subject);
+        return headerText(subject, subject);
     }
 }
 

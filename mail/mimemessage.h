@@ -43,8 +43,9 @@ public:
 
     void setHeaderEncoding(MimePart::Encoding encoding);
 
-    // The whole message text, one byte per character (codes 0 to 255):
-    // non-ASCII header text stands as its UTF-8 bytes.
+    // The whole message text, one byte per character (codes 0 to 255). With
+    // the default header encoding, a subject or a name beyond ASCII goes as
+    // encoded words.
     virtual QString toString();
 
 private:
@@ -52,6 +53,7 @@ private:
     QString mailbox(const EmailAddress *address) const;
     QString namePart(const QString &name) const;
     QString encodedSubject() const;
+    static QString headerText(const QString &ascii, const QString &text);
     static QString dateHeaderValue();
 
     EmailAddress *sender;

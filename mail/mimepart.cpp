@@ -75,13 +75,14 @@ QString MimePart::encodingName(Encoding encoding)
 
 void MimePart::prepare()
 {
+    const Encoding encoding = transferEncoding();
     mimeString.clear();
     mimeString += contentTypeLine() + kCrLf;
-    mimeString += QLatin1String("Content-Transfer-Encoding: ") + encodingName(contentEncoding) + kCrLf;
+    mimeString += QLatin1String("Content-Transfer-Encoding: ") + encodingName(encoding) + kCrLf;
     if (!contentId.isEmpty())
         mimeString += QLatin1String("Content-ID: <") + contentId + QLatin1String(">") + kCrLf;
     mimeString += encodedHeader() + kCrLf;
-    mimeString += renderedBody() + kCrLf;
+    mimeString += renderedBody(encoding) + kCrLf;
     prepared = true;
 }
 
@@ -168,12 +169,36 @@ QString MimePart::encodedHeader() const
     return lines.join(kCrLf);
 }
 
-QString MimePart::renderedBody() const
+MimePart::Encoding MimePart::transferEncoding() const
 {
-    switch (contentEncoding) {
+    return contentEncoding;
+}
+
+// Text keeps its line breaks as line breaks (RFC 2045, 6.7): only the lines
+// are encoded and folded. A blank that would end an encoded line is escaped,
+// as a transport may strip it there.
+static QString quotedPrintableText(const QByteArray &text, const MimeContentFormatter &formatter)
+{
+    QStringList lines;
+    for (QByteArray line : text.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        QString encoded = QuotedPrintable::encode(line);
+        if (encoded.endsWith(QLatin1Char(' ')))
+            encoded.replace(encoded.size() - 1, 1, QStringLiteral("=20"));
+        lines << formatter.format(encoded, true);
+    }
+    return lines.join(kCrLf);
+}
+
+QString MimePart::renderedBody(Encoding encoding) const
+{
+    switch (encoding) {
     case EncodingBase64:
         return formatter.format(QString::fromLatin1(content.toBase64()), false);
     case EncodingQuotedPrintable:
+        if (contentType.startsWith(QLatin1String("text/"), Qt::CaseInsensitive))
+            return quotedPrintableText(content, formatter);
         return formatter.format(QuotedPrintable::encode(content), true);
     case Encoding7Bit:
     case Encoding8Bit:

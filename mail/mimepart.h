@@ -73,8 +73,12 @@ protected:
     bool prepared;
     MimeContentFormatter formatter;
 
+    // The encoding the body travels in: the one chosen, unless the body
+    // cannot travel in it.
+    virtual Encoding transferEncoding() const;
+
 private:
     QString contentTypeLine() const;
     QString encodedHeader() const;
-    QString renderedBody() const;
+    QString renderedBody(Encoding encoding) const;
 };

@@ -2,6 +2,26 @@
 
 #include <QTextCodec>
 
+namespace {
+
+// RFC 5322: a line of a message holds at most 998 characters before its
+// CR LF; strict servers refuse the whole mail otherwise.
+constexpr int kMaxLineLength = 998;
+
+// CR alone ends a line too: the sender turns every line end into CR LF.
+int longestLine(const QByteArray &bytes)
+{
+    int longest = 0;
+    int current = 0;
+    for (const char c : bytes) {
+        current = (c == '\r' || c == '\n') ? 0 : current + 1;
+        longest = qMax(longest, current);
+    }
+    return longest;
+}
+
+}
+
 MimeText::MimeText(const QString &txt)
     : text(txt)
 {
@@ -36,4 +56,12 @@ void MimeText::prepare()
 {
     content = encodedText();
     MimePart::prepare();
+}
+
+MimePart::Encoding MimeText::transferEncoding() const
+{
+    const bool lineText = contentEncoding == Encoding7Bit || contentEncoding == Encoding8Bit;
+    if (lineText && longestLine(content) > kMaxLineLength)
+        return EncodingQuotedPrintable;
+    return contentEncoding;
 }

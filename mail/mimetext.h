@@ -2,7 +2,9 @@
 
 #include "mail/mimepart.h"
 
-// A text/plain body, sent in the charset it declares (utf-8 by default).
+// A text/plain body, sent in the charset it declares (utf-8 by default). A
+// text with a line too long for a mail goes quoted-printable instead of the
+// 7bit or 8bit chosen.
 class MimeText : public MimePart
 {
 public:
@@ -18,4 +20,5 @@ protected:
     QString text;
 
     QByteArray encodedText() const;
+    Encoding transferEncoding() const override;
 };

@@ -88,7 +88,7 @@ private slots:
         const QString base64 = QString::fromLatin1(QByteArray(100, 'z').toBase64());
         QCOMPARE(lines, (QStringList{
             "From: \"Doe, \\\"J\\\"\" <s@example.org>", "To: A <a@example.org>, <b@example.org>",
-            "Cc: C <c@example.org>", QString::fromLatin1(QStringLiteral("Subject: Quorvane Report \u20AC").toUtf8()), "Date:", "MIME-Version: 1.0",
+            "Cc: C <c@example.org>", "Subject: =?utf-8?B?" + QStringLiteral("Quorvane Report \u20AC").toUtf8().toBase64() + "?=", "Date:", "MIME-Version: 1.0",
             "Content-Type: multipart/related; boundary=B", "Content-Transfer-Encoding: 8bit", "",
             "--B", "Content-Type: text/plain; charset=utf-8", "Content-Transfer-Encoding: 8bit", "",
             QString::fromLatin1(hi.toUtf8()),
@@ -101,6 +101,15 @@ private slots:
         message.setContent(&text);
         message.addPart(&attachment);
         QCOMPARE(message.getParts(), (QList<MimePart *>{&text}));
+    }
+
+    // 998 characters are the most a line of a mail may hold.
+    void onlyTextPastTheLineLimitGoesQuotedPrintable()
+    {
+        MimeText fits(QString(998, 'x') + "\nend");
+        MimeText past(QString(999, 'x'));
+        QCOMPARE(crlfLines(fits.toString()).at(1), QStringLiteral("Content-Transfer-Encoding: 8bit"));
+        QCOMPARE(crlfLines(past.toString()).at(1), QStringLiteral("Content-Transfer-Encoding: quoted-printable"));
     }
 
     // The message frees the multipart it made itself; the parts stay their

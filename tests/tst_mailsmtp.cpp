@@ -12,6 +12,7 @@
 #include <QSslSocket>
 #include <QTcpServer>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -90,8 +91,10 @@ private slots:
         QCOMPARE(testAuthority.size(), 1);
     }
 
-    // The program's road: SSL, PLAIN, the headers in raw UTF-8; the lines
-    // "." and ".x" survive the end-of-data marker.
+    // The program's road: SSL, PLAIN, a subject and a name beyond ASCII as
+    // encoded words; the lines "." and ".x" survive the end-of-data marker,
+    // and a paragraph past 998 characters, quoted-printable, keeps the lines
+    // around it and the blank that ends one.
     void sendsThroughRealServer()
     {
         QTemporaryDir outDir;
@@ -108,8 +111,10 @@ private slots:
         QSignalSpy errors(&client, &SmtpClient::smtpError);
 
         const QString subject = QStringLiteral("Quorvane \u00E9t\u00E9 \u20AC");
-        const QString body = QStringLiteral("Hi,\n.\n.x\n..y\ncaf\u00E9 \u20AC \u4E2D\n\u00E9");
+        const QString paragraph = QStringLiteral("Temp\u00E9rature relev\u00E9e =3D ok. ").repeated(40);
+        const QString body = QStringLiteral("Hi,\n.\n.x\n..y\ncaf\u00E9 \u20AC \u4E2D\n\u00E9\n") + paragraph + "\nend \n";
         TestMessage mail;
+        mail.sender.setName(QStringLiteral("M\u00FCller, Hans"));
         mail.message.setSubject(subject);
         mail.text.setText(body);
         MimeAttachment attachment(new QFile(path));
@@ -134,17 +139,25 @@ private slots:
         QCOMPARE(summary.value("defects").toArray().size(), 0);
         QCOMPARE(headers.value("cc").toString(), QStringLiteral("carl@example.org"));
         QCOMPARE(headers.value("subject").toString(), subject);
+        QCOMPARE(summary.value("mailboxes").toObject().value("from").toArray().at(0).toArray().at(0).toString(),
+                 mail.sender.name());
         QVERIFY(summary.value("date_ok").toBool());
 
         const QJsonArray parts = summary.value("parts").toArray();
         QCOMPARE(parts.size(), 2);
         QCOMPARE(parts.at(0).toObject().value("text").toString().replace("\r\n", "\n"), body);
+        QCOMPARE(parts.at(0).toObject().value("transfer_encoding").toString(), QStringLiteral("quoted-printable"));
         QCOMPARE(MailTestServer::payload(parts.at(1).toObject()), attachmentBytes());
 
-        // Every line fits in 76 characters, ends in CR LF, and the Base64 lines are full.
+        // Every line fits in 76 characters, ends in CR LF, and the Base64 lines
+        // are full; the header is ASCII.
         QVERIFY(summary.value("max_line_length").toInt() <= 76);
         QCOMPARE(summary.value("bare_line_feeds").toInt(), 0);
-        QVERIFY(TestEnv::readFile(outDir.filePath("msg-1.eml")).contains("\r\n" + attachmentBytes().toBase64().left(76) + "\r\n"));
+        const QByteArray raw = TestEnv::readFile(outDir.filePath("msg-1.eml"));
+        QVERIFY(raw.contains("\r\n" + attachmentBytes().toBase64().left(76) + "\r\n"));
+        QVERIFY(raw.contains("ok.=20\r\nend=20\r\n"));
+        const QByteArray header = raw.left(raw.indexOf("\r\n\r\n"));
+        QVERIFY2(std::all_of(header.begin(), header.end(), [](char c) { return uchar(c) < 0x80; }), header.constData());
     }
 
     void unverifiedServerIsRefused_data()

@@ -27,6 +27,16 @@ QStringList listed(const CUpdate *update)
     return lines;
 }
 
+// The check a main window made, not the one given.
+CUpdate *windowCheck(const CUpdate *other)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *update = qobject_cast<CUpdate *>(widget))
+            if (update != other)
+                return update;
+    return nullptr;
+}
+
 // A shown update check against an FTP account "upgrade" on loopback (the
 // mail tests' script runner starts and stops the server). Questions are
 // answered from replies in turn, Cancel once they run out.
@@ -68,6 +78,23 @@ struct Check
     }
 };
 
+// The window's own check, hidden at start, against the server of check: the
+// update question is answered OK, the window's boxes by prompts.
+struct UpdatingWindow
+{
+    EnvGuard server;
+    PromptRecorder prompts;
+    std::unique_ptr<MainWindow> window;
+
+    explicit UpdatingWindow(Check &check)
+        : server("MIRELDA_UPDATE_SERVER", "127.0.0.1:" + QByteArray::number(check.server.port()))
+    {
+        CPrompt::setDialogHandler([](QDialog *) { return int(QMessageBox::Ok); });
+        window = std::make_unique<MainWindow>();
+        window->show();
+    }
+};
+
 }
 
 class TestUpdate : public QObject
@@ -79,7 +106,10 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("offered");
         QTest::newRow("same version") << installIni("1.16.34") << false;
-        QTest::newRow("older version") << installIni("1.15.0") << true;
+        QTest::newRow("older version") << installIni("1.15.0") << false;
+        QTest::newRow("below by number, above as text") << installIni("1.16.4") << false;
+        QTest::newRow("above by number, below as text") << installIni("1.100") << true;
+        QTest::newRow("not numbers") << installIni("1.17.0-beta") << false;
         QTest::newRow("another product") << installIni("2.0.0", "Other") << false;
         QTest::newRow("blank before =") << QByteArray("[MAIN]\nVERSION =2.0\n") << false;
         QTest::newRow("version before [MAIN]")
@@ -120,7 +150,7 @@ private slots:
         QTRY_VERIFY(!check.owner.isVisible());
         QCOMPARE(listed(&check.update).mid(2),
                  QStringList({ "New update available...", "Get Upgrade.exe",
-                               "Start Upgrade Process...", "Close Application..." }));
+                               "Close Application...", "Start Upgrade Process..." }));
     }
 
     // Declined, the update gives way to the configuration file's refresh.
@@ -199,20 +229,71 @@ private slots:
         QCOMPARE(check.update.state, int(CUpdate::Idle));
     }
 
+    // Accepted, the update first closes the window through its usual
+    // questions: Cancel at the offer of a trip never saved keeps the window
+    // and starts nothing; the updater runs once the window has closed.
+    void acceptedUpdateRunsOnlyOnceTheWindowHasClosed()
+    {
+        Check check;
+        QTemporaryDir out;
+        const QString mark = out.filePath("ran.txt");
+        const QByteArray updater = "#!/bin/sh\necho ran >> '" + mark.toUtf8() + "'\n";   // a line each run
+        QVERIFY(check.serve(installIni("1.17.0")) && check.put("Upgrade.exe", updater));
+        UpdatingWindow w(check);
+        LoggerRecord unsaved = WindowTest::fileRecord(QString(), "U1");
+        unsaved.unsavedReadings = true;
+        w.window->app->records << unsaved;
+        w.window->fillLoggerTable(true);
+        w.prompts.answer = QMessageBox::Cancel;
+
+        QTRY_COMPARE_WITH_TIMEOUT(w.prompts.boxes.size(), 1, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(windowCheck(nullptr)->state, int(CUpdate::Idle), kWaitMs);
+        QVERIFY(w.window->isVisible());
+        QVERIFY(!QFileInfo::exists(mark));
+
+        w.prompts.answer = QMessageBox::No;   // closed without saving it
+        w.window->ui->m_actionCheckForUpdate->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.window->isVisible(), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(mark), kWaitMs);
+        QCOMPARE(w.prompts.boxes.size(), 2);
+        QCOMPARE(TestEnv::readFile(mark), QByteArray("ran\n"));
+    }
+
+    // The update accepted at start, what fails then is told in a box, not
+    // only in the list nobody sees.
+    void failureAfterTheUpdateWasAcceptedIsTold_data()
+    {
+        QTest::addColumn<QByteArray>("updater");   // none on the server when empty
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<bool>("windowStays");
+        QTest::newRow("no updater on the server")
+            << QByteArray() << "The update could not be downloaded from 127.0.0.1." << true;
+        QTest::newRow("an updater that cannot start")
+            << QByteArray("not a program\n") << "The updater " + QDir::tempPath() + "/Mirelda-update-" << false;
+    }
+    void failureAfterTheUpdateWasAcceptedIsTold()
+    {
+        QFETCH(QByteArray, updater);
+        QFETCH(QString, told);
+        QFETCH(bool, windowStays);
+        Check check;
+        QVERIFY(check.serve(installIni("1.17.0")) && (updater.isEmpty() || check.put("Upgrade.exe", updater)));
+        UpdatingWindow w(check);
+        QTRY_COMPARE_WITH_TIMEOUT(w.prompts.boxes.size(), 1, kWaitMs);
+        QCOMPARE(w.prompts.boxes.first().kind, CPrompt::Warning);
+        QVERIFY2(w.prompts.boxes.first().text.startsWith(told), qPrintable(w.prompts.boxes.first().text));
+        QCOMPARE(w.window->isVisible(), windowStays);
+    }
+
     // At start the check runs unseen; the menu action shows its steps, asks
-    // nothing when up to date, and closes itself.
+    // nothing when up to date (an older release on the server), and closes
+    // itself.
     void windowChecksHiddenAtStartAndShownFromTheMenu()
     {
         Check check;
-        QVERIFY(check.serve(installIni("1.16.34")));
+        QVERIFY(check.serve(installIni("1.16.33")));
         EnvGuard server("MIRELDA_UPDATE_SERVER", "127.0.0.1:" + QByteArray::number(check.server.port()));
-        auto windowCheck = [&check]() -> CUpdate * {
-            for (QWidget *widget : QApplication::topLevelWidgets())
-                if (auto *update = qobject_cast<CUpdate *>(widget))
-                    if (update != &check.update)
-                        return update;
-            return nullptr;
-        };
+        auto windowCheck = [&check]() { return ::windowCheck(&check.update); };
         {
             PromptRecorder prompts;
             int asked = 0;

@@ -58,6 +58,7 @@ def describe_part(part):
         "charset": part.get_content_charset(),
         "filename": part.get_filename(),
         "disposition": part.get_content_disposition(),
+        "transfer_encoding": str(part.get("Content-Transfer-Encoding", "")),
         "payload_hex": (part.get_payload(decode=True) or b"").hex(),
     }
     if part.get_content_maintype() == "text":
@@ -78,6 +79,8 @@ def describe_message(server, envelope, session):
         "auth": session.auth_data,
         "tls": server.transport.get_extra_info("ssl_object") is not None,
         "headers": {name.lower(): str(value) for name, value in message.items()},
+        "mailboxes": {name: [[a.display_name, a.addr_spec] for a in message[name].addresses]
+                      for name in ("from", "to", "cc") if message[name] is not None},
         "date_ok": date_ok,
         "content_type": message.get_content_type(),
         "defects": [type(d).__name__ for p in message.walk() for d in p.defects],
