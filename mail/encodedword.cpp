@@ -5,9 +5,10 @@
 
 namespace {
 
-// 45 bytes give 60 Base64 characters: with "=?utf-8?B?" and "?=" a word
-// stays within the 75 characters RFC 2047 allows.
-constexpr int kBytesPerWord = 45;
+// 39 bytes give 52 Base64 characters: with "=?utf-8?B?" and "?=" a word of
+// 64 characters stays within the 75 that RFC 2047 allows, and "Subject: "
+// with its first word within the 76 of a header line that holds one.
+constexpr int kBytesPerWord = 39;
 
 QString word(const QByteArray &utf8)
 {
@@ -45,7 +46,9 @@ QString EncodedWord::encode(const QString &text)
     }
     if (!pending.isEmpty())
         words << word(pending);
-    return words.join(QLatin1Char(' '));
+    // folded between words: a long subject keeps every line of its header
+    // short, and a reader drops the fold between two encoded words
+    return words.join(QLatin1String("\r\n "));
 }
 
 QString EncodedWord::headerLine(const QString &line)

@@ -8,8 +8,8 @@ class EncodedWord
 {
 public:
     // The text unchanged when it is ASCII; otherwise Base64 words of its UTF-8
-    // bytes, joined by a blank, none longer than 75 characters and none
-    // splitting a character.
+    // bytes, each on a folded line of its own, none longer than 75
+    // characters and none splitting a character.
     static QString encode(const QString &text);
     // A "Name: value" line with its value encoded as above.
     static QString headerLine(const QString &line);

@@ -110,7 +110,8 @@ private slots:
         client.setResponseTimeout(20000);
         QSignalSpy errors(&client, &SmtpClient::smtpError);
 
-        const QString subject = QStringLiteral("Quorvane \u00E9t\u00E9 \u20AC");
+        // long enough that its encoded words fill several header lines
+        const QString subject = QStringLiteral("Quorvane \u00E9t\u00E9 \u20AC ").repeated(12) + QStringLiteral("fin");
         const QString paragraph = QStringLiteral("Temp\u00E9rature relev\u00E9e =3D ok. ").repeated(40);
         const QString body = QStringLiteral("Hi,\n.\n.x\n..y\ncaf\u00E9 \u20AC \u4E2D\n\u00E9\n") + paragraph + "\nend \n";
         TestMessage mail;
