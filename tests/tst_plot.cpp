@@ -61,18 +61,24 @@ int attachedMarks(const CPlot &plot)
 }
 
 // Pixels of a colour on the plot's canvas, as it renders off screen.
-int canvasPixelsOf(CPlot &plot, const QColor &colour)
+// The plot's canvas as rendered at 600 x 400.
+QImage canvasImage(CPlot &plot)
 {
     plot.resize(600, 400);
     plot.replot();
     QImage image(plot.size(), QImage::Format_ARGB32);
     image.fill(Qt::white);
     plot.render(&image);
-    const QRect canvas(plot.canvas()->mapTo(&plot, QPoint(0, 0)), plot.canvas()->size());
+    return image.copy(QRect(plot.canvas()->mapTo(&plot, QPoint(0, 0)), plot.canvas()->size()));
+}
+
+int canvasPixelsOf(CPlot &plot, const QColor &colour, int column = -1)
+{
+    const QImage canvas = canvasImage(plot);
     int count = 0;
-    for (int y = canvas.top(); y <= canvas.bottom(); ++y)
-        for (int x = canvas.left(); x <= canvas.right(); ++x)
-            count += image.pixel(x, y) == colour.rgb() ? 1 : 0;
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = column < 0 ? 0 : column; x <= (column < 0 ? canvas.width() - 1 : column); ++x)
+            count += canvas.pixel(x, y) == colour.rgb() ? 1 : 0;
     return count;
 }
 
@@ -238,6 +244,18 @@ private slots:
         app->settings.multiLinkSyncDateTime = true;
         QScopedPointer<CPlot> byDate(build({ 1, 0 }));
         QVERIFY(canvasPixelsOf(*byDate, dot) > 0);
+
+        // two of an hour's and half an hour's interval: the normal band
+        // still reaches both edges of the axis widened around them
+        app->settings.multiLinkSyncDateTime = false;
+        const QColor normal(0, 200, 100);
+        app->settings.graphThresholdMultiLink = normal;
+        app->records << makeRecord("H", kNtc, ConfigBits::InternalOn, words({ 55 }), 3600)
+                     << makeRecord("M", kNtc, ConfigBits::InternalOn, words({ 65 }), 1800);
+        QScopedPointer<CPlot> hours(build({ 2, 3 }));
+        const int height = canvasImage(*hours).height();
+        for (int column : { 4, canvasImage(*hours).width() - 5 })
+            QVERIFY2(canvasPixelsOf(*hours, normal, column) > height / 2, qPrintable(QString::number(column)));
     }
 
     void sideBySideElapsedTimeHoldsForEveryInterval()

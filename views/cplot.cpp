@@ -617,10 +617,14 @@ void CPlot::buildAlarmBands()
         { ConfigBits::HumidityOn, ConfigBits::HumHH, ConfigBits::HumH, ConfigBits::HumL, ConfigBits::HumLL },
         { ConfigBits::ExternalOn, ConfigBits::ExtHH, ConfigBits::ExtH, ConfigBits::ExtL, ConfigBits::ExtLL },
     };
+    // Trips of one reading in seconds widen the axis an interval either side
+    // of 0: the bands reach that far too.
+    const double left = -qMax(100.0, double(minInterval));
+    const double right = qMax(width - 100.0, double(minInterval));
     auto addBand = [&](double lower, double height, const QColor &colour) {
         auto *band = new RectItem;
         band->setRenderHint(QwtPlotItem::RenderAntialiased, true);
-        band->setRect(QRectF(-100.0, lower, width, height));
+        band->setRect(QRectF(left, lower, right - left, height));
         band->setBrush(QBrush(colour, Qt::SolidPattern));
         band->attach(this);
         bands.append(band);
