@@ -119,14 +119,6 @@ void CMainApp::warnUser(const QString &text) const
         mainWindow->warnUser(text);
 }
 
-int CMainApp::recordIndexOf(const CComm *comm) const
-{
-    for (int i = 0; i < records.size(); ++i)
-        if (records.at(i).commandLink == comm)
-            return i;
-    return -1;
-}
-
 quint32 CMainApp::currentLoggerTime() const
 {
     if (settings.timeZoneIndex != 0) {

@@ -204,7 +204,7 @@ QString LoggerWriter::refusalOfProgram(const QByteArray &programImage, const QSt
 quint32 LoggerWriter::sendClockTo(LoggerRecord &record)
 {
     const quint32 now = host.core()->currentLoggerTime();
-    armClockCheck(host.core()->recordIndexOf(record.commandLink));
+    armClockCheck(record);
     record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
     record.clockSetSinceDownload = true;
     return now;
@@ -232,12 +232,12 @@ void LoggerWriter::syncClock()
                          + set.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")));
 }
 
-void LoggerWriter::armClockCheck(int recordIndex)
+void LoggerWriter::armClockCheck(const LoggerRecord &record)
 {
     WindowState &state = host.state();
     state.clockConfirmed = false;
     state.clockCheckPending = true;
-    state.clockCheckRecordIndex = recordIndex;
+    state.clockCheckRecordId = record.recordId;
 }
 
 // ---- the transfer as the 25 ms tick follows it ---------------------------
@@ -441,7 +441,7 @@ void LoggerWriter::writeEeprom()
     CMainApp *app = host.core();
     app->currentRecord = row;
     // the core sends the clock before the image
-    armClockCheck(row);
+    armClockCheck(*record);
     if (!app->writeEeprom()) {
         state.clockCheckPending = false;
         return;

@@ -74,8 +74,8 @@ private:
     // Why nothing reaches a logger from record: action names what was
     // asked, "" for the logger's clock.
     QString withoutLoggerText(const LoggerRecord &record, const QString &action) const;
-    // The next clock reply of the logger at recordIndex settles the check.
-    void armClockCheck(int recordIndex);
+    // The next clock reply of the record's logger settles the check.
+    void armClockCheck(const LoggerRecord &record);
     void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
     void endTransfer();
     void finishTransfer(const LoggerRecord &record);

@@ -87,6 +87,22 @@ void startWriteNamed(WindowTest::Harness &h, const QString &write)
         h.ui->m_pushButtonFactoryInit->click();
 }
 
+// Every write finds what it takes in dataDir, made the data path: image
+// as "eeprom.bin", and a calibration table for both sensors, whose path
+// comes back ("" when a file could not be written).
+QString giveWritesTheirFiles(Station &s, const QTemporaryDir &dataDir, const QByteArray &image)
+{
+    s.window.app->settings.defaultPath = dataDir.path();
+    QVector<qint16> points(CalibrationTable::PointCount, 100);
+    const QString table = dataDir.filePath(QStringLiteral("table.bin"));
+    if (!TestEnv::writeFile(dataDir.filePath(QStringLiteral("eeprom.bin")), image)
+        || !TestEnv::writeFile(table, CalibrationTable::make(-20, 60, -200, 5, points)))
+        return QString();
+    s.ui->m_lineEditAdminIntCalFile->setText(table);
+    s.ui->m_lineEditAdminExtCalFile->setText(table);
+    return table;
+}
+
 // Plugs the logger in and selects it; its page is filled and open.
 #define START_SELECTED(station)                                                              \
     do {                                                                                     \
@@ -683,16 +699,10 @@ private slots:
         QTemporaryDir dataDir;
         Station s({ "--serial", serial, "--clock-offset", "3600" });
         START_SELECTED(s);
-        s.window.app->settings.defaultPath = dataDir.path();
         const QByteArray before = s.sim.memory();
         QByteArray image = before;
         image.replace(MemoryMap::Description, 9, QByteArray("From file"));
-        QVERIFY(TestEnv::writeFile(dataDir.filePath(QStringLiteral("eeprom.bin")), image));
-        QVector<qint16> points(CalibrationTable::PointCount, 100);
-        const QString table = dataDir.filePath(QStringLiteral("table.bin"));
-        QVERIFY(TestEnv::writeFile(table, CalibrationTable::make(-20, 60, -200, 5, points)));
-        s.ui->m_lineEditAdminIntCalFile->setText(table);
-        s.ui->m_lineEditAdminExtCalFile->setText(table);
+        QVERIFY(!giveWritesTheirFiles(s, dataDir, image).isEmpty());
         s.ui->m_radioButtonPrgStartWait->click();
         const auto startWrite = [&s, &write] { startWriteNamed(s, write); };
         const auto clockOffset = [&s] {
@@ -769,6 +779,61 @@ private slots:
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
         QCOMPARE(s.sim.memory(), before);
         QCOMPARE(s.record().recordedCount, 300u);
+    }
+
+    // Another logger unplugged while one takes a write moves that one's row
+    // up: its clock reply still settles the write, which is confirmed once,
+    // neither written again nor reported as failed.
+    void aWriteOutlivesAnotherLoggerUnplugged_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::newRow("program") << "program";
+        QTest::newRow("eeprom write") << "eeprom";
+    }
+
+    void aWriteOutlivesAnotherLoggerUnplugged()
+    {
+        QFETCH(QString, write);
+        QTemporaryDir dataDir;
+        Station s({ "--serial", "GONE-0001" });
+        START_SELECTED(s);
+        LoggerSimProcess written({ "--serial", "KEPT-0002" });
+        QVERIFY(written.start());
+        LoggerSimProcess::exposePorts({ s.sim.ptyPath(), written.ptyPath() });
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_tableWidgetLogger->rowCount(), 2, kFoundMs);
+        s.ui->m_tableWidgetLogger->setCurrentCell(1, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(s.records.at(1).ready, kReplyMs);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_lineEditLoggerSerial->text(), QStringLiteral("KEPT-0002"), kReplyMs);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        QByteArray image = written.memory();
+        image.replace(MemoryMap::Description, 9, QByteArray("From file"));
+        QVERIFY(!giveWritesTheirFiles(s, dataDir, image).isEmpty());
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+
+        CComm *goneLink = s.records.at(0).commandLink;
+        QSignalSpy reemissions(&s.window, &MainWindow::program);
+        s.prompts.boxes.clear();
+        startWriteNamed(s, write);
+        QVERIFY(s.window.transferInProgress);
+        // The first logger goes before any reply of the other is taken: no
+        // event is served until the core has let it go.
+        QVERIFY(s.sim.command(QStringLiteral("unplug")));
+        QDeadlineTimer deadline(kReplyMs);
+        while (!goneLink->isFinished() && !deadline.hasExpired())
+            QThread::msleep(1);
+        QVERIFY(goneLink->isFinished());
+        s.window.app->pollLoggers();
+        QCOMPARE(s.records.size(), 1);
+
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QCOMPARE(reemissions.count(), 0);
+        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+        QCOMPARE(s.ui->m_progressBarWrite->styleSheet(), QString());   // confirmed
+        if (write == QLatin1String("program"))
+            QCOMPARE(written.memory().left(256), s.window.loggerWriter.programImage().left(256));
+        else
+            QCOMPARE(written.memory().mid(MemoryMap::Description, 9), QByteArray("From file"));
     }
 
     // The logger keeps its texts in Latin-1: a program with a character
