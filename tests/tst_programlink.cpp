@@ -28,7 +28,10 @@ constexpr int kProgramMs = 15000;
 // A window with one simulated logger that answers questions with Yes.
 struct Station : WindowTest::SimulatedStation
 {
-    explicit Station(const QStringList &simArguments) : SimulatedStation(simArguments) { prompts.answer = QMessageBox::Yes; }
+    explicit Station(const QStringList &simArguments, bool pacing = false) : SimulatedStation(simArguments, pacing)
+    {
+        prompts.answer = QMessageBox::Yes;
+    }
     CComm *link() { return record().commandLink; }
     // A round trip to the logger and through the window's timers: a clock
     // read queued now is answered after every frame queued before it, and
@@ -779,6 +782,46 @@ private slots:
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
         QCOMPARE(s.sim.memory(), before);
         QCOMPARE(s.record().recordedCount, 300u);
+    }
+
+    // While its readings come, long after the download's frames have left,
+    // the logger takes no write: each says so as Download does, and nothing
+    // reaches the logger. Once the readings are in, a write goes.
+    void aDownloadingLoggerRefusesEveryWrite()
+    {
+        QTemporaryDir dataDir;
+        Station s({ "--serial", "DLW-0001", "--readings", "20000" }, true);
+        START_SELECTED(s);
+        const QString table = giveWritesTheirFiles(s, dataDir, s.sim.memory());
+        QVERIFY(!table.isEmpty());
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        const QByteArray before = s.sim.memory();
+        const int framesBefore = s.link()->writeFramesSent;
+
+        s.ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!s.window.transferInProgress && s.ui->m_progressBarWrite->value() > 0, kProgramMs);
+        for (const char *write : { "sync", "program", "eeprom", "internal", "external", "init" }) {
+            s.prompts.boxes.clear();
+            startWriteNamed(s, QString::fromLatin1(write));
+            QVERIFY2(s.record().downloadRunning, write);   // the refusal was for the download
+            QCOMPARE(s.prompts.boxes.size(), 1);
+            QVERIFY2(s.prompts.boxes.first().text.contains(QStringLiteral("busy with a transfer")),
+                     qPrintable(s.prompts.boxes.first().text));
+            QVERIFY(s.transferOver());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().dataLoaded && !s.record().downloadRunning, 60000);
+        QCOMPARE(s.record().readingCount, 20000);
+        QVERIFY(s.roundTrip());
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+        QCOMPARE(s.sim.memory(), before);
+
+        s.prompts.boxes.clear();
+        startWriteNamed(s, QStringLiteral("internal"));
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QVERIFY(s.prompts.boxes.isEmpty());
+        QCOMPARE(s.sim.memory().mid(MemoryMap::InternalTable, CalibrationTable::Size),
+                 TestEnv::readFile(table));
     }
 
     // Another logger unplugged while one takes a write moves that one's row
