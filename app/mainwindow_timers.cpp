@@ -72,7 +72,7 @@ void MainWindow::runAutomaticSteps(int row)
         on_m_actionDownload_triggered();
     }
     LoggerRecord &current = app->records[row];
-    if (!current.autoDownloaded || !current.dataLoaded)
+    if (!current.autoDownloadArrived || !current.dataLoaded)
         return;
 
     // A step that shows a box gives back the record's row again: the box's

@@ -721,6 +721,7 @@ bool CMainApp::applyResultsOf(int i)
         if (wasDownloading && !records.at(i).downloadRunning)
             endTransferOf(i);
         if (result.kind == LinkResult::DownloadDone) {
+            records[i].autoDownloadArrived = records.at(i).autoDownloaded;
             downloadPercent = 100;
             emit downloadProgress(i, downloadPercent);
         } else if (result.kind == LinkResult::DownloadFailed) {

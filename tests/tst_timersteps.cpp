@@ -107,7 +107,7 @@ private slots:
         trip.fromFile = false;   // downloaded from a logger
         trip.productCode = QStringLiteral("QV-2T");
         trip.portName = QStringLiteral("ttyUSB0");
-        trip.ready = trip.autoDownloaded = true;
+        trip.ready = trip.autoDownloaded = trip.autoDownloadArrived = true;
         h.addAndSelect(trip);
         h.window.viewsDirty = false;
         h.window.Timer();
