@@ -1106,7 +1106,7 @@ QString MainWindow::downloadRefusal() const
     if (downloadWithheld(in))
         return tr("Warning!\n\nThe selected logger is password protected: enter its password first.");
     if (loggerBusy(currentLoggerRow()))
-        return tr("Warning!\n\nThe selected logger is busy with a transfer; try again when it has ended.");
+        return LoggerWriter::busyLoggerText();
     return QString();
 }
 

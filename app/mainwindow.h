@@ -468,10 +468,14 @@ private:
     QList<quint64> readingsTableRecords;
     QList<quint64> recordIdsOf(const QList<int> &rows) const;
     void runAutomaticSteps(int row);
-    // the row of the record after the export's warning, -1 when it went
-    int exportAutomatically(int row, const QString &extension);
+    // the row of the record after the export's warning, -1 when it went;
+    // an export no name was found for is added to unnamed
+    int exportAutomatically(int row, const QString &extension, QStringList &unnamed);
     // reason, when known, follows the text users know
     QString notWrittenText(const QString &path, const QString &reason = QString()) const;
+    // Why no counted name could be given to the files listed ("the PDF
+    // report"): no data folder, or no counter left.
+    QString noFreeNameText(const QStringList &files) const;
     void warnNotWritten(const QString &path, const QString &reason);
     int rowOfRecord(const LoggerRecord &record) const override;
     int rowOfRecordId(quint64 recordId) const;
@@ -512,7 +516,7 @@ private:
 
     // ---- report ----
     friend class CPrint;   // finds the printed record's row through rowOfRecord
-    int generatePdfAutomatically(int row);
+    int generatePdfAutomatically(int row, QStringList &unnamed);
     void showReportProgress(int page, int pageCount);
 
     // graph and histogram views, image copies

@@ -387,11 +387,13 @@ void MainWindow::on_m_actionSaveProgramTemplate_triggered()
 // counter where neither the report nor an earlier export stands, so no
 // earlier trip's export is overwritten. The record's fileName keeps the data
 // file's path, so a later Save never writes a data file over the export.
-int MainWindow::exportAutomatically(int row, const QString &extension)
+int MainWindow::exportAutomatically(int row, const QString &extension, QStringList &unnamed)
 {
     const QString path = app->nextExportFileName(app->records.at(row).trip(), extension);
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        unnamed << tr("the %1 export").arg(extension.toUpper());
         return row;
+    }
     app->records[row].exportFileName = path;
     QString reason;
     if (!writeReadingsExport(row, path, &reason))
@@ -405,6 +407,17 @@ QString MainWindow::notWrittenText(const QString &path, const QString &reason) c
     if (!reason.isEmpty())
         text += QStringLiteral("\n\n") + withoutWarningHead(reason);
     return text;
+}
+
+// The first start's options, cancelled, leave no data folder.
+QString MainWindow::noFreeNameText(const QStringList &files) const
+{
+    if (app->settings.defaultPath.isEmpty())
+        return tr("Warning!\n\nNo data folder is chosen.\nChoose the Default Path in the Options.");
+    QString listed = files.last();
+    if (files.size() > 1)
+        listed = tr("%1 and %2").arg(files.mid(0, files.size() - 1).join(QStringLiteral(", ")), listed);
+    return tr("Warning!\n\nNo name is free for %1.\nChoose the default path in the options.").arg(listed);
 }
 
 void MainWindow::warnNotWritten(const QString &path, const QString &reason)

@@ -72,35 +72,39 @@ void MainWindow::runAutomaticSteps(int row)
         on_m_actionDownload_triggered();
     }
     LoggerRecord &current = app->records[row];
-    if (!current.autoDownloaded || !current.dataLoaded)
+    if (!current.autoDownloadArrived || !current.dataLoaded)
         return;
 
     // A step that shows a box gives back the record's row again: the box's
-    // event loop may remove records (warnKeepingRow).
+    // event loop may remove records (warnKeepingRow). The steps that found
+    // no name are told in one box, after the mail has started.
+    QStringList unnamed;
     if (settings.autoSaveLogger && !current.autoSaved && users->canDownload()) {
         const QString path = app->nextDataFileName(current.trip());
         app->records[row].autoSaved = true;
         QString reason;
-        if (!path.isEmpty()) {
-            if (app->fileManager->writeDataFile(path, row, nullptr, &reason))
-                app->records[row].fileName = path;
-            else
-                row = warnKeepingRow(row, notWrittenText(path, reason));
-        }
+        if (path.isEmpty())
+            unnamed << tr("the data file");
+        else if (app->fileManager->writeDataFile(path, row, nullptr, &reason))
+            app->records[row].fileName = path;
+        else
+            row = warnKeepingRow(row, notWrittenText(path, reason));
     }
     if (row >= 0 && settings.autoGeneratePdf && !app->records.at(row).autoPdfDone) {
         app->records[row].autoPdfDone = true;
-        row = generatePdfAutomatically(row);
+        row = generatePdfAutomatically(row, unnamed);
     }
     if (row >= 0 && settings.autoGenerateTxt && !app->records.at(row).autoTxtDone) {
         app->records[row].autoTxtDone = true;
-        row = exportAutomatically(row, QStringLiteral("txt"));
+        row = exportAutomatically(row, QStringLiteral("txt"), unnamed);
     }
     if (row >= 0 && settings.autoGenerateCsv && !app->records.at(row).autoCsvDone) {
         app->records[row].autoCsvDone = true;
-        row = exportAutomatically(row, QStringLiteral("csv"));
+        row = exportAutomatically(row, QStringLiteral("csv"), unnamed);
     }
     mailAutomatically(row);
+    if (row >= 0 && !unnamed.isEmpty())
+        warnKeepingRow(row, noFreeNameText(unnamed));
 }
 
 void MainWindow::Timer100ms()

@@ -254,12 +254,7 @@ void MainWindow::on_m_actionGeneratPdf_triggered()
     const LoggerRecord record = current->trip();
     const QString path = app->nextPdfFileName(record);
     if (path.isEmpty()) {
-        // the first start's options, cancelled, leave no data folder
-        CPrompt::warning(this, app->settings.defaultPath.isEmpty()
-                                   ? tr("Warning!\n\nNo data folder is chosen.\n"
-                                        "Choose the Default Path in the Options.")
-                                   : tr("Warning!\n\nNo name is free for the PDF report.\n"
-                                        "Choose the default path in the options."));
+        CPrompt::warning(this, noFreeNameText({ tr("the PDF report") }));
         return;
     }
     app->records[row].exportFileName = path;
@@ -337,13 +332,15 @@ void MainWindow::showReportProgress(int page, int pageCount)
 // set before, so the step is not tried again. The report draws the record's
 // own views, whatever the window shows by then; a failure's box runs the
 // timers, so the row of the record is looked up again (-1 when it went).
-int MainWindow::generatePdfAutomatically(int row)
+int MainWindow::generatePdfAutomatically(int row, QStringList &unnamed)
 {
     const LoggerRecord record = app->records.at(row).trip();
     const QString path = app->nextPdfFileName(record);
     app->records[row].exportFileName = path;
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        unnamed << tr("the PDF report");
         return row;
+    }
     QString error;
     if (!withViewsOf(row, [&] { return writeReportPdf(record, path, &error); }))
         return warnKeepingRow(row, tr("Warning!\n\n") + error);

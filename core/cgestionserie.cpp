@@ -364,7 +364,7 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         // Only the clock of the logger that was sent one settles its check:
         // the clock of another one (just plugged in, say) tells nothing of
         // whether this one took its transfer.
-        if (window && window->clockCheckPending && recordIndex == window->clockCheckRecordIndex) {
+        if (window && window->clockCheckPending && record.recordId == window->clockCheckRecordId) {
             window->clockCheckPending = false;
             // a clock ahead of now is as wrong as one behind it
             const qint64 off = qint64(app.currentLoggerTime()) - qint64(result.value);

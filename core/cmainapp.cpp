@@ -119,14 +119,6 @@ void CMainApp::warnUser(const QString &text) const
         mainWindow->warnUser(text);
 }
 
-int CMainApp::recordIndexOf(const CComm *comm) const
-{
-    for (int i = 0; i < records.size(); ++i)
-        if (records.at(i).commandLink == comm)
-            return i;
-    return -1;
-}
-
 quint32 CMainApp::currentLoggerTime() const
 {
     if (settings.zoneChosen()) {
@@ -725,6 +717,7 @@ bool CMainApp::applyResultsOf(int i)
         if (wasDownloading && !records.at(i).downloadRunning)
             endTransferOf(i);
         if (result.kind == LinkResult::DownloadDone) {
+            records[i].autoDownloadArrived = records.at(i).autoDownloaded;
             downloadPercent = 100;
             emit downloadProgress(i, downloadPercent);
         } else if (result.kind == LinkResult::DownloadFailed) {

@@ -78,10 +78,6 @@ public:
     // Else how many readings of the row's trip stay ahead of them.
     int makeRoomForDownloadedTrip(int index, const TripContinuity::Download &download);
 
-    // Index of the record whose link is comm, -1 when none (records shift
-    // when one is removed, so threads never keep an index).
-    int recordIndexOf(const CComm *comm) const;
-
     quint32 currentLoggerTime() const;
     static bool checkLoggerPassword(quint32 word, quint16 entered);
     static double celsiusToFahrenheit(double celsius);

@@ -134,6 +134,9 @@ struct LoggerRecord
     bool ready = false;
     bool dataLoaded = false;
     bool autoDownloaded = false;
+    // The readings of the download begun automatically have come: the
+    // steps after it are for them, not for readings held before it.
+    bool autoDownloadArrived = false;
     bool autoSaved = false;
     bool autoPdfDone = false;
     bool autoTxtDone = false;

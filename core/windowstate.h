@@ -46,8 +46,9 @@ public:
     bool formLocked = false;
     std::atomic_bool transferInProgress{false};
     std::atomic_bool clockCheckPending{false};
-    // the logger whose clock reply settles the pending check
-    std::atomic_int clockCheckRecordIndex{-1};
+    // the record (LoggerRecord::recordId) whose logger's clock reply
+    // settles the pending check: its row moves when a row above it goes
+    std::atomic<quint64> clockCheckRecordId{0};
     std::atomic_bool clockConfirmed{false};
     std::atomic_int transferRecordIndex{-1};
 

@@ -50,6 +50,21 @@ bool LoggerWriter::refuseWhileTransferring()
     return true;
 }
 
+bool LoggerWriter::refuseWhileBusy(const LoggerRecord &record)
+{
+    if (refuseWhileTransferring())
+        return true;
+    if (!record.downloadRunning)
+        return false;
+    CPrompt::warning(host.promptParent(), busyLoggerText());
+    return true;
+}
+
+QString LoggerWriter::busyLoggerText()
+{
+    return tr("Warning!\n\nThe selected logger is busy with a transfer; try again when it has ended.");
+}
+
 // Every user action that writes to a logger passes here, so that the right
 // to change a logger is checked in one place and before anything is queued.
 LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
@@ -65,7 +80,7 @@ LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
                                                   .arg(action));
         return nullptr;
     }
-    return refuseWhileTransferring() ? nullptr : record;
+    return refuseWhileBusy(*record) ? nullptr : record;
 }
 
 LoggerRecord *LoggerWriter::loggerAt(int row, const QString &action)
@@ -131,7 +146,7 @@ bool LoggerWriter::startProgramming(int row)
         return false;
     }
     // an automatic download may have begun while the question was open
-    if (refuseWhileTransferring())
+    if (refuseWhileBusy(app->records.at(row)))
         return false;
     // The typed texts go into the record for a program that is written: a
     // refused one leaves the record as the logger holds it (its reports and
@@ -206,7 +221,7 @@ QString LoggerWriter::refusalOfProgram(const QByteArray &programImage, const QSt
 quint32 LoggerWriter::sendClockTo(LoggerRecord &record)
 {
     const quint32 now = host.core()->currentLoggerTime();
-    armClockCheck(host.core()->recordIndexOf(record.commandLink));
+    armClockCheck(record);
     record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
     record.clockSetSinceDownload = true;
     return now;
@@ -234,12 +249,12 @@ void LoggerWriter::syncClock()
                          + set.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")));
 }
 
-void LoggerWriter::armClockCheck(int recordIndex)
+void LoggerWriter::armClockCheck(const LoggerRecord &record)
 {
     WindowState &state = host.state();
     state.clockConfirmed = false;
     state.clockCheckPending = true;
-    state.clockCheckRecordIndex = recordIndex;
+    state.clockCheckRecordId = record.recordId;
 }
 
 // ---- the transfer as the 25 ms tick follows it ---------------------------
@@ -418,7 +433,7 @@ void LoggerWriter::readEeprom()
     CMainApp *app = host.core();
     const int row = host.state().currentLoggerRow();
     const LoggerRecord *record = host.recordAt(row);
-    if (!record || !record->commandLink || refuseWhileTransferring())
+    if (!record || !record->commandLink || refuseWhileBusy(*record))
         return;
     if (app->eepromFilePath().isEmpty()) {
         CPrompt::warning(host.promptParent(),
@@ -443,7 +458,7 @@ void LoggerWriter::writeEeprom()
     CMainApp *app = host.core();
     app->currentRecord = row;
     // the core sends the clock before the image
-    armClockCheck(row);
+    armClockCheck(*record);
     if (!app->writeEeprom()) {
         state.clockCheckPending = false;
         return;

@@ -44,10 +44,16 @@ public:
     quint32 sendClockTo(LoggerRecord &record);
     // A warning, and true, while a transfer to a logger runs.
     bool refuseWhileTransferring();
+    // The same, and also while the record's logger sends its readings: a
+    // download's transfer ends once its two frames have left, long before
+    // the last reading has come.
+    bool refuseWhileBusy(const LoggerRecord &record);
+    // What the Download action and every write say of a logger that is busy.
+    static QString busyLoggerText();
     // The record at row, when the user's action (named in the refusal) may
     // write to it: a logger is behind it, the user holds the configure
-    // right (with user administration on) and no transfer runs. Otherwise
-    // the user is told why, and nullptr.
+    // right (with user administration on) and neither a transfer nor the
+    // logger's download runs. Otherwise the user is told why, and nullptr.
     LoggerRecord *recordToWrite(int row, const QString &action);
 
     const TransferWatch &watch() const { return transferWatch; }
@@ -74,8 +80,8 @@ private:
     // Why nothing reaches a logger from record: action names what was
     // asked, "" for the logger's clock.
     QString withoutLoggerText(const LoggerRecord &record, const QString &action) const;
-    // The next clock reply of the logger at recordIndex settles the check.
-    void armClockCheck(int recordIndex);
+    // The next clock reply of the record's logger settles the check.
+    void armClockCheck(const LoggerRecord &record);
     void startTransfer(TransferWatch::Kind kind, int row, bool clockQueued, bool red);
     void endTransfer();
     void finishTransfer(const LoggerRecord &record);

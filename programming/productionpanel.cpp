@@ -82,7 +82,7 @@ void ProductionPanel::factoryInit()
         return;
     }
     // an automatic download may have begun while the question was open
-    if (writer.refuseWhileTransferring())
+    if (writer.refuseWhileBusy(*logger))
         return;
     logger->commandLink->sendCommand(MemoryMap::Command::Wake);
     logger->commandLink->sendCommand(MemoryMap::Command::FactoryInit);

@@ -117,6 +117,45 @@ private slots:
                                          "E2E-0001.txt" }));
     }
 
+    // The automatic download ticked for a logger downloaded before: the
+    // steps wait for the readings it brings and then run once for them,
+    // never on the readings held before it.
+    void automaticStepsFollowTheDownloadTheyStarted()
+    {
+        QTemporaryDir dataDir;
+        WindowTest::SimulatedStation h({ "--serial", "AUT-0001", "--readings", "40" });
+        AppSettings &settings = h.window.app->settings;
+        settings.defaultPath = dataDir.path();
+        settings.autoSaveLogger = settings.autoGenerateCsv = true;
+        QVERIFY(h.plugInAndSelect(kLinkMs));
+        QTRY_VERIFY_WITH_TIMEOUT(h.ui->m_actionDownload->isEnabled(), kLinkMs);
+        h.ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(h.records.at(0).dataLoaded && !h.records.at(0).downloadRunning, kTransferMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!h.window.viewsDirty && h.records.at(0).autoDelay == 0, kLinkMs);
+        // the logger has recorded on since: what the row holds is the
+        // first half of what it holds now
+        LoggerRecord &held = h.records[0];
+        for (LoggerRecord *part : { &held, &held.tripForChange() }) {
+            part->readings.resize(20);
+            part->readingCount = 20;
+        }
+
+        settings.autoDownloadLogger = true;
+        h.window.Timer();
+        QVERIFY(h.records.at(0).autoDownloaded && h.records.at(0).downloadRunning);
+        QVERIFY(QDir(dataDir.path()).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(h.records.at(0).autoCsvDone, kTransferMs);
+        const QStringList saved = QDir(dataDir.path()).entryList({ "*.qlf" }, QDir::Files);
+        QCOMPARE(saved.size(), 1);
+        LoggerRecord file;
+        QVERIFY(CFileManager::readDataFile(dataDir.filePath(saved.first()), file, false, nullptr));
+        QCOMPARE(file.readingCount, 40);
+        const QStringList csv = QDir(dataDir.path()).entryList({ "*.csv" }, QDir::Files);
+        QCOMPARE(csv.size(), 1);
+        QCOMPARE(TestEnv::readFile(dataDir.filePath(csv.first())).count('\n'), 1 + file.sampleCount());
+        QVERIFY(h.prompts.boxes.isEmpty());
+    }
+
     // Interval, limits and description typed on the page reach the logger;
     // what it then records comes back with them.
     void programmedLoggerRecordsByItsProgram()

@@ -314,7 +314,7 @@ private slots:
         QFETCH(int, behind);
         QFETCH(bool, timeWrong);
         OneLogger core;
-        core.window.clockCheckRecordIndex = 0;
+        core.window.clockCheckRecordId = core.record().recordId;
         core.window.clockCheckPending = true;
         core.window.loggerTimeWrong = timeWrong;
         LinkResult clock;
@@ -338,8 +338,10 @@ private slots:
     void onlyTheWrittenLoggersClockSettlesItsCheck()
     {
         OneLogger core;
-        core.app.records << core.record();
-        core.window.clockCheckRecordIndex = 0;
+        LoggerRecord other;
+        other.portName = QStringLiteral("/dev/zero");
+        core.app.records << other;
+        core.window.clockCheckRecordId = core.record().recordId;
         core.window.clockCheckPending = true;
         LinkResult clock;
         clock.kind = LinkResult::Clock;

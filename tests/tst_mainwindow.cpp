@@ -626,7 +626,7 @@ private slots:
         settings.autoGenerateTxt = true;
         LoggerRecord logger = openedTrip("E2", { 60, 70 });
         logger.fromFile = false;
-        logger.autoDownloaded = true;
+        logger.autoDownloaded = logger.autoDownloadArrived = true;
         logger.autoDelay = 0;
         h.addAndSelect(logger);
         h.window.viewsDirty = false;
@@ -804,7 +804,7 @@ private slots:
         record.versionWord = 0x115;
         record.readings = { 0x0064, 0x0065 };
         record.readingCount = 2;
-        record.dataLoaded = true;
+        record.dataLoaded = record.autoDownloadArrived = true;
         h.window.Timer();
         const QString saved = dir + QStringLiteral("/S77_0003_000.qlf");
         QVERIFY(QFile::exists(saved));
@@ -993,7 +993,7 @@ private slots:
         settings.autoSaveLogger = settings.autoGenerateTxt = settings.autoGenerateCsv = true;
         h.records.prepend(fileRecord("/tmp/above.qlf", "F1"));
         LoggerRecord &record = h.records[1];
-        record.autoDownloaded = record.dataLoaded = true;
+        record.autoDownloaded = record.autoDownloadArrived = record.dataLoaded = true;
         record.versionWord = 0x115;
         record.readings = { 0x0064 };
         record.readingCount = 1;

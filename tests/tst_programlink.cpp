@@ -30,7 +30,10 @@ constexpr int kProgramMs = 15000;
 // A window with one simulated logger that answers questions with Yes.
 struct Station : WindowTest::SimulatedStation
 {
-    explicit Station(const QStringList &simArguments) : SimulatedStation(simArguments) { prompts.answer = QMessageBox::Yes; }
+    explicit Station(const QStringList &simArguments, bool pacing = false) : SimulatedStation(simArguments, pacing)
+    {
+        prompts.answer = QMessageBox::Yes;
+    }
     CComm *link() { return record().commandLink; }
     // A round trip to the logger and through the window's timers: a clock
     // read queued now is answered after every frame queued before it, and
@@ -87,6 +90,22 @@ void startWriteNamed(WindowTest::Harness &h, const QString &write)
         h.window.on_m_pushButtonAdminWriteExtTable_clicked();
     else
         h.ui->m_pushButtonFactoryInit->click();
+}
+
+// Every write finds what it takes in dataDir, made the data path: image
+// as "eeprom.bin", and a calibration table for both sensors, whose path
+// comes back ("" when a file could not be written).
+QString giveWritesTheirFiles(Station &s, const QTemporaryDir &dataDir, const QByteArray &image)
+{
+    s.window.app->settings.defaultPath = dataDir.path();
+    QVector<qint16> points(CalibrationTable::PointCount, 100);
+    const QString table = dataDir.filePath(QStringLiteral("table.bin"));
+    if (!TestEnv::writeFile(dataDir.filePath(QStringLiteral("eeprom.bin")), image)
+        || !TestEnv::writeFile(table, CalibrationTable::make(-20, 60, -200, 5, points)))
+        return QString();
+    s.ui->m_lineEditAdminIntCalFile->setText(table);
+    s.ui->m_lineEditAdminExtCalFile->setText(table);
+    return table;
 }
 
 // Plugs the logger in and selects it; its page is filled and open.
@@ -703,16 +722,10 @@ private slots:
         QTemporaryDir dataDir;
         Station s({ "--serial", serial, "--clock-offset", "3600" });
         START_SELECTED(s);
-        s.window.app->settings.defaultPath = dataDir.path();
         const QByteArray before = s.sim.memory();
         QByteArray image = before;
         image.replace(MemoryMap::Description, 9, QByteArray("From file"));
-        QVERIFY(TestEnv::writeFile(dataDir.filePath(QStringLiteral("eeprom.bin")), image));
-        QVector<qint16> points(CalibrationTable::PointCount, 100);
-        const QString table = dataDir.filePath(QStringLiteral("table.bin"));
-        QVERIFY(TestEnv::writeFile(table, CalibrationTable::make(-20, 60, -200, 5, points)));
-        s.ui->m_lineEditAdminIntCalFile->setText(table);
-        s.ui->m_lineEditAdminExtCalFile->setText(table);
+        QVERIFY(!giveWritesTheirFiles(s, dataDir, image).isEmpty());
         s.ui->m_radioButtonPrgStartWait->click();
         const auto startWrite = [&s, &write] { startWriteNamed(s, write); };
         const auto clockOffset = [&s] {
@@ -789,6 +802,101 @@ private slots:
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
         QCOMPARE(s.sim.memory(), before);
         QCOMPARE(s.record().recordedCount, 300u);
+    }
+
+    // While its readings come, long after the download's frames have left,
+    // the logger takes no write: each says so as Download does, and nothing
+    // reaches the logger. Once the readings are in, a write goes.
+    void aDownloadingLoggerRefusesEveryWrite()
+    {
+        QTemporaryDir dataDir;
+        Station s({ "--serial", "DLW-0001", "--readings", "20000" }, true);
+        START_SELECTED(s);
+        const QString table = giveWritesTheirFiles(s, dataDir, s.sim.memory());
+        QVERIFY(!table.isEmpty());
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        const QByteArray before = s.sim.memory();
+        const int framesBefore = s.link()->writeFramesSent;
+
+        s.ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!s.window.transferInProgress && s.ui->m_progressBarWrite->value() > 0, kProgramMs);
+        for (const char *write : { "sync", "program", "eeprom", "internal", "external", "init" }) {
+            s.prompts.boxes.clear();
+            startWriteNamed(s, QString::fromLatin1(write));
+            QVERIFY2(s.record().downloadRunning, write);   // the refusal was for the download
+            QCOMPARE(s.prompts.boxes.size(), 1);
+            QVERIFY2(s.prompts.boxes.first().text.contains(QStringLiteral("busy with a transfer")),
+                     qPrintable(s.prompts.boxes.first().text));
+            QVERIFY(s.transferOver());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().dataLoaded && !s.record().downloadRunning, 60000);
+        QCOMPARE(s.record().readingCount, 20000);
+        QVERIFY(s.roundTrip());
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+        QCOMPARE(s.sim.memory(), before);
+
+        s.prompts.boxes.clear();
+        startWriteNamed(s, QStringLiteral("internal"));
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QVERIFY(s.prompts.boxes.isEmpty());
+        QCOMPARE(s.sim.memory().mid(MemoryMap::InternalTable, CalibrationTable::Size),
+                 TestEnv::readFile(table));
+    }
+
+    // Another logger unplugged while one takes a write moves that one's row
+    // up: its clock reply still settles the write, which is confirmed once,
+    // neither written again nor reported as failed.
+    void aWriteOutlivesAnotherLoggerUnplugged_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::newRow("program") << "program";
+        QTest::newRow("eeprom write") << "eeprom";
+    }
+
+    void aWriteOutlivesAnotherLoggerUnplugged()
+    {
+        QFETCH(QString, write);
+        QTemporaryDir dataDir;
+        Station s({ "--serial", "GONE-0001" });
+        START_SELECTED(s);
+        LoggerSimProcess written({ "--serial", "KEPT-0002" });
+        QVERIFY(written.start());
+        LoggerSimProcess::exposePorts({ s.sim.ptyPath(), written.ptyPath() });
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_tableWidgetLogger->rowCount(), 2, kFoundMs);
+        s.ui->m_tableWidgetLogger->setCurrentCell(1, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(s.records.at(1).ready, kReplyMs);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_lineEditLoggerSerial->text(), QStringLiteral("KEPT-0002"), kReplyMs);
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        QByteArray image = written.memory();
+        image.replace(MemoryMap::Description, 9, QByteArray("From file"));
+        QVERIFY(!giveWritesTheirFiles(s, dataDir, image).isEmpty());
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+
+        CComm *goneLink = s.records.at(0).commandLink;
+        QSignalSpy reemissions(&s.window, &MainWindow::program);
+        s.prompts.boxes.clear();
+        startWriteNamed(s, write);
+        QVERIFY(s.window.transferInProgress);
+        // The first logger goes before any reply of the other is taken: no
+        // event is served until the core has let it go.
+        QVERIFY(s.sim.command(QStringLiteral("unplug")));
+        QDeadlineTimer deadline(kReplyMs);
+        while (!goneLink->isFinished() && !deadline.hasExpired())
+            QThread::msleep(1);
+        QVERIFY(goneLink->isFinished());
+        s.window.app->pollLoggers();
+        QCOMPARE(s.records.size(), 1);
+
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QCOMPARE(reemissions.count(), 0);
+        QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+        QCOMPARE(s.ui->m_progressBarWrite->styleSheet(), QString());   // confirmed
+        if (write == QLatin1String("program"))
+            QCOMPARE(written.memory().left(256), s.window.loggerWriter.programImage().left(256));
+        else
+            QCOMPARE(written.memory().mid(MemoryMap::Description, 9), QByteArray("From file"));
     }
 
     // The logger keeps its texts in Latin-1: a program with a character

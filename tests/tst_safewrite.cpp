@@ -416,7 +416,7 @@ private slots:
         settings.autoGenerateTxt = settings.autoGenerateCsv = true;
         LoggerRecord downloaded = reportedTrip(3000);
         downloaded.serialNumber = QStringLiteral("QV778");
-        downloaded.ready = downloaded.autoDownloaded = true;
+        downloaded.ready = downloaded.autoDownloaded = downloaded.autoDownloadArrived = true;
         downloaded.autoDelay = 0;
         h.addAndSelect(downloaded);
         h.window.viewsDirty = false;

@@ -107,13 +107,52 @@ private slots:
         trip.fromFile = false;   // downloaded from a logger
         trip.productCode = QStringLiteral("QV-2T");
         trip.portName = QStringLiteral("ttyUSB0");
-        trip.ready = trip.autoDownloaded = true;
+        trip.ready = trip.autoDownloaded = trip.autoDownloadArrived = true;
         h.addAndSelect(trip);
         h.window.viewsDirty = false;
         h.window.Timer();
         QVERIFY(!h.window.plot);
         QVERIFY(TestEnv::programOutput("pdftotext", { dataDir.filePath("OWN-1_0000_000.pdf"), "-" })
                     .contains("OWN-1 QV-2T"));
+    }
+
+    // The automatic steps that find no name for their files say so in one
+    // box, as the PDF button does; the steps that found one still write.
+    void automaticStepsWithoutANameSaySoOnce_data()
+    {
+        QTest::addColumn<bool>("folderChosen");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("no data folder") << false << "No data folder is chosen.";
+        QTest::newRow("every counter taken")
+            << true << "No name is free for the PDF report, the TXT export and the CSV export.";
+    }
+
+    void automaticStepsWithoutANameSaySoOnce()
+    {
+        QFETCH(bool, folderChosen);
+        QFETCH(QString, said);
+        Harness h;
+        QTemporaryDir dataDir;
+        AppSettings &settings = h.window.app->settings;
+        settings.defaultPath = folderChosen ? dataDir.path() : QString();
+        settings.autoSaveLogger = settings.autoGeneratePdf = true;
+        settings.autoGenerateTxt = settings.autoGenerateCsv = true;
+        for (int counter = 0; folderChosen && counter <= 999; ++counter)
+            QVERIFY(TestEnv::writeFile(dataDir.filePath(QStringLiteral("FULL-1_0000_%1.pdf")
+                                                            .arg(counter, 3, 10, QLatin1Char('0'))),
+                                       "earlier report"));
+        LoggerRecord trip = ViewsTest::openedSet("FULL-1", { 200, 210, 220 });
+        trip.fromFile = false;
+        trip.portName = QStringLiteral("ttyUSB0");
+        trip.ready = trip.autoDownloaded = trip.autoDownloadArrived = true;
+        h.addAndSelect(trip);
+        h.window.viewsDirty = false;
+        for (int tick = 0; tick < 3; ++tick)
+            h.window.Timer();
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QVERIFY2(h.prompts.boxes.first().text.contains(said), qPrintable(h.prompts.boxes.first().text));
+        QVERIFY(h.prompts.boxes.first().text.startsWith(QStringLiteral("Warning!\n\n")));
+        QCOMPARE(QFile::exists(dataDir.filePath(QStringLiteral("FULL-1_0000_000.qlf"))), folderChosen);
     }
 
     // The automatic download of a logger that takes a write waits for the
