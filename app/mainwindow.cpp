@@ -399,7 +399,7 @@ MainWindow::ActionInputs MainWindow::gatherActionInputs() const
         in.passwordWord = r.passwordWord;
         in.passwordAccepted = r.passwordAccepted;
         in.passwordMatches =
-            CMainApp::checkLoggerPassword(r.passwordWord, quint16(app->enteredLoggerPassword));
+            CMainApp::checkLoggerPassword(r.passwordWord, quint16(app->passwordTypedFor(r)));
         in.ready = r.ready;
         in.dataLoaded = r.dataLoaded;
         in.autoDownloaded = r.autoDownloaded;
@@ -767,6 +767,7 @@ void MainWindow::refreshSelectedLogger(int row)
         return;
     app->currentRecord = row;
     const LoggerRecord &record = app->records.at(row);
+    showTypedLoggerPassword(record);
     if (!record.portName.isEmpty() && !record.dataLoaded) {
         // the logger answers with its memory image; the decoder then asks
         // for the table and the page to be refreshed

@@ -576,6 +576,7 @@ private:
     void showLoggerClock();
     void askLoggerPasswordIfNeeded();
     void openLoggerPasswordField();
+    void showTypedLoggerPassword(const LoggerRecord &record);
     void fillProgramPanel(const LoggerRecord &record);
     void showProgramSummary(const LoggerRecord &record);
     void showLoggerFacts(const LoggerRecord &record);

@@ -709,8 +709,9 @@ void MainWindow::on_m_lineEditLoggerPassword_textChanged(const QString &text)
     const quint32 value = ProgramLimits::parsePassword(text);
     if (LoggerRecord *record = currentLoggerRecord()) {
         const quint32 stored = record->passwordWord & PasswordBits::PasswordMask;
-        if (stored == 0 || (app->enteredLoggerPassword & PasswordBits::PasswordMask) == stored)
+        if (stored == 0 || (app->passwordTypedFor(*record) & PasswordBits::PasswordMask) == stored)
             record->passwordWord = (record->passwordWord & ~PasswordBits::PasswordMask) | value;
+        record->typedPassword = value;
     }
     app->enteredLoggerPassword = value;
     updateLoggerPage();
@@ -725,9 +726,10 @@ void MainWindow::setPasswordAccess(quint32 bit, bool checked, QCheckBox *other)
     LoggerRecord *record = currentLoggerRecord();
     if (!record)
         return;
-    quint32 word = app->enteredLoggerPassword & 0x0FFFFFFF;
+    quint32 word = record->typedPassword & 0x0FFFFFFF;
     setBit(word, bit, checked);
     app->enteredLoggerPassword = word;
+    record->typedPassword = word;
     const quint32 stored = record->passwordWord & PasswordBits::PasswordMask;
     if (stored == 0 || stored == (word & PasswordBits::PasswordMask))
         record->passwordWord = word;
@@ -1287,7 +1289,7 @@ void MainWindow::askLoggerPasswordIfNeeded()
     LoggerRecord *record = currentLoggerRecord();
     if (!record || record->isFile() || record->versionWord == 0 || record->passwordAsked
         || !record->isPasswordProtected() || record->passwordAccepted
-        || CMainApp::checkLoggerPassword(record->passwordWord, quint16(app->enteredLoggerPassword)))
+        || CMainApp::checkLoggerPassword(record->passwordWord, quint16(app->passwordTypedFor(*record))))
         return;
     record->passwordAsked = true;
     const LoggerRecord asked = *record;
@@ -1302,6 +1304,9 @@ void MainWindow::askLoggerPasswordIfNeeded()
     case CPass::Read:
     case CPass::Write:
         app->enteredLoggerPassword = dialog.password();
+        record->typedPassword = dialog.password();
+        if (rowOfRecord(asked) == currentLoggerRow())
+            showTypedLoggerPassword(*record);
         given = CMainApp::checkLoggerPassword(asked.passwordWord, dialog.password());
         if (!given)
             CPrompt::warning(this, tr("Warning!\n\nThe password does not match the logger's.\n"
@@ -1321,6 +1326,17 @@ void MainWindow::askLoggerPasswordIfNeeded()
     if (!given && rowOfRecord(asked) == currentLoggerRow())
         openLoggerPasswordField();
     updateActions();
+}
+
+// The Pass. field shows what was typed for the selected logger, never the
+// password of another one.
+void MainWindow::showTypedLoggerPassword(const LoggerRecord &record)
+{
+    const quint32 password = record.typedPassword & PasswordBits::PasswordMask;
+    const bool wasUpdating = updatingForm;
+    updatingForm = true;
+    showText(ui->m_lineEditLoggerPassword, password != 0 ? QString::number(password) : QString());
+    updatingForm = wasUpdating;
 }
 
 void MainWindow::openLoggerPasswordField()

@@ -51,9 +51,9 @@ bool parseHexBytes(const QByteArray &text, QByteArray &bytes)
     return true;
 }
 
-void settlePassword(LoggerRecord &record, quint32 entered)
+void settlePassword(LoggerRecord &record, const CMainApp &app)
 {
-    const bool matches = CMainApp::checkLoggerPassword(record.passwordWord, quint16(entered));
+    const bool matches = app.takeTypedPassword(record);
     record.passwordAccepted = matches;
     record.ready = matches || record.opensWithoutPassword();
 }
@@ -341,7 +341,7 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
     switch (result.kind) {
     case LinkResult::Image:
         ImageCodec::decode(result.data, record);
-        settlePassword(record, app.enteredLoggerPassword);
+        settlePassword(record, app);
         if (window) {
             window->loggerTableDirty = true;
             window->showRecordPending = true;

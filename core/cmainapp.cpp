@@ -135,6 +135,21 @@ bool CMainApp::checkLoggerPassword(quint32 word, quint16 entered)
     return password == 0 || password == entered;
 }
 
+quint32 CMainApp::passwordTypedFor(const LoggerRecord &record) const
+{
+    return record.typedPassword != 0 ? record.typedPassword : enteredLoggerPassword;
+}
+
+bool CMainApp::takeTypedPassword(LoggerRecord &record) const
+{
+    const quint32 typed = passwordTypedFor(record);
+    if (!checkLoggerPassword(record.passwordWord, quint16(typed)))
+        return false;
+    if (record.isPasswordProtected())
+        record.typedPassword = typed;
+    return true;
+}
+
 double CMainApp::celsiusToFahrenheit(double celsius)
 {
     return Units::celsiusToFahrenheit(celsius);
@@ -738,8 +753,7 @@ bool CMainApp::settleEnteredPasswords()
     for (LoggerRecord &record : records) {
         if (record.ready || record.isFile() || record.versionWord == 0)
             continue;
-        if (record.passwordAccepted
-            || checkLoggerPassword(record.passwordWord, quint16(enteredLoggerPassword)))
+        if (record.passwordAccepted || takeTypedPassword(record))
             record.passwordAccepted = true;
         else if (!record.opensWithoutPassword())
             continue;

@@ -80,6 +80,10 @@ public:
 
     quint32 currentLoggerTime() const;
     static bool checkLoggerPassword(quint32 word, quint16 entered);
+    // The password typed for the record, or, while none was, the one typed last.
+    quint32 passwordTypedFor(const LoggerRecord &record) const;
+    // True when that password opens the record; it then stays with the record.
+    bool takeTypedPassword(LoggerRecord &record) const;
     static double celsiusToFahrenheit(double celsius);
     void macAddress();
     QString findAcrobatPath() const;

@@ -80,6 +80,10 @@ struct LoggerRecord
     quint32 passwordWord = 0;
     bool passwordAccepted = false;
     bool passwordAsked = false;   // the logger-password dialog was shown for this logger
+    // The password word typed for this logger (0 while none): each image the
+    // logger sends is checked against it, not against what another logger
+    // was given since.
+    quint32 typedPassword = 0;
     // What the user chose in that dialog instead of giving the password.
     enum class PasswordWaiver { None, Read, Write };
     PasswordWaiver passwordWaiver = PasswordWaiver::None;

@@ -1071,6 +1071,35 @@ private slots:
         QCOMPARE(s.loggerImage().passwordWord, PasswordBits::Marker | 65535u);
     }
 
+    // Two protected loggers, each opened with its own password: the one
+    // opened first stays open through its next image, read after the other
+    // was given its password, and the Pass. field shows the selected
+    // logger's own password.
+    void eachLoggerKeepsThePasswordGivenForIt()
+    {
+        Station s({ "--serial", "PWA-0001", "--password", "1111" });
+        answerPasswordDialog(CPass::Write, QStringLiteral("1111"));
+        START_SELECTED(s);
+        LoggerSimProcess other({ "--serial", "PWB-0002", "--password", "2222" });
+        QVERIFY(other.start());
+        answerPasswordDialog(CPass::Write, QStringLiteral("2222"));
+        LoggerSimProcess::exposePorts({ s.sim.ptyPath(), other.ptyPath() });
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_tableWidgetLogger->rowCount(), 2, kFoundMs);
+        s.ui->m_tableWidgetLogger->setCurrentCell(1, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(s.records.at(1).passwordAccepted && s.records.at(1).ready, kReplyMs);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_lineEditLoggerPassword->text(), QStringLiteral("2222"), kReplyMs);
+
+        s.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_lineEditLoggerSerial->text(), QStringLiteral("PWA-0001"), kReplyMs);
+        QCOMPARE(s.ui->m_lineEditLoggerPassword->text(), QStringLiteral("1111"));
+        s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Kept its own password"));
+        PROGRAM_CONFIRMED(s);   // confirmed by the image the logger sends back
+        QVERIFY(s.record().passwordAccepted);
+        QVERIFY(s.ui->m_groupBoxProgram->isEnabled() && s.ui->m_actionDownload->isEnabled());
+        QCOMPARE(s.loggerImage().passwordWord, PasswordBits::Marker | 1111u);
+        QCOMPARE(s.ui->m_lineEditLoggerPassword->text(), QStringLiteral("1111"));
+    }
+
     void eepromReadGivesTheLoggersMemory()
     {
         QTemporaryDir dataDir;
