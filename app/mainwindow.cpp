@@ -398,8 +398,7 @@ MainWindow::ActionInputs MainWindow::gatherActionInputs() const
         in.fromFile = r.fromFile;
         in.passwordWord = r.passwordWord;
         in.passwordAccepted = r.passwordAccepted;
-        in.passwordMatches =
-            CMainApp::checkLoggerPassword(r.passwordWord, quint16(app->passwordTypedFor(r)));
+        in.passwordMatches = app->typedPasswordMatches(r);
         in.ready = r.ready;
         in.dataLoaded = r.dataLoaded;
         in.autoDownloaded = r.autoDownloaded;

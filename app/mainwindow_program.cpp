@@ -1289,7 +1289,7 @@ void MainWindow::askLoggerPasswordIfNeeded()
     LoggerRecord *record = currentLoggerRecord();
     if (!record || record->isFile() || record->versionWord == 0 || record->passwordAsked
         || !record->isPasswordProtected() || record->passwordAccepted
-        || CMainApp::checkLoggerPassword(record->passwordWord, quint16(app->passwordTypedFor(*record))))
+        || app->typedPasswordMatches(*record))
         return;
     record->passwordAsked = true;
     const LoggerRecord asked = *record;

@@ -140,13 +140,17 @@ quint32 CMainApp::passwordTypedFor(const LoggerRecord &record) const
     return record.typedPassword != 0 ? record.typedPassword : enteredLoggerPassword;
 }
 
+bool CMainApp::typedPasswordMatches(const LoggerRecord &record) const
+{
+    return checkLoggerPassword(record.passwordWord, quint16(passwordTypedFor(record)));
+}
+
 bool CMainApp::takeTypedPassword(LoggerRecord &record) const
 {
-    const quint32 typed = passwordTypedFor(record);
-    if (!checkLoggerPassword(record.passwordWord, quint16(typed)))
+    if (!typedPasswordMatches(record))
         return false;
     if (record.isPasswordProtected())
-        record.typedPassword = typed;
+        record.typedPassword = passwordTypedFor(record);
     return true;
 }
 

@@ -82,7 +82,9 @@ public:
     static bool checkLoggerPassword(quint32 word, quint16 entered);
     // The password typed for the record, or, while none was, the one typed last.
     quint32 passwordTypedFor(const LoggerRecord &record) const;
-    // True when that password opens the record; it then stays with the record.
+    // Whether that password opens the record.
+    bool typedPasswordMatches(const LoggerRecord &record) const;
+    // The same; a password that opens the record then stays with it.
     bool takeTypedPassword(LoggerRecord &record) const;
     static double celsiusToFahrenheit(double celsius);
     void macAddress();

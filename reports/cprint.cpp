@@ -45,8 +45,8 @@ constexpr int kLabelGap = 150;
 // English label of the table does not leave, and the English rows keep
 // their one line.
 constexpr int kAlarmLabelGap = 50;
-// The smallest size a long comment is printed in: a comment of 58
-// characters with a user's name of 30 still fits an A4 page's box at 8 points.
+// The smallest size a long comment is made: the longest comment with a
+// user's name fits an A4 page's box well above it.
 constexpr int kSmallestCommentPoints = 6;
 const QColor kGrey(200, 200, 200);
 const QColor kVeil(200, 200, 200, 128);

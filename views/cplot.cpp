@@ -348,9 +348,9 @@ void CPlot::fitValueAxis(QList<int> selection)
         } else if (record.recordedCount == 0) {
             continue;
         } else {
-            auto widen = [&](ViewChannel channel, bool passes) {
-                if (!passes)
-                    return;
+            for (ViewChannel channel : kChannelOrder) {
+                if (!showsChannelOf(record, channel))
+                    continue;
                 const LimitGroup group = limitGroupOf(channel);
                 double low = record.lowestValue[group];
                 double high = record.highestValue[group];
@@ -360,9 +360,7 @@ void CPlot::fitValueAxis(QList<int> selection)
                 }
                 b = qMin(b, low);
                 t = qMax(t, high);
-            };
-            for (ViewChannel channel : kChannelOrder)
-                widen(channel, showsChannelOf(record, channel));
+            }
         }
         bottom = qMin(bottom, b);
         top = qMax(top, t);
