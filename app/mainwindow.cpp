@@ -672,6 +672,12 @@ void MainWindow::fillLoggerTable(bool force)
     }
 
     keepChosenRecords(chosen);
+    // Qt makes the first row current when the table next takes the focus
+    // (from the comment field disabled with the views of a record gone),
+    // unless a current row was set since its rows were rebuilt: a row nobody
+    // chose would look chosen, its views never built.
+    if (table->currentRow() < 0)
+        table->setCurrentCell(-1, -1);
     fillingLoggerTable = false;
     updateActions();
 }

@@ -566,6 +566,8 @@ private:
     void serveReportRequest();
     bool writeReadingsExport(int row, const QString &path, QString *error);
     bool withViewsOf(int row, const std::function<bool()> &write);
+    // The graph and the histogram shown are those of the row's record.
+    bool showsViewsOf(int row) const;
     bool writePicture(QWidget *view, const QString &path, const QString &notWritten, QString *error);
     // The PDF report of a record; false with the reason in error.
     bool writeReportPdf(const LoggerRecord &record, const QString &path, QString *error);

@@ -496,6 +496,11 @@ bool MainWindow::writePicture(QWidget *view, const QString &path, const QString 
     return false;
 }
 
+bool MainWindow::showsViewsOf(int row) const
+{
+    return plot && histogram && plot->m_recordIndex == row && histogram->m_recordIndex == row;
+}
+
 // The graph picture and the report draw the window's graph and histogram.
 // When those do not show this record alone, views of it stand in for them,
 // at the pages' size, while write runs; the views draw the selection, so it
@@ -503,8 +508,7 @@ bool MainWindow::writePicture(QWidget *view, const QString &path, const QString 
 bool MainWindow::withViewsOf(int row, const std::function<bool()> &write)
 {
     const QList<int> alone{ row };
-    if (plot && histogram && plot->m_recordIndex == row && histogram->m_recordIndex == row
-        && app->selection == alone)
+    if (showsViewsOf(row) && app->selection == alone)
         return write();
 
     const QList<int> selection = app->selection;

@@ -50,6 +50,9 @@ constexpr quint8 InternalNtc = 0x1, ExternalProbe = 0x2, DigitalTempHum = 0x4;
 constexpr int kImageSize = 768;
 constexpr int kMaxReadings = 65536;
 constexpr int kUnlimitedTrips = 9999;
+// The longest comment of a trip: as many characters as the window's comment
+// field takes, so that the report's device box has room for it.
+constexpr int kCommentLength = 58;
 
 // One connected logger or one opened data file. Held by value in
 // CMainApp::records and copied whole, so every large member is implicitly

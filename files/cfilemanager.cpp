@@ -519,7 +519,7 @@ bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, bool 
     loaded.stopTime = samples > 0 ? loaded.startTime.addSecs(qint64(samples - 1) * loaded.interval)
                                   : loaded.startTime;
     if (!trailingText.isEmpty())
-        loaded.comment = trailingText;
+        loaded.comment = trailingText.left(kCommentLength);
     loaded.fileName = QFileInfo(path).fileName();
     loaded.fromFile = true;
     loaded.dataLoaded = true;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <QActionGroup>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -188,6 +190,12 @@ void CPrint::printPreview(const LoggerRecord &printed)
     printer.setPageSize(QPageSize(QPageSize::Letter));
     QPrintPreviewDialog dialog(&printer, parentWindow, Qt::Window);
     dialog.setWindowTitle(record.serialNumber);
+    // the pages stay upright (openPrinter): no orientation to offer
+    const QString landscape = QCoreApplication::translate("QPrintPreviewDialog", "Landscape");
+    for (QActionGroup *group : dialog.findChildren<QActionGroup *>())
+        for (const QAction *action : group->actions())
+            if (action->text() == landscape)
+                group->setVisible(false);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, &CPrint::PrintPreview);
     CPrompt::exec(&dialog);
 }
@@ -443,6 +451,9 @@ void CPrint::startPage(int page, bool &pagePainted)
 bool CPrint::openPrinter(QPrinter *printer)
 {
     activePrinter = printer;
+    // The pages are laid out upright: a landscape sheet chosen in a dialog
+    // would squeeze the graph under the device box into a strip.
+    printer->setPageOrientation(QPageLayout::Portrait);
     if (!painter.begin(printer))
         return false;
     const QRect viewport = painter.viewport();
@@ -452,6 +463,22 @@ bool CPrint::openPrinter(QPrinter *printer)
 }
 
 bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
+{
+    // A report never goes out without the record's views: where the window
+    // shows none of them (no row chosen, or another one), they are built
+    // for it.
+    const int row = parentWindow ? parentWindow->rowOfRecord(record) : -1;
+    if (row >= 0 && drawsViews() && !parentWindow->showsViewsOf(row))
+        return parentWindow->withViewsOf(row, [&] { return paintPages(printer, fromPage, toPage); });
+    return paintPages(printer, fromPage, toPage);
+}
+
+bool CPrint::drawsViews() const
+{
+    return record.readingCount != 0 && record.dataLoaded;
+}
+
+bool CPrint::paintPages(QPrinter *printer, int fromPage, int toPage)
 {
     if (!printer)
         return false;
@@ -469,7 +496,7 @@ bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
     if (!openPrinter(printer))
         return false;
 
-    const bool showViews = record.readingCount != 0 && record.dataLoaded;
+    const bool showViews = drawsViews();
     const QString deviceBoxTitle = tr("Device Specification");
     const int boxTop = int(100 / scale + contentTopFor(logoImage(QString::fromLatin1(kLogoPath))));
     // the histogram of page 2 stands where the graph of page 1 does
@@ -673,9 +700,8 @@ int CPrint::deviceBoxValueColumn(int x, int width, const QFont &labelFont, const
 
 QFont CPrint::commentFont(const QString &comment, const QFont &titleFont, int room) const
 {
-    // The comment is centred 150 units right of the box's middle: it fits
-    // while it is no wider than the box less those units. A longer one is
-    // made smaller until it fits, so that it is printed whole.
+    // A comment too long for the room is made smaller until it fits, so that
+    // it is printed whole.
     QFont chosen = titleFont;
     for (int points = titleFont.pointSize(); points > kSmallestCommentPoints; --points) {
         if (QFontMetricsF(chosen, device()).horizontalAdvance(comment) <= room)
@@ -723,9 +749,13 @@ QPoint CPrint::drawSpecificationBox(int x, int y, int width, int height, QTableW
     }
 
     const int bEnd = b0 + rowCount * lh;
+    // The comment is centred on the box, as far from either side of its frame
+    // as the labels are from the left one. Its length is bounded: the
+    // longest, with a user's name, fits well above the smallest size.
+    const QRect commentRoom(int(150 / scale + x), bEnd, width - 2 * units(150), r);
     const QString comment = commentLine(record, userAdminOn());
-    painter.setFont(commentFont(comment, titleFont, width - units(150)));
-    painter.drawText(QRect(int(150 / scale + x), bEnd, width, r), Qt::AlignCenter, comment);
+    painter.setFont(commentFont(comment, titleFont, commentRoom.width()));
+    painter.drawText(commentRoom, Qt::AlignCenter, comment);
     return measureSpecificationBox(x, y, width, height, table, title, firstRow, rowCount);
 }
 

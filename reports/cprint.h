@@ -21,7 +21,7 @@ class QWidget;
 // The printed report of one record: page 1 the device specification box and
 // the graph, page 2 the alarm table and the histogram, then one page of
 // readings per hundred samples. The same pages go to the print preview
-// (Letter), the printer and PDF files (A4).
+// (Letter), the printer and PDF files (A4), upright on every sheet.
 //
 // Every layout length is in report units of 1/1200 inch and becomes device
 // pixels divided by scale, so the layout is the same at every resolution.
@@ -53,9 +53,10 @@ public:
     bool printPdf(const QString &fileName, const LoggerRecord &record);
     // A PDF file that was written to its end.
     static bool isCompletePdf(const QString &path);
-    // Paints the report of the stored record. fromPage 0 paints every page,
-    // otherwise the pages fromPage to toPage (counted from 1). False when
-    // the printer could not be opened.
+    // Paints the report of the stored record, with the window's graph and
+    // histogram, or views of the record's own where the window shows none of
+    // it. fromPage 0 paints every page, otherwise the pages fromPage to
+    // toPage (counted from 1). False when the printer could not be opened.
     bool paintReport(QPrinter *printer, int fromPage, int toPage);
 
     QString errorText() const { return lastError; }
@@ -128,6 +129,10 @@ private:
     // Reports the page, begins its sheet and draws its header.
     void startPage(int page, bool &pagePainted);
     void renderView(QWidget *view, const QRect &rect);
+    // The record has readings to draw in a graph and a histogram.
+    bool drawsViews() const;
+    // paintReport with the views at hand.
+    bool paintPages(QPrinter *printer, int fromPage, int toPage);
     QWidget *graphView() const;
     QWidget *histogramView() const;
     const QImage &logoImage(const QString &path);

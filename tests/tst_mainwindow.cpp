@@ -12,6 +12,7 @@
 #include "views/cplot.h"
 #include "files/cfilemanager.h"
 #include "files/wholefile.h"
+#include "reports/cprint.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
 #include "support/windowtest.h"
@@ -291,6 +292,44 @@ private slots:
         QVERIFY(h.ui->m_lineEditLoggerSerial->text().isEmpty());
         QVERIFY(description->text().isEmpty());
         QVERIFY(!h.ui->m_actionSave->isEnabled() && !h.ui->m_actionProgram->isEnabled());
+    }
+
+    // The chosen logger, above three data files, unplugged once its comment
+    // was typed and saved, with the data folder gone: the comment field,
+    // disabled with the views, hands the focus to the list, which shows no
+    // row chosen, the report actions off; a report of a file draws its views.
+    void noRowLooksChosenWithoutItsViews()
+    {
+        Harness h;
+        QVERIFY(shownOnScreen(h.window));
+        LoggerRecord logger = fileTrip("L1", QVector<quint16>(40, 0x00C8));
+        logger.portName = QStringLiteral("ttyUSB1");
+        logger.ready = logger.dataLoaded = true;
+        h.records << logger << openedTrip("F1", { 200, 210 }) << openedTrip("F2", { 200 }) << openedTrip("F3", { 200 });
+        h.window.selectTableRow(0);
+        h.window.Timer();
+        h.ui->m_tabWidget->setCurrentWidget(h.ui->m_tabGraph);
+        h.ui->m_lineEditComment->setFocus();
+        QTest::keyClicks(h.ui->m_lineEditComment, QStringLiteral("Cold chain"));
+        h.prompts.filesToChoose = QStringList{ h.homePath("L1.qlf") };
+        h.ui->m_actionSave->trigger();
+        QVERIFY(QFile::exists(h.homePath("L1.qlf")) && h.ui->m_lineEditComment->hasFocus());
+        h.window.app->settings.defaultPath = h.homePath("gone");
+        h.records[0].disconnectRequested = true;   // its port lost
+        h.window.app->pollLoggers();
+        h.window.fillLoggerTable(false);
+        h.window.Timer();
+        QTableWidget *table = h.ui->m_tableWidgetLogger;
+        QTRY_VERIFY(table->hasFocus());
+        h.window.updateActions();
+        QCOMPARE(qMakePair(table->rowCount(), table->currentRow()), qMakePair(3, -1));
+        QVERIFY(table->selectionModel()->selectedRows().isEmpty() && !h.ui->m_actionGeneratPdf->isEnabled()
+                && !h.ui->m_actionPrintPrint->isEnabled() && !h.ui->m_actionPrintPreview->isEnabled());
+
+        const QString pdf = h.homePath("F1.pdf");
+        QVERIFY(!h.window.plot && CPrint(&h.window).printPdf(pdf, h.records.at(0)));
+        for (const char *page : { "1", "2" })   // the graph's legend, the histogram's
+            QVERIFY(TestEnv::programOutput("pdftotext", { "-f", page, "-l", page, pdf, "-" }).contains("F1 Int.Temp.(NTC)"));
     }
 
     // Without rows the window shows its home page; a file opens the views,

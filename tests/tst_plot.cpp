@@ -305,6 +305,39 @@ private slots:
         app->records[2].lowestValue[GroupInternal] = -3.0f;
         app->records[2].highestValue[GroupInternal] = 4.0f;
         QCOMPARE(yRange(*QScopedPointer<CPlot>(build({ 2 }))), qMakePair(-4.0, 5.0));
+        // a trip not yet begun beside one of 20 to 25 stretches nothing, of one sensor or two
+        app->records[2].lowestValue[GroupInternal] = 20.0f;
+        app->records[2].highestValue[GroupInternal] = 25.0f;
+        for (quint32 probe : { 0u, ConfigBits::ExternalOn }) {
+            app->records << makeRecord("0", kNtcExt, ConfigBits::InternalOn | probe, {});
+            QCOMPARE(yRange(*QScopedPointer<CPlot>(build({ 2, app->records.size() - 1 }, 2))), qMakePair(19.0, 26.0));
+        }
+    }
+
+    // The bands span the time axis; the fitted value axis stands a unit past
+    // the readings, and the outermost bands reach its bounds: the bands fill
+    // the canvas, whose edges the axes reach.
+    void bandsReachTheAxesBounds()
+    {
+        app->settings.graphShowFullRange = app->settings.graphShowHGrid = app->settings.graphShowVGrid = false;
+        LoggerRecord record = makeRecord("R", kNtc, ConfigBits::InternalOn | ConfigBits::IntHH | ConfigBits::IntLL,
+                                         words({ 200, 210, 220 }));
+        setLimits(record, ChannelInternal, 75, 70, -30, -35);
+        record.lowestValue[GroupInternal] = -40.0f;
+        record.highestValue[GroupInternal] = 85.0f;
+        app->records << record;
+        QScopedPointer<CPlot> plot(build({ 0 }));
+        QCOMPARE(plot->axisInterval(QwtPlot::yLeft), QwtInterval(-41.0, 86.0));
+        const QwtInterval time = plot->axisInterval(QwtPlot::xBottom);
+        for (const RectItem *band : plot->alarmBands())
+            QCOMPARE(qMakePair(band->rect().left(), band->rect().right()), qMakePair(time.minValue(), time.maxValue()));
+        const QImage canvas = canvasImage(*plot);
+        const int in = static_cast<QFrame *>(plot->canvas())->frameWidth();
+        const QRect inside = canvas.rect().adjusted(in, in, -in, -in);
+        const QwtScaleMap x = plot->canvasMap(QwtPlot::xBottom), y = plot->canvasMap(QwtPlot::yLeft);
+        QCOMPARE(QRectF(QPointF(x.p1(), y.p2()), QPointF(x.p2(), y.p1())), QRectF(inside.topLeft(), inside.bottomRight()));
+        for (const QPoint &corner : { inside.topLeft(), inside.topRight(), inside.bottomLeft(), inside.bottomRight() })
+            QCOMPARE(QColor(canvas.pixel(corner)), corner.y() == in ? AppSettings().graphThresholdHH : AppSettings().graphThresholdLL);
     }
 
     // HH 30, H 25, L 5, LL 0 on a -40..85 range; bands from the top down.

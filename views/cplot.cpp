@@ -207,10 +207,10 @@ void CPlot::setupPlot()
 
     setAxisTitle(xBottom, QStringLiteral("Time"));
     setAxisScale(xBottom, 0, 100);
-    // The last reading is drawn at the canvas's right edge: a label standing
-    // out past the end of the time axis overhangs beside the canvas instead
-    // of pushing the readings away from its edge.
-    plotLayout()->setAlignCanvasToScale(yRight, true);
+    // The axes end at the canvas's edges: the last reading is drawn at its
+    // right edge, a label standing out past an axis's end overhangs beside
+    // the canvas, and the alarm bands, which span the axes, fill it.
+    plotLayout()->setAlignCanvasToScales(true);
     new AxisLabelFit(this);
 
     auto *grid = new QwtPlotGrid;
@@ -337,6 +337,9 @@ void CPlot::fitValueAxis(QList<int> selection)
         const LoggerRecord *source = recordAt(index);
         if (!source)
             continue;
+        // A trip not yet begun has only the zeros of extremes never read.
+        if (source->recordedCount == 0)
+            continue;
         const LoggerRecord record = viewedRecord(*source);
         double b = 1000.0;
         double t = -1000.0;
@@ -345,8 +348,6 @@ void CPlot::fitValueAxis(QList<int> selection)
         if (record.recordedChannels == 1 && !record.isChannelOn(ChannelHumidity)) {
             b = displayTemperature(record.lowestValue[GroupInternal]);
             t = displayTemperature(record.highestValue[GroupInternal]);
-        } else if (record.recordedCount == 0) {
-            continue;
         } else {
             for (ViewChannel channel : kChannelOrder) {
                 if (!showsChannelOf(record, channel))
@@ -599,9 +600,6 @@ void CPlot::buildAlarmBands()
     if (!source)
         return;
     const LoggerRecord record = viewedRecord(*source);
-    double width = 2.0 * xSpan * double(record.channelCount);
-    if (width < 1000.0)
-        width = 1000.0;
     m_shownChannels = channelCount(record);
 
     const AppSettings &settings = m_app->settings;
@@ -615,14 +613,17 @@ void CPlot::buildAlarmBands()
         { ConfigBits::HumidityOn, ConfigBits::HumHH, ConfigBits::HumH, ConfigBits::HumL, ConfigBits::HumLL },
         { ConfigBits::ExternalOn, ConfigBits::ExtHH, ConfigBits::ExtH, ConfigBits::ExtL, ConfigBits::ExtLL },
     };
-    // Trips of one reading in seconds widen the axis an interval either side
-    // of 0: the bands reach that far too.
-    const double left = -qMax(100.0, double(minInterval));
-    const double right = qMax(width - 100.0, double(minInterval));
+    // The bands span the time axis, and the outermost ones reach the value
+    // axis's bounds where it stands out past the range.
+    updateAxes();   // the scales as last set, not as last drawn
+    const QwtInterval time = timeAxisExtent();
+    const QwtInterval values = axisScaleDiv(yLeft).interval().normalized();
+    const double top = qMax(m_rangeTop, values.maxValue());
+    const double bottom = qMin(m_rangeBottom, values.minValue());
     auto addBand = [&](double lower, double height, const QColor &colour) {
         auto *band = new RectItem;
         band->setRenderHint(QwtPlotItem::RenderAntialiased, true);
-        band->setRect(QRectF(left, lower, right - left, height));
+        band->setRect(QRectF(time.minValue(), lower, time.width(), height));
         band->setBrush(QBrush(colour, Qt::SolidPattern));
         band->attach(this);
         bands.append(band);
@@ -642,20 +643,28 @@ void CPlot::buildAlarmBands()
         const bool ll = config & bits.ll;
         const bool anyLevel = hh || h || l || ll;
         if (hh)
-            addBand(m_limitHH, m_rangeTop - m_limitHH, settings.graphThresholdHH);
+            addBand(m_limitHH, top - m_limitHH, settings.graphThresholdHH);
         if (h)
-            addBand(m_limitH, (hh ? m_limitHH : m_rangeTop) - m_limitH, settings.graphThresholdH);
+            addBand(m_limitH, (hh ? m_limitHH : top) - m_limitH, settings.graphThresholdH);
         if (anyLevel)
             addBand(m_limitL, m_limitH - m_limitL, normalColour);
         else
-            addBand(m_rangeBottom, m_rangeTop - m_rangeBottom, normalColour);
+            addBand(bottom, top - bottom, normalColour);
         if (l) {
-            const double lower = ll ? m_limitLL : m_rangeBottom;
+            const double lower = ll ? m_limitLL : bottom;
             addBand(lower, m_limitL - lower, settings.graphThresholdL);
         }
         if (ll)
-            addBand(m_rangeBottom, m_limitLL - m_rangeBottom, settings.graphThresholdLL);
+            addBand(bottom, m_limitLL - bottom, settings.graphThresholdLL);
     }
+}
+
+QwtInterval CPlot::timeAxisExtent() const
+{
+    // A zoom shows part of the time axis; the legend's clicks leave it as built.
+    if (const Zoomer *current = zoomer())
+        return QwtInterval(current->zoomBase().left(), current->zoomBase().right()).normalized();
+    return axisScaleDiv(xBottom).interval().normalized();
 }
 
 QList<QwtPlotItem *> CPlot::curves() const
@@ -721,6 +730,7 @@ void CPlot::ShowItem(QwtPlotItem *item, bool on)
             showFlag(channel) = checked[channel];
 
     setYScale(m_app->selection);
+    fitValueAxis(m_app->selection);
     buildAlarmBands();
 
     for (const auto &entry : markList) {
@@ -728,7 +738,6 @@ void CPlot::ShowItem(QwtPlotItem *item, bool on)
         if (showFlag(ViewChannel(entry.second)))
             entry.first->attach(this);
     }
-    fitValueAxis(m_app->selection);
 
     item->setVisible(on);
     if (item->plot())

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPair>
 #include <QVector>
+#include <qwt_interval.h>
 #include <qwt_plot.h>
 
 #include "core/loggerrecord.h"
@@ -145,6 +146,8 @@ private:
     // The time axis from 0 to the last x; around x 0 when there is no extent.
     void setTimeAxisRange(double lastX, double unit);
     void clearAlarmBands();
+    // The time axis as built, whatever a zoom shows of it.
+    QwtInterval timeAxisExtent() const;
     void createZoomer();
     // Gives each axis the border distances its labels ask for; false when
     // every axis had them already.

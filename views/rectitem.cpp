@@ -49,7 +49,7 @@ QRectF RectItem::boundingRect() const
 }
 
 void RectItem::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMap &yMap,
-                    const QRectF &) const
+                    const QRectF &canvasRect) const
 {
     if (!(m_rect.width() > 0.0) || !(m_rect.height() > 0.0))
         return;
@@ -57,7 +57,18 @@ void RectItem::draw(QPainter *painter, const QwtScaleMap &xMap, const QwtScaleMa
     const double x2 = xMap.transform(m_rect.x() + m_rect.width());
     const double y1 = yMap.transform(m_rect.y());
     const double y2 = yMap.transform(m_rect.y() + m_rect.height());
-    const QRectF mapped = QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized();
+    QRectF mapped = QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized();
+    // An edge on an axis's end reaches the canvas's edge: the scale maps the
+    // end onto the last pixel, whose far side would stay uncoloured.
+    const QRectF axes = QRectF(QPointF(xMap.p1(), yMap.p1()), QPointF(xMap.p2(), yMap.p2())).normalized();
+    if (mapped.left() <= axes.left())
+        mapped.setLeft(qMin(axes.left(), canvasRect.left()));
+    if (mapped.right() >= axes.right())
+        mapped.setRight(qMax(axes.right(), canvasRect.right()));
+    if (mapped.top() <= axes.top())
+        mapped.setTop(qMin(axes.top(), canvasRect.top()));
+    if (mapped.bottom() >= axes.bottom())
+        mapped.setBottom(qMax(axes.bottom(), canvasRect.bottom()));
     painter->setPen(m_pen);
     painter->setBrush(m_brush);
     QwtPainter::fillRect(painter, mapped, m_brush);
