@@ -10,6 +10,7 @@
 #include "core/instancelock.h"
 #include "dialogs/cmessage.h"
 #include "dialogs/cprompt.h"
+#include "users/cuseradmin.h"
 
 namespace {
 
@@ -31,9 +32,8 @@ QString notOpenedText(const QString &dataFile)
 
 // The notice closes by itself, so that a start with nobody at the screen
 // still ends; stderr keeps the reason for a start from a script.
-void tellAlreadyRunning(const InstanceLock &lock)
+void tellAlreadyRunning(QString text)
 {
-    QString text = lock.refusalText();
     const QString dataFile = dataFileArgument();
     // the notice does not wrap: a sentence a line keeps it within the screen
     if (!dataFile.isEmpty())
@@ -41,6 +41,25 @@ void tellAlreadyRunning(const InstanceLock &lock)
     std::fprintf(stderr, "%s\n", qPrintable(text));
     CMessage notice(nullptr, text, 5);
     CPrompt::exec(&notice);
+}
+
+// The user directory is held whether user administration is on or not:
+// every copy makes the store there at a first start and ends by writing its
+// Logout line to the trail. The user directory comes first: a copy started
+// on another settings folder in the same home then ends without having
+// touched its own folder. "" once both are held; else why not, with neither
+// held any more, so that the notice keeps no other start out.
+QString holdFolders(InstanceLock &userDir, InstanceLock &settings)
+{
+    for (InstanceLock *lock : { &userDir, &settings }) {
+        if (!lock->acquire()) {
+            const QString refusal = lock->refusalText();
+            userDir.release();
+            settings.release();
+            return refusal;
+        }
+    }
+    return QString();
 }
 
 }
@@ -54,9 +73,11 @@ int main(int argc, char *argv[])
     MainWindow::applyFormFont();
     // taken before anything reads or writes the settings and the user
     // store, and held until the window and its core are gone
-    InstanceLock instanceLock(CMainApp::resolveSettingsDir());
-    if (!instanceLock.acquire()) {
-        tellAlreadyRunning(instanceLock);
+    InstanceLock userDirLock(InstanceLock::userDirLockPath(CUserAdmin::homeUserAdminDir()));
+    InstanceLock settingsLock(InstanceLock::settingsLockPath(CMainApp::resolveSettingsDir()));
+    const QString refusal = holdFolders(userDirLock, settingsLock);
+    if (!refusal.isEmpty()) {
+        tellAlreadyRunning(refusal);
         return EXIT_FAILURE;
     }
 

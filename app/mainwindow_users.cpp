@@ -323,8 +323,12 @@ void MainWindow::on_m_actionRestore_triggered()
         CPrompt::warning(this, tr("Restore Failed.\nError") + QStringLiteral("\n\n") + reason);
         return;
     }
-    CPrompt::information(this,
-                         tr("Restore done.\n") + folder + tr("\nSuccess\nRestart the Application..."));
+    // A box closed by a logout was read by nobody, and the window would close
+    // under the next user right after the login: it is told to whoever is
+    // there now. Its only button answers otherwise.
+    const QString restart = tr("Restore done.\n") + folder + tr("\nSuccess\nRestart the Application...");
+    while (CPrompt::information(this, restart) == QMessageBox::Cancel) {
+    }
     if (!close())
         showRestoredUsers();
 }

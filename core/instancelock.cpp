@@ -17,8 +17,18 @@ constexpr qint64 kUnreadableLockAgeMs = 5000;
 
 }
 
-InstanceLock::InstanceLock(const QString &settingsDir)
-    : path(QDir::cleanPath(QDir(settingsDir).absoluteFilePath(QStringLiteral("Mirelda.lock"))))
+QString InstanceLock::settingsLockPath(const QString &settingsDir)
+{
+    return QDir(settingsDir).absoluteFilePath(QStringLiteral("Mirelda.lock"));
+}
+
+QString InstanceLock::userDirLockPath(const QString &userDir)
+{
+    return QDir::cleanPath(QDir(userDir).absolutePath()) + QStringLiteral(".lock");
+}
+
+InstanceLock::InstanceLock(const QString &lockPath)
+    : path(QDir::cleanPath(QFileInfo(lockPath).absoluteFilePath()))
     , lockFile(path)
 {
     // a running copy holds the lock for its whole life, however long: only
@@ -34,6 +44,11 @@ bool InstanceLock::acquire()
     if (lockFile.tryLock(0) || lockFile.error() != QLockFile::LockFailedError)
         return true;
     return isLeftover() && lockFile.removeStaleLockFile() && lockFile.tryLock(0);
+}
+
+void InstanceLock::release()
+{
+    lockFile.unlock();
 }
 
 // QLockFile itself takes over the lock of a dead process on this computer;

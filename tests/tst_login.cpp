@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 
 #include "core/cmsd.h"
 #include "dialogs/coption.h"
@@ -279,6 +280,35 @@ private slots:
         QCOMPARE(prompts.loginDialogs, 5);
         QVERIFY(!QFile::exists(path));
         QVERIFY(app->records.at(0).unsavedReadings);
+    }
+
+    // The program ends after a restore once its box is answered. The box
+    // that the automatic logout closes was read by nobody: the next user is
+    // told before the window closes under them.
+    void restartAfterARestoreIsToldToWhoeverIsThere()
+    {
+        writeAdminAndViewer();
+        PromptRecorder prompts;
+        prompts.logins = { { "admin", "Adm1npass" }, { "vera", "Pass1word" } };
+        MainWindow window;
+        CUserAdmin *users = window.app->userAdmin;
+        QTemporaryDir backup;
+        QVERIFY(users->backup(backup.path()));
+        prompts.filesToChoose = QStringList{ backup.path() };
+        QStringList toldTo;
+        CPrompt::setBoxHandler([&](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
+            if (text.contains("Restart the Application...")) {
+                toldTo << users->currentUserLogin();
+                if (toldTo.size() == 1) {
+                    users->logoutRequested = users->autoLogout = true;
+                    window.Timer100ms();
+                }
+            }
+            return QMessageBox::Ok;
+        });
+        window.on_m_actionRestore_triggered();
+        QCOMPARE(toldTo, QStringList({ "admin", "vera" }));
+        QVERIFY(!window.isVisible());
     }
 
     // What the options at a first start, a data file named at start and

@@ -5,6 +5,7 @@
 #include <QProcess>
 
 #include "core/instancelock.h"
+#include "users/cuseradmin.h"
 
 #include "support/windowtest.h"
 
@@ -12,14 +13,19 @@ namespace {
 
 constexpr int kLimitMs = 30000;
 
-// The built program, started on the test's home and settings folder (the
-// environment TestEnv::isolate gave this process). The copy is killed when
-// the object goes, so that a failing case leaves nothing running.
+// The built program, started on the test's home and, unless told another,
+// its settings folder (the environment TestEnv::isolate gave this process).
+// The copy is killed when the object goes, so that a failing case leaves
+// nothing running.
 class ProgramCopy
 {
 public:
-    explicit ProgramCopy(const QStringList &arguments = QStringList())
+    explicit ProgramCopy(const QStringList &arguments = QStringList(),
+                         const QString &settingsDir = TestEnv::settingsDir())
     {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("MIRELDA_SETTINGS_DIR"), settingsDir);
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(MIRELDA_PROGRAM), arguments);
     }
     ~ProgramCopy()
@@ -33,13 +39,18 @@ public:
 
 QString lockPath()
 {
-    return TestEnv::settingsDir() + QStringLiteral("Mirelda.lock");
+    return InstanceLock::settingsLockPath(TestEnv::settingsDir());
+}
+
+QString userDirLockPath()
+{
+    return InstanceLock::userDirLockPath(CUserAdmin::homeUserAdminDir());
 }
 
 // The process named on the lock file's first line, 0 while there is none.
-qint64 lockHolder()
+qint64 lockHolder(const QString &path = lockPath())
 {
-    return TestEnv::readFile(lockPath()).split('\n').first().toLongLong();
+    return TestEnv::readFile(path).split('\n').first().toLongLong();
 }
 
 // What a copy that gave up on the folder said, once it has ended.
@@ -52,19 +63,20 @@ QByteArray refusalOf(ProgramCopy &copy)
 }
 
 // A lock file with the given content, made at the given time.
-bool placeLock(const QByteArray &content, const QDateTime &made)
+bool placeLock(const QByteArray &content, const QDateTime &made, const QString &path = lockPath())
 {
-    QFile lock(lockPath());
+    QFile lock(path);
     // written out before the time is set, which the write would move
     return lock.open(QIODevice::WriteOnly) && lock.write(content) == content.size() && lock.flush()
            && lock.setFileTime(made, QFileDevice::FileModificationTime);
 }
 
-// A copy that holds the folder and has written what it writes at start; at
-// the login dialog it writes nothing more.
+// A copy that holds both folders and has written what it writes at start;
+// at the login dialog it writes nothing more.
 bool settledAtLogin(const ProgramCopy &copy)
 {
     return lockHolder() == copy.process.processId()
+           && lockHolder(userDirLockPath()) == copy.process.processId()
            && QFileInfo::exists(TestEnv::settingsDir() + QStringLiteral("xZdr.ini"));
 }
 
@@ -104,24 +116,40 @@ private slots:
         WindowTest::setUserAdministration(true);
     }
 
-    // A second copy on the folder of a running one would keep its own user
-    // list and save it over the other's: it ends by itself, says why, and
-    // leaves every file as it found it, the running copy's lock included.
+    // A second copy on the settings folder of a running one, or on another
+    // settings folder in the same home, would keep its own user list and save
+    // it over the other's: it ends by itself, says why, and leaves every file
+    // as it found it, the running copy's locks included. It would write the
+    // store with user administration off as well.
+    void secondCopyEndsWithoutWriting_data()
+    {
+        QTest::addColumn<QString>("settingsDir");
+        QTest::addColumn<bool>("administration");
+        const QString other = TestEnv::home() + QStringLiteral("/other settings/");
+        QTest::newRow("same settings folder") << TestEnv::settingsDir() << true;
+        QTest::newRow("same home, administration on") << other << true;
+        QTest::newRow("same home, administration off") << other << false;
+    }
     void secondCopyEndsWithoutWriting()
     {
+        QFETCH(QString, settingsDir);
+        QFETCH(bool, administration);
+        QVERIFY(QDir().mkpath(settingsDir));
+        if (administration)
+            QVERIFY(TestEnv::writeFile(settingsDir + "xZdrAdmin.ini", "[SETTINGS]\r\nUSER_ADMIN=1\r\n"));
         ProgramCopy running;
         QTRY_VERIFY_WITH_TIMEOUT(settledAtLogin(running), kLimitMs);
         const QStringList before = filesWritten();
 
-        ProgramCopy second;
+        ProgramCopy second({}, settingsDir);
         QVERIFY(refusalOf(second).contains("Mirelda is already running."));
         QCOMPARE(filesWritten(), before);
         QCOMPARE(lockHolder(), running.process.processId());
         QCOMPARE(running.process.state(), QProcess::Running);
     }
 
-    // A copy killed outright leaves its lock on disk; its process is gone,
-    // so the next start takes the folder over.
+    // A copy killed outright leaves its locks on disk; its process is gone,
+    // so the next start takes both folders over.
     void lockOfAKilledCopyDoesNotBlock()
     {
         {
@@ -130,10 +158,10 @@ private slots:
             crashed.process.kill();
             QVERIFY(crashed.process.waitForFinished(kLimitMs));
         }
-        QVERIFY(QFileInfo::exists(lockPath()));
+        QVERIFY(QFileInfo::exists(lockPath()) && QFileInfo::exists(userDirLockPath()));
 
         ProgramCopy next;
-        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), next.process.processId(), kLimitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(settledAtLogin(next), kLimitMs);
         QCOMPARE(next.process.state(), QProcess::Running);
     }
 
@@ -151,10 +179,10 @@ private slots:
         QVERIFY(!QFileInfo::exists(lockPath()));
         QVERIFY(TestEnv::writeFile(lockPath(), leftover));
 
-        InstanceLock lock(TestEnv::settingsDir());
+        InstanceLock lock(lockPath());
         QVERIFY(lock.acquire());
         QCOMPARE(lockHolder(), QCoreApplication::applicationPid());
-        InstanceLock second(TestEnv::settingsDir());
+        InstanceLock second(lockPath());
         QVERIFY(!second.acquire());
     }
 
@@ -181,16 +209,19 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("madeSecondsFromNow");
-        QTest::newRow("empty") << QByteArray() << -3600;
-        QTest::newRow("garbage") << QByteArray("\x7f\x01garbage\nnot a lock") << -3600;
-        QTest::newRow("no process id") << QByteArray("Mirelda\nvm\n") << -3600;
-        QTest::newRow("dated ahead") << QByteArray() << 3600;
+        QTest::addColumn<QString>("lock");
+        QTest::newRow("empty") << QByteArray() << -3600 << lockPath();
+        QTest::newRow("garbage") << QByteArray("\x7f\x01garbage\nnot a lock") << -3600 << lockPath();
+        QTest::newRow("no process id") << QByteArray("Mirelda\nvm\n") << -3600 << lockPath();
+        QTest::newRow("dated ahead") << QByteArray() << 3600 << lockPath();
+        QTest::newRow("user directory") << QByteArray() << -3600 << userDirLockPath();
     }
     void oldUnreadableLockDoesNotBlock()
     {
         QFETCH(QByteArray, content);
         QFETCH(int, madeSecondsFromNow);
-        QVERIFY(placeLock(content, QDateTime::currentDateTime().addSecs(madeSecondsFromNow)));
+        QFETCH(QString, lock);
+        QVERIFY(placeLock(content, QDateTime::currentDateTime().addSecs(madeSecondsFromNow), lock));
 
         ProgramCopy next;
         QTRY_VERIFY_WITH_TIMEOUT(settledAtLogin(next), kLimitMs);
@@ -230,7 +261,7 @@ private slots:
     {
         const QString plainFile = TestEnv::home() + QStringLiteral("/plain.txt");
         QVERIFY(TestEnv::writeFile(plainFile, "not a folder"));
-        InstanceLock lock(plainFile);
+        InstanceLock lock(InstanceLock::settingsLockPath(plainFile));
         QVERIFY(lock.acquire());
     }
 };

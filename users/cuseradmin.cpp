@@ -81,7 +81,7 @@ CUserAdmin::PermissionSetter CUserAdmin::permissionSetter = setPermissionsOf;
 CUserAdmin::CUserAdmin(CMainApp *app)
     : QObject(app), app(app)
 {
-    userAdminDir = QDir::homePath() + QLatin1Char('/') + kUserDirName;
+    userAdminDir = homeUserAdminDir();
     storePath = userAdminDir + QLatin1Char('/') + kStoreName;
     createUserDir();
     openStore();
@@ -89,6 +89,11 @@ CUserAdmin::CUserAdmin(CMainApp *app)
 }
 
 CUserAdmin::~CUserAdmin() = default;
+
+QString CUserAdmin::homeUserAdminDir()
+{
+    return QDir::homePath() + QLatin1Char('/') + kUserDirName;
+}
 
 // ---- store -----------------------------------------------------------------
 

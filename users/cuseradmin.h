@@ -22,6 +22,9 @@ public:
     explicit CUserAdmin(CMainApp *app);
     ~CUserAdmin() override;
 
+    // The user directory of the home this process runs with.
+    static QString homeUserAdminDir();
+
     // Users who can log in and be edited; a user index indexes this list.
     QList<UserRecord> users;
     // Removed users stay in the store so their logins and numbers stay taken.
