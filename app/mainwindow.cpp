@@ -768,11 +768,11 @@ void MainWindow::refreshSelectedLogger(int row)
         ui->m_lineEditLoggerProduct->clear();
         ui->m_lineEditLoggerDescription->clear();
     }
+    showTypedLoggerPassword(recordAt(row));
     if (!validRow(row))
         return;
     app->currentRecord = row;
     const LoggerRecord &record = app->records.at(row);
-    showTypedLoggerPassword(record);
     if (!record.portName.isEmpty() && !record.dataLoaded) {
         // the logger answers with its memory image; the decoder then asks
         // for the table and the page to be refreshed

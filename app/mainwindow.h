@@ -578,7 +578,10 @@ private:
     void showLoggerClock();
     void askLoggerPasswordIfNeeded();
     void openLoggerPasswordField();
-    void showTypedLoggerPassword(const LoggerRecord &record);
+    // null: no logger is selected, and the field shows nothing
+    void showTypedLoggerPassword(const LoggerRecord *record);
+    // The logout takes away what the leaving user gave the loggers.
+    void forgetLoggerSessionAtLogout();
     void fillProgramPanel(const LoggerRecord &record);
     void showProgramSummary(const LoggerRecord &record);
     void showLoggerFacts(const LoggerRecord &record);

@@ -347,7 +347,7 @@ void MainWindow::clearProgramPage()
     settingsFieldsOwner.clear();
     for (QLineEdit *field : { ui->m_lineEditLoggerSerial, ui->m_lineEditLoggerProduct,
                               ui->m_lineEditLoggerMemSize, ui->m_lineEditLoggerNbTrip,
-                              ui->m_lineEditLoggerRange })
+                              ui->m_lineEditLoggerRange, ui->m_lineEditLoggerPassword })
         field->clear();
     ui->m_labelFirmwareVersion->clear();
     ui->m_labelLoggerTime->clear();
@@ -1306,7 +1306,7 @@ void MainWindow::askLoggerPasswordIfNeeded()
         app->enteredLoggerPassword = dialog.password();
         record->typedPassword = dialog.password();
         if (rowOfRecord(asked) == currentLoggerRow())
-            showTypedLoggerPassword(*record);
+            showTypedLoggerPassword(record);
         given = CMainApp::checkLoggerPassword(asked.passwordWord, dialog.password());
         if (!given)
             CPrompt::warning(this, tr("Warning!\n\nThe password does not match the logger's.\n"
@@ -1330,13 +1330,22 @@ void MainWindow::askLoggerPasswordIfNeeded()
 
 // The Pass. field shows what was typed for the selected logger, never the
 // password of another one.
-void MainWindow::showTypedLoggerPassword(const LoggerRecord &record)
+void MainWindow::showTypedLoggerPassword(const LoggerRecord *record)
 {
-    const quint32 password = record.typedPassword & PasswordBits::PasswordMask;
+    const quint32 password = record ? record->typedPassword & PasswordBits::PasswordMask : 0;
     const bool wasUpdating = updatingForm;
     updatingForm = true;
     showText(ui->m_lineEditLoggerPassword, password != 0 ? QString::number(password) : QString());
     updatingForm = wasUpdating;
+}
+
+// The next user gives the passwords again, and a programming the logout
+// cuts is written to the trail as failed, in the leaving user's name.
+void MainWindow::forgetLoggerSessionAtLogout()
+{
+    loggerWriter.abandonProgramming();
+    app->forgetLoggerPasswords();
+    showTypedLoggerPassword(nullptr);
 }
 
 void MainWindow::openLoggerPasswordField()

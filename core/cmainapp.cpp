@@ -154,6 +154,27 @@ bool CMainApp::takeTypedPassword(LoggerRecord &record) const
     return true;
 }
 
+// A password outlives neither the session it was typed in nor a choice
+// made in it: the next user gives them again.
+void CMainApp::forgetLoggerPasswords()
+{
+    enteredLoggerPassword = 0;
+    for (LoggerRecord &record : records) {
+        record.typedPassword = 0;
+        record.passwordWaiver = LoggerRecord::PasswordWaiver::None;
+        record.passwordAsked = false;
+        // a file row keeps what its trip was read with
+        if (!record.isFile())
+            record.passwordAccepted = false;
+    }
+}
+
+bool CMainApp::loggerOpenForWriting(const LoggerRecord &record) const
+{
+    return !record.isPasswordProtected() || record.passwordAccepted || typedPasswordMatches(record)
+           || record.writableWithoutPassword();
+}
+
 double CMainApp::celsiusToFahrenheit(double celsius)
 {
     return Units::celsiusToFahrenheit(celsius);

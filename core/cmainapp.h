@@ -86,6 +86,12 @@ public:
     bool typedPasswordMatches(const LoggerRecord &record) const;
     // The same; a password that opens the record then stays with it.
     bool takeTypedPassword(LoggerRecord &record) const;
+    // What was typed or chosen for the loggers' passwords goes: a protected
+    // logger asks for its password again.
+    void forgetLoggerPasswords();
+    // Whether what was typed or chosen for the record's logger lets the
+    // user write to it.
+    bool loggerOpenForWriting(const LoggerRecord &record) const;
     static double celsiusToFahrenheit(double celsius);
     void macAddress();
     QString findAcrobatPath() const;

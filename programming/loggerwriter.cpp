@@ -65,6 +65,22 @@ QString LoggerWriter::busyLoggerText()
     return tr("Warning!\n\nThe selected logger is busy with a transfer; try again when it has ended.");
 }
 
+// A locked logger written by anyone would take whatever program, clock or
+// erasure was sent, its password included.
+bool LoggerWriter::refuseWhileLocked(const LoggerRecord &record, const QString &action)
+{
+    if (host.core()->loggerOpenForWriting(record))
+        return false;
+    // the field as the page names it, in the user's language
+    const QString field = host.core()->languageTable->text(LabelId::PasswordReadWrite);
+    CPrompt::warning(host.promptParent(),
+                     tr("Warning!\n\nThe logger %1 is password protected: %2 needs its password.\n"
+                        "Type it into the field %3 of the Program page.\n"
+                        "Nothing was written to the logger.")
+                         .arg(record.serialNumber, action, field));
+    return true;
+}
+
 // Every user action that writes to a logger passes here, so that the right
 // to change a logger is checked in one place and before anything is queued.
 LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
@@ -80,6 +96,8 @@ LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
                                                   .arg(action));
         return nullptr;
     }
+    if (refuseWhileLocked(*record, action))
+        return nullptr;
     return refuseWhileBusy(*record) ? nullptr : record;
 }
 
@@ -124,8 +142,26 @@ void LoggerWriter::programAction()
     }
     if (!programLogger())
         return;
-    if (const LoggerRecord *record = host.recordAt(state.transferRecordIndex))
-        host.auditUserAction(QStringLiteral("Configure: ") + record->serialNumber);
+    // the trail names the programming once the logger confirmed it, or
+    // once it failed: not when its frames are queued
+    if (!reemittingProgram)
+        programmedSerial = host.recordAt(state.transferRecordIndex)->serialNumber;
+}
+
+void LoggerWriter::auditProgramOutcome(bool confirmed)
+{
+    if (programmedSerial.isEmpty())
+        return;
+    host.auditUserAction((confirmed ? QStringLiteral("Configure: ") : QStringLiteral("Configure failed: "))
+                         + programmedSerial);
+    programmedSerial.clear();
+}
+
+// Whatever the transfer's end brings later (a box of it may be open now)
+// finds the outcome written.
+void LoggerWriter::abandonProgramming()
+{
+    auditProgramOutcome(false);
 }
 
 bool LoggerWriter::startProgramming(int row)
@@ -338,7 +374,8 @@ void LoggerWriter::serveWriteTransfer()
     seen.clockReplyPending = state.clockCheckPending;
     seen.nowMs = now();
     const TransferWatch::Kind kind = transferWatch.kind();
-    switch (transferWatch.step(seen)) {
+    const TransferWatch::Verdict verdict = transferWatch.step(seen);
+    switch (verdict) {
     case TransferWatch::Waiting:
         break;
     case TransferWatch::Progress:
@@ -371,6 +408,9 @@ void LoggerWriter::serveWriteTransfer()
                             "ended.\nReconnect the logger and try again."));
         break;
     }
+    // a programming tried again runs on; any other end is its outcome
+    if (kind == TransferWatch::Programming && !transferWatch.running())
+        auditProgramOutcome(verdict == TransferWatch::Succeeded);
 }
 
 // The bar counted a write's frames, and may still show its clock or its

@@ -50,11 +50,18 @@ public:
     bool refuseWhileBusy(const LoggerRecord &record);
     // What the Download action and every write say of a logger that is busy.
     static QString busyLoggerText();
+    // A warning, and true, while the record's logger is protected by a
+    // password that was neither given nor waived for writing.
+    bool refuseWhileLocked(const LoggerRecord &record, const QString &action);
     // The record at row, when the user's action (named in the refusal) may
     // write to it: a logger is behind it, the user holds the configure
-    // right (with user administration on) and neither a transfer nor the
-    // logger's download runs. Otherwise the user is told why, and nullptr.
+    // right (with user administration on), its password was given (or
+    // writing without it chosen) and neither a transfer nor the logger's
+    // download runs. Otherwise the user is told why, and nullptr.
     LoggerRecord *recordToWrite(int row, const QString &action);
+    // The logout cuts a programming under way: it is written to the trail
+    // as failed while its user is still logged in.
+    void abandonProgramming();
 
     const TransferWatch &watch() const { return transferWatch; }
     TransferWatch &watch() { return transferWatch; }
@@ -87,6 +94,9 @@ private:
     void finishTransfer(const LoggerRecord &record);
     void retryOrFailProgramming();
     void warnTransferFailed(TransferWatch::Kind kind);
+    // The trail tells whether the logger confirmed the programming, once it
+    // is over (re-emissions included).
+    void auditProgramOutcome(bool confirmed);
     bool transferDataArrived(const LoggerRecord &record) const;
 
     ProgrammingHost &host;
@@ -94,6 +104,7 @@ private:
     QByteArray image;
     int programRetryCount = 0;
     bool reemittingProgram = false;
+    QString programmedSerial;   // of the programming under way, "" when none
     QByteArray expectedTable;   // a calibration table being written, as it must read back
     int expectedTableAddress = 0;
     int writesGivenUpAtStart = 0;   // the link's give-up count when the transfer began

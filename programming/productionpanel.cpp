@@ -62,6 +62,9 @@ QString ProductionPanel::factoryInitQuestion(const LoggerRecord &record)
     if (holdsReadingsNotDownloaded(record))
         text += tr("\nIt holds %1 readings that were not downloaded; they will be lost.")
                     .arg(record.recordedCount);
+    // the page may hold another password than the logger's
+    if (record.asLastRead().isPasswordProtected())
+        text += tr("\nIts password goes too: the logger will no longer be protected.");
     return text + tr("\n\nInitialise the logger?");
 }
 

@@ -133,9 +133,9 @@ QString giveWritesTheirFiles(Station &s, const QTemporaryDir &dataDir, const QBy
 
 // The logger-password dialog is answered as a user does: typed goes into
 // its field, then the button of choice is pressed.
-void answerPasswordDialog(CPass::Choice choice, const QString &typed = QString())
+void answerPasswordDialog(PromptRecorder &prompts, CPass::Choice choice, const QString &typed = QString())
 {
-    CPrompt::setDialogHandler([choice, typed](QDialog *dialog) {
+    prompts.otherDialogs = [choice, typed](QDialog *dialog) {
         auto *pass = qobject_cast<CPass *>(dialog);
         if (!pass)
             return int(QDialog::Rejected);
@@ -146,7 +146,7 @@ void answerPasswordDialog(CPass::Choice choice, const QString &typed = QString()
         if (buttons[choice]->isEnabled())
             buttons[choice]->click();
         return pass->result();
-    });
+    };
 }
 
 // The download is offered and runs: no transfer holds the logger any more.
@@ -412,10 +412,16 @@ private slots:
         QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
     }
 
+    // The trail names a programming once, as confirmed or as failed after
+    // its last re-emission, never as the frames are queued.
     void silentLoggerEndsInTheFailureAfterNineReemissions()
     {
-        Station s({});
+        Station s({ "--serial", "FAIL-0001" });
         START_SELECTED(s);
+        CUserAdmin *users = s.window.app->userAdmin;
+        users->users = { UserStoreFile::user("cho", "Cho1pass", "13", UserRecord::RightConfigure) };
+        users->enabled = true;
+        users->currentUser = 0;
         PROGRAM_CONFIRMED(s);   // the page now holds what the logger holds
         QVERIFY(s.sim.command(QStringLiteral("silent on")));
         s.makeEveryReplyOverdue();
@@ -428,6 +434,9 @@ private slots:
         QVERIFY(s.sim.command(QStringLiteral("silent off")));
         QVERIFY(s.roundTrip());
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Program unsuccessful")), 1);
+        QCOMPARE(UserStoreFile::auditOfToday().count(QStringLiteral("Configure: FAIL-0001")), 1);
+        QCOMPARE(UserStoreFile::auditOfToday().count(QStringLiteral("Configure failed: FAIL-0001")), 1);
+        users->enabled = false;
     }
 
     void lateStartAndUsedUpTripsAreRefused()
@@ -698,35 +707,41 @@ private slots:
         users->enabled = false;
     }
 
-    // Every write to a logger is the configure right's: a viewer's leaves
-    // the logger's memory and clock as they were and no audit line; a
-    // configure user's goes out, and its line names the logger.
-    void aWriteNeedsTheConfigureRight_data()
+    // Every write to a logger is the configure right's, and a protected
+    // logger's needs its password: its allow bit alone opens nothing. A
+    // refused write leaves the logger's memory and clock as they were and
+    // no audit line; with the password typed on the page it goes out, and
+    // its line names the logger.
+    void aWriteNeedsTheConfigureRightAndThePassword_data()
     {
         QTest::addColumn<QString>("write");
         QTest::addColumn<QString>("serial");
+        QTest::addColumn<bool>("allowWrite");
         QTest::addColumn<QString>("audit");
-        QTest::newRow("sync") << "sync" << "WR-0001" << "Sync Time: WR-0001 ";
-        QTest::newRow("program") << "program" << "WR-0002" << "Configure: WR-0002";
-        QTest::newRow("eeprom write") << "eeprom" << "WR-0003" << "EEPROM Write: WR-0003";
-        QTest::newRow("internal table") << "internal" << "WR-0004" << "Write calibration table: WR-0004 ";
-        QTest::newRow("external table") << "external" << "WR-0005" << "Write calibration table: WR-0005 ";
-        QTest::newRow("factory init") << "init" << "WR-0006" << "Factory Init: WR-0006";
+        QTest::newRow("sync") << "sync" << "WR-0001" << false << "Sync Time: WR-0001 ";
+        QTest::newRow("program") << "program" << "WR-0002" << true << "Configure: WR-0002";
+        QTest::newRow("eeprom write") << "eeprom" << "WR-0003" << true << "EEPROM Write: WR-0003";
+        QTest::newRow("internal table") << "internal" << "WR-0004" << false << "Write calibration table: WR-0004 ";
+        QTest::newRow("external table") << "external" << "WR-0005" << true << "Write calibration table: WR-0005 ";
+        QTest::newRow("factory init") << "init" << "WR-0006" << false << "Factory Init: WR-0006";
     }
 
-    void aWriteNeedsTheConfigureRight()
+    void aWriteNeedsTheConfigureRightAndThePassword()
     {
         QFETCH(QString, write);
         QFETCH(QString, serial);
+        QFETCH(bool, allowWrite);
         QFETCH(QString, audit);
         QTemporaryDir dataDir;
-        Station s({ "--serial", serial, "--clock-offset", "3600" });
-        START_SELECTED(s);
+        Station s(QStringList{ "--serial", serial, "--clock-offset", "3600", "--password", "4321" }
+                  + (allowWrite ? QStringList{ "--allow", "write" } : QStringList()));
+        answerPasswordDialog(s.prompts, CPass::Cancelled);
+        QVERIFY(s.plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().passwordAsked, kReplyMs);
         const QByteArray before = s.sim.memory();
         QByteArray image = before;
         image.replace(MemoryMap::Description, 9, QByteArray("From file"));
         QVERIFY(!giveWritesTheirFiles(s, dataDir, image).isEmpty());
-        s.ui->m_radioButtonPrgStartWait->click();
         const auto startWrite = [&s, &write] { startWriteNamed(s, write); };
         const auto clockOffset = [&s] {
             return qint64(s.record().loggerClockSeconds) - qint64(s.window.app->currentLoggerTime());
@@ -736,28 +751,35 @@ private slots:
         users->users = { UserStoreFile::user("kim", "Kim1pass", "12", UserRecord::RightViewer),
                          UserStoreFile::user("cho", "Cho1pass", "13", UserRecord::RightConfigure) };
         users->enabled = true;
-        users->currentUser = 0;
-        s.prompts.boxes.clear();
-        startWrite();
-        QCOMPARE(s.prompts.boxes.size(), 1);
-        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("needs the right to configure")));
-        QVERIFY(s.transferOver());
-        QVERIFY(s.roundTrip());
-        QVERIFY(qAbs(clockOffset() - 3600) < 10);
-        QCOMPARE(s.sim.memory(), before);
-        QVERIFY(!UserStoreFile::auditOfToday().contains(serial));
+        for (int user : { 0, 1 }) {   // the viewer, then the configure user
+            users->currentUser = user;
+            s.prompts.boxes.clear();
+            startWrite();
+            QCOMPARE(s.prompts.boxes.size(), 1);
+            QVERIFY(s.prompts.boxes.first().text.contains(user == 0 ? "needs the right to configure"
+                                                                     : "is password protected: "));
+            QVERIFY(s.transferOver());
+            QVERIFY(s.roundTrip());
+            QVERIFY(qAbs(clockOffset() - 3600) < 10);
+            QCOMPARE(s.sim.memory(), before);
+            QVERIFY(!UserStoreFile::auditOfToday().contains(serial));
+        }
+        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("Type it into the field Pass: R/W")));
 
-        users->currentUser = 1;
+        s.ui->m_lineEditLoggerPassword->setText(QStringLiteral("4321"));
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        s.ui->m_radioButtonPrgStartWait->click();
         s.prompts.boxes.clear();
         startWrite();
-        QVERIFY(UserStoreFile::auditOfToday().contains(audit));
         QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
         QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
+        QVERIFY(UserStoreFile::auditOfToday().contains(audit));
         // what each write does to the logger is shown above and below
         if (write == QLatin1String("sync")) {
             QTRY_VERIFY_WITH_TIMEOUT(s.window.clockConfirmed, kReplyMs);
             QVERIFY(qAbs(clockOffset()) < 10);
         }
+        QCOMPARE(s.prompts.sawBoxContaining(QStringLiteral("will no longer be protected")), write == "init");
         users->enabled = false;
     }
 
@@ -962,7 +984,7 @@ private slots:
     void aLoggerOpenedForWritingOnlyTakesAProgram()
     {
         Station s({ "--serial", "WRO-0001", "--password", "1234", "--allow", "write" });
-        answerPasswordDialog(CPass::WriteWithout);
+        answerPasswordDialog(s.prompts, CPass::WriteWithout);
         QVERIFY(s.plugInAndSelect(kFoundMs));
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
         s.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Written without its password"));
@@ -985,7 +1007,7 @@ private slots:
     void aLoggerOpenedForReadingOnlyIsDownloadedNotProgrammed()
     {
         Station s({ "--serial", "RDO-0001", "--password", "1234", "--allow", "read", "--readings", "300" });
-        answerPasswordDialog(CPass::ReadWithout);
+        answerPasswordDialog(s.prompts, CPass::ReadWithout);
         QVERIFY(s.plugInAndSelect(kFoundMs));
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionDownload->isEnabled(), kReplyMs);
@@ -1023,9 +1045,9 @@ private slots:
         QFETCH(bool, cancelled);
         Station s({ "--serial", "TRY-0001", "--password", "1234" });
         if (cancelled)
-            answerPasswordDialog(CPass::Cancelled);
+            answerPasswordDialog(s.prompts, CPass::Cancelled);
         else
-            answerPasswordDialog(CPass::Read, QStringLiteral("4321"));
+            answerPasswordDialog(s.prompts, CPass::Read, QStringLiteral("4321"));
         QVERIFY(s.plugInAndSelect(kFoundMs));
         QTRY_VERIFY_WITH_TIMEOUT(s.record().passwordAsked, kReplyMs);
         QCOMPARE(s.prompts.sawBoxContaining(QStringLiteral("Type it into the Pass. field")), !cancelled);
@@ -1048,7 +1070,7 @@ private slots:
     void aPasswordOutOfRangeIsNotProgrammed()
     {
         Station s({ "--serial", "PWR-0001", "--password", "1234" });
-        answerPasswordDialog(CPass::Write, QStringLiteral("1234"));
+        answerPasswordDialog(s.prompts, CPass::Write, QStringLiteral("1234"));
         QVERIFY(s.plugInAndSelect(kFoundMs));
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
         s.ui->m_radioButtonPrgStartWait->click();
@@ -1078,11 +1100,11 @@ private slots:
     void eachLoggerKeepsThePasswordGivenForIt()
     {
         Station s({ "--serial", "PWA-0001", "--password", "1111" });
-        answerPasswordDialog(CPass::Write, QStringLiteral("1111"));
+        answerPasswordDialog(s.prompts, CPass::Write, QStringLiteral("1111"));
         START_SELECTED(s);
         LoggerSimProcess other({ "--serial", "PWB-0002", "--password", "2222" });
         QVERIFY(other.start());
-        answerPasswordDialog(CPass::Write, QStringLiteral("2222"));
+        answerPasswordDialog(s.prompts, CPass::Write, QStringLiteral("2222"));
         LoggerSimProcess::exposePorts({ s.sim.ptyPath(), other.ptyPath() });
         QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_tableWidgetLogger->rowCount(), 2, kFoundMs);
         s.ui->m_tableWidgetLogger->setCurrentCell(1, 0);
@@ -1098,6 +1120,57 @@ private slots:
         QVERIFY(s.ui->m_groupBoxProgram->isEnabled() && s.ui->m_actionDownload->isEnabled());
         QCOMPARE(s.loggerImage().passwordWord, PasswordBits::Marker | 1111u);
         QCOMPARE(s.ui->m_lineEditLoggerPassword->text(), QStringLiteral("1111"));
+    }
+
+    // A logout, chosen or automatic, forgets the password given in the
+    // session: the next user is asked again and gets neither Download nor
+    // Program until it is given; a programming it cut stands in the trail
+    // as failed, in the leaving user's name. The Pass. field shows nothing
+    // of a logger gone.
+    void aLogoutForgetsTheLoggerPasswords_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::newRow("chosen") << false;
+        QTest::newRow("automatic") << true;
+    }
+
+    void aLogoutForgetsTheLoggerPasswords()
+    {
+        QFETCH(bool, automatic);
+        const QString serial = automatic ? QStringLiteral("OUT-0002") : QStringLiteral("OUT-0001");
+        Station s({ "--serial", serial, "--password", "1234" });
+        CUserAdmin *users = s.window.app->userAdmin;
+        users->users = { UserStoreFile::user("ada", "Ada1pass", "1", UserRecord::RightAdmin),
+                         UserStoreFile::user("dora", "Dora1pass", "8", UserRecord::RightDownload) };
+        users->enabled = true;
+        users->currentUser = 0;
+        answerPasswordDialog(s.prompts, CPass::Write, QStringLiteral("1234"));
+        START_SELECTED(s);
+        s.ui->m_radioButtonPrgStartWait->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+        s.ui->m_actionProgram->trigger();
+
+        answerPasswordDialog(s.prompts, CPass::Cancelled);
+        s.prompts.logins = { { "dora", "Dora1pass" } };
+        users->logoutRequested = users->autoLogout = automatic;
+        if (!automatic)
+            s.window.on_m_actionLogout_triggered();
+        s.window.Timer100ms();
+        QVERIFY(users->currentUserLogin() == "dora" && s.ui->m_lineEditLoggerPassword->text().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_tableWidgetLogger->rowCount() == 1, kFoundMs);
+        s.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().passwordAsked, kReplyMs);
+        QVERIFY(!s.ui->m_actionDownload->isEnabled() && !s.ui->m_actionProgram->isEnabled());
+        const QString audit = UserStoreFile::auditOfToday();
+        const int failed = audit.indexOf(QStringLiteral("Configure failed: ") + serial);
+        QVERIFY(failed > 0 && audit.lastIndexOf("User: ", failed) == audit.lastIndexOf("User: Ada", failed));
+
+        s.ui->m_lineEditLoggerPassword->setText(QStringLiteral("1234"));
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionDownload->isEnabled(), kReplyMs);
+        QVERIFY(s.sim.command(QStringLiteral("unplug")));
+        QTRY_VERIFY_WITH_TIMEOUT(s.records.isEmpty(), kReplyMs);
+        QVERIFY(s.ui->m_lineEditLoggerPassword->text().isEmpty());
+        users->enabled = false;
     }
 
     void eepromReadGivesTheLoggersMemory()
