@@ -738,9 +738,7 @@ void MainWindow::refreshSelectedLogger(int row)
     showRecordComment();
     if (!formLocked) {
         updatingForm = false;
-        ui->m_lineEditLoggerSerial->clear();
-        ui->m_lineEditLoggerProduct->clear();
-        ui->m_lineEditLoggerDescription->clear();
+        setSettingsTextsAside();
     }
     if (!validRow(row))
         return;

@@ -250,6 +250,7 @@ void MainWindow::serveLogout()
     // on only once the next user has logged in, takes it as cancelled.
     CPrompt::dismissOpen();
     closeFilesAtLogout();
+    settingsTexts.forgetAll();
     users->currentUser = -1;
     if (app->msd)
         app->msd->pause();
