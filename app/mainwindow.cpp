@@ -276,34 +276,13 @@ QString MainWindow::startPageAddress() const
 
 namespace {
 
-// A row with the trip it holds: a row answered for is asked again once
-// another trip came into it.
-using RowTrip = QPair<quint64, quint64>;
-
-RowTrip rowTripOf(const LoggerRecord &record)
-{
-    return { record.recordId, record.trip().tripId };
-}
-
-// How the exit's questions were answered: the rows asked about, and the
-// trips the user chose not to save, wherever they stand since.
-struct ExitAnswers
-{
-    QSet<RowTrip> askedRows;
-    QSet<quint64> declinedTrips;
-
-    bool cover(const LoggerRecord &record) const
-    {
-        return askedRows.contains(rowTripOf(record)) || declinedTrips.contains(record.trip().tripId);
-    }
-};
-
-// The records holding readings never saved and not answered for, in the list's order.
-QList<LoggerRecord> unansweredUnsaved(const QList<LoggerRecord> &records, const ExitAnswers &answers)
+// The records holding readings never saved whose trip was not answered
+// for, in the list's order.
+QList<LoggerRecord> unansweredUnsaved(const QList<LoggerRecord> &records, const QSet<quint64> &answeredTrips)
 {
     QList<LoggerRecord> unanswered;
     for (const LoggerRecord &record : records)
-        if (record.unsavedReadings && !answers.cover(record))
+        if (record.unsavedReadings && !answeredTrips.contains(record.trip().tripId))
             unanswered << record;
     return unanswered;
 }
@@ -315,14 +294,16 @@ QList<LoggerRecord> unansweredUnsaved(const QList<LoggerRecord> &records, const 
 // cancelled or fails keeps the window open, so no download is lost. A
 // question runs the timers: the logger's next trip may come into a row
 // meanwhile and set the trip before it apart in a row of its own, so the
-// rows are looked at again after each answer. No answers for every trip
-// unsaved when it was asked, not for one that came while it was open.
+// rows are looked at again after each answer. A trip is asked for once,
+// wherever it stands since: a trip exported as text or a report stays
+// unsaved, and No answers for every trip unsaved when it was asked, not
+// for one that came while it was open.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     storeEditedComment();
-    ExitAnswers answers;
-    for (QList<LoggerRecord> unsaved = unansweredUnsaved(app->records, answers); !unsaved.isEmpty();
-         unsaved = unansweredUnsaved(app->records, answers)) {
+    QSet<quint64> answeredTrips;
+    for (QList<LoggerRecord> unsaved = unansweredUnsaved(app->records, answeredTrips); !unsaved.isEmpty();
+         unsaved = unansweredUnsaved(app->records, answeredTrips)) {
         const LoggerRecord &asked = unsaved.first();
         const UnsavedOutcome outcome =
             offerUnsavedReadings(asked, app->languageTable->text(LabelId::SaveBeforeClosingQuestion));
@@ -330,11 +311,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
             event->ignore();
             return;
         }
-        if (outcome == UnsavedOutcome::Declined)
-            for (const LoggerRecord &record : qAsConst(unsaved))
-                answers.declinedTrips.insert(record.trip().tripId);
-        // a trip exported as text or a report stays unsaved, and is not asked for again
-        answers.askedRows.insert(rowTripOf(asked));
+        const QList<LoggerRecord> answered =
+            outcome == UnsavedOutcome::Declined ? unsaved : QList<LoggerRecord>{ asked };
+        for (const LoggerRecord &record : answered)
+            answeredTrips.insert(record.trip().tripId);
     }
     QMainWindow::closeEvent(event);
 }
@@ -764,9 +744,7 @@ void MainWindow::refreshSelectedLogger(int row)
     showRecordComment();
     if (!formLocked) {
         updatingForm = false;
-        ui->m_lineEditLoggerSerial->clear();
-        ui->m_lineEditLoggerProduct->clear();
-        ui->m_lineEditLoggerDescription->clear();
+        setSettingsTextsAside();
     }
     showTypedLoggerPassword(recordAt(row));
     if (!validRow(row))

@@ -13,6 +13,7 @@
 #include "programming/loggerwriter.h"
 #include "programming/productionpanel.h"
 #include "programming/programminghost.h"
+#include "programming/settingstexts.h"
 
 class CHelp;
 class CHistogram;
@@ -440,6 +441,7 @@ private:
     void showPagesForMode();
     void fillAlarmFields(const LoggerRecord &record);
     void fillSettingsFields(const LoggerRecord &record);
+    void setSettingsTextsAside();
     void removeRecord(int index);
     bool saveRecordAs(int row);
     // The answer to "save before closing?" for a record whose readings were
@@ -580,7 +582,8 @@ private:
     void openLoggerPasswordField();
     // null: no logger is selected, and the field shows nothing
     void showTypedLoggerPassword(const LoggerRecord *record);
-    // The logout takes away what the leaving user gave the loggers.
+    // The logout takes away what the leaving user gave the loggers and the
+    // texts they typed for them on the Program page.
     void forgetLoggerSessionAtLogout();
     void fillProgramPanel(const LoggerRecord &record);
     void showProgramSummary(const LoggerRecord &record);
@@ -600,7 +603,6 @@ private:
     QDateTime loggerNow() const override;
     void takeLockedCopies();
     quint32 shownClockSeconds = 0;
-    // the identity of the record the settings texts were filled from, and
-    // its own texts then
-    QStringList settingsFieldsOwner;
+    // whose texts the settings fields show, and what was typed for others
+    SettingsTexts settingsTexts;
 };

@@ -164,27 +164,25 @@ QDateTime MainWindow::loggerNow() const
     return LoggerTime::toDateTime(app->currentLoggerTime());
 }
 
-// The texts the user types go into the record only when the page is read
-// for a programming or a template. They stay while the page shows the same
-// record, which a save, a download or another row coming into the list
-// leaves the same. Another record, or the record's own texts changed (the
-// logger's image after a program, a template), replace them.
-// The serial number is the logger's own: a locked form keeps its program,
-// never the identity of the logger it was locked on.
+// The texts the user types stay while the page shows the same record,
+// which a save, a download or another row coming into the list leaves the
+// same, and come back with the record when another was shown meanwhile
+// (SettingsTexts). The serial number is the logger's own: a locked form
+// keeps its program, never the identity of the logger it was locked on.
 void MainWindow::fillSettingsFields(const LoggerRecord &record)
 {
-    const QStringList owner = { QString::number(record.recordId), record.serialNumber,
-                                record.productCode, record.description };
-    const bool otherRecord = owner != settingsFieldsOwner;
-    settingsFieldsOwner = owner;
-    auto fill = [otherRecord](QLineEdit *field, const QString &text) {
-        if (otherRecord || field->text().isEmpty())
-            showText(field, text);
+    QStringList texts;
+    const bool otherRecord = settingsTexts.show(record, &texts);
+    auto fill = [otherRecord](QLineEdit *field, const QString &shown, const QString &own) {
+        if (otherRecord)
+            showText(field, shown);
+        else if (field->text().isEmpty())
+            showText(field, own);
     };
-    fill(ui->m_lineEditLoggerSerial, record.serialNumber);
+    fill(ui->m_lineEditLoggerSerial, texts.value(0), record.serialNumber);
     if (!formLocked) {
-        fill(ui->m_lineEditLoggerProduct, record.productCode);
-        fill(ui->m_lineEditLoggerDescription, record.description);
+        fill(ui->m_lineEditLoggerProduct, texts.value(1), record.productCode);
+        fill(ui->m_lineEditLoggerDescription, texts.value(2), record.description);
     }
     showText(ui->m_lineEditLoggerNbTrip, QString::number(record.tripNumber));
     ui->m_lineEditLoggerRange->setText(rangeText(record, app->settings.modeCelsius != 0));
@@ -344,7 +342,10 @@ void MainWindow::clearProgramPage()
     const bool wasUpdating = updatingForm;
     updatingForm = true;
     updatingProgramForm = true;
-    settingsFieldsOwner.clear();
+    if (formLocked)
+        settingsTexts.forgetShown();
+    else
+        setSettingsTextsAside();
     for (QLineEdit *field : { ui->m_lineEditLoggerSerial, ui->m_lineEditLoggerProduct,
                               ui->m_lineEditLoggerMemSize, ui->m_lineEditLoggerNbTrip,
                               ui->m_lineEditLoggerRange, ui->m_lineEditLoggerPassword })
@@ -357,6 +358,18 @@ void MainWindow::clearProgramPage()
     ui->m_tabWidget->setTabEnabled(PageLogger, false);
     updatingProgramForm = false;
     updatingForm = wasUpdating;
+}
+
+void MainWindow::setSettingsTextsAside()
+{
+    QLineEdit *const fields[] = { ui->m_lineEditLoggerSerial, ui->m_lineEditLoggerProduct,
+                                  ui->m_lineEditLoggerDescription };
+    QStringList shown;
+    for (QLineEdit *field : fields) {
+        shown << field->text();
+        field->clear();
+    }
+    settingsTexts.setAside(shown);
 }
 
 void MainWindow::clearProgramFields()
@@ -662,7 +675,7 @@ void MainWindow::applyTemplate()
         return;
     *record = updated;
     recalcAfterSensorsOrInterval(currentLoggerRow());
-    settingsFieldsOwner.clear();
+    settingsTexts.forgetShown();
     formLocked = false;   // so that the page takes the template
     showLoggerRecord();
     formLocked = true;
@@ -1346,6 +1359,7 @@ void MainWindow::forgetLoggerSessionAtLogout()
     loggerWriter.abandonProgramming();
     app->forgetLoggerPasswords();
     showTypedLoggerPassword(nullptr);
+    settingsTexts.forgetAll();
 }
 
 void MainWindow::openLoggerPasswordField()

@@ -72,7 +72,9 @@ void MainWindow::runAutomaticSteps(int row)
         on_m_actionDownload_triggered();
     }
     LoggerRecord &current = app->records[row];
-    if (!current.autoDownloadArrived || !current.dataLoaded)
+    // a trip that has not begun holds nothing to save, report or mail: the
+    // steps wait for a download that brings readings
+    if (!current.autoDownloadArrived || !current.dataLoaded || current.trip().readingCount == 0)
         return;
 
     // A step that shows a box gives back the record's row again: the box's

@@ -446,10 +446,13 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
         row = records.size() - 1;
     } else {
         // the row and the trip it was, holding what its drive holds now, with the comment
-        // typed for its trip, which the drive does not carry
-        record.recordId = records.at(row).recordId;
-        record.tripId = records.at(row).tripId;
-        record.comment = records.at(row).comment;
+        // typed for its trip, which the drive does not carry (and which is still to be saved)
+        const LoggerRecord &held = records.at(row);
+        record.recordId = held.recordId;
+        record.tripId = held.trip().tripId;
+        record.comment = held.trip().comment;
+        record.unsavedReadings = held.unsavedReadings;
+        record.keepAsTrip();   // the trip is what the window shows, saves and finds again
         records[row] = record;
     }
     if (mainWindow) {

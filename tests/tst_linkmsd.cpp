@@ -10,6 +10,7 @@
 #include "support/coretest.h"
 #include "support/envguard.h"
 #include "support/useradmintest.h"
+#include "support/windowtest.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -54,6 +55,26 @@ bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &mo
         file.setFileTime(modified, QFileDevice::FileModificationTime);
     return true;
 }
+
+// A folder standing for the drive of the first logger, with its data
+// file; moved away, the drive is unplugged.
+struct DriveFolder
+{
+    QTemporaryDir base;
+    const QString path = base.filePath(QStringLiteral("drive"));
+    const QString away = base.filePath(QStringLiteral("unplugged"));
+
+    bool plugIn(int readings) const
+    {
+        return QDir().mkpath(path)
+               && writeFile(path + QStringLiteral("/MSD1.QLF"), driveFile(readings, QStringLiteral("FIRST")));
+    }
+    // True once the worker looks for the drive again.
+    bool unplug(const CMsd *msd) const
+    {
+        return QDir().rename(path, away) && QTest::qWaitFor([msd] { return msd->state == CMsd::Looking; }, 5000);
+    }
+};
 
 // A core whose drive logger looks in this folder.
 struct DriveRoot
@@ -187,22 +208,17 @@ private slots:
     // logger's drive is a row of its own.
     void aDriveThatComesBackIsItsRowAndAnotherIsNew()
     {
-        QTemporaryDir base;
-        const QString path = base.filePath(QStringLiteral("drive"));
-        const QString away = base.filePath(QStringLiteral("unplugged"));
-        QVERIFY(QDir().mkpath(path));
-        QVERIFY(writeFile(path + QStringLiteral("/MSD1.QLF"), driveFile(3, QStringLiteral("FIRST"))));
+        DriveFolder folder;
+        const QString &path = folder.path, &away = folder.away;
+        QVERIFY(folder.plugIn(3));
         Drive drive(path);
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
         const quint64 id = drive.app.records.first().recordId;
         const quint64 trip = drive.app.records.first().tripId;
-        const auto unplug = [&] {
-            return QDir().rename(path, away)
-                   && QTest::qWaitFor([&drive] { return drive.state() == CMsd::Looking; }, 5000);
-        };
+        const auto unplug = [&] { return folder.unplug(drive.app.msd); };
 
-        drive.app.records.first().comment = QStringLiteral("Pallet 7");
+        drive.app.records.first().tripForChange().comment = QStringLiteral("Pallet 7");
         QVERIFY(unplug());
         QCOMPARE(drive.app.records.size(), 1);
         QVERIFY(writeFile(away + QStringLiteral("/MSD1.QLF"), driveFile(5, QStringLiteral("FIRST"))));
@@ -212,7 +228,7 @@ private slots:
         QCOMPARE(drive.app.records.size(), 1);
         QCOMPARE(drive.app.records.first().recordId, id);
         QCOMPARE(drive.app.records.first().tripId, trip);
-        QCOMPARE(drive.app.records.first().comment, QStringLiteral("Pallet 7"));
+        QCOMPARE(drive.app.records.first().trip().comment, QStringLiteral("Pallet 7"));
         QCOMPARE(drive.app.currentRecord, 0);
 
         QVERIFY(unplug());
@@ -234,6 +250,56 @@ private slots:
         QCOMPARE(drive.app.records.at(0).readingCount, 5);
         QCOMPARE(drive.app.records.at(2).serialNumber, QStringLiteral("FIRST"));
         QCOMPARE(drive.app.records.at(2).readingCount, 2);
+    }
+
+    // In the window, the drive back with the same trip is still that trip:
+    // its comment shows and is saved, a comment being typed stays, and a
+    // chooser open meanwhile writes the trip it was opened for.
+    void aDriveBackWithItsTripKeepsItsCommentInTheWindow()
+    {
+        DriveFolder folder;
+        int readings = 3;
+        QVERIFY(folder.plugIn(readings));
+        DriveRoot root(folder.path);
+        WindowTest::Harness h;
+        CMsd *msd = h.window.app->msd;
+        msd->pollMs = 20;
+        QTRY_VERIFY_WITH_TIMEOUT(h.records.size() == 1 && msd->state == CMsd::Idle, 5000);
+        // unplugged, and back with one reading more of its trip
+        const auto replug = [&] {
+            return folder.unplug(msd) && QDir(folder.away).removeRecursively() && folder.plugIn(++readings)
+                   && QTest::qWaitFor([&] { return h.records.first().readingCount == readings
+                                                   && msd->state == CMsd::Idle; }, 5000);
+        };
+        const auto savedComment = [](const QString &file) {
+            LoggerRecord saved;
+            QString error;
+            return CFileManager::readDataFile(file, saved, false, &error) ? saved.comment : error;
+        };
+        h.window.Timer();
+        QLineEdit *comment = h.ui->m_lineEditComment;
+        QTest::keyClicks(comment, QStringLiteral("Pallet 7"));
+        QTest::keyClick(comment, Qt::Key_Return);
+        QVERIFY(replug());
+        h.window.Timer();
+        QCOMPARE(comment->text(), QStringLiteral("Pallet 7"));
+        QVERIFY(h.records.first().unsavedReadings);
+        h.prompts.filesToChoose = QStringList{ h.homePath(QStringLiteral("pallet.qlf")) };
+        h.ui->m_actionSave->trigger();
+        QCOMPARE(savedComment(h.homePath(QStringLiteral("pallet.qlf"))), QStringLiteral("Pallet 7"));
+
+        comment->selectAll();
+        QTest::keyClicks(comment, QStringLiteral("Door open 10:00"));
+        QVERIFY(replug());
+        h.window.Timer();
+        QCOMPARE(comment->text(), QStringLiteral("Door open 10:00"));
+        const QString door = h.homePath(QStringLiteral("door.qlf"));
+        CPrompt::setFileHandler([&](const QString &, const QString &, const QString &, const QString &) {
+            return replug() ? QStringList{ door } : QStringList();
+        });
+        h.ui->m_actionSaveAs->trigger();
+        QVERIFY2(h.prompts.boxes.isEmpty(), qPrintable(h.prompts.boxes.value(0).text));
+        QCOMPARE(savedComment(door), QStringLiteral("Door open 10:00"));
     }
 
     void anUnreadableFileDoesNotEndTheSearch()

@@ -134,7 +134,8 @@ private slots:
     }
 
     // The Logout action ends in the login dialog: the files close, every
-    // logger is let go and the drive logger is no longer looked for.
+    // logger is let go, the drive logger is no longer looked for, and a
+    // description typed for a row that stays is not kept for the next user.
     void logoutClosesFilesAndWaitsForTheNextLogin()
     {
         QDir(UserStoreFile::userDir()).removeRecursively();
@@ -150,6 +151,9 @@ private slots:
         unsaved.unsavedReadings = true;
         app->records << unsaved;
         window.fillLoggerTable(true);
+        window.selectTableRow(1);
+        window.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Typed by admin"));
+        window.selectTableRow(0);
 
         window.on_m_actionLogout_triggered();
         window.Timer100ms();
@@ -158,6 +162,8 @@ private slots:
         QCOMPARE(app->userAdmin->currentUser, -1);
         QCOMPARE(app->records.size(), 1);   // the download saved nowhere stays
         QCOMPARE(app->records.at(0).serialNumber, QStringLiteral("U1"));
+        window.selectTableRow(0);
+        QVERIFY(window.ui->m_lineEditLoggerDescription->text().isEmpty());
         QCOMPARE(app->msd->state.load(), int(CMsd::Idle));
         QVERIFY(app->msd->paused);
         QVERIFY(!UserStoreFile::auditOfToday().contains("Auto Logout"));

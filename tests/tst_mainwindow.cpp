@@ -234,8 +234,9 @@ private slots:
     // Rows come and go beside the one the user chose (a logger plugged, a
     // trip kept apart, a row above closed): the same record stays chosen,
     // with what was typed for it, its actions and the rows selected beside
-    // it. Once it is gone nothing is current and the page shows no
-    // logger's identity.
+    // it. The kept trip, with the same texts, shows its own, and what was
+    // typed comes back with its record. Once it is gone nothing is current
+    // and the page shows no logger's identity.
     void theChosenRecordStaysChosenWhileRowsComeAndGo()
     {
         Harness h;
@@ -270,6 +271,10 @@ private slots:
         QCOMPARE(description->text(), QStringLiteral("Typed for B2"));
         QVERIFY(h.ui->m_actionSave->isEnabled() && h.ui->m_actionDownload->isEnabled()
                 && h.ui->m_actionProgram->isEnabled());
+        table->setCurrentCell(2, 0);
+        QCOMPARE(description->text(), QStringLiteral("Before"));
+        table->setCurrentCell(0, 0);
+        QCOMPARE(description->text(), QStringLiteral("Typed for B2"));
 
         // the kept trip selected beside it; the logger between them goes
         table->selectionModel()->select(table->model()->index(2, 0),

@@ -48,8 +48,10 @@ struct Station : WindowTest::Harness
     }
 
     // Answers the boxes in turn (Cancel when none is left), the next trip
-    // arriving while the first is open; every chooser gets a file of its own.
-    void answerBoxes(const QList<QMessageBox::StandardButton> &answers)
+    // arriving while the first is open; every chooser gets a file of its own,
+    // of the type given.
+    void answerBoxes(const QList<QMessageBox::StandardButton> &answers,
+                     const QString &suffix = QStringLiteral("qlf"))
     {
         CPrompt::setBoxHandler([this, answers](CPrompt::Kind kind, const QString &text,
                                                QMessageBox::StandardButtons) {
@@ -58,8 +60,9 @@ struct Station : WindowTest::Harness
                 nextTripArrives();
             return answers.value(prompts.boxes.size() - 1, QMessageBox::Cancel);
         });
-        CPrompt::setFileHandler([this](const QString &, const QString &, const QString &, const QString &) {
-            chosen << homePath(QStringLiteral("chosen-%1.qlf").arg(chosen.size()));
+        CPrompt::setFileHandler([this, suffix](const QString &, const QString &, const QString &,
+                                               const QString &) {
+            chosen << homePath(QStringLiteral("chosen-%1.%2").arg(chosen.size()).arg(suffix));
             return QStringList{ chosen.last() };
         });
     }
@@ -130,7 +133,8 @@ private slots:
 
     // Exit offers the trip that came while its question was open: after
     // Yes, the trip asked for goes to the first file and the next one is
-    // asked for; No answers for the trip asked for wherever it went since.
+    // asked for; No, or a TXT, CSV or PDF file, answers for the trip asked
+    // for wherever it went since.
     void exitOffersTheTripThatCameMeanwhile()
     {
         Station s;
@@ -150,6 +154,16 @@ private slots:
         QVERIFY(declining.window.close());
         QCOMPARE(declining.prompts.boxes.size(), 2);
         QCOMPARE(declining.records.size(), 2);
+
+        for (const QString &suffix : { QStringLiteral("txt"), QStringLiteral("csv"), QStringLiteral("pdf") }) {
+            Station exporting;
+            exporting.window.show();
+            exporting.answerBoxes({ QMessageBox::Yes, QMessageBox::Yes }, suffix);
+            QVERIFY2(exporting.window.close(), qPrintable(suffix));
+            QCOMPARE(exporting.prompts.boxes.size(), 2);
+            QCOMPARE(exporting.chosen.size(), 2);
+            QVERIFY(QFile::exists(exporting.chosen.first()));
+        }
     }
 
     // A comment being typed over the graph is for the trip shown: when the

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "core/ccomm.h"
+#include "core/cgestionserie.h"
 #include "users/cuseradmin.h"
 
 using namespace WindowTest;
@@ -153,6 +154,40 @@ private slots:
         QVERIFY2(h.prompts.boxes.first().text.contains(said), qPrintable(h.prompts.boxes.first().text));
         QVERIFY(h.prompts.boxes.first().text.startsWith(QStringLiteral("Warning!\n\n")));
         QCOMPARE(QFile::exists(dataDir.filePath(QStringLiteral("FULL-1_0000_000.qlf"))), folderChosen);
+    }
+
+    // A download of a trip that has not begun runs no automatic step: the
+    // steps wait for the download that brings readings, and run for it.
+    void automaticStepsWaitForReadings()
+    {
+        Harness h;
+        QTemporaryDir dataDir;
+        AppSettings &settings = h.window.app->settings;
+        settings.defaultPath = dataDir.path();
+        settings.autoSaveLogger = settings.autoGeneratePdf = true;
+        settings.autoGenerateTxt = settings.autoGenerateCsv = true;
+        settings.smtpServerAuto = 1;
+        LoggerRecord logger = loggerRecord("ttyUSB0", "WAIT-1");
+        giveLoggerHeader(logger);
+        logger.ready = logger.autoDownloaded = logger.autoDownloadArrived = true;
+        h.addAndSelect(logger);
+        const auto download = [&](const QVector<quint16> &readings) {
+            LinkResult done;
+            done.kind = LinkResult::DownloadDone;
+            done.readings = readings;
+            done.start = done.end = 800000000u;
+            CGestionSerie::applyResult(done, 0, *h.window.app);
+            for (int tick = 0; tick < 4; ++tick)
+                h.window.Timer();
+        };
+        download({});
+        QVERIFY(h.records.at(0).dataLoaded);
+        QCOMPARE(QDir(dataDir.path()).entryList(QDir::Files), QStringList());
+        QVERIFY(!h.records.at(0).autoMailStarted);
+
+        settings.smtpServerAuto = 0;   // no server to mail to here
+        download({ 200, 210 });
+        QCOMPARE(QDir(dataDir.path()).entryList(QDir::Files).size(), 4);
     }
 
     // The automatic download of a logger that takes a write waits for the
