@@ -14,11 +14,13 @@ namespace {
 
 constexpr int kChannels = 3;
 
+// Readings that repeat no run of theirs elsewhere, so that the place a
+// memory gone round goes on at is told by them.
 QVector<quint16> pattern(int first, int count)
 {
     QVector<quint16> readings(count);
     for (int i = 0; i < count; ++i)
-        readings[i] = ReadingWord::make((first + i) * 7 % 1200 - 300);
+        readings[i] = ReadingWord::make(int((quint32(first + i) * 2654435761u) >> 21) - 1024);
     return readings;
 }
 
@@ -66,10 +68,10 @@ void BM_SameTripToldByItsStart(benchmark::State &state)
     trip.readingCount = kMaxReadings;
     trip.startTime = LoggerTime::toDateTime(0);
     const int dropped = kMaxReadings / 2 / kChannels * kChannels;
-    const TripContinuity::Download later{ pattern(dropped, kMaxReadings), quint32(dropped / kChannels * 60), true };
+    const TripContinuity::Download later{ pattern(dropped, kMaxReadings), quint32(dropped / kChannels * 60), true, {} };
     int ahead = -1;
     for (auto _ : state)
-        benchmark::DoNotOptimize(ahead = TripContinuity::readingsBefore(trip, trip, later, false));
+        benchmark::DoNotOptimize(ahead = TripContinuity::readingsBefore(trip, trip, later));
     state.counters["goes_on"] = ahead >= 0;
 }
 

@@ -1,5 +1,7 @@
 #include "core/ccomm.h"
 
+#include <optional>
+
 #include <QMutexLocker>
 #include <QSerialPort>
 
@@ -33,6 +35,10 @@ constexpr int kMaxResends = 20;
 constexpr int kSilenceBeforeGivingUpMs = 3000;
 constexpr int kLongestWriteWaitMs = 30000;
 constexpr int kProbeWaitMs = 100;
+// A clock reply comes at once, or behind a reply the logger is still
+// sending (a whole image takes some 150 ms). A silent logger holds each
+// clock set up this long.
+constexpr int kClockReadWaitMs = 500;
 
 void configure(QSerialPort &port)
 {
@@ -60,6 +66,18 @@ QString frameBody(const QString &frame)
     while (body.endsWith(QLatin1Char('\n')) || body.endsWith(QLatin1Char('\r')))
         body.chop(1);
     return body;
+}
+
+// The value a clock-set frame sets the logger's clock to.
+std::optional<quint32> clockSetTo(const QString &frame)
+{
+    const QString body = frameBody(frame);
+    const QString read = frameBody(CComm::commandFrame(Command::Clock));
+    if (body.size() != read.size() + 8 || !body.startsWith(read))
+        return std::nullopt;
+    bool ok = false;
+    const quint32 value = body.mid(read.size()).toUInt(&ok, 16);
+    return ok ? std::optional<quint32>(value) : std::nullopt;
 }
 
 }
@@ -218,6 +236,8 @@ void CComm::runLink()
         } else {
             const QString frame = takeFrame();
             if (!frame.isEmpty()) {
+                if (clockSetTo(frame))
+                    readClockBeforeSet(port);
                 sendFrame(port, frame);
                 announceExpectedReply(frame);
                 if (frame.startsWith(QStringLiteral(".04"))) {
@@ -269,7 +289,22 @@ void CComm::announceExpectedReply(const QString &frame)
         gestionSerie.expectMemory(0, ImageSize, true);
     } else if (frameBody(frame) == frameBody(commandFrame(Command::Download))) {
         gestionSerie.expectDownload();
+    } else if (const std::optional<quint32> value = clockSetTo(frame)) {
+        gestionSerie.expectClockSet(*value);
     }
+}
+
+// A recording logger moves its trip's start with its clock: the clock is
+// read just before it is set, so that what the set moves it by is known.
+void CComm::readClockBeforeSet(QSerialPort &port)
+{
+    gestionSerie.expectClockRead();
+    sendFrame(port, commandFrame(Command::Clock));
+    QElapsedTimer waited;
+    waited.start();
+    while (!gestionSerie.clockReadArrived() && waited.elapsed() < kClockReadWaitMs && !isInterruptionRequested()
+           && !isPortFailure(port) && port.isOpen())
+        readReplies(port, kReadGapMs);
 }
 
 bool CComm::readReplies(QSerialPort &port, int firstByteWaitMs)

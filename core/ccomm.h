@@ -88,6 +88,7 @@ private:
     void appendFrames(const QStringList &frames);
     void sendFrame(QSerialPort &port, const QString &frame);
     void announceExpectedReply(const QString &frame);
+    void readClockBeforeSet(QSerialPort &port);
     // true when anything arrived
     bool readReplies(QSerialPort &port, int firstByteWaitMs);
     void confirmWrites();

@@ -110,12 +110,8 @@ void CGestionSerie::dispatchFrame(const QByteArray &line)
         echoes << QString::fromLatin1(line);
         break;
     case Command::Clock:
-        if (payload.size() == 8 && parseHex(payload, value)) {
-            LinkResult r;
-            r.kind = LinkResult::Clock;
-            r.value = value;
-            post(r);
-        }
+        if (payload.size() == 8 && parseHex(payload, value))
+            onClockFrame(value);
         break;
     case Command::AlarmStatus:
         if (payload.size() == 8 && parseHex(payload, value)) {
@@ -148,6 +144,39 @@ void CGestionSerie::expectDownload()
     download.fill(0, kMaxReadings);
     arrived.fill('\0', kMaxReadings);
     downloadReceived = 0;
+}
+
+void CGestionSerie::expectClockRead()
+{
+    clockReadDue = true;
+    clockBeforeSet.reset();
+}
+
+// A read whose reply is late still has it come first, and swallowed: the
+// set's move is not known then.
+void CGestionSerie::expectClockSet(quint32 value)
+{
+    clockSetDue = true;
+    clockSetMove.reset();
+    if (clockBeforeSet)
+        clockSetMove = qint64(value) - qint64(*std::exchange(clockBeforeSet, std::nullopt));
+}
+
+// The clock read before a set is the link's own: only the set's reply
+// says what the logger's clock is.
+void CGestionSerie::onClockFrame(quint32 value)
+{
+    if (std::exchange(clockReadDue, false)) {
+        clockBeforeSet = value;
+        return;
+    }
+    LinkResult r;
+    r.kind = LinkResult::Clock;
+    r.value = value;
+    r.clockSet = std::exchange(clockSetDue, false);
+    if (r.clockSet)
+        r.clockMoved = clockSetMove;
+    post(r);
 }
 
 void CGestionSerie::expectMemory(int address, int length, bool image)
@@ -359,6 +388,8 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         }
         break;
     case LinkResult::Clock: {
+        if (result.clockSet)
+            record.clockSetsSinceDownload.cameBack(result.clockMoved);
         record.loggerClockSeconds = result.value;
         record.loggerClock = LoggerTime::toDateTime(result.value);
         // Only the clock of the logger that was sent one settles its check:
@@ -380,7 +411,7 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         break;   // the core turns it into the progress bar
     case LinkResult::DownloadDone: {
         const int kept =
-            app.makeRoomForDownloadedTrip(recordIndex, { result.readings, result.start, result.wentRound });
+            app.makeRoomForDownloadedTrip(recordIndex, { result.readings, result.start, result.wentRound, {} });
         LoggerRecord &downloaded = app.records[recordIndex];
         // a saved trip brought again without a reading more is in its file
         const bool nothingNew = kept >= 0 && !downloaded.unsavedReadings

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <utility>
 
 #include <QByteArray>
@@ -36,6 +37,10 @@ struct LinkResult
     quint32 end = 0;
     // The logger's memory went round: its oldest readings were written over.
     bool wentRound = false;
+    // Clock: the reply of a clock set, with what the set moved the clock
+    // by when its link read the clock just before.
+    bool clockSet = false;
+    std::optional<qint64> clockMoved;
 };
 
 // Assembles a logger's reply frames across reads and turns them into
@@ -61,6 +66,11 @@ public:
     // The link sent the download command: the readings blocks that follow
     // belong to a new download.
     void expectDownload();
+    // The link reads the logger's clock just before it sets it: that reply
+    // is the clock the set moves, and the set's reply says by how much.
+    void expectClockRead();
+    bool clockReadArrived() const { return clockBeforeSet.has_value(); }
+    void expectClockSet(quint32 value);
 
     // True while the bytes fed so far end inside a frame or a raw block:
     // more of the same reply is on its way.
@@ -88,6 +98,7 @@ private:
     };
 
     void dispatchFrame(const QByteArray &line);
+    void onClockFrame(quint32 value);
     void onMemoryFrame(const QByteArray &payload);
     int requestFor(int address, int length);
     void onIndexFrame(const QByteArray &payload);
@@ -105,6 +116,10 @@ private:
     int downloadReceived = 0;  // distinct readings received
     bool downloadExpected = false; // from the download command to its last reply
     QList<Expectation> expectations;
+    bool clockReadDue = false;
+    std::optional<quint32> clockBeforeSet;
+    bool clockSetDue = false;
+    std::optional<qint64> clockSetMove;
     QList<LinkResult> results;
     QStringList echoes;
 };

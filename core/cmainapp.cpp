@@ -547,16 +547,16 @@ void CMainApp::releaseRecord(int index)
 // going round while they fit one data file; a trip the logger began afresh
 // is another, and so is the rest of a trip past that: the earlier one,
 // never saved, stays beside it.
-int CMainApp::makeRoomForDownloadedTrip(int index, const TripContinuity::Download &download)
+int CMainApp::makeRoomForDownloadedTrip(int index, TripContinuity::Download download)
 {
     LoggerRecord &record = records[index];
     const bool programSent = std::exchange(record.programSentSinceDownload, false);
-    const bool clockSet = std::exchange(record.clockSetSinceDownload, false);
+    download.clock = std::exchange(record.clockSetsSinceDownload, {});
     if (!record.recordedTrip)
         return -1;
-    const int kept =
-        programSent ? -1 : TripContinuity::readingsBefore(record.trip(), record.asLastRead(), download, clockSet);
-    if (kept >= 0 && kept + download.readings.size() <= record.trip().fileCapacity())
+    const int kept = programSent ? -1 : TripContinuity::readingsBefore(record.trip(), record.asLastRead(), download);
+    // a download alone is what its logger holds, whatever file it fits
+    if (kept == 0 || (kept > 0 && kept + download.readings.size() <= record.trip().fileCapacity()))
         return kept;
     record.fileName.clear();
     record.exportFileName.clear();

@@ -72,11 +72,12 @@ public:
 
     // Before the readings of a download are kept for the record at index:
     // when they are another trip than the row holds (see TripContinuity),
-    // or the row's trip would no longer fit one data file with them, an
-    // earlier trip never saved becomes a row of its own, and the row's
-    // file name, which belongs to the trip saved in it, goes; -1 then.
-    // Else how many readings of the row's trip stay ahead of them.
-    int makeRoomForDownloadedTrip(int index, const TripContinuity::Download &download);
+    // or the readings its trip carries ahead of them would no longer fit
+    // one data file with them, an earlier trip never saved becomes a row of
+    // its own, and the row's file name, which belongs to the trip saved in
+    // it, goes; -1 then. Else how many readings of the row's trip stay
+    // ahead of them.
+    int makeRoomForDownloadedTrip(int index, TripContinuity::Download download);
 
     quint32 currentLoggerTime() const;
     static bool checkLoggerPassword(quint32 word, quint16 entered);

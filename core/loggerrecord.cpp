@@ -165,7 +165,7 @@ LoggerRecord LoggerRecord::tripApart() const
     apart.exportFileName.clear();
     apart.downloadRunning = false;
     apart.programSentSinceDownload = false;
-    apart.clockSetSinceDownload = false;
+    apart.clockSetsSinceDownload = {};
     apart.unsavedReadings = unsavedReadings;
     apart.keepAsTrip();
     return apart;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVector>
 
+#include "core/tripcontinuity.h"
+
 class CComm;
 
 // Channel groups of the alarm limits, as the logger stores them.
@@ -171,9 +173,9 @@ struct LoggerRecord
     // A program (or an initialisation) went to the logger since its last
     // download: what it records from then on is its next trip.
     bool programSentSinceDownload = false;
-    // The logger's clock was set since its last download: the start it
-    // reports for its trip moved with it.
-    bool clockSetSinceDownload = false;
+    // The logger's clock sets since its last download, and what they moved
+    // its clock by: the start it reports for its trip moved with it.
+    TripContinuity::ClockSets clockSetsSinceDownload;
 
     // readings per alarm level, by ViewChannel: normal, HH, H, L, LL
     int levelCounts[3][5] = {};

@@ -45,6 +45,16 @@ std::vector<int> overlapsOf(const QVector<quint16> &earlier, const QVector<quint
     return lengths;
 }
 
+// How far a start may lie from where a clock set's measured move puts it:
+// the clock is read just before it is set and may tick meanwhile. Never
+// half an interval, which would name another sample.
+constexpr qint64 kClockSetSlack = 30;
+
+qint64 clockSetSlack(qint64 interval)
+{
+    return qMin(kClockSetSlack, (interval - 1) / 2);
+}
+
 // A continuous trip that filled the memory may have gone round it to the
 // very place it began, which its download cannot tell from a memory just
 // full.
@@ -55,6 +65,23 @@ bool mayHaveGoneRound(const LoggerRecord &program, int readings)
     return (program.configWord & ConfigBits::Continuous) && capacity > 0 && readings >= capacity;
 }
 
+}
+
+void ClockSets::sent()
+{
+    any = true;
+    ++unmeasured;
+}
+
+void ClockSets::cameBack(std::optional<qint64> move)
+{
+    any = true;
+    if (unmeasured > 0)
+        --unmeasured;
+    if (move)
+        moved += *move;
+    else
+        ++unmeasured;
 }
 
 bool sameProgram(const LoggerRecord &a, const LoggerRecord &b)
@@ -80,14 +107,20 @@ int readingsBefore(const QVector<quint16> &earlier, const QVector<quint16> &late
                    ? 0
                    : -1;
     const int sample = qMax(1, channels);
-    for (int overlap : overlapsOf(earlier, later))
-        if (overlap >= sample && (earlier.size() - overlap) % sample == 0)
-            return earlier.size() - overlap;
-    return -1;
+    int ahead = -1;
+    for (int overlap : overlapsOf(earlier, later)) {
+        if (overlap < sample)
+            break;   // longest first: no shorter one is a sample
+        if ((earlier.size() - overlap) % sample != 0)
+            continue;
+        if (ahead >= 0)
+            return -1;
+        ahead = earlier.size() - overlap;
+    }
+    return ahead;
 }
 
-int readingsBefore(const LoggerRecord &earlier, const LoggerRecord &laterProgram, const Download &later,
-                   bool clockSet)
+int readingsBefore(const LoggerRecord &earlier, const LoggerRecord &laterProgram, const Download &later)
 {
     if (!sameProgram(earlier, laterProgram))
         return -1;
@@ -95,12 +128,18 @@ int readingsBefore(const LoggerRecord &earlier, const LoggerRecord &laterProgram
     const QVector<quint16> before = earlier.readings.mid(0, earlier.readingCount);
     if (before.isEmpty())
         return 0;
+    if (!later.clock.known())
+        return -1;
     const int channels = qMax(1, earlier.channelCount);
     const bool round = later.wentRound || mayHaveGoneRound(laterProgram, later.readings.size());
-    if (clockSet)
-        return readingsBefore(before, later.readings, channels, round);
-    const qint64 moved = qint64(later.start) - qint64(LoggerTime::fromDateTime(earlier.startTime));
     const qint64 interval = qMax<quint32>(1, earlier.interval);
+    // how far the download's start lies from the trip's, on one clock
+    const qint64 moved =
+        qint64(later.start) - qint64(LoggerTime::fromDateTime(earlier.startTime)) - later.clock.moved;
+    if (later.clock.any) {
+        const int ahead = readingsBefore(before, later.readings, channels, round);
+        return ahead >= 0 && qAbs(moved - ahead / channels * interval) <= clockSetSlack(interval) ? ahead : -1;
+    }
     if (moved < 0 || moved % interval != 0)
         return -1;
     const qint64 dropped = moved / interval * channels;

@@ -259,7 +259,7 @@ quint32 LoggerWriter::sendClockTo(LoggerRecord &record)
     const quint32 now = host.core()->currentLoggerTime();
     armClockCheck(record);
     record.commandLink->sendCommand32(MemoryMap::Command::Clock, now);
-    record.clockSetSinceDownload = true;
+    record.clockSetsSinceDownload.sent();
     return now;
 }
 

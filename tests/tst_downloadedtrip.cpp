@@ -228,13 +228,18 @@ QVector<quint16> tenthsFrom(int first, int count)
 }
 
 // A logger whose memory holds memoryReadings readings, programmed for
-// continuous logging of its internal temperature, a reading a minute. No
-// link: the test hands its replies to the core.
-LoggerRecord continuousLogger(int memoryReadings)
+// continuous logging of its internal temperature (with two channels, and
+// humidity), a sample a minute. No link: the test hands its replies to the
+// core.
+LoggerRecord continuousLogger(int memoryReadings, quint16 version = 0x11A, int channels = 1)
 {
     LoggerRecord r = WindowTest::loggerRecord(QStringLiteral("ttyS9"), QStringLiteral("ROUND-1"));
-    r.versionWord = 0x11A;
+    r.versionWord = version;
     r.configWord = ConfigBits::Programmed | ConfigBits::Continuous | ConfigBits::InternalOn | ConfigBits::IntHH;
+    if (channels == 2) {
+        r.sensorFlags = SensorBits::DigitalTempHum;
+        r.configWord |= ConfigBits::HumidityOn;
+    }
     r.alarmThresholds[GroupInternal][LevelHH] = 30;
     r.interval = 60;
     r.memorySize = quint32(memoryReadings) * 2;
@@ -248,7 +253,7 @@ LoggerRecord continuousLogger(int memoryReadings)
 
 // The logger's memory, oldest first, downloaded into the record at row as
 // the core applies a download: the image the logger sent before it holds
-// the readings' extremes.
+// the readings' extremes, and the HH (30.0) they raised.
 void downloadArrives(WindowTest::Harness &h, int row, const QVector<quint16> &memory, quint32 start,
                      bool wentRound)
 {
@@ -256,6 +261,7 @@ void downloadArrives(WindowTest::Harness &h, int row, const QVector<quint16> &me
     ImageCodec::decode(h.records.at(row).imageRead, logger);
     logger.lowestValue[GroupInternal] = float(ReadingWord::value(*std::min_element(memory.begin(), memory.end())));
     logger.highestValue[GroupInternal] = float(ReadingWord::value(*std::max_element(memory.begin(), memory.end())));
+    logger.alarmStatus = logger.highestValue[GroupInternal] > 30.0f ? AlarmStatusBits::HH : 0;
     LinkResult image;
     image.kind = LinkResult::Image;
     image.data = ImageCodec::encode(logger, logger.imageRead);
@@ -264,7 +270,7 @@ void downloadArrives(WindowTest::Harness &h, int row, const QVector<quint16> &me
     done.kind = LinkResult::DownloadDone;
     done.readings = memory;
     done.start = start;
-    done.end = start + quint32(qMax(0, memory.size() - 1)) * 60;
+    done.end = start + quint32(qMax(0, memory.size() / h.records.at(row).channelCount - 1)) * 60;
     done.wentRound = wentRound;
     CGestionSerie::applyResult(done, row, *h.window.app);
 }
@@ -288,6 +294,7 @@ LoggerRecord readBack(const QString &path)
 }
 
 constexpr quint32 kTripStart = 820497600;   // 31/12/2025 12:00 on the logger's clock
+constexpr int kClockSetBy = 7;   // seconds a Sync moves the logger's clock by
 
 }
 
@@ -441,9 +448,17 @@ private slots:
 
     // A logger whose stop button resets it begins its next trip by itself,
     // with no program from here, and records the same readings again from
-    // its first on: the download's start tells it from the trip saved.
+    // its first on: the download's start tells it from the trip saved, also
+    // once a Sync moved that start with the clock.
+    void aTripTheLoggerBeganByItselfIsAnother_data()
+    {
+        QTest::addColumn<bool>("synced");
+        QTest::newRow("by its start") << false;
+        QTest::newRow("by its start after a Sync") << true;
+    }
     void aTripTheLoggerBeganByItselfIsAnother()
     {
+        QFETCH(bool, synced);
         Station s({ "--fast", "60" });
         QTemporaryDir folder;
         QVERIFY(s.plugInAndSelect(kFoundMs));
@@ -461,6 +476,10 @@ private slots:
         s.ui->m_actionSave->trigger();
         const QByteArray firstTrip = TestEnv::readFile(firstFile);
         QVERIFY(!firstTrip.isEmpty() && !s.record().unsavedReadings);
+        if (synced) {
+            s.ui->m_pushButtonLoggerSyncTime->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending, kReplyMs);
+        }
 
         QVERIFY(s.sim.command(QStringLiteral("button")));
         const QDateTime clockBefore = s.record().loggerClock;
@@ -471,7 +490,7 @@ private slots:
         const LoggerRecord &next = s.record().trip();
         QVERIFY(next.sampleCount() > first.sampleCount());
         QCOMPARE(next.readings.mid(0, first.readingCount), first.readings.mid(0, first.readingCount));
-        QVERIFY(next.startTime > first.startTime);
+        QVERIFY(synced || next.startTime > first.startTime);   // the Sync set the clock back
         QCOMPARE(s.records.size(), 1);   // the first trip is in its file
         QVERIFY(s.record().unsavedReadings);
         s.prompts.fileCaptions.clear();
@@ -481,83 +500,133 @@ private slots:
         QCOMPARE(TestEnv::readFile(firstFile), firstTrip);
     }
 
+    // A logger of the first firmware whose memory holds a reading more than
+    // its data file: its trip downloaded again unchanged stays in its row,
+    // and Save says the file cannot hold it.
+    void anOldLoggersTripBeyondItsFileStaysOneRow()
+    {
+        Station s({ "--serial", "OLD-0114", "--version", "0x114", "--readings", "65536" });
+        QVERIFY(s.plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().ready, kReplyMs);
+        for (int round = 0; round < 3; ++round) {
+            CHECKED(s.download());
+            QCOMPARE(s.records.size(), 1);
+        }
+        QCOMPARE(s.record().trip().readingCount, kMaxReadings);
+        s.prompts.filesToChoose = QStringList{ s.homePath(QStringLiteral("old.qlf")) };
+        s.ui->m_actionSave->trigger();
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("at most 65,535 readings")));
+        QVERIFY(!QFile::exists(s.prompts.filesToChoose.first()) && s.record().unsavedReadings);
+    }
+
     // A continuous trip gone round the memory of a logger of 8 readings:
     // the row keeps the readings the logger dropped ahead of those it still
-    // holds, saved or not, and Save writes them all into the trip's file.
+    // holds, saved or not, from the first sample's start, with the extremes
+    // and alarms they raised, and Save writes them all into the trip's file.
     void aTripGoneRoundTheMemoryKeepsItsHead_data()
     {
         QTest::addColumn<bool>("savedBefore");
-        QTest::newRow("saved before") << true;
-        QTest::newRow("never saved") << false;
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<QVector<quint16>>("readings");   // the first two dropped
+        QTest::newRow("saved before") << true << 1 << tenthsFrom(200, 10);
+        QTest::newRow("never saved") << false << 1 << tenthsFrom(200, 10);
+        QVector<quint16> cooling;   // temperature and humidity, from an HH on
+        for (int tenths : { 302, 250, 299, 251, 298, 252, 297, 253, 296, 254 })
+            cooling << ReadingWord::make(tenths);
+        QTest::newRow("cooling past an HH, two channels") << false << 2 << cooling;
     }
     void aTripGoneRoundTheMemoryKeepsItsHead()
     {
         QFETCH(bool, savedBefore);
+        QFETCH(int, channels);
+        QFETCH(QVector<quint16>, readings);
+        const int samples = readings.size() / channels;
+        const quint32 lastSample = kTripStart + quint32(samples - 1) * 60;
+        const auto [lowest, highest] = std::minmax_element(readings.cbegin(), readings.cend());
+        const bool hh = ReadingWord::value(*highest) > 30.0;
         WindowTest::Harness h;
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("first.qlf"));
-        h.addAndSelect(continuousLogger(8));
-        downloadArrives(h, 0, tenthsFrom(200, 8), kTripStart, false);
+        h.addAndSelect(continuousLogger(8, 0x11A, channels));
+        downloadArrives(h, 0, readings.mid(0, 8), kTripStart, false);
         if (savedBefore)
             QVERIFY(saveAskedForAName(h, path));
 
-        // two readings on: 200 and 201 are no longer in the logger
-        downloadArrives(h, 0, tenthsFrom(202, 8), kTripStart + 2 * 60, true);
+        // two readings on: the first two are no longer in the logger
+        downloadArrives(h, 0, readings.mid(2), kTripStart + 2 / channels * 60, true);
         QCOMPARE(h.records.size(), 1);
         const LoggerRecord &trip = h.records.at(0).trip();
-        QCOMPARE(trip.readings, tenthsFrom(200, 10));
-        QCOMPARE(trip.sampleCount(), 10);
+        QCOMPARE(trip.readings, readings);
+        QCOMPARE(trip.sampleCount(), samples);
         QCOMPARE(trip.startTime, LoggerTime::toDateTime(kTripStart));
-        QCOMPARE(trip.stopTime, LoggerTime::toDateTime(kTripStart + 9 * 60));
+        QCOMPARE(trip.stopTime, LoggerTime::toDateTime(lastSample));
         QVERIFY(h.records.at(0).unsavedReadings);
         // the views count them all from that start, in a memory still full
         h.window.viewsDirty = true;
         QTRY_VERIFY_WITH_TIMEOUT(!h.window.viewsDirty, kReplyMs);
-        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 10);
+        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), samples);
         const auto summary = [&h](CTable::SummaryItem item) {
             const QTableWidgetItem *cell = h.ui->m_tableWidgetTableSummary->item(CTable::summaryRow(item), 1);
             return cell ? cell->text() : QString();
         };
-        QCOMPARE(summary(CTable::SummaryItem::RecordCount), QStringLiteral("10"));
+        QCOMPARE(summary(CTable::SummaryItem::RecordCount), QString::number(samples));
         QCOMPARE(summary(CTable::SummaryItem::MemoryUsed), QStringLiteral("100.0 %"));
         QCOMPARE(summary(CTable::SummaryItem::StartedTime),
                  h.window.app->table->dateTimeText(LoggerTime::toDateTime(kTripStart)));
+        h.window.fillLoggerTable(false);
+        QCOMPARE(!h.ui->m_tableWidgetLogger->item(0, 8)->icon().isNull(), hh);
 
         QCOMPARE(saveAskedForAName(h, path), !savedBefore);
         const LoggerRecord saved = readBack(path);
-        QCOMPARE(saved.readings, tenthsFrom(200, 10));
+        QCOMPARE(saved.readings, readings);
         QCOMPARE(saved.startTime, LoggerTime::toDateTime(kTripStart));
-        QCOMPARE(saved.stopTime, LoggerTime::toDateTime(kTripStart + 9 * 60));
+        QCOMPARE(saved.stopTime, LoggerTime::toDateTime(lastSample));
+        QCOMPARE(bool(saved.alarmStatus & AlarmStatusBits::HH), hh);
         // the graph of the file opened again fits every reading
-        QCOMPARE(saved.lowestValue[GroupInternal], 20.0f);
-        QCOMPARE(saved.highestValue[GroupInternal], 20.9f);
+        QCOMPARE(saved.lowestValue[GroupInternal], float(ReadingWord::value(*lowest)));
+        QCOMPARE(saved.highestValue[GroupInternal], float(ReadingWord::value(*highest)));
 
         // brought again without a reading more, it is in its file
-        downloadArrives(h, 0, tenthsFrom(202, 8), kTripStart + 2 * 60, true);
-        QCOMPARE(h.records.at(0).trip().readings, tenthsFrom(200, 10));
+        downloadArrives(h, 0, readings.mid(2), kTripStart + 2 / channels * 60, true);
+        QCOMPARE(h.records.at(0).trip().readings, readings);
         QVERIFY(!h.records.at(0).unsavedReadings);
     }
 
     // Past one data file a trip gone round the memory goes on in a new
     // row's worth: the readings held before stay where they are, in their
-    // file, or never saved as a row of their own.
+    // file, or never saved as a row of their own. One that fills a data file
+    // (the first loggers' holds a reading less) is one row and one file.
     void aTripPastOneDataFileLeavesTheEarlierReadingsWhereTheyAre_data()
     {
-        aTripGoneRoundTheMemoryKeepsItsHead_data();
+        QTest::addColumn<bool>("savedBefore");
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("memory");
+        QTest::newRow("saved before") << true << 0x11A << kMaxReadings;
+        QTest::newRow("never saved") << false << 0x11A << kMaxReadings;
+        QTest::newRow("filling the file") << false << 0x11A << kMaxReadings - 8;
+        QTest::newRow("filling the first loggers' file") << false << 0x114 << kMaxReadings - 9;
     }
     void aTripPastOneDataFileLeavesTheEarlierReadingsWhereTheyAre()
     {
         QFETCH(bool, savedBefore);
+        QFETCH(int, version);
+        QFETCH(int, memory);
         WindowTest::Harness h;
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("first.qlf"));
-        h.addAndSelect(continuousLogger(kMaxReadings));
-        downloadArrives(h, 0, tenthsFrom(0, kMaxReadings), kTripStart, false);
+        h.addAndSelect(continuousLogger(memory, quint16(version)));
+        downloadArrives(h, 0, tenthsFrom(0, memory), kTripStart, false);
         if (savedBefore)
             QVERIFY(saveAskedForAName(h, path));
         const QByteArray firstFile = TestEnv::readFile(path);
 
-        downloadArrives(h, 0, tenthsFrom(8, kMaxReadings), kTripStart + 8 * 60, true);
+        downloadArrives(h, 0, tenthsFrom(8, memory), kTripStart + 8 * 60, true);
+        if (memory < kMaxReadings) {
+            QCOMPARE(h.records.size(), 1);
+            QVERIFY(saveAskedForAName(h, path));
+            QCOMPARE(readBack(path).readings, tenthsFrom(0, memory + 8));
+            return;
+        }
         QCOMPARE(h.records.at(0).trip().readings, tenthsFrom(8, kMaxReadings));
         QCOMPARE(h.records.at(0).trip().startTime, LoggerTime::toDateTime(kTripStart + 8 * 60));
         QCOMPARE(h.records.size(), savedBefore ? 1 : 2);
@@ -575,9 +644,10 @@ private slots:
     // What the download says tells the trip, whatever its readings: a
     // start that stays, or moves by exactly the samples the memory dropped
     // going round (a memory just full may have gone round to its first
-    // place); after a clock set only the readings tell. The same trip goes
-    // on in its row behind the readings dropped; another leaves the one
-    // before, never saved, as a row of its own.
+    // place), and by what a clock set moved the clock; after a clock set
+    // the readings alone tell how many the memory dropped, or the trip is
+    // kept apart. The same trip goes on in its row behind the readings
+    // dropped; another leaves the one before, never saved, as a row of its own.
     void theDownloadTellsTheTrip_data()
     {
         QTest::addColumn<QVector<quint16>>("earlier");
@@ -589,6 +659,10 @@ private slots:
         const QVector<quint16> trip = tenthsFrom(200, 6);
         const QVector<quint16> onTheLastReading{ ReadingWord::make(202), ReadingWord::make(150),
                                                  ReadingWord::make(140), ReadingWord::make(130) };
+        const QVector<quint16> steady(8, ReadingWord::make(200));
+        QVector<quint16> takingTurns;
+        for (int i = 0; i < 9; ++i)
+            takingTurns << ReadingWord::make(200 + i % 2);
         QTest::newRow("more readings") << trip << tenthsFrom(200, 8) << 0 << false << false << 0;
         QTest::newRow("the same readings, begun later") << trip << tenthsFrom(200, 8) << 600 << false << false << -1;
         QTest::newRow("begun on the last reading") << tenthsFrom(200, 3) << onTheLastReading << 11 * 24 * 3600
@@ -599,8 +673,15 @@ private slots:
         QTest::newRow("not gone round") << trip << tenthsFrom(202, 6) << 120 << false << false << -1;
         QTest::newRow("round to the first place") << tenthsFrom(200, 10) << tenthsFrom(208, 8) << 480 << false
                                                   << false << 8;
-        QTest::newRow("clock set") << trip << tenthsFrom(202, 8) << 7 << true << true << 2;
-        QTest::newRow("clock set, begun afresh") << trip << tenthsFrom(100, 8) << 0 << false << true << -1;
+        const int set = kClockSetBy;
+        QTest::newRow("clock set") << trip << tenthsFrom(202, 8) << 2 * 60 + set << true << true << 2;
+        QTest::newRow("clock set, begun afresh") << trip << tenthsFrom(100, 8) << set << false << true << -1;
+        QTest::newRow("clock set, the same readings begun later") << trip << tenthsFrom(200, 8) << 600 + set << false
+                                                                  << true << -1;
+        QTest::newRow("clock set, a steady value gone round") << steady << steady << 3 * 60 + set << true << true << -1;
+        // the start agrees with the first place they would go on at
+        QTest::newRow("clock set, values taking turns gone round") << takingTurns.mid(0, 8) << takingTurns.mid(1)
+                                                                   << 60 + set << true << true << -1;
     }
     void theDownloadTellsTheTrip()
     {
@@ -613,7 +694,13 @@ private slots:
         WindowTest::Harness h;
         h.addAndSelect(continuousLogger(8));
         downloadArrives(h, 0, earlier, kTripStart, false);
-        h.records[0].clockSetSinceDownload = clockSet;
+        if (clockSet) {
+            LinkResult set;
+            set.kind = LinkResult::Clock;
+            set.clockSet = true;
+            set.clockMoved = kClockSetBy;
+            CGestionSerie::applyResult(set, 0, *h.window.app);
+        }
         const quint32 laterStart = kTripStart + quint32(startMoved);
         downloadArrives(h, 0, later, laterStart, wentRound);
         QCOMPARE(h.records.size(), ahead < 0 ? 2 : 1);
@@ -667,17 +754,17 @@ private slots:
         later.battery = 10;
         later.comment = QStringLiteral("typed on the graph page");
         // gone round the memory by one reading
-        const TripContinuity::Download more{ { 20, 30, 40, 50 }, qMax<quint32>(1, earlier.interval), true };
-        QCOMPARE(TripContinuity::readingsBefore(earlier, later, more, false), 1);
+        const TripContinuity::Download more{ { 20, 30, 40, 50 }, qMax<quint32>(1, earlier.interval), true, {} };
+        QCOMPARE(TripContinuity::readingsBefore(earlier, later, more), 1);
         later.interval += 60;
-        QCOMPARE(TripContinuity::readingsBefore(earlier, later, more, false), -1);
+        QCOMPARE(TripContinuity::readingsBefore(earlier, later, more), -1);
         later = earlier;
         later.alarmThresholds[GroupHumidity][LevelL] += 1;
-        QCOMPARE(TripContinuity::readingsBefore(earlier, later, more, false), -1);
+        QCOMPARE(TripContinuity::readingsBefore(earlier, later, more), -1);
         // a trip that had not begun goes on in whatever came since
         earlier.readings.clear();
         earlier.readingCount = 0;
-        QCOMPARE(TripContinuity::readingsBefore(earlier, earlier, more, false), 0);
+        QCOMPARE(TripContinuity::readingsBefore(earlier, earlier, more), 0);
     }
 
     // The comment over the graph is the trip's: typed after the program was

@@ -306,9 +306,9 @@ QByteArray LoggerModel::clock(const QByteArray &payload)
                 programClockDue && !(c & ConfigBits::StartAt) && (c & ConfigBits::StartDelay);
             if (recording && (tripBegun || waitOfThisProgram))
                 tripStart = quint32(qint64(tripStart) + qint64(now()) - before);
+            programClockDue = false;
         }
     }
-    programClockDue = false;
     return ".06" + hex(now(), 8) + "\r\n";
 }
 

@@ -86,8 +86,9 @@ private:
     bool recording = false;
     // An At or Wait trip has not begun until the clock reaches its start.
     bool tripBegun = false;
-    // From a program's commit to its next frame but End: a clock set then
-    // is the program's own, and the trip's start is judged on that clock.
+    // From a program's commit to its next frame but End or a clock read: a
+    // clock set then is the program's own, and the trip's start is judged
+    // on that clock.
     bool programClockDue = false;
     LoggerRecord tripProgram;   // channels, stop condition, limits
     QVector<int> tripChannelOrder;
