@@ -453,6 +453,7 @@ private:
     UnsavedOutcome offerUnsavedReadings(const LoggerRecord &record, const QString &question);
     QString closingRowQuestion(const LoggerRecord &record) const;
     QString keptUnsavedText(const LoggerRecord &record) const;
+    QString neverSavedText(const LoggerRecord &record) const;
     // Closes the file record at row; one holding readings never saved is
     // offered first and stays when its save does not happen.
     bool closeFileRecord(int row);
@@ -534,6 +535,9 @@ private:
     bool renewPasswordIfDue(int index);
     void completeLogin(int index);
     void serveLogout();
+    void dropEditsInProgress();
+    bool sessionTakesEdits() const;
+    bool keepUnsavedTripsAtLogin();
     void closeFilesAtLogout();
     void releaseLoggersAtLogout();
     void saveUserStore();
@@ -555,6 +559,7 @@ private:
     QVector<RightBox> rightBoxes() const;
     void applyRightClick(QCheckBox *box, bool checked);
     bool passwordFieldsDisagree() const;
+    QString passwordChangedOnPage(int index) const;
     bool editRefusedForPasswords();
     void applyActiveClick(QRadioButton *clicked, QRadioButton *other);
     void applyUnlockClick(QRadioButton *clicked, QRadioButton *other);

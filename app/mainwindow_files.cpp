@@ -249,10 +249,15 @@ QString MainWindow::closingRowQuestion(const LoggerRecord &record) const
 
 QString MainWindow::keptUnsavedText(const LoggerRecord &record) const
 {
+    return tr("Warning!\n\n%1, and your rights do not let you save it.\nIt stays as it is for the "
+              "next user: log out to let in a user who may save it.")
+        .arg(neverSavedText(record));
+}
+
+QString MainWindow::neverSavedText(const LoggerRecord &record) const
+{
     const LoggerRecord &trip = record.trip();
-    return tr("Warning!\n\nThe data of %1, its trip started %2, was never saved, and your rights "
-              "do not let you save it.\nIt stays as it is for the next user: log out to let in a "
-              "user who may save it.")
+    return tr("The data of %1, its trip started %2, was never saved")
         .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime));
 }
 

@@ -1352,11 +1352,9 @@ void MainWindow::showTypedLoggerPassword(const LoggerRecord *record)
     updatingForm = wasUpdating;
 }
 
-// The next user gives the passwords again, and a programming the logout
-// cuts is written to the trail as failed, in the leaving user's name.
+// The next user gives the passwords again.
 void MainWindow::forgetLoggerSessionAtLogout()
 {
-    loggerWriter.abandonProgramming();
     app->forgetLoggerPasswords();
     showTypedLoggerPassword(nullptr);
     settingsTexts.forgetAll();

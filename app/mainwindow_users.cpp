@@ -155,6 +155,8 @@ void MainWindow::login()
         {
             CUserAdminPass dialog;
             if (CPrompt::exec(&dialog) != QDialog::Accepted) {
+                if (keepUnsavedTripsAtLogin())
+                    continue;
                 endAtCancelledLogin();
                 return;
             }
@@ -165,6 +167,24 @@ void MainWindow::login()
             return;
         }
     }
+}
+
+// Readings never saved exist nowhere else, and their logger may be gone
+// already: the program does not end on them, but waits at the login for a
+// user who may save them.
+bool MainWindow::keepUnsavedTripsAtLogin()
+{
+    QStringList trips;
+    for (const LoggerRecord &record : qAsConst(app->records))
+        if (record.unsavedReadings)
+            trips << neverSavedText(record);
+    if (trips.isEmpty())
+        return false;
+    CPrompt::warning(this, tr("Warning!\n\n%1.\nThe program does not end while trips never saved are "
+                              "held: they are kept for a user who may save them. Log in as such a user "
+                              "to save them.")
+                               .arg(trips.join(QStringLiteral(".\n"))));
+    return true;
 }
 
 // False sends the user back to the login dialog with the password unchanged.
@@ -226,6 +246,9 @@ void MainWindow::on_m_actionLogout_triggered()
     CUserAdmin *users = app->userAdmin;
     if (!users->enabled || users->currentUser == -1)
         return;
+    // the logout lets go of the loggers: a programming under way is cut, and
+    // its line comes before the user's last
+    loggerWriter.abandonProgramming();
     users->addAuditEntry(QStringLiteral("Logout"));
     users->logoutRequested = true;
 }
@@ -238,9 +261,12 @@ void MainWindow::serveLogout()
     CUserAdmin *users = app->userAdmin;
     if (!users->logoutRequested)
         return;
+    const CUserAdmin::ActingUser sessionChange(users, CUserAdmin::ActingUser::SessionChange);
     const bool automatic = users->autoLogout;
     users->logoutRequested = false;
     users->autoLogout = false;
+    dropEditsInProgress();
+    loggerWriter.abandonProgramming();
     // a trail that cannot be written says so in a box, whose event loop
     // runs this timer again: the flags are already cleared by then
     if (automatic)
@@ -256,6 +282,25 @@ void MainWindow::serveLogout()
         app->msd->pause();
     releaseLoggersAtLogout();
     login();
+}
+
+// An edit not confirmed when its user leaves is dropped, as Cancel would
+// drop it: the fields show what is stored again before anything (a box,
+// the window hidden for the login) can end their editing for nobody.
+void MainWindow::dropEditsInProgress()
+{
+    ui->m_lineEditComment->setModified(false);
+    showRecordComment();
+    ui->m_plainTextEditUserAdminMessage->clear();
+    on_m_listWidgetUserAdminList_itemSelectionChanged();
+}
+
+// Edits count while their user is logged in and not on the way out: one
+// finished after the logout line, or for nobody, is not taken.
+bool MainWindow::sessionTakesEdits() const
+{
+    const CUserAdmin *users = app->userAdmin;
+    return !users->enabled || (users->currentUser != -1 && !users->logoutRequested);
 }
 
 // Readings that were downloaded and never saved exist nowhere else once
@@ -396,7 +441,7 @@ int MainWindow::selectedUserIndex() const
 // editable user is selected. An edit counts as the user's activity.
 int MainWindow::editedUserIndex()
 {
-    if (updatingUserAdminPage)
+    if (updatingUserAdminPage || !sessionTakesEdits())
         return -1;
     const int index = selectedUserIndex();
     if (index >= 0)
@@ -568,22 +613,19 @@ bool MainWindow::applyUserAdminEdit()
         fillUserAdminPage();   // the page shows the user as stored again
         return false;
     }
-    // A password set here must be changed by its user at the next login.
-    // The fields hold the stored password whenever a user is selected, so
-    // any edit of a user with a password makes it due; the duration's slot
-    // writes that to the trail.
-    const QString agreed = password->text() == repeated->text() ? password->text() : QString();
-    if (!agreed.isEmpty() && users->users.at(index).login != kBuiltInAdmin)
+    // A password set here must be changed by its user at the next login;
+    // the duration's slot writes that to the trail. The fields hold the
+    // stored password whenever a user is selected: that one is no change.
+    const QString changed = passwordChangedOnPage(index);
+    if (!changed.isEmpty() && users->users.at(index).login != kBuiltInAdmin)
         ui->m_spinBoxUserAdminPassDuration->setValue(0);
 
     UserRecord &user = users->users[index];
     user.login = ui->m_lineEditUserAdminUserName->text();
     user.firstName = ui->m_lineEditUserAdminFirstName->text();
     user.lastName = ui->m_lineEditUserAdminLastName->text();
-    // a password longer than the fields shows cut; left as shown, it is the
-    // stored one, which the login still asks for whole
-    if (!agreed.isEmpty() && agreed != user.password.left(password->maxLength()))
-        user.password = agreed;
+    if (!changed.isEmpty())
+        user.password = changed;
     if (expiryEditedOnPage)
         user.expiry = ui->m_dateTimeEditUserAdminPassExp->dateTime();
     user.renewalDate = QDate::currentDate().addDays(ui->m_spinBoxUserAdminPassDuration->value());
@@ -593,6 +635,18 @@ bool MainWindow::applyUserAdminEdit()
     // for every user the page shows
     fillUserAdminPage();
     return true;
+}
+
+// The password both fields agree on when it is not the stored one; "" for
+// empty or different fields. A password longer than the fields shows cut:
+// left as shown, it is the stored one, which the login still asks for whole.
+QString MainWindow::passwordChangedOnPage(int index) const
+{
+    const QString typed = ui->m_lineEditUserAdminPassword->text();
+    if (typed != ui->m_lineEditUserAdminPassword2->text())
+        return QString();
+    const QString stored = app->userAdmin->users.at(index).password;
+    return typed == stored.left(ui->m_lineEditUserAdminPassword->maxLength()) ? QString() : typed;
 }
 
 bool MainWindow::passwordFieldsDisagree() const
@@ -677,9 +731,8 @@ void MainWindow::on_m_lineEditUserAdminLastName_editingFinished()
 
 void MainWindow::on_m_lineEditUserAdminPassword_editingFinished()
 {
-    if (!EditConfirmation::isNew(ui->m_lineEditUserAdminPassword))
+    if (!EditConfirmation::isNew(ui->m_lineEditUserAdminPassword) || editedUserIndex() < 0)
         return;
-    restartInactivityCountdown();
     applyUserAdminEdit();
 }
 
@@ -689,8 +742,9 @@ void MainWindow::on_m_lineEditUserAdminPassword_textChanged(const QString &text)
         ui->m_lineEditUserAdminPassword2->clear();
 }
 
-// A confirmed password is written to the trail even when it is the one
-// stored: the confirmation itself is the act. The password never is.
+// Only a password other than the stored one is a change, and only such a
+// change is written to the trail; the password never is. Leaving the
+// fields as they were shown writes nothing and makes nothing due.
 void MainWindow::on_m_lineEditUserAdminPassword2_editingFinished()
 {
     if (!EditConfirmation::isNew(ui->m_lineEditUserAdminPassword2))
@@ -698,12 +752,11 @@ void MainWindow::on_m_lineEditUserAdminPassword2_editingFinished()
     const int index = editedUserIndex();
     if (index < 0)
         return;
-    const QString typed = ui->m_lineEditUserAdminPassword->text();
-    const bool same = typed == ui->m_lineEditUserAdminPassword2->text();
-    if (same && CUserAdmin::isPasswordValid(typed)) {
+    const QString changed = passwordChangedOnPage(index);
+    if (CUserAdmin::isPasswordValid(changed)) {
         addAudit(userLine(app->userAdmin->users.at(index).login,
                           QStringLiteral(" Change password: **** --> ****")));
-    } else if (same && !typed.isEmpty()) {
+    } else if (!changed.isEmpty()) {
         CPrompt::information(this, passwordRuleText());
         ui->m_lineEditUserAdminPassword->clear();
         ui->m_lineEditUserAdminPassword2->clear();
@@ -742,14 +795,14 @@ void MainWindow::on_m_comboBoxUserAdminEmployeeNb_currentIndexChanged(const QStr
 
 // Only the administrator's change counts: the page shows a passed expiry as
 // it stands, which tells why the user cannot log in, and showing it changes
-// and writes nothing. A moment changed to one not ahead becomes now. The
-// moments are compared, not their texts, which show no seconds.
+// and writes nothing. A moment changed to one not ahead becomes now. A
+// moment that reads as the stored one (the field shows no seconds) is no
+// change: nothing is stored that the trail would not tell.
 void MainWindow::on_m_dateTimeEditUserAdminPassExp_dateTimeChanged(const QDateTime &)
 {
     const int index = editedUserIndex();
     if (index < 0 || editRefusedForPasswords())
         return;
-    expiryEditedOnPage = true;
     QDateTimeEdit *edit = ui->m_dateTimeEditUserAdminPassExp;
     const QDateTime now = QDateTime::currentDateTime();
     if (!(edit->dateTime() > now)) {
@@ -757,10 +810,11 @@ void MainWindow::on_m_dateTimeEditUserAdminPassExp_dateTimeChanged(const QDateTi
         edit->setDateTime(now);
     }
     const UserRecord &user = app->userAdmin->users.at(index);
-    if (edit->dateTime() != user.expiry)
-        addAudit(userLine(user.login, QStringLiteral(" Change expiration date: ")
-                                          + expiryText(user.expiry) + QStringLiteral("-->")
-                                          + expiryText(edit->dateTime())));
+    if (expiryText(edit->dateTime()) == expiryText(user.expiry))
+        return;
+    expiryEditedOnPage = true;
+    addAudit(userLine(user.login, QStringLiteral(" Change expiration date: ") + expiryText(user.expiry)
+                                      + QStringLiteral("-->") + expiryText(edit->dateTime())));
     applyUserAdminEdit();
 }
 
@@ -788,6 +842,7 @@ void MainWindow::applyRightClick(QCheckBox *box, bool checked)
     const int index = editedUserIndex();
     if (index < 0)
         return;
+    const CUserAdmin::ActingUser acting(app->userAdmin);
     const QVector<RightBox> boxes = rightBoxes();
     if (!checked) {
         bool another = false;
@@ -859,6 +914,7 @@ void MainWindow::applyActiveClick(QRadioButton *clicked, QRadioButton *other)
     const int index = editedUserIndex();
     if (index < 0)
         return;
+    const CUserAdmin::ActingUser acting(app->userAdmin);
     other->setChecked(!clicked->isChecked());
     if (!applyUserAdminEdit())
         return;
@@ -900,6 +956,7 @@ void MainWindow::on_m_pushButtonUserAdminNew_clicked()
 {
     restartInactivityCountdown();
     CUserAdmin *users = app->userAdmin;
+    const CUserAdmin::ActingUser acting(users);
     const bool saved = users->addUser(kNewUser);
     fillUserList();
     ui->m_listWidgetUserAdminList->setCurrentRow(users->users.size() - 1);
@@ -916,6 +973,7 @@ void MainWindow::on_m_pushButtonUserAdminRemove_clicked()
     const int index = selectedUserIndex();
     if (index < 0 || index == users->currentUser)
         return;
+    const CUserAdmin::ActingUser acting(users);
     UserRecord user = users->users.at(index);
     // the name and number stay taken, unless the entry was never finished
     if (!user.isBeingCreated()) {
@@ -934,10 +992,11 @@ void MainWindow::on_m_pushButtonUserAdminRemove_clicked()
 
 void MainWindow::on_m_lineEditUserAdminTimeOut_editingFinished()
 {
-    if (!EditConfirmation::isNew(ui->m_lineEditUserAdminTimeOut))
+    if (!EditConfirmation::isNew(ui->m_lineEditUserAdminTimeOut) || !sessionTakesEdits())
         return;
     restartInactivityCountdown();
     CUserAdmin *users = app->userAdmin;
+    const CUserAdmin::ActingUser acting(users);
     bool number = false;
     const int minutes = qMax(0, ui->m_lineEditUserAdminTimeOut->text().toInt(&number, 10));
     const int stored = number ? minutes : 0;

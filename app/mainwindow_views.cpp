@@ -205,7 +205,7 @@ void MainWindow::rebuildViews(int row)
     const Rights rights = currentRights();
     showRecordComment();
     ui->m_tabWidget->setTabEnabled(PageLogger, app->selection.size() <= 1);
-    const bool dataPages = rights.download || (rights.view && record.fromFile);
+    const bool dataPages = rights.download || (rights.view && record.readFromFile());
     for (int page = PageGraph; page <= PageSummary; ++page)
         ui->m_tabWidget->setTabEnabled(page, dataPages);
 
@@ -400,7 +400,7 @@ void MainWindow::storeEditedComment()
     QLineEdit *field = ui->m_lineEditComment;
     // the trip may have been kept apart in a row of its own since
     const int row = rowOfTrip(commentRecordId, commentTripId);
-    if (row < 0 || !field->isModified())
+    if (row < 0 || !field->isModified() || !sessionTakesEdits())
         return;
     field->setModified(false);
     LoggerRecord &record = app->records[row];

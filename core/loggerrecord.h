@@ -192,6 +192,10 @@ struct LoggerRecord
     LoggerRecord();
 
     bool isFile() const { return portName.isEmpty(); }
+    // Readings read from a file (a data file, the drive logger's), not
+    // downloaded: a trip whose logger went stands as a file row, yet it is
+    // a download.
+    bool readFromFile() const { return fromFile && !loggerGone; }
     bool isChannelOn(ViewChannel channel) const;
     // Position of a channel inside one interleaved sample, -1 when not recorded.
     int channelPosition(ViewChannel channel) const;

@@ -16,6 +16,8 @@
 
 using WindowTest::setUserAdministration;
 
+Q_DECLARE_METATYPE(LoggerRecord)
+
 namespace {
 
 constexpr quint16 kAdmin = UserRecord::RightAdmin | UserRecord::UnlockAdmin;
@@ -32,11 +34,15 @@ void writeAdminAndViewer()
                            UserStoreFile::user("vera", "Pass1word", "7", UserRecord::RightViewer) });
 }
 
-// A downloaded trip that was never saved, standing as a file row.
-LoggerRecord unsavedTrip(const QString &serial)
+// A downloaded trip that was never saved, standing as a file row once its
+// logger is gone.
+LoggerRecord unsavedTrip(const QString &serial, bool loggerGone = true)
 {
     LoggerRecord trip = WindowTest::downloadedTrip(serial, { 40, 50, 60 });
-    trip.fromFile = trip.ready = trip.dataLoaded = trip.unsavedReadings = true;
+    trip.portName = QStringLiteral("ttyUSB7");
+    trip.ready = trip.dataLoaded = trip.unsavedReadings = true;
+    if (loggerGone)
+        trip.standWithoutLogger();
     return trip;
 }
 
@@ -136,6 +142,7 @@ private slots:
     // The Logout action ends in the login dialog: the files close, every
     // logger is let go, the drive logger is no longer looked for, and a
     // description typed for a row that stays is not kept for the next user.
+    // Cancel there ends the program only while no trip never saved is held.
     void logoutClosesFilesAndWaitsForTheNextLogin()
     {
         QDir(UserStoreFile::userDir()).removeRecursively();
@@ -146,24 +153,32 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Mirelda 1.16.34 User: admin (#1)"));
         QVERIFY(window.isVisible() && window.ui->m_tabUserAdmin->isEnabled());
         CMainApp *app = window.app;
-        app->records << WindowTest::fileRecord("/tmp/trip.qlf", "F1");
-        LoggerRecord unsaved = WindowTest::fileRecord(QString(), "U1");
-        unsaved.unsavedReadings = true;
-        app->records << unsaved;
+        app->records << WindowTest::fileRecord("/tmp/trip.qlf", "F1") << unsavedTrip("U1");
         window.fillLoggerTable(true);
         window.selectTableRow(1);
         window.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Typed by admin"));
         window.selectTableRow(0);
 
         window.on_m_actionLogout_triggered();
+        prompts.logins = { { QString(), QString() }, { "admin", "" } };
         window.Timer100ms();
-        QCOMPARE(prompts.loginCancels, 1);
-        QVERIFY(!window.isVisible());
-        QCOMPARE(app->userAdmin->currentUser, -1);
+        QCOMPARE(prompts.loginCancels, 0);
+        QCOMPARE(prompts.boxesContaining("The data of U1, its trip started "), 1);
+        QVERIFY(prompts.sawBoxContaining("kept for a user who may save them"));
         QCOMPARE(app->records.size(), 1);   // the download saved nowhere stays
         QCOMPARE(app->records.at(0).serialNumber, QStringLiteral("U1"));
         window.selectTableRow(0);
         QVERIFY(window.ui->m_lineEditLoggerDescription->text().isEmpty());
+
+        window.selectTableRow(0);
+        window.on_m_actionCloseSelectedFile_triggered();   // not to be saved
+        QVERIFY(app->records.isEmpty());
+        window.on_m_actionLogout_triggered();
+        window.Timer100ms();
+        QCOMPARE(prompts.loginCancels, 1);
+        QCOMPARE(prompts.boxes.size(), 2);   // none at this Cancel
+        QVERIFY(!window.isVisible());
+        QCOMPARE(app->userAdmin->currentUser, -1);
         QCOMPARE(app->msd->state.load(), int(CMsd::Idle));
         QVERIFY(app->msd->paused);
         QVERIFY(!UserStoreFile::auditOfToday().contains("Auto Logout"));
@@ -315,6 +330,37 @@ private slots:
         window.on_m_actionRestore_triggered();
         QCOMPARE(toldTo, QStringList({ "admin", "vera" }));
         QVERIFY(!window.isVisible());
+    }
+
+    // A viewer sees the data pages of what was read from a file, not of a
+    // download, whichever road brought it to a row of its own.
+    void aViewerSeesTheDataOfFilesOnly_data()
+    {
+        QTest::addColumn<LoggerRecord>("record");
+        QTest::addColumn<bool>("dataPages");
+        LoggerRecord file = WindowTest::fileRecord("/tmp/edited.qlf", "F1");
+        file.unsavedReadings = true;   // its comment changed: it stays through the logout
+        QTest::newRow("unplugged") << unsavedTrip("T1") << false;
+        QTest::newRow("kept apart") << unsavedTrip("T1", false).tripApart() << false;
+        QTest::newRow("let go at the logout") << unsavedTrip("T1", false) << false;
+        QTest::newRow("opened from a file") << file << true;
+    }
+    void aViewerSeesTheDataOfFilesOnly()
+    {
+        writeAdminAndViewer();
+        PromptRecorder prompts;
+        prompts.logins = { { "admin", "Adm1npass" }, { "vera", "Pass1word" } };
+        MainWindow window;
+        QFETCH(LoggerRecord, record);
+        window.app->records << record;
+        window.app->userAdmin->logoutRequested = window.app->userAdmin->autoLogout = true;
+        window.Timer100ms();
+        QCOMPARE(window.app->userAdmin->currentUserLogin(), QStringLiteral("vera"));
+        window.selectTableRow(0);
+        window.viewsDirty = true;
+        window.Timer();
+        for (int page = MainWindow::PageGraph; page <= MainWindow::PageSummary; ++page)
+            QTEST(window.ui->m_tabWidget->isTabEnabled(page), "dataPages");
     }
 
     // What the options at a first start, a data file named at start and

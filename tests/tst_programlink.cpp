@@ -1164,6 +1164,7 @@ private slots:
         const QString audit = UserStoreFile::auditOfToday();
         const int failed = audit.indexOf(QStringLiteral("Configure failed: ") + serial);
         QVERIFY(failed > 0 && audit.lastIndexOf("User: ", failed) == audit.lastIndexOf("User: Ada", failed));
+        QVERIFY(audit.indexOf(QStringLiteral("Logout"), failed) > failed);   // the leaving user's last line
 
         s.ui->m_lineEditLoggerPassword->setText(QStringLiteral("1234"));
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionDownload->isEnabled(), kReplyMs);

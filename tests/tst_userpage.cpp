@@ -5,6 +5,7 @@
 #include <memory>
 
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTextDocument>
 
 using WindowTest::finishEditing;
@@ -97,11 +98,10 @@ private slots:
         QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 30);
         finishEditing(ui->m_lineEditUserAdminFirstName, "Kimberly");
         QCOMPARE(stored("kim").firstName, QStringLiteral("Kimberly"));
-        // kim's password fills both fields, so any edit makes it due
-        QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 0);
-        QCOMPARE(stored("kim").renewalDate, QDate::currentDate());
-        QCOMPARE(lastAuditTexts(2), QStringList({ "User: kim Change first name: Kim-->Kimberly",
-                                                  "User: kim Change password duration: 0 days" }));
+        // kim's password fills both fields: it is no new one, and not due
+        QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 30);
+        QCOMPARE(stored("kim").renewalDate, QDate::currentDate().addDays(30));
+        QCOMPARE(lastAuditTexts(1), QStringList("User: kim Change first name: Kim-->Kimberly"));
 
         ui->m_checkBoxUserAdminAccessDownload->click();
         QCOMPARE(stored("kim").rights & 0x000F, int(UserRecord::RightViewer | UserRecord::RightDownload));
@@ -116,10 +116,8 @@ private slots:
         QVERIFY(!stored("kim").has(UserRecord::UserActive) && auditHas("User: kim Change active: No"));
 
         ui->m_spinBoxUserAdminPassDuration->setValue(45);
-        QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 0);
-        QCOMPARE(stored("kim").renewalDate, QDate::currentDate());
-        QCOMPARE(lastAuditTexts(2), QStringList({ "User: kim Change password duration: 45 days",
-                                                  "User: kim Change password duration: 0 days" }));
+        QCOMPARE(stored("kim").renewalDate, QDate::currentDate().addDays(45));
+        QCOMPARE(lastAuditTexts(1), QStringList("User: kim Change password duration: 45 days"));
 
         const QDateTime expiry = QDateTime::currentDateTime().addDays(60);
         ui->m_dateTimeEditUserAdminPassExp->setDateTime(expiry);
@@ -131,7 +129,8 @@ private slots:
         finishEditing(ui->m_lineEditUserAdminPassword2, "Fresh9pw");
         QCOMPARE(stored("kim").password, QStringLiteral("Fresh9pw"));
         QCOMPARE(stored("kim").renewalDate, QDate::currentDate());
-        QVERIFY(auditHas("User: kim Change password: **** --> ****"));
+        QCOMPARE(lastAuditTexts(2), QStringList({ "User: kim Change password: **** --> ****",
+                                                  "User: kim Change password duration: 0 days" }));
         QVERIFY(!UserStoreFile::auditOfToday().contains("Fresh9pw"));
 
         finishEditing(ui->m_lineEditUserAdminTimeOut, "5");
@@ -372,19 +371,17 @@ private slots:
         QCOMPARE(UserStoreFile::auditOfToday().count("User: lee Change expiration date: "), 1);
     }
 
-    // The built-in administrator keeps its duration though its password
-    // fills both fields; a confirmed password is written even unchanged.
-    void adminKeepsItsDurationAndConfirmationsAreAudited()
+    // The built-in administrator keeps its duration through a new password.
+    void adminKeepsItsDurationThroughANewPassword()
     {
         selectUser("admin");
         ui->m_spinBoxUserAdminPassDuration->setValue(20);
-        finishEditing(ui->m_lineEditUserAdminFirstName, "Ada");
+        ui->m_lineEditUserAdminPassword->setText("Ada1pass");
+        finishEditing(ui->m_lineEditUserAdminPassword2, "Ada1pass");
         QCOMPARE(ui->m_spinBoxUserAdminPassDuration->value(), 20);
         QCOMPARE(stored("admin").renewalDate, QDate::currentDate().addDays(20));
-
-        emit ui->m_lineEditUserAdminPassword2->editingFinished();
         QCOMPARE(lastAuditTexts(1), QStringList("User: admin Change password: **** --> ****"));
-        QCOMPARE(stored("admin").password, QStringLiteral("Adm1npass"));
+        QCOMPARE(stored("admin").password, QStringLiteral("Ada1pass"));
 
         // different texts: the warning, and no line for an edit not made
         ui->m_lineEditUserAdminPassword->setText("Other1pass");
@@ -396,7 +393,8 @@ private slots:
     }
 
     // Return and then the focus leaving, with nothing typed between, is one
-    // edit: one line, one box. Another Return or typing again confirms anew.
+    // edit: one line, one box. Another Return confirms anew, but a password
+    // as stored is no change.
     void returnThenLeavingTheFieldIsOneEdit()
     {
         prompts->boxesTakeFocus = true;
@@ -431,12 +429,11 @@ private slots:
         repeated->setFocus();
         QTest::keyClick(repeated, Qt::Key_Return);
         leave();
-        QCOMPARE(passwordLines(), 2);
-        repeated->setFocus();
-        QTest::keyClick(repeated, Qt::Key_Backspace);
-        QTest::keyClicks(repeated, "w");
+        QCOMPARE(passwordLines(), 1);
+        typeInto(password, "Fresh8pw");
+        typeInto(repeated, "Fresh8pw");
         leave();
-        QCOMPARE(passwordLines(), 3);
+        QCOMPARE(passwordLines(), 2);
 
         // the box takes the focus from the field it warns about
         typeInto(password, "short");
@@ -444,14 +441,14 @@ private slots:
         QTest::keyClick(repeated, Qt::Key_Return);
         leave();
         QCOMPARE(prompts->boxesContaining("Password should have at least 6 characters"), 1);
-        QCOMPARE(stored("kim").password, QStringLiteral("Fresh9pw"));
+        QCOMPARE(stored("kim").password, QStringLiteral("Fresh8pw"));
 
         typeInto(ui->m_lineEditUserAdminTimeOut, "5");
         QTest::keyClick(ui->m_lineEditUserAdminTimeOut, Qt::Key_Return);
         QTest::keyClick(ui->m_lineEditUserAdminTimeOut, Qt::Key_Tab);
         QVERIFY(!ui->m_lineEditUserAdminTimeOut->hasFocus());
         QCOMPARE(UserStoreFile::auditOfToday().count("Change time out: 5 min"), 1);
-        QCOMPARE(passwordLines(), 3);
+        QCOMPARE(passwordLines(), 2);
     }
 
     // Viewer takes Administrator's place and Administrator the others': each
@@ -508,6 +505,123 @@ private slots:
         window->addAudit(QStringLiteral("Message: while away"));
         ui->m_tabWidget->setCurrentWidget(ui->m_tabUserAdmin);
         QVERIFY(shownWhole(QStringLiteral("Message: while away")));
+    }
+
+    // Typing not confirmed when the automatic logout comes is dropped in
+    // every field: nothing stored or written for nobody, nothing left over.
+    void anEditTypedWhenTheLogoutComesIsDropped_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::newRow("comment") << "m_lineEditComment";
+        QTest::newRow("first name") << "m_lineEditUserAdminFirstName";
+        QTest::newRow("password") << "m_lineEditUserAdminPassword2";
+        QTest::newRow("time-out") << "m_lineEditUserAdminTimeOut";
+        QTest::newRow("message") << "m_plainTextEditUserAdminMessage";
+    }
+    void anEditTypedWhenTheLogoutComesIsDropped()
+    {
+        QFETCH(QString, field);
+        LoggerRecord trip = WindowTest::downloadedTrip("T1", { 40, 50, 60 });
+        trip.comment = QStringLiteral("dock 4");
+        trip.dataLoaded = trip.unsavedReadings = true;
+        window->app->records << trip;
+        window->selectTableRow(0);
+        window->Timer();
+        selectUser("kim");
+        QWidget *edited = window->findChild<QWidget *>(field);
+        const char *text = qobject_cast<QLineEdit *>(edited) ? "text" : "plainText";
+        ui->m_tabWidget->setCurrentWidget(edited == ui->m_lineEditComment ? ui->m_tabGraph : ui->m_tabUserAdmin);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const QVariant shown = edited->property(text);
+        if (edited == ui->m_lineEditUserAdminPassword2)
+            ui->m_lineEditUserAdminPassword->setText("New9pass");
+        edited->setFocus();
+        QTest::keyClick(edited, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edited, "New9pass");
+        const QByteArray store = TestEnv::readFile(UserStoreFile::path());
+
+        prompts->logins = { { "boss", "Boss1pass" } };
+        users->logoutRequested = users->autoLogout = true;
+        window->Timer100ms();
+        QCOMPARE(lastAuditTexts(2), QStringList({ "Auto Logout", "Login" }));
+        QVERIFY(!UserStoreFile::auditOfToday().contains(" - User: \r\n"));
+        QCOMPARE(TestEnv::readFile(UserStoreFile::path()), store);
+        QCOMPARE(edited->property(text), shown);
+        QCOMPARE(window->app->records.at(0).trip().comment, QStringLiteral("dock 4"));
+    }
+
+    // A box inside an action, closed by the automatic logout, lets the next
+    // user log in before the action ends: its lines still name the acting
+    // administrator, not the viewer who logged in meanwhile.
+    void linesAfterABoxClosedByALogoutNameTheActingUser_data()
+    {
+        QTest::addColumn<QString>("widget");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("remove") << "m_pushButtonUserAdminRemove" << "Remove user: admin";
+        QTest::newRow("right") << "m_checkBoxUserAdminAccessDownload" << "User: admin Change download access level: Enable";
+        QTest::newRow("active") << "m_radioButtonUserAdminActiveNo" << "User: admin Change active: No";
+        QTest::newRow("new") << "m_pushButtonUserAdminNew" << "Add new user";
+        QTest::newRow("time-out") << "m_lineEditUserAdminTimeOut" << "Change time out: 9 min";
+    }
+    void linesAfterABoxClosedByALogoutNameTheActingUser()
+    {
+        QFETCH(QString, widget);
+        QFETCH(QString, line);
+        selectUser("admin");
+        users->storePath = TestEnv::home() + "/no such folder/.ua.bin";
+        const QString settings = window->app->settingsFilePath();
+        QFile::remove(settings);
+        QVERIFY(QDir().mkpath(settings));   // cannot be written either
+        const auto noFolder = qScopeGuard([settings] { QDir().rmdir(settings); });
+        prompts->logins = { { "kim", "Kim1pass" } };
+        CPrompt::setBoxHandler([this](CPrompt::Kind, const QString &, QMessageBox::StandardButtons) {
+            users->logoutRequested = users->autoLogout = users->currentUserLogin() == "boss";
+            window->Timer100ms();
+            return QMessageBox::Ok;
+        });
+        if (auto *button = window->findChild<QAbstractButton *>(widget))
+            button->click();
+        else
+            finishEditing(ui->m_lineEditUserAdminTimeOut, "9");
+        const QString audit = UserStoreFile::auditOfToday();
+        QVERIFY(audit.contains("User: Boss Test\r\nAuto Logout\r\n") && audit.contains("User: Kim Test\r\nLogin\r\n"));
+        QVERIFY(audit.indexOf("User: Boss Test\r\n" + line + "\r\n") > audit.lastIndexOf("User: Kim Test\r\nLogin"));
+    }
+
+    // Tab walks the user's fields as they stand; passing through them, the
+    // password fields as shown included, changes and writes nothing, nor
+    // does an expiry that reads as the stored one.
+    void movingThroughTheFieldsWritesNothing()
+    {
+        const QDateTime expiry(QDate::currentDate().addDays(30), QTime(10, 0));
+        users->users[1].expiry = expiry;
+        QVERIFY(users->saveUsers(users->storePath));
+        ui->m_tabWidget->setCurrentWidget(ui->m_tabUserAdmin);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        selectUser("kim");
+        const QByteArray store = TestEnv::readFile(UserStoreFile::path());
+        const QStringList trail = auditTexts();
+        const QStringList order = QString("m_lineEditUserAdminFirstName m_lineEditUserAdminLastName "
+            "m_lineEditUserAdminPassword m_lineEditUserAdminPassword2 m_comboBoxUserAdminEmployeeNb "
+            "m_dateTimeEditUserAdminPassExp m_spinBoxUserAdminPassDuration m_checkBoxUserAdminAccessAdmin "
+            "m_checkBoxUserAdminAccessViewer m_checkBoxUserAdminAccessDownload m_checkBoxUserAdminAccessConfigure "
+            "m_radioButtonUserAdminActiveYes m_radioButtonUserAdminActiveNo").split(' ');
+        QStringList walked{ order.first() };
+        ui->m_lineEditUserAdminFirstName->setFocus();
+        // the expiry's sections take a Tab each
+        for (int key = 0; key < 30 && walked.size() < order.size(); ++key) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (QApplication::focusWidget()->objectName() != walked.last())
+                walked << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(walked, order);
+        ui->m_dateTimeEditUserAdminPassExp->setDateTime(expiry.addSecs(30));
+        QCOMPARE(TestEnv::readFile(UserStoreFile::path()), store);
+        QCOMPARE(auditTexts(), trail);
     }
 
     void refusedPermissionsStillSave()

@@ -403,10 +403,27 @@ bool CUserAdmin::addAuditEntry(const QString &text, const QDateTime &at)
     return written;
 }
 
-// A user without names (the built-in administrator as created) would
-// otherwise stand in the trail as nobody.
+CUserAdmin::ActingUser::ActingUser(CUserAdmin *users, Kind kind)
+    : users(users), previous(users->actingName)
+{
+    if (kind == SessionChange)
+        users->actingName.reset();
+    else if (!users->actingName)
+        users->actingName = users->auditUserName();
+}
+
+CUserAdmin::ActingUser::~ActingUser()
+{
+    users->actingName = previous;
+}
+
+// The acting user while an action holds one. A user without names (the
+// built-in administrator as created) would otherwise stand in the trail as
+// nobody.
 QString CUserAdmin::auditUserName() const
 {
+    if (actingName)
+        return *actingName;
     const QString name = currentUserFullName();
     return name.trimmed().isEmpty() ? currentUserLogin() : name;
 }

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 #include "users/userrecord.h"
 
 class CMainApp;
@@ -77,6 +79,24 @@ public:
     // an entry is written again.
     bool addAuditEntry(const QString &text);
     bool addAuditEntry(const QString &text, const QDateTime &at);
+    // Entries written while an Action lives name the user logged in when it
+    // was made, also after a box inside the action let a logout and the
+    // next login happen; one made inside another keeps the outer's user. A
+    // SessionChange's entries (a logout and the next login) name whoever is
+    // logged in as each is written.
+    class ActingUser
+    {
+    public:
+        enum Kind { Action, SessionChange };
+        explicit ActingUser(CUserAdmin *users, Kind kind = Action);
+        ~ActingUser();
+        ActingUser(const ActingUser &) = delete;
+        ActingUser &operator=(const ActingUser &) = delete;
+
+    private:
+        CUserAdmin *users;
+        std::optional<QString> previous;
+    };
     // The day's trail; "" for a day without entries. ok is false only when an
     // existing file could not be read.
     QString readAuditFile(const QDate &date, bool *ok = nullptr) const;
@@ -131,4 +151,6 @@ private:
     // The user was told that the trail cannot be written, and no entry has
     // been written since.
     bool auditFailureShown = false;
+    // The name entries carry while an action holds its user (ActingUser).
+    std::optional<QString> actingName;
 };

@@ -37,8 +37,8 @@ public:
     QStringList fileDirectories;      // where each chooser was to open
     QList<QStringList> menus;         // object names of each menu's actions
     // Name and password typed into each login dialog in turn; with none
-    // left the login is cancelled, which is counted instead of ending the
-    // program.
+    // left, or a null name, the login is cancelled, which is counted
+    // instead of ending the program.
     QList<QPair<QString, QString>> logins;
     // Old password, new password and its repeat typed into each
     // change-password dialog in turn; OK is pressed when it is enabled.
