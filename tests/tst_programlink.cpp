@@ -1170,7 +1170,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionDownload->isEnabled(), kReplyMs);
         QVERIFY(s.sim.command(QStringLiteral("unplug")));
         QTRY_VERIFY_WITH_TIMEOUT(s.records.isEmpty(), kReplyMs);
-        QVERIFY(s.ui->m_lineEditLoggerPassword->text().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_lineEditLoggerPassword->text().isEmpty(), kReplyMs);
         users->enabled = false;
     }
 
