@@ -1352,12 +1352,14 @@ void MainWindow::showTypedLoggerPassword(const LoggerRecord *record)
     updatingForm = wasUpdating;
 }
 
-// The next user gives the passwords again.
+// The next user gives the passwords again, and finds the Program page's
+// texts as the records hold them.
 void MainWindow::forgetLoggerSessionAtLogout()
 {
     app->forgetLoggerPasswords();
     showTypedLoggerPassword(nullptr);
     settingsTexts.forgetAll();
+    updateLoggerPage();   // the texts of the row shown are its own again
 }
 
 void MainWindow::openLoggerPasswordField()

@@ -157,7 +157,6 @@ private slots:
         window.fillLoggerTable(true);
         window.selectTableRow(1);
         window.ui->m_lineEditLoggerDescription->setText(QStringLiteral("Typed by admin"));
-        window.selectTableRow(0);
 
         window.on_m_actionLogout_triggered();
         prompts.logins = { { QString(), QString() }, { "admin", "" } };
@@ -167,6 +166,7 @@ private slots:
         QVERIFY(prompts.sawBoxContaining("kept for a user who may save them"));
         QCOMPARE(app->records.size(), 1);   // the download saved nowhere stays
         QCOMPARE(app->records.at(0).serialNumber, QStringLiteral("U1"));
+        QVERIFY(window.ui->m_lineEditLoggerDescription->text().isEmpty());
         window.selectTableRow(0);
         QVERIFY(window.ui->m_lineEditLoggerDescription->text().isEmpty());
 
