@@ -73,15 +73,17 @@ void ClockSets::sent()
     ++unmeasured;
 }
 
+// A set that came back measured is measured; one that did not stays
+// unmeasured, and a reply no set was counted for makes one.
 void ClockSets::cameBack(std::optional<qint64> move)
 {
     any = true;
-    if (unmeasured > 0)
-        --unmeasured;
-    if (move)
-        moved += *move;
-    else
-        ++unmeasured;
+    if (!move) {
+        unmeasured = qMax(1, unmeasured);
+        return;
+    }
+    unmeasured = qMax(0, unmeasured - 1);
+    moved += *move;
 }
 
 bool sameProgram(const LoggerRecord &a, const LoggerRecord &b)

@@ -50,9 +50,6 @@ public:
     bool refuseWhileBusy(const LoggerRecord &record);
     // What the Download action and every write say of a logger that is busy.
     static QString busyLoggerText();
-    // A warning, and true, while the record's logger is protected by a
-    // password that was neither given nor waived for writing.
-    bool refuseWhileLocked(const LoggerRecord &record, const QString &action);
     // The record at row, when the user's action (named in the refusal) may
     // write to it: a logger is behind it, the user holds the configure
     // right (with user administration on), its password was given (or
@@ -97,6 +94,9 @@ private:
     // The trail tells whether the logger confirmed the programming, once it
     // is over (re-emissions included).
     void auditProgramOutcome(bool confirmed);
+    // A warning, and true, while the record's logger is protected by a
+    // password that was neither given nor waived for writing.
+    bool refuseWhileLocked(const LoggerRecord &record, const QString &action);
     bool transferDataArrived(const LoggerRecord &record) const;
 
     ProgrammingHost &host;
