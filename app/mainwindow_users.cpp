@@ -212,7 +212,9 @@ bool MainWindow::renewPasswordIfDue(int index)
     changed.password = password;
     changed.renewalDate = QDate::currentDate().addDays(kPasswordLifetimeDays);
     saveUserStore();
-    addAudit(userLine(changed.login, QStringLiteral(" Change password: **** --> ****")));
+    // nobody is logged in yet: the header names the user whose password it is
+    users->addAuditEntryFor(index, userLine(changed.login, QStringLiteral(" Change password: **** --> ****")));
+    showAuditTrail(QDate::currentDate());
     return true;
 }
 

@@ -139,6 +139,36 @@ private slots:
         QVERIFY(!audit.contains("New2pass"));
     }
 
+    // The line of a password changed at the login is written before its
+    // user is logged in; its header names that user all the same, as the
+    // trail names them once logged in.
+    void aPasswordChangedAtTheLoginNamesItsUser_data()
+    {
+        QTest::addColumn<QString>("firstName");
+        QTest::addColumn<QString>("lastName");
+        QTest::addColumn<QString>("header");
+        QTest::newRow("named") << "Kim" << "Test" << " - User: Kim Test\r\n";
+        QTest::newRow("without names") << "" << "" << " - User: kim\r\n";
+    }
+    void aPasswordChangedAtTheLoginNamesItsUser()
+    {
+        QFETCH(QString, firstName);
+        QFETCH(QString, lastName);
+        QDir(UserStoreFile::userDir()).removeRecursively();
+        UserRecord kim = UserStoreFile::user("kim", "Old1pass", "12", UserRecord::RightViewer);
+        kim.firstName = firstName;
+        kim.lastName = lastName;
+        kim.renewalDate = QDate::currentDate();
+        UserStoreFile::write({ kim });
+        PromptRecorder prompts;
+        prompts.logins = { { "kim", "Old1pass" } };
+        prompts.passwordChanges = { { "Old1pass", "New2pass", "New2pass" } };
+        MainWindow window;
+        QCOMPARE(prompts.passwordDialogs, 1);
+        QFETCH(QString, header);
+        QVERIFY(UserStoreFile::auditOfToday().contains(header + "User: kim Change password: **** --> ****\r\n"));
+    }
+
     // The Logout action ends in the login dialog: the files close, every
     // logger is let go, the drive logger is no longer looked for, and a
     // description typed for a row that stays is not kept for the next user.

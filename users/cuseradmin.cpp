@@ -391,12 +391,22 @@ bool CUserAdmin::addAuditEntry(const QString &text)
 
 bool CUserAdmin::addAuditEntry(const QString &text, const QDateTime &at)
 {
+    return writeAuditEntry(text, at, auditUserName());
+}
+
+bool CUserAdmin::addAuditEntryFor(int index, const QString &text)
+{
+    const UserRecord *user = index >= 0 && index < users.size() ? &users.at(index) : nullptr;
+    return writeAuditEntry(text, QDateTime::currentDateTime(), auditNameOf(user));
+}
+
+bool CUserAdmin::writeAuditEntry(const QString &text, const QDateTime &at, const QString &name)
+{
     // One moment names both the file and the header, so an entry written on
     // the stroke of midnight cannot land in the other day's file.
     const QString path = auditFilePath(at.date());
     const QString header = tr("%1 - User: %2\n")
-                               .arg(at.toString(QStringLiteral("dd/MM/yy hh:mm:ss")),
-                                    auditUserName());
+                               .arg(at.toString(QStringLiteral("dd/MM/yy hh:mm:ss")), name);
     const QString entry = header + text + QLatin1String("\n\n");
     const bool written = ensurePrivateFile(path) && CFileManager::appendTextLine(path, entry);
     noteAuditWrite(written, path);
@@ -424,8 +434,15 @@ QString CUserAdmin::auditUserName() const
 {
     if (actingName)
         return *actingName;
-    const QString name = currentUserFullName();
-    return name.trimmed().isEmpty() ? currentUserLogin() : name;
+    return auditNameOf(loggedInUser());
+}
+
+QString CUserAdmin::auditNameOf(const UserRecord *user)
+{
+    if (!user)
+        return QString();
+    const QString name = user->fullName();
+    return name.trimmed().isEmpty() ? user->login : name;
 }
 
 // Every entry is tried, but the user hears of a failing file once, and

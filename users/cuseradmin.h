@@ -79,6 +79,9 @@ public:
     // an entry is written again.
     bool addAuditEntry(const QString &text);
     bool addAuditEntry(const QString &text, const QDateTime &at);
+    // An entry about user index made before that user is logged in (a
+    // password changed at the login): its header names that user.
+    bool addAuditEntryFor(int index, const QString &text);
     // Entries written while an Action lives name the user logged in when it
     // was made, also after a box inside the action let a logout and the
     // next login happen; one made inside another keeps the outer's user. A
@@ -140,6 +143,8 @@ private:
     bool isStorePath(const QString &path) const;
     void warnUser(const QString &text) const;
     QString auditUserName() const;
+    static QString auditNameOf(const UserRecord *user);
+    bool writeAuditEntry(const QString &text, const QDateTime &at, const QString &name);
     void noteAuditWrite(bool written, const QString &path);
     bool isUserDir(const QString &dir) const;
     void reloadAfterRestore();
