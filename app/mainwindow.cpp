@@ -287,8 +287,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
         }
         const QList<LoggerRecord> answered =
             outcome == UnsavedOutcome::Declined ? unsaved : QList<LoggerRecord>{ asked };
+        // a No drops no trip that the user may not save: that one is kept
         for (const LoggerRecord &record : answered)
-            answeredTrips.insert(record.trip().tripId);
+            if (record.trip().tripId == asked.trip().tripId
+                || !savingRefused(currentRights(), record.readFromFile()))
+                answeredTrips.insert(record.trip().tripId);
     }
     QMainWindow::closeEvent(event);
 }

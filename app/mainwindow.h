@@ -76,6 +76,8 @@ public:
         bool autoDownloaded = false;
         bool massStorage = false;
         bool loggerGone = false;
+        // the row and every selected one were read from a data file
+        bool dataFromFiles = false;
         // opened without the password, as the user chose and the word allows
         bool readWithoutPassword = false;
         bool writeWithoutPassword = false;
@@ -408,9 +410,15 @@ private:
         bool view = false;
     };
     Rights currentRights() const;
-    // A user who may only configure loggers writes no readings anywhere:
-    // Save, Save As and the exit's offer to save follow this.
-    static bool savingRefused(const Rights &rights);
+    // A viewer sees the data of files; a download's data is for a user who
+    // may download. dataFromFiles: what is shown was read from files.
+    static bool seesData(const Rights &rights, bool dataFromFiles);
+    // The row at row and the selection were read from data files.
+    bool shownDataFromFiles(int row) const;
+    // A user who may only configure loggers writes no readings anywhere, and
+    // a viewer none of a download: Save, Save As and the exit's offer to
+    // save follow this.
+    static bool savingRefused(const Rights &rights, bool dataFromFiles);
     // The rights stage of computeActionStates: closableAsFile and
     // downloadable say what the row allows whatever the rights.
     static void applyRights(const ActionInputs &in, ActionStates &s, bool closableAsFile,

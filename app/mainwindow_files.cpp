@@ -224,7 +224,7 @@ void MainWindow::removeRecord(int index)
 MainWindow::UnsavedOutcome MainWindow::offerUnsavedReadings(const LoggerRecord &record,
                                                             const QString &question)
 {
-    if (savingRefused(currentRights())) {
+    if (savingRefused(currentRights(), record.readFromFile())) {
         CPrompt::warning(this, keptUnsavedText(record));
         return UnsavedOutcome::Cancelled;
     }

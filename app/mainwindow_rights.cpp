@@ -17,9 +17,25 @@ MainWindow::Rights MainWindow::currentRights() const
     return rights;
 }
 
-bool MainWindow::savingRefused(const Rights &rights)
+bool MainWindow::seesData(const Rights &rights, bool dataFromFiles)
 {
-    return !rights.admin && !rights.view && !rights.download && rights.configure;
+    return rights.admin || rights.download || (rights.view && dataFromFiles);
+}
+
+bool MainWindow::shownDataFromFiles(int row) const
+{
+    if (!validRow(row) || !app->records.at(row).readFromFile())
+        return false;
+    for (int selected : app->selection)
+        if (!validRow(selected) || !app->records.at(selected).readFromFile())
+            return false;
+    return true;
+}
+
+bool MainWindow::savingRefused(const Rights &rights, bool dataFromFiles)
+{
+    const bool configureOnly = !rights.admin && !rights.view && !rights.download && rights.configure;
+    return configureOnly || (rights.view && !seesData(rights, dataFromFiles));
 }
 
 MainWindow::ActionInputs MainWindow::gatherActionInputs() const
@@ -38,6 +54,7 @@ MainWindow::ActionInputs MainWindow::gatherActionInputs() const
         in.autoDownloaded = r.autoDownloaded;
         in.massStorage = r.massStorage;
         in.loggerGone = r.loggerGone;
+        in.dataFromFiles = shownDataFromFiles(row);
         in.readWithoutPassword = r.readableWithoutPassword();
         in.writeWithoutPassword = r.writableWithoutPassword();
     }
@@ -185,13 +202,17 @@ void MainWindow::applyRights(const ActionInputs &in, ActionStates &s, bool closa
         if (!d)
             s.printPrint = s.printPreview = false;
     }
-    if (savingRefused({ a, in.canConfigure, in.canDownload, in.canView }))
+    const Rights rights{ a, in.canConfigure, in.canDownload, in.canView };
+    if (savingRefused(rights, in.dataFromFiles))
         s.save = s.saveAs = false;
     s.options = a;
     if (v) {
         if (!d && c && !a)
             s.generatePdf = false;
-        s.printPrint = s.printPreview = true;
+        // no report of a download's data either
+        const bool shown = seesData(rights, in.dataFromFiles);
+        s.printPrint = s.printPreview = shown;
+        s.generatePdf = s.generatePdf && shown;
     }
     if (!v && !d && c)
         s.lock = false;

@@ -205,7 +205,7 @@ void MainWindow::rebuildViews(int row)
     const Rights rights = currentRights();
     showRecordComment();
     ui->m_tabWidget->setTabEnabled(PageLogger, app->selection.size() <= 1);
-    const bool dataPages = rights.download || (rights.view && record.readFromFile());
+    const bool dataPages = seesData(rights, shownDataFromFiles(row));
     for (int page = PageGraph; page <= PageSummary; ++page)
         ui->m_tabWidget->setTabEnabled(page, dataPages);
 

@@ -393,6 +393,67 @@ private slots:
             QTEST(window.ui->m_tabWidget->isTabEnabled(page), "dataPages");
     }
 
+    // A viewer reaches the data of files alone: no report, print, save or
+    // export of a download's readings, nor of a file's row with a download
+    // selected beside it, and a No at the exit drops no such trip: it is
+    // kept for a user who may save it. A file opened still prints.
+    void aViewerGetsNoRoadToADownloadsData_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<bool>("open");
+        const char *kinds[] = { "unplugged", "kept apart", "selected with a file", "opened from a file" };
+        const char *roads[] = { "pdf", "print", "preview", "save", "save as", "exit", "data pages" };
+        for (const char *kind : kinds)
+            for (const char *road : roads)
+                QTest::addRow("%s, %s", kind, road) << kind << road << (QByteArray(kind) == "opened from a file");
+    }
+    void aViewerGetsNoRoadToADownloadsData()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, road);
+        writeAdminAndViewer();
+        PromptRecorder prompts;
+        prompts.logins = { { "vera", "Pass1word" } };
+        MainWindow window;
+        Ui::MainWindow *ui = window.ui;
+        LoggerRecord file = WindowTest::fileRecord("/tmp/edited.qlf", "F1");
+        file.unsavedReadings = true;
+        QList<LoggerRecord> &records = window.app->records;
+        if (kind == "unplugged")
+            records << unsavedTrip("T1");
+        else if (kind == "kept apart")
+            records << unsavedTrip("T1", false).tripApart();
+        else
+            records << file;
+        if (kind == "selected with a file")
+            records << unsavedTrip("T1");
+        window.fillLoggerTable(true);
+        window.selectTableRow(0);
+        QTableWidget *table = ui->m_tableWidgetLogger;
+        table->selectionModel()->select(table->model()->index(records.size() - 1, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(window.app->selection.size(), records.size());
+        window.viewsDirty = true;
+        window.Timer();
+
+        const QMap<QString, QAction *> actions{ { "pdf", ui->m_actionGeneratPdf },
+                                                { "print", ui->m_actionPrintPrint },
+                                                { "preview", ui->m_actionPrintPreview },
+                                                { "save", ui->m_actionSave },
+                                                { "save as", ui->m_actionSaveAs } };
+        bool open = false;
+        if (road == "exit") {
+            window.show();
+            open = window.close();   // No to every question
+        } else if (road == "data pages") {
+            open = ui->m_tabWidget->isTabEnabled(MainWindow::PageGraph);
+        } else {
+            open = actions.value(road)->isEnabled();
+        }
+        QTEST(open, "open");
+    }
+
     // What the options at a first start, a data file named at start and
     // the exit's offer to save do follows the rights of the user logged in.
     void firstStartFileAtStartAndExitFollowTheRights_data()
@@ -402,7 +463,7 @@ private slots:
         QTest::addColumn<bool>("fileOpened");
         QTest::addColumn<bool>("savedAtExit");
         QTest::newRow("administrator") << quint16(kAdmin) << 2 << true << true;
-        QTest::newRow("viewer") << quint16(UserRecord::RightViewer) << 0 << true << true;
+        QTest::newRow("viewer") << quint16(UserRecord::RightViewer) << 0 << true << false;
         QTest::newRow("download only") << quint16(UserRecord::RightDownload) << 0 << false << true;
         QTest::newRow("configure only") << quint16(UserRecord::RightConfigure) << 0 << false << false;
     }

@@ -41,7 +41,7 @@ Inputs lockedLogger()
 Inputs fileRow()
 {
     Inputs in;
-    in.hasRow = in.fromFile = in.ready = in.dataLoaded = in.passwordMatches = true;
+    in.hasRow = in.fromFile = in.ready = in.dataLoaded = in.passwordMatches = in.dataFromFiles = true;
     in.selectionCount = 1;
     return in;
 }
@@ -147,11 +147,11 @@ private slots:
 
         // rights of a logged-in user on a downloaded logger
         row("administrator", loggedIn(downloadedLogger(), "a"), "PBDFSARVcXTUKLO");
-        row("viewer only", loggedIn(downloadedLogger(), "v"), "pbdFSARVcXtukLo");
+        row("viewer only", loggedIn(downloadedLogger(), "v"), "pbdfsarvcXtukLo");
         row("viewer only on a file", loggedIn(fileRow(), "v"), "pbdFSARVCXtukLo", kFileReasons);
         row("configure only", loggedIn(downloadedLogger(), "c"), "PBdfsarvcxTUklo");
         row("download only", loggedIn(downloadedLogger(), "d"), "pbDFSARVcxtuklo");
-        row("configure and view: no pdf", loggedIn(downloadedLogger(), "cv"), "PBdfSARVcXTUKLo");
+        row("configure and view: no pdf", loggedIn(downloadedLogger(), "cv"), "PBdfsarvcXTUKLo");
         row("no right at all", loggedIn(downloadedLogger(), ""), "pbdfSArvcxtuklo");
 
         // the rights enable again what the state disabled, except where the
