@@ -283,6 +283,7 @@ void MainWindow::serveLogout()
     if (app->msd)
         app->msd->pause();
     releaseLoggersAtLogout();
+    loggerWriter.forgetTransfersAtLogout();
     login();
 }
 

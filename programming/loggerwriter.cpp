@@ -164,6 +164,22 @@ void LoggerWriter::abandonProgramming()
     auditProgramOutcome(false);
 }
 
+void LoggerWriter::forgetTransfersAtLogout()
+{
+    if (transferWatch.running())
+        endTransfer();
+    programRetryCount = 0;
+    WindowState &state = host.state();
+    state.transferWriteFailed = false;
+    state.programFailed = false;
+    state.loggerTimeWrong = false;
+    state.downloadFailed = false;
+    QProgressBar *bar = host.writeProgressBar();
+    bar->setStyleSheet(QString());
+    bar->setFormat(QStringLiteral("%p%"));
+    bar->setValue(bar->minimum());
+}
+
 bool LoggerWriter::startProgramming(int row)
 {
     const LoggerRecord *record = recordToWrite(row, tr("Programming"));

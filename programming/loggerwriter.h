@@ -59,6 +59,10 @@ public:
     // The logout cuts a programming under way: it is written to the trail
     // as failed while its user is still logged in.
     void abandonProgramming();
+    // Once the logout let the loggers go: a transfer it cut, a download
+    // included, ends without a word to the next user, and the bar starts
+    // afresh.
+    void forgetTransfersAtLogout();
 
     const TransferWatch &watch() const { return transferWatch; }
     TransferWatch &watch() { return transferWatch; }

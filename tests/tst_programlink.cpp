@@ -65,6 +65,25 @@ struct Station : WindowTest::SimulatedStation
     {
         return QTest::qWaitFor([&] { return roundTrip() && record().loggerClockSeconds >= seconds; }, kProgramMs);
     }
+    // Ada, an administrator, is logged in; next may log in after her.
+    CUserAdmin *logInAda(const UserRecord &next)
+    {
+        CUserAdmin *users = window.app->userAdmin;
+        users->users = { UserStoreFile::user("ada", "Ada1pass", "1", UserRecord::RightAdmin), next };
+        users->enabled = true;
+        users->currentUser = 0;
+        return users;
+    }
+    // Ada's Logout, chosen or automatic, and the login of next as typed.
+    void logOutFor(bool automatic, const QPair<QString, QString> &next)
+    {
+        CUserAdmin *users = window.app->userAdmin;
+        prompts.logins = { next };
+        users->logoutRequested = users->autoLogout = automatic;
+        if (!automatic)
+            window.on_m_actionLogout_triggered();
+        window.Timer100ms();
+    }
     // The logger's image as it stands.
     LoggerRecord loggerImage()
     {
@@ -73,6 +92,16 @@ struct Station : WindowTest::SimulatedStation
         return image;
     }
 };
+
+// The programming of serial stands in the trail as failed, in Ada's name,
+// before her Logout or Auto Logout line.
+bool failedInAdasName(const QString &serial)
+{
+    const QString audit = UserStoreFile::auditOfToday();
+    const int failed = audit.indexOf(QStringLiteral("Configure failed: ") + serial);
+    return failed > 0 && audit.lastIndexOf("User: ", failed) == audit.lastIndexOf("User: Ada", failed)
+           && audit.indexOf(QStringLiteral("Logout"), failed) > failed;
+}
 
 // Starts the write to the selected logger that write names: sync,
 // program, eeprom, internal, external or init.
@@ -1139,11 +1168,7 @@ private slots:
         QFETCH(bool, automatic);
         const QString serial = automatic ? QStringLiteral("OUT-0002") : QStringLiteral("OUT-0001");
         Station s({ "--serial", serial, "--password", "1234" });
-        CUserAdmin *users = s.window.app->userAdmin;
-        users->users = { UserStoreFile::user("ada", "Ada1pass", "1", UserRecord::RightAdmin),
-                         UserStoreFile::user("dora", "Dora1pass", "8", UserRecord::RightDownload) };
-        users->enabled = true;
-        users->currentUser = 0;
+        CUserAdmin *users = s.logInAda(UserStoreFile::user("dora", "Dora1pass", "8", UserRecord::RightDownload));
         answerPasswordDialog(s.prompts, CPass::Write, QStringLiteral("1234"));
         START_SELECTED(s);
         s.ui->m_radioButtonPrgStartWait->click();
@@ -1151,26 +1176,67 @@ private slots:
         s.ui->m_actionProgram->trigger();
 
         answerPasswordDialog(s.prompts, CPass::Cancelled);
-        s.prompts.logins = { { "dora", "Dora1pass" } };
-        users->logoutRequested = users->autoLogout = automatic;
-        if (!automatic)
-            s.window.on_m_actionLogout_triggered();
-        s.window.Timer100ms();
+        s.logOutFor(automatic, { "dora", "Dora1pass" });
         QVERIFY(users->currentUserLogin() == "dora" && s.ui->m_lineEditLoggerPassword->text().isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_tableWidgetLogger->rowCount() == 1, kFoundMs);
         s.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
         QTRY_VERIFY_WITH_TIMEOUT(s.record().passwordAsked, kReplyMs);
         QVERIFY(!s.ui->m_actionDownload->isEnabled() && !s.ui->m_actionProgram->isEnabled());
-        const QString audit = UserStoreFile::auditOfToday();
-        const int failed = audit.indexOf(QStringLiteral("Configure failed: ") + serial);
-        QVERIFY(failed > 0 && audit.lastIndexOf("User: ", failed) == audit.lastIndexOf("User: Ada", failed));
-        QVERIFY(audit.indexOf(QStringLiteral("Logout"), failed) > failed);   // the leaving user's last line
+        QVERIFY(failedInAdasName(serial));
 
         s.ui->m_lineEditLoggerPassword->setText(QStringLiteral("1234"));
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionDownload->isEnabled(), kReplyMs);
         QVERIFY(s.sim.command(QStringLiteral("unplug")));
         QTRY_VERIFY_WITH_TIMEOUT(s.records.isEmpty(), kReplyMs);
         QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_lineEditLoggerPassword->text().isEmpty(), kReplyMs);
+        users->enabled = false;
+    }
+
+    // A transfer that a logout cuts, a programming or a download, is told
+    // to nobody: the next user, a viewer here, gets no box of it and the bar
+    // starts afresh. The programming stands in the trail as failed, in the
+    // leaving user's name before their last line; the logger, silent then,
+    // took nothing of it.
+    void aTransferCutByALogoutIsToldToNobody_data()
+    {
+        QTest::addColumn<QString>("transfer");
+        QTest::addColumn<bool>("automatic");
+        QTest::newRow("programming, chosen") << "program" << false;
+        QTest::newRow("programming, automatic") << "program" << true;
+        QTest::newRow("download, chosen") << "download" << false;
+        QTest::newRow("download, automatic") << "download" << true;
+    }
+    void aTransferCutByALogoutIsToldToNobody()
+    {
+        QFETCH(QString, transfer);
+        QFETCH(bool, automatic);
+        const QString serial = QStringLiteral("CUT-%1%2").arg(transfer == "program" ? 1 : 2).arg(int(automatic));
+        Station s({ "--serial", serial, "--readings", "3000" });
+        CUserAdmin *users = s.logInAda(UserStoreFile::user("vera", "Vera1pass", "7", UserRecord::RightViewer));
+        START_SELECTED(s);
+        const QByteArray before = s.sim.memory();
+        if (transfer == "program") {
+            QVERIFY(s.sim.command(QStringLiteral("silent on")));
+            s.ui->m_radioButtonPrgStartWait->click();
+            QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_actionProgram->isEnabled(), kReplyMs);
+            s.ui->m_actionProgram->trigger();
+            QVERIFY(s.window.loggerWriter.watch().running());
+        } else {
+            s.ui->m_actionDownload->trigger();
+            QVERIFY(s.record().downloadRunning);
+        }
+
+        s.logOutFor(automatic, { "vera", "Vera1pass" });
+        QCOMPARE(users->currentUserLogin(), QStringLiteral("vera"));
+        QVERIFY(s.sim.command(QStringLiteral("silent off")));
+        // found again: the window's ticks after the login have run
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_tableWidgetLogger->rowCount(), 1, kFoundMs);
+        QVERIFY(s.transferOver());
+        QVERIFY(!s.prompts.sawBoxContaining("disconnected") && !s.prompts.sawBoxContaining("incomplete"));
+        QCOMPARE(s.ui->m_progressBarWrite->styleSheet(), QString());
+        QCOMPARE(s.ui->m_progressBarWrite->value(), s.ui->m_progressBarWrite->minimum());
+        QCOMPARE(s.sim.memory(), before);
+        QCOMPARE(failedInAdasName(serial), transfer == "program");
         users->enabled = false;
     }
 
