@@ -17,6 +17,7 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/recordcheck.h"
+#include "files/regularfile.h"
 #include "files/wholefile.h"
 #include "users/cuseradmin.h"
 
@@ -424,12 +425,12 @@ bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, bool 
         return false;
     };
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QObject::tr("The file \"%1\" cannot be opened."));
-    if (file.size() > kMaxDataFileSize)
+    QByteArray bytes;
+    QString why;
+    if (!RegularFile::read(path, kMaxDataFileSize + 1, &bytes, &why))
+        return fail(QStringLiteral("\"%1\" ") + why + QLatin1Char('.'));
+    if (bytes.size() > kMaxDataFileSize)
         return fail(QObject::tr("The file \"%1\" is not a data file of this program."));
-    const QByteArray bytes = file.readAll();
 
     QDataStream in(bytes);
     in.setVersion(QDataStream::Qt_4_8);

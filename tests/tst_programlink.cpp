@@ -5,8 +5,16 @@
 
 #include <QSignalSpy>
 #include <QDeadlineTimer>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <atomic>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/ccomm.h"
 #include "core/imagecodec.h"
@@ -107,6 +115,40 @@ QString giveWritesTheirFiles(Station &s, const QTemporaryDir &dataDir, const QBy
     s.ui->m_lineEditAdminExtCalFile->setText(table);
     return table;
 }
+
+// Writes into a FIFO when the window still waits there long after it was
+// asked to read it, so that a test of a window that waits fails instead of
+// hanging.
+class FifoWatchdog
+{
+public:
+    explicit FifoWatchdog(const QString &fifo)
+        : thread([this, name = QFile::encodeName(fifo)] {
+              if (over.tryAcquire(1, 30000))
+                  return;
+              rescued = true;
+              const int handle = ::open(name.constData(), O_WRONLY);
+              if (handle >= 0 && ::write(handle, "x", 1) >= 0)
+                  ::close(handle);
+          })
+    {
+    }
+    ~FifoWatchdog() { stop(); }
+    // True when the window had to be freed.
+    bool stop()
+    {
+        if (thread.joinable()) {
+            over.release();
+            thread.join();
+        }
+        return rescued;
+    }
+
+private:
+    QSemaphore over;
+    std::atomic_bool rescued{ false };
+    std::thread thread;
+};
 
 // Plugs the logger in and selects it; its page is filled and open.
 #define START_SELECTED(station)                                                              \
@@ -1202,6 +1244,44 @@ private slots:
         QVERIFY(TestEnv::writeFile(dataDir.path() + QStringLiteral("/eeprom.bin"), changed.left(100)));
         s.window.on_m_actionEEpromWrite_triggered();
         QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("768 bytes expected.")));
+        QVERIFY(s.transferOver());
+        QVERIFY(s.roundTrip());
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+    }
+
+    // A calibration-table field that names no regular file is refused with
+    // what it names, before anything is sent and without waiting on it.
+    void aCalibrationTableFieldTakesFilesOnly_data()
+    {
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("missing") << "missing" << "is missing.";
+        QTest::newRow("folder") << "folder" << "is a folder, not a file.";
+        QTest::newRow("fifo") << "fifo" << "is a pipe or a device, not a file.";
+        QTest::newRow("device") << "device" << "is a pipe or a device, not a file.";
+    }
+
+    void aCalibrationTableFieldTakesFilesOnly()
+    {
+        QFETCH(QString, named);
+        QFETCH(QString, told);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("table.bin"));
+        if (named == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(path));
+        else if (named == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (named == QLatin1String("device"))
+            path = QStringLiteral("/dev/zero");
+        Station s({ "--serial", "CAL-0002" });
+        START_SELECTED(s);
+        const int framesBefore = s.link()->writeFramesSent;
+        s.ui->m_lineEditAdminExtCalFile->setText(path);
+        FifoWatchdog watchdog(named == QLatin1String("fifo") ? path : QString());
+        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        QVERIFY2(!watchdog.stop(), "the window waited on the FIFO");
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        QCOMPARE(s.prompts.boxes.first().text, "Warning!\n\n" + path + "\n" + told);
         QVERIFY(s.transferOver());
         QVERIFY(s.roundTrip());
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
