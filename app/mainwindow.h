@@ -458,6 +458,10 @@ private:
     // offered first and stays when its save does not happen.
     bool closeFileRecord(int row);
     bool writeDataFileFor(int row, const QString &path);
+    // Save of a row into the file it read or wrote, which is asked for
+    // first when it changed since.
+    bool saveIntoOwnFile(int row);
+    void tellFileChangedSinceRow(int row);
     QString startPageAddress() const;
     void disableUnservedFields();
     void placeLoggerPanels();

@@ -45,6 +45,7 @@ bool MainWindow::loadDataFile(const QString &path)
         if (open.fromFile && !open.fileName.isEmpty()
             && QFileInfo(open.fileName).absoluteFilePath() == absolute) {
             selectTableRow(row);
+            tellFileChangedSinceRow(row);
             return true;
         }
     }
@@ -81,10 +82,43 @@ bool MainWindow::writeDataFileFor(int row, const QString &path)
         warnNotSaved(this, app->languageTable->text(LabelId::FileNotWritableWarning), reason);
         return false;
     }
-    app->records[row].fileName = path;
     loggerTableDirty = true;
     auditUserAction(QStringLiteral("Save File: ") + path);
     return true;
+}
+
+bool MainWindow::saveIntoOwnFile(int row)
+{
+    const LoggerRecord record = app->records.at(row);
+    if (CFileManager::fileStateSince(record.fileName, record.fileDigest) == CFileManager::FileState::Changed) {
+        const QMessageBox::StandardButton answer = CPrompt::question(
+            this, tr("Warning!\n\nThe file %1 changed since this row read or wrote it: it holds what "
+                     "was saved there since.\nDo you want to replace it with the data of %2?")
+                      .arg(QDir::toNativeSeparators(record.fileName), record.trip().serialNumber));
+        // the question's event loop may have moved the trip to another row
+        row = rowOfTrip(record);
+        if (row < 0)
+            return false;
+        if (answer != QMessageBox::Yes) {
+            CFileManager::fileLost(app->records[row]);
+            return false;
+        }
+    }
+    return writeDataFileFor(row, record.fileName);
+}
+
+// The row keeps the trip it read: reading the file again over it would
+// lose that trip, whose file no longer holds it.
+void MainWindow::tellFileChangedSinceRow(int row)
+{
+    LoggerRecord &record = app->records[row];
+    if (CFileManager::fileStateSince(record.fileName, record.fileDigest) != CFileManager::FileState::Changed)
+        return;
+    CFileManager::fileLost(record);
+    CPrompt::warning(this, tr("Warning!\n\nThe file %1 changed since its row read or wrote it.\n"
+                              "The row still shows the data it held then: close the row and load the "
+                              "file again to see what the file holds now.")
+                               .arg(QDir::toNativeSeparators(record.fileName)));
 }
 
 bool MainWindow::saveRecordAs(int row)
@@ -200,7 +234,7 @@ void MainWindow::on_m_actionSave_triggered()
         return;
     // only a path we wrote or read ourselves is written again without asking
     if (app->selection.size() == 1 && QFileInfo(record->fileName).isAbsolute())
-        writeDataFileFor(row, record->fileName);
+        saveIntoOwnFile(row);
     else
         saveRecordAs(row);
 }
