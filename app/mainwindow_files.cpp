@@ -83,7 +83,7 @@ bool MainWindow::writeDataFileFor(int row, const QString &path)
         return false;
     }
     loggerTableDirty = true;
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(app->records.at(row), path);
     return true;
 }
 
@@ -119,6 +119,15 @@ void MainWindow::tellFileChangedSinceRow(int row)
                               "The row still shows the data it held then: close the row and load the "
                               "file again to see what the file holds now.")
                                .arg(QDir::toNativeSeparators(record.fileName)));
+}
+
+void MainWindow::auditSavedFile(const LoggerRecord &record, const QString &path)
+{
+    const LoggerRecord &trip = record.trip();
+    QString line = QStringLiteral("Save File: ") + path + QStringLiteral(" (") + trip.serialNumber;
+    if (trip.startTime.isValid())
+        line += QStringLiteral(", trip started ") + trip.startTime.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    auditUserAction(line + QLatin1Char(')'));
 }
 
 bool MainWindow::saveRecordAs(int row)
@@ -184,7 +193,7 @@ bool MainWindow::saveReportAs(int row, const QString &path)
         CPrompt::warning(this, tr("Warning!\n\n") + error);
         return false;
     }
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(app->records.at(row), path);
     return true;
 }
 
@@ -201,7 +210,7 @@ bool MainWindow::exportReadings(int row, const QString &path)
         warnNotWritten(path, reason);
         return false;
     }
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(app->records.at(row), path);
     return true;
 }
 

@@ -888,15 +888,16 @@ private slots:
     // row that held it, whose Save then asks for a name; a file replaced
     // from outside is told when it is loaded again, and its Save asks
     // first. Readings whose file was written over are offered as never
-    // saved.
+    // saved, and the trail names the trip saved with the file.
     void saveNeverWritesOverANewerFile_data()
     {
         QTest::addColumn<bool>("fromOutside");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("lastSaved");    // the trip the file holds in the end
-        QTest::newRow("another row's Save As") << false << int(QMessageBox::Yes) << "N2";
-        QTest::newRow("from outside, kept") << true << int(QMessageBox::No) << "N2";
-        QTest::newRow("from outside, replaced") << true << int(QMessageBox::Yes) << "F1";
+        QTest::addColumn<QString>("savedByRow");   // the trip of the last "Save File:" line
+        QTest::newRow("another row's Save As") << false << int(QMessageBox::Yes) << "N2" << "N2";
+        QTest::newRow("from outside, kept") << true << int(QMessageBox::No) << "N2" << "";
+        QTest::newRow("from outside, replaced") << true << int(QMessageBox::Yes) << "F1" << "F1";
     }
 
     void saveNeverWritesOverANewerFile()
@@ -904,6 +905,7 @@ private slots:
         QFETCH(bool, fromOutside);
         QFETCH(int, answer);
         QFETCH(QString, lastSaved);
+        QFETCH(QString, savedByRow);
         QDir(UserStoreFile::userDir()).removeRecursively();
         const auto restore = qScopeGuard([] { setUserAdministration(false); });
         setUserAdministration(true);
@@ -939,6 +941,11 @@ private slots:
         // the row's own file is asked about; a row without one asks for a name
         QCOMPARE(h.prompts.sawBoxContaining(" changed since this row read or wrote it"), fromOutside);
         QCOMPARE(h.prompts.fileCaptions, fromOutside ? QStringList() : QStringList{ "Save As" });
+        const QString audit = UserStoreFile::auditOfToday();
+        const int line = audit.lastIndexOf("Save File: ");
+        QCOMPARE(line < 0 ? QString() : audit.mid(line).section("\r\n", 0, 0),
+                 savedByRow.isEmpty() ? QString()
+                                      : "Save File: " + path + " (" + savedByRow + ", trip started 2026/03/01 10:00:00)");
     }
 
     void closingOffersEveryTripNeverSaved()
