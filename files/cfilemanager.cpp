@@ -643,6 +643,8 @@ const char *const kLimitKeys[4] = { "ALARM_HIGH_HIGH", "ALARM_HIGH", "ALARM_LOW"
 // Key suffix of each limit group (internal, external, humidity).
 const char *const kGroupSuffix[3] = { "", "_EXT", "_HUM" };
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+// far more than the keys of a template take
+constexpr int kMaxTemplateSize = 64 * 1024;
 }
 
 bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r, QString *error)
@@ -678,11 +680,12 @@ bool CFileManager::readTemplate(const QString &path, LoggerRecord &r, QString *e
             *error = why;
         return false;
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refuse(QObject::tr("it cannot be read (%1)").arg(file.errorString()));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    if (lines.isEmpty() || lines.first().trimmed() != QLatin1String("[TEMPLATE]"))
+    QByteArray content;
+    QString unread;
+    if (!RegularFile::read(path, kMaxTemplateSize + 1, &content, &unread))
+        return refuse(QObject::tr("it %1").arg(unread));
+    const QStringList lines = QString::fromUtf8(content).split(QLatin1Char('\n'));
+    if (content.size() > kMaxTemplateSize || lines.first().trimmed() != QLatin1String("[TEMPLATE]"))
         return refuse(QObject::tr("it is not a program template"));
     QHash<QString, QString> values;
     for (const QString &line : lines) {

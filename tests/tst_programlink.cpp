@@ -1249,20 +1249,25 @@ private slots:
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
     }
 
-    // A calibration-table field that names no regular file is refused with
-    // what it names, before anything is sent and without waiting on it.
-    void aCalibrationTableFieldTakesFilesOnly_data()
+    // A calibration-table field, a data file or a template that names no
+    // regular file is refused with what it names, before anything is sent
+    // and without waiting on it.
+    void aFileFieldTakesFilesOnly_data()
     {
+        QTest::addColumn<QString>("road");
         QTest::addColumn<QString>("named");
         QTest::addColumn<QString>("told");
-        QTest::newRow("missing") << "missing" << "is missing.";
-        QTest::newRow("folder") << "folder" << "is a folder, not a file.";
-        QTest::newRow("fifo") << "fifo" << "is a pipe or a device, not a file.";
-        QTest::newRow("device") << "device" << "is a pipe or a device, not a file.";
+        QTest::newRow("table, missing") << "table" << "missing" << "is missing.";
+        QTest::newRow("table, folder") << "table" << "folder" << "is a folder, not a file.";
+        QTest::newRow("table, fifo") << "table" << "fifo" << "is a pipe or a device, not a file.";
+        QTest::newRow("table, device") << "table" << "device" << "is a pipe or a device, not a file.";
+        QTest::newRow("data file, fifo") << "data" << "fifo" << "is a pipe or a device, not a file.";
+        QTest::newRow("template, fifo") << "template" << "fifo" << "is a pipe or a device, not a file.";
     }
 
-    void aCalibrationTableFieldTakesFilesOnly()
+    void aFileFieldTakesFilesOnly()
     {
+        QFETCH(QString, road);
         QFETCH(QString, named);
         QFETCH(QString, told);
         QTemporaryDir dir;
@@ -1277,11 +1282,18 @@ private slots:
         START_SELECTED(s);
         const int framesBefore = s.link()->writeFramesSent;
         s.ui->m_lineEditAdminExtCalFile->setText(path);
+        s.prompts.filesToChoose = QStringList{ path };
         FifoWatchdog watchdog(named == QLatin1String("fifo") ? path : QString());
-        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        if (road == QLatin1String("table"))
+            s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        else if (road == QLatin1String("data"))
+            s.ui->m_actionLoad->trigger();
+        else
+            s.ui->m_actionLoadTemplateProgram->trigger();
         QVERIFY2(!watchdog.stop(), "the window waited on the FIFO");
         QCOMPARE(s.prompts.boxes.size(), 1);
-        QCOMPARE(s.prompts.boxes.first().text, "Warning!\n\n" + path + "\n" + told);
+        const QString text = s.prompts.boxes.first().text;
+        QVERIFY2(text.contains(QFileInfo(path).fileName()) && text.contains(told), qPrintable(text));
         QVERIFY(s.transferOver());
         QVERIFY(s.roundTrip());
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
