@@ -466,6 +466,12 @@ private:
     // offered first and stays when its save does not happen.
     bool closeFileRecord(int row);
     bool writeDataFileFor(int row, const QString &path);
+    // Save of a row into the file it read or wrote, which is asked for
+    // first when it changed since.
+    bool saveIntoOwnFile(int row);
+    void tellFileChangedSinceRow(int row);
+    // The trail's line of a file written, naming the trip it holds.
+    void auditSavedFile(const LoggerRecord &record, const QString &path);
     QString startPageAddress() const;
     void disableUnservedFields();
     void placeLoggerPanels();

@@ -45,6 +45,7 @@ bool MainWindow::loadDataFile(const QString &path)
         if (open.fromFile && !open.fileName.isEmpty()
             && QFileInfo(open.fileName).absoluteFilePath() == absolute) {
             selectTableRow(row);
+            tellFileChangedSinceRow(row);
             return true;
         }
     }
@@ -81,10 +82,52 @@ bool MainWindow::writeDataFileFor(int row, const QString &path)
         warnNotSaved(this, app->languageTable->text(LabelId::FileNotWritableWarning), reason);
         return false;
     }
-    app->records[row].fileName = path;
     loggerTableDirty = true;
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(app->records.at(row), path);
     return true;
+}
+
+bool MainWindow::saveIntoOwnFile(int row)
+{
+    const LoggerRecord record = app->records.at(row);
+    if (CFileManager::fileStateSince(record.fileName, record.fileDigest) == CFileManager::FileState::Changed) {
+        const QMessageBox::StandardButton answer = CPrompt::question(
+            this, tr("Warning!\n\nThe file %1 changed since this row read or wrote it: it holds what "
+                     "was saved there since.\nDo you want to replace it with the data of %2?")
+                      .arg(QDir::toNativeSeparators(record.fileName), record.trip().serialNumber));
+        // the question's event loop may have moved the trip to another row
+        row = rowOfTrip(record);
+        if (row < 0)
+            return false;
+        if (answer != QMessageBox::Yes) {
+            CFileManager::fileLost(app->records[row]);
+            return false;
+        }
+    }
+    return writeDataFileFor(row, record.fileName);
+}
+
+// The row keeps the trip it read: reading the file again over it would
+// lose that trip, whose file no longer holds it.
+void MainWindow::tellFileChangedSinceRow(int row)
+{
+    LoggerRecord &record = app->records[row];
+    if (CFileManager::fileStateSince(record.fileName, record.fileDigest) != CFileManager::FileState::Changed)
+        return;
+    CFileManager::fileLost(record);
+    CPrompt::warning(this, tr("Warning!\n\nThe file %1 changed since its row read or wrote it.\n"
+                              "The row still shows the data it held then: close the row and load the "
+                              "file again to see what the file holds now.")
+                               .arg(QDir::toNativeSeparators(record.fileName)));
+}
+
+void MainWindow::auditSavedFile(const LoggerRecord &record, const QString &path)
+{
+    const LoggerRecord &trip = record.trip();
+    QString line = QStringLiteral("Save File: ") + path + QStringLiteral(" (") + trip.serialNumber;
+    if (trip.startTime.isValid())
+        line += QStringLiteral(", trip started ") + trip.startTime.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    auditUserAction(line + QLatin1Char(')'));
 }
 
 bool MainWindow::saveRecordAs(int row)
@@ -150,7 +193,7 @@ bool MainWindow::saveReportAs(int row, const QString &path)
         CPrompt::warning(this, tr("Warning!\n\n") + error);
         return false;
     }
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(app->records.at(row), path);
     return true;
 }
 
@@ -167,7 +210,7 @@ bool MainWindow::exportReadings(int row, const QString &path)
         warnNotWritten(path, reason);
         return false;
     }
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(app->records.at(row), path);
     return true;
 }
 
@@ -200,7 +243,7 @@ void MainWindow::on_m_actionSave_triggered()
         return;
     // only a path we wrote or read ourselves is written again without asking
     if (app->selection.size() == 1 && QFileInfo(record->fileName).isAbsolute())
-        writeDataFileFor(row, record->fileName);
+        saveIntoOwnFile(row);
     else
         saveRecordAs(row);
 }

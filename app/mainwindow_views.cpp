@@ -260,7 +260,7 @@ void MainWindow::on_m_actionGeneratPdf_triggered()
     app->records[row].exportFileName = path;
     if (!writePdfReport(record, path))
         return;
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(record, path);
     createPdf(path);
 }
 

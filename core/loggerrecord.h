@@ -70,6 +70,9 @@ struct LoggerRecord
     quint64 tripId;
     QString portName;          // empty for a record read from a file
     QString fileName;
+    // What fileName held when this record read or wrote it: a file changed
+    // since then is someone else's save, not to be written over unasked.
+    QByteArray fileDigest;
     QString exportFileName;
     QString serialNumber;
     QString productCode;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <variant>
 
+#include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,8 @@
 #include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/recordcheck.h"
+#include "core/windowstate.h"
+#include "files/regularfile.h"
 #include "files/wholefile.h"
 #include "users/cuseradmin.h"
 
@@ -179,6 +182,21 @@ quint16 byteSum(const QByteArray &bytes)
 QString fileLabel(const QString &path)
 {
     return QFileInfo(path).fileName();
+}
+
+QByteArray digestOf(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+// Two names of one file: a link or another spelling of the path is the
+// same file.
+bool sameFile(const QString &one, const QString &other)
+{
+    const QString canonical = QFileInfo(one).canonicalFilePath();
+    if (!canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath())
+        return true;
+    return QFileInfo(one).absoluteFilePath() == QFileInfo(other).absoluteFilePath();
 }
 
 // Writes bytes whole; on failure error names the file and the reason, and
@@ -363,14 +381,57 @@ bool CFileManager::writeDataFile(const QString &path, int recordIndex, QString *
 {
     if (recordIndex < 0 || recordIndex >= app->records.size())
         return false;
-    if (!writeDataFile(path, app->records.at(recordIndex).trip(), app->userAdmin->enabled, error, reason))
+    QByteArray bytes;
+    if (!encodeDataFile(app->records.at(recordIndex).trip(), app->userAdmin->enabled, bytes, error, reason)
+        || !writeWhole(path, bytes, error, reason))
         return false;
-    app->records[recordIndex].unsavedReadings = false;
+    LoggerRecord &record = app->records[recordIndex];
+    record.unsavedReadings = false;
+    record.fileName = path;
+    record.fileDigest = digestOf(bytes);
+    releaseFile(path, recordIndex);
     return true;
 }
 
 bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record,
                                  bool withCheckValue, QString *error, QString *reason)
+{
+    QByteArray bytes;
+    return encodeDataFile(record, withCheckValue, bytes, error, reason) && writeWhole(path, bytes, error, reason);
+}
+
+CFileManager::FileState CFileManager::fileStateSince(const QString &path, const QByteArray &digest)
+{
+    QByteArray bytes;
+    if (RegularFile::read(path, kMaxDataFileSize + 1, &bytes, nullptr))
+        return !digest.isEmpty() && digestOf(bytes) == digest ? FileState::AsLeft : FileState::Changed;
+    const QFileInfo there(path);
+    return there.exists() || there.isSymLink() ? FileState::Changed : FileState::Gone;
+}
+
+void CFileManager::releaseFile(const QString &path, int keptIndex)
+{
+    for (int index = 0; index < app->records.size(); ++index) {
+        LoggerRecord &record = app->records[index];
+        // a drive logger's file name is not a path on this computer
+        if (index == keptIndex || !QFileInfo(record.fileName).isAbsolute() || !sameFile(record.fileName, path))
+            continue;
+        record.fileName.clear();
+        record.fileDigest.clear();
+        fileLost(record);
+        if (app->mainWindow)
+            app->mainWindow->loggerTableDirty = true;
+    }
+}
+
+void CFileManager::fileLost(LoggerRecord &record)
+{
+    if (record.dataLoaded)
+        record.unsavedReadings = true;
+}
+
+bool CFileManager::encodeDataFile(const LoggerRecord &record, bool withCheckValue, QByteArray &bytes,
+                                  QString *error, QString *reason)
 {
     const bool longReadings = record.versionWord <= MemoryMap::LastInternalOnlyVersion;
     const int count = qBound(0, qMin(record.readingCount, record.readings.size()), kMaxReadings);
@@ -384,7 +445,6 @@ bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record
         return false;
     }
 
-    QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_4_8);
     out.setByteOrder(QDataStream::BigEndian);
@@ -406,8 +466,7 @@ bool CFileManager::writeDataFile(const QString &path, const LoggerRecord &record
     out << record.comment;
     if (withCheckValue)
         out << byteSum(bytes);
-
-    return writeWhole(path, bytes, error, reason);
+    return true;
 }
 
 bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, QString *error)
@@ -424,12 +483,12 @@ bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, bool 
         return false;
     };
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QObject::tr("The file \"%1\" cannot be opened."));
-    if (file.size() > kMaxDataFileSize)
+    QByteArray bytes;
+    QString why;
+    if (!RegularFile::read(path, kMaxDataFileSize + 1, &bytes, &why))
+        return fail(QStringLiteral("\"%1\" ") + why + QLatin1Char('.'));
+    if (bytes.size() > kMaxDataFileSize)
         return fail(QObject::tr("The file \"%1\" is not a data file of this program."));
-    const QByteArray bytes = file.readAll();
 
     QDataStream in(bytes);
     in.setVersion(QDataStream::Qt_4_8);
@@ -521,6 +580,7 @@ bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, bool 
     if (!trailingText.isEmpty())
         loaded.comment = trailingText.left(kCommentLength);
     loaded.fileName = QFileInfo(path).fileName();
+    loaded.fileDigest = digestOf(bytes);
     loaded.fromFile = true;
     loaded.dataLoaded = true;
     loaded.ready = true;
@@ -583,6 +643,8 @@ const char *const kLimitKeys[4] = { "ALARM_HIGH_HIGH", "ALARM_HIGH", "ALARM_LOW"
 // Key suffix of each limit group (internal, external, humidity).
 const char *const kGroupSuffix[3] = { "", "_EXT", "_HUM" };
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+// far more than the keys of a template take
+constexpr int kMaxTemplateSize = 64 * 1024;
 }
 
 bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r, QString *error)
@@ -618,11 +680,12 @@ bool CFileManager::readTemplate(const QString &path, LoggerRecord &r, QString *e
             *error = why;
         return false;
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refuse(QObject::tr("it cannot be read (%1)").arg(file.errorString()));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    if (lines.isEmpty() || lines.first().trimmed() != QLatin1String("[TEMPLATE]"))
+    QByteArray content;
+    QString unread;
+    if (!RegularFile::read(path, kMaxTemplateSize + 1, &content, &unread))
+        return refuse(QObject::tr("it %1").arg(unread));
+    const QStringList lines = QString::fromUtf8(content).split(QLatin1Char('\n'));
+    if (content.size() > kMaxTemplateSize || lines.first().trimmed() != QLatin1String("[TEMPLATE]"))
         return refuse(QObject::tr("it is not a program template"));
     QHash<QString, QString> values;
     for (const QString &line : lines) {

@@ -47,7 +47,8 @@ public:
     // failed save leaves the previous file whole, and error says which file
     // and why; reason says why alone, for a box that names the file itself.
     // Writing a record of the list marks its readings saved only once the
-    // file is whole on the disk.
+    // file is whole on the disk; the file is then the record's, and no
+    // longer that of any other record (see releaseFile).
     bool writeDataFile(const QString &path, int recordIndex, QString *error = nullptr,
                        QString *reason = nullptr);
     static bool writeDataFile(const QString &path, const LoggerRecord &record,
@@ -55,6 +56,18 @@ public:
     bool readDataFile(const QString &path, LoggerRecord &record, QString *error = nullptr);
     static bool readDataFile(const QString &path, LoggerRecord &record, bool requireCheckValue,
                              QString *error);
+
+    // Whether the data file at path still holds what a record read or
+    // wrote there (LoggerRecord::fileDigest). What cannot be read there, or
+    // is no file, has changed.
+    enum class FileState { AsLeft, Changed, Gone };
+    static FileState fileStateSince(const QString &path, const QByteArray &digest);
+    // The records of the list other than keptIndex whose file is path let
+    // it go: it was written over, and what they hold is in no file now.
+    void releaseFile(const QString &path, int keptIndex);
+    // The record's file no longer holds its trip: the readings it shows
+    // are kept nowhere else, and are offered for saving as never saved.
+    static void fileLost(LoggerRecord &record);
 
     // Readings export: tab-separated for ".txt", comma-separated for ".csv".
     // rowTimes and rowValues are the readings table's rows. A failed export
@@ -72,5 +85,10 @@ public:
     static bool readTemplate(const QString &path, LoggerRecord &record, QString *error = nullptr);
 
 private:
+    // The bytes of the data file of record; false, with error and reason
+    // as for the writers, when its format cannot hold the record.
+    static bool encodeDataFile(const LoggerRecord &record, bool withCheckValue, QByteArray &bytes,
+                               QString *error, QString *reason);
+
     CMainApp *app;
 };

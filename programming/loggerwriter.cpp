@@ -1,6 +1,5 @@
 #include "programming/loggerwriter.h"
 
-#include <QFile>
 #include <QMessageBox>
 #include <QProgressBar>
 
@@ -14,6 +13,7 @@
 #include "core/memorymap.h"
 #include "core/windowstate.h"
 #include "dialogs/cprompt.h"
+#include "files/regularfile.h"
 #include "programming/calibrationtable.h"
 #include "programming/programimage.h"
 #include "programming/programlimits.h"
@@ -551,9 +551,11 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, int t
         return;
     }
     QByteArray table;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        table = file.read(CalibrationTable::Size + 1);
+    QString why;
+    if (!RegularFile::read(path, CalibrationTable::Size + 1, &table, &why)) {
+        CPrompt::warning(host.promptParent(), tr("Warning!\n\n%1\n%2.").arg(path, why));
+        return;
+    }
     if (!CalibrationTable::isValid(table)) {
         CPrompt::warning(host.promptParent(),
                          tr("Warning!\n\n%1\nis not a calibration table (%2 bytes ending "

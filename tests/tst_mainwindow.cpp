@@ -14,6 +14,7 @@
 #include "files/wholefile.h"
 #include "reports/cprint.h"
 #include "support/testenv.h"
+#include "support/useradmintest.h"
 #include "support/viewstest.h"
 #include "support/windowtest.h"
 #include "users/cuseradmin.h"
@@ -882,6 +883,71 @@ private slots:
         QVERIFY(h.prompts.boxes.isEmpty());
     }
 
+    // Save never writes over what was saved into its row's file since the
+    // row read or wrote it. Another row's Save As takes the file from the
+    // row that held it, whose Save then asks for a name; a file replaced
+    // from outside is told when it is loaded again, and its Save asks
+    // first. Readings whose file was written over are offered as never
+    // saved, and the trail names the trip saved with the file.
+    void saveNeverWritesOverANewerFile_data()
+    {
+        QTest::addColumn<bool>("fromOutside");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("lastSaved");    // the trip the file holds in the end
+        QTest::addColumn<QString>("savedByRow");   // the trip of the last "Save File:" line
+        QTest::newRow("another row's Save As") << false << int(QMessageBox::Yes) << "N2" << "N2";
+        QTest::newRow("from outside, kept") << true << int(QMessageBox::No) << "N2" << "";
+        QTest::newRow("from outside, replaced") << true << int(QMessageBox::Yes) << "F1" << "F1";
+    }
+
+    void saveNeverWritesOverANewerFile()
+    {
+        QFETCH(bool, fromOutside);
+        QFETCH(int, answer);
+        QFETCH(QString, lastSaved);
+        QFETCH(QString, savedByRow);
+        QDir(UserStoreFile::userDir()).removeRecursively();
+        const auto restore = qScopeGuard([] { setUserAdministration(false); });
+        setUserAdministration(true);
+        Harness h;
+        h.prompts.logins = { { "admin", "" } };
+        h.window.login();
+        const QString path = h.homePath("F.qlf");
+        const QString other = h.homePath("N.qlf");
+        QVERIFY(CFileManager::writeDataFile(path, fileTrip("F1", QVector<quint16>(1000, 0x00C8)), true));
+        QVERIFY(CFileManager::writeDataFile(other, fileTrip("N2", QVector<quint16>(600, 0x00D2)), true));
+        QVERIFY(h.window.loadDataFile(path));
+        if (fromOutside) {
+            QVERIFY(QFile::remove(path) && QFile::copy(other, path));
+            QVERIFY(h.window.loadDataFile(path));
+            QCOMPARE(h.records.size(), 1);
+            QVERIFY(h.prompts.sawBoxContaining(QDir::toNativeSeparators(path)
+                                               + " changed since its row read or wrote it"));
+        } else {
+            QVERIFY(h.window.loadDataFile(other));
+            h.prompts.filesToChoose = QStringList{ path };
+            h.ui->m_actionSaveAs->trigger();
+            h.window.selectTableRow(0);
+        }
+        h.prompts.answer = QMessageBox::StandardButton(answer);
+        h.prompts.filesToChoose.clear();
+        h.prompts.fileCaptions.clear();
+        h.ui->m_actionSave->trigger();
+
+        LoggerRecord inFile;
+        QVERIFY(CFileManager::readDataFile(path, inFile, true, nullptr));
+        QCOMPARE(inFile.serialNumber, lastSaved);
+        QCOMPARE(h.records.at(0).unsavedReadings, lastSaved != "F1");
+        // the row's own file is asked about; a row without one asks for a name
+        QCOMPARE(h.prompts.sawBoxContaining(" changed since this row read or wrote it"), fromOutside);
+        QCOMPARE(h.prompts.fileCaptions, fromOutside ? QStringList() : QStringList{ "Save As" });
+        const QString audit = UserStoreFile::auditOfToday();
+        const int line = audit.lastIndexOf("Save File: ");
+        QCOMPARE(line < 0 ? QString() : audit.mid(line).section("\r\n", 0, 0),
+                 savedByRow.isEmpty() ? QString()
+                                      : "Save File: " + path + " (" + savedByRow + ", trip started 2026/03/01 10:00:00)");
+    }
+
     void closingOffersEveryTripNeverSaved()
     {
         Harness h;
@@ -907,9 +973,14 @@ private slots:
         QVERIFY(!h.window.close());
         QVERIFY(h.window.isVisible());
 
-        // every unsaved trip is offered, not only the first, and is then saved
+        // every unsaved trip is offered, not only the first, and is then
+        // saved, each into a file of its own: a second trip saved into the
+        // first one's file would leave the first in none
         h.records[0].versionWord = h.records[2].versionWord = 0x115;
-        h.prompts.filesToChoose = QStringList{ h.homePath("D.qlf") };
+        int chosen = 0;
+        CPrompt::setFileHandler([&](const QString &, const QString &, const QString &, const QString &) {
+            return QStringList{ h.homePath(QStringLiteral("D%1.qlf").arg(++chosen)) };
+        });
         h.prompts.boxes.clear();
         QVERIFY(h.window.close());
         QCOMPARE(h.prompts.boxes.size(), 2);

@@ -5,8 +5,16 @@
 
 #include <QSignalSpy>
 #include <QDeadlineTimer>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <atomic>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/ccomm.h"
 #include "core/imagecodec.h"
@@ -136,6 +144,40 @@ QString giveWritesTheirFiles(Station &s, const QTemporaryDir &dataDir, const QBy
     s.ui->m_lineEditAdminExtCalFile->setText(table);
     return table;
 }
+
+// Writes into a FIFO when the window still waits there long after it was
+// asked to read it, so that a test of a window that waits fails instead of
+// hanging.
+class FifoWatchdog
+{
+public:
+    explicit FifoWatchdog(const QString &fifo)
+        : thread([this, name = QFile::encodeName(fifo)] {
+              if (over.tryAcquire(1, 30000))
+                  return;
+              rescued = true;
+              const int handle = ::open(name.constData(), O_WRONLY);
+              if (handle >= 0 && ::write(handle, "x", 1) >= 0)
+                  ::close(handle);
+          })
+    {
+    }
+    ~FifoWatchdog() { stop(); }
+    // True when the window had to be freed.
+    bool stop()
+    {
+        if (thread.joinable()) {
+            over.release();
+            thread.join();
+        }
+        return rescued;
+    }
+
+private:
+    QSemaphore over;
+    std::atomic_bool rescued{ false };
+    std::thread thread;
+};
 
 // Plugs the logger in and selects it; its page is filled and open.
 #define START_SELECTED(station)                                                              \
@@ -1268,6 +1310,56 @@ private slots:
         QVERIFY(TestEnv::writeFile(dataDir.path() + QStringLiteral("/eeprom.bin"), changed.left(100)));
         s.window.on_m_actionEEpromWrite_triggered();
         QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("768 bytes expected.")));
+        QVERIFY(s.transferOver());
+        QVERIFY(s.roundTrip());
+        QCOMPARE(s.link()->writeFramesSent, framesBefore);
+    }
+
+    // A calibration-table field, a data file or a template that names no
+    // regular file is refused with what it names, before anything is sent
+    // and without waiting on it.
+    void aFileFieldTakesFilesOnly_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("table, missing") << "table" << "missing" << "is missing.";
+        QTest::newRow("table, folder") << "table" << "folder" << "is a folder, not a file.";
+        QTest::newRow("table, fifo") << "table" << "fifo" << "is a pipe or a device, not a file.";
+        QTest::newRow("table, device") << "table" << "device" << "is a pipe or a device, not a file.";
+        QTest::newRow("data file, fifo") << "data" << "fifo" << "is a pipe or a device, not a file.";
+        QTest::newRow("template, fifo") << "template" << "fifo" << "is a pipe or a device, not a file.";
+    }
+
+    void aFileFieldTakesFilesOnly()
+    {
+        QFETCH(QString, road);
+        QFETCH(QString, named);
+        QFETCH(QString, told);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("table.bin"));
+        if (named == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(path));
+        else if (named == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (named == QLatin1String("device"))
+            path = QStringLiteral("/dev/zero");
+        Station s({ "--serial", "CAL-0002" });
+        START_SELECTED(s);
+        const int framesBefore = s.link()->writeFramesSent;
+        s.ui->m_lineEditAdminExtCalFile->setText(path);
+        s.prompts.filesToChoose = QStringList{ path };
+        FifoWatchdog watchdog(named == QLatin1String("fifo") ? path : QString());
+        if (road == QLatin1String("table"))
+            s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        else if (road == QLatin1String("data"))
+            s.ui->m_actionLoad->trigger();
+        else
+            s.ui->m_actionLoadTemplateProgram->trigger();
+        QVERIFY2(!watchdog.stop(), "the window waited on the FIFO");
+        QCOMPARE(s.prompts.boxes.size(), 1);
+        const QString text = s.prompts.boxes.first().text;
+        QVERIFY2(text.contains(QFileInfo(path).fileName()) && text.contains(told), qPrintable(text));
         QVERIFY(s.transferOver());
         QVERIFY(s.roundTrip());
         QCOMPARE(s.link()->writeFramesSent, framesBefore);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Every file a user names for the program to read goes through here. Only a
+// regular file is read: opening a FIFO or a device for reading waits until
+// something writes into it, and the window would freeze meanwhile, so such a
+// path is refused without waiting, as is a folder.
+//
+// Only QtCore is used.
+namespace RegularFile {
+
+// The first maxBytes bytes (at most) of the file at path. False when it is
+// not read; why then follows the path in a sentence ("is missing", "is a
+// folder, not a file", "cannot be read (Permission denied)").
+bool read(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *why);
+
+}
