@@ -16,6 +16,7 @@
 #include "support/windowtest.h"
 #include "ui_cpass.h"
 #include "ui_mainwindow.h"
+#include "views/ctable.h"
 
 using WindowTest::Harness;
 using WindowTest::finishEditing;
@@ -106,6 +107,63 @@ private slots:
         h.ui->m_lineEditLoggerMaxTrip->setText(QStringLiteral("12000"));
         QCOMPARE(r.maxTrip, 9999);
         QCOMPARE(h.ui->m_lineEditLoggerMaxTrip->text(), QStringLiteral("9999"));
+    }
+
+    // A limit that rounds to zero reads "0.0", never "-0.0" (0 °F is held as
+    // -17.8 °C); a limit brought into range is told with the range of its
+    // own page, each range once.
+    void limitsReadAsTheyStand_data()
+    {
+        QTest::addColumn<bool>("celsius");
+        QTest::addColumn<double>("heldHH");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("range");
+        QTest::newRow("0 °F held as -17.8 °C") << false << -17.8 << "m_lineEditLoggerHighHigh" << QString()
+                                                 << "0.0" << QString();
+        QTest::newRow("-0.04 °C") << true << -0.04 << "m_lineEditLoggerHighHigh" << QString() << "0.0" << QString();
+        QTest::newRow("humidity over its range") << true << 10.0 << "m_lineEditLoggerHighHighHum" << "150"
+                                                 << "100.0" << "0/100 %";
+        QTest::newRow("humidity under its range, °F") << false << 10.0 << "m_lineEditLoggerLowHum" << "-5"
+                                                      << "0.0" << "0/100 %";
+        QTest::newRow("temperature over its range, °F") << false << 10.0 << "m_lineEditLoggerHighHigh" << "300"
+                                                        << "185.0" << "-40/185 °F";
+        QTest::newRow("both pages out of range") << true << 90.0 << "m_lineEditLoggerHighHighHum" << "101"
+                                                 << "100.0" << "-40/85 °C, 0/100 %";
+    }
+    void limitsReadAsTheyStand()
+    {
+        QFETCH(bool, celsius);
+        QFETCH(double, heldHH);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, range);
+        Harness h;
+        h.window.app->settings.modeCelsius = celsius ? 1 : 0;
+        LoggerRecord logger = twoChannelLogger();
+        logger.alarmThresholds[GroupInternal][LevelHH] = heldHH;
+        logger.alarmThresholds[GroupInternal][LevelH] = qMin(heldHH, 8.0);
+        h.addAndSelect(logger);
+        auto *edit = h.window.findChild<QLineEdit *>(field);
+        QVERIFY(edit);
+        if (!typed.isEmpty())
+            finishEditing(edit, typed);
+        QCOMPARE(edit->text(), shown);
+        if (typed.isEmpty()) {   // the summary reads it as the page does
+            h.window.viewsDirty = true;
+            h.window.Timer();
+            const QTableWidgetItem *limit = h.ui->m_tableWidgetTableSummary->item(
+                CTable::summaryRow(CTable::SummaryItem::LimitHH, ChannelInternal), 1);
+            QVERIFY(limit);
+            QCOMPARE(limit->text(), shown + (celsius ? QStringLiteral(" °C") : QStringLiteral(" °F")));
+        }
+        if (range.isEmpty())
+            QVERIFY(h.prompts.boxes.isEmpty());
+        else
+            QVERIFY2(h.prompts.sawBoxContaining(QStringLiteral("inside Logger's range ") + range + QLatin1Char('\n')),
+                     qPrintable(h.prompts.boxes.isEmpty() ? QString() : h.prompts.boxes.last().text));
     }
 
     // At and Wait as their slots leave them, and which start the page
