@@ -139,6 +139,61 @@ private slots:
         QCOMPARE(MailTestServer::messageCount(outDir.path()), 0);
     }
 
+    // Each address of the settings is one mailbox, or the mail is refused
+    // before any server is reached (none listens for the refused rows),
+    // naming the address: a server would take what follows a ">" as
+    // parameters of its command, a header a comma as another recipient.
+    void anAddressIsOneMailbox_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("recipient");
+        QTest::addColumn<QString>("refused");
+        const QString desk = QStringLiteral("desk@example.org");
+        const QString injected = QStringLiteral("rcpt@example.com> NOTIFY=NEVER ORCPT=rfc822;evil@example.org");
+        QTest::newRow("parameters after the recipient") << desk << injected << injected;
+        QTest::newRow("two recipients") << desk << "rita@example.org, evil@example.org"
+                                        << "rita@example.org, evil@example.org";
+        QTest::newRow("a name with the address") << desk << "Rita <rita@example.org>" << "Rita <rita@example.org>";
+        QTest::newRow("a blank inside") << desk << "rita @example.org" << "rita @example.org";
+        QTest::newRow("no domain") << desk << "rita@" << "rita@";
+        QTest::newRow("two dots") << desk << "rita..b@example.org" << "rita..b@example.org";
+        QTest::newRow("parameter after the sender") << "desk@example.org> SIZE=1" << "rita@example.org"
+                                                    << "desk@example.org> SIZE=1";
+        QTest::newRow("tags, subdomains, blanks around") << desk << " first.o'neil+tag@mail.example.co.uk "
+                                                         << QString();
+    }
+    void anAddressIsOneMailbox()
+    {
+        QFETCH(QString, sender);
+        QFETCH(QString, recipient);
+        QFETCH(QString, refused);
+        QTemporaryDir outDir;
+        MailTestServer server;
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
+        const quint16 port = server.port();
+        if (!refused.isEmpty())
+            server.stop();
+
+        WindowTest::Harness h;
+        h.addAndSelect(trip(QStringLiteral("F-1")));
+        configure(h, port, 0);
+        h.window.app->settings.smtpSenderEmail = sender;
+        h.window.app->settings.smtpRecipientEmail = recipient;
+        h.window.on_m_actionSendByEmail_triggered();
+        QTRY_VERIFY_WITH_TIMEOUT(h.window.app->emailSender.isNull(), 30000);
+        if (refused.isEmpty()) {
+            QVERIFY(h.prompts.boxes.isEmpty());
+            const QJsonObject message = MailTestServer::message(outDir.path(), 1);
+            QCOMPARE(message.value(QStringLiteral("rcpt_tos")).toArray().first().toString(), recipient.trimmed());
+            return;
+        }
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        const QString text = h.prompts.boxes.first().text;
+        QVERIFY2(text.startsWith(QLatin1String("Warning!\n\nThe e-mail of F-1 was not sent.\n")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1Char('"') + refused + QStringLiteral("\" is not one e-mail address")),
+                 qPrintable(text));
+    }
+
     // The server waits a second and a half before its greeting; meanwhile
     // the window's timers run on and the sender sits in its last step.
     void slowServerLeavesTheWindowRunning()
