@@ -21,10 +21,11 @@ class ProgramCopy
 {
 public:
     explicit ProgramCopy(const QStringList &arguments = QStringList(),
-                         const QString &settingsDir = TestEnv::settingsDir())
+                         const QString &settingsDir = TestEnv::settingsDir(), const QString &home = TestEnv::home())
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("MIRELDA_SETTINGS_DIR"), settingsDir);
+        environment.insert(QStringLiteral("HOME"), home);
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(MIRELDA_PROGRAM), arguments);
     }
@@ -145,6 +146,44 @@ private slots:
         QVERIFY(refusalOf(second).contains("Mirelda is already running."));
         QCOMPARE(filesWritten(), before);
         QCOMPARE(lockHolder(), running.process.processId());
+        QCOMPARE(running.process.state(), QProcess::Running);
+    }
+
+    // A roaming or shared profile folder: a second copy whose home reaches
+    // the running copy's user directory through a symbolic link, or whose
+    // home is the one the running copy reaches through a link, is refused
+    // as a second copy in the same home is, and leaves the store alone.
+    void aUserDirectoryReachedThroughALinkIsHeld_data()
+    {
+        QTest::addColumn<QString>("runningHome");
+        QTest::addColumn<QString>("secondHome");
+        const QString linkedStore = TestEnv::home() + QStringLiteral("/../linked store");
+        const QString linkedHome = TestEnv::home() + QStringLiteral("/../linked home");
+        QTest::newRow("second copy through a linked user directory") << TestEnv::home() << linkedStore;
+        QTest::newRow("running copy through a linked user directory") << linkedStore << TestEnv::home();
+        QTest::newRow("second copy through a linked home") << TestEnv::home() << linkedHome;
+    }
+    void aUserDirectoryReachedThroughALinkIsHeld()
+    {
+        QFETCH(QString, runningHome);
+        QFETCH(QString, secondHome);
+        const QString userDir = CUserAdmin::homeUserAdminDir();
+        const QString linkedStore = TestEnv::home() + QStringLiteral("/../linked store");
+        const QString linkedHome = TestEnv::home() + QStringLiteral("/../linked home");
+        QFile::remove(linkedHome);   // a link: what it leads to stays
+        QDir(linkedStore).removeRecursively();
+        QVERIFY(QDir().mkpath(userDir) && QDir().mkpath(linkedStore));
+        QVERIFY(QFile::link(userDir, linkedStore + QLatin1Char('/') + QFileInfo(userDir).fileName()));
+        QVERIFY(QFile::link(TestEnv::home(), linkedHome));
+        const QString otherSettings = TestEnv::home() + QStringLiteral("/../other settings/");
+        QVERIFY(QDir().mkpath(otherSettings));
+
+        ProgramCopy running({}, TestEnv::settingsDir(), runningHome);
+        QTRY_VERIFY_WITH_TIMEOUT(settledAtLogin(running), kLimitMs);
+        const QStringList before = filesWritten();
+        ProgramCopy second({}, otherSettings, secondHome);
+        QVERIFY(refusalOf(second).contains("Mirelda is already running."));
+        QCOMPARE(filesWritten(), before);
         QCOMPARE(running.process.state(), QProcess::Running);
     }
 
