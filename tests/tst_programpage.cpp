@@ -110,8 +110,9 @@ private slots:
     }
 
     // A limit that rounds to zero reads "0.0", never "-0.0" (0 °F is held as
-    // -17.8 °C); a limit brought into range is told with the range of its
-    // own page, each range once.
+    // -17.8 °C), on the page, in the summary and as a reading; a limit
+    // brought into range is told with the range of its own page, each range
+    // once.
     void limitsReadAsTheyStand_data()
     {
         QTest::addColumn<bool>("celsius");
@@ -151,7 +152,8 @@ private slots:
         if (!typed.isEmpty())
             finishEditing(edit, typed);
         QCOMPARE(edit->text(), shown);
-        if (typed.isEmpty()) {   // the summary reads it as the page does
+        if (typed.isEmpty()) {   // the summary and a reading of it read it as the page does
+            QCOMPARE(CTable::valueText(qRound(heldHH * 10), !celsius), shown);
             h.window.viewsDirty = true;
             h.window.Timer();
             const QTableWidgetItem *limit = h.ui->m_tableWidgetTableSummary->item(
