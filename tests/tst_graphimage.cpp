@@ -179,31 +179,22 @@ private slots:
         QFETCH(bool, preview);
         WindowTest::Harness harness;
         harness.addAndSelect(fileSet());
-        harness.addAndSelect(ViewsTest::openedSet(QStringLiteral("IMG2"), { 50, 55, 60 }, 600,
-                                                  QDateTime(QDate(2026, 4, 9), QTime(9, 0))));
+        harness.addAndSelect(ViewsTest::openedSet(QStringLiteral("IMG2"), { 50, 55 }, 600, QDateTime::currentDateTime()));
         QTableWidget *table = harness.ui->m_tableWidgetLogger;
         table->setCurrentCell(0, 0);
         table->selectionModel()->select(table->model()->index(1, 0),
                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
         harness.window.viewsDirty = true;
         QTRY_VERIFY(harness.window.plot && harness.window.plot->title().text() == QLatin1String("Multi-Link"));
-
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
         CPrompt::setDialogHandler([&pdf](QDialog *dialog) {
-            QPrinter *printer = nullptr;
-            if (auto *previewDialog = qobject_cast<QPrintPreviewDialog *>(dialog))
-                printer = previewDialog->printer();
-            else if (auto *printDialog = qobject_cast<QPrintDialog *>(dialog))
-                printer = printDialog->printer();
-            if (!printer)
-                return 0;
+            auto *previewDialog = qobject_cast<QPrintPreviewDialog *>(dialog);
+            QPrinter *printer = previewDialog ? previewDialog->printer() : static_cast<QPrintDialog *>(dialog)->printer();
             printer->setOutputFormat(QPrinter::PdfFormat);
             printer->setOutputFileName(pdf);
-            if (auto *previewDialog = qobject_cast<QPrintPreviewDialog *>(dialog)) {
+            if (previewDialog)
                 emit previewDialog->paintRequested(printer);
-                return 0;
-            }
             return int(QDialog::Accepted);
         });
         (preview ? harness.ui->m_actionPrintPreview : harness.ui->m_actionPrintPrint)->trigger();

@@ -145,52 +145,43 @@ private slots:
     // parameters of its command, a header a comma as another recipient.
     void anAddressIsOneMailbox_data()
     {
-        QTest::addColumn<QString>("sender");
-        QTest::addColumn<QString>("recipient");
-        QTest::addColumn<QString>("refused");
-        const QString desk = QStringLiteral("desk@example.org");
-        const QString injected = QStringLiteral("rcpt@example.com> NOTIFY=NEVER ORCPT=rfc822;evil@example.org");
-        QTest::newRow("parameters after the recipient") << desk << injected << injected;
-        QTest::newRow("two recipients") << desk << "rita@example.org, evil@example.org"
-                                        << "rita@example.org, evil@example.org";
-        QTest::newRow("a name with the address") << desk << "Rita <rita@example.org>" << "Rita <rita@example.org>";
-        QTest::newRow("a blank inside") << desk << "rita @example.org" << "rita @example.org";
-        QTest::newRow("no domain") << desk << "rita@" << "rita@";
-        QTest::newRow("two dots") << desk << "rita..b@example.org" << "rita..b@example.org";
-        QTest::newRow("parameter after the sender") << "desk@example.org> SIZE=1" << "rita@example.org"
-                                                    << "desk@example.org> SIZE=1";
-        QTest::newRow("tags, subdomains, blanks around") << desk << " first.o'neil+tag@mail.example.co.uk "
-                                                         << QString();
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("asSender");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("parameters after the recipient")
+            << "rcpt@example.com> NOTIFY=NEVER ORCPT=rfc822;evil@example.org" << false << false;
+        QTest::newRow("two recipients") << "rita@example.org, evil@example.org" << false << false;
+        QTest::newRow("a name with the address") << "Rita <rita@example.org>" << false << false;
+        QTest::newRow("a blank inside") << "rita @example.org" << false << false;
+        QTest::newRow("parameter after the sender") << "desk@example.org> SIZE=1" << true << false;
+        QTest::newRow("tags, subdomains, blanks around") << " first.o'neil+tag@mail.example.co.uk " << false << true;
     }
     void anAddressIsOneMailbox()
     {
-        QFETCH(QString, sender);
-        QFETCH(QString, recipient);
-        QFETCH(QString, refused);
+        QFETCH(QString, address);
+        QFETCH(bool, asSender);
+        QFETCH(bool, sent);
         QTemporaryDir outDir;
         MailTestServer server;
         QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
         const quint16 port = server.port();
-        if (!refused.isEmpty())
+        if (!sent)
             server.stop();
-
         WindowTest::Harness h;
         h.addAndSelect(trip(QStringLiteral("F-1")));
         configure(h, port, 0);
-        h.window.app->settings.smtpSenderEmail = sender;
-        h.window.app->settings.smtpRecipientEmail = recipient;
+        (asSender ? h.window.app->settings.smtpSenderEmail : h.window.app->settings.smtpRecipientEmail) = address;
         h.window.on_m_actionSendByEmail_triggered();
         QTRY_VERIFY_WITH_TIMEOUT(h.window.app->emailSender.isNull(), 30000);
-        if (refused.isEmpty()) {
-            QVERIFY(h.prompts.boxes.isEmpty());
+        QCOMPARE(h.prompts.boxes.size(), sent ? 0 : 1);
+        if (sent) {
             const QJsonObject message = MailTestServer::message(outDir.path(), 1);
-            QCOMPARE(message.value(QStringLiteral("rcpt_tos")).toArray().first().toString(), recipient.trimmed());
+            QCOMPARE(message.value(QStringLiteral("rcpt_tos")).toArray().first().toString(), address.trimmed());
             return;
         }
-        QCOMPARE(h.prompts.boxes.size(), 1);
         const QString text = h.prompts.boxes.first().text;
-        QVERIFY2(text.startsWith(QLatin1String("Warning!\n\nThe e-mail of F-1 was not sent.\n")), qPrintable(text));
-        QVERIFY2(text.contains(QLatin1Char('"') + refused + QStringLiteral("\" is not one e-mail address")),
+        QVERIFY2(text.startsWith(QLatin1String("Warning!\n\nThe e-mail of F-1 was not sent.\n"))
+                     && text.contains(QLatin1Char('"') + address + QStringLiteral("\" is not one e-mail address")),
                  qPrintable(text));
     }
 
