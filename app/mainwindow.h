@@ -587,7 +587,7 @@ private:
     void serveReportRequest();
     bool writeReadingsExport(int row, const QString &path, QString *error);
     bool withViewsOf(int row, const std::function<bool()> &write);
-    // The graph and the histogram shown are those of the row's record.
+    // The graph and the histogram shown are those of the row's record alone.
     bool showsViewsOf(int row) const;
     bool writePicture(QWidget *view, const QString &path, const QString &notWritten, QString *error);
     // The PDF report of a record; false with the reason in error.

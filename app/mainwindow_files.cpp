@@ -544,9 +544,11 @@ bool MainWindow::writePicture(QWidget *view, const QString &path, const QString 
     return false;
 }
 
+// With other rows chosen beside it, the graph is theirs too (Multi-Link).
 bool MainWindow::showsViewsOf(int row) const
 {
-    return plot && histogram && plot->m_recordIndex == row && histogram->m_recordIndex == row;
+    return plot && histogram && plot->m_recordIndex == row && histogram->m_recordIndex == row
+           && app->selection == QList<int>{ row };
 }
 
 // The graph picture and the report draw the window's graph and histogram.
@@ -555,14 +557,13 @@ bool MainWindow::showsViewsOf(int row) const
 // is this record meanwhile. Nothing in between lets the event loop run.
 bool MainWindow::withViewsOf(int row, const std::function<bool()> &write)
 {
-    const QList<int> alone{ row };
-    if (showsViewsOf(row) && app->selection == alone)
+    if (showsViewsOf(row))
         return write();
 
     const QList<int> selection = app->selection;
     CPlot *const shownPlot = plot;
     CHistogram *const shownHistogram = histogram;
-    app->selection = alone;
+    app->selection = QList<int>{ row };
     CPlot recordPlot;
     CHistogram recordHistogram;
     recordPlot.setData(app, row);

@@ -86,7 +86,7 @@ double shownFromCelsius(double value, bool temperature, bool celsius)
 
 QString limitText(double value, bool temperature, bool celsius)
 {
-    return QString::number(shownFromCelsius(value, temperature, celsius), 'f', 1);
+    return Units::decimalText(shownFromCelsius(value, temperature, celsius), 1);
 }
 
 double celsiusFromShown(double value, bool temperature, bool celsius)
@@ -104,6 +104,14 @@ int shownRangeEnd(int rangeEnd, bool celsius)
 QString rangeText(const LoggerRecord &r, bool celsius)
 {
     return QStringLiteral("%1/%2").arg(shownRangeEnd(r.rangeLow, celsius)).arg(shownRangeEnd(r.rangeHigh, celsius));
+}
+
+// The range a page's limits have to stay in, as the warning quotes it.
+QString limitRangeText(const LoggerRecord &r, ViewChannel channel, bool celsius)
+{
+    if (channel == ChannelHumidity)
+        return QStringLiteral("%1/%2 %").arg(ProgramLimits::HumidityLow).arg(ProgramLimits::HumidityHigh);
+    return rangeText(r, celsius) + (celsius ? QStringLiteral(" °C") : QStringLiteral(" °F"));
 }
 
 // A limit is taken from its field only when the field no longer shows the
@@ -516,7 +524,7 @@ void MainWindow::checkAlarmLimits()
         return;
     updatingForm = true;
     const bool celsius = app->settings.modeCelsius != 0;
-    bool warn = false;
+    QStringList corrections;
     for (const AlarmPage &page : alarmPagesOf(ui)) {
         const bool temperature = page.channel != ChannelHumidity;
         const int group = limitGroupOf(page.channel);
@@ -542,11 +550,13 @@ void MainWindow::checkAlarmLimits()
             if (corrected || unreadable)
                 page.limits[level]->setText(limitText(limits[level], temperature, celsius));
         }
-        warn = warn || corrected || unreadable;
+        if (corrected || unreadable)
+            corrections << limitRangeText(*record, page.channel, celsius);
     }
     updatingForm = false;
-    if (warn)
-        warnLimit(rangeText(*record, celsius) + (celsius ? QStringLiteral(" °C") : QStringLiteral(" °F")));
+    corrections.removeDuplicates();
+    if (!corrections.isEmpty())
+        warnLimit(corrections.join(QStringLiteral(", ")));
 }
 
 void MainWindow::warnLimit(const QString &range)

@@ -15,16 +15,36 @@ namespace {
 // cut between the two left it.
 constexpr qint64 kUnreadableLockAgeMs = 5000;
 
+// More links than this in a row are a loop.
+constexpr int kMostLinksFollowed = 40;
+
+// Copies that reach one folder through different symbolic links (a roaming
+// or shared profile folder) meet at one lock: it follows the real path. A
+// part of it not made yet keeps its name under its real parent.
+QString realPathOf(const QString &path, int linksLeft = kMostLinksFollowed)
+{
+    const QFileInfo info(QDir::cleanPath(QDir(path).absolutePath()));
+    if (info.exists())
+        return info.canonicalFilePath();
+    // a link to a folder not made yet
+    if (info.isSymLink() && linksLeft > 0)
+        return realPathOf(info.symLinkTarget(), linksLeft - 1);
+    const QString parent = info.absolutePath();
+    if (parent == info.absoluteFilePath())
+        return parent;
+    return QDir(realPathOf(parent, linksLeft)).filePath(info.fileName());
+}
+
 }
 
 QString InstanceLock::settingsLockPath(const QString &settingsDir)
 {
-    return QDir(settingsDir).absoluteFilePath(QStringLiteral("Mirelda.lock"));
+    return QDir(realPathOf(settingsDir)).absoluteFilePath(QStringLiteral("Mirelda.lock"));
 }
 
 QString InstanceLock::userDirLockPath(const QString &userDir)
 {
-    return QDir::cleanPath(QDir(userDir).absolutePath()) + QStringLiteral(".lock");
+    return realPathOf(userDir) + QStringLiteral(".lock");
 }
 
 InstanceLock::InstanceLock(const QString &lockPath)

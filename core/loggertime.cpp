@@ -1,5 +1,7 @@
 #include "core/loggertime.h"
 
+#include <algorithm>
+
 #include "files/appsettings.h"
 
 namespace LoggerTime {
@@ -71,6 +73,15 @@ namespace Units {
 double celsiusToFahrenheit(double celsius)
 {
     return 9.0 * celsius / 5.0 + 32.0;
+}
+
+QString decimalText(double value, int decimals)
+{
+    QString text = QString::number(value, 'f', decimals);
+    const auto zeroDigit = [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); };
+    if (text.startsWith(QLatin1Char('-')) && std::all_of(text.cbegin() + 1, text.cend(), zeroDigit))
+        text.remove(0, 1);
+    return text;
 }
 
 }

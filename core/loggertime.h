@@ -28,4 +28,7 @@ quint16 make(int tenths, bool mark = false);
 
 namespace Units {
 double celsiusToFahrenheit(double celsius);
+// A value with that many decimals; one that rounds to zero reads "0.0",
+// whichever side of zero it came from (0 °F held as -17.8 °C).
+QString decimalText(double value, int decimals);
 }

@@ -16,6 +16,13 @@ public:
     const QString &name() const;
     const QString &address() const;
 
+    // The text is one mailbox, local-part@domain, and nothing besides: no
+    // blank, bracket, comma or second address that a server would read as
+    // a parameter of its command or a header as another recipient. The
+    // local part is a dot-atom (no quoted form), the domain names or an
+    // address literal in brackets; letters beyond ASCII are taken.
+    static bool isMailbox(const QString &text);
+
 private:
     QString displayName;
     QString mailbox;

@@ -17,9 +17,10 @@ OutgoingMail::~OutgoingMail() = default;
 void OutgoingMail::address(const QString &senderAddress, const QString &senderName,
                            const QString &recipientAddress, const QString &recipientName, const QString &subject)
 {
-    sender.setAddress(senderAddress);
+    // blanks around a typed address are no part of the mailbox
+    sender.setAddress(senderAddress.trimmed());
     sender.setName(senderName);
-    recipient.setAddress(recipientAddress);
+    recipient.setAddress(recipientAddress.trimmed());
     recipient.setName(recipientName);
     mail.setSubject(subject);
 }

@@ -289,8 +289,9 @@ bool SmtpClient::authenticate(const QString &u, const QString &pw, int method)
     return expect(235);
 }
 
-// The field that would let the message start a header or a command of its
-// own, named for the user; empty when every field is safe.
+// The field that would let the message start a header, a command or a
+// command's parameter of its own, named for the user; empty when every
+// field is safe.
 QString SmtpClient::unsafeHeaderField(const MimeMessage &message)
 {
     if (!message.getSender())
@@ -304,6 +305,20 @@ QString SmtpClient::unsafeHeaderField(const MimeMessage &message)
             if (!mailboxIsSafe(recipient))
                 return tr("the name or address of the recipient %1 holds a line break")
                     .arg(recipient ? recipient->address().simplified() : QString());
+        }
+    }
+    return addressNotOneMailbox(message);
+}
+
+QString SmtpClient::addressNotOneMailbox(const MimeMessage &message)
+{
+    const EmailAddress *sender = message.getSender();
+    if (sender && !EmailAddress::isMailbox(sender->address()))
+        return tr("the sender's address \"%1\" is not one e-mail address").arg(sender->address());
+    for (int type = MimeMessage::To; type <= MimeMessage::Bcc; ++type) {
+        for (const EmailAddress *recipient : message.getRecipients(type)) {
+            if (recipient && !EmailAddress::isMailbox(recipient->address()))
+                return tr("the recipient's address \"%1\" is not one e-mail address").arg(recipient->address());
         }
     }
     return QString();

@@ -117,6 +117,11 @@ public:
     bool sendMail(MimeMessage &message);
     void quit();
 
+    // The sender's or a recipient's address that is not one mailbox (which
+    // the server would read with parameters of its own, the header as more
+    // recipients), named for the user; empty when each is one.
+    static QString addressNotOneMailbox(const MimeMessage &message);
+
 signals:
     void smtpError(SmtpClient::SmtpError e);
 

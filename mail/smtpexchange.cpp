@@ -48,6 +48,12 @@ bool joinAtExitRegistered = false;
 
 void SmtpExchange::send(const Account &account, int responseTimeout, Sending &sending)
 {
+    // an address no server should be asked to take is refused before one is reached
+    const QString unsafe = SmtpClient::addressNotOneMailbox(sending.mail->message());
+    if (!unsafe.isEmpty()) {
+        sending.reason = tr("Nothing was sent to the server: %1.").arg(unsafe);
+        return;
+    }
     SmtpClient client(account.host, account.port, SmtpClient::SslConnection);
     client.setCancelFlag(&sending.cancelled);
     client.setUser(account.user);

@@ -464,11 +464,11 @@ bool CPrint::openPrinter(QPrinter *printer)
 
 bool CPrint::paintReport(QPrinter *printer, int fromPage, int toPage)
 {
-    // A report never goes out without the record's views: where the window
-    // shows none of them (no row chosen, or another one), they are built
-    // for it.
+    // A report never goes out without the record's own views: where the
+    // window shows none of them alone (no row chosen, another one, or others
+    // beside it), they are built for it.
     const int row = parentWindow ? parentWindow->rowOfRecord(record) : -1;
-    if (row >= 0 && drawsViews() && !parentWindow->showsViewsOf(row))
+    if (row >= 0 && drawsViews())
         return parentWindow->withViewsOf(row, [&] { return paintPages(printer, fromPage, toPage); });
     return paintPages(printer, fromPage, toPage);
 }

@@ -54,8 +54,8 @@ public:
     // A PDF file that was written to its end.
     static bool isCompletePdf(const QString &path);
     // Paints the report of the stored record, with the window's graph and
-    // histogram, or views of the record's own where the window shows none of
-    // it. fromPage 0 paints every page, otherwise the pages fromPage to
+    // histogram, or views of the record's own where the window does not show
+    // it alone. fromPage 0 paints every page, otherwise the pages fromPage to
     // toPage (counted from 1). False when the printer could not be opened.
     bool paintReport(QPrinter *printer, int fromPage, int toPage);
 

@@ -1,5 +1,6 @@
 #include <QClipboard>
 #include <QImage>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSvgRenderer>
@@ -162,6 +163,51 @@ private slots:
         QVERIFY2(dates.size() >= 3 && dates.size() == line.size(), qPrintable(line.join(QLatin1Char(' '))));
         for (int i = 1; i < dates.size(); ++i)
             QVERIFY2(dates.at(i).left() > dates.at(i - 1).right(), qPrintable(line.join(QLatin1Char(' '))));
+    }
+
+    // With another row chosen beside it, the window's graph is Multi-Link;
+    // a report of the current row draws that row's graph and histogram, its
+    // own serial in their legends and no other.
+    void reportOfTheCurrentRowDrawsItsOwnViews_data()
+    {
+        QTest::addColumn<bool>("preview");
+        QTest::newRow("print") << false;
+        QTest::newRow("print preview") << true;
+    }
+    void reportOfTheCurrentRowDrawsItsOwnViews()
+    {
+        QFETCH(bool, preview);
+        WindowTest::Harness harness;
+        harness.addAndSelect(fileSet());
+        harness.addAndSelect(ViewsTest::openedSet(QStringLiteral("IMG2"), { 50, 55 }, 600, QDateTime::currentDateTime()));
+        QTableWidget *table = harness.ui->m_tableWidgetLogger;
+        table->setCurrentCell(0, 0);
+        table->selectionModel()->select(table->model()->index(1, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        harness.window.viewsDirty = true;
+        QTRY_VERIFY(harness.window.plot && harness.window.plot->title().text() == QLatin1String("Multi-Link"));
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        CPrompt::setDialogHandler([&pdf](QDialog *dialog) {
+            auto *previewDialog = qobject_cast<QPrintPreviewDialog *>(dialog);
+            QPrinter *printer = previewDialog ? previewDialog->printer() : static_cast<QPrintDialog *>(dialog)->printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            if (previewDialog)
+                emit previewDialog->paintRequested(printer);
+            return int(QDialog::Accepted);
+        });
+        (preview ? harness.ui->m_actionPrintPreview : harness.ui->m_actionPrintPrint)->trigger();
+        QVERIFY(harness.prompts.boxes.isEmpty());
+        for (const char *page : { "1", "2" }) {
+            const QString text = QString::fromUtf8(TestEnv::programOutput("pdftotext", { "-f", page, "-l", page, pdf, "-" }));
+            QVERIFY2(text.contains(QLatin1String("IMG1 Int.Temp")) && !text.contains(QLatin1String("IMG2"))
+                         && !text.contains(QLatin1String("Multi-Link")),
+                     qPrintable(text));
+        }
+        // the window's views and choice stay as they were
+        QCOMPARE(harness.window.app->selection, QList<int>({ 0, 1 }));
+        QCOMPARE(harness.window.plot->title().text(), QStringLiteral("Multi-Link"));
     }
 
     void graphExportedAsDocumentOrImage()

@@ -1,5 +1,8 @@
 #include <cmath>
 #include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
 #include <qwt_legend.h>
 #include <qwt_legend_label.h>
 #include <qwt_plot_curve.h>
@@ -11,8 +14,10 @@
 #include "support/coretest.h"
 #include "support/testenv.h"
 #include "support/viewstest.h"
+#include "views/chistogram.h"
 #include "views/cplot.h"
 #include "views/elapsedtimescaledraw.h"
+#include "views/plotrenderer.h"
 #include "views/rectitem.h"
 #include "views/timescaledraw.h"
 #include "views/zoomer.h"
@@ -155,6 +160,40 @@ private slots:
         QScopedPointer<CPlot> byDate(build({ 0, 1 }));
         QCOMPARE(curvesOf(*byDate).at(1)->sample(0).x(), 3.0 * 3600);
         QCOMPARE(byDate->axisScaleDraw(QwtPlot::xBottom)->label(4 * 3600).text(), QStringLiteral("29/03/2026\n 04:00:00"));
+    }
+
+    // A serial is text as typed: markup in it is drawn as its characters in
+    // the graph's title and legend and in the histogram's legend, as every
+    // other page shows it.
+    void serialsAreDrawnAsTyped_data()
+    {
+        QTest::addColumn<bool>("histogram");
+        QTest::addColumn<QString>("drawn");
+        QTest::newRow("graph's title") << false << "<h1>BIG</h1> QV-1";
+        QTest::newRow("graph's legend") << false << "<h1>BIG</h1> Int.Temp.(NTC)";
+        QTest::newRow("histogram's legend") << true << "<h1>BIG</h1> Int.Temp.(NTC)";
+    }
+    void serialsAreDrawnAsTyped()
+    {
+        QFETCH(bool, histogram);
+        QFETCH(QString, drawn);
+        app->records << makeRecord(QStringLiteral("<h1>BIG</h1>"), kNtc, ConfigBits::InternalOn, words({ 200, 210 }));
+        app->records[0].productCode = QStringLiteral("QV-1");
+        app->selection = { 0 };
+        QScopedPointer<QwtPlot> view(histogram ? static_cast<QwtPlot *>(new CHistogram) : build({ 0 }));
+        if (auto *histogramView = qobject_cast<CHistogram *>(view.data())) {
+            histogramView->setData(app, 0);
+            histogramView->setupPlot();
+        }
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("view.pdf"));
+        {
+            QPdfWriter writer(pdf);
+            QPainter painter(&writer);
+            PlotRenderer().render(view.data(), &painter, QRectF(0, 0, writer.width(), writer.height() / 2));
+        }
+        const QString text = QString::fromUtf8(TestEnv::programOutput("pdftotext", { pdf, "-" }));
+        QVERIFY2(text.contains(drawn), qPrintable(text));
     }
 
     void curvesPerChannelWithMarksAndUnits()

@@ -16,6 +16,7 @@
 #include "support/windowtest.h"
 #include "ui_cpass.h"
 #include "ui_mainwindow.h"
+#include "views/ctable.h"
 
 using WindowTest::Harness;
 using WindowTest::finishEditing;
@@ -106,6 +107,58 @@ private slots:
         h.ui->m_lineEditLoggerMaxTrip->setText(QStringLiteral("12000"));
         QCOMPARE(r.maxTrip, 9999);
         QCOMPARE(h.ui->m_lineEditLoggerMaxTrip->text(), QStringLiteral("9999"));
+    }
+
+    // A limit that rounds to zero reads "0.0", never "-0.0" (0 °F is held as
+    // -17.8 °C), on the page, in the summary and as a reading; a limit
+    // brought into range is told with the range of its own page, each range
+    // once.
+    void limitsReadAsTheyStand_data()
+    {
+        QTest::addColumn<bool>("celsius");
+        QTest::addColumn<double>("heldHH");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("range");
+        QTest::newRow("0 °F held as -17.8 °C") << false << -17.8 << "m_lineEditLoggerHighHigh" << QString()
+                                                 << "0.0" << QString();
+        QTest::newRow("-0.04 °C") << true << -0.04 << "m_lineEditLoggerHighHigh" << QString() << "0.0" << QString();
+        QTest::newRow("humidity under its range, °F") << false << 10.0 << "m_lineEditLoggerLowHum" << "-5"
+                                                      << "0.0" << "0/100 %";
+        QTest::newRow("temperature over its range, °F") << false << 10.0 << "m_lineEditLoggerHighHigh" << "300"
+                                                        << "185.0" << "-40/185 °F";
+        QTest::newRow("both pages out of range") << true << 90.0 << "m_lineEditLoggerHighHighHum" << "101"
+                                                 << "100.0" << "-40/85 °C, 0/100 %";
+    }
+    void limitsReadAsTheyStand()
+    {
+        QFETCH(bool, celsius);
+        QFETCH(double, heldHH);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, range);
+        Harness h;
+        h.window.app->settings.modeCelsius = celsius ? 1 : 0;
+        LoggerRecord logger = twoChannelLogger();
+        logger.alarmThresholds[GroupInternal][LevelHH] = heldHH;
+        logger.alarmThresholds[GroupInternal][LevelH] = qMin(heldHH, 8.0);
+        h.addAndSelect(logger);
+        auto *edit = h.window.findChild<QLineEdit *>(field);
+        if (!typed.isEmpty())
+            finishEditing(edit, typed);
+        QCOMPARE(edit->text(), shown);
+        if (typed.isEmpty()) {   // the summary and a reading of it read it as the page does
+            QCOMPARE(CTable::valueText(qRound(heldHH * 10), !celsius), shown);
+            h.window.viewsDirty = true;
+            h.window.Timer();
+            const int limitRow = CTable::summaryRow(CTable::SummaryItem::LimitHH, ChannelInternal);
+            QCOMPARE(h.ui->m_tableWidgetTableSummary->item(limitRow, 1)->text(),
+                     shown + (celsius ? QStringLiteral(" °C") : QStringLiteral(" °F")));
+        }
+        QCOMPARE(h.prompts.boxes.size(), range.isEmpty() ? 0 : 1);
+        QVERIFY(range.isEmpty() || h.prompts.sawBoxContaining(QStringLiteral("inside Logger's range ") + range + '\n'));
     }
 
     // At and Wait as their slots leave them, and which start the page

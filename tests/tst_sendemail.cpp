@@ -139,6 +139,52 @@ private slots:
         QCOMPARE(MailTestServer::messageCount(outDir.path()), 0);
     }
 
+    // Each address of the settings is one mailbox, or the mail is refused
+    // before any server is reached (none listens for the refused rows),
+    // naming the address: a server would take what follows a ">" as
+    // parameters of its command, a header a comma as another recipient.
+    void anAddressIsOneMailbox_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("asSender");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("parameters after the recipient")
+            << "rcpt@example.com> NOTIFY=NEVER ORCPT=rfc822;evil@example.org" << false << false;
+        QTest::newRow("two recipients") << "rita@example.org, evil@example.org" << false << false;
+        QTest::newRow("a name with the address") << "Rita <rita@example.org>" << false << false;
+        QTest::newRow("a blank inside") << "rita @example.org" << false << false;
+        QTest::newRow("parameter after the sender") << "desk@example.org> SIZE=1" << true << false;
+        QTest::newRow("tags, subdomains, blanks around") << " first.o'neil+tag@mail.example.co.uk " << false << true;
+    }
+    void anAddressIsOneMailbox()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, asSender);
+        QFETCH(bool, sent);
+        QTemporaryDir outDir;
+        MailTestServer server;
+        QVERIFY(server.startSmtp(certDir.path(), outDir.path(), kUser, QStringLiteral("pw")));
+        const quint16 port = server.port();
+        if (!sent)
+            server.stop();
+        WindowTest::Harness h;
+        h.addAndSelect(trip(QStringLiteral("F-1")));
+        configure(h, port, 0);
+        (asSender ? h.window.app->settings.smtpSenderEmail : h.window.app->settings.smtpRecipientEmail) = address;
+        h.window.on_m_actionSendByEmail_triggered();
+        QTRY_VERIFY_WITH_TIMEOUT(h.window.app->emailSender.isNull(), 30000);
+        QCOMPARE(h.prompts.boxes.size(), sent ? 0 : 1);
+        if (sent) {
+            const QJsonObject message = MailTestServer::message(outDir.path(), 1);
+            QCOMPARE(message.value(QStringLiteral("rcpt_tos")).toArray().first().toString(), address.trimmed());
+            return;
+        }
+        const QString text = h.prompts.boxes.first().text;
+        QVERIFY2(text.startsWith(QLatin1String("Warning!\n\nThe e-mail of F-1 was not sent.\n"))
+                     && text.contains(QLatin1Char('"') + address + QStringLiteral("\" is not one e-mail address")),
+                 qPrintable(text));
+    }
+
     // The server waits a second and a half before its greeting; meanwhile
     // the window's timers run on and the sender sits in its last step.
     void slowServerLeavesTheWindowRunning()

@@ -21,10 +21,11 @@ class ProgramCopy
 {
 public:
     explicit ProgramCopy(const QStringList &arguments = QStringList(),
-                         const QString &settingsDir = TestEnv::settingsDir())
+                         const QString &settingsDir = TestEnv::settingsDir(), const QString &home = TestEnv::home())
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("MIRELDA_SETTINGS_DIR"), settingsDir);
+        environment.insert(QStringLiteral("HOME"), home);
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(MIRELDA_PROGRAM), arguments);
     }
@@ -145,6 +146,35 @@ private slots:
         QVERIFY(refusalOf(second).contains("Mirelda is already running."));
         QCOMPARE(filesWritten(), before);
         QCOMPARE(lockHolder(), running.process.processId());
+        QCOMPARE(running.process.state(), QProcess::Running);
+    }
+
+    // A roaming or shared profile folder: a copy whose home reaches the
+    // other's user directory through a symbolic link is refused as a second
+    // copy in the same home is, and leaves the store alone, whichever of the
+    // two runs first.
+    void aUserDirectoryReachedThroughALinkIsHeld_data()
+    {
+        QTest::addColumn<bool>("runningThroughTheLink");
+        QTest::newRow("second copy through the link") << false;
+        QTest::newRow("running copy through the link") << true;
+    }
+    void aUserDirectoryReachedThroughALinkIsHeld()
+    {
+        QFETCH(bool, runningThroughTheLink);
+        const QString userDir = CUserAdmin::homeUserAdminDir();
+        const QString linkedHome = TestEnv::home() + QStringLiteral("/../linked home");
+        const QString otherSettings = TestEnv::home() + QStringLiteral("/../other settings/");
+        QDir(linkedHome).removeRecursively();
+        QVERIFY(QDir().mkpath(userDir) && QDir().mkpath(linkedHome) && QDir().mkpath(otherSettings));
+        QVERIFY(QFile::link(userDir, linkedHome + QLatin1Char('/') + QFileInfo(userDir).fileName()));
+
+        ProgramCopy running({}, TestEnv::settingsDir(), runningThroughTheLink ? linkedHome : TestEnv::home());
+        QTRY_VERIFY_WITH_TIMEOUT(settledAtLogin(running), kLimitMs);
+        const QStringList before = filesWritten();
+        ProgramCopy second({}, otherSettings, runningThroughTheLink ? TestEnv::home() : linkedHome);
+        QVERIFY(refusalOf(second).contains("Mirelda is already running."));
+        QCOMPARE(filesWritten(), before);
         QCOMPARE(running.process.state(), QProcess::Running);
     }
 

@@ -202,8 +202,8 @@ void CPlot::setupPlot()
     const LoggerRecord *record = recordAt(m_recordIndex);
     if (selection.size() > 1)
         setTitle(QStringLiteral("Multi-Link"));
-    else if (record)
-        setTitle(tr("%1 %2").arg(record->serialNumber, record->productCode));
+    else if (record)   // a serial is text as typed, never markup
+        setTitle(QwtText(tr("%1 %2").arg(record->serialNumber, record->productCode), QwtText::PlainText));
 
     setAxisTitle(xBottom, QStringLiteral("Time"));
     setAxisScale(xBottom, 0, 100);

@@ -203,7 +203,7 @@ QColor CTable::levelBackColor(Level level)
 QString CTable::valueText(int tenths, bool fahrenheit)
 {
     if (fahrenheit)
-        return QString::number(Units::celsiusToFahrenheit(tenths / 10.0), 'f', 1);
+        return Units::decimalText(Units::celsiusToFahrenheit(tenths / 10.0), 1);
     const int magnitude = std::abs(tenths);
     QString text = QString::number(magnitude / 10) + QLatin1Char('.')
                    + QLatin1Char(char('0' + magnitude % 10));
@@ -299,9 +299,8 @@ QString CTable::dateTimeText(const QDateTime &time) const
 QString CTable::temperatureText(double celsius, int decimals) const
 {
     if (fahrenheit())
-        return QString::number(Units::celsiusToFahrenheit(celsius), 'f', decimals)
-               + QStringLiteral(" °F");
-    return QString::number(celsius, 'f', decimals) + QStringLiteral(" °C");
+        return Units::decimalText(Units::celsiusToFahrenheit(celsius), decimals) + QStringLiteral(" °F");
+    return Units::decimalText(celsius, decimals) + QStringLiteral(" °C");
 }
 
 QString CTable::channelName(ViewChannel channel) const

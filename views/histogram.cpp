@@ -5,8 +5,9 @@
 #include <qwt_column_symbol.h>
 #include <qwt_series_data.h>
 
+// The title holds a serial number, text as typed, never markup.
 Histogram::Histogram(const QString &title, const QColor &colour)
-    : QwtPlotHistogram(title)
+    : QwtPlotHistogram(QwtText(title, QwtText::PlainText))
 {
     setStyle(QwtPlotHistogram::Columns);
     setColor(colour);

@@ -8,8 +8,9 @@
 #include <qwt_point_data.h>
 #include <qwt_scale_map.h>
 
+// The title holds a serial number, text as typed, never markup.
 ReducedCurve::ReducedCurve(const QString &title)
-    : QwtPlotCurve(title)
+    : QwtPlotCurve(QwtText(title, QwtText::PlainText))
 {
 }
 
