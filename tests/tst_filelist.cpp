@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 
 #include "core/imagecodec.h"
 #include "files/cfilemanager.h"
@@ -90,6 +91,52 @@ private slots:
         QCOMPARE(h.window.app->selection, QList<int>{ current });
         for (int row = 0; row < listed; ++row)
             QVERIFY(h.records.at(row).dataLoaded);
+    }
+
+
+    // Four-digit row numbers show whole and the lights stay inside the list,
+    // scrolled or not, in the form's small font and in a large one.
+    void listColumnsFitRowNumbersAndLights_data()
+    {
+        QTest::addColumn<int>("pointSize");
+        QTest::addColumn<int>("rows");
+
+        QTest::newRow("form font, no scroll bar") << 8 << 12;
+        QTest::newRow("form font, 1200 rows") << 8 << 1200;
+        QTest::newRow("large font, 1200 rows") << 12 << 1200;
+    }
+    void listColumnsFitRowNumbersAndLights()
+    {
+        QFETCH(int, pointSize);
+        QFETCH(int, rows);
+
+        Harness h;
+        QTableWidget *list = h.ui->m_tableWidgetLogger;
+        QFont font = list->font();
+        font.setPointSize(pointSize);
+        list->setFont(font);
+        h.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
+        for (int i = 0; i < rows; ++i)
+            h.records.append(fileRecord(QStringLiteral("/data/f%1.qlf").arg(i), QStringLiteral("S%1").arg(i)));
+        h.window.selectTableRow(rows - 1);
+        list->scrollToBottom();
+        QTRY_COMPARE(list->verticalScrollBar()->isVisible(), rows > 100);
+
+        const int lastRow = rows - 1;
+        const QRect number = list->visualItemRect(list->item(lastRow, 0));
+        const QString shown = list->item(lastRow, 0)->text();
+        QCOMPARE(shown, QString::number(rows));
+        const int margins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+        QVERIFY2(list->fontMetrics().horizontalAdvance(QStringLiteral("8888")) + margins <= number.width(),
+                 qPrintable(QString::number(number.width())));
+        for (int column = 4; column <= 8; ++column) {
+            const QRect light = list->visualItemRect(list->item(lastRow, column));
+            QVERIFY2(light.width() >= list->iconSize().width() && light.right() < list->viewport()->width(),
+                     qPrintable(QStringLiteral("column %1 at %2-%3 of %4").arg(column).arg(light.left())
+                                    .arg(light.right()).arg(list->viewport()->width())));
+        }
+        QTRY_VERIFY(!list->horizontalScrollBar()->isVisible());
     }
 };
 
