@@ -12,7 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
-#include <QTableWidget>
+#include <QTableView>
 
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
@@ -58,10 +58,11 @@ double milliseconds(const QElapsedTimer &timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-bool readingsTableFilled(const QTableWidget *table)
+bool readingsTableFilled(const QTableView *table)
 {
-    const int last = table->rowCount() - 1;
-    return last >= 0 && table->item(last, table->columnCount() - 1);
+    const QAbstractItemModel *model = table->model();
+    const int last = model->rowCount() - 1;
+    return last >= 0 && model->index(last, model->columnCount() - 1).data().isValid();
 }
 
 int openTrip(const QString &path)
@@ -83,7 +84,7 @@ int openTrip(const QString &path)
         return 1;
     frames.awaitFrameWith([&](QObject *painted) { return window.plot && painted == window.plot->canvas(); });
     const double graph = milliseconds(timer);
-    QTableWidget *table = window.ui->m_tableWidgetTable;
+    QTableView *table = window.ui->m_tableWidgetTable;
     FrameWatcher::awaitCondition([&] { return readingsTableFilled(table); });
     const double filled = milliseconds(timer);
 
