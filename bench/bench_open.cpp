@@ -109,15 +109,12 @@ int openTrip(const QString &path)
 
 int main(int argc, char *argv[])
 {
-    BenchHome home;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() == 3 && arguments.at(1) == QLatin1String("--write"))
-        return writeTrip(arguments.at(2));
-    if (arguments.size() == 2)
-        return openTrip(arguments.at(1));
-    std::fprintf(stderr, "usage: bench_open --write DIR | bench_open FILE\n");
-    return 2;
+    return runWindowBenchmark(argc, argv, [](const QStringList &arguments) {
+        if (arguments.size() == 2 && arguments.at(0) == QLatin1String("--write"))
+            return writeTrip(arguments.at(1));
+        if (arguments.size() == 1)
+            return openTrip(arguments.at(0));
+        std::fprintf(stderr, "usage: bench_open --write DIR | bench_open FILE\n");
+        return 2;
+    });
 }
