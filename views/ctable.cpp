@@ -1,9 +1,7 @@
 #include "views/ctable.h"
 
 #include <cmath>
-#include <cstdio>
 #include <QHeaderView>
-#include <QSignalBlocker>
 #include <QTableView>
 #include <QTableWidget>
 
@@ -11,7 +9,6 @@
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/labelid.h"
-#include "core/localclock.h"
 #include "core/loggertime.h"
 #include "views/cmktcalculator.h"
 #include "views/cplot.h"
