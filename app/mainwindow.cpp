@@ -25,6 +25,7 @@
 #include "core/ccomm.h"
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
+#include "views/ctable.h"
 #include "core/labelid.h"
 #include "core/loggerrecord.h"
 #include "core/memorymap.h"
@@ -110,6 +111,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     graphLayout = new QHBoxLayout(ui->m_widgetGraph);
     histogramLayout = new QHBoxLayout(ui->m_widgetHistogram);
+    app->table->clearReadings(ui->m_tableWidgetTable);
 
     for (int page = PageLogger; page <= PageSummary; ++page)
         ui->m_tabWidget->setTabEnabled(page, false);

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include <QDateTime>
+#include <QHash>
 #include <QMainWindow>
 #include <QModelIndex>
 #include <QPair>
@@ -140,6 +141,9 @@ public:
     // Opens a data file as a new row (or makes its row current when it is
     // open already). False, with a message to the user, when it cannot be read.
     bool loadDataFile(const QString &path);
+    // Opens each file as loadDataFile does, then makes the last one's row
+    // current. The number of files open afterwards; each one refused is told.
+    int loadDataFiles(const QStringList &paths);
     // The data file named when the program was started, once somebody is
     // logged in: opened as the Load action would for a user who may load
     // files; any other user is told that it was not opened.
@@ -496,6 +500,8 @@ private:
     void warnNotWritten(const QString &path, const QString &reason);
     int rowOfRecord(const LoggerRecord &record) const override;
     int rowOfRecordId(quint64 recordId) const;
+    QHash<QString, quint64> openFileRecords() const;
+    quint64 openDataFile(const QString &path, QHash<QString, quint64> &openFiles);
     // The row that holds the trip record held when a modal dialog opened:
     // its own while it holds it still, else the row the trip was set apart
     // into when the logger's next trip came meanwhile; -1 when in none.

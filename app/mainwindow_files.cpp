@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
@@ -39,15 +40,57 @@ void warnNotSaved(QWidget *parent, const QString &label, const QString &reason)
 
 bool MainWindow::loadDataFile(const QString &path)
 {
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    for (int row = 0; row < app->records.size(); ++row) {
-        const LoggerRecord &open = app->records.at(row);
-        if (open.fromFile && !open.fileName.isEmpty()
-            && QFileInfo(open.fileName).absoluteFilePath() == absolute) {
-            selectTableRow(row);
-            tellFileChangedSinceRow(row);
-            return true;
+    return loadDataFiles({ path }) == 1;
+}
+
+// The list and the views are built once, for the last file a load opened:
+// building them for every file made a load of many files cost as much as
+// all the rows already open, file after file.
+int MainWindow::loadDataFiles(const QStringList &paths)
+{
+    QHash<QString, quint64> openFiles = openFileRecords();
+    quint64 shownId = 0;
+    int opened = 0;
+    for (const QString &path : paths) {
+        const quint64 id = openDataFile(path, openFiles);
+        if (id == 0) {
+            // the box ran the timers: rows may have come and gone meanwhile
+            openFiles = openFileRecords();
+            continue;
         }
+        shownId = id;
+        ++opened;
+    }
+    const int row = rowOfRecordId(shownId);
+    if (row < 0)
+        return opened;
+    selectTableRow(row);
+    refreshSelectedLogger(row);
+    updateActions();
+    return opened;
+}
+
+// The record of each data file open, by the file's absolute path.
+QHash<QString, quint64> MainWindow::openFileRecords() const
+{
+    QHash<QString, quint64> files;
+    for (const LoggerRecord &open : qAsConst(app->records))
+        if (open.fromFile && !open.fileName.isEmpty())
+            files.insert(QFileInfo(open.fileName).absoluteFilePath(), open.recordId);
+    return files;
+}
+
+// The record that holds the file: the one it is open in already, or a new
+// row read from it. 0, once the user is told, when it cannot be read.
+quint64 MainWindow::openDataFile(const QString &path, QHash<QString, quint64> &openFiles)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const quint64 openId = openFiles.value(absolute);
+    if (openId != 0) {
+        tellFileChangedSinceRow(rowOfRecordId(openId));
+        // a box told may have run the timers: rows may have come and gone
+        openFiles = openFileRecords();
+        return rowOfRecordId(openId) >= 0 ? openId : 0;
     }
 
     LoggerRecord record;
@@ -57,22 +100,18 @@ bool MainWindow::loadDataFile(const QString &path)
             error = tr("Warning!\n\nThe file %1 cannot be opened.")
                         .arg(QDir::toNativeSeparators(absolute));
         CPrompt::warning(this, error);
-        return false;
+        return 0;
     }
     record.portName.clear();
     record.fileName = absolute;
     record.fromFile = true;
     record.ready = true;
     record.commandLink = nullptr;
+    record.dataLoaded = true;
     app->records.append(record);
+    openFiles.insert(absolute, record.recordId);
     auditUserAction(QStringLiteral("Load File: ") + absolute);
-
-    const int row = app->records.size() - 1;
-    selectTableRow(row);
-    app->records[row].dataLoaded = true;
-    refreshSelectedLogger(row);
-    updateActions();
-    return true;
+    return record.recordId;
 }
 
 bool MainWindow::writeDataFileFor(int row, const QString &path)
@@ -111,6 +150,8 @@ bool MainWindow::saveIntoOwnFile(int row)
 // lose that trip, whose file no longer holds it.
 void MainWindow::tellFileChangedSinceRow(int row)
 {
+    if (!validRow(row))
+        return;
     LoggerRecord &record = app->records[row];
     if (CFileManager::fileStateSince(record.fileName, record.fileDigest) != CFileManager::FileState::Changed)
         return;
@@ -229,8 +270,7 @@ void MainWindow::on_m_actionLoad_triggered()
     restartInactivityCountdown();
     const QStringList paths = CPrompt::openFileNames(this, tr("Load"), dialogStartDirectory(),
                                                      tr("Data files (*.qlf)"));
-    for (const QString &path : paths)
-        loadDataFile(path);
+    loadDataFiles(paths);
 }
 
 void MainWindow::on_m_actionSave_triggered()

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
+#include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
 
 #include "core/ccomm.h"
@@ -24,7 +26,27 @@ const char kBallGreen[] = ":/Pictures/Ball Green.png";
 const char kBallRed[] = ":/Pictures/Ball Red.png";
 
 const int kRowHeight = 24;
-const int kColumnWidths[] = { 24, 24, 72, 110, 24, 24, 24, 24, 24 };
+// the type icon and the alarm lights
+const int kIconColumnWidth = 24;
+
+// Row numbers of four digits, the icon and the lights at their size, and the
+// name and the serial number sharing what the list has left while its
+// vertical scroll bar is shown: nothing is cut however far it scrolls.
+QVector<int> listColumnWidths(const QTableWidget *table)
+{
+    const QStyle *style = table->style();
+    const int textMargin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;
+    const int gridLine = 1;
+    const int number = qMax(kIconColumnWidth, table->fontMetrics().horizontalAdvance(QStringLiteral("8888"))
+                                                  + 2 * textMargin + gridLine);
+    const int shown = table->minimumWidth() - 2 * table->frameWidth()
+                      - style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table->verticalScrollBar());
+    const int texts = shown - number - 6 * kIconColumnWidth;
+    // the name's share of the two as it always was: 72 of 182
+    const int name = texts * 72 / 182;
+    const int icon = kIconColumnWidth;
+    return { number, icon, name, texts - name, icon, icon, icon, icon, icon };
+}
 
 QTableWidgetItem *centredItem(const QString &text = QString(), const QIcon &icon = QIcon())
 {
@@ -93,12 +115,13 @@ void MainWindow::fillLoggerTable(bool force)
                                       QStringLiteral("OK"), QStringLiteral("H"),
                                       QStringLiteral("HH") };
         table->setColumnCount(headers.size());
-        table->horizontalHeader()->setMinimumSectionSize(kColumnWidths[0]);
+        table->horizontalHeader()->setMinimumSectionSize(kIconColumnWidth);
         table->verticalHeader()->setMinimumSectionSize(kRowHeight);
         table->verticalHeader()->hide();
         table->setHorizontalHeaderLabels(headers);
+        const QVector<int> widths = listColumnWidths(table);
         for (int column = 0; column < headers.size(); ++column)
-            table->setColumnWidth(column, kColumnWidths[column]);
+            table->setColumnWidth(column, widths.at(column));
         table->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         table->setRowCount(count);
     }

@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 
 #include "core/cmainapp.h"
+#include "core/heaptrim.h"
 #include "core/loggerrecord.h"
 #include "dialogs/cmessage.h"
 #include "dialogs/cprompt.h"
@@ -41,7 +42,7 @@ void MainWindow::fillReadingsTable(const QList<int> &rows)
     if (allLoaded)
         app->table->fillReadings(ui->m_tableWidgetTable, rows);
     else
-        emptyTable(ui->m_tableWidgetTable);
+        app->table->clearReadings(ui->m_tableWidgetTable);
     readingsTablePending = false;
     readingsTableRecords = recordIdsOf(rows);
 }
@@ -174,16 +175,18 @@ void MainWindow::clearViews()
         ui->m_tabWidget->setTabEnabled(page, false);
 }
 
+// The views of closed files were what held their memory last.
 void MainWindow::dropViews()
 {
     delete plot;
     plot = nullptr;
     delete histogram;
     histogram = nullptr;
-    emptyTable(ui->m_tableWidgetTable);
+    app->table->clearReadings(ui->m_tableWidgetTable);
     readingsTablePending = false;
     readingsTableRecords.clear();
     emptyTable(ui->m_tableWidgetTableSummary);
+    returnFreedMemory();
 }
 
 void MainWindow::emptyTable(QTableWidget *table)

@@ -12,7 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
-#include <QTableWidget>
+#include <QTableView>
 
 #include "app/mainwindow.h"
 #include "core/cmainapp.h"
@@ -58,10 +58,11 @@ double milliseconds(const QElapsedTimer &timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-bool readingsTableFilled(const QTableWidget *table)
+bool readingsTableFilled(const QTableView *table)
 {
-    const int last = table->rowCount() - 1;
-    return last >= 0 && table->item(last, table->columnCount() - 1);
+    const QAbstractItemModel *model = table->model();
+    const int last = model->rowCount() - 1;
+    return last >= 0 && model->index(last, model->columnCount() - 1).data().isValid();
 }
 
 int openTrip(const QString &path)
@@ -83,7 +84,7 @@ int openTrip(const QString &path)
         return 1;
     frames.awaitFrameWith([&](QObject *painted) { return window.plot && painted == window.plot->canvas(); });
     const double graph = milliseconds(timer);
-    QTableWidget *table = window.ui->m_tableWidgetTable;
+    QTableView *table = window.ui->m_tableWidgetTable;
     FrameWatcher::awaitCondition([&] { return readingsTableFilled(table); });
     const double filled = milliseconds(timer);
 
@@ -108,15 +109,12 @@ int openTrip(const QString &path)
 
 int main(int argc, char *argv[])
 {
-    BenchHome home;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() == 3 && arguments.at(1) == QLatin1String("--write"))
-        return writeTrip(arguments.at(2));
-    if (arguments.size() == 2)
-        return openTrip(arguments.at(1));
-    std::fprintf(stderr, "usage: bench_open --write DIR | bench_open FILE\n");
-    return 2;
+    return runWindowBenchmark(argc, argv, [](const QStringList &arguments) {
+        if (arguments.size() == 2 && arguments.at(0) == QLatin1String("--write"))
+            return writeTrip(arguments.at(1));
+        if (arguments.size() == 1)
+            return openTrip(arguments.at(0));
+        std::fprintf(stderr, "usage: bench_open --write DIR | bench_open FILE\n");
+        return 2;
+    });
 }

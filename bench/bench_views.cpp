@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QTableView>
 #include <QTableWidget>
 
 #include "core/cmainapp.h"
@@ -57,7 +58,7 @@ int main(int argc, char *argv[])
                 << benchTrip(QStringLiteral("T1"), 1, 65536, start);
     app.settings.multiLinkSyncDateTime = true;
 
-    QTableWidget table;
+    QTableView table;
     table.resize(1200, 800);
     const int repeats = 5;
     report("readings table, 1 set x 65,535 readings (3 channels)", repeats,

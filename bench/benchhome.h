@@ -1,7 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <QApplication>
 #include <QByteArray>
 #include <QDir>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A benchmark runs with its own temporary HOME and settings directory, so
@@ -23,3 +26,15 @@ public:
 private:
     QTemporaryDir dir{ QDir::tempPath() + QStringLiteral("/mirelda-bench-XXXXXX") };
 };
+
+// The main() of a benchmark of the window: with its own home, drawn
+// offscreen unless a platform is named, given the arguments that follow
+// the program's name.
+inline int runWindowBenchmark(int argc, char *argv[], const std::function<int(const QStringList &)> &bench)
+{
+    BenchHome home;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    return bench(QApplication::arguments().mid(1));
+}

@@ -36,7 +36,9 @@ case "$build" in /*) ;; *) build="$root/$build" ;; esac
 export BUILD="$build"
 
 # the goal of each label: the largest ratio ours / peer that meets it
-declare -A goal=([open]=2.0 [report]=0.6 [program]=1.10 [download-fixed]=1.0 [startup]=2.0)
+declare -A goal=([open]=2.0 [report]=0.6 [program]=1.10 [download-fixed]=1.0 [startup]=2.0
+                 [manyfiles]=1.0 [manyfiles-3s]=1.0 [manyfiles-flat]=1.25 [manyfiles-table]=1.0
+                 [manyfiles-closed]=1.0)
 
 targets=()
 for source in "$root"/bench/bench_*.cpp; do

@@ -59,9 +59,9 @@ struct Station : WindowTest::SimulatedStation
 
     QString lastRowTime() const
     {
-        const QTableWidget *table = ui->m_tableWidgetTable;
+        const QAbstractItemModel *table = ui->m_tableWidgetTable->model();
         const int rows = table->rowCount();
-        return rows > 0 && table->item(rows - 1, 0) ? table->item(rows - 1, 0)->text() : QString();
+        return rows > 0 ? table->index(rows - 1, 0).data().toString() : QString();
     }
 
     QStringList summaryValues() const
@@ -109,8 +109,8 @@ struct Station : WindowTest::SimulatedStation
     void checkViewsShowTheRecordedTrip(int row = 0)
     {
         QVERIFY(showRow(row));
-        QCOMPARE(ui->m_tableWidgetTable->rowCount(), 300);
-        QCOMPARE(ui->m_tableWidgetTable->columnCount(), 4);   // time, elapsed, T, H
+        QCOMPARE(ui->m_tableWidgetTable->model()->rowCount(), 300);
+        QCOMPARE(ui->m_tableWidgetTable->model()->columnCount(), 4);   // time, elapsed, T, H
         QCOMPARE(lastRowTime(), kLastSampleTime);
         const QStringList summary = summaryValues();
         QVERIFY2(summary.contains(kRecordedDescription), qPrintable(summary.join(QLatin1Char('|'))));
@@ -564,7 +564,7 @@ private slots:
         // the views count them all from that start, in a memory still full
         h.window.viewsDirty = true;
         QTRY_VERIFY_WITH_TIMEOUT(!h.window.viewsDirty, kReplyMs);
-        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), samples);
+        QCOMPARE(h.ui->m_tableWidgetTable->model()->rowCount(), samples);
         const auto summary = [&h](CTable::SummaryItem item) {
             const QTableWidgetItem *cell = h.ui->m_tableWidgetTableSummary->item(CTable::summaryRow(item), 1);
             return cell ? cell->text() : QString();

@@ -198,7 +198,7 @@ private slots:
             const double humidity = ReadingWord::value(trip.reading(ChannelHumidity, sample));
             QVERIFY2(humidity >= 0 && humidity <= 100, qPrintable(QString::number(humidity)));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetTable->rowCount(), trip.sampleCount(), kLinkMs);
+        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetTable->model()->rowCount(), trip.sampleCount(), kLinkMs);
         QVERIFY(!h.prompts.sawBoxContaining(QStringLiteral("Warning")));
     }
 

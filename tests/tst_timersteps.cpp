@@ -77,23 +77,23 @@ private slots:
         h.addAndSelect(trip);
         h.window.Timer();
         QVERIFY(h.window.plot && h.window.histogram);
-        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 3);
+        QCOMPARE(h.ui->m_tableWidgetTable->model()->rowCount(), 3);
 
         h.addAndSelect(loggerRecord("ttyUSB0", "EMPTY"));
         h.window.viewsDirty = true;   // as when its image arrives
         h.window.Timer();
         QVERIFY(!h.window.plot && !h.window.histogram);
-        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 0);
+        QCOMPARE(h.ui->m_tableWidgetTable->model()->rowCount(), 0);
         QCOMPARE(h.ui->m_tableWidgetTableSummary->rowCount(), 0);
 
         h.window.selectTableRow(0);
         h.window.Timer();
-        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 3);
+        QCOMPARE(h.ui->m_tableWidgetTable->model()->rowCount(), 3);
         h.window.app->selection = { 0, 1 };
         h.window.viewsDirty = true;
         h.window.Timer();
         QVERIFY(h.window.plot);
-        QCOMPARE(h.ui->m_tableWidgetTable->rowCount(), 0);
+        QCOMPARE(h.ui->m_tableWidgetTable->model()->rowCount(), 0);
     }
 
     // The automatic report draws the downloaded record's graph, also while

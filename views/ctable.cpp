@@ -1,20 +1,21 @@
 #include "views/ctable.h"
 
 #include <cmath>
-#include <cstdio>
 #include <QHeaderView>
-#include <QSignalBlocker>
+#include <QTableView>
 #include <QTableWidget>
 
 #include "core/appinfo.h"
 #include "core/clanguagetable.h"
 #include "core/cmainapp.h"
 #include "core/labelid.h"
-#include "core/localclock.h"
 #include "core/loggertime.h"
 #include "views/cmktcalculator.h"
 #include "views/cplot.h"
 #include "views/elapsedtimescaledraw.h"
+#include "views/readingrows.h"
+#include "views/readingsmodel.h"
+#include "views/rowclock.h"
 
 namespace {
 
@@ -66,50 +67,6 @@ qint64 sampleOffset(const LoggerRecord &record, int sample)
 {
     return qint64(sample) * qint64(record.interval);
 }
-
-// Date and time texts of the rows of one table: the wall time of each row
-// from the clock, the date written once per day.
-class RowClock
-{
-public:
-    RowClock(const QDateTime &origin, bool monthFirst) : clock(origin), monthFirst(monthFirst) {}
-
-    // Text of the time secondsFromOrigin after the origin, as
-    // QDateTime::addSecs and toString would give it.
-    QString text(qint64 secondsFromOrigin)
-    {
-        QDate date;
-        int second = 0;
-        clock.wallTime(secondsFromOrigin, date, second);
-        if (date != textDate) {
-            textDate = date;
-            const int leading = monthFirst ? date.month() : date.day();
-            const int trailing = monthFirst ? date.day() : date.month();
-            dateLength = std::snprintf(dateText, sizeof dateText, "%02d/%02d/%04d ", leading, trailing,
-                                       date.year());
-        }
-        // written digit by digit: a table formats tens of thousands of these
-        QString text(dateLength + 8, Qt::Uninitialized);
-        QChar *out = text.data();
-        for (int i = 0; i < dateLength; ++i)
-            *out++ = QLatin1Char(dateText[i]);
-        const int parts[3] = { second / 3600, (second / 60) % 60, second % 60 };
-        for (int part = 0; part < 3; ++part) {
-            if (part > 0)
-                *out++ = QLatin1Char(':');
-            *out++ = QLatin1Char(char('0' + parts[part] / 10));
-            *out++ = QLatin1Char(char('0' + parts[part] % 10));
-        }
-        return text;
-    }
-
-private:
-    LocalClock clock;
-    bool monthFirst;
-    QDate textDate;
-    char dateText[32] = {};
-    int dateLength = 0;
-};
 
 }
 
@@ -557,37 +514,26 @@ void CTable::fillSummary(QTableWidget *table, QList<int> selection, bool reportM
 // ---------------------------------------------------------------------------
 // readings table
 
-void CTable::setReadingsHeader(QTableWidget *table, const LoggerRecord &record)
+// The value columns' headers: the channels of one set, or each set's
+// serial number and channel.
+void CTable::collectValueHeaders(const QVector<LoggerRecord *> &trips, bool several)
 {
     valueHeaders.clear();
-    for (ViewChannel channel : kChannelOrder)
-        if (record.channelPosition(channel) >= 0)
-            valueHeaders << channelHeader(record, channel);
-    if (!table)
-        return;
-    table->setColumnCount(2 + valueHeaders.size());
-    table->setHorizontalHeaderLabels(QStringList { text(LabelId::Time), text(LabelId::Elapsed) }
-                                     + valueHeaders);
+    for (const LoggerRecord *record : trips) {
+        for (ViewChannel channel : kChannelOrder)
+            if (record->channelPosition(channel) >= 0)
+                valueHeaders << (several ? record->serialNumber + QLatin1Char(' ') + channelHeader(*record, channel)
+                                         : channelHeader(*record, channel));
+        if (!several)
+            break;
+    }
 }
 
-void CTable::setReadingsHeaderMulti(QTableWidget *table, QList<int> selection)
+QStringList CTable::timeHeaders(bool several) const
 {
-    valueHeaders.clear();
-    for (int index : selection) {
-        const LoggerRecord *trip = app->tripAt(index);
-        if (!trip)
-            continue;
-        const LoggerRecord &record = *trip;
-        for (ViewChannel channel : kChannelOrder)
-            if (record.channelPosition(channel) >= 0)
-                valueHeaders << record.serialNumber + QLatin1Char(' ') + channelHeader(record, channel);
-    }
-    if (!table)
-        return;
-    const QString timeHeader =
-        app->settings.multiLinkSyncDateTime ? text(LabelId::Time) : text(LabelId::Elapsed);
-    table->setColumnCount(1 + valueHeaders.size());
-    table->setHorizontalHeaderLabels(QStringList { timeHeader } + valueHeaders);
+    if (!several)
+        return { text(LabelId::Time), text(LabelId::Elapsed) };
+    return { app->settings.multiLinkSyncDateTime ? text(LabelId::Time) : text(LabelId::Elapsed) };
 }
 
 namespace {
@@ -601,41 +547,17 @@ struct ReadingSet
     int stride = 0;
     qint64 start = 0;      // seconds of sample 0 on the merged time line
     qint64 interval = 0;
-    int firstColumn = 0;   // among the value columns
     int next = 0;          // next sample to place
     struct Channel
     {
         ViewChannel channel;
         int position;
-        bool fahrenheit;
         CTable::LevelRule rule;
     };
     QVector<Channel> channels;
     QVector<CMktCalculator> mkt;   // by ViewChannel
     qint64 timeOf(int sample) const { return start + qint64(sample) * interval; }
     bool pending() const { return next < samples; }
-};
-
-// A reading as the table shows it; a merged set without a reading at a
-// row's time leaves its cell absent.
-struct ReadingCell
-{
-    qint16 tenths = 0;
-    quint8 level = CTable::LevelNormal;
-    bool present = false;
-    bool mark = false;
-    bool fahrenheit = false;
-};
-
-// The rows of the table: the time of each row (seconds on the merged time
-// line) and, row after row, one cell per value column.
-struct ReadingGrid
-{
-    int columns = 0;
-    QVector<qint64> times;
-    QVector<ReadingCell> cells;
-    int rowCount() const { return times.size(); }
-    const ReadingCell *row(int r) const { return cells.constData() + qint64(r) * columns; }
 };
 
 // Earliest start of the selected sets: the origin of a time line by date.
@@ -650,14 +572,14 @@ QDateTime earliestStart(const QVector<LoggerRecord *> &trips, const AppSettings 
     return origin;
 }
 
-// The sets of the selection, with their counters cleared. Placed by date,
-// every set counts from origin; otherwise each from its own start.
+// The sets of the selection, with their counters cleared, and their
+// columns in rows. Placed by date, every set counts from origin; otherwise
+// each from its own start.
 QVector<ReadingSet> readingSets(const QVector<LoggerRecord *> &trips, const QDateTime &origin,
                                 const AppSettings &settings, bool byDate, bool fahrenheit, int energy,
-                                int &valueColumns)
+                                ReadingRows &rows)
 {
     QVector<ReadingSet> sets;
-    valueColumns = 0;
     for (LoggerRecord *trip : trips) {
         ReadingSet set;
         set.record = trip;
@@ -667,17 +589,18 @@ QVector<ReadingSet> readingSets(const QVector<LoggerRecord *> &trips, const QDat
         set.interval = record.interval;
         if (byDate && origin.isValid() && record.startTime.isValid())
             set.start = origin.secsTo(LoggerTime::readingOrigin(record.startTime, settings));
-        set.firstColumn = valueColumns;
         set.mkt = QVector<CMktCalculator>(3, CMktCalculator(energy));
+        const int setIndex = rows.addSet(record.readings, set.stride, set.samples);
         for (ViewChannel channel : kChannelOrder) {
             const int position = record.channelPosition(channel);
             if (position < 0)
                 continue;
-            ++valueColumns;
-            if (position >= set.stride)
-                continue;   // flags and stored channel count disagree
-            set.channels.append({ channel, position, fahrenheit && isTemperature(channel),
-                                  CTable::LevelRule::of(record, channel) });
+            const CTable::LevelRule rule = CTable::LevelRule::of(record, channel);
+            // flags and stored channel count disagree: the column stays empty
+            const bool readable = position < set.stride;
+            rows.addColumn(setIndex, readable ? position : -1, fahrenheit && isTemperature(channel), rule);
+            if (readable)
+                set.channels.append({ channel, position, rule });
         }
         for (auto &counts : record.levelCounts)
             for (int &count : counts)
@@ -702,25 +625,16 @@ bool nextRowTime(const QVector<ReadingSet> &sets, qint64 &time)
     return pending;
 }
 
-// Places the next sample of a set in a row: its cells, its level counts
-// and its temperatures for the mean kinetic temperature.
-void placeSample(ReadingSet &set, ReadingCell *row)
+// Counts the next sample of a set: its level counts and its temperatures
+// for the mean kinetic temperature.
+void countSample(ReadingSet &set)
 {
     const quint16 *words = set.record->readings.constData() + qint64(set.next) * set.stride;
-    for (int c = 0; c < set.channels.size(); ++c) {
-        const ReadingSet::Channel &channel = set.channels.at(c);
-        const quint16 word = words[channel.position];
-        const int tenths = ReadingWord::tenths(word);
-        const CTable::Level level = channel.rule.levelOf(tenths);
-        ++set.record->levelCounts[channel.channel][level];
+    for (const ReadingSet::Channel &channel : qAsConst(set.channels)) {
+        const int tenths = ReadingWord::tenths(words[channel.position]);
+        ++set.record->levelCounts[channel.channel][channel.rule.levelOf(tenths)];
         if (isTemperature(channel.channel))
             set.mkt[channel.channel].add(tenths / 10.0);
-        ReadingCell &cell = row[set.firstColumn + c];
-        cell.tenths = qint16(tenths);
-        cell.level = quint8(level);
-        cell.present = true;
-        cell.mark = ReadingWord::mark(word);
-        cell.fahrenheit = channel.fahrenheit;
     }
     ++set.next;
 }
@@ -728,26 +642,20 @@ void placeSample(ReadingSet &set, ReadingCell *row)
 // Merges the sets by time. A row takes the next sample of every set at the
 // earliest pending time, never two samples of one set, so sets with equal
 // or zero intervals keep every reading.
-ReadingGrid mergeByTime(QVector<ReadingSet> &sets, int valueColumns)
+void mergeByTime(QVector<ReadingSet> &sets, ReadingRows &rows)
 {
-    ReadingGrid grid;
-    grid.columns = valueColumns;
-    int largest = 0;
-    for (const ReadingSet &set : sets)
-        largest = qMax(largest, set.samples);
-    grid.times.reserve(largest);
-    grid.cells.reserve(largest * valueColumns);
     qint64 time = 0;
     while (nextRowTime(sets, time)) {
-        const int row = grid.times.size();
-        grid.times.append(time);
-        grid.cells.resize((row + 1) * valueColumns);
-        ReadingCell *cells = grid.cells.data() + qint64(row) * valueColumns;
-        for (ReadingSet &set : sets)
-            if (set.pending() && set.timeOf(set.next) == time)
-                placeSample(set, cells);
+        const int row = rows.addRow(time);
+        for (int s = 0; s < sets.size(); ++s) {
+            ReadingSet &set = sets[s];
+            if (set.pending() && set.timeOf(set.next) == time) {
+                countSample(set);
+                rows.placeNextSample(s, row);
+            }
+        }
     }
-    return grid;
+    rows.squeeze();
 }
 
 void storeMeanKineticTemperatures(QVector<ReadingSet> &sets)
@@ -761,123 +669,58 @@ void storeMeanKineticTemperatures(QVector<ReadingSet> &sets)
     }
 }
 
-// The texts of reading values. A trip repeats a few hundred values over
-// tens of thousands of rows: each is formatted once, and the rows share it.
-class ValueTexts
-{
-public:
-    const QString &of(const ReadingCell &cell)
-    {
-        QString &text = texts[cell.fahrenheit ? 1 : 0][cell.tenths + kLowest];
-        if (text.isNull())
-            text = CTable::valueText(cell.tenths, cell.fahrenheit);
-        return text;
-    }
-
-private:
-    static constexpr int kLowest = 1024;   // readings hold 11-bit signed tenths
-    QVector<QString> texts[2] = { QVector<QString>(2 * kLowest), QVector<QString>(2 * kLowest) };
-};
-
 // The rows as the text exports write them: the row's time (date and time,
 // or the elapsed time of sets laid side by side) and its value texts.
-void exportRows(const ReadingGrid &grid, const QDateTime &origin, bool byDate, bool monthFirst,
-                ValueTexts &texts, QStringList &rowTimes, QList<QStringList> &rowValues)
+void exportRows(const ReadingRows &rows, const QDateTime &origin, bool monthFirst, QStringList &rowTimes,
+                QList<QStringList> &rowValues)
 {
     rowTimes.clear();
     rowValues.clear();
-    rowTimes.reserve(grid.rowCount());
-    rowValues.reserve(grid.rowCount());
+    rowTimes.reserve(rows.rowCount());
+    rowValues.reserve(rows.rowCount());
     RowClock clock(origin, monthFirst);
-    const bool dated = byDate && origin.isValid();
-    for (int r = 0; r < grid.rowCount(); ++r) {
-        const qint64 time = grid.times.at(r);
-        rowTimes << (dated ? clock.text(time) : ElapsedTimeScaleDraw::formatElapsed(time));
+    ReadingRows::ValueTexts texts;
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        const qint64 time = rows.timeOf(r);
+        rowTimes << (origin.isValid() ? clock.text(time) : ElapsedTimeScaleDraw::formatElapsed(time));
         QStringList values;
-        values.reserve(grid.columns);
-        const ReadingCell *cells = grid.row(r);
-        for (int c = 0; c < grid.columns; ++c)
-            values << (cells[c].present ? texts.of(cells[c]) : QString());
+        values.reserve(rows.columnCount());
+        for (int c = 0; c < rows.columnCount(); ++c) {
+            const ReadingRows::Cell cell = rows.cell(r, c);
+            values << (cell.present ? texts.of(cell) : QString());
+        }
         rowValues << values;
     }
 }
 
-// The items of reading cells: right-aligned, in the colours of their alarm
-// level, grey when marked. Each is a copy of the prototype of its look, so
-// it shares the prototype's colours and alignment instead of making its own.
-class ReadingItems
+// Rows keep a fixed height, and the columns their widths: nothing is
+// measured per row.
+void layOutReadings(QTableView *table, int timeColumns)
 {
-public:
-    ReadingItems()
-    {
-        for (int level = 0; level < CTable::LevelCount; ++level) {
-            for (int mark = 0; mark < 2; ++mark) {
-                QTableWidgetItem &item = prototypes[level][mark];
-                item.setText(QString());
-                item.setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                // normal readings keep the table's own (alternating) look
-                if (level != CTable::LevelNormal)
-                    item.setForeground(CTable::levelTextColor(CTable::Level(level)));
-                const QColor back = CTable::levelBackColor(CTable::Level(level));
-                if (mark)
-                    item.setBackground(QColor(200, 200, 200));
-                else if (back != QColor(Qt::white))
-                    item.setBackground(back);
-            }
-        }
-    }
-
-    QTableWidgetItem *make(const ReadingCell &cell, const QString &text) const
-    {
-        QTableWidgetItem *item = prototypes[cell.level][cell.mark ? 1 : 0].clone();
-        item->setText(text);
-        return item;
-    }
-
-private:
-    QTableWidgetItem prototypes[CTable::LevelCount][2];
-};
-
-// Rows keep a fixed height and items are built whole before they enter
-// the table: nothing is measured per row. The model's notice of each new
-// item would make the view look up where that item stands; one notice for
-// the whole table is enough.
-void fillReadingItems(QTableWidget *table, const ReadingGrid &grid, const QStringList &rowTimes,
-                      bool withElapsed, ValueTexts &texts)
-{
-    const int timeColumns = withElapsed ? 2 : 1;
     QHeaderView *vertical = table->verticalHeader();
     vertical->setSectionResizeMode(QHeaderView::Fixed);
     vertical->setDefaultSectionSize(kReadingRowHeight);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    table->setRowCount(grid.rowCount());
-    for (int column = 0; column < table->columnCount(); ++column)
+    const int columns = table->model()->columnCount();
+    for (int column = 0; column < columns; ++column)
         table->setColumnWidth(column, column < timeColumns ? kTimeColumnWidth : kReadingColumnWidth);
-    if (grid.rowCount() == 0 || table->columnCount() == 0)
-        return;
-
-    const ReadingItems items;
-    QAbstractItemModel *model = table->model();
-    {
-        const QSignalBlocker quiet(model);
-        for (int r = 0; r < grid.rowCount(); ++r) {
-            table->setItem(r, 0, new QTableWidgetItem(rowTimes.at(r)));
-            if (withElapsed)
-                table->setItem(r, 1, new QTableWidgetItem(ElapsedTimeScaleDraw::formatElapsed(grid.times.at(r))));
-            const ReadingCell *cells = grid.row(r);
-            for (int c = 0; c < grid.columns; ++c)
-                if (cells[c].present)
-                    table->setItem(r, timeColumns + c, items.make(cells[c], texts.of(cells[c])));
-        }
-    }
-    emit model->dataChanged(model->index(0, 0), model->index(grid.rowCount() - 1, table->columnCount() - 1));
 }
 
-}
-
-void CTable::fillReadings(QTableWidget *table, QList<int> selection)
+// The model the view shows the readings with: its own, made at its first fill.
+ReadingsModel *readingsModelOf(QTableView *table)
 {
-    fillReadingsInto(target(table), selection);
+    if (auto *model = qobject_cast<ReadingsModel *>(table->model()))
+        return model;
+    auto *model = new ReadingsModel(table);
+    table->setModel(model);
+    return model;
+}
+
+}
+
+void CTable::fillReadings(QTableView *table, QList<int> selection)
+{
+    fillReadingsInto(table, selection);
 }
 
 void CTable::collectReadings(QList<int> selection)
@@ -885,7 +728,14 @@ void CTable::collectReadings(QList<int> selection)
     fillReadingsInto(nullptr, selection);
 }
 
-void CTable::fillReadingsInto(QTableWidget *table, const QList<int> &selection)
+void CTable::clearReadings(QTableView *table)
+{
+    readingsModelOf(table)->clear();
+}
+
+// The table shows the rows; without one, the rows are made into the texts
+// the exports write (rowTimes, rowValues), which a table never needs.
+void CTable::fillReadingsInto(QTableView *table, const QList<int> &selection)
 {
     // Released first, so the new rows reuse their memory.
     rowTimes.clear();
@@ -898,29 +748,23 @@ void CTable::fillReadingsInto(QTableWidget *table, const QList<int> &selection)
         if (LoggerRecord *trip = app->tripForChangeAt(index))
             trips << trip;
     const QDateTime origin = earliestStart(trips, app->settings);
-    int valueColumns = 0;
+    ReadingRows rows;
     QVector<ReadingSet> sets = readingSets(trips, origin, app->settings, byDate, fahrenheit(),
-                                           activationEnergy(), valueColumns);
-
-    if (table) {
-        table->setUpdatesEnabled(false);
-        table->setSortingEnabled(false);
-        table->clearContents();
-        table->setRowCount(0);
-    }
-    if (several)
-        setReadingsHeaderMulti(table, selection);
-    else if (!sets.isEmpty())
-        setReadingsHeader(table, *sets.first().record);
-    else if (table)
-        table->setColumnCount(0);
-
-    const ReadingGrid grid = mergeByTime(sets, valueColumns);
+                                           activationEnergy(), rows);
+    collectValueHeaders(trips, several);
+    mergeByTime(sets, rows);
     storeMeanKineticTemperatures(sets);
-    ValueTexts texts;
-    exportRows(grid, origin, byDate, app->settings.dateFormat != 0, texts, rowTimes, rowValues);
-    if (table) {
-        fillReadingItems(table, grid, rowTimes, !several, texts);
-        table->setUpdatesEnabled(true);
+    const QDateTime rowOrigin = byDate ? origin : QDateTime();
+    const bool monthFirst = app->settings.dateFormat != 0;
+    if (!table) {
+        exportRows(rows, rowOrigin, monthFirst, rowTimes, rowValues);
+        return;
     }
+    const QStringList times = timeHeaders(several);
+    ReadingsModel *model = readingsModelOf(table);
+    if (trips.isEmpty())
+        model->clear();
+    else
+        model->show(rows, times + valueHeaders, times.size(), rowOrigin, monthFirst);
+    layOutReadings(table, times.size());
 }

@@ -4,10 +4,12 @@
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <QVector>
 
 #include "core/loggerrecord.h"
 
 class CMainApp;
+class QTableView;
 class QTableWidget;
 
 // The readings table (one data set, or several merged by time, coloured by
@@ -69,13 +71,15 @@ public:
     // The text of id in the current language; "" for an unknown id.
     QString text(int id) const;
 
-    void setReadingsHeader(QTableWidget *table, const LoggerRecord &record);
-    void setReadingsHeaderMulti(QTableWidget *table, QList<int> selection);
     // Fills the readings table, the level counters and mean kinetic
-    // temperatures of the selected records, and rowTimes / rowValues.
-    void fillReadings(QTableWidget *table, QList<int> selection);
-    // All of that but the table: what the text exports write.
+    // temperatures of the selected records, and valueHeaders. Without a
+    // table, as collectReadings.
+    void fillReadings(QTableView *table, QList<int> selection);
+    // All of that but the table, and rowTimes / rowValues: what the text
+    // exports write.
     void collectReadings(QList<int> selection);
+    // Empties the readings table, and lets go of the readings it showed.
+    void clearReadings(QTableView *table);
 
     QString formatValueInt(LoggerRecord *record, int index, bool celsius, QColor &back,
                            QColor &text, bool &mark);
@@ -105,7 +109,9 @@ public:
 
 private:
     QTableWidget *target(QTableWidget *table) const;
-    void fillReadingsInto(QTableWidget *table, const QList<int> &selection);
+    void fillReadingsInto(QTableView *table, const QList<int> &selection);
+    void collectValueHeaders(const QVector<LoggerRecord *> &trips, bool several);
+    QStringList timeHeaders(bool several) const;
     QString formatValue(LoggerRecord *record, int index, ViewChannel channel, bool fahrenheit,
                         QColor &back, QColor &text, bool &mark);
     QString channelName(ViewChannel channel) const;

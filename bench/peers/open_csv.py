@@ -2,7 +2,8 @@
 """Reads the readings of a trip exported as CSV (a header line, then
 number, date-time and one value per channel) and prints the minimum,
 maximum and mean of each channel. The peer of opening a data file: the
-least a script must do to show what the file holds."""
+least a script must do to show what the file holds. Given several files,
+it reads each in turn, as a load of many files does."""
 import csv
 import sys
 
@@ -34,4 +35,5 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    for path in sys.argv[1:]:
+        main(path)
