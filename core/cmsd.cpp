@@ -63,10 +63,10 @@ bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *erro
             *error = QStringLiteral("file shorter than its header");
         return false;
     }
-    // The file holds no more readings than a logger memory; the rest (and
-    // an odd last byte) is not a reading.
-    const QByteArray body = file.read(qint64(kMaxReadings) * 2);
-    const int count = body.size() / 2;
+    // every reading is counted before any is taken, so that a file holding
+    // more than a logger's data file can is refused, not cut (an odd last
+    // byte is not a reading)
+    const qint64 count = (file.size() - kHeaderBytes) / 2;
 
     LoggerRecord r;
     ImageCodec::decode(header.left(MemoryMap::BlockSize), r);
@@ -78,17 +78,27 @@ bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *erro
         r.imageRead[MemoryMap::SensorFlags] = char(r.sensorFlags);
         r.updateChannels();
     }
-    const QString implausible = RecordCheck::implausibleHeader(r, count, r.startAt);
+    // The drive carries no sensor table to say which channel its readings
+    // are: with none on, they would be shown and saved as no samples at all.
+    QString implausible = RecordCheck::implausibleTrip(r, r.versionWord, count, r.startAt);
+    if (implausible.isEmpty())
+        implausible = RecordCheck::implausibleChannels(r, count);
     if (!implausible.isEmpty()) {
         if (error)
             *error = QStringLiteral("This is not a data file of the logger: %1.").arg(implausible);
+        return false;
+    }
+    const QByteArray body = file.read(count * 2);
+    if (body.size() != count * 2) {
+        if (error)
+            *error = QStringLiteral("file shorter than its readings");
         return false;
     }
     r.readings.resize(count);
     const uchar *raw = reinterpret_cast<const uchar *>(body.constData());
     for (int i = 0; i < count; ++i)
         r.readings[i] = quint16(raw[2 * i] << 8 | raw[2 * i + 1]);
-    r.readingCount = count;
+    r.readingCount = int(count);
     r.recordedCount = quint32(count);
     r.startTime = r.startAt;
     const int samples = r.channelCount > 0 ? count / r.channelCount : count;

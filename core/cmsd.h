@@ -39,6 +39,7 @@ public:
     static QString newestDataFile(const QString &directory);
     // Reads a drive data file: a 512-byte header (block 0 of the image and
     // 256 reserved bytes), then big-endian readings to the end of the file.
+    // What a data file may not hold, the drive file may not either.
     static bool readDataFile(const QString &path, LoggerRecord &record, QString *error = nullptr);
     static QString clockLine(quint32 loggerSeconds);
 

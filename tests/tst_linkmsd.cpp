@@ -2,6 +2,8 @@
 // read into a record, and the clock line written back.
 #include "support/testenv.h"
 
+#include <functional>
+
 #include "core/cmsd.h"
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
@@ -22,8 +24,8 @@ quint16 readingAt(int i)
     return ReadingWord::make((i * 13) % 500 - 100, i % 50 == 0);
 }
 
-QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0, quint32 interval = 300,
-                     quint32 memorySize = quint32(kMaxReadings) * 2, const QDateTime &start = kStart)
+LoggerRecord driveHeader(const QString &serial, quint32 interval = 300,
+                         quint32 memorySize = quint32(kMaxReadings) * 2, const QDateTime &start = kStart)
 {
     LoggerRecord r;
     r.versionWord = 0x11A;
@@ -35,6 +37,17 @@ QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0,
     r.rangeHigh = 85;
     r.startAt = start;
     r.alarmStatus = AlarmStatusBits::H | AlarmStatusBits::LL;
+    return r;
+}
+
+LoggerRecord changed(LoggerRecord r, const std::function<void(LoggerRecord &)> &change)
+{
+    change(r);
+    return r;
+}
+
+QByteArray driveFileOf(const LoggerRecord &r, int readings, int trailingBytes = 0)
+{
     QByteArray file = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0')).left(256);
     file += QByteArray(256, '\xEE');   // reserved
     for (int i = 0; i < readings; ++i) {
@@ -44,6 +57,12 @@ QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0,
     }
     file += QByteArray(trailingBytes, '\x01');
     return file;
+}
+
+QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0, quint32 interval = 300,
+                     quint32 memorySize = quint32(kMaxReadings) * 2, const QDateTime &start = kStart)
+{
+    return driveFileOf(driveHeader(serial, interval, memorySize, start), readings, trailingBytes);
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified = QDateTime())
@@ -120,19 +139,27 @@ private slots:
         QVERIFY(r.fromFile && r.massStorage && r.dataLoaded && r.portName.isEmpty());
         QCOMPARE(r.fileName, QStringLiteral("LOG00001.QLF"));
 
-        // more readings than the memory holds: the memory's worth
-        QVERIFY(writeFile(path, driveFile(kMaxReadings + 10, QStringLiteral("B"))));
-        QVERIFY(CMsd::readDataFile(path, r));
-        QCOMPARE(r.readingCount, kMaxReadings);
+        // more readings than a data file holds: refused, not cut to fit
+        QVERIFY(writeFile(path, driveFile(70000, QStringLiteral("B"))));
+        QString error;
+        QVERIFY(!CMsd::readDataFile(path, r, &error));
+        QVERIFY2(error.contains(QStringLiteral("70000 readings")), qPrintable(error));
     }
 
     // Saved as a data file and opened again, the drive's trip keeps its
-    // channel, so every reading comes back as a sample.
+    // channel, so every reading comes back as a sample, and its start.
+    void aSavedDriveTripReopensWhole_data()
+    {
+        QTest::addColumn<QDateTime>("start");
+        QTest::newRow("started at a time") << kStart;
+        QTest::newRow("started without a start time") << QDateTime();
+    }
     void aSavedDriveTripReopensWhole()
     {
+        QFETCH(QDateTime, start);
         QTemporaryDir dir;
         const QString drivePath = dir.filePath(QStringLiteral("LOG00002.QLF"));
-        QVERIFY(writeFile(drivePath, driveFile(100, QStringLiteral("KU-9"))));
+        QVERIFY(writeFile(drivePath, driveFile(100, QStringLiteral("KU-9"), 0, 300, quint32(kMaxReadings) * 2, start)));
         LoggerRecord drive;
         QVERIFY(CMsd::readDataFile(drivePath, drive));
         const QString saved = dir.filePath(QStringLiteral("saved.qlf"));
@@ -145,14 +172,28 @@ private slots:
                  QList<int>({ drive.sampleCount(), drive.channelCount, int(drive.sensorFlags) }));
         QCOMPARE(reopened.sampleCount(), 100);
         QCOMPARE(reopened.readings, drive.readings);
+        QCOMPARE(drive.startTime, start);
+        QCOMPARE(reopened.startTime, drive.startTime);
+        QCOMPARE(reopened.stopTime, drive.stopTime);
     }
 
     // A file too short, or whose header cannot be a logger's (another
-    // program's file under the drive's pattern), gives no record, with the
-    // reason.
+    // program's file under the drive's pattern, or one a data file could
+    // not hold), gives no record, with the reason.
     void refusesBadOrForeignFiles_data()
     {
         QTest::addColumn<QByteArray>("file");
+        const LoggerRecord header = driveHeader(QStringLiteral("X"));
+        const auto with = [&](const std::function<void(LoggerRecord &)> &change) {
+            return driveFileOf(changed(header, change), 300);
+        };
+        QTest::newRow("inverted range") << with([](LoggerRecord &r) { std::swap(r.rangeLow, r.rangeHigh); });
+        QTest::newRow("empty range") << with([](LoggerRecord &r) { r.rangeLow = r.rangeHigh = 0; });
+        QTest::newRow("version word 0") << with([](LoggerRecord &r) { r.versionWord = 0; });
+        QTest::newRow("no channel on") << with([](LoggerRecord &r) { r.configWord = ConfigBits::Programmed; });
+        QTest::newRow("external sensor only")
+            << with([](LoggerRecord &r) { r.configWord = ConfigBits::ExternalOn | ConfigBits::Programmed; });
+        QTest::newRow("more readings than a data file") << driveFile(70000, "X", 0, 300, 0x40000);
         QTest::newRow("missing") << QByteArray();
         QTest::newRow("short") << QByteArray(300, '\0');
         QTest::newRow("more readings than memory") << driveFile(2000, "X", 0, 300, 2000);
