@@ -10,6 +10,7 @@
 #include "core/memorymap.h"
 #include "core/platform.h"
 #include "core/recordcheck.h"
+#include "files/cfilemanager.h"
 
 namespace {
 constexpr int kSleepSliceMs = 50;
@@ -42,11 +43,32 @@ QString CMsd::clockLine(quint32 loggerSeconds)
     return QString::asprintf("TIME=%08X\r\n", loggerSeconds);
 }
 
-QString CMsd::newestDataFile(const QString &directory)
+QString CMsd::loggerDataFile(const QString &directory)
 {
     const QFileInfoList files = QDir(directory).entryInfoList(
         { QStringLiteral("*.QLF"), QStringLiteral("*.qlf") }, QDir::Files, QDir::Time);
-    return files.isEmpty() ? QString() : files.first().absoluteFilePath();
+    for (const QFileInfo &info : files) {
+        const QString path = info.absoluteFilePath();
+        const QString stamp = fileStamp(path);
+        {
+            QMutexLocker lock(&mutex);
+            const auto passed = passedOver.constFind(path);
+            if (passed != passedOver.constEnd() && *passed == stamp)
+                continue;
+        }
+        if (!isSavedDataFile(path))
+            return path;
+        QMutexLocker lock(&mutex);
+        passedOver.insert(path, stamp);
+    }
+    return QString();
+}
+
+bool CMsd::isSavedDataFile(const QString &path)
+{
+    LoggerRecord saved;
+    QString notOne;
+    return CFileManager::readDataFile(path, saved, false, &notOne);
 }
 
 bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *error)
@@ -137,8 +159,7 @@ void CMsd::requestClockLine(quint32 loggerSeconds)
 void CMsd::readFailed(const QString &dataFilePath)
 {
     QMutexLocker lock(&mutex);
-    failedFile = dataFilePath;
-    failedStamp = fileStamp(dataFilePath);
+    passedOver.insert(dataFilePath, fileStamp(dataFilePath));
     state = Looking;
 }
 
@@ -167,16 +188,14 @@ void CMsd::step()
         const QString root = Platform::volumeRoot(volumeLabel());
         if (root.isEmpty()) {
             QMutexLocker lock(&mutex);
-            failedFile.clear();   // a drive plugged in again is read again
+            passedOver.clear();   // a drive plugged in again is read again
             return;
         }
-        const QString dataFile = newestDataFile(root);
+        const QString dataFile = loggerDataFile(root);
         if (dataFile.isEmpty())
             return;
         {
             QMutexLocker lock(&mutex);
-            if (dataFile == failedFile && fileStamp(dataFile) == failedStamp)
-                return;
             driveRoot = root;
         }
         int expected = Looking;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <QHash>
 #include <QMutex>
 #include <QString>
 #include <QThread>
@@ -35,8 +36,10 @@ public:
     void resume();
 
     static QString volumeLabel();
-    // Newest "*.QLF" file of directory, "" when none.
-    static QString newestDataFile(const QString &directory);
+    // The logger's data file in directory: the newest "*.QLF" that is not
+    // passed over and not a data file of this program (a copy saved onto
+    // the drive); "" when none.
+    QString loggerDataFile(const QString &directory);
     // Reads a drive data file: a 512-byte header (block 0 of the image and
     // 256 reserved bytes), then big-endian readings to the end of the file.
     // What a data file may not hold, the drive file may not either.
@@ -61,10 +64,10 @@ private:
     void step();
     bool writeClockLine();
     static QString fileStamp(const QString &path);
+    static bool isSavedDataFile(const QString &path);
 
     QMutex mutex;
     QString driveRoot;
-    QString failedFile;        // path and stamp of the file the core could not read
-    QString failedStamp;
+    QHash<QString, QString> passedOver;   // path to stamp: files that are not the logger's
     quint32 pendingClock = 0;
 };

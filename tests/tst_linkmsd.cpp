@@ -68,11 +68,9 @@ QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0,
 bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified = QDateTime())
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    if (modified.isValid())
-        file.setFileTime(modified, QFileDevice::FileModificationTime);
-    return true;
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        return false;   // flushed first: a write after the time is set moves it again
+    return !modified.isValid() || file.setFileTime(modified, QFileDevice::FileModificationTime);
 }
 
 // A folder standing for the drive of the first logger, with its data
@@ -222,7 +220,7 @@ private slots:
         QVERIFY(writeFile(dir.filePath("OLD.QLF"), driveFile(5, QStringLiteral("OLD")), now.addSecs(-3600)));
         QVERIFY(writeFile(dir.filePath("NEW.QLF"), driveFile(7, QStringLiteral("NEW")), now.addSecs(-60)));
         QVERIFY(writeFile(dir.filePath("other.txt"), "x", now));
-        QCOMPARE(QFileInfo(CMsd::newestDataFile(dir.path())).fileName(), QStringLiteral("NEW.QLF"));
+        QCOMPARE(QFileInfo(CMsd().loggerDataFile(dir.path())).fileName(), QStringLiteral("NEW.QLF"));
 
         Drive drive(dir.path());
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
@@ -359,6 +357,38 @@ private slots:
         QVERIFY(writeFile(dir.filePath("GOOD.QLF"), driveFile(6, QStringLiteral("GOOD")), now));
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
         QCOMPARE(drive.app.records.first().serialNumber, QStringLiteral("GOOD"));
+    }
+
+    // The logger's own file is read whatever newer file the drive holds: a
+    // data file this program saved onto it is passed over without a word,
+    // a file the reader refuses is told once.
+    void theLoggersFileIsFoundAmongTheDrivesFiles_data()
+    {
+        QTest::addColumn<bool>("savedCopy");
+        QTest::addColumn<int>("told");
+        QTest::newRow("a data file saved onto the drive") << true << 0;
+        QTest::newRow("a file that is not a logger's") << false << 1;
+    }
+    void theLoggersFileIsFoundAmongTheDrivesFiles()
+    {
+        QFETCH(bool, savedCopy);
+        QFETCH(int, told);
+        QTemporaryDir dir;
+        const QString logger = dir.filePath(QStringLiteral("LOG00003.QLF"));
+        QVERIFY(writeFile(logger, driveFile(9, QStringLiteral("LOGGER")), QDateTime::currentDateTime().addSecs(-3600)));
+        const QString newer = dir.filePath(QStringLiteral("copy.qlf"));
+        LoggerRecord copy;
+        QVERIFY(CMsd::readDataFile(logger, copy));
+        QVERIFY(savedCopy ? CFileManager::writeDataFile(newer, copy, false) : writeFile(newer, QByteArray(2000, '.')));
+
+        Drive drive(dir.path());
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
+        QCOMPARE(drive.app.records.first().serialNumber, QStringLiteral("LOGGER"));
+        QCOMPARE(drive.app.records.first().fileName, QFileInfo(logger).fileName());
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
+        QVERIFY(drive.waitForPolls(3));
+        QCOMPARE(drive.window.warnings.size(), told);
+        QCOMPARE(drive.app.records.size(), 1);
     }
 
     void clockLineIsWrittenAgainUntilItLands()
