@@ -153,6 +153,7 @@ void CMsd::requestClockLine(quint32 loggerSeconds)
 {
     QMutexLocker lock(&mutex);
     pendingClock = loggerSeconds;
+    pendingSince = steadyClock();
     state = ClockPending;
 }
 
@@ -161,6 +162,12 @@ void CMsd::readFailed(const QString &dataFilePath)
     QMutexLocker lock(&mutex);
     passedOver.insert(dataFilePath, fileStamp(dataFilePath));
     state = Looking;
+}
+
+void CMsd::setSteadyClock(const SteadyClock &clock)
+{
+    QMutexLocker lock(&mutex);
+    steadyClock = clock;
 }
 
 QString CMsd::fileStamp(const QString &path)
@@ -183,61 +190,64 @@ void CMsd::run()
 
 void CMsd::step()
 {
-    switch (state.load()) {
-    case Looking: {
-        const QString root = Platform::volumeRoot(volumeLabel());
-        if (root.isEmpty()) {
-            QMutexLocker lock(&mutex);
-            passedOver.clear();   // a drive plugged in again is read again
-            return;
-        }
-        const QString dataFile = loggerDataFile(root);
-        if (dataFile.isEmpty())
-            return;
-        {
-            QMutexLocker lock(&mutex);
-            driveRoot = root;
-        }
-        int expected = Looking;
-        if (state.compare_exchange_strong(expected, Found))
-            emit massStorageFound(dataFile);
-        break;
+    const QString root = Platform::volumeRoot(volumeLabel());
+    if (root.isEmpty()) {
+        driveGone();
+        return;
     }
-    case Idle:
-        // The drive went: the next one plugged in is a new logger.
-        if (Platform::volumeRoot(volumeLabel()).isEmpty()) {
-            {
-                QMutexLocker lock(&mutex);
-                driveRoot.clear();
-            }
-            int expected = Idle;
-            state.compare_exchange_strong(expected, Looking);
-        }
+    switch (state.load()) {
+    case Looking:
+        lookAt(root);
         break;
     case ClockPending:
-        if (writeClockLine()) {
-            int expected = ClockPending;
-            state.compare_exchange_strong(expected, Idle);
-        }
+        writePendingLine(root);
         break;
     default:
         break;
     }
 }
 
-bool CMsd::writeClockLine()
+void CMsd::lookAt(const QString &root)
 {
-    QString root;
+    const QString dataFile = loggerDataFile(root);
+    if (dataFile.isEmpty())
+        return;
+    if (moveState(Looking, Found))
+        emit massStorageFound(dataFile);
+}
+
+// The next drive plugged in is another logger, or this one with what it
+// recorded since: a line still waiting was this drive's, and is dropped.
+void CMsd::driveGone()
+{
+    {
+        QMutexLocker lock(&mutex);
+        passedOver.clear();
+    }
+    if (!moveState(ClockPending, Looking))
+        moveState(Idle, Looking);
+}
+
+// The core moves the state too: a step changes it only from what it saw.
+bool CMsd::moveState(State from, State to)
+{
+    int expected = from;
+    return state.compare_exchange_strong(expected, to);
+}
+
+void CMsd::writePendingLine(const QString &root)
+{
     quint32 seconds = 0;
     {
         QMutexLocker lock(&mutex);
-        root = driveRoot;
-        seconds = pendingClock;
+        seconds = pendingClock + quint32(qMax<qint64>(0, steadyClock() - pendingSince) / 1000);
     }
-    if (root.isEmpty())
-        root = Platform::volumeRoot(volumeLabel());
-    if (root.isEmpty())
-        return false;
+    if (writeClockLine(root, seconds))
+        moveState(ClockPending, Idle);
+}
+
+bool CMsd::writeClockLine(const QString &root, quint32 seconds)
+{
     QFile file(QDir(root).filePath(QStringLiteral("CMD.TXT")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

@@ -6,10 +6,12 @@
 #include <QString>
 #include <QThread>
 
+#include "core/steadyclock.h"
+
 struct LoggerRecord;
 
 // The mass-storage logger (volume KelpraUSB): a worker thread that looks for
-// its drive once a second, reports the newest data file on it, and writes
+// its drive once a second, reports the logger's data file on it, and writes
 // the clock line into the drive's command file when the core asks.
 class CMsd : public QThread
 {
@@ -46,11 +48,14 @@ public:
     static bool readDataFile(const QString &path, LoggerRecord &record, QString *error = nullptr);
     static QString clockLine(quint32 loggerSeconds);
 
-    // The core has read the data file: write the clock line next.
+    // The core has read the data file: write the clock line next, with the
+    // logger time it is then, counted on from loggerSeconds.
     void requestClockLine(quint32 loggerSeconds);
     // The core could not read the data file: look again, but pass over
     // that file until it changes or the drive goes.
     void readFailed(const QString &dataFilePath);
+    // The clock that counts how long a clock line waits (tests set their own).
+    void setSteadyClock(const SteadyClock &clock);
     void stop();
 
 signals:
@@ -62,12 +67,17 @@ protected:
 
 private:
     void step();
-    bool writeClockLine();
+    void lookAt(const QString &root);
+    void writePendingLine(const QString &root);
+    void driveGone();
+    bool moveState(State from, State to);
+    static bool writeClockLine(const QString &root, quint32 seconds);
     static QString fileStamp(const QString &path);
     static bool isSavedDataFile(const QString &path);
 
     QMutex mutex;
-    QString driveRoot;
     QHash<QString, QString> passedOver;   // path to stamp: files that are not the logger's
     quint32 pendingClock = 0;
+    qint64 pendingSince = 0;
+    SteadyClock steadyClock = processSteadyClock();
 };

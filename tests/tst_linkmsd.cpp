@@ -391,6 +391,55 @@ private slots:
         QCOMPARE(drive.app.records.size(), 1);
     }
 
+    // A clock line waits while the drive is full. Unplugged meanwhile, the
+    // drive leaves no line behind: the next drive plugged in is read and
+    // gets a line of its own. A line that lands late carries the time it
+    // is written.
+    void aClockLineIsTheDrivesItIsWrittenTo_data()
+    {
+        QTest::addColumn<QString>("next");   // the logger plugged in after; "" the drive stays
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("readings");
+        QTest::addColumn<int>("lateBy");     // seconds past the read's time
+        QTest::newRow("the drive stays until it takes the line") << QString() << 1 << 3 << 3600;
+        QTest::newRow("another logger plugged in") << QStringLiteral("SECOND") << 2 << 5 << 0;
+        QTest::newRow("the same logger back") << QStringLiteral("FIRST") << 1 << 5 << 0;
+    }
+    void aClockLineIsTheDrivesItIsWrittenTo()
+    {
+        QFETCH(QString, next);
+        QFETCH(int, rows);
+        QFETCH(int, readings);
+        QFETCH(int, lateBy);
+        if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+            QSKIP("no /dev/full to stand for a full drive");
+        DriveFolder folder;
+        QVERIFY(folder.plugIn(3));
+        const QString command = folder.path + QStringLiteral("/CMD.TXT");
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), command));
+        std::atomic<qint64> steadyMs{ 0 };
+        Drive drive(folder.path);
+        drive.app.msd->setSteadyClock([&steadyMs] { return steadyMs.load(); });
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::ClockPending), 5000);
+        steadyMs += 3600 * 1000;
+        QVERIFY(drive.waitForPolls(2));
+
+        if (next.isEmpty()) {
+            QVERIFY(QFile::remove(command));
+        } else {
+            QVERIFY(folder.unplug(drive.app.msd));
+            QVERIFY(QDir().mkpath(folder.path));
+            QVERIFY(writeFile(folder.path + QStringLiteral("/MSD1.QLF"), driveFile(5, next)));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), rows, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.last().readingCount, readings, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
+        const QByteArray line = TestEnv::readFile(command);
+        QVERIFY2(line.startsWith("TIME="), line.constData());
+        const qint64 written = line.mid(5, 8).toUInt(nullptr, 16);
+        QVERIFY2(qAbs(written - qint64(drive.app.currentLoggerTime()) - lateBy) < 5, line.constData());
+    }
+
     void clockLineIsWrittenAgainUntilItLands()
     {
         if (!QFileInfo::exists(QStringLiteral("/dev/full")))
