@@ -353,6 +353,7 @@ void CMainApp::startLinks()
     msd = new CMsd;
     connect(msd, &CMsd::massStorageFound, this, &CMainApp::onMassStorageFound,
             Qt::QueuedConnection);
+    connect(msd, &CMsd::clockLineFailed, this, &CMainApp::onDriveClockNotSet, Qt::QueuedConnection);
     msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;
     msd->start();
 }
@@ -471,6 +472,18 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
     }
     if (msd)
         msd->requestClockLine(currentLoggerTime());
+}
+
+// A read sets the drive logger's clock through its command file; a drive
+// that takes no file keeps its own time, and the user hears of it.
+void CMainApp::onDriveClockNotSet(const QString &driveRoot, const QString &reason)
+{
+    if (userAdmin->enabled && userAdmin->currentUser == -1)
+        return;   // the next login reads the drive again, and is told then
+    warnUser(tr("Warning!\n\nThe clock of the logger on drive \"%1\" was not set: its command file "
+                "\"CMD.TXT\" cannot be written (%2).\nIts readings were read. The program tries again "
+                "while the drive stays plugged in.")
+                 .arg(QDir::toNativeSeparators(driveRoot), reason));
 }
 
 // The drive logger's record stays when its drive goes, as a file row; a

@@ -109,6 +109,7 @@ public:
     // logger link
     void onLoggerFound(const QString &portName);
     void onMassStorageFound(const QString &dataFilePath);
+    void onDriveClockNotSet(const QString &driveRoot, const QString &reason);
     void pollLoggers();
     void writeLoggerBlock0(int index);
     void readEeprom();

@@ -145,6 +145,10 @@ void CMsd::pause()
 
 void CMsd::resume()
 {
+    {
+        QMutexLocker lock(&mutex);
+        clockFailureTold = false;   // the next user is told too
+    }
     state = Looking;
     paused = false;
 }
@@ -200,7 +204,15 @@ void CMsd::step()
         lookAt(root);
         break;
     case ClockPending:
-        writePendingLine(root);
+        // a logger file that changed is read again, and asks for a line of its own
+        if (dataFileChanged(root))
+            moveState(ClockPending, Looking);
+        else
+            writePendingLine(root);
+        break;
+    case Idle:
+        if (dataFileChanged(root))
+            moveState(Idle, Looking);
         break;
     default:
         break;
@@ -212,8 +224,20 @@ void CMsd::lookAt(const QString &root)
     const QString dataFile = loggerDataFile(root);
     if (dataFile.isEmpty())
         return;
+    {
+        QMutexLocker lock(&mutex);
+        readFile = dataFile;
+        readStamp = fileStamp(dataFile);
+    }
     if (moveState(Looking, Found))
         emit massStorageFound(dataFile);
+}
+
+bool CMsd::dataFileChanged(const QString &root)
+{
+    const QString dataFile = loggerDataFile(root);
+    QMutexLocker lock(&mutex);
+    return dataFile != readFile || fileStamp(dataFile) != readStamp;
 }
 
 // The next drive plugged in is another logger, or this one with what it
@@ -223,6 +247,9 @@ void CMsd::driveGone()
     {
         QMutexLocker lock(&mutex);
         passedOver.clear();
+        readFile.clear();
+        readStamp.clear();
+        clockFailureTold = false;
     }
     if (!moveState(ClockPending, Looking))
         moveState(Idle, Looking);
@@ -242,20 +269,37 @@ void CMsd::writePendingLine(const QString &root)
         QMutexLocker lock(&mutex);
         seconds = pendingClock + quint32(qMax<qint64>(0, steadyClock() - pendingSince) / 1000);
     }
-    if (writeClockLine(root, seconds))
+    QString reason;
+    if (writeClockLine(root, seconds, &reason)) {
         moveState(ClockPending, Idle);
+        return;
+    }
+    // tried again at every look, but told once
+    bool tell = false;
+    {
+        QMutexLocker lock(&mutex);
+        tell = !clockFailureTold;
+        clockFailureTold = true;
+    }
+    if (tell)
+        emit clockLineFailed(root, reason);
 }
 
-bool CMsd::writeClockLine(const QString &root, quint32 seconds)
+bool CMsd::writeClockLine(const QString &root, quint32 seconds, QString *reason)
 {
     QFile file(QDir(root).filePath(QStringLiteral("CMD.TXT")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *reason = file.errorString();
         return false;
+    }
     // Only a line that reached the drive counts; a full or vanished drive
     // shows at flush or close, and the line is written again next time.
     const QByteArray line = clockLine(seconds).toLatin1();
-    if (file.write(line) != line.size() || !file.flush())
+    if (file.write(line) != line.size() || !file.flush()) {
+        *reason = file.errorString();
         return false;
+    }
     file.close();
+    *reason = file.errorString();
     return file.error() == QFileDevice::NoError;
 }

@@ -11,8 +11,9 @@
 struct LoggerRecord;
 
 // The mass-storage logger (volume KelpraUSB): a worker thread that looks for
-// its drive once a second, reports the logger's data file on it, and writes
-// the clock line into the drive's command file when the core asks.
+// its drive once a second, reports the logger's data file on it (again when
+// that file changes), and writes the clock line into the drive's command
+// file when the core asks.
 class CMsd : public QThread
 {
     Q_OBJECT
@@ -23,7 +24,8 @@ public:
     enum State { Looking = 0, Found = 1, ClockPending = 2, Idle = 3 };
 
     // 0 looking for the drive, 1 drive found, 2 a clock line waits for
-    // "CMD.TXT", 3 idle. The window sets 3 on logout and 0 on login.
+    // "CMD.TXT", 3 idle (watching the data file read for a change). The
+    // window sets 3 on logout and 0 on login.
     std::atomic_int state{Looking};
     // Set by the core while user administration is on and nobody is logged
     // in: the worker then does nothing.
@@ -61,6 +63,9 @@ public:
 signals:
     // The drive and a data file on it were found (state is 1).
     void massStorageFound(const QString &dataFilePath);
+    // The clock line could not be written to the drive at driveRoot, for
+    // reason; said once while the drive stays plugged in.
+    void clockLineFailed(const QString &driveRoot, const QString &reason);
 
 protected:
     void run() override;
@@ -69,15 +74,19 @@ private:
     void step();
     void lookAt(const QString &root);
     void writePendingLine(const QString &root);
+    bool dataFileChanged(const QString &root);
     void driveGone();
     bool moveState(State from, State to);
-    static bool writeClockLine(const QString &root, quint32 seconds);
+    static bool writeClockLine(const QString &root, quint32 seconds, QString *reason);
     static QString fileStamp(const QString &path);
     static bool isSavedDataFile(const QString &path);
 
     QMutex mutex;
     QHash<QString, QString> passedOver;   // path to stamp: files that are not the logger's
+    QString readFile;                     // path and stamp of the file last reported
+    QString readStamp;
     quint32 pendingClock = 0;
     qint64 pendingSince = 0;
+    bool clockFailureTold = false;
     SteadyClock steadyClock = processSteadyClock();
 };

@@ -440,6 +440,50 @@ private slots:
         QVERIFY2(qAbs(written - qint64(drive.app.currentLoggerTime()) - lateBy) < 5, line.constData());
     }
 
+    // A drive that takes no clock line is told once, naming the drive, while
+    // the line is tried again; a data file that changes while the drive
+    // stays plugged in is read again.
+    void aDriveWithoutItsClockSetIsToldOnce_data()
+    {
+        QTest::addColumn<QString>("commandFile");   // what "CMD.TXT" is: "" none yet, "dir" a folder, or a link to it
+        QTest::addColumn<int>("told");
+        QTest::newRow("a drive that takes the line") << QString() << 0;
+        QTest::newRow("the command file cannot be made") << QStringLiteral("dir") << 1;
+        QTest::newRow("a full drive") << QStringLiteral("/dev/full") << 1;
+    }
+    void aDriveWithoutItsClockSetIsToldOnce()
+    {
+        QFETCH(QString, commandFile);
+        QFETCH(int, told);
+        if (commandFile.startsWith(QLatin1Char('/')) && !QFileInfo::exists(commandFile))
+            QSKIP("no such device here");
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("LOG00004.QLF"));
+        QVERIFY(writeFile(data, driveFile(3, QStringLiteral("RO")), QDateTime::currentDateTime().addSecs(-60)));
+        const QString command = dir.filePath(QStringLiteral("CMD.TXT"));
+        if (commandFile == QStringLiteral("dir"))
+            QVERIFY(QDir().mkpath(command));
+        else if (!commandFile.isEmpty())
+            QVERIFY(QFile::link(commandFile, command));
+
+        Drive drive(dir.path());
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
+        QVERIFY(drive.waitForPolls(5));
+        const QStringList &warnings = drive.window.warnings;
+        QCOMPARE(warnings.size(), told);
+        if (told)
+            QVERIFY2(warnings.first().contains(QStringLiteral("was not set"))
+                         && warnings.first().contains(QDir::toNativeSeparators(dir.path())),
+                     qPrintable(warnings.first()));
+
+        // the logger recorded more meanwhile
+        QVERIFY(writeFile(data, driveFile(6, QStringLiteral("RO"))));
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.first().readingCount, 6, 5000);
+        QVERIFY(drive.waitForPolls(5));
+        QCOMPARE(warnings.size(), told);
+        QCOMPARE(drive.app.records.size(), 1);
+    }
+
     void clockLineIsWrittenAgainUntilItLands()
     {
         if (!QFileInfo::exists(QStringLiteral("/dev/full")))
