@@ -49,19 +49,27 @@ QString CMsd::loggerDataFile(const QString &directory)
         { QStringLiteral("*.QLF"), QStringLiteral("*.qlf") }, QDir::Files, QDir::Time);
     for (const QFileInfo &info : files) {
         const QString path = info.absoluteFilePath();
-        const QString stamp = fileStamp(path);
-        {
-            QMutexLocker lock(&mutex);
-            const auto passed = passedOver.constFind(path);
-            if (passed != passedOver.constEnd() && *passed == stamp)
-                continue;
-        }
-        if (!isSavedDataFile(path))
+        if (isLoggersFile(path))
             return path;
-        QMutexLocker lock(&mutex);
-        passedOver.insert(path, stamp);
     }
     return QString();
+}
+
+// Each file is opened once as long as it stays as it is: the drive is
+// looked at every second.
+bool CMsd::isLoggersFile(const QString &path)
+{
+    const QString stamp = fileStamp(path);
+    {
+        QMutexLocker lock(&mutex);
+        const auto seen = seenFiles.constFind(path);
+        if (seen != seenFiles.constEnd() && seen->stamp == stamp)
+            return seen->loggers;
+    }
+    const bool loggers = !isSavedDataFile(path);
+    QMutexLocker lock(&mutex);
+    seenFiles.insert(path, { stamp, loggers });
+    return loggers;
 }
 
 bool CMsd::isSavedDataFile(const QString &path)
@@ -164,7 +172,7 @@ void CMsd::requestClockLine(quint32 loggerSeconds)
 void CMsd::readFailed(const QString &dataFilePath)
 {
     QMutexLocker lock(&mutex);
-    passedOver.insert(dataFilePath, fileStamp(dataFilePath));
+    seenFiles.insert(dataFilePath, { fileStamp(dataFilePath), false });
     state = Looking;
 }
 
@@ -246,7 +254,7 @@ void CMsd::driveGone()
 {
     {
         QMutexLocker lock(&mutex);
-        passedOver.clear();
+        seenFiles.clear();
         readFile.clear();
         readStamp.clear();
         clockFailureTold = false;

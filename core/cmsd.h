@@ -79,10 +79,16 @@ private:
     bool moveState(State from, State to);
     static bool writeClockLine(const QString &root, quint32 seconds, QString *reason);
     static QString fileStamp(const QString &path);
+    bool isLoggersFile(const QString &path);
     static bool isSavedDataFile(const QString &path);
 
     QMutex mutex;
-    QHash<QString, QString> passedOver;   // path to stamp: files that are not the logger's
+    struct SeenFile
+    {
+        QString stamp;
+        bool loggers;   // false: passed over
+    };
+    QHash<QString, SeenFile> seenFiles;   // by path, while the drive stays plugged in
     QString readFile;                     // path and stamp of the file last reported
     QString readStamp;
     quint32 pendingClock = 0;
