@@ -16,9 +16,9 @@ namespace RecordCheck {
 
 QString implausibleHeader(const LoggerRecord &r, qint64 readings, const QDateTime &firstReading)
 {
-    if (readings > kMaxReadings)
-        return QStringLiteral("it holds %1 readings, more than the %2 a logger's data file holds")
-            .arg(readings).arg(kMaxReadings);
+    if (readings > r.fileCapacity())
+        return QStringLiteral("it holds %1 readings, more than the %2 a data file of this logger holds")
+            .arg(readings).arg(r.fileCapacity());
     const quint32 memoryReadings = r.memoryReadings();
     // a continuous trip keeps, downloaded time and again, what its memory
     // dropped going round

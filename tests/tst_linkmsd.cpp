@@ -192,6 +192,9 @@ private slots:
         QTest::newRow("external sensor only")
             << with([](LoggerRecord &r) { r.configWord = ConfigBits::ExternalOn | ConfigBits::Programmed; });
         QTest::newRow("more readings than a data file") << driveFile(70000, "X", 0, 300, 0x40000);
+        QTest::newRow("more readings than a first logger's data file")
+            << driveFileOf(changed(driveHeader("X", 300, 0x40000), [](LoggerRecord &r) { r.versionWord = 0x114; }),
+                           kMaxReadings);
         QTest::newRow("missing") << QByteArray();
         QTest::newRow("short") << QByteArray(300, '\0');
         QTest::newRow("more readings than memory") << driveFile(2000, "X", 0, 300, 2000);
