@@ -308,6 +308,8 @@ bool CMsd::writeClockLine(const QString &root, quint32 seconds, QString *reason)
         return false;
     }
     file.close();
+    if (file.error() == QFileDevice::NoError)
+        return true;
     *reason = file.errorString();
-    return file.error() == QFileDevice::NoError;
+    return false;
 }
