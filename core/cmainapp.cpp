@@ -119,6 +119,11 @@ void CMainApp::warnUser(const QString &text) const
         mainWindow->warnUser(text);
 }
 
+bool CMainApp::nobodyLoggedIn() const
+{
+    return userAdmin->enabled && userAdmin->currentUser == -1;
+}
+
 quint32 CMainApp::currentLoggerTime() const
 {
     if (settings.zoneChosen()) {
@@ -354,7 +359,7 @@ void CMainApp::startLinks()
     connect(msd, &CMsd::massStorageFound, this, &CMainApp::onMassStorageFound,
             Qt::QueuedConnection);
     connect(msd, &CMsd::clockLineFailed, this, &CMainApp::onDriveClockNotSet, Qt::QueuedConnection);
-    msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;
+    msd->paused = nobodyLoggedIn();
     msd->start();
 }
 
@@ -431,7 +436,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
 {
     // A drive found just before a logout waits for the next login, which
     // sends the worker looking again.
-    if (userAdmin->enabled && userAdmin->currentUser == -1)
+    if (nobodyLoggedIn())
         return;
     LoggerRecord record;
     QString error;
@@ -478,7 +483,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
 // that takes no file keeps its own time, and the user hears of it.
 void CMainApp::onDriveClockNotSet(const QString &driveRoot, const QString &reason)
 {
-    if (userAdmin->enabled && userAdmin->currentUser == -1)
+    if (nobodyLoggedIn())
         return;   // the next login reads the drive again, and is told then
     warnUser(tr("Warning!\n\nThe clock of the logger on drive \"%1\" was not set: its command file "
                 "\"CMD.TXT\" cannot be written (%2).\nIts readings were read. The program tries again "
@@ -524,7 +529,7 @@ void CMainApp::pollLoggers()
     forgetVanishedPorts();
     restartScanner();
     if (msd)
-        msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;
+        msd->paused = nobodyLoggedIn();
 }
 
 // Stops and deletes the record's link after applying what it decoded last

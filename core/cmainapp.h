@@ -162,6 +162,8 @@ private:
 private:
     // The window shows it; a core without a window has nobody to tell.
     void warnUser(const QString &text) const;
+    // User administration is on and nobody is logged in: the drive waits.
+    bool nobodyLoggedIn() const;
     void startLinks();
     void stopLinks();
     QString nextFreeName(const LoggerRecord &record, const QStringList &extensions) const;
