@@ -119,6 +119,11 @@ void CMainApp::warnUser(const QString &text) const
         mainWindow->warnUser(text);
 }
 
+bool CMainApp::nobodyLoggedIn() const
+{
+    return userAdmin->enabled && userAdmin->currentUser == -1;
+}
+
 quint32 CMainApp::currentLoggerTime() const
 {
     if (settings.zoneChosen()) {
@@ -353,7 +358,8 @@ void CMainApp::startLinks()
     msd = new CMsd;
     connect(msd, &CMsd::massStorageFound, this, &CMainApp::onMassStorageFound,
             Qt::QueuedConnection);
-    msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;
+    connect(msd, &CMsd::clockLineFailed, this, &CMainApp::onDriveClockNotSet, Qt::QueuedConnection);
+    msd->paused = nobodyLoggedIn();
     msd->start();
 }
 
@@ -430,7 +436,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
 {
     // A drive found just before a logout waits for the next login, which
     // sends the worker looking again.
-    if (userAdmin->enabled && userAdmin->currentUser == -1)
+    if (nobodyLoggedIn())
         return;
     LoggerRecord record;
     QString error;
@@ -473,6 +479,18 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
         msd->requestClockLine(currentLoggerTime());
 }
 
+// A read sets the drive logger's clock through its command file; a drive
+// that takes no file keeps its own time, and the user hears of it.
+void CMainApp::onDriveClockNotSet(const QString &driveRoot, const QString &reason)
+{
+    if (nobodyLoggedIn())
+        return;   // the next login reads the drive again, and is told then
+    warnUser(tr("Warning!\n\nThe clock of the logger on drive \"%1\" was not set: its command file "
+                "\"CMD.TXT\" cannot be written (%2).\nIts readings were read. The program tries again "
+                "while the drive stays plugged in.")
+                 .arg(QDir::toNativeSeparators(driveRoot), reason));
+}
+
 // The drive logger's record stays when its drive goes, as a file row; a
 // drive that comes back is that row when it carries the same logger and
 // the same trip, every reading the row holds again at its head. A drive
@@ -511,7 +529,7 @@ void CMainApp::pollLoggers()
     forgetVanishedPorts();
     restartScanner();
     if (msd)
-        msd->paused = userAdmin->enabled && userAdmin->currentUser == -1;
+        msd->paused = nobodyLoggedIn();
 }
 
 // Stops and deletes the record's link after applying what it decoded last

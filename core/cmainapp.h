@@ -109,6 +109,7 @@ public:
     // logger link
     void onLoggerFound(const QString &portName);
     void onMassStorageFound(const QString &dataFilePath);
+    void onDriveClockNotSet(const QString &driveRoot, const QString &reason);
     void pollLoggers();
     void writeLoggerBlock0(int index);
     void readEeprom();
@@ -161,6 +162,8 @@ private:
 private:
     // The window shows it; a core without a window has nobody to tell.
     void warnUser(const QString &text) const;
+    // User administration is on and nobody is logged in: the drive waits.
+    bool nobodyLoggedIn() const;
     void startLinks();
     void stopLinks();
     QString nextFreeName(const LoggerRecord &record, const QStringList &extensions) const;

@@ -10,6 +10,7 @@
 #include "core/memorymap.h"
 #include "core/platform.h"
 #include "core/recordcheck.h"
+#include "files/cfilemanager.h"
 
 namespace {
 constexpr int kSleepSliceMs = 50;
@@ -42,11 +43,40 @@ QString CMsd::clockLine(quint32 loggerSeconds)
     return QString::asprintf("TIME=%08X\r\n", loggerSeconds);
 }
 
-QString CMsd::newestDataFile(const QString &directory)
+QString CMsd::loggerDataFile(const QString &directory)
 {
     const QFileInfoList files = QDir(directory).entryInfoList(
         { QStringLiteral("*.QLF"), QStringLiteral("*.qlf") }, QDir::Files, QDir::Time);
-    return files.isEmpty() ? QString() : files.first().absoluteFilePath();
+    for (const QFileInfo &info : files) {
+        const QString path = info.absoluteFilePath();
+        if (isLoggersFile(path))
+            return path;
+    }
+    return QString();
+}
+
+// Each file is opened once as long as it stays as it is: the drive is
+// looked at every second.
+bool CMsd::isLoggersFile(const QString &path)
+{
+    const QString stamp = fileStamp(path);
+    {
+        QMutexLocker lock(&mutex);
+        const auto seen = seenFiles.constFind(path);
+        if (seen != seenFiles.constEnd() && seen->stamp == stamp)
+            return seen->loggers;
+    }
+    const bool loggers = !isSavedDataFile(path);
+    QMutexLocker lock(&mutex);
+    seenFiles.insert(path, { stamp, loggers });
+    return loggers;
+}
+
+bool CMsd::isSavedDataFile(const QString &path)
+{
+    LoggerRecord saved;
+    QString notOne;
+    return CFileManager::readDataFile(path, saved, false, &notOne);
 }
 
 bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *error)
@@ -63,10 +93,10 @@ bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *erro
             *error = QStringLiteral("file shorter than its header");
         return false;
     }
-    // The file holds no more readings than a logger memory; the rest (and
-    // an odd last byte) is not a reading.
-    const QByteArray body = file.read(qint64(kMaxReadings) * 2);
-    const int count = body.size() / 2;
+    // every reading is counted before any is taken, so that a file holding
+    // more than a logger's data file can is refused, not cut (an odd last
+    // byte is not a reading)
+    const qint64 count = (file.size() - kHeaderBytes) / 2;
 
     LoggerRecord r;
     ImageCodec::decode(header.left(MemoryMap::BlockSize), r);
@@ -78,17 +108,27 @@ bool CMsd::readDataFile(const QString &path, LoggerRecord &record, QString *erro
         r.imageRead[MemoryMap::SensorFlags] = char(r.sensorFlags);
         r.updateChannels();
     }
-    const QString implausible = RecordCheck::implausibleHeader(r, count, r.startAt);
+    // The drive carries no sensor table to say which channel its readings
+    // are: with none on, they would be shown and saved as no samples at all.
+    QString implausible = RecordCheck::implausibleTrip(r, r.versionWord, count, r.startAt);
+    if (implausible.isEmpty())
+        implausible = RecordCheck::implausibleChannels(r, count);
     if (!implausible.isEmpty()) {
         if (error)
             *error = QStringLiteral("This is not a data file of the logger: %1.").arg(implausible);
+        return false;
+    }
+    const QByteArray body = file.read(count * 2);
+    if (body.size() != count * 2) {
+        if (error)
+            *error = QStringLiteral("file shorter than its readings");
         return false;
     }
     r.readings.resize(count);
     const uchar *raw = reinterpret_cast<const uchar *>(body.constData());
     for (int i = 0; i < count; ++i)
         r.readings[i] = quint16(raw[2 * i] << 8 | raw[2 * i + 1]);
-    r.readingCount = count;
+    r.readingCount = int(count);
     r.recordedCount = quint32(count);
     r.startTime = r.startAt;
     const int samples = r.channelCount > 0 ? count / r.channelCount : count;
@@ -113,6 +153,10 @@ void CMsd::pause()
 
 void CMsd::resume()
 {
+    {
+        QMutexLocker lock(&mutex);
+        clockFailureTold = false;   // the next user is told too
+    }
     state = Looking;
     paused = false;
 }
@@ -121,15 +165,21 @@ void CMsd::requestClockLine(quint32 loggerSeconds)
 {
     QMutexLocker lock(&mutex);
     pendingClock = loggerSeconds;
+    pendingSince = steadyClock();
     state = ClockPending;
 }
 
 void CMsd::readFailed(const QString &dataFilePath)
 {
     QMutexLocker lock(&mutex);
-    failedFile = dataFilePath;
-    failedStamp = fileStamp(dataFilePath);
+    seenFiles.insert(dataFilePath, { fileStamp(dataFilePath), false });
     state = Looking;
+}
+
+void CMsd::setSteadyClock(const SteadyClock &clock)
+{
+    QMutexLocker lock(&mutex);
+    steadyClock = clock;
 }
 
 QString CMsd::fileStamp(const QString &path)
@@ -152,71 +202,114 @@ void CMsd::run()
 
 void CMsd::step()
 {
-    switch (state.load()) {
-    case Looking: {
-        const QString root = Platform::volumeRoot(volumeLabel());
-        if (root.isEmpty()) {
-            QMutexLocker lock(&mutex);
-            failedFile.clear();   // a drive plugged in again is read again
-            return;
-        }
-        const QString dataFile = newestDataFile(root);
-        if (dataFile.isEmpty())
-            return;
-        {
-            QMutexLocker lock(&mutex);
-            if (dataFile == failedFile && fileStamp(dataFile) == failedStamp)
-                return;
-            driveRoot = root;
-        }
-        int expected = Looking;
-        if (state.compare_exchange_strong(expected, Found))
-            emit massStorageFound(dataFile);
-        break;
+    const QString root = Platform::volumeRoot(volumeLabel());
+    if (root.isEmpty()) {
+        driveGone();
+        return;
     }
-    case Idle:
-        // The drive went: the next one plugged in is a new logger.
-        if (Platform::volumeRoot(volumeLabel()).isEmpty()) {
-            {
-                QMutexLocker lock(&mutex);
-                driveRoot.clear();
-            }
-            int expected = Idle;
-            state.compare_exchange_strong(expected, Looking);
-        }
+    switch (state.load()) {
+    case Looking:
+        lookAt(root);
         break;
     case ClockPending:
-        if (writeClockLine()) {
-            int expected = ClockPending;
-            state.compare_exchange_strong(expected, Idle);
-        }
+        // a logger file that changed is read again, and asks for a line of its own
+        if (dataFileChanged(root))
+            moveState(ClockPending, Looking);
+        else
+            writePendingLine(root);
+        break;
+    case Idle:
+        if (dataFileChanged(root))
+            moveState(Idle, Looking);
         break;
     default:
         break;
     }
 }
 
-bool CMsd::writeClockLine()
+void CMsd::lookAt(const QString &root)
 {
-    QString root;
+    const QString dataFile = loggerDataFile(root);
+    if (dataFile.isEmpty())
+        return;
+    {
+        QMutexLocker lock(&mutex);
+        readFile = dataFile;
+        readStamp = fileStamp(dataFile);
+    }
+    if (moveState(Looking, Found))
+        emit massStorageFound(dataFile);
+}
+
+bool CMsd::dataFileChanged(const QString &root)
+{
+    const QString dataFile = loggerDataFile(root);
+    QMutexLocker lock(&mutex);
+    return dataFile != readFile || fileStamp(dataFile) != readStamp;
+}
+
+// The next drive plugged in is another logger, or this one with what it
+// recorded since: a line still waiting was this drive's, and is dropped.
+void CMsd::driveGone()
+{
+    {
+        QMutexLocker lock(&mutex);
+        seenFiles.clear();
+        readFile.clear();
+        readStamp.clear();
+        clockFailureTold = false;
+    }
+    if (!moveState(ClockPending, Looking))
+        moveState(Idle, Looking);
+}
+
+// The core moves the state too: a step changes it only from what it saw.
+bool CMsd::moveState(State from, State to)
+{
+    int expected = from;
+    return state.compare_exchange_strong(expected, to);
+}
+
+void CMsd::writePendingLine(const QString &root)
+{
     quint32 seconds = 0;
     {
         QMutexLocker lock(&mutex);
-        root = driveRoot;
-        seconds = pendingClock;
+        seconds = pendingClock + quint32(qMax<qint64>(0, steadyClock() - pendingSince) / 1000);
     }
-    if (root.isEmpty())
-        root = Platform::volumeRoot(volumeLabel());
-    if (root.isEmpty())
-        return false;
+    QString reason;
+    if (writeClockLine(root, seconds, &reason)) {
+        moveState(ClockPending, Idle);
+        return;
+    }
+    // tried again at every look, but told once
+    bool tell = false;
+    {
+        QMutexLocker lock(&mutex);
+        tell = !clockFailureTold;
+        clockFailureTold = true;
+    }
+    if (tell)
+        emit clockLineFailed(root, reason);
+}
+
+bool CMsd::writeClockLine(const QString &root, quint32 seconds, QString *reason)
+{
     QFile file(QDir(root).filePath(QStringLiteral("CMD.TXT")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *reason = file.errorString();
         return false;
+    }
     // Only a line that reached the drive counts; a full or vanished drive
     // shows at flush or close, and the line is written again next time.
     const QByteArray line = clockLine(seconds).toLatin1();
-    if (file.write(line) != line.size() || !file.flush())
+    if (file.write(line) != line.size() || !file.flush()) {
+        *reason = file.errorString();
         return false;
+    }
     file.close();
-    return file.error() == QFileDevice::NoError;
+    if (file.error() == QFileDevice::NoError)
+        return true;
+    *reason = file.errorString();
+    return false;
 }

@@ -14,8 +14,11 @@ constexpr quint16 kLastVersion = 0x1FF;
 
 namespace RecordCheck {
 
-QString implausibleHeader(const LoggerRecord &r, int readings, const QDateTime &firstReading)
+QString implausibleHeader(const LoggerRecord &r, qint64 readings, const QDateTime &firstReading)
 {
+    if (readings > r.fileCapacity())
+        return QStringLiteral("it holds %1 readings, more than the %2 a data file of this logger holds")
+            .arg(readings).arg(r.fileCapacity());
     const quint32 memoryReadings = r.memoryReadings();
     // a continuous trip keeps, downloaded time and again, what its memory
     // dropped going round
@@ -26,8 +29,8 @@ QString implausibleHeader(const LoggerRecord &r, int readings, const QDateTime &
         return QStringLiteral("its reading interval of %1 s is not a logger's").arg(r.interval);
     // The logger's clock counts years from 2000 in six bits.
     const QDateTime clockEnd = LoggerTime::epoch().addYears(64);
-    const int samples = r.channelCount > 0 ? readings / r.channelCount : readings;
-    const QDateTime last = firstReading.addSecs(qint64(qMax(0, samples - 1)) * r.interval);
+    const qint64 samples = r.channelCount > 0 ? readings / r.channelCount : readings;
+    const QDateTime last = firstReading.addSecs(qMax<qint64>(0, samples - 1) * r.interval);
     if (firstReading.isValid() && last >= clockEnd)
         return QStringLiteral("its recording times lie outside the logger's clock");
     return QString();
@@ -49,6 +52,23 @@ QString implausibleRange(const LoggerRecord &r)
     if (r.rangeLow >= r.rangeHigh)
         return QStringLiteral("its measuring range from %1 to %2 is empty").arg(r.rangeLow).arg(r.rangeHigh);
     return QString();
+}
+
+QString implausibleChannels(const LoggerRecord &r, qint64 readings)
+{
+    if (readings > 0 && r.channelCount <= 0)
+        return QStringLiteral("it holds %1 readings, but none of its sensors is on").arg(readings);
+    return QString();
+}
+
+QString implausibleTrip(const LoggerRecord &r, quint16 fileVersion, qint64 readings, const QDateTime &firstReading)
+{
+    QString reason = implausibleVersion(fileVersion, r.versionWord);
+    if (reason.isEmpty())
+        reason = implausibleHeader(r, readings, firstReading);
+    if (reason.isEmpty())
+        reason = implausibleRange(r);
+    return reason;
 }
 
 }

@@ -556,12 +556,10 @@ bool CFileManager::readDataFile(const QString &path, LoggerRecord &record, bool 
     ImageCodec::decode(image, loaded);
     // A file of the right shape may still hold nonsense: it is refused
     // rather than shown as a trip with a range or times no logger has.
-    const QDateTime firstReading = LoggerTime::toDateTime(start);
-    QString implausible = RecordCheck::implausibleVersion(version, loaded.versionWord);
-    if (implausible.isEmpty())
-        implausible = RecordCheck::implausibleHeader(loaded, int(count), firstReading);
-    if (implausible.isEmpty())
-        implausible = RecordCheck::implausibleRange(loaded);
+    // A start of 0 is a trip begun without a start time, as the logger
+    // itself writes it: shown with elapsed times, not from 2000.
+    const QDateTime firstReading = start ? LoggerTime::toDateTime(start) : QDateTime();
+    const QString implausible = RecordCheck::implausibleTrip(loaded, version, count, firstReading);
     if (!implausible.isEmpty()) {
         if (error)
             *error = QStringLiteral("Warning!\n\n")

@@ -22,8 +22,8 @@ quint16 readingAt(int i)
     return ReadingWord::make((i * 13) % 500 - 100, i % 50 == 0);
 }
 
-QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0, quint32 interval = 300,
-                     quint32 memorySize = quint32(kMaxReadings) * 2, const QDateTime &start = kStart)
+LoggerRecord driveHeader(const QString &serial, quint32 interval = 300,
+                         quint32 memorySize = quint32(kMaxReadings) * 2, const QDateTime &start = kStart)
 {
     LoggerRecord r;
     r.versionWord = 0x11A;
@@ -35,6 +35,11 @@ QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0,
     r.rangeHigh = 85;
     r.startAt = start;
     r.alarmStatus = AlarmStatusBits::H | AlarmStatusBits::LL;
+    return r;
+}
+
+QByteArray driveFileOf(const LoggerRecord &r, int readings, int trailingBytes = 0)
+{
     QByteArray file = ImageCodec::encode(r, QByteArray(MemoryMap::ImageSize, '\0')).left(256);
     file += QByteArray(256, '\xEE');   // reserved
     for (int i = 0; i < readings; ++i) {
@@ -46,14 +51,18 @@ QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0,
     return file;
 }
 
+QByteArray driveFile(int readings, const QString &serial, int trailingBytes = 0, quint32 interval = 300,
+                     quint32 memorySize = quint32(kMaxReadings) * 2, const QDateTime &start = kStart)
+{
+    return driveFileOf(driveHeader(serial, interval, memorySize, start), readings, trailingBytes);
+}
+
 bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified = QDateTime())
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    if (modified.isValid())
-        file.setFileTime(modified, QFileDevice::FileModificationTime);
-    return true;
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        return false;   // flushed first: a write after the time is set moves it again
+    return !modified.isValid() || file.setFileTime(modified, QFileDevice::FileModificationTime);
 }
 
 // A folder standing for the drive of the first logger, with its data
@@ -120,19 +129,27 @@ private slots:
         QVERIFY(r.fromFile && r.massStorage && r.dataLoaded && r.portName.isEmpty());
         QCOMPARE(r.fileName, QStringLiteral("LOG00001.QLF"));
 
-        // more readings than the memory holds: the memory's worth
-        QVERIFY(writeFile(path, driveFile(kMaxReadings + 10, QStringLiteral("B"))));
-        QVERIFY(CMsd::readDataFile(path, r));
-        QCOMPARE(r.readingCount, kMaxReadings);
+        // more readings than a data file holds: refused, not cut to fit
+        QVERIFY(writeFile(path, driveFile(70000, QStringLiteral("B"))));
+        QString error;
+        QVERIFY(!CMsd::readDataFile(path, r, &error));
+        QVERIFY2(error.contains(QStringLiteral("70000 readings")), qPrintable(error));
     }
 
     // Saved as a data file and opened again, the drive's trip keeps its
-    // channel, so every reading comes back as a sample.
+    // channel, so every reading comes back as a sample, and its start.
+    void aSavedDriveTripReopensWhole_data()
+    {
+        QTest::addColumn<QDateTime>("start");
+        QTest::newRow("started at a time") << kStart;
+        QTest::newRow("started without a start time") << QDateTime();
+    }
     void aSavedDriveTripReopensWhole()
     {
+        QFETCH(QDateTime, start);
         QTemporaryDir dir;
         const QString drivePath = dir.filePath(QStringLiteral("LOG00002.QLF"));
-        QVERIFY(writeFile(drivePath, driveFile(100, QStringLiteral("KU-9"))));
+        QVERIFY(writeFile(drivePath, driveFile(100, QStringLiteral("KU-9"), 0, 300, quint32(kMaxReadings) * 2, start)));
         LoggerRecord drive;
         QVERIFY(CMsd::readDataFile(drivePath, drive));
         const QString saved = dir.filePath(QStringLiteral("saved.qlf"));
@@ -145,14 +162,32 @@ private slots:
                  QList<int>({ drive.sampleCount(), drive.channelCount, int(drive.sensorFlags) }));
         QCOMPARE(reopened.sampleCount(), 100);
         QCOMPARE(reopened.readings, drive.readings);
+        QCOMPARE(drive.startTime, start);
+        QCOMPARE(reopened.startTime, drive.startTime);
+        QCOMPARE(reopened.stopTime, drive.stopTime);
     }
 
     // A file too short, or whose header cannot be a logger's (another
-    // program's file under the drive's pattern), gives no record, with the
-    // reason.
+    // program's file under the drive's pattern, or one a data file could
+    // not hold), gives no record, with the reason.
     void refusesBadOrForeignFiles_data()
     {
         QTest::addColumn<QByteArray>("file");
+        // a memory larger than any data file
+        const auto with = [](auto change, int readings = 300) {
+            LoggerRecord header = driveHeader(QStringLiteral("X"), 300, 0x40000);
+            change(header);
+            return driveFileOf(header, readings);
+        };
+        QTest::newRow("inverted range") << with([](LoggerRecord &r) { std::swap(r.rangeLow, r.rangeHigh); });
+        QTest::newRow("empty range") << with([](LoggerRecord &r) { r.rangeLow = r.rangeHigh = 0; });
+        QTest::newRow("version word 0") << with([](LoggerRecord &r) { r.versionWord = 0; });
+        QTest::newRow("no channel on") << with([](LoggerRecord &r) { r.configWord = ConfigBits::Programmed; });
+        QTest::newRow("external sensor only")
+            << with([](LoggerRecord &r) { r.configWord = ConfigBits::ExternalOn | ConfigBits::Programmed; });
+        QTest::newRow("more readings than a data file") << with([](LoggerRecord &) {}, 70000);
+        QTest::newRow("more readings than a first logger's data file")
+            << with([](LoggerRecord &r) { r.versionWord = 0x114; }, kMaxReadings);
         QTest::newRow("missing") << QByteArray();
         QTest::newRow("short") << QByteArray(300, '\0');
         QTest::newRow("more readings than memory") << driveFile(2000, "X", 0, 300, 2000);
@@ -181,7 +216,7 @@ private slots:
         QVERIFY(writeFile(dir.filePath("OLD.QLF"), driveFile(5, QStringLiteral("OLD")), now.addSecs(-3600)));
         QVERIFY(writeFile(dir.filePath("NEW.QLF"), driveFile(7, QStringLiteral("NEW")), now.addSecs(-60)));
         QVERIFY(writeFile(dir.filePath("other.txt"), "x", now));
-        QCOMPARE(QFileInfo(CMsd::newestDataFile(dir.path())).fileName(), QStringLiteral("NEW.QLF"));
+        QCOMPARE(QFileInfo(CMsd().loggerDataFile(dir.path())).fileName(), QStringLiteral("NEW.QLF"));
 
         Drive drive(dir.path());
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
@@ -318,6 +353,129 @@ private slots:
         QVERIFY(writeFile(dir.filePath("GOOD.QLF"), driveFile(6, QStringLiteral("GOOD")), now));
         QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
         QCOMPARE(drive.app.records.first().serialNumber, QStringLiteral("GOOD"));
+    }
+
+    // The logger's own file is read whatever newer file the drive holds: a
+    // data file this program saved onto it is passed over without a word,
+    // a file the reader refuses is told once.
+    void theLoggersFileIsFoundAmongTheDrivesFiles_data()
+    {
+        QTest::addColumn<bool>("savedCopy");
+        QTest::addColumn<int>("told");
+        QTest::newRow("a data file saved onto the drive") << true << 0;
+        QTest::newRow("a file that is not a logger's") << false << 1;
+    }
+    void theLoggersFileIsFoundAmongTheDrivesFiles()
+    {
+        QFETCH(bool, savedCopy);
+        QFETCH(int, told);
+        QTemporaryDir dir;
+        const QString logger = dir.filePath(QStringLiteral("LOG00003.QLF"));
+        QVERIFY(writeFile(logger, driveFile(9, QStringLiteral("LOGGER")), QDateTime::currentDateTime().addSecs(-3600)));
+        const QString newer = dir.filePath(QStringLiteral("copy.qlf"));
+        LoggerRecord copy;
+        QVERIFY(CMsd::readDataFile(logger, copy));
+        QVERIFY(savedCopy ? CFileManager::writeDataFile(newer, copy, false) : writeFile(newer, QByteArray(2000, '.')));
+
+        Drive drive(dir.path());
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
+        QCOMPARE(drive.app.records.first().serialNumber, QStringLiteral("LOGGER"));
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
+        QVERIFY(drive.waitForPolls(3));
+        QCOMPARE(drive.window.warnings.size(), told);
+        QCOMPARE(drive.app.records.size(), 1);
+    }
+
+    // A clock line waits while the drive is full. Unplugged meanwhile, the
+    // drive leaves no line behind: the next drive plugged in is read and
+    // gets a line of its own. A line that lands late carries the time it
+    // is written.
+    void aClockLineIsTheDrivesItIsWrittenTo_data()
+    {
+        QTest::addColumn<QString>("next");   // the logger plugged in after; "" the drive stays
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("readings");
+        QTest::addColumn<int>("lateBy");     // seconds past the read's time
+        QTest::newRow("the drive stays until it takes the line") << QString() << 1 << 3 << 3600;
+        QTest::newRow("another logger plugged in") << QStringLiteral("SECOND") << 2 << 5 << 0;
+        QTest::newRow("the same logger back") << QStringLiteral("FIRST") << 1 << 5 << 0;
+    }
+    void aClockLineIsTheDrivesItIsWrittenTo()
+    {
+        QFETCH(QString, next);
+        QFETCH(int, rows);
+        QFETCH(int, readings);
+        QFETCH(int, lateBy);
+        if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+            QSKIP("no /dev/full to stand for a full drive");
+        DriveFolder folder;
+        QVERIFY(folder.plugIn(3));
+        const QString command = folder.path + QStringLiteral("/CMD.TXT");
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), command));
+        std::atomic<qint64> steadyMs{ 0 };
+        Drive drive(folder.path);
+        drive.app.msd->setSteadyClock([&steadyMs] { return steadyMs.load(); });
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::ClockPending), 5000);
+        steadyMs += 3600 * 1000;
+        QVERIFY(drive.waitForPolls(2));
+
+        if (next.isEmpty()) {
+            QVERIFY(QFile::remove(command));
+        } else {
+            QVERIFY(folder.unplug(drive.app.msd));
+            QVERIFY(QDir().mkpath(folder.path));
+            QVERIFY(writeFile(folder.path + QStringLiteral("/MSD1.QLF"), driveFile(5, next)));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), rows, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.last().readingCount, readings, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Idle), 5000);
+        const QByteArray line = TestEnv::readFile(command);
+        const qint64 written = line.startsWith("TIME=") ? line.mid(5, 8).toUInt(nullptr, 16) : 0;
+        QVERIFY2(qAbs(written - qint64(drive.app.currentLoggerTime()) - lateBy) < 5, line.constData());
+    }
+
+    // A drive that takes no clock line is told once, naming the drive, while
+    // the line is tried again; a data file that changes while the drive
+    // stays plugged in is read again.
+    void aDriveWithoutItsClockSetIsToldOnce_data()
+    {
+        QTest::addColumn<QString>("commandFile");   // what "CMD.TXT" is: "" none yet, "dir" a folder, or a link to it
+        QTest::addColumn<int>("told");
+        QTest::newRow("a drive that takes the line") << QString() << 0;
+        QTest::newRow("the command file cannot be made") << QStringLiteral("dir") << 1;
+        QTest::newRow("a full drive") << QStringLiteral("/dev/full") << 1;
+    }
+    void aDriveWithoutItsClockSetIsToldOnce()
+    {
+        QFETCH(QString, commandFile);
+        QFETCH(int, told);
+        if (commandFile.startsWith(QLatin1Char('/')) && !QFileInfo::exists(commandFile))
+            QSKIP("no such device here");
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("LOG00004.QLF"));
+        QVERIFY(writeFile(data, driveFile(3, QStringLiteral("RO")), QDateTime::currentDateTime().addSecs(-60)));
+        const QString command = dir.filePath(QStringLiteral("CMD.TXT"));
+        if (commandFile == QStringLiteral("dir"))
+            QVERIFY(QDir().mkpath(command));
+        else if (!commandFile.isEmpty())
+            QVERIFY(QFile::link(commandFile, command));
+
+        Drive drive(dir.path());
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.size(), 1, 5000);
+        QVERIFY(drive.waitForPolls(5));
+        const QStringList &warnings = drive.window.warnings;
+        QCOMPARE(warnings.size(), told);
+        if (told)
+            QVERIFY2(warnings.first().contains(QStringLiteral("was not set"))
+                         && warnings.first().contains(QDir::toNativeSeparators(dir.path())),
+                     qPrintable(warnings.first()));
+
+        // the logger recorded more meanwhile
+        QVERIFY(writeFile(data, driveFile(6, QStringLiteral("RO"))));
+        QTRY_COMPARE_WITH_TIMEOUT(drive.app.records.first().readingCount, 6, 5000);
+        QVERIFY(drive.waitForPolls(5));
+        QCOMPARE(warnings.size(), told);
+        QCOMPARE(drive.app.records.size(), 1);
     }
 
     void clockLineIsWrittenAgainUntilItLands()
