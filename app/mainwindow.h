@@ -603,6 +603,7 @@ private:
     void onLevelClicked();
     void onLimitEdited();
     void recalcAfterSensorsOrInterval(int row);
+    void showDurationUserDefined();
     void showDownloadProgress(int percent);
     void warnOutOfRange(const QString &what, qint64 low, qint64 high);
     QDateTime loggerNow() const override;

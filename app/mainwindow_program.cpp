@@ -1032,7 +1032,7 @@ void MainWindow::on_m_pushButtonPrgStopAfterMax_clicked()
     record->stopReadingCount = ProgramLimits::maxReadings(*record);
     app->recalcProgramTiming(row, 1);
     updateProgramForm();
-    ui->m_comboBoxPrgDuration->setCurrentIndex(0);
+    showDurationUserDefined();
 }
 
 void MainWindow::on_m_radioButtonPrgStopButonEnable_clicked(bool checked)
@@ -1098,7 +1098,16 @@ void MainWindow::on_m_dateTimeEditPrgInterval_dateTimeChanged(const QDateTime &v
                                    .arg(ui->m_dateTimeEditPrgInterval->text()));
     }
     updateProgramForm();
+    showDurationUserDefined();
+}
+
+// The box goes back to User Defined after a change of the count or the
+// interval: that is no choice of 0 days, and the count stays.
+void MainWindow::showDurationUserDefined()
+{
+    updatingProgramForm = true;
     ui->m_comboBoxPrgDuration->setCurrentIndex(0);
+    updatingProgramForm = false;
 }
 
 void MainWindow::on_m_comboBoxPrgDuration_currentIndexChanged(int index)

@@ -241,7 +241,7 @@ void CMainApp::recalcProgramTiming(int index, int mode)
         break;
     }
     case 1:
-        r.duration = quint32(quint64(qMax(0, r.stopReadingCount)) / channels * interval);
+        r.duration = r.durationOf(r.stopReadingCount);
         break;
     case 4:
         if (r.startAt.isValid() && r.stopAt.isValid()) {
