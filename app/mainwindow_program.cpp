@@ -1060,9 +1060,12 @@ void MainWindow::on_m_radioButtonPrgStopContinue_clicked(bool checked)
     if (!record)
         return;
     if (checked) {
-        record->configWord &= ~ConfigBits::StopAfterReadings;
+        // logging over a full memory has no stop of any kind
+        ui->m_radioButtonPrgStopAt->setChecked(false);
+        ui->m_radioButtonPrgStopReading->setChecked(false);
+        record->configWord &= ~(ConfigBits::StopAfterReadings | ConfigBits::StopAt);
         record->configWord |= ConfigBits::Continuous;
-        record->duration = 0;   // logging over a full memory has no end
+        record->duration = 0;   // nor an end
     } else {
         record->configWord &= ~ConfigBits::Continuous;
     }

@@ -1,6 +1,8 @@
 #include "programming/programlimits.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include <QCoreApplication>
@@ -103,6 +105,13 @@ StartChoice startChoice(quint32 configWord)
     return wait ? StartChoice::Wait : StartChoice::None;
 }
 
+int stopChoices(quint32 configWord)
+{
+    const quint32 stops[] = { ConfigBits::StopAt, ConfigBits::StopAfterReadings, ConfigBits::Continuous };
+    return int(std::count_if(std::begin(stops), std::end(stops),
+                             [configWord](quint32 bit) { return configWord & bit; }));
+}
+
 namespace {
 
 QString text(const char *source)
@@ -131,6 +140,9 @@ QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now)
     if (start == StartChoice::Both)
         return text("Warning!\n\nAt and Wait are both checked, but the logger starts one way only.\n"
                     "Uncheck the start you do not want.");
+    if (stopChoices(c) > 1)
+        return text("Warning!\n\nMore than one of Stop At, Stop After and Continuous logging is "
+                    "checked, but the logger stops one way only.\nCheck the stop you want.");
     if (c & ConfigBits::StopAt) {
         // the earliest the logger can start: its time, or now and the wait
         const QDateTime earliestStart =

@@ -56,6 +56,9 @@ bool noProgramsLeft(int tripNumber, int maxTrip);
 // ignores the wait; with neither it has no start at all.
 enum class StartChoice { None, At, Wait, Both };
 StartChoice startChoice(quint32 configWord);
+// How many of Stop At, Stop After and Continuous logging the word holds:
+// the page lets the user choose one at most.
+int stopChoices(quint32 configWord);
 
 // Why the logger could not run this program (an interval it cannot record
 // at, no start or two, a stop that comes before the start), as a message

@@ -41,6 +41,14 @@ struct Station : WindowTest::SimulatedStation
         return window.transferInProgress && QTest::qWaitFor([this] { return transferOver(); }, kProgramMs)
                && sim.memory().left(256) != before && !prompts.sawBoxContaining(QStringLiteral("Warning"));
     }
+    // F5 refused with a box that says told; nothing of the logger changed.
+    bool refused(const QString &told)
+    {
+        prompts.boxes.clear();
+        const QByteArray before = sim.memory().left(256);
+        ui->m_actionProgram->trigger();
+        return !window.transferInProgress && prompts.sawBoxContaining(told) && sim.memory().left(256) == before;
+    }
 };
 
 }
@@ -49,6 +57,35 @@ class TestProgramBounds : public QObject
 {
     Q_OBJECT
 private slots:
+    void continuousLoggingIsTheOnlyStop_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::newRow("from Stop At") << "at";
+        QTest::newRow("from Stop After") << "after";
+        QTest::newRow("a logger holding two stops") << "held";
+    }
+
+    void continuousLoggingIsTheOnlyStop()
+    {
+        QFETCH(QString, road);
+        Station s({ "--version", "0x11A" });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStartWait->click();
+        if (road == QLatin1String("held")) {
+            s.record().configWord |= ConfigBits::StopAt | ConfigBits::Continuous;
+            s.window.showLoggerRecord();
+            QVERIFY(s.refused(QStringLiteral("stops one way only")));
+            return;
+        }
+        (road == QLatin1String("at") ? s.ui->m_radioButtonPrgStopAt : s.ui->m_radioButtonPrgStopReading)->click();
+        s.ui->m_radioButtonPrgStopContinue->click();
+        QVERIFY(!s.ui->m_radioButtonPrgStopAt->isChecked() && !s.ui->m_radioButtonPrgStopReading->isChecked());
+        QVERIFY(s.programmed());
+        const quint32 stops = s.memory().configWord
+                              & (ConfigBits::StopAt | ConfigBits::StopAfterReadings | ConfigBits::Continuous);
+        QCOMPARE(stops, ConfigBits::Continuous);
+    }
+
     // The box going back to User Defined after an interval change is no
     // choice of 0 days; a logger read afresh shows the duration its count
     // takes.
