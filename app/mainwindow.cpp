@@ -36,6 +36,7 @@
 #include "dialogs/cupdate.h"
 #include "dialogs/textfit.h"
 #include "files/cfilemanager.h"
+#include "programming/programlimits.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -88,6 +89,9 @@ MainWindow::MainWindow(QWidget *parent)
     ui->m_comboBoxPrgDuration->addItem(tr("1 Day"));
     for (int days = 2; days <= 60; ++days)
         ui->m_comboBoxPrgDuration->addItem(tr("%1 Days").arg(days));
+    // the logger's clock ends in 2136: no start or stop is typed beyond it
+    for (QDateTimeEdit *editor : { ui->m_dateTimeEditPrgStartAt, ui->m_dateTimeEditPrgStopAt })
+        editor->setMaximumDateTime(ProgramLimits::lastLoggerTime());
 
     showGraphProgress(false, 0);
     updateLoggerPage();

@@ -247,8 +247,11 @@ void CMainApp::recalcProgramTiming(int index, int mode)
         if (r.startAt.isValid() && r.stopAt.isValid()) {
             const qint64 seconds = r.startAt.secsTo(r.stopAt);
             r.duration = seconds > 0 ? quint32(seconds) : 0;
-            r.stopReadingCount =
-                qint32(qMin<quint64>(quint64(r.duration) / interval * channels, cap));
+            const quint64 count = quint64(r.duration) / interval * channels;
+            r.stopReadingCount = qint32(qMin<quint64>(count, cap));
+            // a stop the memory does not reach: the trip lasts what it holds
+            if (count > cap)
+                r.duration = r.durationOf(r.stopReadingCount);
         }
         return;
     default:

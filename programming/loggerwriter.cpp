@@ -197,6 +197,8 @@ bool LoggerWriter::startProgramming(int row)
     if (refusal.isEmpty())
         refusal = ProgramLimits::textTheLoggerCannotHold(r);
     if (refusal.isEmpty())
+        refusal = ProgramLimits::timesTheLoggerCannotHold(r);
+    if (refusal.isEmpty())
         refusal = refusalOfProgram(built, r.serialNumber);
     if (!refusal.isEmpty()) {
         r = beforeForm;

@@ -9,6 +9,7 @@
 #include <QPair>
 
 #include "core/loggerrecord.h"
+#include "core/loggertime.h"
 
 namespace ProgramLimits {
 
@@ -84,6 +85,11 @@ QDateTime toWholeMinutes(const QDateTime &value)
     return QDateTime(value.date(), QTime(t.hour(), t.minute()), value.timeSpec());
 }
 
+QDateTime lastLoggerTime()
+{
+    return LoggerTime::toDateTime(0xFFFFFFFFu);
+}
+
 bool startTimePassed(const QDateTime &startAt, const QDateTime &now)
 {
     return !startAt.isValid() || now.secsTo(startAt) <= StartMarginSeconds;
@@ -124,6 +130,12 @@ QString minuteText(const QDateTime &value)
     return value.toString(QStringLiteral("yyyy/MM/dd HH:mm"));
 }
 
+// How long the logger records before its memory is full.
+quint32 memoryDuration(const LoggerRecord &program)
+{
+    return program.durationOf(maxReadings(program));
+}
+
 }
 
 QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now)
@@ -152,6 +164,11 @@ QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now)
                         "Set Stop At later, or choose another stop.")
                 .arg(program.stopAt.isValid() ? minuteText(program.stopAt) : QStringLiteral("-"),
                      minuteText(earliestStart));
+        const QDateTime memoryFull = earliestStart.addSecs(qint64(memoryDuration(program)));
+        if (program.stopAt > memoryFull)
+            return text("Warning!\n\nThe memory is full on %1, before the stop time %2.\n"
+                        "Set Stop At earlier or a longer interval.")
+                .arg(minuteText(memoryFull), minuteText(program.stopAt));
     }
     return QString();
 }
@@ -165,6 +182,33 @@ QString passwordRefusal(const QString &typed)
     return text("Warning!\n\nThe logger password has to be a number from 1 to %1 "
                 "(an empty field for no password).\nNothing was written to the logger.")
         .arg(MaxPassword);
+}
+
+// The end of the readings counts for a logger that starts at a time and
+// stops after its count, or once its memory is full: one that stops at a
+// time is checked by that time, and one logging over a full memory has no end.
+QString timesTheLoggerCannotHold(const LoggerRecord &program)
+{
+    const quint32 c = program.configWord;
+    const QDateTime last = lastLoggerTime();
+    const bool startsAt = (c & ConfigBits::StartAt) && program.startAt.isValid();
+    QDateTime readingsEnd;
+    if (startsAt && !(c & (ConfigBits::StopAt | ConfigBits::Continuous))) {
+        const int count = (c & ConfigBits::StopAfterReadings) ? program.stopReadingCount : maxReadings(program);
+        readingsEnd = program.startAt.addSecs(qint64(program.durationOf(count)));
+    }
+    const QPair<const char *, QDateTime> times[] = {
+        { QT_TRANSLATE_NOOP("ProgramLimits", "The start"), startsAt ? program.startAt : QDateTime() },
+        { QT_TRANSLATE_NOOP("ProgramLimits", "The stop"), (c & ConfigBits::StopAt) ? program.stopAt : QDateTime() },
+        { QT_TRANSLATE_NOOP("ProgramLimits", "The end of the readings"), readingsEnd },
+    };
+    for (const auto &time : times) {
+        if (time.second.isValid() && time.second > last)
+            return text("Warning!\n\n%1 (%2) lies beyond %3, the last time the logger's clock can hold.\n"
+                        "Nothing was written to the logger.")
+                .arg(text(time.first), minuteText(time.second), minuteText(last));
+    }
+    return QString();
 }
 
 namespace {

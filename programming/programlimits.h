@@ -44,6 +44,10 @@ QDateTime intervalToEditor(quint32 seconds);
 int editorToInterval(const QDateTime &value);
 QDateTime toWholeMinutes(const QDateTime &value);
 
+// The last second the logger's clock can hold: its 32-bit count of seconds
+// from 2000 ends in 2136. No start or stop lies beyond it.
+QDateTime lastLoggerTime();
+
 // A start time that lies StartMarginSeconds or less ahead of now (both in
 // logger time) is refused: the logger would miss it.
 bool startTimePassed(const QDateTime &startAt, const QDateTime &now);
@@ -64,6 +68,10 @@ int stopChoices(quint32 configWord);
 // at, no start or two, a stop that comes before the start), as a message
 // that says what to change; "" when it can run it. now is logger time.
 QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now);
+
+// Why the logger could not hold the times of this program: a start, a stop
+// or the end of its readings beyond lastLoggerTime(); "" when it can.
+QString timesTheLoggerCannotHold(const LoggerRecord &program);
 
 // Why the password typed on the page cannot be programmed (a number
 // outside 1..MaxPassword, or not a number), as a message that names the

@@ -5,6 +5,7 @@
 #include "support/testenv.h"
 
 #include "core/imagecodec.h"
+#include "core/loggertime.h"
 #include "support/windowtest.h"
 
 namespace {
@@ -57,6 +58,54 @@ class TestProgramBounds : public QObject
 {
     Q_OBJECT
 private slots:
+    // The start editor ends where the logger's clock does; what lies beyond
+    // it, or a stop the memory does not reach, is told at F5.
+    void aProgramKeepsToTheTimesTheLoggerHolds_data()
+    {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<QDateTime>("stopAt");   // invalid: stop after count readings
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("duration");   // "": not looked at
+        QTest::addColumn<QString>("told");
+        const QDateTime now = QDateTime::currentDateTime();
+        QTest::newRow("start typed beyond 2136")
+            << 5 << QDateTime(QDate(2140, 1, 1), QTime(0, 0)) << QDateTime() << 10 << ""
+            << "(2136/02/07 06:28)";
+        QTest::newRow("readings ending beyond 2136")
+            << 43199 << QDateTime(QDate(2100, 1, 1), QTime(0, 0)) << QDateTime() << 65536 << ""
+            << "The end of the readings";
+        QTest::newRow("stop beyond a full memory")
+            << 5 << now.addDays(1) << QDateTime(QDate(2028, 10, 25), QTime(12, 0)) << 0 << "3 Day 19:01:20"
+            << "The memory is full on";
+    }
+
+    void aProgramKeepsToTheTimesTheLoggerHolds()
+    {
+        QFETCH(int, interval);
+        QFETCH(QDateTime, start);
+        QFETCH(QDateTime, stopAt);
+        QFETCH(int, count);
+        QFETCH(QString, duration);
+        QFETCH(QString, told);
+        Station s({ "--version", "0x11A" });
+        QVERIFY(s.pageOpen());
+        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0).addSecs(interval));
+        s.ui->m_radioButtonPrgStartAt->click();
+        s.ui->m_dateTimeEditPrgStartAt->setDateTime(start);
+        QVERIFY(s.ui->m_dateTimeEditPrgStartAt->dateTime() <= LoggerTime::toDateTime(0xFFFFFFFFu));
+        if (stopAt.isValid()) {
+            s.ui->m_radioButtonPrgStopAt->click();
+            s.ui->m_dateTimeEditPrgStopAt->setDateTime(stopAt);
+        } else {
+            s.ui->m_radioButtonPrgStopReading->click();
+            s.ui->m_lineEditPrgStopReading->setText(QString::number(count));
+        }
+        if (!duration.isEmpty())
+            QCOMPARE(s.ui->m_labelPrgDuration->text(), duration);
+        QVERIFY(s.refused(told));
+    }
+
     void continuousLoggingIsTheOnlyStop_data()
     {
         QTest::addColumn<QString>("road");
