@@ -253,6 +253,12 @@ QString LoggerWriter::refusalOfProgram(const QByteArray &programImage, const QSt
         return labels->text(LabelId::StartTimePassedWarning).arg(serial);
     if (ProgramLimits::noProgramsLeft(program.tripNumber, program.maxTrip))
         return labels->text(LabelId::CannotBeProgrammedWarning).arg(serial);
+    // limits come from a template, a locked form or the logger itself, not
+    // only from the fields that checked them as they were typed
+    if (ProgramLimits::groupWithMisplacedLimit(program) >= 0)
+        return labels->text(LabelId::ThresholdsOutsideRangeWarning)
+                   .arg(ProgramLimits::rangeTextWithUnit(program, host.core()->settings.modeCelsius != 0))
+               + tr("\nNothing was written to the logger.");
     return ProgramLimits::unrunnableProgram(program, loggerNow);
 }
 

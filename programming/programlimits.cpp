@@ -277,4 +277,65 @@ bool correctAlarmLimits(double limits[4], const bool enabled[4], double low, dou
     return changed;
 }
 
+void limitRange(const LoggerRecord &record, LimitGroup group, double &low, double &high)
+{
+    low = HumidityLow;
+    high = HumidityHigh;
+    if (group != GroupHumidity) {
+        low = record.rangeLow;
+        high = record.rangeHigh;
+    }
+}
+
+int misplacedLimit(const LoggerRecord &record, LimitGroup group)
+{
+    static const ViewChannel channelOf[3] = { ChannelInternal, ChannelExternal, ChannelHumidity };
+    double limits[4];
+    bool enabled[4];
+    for (int level = 0; level < 4; ++level) {
+        limits[level] = record.alarmThresholds[group][level];
+        enabled[level] = record.levelEnabled(channelOf[group], AlarmLevel(level));
+    }
+    double low = 0, high = 0;
+    limitRange(record, group, low, high);
+    if (!correctAlarmLimits(limits, enabled, low, high))
+        return -1;
+    for (int level = 0; level < 4; ++level)
+        if (limits[level] != record.alarmThresholds[group][level])
+            return level;
+    return -1;
+}
+
+int groupWithMisplacedLimit(const LoggerRecord &program)
+{
+    const QPair<LimitGroup, quint32> sensors[] = { { GroupInternal, ConfigBits::InternalOn },
+                                                   { GroupHumidity, ConfigBits::HumidityOn },
+                                                   { GroupExternal, ConfigBits::ExternalOn } };
+    for (const auto &sensor : sensors)
+        if ((program.configWord & sensor.second) && misplacedLimit(program, sensor.first) >= 0)
+            return sensor.first;
+    return -1;
+}
+
+namespace {
+
+// The logger holds its range in whole degrees Celsius; it is shown in whole
+// degrees of the settings' unit, which give the same Celsius degrees back.
+int shownRangeEnd(int rangeEnd, bool celsius)
+{
+    return celsius ? rangeEnd : qRound(Units::celsiusToFahrenheit(rangeEnd));
+}
+
+}
+
+QString rangeText(const LoggerRecord &record, bool celsius)
+{
+    return QStringLiteral("%1/%2").arg(shownRangeEnd(record.rangeLow, celsius)).arg(shownRangeEnd(record.rangeHigh, celsius));
+}
+
+QString rangeTextWithUnit(const LoggerRecord &record, bool celsius)
+{
+    return rangeText(record, celsius) + (celsius ? QStringLiteral(" °C") : QStringLiteral(" °F"));
+}
+
 }

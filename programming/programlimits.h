@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-struct LoggerRecord;
+#include "core/loggerrecord.h"
 
 // What a logger accepts as a program, and the conversions between the
 // program page's editors and the record's fields. Every value typed on the
@@ -89,5 +89,19 @@ QString textTheLoggerCannotHold(const LoggerRecord &program);
 // levels; a lower level above the one over it is lowered to it. Returns
 // true when a value had to change.
 bool correctAlarmLimits(double limits[4], const bool enabled[4], double low, double high);
+
+// The range the limits of a group lie in: the logger's own for the
+// temperatures, 0 to 100 % for humidity.
+void limitRange(const LoggerRecord &record, LimitGroup group, double &low, double &high);
+// The first level of a group whose limit the page would not take as it
+// stands (correctAlarmLimits would change it), -1 when none.
+int misplacedLimit(const LoggerRecord &record, LimitGroup group);
+// The first group, of the sensors the program switches on, with a limit
+// the page would not take; -1 when none.
+int groupWithMisplacedLimit(const LoggerRecord &program);
+// The logger's range in whole degrees of the settings' unit ("-40/85"),
+// and with its unit ("-40/85 °C").
+QString rangeText(const LoggerRecord &record, bool celsius);
+QString rangeTextWithUnit(const LoggerRecord &record, bool celsius);
 
 }

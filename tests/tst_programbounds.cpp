@@ -6,6 +6,7 @@
 
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
+#include "files/cfilemanager.h"
 #include "support/windowtest.h"
 
 namespace {
@@ -26,6 +27,7 @@ struct Station : WindowTest::SimulatedStation
         ImageCodec::decode(sim.memory(), image);
         return image;
     }
+    QString templatePath() const { return homePath(QStringLiteral("edited.xtp")); }
     // Plugged in, selected, its page filled and open.
     bool pageOpen()
     {
@@ -50,6 +52,26 @@ struct Station : WindowTest::SimulatedStation
         ui->m_actionProgram->trigger();
         return !window.transferInProgress && prompts.sawBoxContaining(told) && sim.memory().left(256) == before;
     }
+    // Saves the page as a template, sets the keys of edits ("KEY=value")
+    // in it, ORs modeBits into its MODE and loads it again.
+    void loadTemplateWith(const QStringList &edits, quint32 modeBits = 0)
+    {
+        const QString path = templatePath();
+        prompts.filesToChoose = QStringList{ path };
+        ui->m_actionSaveProgramTemplate->trigger();
+        QStringList lines = QString::fromUtf8(TestEnv::readFile(path)).split(QStringLiteral("\r\n"));
+        for (QString &line : lines) {
+            const QString key = line.section(QLatin1Char('='), 0, 0);
+            if (key == QLatin1String("MODE"))
+                line = QStringLiteral("MODE=%1").arg(line.section(QLatin1Char('='), 1).toUInt(nullptr, 16) | modeBits, 0, 16);
+            for (const QString &edit : edits)
+                if (edit.section(QLatin1Char('='), 0, 0) == key)
+                    line = edit;
+        }
+        QVERIFY(TestEnv::writeFile(path, lines.join(QStringLiteral("\r\n")).toUtf8()));
+        prompts.boxes.clear();
+        window.on_m_actionLoadTemplateProgram_triggered();
+    }
 };
 
 }
@@ -58,6 +80,71 @@ class TestProgramBounds : public QObject
 {
     Q_OBJECT
 private slots:
+    // the last edit is the value named
+    void aTemplatesLimitsAreCheckedAsTypedOnes_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("sensors");
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<quint32>("levelBits");
+        QTest::newRow("H above HH") << "0x11A" << "1" << QStringList{ "ALARM_HIGH_HIGH=35", "ALARM_HIGH=50" } << 0u;
+        QTest::newRow("HH above the range") << "0x115" << "1" << QStringList{ "ALARM_HIGH_HIGH=120" } << 0u;
+        QTest::newRow("LL below the range") << "0x114" << "1" << QStringList{ "ALARM_LOW_LOW=-60" } << 0u;
+        QTest::newRow("humidity H above HH")
+            << "0x11A" << "4" << QStringList{ "ALARM_HIGH_HIGH_HUM=90", "ALARM_HIGH_HUM=95" } << ConfigBits::HumHH;
+    }
+
+    void aTemplatesLimitsAreCheckedAsTypedOnes()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, sensors);
+        QFETCH(QStringList, edits);
+        QFETCH(quint32, levelBits);
+        Station s({ "--version", version, "--sensors", sensors });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStartWait->click();
+        const LoggerRecord before = s.record();
+        s.loadTemplateWith(edits, levelBits);
+        QVERIFY2(s.prompts.sawBoxContaining(edits.last()), qPrintable(edits.last()));
+        QVERIFY(!s.window.formLocked);
+        QVERIFY(std::equal(&before.alarmThresholds[0][0], &before.alarmThresholds[0][0] + 12,
+                           &s.record().alarmThresholds[0][0]));
+        // limits that reached the page unchecked, as templates once did, stop at F5
+        QVERIFY(CFileManager::readTemplate(s.templatePath(), s.record()));
+        s.window.showLoggerRecord();
+        QVERIFY(s.refused(QStringLiteral("inside Logger's range -40/85 °C")));
+    }
+
+    void aTemplatesNumbersAreOnesThePageShows_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("more readings than the memory") << "PRG_STOP_READING=999999";
+        QTest::newRow("interval over 11h59m59s") << "PRG_INTERVAL=99999999";
+        QTest::newRow("no interval") << "PRG_INTERVAL=0";
+        QTest::newRow("wait of 100 days") << "PRG_START_WAIT=8640000";
+        QTest::newRow("delay over 254") << "CONSECUTIVE_ALARM_DELAY=300";
+        QTest::newRow("trips over 9999") << "MAX_TRIP=12000";
+        QTest::newRow("two stops") << "MODE=10002C0";   // Stop At and Continuous logging
+    }
+
+    void aTemplatesNumbersAreOnesThePageShows()
+    {
+        QFETCH(QString, edit);
+        Station s({ "--version", "0x115" });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStopReading->click();
+        s.ui->m_lineEditPrgStopReading->setText(QStringLiteral("720"));
+        s.ui->m_radioButtonPrgStartWait->click();
+        const quint32 interval = s.record().interval;
+        s.loadTemplateWith({ edit });
+        QVERIFY2(s.prompts.sawBoxContaining(edit), qPrintable(edit));
+        QVERIFY(s.programmed());
+        const LoggerRecord logger = s.memory();
+        QCOMPARE(QList<qint64>({ logger.stopReadingCount, logger.interval, logger.startDelay,
+                                 logger.consecutiveDelay[GroupInternal], logger.maxTrip }),
+                 QList<qint64>({ 720, interval, 0, 1, kUnlimitedTrips }));
+    }
+
     // The start editor ends where the logger's clock does; what lies beyond
     // it, or a stop the memory does not reach, is told at F5.
     void aProgramKeepsToTheTimesTheLoggerHolds_data()
