@@ -529,6 +529,7 @@ void MainWindow::runOptionsDialog()
     if (const LoggerRecord *record = recordAt(app->currentRecord))
         if (record->passwordWord != 0 && !record->passwordAccepted && !record->readableWithoutPassword())
             viewsDirty = false;
+    applyDescriptionLock();
     updateLoggerPage();
     updateActions();
 }

@@ -606,6 +606,8 @@ private:
     void onLimitEdited();
     void recalcAfterSensorsOrInterval(int row);
     void showDurationUserDefined();
+    // The description follows the lock and the Lock Description option.
+    void applyDescriptionLock();
     // Why the template of templateFileName cannot go onto record ("" when
     // it can); applied then holds the record as the template leaves it.
     QString templateRefusal(const LoggerRecord &record, LoggerRecord &applied) const;

@@ -570,11 +570,7 @@ void MainWindow::setFormLocked()
         takeLockedCopies();
     }
     ui->m_groupBoxProgram->setStyleSheet(style);
-
-    const bool lockDescription = app->settings.lockDescription;
-    ui->m_lineEditLoggerDescription->setReadOnly(formLocked && lockDescription);
-    if (!formLocked || lockDescription)
-        ui->m_lineEditLoggerDescription->setStyleSheet(style);
+    applyDescriptionLock();
 
     for (const AlarmPage &page : alarmPagesOf(ui)) {
         page.tab->setStyleSheet(style);
@@ -602,6 +598,15 @@ void MainWindow::setFormLocked()
     };
     for (QWidget *widget : disabled)
         widget->setEnabled(!formLocked);
+}
+
+// Also run when the options closed: the option may have changed while the
+// form stays locked.
+void MainWindow::applyDescriptionLock()
+{
+    const bool locked = formLocked && app->settings.lockDescription;
+    ui->m_lineEditLoggerDescription->setReadOnly(locked);
+    ui->m_lineEditLoggerDescription->setStyleSheet(locked ? ui->m_groupBoxProgram->styleSheet() : QString());
 }
 
 void MainWindow::on_m_actionLock_triggered()
