@@ -52,10 +52,12 @@ QString limitRefused(const LoggerRecord &applied)
     const int level = ProgramLimits::misplacedLimit(applied, LimitGroup(group));
     double low = 0, high = 0;
     ProgramLimits::limitRange(applied, LimitGroup(group), low, high);
-    return text("%1 lies outside %2/%3 or above an enabled level over it")
+    // a template holds its limits in Celsius, whatever unit the page shows
+    return text("%1 lies outside %2/%3 %4 or above an enabled level over it")
         .arg(keyValue(CFileManager::templateLimitKey(group, level), applied.alarmThresholds[group][level]))
         .arg(low)
-        .arg(high);
+        .arg(high)
+        .arg(group == GroupHumidity ? QStringLiteral("%") : QStringLiteral("°C"));
 }
 
 QString delayRefused(const LoggerRecord &applied)
