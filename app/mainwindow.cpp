@@ -37,6 +37,7 @@
 #include "dialogs/cupdate.h"
 #include "dialogs/textfit.h"
 #include "files/cfilemanager.h"
+#include "programming/programlimits.h"
 #include "users/cuseradmin.h"
 
 namespace {
@@ -89,6 +90,9 @@ MainWindow::MainWindow(QWidget *parent)
     ui->m_comboBoxPrgDuration->addItem(tr("1 Day"));
     for (int days = 2; days <= 60; ++days)
         ui->m_comboBoxPrgDuration->addItem(tr("%1 Days").arg(days));
+    // the logger's clock ends in 2136: no start or stop is typed beyond it
+    for (QDateTimeEdit *editor : { ui->m_dateTimeEditPrgStartAt, ui->m_dateTimeEditPrgStopAt })
+        editor->setMaximumDateTime(ProgramLimits::lastLoggerTime());
 
     showGraphProgress(false, 0);
     updateLoggerPage();
@@ -530,6 +534,7 @@ void MainWindow::runOptionsDialog()
     if (const LoggerRecord *record = recordAt(app->currentRecord))
         if (record->passwordWord != 0 && !record->passwordAccepted && !record->readableWithoutPassword())
             viewsDirty = false;
+    applyDescriptionLock();
     updateLoggerPage();
     updateActions();
 }

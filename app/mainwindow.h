@@ -212,7 +212,9 @@ public:
     void checkAlarmLimits();
     void warnLimit(const QString &range);
     void checkTemplateCompatibility();
-    void applyTemplate();
+    // Fills the record and the page from the template of templateFileName
+    // and locks the form; otherwise leaves both and says why.
+    QString applyTemplate();
     void fillJigPortCombo(const QString &port, const QStringList &ports);
     void listJigPortsAway(const QString &port);
     QThread *jigPortLister = nullptr;
@@ -623,6 +625,12 @@ private:
     void onLevelClicked();
     void onLimitEdited();
     void recalcAfterSensorsOrInterval(int row);
+    void showDurationUserDefined();
+    // The description follows the lock and the Lock Description option.
+    void applyDescriptionLock();
+    // Why the template of templateFileName cannot go onto record ("" when
+    // it can); applied then holds the record as the template leaves it.
+    QString templateRefusal(const LoggerRecord &record, LoggerRecord &applied) const;
     void showDownloadProgress(int percent);
     void warnOutOfRange(const QString &what, qint64 low, qint64 high);
     QDateTime loggerNow() const override;

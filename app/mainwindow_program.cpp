@@ -94,26 +94,6 @@ double celsiusFromShown(double value, bool temperature, bool celsius)
     return temperature && !celsius ? (value - 32.0) * 5.0 / 9.0 : value;
 }
 
-// The logger holds its range in whole degrees Celsius; it is shown in whole
-// degrees of the settings' unit, which give the same Celsius degrees back.
-int shownRangeEnd(int rangeEnd, bool celsius)
-{
-    return qRound(shownFromCelsius(rangeEnd, true, celsius));
-}
-
-QString rangeText(const LoggerRecord &r, bool celsius)
-{
-    return QStringLiteral("%1/%2").arg(shownRangeEnd(r.rangeLow, celsius)).arg(shownRangeEnd(r.rangeHigh, celsius));
-}
-
-// The range a page's limits have to stay in, as the warning quotes it.
-QString limitRangeText(const LoggerRecord &r, ViewChannel channel, bool celsius)
-{
-    if (channel == ChannelHumidity)
-        return QStringLiteral("%1/%2 %").arg(ProgramLimits::HumidityLow).arg(ProgramLimits::HumidityHigh);
-    return rangeText(r, celsius) + (celsius ? QStringLiteral(" °C") : QStringLiteral(" °F"));
-}
-
 // A limit is taken from its field only when the field no longer shows the
 // record's value, so that a value shown rounded (or in Fahrenheit) is not
 // written back changed. False, with limit as it was, when the field holds
@@ -193,7 +173,7 @@ void MainWindow::fillSettingsFields(const LoggerRecord &record)
         fill(ui->m_lineEditLoggerDescription, texts.value(2), record.description);
     }
     showText(ui->m_lineEditLoggerNbTrip, QString::number(record.tripNumber));
-    ui->m_lineEditLoggerRange->setText(rangeText(record, app->settings.modeCelsius != 0));
+    ui->m_lineEditLoggerRange->setText(ProgramLimits::rangeText(record, app->settings.modeCelsius != 0));
 }
 
 void MainWindow::fillAlarmFields(const LoggerRecord &record)
@@ -538,11 +518,8 @@ void MainWindow::checkAlarmLimits()
                 unreadable = true;
             enabled[level] = page.levels[level]->isChecked();
         }
-        double low = ProgramLimits::HumidityLow, high = ProgramLimits::HumidityHigh;
-        if (temperature) {
-            low = record->rangeLow;
-            high = record->rangeHigh;
-        }
+        double low = 0, high = 0;
+        ProgramLimits::limitRange(*record, LimitGroup(group), low, high);
         const bool corrected = ProgramLimits::correctAlarmLimits(limits, enabled, low, high);
         for (int level = 0; level < 4; ++level) {
             record->alarmThresholds[group][level] = limits[level];
@@ -551,7 +528,7 @@ void MainWindow::checkAlarmLimits()
                 page.limits[level]->setText(limitText(limits[level], temperature, celsius));
         }
         if (corrected || unreadable)
-            corrections << limitRangeText(*record, page.channel, celsius);
+            corrections << ProgramLimits::limitRangeText(*record, LimitGroup(group), celsius);
     }
     updatingForm = false;
     corrections.removeDuplicates();
@@ -595,11 +572,7 @@ void MainWindow::setFormLocked()
         takeLockedCopies();
     }
     ui->m_groupBoxProgram->setStyleSheet(style);
-
-    const bool lockDescription = app->settings.lockDescription;
-    ui->m_lineEditLoggerDescription->setReadOnly(formLocked && lockDescription);
-    if (!formLocked || lockDescription)
-        ui->m_lineEditLoggerDescription->setStyleSheet(style);
+    applyDescriptionLock();
 
     for (const AlarmPage &page : alarmPagesOf(ui)) {
         page.tab->setStyleSheet(style);
@@ -629,6 +602,15 @@ void MainWindow::setFormLocked()
         widget->setEnabled(!formLocked);
 }
 
+// Also run when the options closed: the option may have changed while the
+// form stays locked.
+void MainWindow::applyDescriptionLock()
+{
+    const bool locked = formLocked && app->settings.lockDescription;
+    ui->m_lineEditLoggerDescription->setReadOnly(locked);
+    ui->m_lineEditLoggerDescription->setStyleSheet(locked ? ui->m_groupBoxProgram->styleSheet() : QString());
+}
+
 void MainWindow::on_m_actionLock_triggered()
 {
     restartInactivityCountdown();
@@ -652,73 +634,92 @@ void MainWindow::on_m_actionLoadTemplateProgram_triggered()
     templateFileName = chosen.value(0);
     if (templateFileName.isEmpty())
         return;
-    LoggerRecord templ;
-    QString why;
-    if (!CFileManager::readTemplate(templateFileName, templ, &why)) {
-        CPrompt::warning(this, tr("Warning!\n\nThe program template %1 was not applied: %2.\n"
-                                  "The Program page is unchanged.")
-                                   .arg(templateFileName, why));
+    // the template goes into the record still selected after the chooser
+    if (!currentLoggerRecord()) {
         templateFileName.clear();
         return;
     }
-    // a template of another model never reaches the page
-    const LoggerRecord *record = currentLoggerRecord();
-    if (record && !record->isFile() && !TemplateCheck::suits(templ, *record)) {
-        CPrompt::warning(this, tr("Warning!\n\nThe program template %1 is for another logger model "
-                                  "(%2).\nIt was not applied.")
-                                   .arg(templateFileName, templ.productCode));
+    const QString refusal = applyTemplate();
+    if (!refusal.isEmpty()) {
+        CPrompt::warning(this, refusal);
         templateFileName.clear();
         return;
     }
-    applyTemplate();
     auditUserAction(QStringLiteral("Load Template: ") + templateFileName);
     templateCheckPending = true;
 }
 
-void MainWindow::applyTemplate()
+// A template passes every check its values would meet typed on the page,
+// for the logger it goes to: its range, memory and sensors.
+QString MainWindow::templateRefusal(const LoggerRecord &record, LoggerRecord &applied) const
+{
+    auto notApplied = [this](const QString &why) {
+        return tr("Warning!\n\nThe program template %1 was not applied: %2.\n"
+                  "The Program page is unchanged.")
+            .arg(templateFileName, why);
+    };
+    LoggerRecord templ;
+    QString why;
+    if (!CFileManager::readTemplate(templateFileName, templ, &why))
+        return notApplied(why);
+    // a template of another model never reaches the page
+    if (!record.isFile()) {
+        const QString lacking = TemplateCheck::whyItDoesNotSuit(templateFileName, templ, record);
+        if (!lacking.isEmpty())
+            return lacking;
+    }
+    applied = record;
+    if (!CFileManager::readTemplate(templateFileName, applied, &why))
+        return notApplied(why);
+    why = TemplateCheck::valueRefused(applied);
+    return why.isEmpty() ? QString() : notApplied(why);
+}
+
+QString MainWindow::applyTemplate()
 {
     LoggerRecord *record = currentLoggerRecord();
     if (!record || templateFileName.isEmpty())
-        return;
-    LoggerRecord updated = *record;
-    if (!CFileManager::readTemplate(templateFileName, updated))
-        return;
-    *record = updated;
+        return QString();
+    LoggerRecord applied;
+    const QString refusal = templateRefusal(*record, applied);
+    if (!refusal.isEmpty())
+        return refusal;
+    *record = applied;
     recalcAfterSensorsOrInterval(currentLoggerRow());
     settingsTexts.forgetShown();
     formLocked = false;   // so that the page takes the template
     showLoggerRecord();
     formLocked = true;
     setFormLocked();
+    return QString();
 }
 
 // Run after a template was loaded and whenever a logger's image came in:
 // the program on the locked form goes to this logger too, unless it was
-// made for another model.
+// made for another model or holds what this logger cannot take.
 void MainWindow::checkTemplateCompatibility()
 {
     viewsDirty = true;
     const LoggerRecord *record = currentLoggerRecord();
     if (!formLocked || !record || record->isFile() || record->versionWord == 0)
         return;
-    bool suits = true;
-    LoggerRecord templ;
-    if (!templateFileName.isEmpty() && CFileManager::readTemplate(templateFileName, templ))
-        suits = TemplateCheck::suits(templ, *record);
-    else
-        suits = TemplateCheck::lockedProgramSuits(lockedConfigWord, lockedMemorySize,
-                                                  lockedReadingCount, *record);
-    if (suits) {
-        if (!templateFileName.isEmpty())
-            applyTemplate();
-        return;
+    QString refusal;
+    if (!templateFileName.isEmpty()) {
+        refusal = applyTemplate();
+        if (!refusal.isEmpty())
+            refusal += tr("\nThe form is unlocked.");
+    } else if (!TemplateCheck::lockedProgramSuits(lockedConfigWord, lockedMemorySize, lockedReadingCount,
+                                                  *record)) {
+        refusal = tr("Warning!\n\nThe program on the form is for another logger model "
+                     "than the logger %1.\nThe form is unlocked.")
+                      .arg(record->serialNumber);
     }
+    if (refusal.isEmpty())
+        return;
     formLocked = false;
     setFormLocked();
     templateFileName.clear();
-    CPrompt::warning(this, tr("Warning!\n\nThe program on the form is for another logger model "
-                              "than the logger %1.\nThe form is unlocked.")
-                               .arg(record->serialNumber));
+    CPrompt::warning(this, refusal);
     showLoggerRecord();
 }
 
@@ -1042,7 +1043,7 @@ void MainWindow::on_m_pushButtonPrgStopAfterMax_clicked()
     record->stopReadingCount = ProgramLimits::maxReadings(*record);
     app->recalcProgramTiming(row, 1);
     updateProgramForm();
-    ui->m_comboBoxPrgDuration->setCurrentIndex(0);
+    showDurationUserDefined();
 }
 
 void MainWindow::on_m_radioButtonPrgStopButonEnable_clicked(bool checked)
@@ -1070,9 +1071,12 @@ void MainWindow::on_m_radioButtonPrgStopContinue_clicked(bool checked)
     if (!record)
         return;
     if (checked) {
-        record->configWord &= ~ConfigBits::StopAfterReadings;
+        // logging over a full memory has no stop of any kind
+        ui->m_radioButtonPrgStopAt->setChecked(false);
+        ui->m_radioButtonPrgStopReading->setChecked(false);
+        record->configWord &= ~(ConfigBits::StopAfterReadings | ConfigBits::StopAt);
         record->configWord |= ConfigBits::Continuous;
-        record->duration = 0;   // logging over a full memory has no end
+        record->duration = 0;   // nor an end
     } else {
         record->configWord &= ~ConfigBits::Continuous;
     }
@@ -1108,7 +1112,16 @@ void MainWindow::on_m_dateTimeEditPrgInterval_dateTimeChanged(const QDateTime &v
                                    .arg(ui->m_dateTimeEditPrgInterval->text()));
     }
     updateProgramForm();
+    showDurationUserDefined();
+}
+
+// The box goes back to User Defined after a change of the count or the
+// interval: that is no choice of 0 days, and the count stays.
+void MainWindow::showDurationUserDefined()
+{
+    updatingProgramForm = true;
     ui->m_comboBoxPrgDuration->setCurrentIndex(0);
+    updatingProgramForm = false;
 }
 
 void MainWindow::on_m_comboBoxPrgDuration_currentIndexChanged(int index)

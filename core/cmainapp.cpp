@@ -246,14 +246,17 @@ void CMainApp::recalcProgramTiming(int index, int mode)
         break;
     }
     case 1:
-        r.duration = quint32(quint64(qMax(0, r.stopReadingCount)) / channels * interval);
+        r.duration = r.durationOf(r.stopReadingCount);
         break;
     case 4:
         if (r.startAt.isValid() && r.stopAt.isValid()) {
             const qint64 seconds = r.startAt.secsTo(r.stopAt);
             r.duration = seconds > 0 ? quint32(seconds) : 0;
-            r.stopReadingCount =
-                qint32(qMin<quint64>(quint64(r.duration) / interval * channels, cap));
+            const quint64 count = quint64(r.duration) / interval * channels;
+            r.stopReadingCount = qint32(qMin<quint64>(count, cap));
+            // a stop the memory does not reach: the trip lasts what it holds
+            if (count > cap)
+                r.duration = r.durationOf(r.stopReadingCount);
         }
         return;
     default:

@@ -118,6 +118,8 @@ void decode(const QByteArray &source, LoggerRecord &r)
     r.configuredBy = textField(image, ConfiguredBy, ConfiguredByLength);
     r.sensorFlags = decodeSensorFlags(image, r.versionWord);
     r.updateChannels();
+    // the image holds no duration: the trip lasts what its count takes
+    r.duration = r.durationOf(r.stopReadingCount);
 }
 
 QByteArray encode(const LoggerRecord &r, const QByteArray &base)

@@ -112,6 +112,14 @@ quint32 LoggerRecord::memoryReadings() const
     return memorySize > quint32(kImageSize) ? (memorySize - kImageSize) / 2 : 0;
 }
 
+quint32 LoggerRecord::durationOf(qint64 readings) const
+{
+    // no interval or no channel yet: one second and one channel rather
+    // than a division by 0
+    const quint64 samples = quint64(qMax<qint64>(0, readings)) / quint64(qMax(1, channelCount));
+    return quint32(qMin<quint64>(samples * qMax<quint32>(1, interval), 0xFFFFFFFFu));
+}
+
 int LoggerRecord::fileCapacity() const
 {
     // the files of the first loggers count their readings in 16 bits

@@ -218,6 +218,9 @@ struct LoggerRecord
     // Readings the logger's memory holds: the 768-byte header, when the
     // memory has one, is not for readings.
     quint32 memoryReadings() const;
+    // Seconds the logger takes to record that many readings, one sample of
+    // its channels at each interval.
+    quint32 durationOf(qint64 readings) const;
     // Readings one data file of this logger holds.
     int fileCapacity() const;
 

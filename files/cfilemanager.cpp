@@ -645,6 +645,17 @@ const QString kDateFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 constexpr int kMaxTemplateSize = 64 * 1024;
 }
 
+QString CFileManager::templateLimitKey(int group, int level)
+{
+    return QLatin1String(kLimitKeys[level]) + QLatin1String(kGroupSuffix[group]);
+}
+
+QString CFileManager::templateDelayKey(int group, bool consecutive)
+{
+    return (consecutive ? QStringLiteral("CONSECUTIVE_ALARM_DELAY") : QStringLiteral("TOTAL_ALARM_DELAY"))
+           + QLatin1String(kGroupSuffix[group]);
+}
+
 bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r, QString *error)
 {
     QString text = QStringLiteral("[TEMPLATE]\r\n");
@@ -655,11 +666,10 @@ bool CFileManager::saveTemplate(const QString &path, const LoggerRecord &r, QStr
     line(QStringLiteral("DESCRIPTION"), r.description);
     line(QStringLiteral("MODE"), QString::number(r.configWord, 16).toUpper());
     for (int g = 0; g < 3; ++g) {
-        const QString suffix = QLatin1String(kGroupSuffix[g]);
         for (int level = 0; level < 4; ++level)
-            line(QLatin1String(kLimitKeys[level]) + suffix, QString::number(r.alarmThresholds[g][level]));
-        line(QStringLiteral("CONSECUTIVE_ALARM_DELAY") + suffix, QString::number(r.consecutiveDelay[g]));
-        line(QStringLiteral("TOTAL_ALARM_DELAY") + suffix, QString::number(r.totalDelay[g]));
+            line(templateLimitKey(g, level), QString::number(r.alarmThresholds[g][level]));
+        line(templateDelayKey(g, true), QString::number(r.consecutiveDelay[g]));
+        line(templateDelayKey(g, false), QString::number(r.totalDelay[g]));
     }
     line(QStringLiteral("PRG_INTERVAL"), QString::number(r.interval));
     line(QStringLiteral("PRG_START_DATE"), r.startAt.toString(kDateFormat));
@@ -750,12 +760,10 @@ bool CFileManager::readTemplate(const QString &path, LoggerRecord &r, QString *e
     constexpr double kLimit = 327.67;   // limits are stored as 16-bit hundredths
     constexpr double kU16 = 65535.0, kU32 = 4294967295.0, kI32 = 2147483647.0;
     for (int g = 0; g < 3; ++g) {
-        const QString suffix = QLatin1String(kGroupSuffix[g]);
         for (int level = 0; level < 4; ++level)
-            t.alarmThresholds[g][level] =
-                number(QLatin1String(kLimitKeys[level]) + suffix, -kLimit - 0.01, kLimit);
-        t.consecutiveDelay[g] = quint16(number(QStringLiteral("CONSECUTIVE_ALARM_DELAY") + suffix, 0, kU16));
-        t.totalDelay[g] = quint16(number(QStringLiteral("TOTAL_ALARM_DELAY") + suffix, 0, kU16));
+            t.alarmThresholds[g][level] = number(templateLimitKey(g, level), -kLimit - 0.01, kLimit);
+        t.consecutiveDelay[g] = quint16(number(templateDelayKey(g, true), 0, kU16));
+        t.totalDelay[g] = quint16(number(templateDelayKey(g, false), 0, kU16));
     }
     t.interval = quint32(number(QStringLiteral("PRG_INTERVAL"), 0, kU32));
     t.startAt = date(QStringLiteral("PRG_START_DATE"), t.startAt);

@@ -83,6 +83,9 @@ public:
     // A template with a key missing or a value its field cannot hold is
     // refused whole: record is left as it was, and error names the key.
     static bool readTemplate(const QString &path, LoggerRecord &record, QString *error = nullptr);
+    // The key of a limit (group, then level HH..LL), and of the delays of a group.
+    static QString templateLimitKey(int group, int level);
+    static QString templateDelayKey(int group, bool consecutive);
 
 private:
     // The bytes of the data file of record; false, with error and reason

@@ -213,6 +213,8 @@ bool LoggerWriter::startProgramming(int row)
     if (refusal.isEmpty())
         refusal = ProgramLimits::textTheLoggerCannotHold(r);
     if (refusal.isEmpty())
+        refusal = ProgramLimits::timesTheLoggerCannotHold(r);
+    if (refusal.isEmpty())
         refusal = refusalOfProgram(built, r.serialNumber);
     if (!refusal.isEmpty()) {
         r = beforeForm;
@@ -267,6 +269,14 @@ QString LoggerWriter::refusalOfProgram(const QByteArray &programImage, const QSt
         return labels->text(LabelId::StartTimePassedWarning).arg(serial);
     if (ProgramLimits::noProgramsLeft(program.tripNumber, program.maxTrip))
         return labels->text(LabelId::CannotBeProgrammedWarning).arg(serial);
+    // limits come from a template, a locked form or the logger itself, not
+    // only from the fields that checked them as they were typed
+    const int misplaced = ProgramLimits::groupWithMisplacedLimit(program);
+    if (misplaced >= 0)
+        return labels->text(LabelId::ThresholdsOutsideRangeWarning)
+                   .arg(ProgramLimits::limitRangeText(program, LimitGroup(misplaced),
+                                                      host.core()->settings.modeCelsius != 0))
+               + tr("\nNothing was written to the logger.");
     return ProgramLimits::unrunnableProgram(program, loggerNow);
 }
 

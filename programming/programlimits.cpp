@@ -1,12 +1,15 @@
 #include "programming/programlimits.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include <QCoreApplication>
 #include <QPair>
 
 #include "core/loggerrecord.h"
+#include "core/loggertime.h"
 
 namespace ProgramLimits {
 
@@ -82,6 +85,11 @@ QDateTime toWholeMinutes(const QDateTime &value)
     return QDateTime(value.date(), QTime(t.hour(), t.minute()), value.timeSpec());
 }
 
+QDateTime lastLoggerTime()
+{
+    return LoggerTime::toDateTime(0xFFFFFFFFu);
+}
+
 bool startTimePassed(const QDateTime &startAt, const QDateTime &now)
 {
     return !startAt.isValid() || now.secsTo(startAt) <= StartMarginSeconds;
@@ -103,6 +111,13 @@ StartChoice startChoice(quint32 configWord)
     return wait ? StartChoice::Wait : StartChoice::None;
 }
 
+int stopChoices(quint32 configWord)
+{
+    const quint32 stops[] = { ConfigBits::StopAt, ConfigBits::StopAfterReadings, ConfigBits::Continuous };
+    return int(std::count_if(std::begin(stops), std::end(stops),
+                             [configWord](quint32 bit) { return configWord & bit; }));
+}
+
 namespace {
 
 QString text(const char *source)
@@ -113,6 +128,12 @@ QString text(const char *source)
 QString minuteText(const QDateTime &value)
 {
     return value.toString(QStringLiteral("yyyy/MM/dd HH:mm"));
+}
+
+// How long the logger records before its memory is full.
+quint32 memoryDuration(const LoggerRecord &program)
+{
+    return program.durationOf(maxReadings(program));
 }
 
 }
@@ -131,6 +152,9 @@ QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now)
     if (start == StartChoice::Both)
         return text("Warning!\n\nAt and Wait are both checked, but the logger starts one way only.\n"
                     "Uncheck the start you do not want.");
+    if (stopChoices(c) > 1)
+        return text("Warning!\n\nMore than one of Stop At, Stop After and Continuous logging is "
+                    "checked, but the logger stops one way only.\nCheck the stop you want.");
     if (c & ConfigBits::StopAt) {
         // the earliest the logger can start: its time, or now and the wait
         const QDateTime earliestStart =
@@ -140,6 +164,11 @@ QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now)
                         "Set Stop At later, or choose another stop.")
                 .arg(program.stopAt.isValid() ? minuteText(program.stopAt) : QStringLiteral("-"),
                      minuteText(earliestStart));
+        const QDateTime memoryFull = earliestStart.addSecs(qint64(memoryDuration(program)));
+        if (program.stopAt > memoryFull)
+            return text("Warning!\n\nThe memory is full on %1, before the stop time %2.\n"
+                        "Set Stop At earlier or a longer interval.")
+                .arg(minuteText(memoryFull), minuteText(program.stopAt));
     }
     return QString();
 }
@@ -153,6 +182,33 @@ QString passwordRefusal(const QString &typed)
     return text("Warning!\n\nThe logger password has to be a number from 1 to %1 "
                 "(an empty field for no password).\nNothing was written to the logger.")
         .arg(MaxPassword);
+}
+
+// The end of the readings counts for a logger that starts at a time and
+// stops after its count, or once its memory is full: one that stops at a
+// time is checked by that time, and one logging over a full memory has no end.
+QString timesTheLoggerCannotHold(const LoggerRecord &program)
+{
+    const quint32 c = program.configWord;
+    const QDateTime last = lastLoggerTime();
+    const bool startsAt = (c & ConfigBits::StartAt) && program.startAt.isValid();
+    QDateTime readingsEnd;
+    if (startsAt && !(c & (ConfigBits::StopAt | ConfigBits::Continuous))) {
+        const int count = (c & ConfigBits::StopAfterReadings) ? program.stopReadingCount : maxReadings(program);
+        readingsEnd = program.startAt.addSecs(qint64(program.durationOf(count)));
+    }
+    const QPair<const char *, QDateTime> times[] = {
+        { QT_TRANSLATE_NOOP("ProgramLimits", "The start"), startsAt ? program.startAt : QDateTime() },
+        { QT_TRANSLATE_NOOP("ProgramLimits", "The stop"), (c & ConfigBits::StopAt) ? program.stopAt : QDateTime() },
+        { QT_TRANSLATE_NOOP("ProgramLimits", "The end of the readings"), readingsEnd },
+    };
+    for (const auto &time : times) {
+        if (time.second.isValid() && time.second > last)
+            return text("Warning!\n\n%1 (%2) lies beyond %3, the last time the logger's clock can hold.\n"
+                        "Nothing was written to the logger.")
+                .arg(text(time.first), minuteText(time.second), minuteText(last));
+    }
+    return QString();
 }
 
 namespace {
@@ -219,6 +275,74 @@ bool correctAlarmLimits(double limits[4], const bool enabled[4], double low, dou
         above = limits[level];
     }
     return changed;
+}
+
+void limitRange(const LoggerRecord &record, LimitGroup group, double &low, double &high)
+{
+    low = HumidityLow;
+    high = HumidityHigh;
+    if (group != GroupHumidity) {
+        low = record.rangeLow;
+        high = record.rangeHigh;
+    }
+}
+
+int misplacedLimit(const LoggerRecord &record, LimitGroup group)
+{
+    static const ViewChannel channelOf[3] = { ChannelInternal, ChannelExternal, ChannelHumidity };
+    double limits[4];
+    bool enabled[4];
+    for (int level = 0; level < 4; ++level) {
+        limits[level] = record.alarmThresholds[group][level];
+        enabled[level] = record.levelEnabled(channelOf[group], AlarmLevel(level));
+    }
+    double low = 0, high = 0;
+    limitRange(record, group, low, high);
+    if (!correctAlarmLimits(limits, enabled, low, high))
+        return -1;
+    for (int level = 0; level < 4; ++level)
+        if (limits[level] != record.alarmThresholds[group][level])
+            return level;
+    return -1;
+}
+
+int groupWithMisplacedLimit(const LoggerRecord &program)
+{
+    const QPair<LimitGroup, quint32> sensors[] = { { GroupInternal, ConfigBits::InternalOn },
+                                                   { GroupHumidity, ConfigBits::HumidityOn },
+                                                   { GroupExternal, ConfigBits::ExternalOn } };
+    for (const auto &sensor : sensors)
+        if ((program.configWord & sensor.second) && misplacedLimit(program, sensor.first) >= 0)
+            return sensor.first;
+    return -1;
+}
+
+namespace {
+
+// The logger holds its range in whole degrees Celsius; it is shown in whole
+// degrees of the settings' unit, which give the same Celsius degrees back.
+int shownRangeEnd(int rangeEnd, bool celsius)
+{
+    return celsius ? rangeEnd : qRound(Units::celsiusToFahrenheit(rangeEnd));
+}
+
+}
+
+QString rangeText(const LoggerRecord &record, bool celsius)
+{
+    return QStringLiteral("%1/%2").arg(shownRangeEnd(record.rangeLow, celsius)).arg(shownRangeEnd(record.rangeHigh, celsius));
+}
+
+QString rangeTextWithUnit(const LoggerRecord &record, bool celsius)
+{
+    return rangeText(record, celsius) + (celsius ? QStringLiteral(" °C") : QStringLiteral(" °F"));
+}
+
+QString limitRangeText(const LoggerRecord &record, LimitGroup group, bool celsius)
+{
+    if (group == GroupHumidity)
+        return QStringLiteral("%1/%2 %").arg(HumidityLow).arg(HumidityHigh);
+    return rangeTextWithUnit(record, celsius);
 }
 
 }

@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-struct LoggerRecord;
+#include "core/loggerrecord.h"
 
 // What a logger accepts as a program, and the conversions between the
 // program page's editors and the record's fields. Every value typed on the
@@ -44,6 +44,10 @@ QDateTime intervalToEditor(quint32 seconds);
 int editorToInterval(const QDateTime &value);
 QDateTime toWholeMinutes(const QDateTime &value);
 
+// The last second the logger's clock can hold: its 32-bit count of seconds
+// from 2000 ends in 2136. No start or stop lies beyond it.
+QDateTime lastLoggerTime();
+
 // A start time that lies StartMarginSeconds or less ahead of now (both in
 // logger time) is refused: the logger would miss it.
 bool startTimePassed(const QDateTime &startAt, const QDateTime &now);
@@ -56,11 +60,18 @@ bool noProgramsLeft(int tripNumber, int maxTrip);
 // ignores the wait; with neither it has no start at all.
 enum class StartChoice { None, At, Wait, Both };
 StartChoice startChoice(quint32 configWord);
+// How many of Stop At, Stop After and Continuous logging the word holds:
+// the page lets the user choose one at most.
+int stopChoices(quint32 configWord);
 
 // Why the logger could not run this program (an interval it cannot record
 // at, no start or two, a stop that comes before the start), as a message
 // that says what to change; "" when it can run it. now is logger time.
 QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now);
+
+// Why the logger could not hold the times of this program: a start, a stop
+// or the end of its readings beyond lastLoggerTime(); "" when it can.
+QString timesTheLoggerCannotHold(const LoggerRecord &program);
 
 // Why the password typed on the page cannot be programmed (a number
 // outside 1..MaxPassword, or not a number), as a message that names the
@@ -78,5 +89,22 @@ QString textTheLoggerCannotHold(const LoggerRecord &program);
 // levels; a lower level above the one over it is lowered to it. Returns
 // true when a value had to change.
 bool correctAlarmLimits(double limits[4], const bool enabled[4], double low, double high);
+
+// The range the limits of a group lie in: the logger's own for the
+// temperatures, 0 to 100 % for humidity.
+void limitRange(const LoggerRecord &record, LimitGroup group, double &low, double &high);
+// The first level of a group whose limit the page would not take as it
+// stands (correctAlarmLimits would change it), -1 when none.
+int misplacedLimit(const LoggerRecord &record, LimitGroup group);
+// The first group, of the sensors the program switches on, with a limit
+// the page would not take; -1 when none.
+int groupWithMisplacedLimit(const LoggerRecord &program);
+// The logger's range in whole degrees of the settings' unit ("-40/85"),
+// and with its unit ("-40/85 °C").
+QString rangeText(const LoggerRecord &record, bool celsius);
+QString rangeTextWithUnit(const LoggerRecord &record, bool celsius);
+// The range a group's limits have to stay in, as a warning quotes it:
+// the logger's own with its unit, "0/100 %" for humidity.
+QString limitRangeText(const LoggerRecord &record, LimitGroup group, bool celsius);
 
 }

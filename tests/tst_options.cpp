@@ -119,6 +119,33 @@ private slots:
         QVERIFY(h.prompts.boxes.isEmpty());
     }
 
+    // Lock Description changed while the form is locked holds from OK on,
+    // not from the next toggle of the lock.
+    void lockDescriptionReachesALockedForm_data()
+    {
+        QTest::addColumn<bool>("lockedBefore");
+        QTest::newRow("ticked") << false;
+        QTest::newRow("unticked") << true;
+    }
+
+    void lockDescriptionReachesALockedForm()
+    {
+        QFETCH(bool, lockedBefore);
+        Harness h;
+        h.window.app->settings.lockDescription = lockedBefore;
+        h.addAndSelect(loggerRecord(QStringLiteral("ttyUSB0"), QStringLiteral("D1")));
+        h.window.on_m_actionLock_triggered();
+        QLineEdit *description = h.ui->m_lineEditLoggerDescription;
+        QCOMPARE(description->isReadOnly(), lockedBefore);
+        runOptions(h, [](COption *, Ui_COption *f) {
+            QTest::mouseClick(f->m_checkBoxGeneralLockDescription, Qt::LeftButton);
+            pressOk(f);
+        });
+        QVERIFY(h.window.formLocked);
+        QCOMPARE(description->isReadOnly(), !lockedBefore);
+        QCOMPARE(description->styleSheet().isEmpty(), lockedBefore);
+    }
+
     // A typed data folder goes nowhere before OK has tried it: neither a
     // refresh, a View-tab change nor a language click hands it to the core
     // or to "xZdr.ini", and a folder chosen by browsing waits for OK too.

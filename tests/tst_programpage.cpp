@@ -11,6 +11,7 @@
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
+#include "files/cfilemanager.h"
 #include "programming/cpass.h"
 #include "programming/programlimits.h"
 #include "support/windowtest.h"
@@ -407,6 +408,36 @@ private slots:
         QCOMPARE(h.ui->m_lineEditLoggerDescription->text(), QStringLiteral("Template trip"));
         QCOMPARE(h.records.at(0).interval, 900u);
         QVERIFY(!h.window.formLocked);
+    }
+
+    // A template refused for the logger in hand says what the logger lacks.
+    void aTemplateForAnotherLoggerNamesWhatItLacks_data()
+    {
+        QTest::addColumn<quint8>("sensors");
+        QTest::addColumn<QString>("product");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("no humidity sensor") << quint8(SensorBits::InternalNtc) << "QV-5D"
+                                            << "switches on the humidity sensor, which the logger OTHER-1 does not have";
+        QTest::newRow("another model") << quint8(SensorBits::DigitalTempHum) << "QV-7T"
+                                       << "is for another logger model (QV-5D)";
+    }
+
+    void aTemplateForAnotherLoggerNamesWhatItLacks()
+    {
+        QFETCH(quint8, sensors);
+        QFETCH(QString, product);
+        QFETCH(QString, told);
+        Harness h;
+        const QString path = h.homePath(QStringLiteral("humid.xtp"));
+        QVERIFY(CFileManager::saveTemplate(path, twoChannelLogger()));
+        LoggerRecord other = twoChannelLogger();
+        other.serialNumber = QStringLiteral("OTHER-1");
+        other.sensorFlags = sensors;
+        other.productCode = product;
+        h.addAndSelect(other);
+        h.prompts.filesToChoose = QStringList{ path };
+        h.window.on_m_actionLoadTemplateProgram_triggered();
+        QVERIFY2(h.prompts.sawBoxContaining(told), qPrintable(h.prompts.boxes.value(0).text));
     }
 
     void lockFollowsItsFieldsAndTheDescriptionSetting()

@@ -1,0 +1,266 @@
+// What reaches a logger from the Program page is what its fields would
+// take, whichever road the program came by: typed, a template, or the
+// logger's own. Each case reads the simulator's memory after the write, or
+// after the write was refused.
+#include "support/testenv.h"
+
+#include "core/imagecodec.h"
+#include "core/loggertime.h"
+#include "files/cfilemanager.h"
+#include "support/windowtest.h"
+
+namespace {
+
+constexpr int kFoundMs = 8000;
+constexpr int kReplyMs = 8000;
+constexpr int kProgramMs = 15000;
+
+struct Station : WindowTest::SimulatedStation
+{
+    explicit Station(const QStringList &simArguments) : SimulatedStation(simArguments)
+    {
+        prompts.answer = QMessageBox::Yes;
+    }
+    LoggerRecord memory()
+    {
+        LoggerRecord image;
+        ImageCodec::decode(sim.memory(), image);
+        return image;
+    }
+    QString templatePath() const { return homePath(QStringLiteral("edited.xtp")); }
+    // Plugged in, selected, its page filled and open.
+    bool pageOpen()
+    {
+        return plugInAndSelect(kFoundMs)
+               && QTest::qWaitFor([this] { return record().ready && ui->m_groupBoxProgram->isEnabled(); },
+                                  kReplyMs);
+    }
+    // F5 until its transfer is over; true when the logger confirmed it.
+    bool programmed()
+    {
+        prompts.boxes.clear();
+        const QByteArray before = sim.memory().left(256);
+        ui->m_actionProgram->trigger();
+        return window.transferInProgress && QTest::qWaitFor([this] { return transferOver(); }, kProgramMs)
+               && sim.memory().left(256) != before && !prompts.sawBoxContaining(QStringLiteral("Warning"));
+    }
+    // F5 refused with a box that says told; nothing of the logger changed.
+    bool refused(const QString &told)
+    {
+        prompts.boxes.clear();
+        const QByteArray before = sim.memory().left(256);
+        ui->m_actionProgram->trigger();
+        return !window.transferInProgress && prompts.sawBoxContaining(told) && sim.memory().left(256) == before;
+    }
+    // Saves the page as a template, sets the keys of edits ("KEY=value")
+    // in it, ORs modeBits into its MODE and loads it again.
+    void loadTemplateWith(const QStringList &edits, quint32 modeBits = 0)
+    {
+        const QString path = templatePath();
+        prompts.filesToChoose = QStringList{ path };
+        ui->m_actionSaveProgramTemplate->trigger();
+        QStringList lines = QString::fromUtf8(TestEnv::readFile(path)).split(QStringLiteral("\r\n"));
+        for (QString &line : lines) {
+            const QString key = line.section(QLatin1Char('='), 0, 0);
+            if (key == QLatin1String("MODE"))
+                line = QStringLiteral("MODE=%1").arg(line.section(QLatin1Char('='), 1).toUInt(nullptr, 16) | modeBits, 0, 16);
+            for (const QString &edit : edits)
+                if (edit.section(QLatin1Char('='), 0, 0) == key)
+                    line = edit;
+        }
+        QVERIFY(TestEnv::writeFile(path, lines.join(QStringLiteral("\r\n")).toUtf8()));
+        prompts.boxes.clear();
+        window.on_m_actionLoadTemplateProgram_triggered();
+    }
+};
+
+}
+
+class TestProgramBounds : public QObject
+{
+    Q_OBJECT
+private slots:
+    // the last edit is the value named
+    void aTemplatesLimitsAreCheckedAsTypedOnes_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("sensors");
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<quint32>("levelBits");
+        QTest::newRow("H above HH") << "0x11A" << "1" << QStringList{ "ALARM_HIGH_HIGH=35", "ALARM_HIGH=50" } << 0u;
+        QTest::newRow("HH above the range") << "0x115" << "1" << QStringList{ "ALARM_HIGH_HIGH=120" } << 0u;
+        QTest::newRow("LL below the range") << "0x114" << "1" << QStringList{ "ALARM_LOW_LOW=-60" } << 0u;
+        QTest::newRow("humidity H above HH")
+            << "0x11A" << "4" << QStringList{ "ALARM_HIGH_HIGH_HUM=90", "ALARM_HIGH_HUM=95" } << ConfigBits::HumHH;
+    }
+
+    void aTemplatesLimitsAreCheckedAsTypedOnes()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, sensors);
+        QFETCH(QStringList, edits);
+        QFETCH(quint32, levelBits);
+        Station s({ "--version", version, "--sensors", sensors });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStartWait->click();
+        const LoggerRecord before = s.record();
+        s.loadTemplateWith(edits, levelBits);
+        QVERIFY2(s.prompts.sawBoxContaining(edits.last()), qPrintable(edits.last()));
+        QVERIFY(!s.window.formLocked);
+        QVERIFY(std::equal(&before.alarmThresholds[0][0], &before.alarmThresholds[0][0] + 12,
+                           &s.record().alarmThresholds[0][0]));
+        // limits that reached the page unchecked, as templates once did, stop at F5
+        QVERIFY(CFileManager::readTemplate(s.templatePath(), s.record()));
+        s.window.showLoggerRecord();
+        QVERIFY(s.refused(QStringLiteral("inside Logger's range -40/85 °C")));
+    }
+
+    void aTemplatesNumbersAreOnesThePageShows_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("more readings than the memory") << "PRG_STOP_READING=999999";
+        QTest::newRow("interval over 11h59m59s") << "PRG_INTERVAL=99999999";
+        QTest::newRow("no interval") << "PRG_INTERVAL=0";
+        QTest::newRow("wait of 100 days") << "PRG_START_WAIT=8640000";
+        QTest::newRow("delay over 254") << "CONSECUTIVE_ALARM_DELAY=300";
+        QTest::newRow("trips over 9999") << "MAX_TRIP=12000";
+        QTest::newRow("two stops") << "MODE=10002C0";   // Stop At and Continuous logging
+    }
+
+    void aTemplatesNumbersAreOnesThePageShows()
+    {
+        QFETCH(QString, edit);
+        Station s({ "--version", "0x115" });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStopReading->click();
+        s.ui->m_lineEditPrgStopReading->setText(QStringLiteral("720"));
+        s.ui->m_radioButtonPrgStartWait->click();
+        const quint32 interval = s.record().interval;
+        s.loadTemplateWith({ edit });
+        QVERIFY2(s.prompts.sawBoxContaining(edit), qPrintable(edit));
+        QVERIFY(s.programmed());
+        const LoggerRecord logger = s.memory();
+        QCOMPARE(QList<qint64>({ logger.stopReadingCount, logger.interval, logger.startDelay,
+                                 logger.consecutiveDelay[GroupInternal], logger.maxTrip }),
+                 QList<qint64>({ 720, interval, 0, 1, kUnlimitedTrips }));
+    }
+
+    // The start editor ends where the logger's clock does; what lies beyond
+    // it, or a stop the memory does not reach, is told at F5.
+    void aProgramKeepsToTheTimesTheLoggerHolds_data()
+    {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<QDateTime>("stopAt");   // invalid: stop after count readings
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("duration");   // "": not looked at
+        QTest::addColumn<QString>("told");
+        const QDateTime now = QDateTime::currentDateTime();
+        QTest::newRow("start typed beyond 2136")
+            << 5 << QDateTime(QDate(2140, 1, 1), QTime(0, 0)) << QDateTime() << 10 << ""
+            << "(2136/02/07 06:28)";
+        QTest::newRow("readings ending beyond 2136")
+            << 43199 << QDateTime(QDate(2100, 1, 1), QTime(0, 0)) << QDateTime() << 65536 << ""
+            << "The end of the readings";
+        QTest::newRow("stop beyond a full memory")
+            << 5 << now.addDays(1) << QDateTime(QDate(2028, 10, 25), QTime(12, 0)) << 0 << "3 Day 19:01:20"
+            << "The memory is full on";
+    }
+
+    void aProgramKeepsToTheTimesTheLoggerHolds()
+    {
+        QFETCH(int, interval);
+        QFETCH(QDateTime, start);
+        QFETCH(QDateTime, stopAt);
+        QFETCH(int, count);
+        QFETCH(QString, duration);
+        QFETCH(QString, told);
+        Station s({ "--version", "0x11A" });
+        QVERIFY(s.pageOpen());
+        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0).addSecs(interval));
+        s.ui->m_radioButtonPrgStartAt->click();
+        s.ui->m_dateTimeEditPrgStartAt->setDateTime(start);
+        QVERIFY(s.ui->m_dateTimeEditPrgStartAt->dateTime() <= LoggerTime::toDateTime(0xFFFFFFFFu));
+        if (stopAt.isValid()) {
+            s.ui->m_radioButtonPrgStopAt->click();
+            s.ui->m_dateTimeEditPrgStopAt->setDateTime(stopAt);
+        } else {
+            s.ui->m_radioButtonPrgStopReading->click();
+            s.ui->m_lineEditPrgStopReading->setText(QString::number(count));
+        }
+        if (!duration.isEmpty())
+            QCOMPARE(s.ui->m_labelPrgDuration->text(), duration);
+        QVERIFY(s.refused(told));
+    }
+
+    void continuousLoggingIsTheOnlyStop_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::newRow("from Stop At") << "at";
+        QTest::newRow("from Stop After") << "after";
+        QTest::newRow("a logger holding two stops") << "held";
+    }
+
+    void continuousLoggingIsTheOnlyStop()
+    {
+        QFETCH(QString, road);
+        Station s({ "--version", "0x11A" });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStartWait->click();
+        if (road == QLatin1String("held")) {
+            s.record().configWord |= ConfigBits::StopAt | ConfigBits::Continuous;
+            s.window.showLoggerRecord();
+            QVERIFY(s.refused(QStringLiteral("stops one way only")));
+            return;
+        }
+        (road == QLatin1String("at") ? s.ui->m_radioButtonPrgStopAt : s.ui->m_radioButtonPrgStopReading)->click();
+        s.ui->m_radioButtonPrgStopContinue->click();
+        QVERIFY(!s.ui->m_radioButtonPrgStopAt->isChecked() && !s.ui->m_radioButtonPrgStopReading->isChecked());
+        QVERIFY(s.programmed());
+        const quint32 stops = s.memory().configWord
+                              & (ConfigBits::StopAt | ConfigBits::StopAfterReadings | ConfigBits::Continuous);
+        QCOMPARE(stops, ConfigBits::Continuous);
+    }
+
+    // The box going back to User Defined after an interval change is no
+    // choice of 0 days; a logger read afresh shows the duration its count
+    // takes.
+    void changingTheIntervalKeepsTheStopCount_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("duration");
+        QTest::newRow("720 at 1 min to 2 min") << 720 << 60 << 120 << "1 Day 00:00:00";
+        QTest::newRow("1440 at 1 min to 2 min") << 1440 << 60 << 120 << "2 Day 00:00:00";
+        QTest::newRow("8 at 6 h to 3 h") << 8 << 21600 << 10800 << "1 Day 00:00:00";
+    }
+
+    void changingTheIntervalKeepsTheStopCount()
+    {
+        QFETCH(int, count);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, duration);
+        Station s({ "--version", "0x11A" });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStartWait->click();
+        s.ui->m_radioButtonPrgStopReading->click();
+        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0).addSecs(from));
+        s.ui->m_lineEditPrgStopReading->setText(QString::number(count));
+        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0).addSecs(to));
+        QCOMPARE(s.ui->m_lineEditPrgStopReading->text(), QString::number(count));
+        QVERIFY(s.programmed());
+        QCOMPARE(s.memory().stopReadingCount, count);
+
+        // read afresh, as a logger plugged in is: no duration of the page's
+        s.record().duration = 0;
+        s.ui->m_labelPrgDuration->clear();
+        s.ui->m_tableWidgetLogger->setCurrentCell(-1, -1);
+        s.ui->m_tableWidgetLogger->setCurrentCell(0, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(s.ui->m_labelPrgDuration->text(), duration, kReplyMs);
+    }
+};
+
+MIRELDA_TEST_MAIN(TestProgramBounds)
+#include "tst_programbounds.moc"
