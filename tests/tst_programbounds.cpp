@@ -87,11 +87,16 @@ private slots:
         QTest::addColumn<QString>("sensors");
         QTest::addColumn<QStringList>("edits");
         QTest::addColumn<quint32>("levelBits");
-        QTest::newRow("H above HH") << "0x11A" << "1" << QStringList{ "ALARM_HIGH_HIGH=35", "ALARM_HIGH=50" } << 0u;
-        QTest::newRow("HH above the range") << "0x115" << "1" << QStringList{ "ALARM_HIGH_HIGH=120" } << 0u;
-        QTest::newRow("LL below the range") << "0x114" << "1" << QStringList{ "ALARM_LOW_LOW=-60" } << 0u;
+        QTest::addColumn<QString>("range");
+        QTest::newRow("H above HH") << "0x11A" << "1" << QStringList{ "ALARM_HIGH_HIGH=35", "ALARM_HIGH=50" } << 0u
+                                    << "-40/85 °C";
+        QTest::newRow("HH above the range") << "0x115" << "1" << QStringList{ "ALARM_HIGH_HIGH=120" } << 0u
+                                            << "-40/85 °C";
+        QTest::newRow("LL below the range") << "0x114" << "1" << QStringList{ "ALARM_LOW_LOW=-60" } << 0u
+                                            << "-40/85 °C";
         QTest::newRow("humidity H above HH")
-            << "0x11A" << "4" << QStringList{ "ALARM_HIGH_HIGH_HUM=90", "ALARM_HIGH_HUM=95" } << ConfigBits::HumHH;
+            << "0x11A" << "4" << QStringList{ "ALARM_HIGH_HIGH_HUM=90", "ALARM_HIGH_HUM=95" } << ConfigBits::HumHH
+            << "0/100 %";
     }
 
     void aTemplatesLimitsAreCheckedAsTypedOnes()
@@ -100,6 +105,7 @@ private slots:
         QFETCH(QString, sensors);
         QFETCH(QStringList, edits);
         QFETCH(quint32, levelBits);
+        QFETCH(QString, range);
         Station s({ "--version", version, "--sensors", sensors });
         QVERIFY(s.pageOpen());
         s.ui->m_radioButtonPrgStartWait->click();
@@ -112,7 +118,7 @@ private slots:
         // limits that reached the page unchecked, as templates once did, stop at F5
         QVERIFY(CFileManager::readTemplate(s.templatePath(), s.record()));
         s.window.showLoggerRecord();
-        QVERIFY(s.refused(QStringLiteral("inside Logger's range -40/85 °C")));
+        QVERIFY(s.refused(QStringLiteral("inside Logger's range ") + range));
     }
 
     void aTemplatesNumbersAreOnesThePageShows_data()
