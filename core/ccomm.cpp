@@ -287,6 +287,8 @@ void CComm::announceExpectedReply(const QString &frame)
             gestionSerie.expectMemory(address, length, false);
     } else if (frameBody(frame) == frameBody(commandFrame(Command::End))) {
         gestionSerie.expectMemory(0, ImageSize, true);
+    } else if (frameBody(frame) == frameBody(commandFrame(Command::AlarmStatus))) {
+        gestionSerie.expectAlarmStatus();
     } else if (frameBody(frame) == frameBody(commandFrame(Command::Download))) {
         gestionSerie.expectDownload();
     } else if (const std::optional<quint32> value = clockSetTo(frame)) {

@@ -37,6 +37,9 @@ struct LinkResult
     quint32 end = 0;
     // The logger's memory went round: its oldest readings were written over.
     bool wentRound = false;
+    // DownloadDone: the alarm status the logger gave for the trip just
+    // before it, when the download asked for it.
+    std::optional<quint32> alarmStatus;
     // Clock: the reply of a clock set, with what the set moved the clock
     // by when its link read the clock just before.
     bool clockSet = false;
@@ -66,6 +69,9 @@ public:
     // The link sent the download command: the readings blocks that follow
     // belong to a new download.
     void expectDownload();
+    // The link asked for the logger's alarm status ahead of a download: the
+    // download carries the reply, and without it the download is incomplete.
+    void expectAlarmStatus();
     // The link reads the logger's clock just before it sets it: that reply
     // is the clock the set moves, and the set's reply says by how much.
     void expectClockRead();
@@ -115,6 +121,8 @@ private:
     QByteArray arrived;        // one byte per index, 1 once received
     int downloadReceived = 0;  // distinct readings received
     bool downloadExpected = false; // from the download command to its last reply
+    bool alarmStatusDue = false;   // asked for a download, not answered yet
+    std::optional<quint32> downloadAlarmStatus;
     QList<Expectation> expectations;
     bool clockReadDue = false;
     std::optional<quint32> clockBeforeSet;

@@ -607,6 +607,8 @@ void CMainApp::startDownload(int index)
         return;
     LoggerRecord &record = records[index];
     record.commandLink->sendCommand(MemoryMap::Command::Wake);
+    // the alarms the logger latched for the trip, as it holds them now
+    record.commandLink->sendCommand(MemoryMap::Command::AlarmStatus);
     record.commandLink->sendCommand(MemoryMap::Command::Download);
     record.downloadRunning = true;
     record.downloadSilentSeconds = 0;

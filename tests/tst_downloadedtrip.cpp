@@ -7,9 +7,11 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include "core/byteorder.h"
 #include "core/cgestionserie.h"
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
+#include "core/memorymap.h"
 #include "core/tripcontinuity.h"
 #include "files/cfilemanager.h"
 #include "support/windowtest.h"
@@ -122,6 +124,14 @@ struct Station : WindowTest::SimulatedStation
         QCOMPARE(trip.alarmStatus & kRecordedAlarms, kRecordedAlarms);
         QVERIFY(!(trip.configWord & ConfigBits::StartDelay));
         QCOMPARE(lights(row), (QStringList{ "H", "HH" }));
+    }
+
+    // The logger found, selected, and its Program page open.
+    void plugInReadyToProgram()
+    {
+        QVERIFY(plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(record().ready, kReplyMs);
+        QTRY_VERIFY_WITH_TIMEOUT(ui->m_groupBoxProgram->isEnabled(), kReplyMs);
     }
 
     // The next trip set up on the page of the current row: nothing sent yet.
@@ -357,9 +367,7 @@ private slots:
     {
         Station s({ "--fast", "60" });
         QTemporaryDir folder;
-        QVERIFY(s.plugInAndSelect(kFoundMs));
-        QTRY_VERIFY_WITH_TIMEOUT(s.record().ready, kReplyMs);
-        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        CHECKED(s.plugInReadyToProgram());
         const QDateTime recordedStart = LoggerTime::toDateTime(LoggerSimPattern::startSeconds());
         CHECKED(s.download());
         QCOMPARE(s.record().trip().startTime, recordedStart);
@@ -446,6 +454,55 @@ private slots:
         QCOMPARE(s.tripsOfferedAtExit(folder), 2);
     }
 
+    // The alarms a trip raised are the logger's word at each download, not
+    // the image read when its program was sent, before the trip began: the
+    // list's lights, the trip and its file show all four the logger latched.
+    void theLoggersAlarmsComeWithEveryDownload_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::newRow("the first download") << QString();
+        QTest::newRow("downloaded again") << QStringLiteral("download");
+        QTest::newRow("the image read again") << QStringLiteral("read");
+    }
+    void theLoggersAlarmsComeWithEveryDownload()
+    {
+        QFETCH(QString, before);
+        Station s({ "--fast", "60" });
+        QTemporaryDir folder;
+        CHECKED(s.plugInReadyToProgram());
+        // the internal readings rise from 4.0 by 1.3 a sample: past 20.0 at the 14th
+        const QList<QPair<QLineEdit *, QCheckBox *>> levels{
+            { s.ui->m_lineEditLoggerHighHigh, s.ui->m_checkBoxLoggerAlarmHighHigh },
+            { s.ui->m_lineEditLoggerHigh, s.ui->m_checkBoxLoggerAlarmHigh },
+            { s.ui->m_lineEditLoggerLow, s.ui->m_checkBoxLoggerAlarmLow },
+            { s.ui->m_lineEditLoggerLowLow, s.ui->m_checkBoxLoggerAlarmLowLow } };
+        const QStringList limits{ "20.0", "15.0", "8.0", "6.0" };
+        for (int level = 0; level < levels.size(); ++level) {
+            levels.at(level).first->setText(limits.at(level));
+            if (!levels.at(level).second->isChecked())
+                levels.at(level).second->click();
+        }
+        s.window.readProgramForm();
+        CHECKED(s.program());
+        constexpr quint32 allFour = AlarmStatusBits::HH | AlarmStatusBits::H | AlarmStatusBits::L | AlarmStatusBits::LL;
+        QTRY_COMPARE_WITH_TIMEOUT(ByteOrder::getBE32(s.sim.memory(), MemoryMap::AlarmStatus) & allFour, allFour,
+                                  4 * kProgramMs);
+        CHECKED(s.download());
+        if (before == QLatin1String("download")) {
+            CHECKED(s.download());
+        } else if (before == QLatin1String("read")) {
+            s.window.on_m_tableWidgetLogger_doubleClicked(QModelIndex());
+            CHECKED(s.download());
+        }
+
+        QCOMPARE(s.record().trip().alarmStatus & allFour, allFour);
+        QTRY_COMPARE_WITH_TIMEOUT(s.lights(0), (QStringList{ "LL", "L", "H", "HH" }), kReplyMs);
+        const QString path = folder.filePath(QStringLiteral("alarms.qlf"));
+        s.prompts.filesToChoose = QStringList{ path };
+        s.ui->m_actionSaveAs->trigger();
+        QCOMPARE(readBack(path).alarmStatus & allFour, allFour);
+    }
+
     // A logger whose stop button resets it begins its next trip by itself,
     // with no program from here, and records the same readings again from
     // its first on: the download's start tells it from the trip saved, also
@@ -461,9 +518,7 @@ private slots:
         QFETCH(bool, synced);
         Station s({ "--fast", "60" });
         QTemporaryDir folder;
-        QVERIFY(s.plugInAndSelect(kFoundMs));
-        QTRY_VERIFY_WITH_TIMEOUT(s.record().ready, kReplyMs);
-        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        CHECKED(s.plugInReadyToProgram());
         for (QRadioButton *option : { s.ui->m_radioButtonPrgStopContinue, s.ui->m_radioButtonPrgStopButonEnable,
                                       s.ui->m_radioButtonPrgAutoRestartEnable })
             if (!option->isChecked())

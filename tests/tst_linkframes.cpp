@@ -166,6 +166,39 @@ private slots:
         QVERIFY(core.window.downloadFailed);   // the user is told
     }
 
+    // The alarm status asked for ahead of a download is the trip's: the
+    // download carries it into the record, and one the logger did not give
+    // leaves the download incomplete rather than the alarms of an older image.
+    void aDownloadCarriesTheAlarmStatusAskedForIt_data()
+    {
+        QTest::addColumn<QByteArray>("statusReply");
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("answered") << QByteArray(".0B0000001E\r\n") << true;
+        QTest::newRow("not answered") << QByteArray() << false;
+    }
+    void aDownloadCarriesTheAlarmStatusAskedForIt()
+    {
+        QFETCH(QByteArray, statusReply);
+        QFETCH(bool, complete);
+        CGestionSerie decoder;
+        decoder.expectAlarmStatus();
+        decoder.dispatchReply(statusReply);
+        decoder.expectDownload();
+        decoder.dispatchReply(rawBlock(10, 2) + ".0F0000\r\n" + lastReply(false, 2, 0, 60, 0));
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.last().kind, complete ? LinkResult::DownloadDone : LinkResult::DownloadFailed);
+
+        OneLogger core;
+        core.app.records[0].alarmStatus = 0;   // as the image read before the trip began
+        if (!complete)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("incomplete")));
+        for (const LinkResult &r : results)
+            CGestionSerie::applyResult(r, 0, core.app);
+        QCOMPARE(core.record().trip().alarmStatus, complete ? 0x1Eu : 0u);
+        QCOMPARE(core.record().dataLoaded, complete);
+        QCOMPARE(bool(core.window.loggerTableDirty), complete);
+    }
+
     // Noise, unknown frames and stray block announcements outside a
     // download are passed over.
     void blockAnnouncementsCountOnlyDuringADownload()
