@@ -154,36 +154,18 @@ void CGestionSerie::expectAlarmStatus()
     downloadAlarmStatus.reset();
 }
 
-void CGestionSerie::expectClockRead()
-{
-    clockReadDue = true;
-    clockBeforeSet.reset();
-}
-
-// A read whose reply is late still has it come first, and swallowed: the
-// set's move is not known then.
-void CGestionSerie::expectClockSet(quint32 value)
-{
-    clockSetDue = true;
-    clockSetMove.reset();
-    if (clockBeforeSet)
-        clockSetMove = qint64(value) - qint64(*std::exchange(clockBeforeSet, std::nullopt));
-}
-
 // The clock read before a set is the link's own: only the set's reply
 // says what the logger's clock is.
 void CGestionSerie::onClockFrame(quint32 value)
 {
-    if (std::exchange(clockReadDue, false)) {
-        clockBeforeSet = value;
+    const MeasuredClockSet::Answer answer = clockSet.take(value);
+    if (answer.kind == MeasuredClockSet::Answer::Read)
         return;
-    }
     LinkResult r;
     r.kind = LinkResult::Clock;
     r.value = value;
-    r.clockSet = std::exchange(clockSetDue, false);
-    if (r.clockSet)
-        r.clockMoved = clockSetMove;
+    r.clockSet = answer.kind == MeasuredClockSet::Answer::Set;
+    r.clockMoved = answer.moved;
     post(r);
 }
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include "core/measuredclockset.h"
 #include "core/steadyclock.h"
 
 class CMainApp;
@@ -74,9 +75,10 @@ public:
     void expectAlarmStatus();
     // The link reads the logger's clock just before it sets it: that reply
     // is the clock the set moves, and the set's reply says by how much.
-    void expectClockRead();
-    bool clockReadArrived() const { return clockBeforeSet.has_value(); }
-    void expectClockSet(quint32 value);
+    void expectClockRead() { clockSet.readSent(); }
+    bool clockReadAwaited() const { return clockSet.readAwaited(); }
+    void giveUpClockRead() { clockSet.readGivenUp(); }
+    void expectClockSet(quint32 value) { clockSet.setSent(value); }
 
     // True while the bytes fed so far end inside a frame or a raw block:
     // more of the same reply is on its way.
@@ -124,10 +126,7 @@ private:
     bool alarmStatusDue = false;   // asked for a download, not answered yet
     std::optional<quint32> downloadAlarmStatus;
     QList<Expectation> expectations;
-    bool clockReadDue = false;
-    std::optional<quint32> clockBeforeSet;
-    bool clockSetDue = false;
-    std::optional<qint64> clockSetMove;
+    MeasuredClockSet clockSet;
     QList<LinkResult> results;
     QStringList echoes;
 };
