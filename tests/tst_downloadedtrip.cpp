@@ -305,6 +305,9 @@ LoggerRecord readBack(const QString &path)
 
 constexpr quint32 kTripStart = 820497600;   // 31/12/2025 12:00 on the logger's clock
 constexpr int kClockSetBy = 7;   // seconds a Sync moves the logger's clock by
+// the clock sets since the trip was downloaded: none, one of kClockSetBy or
+// of ten minutes, one whose move is not known
+constexpr int NoSet = 0, Measured = 1, MeasuredTenMinutes = 2, NotMeasured = 3;
 
 }
 
@@ -555,6 +558,53 @@ private slots:
         QCOMPARE(TestEnv::readFile(firstFile), firstTrip);
     }
 
+    // A trip the logger no longer records keeps its start when its clock
+    // is set: the one it held from before, or one its stop button ended.
+    // Downloaded again after a Sync it is the same trip, in its row and file.
+    void aTripThatEndedStaysOneRowThroughASync_data()
+    {
+        QTest::addColumn<bool>("endedByTheButton");
+        QTest::newRow("the trip the logger held") << false;
+        QTest::newRow("a trip ended by the stop button") << true;
+    }
+    void aTripThatEndedStaysOneRowThroughASync()
+    {
+        QFETCH(bool, endedByTheButton);
+        Station s({ "--fast", "60" });
+        QTemporaryDir folder;
+        CHECKED(s.plugInReadyToProgram());
+        if (endedByTheButton) {
+            if (!s.ui->m_radioButtonPrgStopButonEnable->isChecked())
+                s.ui->m_radioButtonPrgStopButonEnable->click();
+            if (s.ui->m_radioButtonPrgAutoRestartEnable->isChecked())
+                s.ui->m_radioButtonPrgAutoRestartEnable->click();
+            CHECKED(s.program());
+            CHECKED(s.downloadOnceRecorded(2));
+            QVERIFY(s.sim.command(QStringLiteral("button")));
+        }
+        CHECKED(s.download());
+        const LoggerRecord trip = s.record().trip();
+        const QString path = folder.filePath(QStringLiteral("trip.qlf"));
+        QVERIFY(saveAskedForAName(s, path));
+
+        // the logger's clock ten minutes ahead (and more at its pace), set back by the Sync
+        QVERIFY(s.sim.command(QStringLiteral("skew 600")));
+        s.ui->m_pushButtonLoggerSyncTime->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending, kReplyMs);
+        QVERIFY(s.sim.command(QStringLiteral("skew 0")));
+        QVERIFY(s.record().clockSetsSinceDownload.known());
+        QVERIFY(s.record().clockSetsSinceDownload.moved <= -600);
+        CHECKED(s.download());
+
+        QCOMPARE(s.records.size(), 1);
+        QCOMPARE(s.record().trip().startTime, trip.startTime);
+        QCOMPARE(s.record().trip().readings, trip.readings);
+        QCOMPARE(s.record().fileName, path);
+        QVERIFY(!s.record().unsavedReadings);
+        QVERIFY(!saveAskedForAName(s, path));
+        QCOMPARE(s.tripsOfferedAtExit(folder), 0);
+    }
+
     // A logger of the first firmware whose memory holds a reading more than
     // its data file: its trip downloaded again unchanged stays in its row,
     // and Save says the file cannot hold it.
@@ -709,7 +759,7 @@ private slots:
         QTest::addColumn<QVector<quint16>>("later");
         QTest::addColumn<int>("startMoved");
         QTest::addColumn<bool>("wentRound");
-        QTest::addColumn<bool>("clockSet");
+        QTest::addColumn<int>("clockSet");
         QTest::addColumn<int>("ahead");   // -1: another trip
         const QVector<quint16> trip = tenthsFrom(200, 6);
         const QVector<quint16> onTheLastReading{ ReadingWord::make(202), ReadingWord::make(150),
@@ -718,25 +768,37 @@ private slots:
         QVector<quint16> takingTurns;
         for (int i = 0; i < 9; ++i)
             takingTurns << ReadingWord::make(200 + i % 2);
-        QTest::newRow("more readings") << trip << tenthsFrom(200, 8) << 0 << false << false << 0;
-        QTest::newRow("the same readings, begun later") << trip << tenthsFrom(200, 8) << 600 << false << false << -1;
+        QTest::newRow("more readings") << trip << tenthsFrom(200, 8) << 0 << false << NoSet << 0;
+        QTest::newRow("the same readings, begun later") << trip << tenthsFrom(200, 8) << 600 << false << NoSet << -1;
         QTest::newRow("begun on the last reading") << tenthsFrom(200, 3) << onTheLastReading << 11 * 24 * 3600
-                                                   << false << false << -1;
-        QTest::newRow("gone round") << trip << tenthsFrom(202, 8) << 120 << true << false << 2;
-        QTest::newRow("gone round, not by the start") << trip << tenthsFrom(202, 8) << 180 << true << false << -1;
-        QTest::newRow("gone round, off the interval") << trip << tenthsFrom(202, 8) << 150 << true << false << -1;
-        QTest::newRow("not gone round") << trip << tenthsFrom(202, 6) << 120 << false << false << -1;
+                                                   << false << NoSet << -1;
+        QTest::newRow("gone round") << trip << tenthsFrom(202, 8) << 120 << true << NoSet << 2;
+        QTest::newRow("gone round, not by the start") << trip << tenthsFrom(202, 8) << 180 << true << NoSet << -1;
+        QTest::newRow("gone round, off the interval") << trip << tenthsFrom(202, 8) << 150 << true << NoSet << -1;
+        QTest::newRow("not gone round") << trip << tenthsFrom(202, 6) << 120 << false << NoSet << -1;
         QTest::newRow("round to the first place") << tenthsFrom(200, 10) << tenthsFrom(208, 8) << 480 << false
-                                                  << false << 8;
+                                                  << NoSet << 8;
         const int set = kClockSetBy;
-        QTest::newRow("clock set") << trip << tenthsFrom(202, 8) << 2 * 60 + set << true << true << 2;
-        QTest::newRow("clock set, begun afresh") << trip << tenthsFrom(100, 8) << set << false << true << -1;
+        QTest::newRow("clock set") << trip << tenthsFrom(202, 8) << 2 * 60 + set << true << Measured << 2;
+        QTest::newRow("clock set, begun afresh") << trip << tenthsFrom(100, 8) << set << false << Measured << -1;
         QTest::newRow("clock set, the same readings begun later") << trip << tenthsFrom(200, 8) << 600 + set << false
-                                                                  << true << -1;
-        QTest::newRow("clock set, a steady value gone round") << steady << steady << 3 * 60 + set << true << true << -1;
+                                                                  << Measured << -1;
+        QTest::newRow("clock set, a steady value gone round") << steady << steady << 3 * 60 + set << true << Measured
+                                                              << -1;
         // the start agrees with the first place they would go on at
         QTest::newRow("clock set, values taking turns gone round") << takingTurns.mid(0, 8) << takingTurns.mid(1)
-                                                                   << 60 + set << true << true << -1;
+                                                                   << 60 + set << true << Measured << -1;
+        // a trip that ended (its stop button, the one it held before) keeps its start
+        QTest::newRow("clock set, an ended trip's start stayed") << trip << tenthsFrom(200, 6) << 0 << false
+                                                                 << MeasuredTenMinutes << 0;
+        QTest::newRow("clock set, an ended trip gone round") << trip << tenthsFrom(202, 8) << 120 << true
+                                                             << MeasuredTenMinutes << 2;
+        QTest::newRow("clock set, a recording trip's start moved") << trip << tenthsFrom(200, 8) << 600 << false
+                                                                   << MeasuredTenMinutes << 0;
+        QTest::newRow("clock set, begun afresh half-way") << trip << tenthsFrom(200, 8) << 300 << false
+                                                          << MeasuredTenMinutes << -1;
+        QTest::newRow("clock set by a move not known") << trip << tenthsFrom(200, 8) << 20 << false << NotMeasured
+                                                       << -1;
     }
     void theDownloadTellsTheTrip()
     {
@@ -744,16 +806,17 @@ private slots:
         QFETCH(QVector<quint16>, later);
         QFETCH(int, startMoved);
         QFETCH(bool, wentRound);
-        QFETCH(bool, clockSet);
+        QFETCH(int, clockSet);
         QFETCH(int, ahead);
         WindowTest::Harness h;
         h.addAndSelect(continuousLogger(8));
         downloadArrives(h, 0, earlier, kTripStart, false);
-        if (clockSet) {
+        if (clockSet != NoSet) {
             LinkResult set;
             set.kind = LinkResult::Clock;
             set.clockSet = true;
-            set.clockMoved = kClockSetBy;
+            if (clockSet != NotMeasured)
+                set.clockMoved = clockSet == Measured ? kClockSetBy : 600;
             CGestionSerie::applyResult(set, 0, *h.window.app);
         }
         const quint32 laterStart = kTripStart + quint32(startMoved);
