@@ -86,6 +86,15 @@ void ClockSets::cameBack(std::optional<qint64> move)
     moved += *move;
 }
 
+ClockSets ClockSets::operator+(const ClockSets &later) const
+{
+    ClockSets both;
+    both.any = any || later.any;
+    both.unmeasured = unmeasured + later.unmeasured;
+    both.moved = moved + later.moved;
+    return both;
+}
+
 bool sameProgram(const LoggerRecord &a, const LoggerRecord &b)
 {
     return a.versionWord == b.versionWord && a.serialNumber == b.serialNumber

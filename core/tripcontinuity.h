@@ -27,6 +27,8 @@ struct ClockSets
     // The reply of a set came, with what it moved the clock by when known.
     void cameBack(std::optional<qint64> move);
     bool known() const { return unmeasured == 0; }
+    // These sets, then those of later.
+    ClockSets operator+(const ClockSets &later) const;
 };
 
 // What a download says of the trip its logger holds.
