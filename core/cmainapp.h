@@ -166,12 +166,12 @@ private:
     void endTransferOf(int index);
     void takeBackTripHeldAtLogout(LoggerRecord &record, TripContinuity::Download &download);
     void removeRowsTakenBack();
+    void failDownload(int index);
+    void expireSilentDownloads();
     QList<LoggerRecord> tripsHeldAtLogout;
     // rows whose trip went back to its logger's record, removed once the
     // link's results are applied
     QList<quint64> rowsTakenBack;
-    void failDownload(int index);
-    void expireSilentDownloads();
     // ---- end of logger link ----------------------------------------------
 
 private:
