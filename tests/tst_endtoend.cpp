@@ -269,11 +269,9 @@ private slots:
         };
         // its download in, and the automatic steps, if any, past their turn
         const auto downloaded = [&h, &loggerRow] {
-            const int row = loggerRow();
-            if (row < 0 || h.records.at(row).downloadRunning || !h.records.at(row).dataLoaded)
-                return false;
-            return !h.records.at(row).autoDownloaded
-                   || (h.records.at(row).autoDownloadArrived && !h.window.viewsDirty && h.records.at(row).autoDelay == 0);
+            const LoggerRecord *r = loggerRow() < 0 ? nullptr : &h.records.at(loggerRow());
+            return r && r->dataLoaded && !r->downloadRunning
+                   && (!r->autoDownloaded || (r->autoDownloadArrived && r->autoDelay == 0 && !h.window.viewsDirty));
         };
         const auto download = [&h, &loggerRow, automatic] {
             QTRY_COMPARE_WITH_TIMEOUT(h.ui->m_tableWidgetLogger->rowCount(), h.records.size(), kLinkMs);
