@@ -308,6 +308,7 @@ void CGestionSerie::finishDownload(const QByteArray &tail)
     LinkResult r;
     // the alarms of the trip are the logger's word, which it did not give
     if (alarmStatusDue) {
+        qWarning("The logger gave no alarm status for its download");
         r.kind = LinkResult::DownloadFailed;
         r.value = quint32(received);
         r.address = n;

@@ -182,6 +182,8 @@ private slots:
         decoder.expectAlarmStatus();
         decoder.dispatchReply(statusReply);
         decoder.expectDownload();
+        if (statusReply.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, "The logger gave no alarm status for its download");
         decoder.dispatchReply(rawBlock(10, 2) + ".0F0000\r\n" + lastReply(false, 2, 0, 60, 0));
         const LinkResult last = decoder.takeResults().last();
         QCOMPARE(last.kind, statusReply.isEmpty() ? LinkResult::DownloadFailed : LinkResult::DownloadDone);
