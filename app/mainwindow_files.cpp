@@ -413,10 +413,7 @@ int MainWindow::rowOfRecord(const LoggerRecord &record) const
 
 int MainWindow::rowOfRecordId(quint64 recordId) const
 {
-    for (int row = 0; row < app->records.size(); ++row)
-        if (app->records.at(row).recordId == recordId)
-            return row;
-    return -1;
+    return app->indexOfRecord(recordId);
 }
 
 int MainWindow::rowOfTrip(const LoggerRecord &record) const

@@ -326,6 +326,7 @@ void MainWindow::closeFilesAtLogout()
 void MainWindow::releaseLoggersAtLogout()
 {
     const QSet<QString> heldByUser = app->disconnectedPorts;
+    app->holdTripsAtLogout();
     for (LoggerRecord &record : app->records)
         if (!record.portName.isEmpty())
             record.disconnectRequested = true;

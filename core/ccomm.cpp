@@ -37,8 +37,9 @@ constexpr int kLongestWriteWaitMs = 30000;
 constexpr int kProbeWaitMs = 100;
 // A clock reply comes at once, or behind a reply the logger is still
 // sending (a whole image takes some 150 ms). A silent logger holds each
-// clock set up this long.
+// clock set up this long, for each read it misses.
 constexpr int kClockReadWaitMs = 500;
+constexpr int kClockReadAttempts = 2;
 
 void configure(QSerialPort &port)
 {
@@ -287,6 +288,8 @@ void CComm::announceExpectedReply(const QString &frame)
             gestionSerie.expectMemory(address, length, false);
     } else if (frameBody(frame) == frameBody(commandFrame(Command::End))) {
         gestionSerie.expectMemory(0, ImageSize, true);
+    } else if (frameBody(frame) == frameBody(commandFrame(Command::AlarmStatus))) {
+        gestionSerie.expectAlarmStatus();
     } else if (frameBody(frame) == frameBody(commandFrame(Command::Download))) {
         gestionSerie.expectDownload();
     } else if (const std::optional<quint32> value = clockSetTo(frame)) {
@@ -295,16 +298,23 @@ void CComm::announceExpectedReply(const QString &frame)
 }
 
 // A recording logger moves its trip's start with its clock: the clock is
-// read just before it is set, so that what the set moves it by is known.
+// read just before it is set, so that what the set moves it by is known. A
+// read the logger missed is sent again; one never answered leaves the set
+// unmeasured, and its reply still answers the set.
 void CComm::readClockBeforeSet(QSerialPort &port)
 {
-    gestionSerie.expectClockRead();
-    sendFrame(port, commandFrame(Command::Clock));
-    QElapsedTimer waited;
-    waited.start();
-    while (!gestionSerie.clockReadArrived() && waited.elapsed() < kClockReadWaitMs && !isInterruptionRequested()
-           && !isPortFailure(port) && port.isOpen())
-        readReplies(port, kReadGapMs);
+    for (int attempt = 0; attempt < kClockReadAttempts && !isInterruptionRequested(); ++attempt) {
+        gestionSerie.expectClockRead();
+        sendFrame(port, commandFrame(Command::Clock));
+        QElapsedTimer waited;
+        waited.start();
+        while (gestionSerie.clockReadAwaited() && waited.elapsed() < kClockReadWaitMs
+               && !isInterruptionRequested() && !isPortFailure(port) && port.isOpen())
+            readReplies(port, kReadGapMs);
+        if (!gestionSerie.clockReadAwaited())
+            return;
+        gestionSerie.giveUpClockRead();
+    }
 }
 
 bool CComm::readReplies(QSerialPort &port, int firstByteWaitMs)

@@ -115,6 +115,8 @@ void CGestionSerie::dispatchFrame(const QByteArray &line)
         break;
     case Command::AlarmStatus:
         if (payload.size() == 8 && parseHex(payload, value)) {
+            if (std::exchange(alarmStatusDue, false))
+                downloadAlarmStatus = value;
             LinkResult r;
             r.kind = LinkResult::AlarmStatus;
             r.value = value;
@@ -146,36 +148,24 @@ void CGestionSerie::expectDownload()
     downloadReceived = 0;
 }
 
-void CGestionSerie::expectClockRead()
+void CGestionSerie::expectAlarmStatus()
 {
-    clockReadDue = true;
-    clockBeforeSet.reset();
-}
-
-// A read whose reply is late still has it come first, and swallowed: the
-// set's move is not known then.
-void CGestionSerie::expectClockSet(quint32 value)
-{
-    clockSetDue = true;
-    clockSetMove.reset();
-    if (clockBeforeSet)
-        clockSetMove = qint64(value) - qint64(*std::exchange(clockBeforeSet, std::nullopt));
+    alarmStatusDue = true;
+    downloadAlarmStatus.reset();
 }
 
 // The clock read before a set is the link's own: only the set's reply
 // says what the logger's clock is.
 void CGestionSerie::onClockFrame(quint32 value)
 {
-    if (std::exchange(clockReadDue, false)) {
-        clockBeforeSet = value;
+    const MeasuredClockSet::Answer answer = clockSet.take(value);
+    if (answer.kind == MeasuredClockSet::Answer::Read)
         return;
-    }
     LinkResult r;
     r.kind = LinkResult::Clock;
     r.value = value;
-    r.clockSet = std::exchange(clockSetDue, false);
-    if (r.clockSet)
-        r.clockMoved = clockSetMove;
+    r.clockSet = answer.kind == MeasuredClockSet::Answer::Set;
+    r.clockMoved = answer.moved;
     post(r);
 }
 
@@ -316,7 +306,13 @@ void CGestionSerie::finishDownload(const QByteArray &tail)
     const int n = int(qMin<quint32>(count, quint32(kMaxReadings)));
     const int received = int(std::count(arrived.constBegin(), arrived.constBegin() + n, '\1'));
     LinkResult r;
-    if (received < n) {
+    // the alarms of the trip are the logger's word, which it did not give
+    if (alarmStatusDue) {
+        qWarning("The logger gave no alarm status for its download");
+        r.kind = LinkResult::DownloadFailed;
+        r.value = quint32(received);
+        r.address = n;
+    } else if (received < n) {
         r.kind = LinkResult::DownloadFailed;
         r.value = quint32(received);
         r.address = n;
@@ -332,12 +328,14 @@ void CGestionSerie::finishDownload(const QByteArray &tail)
         r.readings = readings;
         r.start = start;
         r.end = end;
+        r.alarmStatus = std::exchange(downloadAlarmStatus, std::nullopt);
     }
     post(r);
     download.clear();
     arrived.clear();
     downloadReceived = 0;
     downloadExpected = false;
+    alarmStatusDue = false;
     rawBlockReady = false;
     rawBlock.clear();
 }
@@ -416,6 +414,8 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         // a saved trip brought again without a reading more is in its file
         const bool nothingNew = kept >= 0 && !downloaded.unsavedReadings
                                 && downloaded.trip().readings.mid(kept) == result.readings;
+        if (result.alarmStatus)
+            downloaded.alarmStatus = *result.alarmStatus;
         if (app.userAdmin->enabled)
             downloaded.downloadedBy = app.userAdmin->currentUserShortName();
         downloaded.keepDownloadAsTrip(result.readings, LoggerTime::toDateTime(result.start),
@@ -423,8 +423,10 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         // a trip that has not begun holds nothing to lose
         downloaded.unsavedReadings = !result.readings.isEmpty() && !nothingNew;
         downloaded.downloadRunning = false;
-        if (window)
+        if (window) {
             window->viewsDirty = true;
+            window->loggerTableDirty = true;   // the row's alarm lights are the trip's
+        }
         break;
     }
     case LinkResult::DownloadFailed:

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include "core/measuredclockset.h"
 #include "core/steadyclock.h"
 
 class CMainApp;
@@ -37,6 +38,9 @@ struct LinkResult
     quint32 end = 0;
     // The logger's memory went round: its oldest readings were written over.
     bool wentRound = false;
+    // DownloadDone: the alarm status the logger gave for the trip just
+    // before it, when the download asked for it.
+    std::optional<quint32> alarmStatus;
     // Clock: the reply of a clock set, with what the set moved the clock
     // by when its link read the clock just before.
     bool clockSet = false;
@@ -66,11 +70,15 @@ public:
     // The link sent the download command: the readings blocks that follow
     // belong to a new download.
     void expectDownload();
+    // The link asked for the logger's alarm status ahead of a download: the
+    // download carries the reply, and without it the download is incomplete.
+    void expectAlarmStatus();
     // The link reads the logger's clock just before it sets it: that reply
     // is the clock the set moves, and the set's reply says by how much.
-    void expectClockRead();
-    bool clockReadArrived() const { return clockBeforeSet.has_value(); }
-    void expectClockSet(quint32 value);
+    void expectClockRead() { clockSet.readSent(); }
+    bool clockReadAwaited() const { return clockSet.readAwaited(); }
+    void giveUpClockRead() { clockSet.readGivenUp(); }
+    void expectClockSet(quint32 value) { clockSet.setSent(value); }
 
     // True while the bytes fed so far end inside a frame or a raw block:
     // more of the same reply is on its way.
@@ -115,11 +123,10 @@ private:
     QByteArray arrived;        // one byte per index, 1 once received
     int downloadReceived = 0;  // distinct readings received
     bool downloadExpected = false; // from the download command to its last reply
+    bool alarmStatusDue = false;   // asked for a download, not answered yet
+    std::optional<quint32> downloadAlarmStatus;
     QList<Expectation> expectations;
-    bool clockReadDue = false;
-    std::optional<quint32> clockBeforeSet;
-    bool clockSetDue = false;
-    std::optional<qint64> clockSetMove;
+    MeasuredClockSet clockSet;
     QList<LinkResult> results;
     QStringList echoes;
 };

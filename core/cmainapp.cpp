@@ -323,6 +323,7 @@ void CMainApp::startEmail(int row)
 void CMainApp::Timer()
 {
     bool changed = applyLinkResults();
+    removeRowsTakenBack();
     changed = settleEnteredPasswords() || changed;
     if (!mainWindow)
         return;
@@ -573,6 +574,8 @@ int CMainApp::makeRoomForDownloadedTrip(int index, TripContinuity::Download down
     LoggerRecord &record = records[index];
     const bool programSent = std::exchange(record.programSentSinceDownload, false);
     download.clock = std::exchange(record.clockSetsSinceDownload, {});
+    if (!record.recordedTrip && !programSent)
+        takeBackTripHeldAtLogout(record, download);
     if (!record.recordedTrip)
         return -1;
     const int kept = programSent ? -1 : TripContinuity::readingsBefore(record.trip(), record.asLastRead(), download);
@@ -587,6 +590,75 @@ int CMainApp::makeRoomForDownloadedTrip(int index, TripContinuity::Download down
         records.append(record.tripApart());
     if (mainWindow)
         mainWindow->loggerTableDirty = true;
+    return -1;
+}
+
+void CMainApp::holdTripsAtLogout()
+{
+    tripsHeldAtLogout.clear();
+    for (LoggerRecord held : qAsConst(records)) {
+        if (held.portName.isEmpty() || !held.recordedTrip || held.programSentSinceDownload)
+            continue;
+        held.commandLink = nullptr;
+        tripsHeldAtLogout << held;
+    }
+}
+
+// A trip never saved stands in a row of its own once its logger is let go,
+// and is taken back from there while the row stays; a saved one is taken
+// back as the logout left it.
+void CMainApp::takeBackTripHeldAtLogout(LoggerRecord &record, TripContinuity::Download &download)
+{
+    for (int i = 0; i < tripsHeldAtLogout.size(); ++i) {
+        if (tripsHeldAtLogout.at(i).serialNumber != record.serialNumber)
+            continue;
+        LoggerRecord held = tripsHeldAtLogout.takeAt(i);
+        const int row = indexOfRecord(held.recordId);
+        if (held.unsavedReadings && row < 0)
+            return;   // its row was saved or closed since, as its user chose
+        if (row >= 0)
+            held = records.at(row);
+        TripContinuity::Download since = download;
+        since.clock = held.clockSetsSinceDownload + download.clock;
+        if (TripContinuity::readingsBefore(held.trip(), record.asLastRead(), since) < 0)
+            return;
+        download.clock = since.clock;
+        record.recordedTrip = held.recordedTrip;
+        record.tripId = held.tripId;
+        record.comment = held.comment;
+        record.fileName = held.fileName;
+        record.exportFileName = held.exportFileName;
+        record.unsavedReadings = held.unsavedReadings;
+        record.autoSaved = held.autoSaved;
+        record.autoPdfDone = held.autoPdfDone;
+        record.autoTxtDone = held.autoTxtDone;
+        record.autoCsvDone = held.autoCsvDone;
+        record.autoMailStarted = held.autoMailStarted;
+        if (row >= 0)
+            rowsTakenBack << held.recordId;
+        return;
+    }
+}
+
+void CMainApp::removeRowsTakenBack()
+{
+    for (quint64 id : std::exchange(rowsTakenBack, {})) {
+        const int row = indexOfRecord(id);
+        if (row < 0)
+            continue;
+        removeRecord(row);
+        if (mainWindow) {
+            mainWindow->loggerTableDirty = true;
+            mainWindow->viewsDirty = true;
+        }
+    }
+}
+
+int CMainApp::indexOfRecord(quint64 recordId) const
+{
+    for (int i = 0; i < records.size(); ++i)
+        if (records.at(i).recordId == recordId)
+            return i;
     return -1;
 }
 
@@ -628,6 +700,8 @@ void CMainApp::startDownload(int index)
         return;
     LoggerRecord &record = records[index];
     record.commandLink->sendCommand(MemoryMap::Command::Wake);
+    // the alarms the logger latched for the trip, as it holds them now
+    record.commandLink->sendCommand(MemoryMap::Command::AlarmStatus);
     record.commandLink->sendCommand(MemoryMap::Command::Download);
     record.downloadRunning = true;
     record.downloadSilentSeconds = 0;

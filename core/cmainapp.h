@@ -79,6 +79,16 @@ public:
     // ahead of them.
     int makeRoomForDownloadedTrip(int index, TripContinuity::Download download);
 
+    // A logout lets every logger go, and the scanner finds one still
+    // plugged in again as a new record: the trip each had downloaded is
+    // held, and the first download of its new record that brings that trip
+    // again takes it back, with its file, its automatic steps done, and
+    // the row it stood in while never saved.
+    void holdTripsAtLogout();
+
+    // The index of the record of that identity, -1 when it is gone.
+    int indexOfRecord(quint64 recordId) const;
+
     quint32 currentLoggerTime() const;
     static bool checkLoggerPassword(quint32 word, quint16 entered);
     // The password typed for the record, or, while none was, the one typed last.
@@ -155,8 +165,14 @@ private:
     QStringList busyPorts() const;
     void forgetVanishedPorts();
     void endTransferOf(int index);
+    void takeBackTripHeldAtLogout(LoggerRecord &record, TripContinuity::Download &download);
+    void removeRowsTakenBack();
     void failDownload(int index);
     void expireSilentDownloads();
+    QList<LoggerRecord> tripsHeldAtLogout;
+    // rows whose trip went back to its logger's record, removed once the
+    // link's results are applied
+    QList<quint64> rowsTakenBack;
     // ---- end of logger link ----------------------------------------------
 
 private:

@@ -86,6 +86,15 @@ void ClockSets::cameBack(std::optional<qint64> move)
     moved += *move;
 }
 
+ClockSets ClockSets::operator+(const ClockSets &later) const
+{
+    ClockSets both;
+    both.any = any || later.any;
+    both.unmeasured = unmeasured + later.unmeasured;
+    both.moved = moved + later.moved;
+    return both;
+}
+
 bool sameProgram(const LoggerRecord &a, const LoggerRecord &b)
 {
     return a.versionWord == b.versionWord && a.serialNumber == b.serialNumber
@@ -135,12 +144,17 @@ int readingsBefore(const LoggerRecord &earlier, const LoggerRecord &laterProgram
     const int channels = qMax(1, earlier.channelCount);
     const bool round = later.wentRound || mayHaveGoneRound(laterProgram, later.readings.size());
     const qint64 interval = qMax<quint32>(1, earlier.interval);
-    // how far the download's start lies from the trip's, on one clock
-    const qint64 moved =
-        qint64(later.start) - qint64(LoggerTime::fromDateTime(earlier.startTime)) - later.clock.moved;
+    // how far the download's start lies from the trip's
+    const qint64 moved = qint64(later.start) - qint64(LoggerTime::fromDateTime(earlier.startTime));
     if (later.clock.any) {
         const int ahead = readingsBefore(before, later.readings, channels, round);
-        return ahead >= 0 && qAbs(moved - ahead / channels * interval) <= clockSetSlack(interval) ? ahead : -1;
+        if (ahead < 0)
+            return -1;
+        const qint64 dropped = ahead / channels * interval;
+        // a trip that ended keeps its start; one that records moves it with the clock
+        const bool stayed = moved == dropped;
+        const bool movedWithTheClock = qAbs(moved - later.clock.moved - dropped) <= clockSetSlack(interval);
+        return stayed || movedWithTheClock ? ahead : -1;
     }
     if (moved < 0 || moved % interval != 0)
         return -1;

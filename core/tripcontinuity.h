@@ -12,8 +12,9 @@ struct LoggerRecord;
 // whose stop button resets it begins its next trip under the same one.
 namespace TripContinuity {
 
-// The clock sets a logger took since its trip was downloaded: a recording
-// logger moves the start it reports for the trip with its clock.
+// The clock sets a logger took since its trip was downloaded: a logger that
+// records moves the start it reports for the trip with its clock; one whose
+// trip ended (its stop button, a trip recorded before) keeps it.
 struct ClockSets
 {
     bool any = false;
@@ -26,6 +27,8 @@ struct ClockSets
     // The reply of a set came, with what it moved the clock by when known.
     void cameBack(std::optional<qint64> move);
     bool known() const { return unmeasured == 0; }
+    // These sets, then those of later.
+    ClockSets operator+(const ClockSets &later) const;
 };
 
 // What a download says of the trip its logger holds.
@@ -57,10 +60,11 @@ int readingsBefore(const QVector<quint16> &earlier, const QVector<quint16> &late
 // goes on with the trip; -1 when it is another trip, or when nothing tells
 // that it is not. The same trip has the same program, readings that go
 // on, and a start that stays, or moves by exactly the samples the memory
-// dropped going round, and by what clock sets since moved the clock. The
-// move of a clock set is read to the second while the logger's clock runs
-// on: after one, the readings alone say how many the memory dropped, and
-// the start must agree with them to within what that reading may miss.
+// dropped going round, and by what clock sets since moved the clock when
+// it still recorded. The move of a clock set is read to the second while
+// the logger's clock runs on: after one, the readings alone say how many
+// the memory dropped, and the start must agree with them, exactly when it
+// stayed, or to within what that reading may miss when it moved.
 int readingsBefore(const LoggerRecord &earlier, const LoggerRecord &laterProgram, const Download &later);
 
 }

@@ -7,9 +7,11 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include "core/byteorder.h"
 #include "core/cgestionserie.h"
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
+#include "core/memorymap.h"
 #include "core/tripcontinuity.h"
 #include "files/cfilemanager.h"
 #include "support/windowtest.h"
@@ -122,6 +124,14 @@ struct Station : WindowTest::SimulatedStation
         QCOMPARE(trip.alarmStatus & kRecordedAlarms, kRecordedAlarms);
         QVERIFY(!(trip.configWord & ConfigBits::StartDelay));
         QCOMPARE(lights(row), (QStringList{ "H", "HH" }));
+    }
+
+    // The logger found, selected, and its Program page open.
+    void plugInReadyToProgram()
+    {
+        QVERIFY(plugInAndSelect(kFoundMs));
+        QTRY_VERIFY_WITH_TIMEOUT(record().ready, kReplyMs);
+        QTRY_VERIFY_WITH_TIMEOUT(ui->m_groupBoxProgram->isEnabled(), kReplyMs);
     }
 
     // The next trip set up on the page of the current row: nothing sent yet.
@@ -295,6 +305,9 @@ LoggerRecord readBack(const QString &path)
 
 constexpr quint32 kTripStart = 820497600;   // 31/12/2025 12:00 on the logger's clock
 constexpr int kClockSetBy = 7;   // seconds a Sync moves the logger's clock by
+// the clock sets since the trip was downloaded: none, one of kClockSetBy or
+// of ten minutes, one whose move is not known
+constexpr int NoSet = 0, Measured = 1, MeasuredTenMinutes = 2, NotMeasured = 3;
 
 }
 
@@ -357,9 +370,7 @@ private slots:
     {
         Station s({ "--fast", "60" });
         QTemporaryDir folder;
-        QVERIFY(s.plugInAndSelect(kFoundMs));
-        QTRY_VERIFY_WITH_TIMEOUT(s.record().ready, kReplyMs);
-        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        CHECKED(s.plugInReadyToProgram());
         const QDateTime recordedStart = LoggerTime::toDateTime(LoggerSimPattern::startSeconds());
         CHECKED(s.download());
         QCOMPARE(s.record().trip().startTime, recordedStart);
@@ -446,6 +457,47 @@ private slots:
         QCOMPARE(s.tripsOfferedAtExit(folder), 2);
     }
 
+    // The alarms a trip raised are the logger's word at each download, not
+    // the image read when its program was sent, before the trip began: the
+    // list's lights, the trip and its file show all four the logger latched.
+    void theLoggersAlarmsComeWithEveryDownload_data()
+    {
+        QTest::addColumn<int>("downloads");
+        QTest::newRow("the first download") << 1;
+        QTest::newRow("downloaded again") << 2;
+    }
+    void theLoggersAlarmsComeWithEveryDownload()
+    {
+        QFETCH(int, downloads);
+        Station s({ "--fast", "60" });
+        QTemporaryDir folder;
+        CHECKED(s.plugInReadyToProgram());
+        // HH H L LL of the internal readings, which rise from 4.0 by 1.3 a sample
+        const QList<QLineEdit *> limits{ s.ui->m_lineEditLoggerHighHigh, s.ui->m_lineEditLoggerHigh,
+                                         s.ui->m_lineEditLoggerLow, s.ui->m_lineEditLoggerLowLow };
+        const QStringList values{ "20.0", "15.0", "8.0", "6.0" };
+        for (int level = 0; level < limits.size(); ++level)
+            limits.at(level)->setText(values.at(level));
+        for (QCheckBox *level : { s.ui->m_checkBoxLoggerAlarmHighHigh, s.ui->m_checkBoxLoggerAlarmHigh,
+                                  s.ui->m_checkBoxLoggerAlarmLow, s.ui->m_checkBoxLoggerAlarmLowLow })
+            if (!level->isChecked())
+                level->click();
+        s.window.readProgramForm();
+        CHECKED(s.program());
+        constexpr quint32 allFour = AlarmStatusBits::HH | AlarmStatusBits::H | AlarmStatusBits::L | AlarmStatusBits::LL;
+        QTRY_COMPARE_WITH_TIMEOUT(ByteOrder::getBE32(s.sim.memory(), MemoryMap::AlarmStatus) & allFour, allFour,
+                                  4 * kProgramMs);
+        for (int round = 0; round < downloads; ++round)
+            CHECKED(s.download());
+
+        QCOMPARE(s.record().trip().alarmStatus & allFour, allFour);
+        QTRY_COMPARE_WITH_TIMEOUT(s.lights(0), (QStringList{ "LL", "L", "H", "HH" }), kReplyMs);
+        const QString path = folder.filePath(QStringLiteral("alarms.qlf"));
+        s.prompts.filesToChoose = QStringList{ path };
+        s.ui->m_actionSaveAs->trigger();
+        QCOMPARE(readBack(path).alarmStatus & allFour, allFour);
+    }
+
     // A logger whose stop button resets it begins its next trip by itself,
     // with no program from here, and records the same readings again from
     // its first on: the download's start tells it from the trip saved, also
@@ -461,9 +513,7 @@ private slots:
         QFETCH(bool, synced);
         Station s({ "--fast", "60" });
         QTemporaryDir folder;
-        QVERIFY(s.plugInAndSelect(kFoundMs));
-        QTRY_VERIFY_WITH_TIMEOUT(s.record().ready, kReplyMs);
-        QTRY_VERIFY_WITH_TIMEOUT(s.ui->m_groupBoxProgram->isEnabled(), kReplyMs);
+        CHECKED(s.plugInReadyToProgram());
         for (QRadioButton *option : { s.ui->m_radioButtonPrgStopContinue, s.ui->m_radioButtonPrgStopButonEnable,
                                       s.ui->m_radioButtonPrgAutoRestartEnable })
             if (!option->isChecked())
@@ -498,6 +548,53 @@ private slots:
         s.ui->m_actionSave->trigger();
         QCOMPARE(s.prompts.fileCaptions.size(), 1);
         QCOMPARE(TestEnv::readFile(firstFile), firstTrip);
+    }
+
+    // A trip the logger no longer records keeps its start when its clock
+    // is set: the one it held from before, or one its stop button ended.
+    // Downloaded again after a Sync it is the same trip, in its row and file.
+    void aTripThatEndedStaysOneRowThroughASync_data()
+    {
+        QTest::addColumn<bool>("endedByTheButton");
+        QTest::newRow("the trip the logger held") << false;
+        QTest::newRow("a trip ended by the stop button") << true;
+    }
+    void aTripThatEndedStaysOneRowThroughASync()
+    {
+        QFETCH(bool, endedByTheButton);
+        Station s({ "--fast", "60" });
+        QTemporaryDir folder;
+        CHECKED(s.plugInReadyToProgram());
+        if (endedByTheButton) {
+            if (!s.ui->m_radioButtonPrgStopButonEnable->isChecked())
+                s.ui->m_radioButtonPrgStopButonEnable->click();
+            if (s.ui->m_radioButtonPrgAutoRestartEnable->isChecked())
+                s.ui->m_radioButtonPrgAutoRestartEnable->click();
+            CHECKED(s.program());
+            CHECKED(s.downloadOnceRecorded(2));
+            QVERIFY(s.sim.command(QStringLiteral("button")));
+        }
+        CHECKED(s.download());
+        const LoggerRecord trip = s.record().trip();
+        const QString path = folder.filePath(QStringLiteral("trip.qlf"));
+        QVERIFY(saveAskedForAName(s, path));
+
+        // the logger's clock ten minutes ahead (and more at its pace), set back by the Sync
+        QVERIFY(s.sim.command(QStringLiteral("skew 600")));
+        s.ui->m_pushButtonLoggerSyncTime->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending, kReplyMs);
+        QVERIFY(s.sim.command(QStringLiteral("skew 0")));
+        QVERIFY(s.record().clockSetsSinceDownload.known());
+        QVERIFY(s.record().clockSetsSinceDownload.moved <= -600);
+        CHECKED(s.download());
+
+        QCOMPARE(s.records.size(), 1);
+        QCOMPARE(s.record().trip().startTime, trip.startTime);
+        QCOMPARE(s.record().trip().readings, trip.readings);
+        QCOMPARE(s.record().fileName, path);
+        QVERIFY(!s.record().unsavedReadings);
+        QVERIFY(!saveAskedForAName(s, path));
+        QCOMPARE(s.tripsOfferedAtExit(folder), 0);
     }
 
     // A logger of the first firmware whose memory holds a reading more than
@@ -654,7 +751,7 @@ private slots:
         QTest::addColumn<QVector<quint16>>("later");
         QTest::addColumn<int>("startMoved");
         QTest::addColumn<bool>("wentRound");
-        QTest::addColumn<bool>("clockSet");
+        QTest::addColumn<int>("clockSet");
         QTest::addColumn<int>("ahead");   // -1: another trip
         const QVector<quint16> trip = tenthsFrom(200, 6);
         const QVector<quint16> onTheLastReading{ ReadingWord::make(202), ReadingWord::make(150),
@@ -663,25 +760,37 @@ private slots:
         QVector<quint16> takingTurns;
         for (int i = 0; i < 9; ++i)
             takingTurns << ReadingWord::make(200 + i % 2);
-        QTest::newRow("more readings") << trip << tenthsFrom(200, 8) << 0 << false << false << 0;
-        QTest::newRow("the same readings, begun later") << trip << tenthsFrom(200, 8) << 600 << false << false << -1;
+        QTest::newRow("more readings") << trip << tenthsFrom(200, 8) << 0 << false << NoSet << 0;
+        QTest::newRow("the same readings, begun later") << trip << tenthsFrom(200, 8) << 600 << false << NoSet << -1;
         QTest::newRow("begun on the last reading") << tenthsFrom(200, 3) << onTheLastReading << 11 * 24 * 3600
-                                                   << false << false << -1;
-        QTest::newRow("gone round") << trip << tenthsFrom(202, 8) << 120 << true << false << 2;
-        QTest::newRow("gone round, not by the start") << trip << tenthsFrom(202, 8) << 180 << true << false << -1;
-        QTest::newRow("gone round, off the interval") << trip << tenthsFrom(202, 8) << 150 << true << false << -1;
-        QTest::newRow("not gone round") << trip << tenthsFrom(202, 6) << 120 << false << false << -1;
+                                                   << false << NoSet << -1;
+        QTest::newRow("gone round") << trip << tenthsFrom(202, 8) << 120 << true << NoSet << 2;
+        QTest::newRow("gone round, not by the start") << trip << tenthsFrom(202, 8) << 180 << true << NoSet << -1;
+        QTest::newRow("gone round, off the interval") << trip << tenthsFrom(202, 8) << 150 << true << NoSet << -1;
+        QTest::newRow("not gone round") << trip << tenthsFrom(202, 6) << 120 << false << NoSet << -1;
         QTest::newRow("round to the first place") << tenthsFrom(200, 10) << tenthsFrom(208, 8) << 480 << false
-                                                  << false << 8;
+                                                  << NoSet << 8;
         const int set = kClockSetBy;
-        QTest::newRow("clock set") << trip << tenthsFrom(202, 8) << 2 * 60 + set << true << true << 2;
-        QTest::newRow("clock set, begun afresh") << trip << tenthsFrom(100, 8) << set << false << true << -1;
+        QTest::newRow("clock set") << trip << tenthsFrom(202, 8) << 2 * 60 + set << true << Measured << 2;
+        QTest::newRow("clock set, begun afresh") << trip << tenthsFrom(100, 8) << set << false << Measured << -1;
         QTest::newRow("clock set, the same readings begun later") << trip << tenthsFrom(200, 8) << 600 + set << false
-                                                                  << true << -1;
-        QTest::newRow("clock set, a steady value gone round") << steady << steady << 3 * 60 + set << true << true << -1;
+                                                                  << Measured << -1;
+        QTest::newRow("clock set, a steady value gone round") << steady << steady << 3 * 60 + set << true << Measured
+                                                              << -1;
         // the start agrees with the first place they would go on at
         QTest::newRow("clock set, values taking turns gone round") << takingTurns.mid(0, 8) << takingTurns.mid(1)
-                                                                   << 60 + set << true << true << -1;
+                                                                   << 60 + set << true << Measured << -1;
+        // a trip that ended (its stop button, the one it held before) keeps its start
+        QTest::newRow("clock set, an ended trip's start stayed") << trip << tenthsFrom(200, 6) << 0 << false
+                                                                 << MeasuredTenMinutes << 0;
+        QTest::newRow("clock set, an ended trip gone round") << trip << tenthsFrom(202, 8) << 120 << true
+                                                             << MeasuredTenMinutes << 2;
+        QTest::newRow("clock set, a recording trip's start moved") << trip << tenthsFrom(200, 8) << 600 << false
+                                                                   << MeasuredTenMinutes << 0;
+        QTest::newRow("clock set, begun afresh half-way") << trip << tenthsFrom(200, 8) << 300 << false
+                                                          << MeasuredTenMinutes << -1;
+        QTest::newRow("clock set by a move not known") << trip << tenthsFrom(200, 8) << 20 << false << NotMeasured
+                                                       << -1;
     }
     void theDownloadTellsTheTrip()
     {
@@ -689,16 +798,17 @@ private slots:
         QFETCH(QVector<quint16>, later);
         QFETCH(int, startMoved);
         QFETCH(bool, wentRound);
-        QFETCH(bool, clockSet);
+        QFETCH(int, clockSet);
         QFETCH(int, ahead);
         WindowTest::Harness h;
         h.addAndSelect(continuousLogger(8));
         downloadArrives(h, 0, earlier, kTripStart, false);
-        if (clockSet) {
+        if (clockSet != NoSet) {
             LinkResult set;
             set.kind = LinkResult::Clock;
             set.clockSet = true;
-            set.clockMoved = kClockSetBy;
+            if (clockSet != NotMeasured)
+                set.clockMoved = clockSet == Measured ? kClockSetBy : 600;
             CGestionSerie::applyResult(set, 0, *h.window.app);
         }
         const quint32 laterStart = kTripStart + quint32(startMoved);

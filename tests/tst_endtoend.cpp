@@ -238,6 +238,77 @@ private slots:
         QVERIFY(audit.lastIndexOf("Auto Logout") > audit.lastIndexOf("Login"));
     }
 
+    // A logout lets the logger go and it comes back as a new record: its
+    // download of the same trip is that trip again, in one row, with the
+    // file its automatic steps wrote, which they do not write again.
+    void aLoggerThatNeverLeftKeepsItsTripThroughALogout_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::newRow("downloaded, never saved") << false;
+        QTest::newRow("saved and exported by the automatic steps") << true;
+    }
+    void aLoggerThatNeverLeftKeepsItsTripThroughALogout()
+    {
+        QFETCH(bool, automatic);
+        QTemporaryDir dataDir;
+        QDir(UserStoreFile::userDir()).removeRecursively();
+        const auto restore = qScopeGuard([] { WindowTest::setUserAdministration(false); });
+        WindowTest::setUserAdministration(true);
+        WindowTest::SimulatedStation h({ "--serial", "UA-0002", "--readings", "300" });
+        AppSettings &settings = h.window.app->settings;
+        settings.defaultPath = dataDir.path();
+        settings.autoDownloadLogger = settings.autoSaveLogger = automatic;
+        settings.autoGenerateTxt = settings.autoGenerateCsv = automatic;
+        h.prompts.logins = { { "admin", "" }, { "admin", "" } };
+        h.window.login();
+        const auto loggerRow = [&h] {
+            for (int row = 0; row < h.records.size(); ++row)
+                if (!h.records.at(row).portName.isEmpty())
+                    return row;
+            return -1;
+        };
+        // its download in, and the automatic steps, if any, past their turn
+        const auto downloaded = [&h, &loggerRow] {
+            const LoggerRecord *r = loggerRow() < 0 ? nullptr : &h.records.at(loggerRow());
+            return r && r->dataLoaded && !r->downloadRunning
+                   && (!r->autoDownloaded || (r->autoDownloadArrived && r->autoDelay == 0 && !h.window.viewsDirty));
+        };
+        const auto download = [&h, &loggerRow, automatic] {
+            QTRY_COMPARE_WITH_TIMEOUT(h.ui->m_tableWidgetLogger->rowCount(), h.records.size(), kLinkMs);
+            h.window.selectTableRow(loggerRow());
+            QTRY_VERIFY_WITH_TIMEOUT(h.records.at(loggerRow()).ready, kLinkMs);
+            if (!automatic)
+                h.ui->m_actionDownload->trigger();
+        };
+
+        QVERIFY(h.plugInAndSelect(kLinkMs));
+        download();
+        QTRY_VERIFY_WITH_TIMEOUT(downloaded(), kTransferMs);
+        const QStringList files = QDir(dataDir.path()).entryList(QDir::Files);
+        QCOMPARE(files.size(), automatic ? 3 : 0);
+        const quint64 tripId = h.records.at(loggerRow()).trip().tripId;
+
+        h.ui->m_actionLogout->trigger();
+        // logged in again, the logger found again
+        QTRY_VERIFY_WITH_TIMEOUT(h.prompts.logins.isEmpty() && h.window.app->userAdmin->currentUser != -1, kLinkMs);
+        QCOMPARE(h.records.size(), automatic ? 0 : 1);
+        QTRY_VERIFY_WITH_TIMEOUT(loggerRow() >= 0, kLinkMs);
+        download();
+        QTRY_VERIFY_WITH_TIMEOUT(downloaded(), kTransferMs);
+        QCOMPARE(h.records.size(), 1);
+        const LoggerRecord &logger = h.records.at(loggerRow());
+        QCOMPARE(logger.trip().tripId, tripId);
+        QCOMPARE(logger.unsavedReadings, !automatic);
+        QCOMPARE(files.contains(QFileInfo(logger.fileName).fileName()), automatic);
+        QCOMPARE(QDir(dataDir.path()).entryList(QDir::Files), files);
+
+        h.prompts.boxes.clear();
+        h.prompts.answer = QMessageBox::No;
+        h.window.show();
+        QVERIFY(h.window.close());
+        QCOMPARE(h.prompts.boxes.size(), automatic ? 0 : 1);
+    }
+
 private:
     QTemporaryDir certDir;
     QTemporaryDir tempRoot;

@@ -166,6 +166,70 @@ private slots:
         QVERIFY(core.window.downloadFailed);   // the user is told
     }
 
+    // The alarm status asked for ahead of a download is the trip's: the
+    // download carries it, and one the logger did not give leaves the
+    // download incomplete rather than with the alarms of an older image.
+    void aDownloadCarriesTheAlarmStatusAskedForIt_data()
+    {
+        QTest::addColumn<QByteArray>("statusReply");
+        QTest::newRow("answered") << QByteArray(".0B0000001E\r\n");
+        QTest::newRow("not answered") << QByteArray();
+    }
+    void aDownloadCarriesTheAlarmStatusAskedForIt()
+    {
+        QFETCH(QByteArray, statusReply);
+        CGestionSerie decoder;
+        decoder.expectAlarmStatus();
+        decoder.dispatchReply(statusReply);
+        decoder.expectDownload();
+        if (statusReply.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, "The logger gave no alarm status for its download");
+        decoder.dispatchReply(rawBlock(10, 2) + ".0F0000\r\n" + lastReply(false, 2, 0, 60, 0));
+        const LinkResult last = decoder.takeResults().last();
+        QCOMPARE(last.kind, statusReply.isEmpty() ? LinkResult::DownloadFailed : LinkResult::DownloadDone);
+        QCOMPARE(last.alarmStatus.value_or(0), statusReply.isEmpty() ? 0u : 0x1Eu);
+    }
+
+    // A clock set and the reads ahead of it, step by step: "r" a read sent,
+    // "g" given up, "s" the set to 1600 sent, a number a clock reply. Each
+    // reply answers what the logger answered: a missed read nothing, a late
+    // one before the set, the set with the clock it set.
+    void aClockSetsReplyAnswersTheSet_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<quint32>("value");   // of the one reply the window gets
+        QTest::addColumn<bool>("isSet");
+        QTest::addColumn<int>("moved");   // -1: not known
+        QTest::newRow("read answered") << "r 1000 s 1600" << 1600u << true << 600;
+        QTest::newRow("read missed") << "r g s 1600" << 1600u << true << -1;
+        QTest::newRow("read missed, then answered") << "r g r 1000 s 1600" << 1600u << true << 600;
+        QTest::newRow("read answered late") << "r g s 1000 1601" << 1601u << true << 600;
+        QTest::newRow("no set: a read of its own") << "1234" << 1234u << false << -1;
+    }
+    void aClockSetsReplyAnswersTheSet()
+    {
+        QFETCH(QString, steps);
+        QFETCH(quint32, value);
+        QFETCH(bool, isSet);
+        QFETCH(int, moved);
+        CGestionSerie decoder;
+        for (const QString &step : steps.split(QLatin1Char(' '))) {
+            if (step == QLatin1String("r"))
+                decoder.expectClockRead();
+            else if (step == QLatin1String("g"))
+                decoder.giveUpClockRead();
+            else if (step == QLatin1String("s"))
+                decoder.expectClockSet(1600);
+            else
+                decoder.dispatchReply(".06" + hex8(step.toUInt()) + "\r\n");
+        }
+        const auto results = decoder.takeResults();
+        QCOMPARE(results.size(), 1);
+        QCOMPARE(results.first().value, value);
+        QCOMPARE(results.first().clockSet, isSet);
+        QCOMPARE(results.first().clockMoved.value_or(-1), qint64(moved));
+    }
+
     // Noise, unknown frames and stray block announcements outside a
     // download are passed over.
     void blockAnnouncementsCountOnlyDuringADownload()

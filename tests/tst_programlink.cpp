@@ -614,6 +614,25 @@ private slots:
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("No logger is connected")), 0);
     }
 
+    // The read just before a Sync's set, missed by a logger silent at that
+    // moment: the set's reply is still the set's, so the window shows the
+    // clock set and its check settles, and the move is measured all the same.
+    void aSyncWhoseReadTheLoggerMissedIsAnswered()
+    {
+        Station s({ "--clock-offset", "-600" });
+        START_SELECTED(s);
+        QVERIFY(s.sim.command(QStringLiteral("silent on")));
+        s.ui->m_pushButtonLoggerSyncTime->click();
+        // the link took the set: its read is on the line, unanswered
+        QTRY_COMPARE_WITH_TIMEOUT(s.link()->queueLength(), 0, kReplyMs);
+        QVERIFY(s.sim.command(QStringLiteral("silent off")));
+        QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending, kReplyMs);
+        QVERIFY(s.window.clockConfirmed);
+        QVERIFY(qAbs(qint64(s.record().loggerClockSeconds) - qint64(s.window.app->currentLoggerTime())) < 10);
+        QVERIFY(s.record().clockSetsSinceDownload.known());
+        QVERIFY(qAbs(s.record().clockSetsSinceDownload.moved - 600) < 10);
+    }
+
     // The drive logger takes no write: each names what was asked and says
     // that the drive cannot take it, and nothing is marked as sent.
     void theDriveLoggerSaysWhichWriteItCannotTake_data()
