@@ -425,6 +425,8 @@ private:
     void restartInactivityCountdown() override;
     // audit line of a user action, written while somebody is logged in
     void auditUserAction(const QString &text) override;
+    // every file written, by hand or by the steps after a download
+    void auditSavedFile(const QString &path);
     // what the programming classes reach of the window
     WindowState &state() override { return *this; }
     CMainApp *core() const override { return app; }

@@ -83,7 +83,7 @@ bool MainWindow::writeDataFileFor(int row, const QString &path)
     }
     app->records[row].fileName = path;
     loggerTableDirty = true;
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(path);
     return true;
 }
 
@@ -150,7 +150,7 @@ bool MainWindow::saveReportAs(int row, const QString &path)
         CPrompt::warning(this, tr("Warning!\n\n") + error);
         return false;
     }
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(path);
     return true;
 }
 
@@ -167,7 +167,7 @@ bool MainWindow::exportReadings(int row, const QString &path)
         warnNotWritten(path, reason);
         return false;
     }
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(path);
     return true;
 }
 
@@ -403,6 +403,7 @@ int MainWindow::exportAutomatically(int row, const QString &extension, QStringLi
     QString reason;
     if (!writeReadingsExport(row, path, &reason))
         return warnKeepingRow(row, notWrittenText(path, reason));
+    auditSavedFile(path);
     return row;
 }
 

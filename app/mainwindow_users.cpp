@@ -92,6 +92,11 @@ void MainWindow::auditUserAction(const QString &text)
         addAudit(text);
 }
 
+void MainWindow::auditSavedFile(const QString &path)
+{
+    auditUserAction(QStringLiteral("Save File: ") + path);
+}
+
 void MainWindow::showAuditTrail(const QDate &date)
 {
     QPlainTextEdit *view = ui->m_plainTextEditUserAdminAudit;

@@ -260,7 +260,7 @@ void MainWindow::on_m_actionGeneratPdf_triggered()
     app->records[row].exportFileName = path;
     if (!writePdfReport(record, path))
         return;
-    auditUserAction(QStringLiteral("Save File: ") + path);
+    auditSavedFile(path);
     createPdf(path);
 }
 
@@ -344,6 +344,7 @@ int MainWindow::generatePdfAutomatically(int row, QStringList &unnamed)
     QString error;
     if (!withViewsOf(row, [&] { return writeReportPdf(record, path, &error); }))
         return warnKeepingRow(row, tr("Warning!\n\n") + error);
+    auditSavedFile(path);
     if (app->settings.autoOpenPdf)
         app->openFileUrl(path);
     return row;
