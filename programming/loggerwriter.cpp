@@ -519,8 +519,8 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, int t
     if (!record)
         return;
     // The table is written over the logger's image, and the external one
-    // keeps the sensor flags of its block from there: before the image has
-    // come, there is nothing to write over.
+    // must leave the sensor flags of its block as they are there: before
+    // the image has come, there is nothing to write over.
     if (record->imageRead.size() < MemoryMap::ImageSize) {
         CPrompt::warning(host.promptParent(),
                          tr("Warning!\n\nThe logger's memory has not been read yet.\n"
@@ -546,11 +546,22 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, int t
                              .arg(CalibrationTable::Size));
         return;
     }
+    // Written over the flags, the table would change what the logger
+    // records; with the flags put back, its check sum would no longer hold.
+    if (CalibrationTable::overwritesSensorFlags(table, address, record->imageRead, record->versionWord)) {
+        const auto hex = [](char byte) { return QString::asprintf("%02X", unsigned(quint8(byte))); };
+        CPrompt::warning(host.promptParent(),
+                         tr("Warning!\n\n%1\ncannot be written: the low byte of its point %2 is the byte "
+                            "that holds the logger's sensor flags (%3 in the logger, %4 in the file).\n"
+                            "Nothing was written to the logger.")
+                             .arg(path)
+                             .arg(CalibrationTable::SensorFlagsPoint)
+                             .arg(hex(record->imageRead.at(MemoryMap::SensorFlags)),
+                                  hex(table.at(CalibrationTable::SensorFlagsByte))));
+        return;
+    }
     QByteArray target = record->imageRead;
     target.replace(address, CalibrationTable::Size, table);
-    // the sensor flags of the logger share the external table's block
-    if (address == MemoryMap::ExternalTable)
-        target[MemoryMap::SensorFlags] = record->imageRead.at(MemoryMap::SensorFlags);
     CComm *link = record->commandLink;
     link->sendCommand(MemoryMap::Command::Wake);
     sendChangedSpans(*link, record->imageRead, target, address, address + CalibrationTable::Size);

@@ -42,7 +42,9 @@ void ProductionPanel::showCalibrationTables()
         widgets.internalTable->addItems(
             CalibrationTable::listing(image.mid(MemoryMap::InternalTable, CalibrationTable::Size)));
         widgets.externalTable->addItems(
-            CalibrationTable::listing(image.mid(MemoryMap::ExternalTable, CalibrationTable::Size)));
+            CalibrationTable::listing(image.mid(MemoryMap::ExternalTable, CalibrationTable::Size),
+                                      CalibrationTable::holdsSensorFlags(MemoryMap::ExternalTable,
+                                                                         record->versionWord)));
     }
     state.updatingForm = wasUpdating;
 }

@@ -93,12 +93,14 @@ void startWriteNamed(WindowTest::Harness &h, const QString &write)
 }
 
 // Every write finds what it takes in dataDir, made the data path: image
-// as "eeprom.bin", and a calibration table for both sensors, whose path
-// comes back ("" when a file could not be written).
+// as "eeprom.bin", and a calibration table for both sensors that leaves
+// the image's sensor flags as they are, whose path comes back ("" when a
+// file could not be written).
 QString giveWritesTheirFiles(Station &s, const QTemporaryDir &dataDir, const QByteArray &image)
 {
     s.window.app->settings.defaultPath = dataDir.path();
     QVector<qint16> points(CalibrationTable::PointCount, 100);
+    points[CalibrationTable::SensorFlagsPoint] = qint16(0x0100 | quint8(image.at(MemoryMap::SensorFlags)));
     const QString table = dataDir.filePath(QStringLiteral("table.bin"));
     if (!TestEnv::writeFile(dataDir.filePath(QStringLiteral("eeprom.bin")), image)
         || !TestEnv::writeFile(table, CalibrationTable::make(-20, 60, -200, 5, points)))
@@ -1205,6 +1207,53 @@ private slots:
         QVERIFY(s.transferOver());
         QVERIFY(s.roundTrip());
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
+    }
+
+    // The external table's block holds the logger's sensor flags: a table
+    // that agrees with them goes in byte for byte, one that does not is
+    // refused and the logger keeps its own.
+    void anExternalTableIsWrittenAsGivenOrRefused_data()
+    {
+        QTest::addColumn<bool>("keepsFlags");
+        QTest::newRow("byte 645 equals the flags") << true;
+        QTest::newRow("byte 645 differs") << false;
+    }
+
+    void anExternalTableIsWrittenAsGivenOrRefused()
+    {
+        QFETCH(bool, keepsFlags);
+        QTemporaryDir dataDir;
+        Station s({ "--serial", "FLG-0001", "--sensors", "3" });
+        START_SELECTED(s);
+        const QByteArray before = s.sim.memory();
+        const int flags = quint8(before.at(MemoryMap::SensorFlags));
+        QVector<qint16> points;
+        for (int i = 0; i < CalibrationTable::PointCount; ++i)
+            points << qint16(-350 + 9 * i);
+        qint16 &shared = points[CalibrationTable::SensorFlagsPoint];
+        shared = qint16((shared & ~0xFF) | (keepsFlags ? flags : flags ^ 0x40));
+        const QByteArray table = CalibrationTable::make(-30, 70, -350, 9, points);
+        const QString path = dataDir.filePath(QStringLiteral("ext.bin"));
+        QVERIFY(TestEnv::writeFile(path, table));
+        s.ui->m_lineEditAdminExtCalFile->setText(path);
+        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QVERIFY(s.roundTrip());
+        const QByteArray held = s.sim.memory().mid(MemoryMap::ExternalTable, CalibrationTable::Size);
+        if (!keepsFlags) {
+            QVERIFY(s.prompts.sawBoxContaining(
+                QStringLiteral("holds the logger's sensor flags (03 in the logger, 43 in the file)")));
+            QCOMPARE(s.sim.memory(), before);
+            return;
+        }
+        QVERIFY(s.prompts.boxes.isEmpty());
+        QCOMPARE(held, table);
+        QListWidget *listed = s.ui->m_listWidgetAdminExtTable;
+        const int flagsRow = 3 + CalibrationTable::SensorFlagsPoint;
+        QTRY_VERIFY_WITH_TIMEOUT(listed->count() > flagsRow && listed->item(0)->text() == "Range -30/70", kReplyMs);
+        QCOMPARE(listed->item(flagsRow)->text(), QStringLiteral("Sensor flags 03"));
+        QCOMPARE(listed->item(listed->count() - 1)->text(),
+                 QString::asprintf("Check:  %04X", unsigned(CalibrationTable::storedCheck(table))));
     }
 
     void productionWritesACalibrationTableAndInitialises()
