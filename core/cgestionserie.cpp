@@ -133,6 +133,11 @@ void CGestionSerie::dispatchFrame(const QByteArray &line)
     case Command::Download:
         onIndexFrame(payload);
         break;
+    case Command::Commit:
+    case Command::FactoryInit:
+        if (payload.isEmpty())
+            commandEchoes << code;
+        break;
     default:
         break;   // wake, identify and the other echoes need nothing here
     }
@@ -358,6 +363,13 @@ QStringList CGestionSerie::takeEchoes()
 {
     QStringList taken;
     taken.swap(echoes);
+    return taken;
+}
+
+QList<int> CGestionSerie::takeCommandEchoes()
+{
+    QList<int> taken;
+    taken.swap(commandEchoes);
     return taken;
 }
 

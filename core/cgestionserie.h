@@ -79,6 +79,8 @@ public:
     QList<LinkResult> takeResults();
     // Write-memory echoes received, without CR LF, for write confirmation.
     QStringList takeEchoes();
+    // Codes of the commit and Factory Init echoes received.
+    QList<int> takeCommandEchoes();
 
     // GUI thread: writes one result into record (index recordIndex of app)
     // and sets the window's flags it implies.
@@ -122,4 +124,5 @@ private:
     std::optional<qint64> clockSetMove;
     QList<LinkResult> results;
     QStringList echoes;
+    QList<int> commandEchoes;
 };

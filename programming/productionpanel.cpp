@@ -89,13 +89,7 @@ void ProductionPanel::factoryInit()
     // an automatic download may have begun while the question was open
     if (writer.refuseWhileBusy(*logger))
         return;
-    logger->commandLink->sendCommand(MemoryMap::Command::Wake);
-    logger->commandLink->sendCommand(MemoryMap::Command::FactoryInit);
-    // the logger sends its image again, so that the page shows it as it now is
-    logger->commandLink->sendCommand(MemoryMap::Command::End);
-    // its trip is gone: whatever it records next is another
-    logger->programSentSinceDownload = true;
-    host.auditUserAction(QStringLiteral("Factory Init: ") + logger->serialNumber);
+    writer.initialise(*logger);
 }
 
 void ProductionPanel::fillJigPortCombo(const QString &port, const QStringList &ports)
