@@ -395,6 +395,7 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
             record.eepromReadState = 1;
         } else {
             record.imageRead.replace(result.address, result.data.size(), result.data);
+            ++record.memoryReadsArrived;
             if (window && result.address + result.data.size() > InternalTable)
                 window->calibrationTablesDue = true;
         }

@@ -378,6 +378,8 @@ bool LoggerWriter::transferDataArrived(const LoggerRecord &record) const
         return tableReadBack(record);
     case TransferWatch::FactoryInit:
         return record.commandLink->factoryInits.echoed > commandsEchoedAtStart;
+    case TransferWatch::HeldReadingsRead:
+        return record.memoryReadsArrived > memoryReadsAtStart;
     default:
         return false;
     }
@@ -458,6 +460,8 @@ void LoggerWriter::serveWriteTransfer()
     // a programming tried again runs on; any other end is its outcome
     if (!transferWatch.running())
         auditWriteOutcome(verdict == TransferWatch::Succeeded, verdict == TransferWatch::RecordLost);
+    if (kind == TransferWatch::HeldReadingsRead && verdict == TransferWatch::Succeeded)
+        takeHeldReadings(*record);
 }
 
 // The bar counted a write's frames, and may still show its clock or its
@@ -507,6 +511,9 @@ void LoggerWriter::warnTransferFailed(TransferWatch::Kind kind)
     if (kind == TransferWatch::EepromRead)
         CPrompt::warning(parent, tr("Warning!\n\nThe logger's memory could not be read.\n"
                                     "Reconnect the logger and try again."));
+    else if (kind == TransferWatch::HeldReadingsRead)
+        CPrompt::warning(parent, tr("Warning!\n\nThe logger did not say how many readings it holds; "
+                                    "nothing was sent to it.\nReconnect the logger and try again."));
     else if (kind == TransferWatch::FactoryInit)
         CPrompt::warning(parent, tr("Warning!\n\nThe logger did not confirm Factory Init: it may not "
                                     "have been initialised.\nReconnect the logger and try again."));
@@ -626,6 +633,25 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, int t
 }
 
 // ---- Factory Init --------------------------------------------------------
+
+void LoggerWriter::readHeldReadings(int row, std::function<void(const LoggerRecord &)> then)
+{
+    LoggerRecord *record = host.recordAt(row);
+    afterHeldReadings = std::move(then);
+    memoryReadsAtStart = record->memoryReadsArrived;
+    record->commandLink->sendCommand(MemoryMap::Command::Wake);
+    record->commandLink->sendReadMemory(MemoryMap::RecordedCount, 4);
+    startTransfer(TransferWatch::HeldReadingsRead, row, false, false);
+}
+
+void LoggerWriter::takeHeldReadings(LoggerRecord &record)
+{
+    LoggerRecord asRead;
+    ImageCodec::decode(record.imageRead, asRead);
+    record.recordedCount = asRead.recordedCount;
+    if (const auto then = std::exchange(afterHeldReadings, nullptr))
+        then(record);
+}
 
 void LoggerWriter::initialise(LoggerRecord &logger)
 {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 
+#include <functional>
 #include <utility>
 
 #include "core/steadyclock.h"
@@ -35,6 +36,10 @@ public:
     // bytes that differ from the logger's are written, and the table is
     // read back to be compared.
     void writeCalibrationTable(int address, const QString &path, int task);
+    // Reads again how many readings the logger at row holds; once the
+    // count is in the record, the tick hands the record to then. A logger
+    // that does not answer is told.
+    void readHeldReadings(int row, std::function<void(const LoggerRecord &)> then);
     // Sends Factory Init to the logger, and follows it to its echo.
     void initialise(LoggerRecord &logger);
 
@@ -102,6 +107,7 @@ private:
                      const LoggerRecord &record);
     void noteWhatTheLoggerSaid(const LoggerRecord &record);
     void auditWriteOutcome(bool succeeded, bool cut);
+    void takeHeldReadings(LoggerRecord &record);
     // A warning, and true, while the record's logger is protected by a
     // password that was neither given nor waived for writing.
     bool refuseWhileLocked(const LoggerRecord &record, const QString &action);
@@ -126,6 +132,8 @@ private:
     int commandsSentAtStart = 0;
     int commandsEchoedAtStart = 0;
     int framesSentAtStart = 0;
+    int memoryReadsAtStart = 0;   // the record's, for the count read
+    std::function<void(const LoggerRecord &)> afterHeldReadings;
     QByteArray expectedTable;   // a calibration table being written, as it must read back
     int expectedTableAddress = 0;
     int writesGivenUpAtStart = 0;   // the link's give-up count when the transfer began

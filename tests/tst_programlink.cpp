@@ -690,7 +690,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(s.prompts.boxes.size(), 1, kReplyMs);
         QCOMPARE(s.prompts.boxes.first().kind, CPrompt::Question);
         QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("logger #INI-0001")));
-        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("300 readings that were not downloaded")));
+        QVERIFY(s.prompts.boxes.first().text.contains(
+            QStringLiteral("300 readings now, 300 of them never downloaded")));
         QVERIFY(s.roundTrip());
         QCOMPARE(s.sim.memory(), before);
         QVERIFY(!UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init: INI-0001")));
@@ -704,12 +705,42 @@ private slots:
         s.prompts.answer = QMessageBox::Yes;
         s.ui->m_pushButtonFactoryInit->click();
         QTRY_COMPARE_WITH_TIMEOUT(s.prompts.boxes.size(), 1, kReplyMs);
-        QVERIFY(!s.prompts.boxes.first().text.contains(QStringLiteral("not downloaded")));
+        QVERIFY(!s.prompts.boxes.first().text.contains(QStringLiteral("never downloaded")));
         QTRY_COMPARE_WITH_TIMEOUT(s.record().recordedCount, 0u, kReplyMs);
         QVERIFY(s.sim.memory() != before);
         QTRY_VERIFY_WITH_TIMEOUT(UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init: INI-0001")),
                                  kReplyMs);
         users->enabled = false;
+    }
+
+    // Factory Init's question counts the readings the logger holds when it
+    // asks, read from the logger again, and how many of them no download
+    // brought: here the logger recorded on after its download.
+    void factoryInitCountsWhatTheLoggerHoldsNow()
+    {
+        constexpr quint32 kHeld = 1000;
+        Station s({ "--serial", "CNT-0001", "--fast", "600" });
+        START_SELECTED(s);
+        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0, 5));
+        s.ui->m_radioButtonPrgStopReading->click();
+        WindowTest::finishEditing(s.ui->m_lineEditPrgStopReading, QString::number(kHeld));
+        PROGRAM_CONFIRMED(s);
+        QTRY_VERIFY_WITH_TIMEOUT(s.loggerImage().recordedCount > 0, kProgramMs);
+        DOWNLOAD_RUNS(s);
+        const quint32 downloaded = quint32(s.record().trip().readingCount);
+        QTRY_COMPARE_WITH_TIMEOUT(s.loggerImage().recordedCount, kHeld, 30000);
+        QVERIFY2(downloaded > 0 && downloaded < kHeld, qPrintable(QString::number(downloaded)));
+
+        s.prompts.boxes.clear();
+        s.prompts.answer = QMessageBox::No;
+        s.ui->m_pushButtonFactoryInit->click();
+        QTRY_COMPARE_WITH_TIMEOUT(s.prompts.boxes.size(), 1, kReplyMs);
+        const QString question = s.prompts.boxes.first().text;
+        QVERIFY2(question.contains(QStringLiteral("It holds %1 readings now, %2 of them never downloaded")
+                                       .arg(kHeld)
+                                       .arg(kHeld - downloaded)),
+                 qPrintable(question));
+        QCOMPARE(s.loggerImage().recordedCount, kHeld);   // No erased nothing
     }
 
     // Every write to a logger is the configure right's, and a protected

@@ -111,6 +111,9 @@ private slots:
         r.recordedCount = 320;   // it went on recording after the download
         QVERIFY(ProductionPanel::holdsReadingsNotDownloaded(r));
         QVERIFY(ProductionPanel::factoryInitQuestion(r).contains(QStringLiteral("320 readings")));
+        QCOMPARE(ProductionPanel::readingsNotDownloaded(r), 20u);
+        r.programSentSinceDownload = true;   // all it holds is a trip begun since
+        QCOMPARE(ProductionPanel::readingsNotDownloaded(r), 320u);
     }
 
     // The simulator's tests program layout 2 over an image read; here
