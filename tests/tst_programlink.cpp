@@ -1213,8 +1213,8 @@ private slots:
     // A write's line in the trail follows what the logger answered: done
     // once it echoed the command that changes it (or read back as written),
     // failed when that never reached it, and not confirmed when a logout
-    // cut the write after that command had left. The logger's memory tells
-    // what it took.
+    // or an unplug cut the write after that command had left. The logger's
+    // memory tells what it took.
     void theTrailSaysWhatTheLoggerTook_data()
     {
         QTest::addColumn<QString>("write");
@@ -1236,6 +1236,8 @@ private slots:
         QTest::newRow("init, logout after the echo") << "init" << plain << "logout after the echo" << ": " << true;
         QTest::newRow("init, logout after it left")
             << "init" << plain << "logout after it left" << " not confirmed: " << false;
+        QTest::newRow("program, unplug after the commit left")
+            << "program again" << plain << "unplug after it left" << " not confirmed: " << false;
         QTest::newRow("table, answered") << "external" << plain << "answered" << ": " << true;
         QTest::newRow("table, echoes lost")
             << "external" << QStringList{ "--drop-echo", "1000" } << "answered" << " failed: " << false;
@@ -1266,7 +1268,8 @@ private slots:
             s.ui->m_radioButtonPrgStartWait->click();
 
         const bool silent = moment == QLatin1String("silent") || moment.endsWith(QLatin1String("left"));
-        const bool logout = moment.startsWith(QLatin1String("logout"));
+        const bool unplug = moment.startsWith(QLatin1String("unplug"));
+        const bool logout = unplug || moment.startsWith(QLatin1String("logout"));
         if (moment == QLatin1String("silent"))
             s.makeEveryReplyOverdue();
         const QByteArray before = s.sim.memory();
@@ -1290,6 +1293,10 @@ private slots:
                 QThread::msleep(1);
             reachedAtLogout = reached();
             transferRanAtLogout = !s.transferOver();
+            if (unplug) {
+                s.sim.command(QStringLiteral("unplug"));
+                return;
+            }
             s.prompts.logins = { { "dora", "Dora1pass" } };
             s.window.on_m_actionLogout_triggered();
             s.window.Timer100ms();
@@ -1304,7 +1311,10 @@ private slots:
             return QMessageBox::Yes;
         });
         startWriteNamed(s, write.section(QLatin1Char(' '), 0, 0));
-        if (logout) {
+        if (unplug) {
+            QTRY_VERIFY_WITH_TIMEOUT(s.records.isEmpty() && s.transferOver(), kProgramMs);
+            QVERIFY(reachedAtLogout && transferRanAtLogout);
+        } else if (logout) {
             QTRY_COMPARE_WITH_TIMEOUT(users->currentUserLogin(), QStringLiteral("dora"), kProgramMs);
             QVERIFY(reachedAtLogout && transferRanAtLogout);
         } else {
@@ -1317,10 +1327,12 @@ private slots:
         const QString trail = UserStoreFile::auditOfToday().mid(trailBefore);
         QVERIFY2(trail.count(action + outcome + subject) == 1, qPrintable(trail));
         QVERIFY2(trail.count(action) == 1, qPrintable(trail));
+        if (unplug)
+            return;   // the logger is gone with its memory
         QVERIFY(s.sim.command(QStringLiteral("silent off")));
         QCOMPARE(s.sim.memory() != before, taken);
         // a write that failed on its own is told
-        if (outcome == QLatin1String(" failed: ") && !moment.startsWith(QLatin1String("logout")))
+        if (outcome == QLatin1String(" failed: ") && !logout)
             QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("did not confirm")));
     }
 
