@@ -1369,53 +1369,6 @@ private slots:
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
     }
 
-    // The external table's block holds the logger's sensor flags: a table
-    // that agrees with them goes in byte for byte, one that does not is
-    // refused and the logger keeps its own.
-    void anExternalTableIsWrittenAsGivenOrRefused_data()
-    {
-        QTest::addColumn<bool>("keepsFlags");
-        QTest::newRow("byte 645 equals the flags") << true;
-        QTest::newRow("byte 645 differs") << false;
-    }
-
-    void anExternalTableIsWrittenAsGivenOrRefused()
-    {
-        QFETCH(bool, keepsFlags);
-        QTemporaryDir dataDir;
-        Station s({ "--serial", "FLG-0001", "--sensors", "3" });
-        START_SELECTED(s);
-        const QByteArray before = s.sim.memory();
-        const int flags = quint8(before.at(MemoryMap::SensorFlags));
-        QVector<qint16> points;
-        for (int i = 0; i < CalibrationTable::PointCount; ++i)
-            points << qint16(-350 + 9 * i);
-        qint16 &shared = points[CalibrationTable::SensorFlagsPoint];
-        shared = qint16((shared & ~0xFF) | (keepsFlags ? flags : flags ^ 0x40));
-        const QByteArray table = CalibrationTable::make(-30, 70, -350, 9, points);
-        const QString path = dataDir.filePath(QStringLiteral("ext.bin"));
-        QVERIFY(TestEnv::writeFile(path, table));
-        s.ui->m_lineEditAdminExtCalFile->setText(path);
-        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
-        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
-        QVERIFY(s.roundTrip());
-        const QByteArray held = s.sim.memory().mid(MemoryMap::ExternalTable, CalibrationTable::Size);
-        if (!keepsFlags) {
-            QVERIFY(s.prompts.sawBoxContaining(
-                QStringLiteral("holds the logger's sensor flags (03 in the logger, 43 in the file)")));
-            QCOMPARE(s.sim.memory(), before);
-            return;
-        }
-        QVERIFY(s.prompts.boxes.isEmpty());
-        QCOMPARE(held, table);
-        QListWidget *listed = s.ui->m_listWidgetAdminExtTable;
-        const int flagsRow = 3 + CalibrationTable::SensorFlagsPoint;
-        QTRY_VERIFY_WITH_TIMEOUT(listed->count() > flagsRow && listed->item(0)->text() == "Range -30/70", kReplyMs);
-        QCOMPARE(listed->item(flagsRow)->text(), QStringLiteral("Sensor flags 03"));
-        QCOMPARE(listed->item(listed->count() - 1)->text(),
-                 QString::asprintf("Check:  %04X", unsigned(CalibrationTable::storedCheck(table))));
-    }
-
     void productionWritesACalibrationTableAndInitialises()
     {
         QTemporaryDir dataDir;
@@ -1474,6 +1427,23 @@ private slots:
         QVERIFY(s.roundTrip());
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
         QCOMPARE(s.sim.memory().at(MemoryMap::SensorFlags), image.at(MemoryMap::SensorFlags));
+
+        // its byte 645 is the logger's sensor flags: a table that would
+        // change them is refused, one that keeps them goes in as it is
+        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("sensor flags (01 in the logger, D9 in the file)")));
+        QVERIFY(s.transferOver());
+        points[CalibrationTable::SensorFlagsPoint] = qint16(0x0101);
+        const QByteArray agreeing = CalibrationTable::make(-30, 70, -350, 9, points);
+        QVERIFY(TestEnv::writeFile(path, agreeing));
+        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QCOMPARE(s.sim.memory().mid(MemoryMap::ExternalTable, CalibrationTable::Size), agreeing);
+        QListWidget *external = s.ui->m_listWidgetAdminExtTable;
+        QTRY_COMPARE_WITH_TIMEOUT(external->item(external->count() - 1)->text(),
+                                  QString::asprintf("Check:  %04X", unsigned(CalibrationTable::storedCheck(agreeing))),
+                                  kReplyMs);
+        QCOMPARE(external->item(3 + CalibrationTable::SensorFlagsPoint)->text(), QStringLiteral("Sensor flags 01"));
 
         s.ui->m_pushButtonFactoryInit->click();
         QTRY_VERIFY_WITH_TIMEOUT(s.prompts.sawBoxContaining(QStringLiteral("logger #CAL-0001")), kReplyMs);
