@@ -476,7 +476,8 @@ private:
     // first when it changed since.
     bool saveIntoOwnFile(int row);
     void tellFileChangedSinceRow(int row);
-    // The trail's line of a file written, naming the trip it holds.
+    // every file written, by hand or by the steps after a download, with the
+    // trip it holds
     void auditSavedFile(const LoggerRecord &record, const QString &path);
     QString startPageAddress() const;
     void disableUnservedFields();

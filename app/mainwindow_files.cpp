@@ -483,6 +483,7 @@ int MainWindow::exportAutomatically(int row, const QString &extension, QStringLi
     QString reason;
     if (!writeReadingsExport(row, path, &reason))
         return warnKeepingRow(row, notWrittenText(path, reason));
+    auditSavedFile(app->records.at(row), path);
     return row;
 }
 

@@ -87,9 +87,10 @@ void MainWindow::runAutomaticSteps(int row)
         QString reason;
         if (path.isEmpty())
             unnamed << tr("the data file");
-        else if (app->fileManager->writeDataFile(path, row, nullptr, &reason))
+        else if (app->fileManager->writeDataFile(path, row, nullptr, &reason)) {
             app->records[row].fileName = path;
-        else
+            auditSavedFile(app->records.at(row), path);
+        } else
             row = warnKeepingRow(row, notWrittenText(path, reason));
     }
     if (row >= 0 && settings.autoGeneratePdf && !app->records.at(row).autoPdfDone) {

@@ -347,6 +347,7 @@ int MainWindow::generatePdfAutomatically(int row, QStringList &unnamed)
     QString error;
     if (!withViewsOf(row, [&] { return writeReportPdf(record, path, &error); }))
         return warnKeepingRow(row, tr("Warning!\n\n") + error);
+    auditSavedFile(record, path);
     if (app->settings.autoOpenPdf)
         app->openFileUrl(path);
     return row;

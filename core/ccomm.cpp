@@ -241,6 +241,8 @@ void CComm::runLink()
                     readClockBeforeSet(port);
                 sendFrame(port, frame);
                 announceExpectedReply(frame);
+                if (CommandTally *tally = tallyOfFrame(frame))
+                    ++tally->sent;
                 if (frame.startsWith(QStringLiteral(".04"))) {
                     ++writeFramesSent;
                     pendingWrite = frame;
@@ -261,6 +263,7 @@ void CComm::runLink()
         if (heardLastTurn)
             sinceLastReply.restart();
         confirmWrites();
+        countCommandEchoes();
         post(gestionSerie.takeResults());
         if (isPortFailure(port) || !port.isOpen()) {
             reportPortLost();
@@ -355,6 +358,33 @@ void CComm::confirmWrites()
             resendNow = true;
         }
     }
+}
+
+CComm::CommandTally *CComm::tallyOf(int command)
+{
+    switch (command) {
+    case Command::Commit:
+        return &commits;
+    case Command::FactoryInit:
+        return &factoryInits;
+    default:
+        return nullptr;
+    }
+}
+
+CComm::CommandTally *CComm::tallyOfFrame(const QString &frame)
+{
+    for (int command : { Command::Commit, Command::FactoryInit })
+        if (frameBody(frame) == frameBody(commandFrame(command)))
+            return tallyOf(command);
+    return nullptr;
+}
+
+void CComm::countCommandEchoes()
+{
+    for (int command : gestionSerie.takeCommandEchoes())
+        if (CommandTally *tally = tallyOf(command))
+            ++tally->echoed;
 }
 
 void CComm::reportPortLost()

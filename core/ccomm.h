@@ -68,6 +68,17 @@ public:
     // WriteFailed result has been taken.
     std::atomic<int> writesGivenUp{0};
 
+    // Commands that change the whole logger at once: how many of them left
+    // and how many the logger echoed. Counted on the link thread as it
+    // happens, so a writer that stops watching (a logout) still knows
+    // whether its command reached the logger.
+    struct CommandTally {
+        std::atomic<int> sent{0};
+        std::atomic<int> echoed{0};
+    };
+    CommandTally commits;
+    CommandTally factoryInits;
+
     // Bytes read from and written to the port so far, and write-memory
     // frames sent (resends not counted), for measurements.
     std::atomic<quint64> bytesRead{0};
@@ -92,6 +103,9 @@ private:
     // true when anything arrived
     bool readReplies(QSerialPort &port, int firstByteWaitMs);
     void confirmWrites();
+    void countCommandEchoes();
+    CommandTally *tallyOf(int command);
+    CommandTally *tallyOfFrame(const QString &frame);
     void giveUpWrite();
     void reportPortLost();
     bool mustGiveUpWrite(qint64 silentMs) const;

@@ -135,6 +135,11 @@ void CGestionSerie::dispatchFrame(const QByteArray &line)
     case Command::Download:
         onIndexFrame(payload);
         break;
+    case Command::Commit:
+    case Command::FactoryInit:
+        if (payload.isEmpty())
+            commandEchoes << code;
+        break;
     default:
         break;   // wake, identify and the other echoes need nothing here
     }
@@ -359,6 +364,13 @@ QStringList CGestionSerie::takeEchoes()
     return taken;
 }
 
+QList<int> CGestionSerie::takeCommandEchoes()
+{
+    QList<int> taken;
+    taken.swap(commandEchoes);
+    return taken;
+}
+
 void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMainApp &app)
 {
     if (recordIndex < 0 || recordIndex >= app.records.size())
@@ -381,6 +393,7 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
             record.eepromReadState = 1;
         } else {
             record.imageRead.replace(result.address, result.data.size(), result.data);
+            ++record.memoryReadsArrived;
             if (window && result.address + result.data.size() > InternalTable)
                 window->calibrationTablesDue = true;
         }

@@ -87,6 +87,8 @@ public:
     QList<LinkResult> takeResults();
     // Write-memory echoes received, without CR LF, for write confirmation.
     QStringList takeEchoes();
+    // Codes of the commit and Factory Init echoes received.
+    QList<int> takeCommandEchoes();
 
     // GUI thread: writes one result into record (index recordIndex of app)
     // and sets the window's flags it implies.
@@ -129,4 +131,5 @@ private:
     MeasuredClockSet clockSet;
     QList<LinkResult> results;
     QStringList echoes;
+    QList<int> commandEchoes;
 };

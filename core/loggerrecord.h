@@ -158,6 +158,9 @@ struct LoggerRecord
     int eepromReadState = 0;
     int productionTask = 0;
     int eepromTask = 0;
+    // ranges of imageRead read again since the logger was found, so that a
+    // reader knows when the range it asked for is in
+    int memoryReadsArrived = 0;
     quint32 loggerClockSeconds = 0;
     QDateTime loggerClock;
     bool disconnectRequested = false;

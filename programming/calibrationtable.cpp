@@ -3,6 +3,7 @@
 #include <QVector>
 
 #include "core/byteorder.h"
+#include "core/memorymap.h"
 
 namespace CalibrationTable {
 
@@ -13,6 +14,19 @@ constexpr int kLowRange = 2;
 constexpr int kLowDivision = 4;
 constexpr int kPoints = 6;
 constexpr int kCheck = Size - 2;
+}
+
+bool holdsSensorFlags(int address, quint16 versionWord)
+{
+    return address == MemoryMap::ExternalTable && versionWord > MemoryMap::LastInternalOnlyVersion;
+}
+
+bool overwritesSensorFlags(const QByteArray &table, int address, const QByteArray &loggerImage,
+                           quint16 versionWord)
+{
+    return holdsSensorFlags(address, versionWord) && table.size() > SensorFlagsByte
+           && loggerImage.size() > MemoryMap::SensorFlags
+           && table.at(SensorFlagsByte) != loggerImage.at(MemoryMap::SensorFlags);
 }
 
 quint16 storedCheck(const QByteArray &table)
@@ -33,7 +47,7 @@ bool isValid(const QByteArray &table)
     return table.size() == Size && storedCheck(table) == computedCheck(table);
 }
 
-QStringList listing(const QByteArray &table)
+QStringList listing(const QByteArray &table, bool withSensorFlags)
 {
     QStringList lines;
     if (table.size() < Size)
@@ -41,9 +55,16 @@ QStringList listing(const QByteArray &table)
     lines << QStringLiteral("Range %1/%2").arg(qint8(table.at(kRangeLow))).arg(qint8(table.at(kRangeHigh)));
     lines << QStringLiteral("LowRange %1").arg(qint16(ByteOrder::getBE16(table, kLowRange)));
     lines << QStringLiteral("LowDiv   %1").arg(qint16(ByteOrder::getBE16(table, kLowDivision)));
-    for (int i = 0; i < PointCount; ++i)
-        lines << QString::asprintf("%3d : %6d", i, int(qint16(ByteOrder::getBE16(table, kPoints + 2 * i))));
-    lines << QString::asprintf("Check:  %04X", unsigned(storedCheck(table)));
+    for (int i = 0; i < PointCount; ++i) {
+        if (withSensorFlags && i == SensorFlagsPoint)
+            lines << QString::asprintf("Sensor flags %02X", unsigned(quint8(table.at(SensorFlagsByte))));
+        else
+            lines << QString::asprintf("%3d : %6d", i, int(qint16(ByteOrder::getBE16(table, kPoints + 2 * i))));
+    }
+    QString check = QString::asprintf("Check:  %04X", unsigned(computedCheck(table)));
+    if (storedCheck(table) != computedCheck(table))
+        check += QString::asprintf(" (stored %04X)", unsigned(storedCheck(table)));
+    lines << check;
     return lines;
 }
 

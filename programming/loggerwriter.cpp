@@ -139,29 +139,68 @@ void LoggerWriter::programAction()
         host.restartInactivityCountdown();
         if (!startProgramming(state.currentLoggerRow()))
             return;
+        // counted from before the first frame: the commit may leave at once
+        const LoggerRecord *record = host.recordAt(state.transferRecordIndex);
+        if (record && record->commandLink)
+            expectAudit(TransferWatch::Programming, QStringLiteral("Configure"), record->serialNumber, *record);
     }
-    if (!programLogger())
-        return;
-    // the trail names the programming once the logger confirmed it, or
-    // once it failed: not when its frames are queued
-    if (!reemittingProgram)
-        programmedSerial = host.recordAt(state.transferRecordIndex)->serialNumber;
+    // a refused re-emission ends the programming, and the tick that asked
+    // for it writes its line
+    if (!programLogger() && !reemittingProgram)
+        pendingAudit = WriteAudit();
 }
 
-void LoggerWriter::auditProgramOutcome(bool confirmed)
+void LoggerWriter::expectAudit(TransferWatch::Kind kind, const QString &action, const QString &subject,
+                               const LoggerRecord &record)
 {
-    if (programmedSerial.isEmpty())
+    pendingAudit = WriteAudit();
+    pendingAudit.kind = kind;
+    pendingAudit.action = action;
+    pendingAudit.subject = subject;
+    const CComm *link = record.commandLink;
+    const CComm::CommandTally *tally =
+        kind == TransferWatch::Programming ? &link->commits : &link->factoryInits;
+    commandsSentAtStart = tally->sent;
+    commandsEchoedAtStart = tally->echoed;
+    framesSentAtStart = link->writeFramesSent;
+}
+
+// Noted at every tick: once the logger is gone, its link can no longer be
+// asked.
+void LoggerWriter::noteWhatTheLoggerSaid(const LoggerRecord &record)
+{
+    const CComm *link = record.commandLink;
+    if (pendingAudit.action.isEmpty() || !link)
         return;
-    host.auditUserAction((confirmed ? QStringLiteral("Configure: ") : QStringLiteral("Configure failed: "))
-                         + programmedSerial);
-    programmedSerial.clear();
+    if (pendingAudit.kind == TransferWatch::CalibrationTable) {
+        pendingAudit.left = pendingAudit.left || link->writeFramesSent > framesSentAtStart;
+        pendingAudit.taken = pendingAudit.taken || tableReadBack(record);
+        return;
+    }
+    const CComm::CommandTally &tally =
+        pendingAudit.kind == TransferWatch::Programming ? link->commits : link->factoryInits;
+    pendingAudit.left = pendingAudit.left || tally.sent > commandsSentAtStart;
+    pendingAudit.taken = pendingAudit.taken || tally.echoed > commandsEchoedAtStart;
+}
+
+void LoggerWriter::auditWriteOutcome(bool succeeded, bool cut)
+{
+    if (pendingAudit.action.isEmpty())
+        return;
+    const WriteAudit audit = std::exchange(pendingAudit, WriteAudit());
+    QString outcome = QStringLiteral(": ");
+    if (!succeeded && !audit.taken)
+        outcome = cut && audit.left ? QStringLiteral(" not confirmed: ") : QStringLiteral(" failed: ");
+    host.auditUserAction(audit.action + outcome + audit.subject);
 }
 
 // Whatever the transfer's end brings later (a box of it may be open now)
 // finds the outcome written.
 void LoggerWriter::abandonProgramming()
 {
-    auditProgramOutcome(false);
+    if (const LoggerRecord *record = host.recordAt(host.state().transferRecordIndex))
+        noteWhatTheLoggerSaid(*record);
+    auditWriteOutcome(false, true);
 }
 
 void LoggerWriter::forgetTransfersAtLogout()
@@ -351,13 +390,22 @@ void LoggerWriter::endTransfer()
     host.state().updateActions();
 }
 
+bool LoggerWriter::tableReadBack(const LoggerRecord &record) const
+{
+    return record.imageRead.mid(expectedTableAddress, expectedTable.size()) == expectedTable;
+}
+
 bool LoggerWriter::transferDataArrived(const LoggerRecord &record) const
 {
     switch (transferWatch.kind()) {
     case TransferWatch::EepromRead:
         return record.eepromReadState >= 1;
     case TransferWatch::CalibrationTable:
-        return record.imageRead.mid(expectedTableAddress, expectedTable.size()) == expectedTable;
+        return tableReadBack(record);
+    case TransferWatch::FactoryInit:
+        return record.commandLink->factoryInits.echoed > commandsEchoedAtStart;
+    case TransferWatch::HeldReadingsRead:
+        return record.memoryReadsArrived > memoryReadsAtStart;
     default:
         return false;
     }
@@ -387,6 +435,7 @@ void LoggerWriter::serveWriteTransfer()
     seen.recordPresent = record && record->commandLink;
     seen.writeDropped = dropped;
     if (seen.recordPresent) {
+        noteWhatTheLoggerSaid(*record);
         // The link empties its queue when it gives a write up: an empty
         // queue must not pass for a finished transfer before the failure
         // has come through the core.
@@ -435,8 +484,10 @@ void LoggerWriter::serveWriteTransfer()
         break;
     }
     // a programming tried again runs on; any other end is its outcome
-    if (kind == TransferWatch::Programming && !transferWatch.running())
-        auditProgramOutcome(verdict == TransferWatch::Succeeded);
+    if (!transferWatch.running())
+        auditWriteOutcome(verdict == TransferWatch::Succeeded, verdict == TransferWatch::RecordLost);
+    if (kind == TransferWatch::HeldReadingsRead && verdict == TransferWatch::Succeeded)
+        takeHeldReadings(*record);
 }
 
 // The bar counted a write's frames, and may still show its clock or its
@@ -486,6 +537,12 @@ void LoggerWriter::warnTransferFailed(TransferWatch::Kind kind)
     if (kind == TransferWatch::EepromRead)
         CPrompt::warning(parent, tr("Warning!\n\nThe logger's memory could not be read.\n"
                                     "Reconnect the logger and try again."));
+    else if (kind == TransferWatch::HeldReadingsRead)
+        CPrompt::warning(parent, tr("Warning!\n\nThe logger did not say how many readings it holds; "
+                                    "nothing was sent to it.\nReconnect the logger and try again."));
+    else if (kind == TransferWatch::FactoryInit)
+        CPrompt::warning(parent, tr("Warning!\n\nThe logger did not confirm Factory Init: it may not "
+                                    "have been initialised.\nReconnect the logger and try again."));
     else
         CPrompt::warning(parent, tr("Warning!\n\nThe logger did not confirm the write.\n"
                                     "Reconnect the logger and try again."));
@@ -545,8 +602,8 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, int t
     if (!record)
         return;
     // The table is written over the logger's image, and the external one
-    // keeps the sensor flags of its block from there: before the image has
-    // come, there is nothing to write over.
+    // must leave the sensor flags of its block as they are there: before
+    // the image has come, there is nothing to write over.
     if (record->imageRead.size() < MemoryMap::ImageSize) {
         CPrompt::warning(host.promptParent(),
                          tr("Warning!\n\nThe logger's memory has not been read yet.\n"
@@ -574,20 +631,66 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, int t
                              .arg(CalibrationTable::Size));
         return;
     }
+    // Written over the flags, the table would change what the logger
+    // records; with the flags put back, its check sum would no longer hold.
+    if (CalibrationTable::overwritesSensorFlags(table, address, record->imageRead, record->versionWord)) {
+        const auto hex = [](char byte) { return QString::asprintf("%02X", unsigned(quint8(byte))); };
+        CPrompt::warning(host.promptParent(),
+                         tr("Warning!\n\n%1\ncannot be written: the low byte of its point %2 is the byte "
+                            "that holds the logger's sensor flags (%3 in the logger, %4 in the file).\n"
+                            "Nothing was written to the logger.")
+                             .arg(path)
+                             .arg(CalibrationTable::SensorFlagsPoint)
+                             .arg(hex(record->imageRead.at(MemoryMap::SensorFlags)),
+                                  hex(table.at(CalibrationTable::SensorFlagsByte))));
+        return;
+    }
     QByteArray target = record->imageRead;
     target.replace(address, CalibrationTable::Size, table);
-    // the sensor flags of the logger share the external table's block
-    if (address == MemoryMap::ExternalTable)
-        target[MemoryMap::SensorFlags] = record->imageRead.at(MemoryMap::SensorFlags);
     CComm *link = record->commandLink;
+    expectedTable = target.mid(address, CalibrationTable::Size);
+    expectedTableAddress = address;
+    expectAudit(TransferWatch::CalibrationTable, QStringLiteral("Write calibration table"),
+                record->serialNumber + QLatin1Char(' ') + path, *record);
     link->sendCommand(MemoryMap::Command::Wake);
     sendChangedSpans(*link, record->imageRead, target, address, address + CalibrationTable::Size);
     link->sendReadMemory(address, CalibrationTable::Size);
-    expectedTable = target.mid(address, CalibrationTable::Size);
-    expectedTableAddress = address;
     record->imageToWrite = target;
     record->productionTask = task;
     startTransfer(TransferWatch::CalibrationTable, row, false, false);
-    host.auditUserAction(QStringLiteral("Write calibration table: ") + record->serialNumber
-                         + QLatin1Char(' ') + path);
+}
+
+// ---- Factory Init --------------------------------------------------------
+
+void LoggerWriter::readHeldReadings(int row, std::function<void(const LoggerRecord &)> then)
+{
+    LoggerRecord *record = host.recordAt(row);
+    afterHeldReadings = std::move(then);
+    memoryReadsAtStart = record->memoryReadsArrived;
+    record->commandLink->sendCommand(MemoryMap::Command::Wake);
+    record->commandLink->sendReadMemory(MemoryMap::RecordedCount, 4);
+    startTransfer(TransferWatch::HeldReadingsRead, row, false, false);
+}
+
+void LoggerWriter::takeHeldReadings(LoggerRecord &record)
+{
+    LoggerRecord asRead;
+    ImageCodec::decode(record.imageRead, asRead);
+    record.recordedCount = asRead.recordedCount;
+    if (const auto then = std::exchange(afterHeldReadings, nullptr))
+        then(record);
+}
+
+void LoggerWriter::initialise(LoggerRecord &logger)
+{
+    const int row = host.rowOfRecord(logger);
+    expectAudit(TransferWatch::FactoryInit, QStringLiteral("Factory Init"), logger.serialNumber, logger);
+    logger.commandLink->sendCommand(MemoryMap::Command::Wake);
+    logger.commandLink->sendCommand(MemoryMap::Command::FactoryInit);
+    // the logger sends its image again, so that the page shows it as it now is
+    logger.commandLink->sendCommand(MemoryMap::Command::End);
+    // its trip is gone: whatever it records next is another
+    logger.programSentSinceDownload = true;
+    logger.productionTask = 1;
+    startTransfer(TransferWatch::FactoryInit, row, false, true);
 }

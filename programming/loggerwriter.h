@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 
+#include <functional>
 #include <utility>
 
 #include "core/steadyclock.h"
@@ -35,6 +36,12 @@ public:
     // bytes that differ from the logger's are written, and the table is
     // read back to be compared.
     void writeCalibrationTable(int address, const QString &path, int task);
+    // Reads again how many readings the logger at row holds; once the
+    // count is in the record, the tick hands the record to then. A logger
+    // that does not answer is told.
+    void readHeldReadings(int row, std::function<void(const LoggerRecord &)> then);
+    // Sends Factory Init to the logger, and follows it to its echo.
+    void initialise(LoggerRecord &logger);
 
     // one step of the 25 ms tick
     void serveWriteTransfer();
@@ -56,8 +63,9 @@ public:
     // writing without it chosen) and neither a transfer nor the logger's
     // download runs. Otherwise the user is told why, and nullptr.
     LoggerRecord *recordToWrite(int row, const QString &action);
-    // The logout cuts a programming under way: it is written to the trail
-    // as failed while its user is still logged in.
+    // The logout cuts a write under way (a programming, Factory Init, a
+    // calibration table): its line goes to the trail while its user is
+    // still logged in, saying whether the logger took it.
     void abandonProgramming();
     // Once the logout let the loggers go: a transfer it cut, a download
     // included, ends without a word to the next user, and the bar starts
@@ -95,20 +103,41 @@ private:
     void finishTransfer(const LoggerRecord &record);
     void retryOrFailProgramming();
     void warnTransferFailed(TransferWatch::Kind kind);
-    // The trail tells whether the logger confirmed the programming, once it
-    // is over (re-emissions included).
-    void auditProgramOutcome(bool confirmed);
+    // The trail names a write once it is over (a programming's re-emissions
+    // included) or cut, as the logger answered it: action + ": " when the
+    // logger took it, " failed: " when it did not, and " not confirmed: "
+    // when it was cut after what changes the logger had left.
+    void expectAudit(TransferWatch::Kind kind, const QString &action, const QString &subject,
+                     const LoggerRecord &record);
+    void noteWhatTheLoggerSaid(const LoggerRecord &record);
+    void auditWriteOutcome(bool succeeded, bool cut);
+    void takeHeldReadings(LoggerRecord &record);
     // A warning, and true, while the record's logger is protected by a
     // password that was neither given nor waived for writing.
     bool refuseWhileLocked(const LoggerRecord &record, const QString &action);
     bool transferDataArrived(const LoggerRecord &record) const;
+    // the table being written reads back from the logger as it was sent
+    bool tableReadBack(const LoggerRecord &record) const;
 
     ProgrammingHost &host;
     TransferWatch transferWatch;
     QByteArray image;
     int programRetryCount = 0;
     bool reemittingProgram = false;
-    QString programmedSerial;   // of the programming under way, "" when none
+    struct WriteAudit {
+        TransferWatch::Kind kind = TransferWatch::None;
+        QString action;     // "" when no line is due
+        QString subject;
+        bool left = false;  // what changes the logger went out
+        bool taken = false; // the logger echoed it, or read back as written
+    };
+    WriteAudit pendingAudit;
+    // the link's counts when the audited write began
+    int commandsSentAtStart = 0;
+    int commandsEchoedAtStart = 0;
+    int framesSentAtStart = 0;
+    int memoryReadsAtStart = 0;   // the record's, for the count read
+    std::function<void(const LoggerRecord &)> afterHeldReadings;
     QByteArray expectedTable;   // a calibration table being written, as it must read back
     int expectedTableAddress = 0;
     int writesGivenUpAtStart = 0;   // the link's give-up count when the transfer began

@@ -42,16 +42,26 @@ void ProductionPanel::showCalibrationTables()
         widgets.internalTable->addItems(
             CalibrationTable::listing(image.mid(MemoryMap::InternalTable, CalibrationTable::Size)));
         widgets.externalTable->addItems(
-            CalibrationTable::listing(image.mid(MemoryMap::ExternalTable, CalibrationTable::Size)));
+            CalibrationTable::listing(image.mid(MemoryMap::ExternalTable, CalibrationTable::Size),
+                                      CalibrationTable::holdsSensorFlags(MemoryMap::ExternalTable,
+                                                                         record->versionWord)));
     }
     state.updatingForm = wasUpdating;
 }
 
 bool ProductionPanel::holdsReadingsNotDownloaded(const LoggerRecord &record)
 {
-    if (record.recordedCount == 0)
-        return false;
-    return !record.dataLoaded || quint32(qMax(0, record.readingCount)) < record.recordedCount;
+    return readingsNotDownloaded(record) > 0;
+}
+
+// What a download brought is the head of the trip the logger holds, unless
+// a program or an initialisation went to it since.
+quint32 ProductionPanel::readingsNotDownloaded(const LoggerRecord &record)
+{
+    if (!record.dataLoaded || record.programSentSinceDownload)
+        return record.recordedCount;
+    const quint32 downloaded = quint32(qMax(0, record.trip().readingCount));
+    return record.recordedCount > downloaded ? record.recordedCount - downloaded : 0;
 }
 
 QString ProductionPanel::factoryInitQuestion(const LoggerRecord &record)
@@ -59,23 +69,34 @@ QString ProductionPanel::factoryInitQuestion(const LoggerRecord &record)
     QString text = tr("Question?\n\nFactory Init erases the program, the limits, the description "
                       "and every reading of the logger #%1.")
                        .arg(record.serialNumber);
-    if (holdsReadingsNotDownloaded(record))
-        text += tr("\nIt holds %1 readings that were not downloaded; they will be lost.")
-                    .arg(record.recordedCount);
+    const quint32 lost = readingsNotDownloaded(record);
+    if (lost > 0)
+        text += tr("\nIt holds %1 readings now, %2 of them never downloaded: they will be lost.")
+                    .arg(record.recordedCount)
+                    .arg(lost);
+    else if (record.recordedCount > 0)
+        text += tr("\nIt holds %1 readings now, every one of them downloaded.").arg(record.recordedCount);
     // the page may hold another password than the logger's
     if (record.asLastRead().isPasswordProtected())
         text += tr("\nIts password goes too: the logger will no longer be protected.");
     return text + tr("\n\nInitialise the logger?");
 }
 
+// The question counts what the logger holds when it is asked, not what it
+// held at the last download: it is read again first.
 void ProductionPanel::factoryInit()
 {
     host.restartInactivityCountdown();
-    const LoggerRecord *record = writer.recordToWrite(host.state().currentLoggerRow(), tr("Factory Init"));
-    if (!record)
+    const int row = host.state().currentLoggerRow();
+    if (!writer.recordToWrite(row, tr("Factory Init")))
         return;
+    writer.readHeldReadings(row, [this](const LoggerRecord &counted) { askAndInitialise(counted); });
+}
+
+void ProductionPanel::askAndInitialise(const LoggerRecord &counted)
+{
     QWidget *parent = host.promptParent();
-    const LoggerRecord asked = *record;
+    const LoggerRecord asked = counted;
     if (CPrompt::question(parent, factoryInitQuestion(asked)) != QMessageBox::Yes)
         return;
     // the timers ran while the question was open
@@ -87,13 +108,7 @@ void ProductionPanel::factoryInit()
     // an automatic download may have begun while the question was open
     if (writer.refuseWhileBusy(*logger))
         return;
-    logger->commandLink->sendCommand(MemoryMap::Command::Wake);
-    logger->commandLink->sendCommand(MemoryMap::Command::FactoryInit);
-    // the logger sends its image again, so that the page shows it as it now is
-    logger->commandLink->sendCommand(MemoryMap::Command::End);
-    // its trip is gone: whatever it records next is another
-    logger->programSentSinceDownload = true;
-    host.auditUserAction(QStringLiteral("Factory Init: ") + logger->serialNumber);
+    writer.initialise(*logger);
 }
 
 void ProductionPanel::fillJigPortCombo(const QString &port, const QStringList &ports)

@@ -29,9 +29,12 @@ public:
     // The logger has readings in its memory that this station has not
     // downloaded (or more than it downloaded).
     static bool holdsReadingsNotDownloaded(const LoggerRecord &record);
+    static quint32 readingsNotDownloaded(const LoggerRecord &record);
     static QString factoryInitQuestion(const LoggerRecord &record);
 
 private:
+    void askAndInitialise(const LoggerRecord &counted);
+
     ProgrammingHost &host;
     LoggerWriter &writer;
 };

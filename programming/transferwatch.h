@@ -10,7 +10,7 @@
 class TransferWatch
 {
 public:
-    enum Kind { None, Programming, EepromWrite, EepromRead, CalibrationTable };
+    enum Kind { None, Programming, EepromWrite, EepromRead, CalibrationTable, FactoryInit, HeldReadingsRead };
 
     enum Verdict {
         Waiting,       // nothing to do this tick

@@ -111,6 +111,16 @@ LoggerRecord openedTrip(const QString &serial, const QVector<int> &tenths)
     return trip;
 }
 
+// A trip the automatic download of its logger just brought.
+LoggerRecord autoDownloadedTrip(const QString &serial, const QVector<int> &tenths)
+{
+    LoggerRecord logger = openedTrip(serial, tenths);
+    logger.fromFile = false;
+    logger.autoDownloaded = logger.autoDownloadArrived = true;
+    logger.autoDelay = 0;
+    return logger;
+}
+
 // How a plain push button with the text and font of button draws, beside
 // it on the same page.
 QImage plainButtonLook(const QPushButton *button, bool enabled)
@@ -669,11 +679,7 @@ private slots:
         settings.defaultPath = dir;
         settings.autoSaveLogger = true;
         settings.autoGenerateTxt = true;
-        LoggerRecord logger = openedTrip("E2", { 60, 70 });
-        logger.fromFile = false;
-        logger.autoDownloaded = logger.autoDownloadArrived = true;
-        logger.autoDelay = 0;
-        h.addAndSelect(logger);
+        h.addAndSelect(autoDownloadedTrip("E2", { 60, 70 }));
         h.window.viewsDirty = false;
         WholeFile::failNextForTests(WholeFile::Stage::Sync, 2);
         h.window.Timer();
@@ -812,6 +818,45 @@ private slots:
         h.window.on_m_actionSaveAs_triggered();
         QCOMPARE(h.prompts.boxes.size(), 1);
         QVERIFY(TestEnv::programOutput("pdfinfo", { h.homePath("L7.PDF") }).contains("Pages:"));
+    }
+
+    // A file written by a step after a download stands in the trail as one
+    // saved by hand does.
+    void automaticFilesAreInTheTrail_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("data file") << "qlf";
+        QTest::newRow("PDF report") << "pdf";
+        QTest::newRow("TXT export") << "txt";
+        QTest::newRow("CSV export") << "csv";
+    }
+
+    void automaticFilesAreInTheTrail()
+    {
+        QFETCH(QString, extension);
+        Harness h;
+        const QString dir = h.homePath("trail");
+        QVERIFY(QDir().mkpath(dir));
+        AppSettings &settings = h.window.app->settings;
+        settings.defaultPath = dir;
+        settings.autoSaveLogger = extension == "qlf";
+        settings.autoGeneratePdf = extension == "pdf";
+        settings.autoGenerateTxt = extension == "txt";
+        settings.autoGenerateCsv = extension == "csv";
+        CUserAdmin *users = h.window.app->userAdmin;
+        users->users = { UserStoreFile::user("dora", "Dora1pass", "8", UserRecord::RightDownload) };
+        users->enabled = true;
+        users->currentUser = 0;
+        const auto off = qScopeGuard([users] { users->enabled = false; });
+        h.addAndSelect(autoDownloadedTrip("AU9", { 60, 70 }));
+        h.window.viewsDirty = false;
+        h.window.Timer();
+
+        const LoggerRecord &done = h.records.at(0);
+        const QString written = extension == "qlf" ? done.fileName : done.exportFileName;
+        QVERIFY2(written.endsWith("." + extension) && QFile::exists(written), qPrintable(written));
+        QCOMPARE(UserStoreFile::auditOfToday().count(QStringLiteral("Save File: ") + written), 1);
+        QVERIFY(h.prompts.boxes.isEmpty());
     }
 
     // The automatic save and exports after a download, and the storing of

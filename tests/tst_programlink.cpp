@@ -3,11 +3,13 @@
 // silent logger, its refusals, the clock buttons, the EEPROM and production.
 #include "support/testenv.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QDeadlineTimer>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <thread>
@@ -130,12 +132,14 @@ void startWriteNamed(WindowTest::Harness &h, const QString &write)
 }
 
 // Every write finds what it takes in dataDir, made the data path: image
-// as "eeprom.bin", and a calibration table for both sensors, whose path
-// comes back ("" when a file could not be written).
+// as "eeprom.bin", and a calibration table for both sensors that leaves
+// the image's sensor flags as they are, whose path comes back ("" when a
+// file could not be written).
 QString giveWritesTheirFiles(Station &s, const QTemporaryDir &dataDir, const QByteArray &image)
 {
     s.window.app->settings.defaultPath = dataDir.path();
     QVector<qint16> points(CalibrationTable::PointCount, 100);
+    points[CalibrationTable::SensorFlagsPoint] = qint16(0x0100 | quint8(image.at(MemoryMap::SensorFlags)));
     const QString table = dataDir.filePath(QStringLiteral("table.bin"));
     if (!TestEnv::writeFile(dataDir.filePath(QStringLiteral("eeprom.bin")), image)
         || !TestEnv::writeFile(table, CalibrationTable::make(-20, 60, -200, 5, points)))
@@ -772,11 +776,12 @@ private slots:
         users->enabled = true;
         users->currentUser = 0;
         s.prompts.answer = QMessageBox::No;
-        s.ui->m_pushButtonFactoryInit->click();
-        QCOMPARE(s.prompts.boxes.size(), 1);
+        s.ui->m_pushButtonFactoryInit->click();   // asked once the logger said what it holds
+        QTRY_COMPARE_WITH_TIMEOUT(s.prompts.boxes.size(), 1, kReplyMs);
         QCOMPARE(s.prompts.boxes.first().kind, CPrompt::Question);
         QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("logger #INI-0001")));
-        QVERIFY(s.prompts.boxes.first().text.contains(QStringLiteral("300 readings that were not downloaded")));
+        QVERIFY(s.prompts.boxes.first().text.contains(
+            QStringLiteral("300 readings now, 300 of them never downloaded")));
         QVERIFY(s.roundTrip());
         QCOMPARE(s.sim.memory(), before);
         QVERIFY(!UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init: INI-0001")));
@@ -789,12 +794,43 @@ private slots:
         s.prompts.boxes.clear();
         s.prompts.answer = QMessageBox::Yes;
         s.ui->m_pushButtonFactoryInit->click();
-        QCOMPARE(s.prompts.boxes.size(), 1);
-        QVERIFY(!s.prompts.boxes.first().text.contains(QStringLiteral("not downloaded")));
+        QTRY_COMPARE_WITH_TIMEOUT(s.prompts.boxes.size(), 1, kReplyMs);
+        QVERIFY(!s.prompts.boxes.first().text.contains(QStringLiteral("never downloaded")));
         QTRY_COMPARE_WITH_TIMEOUT(s.record().recordedCount, 0u, kReplyMs);
         QVERIFY(s.sim.memory() != before);
-        QVERIFY(UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init: INI-0001")));
+        QTRY_VERIFY_WITH_TIMEOUT(UserStoreFile::auditOfToday().contains(QStringLiteral("Factory Init: INI-0001")),
+                                 kReplyMs);
         users->enabled = false;
+    }
+
+    // Factory Init's question counts the readings the logger holds when it
+    // asks, read from the logger again, and how many of them no download
+    // brought: here the logger recorded on after its download.
+    void factoryInitCountsWhatTheLoggerHoldsNow()
+    {
+        constexpr quint32 kHeld = 1000;
+        Station s({ "--serial", "CNT-0001", "--fast", "600" });
+        START_SELECTED(s);
+        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0, 5));
+        s.ui->m_radioButtonPrgStopReading->click();
+        WindowTest::finishEditing(s.ui->m_lineEditPrgStopReading, QString::number(kHeld));
+        PROGRAM_CONFIRMED(s);
+        QTRY_VERIFY_WITH_TIMEOUT(s.loggerImage().recordedCount > 0, kProgramMs);
+        DOWNLOAD_RUNS(s);
+        const quint32 downloaded = quint32(s.record().trip().readingCount);
+        QTRY_COMPARE_WITH_TIMEOUT(s.loggerImage().recordedCount, kHeld, 30000);
+        QVERIFY2(downloaded > 0 && downloaded < kHeld, qPrintable(QString::number(downloaded)));
+
+        s.prompts.boxes.clear();
+        s.prompts.answer = QMessageBox::No;
+        s.ui->m_pushButtonFactoryInit->click();
+        QTRY_COMPARE_WITH_TIMEOUT(s.prompts.boxes.size(), 1, kReplyMs);
+        const QString question = s.prompts.boxes.first().text;
+        QVERIFY2(question.contains(QStringLiteral("It holds %1 readings now, %2 of them never downloaded")
+                                       .arg(kHeld)
+                                       .arg(kHeld - downloaded)),
+                 qPrintable(question));
+        QCOMPARE(s.loggerImage().recordedCount, kHeld);   // No erased nothing
     }
 
     // Every write to a logger is the configure right's, and a protected
@@ -907,7 +943,7 @@ private slots:
             s.ui->m_actionProgram->trigger();
         else
             s.ui->m_pushButtonFactoryInit->click();
-        QCOMPARE(warnings.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(warnings.size(), 1, kReplyMs);
         QVERIFY2(warnings.first().contains(QStringLiteral("still running")), qPrintable(warnings.first()));
         QTRY_VERIFY_WITH_TIMEOUT(s.record().dataLoaded, kProgramMs);
         QVERIFY(s.roundTrip());
@@ -1301,6 +1337,132 @@ private slots:
         users->enabled = false;
     }
 
+    // A write's line in the trail follows what the logger answered: done
+    // once it echoed the command that changes it (or read back as written),
+    // failed when that never reached it, and not confirmed when a logout
+    // or an unplug cut the write after that command had left. The logger's
+    // memory tells what it took.
+    void theTrailSaysWhatTheLoggerTook_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::addColumn<QStringList>("simArguments");
+        QTest::addColumn<QString>("moment");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<bool>("taken");
+        const QStringList plain;
+        QTest::newRow("program, logout after the commit's echo")
+            << "program" << plain << "logout after the echo" << ": " << true;
+        QTest::newRow("program, logout after the commit left")
+            << "program again" << plain << "logout after it left" << " not confirmed: " << false;
+        QTest::newRow("program, logout before the commit left")
+            << "program" << plain << "logout before it left" << " failed: " << false;
+        QTest::newRow("program, clock that stays wrong")
+            << "program" << QStringList{ "--clock-skew", "600" } << "answered" << ": " << true;
+        QTest::newRow("init, answered") << "init" << plain << "answered" << ": " << true;
+        QTest::newRow("init, silent logger") << "init" << plain << "silent" << " failed: " << false;
+        QTest::newRow("init, logout after the echo") << "init" << plain << "logout after the echo" << ": " << true;
+        QTest::newRow("init, logout after it left")
+            << "init" << plain << "logout after it left" << " not confirmed: " << false;
+        QTest::newRow("program, unplug after the commit left")
+            << "program again" << plain << "unplug after it left" << " not confirmed: " << false;
+        QTest::newRow("table, answered") << "external" << plain << "answered" << ": " << true;
+        QTest::newRow("table, echoes lost")
+            << "external" << QStringList{ "--drop-echo", "1000" } << "answered" << " failed: " << false;
+    }
+
+    void theTrailSaysWhatTheLoggerTook()
+    {
+        QFETCH(QString, write);
+        QFETCH(QStringList, simArguments);
+        QFETCH(QString, moment);
+        QFETCH(QString, outcome);
+        QFETCH(bool, taken);
+        const QString serial = QStringLiteral("TRL-0001");
+        QTemporaryDir dataDir;
+        Station s(QStringList{ "--serial", serial } + simArguments);
+        CUserAdmin *users = s.window.app->userAdmin;
+        users->users = { UserStoreFile::user("ada", "Ada1pass", "1", UserRecord::RightAdmin),
+                         UserStoreFile::user("dora", "Dora1pass", "8", UserRecord::RightDownload) };
+        users->enabled = true;
+        users->currentUser = 0;
+        const auto off = qScopeGuard([users] { users->enabled = false; });
+        START_SELECTED(s);
+        const QString table = giveWritesTheirFiles(s, dataDir, s.sim.memory());
+        QVERIFY(!table.isEmpty());
+        if (write == QLatin1String("program again"))
+            PROGRAM_CONFIRMED(s);   // the page holds what the logger holds: no write frame
+        else if (write == QLatin1String("program"))
+            s.ui->m_radioButtonPrgStartWait->click();
+
+        const bool silent = moment == QLatin1String("silent") || moment.endsWith(QLatin1String("left"));
+        const bool unplug = moment.startsWith(QLatin1String("unplug"));
+        const bool logout = unplug || moment.startsWith(QLatin1String("logout"));
+        if (moment == QLatin1String("silent"))
+            s.makeEveryReplyOverdue();
+        const QByteArray before = s.sim.memory();
+        const int trailBefore = UserStoreFile::auditOfToday().size();
+        const CComm::CommandTally &tally = write == QLatin1String("init") ? s.link()->factoryInits : s.link()->commits;
+        const int sentBefore = tally.sent, echoedBefore = tally.echoed, framesBefore = s.link()->writeFramesSent;
+        const auto reached = [&] {
+            if (moment.contains(QLatin1String("echo")))
+                return tally.echoed > echoedBefore;
+            if (moment.contains(QLatin1String("before")))
+                return s.link()->writeFramesSent > framesBefore;
+            return tally.sent > sentBefore;
+        };
+        // The logout comes right after the write's frames were queued, at
+        // the moment named: no event is served while it waits, so the
+        // window's tick cannot end the write before.
+        bool reachedAtLogout = false, transferRanAtLogout = false;
+        const auto logoutAtTheMoment = [&] {
+            QDeadlineTimer deadline(kProgramMs);
+            while (!reached() && !deadline.hasExpired())
+                QThread::msleep(1);
+            reachedAtLogout = reached();
+            transferRanAtLogout = !s.transferOver();
+            if (unplug) {
+                s.sim.command(QStringLiteral("unplug"));
+                return;
+            }
+            s.prompts.logins = { { "dora", "Dora1pass" } };
+            s.window.on_m_actionLogout_triggered();
+            s.window.Timer100ms();
+        };
+        CPrompt::setBoxHandler([&](CPrompt::Kind kind, const QString &text, QMessageBox::StandardButtons) {
+            s.prompts.boxes.append({ kind, text });
+            // the logger stops answering once the user said Yes
+            if (kind == CPrompt::Question && silent)
+                s.sim.command(QStringLiteral("silent on"));
+            if (kind == CPrompt::Question && logout)
+                QTimer::singleShot(0, &s.window, logoutAtTheMoment);
+            return QMessageBox::Yes;
+        });
+        startWriteNamed(s, write.section(QLatin1Char(' '), 0, 0));
+        if (unplug) {
+            QTRY_VERIFY_WITH_TIMEOUT(s.records.isEmpty() && s.transferOver(), kProgramMs);
+            QVERIFY(reachedAtLogout && transferRanAtLogout);
+        } else if (logout) {
+            QTRY_COMPARE_WITH_TIMEOUT(users->currentUserLogin(), QStringLiteral("dora"), kProgramMs);
+            QVERIFY(reachedAtLogout && transferRanAtLogout);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(s.transferOver() && s.record().productionTask == 0, 40000);
+        }
+        const QString subject = write == QLatin1String("external") ? serial + QLatin1Char(' ') + table : serial;
+        const QString action = write.startsWith(QLatin1String("program")) ? QStringLiteral("Configure")
+                               : write == QLatin1String("init")          ? QStringLiteral("Factory Init")
+                                                                          : QStringLiteral("Write calibration table");
+        const QString trail = UserStoreFile::auditOfToday().mid(trailBefore);
+        QVERIFY2(trail.count(action + outcome + subject) == 1, qPrintable(trail));
+        QVERIFY2(trail.count(action) == 1, qPrintable(trail));
+        if (unplug)
+            return;   // the logger is gone with its memory
+        QVERIFY(s.sim.command(QStringLiteral("silent off")));
+        QCOMPARE(s.sim.memory() != before, taken);
+        // a write that failed on its own is told
+        if (outcome == QLatin1String(" failed: ") && !logout)
+            QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("did not confirm")));
+    }
+
     void eepromReadGivesTheLoggersMemory()
     {
         QTemporaryDir dataDir;
@@ -1443,8 +1605,25 @@ private slots:
         QCOMPARE(s.link()->writeFramesSent, framesBefore);
         QCOMPARE(s.sim.memory().at(MemoryMap::SensorFlags), image.at(MemoryMap::SensorFlags));
 
+        // its byte 645 is the logger's sensor flags: a table that would
+        // change them is refused, one that keeps them goes in as it is
+        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("sensor flags (01 in the logger, D9 in the file)")));
+        QVERIFY(s.transferOver());
+        points[CalibrationTable::SensorFlagsPoint] = qint16(0x0101);
+        const QByteArray agreeing = CalibrationTable::make(-30, 70, -350, 9, points);
+        QVERIFY(TestEnv::writeFile(path, agreeing));
+        s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
+        QCOMPARE(s.sim.memory().mid(MemoryMap::ExternalTable, CalibrationTable::Size), agreeing);
+        QListWidget *external = s.ui->m_listWidgetAdminExtTable;
+        QTRY_COMPARE_WITH_TIMEOUT(external->item(external->count() - 1)->text(),
+                                  QString::asprintf("Check:  %04X", unsigned(CalibrationTable::storedCheck(agreeing))),
+                                  kReplyMs);
+        QCOMPARE(external->item(3 + CalibrationTable::SensorFlagsPoint)->text(), QStringLiteral("Sensor flags 01"));
+
         s.ui->m_pushButtonFactoryInit->click();
-        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("logger #CAL-0001")));
+        QTRY_VERIFY_WITH_TIMEOUT(s.prompts.sawBoxContaining(QStringLiteral("logger #CAL-0001")), kReplyMs);
         QTRY_COMPARE_WITH_TIMEOUT(s.record().description, QString(), kReplyMs);
         QCOMPARE(s.record().tripNumber, 0);
         QCOMPARE(s.record().serialNumber, QStringLiteral("CAL-0001"));

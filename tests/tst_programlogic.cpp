@@ -111,6 +111,9 @@ private slots:
         r.recordedCount = 320;   // it went on recording after the download
         QVERIFY(ProductionPanel::holdsReadingsNotDownloaded(r));
         QVERIFY(ProductionPanel::factoryInitQuestion(r).contains(QStringLiteral("320 readings")));
+        QCOMPARE(ProductionPanel::readingsNotDownloaded(r), 20u);
+        r.programSentSinceDownload = true;   // all it holds is a trip begun since
+        QCOMPARE(ProductionPanel::readingsNotDownloaded(r), 320u);
     }
 
     // The simulator's tests program layout 2 over an image read; here
@@ -286,6 +289,53 @@ private slots:
         table[20] = char(table.at(20) + 1);
         QVERIFY(!CalibrationTable::isValid(table));
         QVERIFY(!CalibrationTable::isValid(table.left(255)));
+    }
+
+    // From firmware 0x115 on, byte 645 of the image is the logger's sensor
+    // flags and also the low byte of the external table's point 63: a table
+    // that would change it is refused, and the listing shows the flags there,
+    // under the check of the bytes the logger holds.
+    void externalTableByteOfTheSensorFlags_data()
+    {
+        QTest::addColumn<int>("address");
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("pointLowByte");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("line63");
+        QTest::newRow("external, flags kept") << MemoryMap::ExternalTable << 0x11A << 0x05 << false
+                                              << "Sensor flags 05";
+        QTest::newRow("external, flags changed") << MemoryMap::ExternalTable << 0x11A << 0x21 << true
+                                                 << "Sensor flags 05";
+        QTest::newRow("external, firmware without flags") << MemoryMap::ExternalTable << 0x114 << 0x21 << false
+                                                          << " 63 :    289";
+        QTest::newRow("internal") << MemoryMap::InternalTable << 0x11A << 0x21 << false << " 63 :    289";
+    }
+
+    void externalTableByteOfTheSensorFlags()
+    {
+        QFETCH(int, address);
+        QFETCH(int, version);
+        QFETCH(int, pointLowByte);
+        QFETCH(bool, refused);
+        QFETCH(QString, line63);
+        QVector<qint16> points(CalibrationTable::PointCount, 7);
+        points[CalibrationTable::SensorFlagsPoint] = qint16(0x0100 | pointLowByte);
+        const QByteArray table = CalibrationTable::make(-40, 85, -400, 10, points);
+        QByteArray image(MemoryMap::ImageSize, '\0');
+        image[MemoryMap::SensorFlags] = char(0x05);
+        QCOMPARE(CalibrationTable::overwritesSensorFlags(table, address, image, quint16(version)), refused);
+
+        // what the logger holds: a table written as given, or (the fault
+        // that the refusal prevents) one whose point took the flags
+        QByteArray held = table;
+        if (CalibrationTable::holdsSensorFlags(address, quint16(version)))
+            held[CalibrationTable::SensorFlagsByte] = image.at(MemoryMap::SensorFlags);
+        const QStringList lines =
+            CalibrationTable::listing(held, CalibrationTable::holdsSensorFlags(address, quint16(version)));
+        QCOMPARE(lines.at(3 + CalibrationTable::SensorFlagsPoint), line63);
+        const QString check = QString::asprintf("Check:  %04X", unsigned(CalibrationTable::computedCheck(held)));
+        const QString stored = QString::asprintf(" (stored %04X)", unsigned(CalibrationTable::storedCheck(table)));
+        QCOMPARE(lines.last(), refused ? check + stored : check);
     }
 };
 
