@@ -22,6 +22,7 @@
 #include "core/tripcontinuity.h"
 #include "core/windowstate.h"
 #include "files/cfilemanager.h"
+#include "files/regularfile.h"
 #include "reports/csendemail.h"
 #include "users/cuseradmin.h"
 #include "views/ctable.h"
@@ -774,10 +775,12 @@ bool CMainApp::writeEeprom()
         || !records.at(currentRecord).commandLink)
         return false;
     const QString path = eepromFilePath();
-    QFile file(path);
     QByteArray image;
-    if (!path.isEmpty() && file.open(QIODevice::ReadOnly))
-        image = file.read(MemoryMap::ImageSize + 1);
+    QString why;
+    if (!path.isEmpty() && !RegularFile::read(path, MemoryMap::ImageSize + 1, &image, &why)) {
+        warnUser(QStringLiteral("Warning!\n\n%1\n%2.").arg(path, why));
+        return false;
+    }
     if (image.size() != MemoryMap::ImageSize) {
         warnUser(QStringLiteral("Warning!\n\n%1\n%2 bytes expected.")
                      .arg(path.isEmpty() ? QStringLiteral("eeprom.bin") : path)

@@ -429,6 +429,7 @@ private slots:
         QTest::newRow("table, device") << "table" << "device" << "is a pipe or a device, not a file.";
         QTest::newRow("data file, fifo") << "data" << "fifo" << "is a pipe or a device, not a file.";
         QTest::newRow("template, fifo") << "template" << "fifo" << "is a pipe or a device, not a file.";
+        QTest::newRow("eeprom image, fifo") << "eeprom" << "fifo" << "is a pipe or a device, not a file.";
     }
 
     void aFileFieldTakesFilesOnly()
@@ -437,7 +438,9 @@ private slots:
         QFETCH(QString, named);
         QFETCH(QString, told);
         QTemporaryDir dir;
-        QString path = dir.filePath(QStringLiteral("table.bin"));
+        // the EEPROM write reads the image of the data folder
+        QString path = dir.filePath(road == QLatin1String("eeprom") ? QStringLiteral("eeprom.bin")
+                                                                   : QStringLiteral("table.bin"));
         if (named == QLatin1String("folder"))
             QVERIFY(QDir().mkdir(path));
         else if (named == QLatin1String("fifo"))
@@ -450,8 +453,11 @@ private slots:
         s.ui->m_lineEditAdminExtCalFile->setText(path);
         s.prompts.filesToChoose = QStringList{ path };
         FifoWatchdog watchdog(named == QLatin1String("fifo") ? path : QString());
+        s.window.app->settings.defaultPath = dir.path();
         if (road == QLatin1String("table"))
             s.window.on_m_pushButtonAdminWriteExtTable_clicked();
+        else if (road == QLatin1String("eeprom"))
+            s.window.on_m_actionEEpromWrite_triggered();
         else if (road == QLatin1String("data"))
             s.ui->m_actionLoad->trigger();
         else
