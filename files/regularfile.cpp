@@ -102,3 +102,11 @@ bool RegularFile::read(const QString &path, qint64 maxBytes, QByteArray *bytes, 
 }
 
 #endif
+
+bool RegularFile::mayReplace(const QString &path, QString *why)
+{
+    const QFileInfo target(path);
+    if (!target.exists() || target.isFile())
+        return true;
+    return refuse(why, notRegular(target.isDir()));
+}

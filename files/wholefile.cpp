@@ -1,5 +1,7 @@
 #include "files/wholefile.h"
 
+#include "files/regularfile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -136,6 +138,9 @@ void failNextForTests(Stage stage, int count, int passing)
 
 bool write(const QString &path, const QByteArray &bytes, QString *error, const Preparation &prepare)
 {
+    QString notAFile;
+    if (!RegularFile::mayReplace(path, &notAFile))
+        return fail(error, QStringLiteral("it ") + notAFile);
     removeAbandonedTemporaries(path);
     QSaveFile file(path);
     errno = 0;
@@ -176,6 +181,9 @@ bool replace(const QString &temporaryPath, const QString &path, QString *error)
         QFile::remove(temporaryPath);
         return fail(error, reason);
     };
+    QString notAFile;
+    if (!RegularFile::mayReplace(path, &notAFile))
+        return abandon(QStringLiteral("it ") + notAFile);
     // A writer that never made its file must not have an empty one made
     // here and put in place of the target.
     QFile written(temporaryPath);

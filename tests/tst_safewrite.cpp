@@ -17,6 +17,7 @@
 
 #ifdef Q_OS_LINUX
 #include <sys/mount.h>
+#include <sys/stat.h>
 #endif
 
 #include "core/cmainapp.h"
@@ -234,6 +235,35 @@ private slots:
         QVERIFY(writer(kind)(path));
         QVERIFY(TestEnv::readFile(path) != "the good file");
         QCOMPARE(entriesOf(folder.path()), before);
+    }
+
+    // A save onto a pipe or a folder is refused, by either road, and they
+    // stay what they were: a file renamed into place would take the place
+    // of a pipe, or of a device such as /dev/null.
+    void onlyAFileIsWrittenOver_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::addColumn<bool>("ownName");
+        QTest::newRow("pipe") << true << false;
+        QTest::newRow("pipe, a printer's file") << true << true;
+        QTest::newRow("folder") << false << false;
+    }
+    void onlyAFileIsWrittenOver()
+    {
+        QFETCH(bool, pipe);
+        QFETCH(bool, ownName);
+        const QString path = folder.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".pdf"));
+        QVERIFY(pipe ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 : QDir().mkdir(path));
+        const QString temporary = WholeFile::temporaryPathFor(path);
+        QVERIFY(!ownName || TestEnv::writeFile(temporary, "the report"));
+        QString error;
+        QVERIFY(ownName ? !WholeFile::replace(temporary, path, &error)
+                        : !WholeFile::write(path, "the report", &error));
+        QVERIFY2(error.contains(pipe ? QLatin1String("a pipe or a device") : QLatin1String("a folder")),
+                 qPrintable(error));
+        const QFileInfo after(path);
+        QVERIFY(pipe ? !after.isFile() && !after.isDir() && after.exists() : after.isDir());
+        QVERIFY(!QFileInfo::exists(temporary));
     }
 
     // A writer with a file name of its own (the printer) may fail before it
