@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QModelIndex>
 #include <QPair>
 #include <QString>
@@ -475,7 +476,8 @@ private:
     // Save of a row into the file it read or wrote, which is asked for
     // first when it changed since.
     bool saveIntoOwnFile(int row);
-    void tellFileChangedSinceRow(int row);
+    bool tellFileChangedSinceRow(int row);
+    static bool closedByLogout(QMessageBox::StandardButton answer);
     // every file written, by hand or by the steps after a download, with the
     // trip it holds
     void auditSavedFile(const LoggerRecord &record, const QString &path);
@@ -504,7 +506,7 @@ private:
     int rowOfRecord(const LoggerRecord &record) const override;
     int rowOfRecordId(quint64 recordId) const;
     QHash<QString, quint64> openFileRecords() const;
-    quint64 openDataFile(const QString &path, QHash<QString, quint64> &openFiles);
+    quint64 openDataFile(const QString &path, QHash<QString, quint64> &openFiles, bool &loggedOut);
     // The row that holds the trip record held when a modal dialog opened:
     // its own while it holds it still, else the row the trip was set apart
     // into when the logger's next trip came meanwhile; -1 when in none.

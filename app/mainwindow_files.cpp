@@ -51,8 +51,12 @@ int MainWindow::loadDataFiles(const QStringList &paths)
     QHash<QString, quint64> openFiles = openFileRecords();
     quint64 shownId = 0;
     int opened = 0;
+    bool loggedOut = false;
     for (const QString &path : paths) {
-        const quint64 id = openDataFile(path, openFiles);
+        const quint64 id = openDataFile(path, openFiles, loggedOut);
+        // the files left were the leaving user's choice, not the next one's
+        if (loggedOut)
+            return opened;
         if (id == 0) {
             // the box ran the timers: rows may have come and gone meanwhile
             openFiles = openFileRecords();
@@ -81,13 +85,14 @@ QHash<QString, quint64> MainWindow::openFileRecords() const
 }
 
 // The record that holds the file: the one it is open in already, or a new
-// row read from it. 0, once the user is told, when it cannot be read.
-quint64 MainWindow::openDataFile(const QString &path, QHash<QString, quint64> &openFiles)
+// row read from it. 0, once the user is told, when it cannot be read;
+// loggedOut when a logout closed the box that told it.
+quint64 MainWindow::openDataFile(const QString &path, QHash<QString, quint64> &openFiles, bool &loggedOut)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     const quint64 openId = openFiles.value(absolute);
     if (openId != 0) {
-        tellFileChangedSinceRow(rowOfRecordId(openId));
+        loggedOut = tellFileChangedSinceRow(rowOfRecordId(openId));
         // a box told may have run the timers: rows may have come and gone
         openFiles = openFileRecords();
         return rowOfRecordId(openId) >= 0 ? openId : 0;
@@ -99,7 +104,7 @@ quint64 MainWindow::openDataFile(const QString &path, QHash<QString, quint64> &o
         if (error.isEmpty())
             error = tr("Warning!\n\nThe file %1 cannot be opened.")
                         .arg(QDir::toNativeSeparators(absolute));
-        CPrompt::warning(this, error);
+        loggedOut = closedByLogout(CPrompt::warning(this, error));
         return 0;
     }
     record.portName.clear();
@@ -147,19 +152,26 @@ bool MainWindow::saveIntoOwnFile(int row)
 }
 
 // The row keeps the trip it read: reading the file again over it would
-// lose that trip, whose file no longer holds it.
-void MainWindow::tellFileChangedSinceRow(int row)
+// lose that trip, whose file no longer holds it. True when a logout closed
+// the box that told it.
+bool MainWindow::tellFileChangedSinceRow(int row)
 {
     if (!validRow(row))
-        return;
+        return false;
     LoggerRecord &record = app->records[row];
     if (CFileManager::fileStateSince(record.fileName, record.fileDigest) != CFileManager::FileState::Changed)
-        return;
+        return false;
     CFileManager::fileLost(record);
-    CPrompt::warning(this, tr("Warning!\n\nThe file %1 changed since its row read or wrote it.\n"
+    return closedByLogout(CPrompt::warning(this, tr("Warning!\n\nThe file %1 changed since its row read or wrote it.\n"
                               "The row still shows the data it held then: close the row and load the "
                               "file again to see what the file holds now.")
-                               .arg(QDir::toNativeSeparators(record.fileName)));
+                               .arg(QDir::toNativeSeparators(record.fileName))));
+}
+
+// A box of one button answers Cancel only when a logout closed it.
+bool MainWindow::closedByLogout(QMessageBox::StandardButton answer)
+{
+    return answer == QMessageBox::Cancel;
 }
 
 void MainWindow::auditSavedFile(const LoggerRecord &record, const QString &path)

@@ -8,6 +8,7 @@
 #include <QStyle>
 
 #include "core/imagecodec.h"
+#include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
 #include "support/testenv.h"
 #include "support/windowtest.h"
@@ -93,6 +94,22 @@ private slots:
             QVERIFY(h.records.at(row).dataLoaded);
     }
 
+    // A logout closes the box of a file refused on the way: the files
+    // chosen after it are not loaded for whoever logs in next.
+    void aLogoutDuringALoadEndsIt()
+    {
+        Harness h;
+        QStringList paths = writeTrips(h.homePath(QStringLiteral("cut")), 5);
+        QCOMPARE(paths.size(), 5);
+        QVERIFY(TestEnv::writeFile(paths.at(2), QByteArray("not a data file")));
+        CPrompt::setBoxHandler([](CPrompt::Kind, const QString &, QMessageBox::StandardButtons) {
+            CPrompt::dismissOpen();   // as the logout does
+            return QMessageBox::Ok;
+        });
+        h.prompts.filesToChoose = paths;
+        h.ui->m_actionLoad->trigger();
+        QCOMPARE(h.records.size(), 2);
+    }
 
     // Four-digit row numbers show whole and the lights stay inside the list,
     // scrolled or not, in the form's small font and in a large one.
