@@ -658,19 +658,18 @@ QString MainWindow::templateRefusal(const LoggerRecord &record, LoggerRecord &ap
                   "The Program page is unchanged.")
             .arg(templateFileName, why);
     };
-    LoggerRecord templ;
+    // every key is the template's own once it is read: its model and
+    // sensors too
+    applied = record;
     QString why;
-    if (!CFileManager::readTemplate(templateFileName, templ, &why))
+    if (!CFileManager::readTemplate(templateFileName, applied, &why))
         return notApplied(why);
     // a template of another model never reaches the page
     if (!record.isFile()) {
-        const QString lacking = TemplateCheck::whyItDoesNotSuit(templateFileName, templ, record);
+        const QString lacking = TemplateCheck::whyItDoesNotSuit(templateFileName, applied, record);
         if (!lacking.isEmpty())
             return lacking;
     }
-    applied = record;
-    if (!CFileManager::readTemplate(templateFileName, applied, &why))
-        return notApplied(why);
     why = TemplateCheck::valueRefused(applied);
     return why.isEmpty() ? QString() : notApplied(why);
 }

@@ -197,11 +197,8 @@ void MainWindow::applyRights(const ActionInputs &in, ActionStates &s, bool closa
         s.program = s.programButton = s.loadTemplate = s.saveTemplate = s.lock = false;
     if (!d)
         s.download = s.printPrint = s.printPreview = false;
-    if (!v) {
+    if (!v)
         s.closeSelectedFile = s.closeAllFiles = s.load = false;
-        if (!d)
-            s.printPrint = s.printPreview = false;
-    }
     const Rights rights{ a, in.canConfigure, in.canDownload, in.canView };
     if (savingRefused(rights, in.dataFromFiles))
         s.save = s.saveAs = false;

@@ -87,10 +87,9 @@ void MainWindow::runAutomaticSteps(int row)
         QString reason;
         if (path.isEmpty())
             unnamed << tr("the data file");
-        else if (app->fileManager->writeDataFile(path, row, nullptr, &reason)) {
-            app->records[row].fileName = path;
+        else if (app->fileManager->writeDataFile(path, row, nullptr, &reason))
             auditSavedFile(app->records.at(row), path);
-        } else
+        else
             row = warnKeepingRow(row, notWrittenText(path, reason));
     }
     if (row >= 0 && settings.autoGeneratePdf && !app->records.at(row).autoPdfDone) {

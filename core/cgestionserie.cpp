@@ -312,12 +312,9 @@ void CGestionSerie::finishDownload(const QByteArray &tail)
     const int received = int(std::count(arrived.constBegin(), arrived.constBegin() + n, '\1'));
     LinkResult r;
     // the alarms of the trip are the logger's word, which it did not give
-    if (alarmStatusDue) {
+    if (alarmStatusDue)
         qWarning("The logger gave no alarm status for its download");
-        r.kind = LinkResult::DownloadFailed;
-        r.value = quint32(received);
-        r.address = n;
-    } else if (received < n) {
+    if (alarmStatusDue || received < n) {
         r.kind = LinkResult::DownloadFailed;
         r.value = quint32(received);
         r.address = n;

@@ -296,20 +296,14 @@ void CMsd::writePendingLine(const QString &root)
 bool CMsd::writeClockLine(const QString &root, quint32 seconds, QString *reason)
 {
     QFile file(QDir(root).filePath(QStringLiteral("CMD.TXT")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        *reason = file.errorString();
-        return false;
-    }
     // Only a line that reached the drive counts; a full or vanished drive
     // shows at flush or close, and the line is written again next time.
     const QByteArray line = clockLine(seconds).toLatin1();
-    if (file.write(line) != line.size() || !file.flush()) {
-        *reason = file.errorString();
-        return false;
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(line) == line.size() && file.flush()) {
+        file.close();
+        if (file.error() == QFileDevice::NoError)
+            return true;
     }
-    file.close();
-    if (file.error() == QFileDevice::NoError)
-        return true;
     *reason = file.errorString();
     return false;
 }

@@ -42,6 +42,14 @@ QString unreadable(const QString &reason)
     return text("cannot be read (%1)").arg(reason);
 }
 
+#ifndef Q_OS_WIN
+// Why the system refused the path, as errno has it.
+QString systemRefusal()
+{
+    return errno == ENOENT ? missing() : unreadable(QString::fromLocal8Bit(std::strerror(errno)));
+}
+#endif
+
 bool readOpened(QFile &file, qint64 maxBytes, QByteArray *bytes, QString *why)
 {
     const QByteArray content = file.read(maxBytes);
@@ -79,7 +87,7 @@ bool RegularFile::read(const QString &path, qint64 maxBytes, QByteArray *bytes, 
     // a device is not even opened: opening some of them does something
     struct stat status;
     if (::stat(name.constData(), &status) != 0)
-        return refuse(why, errno == ENOENT ? missing() : unreadable(QString::fromLocal8Bit(std::strerror(errno))));
+        return refuse(why, systemRefusal());
     if (!S_ISREG(status.st_mode))
         return refuse(why, notRegular(S_ISDIR(status.st_mode)));
     // The path may name something else by the time it is opened: the open
@@ -87,7 +95,7 @@ bool RegularFile::read(const QString &path, qint64 maxBytes, QByteArray *bytes, 
     // looked at again before a byte is read.
     const int handle = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (handle < 0)
-        return refuse(why, errno == ENOENT ? missing() : unreadable(QString::fromLocal8Bit(std::strerror(errno))));
+        return refuse(why, systemRefusal());
     if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode)) {
         const bool folder = S_ISDIR(status.st_mode);
         ::close(handle);

@@ -207,6 +207,8 @@ void LoggerWriter::forgetTransfersAtLogout()
 {
     if (transferWatch.running())
         endTransfer();
+    // a Factory Init question waiting for its count is the leaving user's
+    afterHeldReadings = nullptr;
     programRetryCount = 0;
     WindowState &state = host.state();
     state.transferWriteFailed = false;
