@@ -474,12 +474,16 @@ void LoggerWriter::serveWriteTransfer()
         endTransfer();
         state.loggerTimeWrong = true;
         break;
+    // the line goes first: a logout while the box is open must not find
+    // the write still unanswered
     case TransferWatch::Failed:
         endTransfer();
+        auditWriteOutcome(false, false);
         warnTransferFailed(kind);
         break;
     case TransferWatch::RecordLost:
         endTransfer();
+        auditWriteOutcome(false, true);
         CPrompt::warning(host.promptParent(),
                          tr("Warning!\n\nThe logger was disconnected before the transfer "
                             "ended.\nReconnect the logger and try again."));

@@ -279,6 +279,8 @@ private slots:
             << "program" << QStringList{ "--clock-skew", "600" } << "answered" << ": " << true;
         QTest::newRow("init, answered") << "init" << plain << "answered" << ": " << true;
         QTest::newRow("init, silent logger") << "init" << plain << "silent" << " failed: " << false;
+        QTest::newRow("init, logout at its failure box")
+            << "init" << plain << "logout at its failure box" << " failed: " << false;
         QTest::newRow("init, logout after the echo") << "init" << plain << "logout after the echo" << ": " << true;
         QTest::newRow("init, logout after it left")
             << "init" << plain << "logout after it left" << " not confirmed: " << false;
@@ -313,10 +315,11 @@ private slots:
         else if (write == QLatin1String("program"))
             s.ui->m_radioButtonPrgStartWait->click();
 
-        const bool silent = moment == QLatin1String("silent") || moment.endsWith(QLatin1String("left"));
+        const bool atFailureBox = moment == QLatin1String("logout at its failure box");
+        const bool silent = moment == QLatin1String("silent") || atFailureBox || moment.endsWith(QLatin1String("left"));
         const bool unplug = moment.startsWith(QLatin1String("unplug"));
-        const bool logout = unplug || moment.startsWith(QLatin1String("logout"));
-        if (moment == QLatin1String("silent"))
+        const bool logout = unplug || (moment.startsWith(QLatin1String("logout")) && !atFailureBox);
+        if (moment == QLatin1String("silent") || atFailureBox)
             s.makeEveryReplyOverdue();
         const QByteArray before = s.sim.memory();
         const int trailBefore = UserStoreFile::auditOfToday().size();
@@ -354,15 +357,21 @@ private slots:
                 s.sim.command(QStringLiteral("silent on"));
             if (kind == CPrompt::Question && logout)
                 QTimer::singleShot(0, &s.window, logoutAtTheMoment);
+            // the box's event loop serves the logout
+            if (atFailureBox && kind == CPrompt::Warning && text.contains(QLatin1String("did not confirm"))) {
+                s.prompts.logins = { { "dora", "Dora1pass" } };
+                s.window.on_m_actionLogout_triggered();
+                s.window.Timer100ms();
+            }
             return QMessageBox::Yes;
         });
         startWriteNamed(s, write.section(QLatin1Char(' '), 0, 0));
         if (unplug) {
             QTRY_VERIFY_WITH_TIMEOUT(s.records.isEmpty() && s.transferOver(), kProgramMs);
             QVERIFY(reachedAtLogout && transferRanAtLogout);
-        } else if (logout) {
+        } else if (logout || atFailureBox) {
             QTRY_COMPARE_WITH_TIMEOUT(users->currentUserLogin(), QStringLiteral("dora"), kProgramMs);
-            QVERIFY(reachedAtLogout && transferRanAtLogout);
+            QVERIFY(atFailureBox || (reachedAtLogout && transferRanAtLogout));
         } else {
             QTRY_VERIFY_WITH_TIMEOUT(s.transferOver() && s.record().productionTask == 0, 40000);
         }
