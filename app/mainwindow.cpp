@@ -274,10 +274,11 @@ QList<LoggerRecord> unansweredUnsaved(const QList<LoggerRecord> &records, const 
 // cancelled or fails keeps the window open, so no download is lost. A
 // question runs the timers: the logger's next trip may come into a row
 // meanwhile and set the trip before it apart in a row of its own, so the
-// rows are looked at again after each answer. A trip is asked for once,
-// wherever it stands since: a trip exported as text or a report stays
-// unsaved, and No answers for every trip unsaved when it was asked, not
-// for one that came while it was open.
+// rows are looked at again after each answer. A trip is asked for until it
+// is in a data file, wherever it stands since: one whose file a later save
+// took is asked about again, one exported as text or a report is asked
+// once, and No answers for every trip unsaved when it was asked, not for
+// one that came while it was open.
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     storeEditedComment();
@@ -291,6 +292,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
             event->ignore();
             return;
         }
+        if (!answeredFor(outcome, asked))
+            continue;
         const QList<LoggerRecord> answered =
             outcome == UnsavedOutcome::Declined ? unsaved : QList<LoggerRecord>{ asked };
         // a No drops no trip that the user may not save: that one is kept

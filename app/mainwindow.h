@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QModelIndex>
 #include <QPair>
+#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -472,6 +473,11 @@ private:
     // Closes the file record at row; one holding readings never saved is
     // offered first and stays when its save does not happen.
     bool closeFileRecord(int row);
+    void closeAllFileRecords();
+    void closeSettledFileRecords(const QSet<quint64> &answeredTrips, int beforeRow);
+    // Whether the answer stands for the trip asked about, or the trip is to
+    // be asked about again should it be unsaved once more.
+    bool answeredFor(UnsavedOutcome outcome, const LoggerRecord &asked) const;
     bool writeDataFileFor(int row, const QString &path);
     // Save of a row into the file it read or wrote, which is asked for
     // first when it changed since.

@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -392,27 +394,69 @@ void MainWindow::on_m_actionCloseAllFiles_triggered()
 {
     restartInactivityCountdown();
     storeEditedComment();
-    // A question runs the timers: a logger's next trip sets the one before
-    // it apart, an unplugged logger's trip stands as a file. Every file row
-    // there is until the end is closed; a row the user keeps ends the
-    // closing, the rest stay as they are.
-    auto firstFileRow = [this] {
-        for (int row = 0; row < app->records.size(); ++row)
-            if (app->records.at(row).fromFile)
-                return row;
-        return -1;
-    };
-    if (firstFileRow() < 0) {
+    const bool anyFile = std::any_of(app->records.cbegin(), app->records.cend(),
+                                     [](const LoggerRecord &record) { return record.fromFile; });
+    if (!anyFile) {
         CPrompt::warning(this, tr("Warning!\n\nNo data file is open."));
         return;
     }
-    for (int row = firstFileRow(); row >= 0; row = firstFileRow())
-        if (!closeFileRecord(row))
-            break;
+    closeAllFileRecords();
     fillLoggerTable(false);
     if (app->records.isEmpty())
         app->currentRecord = -1;
     viewsDirty = true;
+}
+
+// A question runs the timers: a logger's next trip sets the one before it
+// apart, an unplugged logger's trip stands as a file. Every file row there
+// is until the end is closed; a row the user keeps ends the closing, the
+// rows before it close and the rest stay as they are. The rows stay until
+// every trip is answered for: a later save onto the file of a trip saved
+// before takes that trip out of it, and it is asked about again.
+void MainWindow::closeAllFileRecords()
+{
+    QSet<quint64> answeredTrips;
+    auto firstUnanswered = [this, &answeredTrips] {
+        for (int row = 0; row < app->records.size(); ++row) {
+            const LoggerRecord &record = app->records.at(row);
+            if (record.fromFile && record.unsavedReadings && !answeredTrips.contains(record.trip().tripId))
+                return row;
+        }
+        return -1;
+    };
+    for (int row = firstUnanswered(); row >= 0; row = firstUnanswered()) {
+        const LoggerRecord asked = app->records.at(row);
+        const UnsavedOutcome outcome = offerUnsavedReadings(asked, closingRowQuestion(asked));
+        if (outcome == UnsavedOutcome::NotSaved || outcome == UnsavedOutcome::Cancelled) {
+            const int kept = rowOfRecord(asked);
+            closeSettledFileRecords(answeredTrips, kept < 0 ? 0 : kept);
+            return;
+        }
+        if (answeredFor(outcome, asked))
+            answeredTrips.insert(asked.trip().tripId);
+    }
+    closeSettledFileRecords(answeredTrips, app->records.size());
+}
+
+// The file rows above beforeRow whose trip is in a file, or was answered for.
+void MainWindow::closeSettledFileRecords(const QSet<quint64> &answeredTrips, int beforeRow)
+{
+    for (int row = qMin(beforeRow, app->records.size()) - 1; row >= 0; --row) {
+        const LoggerRecord &record = app->records.at(row);
+        if (record.fromFile && (!record.unsavedReadings || answeredTrips.contains(record.trip().tripId)))
+            removeRecord(row);
+    }
+}
+
+// A trip saved into a data file is not answered for: should a later save
+// take that file, it is unsaved again and asked about again. One exported
+// as text or as a report stays unsaved, answered.
+bool MainWindow::answeredFor(UnsavedOutcome outcome, const LoggerRecord &asked) const
+{
+    if (outcome != UnsavedOutcome::Saved)
+        return outcome == UnsavedOutcome::Declined;
+    const int row = rowOfTrip(asked);
+    return row >= 0 && app->records.at(row).unsavedReadings;
 }
 
 // The row of the record that was record (or a copy of it) when a modal

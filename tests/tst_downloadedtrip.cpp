@@ -199,12 +199,15 @@ struct Station : WindowTest::SimulatedStation
     QDateTime programmedAt;
 
     // Closes the window, answering Yes and saving each trip it offers into
-    // the folder; the number of trips offered.
+    // a file of its own in the folder; the number of trips offered.
     int tripsOfferedAtExit(const QTemporaryDir &folder)
     {
         prompts.boxes.clear();
         prompts.answer = QMessageBox::Yes;
-        prompts.filesToChoose = QStringList{ folder.filePath(QStringLiteral("at-exit.qlf")) };
+        CPrompt::setFileHandler([path = folder.path(), saved = 0](const QString &, const QString &, const QString &,
+                                                                 const QString &) mutable {
+            return QStringList{ QStringLiteral("%1/at-exit-%2.qlf").arg(path).arg(++saved) };
+        });
         window.show();
         return window.close() ? prompts.boxes.size() : -1;
     }

@@ -1123,6 +1123,62 @@ private slots:
         QVERIFY(h.records.isEmpty());
     }
 
+    // Two trips never saved, both saved onto one file: the first is in no
+    // file then, and is asked about again before the window or its row
+    // closes. Cancel on it keeps its row and the rows after it.
+    void aTripIsAskedForUntilItIsInAFile_data()
+    {
+        QTest::addColumn<bool>("atExit");
+        QTest::addColumn<bool>("keptAtLast");
+        QTest::newRow("exit") << true << false;
+        QTest::newRow("close all files") << false << false;
+        QTest::newRow("close all files, the trip asked again kept") << false << true;
+    }
+    void aTripIsAskedForUntilItIsInAFile()
+    {
+        QFETCH(bool, atExit);
+        QFETCH(bool, keptAtLast);
+        Harness h;
+        for (const char *serial : { "D1", "D2" }) {
+            LoggerRecord trip = downloadedTrip(serial, { 40, 50, 60 });
+            giveLoggerHeader(trip);
+            trip.dataLoaded = trip.unsavedReadings = true;
+            trip.standWithoutLogger();
+            h.records << trip;
+        }
+        h.window.fillLoggerTable(false);
+        QTemporaryDir folder;
+        const QString same = folder.filePath("same.qlf"), other = folder.filePath("other.qlf");
+        QStringList chosen{ same, same, other };
+        CPrompt::setFileHandler([&](const QString &, const QString &, const QString &, const QString &) {
+            return QStringList{ chosen.takeFirst() };
+        });
+        QStringList asked;
+        CPrompt::setBoxHandler([&](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
+            asked << text;
+            return asked.size() == 3 && keptAtLast ? QMessageBox::Cancel : QMessageBox::Yes;
+        });
+        if (atExit) {
+            h.window.show();
+            QVERIFY(h.window.close());
+        } else {
+            h.ui->m_actionCloseAllFiles->trigger();
+        }
+        QCOMPARE(asked.size(), 3);
+        const auto serialIn = [](const QString &path) {
+            LoggerRecord saved;
+            return CFileManager::readDataFile(path, saved, false, nullptr) ? saved.serialNumber : QString();
+        };
+        QCOMPARE(serialIn(same), QStringLiteral("D2"));
+        QCOMPARE(serialIn(other), keptAtLast ? QString() : QStringLiteral("D1"));
+        QStringList unsaved;
+        for (const LoggerRecord &record : qAsConst(h.records))
+            if (record.unsavedReadings)
+                unsaved << record.serialNumber;
+        QCOMPARE(unsaved, keptAtLast ? QStringList{ "D1" } : QStringList());
+        QCOMPARE(h.records.size(), atExit || keptAtLast ? 2 : 0);
+    }
+
     // A box inside a timer step runs the event loop, in which the core's
     // tick may remove records: the step goes on with its own record.
     void timerStepsFindTheirRecordAgainAfterABox()
