@@ -453,6 +453,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
     }
     int row = driveRowOf(record);
     if (row < 0) {
+        letGoOfTripsBeforeOnDrive(record);
         records.append(record);
         row = records.size() - 1;
     } else {
@@ -513,6 +514,21 @@ int CMainApp::driveRowOf(const LoggerRecord &read) const
             return i;
     }
     return -1;
+}
+
+// The drive holds one trip of its logger: a trip before it that only the
+// drive held is held nowhere now, as an unplugged logger's trip never saved.
+void CMainApp::letGoOfTripsBeforeOnDrive(const LoggerRecord &read)
+{
+    for (LoggerRecord &held : records) {
+        // a drive row's own file name is the drive's, not a path on this computer
+        if (!held.massStorage || held.serialNumber != read.serialNumber || QFileInfo(held.fileName).isAbsolute())
+            continue;
+        held.fileName.clear();
+        CFileManager::fileLost(held);
+        if (mainWindow)
+            mainWindow->loggerTableDirty = true;
+    }
 }
 
 void CMainApp::pollLoggers()

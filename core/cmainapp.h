@@ -161,6 +161,7 @@ private:
     // The row of the drive logger that the record just read from a drive
     // came from, -1 when that logger has no row.
     int driveRowOf(const LoggerRecord &read) const;
+    void letGoOfTripsBeforeOnDrive(const LoggerRecord &read);
     void restartScanner();
     QStringList busyPorts() const;
     void forgetVanishedPorts();

@@ -337,6 +337,61 @@ private slots:
         QCOMPARE(savedComment(door), QStringLiteral("Door open 10:00"));
     }
 
+    // A drive trip is in a file while its drive holds it. Once the drive
+    // holds the logger's next trip, the one before is held nowhere else:
+    // the exit offers it, whether the drive is still plugged in or not.
+    void aTripItsDriveNoLongerHoldsIsOfferedAtExit_data()
+    {
+        QTest::addColumn<bool>("savedBefore");
+        QTest::addColumn<bool>("replaced");
+        QTest::addColumn<bool>("unplugged");
+        QTest::addColumn<int>("offered");
+        QTest::newRow("its file replaced, then unplugged") << false << true << true << 1;
+        QTest::newRow("its file replaced, still plugged in") << false << true << false << 1;
+        QTest::newRow("saved, then its file replaced") << true << true << true << 0;
+        QTest::newRow("unplugged holding it") << false << false << true << 0;
+    }
+    void aTripItsDriveNoLongerHoldsIsOfferedAtExit()
+    {
+        QFETCH(bool, savedBefore);
+        QFETCH(bool, replaced);
+        QFETCH(bool, unplugged);
+        QFETCH(int, offered);
+        DriveFolder folder;
+        QVERIFY(folder.plugIn(800));
+        DriveRoot root(folder.path);
+        WindowTest::Harness h;
+        CMsd *msd = h.window.app->msd;
+        msd->pollMs = 20;
+        QTRY_VERIFY_WITH_TIMEOUT(h.records.size() == 1 && msd->state == CMsd::Idle, 5000);
+        if (savedBefore) {
+            h.prompts.filesToChoose = QStringList{ folder.base.filePath(QStringLiteral("saved.qlf")) };
+            h.ui->m_actionSaveAs->trigger();
+        }
+        if (replaced) {
+            QVERIFY(writeFile(folder.path + QStringLiteral("/MSD1.QLF"),
+                              driveFile(5, QStringLiteral("FIRST"), 0, 300, quint32(kMaxReadings) * 2,
+                                        kStart.addDays(1))));
+            QTRY_VERIFY_WITH_TIMEOUT(h.records.size() == 2 && msd->state == CMsd::Idle, 5000);
+        }
+        if (unplugged)
+            QVERIFY(folder.unplug(msd));
+
+        const QString atExit = folder.base.filePath(QStringLiteral("at-exit.qlf"));
+        h.prompts.boxes.clear();
+        h.prompts.answer = QMessageBox::Yes;
+        h.prompts.filesToChoose = QStringList{ atExit };
+        h.window.show();
+        QVERIFY(h.window.close());
+        QCOMPARE(h.prompts.boxes.size(), offered);
+        LoggerRecord saved;
+        QCOMPARE(CFileManager::readDataFile(atExit, saved, false, nullptr), offered > 0);
+        if (offered > 0) {
+            QCOMPARE(saved.readingCount, 800);
+            QCOMPARE(saved.startTime, kStart);
+        }
+    }
+
     void anUnreadableFileDoesNotEndTheSearch()
     {
         QTemporaryDir dir;
