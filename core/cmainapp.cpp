@@ -644,6 +644,7 @@ void CMainApp::takeBackTripHeldAtLogout(LoggerRecord &record, TripContinuity::Do
         record.tripId = held.tripId;
         record.comment = held.comment;
         record.fileName = held.fileName;
+        record.fileDigest = held.fileDigest;
         record.exportFileName = held.exportFileName;
         record.unsavedReadings = held.unsavedReadings;
         record.autoSaved = held.autoSaved;

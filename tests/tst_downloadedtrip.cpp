@@ -21,14 +21,6 @@
 #include "views/elapsedtimescaledraw.h"
 #include "views/histogram.h"
 
-// A check made in a helper ends the test where it failed.
-#define CHECKED(call)                                                                        \
-    do {                                                                                     \
-        call;                                                                                \
-        if (QTest::currentTestFailed())                                                      \
-            return;                                                                          \
-    } while (false)
-
 namespace {
 
 constexpr int kFoundMs = 8000;

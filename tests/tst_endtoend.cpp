@@ -26,6 +26,83 @@ constexpr int kLinkMs = 20000;
 constexpr int kTransferMs = 30000;
 const QString kUser = QStringLiteral("mailer@example.org");
 
+
+// User administration on, the administrator logged in, the simulator's
+// logger downloaded into dataDir (by the automatic steps, when automatic);
+// a logout lets the logger go and it comes back as a new record.
+struct UserAdministrationOn
+{
+    UserAdministrationOn()
+    {
+        QDir(UserStoreFile::userDir()).removeRecursively();
+        WindowTest::setUserAdministration(true);
+    }
+    ~UserAdministrationOn() { WindowTest::setUserAdministration(false); }
+};
+struct LoginStation : UserAdministrationOn, WindowTest::SimulatedStation
+{
+    LoginStation(const QStringList &simArguments, const QString &dataDir, bool automatic)
+        : WindowTest::SimulatedStation(simArguments), automatic(automatic)
+    {
+        AppSettings &settings = window.app->settings;
+        settings.defaultPath = dataDir;
+        settings.autoDownloadLogger = settings.autoSaveLogger = automatic;
+        prompts.logins = { { "admin", "" }, { "admin", "" } };
+        window.login();
+    }
+    int loggerRow() const
+    {
+        for (int row = 0; row < records.size(); ++row)
+            if (!records.at(row).portName.isEmpty())
+                return row;
+        return -1;
+    }
+    const LoggerRecord &logger() const { return records.at(loggerRow()); }
+    // its download in, and the automatic steps, if any, past their turn
+    bool downloaded() const
+    {
+        const LoggerRecord *r = loggerRow() < 0 ? nullptr : &logger();
+        return r && r->dataLoaded && !r->downloadRunning
+               && (!r->autoDownloaded || (r->autoDownloadArrived && r->autoDelay == 0 && !window.viewsDirty));
+    }
+    void download()
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(ui->m_tableWidgetLogger->rowCount(), records.size(), kLinkMs);
+        window.selectTableRow(loggerRow());
+        QTRY_VERIFY_WITH_TIMEOUT(logger().ready, kLinkMs);
+        if (!automatic)
+            ui->m_actionDownload->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(downloaded(), kTransferMs);
+    }
+    // A trip of a sample a minute, begun a minute on, recorded sixty times
+    // faster, with a few samples in.
+    void programARecordingTrip()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(ui->m_groupBoxProgram->isEnabled(), kLinkMs);
+        ui->m_dateTimeEditPrgInterval->setDateTime(ProgramLimits::intervalToEditor(60));
+        ui->m_radioButtonPrgStartWait->click();
+        ui->m_dateTimeEditPrgStartWait->setTime(QTime(0, 1));
+        QVERIFY(sim.command(QStringLiteral("fast 60")));
+        QTRY_VERIFY_WITH_TIMEOUT(ui->m_actionProgram->isEnabled(), kLinkMs);
+        prompts.answer = QMessageBox::Yes;
+        ui->m_actionProgram->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(transferOver(), kTransferMs);
+        prompts.answer = QMessageBox::No;
+        LoggerRecord held;
+        QTRY_VERIFY_WITH_TIMEOUT((ImageCodec::decode(sim.memory(), held), held.recordedCount >= 4), kTransferMs);
+    }
+    // Closes the window answering No: the number of trips offered.
+    int tripsOfferedAtExit()
+    {
+        prompts.boxes.clear();
+        prompts.answer = QMessageBox::No;
+        window.show();
+        return window.close() ? prompts.boxes.size() : -1;
+    }
+
+    const bool automatic;
+};
+
 }
 
 class TestEndToEnd : public QObject
@@ -251,62 +328,80 @@ private slots:
     {
         QFETCH(bool, automatic);
         QTemporaryDir dataDir;
-        QDir(UserStoreFile::userDir()).removeRecursively();
-        const auto restore = qScopeGuard([] { WindowTest::setUserAdministration(false); });
-        WindowTest::setUserAdministration(true);
-        WindowTest::SimulatedStation h({ "--serial", "UA-0002", "--readings", "300" });
-        AppSettings &settings = h.window.app->settings;
-        settings.defaultPath = dataDir.path();
-        settings.autoDownloadLogger = settings.autoSaveLogger = automatic;
-        settings.autoGenerateTxt = settings.autoGenerateCsv = automatic;
-        h.prompts.logins = { { "admin", "" }, { "admin", "" } };
-        h.window.login();
-        const auto loggerRow = [&h] {
-            for (int row = 0; row < h.records.size(); ++row)
-                if (!h.records.at(row).portName.isEmpty())
-                    return row;
-            return -1;
-        };
-        // its download in, and the automatic steps, if any, past their turn
-        const auto downloaded = [&h, &loggerRow] {
-            const LoggerRecord *r = loggerRow() < 0 ? nullptr : &h.records.at(loggerRow());
-            return r && r->dataLoaded && !r->downloadRunning
-                   && (!r->autoDownloaded || (r->autoDownloadArrived && r->autoDelay == 0 && !h.window.viewsDirty));
-        };
-        const auto download = [&h, &loggerRow, automatic] {
-            QTRY_COMPARE_WITH_TIMEOUT(h.ui->m_tableWidgetLogger->rowCount(), h.records.size(), kLinkMs);
-            h.window.selectTableRow(loggerRow());
-            QTRY_VERIFY_WITH_TIMEOUT(h.records.at(loggerRow()).ready, kLinkMs);
-            if (!automatic)
-                h.ui->m_actionDownload->trigger();
-        };
+        LoginStation h({ "--serial", "UA-0002", "--readings", "300" }, dataDir.path(), automatic);
+        h.window.app->settings.autoGenerateTxt = h.window.app->settings.autoGenerateCsv = automatic;
 
         QVERIFY(h.plugInAndSelect(kLinkMs));
-        download();
-        QTRY_VERIFY_WITH_TIMEOUT(downloaded(), kTransferMs);
+        CHECKED(h.download());
         const QStringList files = QDir(dataDir.path()).entryList(QDir::Files);
         QCOMPARE(files.size(), automatic ? 3 : 0);
-        const quint64 tripId = h.records.at(loggerRow()).trip().tripId;
+        const quint64 tripId = h.logger().trip().tripId;
 
         h.ui->m_actionLogout->trigger();
         // logged in again, the logger found again
         QTRY_VERIFY_WITH_TIMEOUT(h.prompts.logins.isEmpty() && h.window.app->userAdmin->currentUser != -1, kLinkMs);
         QCOMPARE(h.records.size(), automatic ? 0 : 1);
-        QTRY_VERIFY_WITH_TIMEOUT(loggerRow() >= 0, kLinkMs);
-        download();
-        QTRY_VERIFY_WITH_TIMEOUT(downloaded(), kTransferMs);
+        QTRY_VERIFY_WITH_TIMEOUT(h.loggerRow() >= 0, kLinkMs);
+        CHECKED(h.download());
         QCOMPARE(h.records.size(), 1);
-        const LoggerRecord &logger = h.records.at(loggerRow());
+        const LoggerRecord &logger = h.logger();
         QCOMPARE(logger.trip().tripId, tripId);
         QCOMPARE(logger.unsavedReadings, !automatic);
         QCOMPARE(files.contains(QFileInfo(logger.fileName).fileName()), automatic);
         QCOMPARE(QDir(dataDir.path()).entryList(QDir::Files), files);
+        QCOMPARE(h.tripsOfferedAtExit(), automatic ? 0 : 1);
+    }
 
+    // The trip taken back after a logout is whole in its file, saved by
+    // hand or by the automatic steps: Save writes it there again without a
+    // question, and the exit offers nothing. A clock set before the logout
+    // moved the start of the trip the logger records: it is still that trip.
+    void aTripTakenBackAfterALogoutKnowsItsFile_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<bool>("synced");
+        QTest::newRow("saved by hand") << false << false;
+        QTest::newRow("saved by the automatic steps") << true << false;
+        QTest::newRow("saved by hand, its clock set before the logout") << false << true;
+    }
+    void aTripTakenBackAfterALogoutKnowsItsFile()
+    {
+        QFETCH(bool, automatic);
+        QFETCH(bool, synced);
+        QTemporaryDir dataDir;
+        LoginStation h({ "--serial", "UA-0003", "--readings", "300" }, dataDir.path(), automatic);
+        QVERIFY(h.plugInAndSelect(kLinkMs));
+        if (synced)
+            CHECKED(h.programARecordingTrip());
+        CHECKED(h.download());
+        QString path = dataDir.filePath(QStringLiteral("UA-0003_0001_000.qlf"));
+        if (!automatic) {
+            path = dataDir.filePath(QStringLiteral("by-hand.qlf"));
+            h.prompts.filesToChoose = QStringList{ path };
+            h.ui->m_actionSave->trigger();
+        }
+        QVERIFY(!h.logger().unsavedReadings);
+        QCOMPARE(h.logger().fileName, path);
+        if (synced) {
+            h.ui->m_pushButtonLoggerSyncTime->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!h.window.clockCheckPending, kLinkMs);
+            QVERIFY(h.logger().clockSetsSinceDownload.known() && h.logger().clockSetsSinceDownload.moved != 0);
+        }
+
+        h.ui->m_actionLogout->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(h.prompts.logins.isEmpty() && h.loggerRow() >= 0, kLinkMs);
+        CHECKED(h.download());
+        QCOMPARE(h.records.size(), 1);
+        QCOMPARE(h.logger().fileName, path);
         h.prompts.boxes.clear();
-        h.prompts.answer = QMessageBox::No;
-        h.window.show();
-        QVERIFY(h.window.close());
-        QCOMPARE(h.prompts.boxes.size(), automatic ? 0 : 1);
+        h.prompts.fileCaptions.clear();
+        h.ui->m_actionSave->trigger();
+        QVERIFY2(h.prompts.boxes.isEmpty(), qPrintable(h.prompts.boxes.value(0).text));
+        QVERIFY(h.prompts.fileCaptions.isEmpty());
+        LoggerRecord saved;
+        QVERIFY(CFileManager::readDataFile(path, saved, true, nullptr));
+        QCOMPARE(saved.readingCount, h.logger().readingCount);
+        QCOMPARE(h.tripsOfferedAtExit(), 0);
     }
 
 private:

@@ -32,6 +32,14 @@ void useTempDir(const QString &dir);
 QStringList tempEntries(const QString &pattern);
 }
 
+// A check made in a helper ends the test where it failed.
+#define CHECKED(call)                                                                        \
+    do {                                                                                     \
+        call;                                                                                \
+        if (QTest::currentTestFailed())                                                      \
+            return;                                                                          \
+    } while (false)
+
 // main() of a QtTest executable that runs isolated and headless.
 #define MIRELDA_TEST_MAIN(TestObject)                          \
     int main(int argc, char *argv[])                           \
