@@ -363,8 +363,11 @@ void MainWindow::on_m_actionBackup_triggered()
         CPrompt::warning(this, tr("Backup Failed.\nError") + QStringLiteral("\n\n") + reason);
 }
 
+// The restore may end the session of its user: the lines of the action,
+// that session's Logout included, name who restored.
 void MainWindow::on_m_actionRestore_triggered()
 {
+    const CUserAdmin::ActingUser acting(app->userAdmin);
     const QString folder = chooseUserDirFolder(QStringLiteral("Restore"), tr("%1 Restore Path"));
     if (folder.isEmpty())
         return;
@@ -392,9 +395,10 @@ void MainWindow::showRestoredUsers()
     fillUserList();
     fillUserAdminPage();
     showAuditTrail(QDate::currentDate());
-    if (users->currentUser == -1)
+    if (users->currentUser == -1) {
+        users->addAuditEntry(QStringLiteral("Logout"));
         users->logoutRequested = true;
-    else
+    } else
         updateActions();
 }
 

@@ -333,6 +333,51 @@ private slots:
         QVERIFY(!window.isVisible());
     }
 
+    // A restore whose store lacks the user who restored it ends that
+    // session, also when the exit is cancelled to keep a trip never saved:
+    // its Logout stands in the trail, and the next user logs in.
+    void aSessionTheRestoreEndedIsLoggedOut_data()
+    {
+        QTest::addColumn<bool>("userInBackup");
+        QTest::newRow("the user gone from the restored store") << false;
+        QTest::newRow("the user still in it") << true;
+    }
+    void aSessionTheRestoreEndedIsLoggedOut()
+    {
+        QFETCH(bool, userInBackup);
+        const UserRecord admin = UserStoreFile::user("admin", "Adm1npass", "1", kAdmin);
+        const UserRecord ada = UserStoreFile::user("ada", "Ada1pass", "2", kAdmin);
+        UserStoreFile::write({ admin, ada });
+        PromptRecorder prompts;
+        prompts.logins = { { "ada", "Ada1pass" }, { "admin", "Adm1npass" } };
+        MainWindow window;
+        CUserAdmin *users = window.app->userAdmin;
+        QCOMPARE(users->currentUserLogin(), QStringLiteral("ada"));
+        QTemporaryDir backup;
+        if (!userInBackup)
+            UserStoreFile::write({ admin });
+        QVERIFY(users->backup(backup.path()));
+        UserStoreFile::write({ admin, ada });
+        window.app->records << unsavedTrip("U1");
+        window.fillLoggerTable(true);
+
+        prompts.filesToChoose = QStringList{ backup.path() };
+        CPrompt::setBoxHandler([](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
+            return text.contains("Restart the Application...") ? QMessageBox::Ok : QMessageBox::Cancel;
+        });
+        window.ui->m_actionRestore->trigger();
+        window.Timer100ms();
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.app->records.size(), 1);
+        QCOMPARE(users->currentUserLogin(), QString(userInBackup ? "ada" : "admin"));
+        QCOMPARE(prompts.loginDialogs, userInBackup ? 1 : 2);
+        const QString audit = UserStoreFile::auditOfToday();
+        const int restored = audit.lastIndexOf("Restore Audit Trail: ");
+        QVERIFY(restored > 0);
+        QCOMPARE(audit.indexOf("User: Ada Test\r\nLogout\r\n", restored) > 0, !userInBackup);
+        QCOMPARE(audit.indexOf("Logout", restored) > 0, !userInBackup);
+    }
+
     // A viewer sees the data pages of what was read from a file, not of a
     // download, whichever road brought it to a row of its own.
     void aViewerSeesTheDataOfFilesOnly_data()
