@@ -267,11 +267,11 @@ void CMainApp::recalcProgramTiming(int index, int mode)
         r.stopAt = r.startAt.addSecs(qint64(r.duration));
 }
 
-// First counter at which no file of any of the extensions exists; the
-// name carries the first extension. The serial number comes from the
-// logger's memory or a drive file: it enters the name only as the same safe
-// base the attachments use, and a name that would still leave the data
-// folder is not given.
+// First counter at which nothing, not even a link, stands under any of the
+// extensions; the name carries the first extension. The serial number
+// comes from the logger's memory or a drive file: it enters the name only
+// as the same safe base the attachments use, and a name that would still
+// leave the data folder is not given.
 QString CMainApp::nextFreeName(const LoggerRecord &record, const QStringList &extensions) const
 {
     const QString path = settings.defaultPath;
@@ -290,7 +290,7 @@ QString CMainApp::nextFreeName(const LoggerRecord &record, const QStringList &ex
     for (int counter = 0; counter <= 999; ++counter) {
         const bool taken = std::any_of(extensions.begin(), extensions.end(),
                                        [&](const QString &extension) {
-                                           return QFileInfo::exists(nameAt(counter, extension));
+                                           return !RegularFile::isFree(nameAt(counter, extension));
                                        });
         if (!taken)
             return nameAt(counter, extensions.first());
