@@ -364,6 +364,7 @@ void CMainApp::startLinks()
     connect(msd, &CMsd::massStorageFound, this, &CMainApp::onMassStorageFound,
             Qt::QueuedConnection);
     connect(msd, &CMsd::clockLineFailed, this, &CMainApp::onDriveClockNotSet, Qt::QueuedConnection);
+    connect(msd, &CMsd::clockLineDropped, this, &CMainApp::onDriveGoneBeforeClock, Qt::QueuedConnection);
     msd->paused = nobodyLoggedIn();
     msd->start();
 }
@@ -494,6 +495,17 @@ void CMainApp::onDriveClockNotSet(const QString &driveRoot, const QString &reaso
                 "\"CMD.TXT\" cannot be written (%2).\nIts readings were read. The program tries again "
                 "while the drive stays plugged in.")
                  .arg(QDir::toNativeSeparators(driveRoot), reason));
+}
+
+// A drive unplugged right after its read keeps its own time as well.
+void CMainApp::onDriveGoneBeforeClock(const QString &driveRoot)
+{
+    if (nobodyLoggedIn())
+        return;
+    warnUser(tr("Warning!\n\nThe clock of the logger on drive \"%1\" was not set: the drive was removed "
+                "before its command file \"CMD.TXT\" was written.\nIts readings were read. Plug it in again "
+                "to set its clock.")
+                 .arg(QDir::toNativeSeparators(driveRoot)));
 }
 
 // The drive logger's record stays when its drive goes, as a file row; a
