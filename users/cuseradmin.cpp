@@ -687,8 +687,8 @@ bool storesReadable(const QString &dir, const QList<FolderFile> &files, QString 
         QDataStream in(file.bytes);
         QList<UserRecord> active, removed;
         if (!readStore(in, &active, &removed))
-            return fail(error, CUserAdmin::tr("The user file %1 cannot be read as one: restored, it would "
-                                              "leave nobody able to log in.")
+            return fail(error, CUserAdmin::tr("The user file %1 cannot be read: restored, it would leave "
+                                              "nobody able to log in.")
                                    .arg(nativePath(dir + QLatin1Char('/') + file.name)));
     }
     return true;
