@@ -267,11 +267,11 @@ void CMainApp::recalcProgramTiming(int index, int mode)
         r.stopAt = r.startAt.addSecs(qint64(r.duration));
 }
 
-// First counter at which no file of any of the extensions exists; the
-// name carries the first extension. The serial number comes from the
-// logger's memory or a drive file: it enters the name only as the same safe
-// base the attachments use, and a name that would still leave the data
-// folder is not given.
+// First counter at which nothing, not even a link, stands under any of the
+// extensions; the name carries the first extension. The serial number
+// comes from the logger's memory or a drive file: it enters the name only
+// as the same safe base the attachments use, and a name that would still
+// leave the data folder is not given.
 QString CMainApp::nextFreeName(const LoggerRecord &record, const QStringList &extensions) const
 {
     const QString path = settings.defaultPath;
@@ -290,7 +290,7 @@ QString CMainApp::nextFreeName(const LoggerRecord &record, const QStringList &ex
     for (int counter = 0; counter <= 999; ++counter) {
         const bool taken = std::any_of(extensions.begin(), extensions.end(),
                                        [&](const QString &extension) {
-                                           return QFileInfo::exists(nameAt(counter, extension));
+                                           return !RegularFile::isFree(nameAt(counter, extension));
                                        });
         if (!taken)
             return nameAt(counter, extensions.first());
@@ -364,6 +364,7 @@ void CMainApp::startLinks()
     connect(msd, &CMsd::massStorageFound, this, &CMainApp::onMassStorageFound,
             Qt::QueuedConnection);
     connect(msd, &CMsd::clockLineFailed, this, &CMainApp::onDriveClockNotSet, Qt::QueuedConnection);
+    connect(msd, &CMsd::clockLineDropped, this, &CMainApp::onDriveGoneBeforeClock, Qt::QueuedConnection);
     msd->paused = nobodyLoggedIn();
     msd->start();
 }
@@ -495,6 +496,17 @@ void CMainApp::onDriveClockNotSet(const QString &driveRoot, const QString &reaso
                 "\"CMD.TXT\" cannot be written (%2).\nIts readings were read. The program tries again "
                 "while the drive stays plugged in.")
                  .arg(QDir::toNativeSeparators(driveRoot), reason));
+}
+
+// A drive unplugged right after its read keeps its own time as well.
+void CMainApp::onDriveGoneBeforeClock(const QString &driveRoot)
+{
+    if (nobodyLoggedIn())
+        return;
+    warnUser(tr("Warning!\n\nThe clock of the logger on drive \"%1\" was not set: the drive was removed "
+                "before its command file \"CMD.TXT\" was written.\nIts readings were read. Plug it in again "
+                "to set its clock.")
+                 .arg(QDir::toNativeSeparators(driveRoot)));
 }
 
 // The drive logger's record stays when its drive goes, as a file row; a

@@ -120,6 +120,7 @@ public:
     void onLoggerFound(const QString &portName);
     void onMassStorageFound(const QString &dataFilePath);
     void onDriveClockNotSet(const QString &driveRoot, const QString &reason);
+    void onDriveGoneBeforeClock(const QString &driveRoot);
     void pollLoggers();
     void writeLoggerBlock0(int index);
     void readEeprom();

@@ -1,5 +1,7 @@
 #include "core/cmsd.h"
 
+#include <utility>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -234,6 +236,7 @@ void CMsd::lookAt(const QString &root)
         return;
     {
         QMutexLocker lock(&mutex);
+        readRoot = root;
         readFile = dataFile;
         readStamp = fileStamp(dataFile);
     }
@@ -250,17 +253,23 @@ bool CMsd::dataFileChanged(const QString &root)
 
 // The next drive plugged in is another logger, or this one with what it
 // recorded since: a line still waiting was this drive's, and is dropped.
+// The user hears of it unless the line's failure was told already.
 void CMsd::driveGone()
 {
+    bool told = false;
+    QString root;
     {
         QMutexLocker lock(&mutex);
         seenFiles.clear();
         readFile.clear();
         readStamp.clear();
-        clockFailureTold = false;
+        told = std::exchange(clockFailureTold, false);
+        root = readRoot;
     }
     if (!moveState(ClockPending, Looking))
         moveState(Idle, Looking);
+    else if (!told)
+        emit clockLineDropped(root);
 }
 
 // The core moves the state too: a step changes it only from what it saw.

@@ -66,6 +66,9 @@ signals:
     // The clock line could not be written to the drive at driveRoot, for
     // reason; said once while the drive stays plugged in.
     void clockLineFailed(const QString &driveRoot, const QString &reason);
+    // The drive at driveRoot went before the clock line was written, and
+    // no failure of that line was said.
+    void clockLineDropped(const QString &driveRoot);
 
 protected:
     void run() override;
@@ -89,6 +92,7 @@ private:
         bool loggers;   // false: passed over
     };
     QHash<QString, SeenFile> seenFiles;   // by path, while the drive stays plugged in
+    QString readRoot;                     // the drive it was on, kept after the drive goes
     QString readFile;                     // path and stamp of the file last reported
     QString readStamp;
     quint32 pendingClock = 0;

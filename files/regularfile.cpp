@@ -111,10 +111,18 @@ bool RegularFile::read(const QString &path, qint64 maxBytes, QByteArray *bytes, 
 
 #endif
 
+bool RegularFile::isFree(const QString &path)
+{
+    const QFileInfo target(path);
+    return !target.exists() && !target.isSymLink();
+}
+
 bool RegularFile::mayReplace(const QString &path, QString *why)
 {
     const QFileInfo target(path);
-    if (!target.exists() || target.isFile())
+    if (isFree(path) || target.isFile())
         return true;
+    if (!target.exists())
+        return refuse(why, text("is a link that leads nowhere, not a file"));
     return refuse(why, notRegular(target.isDir()));
 }

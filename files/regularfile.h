@@ -16,6 +16,10 @@ namespace RegularFile {
 // folder, not a file", "cannot be read (Permission denied)").
 bool read(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *why);
 
+// Whether nothing at all stands at path, not even a link that leads
+// nowhere: a file written there would otherwise land where the link leads.
+bool isFree(const QString &path);
+
 // Whether a file may be put in place of path: nothing stands there yet, or a
 // regular file does. A new file renamed into place would otherwise take the
 // place of a pipe, a device or a folder. why as for read.

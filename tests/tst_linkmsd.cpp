@@ -533,6 +533,38 @@ private slots:
         QCOMPARE(drive.app.records.size(), 1);
     }
 
+    // A drive unplugged before its clock line landed is told, naming the
+    // drive, once also when the line's failure was told already.
+    void aDriveGoneBeforeItsClockLineIsTold_data()
+    {
+        QTest::addColumn<QString>("command");   // "" none: unplugged as soon as it is read; else a link to it
+        QTest::newRow("unplugged as soon as it is read") << QString();
+        QTest::newRow("a full drive unplugged") << QStringLiteral("/dev/full");
+    }
+    void aDriveGoneBeforeItsClockLineIsTold()
+    {
+        QFETCH(QString, command);
+        if (!command.isEmpty() && !QFileInfo::exists(command))
+            QSKIP("no such device here");
+        DriveFolder folder;
+        QVERIFY(folder.plugIn(3));
+        QVERIFY(command.isEmpty() || QFile::link(command, folder.path + "/CMD.TXT"));
+        Drive drive(folder.path);
+        if (command.isEmpty()) {
+            drive.app.msd->pollMs = 1000;   // its next look comes well after the unplug
+            QObject::connect(drive.app.msd, &CMsd::massStorageFound, &drive.app,
+                             [&] { QDir().rename(folder.path, folder.away); }, Qt::QueuedConnection);
+        }
+        const QStringList &warnings = drive.window.warnings;
+        QTRY_VERIFY_WITH_TIMEOUT(drive.app.records.size() == 1 && (command.isEmpty() || warnings.size() == 1), 5000);
+        QVERIFY(QFileInfo::exists(folder.away) || QDir().rename(folder.path, folder.away));
+        QTRY_COMPARE_WITH_TIMEOUT(drive.state(), int(CMsd::Looking), 5000);
+        drive.app.msd->pollMs = 20;
+        QVERIFY(drive.waitForPolls(3));
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY(warnings.last().contains("was not set") && warnings.last().contains('"' + folder.path + '"'));
+    }
+
     void clockLineIsWrittenAgainUntilItLands()
     {
         if (!QFileInfo::exists(QStringLiteral("/dev/full")))

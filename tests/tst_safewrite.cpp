@@ -476,6 +476,39 @@ private slots:
         QCOMPARE(entriesOf(disk.path(QString())), before);
     }
 
+    // A name where a link leading nowhere stands is no free name: the
+    // automatic save passes over it and a save onto it is refused, so that
+    // nothing is written where the link leads.
+    void aLinkLeadingNowhereIsNoFreeName_data()
+    {
+        QTest::addColumn<bool>("saveAs");
+        QTest::newRow("the automatic save") << false;
+        QTest::newRow("chosen in Save As") << true;
+    }
+    void aLinkLeadingNowhereIsNoFreeName()
+    {
+        QFETCH(bool, saveAs);
+        QTemporaryDir base;
+        const QString dir = base.filePath("data"), link = dir + "/QV777_0001_001.qlf";
+        QVERIFY(QDir().mkpath(dir) && TestEnv::writeFile(dir + "/QV777_0001_000.qlf", "an earlier trip"));
+        QVERIFY(QFile::link(base.filePath("QV777.qlf"), link));
+        WindowTest::Harness h;
+        h.window.app->settings.defaultPath = dir;
+        h.window.app->settings.autoSaveLogger = !saveAs;
+        LoggerRecord downloaded = trip(20);
+        downloaded.tripNumber = 1;
+        downloaded.dataLoaded = downloaded.autoDownloadArrived = true;
+        h.addAndSelect(downloaded);
+        h.window.viewsDirty = false;
+        h.prompts.filesToChoose = QStringList{ link };
+        saveAs ? h.ui->m_actionSaveAs->trigger() : h.window.Timer();
+
+        QCOMPARE(h.records.at(0).fileName, saveAs ? QString() : dir + "/QV777_0001_002.qlf");
+        QCOMPARE(h.prompts.boxes.size(), int(saveAs));
+        QVERIFY(!saveAs || h.prompts.boxes.first().text.contains("is a link that leads nowhere"));
+        QVERIFY(QFileInfo(link).isSymLink() && !QFileInfo::exists(base.filePath("QV777.qlf")));
+    }
+
     // The printer empties the file it prints to before the report is in:
     // printed to a file on a full disk, from the print dialog or from the
     // preview's print button, the report must not take the user's earlier

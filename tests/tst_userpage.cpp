@@ -35,6 +35,16 @@ QStringList auditTexts()
     return texts;
 }
 
+// Writes the check file a backup would have for the folder as it stands.
+void rewriteCheckFile(const QString &dir)
+{
+    quint32 sum = 0;
+    for (const QString &name : QDir(dir).entryList({ "*.bin", "*Audit*" }, QDir::Files))
+        for (const char byte : TestEnv::readFile(dir + '/' + name))
+            sum += quint32(qint32(qint8(byte)));
+    QVERIFY(TestEnv::writeFile(dir + "/check.txt", QByteArray::number(~sum, 16).toUpper()));
+}
+
 // The last entries of today's trail.
 QStringList lastAuditTexts(int count)
 {
@@ -239,6 +249,63 @@ private slots:
         QVERIFY(!users->restore(backup.path()));
         QVERIFY(QDir().mkdir(backup.filePath("check.txt")));
         QVERIFY(!users->backup(backup.path()));   // no check file, no success
+    }
+
+    // A store that passes the check value but does not read as one is
+    // refused before anything is replaced: restored, it would let nobody in.
+    void aRestoreRefusesAStoreItCannotRead_data()
+    {
+        QTest::addColumn<QByteArray>("damage");   // the backup's ua.bin; "" the store with two bytes swapped
+        QTest::newRow("two bytes swapped") << QByteArray();
+        QTest::newRow("a text file") << QByteArray("admin;Adm1npass\r\n");
+    }
+    void aRestoreRefusesAStoreItCannotRead()
+    {
+        QFETCH(QByteArray, damage);
+        QTemporaryDir backup;
+        QVERIFY(users->backup(backup.path()));
+        const QString copy = backup.filePath("ua.bin");
+        if (damage.isEmpty()) {   // the length of its first text: the byte sum stays
+            damage = TestEnv::readFile(copy);
+            std::iter_swap(damage.begin(), damage.begin() + 3);
+        }
+        QVERIFY(TestEnv::writeFile(copy, damage));
+        rewriteCheckFile(backup.path());
+        const QByteArray working = TestEnv::readFile(UserStoreFile::path());
+        prompts->filesToChoose = QStringList{ backup.path() };
+        ui->m_actionRestore->trigger();
+        QCOMPARE(prompts->boxes.size(), 1);
+        QVERIFY2(prompts->boxes.first().text.startsWith("Restore Failed.\nError\n\nThe user file "
+                                                        + QDir::toNativeSeparators(copy) + " cannot be read"),
+                 qPrintable(prompts->boxes.first().text));
+        QCOMPARE(TestEnv::readFile(UserStoreFile::path()), working);
+    }
+
+    // A backup says it is done only when its restore would take it; other
+    // files in the folder count in a restore, and are named with what to do.
+    void aBackupIsDoneOnlyWhenItRestores_data()
+    {
+        QTest::addColumn<QString>("other");   // a file in the folder before the backup
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("notes") << "notes.txt" << QByteArray("meeting at ten");
+        QTest::newRow("hidden") << ".directory" << QByteArray("[Desktop Entry]\nIcon=folder\n");
+        QTest::newRow("empty, it adds nothing") << "notes.txt" << QByteArray();
+    }
+    void aBackupIsDoneOnlyWhenItRestores()
+    {
+        QFETCH(QString, other);
+        QFETCH(QByteArray, content);
+        QTemporaryDir backup;
+        QVERIFY(TestEnv::writeFile(backup.filePath(other), content));
+        prompts->filesToChoose = QStringList{ backup.path() };
+        ui->m_actionBackup->trigger();
+        QCOMPARE(prompts->boxes.size(), 1);
+        const QString text = prompts->boxes.first().text;
+        const bool done = text.startsWith("Backup done.");
+        QCOMPARE(done, content.isEmpty());
+        QVERIFY2(done || (text.contains(" also holds " + other + ", ") && text.contains("choose an empty folder")),
+                 qPrintable(text));
+        QCOMPARE(users->restore(backup.path()), done);
     }
 
     // The expiry field shows each user's moment as stored, a passed one and

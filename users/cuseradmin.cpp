@@ -60,6 +60,28 @@ bool writePrivateFile(const QString &path, const QByteArray &bytes, QString *rea
     });
 }
 
+// The users of a store, active and removed; false when the stream does not
+// read as a store. The count includes entries that were skipped on writing,
+// so a store may end before it is reached; it must not end inside a record.
+bool readStore(QDataStream &in, QList<UserRecord> *active, QList<UserRecord> *removed)
+{
+    prepareStream(in);
+    QString title, version, formatDate;
+    quint16 count = 0;
+    in >> title >> version >> formatDate >> count;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    for (int i = 0; i < count && !in.atEnd(); ++i) {
+        const UserRecord user = UserRecord::readFrom(in);
+        if (in.status() != QDataStream::Ok)
+            return false;
+        if (user.login.isEmpty())
+            continue;
+        (user.has(UserRecord::UserRemoved) ? removed : active)->append(user);
+    }
+    return true;
+}
+
 // Creates a missing file empty and private, so that an entry never lands in
 // a file others can read where the file system allows it.
 bool ensurePrivateFile(const QString &path)
@@ -137,29 +159,10 @@ bool CUserAdmin::loadUsers(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     QDataStream in(&file);
-    prepareStream(in);
-
-    QString title, version, formatDate;
-    quint16 count = 0;
-    in >> title >> version >> formatDate >> count;
-    if (in.status() != QDataStream::Ok)
-        return false;
-
-    // The count includes entries that were skipped on writing, so a store may
-    // end before it is reached; it must not end inside a record. A store
-    // that fails part-way leaves the lists as they were.
     QList<UserRecord> loaded, loadedRemoved;
-    for (int i = 0; i < count && !in.atEnd(); ++i) {
-        const UserRecord user = UserRecord::readFrom(in);
-        if (in.status() != QDataStream::Ok)
-            return false;
-        if (user.login.isEmpty())
-            continue;
-        if (user.has(UserRecord::UserRemoved))
-            loadedRemoved.append(user);
-        else
-            loaded.append(user);
-    }
+    // a store that fails part-way leaves the lists as they were
+    if (!readStore(in, &loaded, &loadedRemoved))
+        return false;
     users = loaded;
     removedUsers = loadedRemoved;
     return true;
@@ -674,6 +677,53 @@ bool matchesCheck(const QString &sourceDir, const QList<FolderFile> &files)
     return valid && ~stored == sum;
 }
 
+// Every user file of the folder reads as the program reads its own store:
+// one that does not would leave nobody able to log in once restored.
+bool storesReadable(const QString &dir, const QList<FolderFile> &files, QString *error)
+{
+    for (const FolderFile &file : files) {
+        if (CUserAdmin::hiddenName(file.name) != kStoreName)
+            continue;
+        QDataStream in(file.bytes);
+        QList<UserRecord> active, removed;
+        if (!readStore(in, &active, &removed))
+            return fail(error, CUserAdmin::tr("The user file %1 cannot be read: restored, it would leave "
+                                              "nobody able to log in.")
+                                   .arg(nativePath(dir + QLatin1Char('/') + file.name)));
+    }
+    return true;
+}
+
+// What a restore checks before it replaces anything.
+bool restorable(const QString &dir, const QList<FolderFile> &files, QString *error)
+{
+    if (!matchesCheck(dir, files))
+        return fail(error, CUserAdmin::tr("The files in %1 do not match its check file.").arg(nativePath(dir)));
+    return storesReadable(dir, files, error);
+}
+
+// A backup is only a success once a restore would take it. A restore counts
+// every file of the folder, so what else stands there is named, for the
+// administrator to move away.
+bool backupRestorable(const QString &targetDir, const QStringList &written, QString *error)
+{
+    QList<FolderFile> files;
+    QString reason;
+    const bool read = readFolder(targetDir, &files, &reason);
+    if (read && restorable(targetDir, files, &reason))
+        return true;
+    QStringList others;
+    for (const FolderFile &file : qAsConst(files))
+        if (!written.contains(file.name))
+            others << file.name;
+    if (read && !others.isEmpty() && !matchesCheck(targetDir, files))
+        reason = CUserAdmin::tr("The backup was written, but %1 also holds %2, which a restore counts with "
+                                "the backup's files, so it would refuse this backup. Move these files out "
+                                "of the folder, or choose an empty folder, and back up again.")
+                     .arg(nativePath(targetDir), others.join(QStringLiteral(", ")));
+    return fail(error, reason);
+}
+
 // Every file is first written whole beside its target, so a disk that
 // cannot take them all fails before anything is replaced; only then do they
 // replace the files, each in one step. A replacement that still fails puts
@@ -719,10 +769,12 @@ bool CUserAdmin::backup(const QString &targetDir, QString *error)
     if (!QFileInfo(targetDir).isDir())
         return fail(error, tr("The folder %1 does not exist.").arg(nativePath(targetDir)));
     quint32 sum = 0;
+    QStringList written{ kCheckFileName };
     for (const QString &name : plainFiles(userAdminDir)) {
         const QString visible = visibleName(name);
         if (visible.contains(kCheckFileName))
             continue;
+        written << visible;
         const QString target = targetDir + QLatin1Char('/') + visible;
         if (QFileInfo(target).isSymLink())
             QFile::remove(target);
@@ -734,7 +786,7 @@ bool CUserAdmin::backup(const QString &targetDir, QString *error)
     const QString checkPath = targetDir + QLatin1Char('/') + kCheckFileName;
     if (QFileInfo(checkPath).isSymLink())
         QFile::remove(checkPath);
-    return writeCheckFile(checkPath, ~sum, error);
+    return writeCheckFile(checkPath, ~sum, error) && backupRestorable(targetDir, written, error);
 }
 
 bool CUserAdmin::verifyBackup(const QString &sourceDir) const
@@ -748,10 +800,8 @@ bool CUserAdmin::restore(const QString &sourceDir, QString *error)
     if (isUserDir(sourceDir))
         return fail(error, tr("A backup cannot be restored from the user directory itself."));
     QList<FolderFile> files;
-    if (!readFolder(sourceDir, &files, error))
+    if (!readFolder(sourceDir, &files, error) || !restorable(sourceDir, files, error))
         return false;
-    if (!matchesCheck(sourceDir, files))
-        return fail(error, tr("The files in %1 do not match its check file.").arg(nativePath(sourceDir)));
     QList<Replacement> replacements;
     for (const FolderFile &file : qAsConst(files)) {
         Replacement replacement;

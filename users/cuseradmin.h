@@ -108,16 +108,18 @@ public:
     // Copies every file of the user directory into targetDir under its
     // visible name and writes "check.txt" there; false, with the reason in
     // error, when a file or the check file could not be written whole, or
-    // targetDir is the user directory. A backup cut short has no new
-    // "check.txt".
+    // targetDir is the user directory, or when a restore would refuse the
+    // folder (other files in it, a store that cannot be read). A backup cut
+    // short has no new "check.txt".
     bool backup(const QString &targetDir, QString *error = nullptr);
     // Whether the files of sourceDir match its "check.txt"; false without a
     // readable check value.
     bool verifyBackup(const QString &sourceDir) const;
     // Copies a verified backup back under hidden names and reads the store
     // again. False, with the reason in error and the user directory as it
-    // was, when a file cannot be read, the check fails, sourceDir is the
-    // user directory, or a file cannot be written.
+    // was, when a file cannot be read, the check fails, the backup's store
+    // does not read as one, sourceDir is the user directory, or a file
+    // cannot be written.
     bool restore(const QString &sourceDir, QString *error = nullptr);
     // Writes the value whole as upper-case hexadecimal; false, with the
     // reason, when it could not be written.
