@@ -161,6 +161,9 @@ struct LoggerRecord
     // ranges of imageRead read again since the logger was found, so that a
     // reader knows when the range it asked for is in
     int memoryReadsArrived = 0;
+    // clock replies come since the logger was found, so that a reader
+    // knows when the clock it asked for is in
+    int clockRepliesArrived = 0;
     quint32 loggerClockSeconds = 0;
     QDateTime loggerClock;
     bool disconnectRequested = false;
