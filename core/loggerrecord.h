@@ -227,6 +227,9 @@ struct LoggerRecord
     // Seconds the logger takes to record that many readings, one sample of
     // its channels at each interval.
     quint32 durationOf(qint64 readings) const;
+    // Seconds from the first of that many readings to the last: the last
+    // sample is taken (samples - 1) intervals after the first.
+    quint32 readingsSpan(qint64 readings) const;
     // Readings one data file of this logger holds.
     int fileCapacity() const;
 
