@@ -250,6 +250,40 @@ private slots:
         QCOMPARE(s.records.last().trip().readingCount, count);
     }
 
+    // Stop After Max, saved as a template, loads back onto the same logger
+    // and is written as it was: a count of the whole memory is the
+    // logger's own, whatever its sensors.
+    void theProgramsOwnTemplateLoadsBack_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("sensors");
+        QTest::newRow("Stop After Max, one sensor") << "0x114" << "1";
+        QTest::newRow("Stop After Max, two sensors") << "0x115" << "5";
+        QTest::newRow("Stop After Max, three sensors") << "0x11A" << "7";
+    }
+
+    void theProgramsOwnTemplateLoadsBack()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, sensors);
+        Station s({ "--version", version, "--sensors", sensors });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStartWait->click();
+        s.ui->m_radioButtonPrgStopReading->click();
+        s.ui->m_pushButtonPrgStopAfterMax->click();
+        const QString whole = QString::number(ProgramLimits::maxReadings(s.record()));
+        QCOMPARE(s.ui->m_lineEditPrgStopReading->text(), whole);
+        s.prompts.filesToChoose = QStringList{ s.templatePath() };
+        s.ui->m_actionSaveProgramTemplate->trigger();
+        WindowTest::finishEditing(s.ui->m_lineEditPrgStopReading, QStringLiteral("720"));
+        s.prompts.boxes.clear();
+        s.window.on_m_actionLoadTemplateProgram_triggered();
+        QVERIFY2(s.prompts.boxes.isEmpty(), qPrintable(s.prompts.boxes.value(0).text));
+        QCOMPARE(s.ui->m_lineEditPrgStopReading->text(), whole);
+        QVERIFY(s.programmed());
+        QCOMPARE(QString::number(s.memory().stopReadingCount), whole);
+    }
+
     void continuousLoggingIsTheOnlyStop_data()
     {
         QTest::addColumn<QString>("road");
