@@ -75,11 +75,17 @@ quint32 readingsTakenSinceDownload(const LoggerRecord &record)
 // What a download brought is the head of the trip the logger holds, unless
 // a program or an initialisation went to it since; what came after it is
 // told by the logger's count or, once its memory went round, by its clock.
+// A trip's count only grows: one the logger holds with fewer readings than
+// the download brought began since (its stop button restarted it).
 quint32 ProductionPanel::readingsNotDownloaded(const LoggerRecord &record)
 {
     if (!record.dataLoaded || record.programSentSinceDownload)
         return record.recordedCount;
     const quint32 downloaded = quint32(qMax(0, record.trip().readingCount));
+    // a continuous trip's count stops at the memory, below what it brought
+    // together with the readings it dropped before
+    if (record.recordedCount < downloaded && !(record.trip().configWord & ConfigBits::Continuous))
+        return record.recordedCount;
     const quint32 beyondCount = record.recordedCount > downloaded ? record.recordedCount - downloaded : 0;
     return qMin(record.recordedCount, qMax(beyondCount, readingsTakenSinceDownload(record)));
 }
