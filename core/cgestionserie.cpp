@@ -400,6 +400,7 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
             record.clockSetsSinceDownload.cameBack(result.clockMoved);
         record.loggerClockSeconds = result.value;
         record.loggerClock = LoggerTime::toDateTime(result.value);
+        ++record.clockRepliesArrived;
         // Only the clock of the logger that was sent one settles its check:
         // the clock of another one (just plugged in, say) tells nothing of
         // whether this one took its transfer.

@@ -120,6 +120,12 @@ quint32 LoggerRecord::durationOf(qint64 readings) const
     return quint32(qMin<quint64>(samples * qMax<quint32>(1, interval), 0xFFFFFFFFu));
 }
 
+quint32 LoggerRecord::readingsSpan(qint64 readings) const
+{
+    const qint64 samples = qMax<qint64>(0, readings) / qMax(1, channelCount);
+    return samples > 0 ? durationOf(qint64(samples - 1) * qMax(1, channelCount)) : 0;
+}
+
 int LoggerRecord::fileCapacity() const
 {
     // the files of the first loggers count their readings in 16 bits

@@ -161,6 +161,9 @@ struct LoggerRecord
     // ranges of imageRead read again since the logger was found, so that a
     // reader knows when the range it asked for is in
     int memoryReadsArrived = 0;
+    // clock replies come since the logger was found, so that a reader
+    // knows when the clock it asked for is in
+    int clockRepliesArrived = 0;
     quint32 loggerClockSeconds = 0;
     QDateTime loggerClock;
     bool disconnectRequested = false;
@@ -224,6 +227,9 @@ struct LoggerRecord
     // Seconds the logger takes to record that many readings, one sample of
     // its channels at each interval.
     quint32 durationOf(qint64 readings) const;
+    // Seconds from the first of that many readings to the last: the last
+    // sample is taken (samples - 1) intervals after the first.
+    quint32 readingsSpan(qint64 readings) const;
     // Readings one data file of this logger holds.
     int fileCapacity() const;
 

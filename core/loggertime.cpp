@@ -25,6 +25,11 @@ QDateTime toDateTime(quint32 seconds)
     return QDateTime(utc.date(), utc.time(), Qt::OffsetFromUTC, before);
 }
 
+QDateTime lastClockTime()
+{
+    return toDateTime(0xFFFFFFFFu);
+}
+
 QDateTime readingOrigin(const QDateTime &start, const AppSettings &settings)
 {
     if (!settings.zoneChosen() || !start.isValid())

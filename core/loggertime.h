@@ -11,6 +11,10 @@ namespace LoggerTime {
 QDateTime epoch();
 QDateTime toDateTime(quint32 seconds);
 quint32 fromDateTime(const QDateTime &dateTime);
+// The last second the logger's clock holds: it counts seconds from 2000 in
+// 32 bits, up to 2136-02-07 06:28:15. A program, a trip or a file with a
+// time beyond it is no logger's.
+QDateTime lastClockTime();
 // The origin from which the reading times of a trip begun at start are
 // laid out. A logger set by a zone chosen in the options runs on that
 // zone's fixed offset, so its readings keep it through the PC's

@@ -27,11 +27,8 @@ QString implausibleHeader(const LoggerRecord &r, qint64 readings, const QDateTim
             .arg(readings).arg(memoryReadings);
     if (r.interval == 0 || r.interval > kLongestInterval)
         return QStringLiteral("its reading interval of %1 s is not a logger's").arg(r.interval);
-    // The logger's clock counts years from 2000 in six bits.
-    const QDateTime clockEnd = LoggerTime::epoch().addYears(64);
-    const qint64 samples = r.channelCount > 0 ? readings / r.channelCount : readings;
-    const QDateTime last = firstReading.addSecs(qMax<qint64>(0, samples - 1) * r.interval);
-    if (firstReading.isValid() && last >= clockEnd)
+    // a trip the logger could record is one a file of it opens again
+    if (firstReading.isValid() && firstReading.addSecs(r.readingsSpan(readings)) > LoggerTime::lastClockTime())
         return QStringLiteral("its recording times lie outside the logger's clock");
     return QString();
 }

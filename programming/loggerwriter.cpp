@@ -407,7 +407,7 @@ bool LoggerWriter::transferDataArrived(const LoggerRecord &record) const
     case TransferWatch::FactoryInit:
         return record.commandLink->factoryInits.echoed > commandsEchoedAtStart;
     case TransferWatch::HeldReadingsRead:
-        return record.memoryReadsArrived > memoryReadsAtStart;
+        return record.memoryReadsArrived > memoryReadsAtStart && record.clockRepliesArrived > clockRepliesAtStart;
     default:
         return false;
     }
@@ -673,7 +673,10 @@ void LoggerWriter::readHeldReadings(int row, std::function<void(const LoggerReco
     LoggerRecord *record = host.recordAt(row);
     afterHeldReadings = std::move(then);
     memoryReadsAtStart = record->memoryReadsArrived;
+    clockRepliesAtStart = record->clockRepliesArrived;
     record->commandLink->sendCommand(MemoryMap::Command::Wake);
+    // the clock tells what a memory gone round recorded since its download
+    record->commandLink->sendCommand(MemoryMap::Command::Clock);
     record->commandLink->sendReadMemory(MemoryMap::RecordedCount, 4);
     startTransfer(TransferWatch::HeldReadingsRead, row, false, false);
 }

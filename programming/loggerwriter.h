@@ -137,6 +137,7 @@ private:
     int commandsEchoedAtStart = 0;
     int framesSentAtStart = 0;
     int memoryReadsAtStart = 0;   // the record's, for the count read
+    int clockRepliesAtStart = 0;  // and its clock
     std::function<void(const LoggerRecord &)> afterHeldReadings;
     QByteArray expectedTable;   // a calibration table being written, as it must read back
     int expectedTableAddress = 0;

@@ -7,6 +7,7 @@
 
 #include "core/ccomm.h"
 #include "core/loggerrecord.h"
+#include "core/loggertime.h"
 #include "core/memorymap.h"
 #include "core/windowstate.h"
 #include "dialogs/cprompt.h"
@@ -54,14 +55,39 @@ bool ProductionPanel::holdsReadingsNotDownloaded(const LoggerRecord &record)
     return readingsNotDownloaded(record) > 0;
 }
 
+namespace {
+
+// A logger that records over a full memory counts no more than the memory
+// holds: what it took since the newest reading downloaded shows on its
+// clock, read with its count. A clock set since moved its readings with it.
+quint32 readingsTakenSinceDownload(const LoggerRecord &record)
+{
+    const LoggerRecord &trip = record.trip();
+    if (!(trip.configWord & ConfigBits::Continuous) || !trip.stopTime.isValid() || !record.loggerClock.isValid())
+        return 0;
+    const qint64 newest = qint64(LoggerTime::fromDateTime(trip.stopTime)) + record.clockSetsSinceDownload.moved;
+    const qint64 samples = (qint64(record.loggerClockSeconds) - newest) / qint64(qMax<quint32>(1, trip.interval));
+    return samples > 0 ? quint32(qMin<qint64>(samples * qMax(1, trip.channelCount), 0xFFFFFFFFLL)) : 0;
+}
+
+}
+
 // What a download brought is the head of the trip the logger holds, unless
-// a program or an initialisation went to it since.
+// a program or an initialisation went to it since; what came after it is
+// told by the logger's count or, once its memory went round, by its clock.
+// A trip's count only grows: one the logger holds with fewer readings than
+// the download brought began since (its stop button restarted it).
 quint32 ProductionPanel::readingsNotDownloaded(const LoggerRecord &record)
 {
     if (!record.dataLoaded || record.programSentSinceDownload)
         return record.recordedCount;
     const quint32 downloaded = quint32(qMax(0, record.trip().readingCount));
-    return record.recordedCount > downloaded ? record.recordedCount - downloaded : 0;
+    // a continuous trip's count stops at the memory, below what it brought
+    // together with the readings it dropped before
+    if (record.recordedCount < downloaded && !(record.trip().configWord & ConfigBits::Continuous))
+        return record.recordedCount;
+    const quint32 beyondCount = record.recordedCount > downloaded ? record.recordedCount - downloaded : 0;
+    return qMin(record.recordedCount, qMax(beyondCount, readingsTakenSinceDownload(record)));
 }
 
 QString ProductionPanel::factoryInitQuestion(const LoggerRecord &record)

@@ -87,7 +87,7 @@ QDateTime toWholeMinutes(const QDateTime &value)
 
 QDateTime lastLoggerTime()
 {
-    return LoggerTime::toDateTime(0xFFFFFFFFu);
+    return LoggerTime::lastClockTime();
 }
 
 bool startTimePassed(const QDateTime &startAt, const QDateTime &now)
@@ -130,10 +130,16 @@ QString minuteText(const QDateTime &value)
     return value.toString(QStringLiteral("yyyy/MM/dd HH:mm"));
 }
 
-// How long the logger records before its memory is full.
-quint32 memoryDuration(const LoggerRecord &program)
+// Readings, and the clock's end, fall on any second of a minute.
+QString secondText(const QDateTime &value)
 {
-    return program.durationOf(maxReadings(program));
+    return value.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}
+
+// When the last of count readings from start is taken.
+QDateTime readingsEnd(const LoggerRecord &program, const QDateTime &start, qint64 count)
+{
+    return start.addSecs(qint64(program.readingsSpan(count)));
 }
 
 }
@@ -164,11 +170,12 @@ QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now)
                         "Set Stop At later, or choose another stop.")
                 .arg(program.stopAt.isValid() ? minuteText(program.stopAt) : QStringLiteral("-"),
                      minuteText(earliestStart));
-        const QDateTime memoryFull = earliestStart.addSecs(qint64(memoryDuration(program)));
+        // a stop after the last reading the memory holds would take one more
+        const QDateTime memoryFull = readingsEnd(program, earliestStart, maxReadings(program));
         if (program.stopAt > memoryFull)
             return text("Warning!\n\nThe memory is full on %1, before the stop time %2.\n"
                         "Set Stop At earlier or a longer interval.")
-                .arg(minuteText(memoryFull), minuteText(program.stopAt));
+                .arg(secondText(memoryFull), secondText(program.stopAt));
     }
     return QString();
 }
@@ -192,21 +199,21 @@ QString timesTheLoggerCannotHold(const LoggerRecord &program)
     const quint32 c = program.configWord;
     const QDateTime last = lastLoggerTime();
     const bool startsAt = (c & ConfigBits::StartAt) && program.startAt.isValid();
-    QDateTime readingsEnd;
+    QDateTime lastReading;
     if (startsAt && !(c & (ConfigBits::StopAt | ConfigBits::Continuous))) {
         const int count = (c & ConfigBits::StopAfterReadings) ? program.stopReadingCount : maxReadings(program);
-        readingsEnd = program.startAt.addSecs(qint64(program.durationOf(count)));
+        lastReading = readingsEnd(program, program.startAt, count);
     }
     const QPair<const char *, QDateTime> times[] = {
         { QT_TRANSLATE_NOOP("ProgramLimits", "The start"), startsAt ? program.startAt : QDateTime() },
         { QT_TRANSLATE_NOOP("ProgramLimits", "The stop"), (c & ConfigBits::StopAt) ? program.stopAt : QDateTime() },
-        { QT_TRANSLATE_NOOP("ProgramLimits", "The end of the readings"), readingsEnd },
+        { QT_TRANSLATE_NOOP("ProgramLimits", "The end of the readings"), lastReading },
     };
     for (const auto &time : times) {
         if (time.second.isValid() && time.second > last)
             return text("Warning!\n\n%1 (%2) lies beyond %3, the last time the logger's clock can hold.\n"
                         "Nothing was written to the logger.")
-                .arg(text(time.first), minuteText(time.second), minuteText(last));
+                .arg(text(time.first), secondText(time.second), secondText(last));
     }
     return QString();
 }

@@ -44,8 +44,9 @@ QDateTime intervalToEditor(quint32 seconds);
 int editorToInterval(const QDateTime &value);
 QDateTime toWholeMinutes(const QDateTime &value);
 
-// The last second the logger's clock can hold: its 32-bit count of seconds
-// from 2000 ends in 2136. No start or stop lies beyond it.
+// The last second the logger's clock can hold (LoggerTime::lastClockTime,
+// which the data files are checked by too). No start, stop or reading of a
+// program lies beyond it.
 QDateTime lastLoggerTime();
 
 // A start time that lies StartMarginSeconds or less ahead of now (both in

@@ -5,6 +5,7 @@
 #include "support/programstation.h"
 #include "support/testenv.h"
 
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QDeadlineTimer>
@@ -152,32 +153,80 @@ private slots:
 
     // Factory Init's question counts the readings the logger holds when it
     // asks, read from the logger again, and how many of them no download
-    // brought: here the logger recorded on after its download.
+    // brought: a logger that recorded on to its count after its download,
+    // one that went on round its full memory, whose count stayed, and one
+    // whose stop button began its next trip, whose count fell.
+    void factoryInitCountsWhatTheLoggerHoldsNow_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QString>("fast");
+        QTest::newRow("stopped at its count") << "count" << "600";
+        QTest::newRow("round a full memory") << "round" << "60000";
+        QTest::newRow("restarted by its button") << "restart" << "600";
+    }
+
     void factoryInitCountsWhatTheLoggerHoldsNow()
     {
-        constexpr quint32 kHeld = 1000;
-        Station s({ "--serial", "CNT-0001", "--fast", "600" });
+        QFETCH(QString, road);
+        QFETCH(QString, fast);
+        const bool continuous = road == QLatin1String("round");
+        const bool restart = road == QLatin1String("restart");
+        constexpr quint32 kCount = 1000;
+        Station s({ "--serial", "CNT-0001", "--fast", fast });
         START_SELECTED(s);
         s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0, 5));
-        s.ui->m_radioButtonPrgStopReading->click();
-        WindowTest::finishEditing(s.ui->m_lineEditPrgStopReading, QString::number(kHeld));
+        if (continuous) {
+            s.ui->m_radioButtonPrgStopContinue->click();
+        } else {
+            s.ui->m_radioButtonPrgStopReading->click();
+            WindowTest::finishEditing(s.ui->m_lineEditPrgStopReading, QString::number(kCount));
+        }
+        if (restart) {
+            s.ui->m_radioButtonPrgStopButonEnable->click();
+            s.ui->m_radioButtonPrgAutoRestartEnable->click();
+        }
         PROGRAM_CONFIRMED(s);
-        QTRY_VERIFY_WITH_TIMEOUT(s.loggerImage().recordedCount > 0, kProgramMs);
+        const quint32 held = continuous ? quint32(ProgramLimits::maxReadings(s.record())) : kCount;
+        if (road == QLatin1String("count"))
+            QTRY_VERIFY_WITH_TIMEOUT(s.loggerImage().recordedCount > 0, kProgramMs);
+        else   // full
+            QTRY_COMPARE_WITH_TIMEOUT(s.loggerImage().recordedCount, held, 30000);
         DOWNLOAD_RUNS(s);
         const quint32 downloaded = quint32(s.record().trip().readingCount);
-        QTRY_COMPARE_WITH_TIMEOUT(s.loggerImage().recordedCount, kHeld, 30000);
-        QVERIFY2(downloaded > 0 && downloaded < kHeld, qPrintable(QString::number(downloaded)));
+        const qint64 newest = LoggerTime::fromDateTime(s.record().trip().stopTime);
+        if (restart)
+            QVERIFY(s.sim.command(QStringLiteral("button")));
+        else
+            QTRY_COMPARE_WITH_TIMEOUT(s.loggerImage().recordedCount, held, 30000);
+        QVERIFY2(downloaded > 0 && (road == QLatin1String("count") ? downloaded < held : downloaded == held),
+                 qPrintable(QString::number(downloaded)));
+        // a memory gone round took a sample each 5 s of the logger's clock
+        const auto takenBy = [&](qint64 clock) { return quint32(qMin<qint64>(held, (clock - newest) / 5)); };
+        QVERIFY(s.roundTrip());
+        const quint32 atLeast = continuous ? takenBy(s.record().loggerClockSeconds) : held - downloaded;
+        s.record().loggerClock = QDateTime();   // the question reads the clock itself
+        s.record().loggerClockSeconds = 0;
 
         s.prompts.boxes.clear();
         s.prompts.answer = QMessageBox::No;
         s.ui->m_pushButtonFactoryInit->click();
         QTRY_COMPARE_WITH_TIMEOUT(s.prompts.boxes.size(), 1, kReplyMs);
+        QVERIFY(s.roundTrip());
+        const quint32 atMost = continuous ? takenBy(s.record().loggerClockSeconds) : held - downloaded;
         const QString question = s.prompts.boxes.first().text;
-        QVERIFY2(question.contains(QStringLiteral("It holds %1 readings now, %2 of them never downloaded")
-                                       .arg(kHeld)
-                                       .arg(kHeld - downloaded)),
-                 qPrintable(question));
-        QCOMPARE(s.loggerImage().recordedCount, kHeld);   // No erased nothing
+        const QRegularExpressionMatch told =
+            QRegularExpression(QStringLiteral("It holds (\\d+) readings now, (\\d+) of them never downloaded")).match(question);
+        QVERIFY2(told.hasMatch(), qPrintable(question));
+        const quint32 now = told.captured(1).toUInt();
+        const quint32 lost = told.captured(2).toUInt();
+        if (restart) {   // all it holds is the trip begun since
+            QVERIFY2(lost == now && now > 0 && now < downloaded, qPrintable(question));
+            return;
+        }
+        QCOMPARE(now, held);
+        QVERIFY2(lost > 0 && lost >= atLeast && lost <= atMost,
+                 qPrintable(QStringLiteral("%1 <= %2 <= %3").arg(atLeast).arg(lost).arg(atMost)));
+        QCOMPARE(s.loggerImage().recordedCount, held);   // No erased nothing
     }
 
     // Every write to a logger is the configure right's, and a protected

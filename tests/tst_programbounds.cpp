@@ -4,9 +4,12 @@
 // after the write was refused.
 #include "support/testenv.h"
 
+#include "core/ccomm.h"
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
+#include "core/memorymap.h"
 #include "files/cfilemanager.h"
+#include "programming/programlimits.h"
 #include "support/windowtest.h"
 
 namespace {
@@ -27,6 +30,7 @@ struct Station : WindowTest::SimulatedStation
         ImageCodec::decode(sim.memory(), image);
         return image;
     }
+    CComm *link() { return record().commandLink; }
     QString templatePath() const { return homePath(QStringLiteral("edited.xtp")); }
     // Plugged in, selected, its page filled and open.
     bool pageOpen()
@@ -151,26 +155,46 @@ private slots:
                  QList<qint64>({ 720, interval, 0, 1, kUnlimitedTrips }));
     }
 
-    // The start editor ends where the logger's clock does; what lies beyond
-    // it, or a stop the memory does not reach, is told at F5.
+    // The start editor ends where the logger's clock does, and the last of
+    // N readings is taken N - 1 intervals after the first: what lies beyond
+    // the clock, or a stop after the last reading a full memory holds, is
+    // told at F5 to the second; what the logger can record is written, and
+    // its trip, downloaded and saved, opens again.
     void aProgramKeepsToTheTimesTheLoggerHolds_data()
     {
         QTest::addColumn<int>("interval");
         QTest::addColumn<QDateTime>("start");
         QTest::addColumn<QDateTime>("stopAt");   // invalid: stop after count readings
         QTest::addColumn<int>("count");
+        // >= 0: Stop At that many intervals after the last reading of a full memory
+        QTest::addColumn<int>("pastFullMemory");
         QTest::addColumn<QString>("duration");   // "": not looked at
+        // what F5 tells; "": it writes the program; "opens again": and the
+        // trip, downloaded and saved, opens again
         QTest::addColumn<QString>("told");
         const QDateTime now = QDateTime::currentDateTime();
+        const QDateTime tomorrow(now.date().addDays(1), QTime(now.time().hour(), now.time().minute()));
+        const QDateTime clockEnd(QDate(2136, 2, 7), QTime(6, 28));
         QTest::newRow("start typed beyond 2136")
-            << 5 << QDateTime(QDate(2140, 1, 1), QTime(0, 0)) << QDateTime() << 10 << ""
-            << "(2136/02/07 06:28)";
+            << 5 << QDateTime(QDate(2140, 1, 1), QTime(0, 0)) << QDateTime() << 10 << -1 << ""
+            << "lies beyond 2136/02/07 06:28:15";
+        QTest::newRow("readings ending on the clock's last second")
+            << 5 << clockEnd << QDateTime() << 4 << -1 << "" << "";
+        QTest::newRow("readings ending a reading later")
+            << 5 << clockEnd << QDateTime() << 5 << -1 << ""
+            << "The end of the readings (2136/02/07 06:28:20) lies beyond 2136/02/07 06:28:15";
         QTest::newRow("readings ending beyond 2136")
-            << 43199 << QDateTime(QDate(2100, 1, 1), QTime(0, 0)) << QDateTime() << 65536 << ""
+            << 43199 << QDateTime(QDate(2100, 1, 1), QTime(0, 0)) << QDateTime() << 65536 << -1 << ""
             << "The end of the readings";
         QTest::newRow("stop beyond a full memory")
-            << 5 << now.addDays(1) << QDateTime(QDate(2028, 10, 25), QTime(12, 0)) << 0 << "3 Day 19:01:20"
+            << 5 << now.addDays(1) << QDateTime(QDate(2028, 10, 25), QTime(12, 0)) << 0 << -1 << "3 Day 19:01:20"
             << "The memory is full on";
+        QTest::newRow("stop on the last reading of a full memory")
+            << 60 << tomorrow << QDateTime() << 0 << 0 << "" << "";
+        QTest::newRow("stop one interval after it")
+            << 60 << tomorrow << QDateTime() << 0 << 1 << "" << "The memory is full on";
+        QTest::newRow("a trip of 2070 opens again")
+            << 5 << QDateTime(QDate(2070, 1, 1), QTime(0, 0)) << QDateTime() << 4 << -1 << "" << "opens again";
     }
 
     void aProgramKeepsToTheTimesTheLoggerHolds()
@@ -179,14 +203,17 @@ private slots:
         QFETCH(QDateTime, start);
         QFETCH(QDateTime, stopAt);
         QFETCH(int, count);
+        QFETCH(int, pastFullMemory);
         QFETCH(QString, duration);
         QFETCH(QString, told);
-        Station s({ "--version", "0x11A" });
+        Station s({ "--version", "0x11A", "--fast", "60" });
         QVERIFY(s.pageOpen());
         s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0).addSecs(interval));
         s.ui->m_radioButtonPrgStartAt->click();
         s.ui->m_dateTimeEditPrgStartAt->setDateTime(start);
-        QVERIFY(s.ui->m_dateTimeEditPrgStartAt->dateTime() <= LoggerTime::toDateTime(0xFFFFFFFFu));
+        QVERIFY(s.ui->m_dateTimeEditPrgStartAt->dateTime() <= LoggerTime::lastClockTime());
+        if (pastFullMemory >= 0)
+            stopAt = start.addSecs(qint64(ProgramLimits::maxReadings(s.record()) - 1 + pastFullMemory) * interval);
         if (stopAt.isValid()) {
             s.ui->m_radioButtonPrgStopAt->click();
             s.ui->m_dateTimeEditPrgStopAt->setDateTime(stopAt);
@@ -196,7 +223,68 @@ private slots:
         }
         if (!duration.isEmpty())
             QCOMPARE(s.ui->m_labelPrgDuration->text(), duration);
-        QVERIFY(s.refused(told));
+        const bool opensAgain = told == QLatin1String("opens again");
+        if (!told.isEmpty() && !opensAgain) {
+            QVERIFY(s.refused(told));
+            return;
+        }
+        QVERIFY(s.programmed());
+        QCOMPARE(s.memory().startAt, start);
+        if (!opensAgain)
+            return;
+        // the logger's clock reaches the trip: its readings come and go to a file
+        s.link()->sendCommand32(MemoryMap::Command::Clock, LoggerTime::fromDateTime(start) + 60);
+        QTRY_COMPARE_WITH_TIMEOUT(s.memory().recordedCount, quint32(count), kReplyMs);
+        s.ui->m_actionDownload->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(s.record().trip().readingCount, count, kReplyMs);
+        const QString file = s.homePath(QStringLiteral("2070.qlf"));
+        s.prompts.filesToChoose = QStringList{ file };
+        s.ui->m_actionSave->trigger();
+        QVERIFY(!s.record().unsavedReadings);
+        // a copy: the file open in the logger's row would only be shown
+        const QString copy = s.homePath(QStringLiteral("2070 copy.qlf"));
+        QVERIFY(QFile::copy(file, copy));
+        s.prompts.filesToChoose = QStringList{ copy };
+        s.prompts.boxes.clear();
+        s.ui->m_actionLoad->trigger();
+        QVERIFY2(s.prompts.boxes.isEmpty(), qPrintable(s.prompts.boxes.value(0).text));
+        QCOMPARE(s.records.size(), 2);
+        QCOMPARE(s.records.last().trip().startTime, start);
+        QCOMPARE(s.records.last().trip().readingCount, count);
+    }
+
+    // Stop After Max, saved as a template, loads back onto the same logger
+    // and is written as it was: a count of the whole memory is the
+    // logger's own, whatever its sensors.
+    void theProgramsOwnTemplateLoadsBack_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("sensors");
+        QTest::newRow("Stop After Max, one sensor") << "0x114" << "1";
+        QTest::newRow("Stop After Max, two sensors") << "0x115" << "5";
+        QTest::newRow("Stop After Max, three sensors") << "0x11A" << "7";
+    }
+
+    void theProgramsOwnTemplateLoadsBack()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, sensors);
+        Station s({ "--version", version, "--sensors", sensors });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStartWait->click();
+        s.ui->m_radioButtonPrgStopReading->click();
+        s.ui->m_pushButtonPrgStopAfterMax->click();
+        const QString whole = QString::number(ProgramLimits::maxReadings(s.record()));
+        QCOMPARE(s.ui->m_lineEditPrgStopReading->text(), whole);
+        s.prompts.filesToChoose = QStringList{ s.templatePath() };
+        s.ui->m_actionSaveProgramTemplate->trigger();
+        WindowTest::finishEditing(s.ui->m_lineEditPrgStopReading, QStringLiteral("720"));
+        s.prompts.boxes.clear();
+        s.window.on_m_actionLoadTemplateProgram_triggered();
+        QVERIFY2(s.prompts.boxes.isEmpty(), qPrintable(s.prompts.boxes.value(0).text));
+        QCOMPARE(s.ui->m_lineEditPrgStopReading->text(), whole);
+        QVERIFY(s.programmed());
+        QCOMPARE(QString::number(s.memory().stopReadingCount), whole);
     }
 
     void continuousLoggingIsTheOnlyStop_data()
