@@ -465,7 +465,8 @@ void CPrint::startPage(int page, bool &pagePainted)
         activePrinter->newPage();
     pagePainted = true;
     // set on every sheet: a print engine need not keep it over a new page
-    painter.setWorldTransform(QTransform::fromScale(zoom, zoom));
+    if (zoom < 1.0)
+        painter.setWorldTransform(QTransform::fromScale(zoom, zoom));
     drawHeader(QString::fromLatin1(kLogoPath), record);
 }
 
