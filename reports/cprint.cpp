@@ -50,6 +50,20 @@ constexpr int kAlarmLabelGap = 50;
 // The smallest size a long comment is made: the longest comment with a
 // user's name fits an A4 page's box well above it.
 constexpr int kSmallestCommentPoints = 6;
+// The least height the graph under the device box keeps, in report units:
+// below it the axis titles are cut and the labels of the value axis run
+// into each other.
+constexpr int kSmallestGraphHeight = 5000;
+// Room kept under the graph and the histogram, in report units.
+constexpr int kBelowViews = 800;
+// The lowest value a reading holds, -102.4: its text, -152.3 in °F, is the
+// longest a readings cell shows.
+constexpr int kLowestTenths = -1024;
+// The alarm lights of the header, in report units.
+constexpr int kLightDiameter = 360;
+constexpr int kLightPitch = 500;
+// Width of a channel column of the alarm table, in report units.
+constexpr int kAlarmColumnWidth = 2000;
 const QColor kGrey(200, 200, 200);
 const QColor kVeil(200, 200, 200, 128);
 
@@ -59,6 +73,11 @@ QFont font(const char *family, int points, bool bold)
     QFont chosen(QString::fromLatin1(family), points, bold ? QFont::Bold : QFont::Normal);
     chosen.setStyleStrategy(QFont::PreferNoShaping);
     return chosen;
+}
+
+QFont headerFont()
+{
+    return font("Arial", 16, true);
 }
 
 // A pen of one device pixel whatever the resolution.
@@ -445,6 +464,9 @@ void CPrint::startPage(int page, bool &pagePainted)
     if (pagePainted)
         activePrinter->newPage();
     pagePainted = true;
+    // set on every sheet: a print engine need not keep it over a new page
+    if (zoom < 1.0)
+        painter.setWorldTransform(QTransform::fromScale(zoom, zoom));
     drawHeader(QString::fromLatin1(kLogoPath), record);
 }
 
@@ -503,6 +525,7 @@ bool CPrint::paintPages(QPrinter *printer, int fromPage, int toPage)
     const int boxBottom = measureSpecificationBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0,
                                                   kSummaryGeneralRows)
                               .y();
+    fitToSheet(showViews ? boxBottom : 0);
     bool pagePainted = false;
 
     if (painted(1)) {
@@ -510,7 +533,7 @@ bool CPrint::paintPages(QPrinter *printer, int fromPage, int toPage)
         drawSpecificationBox(0, boxTop, pageWidth, -1, &summary, deviceBoxTitle, 0, kSummaryGeneralRows);
         if (showViews)
             renderView(graphView(), QRect(0, boxBottom, pageWidth,
-                                          int(pageHeight - boxBottom - 800 / scale)));
+                                          int(pageHeight - boxBottom - kBelowViews / scale)));
         drawFooter(1, pageCount);
     }
 
@@ -523,7 +546,7 @@ bool CPrint::paintPages(QPrinter *printer, int fromPage, int toPage)
         const int histogramTop = qMax(boxBottom, tableBottom);
         if (showViews)
             renderView(histogramView(), QRect(0, histogramTop, pageWidth,
-                                              int(pageHeight - histogramTop - 800 / scale)));
+                                              int(pageHeight - histogramTop - kBelowViews / scale)));
         drawFooter(2, pageCount);
     }
 
@@ -541,6 +564,71 @@ bool CPrint::paintPages(QPrinter *printer, int fromPage, int toPage)
     const bool ended = painter.end();
     activePrinter = nullptr;
     return ended;
+}
+
+// ---------------------------------------------------------------------------
+// the pages on the sheet
+
+void CPrint::fitToSheet(int boxBottom)
+{
+    const double across = double(pageWidth) / neededWidth();
+    const double down = double(pageHeight) / qMax(1, neededHeight(boxBottom));
+    zoom = qMin(1.0, qMin(across, down));
+    pageWidth = qRound(pageWidth / zoom);
+    pageHeight = qRound(pageHeight / zoom);
+}
+
+QString CPrint::printTime() const
+{
+    return QDateTime::currentDateTime().toString(dayFirst() ? QStringLiteral("hh:mm:ss dd/MM/yyyy")
+                                                            : QStringLiteral("hh:mm:ss MM/dd/yyyy"));
+}
+
+int CPrint::neededWidth() const
+{
+    // each readings column holds its rows, from its margin to the rule
+    const int readings = 2 * (units(150) + widestReadingsRow());
+    // the channel columns of the alarm table start a third into the page
+    const int columns = record.isChannelOn(ChannelExternal) ? 3 : record.isChannelOn(ChannelHumidity) ? 2 : 1;
+    const int alarms = 3 * columns * units(kAlarmColumnWidth) / 2;
+    // the serial and the print time stand right of the lights, as far from
+    // the centre as the lights' right edge and a gap
+    const int time = QFontMetrics(headerFont(), device()).horizontalAdvance(printTime());
+    const int header = 2 * (2 * units(kLightPitch) + units(kLightDiameter) / 2 + units(kLabelGap) + time);
+    return qMax(readings, qMax(alarms, header));
+}
+
+int CPrint::widestReadingsRow() const
+{
+    if (!hasReadingsPages())
+        return 0;
+    const QFontMetrics metrics(readingsRowFont(), device());
+    int width = metrics.horizontalAdvance(sampleText(record, sampleCountOf(record), dayFirst()))
+                + metrics.horizontalAdvance(QLatin1Char('-'));
+    const QString widestCell =
+        QLatin1Char(' ') + CTable::formatMark(CTable::valueText(kLowestTenths, !celsius()));
+    for (const ViewChannel channel : { ChannelInternal, ChannelHumidity, ChannelExternal })
+        width += metrics.horizontalAdvance(record.isChannelOn(channel) && app ? widestCell
+                                                                               : QStringLiteral("-----"));
+    return width;
+}
+
+bool CPrint::hasReadingsPages() const
+{
+    return record.channelCount > 0 && sampleCountOf(record) > 0;
+}
+
+int CPrint::neededHeight(int boxBottom) const
+{
+    // a readings page keeps its rows apart: no closer than the row font's
+    // ascent, whatever the pitch it is squeezed to
+    const int readingsTop = int(200 / scale + contentTopFor(logo));
+    const int rows = kSamplesPerPage / 2 * QFontMetrics(readingsRowFont(), device()).ascent();
+    const int readings = hasReadingsPages()
+                             ? readingsTop + int(1.5 * units(300)) + rows + units(kFooterGap) + pageHeight - footerTop()
+                             : 0;
+    const int graph = boxBottom > 0 ? boxBottom + units(kSmallestGraphHeight) + units(kBelowViews) : 0;
+    return qMax(readings, graph);
 }
 
 // ---------------------------------------------------------------------------
@@ -584,11 +672,10 @@ void CPrint::drawHeader(const QString &path, const LoggerRecord &printed)
     contentTop = contentTopFor(image);
 
     painter.setPen(QPen(Qt::black, 16, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
-    painter.drawLine(0, contentTop, painter.viewport().width(), contentTop);
+    painter.drawLine(0, contentTop, pageWidth, contentTop);
 
-    painter.setFont(font("Arial", 16, true));
-    const QString now = QDateTime::currentDateTime().toString(
-        dayFirst() ? QStringLiteral("hh:mm:ss dd/MM/yyyy") : QStringLiteral("hh:mm:ss MM/dd/yyyy"));
+    painter.setFont(headerFont());
+    const QString now = printTime();
     const QFontMetrics metrics = painter.fontMetrics();
     const int w = metrics.horizontalAdvance(now);
     const int h = metrics.height();
@@ -606,8 +693,8 @@ void CPrint::drawHeader(const QString &path, const LoggerRecord &printed)
         { "H", bool(status & AlarmStatusBits::H), QColor(255, 100, 100) },
         { "HH", bool(status & AlarmStatusBits::HH), QColor(255, 100, 100) },
     };
-    const int d = units(360);
-    const int s = units(500);
+    const int d = units(kLightDiameter);
+    const int s = units(kLightPitch);
     const int circleTop = int(contentTop - d - 100 / scale);
     const int labelTop = int(contentTop - 2 * d - 100 / scale);
     painter.setFont(font("Helvetica", 14, true));
@@ -635,6 +722,11 @@ int CPrint::footerTop() const
 {
     const int pageLine = footerLineTop(footerFont());
     return footerHasComplianceBand() ? qMin(pageLine, footerLineTop(complianceFont())) : pageLine;
+}
+
+QFont CPrint::readingsRowFont()
+{
+    return font("Courier New", 10, true);
 }
 
 QFont CPrint::footerFont()
@@ -768,7 +860,7 @@ QPoint CPrint::drawAlarmTable(int x, int y, int width, int height, QTableWidget 
 {
     const int g = units(400);
     const int xv = width / 3 + x;
-    const int cw = units(2000);
+    const int cw = units(kAlarmColumnWidth);
     const QFont titleFont = font("Helvetica", 18, true);
     const QFont headFont = font("Helvetica", 16, true);
     const QFont labelFont = font("Helvetica", 12, false);
@@ -895,7 +987,7 @@ void CPrint::drawReadings(int x, int y, int width, int height, LoggerRecord &pri
     drawTextRun(int(x + 150 / scale), y, m, title, true);
     drawTextRun(int(mid + 150 / scale), y, m, title, true);
 
-    const QFont rowFont = font("Courier New", 10, true);
+    const QFont rowFont = readingsRowFont();
     painter.setFont(rowFont);
     GlyphBatch rowTexts(rowFont, device());
     const int f = painter.fontMetrics().height();

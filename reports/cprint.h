@@ -25,6 +25,8 @@ class QWidget;
 //
 // Every layout length is in report units of 1/1200 inch and becomes device
 // pixels divided by scale, so the layout is the same at every resolution.
+// A sheet smaller than the layout needs (A5, B5, Executive) gets the same
+// pages drawn smaller, all of them at one size.
 //
 // The report keeps its own copy of the record: a logger unplugged or a file
 // closed while the preview is open cannot pull the data from under it, and
@@ -101,6 +103,19 @@ public slots:
 
 private:
     int units(double reportUnits) const { return int(reportUnits / scale); }
+    // The zoom of the pages: below 1 where the sheet is too narrow or too
+    // short for them, and pageWidth and pageHeight become the room the
+    // layout has at that size.
+    void fitToSheet(int boxBottom);
+    // What the pages need as laid out, in device pixels: the widest of the
+    // readings rows, the alarm table's columns and the header's texts beside
+    // its lights; the highest of a readings page and page 1.
+    int neededWidth() const;
+    int neededHeight(int boxBottom) const;
+    bool hasReadingsPages() const;
+    // The widest row a readings page of the record can hold.
+    int widestReadingsRow() const;
+    QString printTime() const;
     // Where the box's values stand: a third into it, or further right, just
     // clear of its widest label, where a translation runs longer.
     int deviceBoxValueColumn(int x, int width, const QFont &labelFont, const QTableWidget *table,
@@ -120,6 +135,7 @@ private:
     // Distance between the rows of a readings page: the layout's pitch, or
     // less where fonts or paper would push the fiftieth row into the footer.
     int readingsRowPitch(int boxTop) const;
+    static QFont readingsRowFont();
     static QFont footerFont();
     static QFont complianceFont();
     bool footerHasComplianceBand() const;
@@ -165,6 +181,8 @@ private:
     int pageHeight = 0;
     int pageCount = 0;
     double scale = 1.0;
+    // The size the pages are drawn at: 1 on a sheet that holds them.
+    double zoom = 1.0;
     QString lastError;
     // drawTextRun's place on its line
     int runOffset = 0;

@@ -1,3 +1,4 @@
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -107,6 +108,38 @@ int sampleBefore(const Page &page, const Word &date, const QRegularExpression &n
     return nearest && number.match(nearest->text).hasMatch() ? nearest->text.toInt() : -1;
 }
 
+// A trip of the channels config switches on, with the widest values a
+// reading word takes among its readings: -102.4 and 102.3.
+LoggerRecord widestTrip(quint32 config, int readings)
+{
+    const quint8 sensors = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
+    QVector<int> tenths;
+    for (int i = 0; i < readings; ++i)
+        tenths << (i % 7 == 0 ? -1024 : i % 7 == 3 ? 1023 : -55 + i % 13);
+    LoggerRecord record = ViewsTest::downloadedSet(QStringLiteral("WIDE%1").arg(config >> 24), sensors, config,
+                                                   ViewsTest::words(tenths), 60,
+                                                   QDateTime(QDate(2026, 6, 1), QTime(6, 0), Qt::LocalTime));
+    record.fromFile = true;
+    record.fileName = QStringLiteral("/data/WIDE.qlf");
+    return record;
+}
+
+// Words that cross. A word's box is as high as its font's bounding box,
+// higher than the line pitch of the report's lists: its middle three fifths
+// hold the letters.
+QStringList overlaps(const Page &page)
+{
+    QList<QRectF> letters;
+    for (const Word &word : page.words)
+        letters << word.box.adjusted(0.1, word.box.height() / 5, -0.1, -word.box.height() / 5);
+    QStringList crossed;
+    for (int i = 0; i < letters.size(); ++i)
+        for (int j = i + 1; j < letters.size(); ++j)
+            if (letters.at(i).intersects(letters.at(j)))
+                crossed << page.words.at(i).text + QStringLiteral(" / ") + page.words.at(j).text;
+    return crossed;
+}
+
 }
 
 class TestReportLayout : public QObject
@@ -115,7 +148,105 @@ class TestReportLayout : public QObject
     // where each sample stood at the first dpi, per paper
     QHash<QString, QVector<double>> firstLayout;
 
+    // The record's report printed through the print dialog on a PDF file of
+    // that paper, pages from to to (0: all of them), read back word by word.
+    static QList<Page> printedOn(QPageSize::PageSizeId paper, const LoggerRecord &record, int from = 0, int to = 0)
+    {
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("report.pdf"));
+        WindowTest::Harness h;
+        h.addAndSelect(record);
+        CPrompt::setDialogHandler([&](QDialog *dialog) {
+            QPrinter *printer = static_cast<QPrintDialog *>(dialog)->printer();
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(pdf);
+            printer->setPageSize(QPageSize(paper));
+            if (from > 0) {
+                printer->setPrintRange(QPrinter::PageRange);
+                printer->setFromTo(from, to);
+            }
+            return int(QDialog::Accepted);
+        });
+        CPrint report(&h.window);
+        return report.print(record) ? wordsOf(pdf) : QList<Page>();
+    }
+
 private slots:
+    void everyPaperHoldsTheWholeReport_data()
+    {
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<quint32>("config");
+        QTest::addColumn<int>("readings");
+        const quint32 two = ConfigBits::InternalOn | ConfigBits::HumidityOn;
+        const quint32 three = two | ConfigBits::ExternalOn;
+        const QPair<const char *, QPageSize::PageSizeId> papers[] = {
+            { "A5", QPageSize::A5 }, { "B5", QPageSize::B5 }, { "Executive", QPageSize::Executive },
+            { "A4", QPageSize::A4 } };
+        for (const auto &paper : papers) {
+            QTest::addRow("%s, 2 channels", paper.first) << int(paper.second) << two << 65536;
+            QTest::addRow("%s, 3 channels", paper.first) << int(paper.second) << three << 65535;
+        }
+        // the header and the alarm table are wider than these readings
+        QTest::newRow("A5, no readings") << int(QPageSize::A5) << quint32(ConfigBits::InternalOn) << 0;
+        QTest::newRow("B5, probe, no readings") << int(QPageSize::B5) << quint32(ConfigBits::ExternalOn) << 0;
+    }
+
+    // Printed through the print dialog: every word inside the sheet, none
+    // over another, and every sample's row there once.
+    void everyPaperHoldsTheWholeReport()
+    {
+        QFETCH(int, paper);
+        QFETCH(quint32, config);
+        QFETCH(int, readings);
+        const LoggerRecord record = widestTrip(config, readings);
+        const QList<Page> pages = printedOn(QPageSize::PageSizeId(paper), record);
+        QCOMPARE(pages.size(), CPrint::pageCountOf(record));
+        const int samples = record.sampleCount();
+        QVector<int> seen(samples + 1, 0);
+        const QRegularExpression date(QStringLiteral("^\\d\\d/\\d\\d/\\d\\d$"));
+        const QRegularExpression number(QStringLiteral("^\\d+$"));
+        for (int p = 0; p < pages.size(); ++p) {
+            const Page &page = pages.at(p);
+            const QString where = QStringLiteral("page %1").arg(p + 1);
+            for (const Word &word : page.words) {
+                QVERIFY2(QRectF(QPointF(0, 0), page.size).contains(word.box),
+                         qPrintable(QStringLiteral("%1: \"%2\" off the sheet").arg(where, word.text)));
+                const int sample = date.match(word.text).hasMatch() ? sampleBefore(page, word, number) : 0;
+                QVERIFY2(sample >= 0 && sample <= samples, qPrintable(where));
+                ++seen[sample];
+            }
+            const QStringList crossed = overlaps(page);
+            QVERIFY2(crossed.isEmpty(), qPrintable(where + QStringLiteral(": ") + crossed.join(QStringLiteral(", "))));
+        }
+        seen.removeFirst();
+        QCOMPARE(seen.count(1), samples);
+    }
+
+    void a4AndLetterKeepTheFullSize_data()
+    {
+        QTest::addColumn<int>("paper");
+        QTest::newRow("A4") << int(QPageSize::A4);
+        QTest::newRow("Letter") << int(QPageSize::Letter);
+    }
+
+    // The widest readings page a trip gives has its words as wide on these
+    // sheets as on A3, which holds it with room to spare.
+    void a4AndLetterKeepTheFullSize()
+    {
+        QFETCH(int, paper);
+        const LoggerRecord record =
+            widestTrip(ConfigBits::InternalOn | ConfigBits::HumidityOn | ConfigBits::ExternalOn, 65535);
+        auto widthOfWords = [&record](QPageSize::PageSizeId sheet) {
+            double width = 0;
+            for (const Word &word : printedOn(sheet, record, 3, 3).value(0).words)
+                width += word.box.width();
+            return width;
+        };
+        const double full = widthOfWords(QPageSize::A3);
+        QVERIFY(full > 1000);
+        QVERIFY2(qAbs(widthOfWords(QPageSize::PageSizeId(paper)) - full) < 0.5, qPrintable(QString::number(full)));
+    }
+
     void readingsPagesHoldEverySampleAtAnyFontDpi_data()
     {
         QTest::addColumn<QString>("dpi");
