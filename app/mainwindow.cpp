@@ -80,7 +80,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     app = new CMainApp(this, this);
     connect(app, &CMainApp::downloadProgress, this,
-            [this](int, int percent) { showDownloadProgress(percent); });
+            [this](int row, int) { showDownloadProgress(row); });
     help = new CHelp(this);
     help->setTextEdit(ui->m_textBrowserHelp);
 

@@ -640,7 +640,14 @@ private:
     // Why the template of templateFileName cannot go onto record ("" when
     // it can); applied then holds the record as the template leaves it.
     QString templateRefusal(const LoggerRecord &record, LoggerRecord &applied) const;
-    void showDownloadProgress(int percent);
+    // The bar is the current row's: another logger's download goes on unseen.
+    void showDownloadProgress(int row);
+    // Each download that failed or was cut goes into the trail, in the name
+    // of the user who asked for it, then into a box naming its logger.
+    void serveFailedDownloads();
+    void auditFailedDownload(const QString &serial);
+    // A logout cuts the downloads under way: their lines come before it.
+    void endDownloadsAtLogout();
     void warnOutOfRange(const QString &what, qint64 low, qint64 high);
     QDateTime loggerNow() const override;
     void takeLockedCopies();

@@ -143,9 +143,10 @@ void MainWindow::fillLoggerTable(bool force)
                                                     : QFileInfo(r.fileName).fileName();
         table->setItem(row, 2, leftItem(name));
         table->setItem(row, 3, leftItem(r.serialNumber));
-        const bool known = !r.serialNumber.isEmpty();
         // the alarms of the trip the row shows; before a download, the logger's own
         const quint32 status = r.trip().alarmStatus;
+        // no light for a status the logger did not give: green would say no alarm
+        const bool known = !r.serialNumber.isEmpty() && !r.trip().alarmStatusUnknown;
         const quint32 anyLevel =
             AlarmStatusBits::HH | AlarmStatusBits::H | AlarmStatusBits::L | AlarmStatusBits::LL;
         table->setItem(row, 4, ballItem(known && (status & AlarmStatusBits::LL), kBallBlue));
@@ -247,6 +248,9 @@ void MainWindow::refreshSelectedLogger(int row)
         return;
     app->currentRecord = row;
     const LoggerRecord &record = app->records.at(row);
+    // the bar follows the row: what it showed was another logger's
+    if (!loggerWriter.watch().running() && loggerWriter.barRecord() != record.recordId)
+        loggerWriter.showDownloadProgress(record);
     if (!record.portName.isEmpty() && !record.dataLoaded) {
         // the logger answers with its memory image; the decoder then asks
         // for the table and the page to be refreshed

@@ -1414,8 +1414,6 @@ void MainWindow::on_m_actionProgram_triggered() { loggerWriter.programAction(); 
 
 void MainWindow::on_m_pushButtonProgram_clicked() { on_m_actionProgram_triggered(); }
 
-void MainWindow::showDownloadProgress(int percent) { loggerWriter.showDownloadProgress(percent); }
-
 void MainWindow::on_m_actionEEpromRead_triggered() { loggerWriter.readEeprom(); }
 
 void MainWindow::on_m_actionEEpromWrite_triggered() { loggerWriter.writeEeprom(); }

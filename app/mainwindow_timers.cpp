@@ -118,14 +118,40 @@ void MainWindow::Timer100ms()
     showLoggerClock();
     serveLogout();
     if (loggerTimeWrong.exchange(false))
-        CPrompt::warning(this,
-                         tr("Warning!\n\nLogger Time/Date is wrong.\nRestart the Configuration."));
+        CPrompt::warning(this, LoggerWriter::aboutLogger(
+                                   tr("Warning!\n\nLogger Time/Date is wrong.\nRestart the Configuration."),
+                                   transferFailedSerial));
     if (programFailed.exchange(false))
-        CPrompt::warning(this,
-                         tr("Warning!\n\nProgram unsuccessful reconnect logger and try again."));
-    if (downloadFailed.exchange(false))
-        CPrompt::warning(this, tr("Warning!\n\nThe download was incomplete and nothing was kept.\n"
-                                  "Reconnect the logger and download again."));
+        CPrompt::warning(this, LoggerWriter::aboutLogger(
+                                   tr("Warning!\n\nProgram unsuccessful reconnect logger and try again."),
+                                   transferFailedSerial));
+    serveFailedDownloads();
+}
+
+// The lines go first: a logout while a box is open must find them written.
+void MainWindow::serveFailedDownloads()
+{
+    if (!downloadFailed.exchange(false))
+        return;
+    const QStringList serials = std::exchange(failedDownloads, {});
+    for (const QString &serial : serials)
+        auditFailedDownload(serial);
+    for (const QString &serial : serials)
+        CPrompt::warning(this, LoggerWriter::aboutLogger(
+                                   tr("Warning!\n\nThe download was incomplete and nothing was kept.\n"
+                                      "Reconnect the logger and download again."),
+                                   serial));
+}
+
+void MainWindow::auditFailedDownload(const QString &serial)
+{
+    auditUserAction(QStringLiteral("Download failed, nothing kept: ") + serial);
+}
+
+void MainWindow::showDownloadProgress(int row)
+{
+    if (row == currentLoggerRow() && validRow(row) && !loggerWriter.watch().running())
+        loggerWriter.showDownloadProgress(app->records.at(row));
 }
 
 // ---- programming page and production -------------------------------------

@@ -251,6 +251,7 @@ void MainWindow::on_m_actionLogout_triggered()
     // the logout lets go of the loggers: a programming under way is cut, and
     // its line comes before the user's last
     loggerWriter.abandonProgramming();
+    endDownloadsAtLogout();
     users->addAuditEntry(QStringLiteral("Logout"));
     users->logoutRequested = true;
 }
@@ -269,6 +270,7 @@ void MainWindow::serveLogout()
     users->autoLogout = false;
     dropEditsInProgress();
     loggerWriter.abandonProgramming();
+    endDownloadsAtLogout();
     // a trail that cannot be written says so in a box, whose event loop
     // runs this timer again: the flags are already cleared by then
     if (automatic)
@@ -285,6 +287,16 @@ void MainWindow::serveLogout()
     releaseLoggersAtLogout();
     loggerWriter.forgetTransfersAtLogout();
     login();
+}
+
+// The failures not yet told are the leaving user's too: their boxes would
+// speak to the next one.
+void MainWindow::endDownloadsAtLogout()
+{
+    downloadFailed = false;
+    const QStringList serials = std::exchange(failedDownloads, {}) + app->endDownloadsUntold();
+    for (const QString &serial : serials)
+        auditFailedDownload(serial);
 }
 
 // An edit not confirmed when its user leaves is dropped, as Cancel would

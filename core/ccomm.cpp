@@ -287,12 +287,13 @@ void CComm::announceExpectedReply(const QString &frame)
         bool okAddress = false, okLength = false;
         const int address = frame.mid(3, 4).toInt(&okAddress, 16);
         const int length = frame.mid(7, 4).toInt(&okLength, 16);
-        if (okAddress && okLength)
+        // the alarm word alone is read only ahead of a download
+        if (okAddress && okLength && address == AlarmStatus && length == 4)
+            gestionSerie.expectAlarmStatus();
+        else if (okAddress && okLength)
             gestionSerie.expectMemory(address, length, false);
     } else if (frameBody(frame) == frameBody(commandFrame(Command::End))) {
         gestionSerie.expectMemory(0, ImageSize, true);
-    } else if (frameBody(frame) == frameBody(commandFrame(Command::AlarmStatus))) {
-        gestionSerie.expectAlarmStatus();
     } else if (frameBody(frame) == frameBody(commandFrame(Command::Download))) {
         gestionSerie.expectDownload();
     } else if (const std::optional<quint32> value = clockSetTo(frame)) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/byteorder.h"
 #include "core/cmainapp.h"
 #include "core/imagecodec.h"
 #include "core/loggerrecord.h"
@@ -115,8 +116,6 @@ void CGestionSerie::dispatchFrame(const QByteArray &line)
         break;
     case Command::AlarmStatus:
         if (payload.size() == 8 && parseHex(payload, value)) {
-            if (std::exchange(alarmStatusDue, false))
-                downloadAlarmStatus = value;
             LinkResult r;
             r.kind = LinkResult::AlarmStatus;
             r.value = value;
@@ -155,8 +154,20 @@ void CGestionSerie::expectDownload()
 
 void CGestionSerie::expectAlarmStatus()
 {
-    alarmStatusDue = true;
+    dropAlarmWordRead();
     downloadAlarmStatus.reset();
+    expectMemory(AlarmStatus, 4, false);
+    if (!expectations.isEmpty())
+        expectations.last().alarmWord = true;
+}
+
+// The logger answers in turn: once the readings came, the word read ahead
+// of them is not coming any more.
+void CGestionSerie::dropAlarmWordRead()
+{
+    for (int i = expectations.size() - 1; i >= 0; --i)
+        if (expectations.at(i).alarmWord)
+            expectations.removeAt(i);
 }
 
 // The clock read before a set is the link's own: only the set's reply
@@ -227,7 +238,11 @@ void CGestionSerie::onMemoryFrame(const QByteArray &payload)
     }
     e.nextAddress = int(address) + bytes.size();
     e.lastFrameMs = now();
-    if (e.missing == 0) {
+    if (e.missing == 0 && e.alarmWord) {
+        // the trip's alarms go with its readings, not into the image
+        downloadAlarmStatus = ByteOrder::getBE32(e.data, 0);
+        expectations.removeAt(i);
+    } else if (e.missing == 0) {
         LinkResult r;
         r.kind = e.image ? LinkResult::Image : LinkResult::MemoryRead;
         r.address = e.address;
@@ -301,7 +316,8 @@ void CGestionSerie::storeBlock(quint32 index)
 }
 
 // A download that misses any of the readings it announced is a failure:
-// zeros in their place would pass for measurements.
+// zeros in their place would pass for measurements. One whose alarm word
+// went unanswered is kept: its readings are whole.
 void CGestionSerie::finishDownload(const QByteArray &tail)
 {
     quint32 count = 0, start = 0, end = 0, rollOffset = 0;
@@ -311,10 +327,7 @@ void CGestionSerie::finishDownload(const QByteArray &tail)
     const int n = int(qMin<quint32>(count, quint32(kMaxReadings)));
     const int received = int(std::count(arrived.constBegin(), arrived.constBegin() + n, '\1'));
     LinkResult r;
-    // the alarms of the trip are the logger's word, which it did not give
-    if (alarmStatusDue)
-        qWarning("The logger gave no alarm status for its download");
-    if (alarmStatusDue || received < n) {
+    if (received < n) {
         r.kind = LinkResult::DownloadFailed;
         r.value = quint32(received);
         r.address = n;
@@ -330,14 +343,17 @@ void CGestionSerie::finishDownload(const QByteArray &tail)
         r.readings = readings;
         r.start = start;
         r.end = end;
-        r.alarmStatus = std::exchange(downloadAlarmStatus, std::nullopt);
+        r.alarmStatus = downloadAlarmStatus;
+        if (!r.alarmStatus)
+            qWarning("The logger did not give the alarm status of its download");
     }
     post(r);
+    dropAlarmWordRead();
+    downloadAlarmStatus.reset();
     download.clear();
     arrived.clear();
     downloadReceived = 0;
     downloadExpected = false;
-    alarmStatusDue = false;
     rawBlockReady = false;
     rawBlock.clear();
 }
@@ -427,6 +443,7 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
                                 && downloaded.trip().readings.mid(kept) == result.readings;
         if (result.alarmStatus)
             downloaded.alarmStatus = *result.alarmStatus;
+        downloaded.alarmStatusUnknown = !result.alarmStatus;
         if (app.userAdmin->enabled)
             downloaded.downloadedBy = app.userAdmin->currentUserShortName();
         downloaded.keepDownloadAsTrip(result.readings, LoggerTime::toDateTime(result.start),
@@ -444,8 +461,7 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         qWarning("Download from logger %s incomplete: %u of %d readings received; nothing kept",
                  qPrintable(record.serialNumber), result.value, result.address);
         record.downloadRunning = false;
-        if (window)
-            window->downloadFailed = true;
+        app.tellDownloadFailed(record);
         break;
     case LinkResult::WriteFailed:
         // Only the window knows what the transfer was (a programming is

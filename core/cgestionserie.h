@@ -38,8 +38,8 @@ struct LinkResult
     quint32 end = 0;
     // The logger's memory went round: its oldest readings were written over.
     bool wentRound = false;
-    // DownloadDone: the alarm status the logger gave for the trip just
-    // before it, when the download asked for it.
+    // DownloadDone: the alarm status word the logger's memory held just
+    // before the readings; none when its read went unanswered.
     std::optional<quint32> alarmStatus;
     // Clock: the reply of a clock set, with what the set moved the clock
     // by when its link read the clock just before.
@@ -70,8 +70,9 @@ public:
     // The link sent the download command: the readings blocks that follow
     // belong to a new download.
     void expectDownload();
-    // The link asked for the logger's alarm status ahead of a download: the
-    // download carries the reply, and without it the download is incomplete.
+    // The link reads the logger's alarm status word from its memory ahead
+    // of a download: the download carries it. Without it the readings are
+    // kept all the same, their alarm status not known.
     void expectAlarmStatus();
     // The link reads the logger's clock just before it sets it: that reply
     // is the clock the set moves, and the set's reply says by how much.
@@ -105,6 +106,7 @@ private:
         int nextAddress = 0;  // end of the last frame received
         qint64 lastFrameMs = 0;
         bool announced = true;
+        bool alarmWord = false;   // the alarm status read of a download
     };
 
     void dispatchFrame(const QByteArray &line);
@@ -114,6 +116,7 @@ private:
     void onIndexFrame(const QByteArray &payload);
     void storeBlock(quint32 index);
     void finishDownload(const QByteArray &payload);
+    void dropAlarmWordRead();
     void post(const LinkResult &result);
 
     Clock now;
@@ -125,7 +128,6 @@ private:
     QByteArray arrived;        // one byte per index, 1 once received
     int downloadReceived = 0;  // distinct readings received
     bool downloadExpected = false; // from the download command to its last reply
-    bool alarmStatusDue = false;   // asked for a download, not answered yet
     std::optional<quint32> downloadAlarmStatus;
     QList<Expectation> expectations;
     MeasuredClockSet clockSet;

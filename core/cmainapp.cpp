@@ -730,13 +730,13 @@ void CMainApp::startDownload(int index)
         return;
     LoggerRecord &record = records[index];
     record.commandLink->sendCommand(MemoryMap::Command::Wake);
-    // the alarms the logger latched for the trip, as it holds them now
-    record.commandLink->sendCommand(MemoryMap::Command::AlarmStatus);
+    // the alarms the logger latched for the trip, as its memory holds them
+    // now: 0x0B is the jig's, which a logger need not answer
+    record.commandLink->sendReadMemory(MemoryMap::AlarmStatus, 4);
     record.commandLink->sendCommand(MemoryMap::Command::Download);
     record.downloadRunning = true;
     record.downloadSilentSeconds = 0;
-    downloadPercent = 0;
-    emit downloadProgress(index, 0);
+    showDownloadPercent(index, -1);
     if (mainWindow) {
         mainWindow->transferRecordIndex = index;
         mainWindow->transferInProgress = true;
@@ -757,10 +757,36 @@ void CMainApp::failDownload(int index)
 {
     records[index].downloadRunning = false;
     endTransferOf(index);
-    downloadPercent = 0;
-    emit downloadProgress(index, 0);
-    if (mainWindow)
-        mainWindow->downloadFailed = true;
+    showDownloadPercent(index, 0);
+    tellDownloadFailed(records.at(index));
+}
+
+void CMainApp::tellDownloadFailed(const LoggerRecord &record)
+{
+    if (!mainWindow)
+        return;
+    mainWindow->failedDownloads << record.serialNumber;
+    mainWindow->downloadFailed = true;
+}
+
+QStringList CMainApp::endDownloadsUntold()
+{
+    QStringList serials;
+    for (int i = 0; i < records.size(); ++i) {
+        if (!records.at(i).downloadRunning)
+            continue;
+        records[i].downloadRunning = false;
+        endTransferOf(i);
+        showDownloadPercent(i, 0);
+        serials << records.at(i).serialNumber;
+    }
+    return serials;
+}
+
+void CMainApp::showDownloadPercent(int index, int percent)
+{
+    records[index].downloadPercent = percent;
+    emit downloadProgress(index, percent);
 }
 
 // A logger that stops sending in the middle of a download (or never
@@ -878,8 +904,7 @@ bool CMainApp::applyResultsOf(int i)
         if (result.kind == LinkResult::DownloadProgress) {
             records[i].downloadSilentSeconds = 0;
             const quint32 expected = qMax<quint32>(1, records.at(i).recordedCount);
-            downloadPercent = int(qMin<quint64>(100, quint64(result.value) * 100 / expected));
-            emit downloadProgress(i, downloadPercent);
+            showDownloadPercent(i, int(qMin<quint64>(100, quint64(result.value) * 100 / expected)));
             continue;
         }
         const bool wasDownloading = records.at(i).downloadRunning;
@@ -888,11 +913,9 @@ bool CMainApp::applyResultsOf(int i)
             endTransferOf(i);
         if (result.kind == LinkResult::DownloadDone) {
             records[i].autoDownloadArrived = records.at(i).autoDownloaded;
-            downloadPercent = 100;
-            emit downloadProgress(i, downloadPercent);
+            showDownloadPercent(i, 100);
         } else if (result.kind == LinkResult::DownloadFailed) {
-            downloadPercent = 0;
-            emit downloadProgress(i, downloadPercent);
+            showDownloadPercent(i, 0);
         }
         changed = true;
     }

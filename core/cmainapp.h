@@ -142,16 +142,22 @@ public:
     // Ports whose logger the user disconnected: the scanner leaves them
     // alone until they disappear from the system.
     QSet<QString> disconnectedPorts;
-    // Percent of the last download progress reported, -1 before any.
-    int downloadPercent = -1;
     // Queues the download of the record's logger and marks the transfer;
     // nothing while a download of that logger runs.
     void startDownload(int index);
     // Seconds without any block before a running download counts as failed.
     static constexpr int kDownloadSilenceSeconds = 30;
 
+    // The window hears of a download of the record's logger that failed
+    // or was cut: nothing of it was kept.
+    void tellDownloadFailed(const LoggerRecord &record);
+    // Ends every download under way without a word (a logout lets their
+    // loggers go); the serial numbers of their loggers.
+    QStringList endDownloadsUntold();
+
 signals:
-    // A download of the record at recordIndex advanced (0..100).
+    // A download of the record at recordIndex advanced (0..100; -1 while
+    // it waits for the logger's first readings).
     void downloadProgress(int recordIndex, int percent);
 
 private:
@@ -170,6 +176,7 @@ private:
     void takeBackTripHeldAtLogout(LoggerRecord &record, TripContinuity::Download &download);
     void removeRowsTakenBack();
     void failDownload(int index);
+    void showDownloadPercent(int index, int percent);
     void expireSilentDownloads();
     QList<LoggerRecord> tripsHeldAtLogout;
     // rows whose trip went back to its logger's record, removed once the

@@ -119,6 +119,9 @@ struct LoggerRecord
     qint32 rangeLow = 0;
     qint32 rangeHigh = 0;
     quint32 alarmStatus = 0;
+    // The logger did not give the alarm status of the trip downloaded:
+    // alarmStatus is what was known before, which the lights do not show.
+    bool alarmStatusUnknown = false;
     int battery = 0;
     int unitProgrammed = 0;
     int timeZoneProgrammed = 0;
@@ -179,6 +182,9 @@ struct LoggerRecord
     // the seconds since its last sign of progress.
     bool downloadRunning = false;
     int downloadSilentSeconds = 0;
+    // The progress of its last download in percent; -1 while a download
+    // waits for the logger's first readings.
+    int downloadPercent = 0;
     // A program (or an initialisation) went to the logger since its last
     // download: what it records from then on is its next trip.
     bool programSentSinceDownload = false;

@@ -65,7 +65,8 @@
 //   0x04 write       ".04" addr(4) len(2) data    the same frame, echoed
 //   0x06 clock       ".06" (read) or value(8)     ".06" seconds(8)
 //   0x07 commit      ".07"                        ".07" echoed
-//   0x0B alarms      ".0B"                        ".0B" status(8)
+//   0x0B alarms      ".0B"                        ".0B" status(8), from the test jig;
+//                                                a logger need not answer it
 //   0x0C end         ".0C"                        ".03" frames of the whole image
 //   0x0F download    ".0F"                        blocks, then the last ".0F"
 //   0x11 init        ".11"                        ".11" echoed
@@ -75,6 +76,7 @@
 // the index of the block's first reading. The last reply is ".0F" with index
 // FFFF (FFFFFFFF from 0x115) followed by count(8) start(8) end(8) and the
 // roll-over offset(8): the index of the oldest reading, 0 without roll-over.
+// A download reads the alarm status word (0x2C, 4 bytes) just before it.
 
 namespace MemoryMap {
 

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 struct LoggerRecord;
@@ -37,7 +38,12 @@ public:
     std::atomic_bool reportDialogPending{false};
     std::atomic_bool programFailed{false};
     std::atomic_bool loggerTimeWrong{false};
+    // the serial number of the logger programFailed or loggerTimeWrong is about
+    QString transferFailedSerial;
     std::atomic_bool downloadFailed{false};   // a download ended with readings missing
+    // the serial numbers of the loggers whose downloads failed since the
+    // window last told them, oldest first
+    QStringList failedDownloads;
     // The link gave up a write that the logger never confirmed and dropped
     // the rest of the transfer; the transfer's owner decides what follows.
     std::atomic_bool transferWriteFailed{false};

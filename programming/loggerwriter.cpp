@@ -215,6 +215,8 @@ void LoggerWriter::forgetTransfersAtLogout()
     state.programFailed = false;
     state.loggerTimeWrong = false;
     state.downloadFailed = false;
+    state.failedDownloads.clear();
+    barRecordId = 0;
     QProgressBar *bar = host.writeProgressBar();
     bar->setStyleSheet(QString());
     bar->setFormat(QStringLiteral("%p%"));
@@ -373,6 +375,8 @@ void LoggerWriter::startTransfer(TransferWatch::Kind kind, int row, bool clockQu
     if (red)
         bar->setStyleSheet(QString::fromLatin1(kRedGradient));
     host.state().transferRecordIndex = row;
+    transferSerial = record ? record->serialNumber : QString();
+    barRecordId = record ? record->recordId : 0;
     writesGivenUpAtStart = record && record->commandLink ? record->commandLink->writesGivenUp.load() : 0;
     transferWatch.start(kind, clockQueued);
     host.state().transferInProgress = true;
@@ -472,6 +476,7 @@ void LoggerWriter::serveWriteTransfer()
         break;
     case TransferWatch::ClockWrong:
         endTransfer();
+        state.transferFailedSerial = transferSerial;
         state.loggerTimeWrong = true;
         break;
     // the line goes first: a logout while the box is open must not find
@@ -479,14 +484,15 @@ void LoggerWriter::serveWriteTransfer()
     case TransferWatch::Failed:
         endTransfer();
         auditWriteOutcome(false, false);
-        warnTransferFailed(kind);
+        warnTransferFailed(kind, transferSerial);
         break;
     case TransferWatch::RecordLost:
         endTransfer();
         auditWriteOutcome(false, true);
         CPrompt::warning(host.promptParent(),
-                         tr("Warning!\n\nThe logger was disconnected before the transfer "
-                            "ended.\nReconnect the logger and try again."));
+                         aboutLogger(tr("Warning!\n\nThe logger was disconnected before the transfer "
+                                        "ended.\nReconnect the logger and try again."),
+                                     transferSerial));
         break;
     }
     // a programming tried again runs on; any other end is its outcome
@@ -497,16 +503,20 @@ void LoggerWriter::serveWriteTransfer()
 }
 
 // The bar counted a write's frames, and may still show its clock or its
-// failure: a download counts in percent on a plain bar.
-void LoggerWriter::showDownloadProgress(int percent)
+// failure: a download counts in percent on a plain bar. Until its first
+// readings come, a silent logger would leave it at 0 % saying nothing.
+void LoggerWriter::showDownloadProgress(const LoggerRecord &record)
 {
     QProgressBar *bar = host.writeProgressBar();
-    if (bar->maximum() != 100 || bar->format() != QLatin1String("%p%") || !bar->styleSheet().isEmpty()) {
+    if (!bar->styleSheet().isEmpty())
         bar->setStyleSheet(QString());
-        bar->setFormat(QStringLiteral("%p%"));
-        bar->setRange(0, 100);
-    }
-    bar->setValue(percent);
+    bar->setRange(0, 100);
+    barRecordId = record.recordId;
+    const bool waiting = record.downloadRunning && record.downloadPercent < 0;
+    const QString waitingText = record.serialNumber.isEmpty() ? tr("Waiting for the logger")
+                                                              : tr("Waiting for logger %1").arg(record.serialNumber);
+    bar->setFormat(waiting ? waitingText : QStringLiteral("%p%"));
+    bar->setValue(qMax(0, record.downloadPercent));
 }
 
 void LoggerWriter::finishTransfer(const LoggerRecord &record)
@@ -533,25 +543,32 @@ void LoggerWriter::retryOrFailProgramming()
         reemittingProgram = false;
     } else {
         programRetryCount = 0;
+        host.state().transferFailedSerial = transferSerial;
         host.state().programFailed = true;
     }
 }
 
-void LoggerWriter::warnTransferFailed(TransferWatch::Kind kind)
+QString LoggerWriter::aboutLogger(const QString &text, const QString &serial)
 {
-    QWidget *parent = host.promptParent();
+    return serial.isEmpty() ? text : text + QStringLiteral("\n\n") + tr("Logger: %1").arg(serial);
+}
+
+void LoggerWriter::warnTransferFailed(TransferWatch::Kind kind, const QString &serial)
+{
+    QString text;
     if (kind == TransferWatch::EepromRead)
-        CPrompt::warning(parent, tr("Warning!\n\nThe logger's memory could not be read.\n"
-                                    "Reconnect the logger and try again."));
+        text = tr("Warning!\n\nThe logger's memory could not be read.\n"
+                  "Reconnect the logger and try again.");
     else if (kind == TransferWatch::HeldReadingsRead)
-        CPrompt::warning(parent, tr("Warning!\n\nThe logger did not say how many readings it holds; "
-                                    "nothing was sent to it.\nReconnect the logger and try again."));
+        text = tr("Warning!\n\nThe logger did not say how many readings it holds; "
+                  "nothing was sent to it.\nReconnect the logger and try again.");
     else if (kind == TransferWatch::FactoryInit)
-        CPrompt::warning(parent, tr("Warning!\n\nThe logger did not confirm Factory Init: it may not "
-                                    "have been initialised.\nReconnect the logger and try again."));
+        text = tr("Warning!\n\nThe logger did not confirm Factory Init: it may not "
+                  "have been initialised.\nReconnect the logger and try again.");
     else
-        CPrompt::warning(parent, tr("Warning!\n\nThe logger did not confirm the write.\n"
-                                    "Reconnect the logger and try again."));
+        text = tr("Warning!\n\nThe logger did not confirm the write.\n"
+                  "Reconnect the logger and try again.");
+    CPrompt::warning(host.promptParent(), aboutLogger(text, serial));
 }
 
 // ---- EEPROM image --------------------------------------------------------

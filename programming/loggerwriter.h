@@ -45,7 +45,13 @@ public:
 
     // one step of the 25 ms tick
     void serveWriteTransfer();
-    void showDownloadProgress(int percent);
+    // The download of the record's logger, as far as it went.
+    void showDownloadProgress(const LoggerRecord &record);
+    // The record whose transfer the bar shows (LoggerRecord::recordId), 0 for none.
+    quint64 barRecord() const { return barRecordId; }
+    // A failure box's text, naming the logger it is about: with several
+    // loggers plugged in, the one selected may be another.
+    static QString aboutLogger(const QString &text, const QString &serial);
     // The clock goes with the logger time of now, which it returns; its
     // reply is checked against now when it comes.
     quint32 sendClockTo(LoggerRecord &record);
@@ -102,7 +108,7 @@ private:
     void endTransfer();
     void finishTransfer(const LoggerRecord &record);
     void retryOrFailProgramming();
-    void warnTransferFailed(TransferWatch::Kind kind);
+    void warnTransferFailed(TransferWatch::Kind kind, const QString &serial);
     // The trail names a write once it is over (a programming's re-emissions
     // included) or cut, as the logger answered it: action + ": " when the
     // logger took it, " failed: " when it did not, and " not confirmed: "
@@ -142,5 +148,7 @@ private:
     QByteArray expectedTable;   // a calibration table being written, as it must read back
     int expectedTableAddress = 0;
     int writesGivenUpAtStart = 0;   // the link's give-up count when the transfer began
+    QString transferSerial;         // of the logger the transfer goes to
+    quint64 barRecordId = 0;
     Clock now;
 };

@@ -683,13 +683,15 @@ void CPrint::drawHeader(const QString &path, const LoggerRecord &printed)
     painter.drawText(QPoint(pageWidth - w, int(contentTop - 0.2 * h)), now);
 
     struct Light { const char *label; bool lit; QColor colour; };
-    const quint32 status = printed.alarmStatus;
+    // a status the logger did not give lights nothing, as in the list
+    const bool known = !printed.alarmStatusUnknown;
+    const quint32 status = known ? printed.alarmStatus : 0;
     const bool anyAlarm = status & (AlarmStatusBits::HH | AlarmStatusBits::H | AlarmStatusBits::L
                                     | AlarmStatusBits::LL);
     const Light lights[5] = {
         { "LL", bool(status & AlarmStatusBits::LL), QColor(100, 100, 255) },
         { "L", bool(status & AlarmStatusBits::L), QColor(100, 100, 255) },
-        { "", !anyAlarm && printed.readingCount != 0, QColor(100, 255, 100) },
+        { "", known && !anyAlarm && printed.readingCount != 0, QColor(100, 255, 100) },
         { "H", bool(status & AlarmStatusBits::H), QColor(255, 100, 100) },
         { "HH", bool(status & AlarmStatusBits::HH), QColor(255, 100, 100) },
     };

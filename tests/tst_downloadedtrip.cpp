@@ -69,15 +69,7 @@ struct Station : WindowTest::SimulatedStation
     }
 
     // The alarm balls a row of the logger list shows.
-    QStringList lights(int row) const
-    {
-        static const char *const levels[] = { "LL", "L", "OK", "H", "HH" };
-        QStringList shown;
-        for (int column = 4; column <= 8; ++column)
-            if (!ui->m_tableWidgetLogger->item(row, column)->icon().isNull())
-                shown << QLatin1String(levels[column - 4]);
-        return shown;
-    }
+    QStringList lights(int row) const { return WindowTest::alarmLights(ui, row); }
 
     // Readings per curve of the histogram.
     QList<double> histogramCounts() const
@@ -277,6 +269,7 @@ void downloadArrives(WindowTest::Harness &h, int row, const QVector<quint16> &me
     done.start = start;
     done.end = start + quint32(qMax(0, memory.size() / h.records.at(row).channelCount - 1)) * 60;
     done.wentRound = wentRound;
+    done.alarmStatus = logger.alarmStatus;   // the word its memory held
     CGestionSerie::applyResult(done, row, *h.window.app);
 }
 

@@ -166,28 +166,37 @@ private slots:
         QVERIFY(core.window.downloadFailed);   // the user is told
     }
 
-    // The alarm status asked for ahead of a download is the trip's: the
-    // download carries it, and one the logger did not give leaves the
-    // download incomplete rather than with the alarms of an older image.
-    void aDownloadCarriesTheAlarmStatusAskedForIt_data()
+    // The alarm word read from the logger's memory ahead of a download is
+    // the trip's; readings that all came are kept without it, their status
+    // not known. A reply to the jig's 0x0B is not taken for it.
+    void aDownloadCarriesTheAlarmWordReadBeforeIt_data()
     {
-        QTest::addColumn<QByteArray>("statusReply");
-        QTest::newRow("answered") << QByteArray(".0B0000001E\r\n");
-        QTest::newRow("not answered") << QByteArray();
+        QTest::addColumn<QByteArray>("wordReply");
+        QTest::addColumn<int>("status");   // -1: not known
+        QTest::newRow("answered") << QByteArray(".03002C0000001E\r\n") << 0x1E;
+        QTest::newRow("not answered") << QByteArray() << -1;
+        QTest::newRow("the jig's command answered") << QByteArray(".0B0000001E\r\n") << -1;
     }
-    void aDownloadCarriesTheAlarmStatusAskedForIt()
+    void aDownloadCarriesTheAlarmWordReadBeforeIt()
     {
-        QFETCH(QByteArray, statusReply);
+        QFETCH(QByteArray, wordReply);
+        QFETCH(int, status);
         CGestionSerie decoder;
         decoder.expectAlarmStatus();
-        decoder.dispatchReply(statusReply);
+        decoder.dispatchReply(wordReply);
         decoder.expectDownload();
-        if (statusReply.isEmpty())
-            QTest::ignoreMessage(QtWarningMsg, "The logger gave no alarm status for its download");
+        if (status < 0)
+            QTest::ignoreMessage(QtWarningMsg, "The logger did not give the alarm status of its download");
         decoder.dispatchReply(rawBlock(10, 2) + ".0F0000\r\n" + lastReply(false, 2, 0, 60, 0));
-        const LinkResult last = decoder.takeResults().last();
-        QCOMPARE(last.kind, statusReply.isEmpty() ? LinkResult::DownloadFailed : LinkResult::DownloadDone);
-        QCOMPARE(last.alarmStatus.value_or(0), statusReply.isEmpty() ? 0u : 0x1Eu);
+        const LinkResult done = only(decoder, LinkResult::DownloadDone);
+        QCOMPARE(done.readings.size(), 2);
+        QCOMPARE(done.alarmStatus.has_value(), status >= 0);
+        QCOMPARE(int(done.alarmStatus.value_or(0)), qMax(0, status));
+        // the next download does not inherit it
+        decoder.expectDownload();
+        QTest::ignoreMessage(QtWarningMsg, "The logger did not give the alarm status of its download");
+        decoder.dispatchReply(rawBlock(10, 2) + ".0F0000\r\n" + lastReply(false, 2, 0, 60, 0));
+        QVERIFY(!only(decoder, LinkResult::DownloadDone).alarmStatus);
     }
 
     // A clock set and the reads ahead of it, step by step: "r" a read sent,

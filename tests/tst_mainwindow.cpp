@@ -225,6 +225,16 @@ private slots:
         QCOMPARE(ballsOf(table, 2), QStringLiteral("--g--"));   // bit 0x01 plays no part
         QCOMPARE(ballsOf(table, 3), QStringLiteral("-----"));   // no serial yet: no balls
         QCOMPARE(ballsOf(table, 4), QStringLiteral("-b-rr"));
+        // a status the logger did not give lights nothing, not even green
+        for (quint32 status : { quint32(0), AlarmStatusBits::HH }) {
+            h.records[0].alarmStatus = status;
+            h.records[0].alarmStatusUnknown = true;
+            h.window.loggerTableDirty = true;
+            h.window.fillLoggerTable(false);
+            QCOMPARE(ballsOf(table, 0), QStringLiteral("-----"));
+        }
+        h.records[0].alarmStatus = 0;
+        h.records[0].alarmStatusUnknown = false;
 
         // the image arrives: the row is refreshed in place, still current
         h.records[3].serialNumber = QStringLiteral("B200");

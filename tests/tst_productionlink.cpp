@@ -437,7 +437,7 @@ private slots:
         QCOMPARE(s.sim.memory() != before, taken);
         // a write that failed on its own is told
         if (outcome == QLatin1String(" failed: ") && !logout)
-            QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("did not confirm")));
+            QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("try again.\n\nLogger: ") + serial));
     }
 
     void eepromReadGivesTheLoggersMemory()

@@ -322,6 +322,7 @@ private slots:
         QVERIFY(s.sim.command(QStringLiteral("silent off")));
         QVERIFY(s.roundTrip());
         QCOMPARE(s.prompts.boxesContaining(QStringLiteral("Program unsuccessful")), 1);
+        QVERIFY(s.prompts.sawBoxContaining(QStringLiteral("try again.\n\nLogger: FAIL-0001")));
         QCOMPARE(UserStoreFile::auditOfToday().count(QStringLiteral("Configure: FAIL-0001")), 1);
         QCOMPARE(UserStoreFile::auditOfToday().count(QStringLiteral("Configure failed: FAIL-0001")), 1);
         users->enabled = false;

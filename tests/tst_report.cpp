@@ -722,6 +722,11 @@ private slots:
                  qPrintable(QStringLiteral("LL at %1,%2; HH at %3,%4")
                                 .arg(lights.at(0).x()).arg(lights.at(0).y()).arg(lights.at(1).x()).arg(lights.at(1).y())));
         QCOMPARE(page1.width(), int(paper.width() * dpi + 0.5));
+        // a status the logger did not give lights nothing
+        record.alarmStatusUnknown = true;
+        QCOMPARE(litLights(pageImage(writePdf(record, QStringLiteral("unknown.pdf")), 1, dpi)),
+                 QList<QPointF>({ QPointF(-1, -1), QPointF(-1, -1) }));
+        record.alarmStatusUnknown = false;
         // a printer above 1200 dpi still gets a scale
         QVERIFY(CPrint::scaleFor(2400) > 0);
         QCOMPARE(CPrint::scaleFor(600), 2.0);

@@ -176,6 +176,16 @@ bool SimulatedStation::plugInAndSelect(int timeoutMs)
     return true;
 }
 
+QStringList alarmLights(const Ui::MainWindow *ui, int row)
+{
+    static const char *const levels[] = { "LL", "L", "OK", "H", "HH" };
+    QStringList shown;
+    for (int column = 4; column <= 8; ++column)
+        if (!ui->m_tableWidgetLogger->item(row, column)->icon().isNull())
+            shown << QLatin1String(levels[column - 4]);
+    return shown;
+}
+
 void finishEditing(QLineEdit *field, const QString &text)
 {
     field->setText(text);

@@ -94,6 +94,8 @@ struct SimulatedStation : Harness
 
     LoggerSimProcess sim;
 };
+// The alarm balls the logger list shows for row, among LL L OK H HH.
+QStringList alarmLights(const Ui::MainWindow *ui, int row);
 // Types text into the field as a user does who then leaves it.
 void finishEditing(QLineEdit *field, const QString &text);
 // One notch of the wheel with the pointer on the middle of field, delivered

@@ -235,6 +235,8 @@ QByteArray LoggerModel::handleFrame(const QByteArray &line)
     case Command::FactoryInit:
         return factoryInit(line);
     case Command::AlarmStatus:
+        if (!options.answersAlarmCommand)
+            return QByteArray();
         return ".0B" + hex(ByteOrder::getBE32(memoryImage, AlarmStatus), 8) + "\r\n";
     case Command::End:
         return readMemory(0, ImageSize);

@@ -20,6 +20,7 @@ struct SimOptions
     int badEcho = 0;             // write echoes to garble
     int clockSkew = 0;           // seconds the clock runs off
     int clockOffset = 0;         // seconds the clock is off until it is set
+    bool answersAlarmCommand = true;   // false: 0x0B, the jig's command, goes unanswered
     // Rate of the clock; with a rate, a new program makes the logger record
     // at its interval (1 real time). 0: the clock runs at real time and a
     // new trip stays empty.

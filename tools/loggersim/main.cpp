@@ -16,6 +16,9 @@
 // --fast N runs its clock N times faster and makes every new program record
 // at its interval (N = 1: in real time); without it a new trip stays empty.
 //
+// --no-0b leaves command 0x0B unanswered, as a logger that is no test jig
+// may.
+//
 // --password N protects the logger with that password; --allow read (or
 // write) sets the bit of its protection word that lets it be read (or
 // written) without it.
@@ -53,7 +56,7 @@ void usage()
                  "usage: loggersim [--serial S] [--version 0x11A] [--sensors N] [--password N]\n"
                  "                 [--allow read|write]\n"
                  "                 [--readings N] [--rollover K] [--drop-echo N] [--bad-echo N]\n"
-                 "                 [--clock-skew S] [--clock-offset S] [--fast N] [--no-pacing]\n");
+                 "                 [--clock-skew S] [--clock-offset S] [--fast N] [--no-pacing] [--no-0b]\n");
 }
 
 bool parseNumber(const QString &text, int &value)
@@ -70,6 +73,10 @@ bool parseArguments(const QStringList &args, Options &o)
         const QString flag = args.at(i);
         if (flag == QLatin1String("--no-pacing")) {
             o.pacing = false;
+            continue;
+        }
+        if (flag == QLatin1String("--no-0b")) {
+            o.logger.answersAlarmCommand = false;
             continue;
         }
         if (i + 1 >= args.size())
