@@ -1132,9 +1132,15 @@ void MainWindow::on_m_comboBoxPrgDuration_currentIndexChanged(int index)
     LoggerRecord *record = recordAt(row);
     if (!record)
         return;
-    record->duration = quint32(qMax(0, index)) * 86400;
+    const quint32 chosen = quint32(qMax(0, index)) * 86400;
+    record->duration = chosen;
     app->recalcProgramTiming(row, 0);
     updateProgramForm();
+    if (record->duration < chosen)
+        CPrompt::warning(this, tr("Warning!\n\nThe memory is full after %1 (%2 readings).\n"
+                                  "The trip was set to what the memory holds.")
+                                   .arg(ui->m_labelPrgDuration->text())
+                                   .arg(record->stopReadingCount));
 }
 
 // ---- alarm tabs ----------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "files/cfilemanager.h"
+#include "programming/programlimits.h"
 #include "support/windowtest.h"
 
 namespace {
@@ -80,6 +81,47 @@ class TestProgramBounds : public QObject
 {
     Q_OBJECT
 private slots:
+    // A duration the memory does not hold becomes what it holds, told, and
+    // is what F5 writes.
+    void theDurationIsWhatTheMemoryHolds_data()
+    {
+        QTest::addColumn<QString>("sensors");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<QString>("duration");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("60 days at 5 s, one channel") << "1" << 5 << 60 << "3 Day 19:01:20" << 65536 << true;
+        QTest::newRow("30 days at 1 min, two channels") << "4" << 60 << 30 << "22 Day 18:08:00" << 65536 << true;
+        QTest::newRow("1 day at 5 s, held whole") << "1" << 5 << 1 << "1 Day 00:00:00" << 17280 << false;
+    }
+
+    void theDurationIsWhatTheMemoryHolds()
+    {
+        QFETCH(QString, sensors);
+        QFETCH(int, interval);
+        QFETCH(int, days);
+        QFETCH(QString, duration);
+        QFETCH(int, count);
+        QFETCH(bool, told);
+        Station s({ "--version", "0x11A", "--sensors", sensors });
+        QVERIFY(s.pageOpen());
+        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0).addSecs(interval));
+        s.ui->m_radioButtonPrgStartAt->click();
+        const QDateTime start = ProgramLimits::toWholeMinutes(QDateTime::currentDateTime().addDays(1));
+        s.ui->m_dateTimeEditPrgStartAt->setDateTime(start);
+        s.ui->m_radioButtonPrgStopReading->click();
+        s.prompts.boxes.clear();
+        s.ui->m_comboBoxPrgDuration->setCurrentIndex(days);
+        QCOMPARE(s.ui->m_labelPrgDuration->text(), duration);
+        QCOMPARE(s.ui->m_lineEditPrgStopReading->text(), QString::number(count));
+        QCOMPARE(s.ui->m_dateTimeEditPrgStopAt->dateTime(),
+                 start.addSecs(qint64(count) / (sensors == "4" ? 2 : 1) * interval));
+        QCOMPARE(s.prompts.sawBoxContaining(QStringLiteral("The memory is full after ") + duration), told);
+        QVERIFY(s.programmed());
+        QCOMPARE(s.memory().stopReadingCount, count);
+    }
+
     // the last edit is the value named
     void aTemplatesLimitsAreCheckedAsTypedOnes_data()
     {
