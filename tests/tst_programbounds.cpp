@@ -164,6 +164,7 @@ private slots:
         QTest::newRow("another case") << "Qv-5d" << "PRODUCTION_CODE=Qv-5d, the logger's is QV-5D";
         QTest::newRow("another model") << "ZZ-9X" << "PRODUCTION_CODE=ZZ-9X, the logger's is QV-5D";
         QTest::newRow("the logger's") << "QV-5D" << "";
+        QTest::newRow("the logger's, with blanks") << " QV-5D " << "";
     }
 
     void aTemplateLeavesTheProductCodeAlone()
@@ -177,6 +178,7 @@ private slots:
         s.loadTemplateWith({ "PRODUCTION_CODE=" + code, QStringLiteral("DESCRIPTION=From a template") });
         QVERIFY(taken ? s.prompts.boxes.isEmpty() : s.prompts.sawBoxContaining(told));
         QCOMPARE(s.window.formLocked, taken);
+        QCOMPARE(s.ui->m_lineEditLoggerProduct->text(), QStringLiteral("QV-5D"));
         QVERIFY(s.programmed());
         const LoggerRecord logger = s.memory();
         QCOMPARE(logger.productCode, QStringLiteral("QV-5D"));
