@@ -204,8 +204,9 @@ private slots:
         QTest::newRow("stop after 0 readings") << QStringList{ "PRG_STOP_READING=0" } << 0u << "PRG_STOP_READING=0";
         QTest::newRow("start with seconds") << QStringList{ "PRG_START_DATE=" + withSeconds } << 0u
                                             << "PRG_START_DATE=" + withSeconds;
-        QTest::newRow("limit in thousandths") << QStringList{ "ALARM_HIGH=24.987" } << 0u
-                                              << "ALARM_HIGH=24.987 is not a limit its field holds: the page shows it as 25.0";
+        QTest::newRow("limit in thousandths")
+            << QStringList{ "ALARM_HIGH=24.987" } << 0u
+            << "ALARM_HIGH=24.987 is not a limit its field holds: the page shows it as 25.0";
         QTest::newRow("limit shown rounded") << QStringList{ "ALARM_HIGH=24.99" } << 0u << "ALARM_HIGH=24.99";
         QTest::newRow("bits without a box") << QStringList() << 0xF0000000u << "holds bits (F0000000)";
         QTest::newRow("a limit of one decimal") << QStringList{ "ALARM_HIGH=24.9" } << 0u << "";
@@ -236,7 +237,8 @@ private slots:
                                  logger.startAt.secsTo(start), logger.configWord & 0xF0000000u }),
                  QList<qint64>({ page.consecutiveDelay[GroupInternal], page.totalDelay[GroupInternal],
                                  page.totalDelay[GroupHumidity], 720, 0, 0 }));
-        QCOMPARE(logger.alarmThresholds[GroupInternal][LevelH], told.isEmpty() ? 24.9 : page.alarmThresholds[GroupInternal][LevelH]);
+        const double high = told.isEmpty() ? 24.9 : page.alarmThresholds[GroupInternal][LevelH];
+        QCOMPARE(logger.alarmThresholds[GroupInternal][LevelH], high);
     }
 
     // the last edit is the value named
