@@ -231,8 +231,8 @@ void CMainApp::openFileUrl(const QString &path) const
 namespace {
 // A trip longer than the memory holds ends when the memory is full: the
 // count and the duration are then those of a full memory, so that the page
-// shows the trip the logger will record.
-void fitDurationToMemory(LoggerRecord &r)
+// shows the trip the logger will record. True when the memory cut it.
+bool fitDurationToMemory(LoggerRecord &r)
 {
     const quint32 channels = quint32(qMax(1, r.channelCount));
     const quint32 interval = qMax<quint32>(1, r.interval);
@@ -240,8 +240,10 @@ void fitDurationToMemory(LoggerRecord &r)
     const quint32 cap = qMin<quint32>(usable ? usable : quint32(kMaxReadings), quint32(kMaxReadings));
     const quint64 count = quint64(r.duration) / interval * channels;
     r.stopReadingCount = qint32(qMin<quint64>(count, cap));
-    if (count > cap)
-        r.duration = r.durationOf(r.stopReadingCount);
+    if (count <= cap)
+        return false;
+    r.duration = r.durationOf(r.stopReadingCount);
+    return true;
 }
 }
 
@@ -255,7 +257,12 @@ void CMainApp::recalcProgramTiming(int index, int mode)
     LoggerRecord &r = records[index];
     switch (mode) {
     case 0:
-        fitDurationToMemory(r);
+        // a stop at the time the memory is full comes with its last reading
+        if (fitDurationToMemory(r) && r.startAt.isValid()) {
+            const qint64 lastReading = qint64(r.duration) - qint64(qMax<quint32>(1, r.interval));
+            r.stopAt = r.startAt.addSecs(qMax<qint64>(0, lastReading));
+            return;
+        }
         break;
     case 1:
         r.duration = r.durationOf(r.stopReadingCount);

@@ -124,9 +124,12 @@ private slots:
         QTest::addColumn<QString>("duration");
         QTest::addColumn<int>("count");
         QTest::addColumn<bool>("told");
-        QTest::newRow("60 days at 5 s, one channel") << "1" << 5 << 60 << "3 Day 19:01:20" << 65536 << true;
-        QTest::newRow("30 days at 1 min, two channels") << "4" << 60 << 30 << "22 Day 18:08:00" << 65536 << true;
-        QTest::newRow("1 day at 5 s, held whole") << "1" << 5 << 1 << "1 Day 00:00:00" << 17280 << false;
+        QTest::addColumn<bool>("stopAt");   // the stop: At, or After
+        QTest::newRow("60 days at 5 s, one channel") << "1" << 5 << 60 << "3 Day 19:01:20" << 65536 << true << false;
+        QTest::newRow("30 days at 1 min, two channels")
+            << "4" << 60 << 30 << "22 Day 18:08:00" << 65536 << true << false;
+        QTest::newRow("1 day at 5 s, held whole") << "1" << 5 << 1 << "1 Day 00:00:00" << 17280 << false << false;
+        QTest::newRow("60 days at 5 s, Stop At") << "1" << 5 << 60 << "3 Day 19:01:20" << 65536 << true << true;
     }
 
     void theDurationIsWhatTheMemoryHolds()
@@ -137,22 +140,27 @@ private slots:
         QFETCH(QString, duration);
         QFETCH(int, count);
         QFETCH(bool, told);
+        QFETCH(bool, stopAt);
         Station s({ "--version", "0x11A", "--sensors", sensors });
         QVERIFY(s.pageOpen());
         s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0).addSecs(interval));
         s.ui->m_radioButtonPrgStartAt->click();
         const QDateTime start = ProgramLimits::toWholeMinutes(QDateTime::currentDateTime().addDays(1));
         s.ui->m_dateTimeEditPrgStartAt->setDateTime(start);
-        s.ui->m_radioButtonPrgStopReading->click();
+        (stopAt ? s.ui->m_radioButtonPrgStopAt : s.ui->m_radioButtonPrgStopReading)->click();
         s.prompts.boxes.clear();
         s.ui->m_comboBoxPrgDuration->setCurrentIndex(days);
         QCOMPARE(s.ui->m_labelPrgDuration->text(), duration);
         QCOMPARE(s.ui->m_lineEditPrgStopReading->text(), QString::number(count));
-        QCOMPARE(s.ui->m_dateTimeEditPrgStopAt->dateTime(),
-                 start.addSecs(qint64(count) / (sensors == "4" ? 2 : 1) * interval));
+        // a full memory stops with its last reading
+        const qint64 samples = count / (sensors == "4" ? 2 : 1);
+        const QDateTime stop = start.addSecs(samples * interval - (told ? interval : 0));
+        QCOMPARE(s.ui->m_dateTimeEditPrgStopAt->dateTime(), stop);
         QCOMPARE(s.prompts.sawBoxContaining(QStringLiteral("The memory is full after ") + duration), told);
         QVERIFY(s.programmed());
         QCOMPARE(s.memory().stopReadingCount, count);
+        if (stopAt)
+            QCOMPARE(s.memory().stopAt, stop);
     }
 
     // A template names the model by the logger's code and never changes it.
