@@ -78,21 +78,8 @@ void setBit(quint32 &word, quint32 bit, bool on)
     word = on ? (word | bit) : (word & ~bit);
 }
 
-// Temperatures are kept in Celsius and shown in the unit of the settings.
-double shownFromCelsius(double value, bool temperature, bool celsius)
-{
-    return temperature && !celsius ? CMainApp::celsiusToFahrenheit(value) : value;
-}
-
-QString limitText(double value, bool temperature, bool celsius)
-{
-    return Units::decimalText(shownFromCelsius(value, temperature, celsius), 1);
-}
-
-double celsiusFromShown(double value, bool temperature, bool celsius)
-{
-    return temperature && !celsius ? (value - 32.0) * 5.0 / 9.0 : value;
-}
+using ProgramLimits::celsiusFromShown;
+using ProgramLimits::limitText;
 
 // A limit is taken from its field only when the field no longer shows the
 // record's value, so that a value shown rounded (or in Fahrenheit) is not
@@ -670,7 +657,9 @@ QString MainWindow::templateRefusal(const LoggerRecord &record, LoggerRecord &ap
         if (!lacking.isEmpty())
             return lacking;
     }
-    why = TemplateCheck::valueRefused(applied);
+    // the product code names the model it was made for; the logger keeps its own
+    applied.productCode = record.productCode;
+    why = TemplateCheck::valueRefused(applied, app->settings.modeCelsius != 0);
     return why.isEmpty() ? QString() : notApplied(why);
 }
 
@@ -1132,9 +1121,15 @@ void MainWindow::on_m_comboBoxPrgDuration_currentIndexChanged(int index)
     LoggerRecord *record = recordAt(row);
     if (!record)
         return;
-    record->duration = quint32(qMax(0, index)) * 86400;
+    const quint32 chosen = quint32(qMax(0, index)) * 86400;
+    record->duration = chosen;
     app->recalcProgramTiming(row, 0);
     updateProgramForm();
+    if (record->duration < chosen)
+        CPrompt::warning(this, tr("Warning!\n\nThe memory is full after %1 (%2 readings).\n"
+                                  "The trip was set to what the memory holds.")
+                                   .arg(ui->m_labelPrgDuration->text())
+                                   .arg(record->stopReadingCount));
 }
 
 // ---- alarm tabs ----------------------------------------------------------

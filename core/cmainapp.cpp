@@ -228,6 +228,25 @@ void CMainApp::openFileUrl(const QString &path) const
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+namespace {
+// A trip longer than the memory holds ends when the memory is full: the
+// count and the duration are then those of a full memory, so that the page
+// shows the trip the logger will record. True when the memory cut it.
+bool fitDurationToMemory(LoggerRecord &r)
+{
+    const quint32 channels = quint32(qMax(1, r.channelCount));
+    const quint32 interval = qMax<quint32>(1, r.interval);
+    const quint32 usable = r.memoryReadings();
+    const quint32 cap = qMin<quint32>(usable ? usable : quint32(kMaxReadings), quint32(kMaxReadings));
+    const quint64 count = quint64(r.duration) / interval * channels;
+    r.stopReadingCount = qint32(qMin<quint64>(count, cap));
+    if (count <= cap)
+        return false;
+    r.duration = r.durationOf(r.stopReadingCount);
+    return true;
+}
+}
+
 // Keeps the program schedule of a record consistent after one of its fields
 // changed. Mode 0: the duration changed; 1: interval, count or sensors;
 // 2: the start; 4: the stop.
@@ -236,16 +255,15 @@ void CMainApp::recalcProgramTiming(int index, int mode)
     if (index < 0 || index >= records.size())
         return;
     LoggerRecord &r = records[index];
-    const quint32 channels = quint32(qMax(1, r.channelCount));
-    const quint32 interval = qMax<quint32>(1, r.interval);
-    const quint32 usable = r.memoryReadings();
-    const quint32 cap = qMin<quint32>(usable ? usable : quint32(kMaxReadings), quint32(kMaxReadings));
     switch (mode) {
-    case 0: {
-        const quint64 count = quint64(r.duration) / interval * channels;
-        r.stopReadingCount = qint32(qMin<quint64>(count, cap));
+    case 0:
+        // a stop at the time the memory is full comes with its last reading
+        if (fitDurationToMemory(r) && r.startAt.isValid()) {
+            const qint64 lastReading = qint64(r.duration) - qint64(qMax<quint32>(1, r.interval));
+            r.stopAt = r.startAt.addSecs(qMax<qint64>(0, lastReading));
+            return;
+        }
         break;
-    }
     case 1:
         r.duration = r.durationOf(r.stopReadingCount);
         break;
@@ -253,11 +271,7 @@ void CMainApp::recalcProgramTiming(int index, int mode)
         if (r.startAt.isValid() && r.stopAt.isValid()) {
             const qint64 seconds = r.startAt.secsTo(r.stopAt);
             r.duration = seconds > 0 ? quint32(seconds) : 0;
-            const quint64 count = quint64(r.duration) / interval * channels;
-            r.stopReadingCount = qint32(qMin<quint64>(count, cap));
-            // a stop the memory does not reach: the trip lasts what it holds
-            if (count > cap)
-                r.duration = r.durationOf(r.stopReadingCount);
+            fitDurationToMemory(r);
         }
         return;
     default:

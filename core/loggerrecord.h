@@ -28,6 +28,12 @@ constexpr quint32 ShowTemperature = 0x4000, ShowAlarms = 0x8000;
 constexpr quint32 ExtHH = 0x10000, ExtH = 0x20000, ExtL = 0x40000, ExtLL = 0x80000;
 constexpr quint32 HumHH = 0x100000, HumH = 0x200000, HumL = 0x400000, HumLL = 0x800000;
 constexpr quint32 InternalOn = 0x1000000, ExternalOn = 0x2000000, HumidityOn = 0x4000000;
+constexpr quint32 Sensors = InternalOn | ExternalOn | HumidityOn;
+// every bit above: the page's boxes and the programmed mark
+constexpr quint32 Known = IntHH | IntH | IntL | IntLL | Programmed | StartAt | StartDelay | StopAt
+                          | StopAfterReadings | Continuous | StopButton | AutoRestart | ShowTemperature
+                          | ShowAlarms | ExtHH | ExtH | ExtL | ExtLL | HumHH | HumH | HumL | HumLL | InternalOn
+                          | ExternalOn | HumidityOn;
 }
 
 // Bits of LoggerRecord::alarmStatus.

@@ -151,6 +151,9 @@ QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now)
         return text("Warning!\n\nThe logger cannot record every %1 s.\n"
                     "Set an interval between 00h00m05s and 11h59m59s.")
             .arg(program.interval);
+    if (!(c & ConfigBits::Sensors))
+        return text("Warning!\n\nNo sensor is switched on: the logger would record nothing.\n"
+                    "Check Enable Sensor on one of the alarm tabs.");
     const StartChoice start = startChoice(c);
     if (start == StartChoice::None)
         return text("Warning!\n\nNo start is chosen.\n"
@@ -257,6 +260,31 @@ QString textTheLoggerCannotHold(const LoggerRecord &program)
         .arg(lines);
 }
 
+double shownFromCelsius(double value, bool temperature, bool celsius)
+{
+    return temperature && !celsius ? Units::celsiusToFahrenheit(value) : value;
+}
+
+double celsiusFromShown(double value, bool temperature, bool celsius)
+{
+    return temperature && !celsius ? (value - 32.0) * 5.0 / 9.0 : value;
+}
+
+QString limitText(double value, bool temperature, bool celsius)
+{
+    return Units::decimalText(shownFromCelsius(value, temperature, celsius), 1);
+}
+
+bool limitFieldHolds(double value, bool temperature, bool celsius)
+{
+    // the logger keeps a limit in hundredths of a degree or of a percent
+    const double hundredths = value * 100.0;
+    if (!std::isfinite(value) || std::abs(hundredths - std::round(hundredths)) > 1e-6)
+        return false;
+    const double shown = limitText(value, temperature, celsius).toDouble();
+    return qRound(celsiusFromShown(shown, temperature, celsius) * 100.0) == qRound(hundredths);
+}
+
 bool correctAlarmLimits(double limits[4], const bool enabled[4], double low, double high)
 {
     bool changed = false;
@@ -313,14 +341,17 @@ int misplacedLimit(const LoggerRecord &record, LimitGroup group)
     return -1;
 }
 
+bool groupSwitchedOn(quint32 configWord, LimitGroup group)
+{
+    static const quint32 sensorOf[3] = { ConfigBits::InternalOn, ConfigBits::ExternalOn, ConfigBits::HumidityOn };
+    return configWord & sensorOf[group];
+}
+
 int groupWithMisplacedLimit(const LoggerRecord &program)
 {
-    const QPair<LimitGroup, quint32> sensors[] = { { GroupInternal, ConfigBits::InternalOn },
-                                                   { GroupHumidity, ConfigBits::HumidityOn },
-                                                   { GroupExternal, ConfigBits::ExternalOn } };
-    for (const auto &sensor : sensors)
-        if ((program.configWord & sensor.second) && misplacedLimit(program, sensor.first) >= 0)
-            return sensor.first;
+    for (const LimitGroup group : GroupsAsShown)
+        if (groupSwitchedOn(program.configWord, group) && misplacedLimit(program, group) >= 0)
+            return group;
     return -1;
 }
 

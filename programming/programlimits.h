@@ -65,8 +65,8 @@ StartChoice startChoice(quint32 configWord);
 // the page lets the user choose one at most.
 int stopChoices(quint32 configWord);
 
-// Why the logger could not run this program (an interval it cannot record
-// at, no start or two, a stop that comes before the start), as a message
+// Why the logger could not run this program (no sensor, an interval it cannot
+// record at, no start or two, a stop that comes before the start), as a message
 // that says what to change; "" when it can run it. now is logger time.
 QString unrunnableProgram(const LoggerRecord &program, const QDateTime &now);
 
@@ -85,6 +85,15 @@ QString passwordRefusal(const QString &typed);
 // hold; "" when every text fits.
 QString textTheLoggerCannotHold(const LoggerRecord &program);
 
+// Limits are kept in Celsius and shown with one decimal in the unit of the
+// settings; humidity is no temperature and shows as it is.
+double shownFromCelsius(double value, bool temperature, bool celsius);
+double celsiusFromShown(double value, bool temperature, bool celsius);
+QString limitText(double value, bool temperature, bool celsius);
+// The limit field, showing value, gives the logger that very value back
+// (in its hundredths) when it is left as it shows it.
+bool limitFieldHolds(double value, bool temperature, bool celsius);
+
 // Brings the four limits of one channel (HH, H, L, LL) inside low..high
 // (when low < high) and into the order HH >= H >= L >= LL among the enabled
 // levels; a lower level above the one over it is lowered to it. Returns
@@ -97,6 +106,10 @@ void limitRange(const LoggerRecord &record, LimitGroup group, double &low, doubl
 // The first level of a group whose limit the page would not take as it
 // stands (correctAlarmLimits would change it), -1 when none.
 int misplacedLimit(const LoggerRecord &record, LimitGroup group);
+// The groups in the order of the alarm tabs, and whether the program
+// switches on the sensor of one.
+constexpr LimitGroup GroupsAsShown[3] = { GroupInternal, GroupHumidity, GroupExternal };
+bool groupSwitchedOn(quint32 configWord, LimitGroup group);
 // The first group, of the sensors the program switches on, with a limit
 // the page would not take; -1 when none.
 int groupWithMisplacedLimit(const LoggerRecord &program);

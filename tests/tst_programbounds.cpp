@@ -84,6 +84,174 @@ class TestProgramBounds : public QObject
 {
     Q_OBJECT
 private slots:
+    // A template switching on no sensor never reaches the page, and F5
+    // writes no program without a channel, whatever brought it.
+    void aProgramRecordsAtLeastOneSensor_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("sensors");
+        QTest::newRow("0x114, one sensor") << "0x114" << "1";
+        QTest::newRow("0x115, internal and probe") << "0x115" << "3";
+        QTest::newRow("0x11A, three sensors") << "0x11A" << "7";
+    }
+
+    void aProgramRecordsAtLeastOneSensor()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, sensors);
+        Station s({ "--version", version, "--sensors", sensors });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStartWait->click();
+        const quint32 sensorsOn = s.record().configWord & ConfigBits::Sensors;
+        const QString noSensor = QStringLiteral("MODE=%1")
+                                     .arg(s.record().configWord & ~ConfigBits::Sensors, 0, 16)
+                                     .toUpper();
+        s.loadTemplateWith({ noSensor });
+        QVERIFY2(s.prompts.sawBoxContaining(noSensor + QStringLiteral(" switches on no sensor")),
+                 qPrintable(s.prompts.boxes.value(0).text));
+        QCOMPARE(s.record().configWord & ConfigBits::Sensors, sensorsOn);
+
+        // a record left without one, as templates once left it
+        s.record().configWord &= ~ConfigBits::Sensors;
+        s.window.showLoggerRecord();
+        QVERIFY(s.refused(QStringLiteral("Check Enable Sensor")));
+    }
+
+    // A duration the memory does not hold becomes what it holds, told, and
+    // is what F5 writes.
+    void theDurationIsWhatTheMemoryHolds_data()
+    {
+        QTest::addColumn<QString>("sensors");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<QString>("duration");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("told");
+        QTest::addColumn<bool>("stopAt");   // the stop: At, or After
+        QTest::newRow("60 days at 5 s, one channel") << "1" << 5 << 60 << "3 Day 19:01:20" << 65536 << true << false;
+        QTest::newRow("30 days at 1 min, two channels")
+            << "4" << 60 << 30 << "22 Day 18:08:00" << 65536 << true << false;
+        QTest::newRow("1 day at 5 s, held whole") << "1" << 5 << 1 << "1 Day 00:00:00" << 17280 << false << false;
+        QTest::newRow("60 days at 5 s, Stop At") << "1" << 5 << 60 << "3 Day 19:01:20" << 65536 << true << true;
+    }
+
+    void theDurationIsWhatTheMemoryHolds()
+    {
+        QFETCH(QString, sensors);
+        QFETCH(int, interval);
+        QFETCH(int, days);
+        QFETCH(QString, duration);
+        QFETCH(int, count);
+        QFETCH(bool, told);
+        QFETCH(bool, stopAt);
+        Station s({ "--version", "0x11A", "--sensors", sensors });
+        QVERIFY(s.pageOpen());
+        s.ui->m_dateTimeEditPrgInterval->setTime(QTime(0, 0).addSecs(interval));
+        s.ui->m_radioButtonPrgStartAt->click();
+        const QDateTime start = ProgramLimits::toWholeMinutes(QDateTime::currentDateTime().addDays(1));
+        s.ui->m_dateTimeEditPrgStartAt->setDateTime(start);
+        (stopAt ? s.ui->m_radioButtonPrgStopAt : s.ui->m_radioButtonPrgStopReading)->click();
+        s.prompts.boxes.clear();
+        s.ui->m_comboBoxPrgDuration->setCurrentIndex(days);
+        QCOMPARE(s.ui->m_labelPrgDuration->text(), duration);
+        QCOMPARE(s.ui->m_lineEditPrgStopReading->text(), QString::number(count));
+        // a full memory stops with its last reading
+        const qint64 samples = count / (sensors == "4" ? 2 : 1);
+        const QDateTime stop = start.addSecs(samples * interval - (told ? interval : 0));
+        QCOMPARE(s.ui->m_dateTimeEditPrgStopAt->dateTime(), stop);
+        QCOMPARE(s.prompts.sawBoxContaining(QStringLiteral("The memory is full after ") + duration), told);
+        QVERIFY(s.programmed());
+        QCOMPARE(s.memory().stopReadingCount, count);
+        if (stopAt)
+            QCOMPARE(s.memory().stopAt, stop);
+    }
+
+    // A template names the model by the logger's code and never changes it.
+    void aTemplateLeavesTheProductCodeAlone_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("told");   // "": taken
+        QTest::newRow("empty") << "" << "its PRODUCTION_CODE is empty";
+        QTest::newRow("another case") << "Qv-5d" << "PRODUCTION_CODE=Qv-5d, the logger's is QV-5D";
+        QTest::newRow("another model") << "ZZ-9X" << "PRODUCTION_CODE=ZZ-9X, the logger's is QV-5D";
+        QTest::newRow("the logger's") << "QV-5D" << "";
+        QTest::newRow("the logger's, with blanks") << " QV-5D " << "";
+    }
+
+    void aTemplateLeavesTheProductCodeAlone()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, told);
+        const bool taken = told.isEmpty();
+        Station s({ "--version", "0x115" });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStartWait->click();
+        s.loadTemplateWith({ "PRODUCTION_CODE=" + code, QStringLiteral("DESCRIPTION=From a template") });
+        QVERIFY(taken ? s.prompts.boxes.isEmpty() : s.prompts.sawBoxContaining(told));
+        QCOMPARE(s.window.formLocked, taken);
+        QCOMPARE(s.ui->m_lineEditLoggerProduct->text(), QStringLiteral("QV-5D"));
+        QVERIFY(s.programmed());
+        const LoggerRecord logger = s.memory();
+        QCOMPARE(logger.productCode, QStringLiteral("QV-5D"));
+        QCOMPARE(logger.description == QLatin1String("From a template"), taken);
+    }
+
+    // What the page would show other than it writes, or cannot show, is
+    // refused naming its key; F5 then writes the page as it was.
+    void aTemplatesValuesAreOnesTheFieldsHold_data()
+    {
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<quint32>("modeBits");
+        QTest::addColumn<QString>("told");   // "": taken
+        const QString withSeconds =
+            QDateTime(QDate::currentDate().addDays(2), QTime(10, 15, 30)).toString("yyyy-MM-dd hh:mm:ss");
+        QTest::newRow("consecutive delay 0") << QStringList{ "CONSECUTIVE_ALARM_DELAY=0" } << 0u
+                                             << "CONSECUTIVE_ALARM_DELAY=0";
+        QTest::newRow("humidity total delay 0") << QStringList{ "TOTAL_ALARM_DELAY_HUM=0" } << 0u
+                                                << "TOTAL_ALARM_DELAY_HUM=0";
+        QTest::newRow("total below consecutive")
+            << QStringList{ "CONSECUTIVE_ALARM_DELAY=5", "TOTAL_ALARM_DELAY=3" } << 0u
+            << "TOTAL_ALARM_DELAY=3 lies below CONSECUTIVE_ALARM_DELAY=5";
+        QTest::newRow("stop after 0 readings") << QStringList{ "PRG_STOP_READING=0" } << 0u << "PRG_STOP_READING=0";
+        QTest::newRow("start with seconds") << QStringList{ "PRG_START_DATE=" + withSeconds } << 0u
+                                            << "PRG_START_DATE=" + withSeconds;
+        QTest::newRow("limit in thousandths")
+            << QStringList{ "ALARM_HIGH=24.987" } << 0u
+            << "ALARM_HIGH=24.987 is not a limit its field holds: the page shows it as 25.0";
+        QTest::newRow("limit shown rounded") << QStringList{ "ALARM_HIGH=24.99" } << 0u << "ALARM_HIGH=24.99";
+        QTest::newRow("bits without a box") << QStringList() << 0xF0000000u << "holds bits (F0000000)";
+        QTest::newRow("a limit of one decimal") << QStringList{ "ALARM_HIGH=24.9" } << 0u << "";
+    }
+
+    void aTemplatesValuesAreOnesTheFieldsHold()
+    {
+        QFETCH(QStringList, edits);
+        QFETCH(quint32, modeBits);
+        QFETCH(QString, told);
+        Station s({ "--version", "0x11A" });
+        QVERIFY(s.pageOpen());
+        s.ui->m_radioButtonPrgStartAt->click();
+        const QDateTime start = ProgramLimits::toWholeMinutes(QDateTime::currentDateTime().addDays(1));
+        s.ui->m_dateTimeEditPrgStartAt->setDateTime(start);
+        s.ui->m_radioButtonPrgStopReading->click();
+        s.ui->m_lineEditPrgStopReading->setText(QStringLiteral("720"));
+        const LoggerRecord page = s.record();
+        s.loadTemplateWith(edits, modeBits);
+        if (!told.isEmpty()) {
+            QVERIFY2(s.prompts.sawBoxContaining(told), qPrintable(s.prompts.boxes.value(0).text));
+            QVERIFY(!s.window.formLocked);
+        }
+        QVERIFY(s.programmed());
+        const LoggerRecord logger = s.memory();
+        QCOMPARE(QList<qint64>({ logger.consecutiveDelay[GroupInternal], logger.totalDelay[GroupInternal],
+                                 logger.totalDelay[GroupHumidity], logger.stopReadingCount,
+                                 logger.startAt.secsTo(start), logger.configWord & 0xF0000000u }),
+                 QList<qint64>({ page.consecutiveDelay[GroupInternal], page.totalDelay[GroupInternal],
+                                 page.totalDelay[GroupHumidity], 720, 0, 0 }));
+        const double high = told.isEmpty() ? 24.9 : page.alarmThresholds[GroupInternal][LevelH];
+        QCOMPARE(logger.alarmThresholds[GroupInternal][LevelH], high);
+    }
+
     // the last edit is the value named
     void aTemplatesLimitsAreCheckedAsTypedOnes_data()
     {

@@ -59,14 +59,16 @@ private slots:
         QTest::addColumn<quint32>("interval");
         QTest::addColumn<int>("stopAfterStartMinutes");   // Stop At from the start, in minutes
         QTest::addColumn<QString>("advice");              // "" when the logger can run it
-        const quint32 at = ConfigBits::StartAt, wait = ConfigBits::StartDelay;
+        const quint32 at = ConfigBits::StartAt | ConfigBits::InternalOn;
+        const quint32 wait = ConfigBits::StartDelay | ConfigBits::HumidityOn;
         QTest::newRow("runs at a time") << at << 600u << 0 << "";
         QTest::newRow("runs after a wait") << wait << 5u << 0 << "";
         QTest::newRow("stops after its time start") << (at | ConfigBits::StopAt) << 600u << 60 << "";
         QTest::newRow("stops after its wait") << (wait | ConfigBits::StopAt) << 600u << 60 << "";
         QTest::newRow("interval 4 s") << at << 4u << 0 << "between 00h00m05s and 11h59m59s";
         QTest::newRow("interval over 12 h") << wait << 43200u << 0 << "between 00h00m05s and 11h59m59s";
-        QTest::newRow("no start") << 0u << 600u << 0 << "Check At (a date and time) or Wait";
+        QTest::newRow("no start") << ConfigBits::ExternalOn << 600u << 0 << "Check At (a date and time) or Wait";
+        QTest::newRow("no sensor") << ConfigBits::StartDelay << 600u << 0 << "Check Enable Sensor";
         QTest::newRow("two starts") << (at | wait) << 600u << 0 << "Uncheck the start you do not want";
         QTest::newRow("stop before the start time") << (at | ConfigBits::StopAt) << 600u << -10
                                                     << "Set Stop At later";
@@ -252,14 +254,44 @@ private slots:
         QCOMPARE(watch.step(seen), TransferWatch::Succeeded);
     }
 
+    // A limit is taken from a template only as its field, in the unit the
+    // page shows, would write it back.
+    void aLimitIsOneItsFieldHolds_data()
+    {
+        QTest::addColumn<double>("limit");
+        QTest::addColumn<bool>("temperature");
+        QTest::addColumn<bool>("celsius");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("25.0 °C") << 25.0 << true << true << true;
+        QTest::newRow("24.99 °C, shown 25.0") << 24.99 << true << true << false;
+        QTest::newRow("24.987, beyond hundredths") << 24.987 << true << false << false;
+        QTest::newRow("25.06 typed as 77.1 °F") << 25.06 << true << false << true;
+        QTest::newRow("25.06 in °C, shown 25.1") << 25.06 << true << true << false;
+        QTest::newRow("55.5 % in a °F page") << 55.5 << false << false << true;
+    }
+
+    void aLimitIsOneItsFieldHolds()
+    {
+        QFETCH(double, limit);
+        QFETCH(bool, temperature);
+        QFETCH(bool, celsius);
+        QFETCH(bool, held);
+        QCOMPARE(ProgramLimits::limitFieldHolds(limit, temperature, celsius), held);
+    }
+
     void templatesSuitTheirModel()
     {
         const LoggerRecord logger = programmedLogger(0x11A);
         LoggerRecord templ;
         templ.configWord = ConfigBits::InternalOn | ConfigBits::HumidityOn;
-        templ.productCode = QStringLiteral("qv-5d ");
+        templ.productCode = QStringLiteral("QV-5D ");
         QVERIFY(TemplateCheck::suits(templ, logger));
-        templ.productCode.clear();
+        // the model is the code as the logger stores it
+        for (const char *code : { "qv-5d", "", "QV-7T" }) {
+            templ.productCode = QLatin1String(code);
+            QVERIFY2(!TemplateCheck::suits(templ, logger), code);
+        }
+        templ.productCode = logger.productCode;
         templ.configWord |= ConfigBits::ExternalOn;   // no probe on this logger
         QVERIFY(!TemplateCheck::suits(templ, logger));
 

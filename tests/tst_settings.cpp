@@ -186,6 +186,8 @@ private slots:
         rec.duration = 10 * 86400;                    // more than the memory holds
         core.app.recalcProgramTiming(0, 0);
         QCOMPARE(rec.stopReadingCount, 1000);
+        QCOMPARE(rec.duration, quint32(500 * 60));   // what it holds
+        QCOMPARE(rec.stopAt, rec.startAt.addSecs(499 * 60));   // its last reading
         rec.stopReadingCount = 240;                   // from a count
         core.app.recalcProgramTiming(0, 1);
         QCOMPARE(rec.duration, quint32(7200));
