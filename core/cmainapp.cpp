@@ -259,8 +259,7 @@ void CMainApp::recalcProgramTiming(int index, int mode)
     case 0:
         // a stop at the time the memory is full comes with its last reading
         if (fitDurationToMemory(r) && r.startAt.isValid()) {
-            const qint64 lastReading = qint64(r.duration) - qint64(qMax<quint32>(1, r.interval));
-            r.stopAt = r.startAt.addSecs(qMax<qint64>(0, lastReading));
+            r.stopAt = r.startAt.addSecs(qint64(r.readingsSpan(r.stopReadingCount)));
             return;
         }
         break;
