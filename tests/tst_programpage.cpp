@@ -271,6 +271,48 @@ private slots:
         QCOMPARE(h.ui->m_dateTimeEditPrgInterval->time(), QTime(0, 10));
     }
 
+    // A saved trip's page opens at the first tab of its own channels, with
+    // its limits, whatever tab the row before left current; the tabs of
+    // its channels open, a probe it lacks not, and nothing edits a file.
+    void aSavedTripOpensAtItsOwnLimits_data()
+    {
+        QTest::addColumn<int>("tabBefore");
+        QTest::addColumn<bool>("fromFile");
+        QTest::newRow("file, after the probe's tab") << 2 << true;
+        QTest::newRow("file, after the humidity tab") << 1 << true;
+        QTest::newRow("logger, after the probe's tab") << 2 << false;
+    }
+    void aSavedTripOpensAtItsOwnLimits()
+    {
+        QFETCH(int, tabBefore);
+        QFETCH(bool, fromFile);
+        Harness h;
+        LoggerRecord probeLogger = twoChannelLogger();
+        probeLogger.portName = QStringLiteral("/dev/ttyTEST1");
+        probeLogger.sensorFlags = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
+        probeLogger.alarmThresholds[GroupExternal][LevelHH] = 40.0;
+        h.addAndSelect(probeLogger);
+        QTabWidget *tabs = h.ui->m_tabWidgetAlarm;
+        tabs->setCurrentIndex(tabBefore);
+        QCOMPARE(tabs->currentIndex(), tabBefore);
+
+        LoggerRecord trip = twoChannelLogger();
+        if (fromFile) {
+            trip.portName.clear();
+            trip.fileName = QStringLiteral("/tmp/saved.qlf");
+            trip.fromFile = true;
+        }
+        h.addAndSelect(trip);
+        h.window.Timer();
+        QCOMPARE(tabs->currentIndex(), tabBefore == 2 ? 0 : tabBefore);
+        QVERIFY(tabs->isTabEnabled(0) && tabs->isTabEnabled(1) && !tabs->isTabEnabled(2));
+        QCOMPARE(h.ui->m_lineEditLoggerHighHigh->text(), QStringLiteral("10.0"));
+        const QWidget *edits[] = { h.ui->m_lineEditLoggerHighHigh, h.ui->m_checkBoxLoggerAlarmHighHigh,
+                                   h.ui->m_checkBoxLoggerAlarmSensorEnableIntTemp, h.ui->m_lineEditLoggerTotalAlarmDelayHum };
+        for (const QWidget *edit : edits)
+            QVERIFY2(edit->isEnabled() != fromFile, qPrintable(edit->objectName()));
+    }
+
     // The wheel turned over a field scrolls the page and leaves the field
     // as it was; a field clicked or tabbed into takes the wheel.
     void theWheelScrollsThePageUnlessAFieldHasTheFocus()
