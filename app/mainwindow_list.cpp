@@ -227,10 +227,13 @@ void MainWindow::keepChosenRecords(const QList<quint64> &chosen)
     app->currentRecord = current;
 }
 
+// The row chosen shows, also the last of a thousand just listed.
 void MainWindow::selectTableRow(int row)
 {
     fillLoggerTable(false);
-    ui->m_tableWidgetLogger->setCurrentCell(row, 0);
+    QTableWidget *table = ui->m_tableWidgetLogger;
+    table->setCurrentCell(row, 0);
+    table->scrollToItem(table->item(row, 0));
 }
 
 void MainWindow::refreshSelectedLogger(int row)
