@@ -11,6 +11,7 @@
 #include "core/loggerrecord.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
+#include "files/regularfile.h"
 #include "reports/creport.h"
 #include "reports/csendemail.h"
 #include "users/cuseradmin.h"
@@ -147,6 +148,16 @@ bool MainWindow::writeDataFileFor(int row, const QString &path)
 bool MainWindow::saveIntoOwnFile(int row)
 {
     const LoggerRecord record = app->records.at(row);
+    QString notAFile;
+    if (!RegularFile::mayReplace(record.fileName, &notAFile)) {
+        CFileManager::fileLost(app->records[row]);
+        CPrompt::warning(this, tr("Warning!\n\nThe file %1 that this row read or wrote is gone: what stands "
+                                  "there now %2.\nThe data of %3 was not saved: save it under another name "
+                                  "with Save As.")
+                                   .arg(QDir::toNativeSeparators(record.fileName), notAFile,
+                                        record.trip().serialNumber));
+        return false;
+    }
     if (CFileManager::fileStateSince(record.fileName, record.fileDigest) == CFileManager::FileState::Changed) {
         const QMessageBox::StandardButton answer = CPrompt::question(
             this, tr("Warning!\n\nThe file %1 changed since this row read or wrote it: it holds what "
@@ -341,12 +352,19 @@ MainWindow::UnsavedOutcome MainWindow::offerUnsavedReadings(const LoggerRecord &
     return row >= 0 && saveRecordAs(row) ? UnsavedOutcome::Saved : UnsavedOutcome::NotSaved;
 }
 
+// A trip saved once may be in no file again: its file was changed or
+// written over since.
 QString MainWindow::closingRowQuestion(const LoggerRecord &record) const
 {
     const LoggerRecord &trip = record.trip();
-    return tr("Warning!\n\nThe data of %1, its trip started %2, was never saved.\n"
+    const QString what = record.lostFileName.isEmpty()
+                             ? tr("was never saved")
+                             : tr("was saved in %1, but that file no longer holds it: it was changed or "
+                                  "written over since")
+                                   .arg(QDir::toNativeSeparators(record.lostFileName));
+    return tr("Warning!\n\nThe data of %1, its trip started %2, %3.\n"
               "Do you want to save it before its row is closed?")
-        .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime));
+        .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime), what);
 }
 
 QString MainWindow::keptUnsavedText(const LoggerRecord &record) const

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QTimer>
@@ -991,6 +993,43 @@ private slots:
         QCOMPARE(line < 0 ? QString() : audit.mid(line).section("\r\n", 0, 0),
                  savedByRow.isEmpty() ? QString()
                                       : "Save File: " + path + " (" + savedByRow + ", trip started 2026/03/01 10:00:00)");
+        // closing the row says where its trip was saved, not that it never was
+        h.prompts.boxes.clear();
+        h.prompts.answer = QMessageBox::Cancel;
+        h.ui->m_actionCloseSelectedFile->trigger();
+        QCOMPARE(h.prompts.sawBoxContaining(", was saved in " + QDir::toNativeSeparators(path)
+                                            + ", but that file no longer holds it: it was changed or written over since."),
+                 lastSaved != "F1");
+        QVERIFY(!h.prompts.sawBoxContaining("was never saved"));
+    }
+
+    // Where a folder or a pipe now stands at the row's file, Save says what
+    // stands there instead of asking to replace a save, and writes nothing.
+    void saveSaysWhatStandsAtTheRowsFile_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("folder") << false;
+        QTest::newRow("pipe") << true;
+    }
+    void saveSaysWhatStandsAtTheRowsFile()
+    {
+        QFETCH(bool, pipe);
+        Harness h;
+        const QString path = h.homePath(pipe ? "P.qlf" : "G.qlf");
+        QVERIFY(CFileManager::writeDataFile(path, fileTrip("G1", QVector<quint16>(10, 0x00C8)), false));
+        QVERIFY(h.window.loadDataFile(path));
+        QVERIFY(QFile::remove(path));
+        QVERIFY(pipe ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 : QDir().mkdir(path));
+        h.prompts.answer = QMessageBox::Yes;
+        h.ui->m_actionSave->trigger();
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QCOMPARE(h.prompts.boxes.first().kind, CPrompt::Warning);
+        QVERIFY2(h.prompts.boxes.first().text.contains(
+                     "The file " + path + " that this row read or wrote is gone: what stands there now is a "
+                     + (pipe ? "pipe or a device" : "folder") + ", not a file.\nThe data of G1 was not saved"),
+                 qPrintable(h.prompts.boxes.first().text));
+        QVERIFY(h.records.at(0).unsavedReadings);
+        QVERIFY(pipe ? QFileInfo(path).exists() && !QFileInfo(path).isFile() : QFileInfo(path).isDir());
     }
 
     void closingOffersEveryTripNeverSaved()
