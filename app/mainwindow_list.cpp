@@ -126,6 +126,7 @@ void MainWindow::fillLoggerTable(bool force)
         table->setRowCount(count);
     }
 
+    const Rights rights = currentRights();
     for (int row = 0; row < count; ++row) {
         const LoggerRecord &r = app->records.at(row);
         const bool logger = !r.portName.isEmpty();
@@ -143,8 +144,9 @@ void MainWindow::fillLoggerTable(bool force)
                                                     : QFileInfo(r.fileName).fileName();
         table->setItem(row, 2, leftItem(name));
         table->setItem(row, 3, leftItem(r.serialNumber));
-        const bool known = !r.serialNumber.isEmpty();
-        // the alarms of the trip the row shows; before a download, the logger's own
+        // the alarms of the trip the row shows; before a download, the
+        // logger's own: a summary of data, off for whom its pages are off
+        const bool known = !r.serialNumber.isEmpty() && seesData(rights, r.readFromFile());
         const quint32 status = r.trip().alarmStatus;
         const quint32 anyLevel =
             AlarmStatusBits::HH | AlarmStatusBits::H | AlarmStatusBits::L | AlarmStatusBits::LL;
