@@ -592,6 +592,7 @@ private:
     QString chooseUserDirFolder(const QString &auditText, const QString &caption);
     void showRestoredUsers();
     bool copyViewUnder(QWidget *view, const QPoint &globalPosition);
+    static QPixmap pictureOf(QWidget *view);
 
     // ---- e-mail of records and the send-report dialog ----
     void startEmailOf(int row);
