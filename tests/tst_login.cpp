@@ -425,16 +425,11 @@ private slots:
         LoggerRecord trip = unsavedTrip("T1");
         trip.tripForChange().alarmStatus = AlarmStatusBits::HH;
         window.app->records << trip;
-        window.fillLoggerTable(true);
-        QTableWidget *list = window.ui->m_tableWidgetLogger;
-        const auto lit = [list] { return !list->item(0, 8)->icon().isNull(); };
-        QVERIFY(lit());
         for (const QString user : { "vera", "admin" }) {
             prompts.logins = { { user, user == "vera" ? "Pass1word" : "Adm1npass" } };
             window.on_m_actionLogout_triggered();
             window.Timer100ms();
-            QCOMPARE(window.app->userAdmin->currentUserLogin(), user);
-            QCOMPARE(lit(), user == "admin");
+            QCOMPARE(window.ui->m_tableWidgetLogger->item(0, 8)->icon().isNull(), user == "vera");
         }
     }
 

@@ -288,28 +288,20 @@ private slots:
         QFETCH(bool, fromFile);
         Harness h;
         LoggerRecord probeLogger = twoChannelLogger();
-        probeLogger.portName = QStringLiteral("/dev/ttyTEST1");
-        probeLogger.sensorFlags = SensorBits::DigitalTempHum | SensorBits::ExternalProbe;
-        probeLogger.alarmThresholds[GroupExternal][LevelHH] = 40.0;
+        probeLogger.sensorFlags |= SensorBits::ExternalProbe;
         h.addAndSelect(probeLogger);
-        QTabWidget *tabs = h.ui->m_tabWidgetAlarm;
-        tabs->setCurrentIndex(tabBefore);
-        QCOMPARE(tabs->currentIndex(), tabBefore);
-
+        h.ui->m_tabWidgetAlarm->setCurrentIndex(tabBefore);
         LoggerRecord trip = twoChannelLogger();
-        if (fromFile) {
-            trip.portName.clear();
-            trip.fileName = QStringLiteral("/tmp/saved.qlf");
-            trip.fromFile = true;
-        }
+        trip.fromFile = fromFile;
         h.addAndSelect(trip);
         h.window.Timer();
+        const QTabWidget *tabs = h.ui->m_tabWidgetAlarm;
         QCOMPARE(tabs->currentIndex(), tabBefore == 2 ? 0 : tabBefore);
         QVERIFY(tabs->isTabEnabled(0) && tabs->isTabEnabled(1) && !tabs->isTabEnabled(2));
         QCOMPARE(h.ui->m_lineEditLoggerHighHigh->text(), QStringLiteral("10.0"));
-        const QWidget *edits[] = { h.ui->m_lineEditLoggerHighHigh, h.ui->m_checkBoxLoggerAlarmHighHigh,
-                                   h.ui->m_checkBoxLoggerAlarmSensorEnableIntTemp, h.ui->m_lineEditLoggerTotalAlarmDelayHum };
-        for (const QWidget *edit : edits)
+        for (const QWidget *edit : std::initializer_list<const QWidget *>{
+                 h.ui->m_lineEditLoggerHighHigh, h.ui->m_checkBoxLoggerAlarmHighHigh,
+                 h.ui->m_checkBoxLoggerAlarmSensorEnableIntTemp, h.ui->m_lineEditLoggerTotalAlarmDelayHum })
             QVERIFY2(edit->isEnabled() != fromFile, qPrintable(edit->objectName()));
     }
 
