@@ -144,7 +144,7 @@ public:
     // open already). False, with a message to the user, when it cannot be read.
     bool loadDataFile(const QString &path);
     // Opens each file as loadDataFile does, then makes the last one's row
-    // current. The number of files open afterwards; each one refused is told.
+    // current. The number of files open afterwards; those refused are told.
     int loadDataFiles(const QStringList &paths);
     // The data file named when the program was started, once somebody is
     // logged in: opened as the Load action would for a user who may load
@@ -482,8 +482,9 @@ private:
     // Save of a row into the file it read or wrote, which is asked for
     // first when it changed since.
     bool saveIntoOwnFile(int row);
-    bool tellFileChangedSinceRow(int row);
-    static bool closedByLogout(QMessageBox::StandardButton answer);
+    QString keepRowOfChangedFile(int row);
+    // One box for every file of a load that was not opened.
+    void tellFilesNotOpened(const QStringList &refusals, int chosen);
     // every file written, by hand or by the steps after a download, with the
     // trip it holds
     void auditSavedFile(const LoggerRecord &record, const QString &path);
@@ -512,7 +513,7 @@ private:
     int rowOfRecord(const LoggerRecord &record) const override;
     int rowOfRecordId(quint64 recordId) const;
     QHash<QString, quint64> openFileRecords() const;
-    quint64 openDataFile(const QString &path, QHash<QString, quint64> &openFiles, bool &loggedOut);
+    quint64 openDataFile(const QString &path, QHash<QString, quint64> &openFiles, QStringList &refusals);
     // The row that holds the trip record held when a modal dialog opened:
     // its own while it holds it still, else the row the trip was set apart
     // into when the logger's next trip came meanwhile; -1 when in none.
@@ -597,6 +598,7 @@ private:
     QString chooseUserDirFolder(const QString &auditText, const QString &caption);
     void showRestoredUsers();
     bool copyViewUnder(QWidget *view, const QPoint &globalPosition);
+    static QPixmap pictureOf(QWidget *view);
 
     // ---- e-mail of records and the send-report dialog ----
     void startEmailOf(int row);

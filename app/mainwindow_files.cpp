@@ -13,6 +13,7 @@
 #include "core/loggerrecord.h"
 #include "dialogs/cprompt.h"
 #include "files/cfilemanager.h"
+#include "files/regularfile.h"
 #include "reports/creport.h"
 #include "reports/csendemail.h"
 #include "users/cuseradmin.h"
@@ -47,33 +48,46 @@ bool MainWindow::loadDataFile(const QString &path)
 
 // The list and the views are built once, for the last file a load opened:
 // building them for every file made a load of many files cost as much as
-// all the rows already open, file after file.
+// all the rows already open, file after file. The files refused are told
+// together once the list shows the load: a box for each made hundreds of
+// clicks of a folder of damaged files.
 int MainWindow::loadDataFiles(const QStringList &paths)
 {
     QHash<QString, quint64> openFiles = openFileRecords();
     quint64 shownId = 0;
     int opened = 0;
-    bool loggedOut = false;
+    QStringList refusals;
     for (const QString &path : paths) {
-        const quint64 id = openDataFile(path, openFiles, loggedOut);
-        // the files left were the leaving user's choice, not the next one's
-        if (loggedOut)
-            return opened;
-        if (id == 0) {
-            // the box ran the timers: rows may have come and gone meanwhile
-            openFiles = openFileRecords();
+        const quint64 id = openDataFile(path, openFiles, refusals);
+        if (id == 0)
             continue;
-        }
         shownId = id;
         ++opened;
     }
     const int row = rowOfRecordId(shownId);
-    if (row < 0)
-        return opened;
-    selectTableRow(row);
-    refreshSelectedLogger(row);
-    updateActions();
+    if (row >= 0) {
+        selectTableRow(row);
+        refreshSelectedLogger(row);
+        updateActions();
+    }
+    tellFilesNotOpened(refusals, paths.size());
     return opened;
+}
+
+void MainWindow::tellFilesNotOpened(const QStringList &refusals, int chosen)
+{
+    if (refusals.size() == 1) {
+        CPrompt::warning(this, refusals.first());
+        return;
+    }
+    if (refusals.isEmpty())
+        return;
+    QStringList listed;
+    for (const QString &refusal : refusals)
+        listed << withoutWarningHead(refusal).simplified();
+    CPrompt::warning(this, tr("Warning!\n\n%1 of the %2 files chosen were not opened; each is listed below "
+                              "with the reason.").arg(refusals.size()).arg(chosen),
+                     listed.join(QLatin1Char('\n')));
 }
 
 // The record of each data file open, by the file's absolute path.
@@ -87,17 +101,17 @@ QHash<QString, quint64> MainWindow::openFileRecords() const
 }
 
 // The record that holds the file: the one it is open in already, or a new
-// row read from it. 0, once the user is told, when it cannot be read;
-// loggedOut when a logout closed the box that told it.
-quint64 MainWindow::openDataFile(const QString &path, QHash<QString, quint64> &openFiles, bool &loggedOut)
+// row read from it. 0 when it is not opened, with the reason added to
+// refusals.
+quint64 MainWindow::openDataFile(const QString &path, QHash<QString, quint64> &openFiles, QStringList &refusals)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     const quint64 openId = openFiles.value(absolute);
     if (openId != 0) {
-        loggedOut = tellFileChangedSinceRow(rowOfRecordId(openId));
-        // a box told may have run the timers: rows may have come and gone
-        openFiles = openFileRecords();
-        return rowOfRecordId(openId) >= 0 ? openId : 0;
+        const QString changed = keepRowOfChangedFile(rowOfRecordId(openId));
+        if (!changed.isEmpty())
+            refusals << changed;
+        return openId;
     }
 
     LoggerRecord record;
@@ -106,7 +120,7 @@ quint64 MainWindow::openDataFile(const QString &path, QHash<QString, quint64> &o
         if (error.isEmpty())
             error = tr("Warning!\n\nThe file %1 cannot be opened.")
                         .arg(QDir::toNativeSeparators(absolute));
-        loggedOut = closedByLogout(CPrompt::warning(this, error));
+        refusals << error;
         return 0;
     }
     record.portName.clear();
@@ -136,6 +150,16 @@ bool MainWindow::writeDataFileFor(int row, const QString &path)
 bool MainWindow::saveIntoOwnFile(int row)
 {
     const LoggerRecord record = app->records.at(row);
+    QString notAFile;
+    if (!RegularFile::mayReplace(record.fileName, &notAFile)) {
+        CFileManager::fileLost(app->records[row]);
+        CPrompt::warning(this, tr("Warning!\n\nThe file %1 that this row read or wrote is gone: what stands "
+                                  "there now %2.\nThe data of %3 was not saved: save it under another name "
+                                  "with Save As.")
+                                   .arg(QDir::toNativeSeparators(record.fileName), notAFile,
+                                        record.trip().serialNumber));
+        return false;
+    }
     if (CFileManager::fileStateSince(record.fileName, record.fileDigest) == CFileManager::FileState::Changed) {
         const QMessageBox::StandardButton answer = CPrompt::question(
             this, tr("Warning!\n\nThe file %1 changed since this row read or wrote it: it holds what "
@@ -154,26 +178,20 @@ bool MainWindow::saveIntoOwnFile(int row)
 }
 
 // The row keeps the trip it read: reading the file again over it would
-// lose that trip, whose file no longer holds it. True when a logout closed
-// the box that told it.
-bool MainWindow::tellFileChangedSinceRow(int row)
+// lose that trip, whose file no longer holds it. Why the file is not read
+// again; empty when it still holds what the row read.
+QString MainWindow::keepRowOfChangedFile(int row)
 {
     if (!validRow(row))
-        return false;
+        return QString();
     LoggerRecord &record = app->records[row];
     if (CFileManager::fileStateSince(record.fileName, record.fileDigest) != CFileManager::FileState::Changed)
-        return false;
+        return QString();
     CFileManager::fileLost(record);
-    return closedByLogout(CPrompt::warning(this, tr("Warning!\n\nThe file %1 changed since its row read or wrote it.\n"
-                              "The row still shows the data it held then: close the row and load the "
-                              "file again to see what the file holds now.")
-                               .arg(QDir::toNativeSeparators(record.fileName))));
-}
-
-// A box of one button answers Cancel only when a logout closed it.
-bool MainWindow::closedByLogout(QMessageBox::StandardButton answer)
-{
-    return answer == QMessageBox::Cancel;
+    return tr("Warning!\n\nThe file %1 changed since its row read or wrote it.\n"
+              "The row still shows the data it held then: close the row and load the "
+              "file again to see what the file holds now.")
+        .arg(QDir::toNativeSeparators(record.fileName));
 }
 
 void MainWindow::auditSavedFile(const LoggerRecord &record, const QString &path)
@@ -336,12 +354,19 @@ MainWindow::UnsavedOutcome MainWindow::offerUnsavedReadings(const LoggerRecord &
     return row >= 0 && saveRecordAs(row) ? UnsavedOutcome::Saved : UnsavedOutcome::NotSaved;
 }
 
+// A trip saved once may be in no file again: its file was changed or
+// written over since.
 QString MainWindow::closingRowQuestion(const LoggerRecord &record) const
 {
     const LoggerRecord &trip = record.trip();
-    return tr("Warning!\n\nThe data of %1, its trip started %2, was never saved.\n"
+    const QString what = record.lostFileName.isEmpty()
+                             ? tr("was never saved")
+                             : tr("was saved in %1, but that file no longer holds it: it was changed or "
+                                  "written over since")
+                                   .arg(QDir::toNativeSeparators(record.lostFileName));
+    return tr("Warning!\n\nThe data of %1, its trip started %2, %3.\n"
               "Do you want to save it before its row is closed?")
-        .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime));
+        .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime), what);
 }
 
 QString MainWindow::keptUnsavedText(const LoggerRecord &record) const

@@ -126,6 +126,7 @@ void MainWindow::fillLoggerTable(bool force)
         table->setRowCount(count);
     }
 
+    const Rights rights = currentRights();
     for (int row = 0; row < count; ++row) {
         const LoggerRecord &r = app->records.at(row);
         const bool logger = !r.portName.isEmpty();
@@ -143,10 +144,12 @@ void MainWindow::fillLoggerTable(bool force)
                                                     : QFileInfo(r.fileName).fileName();
         table->setItem(row, 2, leftItem(name));
         table->setItem(row, 3, leftItem(r.serialNumber));
-        // the alarms of the trip the row shows; before a download, the logger's own
+        // the alarms of the trip the row shows; before a download, the
+        // logger's own: a summary of data, off for whom its pages are off
         const quint32 status = r.trip().alarmStatus;
         // no light for a status the logger did not give: green would say no alarm
-        const bool known = !r.serialNumber.isEmpty() && !r.trip().alarmStatusUnknown;
+        const bool known = !r.serialNumber.isEmpty() && !r.trip().alarmStatusUnknown
+                           && seesData(rights, r.readFromFile());
         const quint32 anyLevel =
             AlarmStatusBits::HH | AlarmStatusBits::H | AlarmStatusBits::L | AlarmStatusBits::LL;
         table->setItem(row, 4, ballItem(known && (status & AlarmStatusBits::LL), kBallBlue));
@@ -228,10 +231,13 @@ void MainWindow::keepChosenRecords(const QList<quint64> &chosen)
     app->currentRecord = current;
 }
 
+// The row chosen shows, also the last of a thousand just listed.
 void MainWindow::selectTableRow(int row)
 {
     fillLoggerTable(false);
-    ui->m_tableWidgetLogger->setCurrentCell(row, 0);
+    QTableWidget *table = ui->m_tableWidgetLogger;
+    table->setCurrentCell(row, 0);
+    table->scrollToItem(table->item(row, 0));
 }
 
 void MainWindow::refreshSelectedLogger(int row)

@@ -197,30 +197,30 @@ void MainWindow::retitleAlarmTabs(const LoggerRecord &record)
     }
 }
 
-// A page is open for the sensors the logger has; its fields for editing
-// while its sensor is switched on. A file is shown, never edited.
+// A page is open for each sensor the record has, a file's too, showing its
+// limits; its fields edit while its sensor is on, a file's never. A current
+// page that closes gives way to the record's first (Qt's choice: the next).
 void MainWindow::enableAlarmTabs(const LoggerRecord &record)
 {
     const bool file = record.fromFile || record.massStorage || record.isFile();
     const quint8 sensors = record.sensorFlags;
-    const bool pageOn[3] = {
-        !file && (sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum)),
-        !file && (sensors & SensorBits::DigitalTempHum),
-        !file && (sensors & SensorBits::ExternalProbe),
-    };
-    int index = 0;
+    const bool pageOn[3] = { bool(sensors & (SensorBits::InternalNtc | SensorBits::DigitalTempHum)),
+                             bool(sensors & SensorBits::DigitalTempHum), bool(sensors & SensorBits::ExternalProbe) };
+    QTabWidget *tabs = ui->m_tabWidgetAlarm;   // its pages in the order of the channels
+    if (!pageOn[qBound(0, tabs->currentIndex(), 2)])
+        tabs->setCurrentWidget(pageOn[ChannelInternal] ? ui->m_tabAlarmInt : ui->m_tabAlarmExtNtc);
     for (const AlarmPage &page : alarmPagesOf(ui)) {
-        ui->m_tabWidgetAlarm->setTabEnabled(index, pageOn[index]);
+        tabs->setTabEnabled(tabs->indexOf(page.tab), pageOn[page.channel]);
         if (!formLocked)
             page.sensor->setChecked(record.configWord & sensorBit(page.channel));
-        const bool fieldsOn = pageOn[index] && page.sensor->isChecked();
+        page.sensor->setEnabled(!file && !formLocked);
+        const bool fieldsOn = pageOn[page.channel] && !file && page.sensor->isChecked();
         for (int level = 0; level < 4; ++level) {
             page.limits[level]->setEnabled(fieldsOn);
             page.levels[level]->setEnabled(fieldsOn && !formLocked);
         }
         page.consecutive->setEnabled(fieldsOn);
         page.total->setEnabled(fieldsOn);
-        ++index;
     }
 }
 

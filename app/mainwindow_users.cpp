@@ -235,9 +235,12 @@ void MainWindow::completeLogin(int index)
     addAudit(QStringLiteral("Login"));
     updateActions();
     on_m_listWidgetUserAdminList_itemSelectionChanged();
-    // the data pages follow the rights of the user now logged in
+    // the data pages and the list's alarm lights follow the rights of the
+    // user now logged in
     if (validRow(currentLoggerRow()))
         viewsDirty = true;
+    loggerTableDirty = true;
+    fillLoggerTable(false);
     if (app->msd)
         app->msd->resume();
     show();

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <qwt_widget_overlay.h>
 
 #include "core/cmainapp.h"
 #include "core/heaptrim.h"
@@ -115,6 +116,22 @@ void MainWindow::replaceHistogram(int row)
     histogram = newHistogram;
 }
 
+// A view as it stands, without what the mouse draws over it: the value
+// label under the pointer and the zoom's rubber band are no part of it.
+QPixmap MainWindow::pictureOf(QWidget *view)
+{
+    QList<QWidget *> hidden;
+    for (QWidget *child : view->findChildren<QWidget *>())
+        if (child->isVisible() && dynamic_cast<QwtWidgetOverlay *>(child)) {
+            child->hide();
+            hidden << child;
+        }
+    const QPixmap picture = view->grab();
+    for (QWidget *overlay : qAsConst(hidden))
+        overlay->show();
+    return picture;
+}
+
 // The picture is encoded in memory first, so that its file is written whole
 // or not at all.
 bool MainWindow::savePlotImage(QWidget *widget, const QString &fileName, QString *error)
@@ -130,7 +147,7 @@ bool MainWindow::savePlotImage(QWidget *widget, const QString &fileName, QString
     QByteArray bytes;
     QBuffer buffer(&bytes);
     if (suffix.isEmpty() || !buffer.open(QIODevice::WriteOnly)
-        || !widget->grab().save(&buffer, suffix.toLatin1().constData()))
+        || !pictureOf(widget).save(&buffer, suffix.toLatin1().constData()))
         return fail(tr("No picture of the type .%1 can be made.").arg(suffix));
     return WholeFile::write(fileName, bytes, error);
 }
@@ -146,7 +163,7 @@ bool MainWindow::copyViewUnder(QWidget *view, const QPoint &globalPosition)
 {
     if (!view || !view->isVisible() || !view->rect().contains(view->mapFromGlobal(globalPosition)))
         return false;
-    QApplication::clipboard()->setImage(view->grab().toImage());
+    QApplication::clipboard()->setImage(pictureOf(view).toImage());
     return true;
 }
 

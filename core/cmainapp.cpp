@@ -478,6 +478,7 @@ void CMainApp::onMassStorageFound(const QString &dataFilePath)
         record.tripId = held.trip().tripId;
         record.comment = held.trip().comment;
         record.unsavedReadings = held.unsavedReadings;
+        record.lostFileName = held.lostFileName;
         record.keepAsTrip();   // the trip is what the window shows, saves and finds again
         records[row] = record;
     }
@@ -672,6 +673,7 @@ void CMainApp::takeBackTripHeldAtLogout(LoggerRecord &record, TripContinuity::Do
         record.fileDigest = held.fileDigest;
         record.exportFileName = held.exportFileName;
         record.unsavedReadings = held.unsavedReadings;
+        record.lostFileName = held.lostFileName;
         record.autoSaved = held.autoSaved;
         record.autoPdfDone = held.autoPdfDone;
         record.autoTxtDone = held.autoTxtDone;

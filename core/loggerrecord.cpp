@@ -181,6 +181,7 @@ LoggerRecord LoggerRecord::tripApart() const
     apart.programSentSinceDownload = false;
     apart.clockSetsSinceDownload = {};
     apart.unsavedReadings = unsavedReadings;
+    apart.lostFileName = lostFileName;
     apart.keepAsTrip();
     return apart;
 }

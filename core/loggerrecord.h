@@ -180,6 +180,10 @@ struct LoggerRecord
     // Readings arrived from a logger and were not yet written to a data
     // file, whatever became of the logger since.
     bool unsavedReadings = false;
+    // The data file that held the trip until it was changed or written
+    // over since: the trip is in no file now. Empty for a trip in its file,
+    // or one never saved.
+    QString lostFileName;
     // The record holds a trip that came from a logger which is no longer
     // connected to it (see standWithoutLogger): a file row that was never
     // opened from a file; its logger, plugged in, has a row of its own.

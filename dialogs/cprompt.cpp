@@ -1,5 +1,6 @@
 #include "dialogs/cprompt.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
@@ -70,12 +71,26 @@ void CPrompt::dismissOpen()
 }
 
 QMessageBox::StandardButton CPrompt::show(QWidget *parent, Kind kind, const QString &text,
-                                          QMessageBox::StandardButtons buttons)
+                                          QMessageBox::StandardButtons buttons, const QString &list)
 {
     const Opening opening;
-    const QMessageBox::StandardButton answer = boxHandler() ? boxHandler()(kind, text, buttons)
-                                                            : showBox(parent, kind, text, buttons);
+    QMessageBox::StandardButton answer;
+    if (boxHandler())
+        answer = boxHandler()(kind, list.isEmpty() ? text : text + QStringLiteral("\n\n") + list, buttons);
+    else
+        answer = list.isEmpty() ? showBox(parent, kind, text, buttons) : showListBox(parent, text, list);
     return opening.dismissed() ? QMessageBox::Cancel : answer;
+}
+
+QMessageBox::StandardButton CPrompt::showListBox(QWidget *parent, const QString &text, const QString &list)
+{
+    QMessageBox box(QMessageBox::Warning, AppInfo::windowTitle(), text, QMessageBox::Ok, parent);
+    box.setDetailedText(list);
+    // the list is what the box is for: its field opens with the box
+    for (QAbstractButton *button : box.buttons())
+        if (box.buttonRole(button) == QMessageBox::ActionRole)
+            button->click();
+    return QMessageBox::StandardButton(box.exec());
 }
 
 QMessageBox::StandardButton CPrompt::showBox(QWidget *parent, Kind kind, const QString &text,
@@ -94,6 +109,11 @@ QMessageBox::StandardButton CPrompt::showBox(QWidget *parent, Kind kind, const Q
 QMessageBox::StandardButton CPrompt::warning(QWidget *parent, const QString &text)
 {
     return show(parent, Warning, text, QMessageBox::Ok);
+}
+
+QMessageBox::StandardButton CPrompt::warning(QWidget *parent, const QString &text, const QString &list)
+{
+    return show(parent, Warning, text, QMessageBox::Ok, list);
 }
 
 QMessageBox::StandardButton CPrompt::information(QWidget *parent, const QString &text)

@@ -33,6 +33,10 @@ public:
     using ColorHandler = std::function<QColor(const QColor &initial)>;
 
     static QMessageBox::StandardButton warning(QWidget *parent, const QString &text);
+    // A warning with a list that may be long (a line per item): the list
+    // stands under the text in a field of its own that scrolls, shown from
+    // the start. A test handler gets the text, an empty line and the list.
+    static QMessageBox::StandardButton warning(QWidget *parent, const QString &text, const QString &list);
     static QMessageBox::StandardButton information(QWidget *parent, const QString &text);
     static QMessageBox::StandardButton critical(QWidget *parent, const QString &text);
     static QMessageBox::StandardButton question(
@@ -69,7 +73,10 @@ public:
 
 private:
     static QMessageBox::StandardButton show(QWidget *parent, Kind kind, const QString &text,
-                                            QMessageBox::StandardButtons buttons);
+                                            QMessageBox::StandardButtons buttons,
+                                            const QString &list = QString());
     static QMessageBox::StandardButton showBox(QWidget *parent, Kind kind, const QString &text,
                                                QMessageBox::StandardButtons buttons);
+    static QMessageBox::StandardButton showListBox(QWidget *parent, const QString &text,
+                                                   const QString &list);
 };

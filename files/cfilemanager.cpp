@@ -387,6 +387,7 @@ bool CFileManager::writeDataFile(const QString &path, int recordIndex, QString *
         return false;
     LoggerRecord &record = app->records[recordIndex];
     record.unsavedReadings = false;
+    record.lostFileName.clear();
     record.fileName = path;
     record.fileDigest = digestOf(bytes);
     releaseFile(path, recordIndex);
@@ -416,9 +417,9 @@ void CFileManager::releaseFile(const QString &path, int keptIndex)
         // a drive logger's file name is not a path on this computer
         if (index == keptIndex || !QFileInfo(record.fileName).isAbsolute() || !sameFile(record.fileName, path))
             continue;
+        fileLost(record);
         record.fileName.clear();
         record.fileDigest.clear();
-        fileLost(record);
         if (app->mainWindow)
             app->mainWindow->loggerTableDirty = true;
     }
@@ -426,8 +427,10 @@ void CFileManager::releaseFile(const QString &path, int keptIndex)
 
 void CFileManager::fileLost(LoggerRecord &record)
 {
-    if (record.dataLoaded)
-        record.unsavedReadings = true;
+    if (!record.dataLoaded)
+        return;
+    record.unsavedReadings = true;
+    record.lostFileName = record.fileName;
 }
 
 bool CFileManager::encodeDataFile(const LoggerRecord &record, bool withCheckValue, QByteArray &bytes,

@@ -328,7 +328,8 @@ CPrint::PdfResult CPrint::paintWholePdf(QPrinter *printer, const QString &fileNa
         *reason = refusalOf(partial);
         return PdfResult::Incomplete;
     }
-    return WholeFile::replace(partial, fileName, reason) ? PdfResult::Whole : PdfResult::Incomplete;
+    // what stood at the name is left as it was: nothing was written there
+    return WholeFile::replace(partial, fileName, reason) ? PdfResult::Whole : PdfResult::Refused;
 }
 
 // The PDF engine keeps the system's reason to itself: the disk is asked

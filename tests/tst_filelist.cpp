@@ -45,34 +45,38 @@ class TestFileList : public QObject
     Q_OBJECT
 private slots:
     // One choice of many files lists every file that reads, says which did
-    // not, makes the last one read current and builds the list once.
+    // not in one box, makes the last one read current, shown in the list,
+    // and builds the list once.
     void loadingManyFilesBuildsTheListOnce_data()
     {
-        QTest::addColumn<QString>("badAt");        // "middle", "last" or ""
+        QTest::addColumn<QList<int>>("bad");
         QTest::addColumn<bool>("oneOpenBefore");
         QTest::addColumn<int>("listed");
         QTest::addColumn<int>("current");
 
-        QTest::newRow("all read") << QString() << false << 300 << 299;
-        QTest::newRow("one open already, one refused on the way")
-            << QStringLiteral("middle") << true << 299 << 298;
-        QTest::newRow("the last one refused") << QStringLiteral("last") << false << 299 << 298;
+        QList<int> fifty;
+        for (int i = 100; i < 150; ++i)
+            fifty << i;
+        QTest::newRow("all read") << QList<int>() << false << 300 << 299;
+        QTest::newRow("one open already, one refused on the way") << QList<int>{ 150 } << true << 299 << 298;
+        QTest::newRow("the last one refused") << QList<int>{ 299 } << false << 299 << 298;
+        QTest::newRow("fifty refused") << fifty << false << 250 << 249;
     }
     void loadingManyFilesBuildsTheListOnce()
     {
-        QFETCH(QString, badAt);
+        QFETCH(QList<int>, bad);
         QFETCH(bool, oneOpenBefore);
         QFETCH(int, listed);
         QFETCH(int, current);
 
         Harness h;
+        h.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
         const QString folder = h.homePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'));
         QStringList paths = writeTrips(folder, 300);
         QCOMPARE(paths.size(), 300);
-        if (!badAt.isEmpty()) {
-            const int bad = badAt == QLatin1String("last") ? 299 : 150;
-            QVERIFY(TestEnv::writeFile(paths.at(bad), QByteArray("not a data file")));
-        }
+        for (int i : bad)
+            QVERIFY(TestEnv::writeFile(paths.at(i), QByteArray("not a data file")));
         if (oneOpenBefore)
             QVERIFY(h.window.loadDataFile(paths.at(7)));
 
@@ -81,34 +85,49 @@ private slots:
         h.prompts.filesToChoose = paths;
         h.ui->m_actionLoad->trigger();
 
-        QCOMPARE(h.prompts.boxes.size(), badAt.isEmpty() ? 0 : 1);
+        QCOMPARE(h.prompts.boxes.size(), bad.isEmpty() ? 0 : 1);
+        for (int i : bad)
+            QVERIFY(h.prompts.boxes.first().text.contains(QFileInfo(paths.at(i)).fileName() + QStringLiteral("\" is not")));
         QCOMPARE(h.records.size(), listed);
         QCOMPARE(list->rowCount(), listed);
         QCOMPARE(rebuilds.size(), 1);
         QCOMPARE(list->currentRow(), current);
+        QVERIFY(list->viewport()->rect().contains(list->visualItemRect(list->item(current, 2))));
         const QString shown = QFileInfo(h.records.at(current).fileName).fileName();
         QCOMPARE(list->item(current, 2)->text(), shown);
-        QCOMPARE(shown, QFileInfo(paths.at(badAt == QLatin1String("last") ? 298 : 299)).fileName());
+        QCOMPARE(shown, QFileInfo(paths.at(bad.contains(299) ? 298 : 299)).fileName());
         QCOMPARE(h.window.app->selection, QList<int>{ current });
         for (int row = 0; row < listed; ++row)
             QVERIFY(h.records.at(row).dataLoaded);
     }
 
-    // A logout closes the box of a file refused on the way: the files
-    // chosen after it are not loaded for whoever logs in next.
-    void aLogoutDuringALoadEndsIt()
+    // The files a load leaves out are told once the list shows the load:
+    // one damaged, and one open already in a row whose file changed since.
+    void filesNotOpenedAreToldTogetherAfterTheLoad()
     {
         Harness h;
-        QStringList paths = writeTrips(h.homePath(QStringLiteral("cut")), 5);
+        QStringList paths = writeTrips(h.homePath(QStringLiteral("told")), 5);
         QCOMPARE(paths.size(), 5);
+        QVERIFY(h.window.loadDataFile(paths.at(0)));
+        QVERIFY(TestEnv::writeFile(paths.at(0), QByteArray("saved over meanwhile")));
         QVERIFY(TestEnv::writeFile(paths.at(2), QByteArray("not a data file")));
-        CPrompt::setBoxHandler([](CPrompt::Kind, const QString &, QMessageBox::StandardButtons) {
-            CPrompt::dismissOpen();   // as the logout does
+        QList<int> currentAtEachBox;
+        QString told;
+        CPrompt::setBoxHandler([&](CPrompt::Kind, const QString &text, QMessageBox::StandardButtons) {
+            currentAtEachBox << h.ui->m_tableWidgetLogger->currentRow();
+            told = text;
             return QMessageBox::Ok;
         });
         h.prompts.filesToChoose = paths;
         h.ui->m_actionLoad->trigger();
-        QCOMPARE(h.records.size(), 2);
+        QCOMPARE(h.records.size(), 4);
+        QCOMPARE(currentAtEachBox, QList<int>{ 3 });
+        QVERIFY2(told.startsWith(QStringLiteral("Warning!\n\n2 of the 5 files chosen were not opened"))
+                     && told.contains(QStringLiteral("The file %1 changed since its row read or wrote it. The row")
+                                          .arg(QDir::toNativeSeparators(paths.at(0))))
+                     && told.contains(QStringLiteral("The file \"trip002.qlf\" is not")),
+                 qPrintable(told));
+        QVERIFY(h.records.at(0).unsavedReadings);
     }
 
     // Four-digit row numbers show whole and the lights stay inside the list,

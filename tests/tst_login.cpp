@@ -411,14 +411,15 @@ private slots:
 
     // A viewer reaches the data of files alone: no report, print, save or
     // export of a download's readings, nor of a file's row with one selected
-    // beside it, whose data pages stay closed too; a No at the exit drops no
-    // such trip, kept for a user who may save it. A file opened still prints.
+    // beside it, whose data pages stay closed too, nor its alarm lights in
+    // the list; a No at the exit drops no such trip, kept for a user who
+    // may save it. A file opened still prints.
     void aViewerGetsNoRoadToADownloadsData_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("road");
         for (const char *kind : { "unplugged", "kept apart", "beside a file", "file" })
-            for (const char *road : { "pdf", "print", "preview", "save", "save as", "exit", "pages" })
+            for (const char *road : { "pdf", "print", "preview", "save", "save as", "exit", "pages", "lights" })
                 QTest::addRow("%s, %s", kind, road) << kind << road;
     }
     void aViewerGetsNoRoadToADownloadsData()
@@ -438,6 +439,8 @@ private slots:
                                            : file);
         if (kind == "beside a file")
             records << unsavedTrip("T2");
+        for (LoggerRecord &record : records)
+            record.tripForChange().alarmStatus = AlarmStatusBits::H | AlarmStatusBits::HH;
         window.fillLoggerTable(true);
         window.selectTableRow(0);
         ui->m_tableWidgetLogger->selectAll();
@@ -447,10 +450,32 @@ private slots:
                                                 { "preview", ui->m_actionPrintPreview }, { "save", ui->m_actionSave },
                                                 { "save as", ui->m_actionSaveAs } };
         window.show();
-        const bool open = road == "exit"    ? window.close()   // No to every question
-                          : road == "pages" ? ui->m_tabWidget->isTabEnabled(MainWindow::PageGraph)
-                                            : actions.value(road)->isEnabled();
+        QTableWidget *list = ui->m_tableWidgetLogger;
+        const auto lit = [list](int column) { return !list->item(list->rowCount() - 1, column)->icon().isNull(); };
+        const bool open = road == "exit"     ? window.close()   // No to every question
+                          : road == "pages"  ? ui->m_tabWidget->isTabEnabled(MainWindow::PageGraph)
+                          : road == "lights" ? lit(7) || lit(8)
+                                             : actions.value(road)->isEnabled();
         QCOMPARE(open, kind == "file");
+    }
+
+    // The list's alarm lights follow whoever logs in: a viewer sees none of
+    // a kept download's, the administrator after them all of them again.
+    void theListsLightsFollowWhoeverLogsIn()
+    {
+        writeAdminAndViewer();
+        PromptRecorder prompts;
+        prompts.logins = { { "admin", "Adm1npass" } };
+        MainWindow window;
+        LoggerRecord trip = unsavedTrip("T1");
+        trip.tripForChange().alarmStatus = AlarmStatusBits::HH;
+        window.app->records << trip;
+        for (const QString user : { "vera", "admin" }) {
+            prompts.logins = { { user, user == "vera" ? "Pass1word" : "Adm1npass" } };
+            window.on_m_actionLogout_triggered();
+            window.Timer100ms();
+            QCOMPARE(window.ui->m_tableWidgetLogger->item(0, 8)->icon().isNull(), user == "vera");
+        }
     }
 
     // What the options at a first start, a data file named at start and

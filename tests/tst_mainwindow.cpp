@@ -1001,6 +1001,32 @@ private slots:
         QCOMPARE(line < 0 ? QString() : audit.mid(line).section("\r\n", 0, 0),
                  savedByRow.isEmpty() ? QString()
                                       : "Save File: " + path + " (" + savedByRow + ", trip started 2026/03/01 10:00:00)");
+        // closing the row says where its trip was saved, not that it never was
+        h.prompts.boxes.clear();
+        h.prompts.answer = QMessageBox::Cancel;
+        h.ui->m_actionCloseSelectedFile->trigger();
+        QCOMPARE(h.prompts.sawBoxContaining(", was saved in " + QDir::toNativeSeparators(path)
+                                            + ", but that file no longer holds it: it was changed or written over since."),
+                 lastSaved != "F1");
+        QVERIFY(!h.prompts.sawBoxContaining("was never saved"));
+    }
+
+    // Where a folder now stands at the row's file, Save says so instead of
+    // asking to replace a save there, and writes nothing.
+    void saveSaysWhatStandsAtTheRowsFile()
+    {
+        Harness h;
+        const QString path = h.homePath("G.qlf");
+        QVERIFY(CFileManager::writeDataFile(path, fileTrip("G1", QVector<quint16>(10, 0x00C8)), false));
+        QVERIFY(h.window.loadDataFile(path));
+        QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        h.prompts.answer = QMessageBox::Yes;
+        h.ui->m_actionSave->trigger();
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QVERIFY2(h.prompts.boxes.first().text.contains("The file " + path + " that this row read or wrote is gone: "
+                                                       "what stands there now is a folder, not a file."),
+                 qPrintable(h.prompts.boxes.first().text));
+        QVERIFY(h.records.at(0).unsavedReadings && QFileInfo(path).isDir());
     }
 
     void closingOffersEveryTripNeverSaved()

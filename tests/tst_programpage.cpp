@@ -271,6 +271,40 @@ private slots:
         QCOMPARE(h.ui->m_dateTimeEditPrgInterval->time(), QTime(0, 10));
     }
 
+    // A saved trip's page opens at the first tab of its own channels, with
+    // its limits, whatever tab the row before left current; the tabs of
+    // its channels open, a probe it lacks not, and nothing edits a file.
+    void aSavedTripOpensAtItsOwnLimits_data()
+    {
+        QTest::addColumn<int>("tabBefore");
+        QTest::addColumn<bool>("fromFile");
+        QTest::newRow("file, after the probe's tab") << 2 << true;
+        QTest::newRow("file, after the humidity tab") << 1 << true;
+        QTest::newRow("logger, after the probe's tab") << 2 << false;
+    }
+    void aSavedTripOpensAtItsOwnLimits()
+    {
+        QFETCH(int, tabBefore);
+        QFETCH(bool, fromFile);
+        Harness h;
+        LoggerRecord probeLogger = twoChannelLogger();
+        probeLogger.sensorFlags |= SensorBits::ExternalProbe;
+        h.addAndSelect(probeLogger);
+        h.ui->m_tabWidgetAlarm->setCurrentIndex(tabBefore);
+        LoggerRecord trip = twoChannelLogger();
+        trip.fromFile = fromFile;
+        h.addAndSelect(trip);
+        h.window.Timer();
+        const QTabWidget *tabs = h.ui->m_tabWidgetAlarm;
+        QCOMPARE(tabs->currentIndex(), tabBefore == 2 ? 0 : tabBefore);
+        QVERIFY(tabs->isTabEnabled(0) && tabs->isTabEnabled(1) && !tabs->isTabEnabled(2));
+        QCOMPARE(h.ui->m_lineEditLoggerHighHigh->text(), QStringLiteral("10.0"));
+        for (const QWidget *edit : std::initializer_list<const QWidget *>{
+                 h.ui->m_lineEditLoggerHighHigh, h.ui->m_checkBoxLoggerAlarmHighHigh,
+                 h.ui->m_checkBoxLoggerAlarmSensorEnableIntTemp, h.ui->m_lineEditLoggerTotalAlarmDelayHum })
+            QVERIFY2(edit->isEnabled() != fromFile, qPrintable(edit->objectName()));
+    }
+
     // The wheel turned over a field scrolls the page and leaves the field
     // as it was; a field clicked or tabbed into takes the wheel.
     void theWheelScrollsThePageUnlessAFieldHasTheFocus()

@@ -376,6 +376,19 @@ private slots:
                  info.constData());
     }
 
+    // A report saved onto a pipe is refused as such: nothing went into it,
+    // and the pipe stays.
+    void aReportOntoAPipeIsNotWritten()
+    {
+        const QString path = folder.filePath(QStringLiteral("a-report-onto-a-pipe.pdf"));
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        CPrint report(nullptr);
+        QVERIFY(!report.printPdf(path, reportedTrip(30)));
+        QCOMPARE(report.errorText(), QStringLiteral("The file %1 cannot be written: it is a pipe or a device, not a file.")
+                                         .arg(QDir::toNativeSeparators(path)));
+        QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
+    }
+
     void aCutShortPdfIsNotComplete()
     {
         const QString good = folder.filePath(QStringLiteral("good.pdf"));
