@@ -354,19 +354,9 @@ MainWindow::UnsavedOutcome MainWindow::offerUnsavedReadings(const LoggerRecord &
     return row >= 0 && saveRecordAs(row) ? UnsavedOutcome::Saved : UnsavedOutcome::NotSaved;
 }
 
-// A trip saved once may be in no file again: its file was changed or
-// written over since.
 QString MainWindow::closingRowQuestion(const LoggerRecord &record) const
 {
-    const LoggerRecord &trip = record.trip();
-    const QString what = record.lostFileName.isEmpty()
-                             ? tr("was never saved")
-                             : tr("was saved in %1, but that file no longer holds it: it was changed or "
-                                  "written over since")
-                                   .arg(QDir::toNativeSeparators(record.lostFileName));
-    return tr("Warning!\n\nThe data of %1, its trip started %2, %3.\n"
-              "Do you want to save it before its row is closed?")
-        .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime), what);
+    return tr("Warning!\n\n%1.\nDo you want to save it before its row is closed?").arg(neverSavedText(record));
 }
 
 QString MainWindow::keptUnsavedText(const LoggerRecord &record) const
@@ -376,11 +366,18 @@ QString MainWindow::keptUnsavedText(const LoggerRecord &record) const
         .arg(neverSavedText(record));
 }
 
+// A trip saved once may be in no file again: its file was changed or
+// written over since.
 QString MainWindow::neverSavedText(const LoggerRecord &record) const
 {
     const LoggerRecord &trip = record.trip();
-    return tr("The data of %1, its trip started %2, was never saved")
-        .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime));
+    const QString what = record.lostFileName.isEmpty()
+                             ? tr("was never saved")
+                             : tr("was saved in %1, but that file no longer holds it: it was changed or "
+                                  "written over since")
+                                   .arg(QDir::toNativeSeparators(record.lostFileName));
+    return tr("The data of %1, its trip started %2, %3")
+        .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime), what);
 }
 
 // A trip whose logger went before it was saved stands as a file; its
