@@ -191,9 +191,10 @@ private slots:
     }
 
     // A clock set and the reads ahead of it, step by step: "r" a read sent,
-    // "g" given up, "s" the set to 1600 sent, a number a clock reply. Each
-    // reply answers what the logger answered: a missed read nothing, a late
-    // one before the set, the set with the clock it set.
+    // "g" given up, "s" the set to 1600 sent, "w" a wait of 2.5 s, "f" the
+    // transfer failed, a number a clock reply. Each reply answers what the
+    // logger answered: a missed read nothing, a late one before the set, the
+    // set with the clock it set; a read of its own once the logger lost them.
     void aClockSetsReplyAnswersTheSet_data()
     {
         QTest::addColumn<QString>("steps");
@@ -205,6 +206,8 @@ private slots:
         QTest::newRow("read missed, then answered") << "r g r 1000 s 1600" << 1600u << true << 600;
         QTest::newRow("read answered late") << "r g s 1000 1601" << 1601u << true << 600;
         QTest::newRow("no set: a read of its own") << "1234" << 1234u << false << -1;
+        QTest::newRow("set lost: a later read is its own") << "r g r g s w 1234" << 1234u << false << -1;
+        QTest::newRow("set lost, its transfer failed") << "r g r g s f 1234" << 1234u << false << -1;
     }
     void aClockSetsReplyAnswersTheSet()
     {
@@ -213,9 +216,15 @@ private slots:
         QFETCH(bool, isSet);
         QFETCH(int, moved);
         CGestionSerie decoder;
+        qint64 nowMs = 1000;
+        decoder.setClock([&nowMs] { return nowMs; });
         for (const QString &step : steps.split(QLatin1Char(' '))) {
             if (step == QLatin1String("r"))
                 decoder.expectClockRead();
+            else if (step == QLatin1String("w"))
+                nowMs += 2500;
+            else if (step == QLatin1String("f"))
+                decoder.forgetExpectedReplies();
             else if (step == QLatin1String("g"))
                 decoder.giveUpClockRead();
             else if (step == QLatin1String("s"))
@@ -263,6 +272,23 @@ private slots:
         QCOMPARE(results.size(), 1);
         QCOMPARE(results.first().address, 0x100);
         QCOMPARE(results.first().data, image.mid(0x100, 0x100));
+    }
+
+    // A read the logger never answered (here the image after a command)
+    // does not take the reply to a later read of a part of it.
+    void aReplyGoesToTheRequestItContinues()
+    {
+        const QByteArray image = patternImage(3);
+        CGestionSerie decoder;
+        decoder.expectMemory(0, 0x300, true);
+        decoder.expectMemory(0x28, 4, false);
+        decoder.dispatchReply(".030028" + image.mid(0x28, 4).toHex().toUpper() + "\r\n");
+        const LinkResult count = only(decoder, LinkResult::MemoryRead);
+        QCOMPARE(count.address, 0x28);
+        QCOMPARE(count.data, image.mid(0x28, 4));
+        // the image, when it comes after all, is still taken whole
+        decoder.dispatchReply(memoryFrames(image, 0, 0x300));
+        QCOMPARE(only(decoder, LinkResult::Image).data, image);
     }
 
     // A reply that lost a frame, or stopped coming, is not completed by a
