@@ -102,6 +102,7 @@ private:
     void endTransfer();
     void finishTransfer(const LoggerRecord &record);
     void retryOrFailProgramming();
+    void readBackAfterFailedProgram();
     void warnTransferFailed(TransferWatch::Kind kind);
     // The trail names a write once it is over (a programming's re-emissions
     // included) or cut, as the logger answered it: action + ": " when the
