@@ -274,23 +274,6 @@ private slots:
         QCOMPARE(results.first().data, image.mid(0x100, 0x100));
     }
 
-    // A read the logger never answered (here the image after a command)
-    // does not take the reply to a later read of a part of it.
-    void aReplyGoesToTheRequestItContinues()
-    {
-        const QByteArray image = patternImage(3);
-        CGestionSerie decoder;
-        decoder.expectMemory(0, 0x300, true);
-        decoder.expectMemory(0x28, 4, false);
-        decoder.dispatchReply(".030028" + image.mid(0x28, 4).toHex().toUpper() + "\r\n");
-        const LinkResult count = only(decoder, LinkResult::MemoryRead);
-        QCOMPARE(count.address, 0x28);
-        QCOMPARE(count.data, image.mid(0x28, 4));
-        // the image, when it comes after all, is still taken whole
-        decoder.dispatchReply(memoryFrames(image, 0, 0x300));
-        QCOMPARE(only(decoder, LinkResult::Image).data, image);
-    }
-
     // A reply that lost a frame, or stopped coming, is not completed by a
     // later one.
     void aBrokenReplyIsNotCompletedLater()
