@@ -1,6 +1,7 @@
 #include "core/ccomm.h"
 
 #include <optional>
+#include <utility>
 
 #include <QMutexLocker>
 #include <QSerialPort>
@@ -167,9 +168,18 @@ int CComm::queueLength() const
     return commandQueue.size();
 }
 
-QString CComm::takeFrame()
+void CComm::forgetExpectedReplies()
 {
     QMutexLocker lock(&queueMutex);
+    forgetRequested = true;
+}
+
+// Taken together with the frame: a transfer queued after the request must
+// not lose what its own first frame asks for.
+QString CComm::takeFrame(bool &forget)
+{
+    QMutexLocker lock(&queueMutex);
+    forget = std::exchange(forgetRequested, false);
     return commandQueue.isEmpty() ? QString() : commandQueue.takeFirst();
 }
 
@@ -218,6 +228,10 @@ void CComm::runLink()
     bool heardLastTurn = false;
     while (!isInterruptionRequested()) {
         bool wakeSent = false;
+        bool forget = false;
+        const QString frame = pendingWrite.isEmpty() ? takeFrame(forget) : QString();
+        if (forget)
+            gestionSerie.forgetExpectedReplies();
         if (!pendingWrite.isEmpty()) {
             // While the logger is talking (a download, a long reply) its
             // echo is queued behind: only a quiet line counts as waiting.
@@ -234,26 +248,26 @@ void CComm::runLink()
                 resendNow = false;
                 sincePendingSent.restart();
             }
-        } else {
-            const QString frame = takeFrame();
-            if (!frame.isEmpty()) {
-                if (clockSetTo(frame))
-                    readClockBeforeSet(port);
-                sendFrame(port, frame);
-                announceExpectedReply(frame);
-                if (CommandTally *tally = tallyOfFrame(frame))
-                    ++tally->sent;
-                if (frame.startsWith(QStringLiteral(".04"))) {
-                    ++writeFramesSent;
-                    pendingWrite = frame;
-                    resendNow = false;
-                    resendCount = 0;
-                    wrongEchoes = 0;
-                    sincePendingSent.start();
-                    pendingFor.start();
-                }
-                wakeSent = frame == QLatin1String(WakeLine);
+        } else if (!frame.isEmpty()) {
+            const bool clockSet = clockSetTo(frame).has_value();
+            if (clockSet)
+                readClockBeforeSet(port);
+            sendFrame(port, frame);
+            if (clockSet)
+                ++clockSetsSent;
+            announceExpectedReply(frame);
+            if (CommandTally *tally = tallyOfFrame(frame))
+                ++tally->sent;
+            if (frame.startsWith(QStringLiteral(".04"))) {
+                ++writeFramesSent;
+                pendingWrite = frame;
+                resendNow = false;
+                resendCount = 0;
+                wrongEchoes = 0;
+                sincePendingSent.start();
+                pendingFor.start();
             }
+            wakeSent = frame == QLatin1String(WakeLine);
         }
         // The wake line has no reply: after its pause, only what is already
         // in is read.
@@ -405,6 +419,7 @@ void CComm::giveUpWrite()
 {
     qWarning("Logger on %s does not confirm its writes; transfer dropped", qPrintable(portName));
     pendingWrite.clear();
+    gestionSerie.forgetExpectedReplies();
     ++writesGivenUp;
     {
         QMutexLocker lock(&queueMutex);

@@ -45,6 +45,9 @@ public:
     int sendWriteMemory(int address, const QByteArray &data);
     // Frames not yet sent (the queue's length).
     int queueLength() const;
+    // The transfer under way failed or was cut: the replies it still
+    // awaits are awaited no more, from before the next frame that leaves.
+    void forgetExpectedReplies();
 
     // Frame builders.
     static QString commandFrame(int command);
@@ -78,6 +81,8 @@ public:
     };
     CommandTally commits;
     CommandTally factoryInits;
+    // Clock sets that left, counted the same way.
+    std::atomic<int> clockSetsSent{0};
 
     // Bytes read from and written to the port so far, and write-memory
     // frames sent (resends not counted), for measurements.
@@ -95,7 +100,9 @@ private:
     void runLink();
     void runScanner();
     bool probe(const QString &path);
-    QString takeFrame();
+    // The next frame, "" for none; forget tells that the replies awaited
+    // before it are to be forgotten first.
+    QString takeFrame(bool &forget);
     void appendFrames(const QStringList &frames);
     void sendFrame(QSerialPort &port, const QString &frame);
     void announceExpectedReply(const QString &frame);
@@ -125,4 +132,5 @@ private:
     QMutex resultMutex;
     QList<LinkResult> results;
     QStringList busyPorts;      // set while the scanner is stopped
+    bool forgetRequested = false;   // guarded by queueMutex
 };

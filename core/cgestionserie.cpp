@@ -174,7 +174,7 @@ void CGestionSerie::dropAlarmWordRead()
 // says what the logger's clock is.
 void CGestionSerie::onClockFrame(quint32 value)
 {
-    const MeasuredClockSet::Answer answer = clockSet.take(value);
+    const MeasuredClockSet::Answer answer = clockSet.take(value, now());
     if (answer.kind == MeasuredClockSet::Answer::Read)
         return;
     LinkResult r;
@@ -252,27 +252,38 @@ void CGestionSerie::onMemoryFrame(const QByteArray &payload)
     }
 }
 
+void CGestionSerie::forgetExpectedReplies()
+{
+    expectations.clear();
+    clockSet.forget();
+}
+
 // Index of the request a frame of length bytes at address belongs to, -1
 // when none; drops the requests whose reply the frame shows to be broken.
+// A frame that goes on where a request stands (its first address, or the
+// end of its last frame) is that request's before any other: an older
+// request that merely covers the address may be one the logger never
+// answered, and would take the bytes of the reply to a later one.
 int CGestionSerie::requestFor(int address, int length)
 {
-    for (bool announced : { true, false }) {
-        for (int i = 0; i < expectations.size();) {
-            const Expectation &e = expectations.at(i);
-            if (e.announced != announced || address < e.address
-                || address + length > e.address + e.length) {
-                ++i;
-                continue;
-            }
-            const bool started = e.nextAddress > e.address;
-            if (address < e.nextAddress
-                || (started && now() - e.lastFrameMs > kStaleReplyMs)) {
-                expectations.removeAt(i);
-                continue;
-            }
-            return i;
-        }
+    const auto covers = [address, length](const Expectation &e) {
+        return address >= e.address && address + length <= e.address + e.length;
+    };
+    for (int i = 0; i < expectations.size();) {
+        const Expectation &e = expectations.at(i);
+        const bool started = e.nextAddress > e.address;
+        if (covers(e) && (address < e.nextAddress || (started && now() - e.lastFrameMs > kStaleReplyMs)))
+            expectations.removeAt(i);
+        else
+            ++i;
     }
+    for (bool goesOn : { true, false })
+        for (bool announced : { true, false })
+            for (int i = 0; i < expectations.size(); ++i) {
+                const Expectation &e = expectations.at(i);
+                if (e.announced == announced && covers(e) && (!goesOn || address == e.nextAddress))
+                    return i;
+            }
     return -1;
 }
 
@@ -393,6 +404,7 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
     switch (result.kind) {
     case LinkResult::Image:
         ImageCodec::decode(result.data, record);
+        record.writtenSinceRead.clear();   // the image tells what every write left
         settlePassword(record, app);
         if (window) {
             window->loggerTableDirty = true;
@@ -406,6 +418,9 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
             record.eepromReadState = 1;
         } else {
             record.imageRead.replace(result.address, result.data.size(), result.data);
+            if (record.writtenSinceRead.size() >= result.address + result.data.size())
+                record.writtenSinceRead.replace(result.address, result.data.size(),
+                                                QByteArray(result.data.size(), '\0'));
             ++record.memoryReadsArrived;
             if (window && result.address + result.data.size() > InternalTable)
                 window->calibrationTablesDue = true;

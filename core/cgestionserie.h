@@ -78,8 +78,12 @@ public:
     // is the clock the set moves, and the set's reply says by how much.
     void expectClockRead() { clockSet.readSent(); }
     bool clockReadAwaited() const { return clockSet.readAwaited(); }
-    void giveUpClockRead() { clockSet.readGivenUp(); }
-    void expectClockSet(quint32 value) { clockSet.setSent(value); }
+    void giveUpClockRead() { clockSet.readGivenUp(now()); }
+    void expectClockSet(quint32 value) { clockSet.setSent(value, now()); }
+    // The transfer that asked for them failed or was cut: the memory ranges
+    // and the clock it awaits are no longer awaited, and no reply to a later
+    // command is taken for theirs.
+    void forgetExpectedReplies();
 
     // True while the bytes fed so far end inside a frame or a raw block:
     // more of the same reply is on its way.

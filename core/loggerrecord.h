@@ -145,6 +145,10 @@ struct LoggerRecord
 
     // memory images
     QByteArray imageRead;
+    // One byte per address, non-zero where a write went out to the logger
+    // since imageRead was read there: after a failed or cut write the
+    // logger may hold there what was written, or what it held before.
+    QByteArray writtenSinceRead;
     QByteArray imageToWrite;
     QByteArray eepromImage;
     QByteArray eepromFileImage;

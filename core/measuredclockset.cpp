@@ -17,6 +17,31 @@ void MeasuredClockSet::readSent()
     awaitingRead = true;
 }
 
+void MeasuredClockSet::readGivenUp(qint64 nowMs)
+{
+    awaitingRead = false;
+    lastGivenUpMs = nowMs;
+}
+
+void MeasuredClockSet::setSent(quint32 value, qint64 nowMs)
+{
+    setValue = value;
+    setSentMs = nowMs;
+}
+
+// A logger that was silent answers nothing it missed: a reply long after
+// the question is another's.
+void MeasuredClockSet::dropWhatNeverCame(qint64 nowMs)
+{
+    if (setValue && nowMs - setSentMs > LateAnswerMs) {
+        *this = {};
+        return;
+    }
+    const int awaited = awaitingRead ? 1 : 0;
+    if (readsUnanswered > awaited && nowMs - lastGivenUpMs > LateAnswerMs)
+        readsUnanswered = awaited;
+}
+
 MeasuredClockSet::Answer MeasuredClockSet::takeRead(quint32 value)
 {
     --readsUnanswered;
@@ -25,8 +50,9 @@ MeasuredClockSet::Answer MeasuredClockSet::takeRead(quint32 value)
     return { Answer::Read, std::nullopt };
 }
 
-MeasuredClockSet::Answer MeasuredClockSet::take(quint32 value)
+MeasuredClockSet::Answer MeasuredClockSet::take(quint32 value, qint64 nowMs)
 {
+    dropWhatNeverCame(nowMs);
     if (!setValue)
         return readsUnanswered > 0 ? takeRead(value) : Answer{};
     if (readsUnanswered > 0 && qAbs(qint64(value) - qint64(*setValue)) > kSetReplySlack)

@@ -25,23 +25,32 @@ public:
         std::optional<qint64> moved;
     };
 
+    // A late answer comes behind a reply the logger was still sending; one
+    // that has not come this long after its question never comes.
+    static constexpr qint64 LateAnswerMs = 2000;
+
     // A read goes out ahead of a set.
     void readSent();
     // The read sent last is neither answered nor given up.
     bool readAwaited() const { return awaitingRead; }
-    // The link waits no longer: the logger missed the read, or is still
-    // busy with a long reply and answers it later.
-    void readGivenUp() { awaitingRead = false; }
-    // The set goes out, to value (logger seconds).
-    void setSent(quint32 value) { setValue = value; }
+    // The link waits no longer, at nowMs (a steady clock): the logger missed
+    // the read, or is still busy with a long reply and answers it later.
+    void readGivenUp(qint64 nowMs);
+    // The set goes out at nowMs, to value (logger seconds).
+    void setSent(quint32 value, qint64 nowMs);
+    // The transfer the set belongs to ended: nothing it asked is awaited.
+    void forget() { *this = {}; }
 
-    Answer take(quint32 value);
+    Answer take(quint32 value, qint64 nowMs);
 
 private:
     Answer takeRead(quint32 value);
+    void dropWhatNeverCame(qint64 nowMs);
 
     int readsUnanswered = 0;
     bool awaitingRead = false;
+    qint64 lastGivenUpMs = 0;
     std::optional<quint32> clockBefore;
     std::optional<quint32> setValue;
+    qint64 setSentMs = 0;
 };

@@ -26,11 +26,23 @@ constexpr char kRedGradient[] =
     "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, "
     "stop:0 rgb(255, 120, 120), stop:1 rgb(200, 0, 0)); }";
 
-// Only what differs from the logger's image goes over the line.
-void sendChangedSpans(CComm &link, const QByteArray &current, const QByteArray &target, int begin, int end)
+// Only what differs from what the logger holds goes over the line: from
+// its image as last read, and wherever a write went out since, which a
+// failed or cut transfer may or may not have left there.
+void sendChangedSpans(LoggerRecord &record, const QByteArray &target, int begin, int end)
 {
-    for (const ProgramImage::Span &span : ProgramImage::changedSpans(current, target, begin, end))
-        link.sendWriteMemory(span.address, span.data);
+    const QList<ProgramImage::Span> spans =
+        ProgramImage::changedSpans(record.imageRead, target, begin, end, record.writtenSinceRead);
+    for (const ProgramImage::Span &span : spans)
+        record.commandLink->sendWriteMemory(span.address, span.data);
+    ProgramImage::markWritten(record.writtenSinceRead, spans);
+}
+
+// A write whose frames are not compared with the image changes the
+// logger's memory from begin on.
+void markWholeRange(LoggerRecord &record, int begin, int length)
+{
+    ProgramImage::markWritten(record.writtenSinceRead, { { begin, QByteArray(length, '\0') } });
 }
 
 }
@@ -160,7 +172,7 @@ void LoggerWriter::expectAudit(TransferWatch::Kind kind, const QString &action, 
     const CComm *link = record.commandLink;
     const CComm::CommandTally *tally =
         kind == TransferWatch::Programming ? &link->commits : &link->factoryInits;
-    commandsSentAtStart = tally->sent;
+    commandsSentAtStart = kind == TransferWatch::ClockSet ? link->clockSetsSent.load() : tally->sent.load();
     commandsEchoedAtStart = tally->echoed;
     framesSentAtStart = link->writeFramesSent;
 }
@@ -175,6 +187,15 @@ void LoggerWriter::noteWhatTheLoggerSaid(const LoggerRecord &record)
     if (pendingAudit.kind == TransferWatch::CalibrationTable) {
         pendingAudit.left = pendingAudit.left || link->writeFramesSent > framesSentAtStart;
         pendingAudit.taken = pendingAudit.taken || tableReadBack(record);
+        return;
+    }
+    // the logger took the time once its clock read back as set
+    if (pendingAudit.kind == TransferWatch::ClockSet) {
+        const WindowState &state = host.state();
+        pendingAudit.left = pendingAudit.left || link->clockSetsSent > commandsSentAtStart;
+        pendingAudit.taken = pendingAudit.taken
+                             || (state.clockConfirmed && !state.clockCheckPending
+                                 && state.clockCheckRecordId == record.recordId);
         return;
     }
     const CComm::CommandTally &tally =
@@ -290,12 +311,13 @@ bool LoggerWriter::programLogger()
 
     CComm *link = record->commandLink;
     link->sendCommand(MemoryMap::Command::Wake);
-    sendChangedSpans(*link, record->imageRead, image, 0, MemoryMap::BlockSize);
+    sendChangedSpans(*record, image, 0, MemoryMap::BlockSize);
     link->sendCommand(MemoryMap::Command::Commit);
     link->sendCommand(MemoryMap::Command::End);
     record->imageToWrite = image;
     record->programSentSinceDownload = true;
-    // success is the programmed mark in the image the logger sends back
+    // success is the image the logger sends back, programmed and holding
+    // the program (the mark shows the image is the one sent after it)
     record->configWord &= ~ConfigBits::Programmed;
     sendClockTo(*record);
     startTransfer(TransferWatch::Programming, row, true, true);
@@ -349,9 +371,12 @@ void LoggerWriter::syncClock()
     LoggerRecord *record = recordToWrite(row, tr("Sync"));
     if (!record)
         return;
+    // the trail says what the logger answered, once it has
+    expectAudit(TransferWatch::ClockSet, QStringLiteral("Sync Time"), QString(), *record);
     const QDateTime set = LoggerTime::toDateTime(sendClockTo(*record));
-    host.auditUserAction(QStringLiteral("Sync Time: ") + record->serialNumber + QLatin1Char(' ')
-                         + set.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")));
+    pendingAudit.subject =
+        record->serialNumber + QLatin1Char(' ') + set.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    startTransfer(TransferWatch::ClockSet, row, true, false);
 }
 
 void LoggerWriter::armClockCheck(const LoggerRecord &record)
@@ -448,7 +473,8 @@ void LoggerWriter::serveWriteTransfer()
         if (record->commandLink->writesGivenUp != writesGivenUpAtStart)
             seen.writeDropped = true;
         seen.queueLength = record->commandLink->queueLength();
-        seen.programmedBit = record->configWord & ConfigBits::Programmed;
+        seen.programReadBack = (record->configWord & ConfigBits::Programmed)
+                               && ProgramImage::holdsProgram(record->imageRead, image);
         seen.dataArrived = transferDataArrived(*record);
     }
     seen.clockConfirmed = state.clockConfirmed;
@@ -472,6 +498,7 @@ void LoggerWriter::serveWriteTransfer()
         break;
     case TransferWatch::Unconfirmed:
         endTransfer();
+        record->commandLink->forgetExpectedReplies();
         retryOrFailProgramming();
         break;
     case TransferWatch::ClockWrong:
@@ -483,6 +510,7 @@ void LoggerWriter::serveWriteTransfer()
     // the write still unanswered
     case TransferWatch::Failed:
         endTransfer();
+        record->commandLink->forgetExpectedReplies();
         auditWriteOutcome(false, false);
         warnTransferFailed(kind, transferSerial);
         break;
@@ -545,7 +573,19 @@ void LoggerWriter::retryOrFailProgramming()
         programRetryCount = 0;
         host.state().transferFailedSerial = transferSerial;
         host.state().programFailed = true;
+        readBackAfterFailedProgram();
     }
+}
+
+// The attempts may have left part of the program in the logger: its image
+// is asked for again, so that the page and the record show what it holds.
+void LoggerWriter::readBackAfterFailedProgram()
+{
+    const LoggerRecord *record = host.recordAt(host.state().transferRecordIndex);
+    if (!record || !record->commandLink)
+        return;
+    record->commandLink->sendCommand(MemoryMap::Command::Wake);
+    record->commandLink->sendCommand(MemoryMap::Command::End);
 }
 
 QString LoggerWriter::aboutLogger(const QString &text, const QString &serial)
@@ -565,6 +605,9 @@ void LoggerWriter::warnTransferFailed(TransferWatch::Kind kind, const QString &s
     else if (kind == TransferWatch::FactoryInit)
         text = tr("Warning!\n\nThe logger did not confirm Factory Init: it may not "
                   "have been initialised.\nReconnect the logger and try again.");
+    else if (kind == TransferWatch::ClockSet)
+        text = tr("Warning!\n\nThe logger did not answer the clock setting: its clock "
+                  "may not have been set.\nReconnect the logger and try again.");
     else
         text = tr("Warning!\n\nThe logger did not confirm the write.\n"
                   "Reconnect the logger and try again.");
@@ -611,6 +654,7 @@ void LoggerWriter::writeEeprom()
     }
     // the image carries a program: the logger may begin its next trip
     record->programSentSinceDownload = true;
+    markWholeRange(*record, 0, MemoryMap::ImageSize);
     startTransfer(TransferWatch::EepromWrite, row, true, true);
     host.auditUserAction(QStringLiteral("EEPROM Write: ") + record->serialNumber);
 }
@@ -670,13 +714,13 @@ void LoggerWriter::writeCalibrationTable(int address, const QString &path, int t
     }
     QByteArray target = record->imageRead;
     target.replace(address, CalibrationTable::Size, table);
-    CComm *link = record->commandLink;
     expectedTable = target.mid(address, CalibrationTable::Size);
     expectedTableAddress = address;
     expectAudit(TransferWatch::CalibrationTable, QStringLiteral("Write calibration table"),
                 record->serialNumber + QLatin1Char(' ') + path, *record);
+    CComm *link = record->commandLink;
     link->sendCommand(MemoryMap::Command::Wake);
-    sendChangedSpans(*link, record->imageRead, target, address, address + CalibrationTable::Size);
+    sendChangedSpans(*record, target, address, address + CalibrationTable::Size);
     link->sendReadMemory(address, CalibrationTable::Size);
     record->imageToWrite = target;
     record->productionTask = task;
@@ -713,6 +757,7 @@ void LoggerWriter::initialise(LoggerRecord &logger)
     expectAudit(TransferWatch::FactoryInit, QStringLiteral("Factory Init"), logger.serialNumber, logger);
     logger.commandLink->sendCommand(MemoryMap::Command::Wake);
     logger.commandLink->sendCommand(MemoryMap::Command::FactoryInit);
+    markWholeRange(logger, 0, MemoryMap::BlockSize);
     // the logger sends its image again, so that the page shows it as it now is
     logger.commandLink->sendCommand(MemoryMap::Command::End);
     // its trip is gone: whatever it records next is another

@@ -108,6 +108,7 @@ private:
     void endTransfer();
     void finishTransfer(const LoggerRecord &record);
     void retryOrFailProgramming();
+    void readBackAfterFailedProgram();
     void warnTransferFailed(TransferWatch::Kind kind, const QString &serial);
     // The trail names a write once it is over (a programming's re-emissions
     // included) or cut, as the logger answered it: action + ": " when the

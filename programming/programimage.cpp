@@ -25,11 +25,14 @@ QByteArray build(const LoggerRecord &program, const QByteArray &base)
     return ImageCodec::encode(r, base);
 }
 
-QList<Span> changedSpans(const QByteArray &current, const QByteArray &target, int begin, int end)
+QList<Span> changedSpans(const QByteArray &current, const QByteArray &target, int begin, int end,
+                         const QByteArray &unsure)
 {
     QList<Span> spans;
     end = qMin(end, target.size());
-    auto differs = [&](int at) { return at >= current.size() || current.at(at) != target.at(at); };
+    auto differs = [&](int at) {
+        return at >= current.size() || current.at(at) != target.at(at) || (at < unsure.size() && unsure.at(at));
+    };
     int at = begin;
     while (at < end) {
         if (!differs(at)) {
@@ -46,6 +49,29 @@ QList<Span> changedSpans(const QByteArray &current, const QByteArray &target, in
         at = limit;
     }
     return spans;
+}
+
+void markWritten(QByteArray &unsure, const QList<Span> &spans)
+{
+    if (unsure.size() < MemoryMap::ImageSize)
+        unsure.append(QByteArray(MemoryMap::ImageSize - unsure.size(), '\0'));
+    for (const Span &span : spans)
+        unsure.replace(span.address, span.data.size(), QByteArray(span.data.size(), '\1'));
+}
+
+bool holdsProgram(const QByteArray &readBack, const QByteArray &program)
+{
+    using namespace MemoryMap;
+    if (readBack.size() < BlockSize || program.size() < BlockSize)
+        return false;
+    QByteArray expected = program.left(BlockSize);
+    const QByteArray held = readBack.left(BlockSize);
+    const struct { int address, length; } keptByTheLogger[] = {
+        { RecordedCount, 4 }, { AlarmStatus, 4 }, { LowestValues, HighestValues + 6 - LowestValues }, { Battery, 1 }
+    };
+    for (const auto &field : keptByTheLogger)
+        expected.replace(field.address, field.length, held.mid(field.address, field.length));
+    return expected == held;
 }
 
 }

@@ -26,7 +26,19 @@ QByteArray build(const LoggerRecord &program, const QByteArray &base);
 // every byte in [begin, end) where target differs from current; each ends
 // at a changed byte. A frame costs a round trip for its echo, so a few
 // unchanged bytes inside a frame are cheaper than another frame. A current
-// image too short to compare counts as different everywhere.
-QList<Span> changedSpans(const QByteArray &current, const QByteArray &target, int begin, int end);
+// image too short to compare counts as different everywhere, and so does
+// an address whose byte in unsure is non-zero: the logger may hold
+// something else there than current says.
+QList<Span> changedSpans(const QByteArray &current, const QByteArray &target, int begin, int end,
+                         const QByteArray &unsure = QByteArray());
+
+// Marks in unsure (one byte per address of the image) the bytes of spans.
+void markWritten(QByteArray &unsure, const QList<Span> &spans);
+
+// The image a logger sent back holds program in its configuration block:
+// every byte but those the logger keeps itself (the readings recorded,
+// the alarm status, the extremes and the battery), which a new trip
+// changes.
+bool holdsProgram(const QByteArray &readBack, const QByteArray &program);
 
 }

@@ -38,7 +38,7 @@ TransferWatch::Verdict TransferWatch::afterFrames(const Seen &seen)
 TransferWatch::Verdict TransferWatch::clockStep(const Seen &seen)
 {
     if (seen.clockConfirmed) {
-        if (current == Programming && !seen.programmedBit)
+        if (current == Programming && !seen.programReadBack)
             return Unconfirmed;
         return Succeeded;
     }

@@ -5,12 +5,13 @@
 // What a write transfer to a logger is, and how far it got. The window's
 // 25 ms tick hands it what it sees (frames left, the clock check, the data
 // that came back) and acts on the verdict. Each kind ends its own way:
-// only a programming is tried again, only the transfers that write a
-// program set the logger's clock, and a read ends when its data is in.
+// only a programming is tried again, the transfers that write a program
+// set the logger's clock, a clock set (Sync) is that alone, and a read
+// ends when its data is in.
 class TransferWatch
 {
 public:
-    enum Kind { None, Programming, EepromWrite, EepromRead, CalibrationTable, FactoryInit, HeldReadingsRead };
+    enum Kind { None, Programming, EepromWrite, EepromRead, CalibrationTable, FactoryInit, HeldReadingsRead, ClockSet };
 
     enum Verdict {
         Waiting,       // nothing to do this tick
@@ -29,7 +30,7 @@ public:
         bool writeDropped = false;      // the link gave a write up
         bool clockConfirmed = false;
         bool clockReplyPending = false; // the clock was sent and its reply not checked yet
-        bool programmedBit = false;     // bit 0x10 of the configuration read back
+        bool programReadBack = false;   // the image read back holds the program written
         bool dataArrived = false;       // a read's data, a table read back as written
         qint64 nowMs = 0;
     };
@@ -48,7 +49,7 @@ public:
     void finish() { current = None; }
     Kind kind() const { return current; }
     bool running() const { return current != None; }
-    bool needsClock() const { return current == Programming || current == EepromWrite; }
+    bool needsClock() const { return current == Programming || current == EepromWrite || current == ClockSet; }
 
     Verdict step(const Seen &seen);
     // The window sent the clock on a SendClock verdict.

@@ -148,6 +148,8 @@ struct Station : WindowTest::SimulatedStation
     // F6 on the logger's row, until its readings are in.
     void download()
     {
+        // a write still followed (a Sync's clock set again) holds the logger
+        QTRY_VERIFY_WITH_TIMEOUT(transferOver(), kProgramMs);
         window.selectTableRow(0);
         const QDateTime before = record().downloadTime;
         ui->m_actionDownload->trigger();

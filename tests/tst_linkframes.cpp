@@ -200,9 +200,10 @@ private slots:
     }
 
     // A clock set and the reads ahead of it, step by step: "r" a read sent,
-    // "g" given up, "s" the set to 1600 sent, a number a clock reply. Each
-    // reply answers what the logger answered: a missed read nothing, a late
-    // one before the set, the set with the clock it set.
+    // "g" given up, "s" the set to 1600 sent, "w" a wait of 2.5 s, "f" the
+    // transfer failed, a number a clock reply. Each reply answers what the
+    // logger answered: a missed read nothing, a late one before the set, the
+    // set with the clock it set; a read of its own once the logger lost them.
     void aClockSetsReplyAnswersTheSet_data()
     {
         QTest::addColumn<QString>("steps");
@@ -214,6 +215,8 @@ private slots:
         QTest::newRow("read missed, then answered") << "r g r 1000 s 1600" << 1600u << true << 600;
         QTest::newRow("read answered late") << "r g s 1000 1601" << 1601u << true << 600;
         QTest::newRow("no set: a read of its own") << "1234" << 1234u << false << -1;
+        QTest::newRow("set lost: a later read is its own") << "r g r g s w 1234" << 1234u << false << -1;
+        QTest::newRow("set lost, its transfer failed") << "r g r g s f 1234" << 1234u << false << -1;
     }
     void aClockSetsReplyAnswersTheSet()
     {
@@ -222,9 +225,15 @@ private slots:
         QFETCH(bool, isSet);
         QFETCH(int, moved);
         CGestionSerie decoder;
+        qint64 nowMs = 1000;
+        decoder.setClock([&nowMs] { return nowMs; });
         for (const QString &step : steps.split(QLatin1Char(' '))) {
             if (step == QLatin1String("r"))
                 decoder.expectClockRead();
+            else if (step == QLatin1String("w"))
+                nowMs += 2500;
+            else if (step == QLatin1String("f"))
+                decoder.forgetExpectedReplies();
             else if (step == QLatin1String("g"))
                 decoder.giveUpClockRead();
             else if (step == QLatin1String("s"))

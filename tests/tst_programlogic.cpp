@@ -139,6 +139,23 @@ private slots:
         QCOMPARE(coveredBytes(all), 256);
     }
 
+    // The image read back holds the program written whatever the logger
+    // keeps itself (a new trip's count, alarms, extremes, battery), not
+    // with a byte of the program changed.
+    void aReadBackHoldsTheProgram()
+    {
+        LoggerRecord r = programmedLogger(0x11A);
+        const QByteArray program = ProgramImage::build(r, r.imageRead);
+        QByteArray held = program;
+        for (int address : { MemoryMap::RecordedCount + 3, MemoryMap::AlarmStatus, MemoryMap::LowestValues,
+                             MemoryMap::HighestValues + 5, MemoryMap::Battery })
+            held[address] = char(held.at(address) ^ 0x5A);
+        QVERIFY(ProgramImage::holdsProgram(held, program));
+        held[MemoryMap::Description] = 'X';
+        QVERIFY(!ProgramImage::holdsProgram(held, program));
+        QVERIFY(!ProgramImage::holdsProgram(QByteArray(), program));
+    }
+
     void builtImageKeepsThePasswordAsThePageStoresIt()
     {
         LoggerRecord r = programmedLogger(0x11A);
@@ -215,7 +232,7 @@ private slots:
         seen.clockReplyPending = false;
         seen.clockConfirmed = true;
         QCOMPARE(watch.step(seen), TransferWatch::Unconfirmed);   // the image came back unmarked
-        seen.programmedBit = true;
+        seen.programReadBack = true;
         QCOMPARE(watch.step(seen), TransferWatch::Succeeded);
 
         // a logger that does not answer the clock is no confirmation

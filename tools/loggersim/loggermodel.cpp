@@ -163,6 +163,26 @@ LoggerModel::LoggerModel(const SimOptions &o)
     setClock(quint32(qint64(LoggerTime::fromDateTime(QDateTime::currentDateTime())) + o.clockOffset));
 }
 
+namespace {
+
+// The command code of a frame, -1 for the wake line and noise.
+int commandOf(const QByteArray &line)
+{
+    bool ok = false;
+    const int code = line.size() >= 3 && line.at(0) == '.' && line.at(1) != '.' ? line.mid(1, 2).toInt(&ok, 16) : -1;
+    return ok ? code : -1;
+}
+
+}
+
+void LoggerModel::silenceAfter(int code, int count)
+{
+    silenceCode = code;
+    framesBeforeSilence = count;
+    if (count <= 0)
+        silent = true;
+}
+
 QByteArray LoggerModel::feed(const QByteArray &input)
 {
     pending += input;
@@ -171,8 +191,18 @@ QByteArray LoggerModel::feed(const QByteArray &input)
     while ((end = pending.indexOf('\n')) >= 0) {
         QByteArray line = pending.left(end).trimmed();
         pending.remove(0, end + 1);
-        if (!silent)
-            out += handleFrame(line);
+        const int code = commandOf(line);
+        if (silent)
+            continue;
+        if (code >= 0 && code == dropCode) {
+            dropCode = -1;
+            continue;
+        }
+        out += handleFrame(line);
+        if (code >= 0 && code == silenceCode && --framesBeforeSilence <= 0) {
+            silenceCode = -1;
+            silent = true;
+        }
     }
     if (pending.size() > 4096)
         pending.clear();

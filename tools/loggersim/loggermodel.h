@@ -38,6 +38,12 @@ public:
 
     void setClockSkew(int seconds) { options.clockSkew = seconds; }
     void setSilent(bool on) { silent = on; }
+    // The logger stops answering, as silent, once it has taken and answered
+    // count more frames of command code: a transfer cut at a chosen frame.
+    void silenceAfter(int code, int count);
+    // The next frame of command code is lost on the way: the logger neither
+    // takes nor answers it.
+    void dropNext(int code) { dropCode = code; }
     // The clock runs factor times faster from now on, and new programs record.
     void setFast(int factor);
     // The stop button pressed: where the program enables it the trip ends,
@@ -77,6 +83,9 @@ private:
     double clockBase = 0;
     qint64 realBaseMs = 0;
     bool silent = false;
+    int silenceCode = -1;       // the command whose frames count down to silence
+    int framesBeforeSilence = 0;
+    int dropCode = -1;
 
     // The trip the memory holds: its first sample's time, its interval, and
     // what it records each interval.

@@ -7,6 +7,9 @@
 // off" (it stops / resumes answering), "fast N" (as --fast N, from now on),
 // "button" (its stop button pressed: with the stop button enabled the trip
 // ends, and with Auto-Reset too the next one begins at once),
+// "silent after N CC" (it answers N more frames of the command of hex code
+// CC, then goes silent as "silent on"), "drop CC" (the next frame of that
+// command is lost on the way: neither taken nor answered),
 // "dump" (prints "memory " and the 768-byte memory in hex), "written"
 // (prints "written N", the bytes sent on the line so far, followed by
 // " busy" while a reply is still being sent). Each script
@@ -204,8 +207,12 @@ bool runScriptLine(const QByteArray &line, LoggerModel &model, const Script &scr
         return false;
     if (command == "skew")
         model.setClockSkew(words.value(1).toInt());
+    else if (command == "silent" && words.value(1) == "after")
+        model.silenceAfter(words.value(3).toInt(nullptr, 16), words.value(2).toInt());
     else if (command == "silent")
         model.setSilent(words.value(1) != "off");
+    else if (command == "drop")
+        model.dropNext(words.value(1).toInt(nullptr, 16));
     else if (command == "fast")
         model.setFast(words.value(1).toInt());
     else if (command == "button")
