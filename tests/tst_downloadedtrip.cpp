@@ -896,5 +896,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDownloadedTrip)
+MIRELDA_TEST_MAIN(TestDownloadedTrip)
 #include "tst_downloadedtrip.moc"
