@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kFoundMs = 8000;
+constexpr int kFoundMs = 30000;
 constexpr int kReplyMs = 8000;
 constexpr int kProgramMs = 15000;
 

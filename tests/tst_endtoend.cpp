@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr int kLinkMs = 20000;
+constexpr int kLinkMs = 30000;
 constexpr int kTransferMs = 30000;
 const QString kUser = QStringLiteral("mailer@example.org");
 

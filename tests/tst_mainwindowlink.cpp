@@ -14,7 +14,7 @@
 #include "views/cplot.h"
 
 namespace {
-constexpr int kLinkMs = 20000;
+constexpr int kLinkMs = 30000;
 constexpr int kDownloadMs = 60000;
 
 QString summaryValue(Ui::MainWindow *ui, const QString &label)
