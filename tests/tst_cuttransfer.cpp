@@ -4,7 +4,8 @@
 #include "support/programstation.h"
 
 #include <QScopeGuard>
-#include <QSignalSpy>
+#include <QMutexLocker>
+#include <QRegularExpression>
 
 #include "programming/programimage.h"
 #include "support/testenv.h"
@@ -25,6 +26,12 @@ auto logInAda(Station &s)
 QString trailSince(int size)
 {
     return UserStoreFile::auditOfToday().mid(size);
+}
+
+QStringList queuedFrames(Station &s)
+{
+    QMutexLocker lock(&s.link()->queueMutex);
+    return s.link()->commandQueue;
 }
 
 }
@@ -72,10 +79,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), kProgramMs);
         s.prompts.boxes.clear();
         const int programBefore = UserStoreFile::auditOfToday().size();
-        QSignalSpy reemissions(&s.window, &MainWindow::program);
         s.ui->m_actionProgram->trigger();
+        // the first attempt writes the description again, though the page
+        // shows what the logger held before the cut: the wake line's pause
+        // keeps its frames queued this long
+        QVERIFY(!queuedFrames(s).filter(QRegularExpression(QStringLiteral("^\\.040080"))).isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(s.transferOver(), 60000);
-        QCOMPARE(reemissions.count(), 0);   // written whole at the first attempt
         QVERIFY(trailSince(programBefore).contains(QStringLiteral("Configure: ") + serial));
         QVERIFY(!s.prompts.sawBoxContaining(QStringLiteral("Warning")));
         QVERIFY(ProgramImage::holdsProgram(s.sim.memory(), s.window.loggerWriter.programImage()));

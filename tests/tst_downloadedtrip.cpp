@@ -24,7 +24,7 @@
 namespace {
 
 constexpr int kFoundMs = 30000;
-constexpr int kReplyMs = 8000;
+constexpr int kReplyMs = 20000;
 constexpr int kProgramMs = 15000;
 
 // 300 samples of internal temperature and humidity, a minute apart from
@@ -418,7 +418,7 @@ private slots:
         s.window.selectTableRow(0);
         const QDateTime thirdStart = s.record().trip().startTime;
         s.ui->m_pushButtonLoggerSyncTime->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending, kReplyMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending && s.transferOver(), kReplyMs);
         CHECKED(s.download());
         QVERIFY(s.record().trip().startTime != thirdStart);
         QCOMPARE(s.records.size(), 3);
@@ -518,7 +518,7 @@ private slots:
         QVERIFY(!firstTrip.isEmpty() && !s.record().unsavedReadings);
         if (synced) {
             s.ui->m_pushButtonLoggerSyncTime->click();
-            QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending, kReplyMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending && s.transferOver(), kReplyMs);
         }
 
         QVERIFY(s.sim.command(QStringLiteral("button")));
@@ -572,7 +572,7 @@ private slots:
         // the logger's clock ten minutes ahead (and more at its pace), set back by the Sync
         QVERIFY(s.sim.command(QStringLiteral("skew 600")));
         s.ui->m_pushButtonLoggerSyncTime->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending, kReplyMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!s.window.clockCheckPending && s.transferOver(), kReplyMs);
         QVERIFY(s.sim.command(QStringLiteral("skew 0")));
         QVERIFY(s.record().clockSetsSinceDownload.known());
         QVERIFY(s.record().clockSetsSinceDownload.moved <= -600);

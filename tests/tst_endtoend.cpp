@@ -384,7 +384,7 @@ private slots:
         QCOMPARE(h.logger().fileName, path);
         if (synced) {
             h.ui->m_pushButtonLoggerSyncTime->click();
-            QTRY_VERIFY_WITH_TIMEOUT(!h.window.clockCheckPending, kLinkMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!h.window.clockCheckPending && h.transferOver(), kLinkMs);
             QVERIFY(h.logger().clockSetsSinceDownload.known() && h.logger().clockSetsSinceDownload.moved != 0);
         }
 

@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int kFoundMs = 30000;
-constexpr int kReplyMs = 8000;
+constexpr int kReplyMs = 20000;
 constexpr int kProgramMs = 15000;
 
 struct Station : WindowTest::SimulatedStation

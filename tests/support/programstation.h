@@ -20,7 +20,7 @@
 namespace ProgramStation {
 
 constexpr int kFoundMs = 30000;
-constexpr int kReplyMs = 8000;
+constexpr int kReplyMs = 20000;
 constexpr int kProgramMs = 15000;
 
 // A window with one simulated logger that answers questions with Yes.
