@@ -262,7 +262,7 @@ QList<LoggerRecord> unansweredUnsaved(const QList<LoggerRecord> &records, const 
 {
     QList<LoggerRecord> unanswered;
     for (const LoggerRecord &record : records)
-        if (record.unsavedReadings && !answeredTrips.contains(record.trip().tripId))
+        if (MainWindow::awaitsAnswer(record, answeredTrips))
             unanswered << record;
     return unanswered;
 }

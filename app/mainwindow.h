@@ -230,6 +230,10 @@ public:
     quint32 lockedMemorySize = 0;
     qint32 lockedReadingCount = 0;
 
+    // Readings never saved whose trip was not answered for in this round
+    // of closing questions.
+    static bool awaitsAnswer(const LoggerRecord &record, const QSet<quint64> &answeredTrips);
+
 signals:
     void program();
     void setStartAndEndTime(bool checked);

@@ -441,7 +441,7 @@ void MainWindow::closeAllFileRecords()
     auto firstUnanswered = [this, &answeredTrips] {
         for (int row = 0; row < app->records.size(); ++row) {
             const LoggerRecord &record = app->records.at(row);
-            if (record.fromFile && record.unsavedReadings && !answeredTrips.contains(record.trip().tripId))
+            if (record.fromFile && awaitsAnswer(record, answeredTrips))
                 return row;
         }
         return -1;
@@ -465,9 +465,14 @@ void MainWindow::closeSettledFileRecords(const QSet<quint64> &answeredTrips, int
 {
     for (int row = qMin(beforeRow, app->records.size()) - 1; row >= 0; --row) {
         const LoggerRecord &record = app->records.at(row);
-        if (record.fromFile && (!record.unsavedReadings || answeredTrips.contains(record.trip().tripId)))
+        if (record.fromFile && !awaitsAnswer(record, answeredTrips))
             removeRecord(row);
     }
+}
+
+bool MainWindow::awaitsAnswer(const LoggerRecord &record, const QSet<quint64> &answeredTrips)
+{
+    return record.unsavedReadings && !answeredTrips.contains(record.trip().tripId);
 }
 
 // A trip saved into a data file is not answered for: should a later save

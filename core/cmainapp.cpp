@@ -770,10 +770,15 @@ void CMainApp::endTransferOf(int index)
 // readings that did arrive are not kept.
 void CMainApp::failDownload(int index)
 {
+    endDownload(index);
+    tellDownloadFailed(records.at(index));
+}
+
+void CMainApp::endDownload(int index)
+{
     records[index].downloadRunning = false;
     endTransferOf(index);
     showDownloadPercent(index, 0);
-    tellDownloadFailed(records.at(index));
 }
 
 void CMainApp::tellDownloadFailed(const LoggerRecord &record)
@@ -790,9 +795,7 @@ QStringList CMainApp::endDownloadsUntold()
     for (int i = 0; i < records.size(); ++i) {
         if (!records.at(i).downloadRunning)
             continue;
-        records[i].downloadRunning = false;
-        endTransferOf(i);
-        showDownloadPercent(i, 0);
+        endDownload(i);
         serials << records.at(i).serialNumber;
     }
     return serials;

@@ -176,6 +176,7 @@ private:
     void takeBackTripHeldAtLogout(LoggerRecord &record, TripContinuity::Download &download);
     void removeRowsTakenBack();
     void failDownload(int index);
+    void endDownload(int index);
     void showDownloadPercent(int index, int percent);
     void expireSilentDownloads();
     QList<LoggerRecord> tripsHeldAtLogout;
