@@ -180,7 +180,9 @@ QString CComm::takeFrame(bool &forget)
 {
     QMutexLocker lock(&queueMutex);
     forget = std::exchange(forgetRequested, false);
-    return commandQueue.isEmpty() ? QString() : commandQueue.takeFirst();
+    if (forget)
+        pendingWrite.clear();
+    return !pendingWrite.isEmpty() || commandQueue.isEmpty() ? QString() : commandQueue.takeFirst();
 }
 
 void CComm::setBusyPorts(const QStringList &ports)
@@ -229,7 +231,7 @@ void CComm::runLink()
     while (!isInterruptionRequested()) {
         bool wakeSent = false;
         bool forget = false;
-        const QString frame = pendingWrite.isEmpty() ? takeFrame(forget) : QString();
+        const QString frame = takeFrame(forget);
         if (forget)
             gestionSerie.forgetExpectedReplies();
         if (!pendingWrite.isEmpty()) {
@@ -417,14 +419,17 @@ bool CComm::mustGiveUpWrite(qint64 silentMs) const
 
 void CComm::giveUpWrite()
 {
-    qWarning("Logger on %s does not confirm its writes; transfer dropped", qPrintable(portName));
     pendingWrite.clear();
-    gestionSerie.forgetExpectedReplies();
-    ++writesGivenUp;
     {
+        // the window ended the transfer first: what is queued now is the next one's
         QMutexLocker lock(&queueMutex);
+        if (forgetRequested)
+            return;
+        ++writesGivenUp;
         commandQueue.clear();
     }
+    qWarning("Logger on %s does not confirm its writes; transfer dropped", qPrintable(portName));
+    gestionSerie.forgetExpectedReplies();
     LinkResult failed;
     failed.kind = LinkResult::WriteFailed;
     post({ failed });

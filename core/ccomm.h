@@ -46,7 +46,9 @@ public:
     // Frames not yet sent (the queue's length).
     int queueLength() const;
     // The transfer under way failed or was cut: the replies it still
-    // awaits are awaited no more, from before the next frame that leaves.
+    // awaits are awaited no more, and its write still unconfirmed is sent
+    // no more, from before the next frame that leaves. Its write can then
+    // no longer be given up, which would empty the next transfer's queue.
     void forgetExpectedReplies();
 
     // Frame builders.
@@ -100,8 +102,9 @@ private:
     void runLink();
     void runScanner();
     bool probe(const QString &path);
-    // The next frame, "" for none; forget tells that the replies awaited
-    // before it are to be forgotten first.
+    // The next frame, "" for none or while a write awaits its echo; forget
+    // tells that the replies awaited before it are to be forgotten first
+    // (the awaited write is dropped here).
     QString takeFrame(bool &forget);
     void appendFrames(const QStringList &frames);
     void sendFrame(QSerialPort &port, const QString &frame);

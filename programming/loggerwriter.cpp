@@ -445,7 +445,9 @@ bool LoggerWriter::transferDataArrived(const LoggerRecord &record) const
 void LoggerWriter::serveWriteTransfer()
 {
     WindowState &state = host.state();
-    const bool dropped = state.transferWriteFailed.exchange(false);
+    // The core's flag may tell of a transfer already ended and tried again:
+    // the link's give-up count since this one began tells of this one.
+    state.transferWriteFailed = false;
     QProgressBar *bar = host.writeProgressBar();
     LoggerRecord *record = host.recordAt(state.transferRecordIndex);
     if (!transferWatch.running()) {
@@ -464,14 +466,12 @@ void LoggerWriter::serveWriteTransfer()
     }
     TransferWatch::Seen seen;
     seen.recordPresent = record && record->commandLink;
-    seen.writeDropped = dropped;
     if (seen.recordPresent) {
         noteWhatTheLoggerSaid(*record);
         // The link empties its queue when it gives a write up: an empty
         // queue must not pass for a finished transfer before the failure
         // has come through the core.
-        if (record->commandLink->writesGivenUp != writesGivenUpAtStart)
-            seen.writeDropped = true;
+        seen.writeDropped = record->commandLink->writesGivenUp != writesGivenUpAtStart;
         seen.queueLength = record->commandLink->queueLength();
         seen.programReadBack = (record->configWord & ConfigBits::Programmed)
                                && ProgramImage::holdsProgram(record->imageRead, image);
@@ -523,8 +523,11 @@ void LoggerWriter::serveWriteTransfer()
                                      transferSerial));
         break;
     }
-    // a programming tried again runs on; any other end is its outcome
-    if (!transferWatch.running())
+    // a programming tried again runs on, though the core may just have taken
+    // the give-up of its attempt before; any other end is its outcome
+    if (transferWatch.running())
+        state.transferInProgress = true;
+    else
         auditWriteOutcome(verdict == TransferWatch::Succeeded, verdict == TransferWatch::RecordLost);
     if (kind == TransferWatch::HeldReadingsRead && verdict == TransferWatch::Succeeded)
         takeHeldReadings(*record);

@@ -298,6 +298,22 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(bench.record().versionWord != 0, kReplyMs);
     }
 
+    // A transfer the window ended (its clock came too late, say) while one
+    // of its writes still awaited an echo: that write is dropped, and its
+    // give-up cannot empty the next transfer's queue or be counted for it.
+    void aWriteOfAnEndedTransferLeavesTheNextOneAlone()
+    {
+        Bench bench({ "--drop-echo", "100000" });
+        START_WITH_IMAGE(bench);
+        bench.link()->sendWriteMemory(MemoryMap::Description, QByteArray(16, 'W'));
+        QTRY_VERIFY_WITH_TIMEOUT(bench.link()->writeFramesSent > 0, kReplyMs);
+        bench.link()->forgetExpectedReplies();
+        bench.record().versionWord = 0;
+        bench.link()->sendCommand(MemoryMap::Command::End);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.record().versionWord != 0, kReplyMs);
+        QCOMPARE(bench.link()->writesGivenUp.load(), 0);
+    }
+
     void protectedLoggerWaitsForItsPassword()
     {
         Bench bench({ "--password", "4711" });
