@@ -592,6 +592,8 @@ QString MainWindow::downloadRefusal() const
         return noRowText();
     if (in.fromFile)
         return tr("Warning!\n\nA data file is not downloaded: select a connected logger.");
+    if (in.awaitsImage)
+        return LoggerWriter::imageAwaitedText();
     if (downloadWithheld(in))
         return tr("Warning!\n\nThe selected logger is password protected: enter its password first.");
     if (loggerBusy(currentLoggerRow()))

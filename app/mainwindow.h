@@ -79,6 +79,7 @@ public:
         bool autoDownloaded = false;
         bool massStorage = false;
         bool loggerGone = false;
+        bool awaitsImage = false;
         // the row and every selected one were read from a data file
         bool dataFromFiles = false;
         // opened without the password, as the user chose and the word allows

@@ -54,6 +54,7 @@ MainWindow::ActionInputs MainWindow::gatherActionInputs() const
         in.autoDownloaded = r.autoDownloaded;
         in.massStorage = r.massStorage;
         in.loggerGone = r.loggerGone;
+        in.awaitsImage = r.awaitsImage();
         in.dataFromFiles = shownDataFromFiles(row);
         in.readWithoutPassword = r.readableWithoutPassword();
         in.writeWithoutPassword = r.writableWithoutPassword();
@@ -156,8 +157,11 @@ MainWindow::ActionStates MainWindow::computeActionStates(const ActionInputs &in)
         applyRights(in, s, closableAsFile, downloadable);
     }
 
+    // whether a password withholds the readings is known from the image only
+    if (!in.hasRow || in.awaitsImage)
+        s.download = false;
     if (!in.hasRow) {
-        s.generatePdf = s.printPrint = s.printPreview = s.download = false;
+        s.generatePdf = s.printPrint = s.printPreview = false;
     } else if (!in.dataLoaded) {
         s.generatePdf = false;
     }

@@ -221,6 +221,9 @@ struct LoggerRecord
     LoggerRecord();
 
     bool isFile() const { return portName.isEmpty(); }
+    // A logger on the line whose image has not come: its password word,
+    // and even its serial number, are not known yet.
+    bool awaitsImage() const { return !isFile() && versionWord == 0; }
     // Readings read from a file (a data file, the drive logger's), not
     // downloaded: a trip whose logger went stands as a file row, yet it is
     // a download.

@@ -77,6 +77,12 @@ QString LoggerWriter::busyLoggerText()
     return tr("Warning!\n\nThe selected logger is busy with a transfer; try again when it has ended.");
 }
 
+QString LoggerWriter::imageAwaitedText()
+{
+    return tr("Warning!\n\nThe selected logger has not sent its settings yet, its password among them.\n"
+              "Wait until its serial number shows on the Program page, or double-click its row.");
+}
+
 // A locked logger written by anyone would take whatever program, clock or
 // erasure was sent, its password included.
 bool LoggerWriter::refuseWhileLocked(const LoggerRecord &record, const QString &action)
@@ -100,6 +106,10 @@ LoggerRecord *LoggerWriter::recordToWrite(int row, const QString &action)
     LoggerRecord *record = loggerAt(row, action);
     if (!record)
         return nullptr;
+    if (record->awaitsImage()) {
+        CPrompt::warning(host.promptParent(), imageAwaitedText());
+        return nullptr;
+    }
     // canConfigure holds for an administrator, and for anybody while user
     // administration is off
     if (!host.core()->userAdmin->canConfigure()) {

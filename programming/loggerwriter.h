@@ -63,6 +63,7 @@ public:
     bool refuseWhileBusy(const LoggerRecord &record);
     // What the Download action and every write say of a logger that is busy.
     static QString busyLoggerText();
+    static QString imageAwaitedText();
     // The record at row, when the user's action (named in the refusal) may
     // write to it: a logger is behind it, the user holds the configure
     // right (with user administration on), its password was given (or

@@ -172,6 +172,28 @@ private slots:
         QCOMPARE(qAbs(off) < 10, outcome == QLatin1String(": "));
     }
 
+    // A protected logger whose image was lost on the way has not told its
+    // password yet: neither Sync nor Download goes to it before its image.
+    void aLoggerWhoseImageWasLostIsNotServed()
+    {
+        Station s({ "--serial", "LOST-0001", "--password", "4321", "--clock-offset", "-3600" });
+        QVERIFY(s.plugInAndSelect(kFoundMs, QStringLiteral("drop 0C")));
+        QVERIFY(s.record().awaitsImage());
+        QVERIFY(!s.ui->m_actionDownload->isEnabled());
+        s.window.on_m_actionDownload_triggered();
+        s.window.on_m_pushButtonLoggerSyncTime_clicked();   // its button is off too
+        QCOMPARE(s.prompts.boxesContaining(QStringLiteral("has not sent its settings yet")), 2);
+        QVERIFY(!s.record().downloadRunning);
+
+        s.window.on_m_tableWidgetLogger_doubleClicked(QModelIndex());   // asks for the image again
+        QTRY_VERIFY_WITH_TIMEOUT(!s.record().awaitsImage(), kReplyMs);
+        s.record().loggerClockSeconds = 0;
+        s.ui->m_pushButtonLoggerReadTime->click();
+        QTRY_VERIFY_WITH_TIMEOUT(s.record().loggerClockSeconds != 0, kReplyMs);
+        const qint64 off = qint64(s.record().loggerClockSeconds) - qint64(s.window.app->currentLoggerTime());
+        QVERIFY2(qAbs(off + 3600) < 60, qPrintable(QString::number(off)));
+    }
+
     // A Factory Init whose image the logger lost leaves no reply awaited
     // that would take the count the next one reads first.
     void theNextCommandAfterALostOneIsAnswered()

@@ -885,6 +885,7 @@ private slots:
         QVERIFY(TestEnv::writeFile(dir + QStringLiteral("/S77_0003_000.csv"), "earlier trip"));
         LoggerRecord logger = loggerRecord("ttyUSB0", "S77");
         logger.ready = true;
+        logger.versionWord = 0x115;   // its image came
         logger.tripNumber = 3;
         logger.eepromImage = QByteArray(kImageSize, '\x5A');
         logger.eepromReadState = 1;
@@ -901,7 +902,6 @@ private slots:
 
         // the readings arrive
         LoggerRecord &record = h.records[0];
-        record.versionWord = 0x115;
         record.readings = { 0x0064, 0x0065 };
         record.readingCount = 2;
         record.dataLoaded = record.autoDownloadArrived = true;
@@ -925,6 +925,7 @@ private slots:
         // it is: no tick shows the Download action's refusal
         LoggerRecord locked = loggerRecord("ttyUSB1", "S78");
         locked.ready = true;
+        locked.versionWord = 0x115;
         locked.passwordWord = 0x0A5A1234;
         h.addAndSelect(locked);
         h.prompts.boxes.clear();

@@ -131,6 +131,12 @@ private slots:
             }), "pbdFSARVCXTUKLO", QStringLiteral("This is not a Logger\r"));
         row("not ready", set(readyLogger(), [](Inputs &in) { in.ready = false; }), "pbDfsarvcXTUKLO",
             "Logger not ready yet...");
+        row("image not come yet: no download, whatever the rights",
+            set(readyLogger(), [](Inputs &in) { in.ready = false; in.awaitsImage = true; }), "pbdfsarvcXTUKLO",
+            "Logger not ready yet...");
+        row("image not come yet, administrator",
+            loggedIn(set(readyLogger(), [](Inputs &in) { in.ready = false; in.awaitsImage = true; }), "a"),
+            "pbdfsaRVcXTUKLO", "Logger not ready yet...");
         row("not ready, form locked", set(readyLogger(), [](Inputs &in) { in.ready = false; in.formLocked = true; }),
             "PBDfsarvcXTUKLO");
         row("automatic download awaited",
@@ -308,6 +314,7 @@ private slots:
         // a logger that holds no readings yet, busy with a write
         LoggerRecord logger = loggerRecord(QStringLiteral("ttyS9"), QStringLiteral("L1"));
         logger.ready = true;
+        logger.versionWord = 0x11A;   // its image came
         window.app->records << logger;
         window.selectTableRow(0);
         window.transferInProgress = true;

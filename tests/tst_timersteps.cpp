@@ -198,6 +198,7 @@ private slots:
         h.window.app->settings.autoDownloadLogger = true;
         LoggerRecord logger = loggerRecord("ttyUSB0", "BUSY");
         logger.ready = true;
+        logger.versionWord = 0x11A;   // its image came
         logger.commandLink = new CComm(0, QStringLiteral("/nonexistent/tty"));   // the core deletes it
         h.addAndSelect(logger);
         h.window.transferRecordIndex = 0;

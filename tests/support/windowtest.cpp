@@ -165,9 +165,9 @@ QString Harness::homePath(const QString &name) const
     return TestEnv::home() + QLatin1Char('/') + name;
 }
 
-bool SimulatedStation::plugInAndSelect(int timeoutMs)
+bool SimulatedStation::plugInAndSelect(int timeoutMs, const QString &scriptLine)
 {
-    if (!sim.start())
+    if (!sim.start() || (!scriptLine.isEmpty() && !sim.command(scriptLine)))
         return false;
     LoggerSimProcess::exposePorts({ sim.ptyPath() });
     if (!QTest::qWaitFor([this] { return ui->m_tableWidgetLogger->rowCount() == 1; }, timeoutMs))

@@ -87,7 +87,8 @@ struct SimulatedStation : Harness
 {
     explicit SimulatedStation(const QStringList &simArguments, bool pacing = false) : sim(simArguments, pacing) {}
     // Starts the simulator, waits (bounded) for its row and makes it current.
-    bool plugInAndSelect(int timeoutMs = 20000);
+    // scriptLine, when given, takes effect before the logger is seen.
+    bool plugInAndSelect(int timeoutMs = 20000, const QString &scriptLine = QString());
     LoggerRecord &record() { return records.first(); }
     // No write transfer running or being watched.
     bool transferOver() const { return !window.transferInProgress && !window.loggerWriter.watch().running(); }
