@@ -366,16 +366,22 @@ QString MainWindow::keptUnsavedText(const LoggerRecord &record) const
         .arg(neverSavedText(record));
 }
 
-// A trip saved once may be in no file again: its file was changed or
-// written over since.
+// A trip saved once may be in no file again (its file was changed or
+// written over since), or its file may hold it as it was before a comment
+// or readings came. A drive row's file name is the drive's, never a save.
 QString MainWindow::neverSavedText(const LoggerRecord &record) const
 {
     const LoggerRecord &trip = record.trip();
-    const QString what = record.lostFileName.isEmpty()
-                             ? tr("was never saved")
-                             : tr("was saved in %1, but that file no longer holds it: it was changed or "
-                                  "written over since")
-                                   .arg(QDir::toNativeSeparators(record.lostFileName));
+    QString what;
+    if (!record.lostFileName.isEmpty())
+        what = tr("was saved in %1, but that file no longer holds it: it was changed or written over since")
+                   .arg(QDir::toNativeSeparators(record.lostFileName));
+    else if (!record.massStorage && QFileInfo(record.fileName).isAbsolute())
+        what = tr("was saved in %1, but has changed since: a comment was typed or readings were "
+                  "downloaded after that save")
+                   .arg(QDir::toNativeSeparators(record.fileName));
+    else
+        what = tr("was never saved");
     return tr("The data of %1, its trip started %2, %3")
         .arg(trip.serialNumber, app->table->dateTimeText(trip.startTime), what);
 }

@@ -1012,6 +1012,25 @@ private slots:
         QVERIFY(!h.prompts.sawBoxContaining("was never saved"));
     }
 
+    // A trip given a comment after its save is in its file as it was
+    // before: closing its row says so, not that it was never saved.
+    void closingATripChangedAfterItsSaveSaysWhereItWasSaved()
+    {
+        Harness h;
+        const QString path = h.homePath("C.qlf");
+        QVERIFY(CFileManager::writeDataFile(path, fileTrip("C1", QVector<quint16>(10, 0x00C8)), false));
+        QVERIFY(h.window.loadDataFile(path));
+        h.ui->m_lineEditComment->setText(QStringLiteral("Door left open"));
+        h.ui->m_lineEditComment->setModified(true);
+        h.prompts.answer = QMessageBox::Cancel;
+        h.ui->m_actionCloseSelectedFile->trigger();
+        QCOMPARE(h.prompts.boxes.size(), 1);
+        QVERIFY2(h.prompts.boxes.first().text.contains(", was saved in " + QDir::toNativeSeparators(path)
+                                                       + ", but has changed since"),
+                 qPrintable(h.prompts.boxes.first().text));
+        QCOMPARE(h.records.size(), 1);
+    }
+
     // Where a folder now stands at the row's file, Save says so instead of
     // asking to replace a save there, and writes nothing.
     void saveSaysWhatStandsAtTheRowsFile()
