@@ -281,6 +281,41 @@ private slots:
         QCOMPARE(TestEnv::readFile(UserStoreFile::path()), working);
     }
 
+    // A store that reads but lets nobody in (every account closed, an old
+    // backup's expired since) is refused the same way.
+    void aRestoreRefusesAStoreThatLetsNobodyIn_data()
+    {
+        QTest::addColumn<int>("expiryDays");   // from now
+        QTest::addColumn<bool>("active");
+        QTest::newRow("every account expired") << -1 << true;
+        QTest::newRow("every account inactive") << 30 << false;
+    }
+    void aRestoreRefusesAStoreThatLetsNobodyIn()
+    {
+        QFETCH(int, expiryDays);
+        QFETCH(bool, active);
+        QTemporaryDir backup;
+        QVERIFY(users->backup(backup.path()));
+        QList<UserRecord> closed;
+        for (UserRecord user : UserStoreFile::read()) {
+            user.expiry = QDateTime::currentDateTime().addDays(expiryDays);
+            if (!active)
+                user.rights &= ~UserRecord::UserActive;
+            closed << user;
+        }
+        const QString copy = backup.filePath("ua.bin");
+        QVERIFY(TestEnv::writeFile(copy, UserStoreFile::bytes(closed)));
+        rewriteCheckFile(backup.path());
+        const QByteArray working = TestEnv::readFile(UserStoreFile::path());
+        prompts->filesToChoose = QStringList{ backup.path() };
+        ui->m_actionRestore->trigger();
+        QCOMPARE(prompts->boxes.size(), 1);
+        QVERIFY2(prompts->boxes.first().text.contains("The user file " + QDir::toNativeSeparators(copy)
+                                                      + " holds no account that is active and not expired"),
+                 qPrintable(prompts->boxes.first().text));
+        QCOMPARE(TestEnv::readFile(UserStoreFile::path()), working);
+    }
+
     // A backup says it is done only when its restore would take it; other
     // files in the folder count in a restore, and are named with what to do.
     void aBackupIsDoneOnlyWhenItRestores_data()

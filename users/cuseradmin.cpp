@@ -1,5 +1,7 @@
 #include "users/cuseradmin.h"
 
+#include <algorithm>
+
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
@@ -279,8 +281,7 @@ int CUserAdmin::checkLogin(const QString &login, const QString &password) const
     const QDateTime now = QDateTime::currentDateTime();
     for (int i = 0; i < users.size(); ++i) {
         const UserRecord &user = users.at(i);
-        if (user.login == login && user.password == password
-            && user.has(UserRecord::UserActive) && user.expiry.isValid() && now < user.expiry)
+        if (user.login == login && user.password == password && user.isOpenAt(now))
             return i;
     }
     return -1;
@@ -677,19 +678,34 @@ bool matchesCheck(const QString &sourceDir, const QList<FolderFile> &files)
     return valid && ~stored == sum;
 }
 
-// Every user file of the folder reads as the program reads its own store:
-// one that does not would leave nobody able to log in once restored.
-bool storesReadable(const QString &dir, const QList<FolderFile> &files, QString *error)
+// Only the built-in administrator logs in with an empty password.
+bool anyoneMayLogIn(const QList<UserRecord> &users)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return std::any_of(users.begin(), users.end(), [&now](const UserRecord &user) {
+        return user.isOpenAt(now) && (!user.password.isEmpty() || user.login == kBuiltInAdmin);
+    });
+}
+
+// Every user file of the folder reads as the program reads its own store,
+// and lets somebody in: one that does not would leave nobody able to log
+// in once restored.
+bool storesUsable(const QString &dir, const QList<FolderFile> &files, QString *error)
 {
     for (const FolderFile &file : files) {
         if (CUserAdmin::hiddenName(file.name) != kStoreName)
             continue;
+        const QString path = nativePath(dir + QLatin1Char('/') + file.name);
         QDataStream in(file.bytes);
         QList<UserRecord> active, removed;
         if (!readStore(in, &active, &removed))
             return fail(error, CUserAdmin::tr("The user file %1 cannot be read: restored, it would leave "
                                               "nobody able to log in.")
-                                   .arg(nativePath(dir + QLatin1Char('/') + file.name)));
+                                   .arg(path));
+        if (!anyoneMayLogIn(active))
+            return fail(error, CUserAdmin::tr("The user file %1 holds no account that is active and not "
+                                              "expired: restored, it would leave nobody able to log in.")
+                                   .arg(path));
     }
     return true;
 }
@@ -699,7 +715,7 @@ bool restorable(const QString &dir, const QList<FolderFile> &files, QString *err
 {
     if (!matchesCheck(dir, files))
         return fail(error, CUserAdmin::tr("The files in %1 do not match its check file.").arg(nativePath(dir)));
-    return storesReadable(dir, files, error);
+    return storesUsable(dir, files, error);
 }
 
 // A backup is only a success once a restore would take it. A restore counts

@@ -31,6 +31,8 @@ struct UserRecord
     quint16 rights = 0;
 
     bool has(quint16 bits) const { return (rights & bits) != 0; }
+    // The account lets its user in at that moment: active, not expired.
+    bool isOpenAt(const QDateTime &moment) const { return has(UserActive) && expiry.isValid() && moment < expiry; }
     // The number as an integer; 0 when none is chosen or the text is no number.
     int employeeNumberValue() const;
     QString fullName() const;     // first name, a space, last name
