@@ -89,11 +89,12 @@ bool readLimitField(const QLineEdit *field, bool temperature, bool celsius, doub
 {
     const QString text = field->text().trimmed();
     bool ok = false;
-    const double shown = text.toDouble(&ok);
-    if (!ok || !std::isfinite(shown))
+    const double typed = text.toDouble(&ok);
+    if (!ok || !std::isfinite(typed))
         return false;
+    // the field shows tenths: a limit typed finer is taken as it is shown
     if (text != limitText(limit, temperature, celsius))
-        limit = celsiusFromShown(shown, temperature, celsius);
+        limit = celsiusFromShown(std::round(typed * 10.0) / 10.0, temperature, celsius);
     return true;
 }
 

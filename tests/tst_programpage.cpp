@@ -89,6 +89,9 @@ private slots:
         finishEditing(h.ui->m_lineEditLoggerHigh, QStringLiteral("12.5"));
         QCOMPARE(r.alarmThresholds[GroupInternal][LevelH], 12.5);
         QVERIFY(h.prompts.boxes.isEmpty());
+        finishEditing(h.ui->m_lineEditLoggerHigh, QStringLiteral("24.96"));   // taken as it is shown
+        QCOMPARE(r.alarmThresholds[GroupInternal][LevelH], 25.0);
+        QCOMPARE(h.ui->m_lineEditLoggerHigh->text(), QStringLiteral("25.0"));
 
         h.ui->m_lineEditLoggerConsecutiveAlarmDelay->setText(QStringLiteral("300"));
         QCOMPARE(r.consecutiveDelay[GroupInternal], quint16(254));
