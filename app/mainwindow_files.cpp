@@ -314,7 +314,7 @@ void MainWindow::on_m_actionSave_triggered()
     if (!record)
         return;
     // only a path we wrote or read ourselves is written again without asking
-    if (app->selection.size() == 1 && QFileInfo(record->fileName).isAbsolute())
+    if (app->selection.size() == 1 && record->hasDataFile())
         saveIntoOwnFile(row);
     else
         saveRecordAs(row);
@@ -368,7 +368,7 @@ QString MainWindow::keptUnsavedText(const LoggerRecord &record) const
 
 // A trip saved once may be in no file again (its file was changed or
 // written over since), or its file may hold it as it was before a comment
-// or readings came. A drive row's file name is the drive's, never a save.
+// or readings came.
 QString MainWindow::neverSavedText(const LoggerRecord &record) const
 {
     const LoggerRecord &trip = record.trip();
@@ -376,7 +376,7 @@ QString MainWindow::neverSavedText(const LoggerRecord &record) const
     if (!record.lostFileName.isEmpty())
         what = tr("was saved in %1, but that file no longer holds it: it was changed or written over since")
                    .arg(QDir::toNativeSeparators(record.lostFileName));
-    else if (!record.massStorage && QFileInfo(record.fileName).isAbsolute())
+    else if (record.hasDataFile())
         what = tr("was saved in %1, but has changed since: a comment was typed or readings were "
                   "downloaded after that save")
                    .arg(QDir::toNativeSeparators(record.fileName));

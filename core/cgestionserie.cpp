@@ -482,10 +482,8 @@ void CGestionSerie::applyResult(const LinkResult &result, int recordIndex, CMain
         // Only the window knows what the transfer was (a programming is
         // tried again, an EEPROM or table write is not).
         record.eepromTask = 0;
-        if (window) {
-            window->transferWriteFailed = true;
+        if (window)
             window->transferInProgress = false;
-        }
         break;
     case LinkResult::PortLost:
         record.disconnectRequested = true;

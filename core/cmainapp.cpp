@@ -547,8 +547,7 @@ int CMainApp::driveRowOf(const LoggerRecord &read) const
 void CMainApp::letGoOfTripsBeforeOnDrive(const LoggerRecord &read)
 {
     for (LoggerRecord &held : records) {
-        // a drive row's own file name is the drive's, not a path on this computer
-        if (!held.massStorage || held.serialNumber != read.serialNumber || QFileInfo(held.fileName).isAbsolute())
+        if (!held.massStorage || held.serialNumber != read.serialNumber || held.hasDataFile())
             continue;
         held.fileName.clear();
         CFileManager::fileLost(held);

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include <QFileInfo>
+
 #include "core/imagecodec.h"
 #include "core/loggertime.h"
 #include "core/memorymap.h"
@@ -118,6 +120,11 @@ quint32 LoggerRecord::durationOf(qint64 readings) const
     // than a division by 0
     const quint64 samples = quint64(qMax<qint64>(0, readings)) / quint64(qMax(1, channelCount));
     return quint32(qMin<quint64>(samples * qMax<quint32>(1, interval), 0xFFFFFFFFu));
+}
+
+bool LoggerRecord::hasDataFile() const
+{
+    return QFileInfo(fileName).isAbsolute();
 }
 
 quint32 LoggerRecord::readingsSpan(qint64 readings) const

@@ -224,6 +224,9 @@ struct LoggerRecord
     // A logger on the line whose image has not come: its password word,
     // and even its serial number, are not known yet.
     bool awaitsImage() const { return !isFile() && versionWord == 0; }
+    // The row's file is a data file on this computer, one the program read
+    // or wrote; a drive logger's file name is the drive's own.
+    bool hasDataFile() const;
     // Readings read from a file (a data file, the drive logger's), not
     // downloaded: a trip whose logger went stands as a file row, yet it is
     // a download.

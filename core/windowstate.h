@@ -44,9 +44,6 @@ public:
     // the serial numbers of the loggers whose downloads failed since the
     // window last told them, oldest first
     QStringList failedDownloads;
-    // The link gave up a write that the logger never confirmed and dropped
-    // the rest of the transfer; the transfer's owner decides what follows.
-    std::atomic_bool transferWriteFailed{false};
 
     // state flags
     bool formLocked = false;

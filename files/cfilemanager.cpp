@@ -414,8 +414,7 @@ void CFileManager::releaseFile(const QString &path, int keptIndex)
 {
     for (int index = 0; index < app->records.size(); ++index) {
         LoggerRecord &record = app->records[index];
-        // a drive logger's file name is not a path on this computer
-        if (index == keptIndex || !QFileInfo(record.fileName).isAbsolute() || !sameFile(record.fileName, path))
+        if (index == keptIndex || !record.hasDataFile() || !sameFile(record.fileName, path))
             continue;
         fileLost(record);
         record.fileName.clear();

@@ -242,7 +242,6 @@ void LoggerWriter::forgetTransfersAtLogout()
     afterHeldReadings = nullptr;
     programRetryCount = 0;
     WindowState &state = host.state();
-    state.transferWriteFailed = false;
     state.programFailed = false;
     state.loggerTimeWrong = false;
     state.downloadFailed = false;
@@ -455,9 +454,6 @@ bool LoggerWriter::transferDataArrived(const LoggerRecord &record) const
 void LoggerWriter::serveWriteTransfer()
 {
     WindowState &state = host.state();
-    // The core's flag may tell of a transfer already ended and tried again:
-    // the link's give-up count since this one began tells of this one.
-    state.transferWriteFailed = false;
     QProgressBar *bar = host.writeProgressBar();
     LoggerRecord *record = host.recordAt(state.transferRecordIndex);
     if (!transferWatch.running()) {
@@ -480,7 +476,8 @@ void LoggerWriter::serveWriteTransfer()
         noteWhatTheLoggerSaid(*record);
         // The link empties its queue when it gives a write up: an empty
         // queue must not pass for a finished transfer before the failure
-        // has come through the core.
+        // has come through the core. Its count since this transfer began
+        // tells of this one, not of an attempt before it.
         seen.writeDropped = record->commandLink->writesGivenUp != writesGivenUpAtStart;
         seen.queueLength = record->commandLink->queueLength();
         seen.programReadBack = (record->configWord & ConfigBits::Programmed)
